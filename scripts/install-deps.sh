@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Kirrel needs, asking apt only for what is missing.
+# Usage: scripts/install-deps.sh [build|run|test|all]
+set -euo pipefail
+what=${1:-all}
+base=(cmake ninja-build g++ qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho ccache)
+case "$what" in
+  build) pkgs=("${base[@]}") ;;
+  run)   pkgs=("${base[@]}" xvfb xauth) ;;
+  test)  pkgs=("${base[@]}" libbenchmark-dev cups printer-driver-cups-pdf poppler-utils) ;;
+  all)   pkgs=("${base[@]}" libbenchmark-dev xvfb xauth imagemagick xclip cups printer-driver-cups-pdf poppler-utils) ;;
+  *) echo "usage: $0 [build|run|test|all]" >&2; exit 2 ;;
+esac
+missing=()
+for p in "${pkgs[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,132 @@
+#pragma once
+// The text-cell grid behind the runner table and the quinella matrix. Pure data: the
+// windows paint it with GridView and refresh after every operation.
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <vector>
+
+// A colour as 0xRRGGBB.
+using Color = quint32;
+constexpr Color Rgb(int r, int g, int b)
+{
+    return (Color(r & 0xff) << 16) | (Color(g & 0xff) << 8) | Color(b & 0xff);
+}
+constexpr int ColorRed(Color c) { return int((c >> 16) & 0xff); }
+constexpr int ColorGreen(Color c) { return int((c >> 8) & 0xff); }
+constexpr int ColorBlue(Color c) { return int(c & 0xff); }
+// A cell colour that was never set: the cell shows the grid's own colour.
+constexpr Color NoColor = 0xffffffffu;
+QString ColorName(Color c); // "#rrggbb"
+
+class Grid
+{
+public:
+    Grid();
+
+    int rows() const { return m_rows; }
+    int cols() const { return m_cols; }
+    // Changing a count keeps the text and colours of every cell that still exists.
+    void setRows(int rows);
+    void setCols(int cols);
+    void setSize(int rows, int cols);
+
+    int fixedRows() const { return m_fixedRows; }
+    int fixedCols() const { return m_fixedCols; }
+    void setFixedRows(int n) { m_fixedRows = n; }
+    void setFixedCols(int n) { m_fixedCols = n; }
+
+    bool contains(int row, int col) const
+    {
+        return row >= 0 && col >= 0 && row < m_rows && col < m_cols;
+    }
+    // Out-of-range reads give "" / NoColor; out-of-range writes are ignored.
+    QString text(int row, int col) const;
+    void setText(int row, int col, const QString &text);
+    Color cellBackColor(int row, int col) const;
+    Color cellForeColor(int row, int col) const;
+    void setCellBackColor(int row, int col, Color c);
+    void setCellForeColor(int row, int col, Color c);
+    // What is drawn: the cell's own colour, else the grid's (fixed cells default to grey).
+    Color effectiveBackColor(int row, int col) const;
+    Color effectiveForeColor(int row, int col) const;
+
+    int colWidth(int col) const; // twips
+    void setColWidth(int col, int twips);
+    // 0..8 = left/centre/right x top/centre/bottom, 9 = general (text left, numbers right).
+    int colAlignment(int col) const;
+    void setColAlignment(int col, int alignment);
+
+    QString fontName() const { return m_fontName; }
+    void setFontName(const QString &name) { m_fontName = name; }
+    double fontSize() const { return m_fontSize; }
+    void setFontSize(double points) { m_fontSize = points; }
+    // Font size of the current cell; the grid has one font, so this is the grid's size.
+    double cellFontSize() const { return m_fontSize; }
+    Color backColor() const { return m_backColor; }
+    void setBackColor(Color c) { m_backColor = c; }
+    Color foreColor() const { return m_foreColor; }
+    void setForeColor(Color c) { m_foreColor = c; }
+    Color backColorFixed() const { return m_backColorFixed; }
+    int gridLineWidth() const { return m_gridLineWidth; }
+    void setGridLineWidth(int w) { m_gridLineWidth = w; }
+
+    // Current cell and selection corner; setCurrent also collapses the selection onto it.
+    int row() const { return m_row; }
+    int col() const { return m_col; }
+    int rowSel() const { return m_rowSel; }
+    int colSel() const { return m_colSel; }
+    void setCurrent(int row, int col);
+    void setRow(int row);
+    void setCol(int col);
+    void setSelection(int rowSel, int colSel);
+
+    // Block text of the selection: cells by TAB, rows by CR. Setting fills the selection from
+    // its top-left cell; extra rows or cells are ignored.
+    QString clip() const;
+    void setClip(const QString &text);
+
+    // Clears every cell's text and colours.
+    void clear();
+
+    bool isVisible() const { return m_visible; }
+    void setVisible(bool v) { m_visible = v; }
+    QString tag() const { return m_tag; }
+    void setTag(const QString &t) { m_tag = t; }
+
+    // Bumped by every change, so a view can tell whether it must repaint.
+    quint64 revision() const { return m_revision; }
+
+private:
+    struct Cell
+    {
+        QString text;
+        Color back = NoColor;
+        Color fore = NoColor;
+    };
+    int index(int row, int col) const { return row * m_cols + col; }
+    void resize(int rows, int cols);
+    void touch() { ++m_revision; }
+
+    int m_rows = 0;
+    int m_cols = 0;
+    int m_fixedRows = 0;
+    int m_fixedCols = 0;
+    std::vector<Cell> m_cells;
+    std::vector<int> m_colWidths;
+    std::vector<int> m_colAlign;
+    QString m_fontName;
+    double m_fontSize = 9;
+    Color m_backColor = Rgb(255, 255, 255);
+    Color m_foreColor = Rgb(0, 0, 0);
+    Color m_backColorFixed = Rgb(192, 192, 192);
+    int m_gridLineWidth = 1;
+    int m_row = 0;
+    int m_col = 0;
+    int m_rowSel = 0;
+    int m_colSel = 0;
+    bool m_visible = true;
+    QString m_tag;
+    quint64 m_revision = 0;
+};

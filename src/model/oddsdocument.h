@@ -1,0 +1,85 @@
+#pragma once
+// One race: the runner table, the quinella matrix, the fields around them and the
+// operations that shape and recalculate them. No window: frmDocument shows it.
+
+#include "model/grid.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+// Text measurement is a platform service: the windows pass real font metrics,
+// tests and kirrel-cli a fixed-width fake.
+class TextMeasurer
+{
+public:
+    virtual ~TextMeasurer() = default;
+    // Width in pixels of text drawn in the grid's font at the given point size.
+    virtual double textWidth(const QString &text, double pointSize) const = 0;
+};
+
+// Runner-table vocabulary.
+enum RunnerTable : int {
+    HeaderRow = 0,
+    RatioRow = 1,
+    FirstRunnerRow = 2,
+    ColNumber = 0,
+    ColBracket = 1,
+    ColName = 2,
+    ColRank = 3,
+    ColOdds = 4,
+    ColPayout = 5,
+    ColSupport = 6,
+    FirstDataCol = 7,
+};
+
+class OddsDocument
+{
+public:
+    OddsDocument();
+
+    // Fields. Setting a count or the payout ratio runs its change rule.
+    QString txtKazu(int i) const { return m_kazu[size_t(i & 1)]; }
+    void setTxtKazu(int i, const QString &text);
+    QString txtKoujyo() const { return m_koujyo; }
+    void setTxtKoujyo(const QString &text);
+    QString txtHaitou() const { return m_haitou; }
+    void setTxtHaitou(const QString &text) { m_haitou = text; }
+    QString txtTitle(int i) const;
+    void setTxtTitle(int i, const QString &text);
+
+    int RunnerCount = 2;
+    Grid MSFlex;    // runner table
+    Grid MSFlexUma; // quinella matrix; visible = the quinella view
+    QStringList lstRank; // kept in ascending text order
+    QStringList lstUma;  // insertion order
+
+    // Platform metrics used by the layout; the windows set the real ones.
+    void setMeasurer(const TextMeasurer *measurer) { m_measurer = measurer; }
+    double twipsPerPixelX = 15;
+    double twipsPerPixelY = 15;
+
+    void InitForm();
+    void WakuWidth();
+    void Syukei();
+    void SuperOdds();
+    QStringList GetOdds(int col, const double &ratio) const;
+    // False when there is no layout for the runner count field: nothing is changed then.
+    bool Umaren();
+    bool InitFormUma();
+
+    bool quinellaVisible() const { return MSFlexUma.isVisible(); }
+
+private:
+    std::array<QString, 2> m_kazu;
+    QString m_koujyo;
+    QString m_haitou;
+    std::array<QString, 6> m_title;
+    const TextMeasurer *m_measurer = nullptr;
+};
+
+// Truncates toward zero to the given number of decimals, through the number's text.
+double CutDecimals(double value, int digits);
+
+// Bracket ("枠") texts of runners 1..n for 8 <= n <= 24, else empty.
+QStringList BracketTable(int runnerCount);

@@ -1,0 +1,24 @@
+#pragma once
+// Code page 932 at the file and clipboard boundary. Inside the program every text is a QString.
+
+#include <QByteArray>
+#include <QString>
+
+namespace Cp932 {
+
+// Decodes bytes; bytes that code page 932 does not define become U+FFFD.
+QString decode(const QByteArray &bytes);
+
+struct Encoded
+{
+    QByteArray bytes;
+    bool ok = true;
+    // When not ok: index (in the QString) and the first character code page 932 cannot hold.
+    qsizetype badIndex = -1;
+    char32_t badChar = 0;
+};
+
+// Encodes text; a character without a code page 932 form makes the result not ok.
+Encoded encode(const QString &text);
+
+} // namespace Cp932
