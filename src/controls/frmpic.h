@@ -1,0 +1,20 @@
+#pragma once
+// The hidden window that holds the skin picture shared by every UcButton: 192 x 50 pixels,
+// three 64 x 50 frames side by side (up, hover, pressed/disabled).
+
+#include <QPixmap>
+#include <QWidget>
+
+class frmPic : public QWidget
+{
+    Q_OBJECT
+public:
+    // Created on first use, never shown.
+    static frmPic *Get();
+
+    const QPixmap &PicBtn() const { return m_picBtn; }
+
+private:
+    frmPic();
+    QPixmap m_picBtn;
+};
