@@ -26,8 +26,9 @@ QString DocumentText(const OddsDocument &doc, const Grid &MSFlex);
 struct FileResult
 {
     bool ok = true;
-    // User-readable cause when not ok (names the path, and for text that code page 932
-    // cannot hold, the cell or field and the character).
+    // User-readable cause when not ok, without the path (the caller names the file). For
+    // text that code page 932 cannot hold it names the cell (row, column) or the field and
+    // the character.
     QString message;
 };
 
