@@ -11,6 +11,7 @@
 #include <QString>
 #include <vector>
 
+class QFontMetrics;
 class QKeyEvent;
 
 class GridView : public QAbstractScrollArea
@@ -87,6 +88,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct Layout
@@ -114,12 +116,15 @@ private:
     int colLeft(int col) const; // viewport x
     int rowTop(int row) const;  // viewport y
     bool viewportCellAt(const QPoint &pos, int *row, int *col) const;
-    void dragTo(const QPoint &viewportPos);
-    void paintCell(QPainter &p, int row, int col, const QRect &rect, bool selected,
-                   bool current) const;
+    int dragRow(int y) const;
+    int dragCol(int x) const;
+    void paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
+                   bool selected, bool current) const;
 
     Grid *m_grid = nullptr;
     mutable Layout m_layout;
+    mutable int m_generation = 0; // counts re-reads of the grid
+    int m_barsGeneration = -1;    // the re-read the scroll bars were last fitted to
     int m_seenRow = -1;
     int m_seenCol = -1;
     bool m_dragging = false;
