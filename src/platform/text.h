@@ -9,13 +9,18 @@
 // Reads the leading number of a text: blanks, tabs and line feeds before it and blanks
 // inside it are skipped; sign, digits, one "." and an exponent (E or D); "&H"/"&O" prefixes.
 // Reading stops at the first other character; no number gives 0. "1,000" reads as 1.
+// Only ASCII digits count (full-width "１２" reads as 0). Beyond the double range the result is
+// the largest finite double with the sign; too small magnitudes give 0. Never infinite or NaN.
 double TextToNumber(const QString &text);
 
 // Shortest text of a double with at most 15 significant digits ("1.5", "-2", "1E+15").
+// Exponent form when |x| >= 1E15 or |x| < 1E-4 after rounding ("1E-05"); "NaN", "Inf", "-Inf".
 QString NumberToText(double x);
 
 // Formats with one of the number masks "0.0", "00.00", "00.000", "0000.0000", "#.0", "0", "00",
 // "0000": halves away from zero, extra integer digits all shown, "#" drops a leading zero.
+// Rounds the 15-digit decimal form (2.675 -> "2.68"); a result that rounds to zero has no "-".
+// Any other mask writes NumberToText(x).
 QString FormatNumber(double x, const QString &mask);
 
 // "yyyy/mm/dd" or "yyyy年mm月dd日(aaa)" (aaa = one-character Japanese weekday).
@@ -61,7 +66,8 @@ bool TextEquals(const QString &a, const QString &b);
 qsizetype TextIndexOf(const QString &haystack, const QString &needle, qsizetype from = 0);
 bool TextContains(const QString &haystack, const QString &needle);
 bool TextStartsWith(const QString &text, const QString &prefix);
-// Splits at every separator matched as text (so "，" splits like ","). Keeps empty fields.
+// Splits at every separator matched as text (so "，" splits like ","). Keeps empty fields;
+// an empty text gives one empty field, an empty separator the whole text.
 QStringList TextSplit(const QString &text, const QString &separator);
 // Replaces every match of from (as text) by to.
 QString TextReplace(const QString &text, const QString &from, const QString &to);
