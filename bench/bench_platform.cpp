@@ -1,0 +1,61 @@
+#include "platform/codepage.h"
+#include "platform/text.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString documentText()
+{
+    QString text;
+    for (int r = 0; r < 36; ++r) {
+        for (int c = 0; c < 36; ++c)
+            text += QStringLiteral("ｵｯｽﾞ%1,").arg(r * c);
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+void Cp932RoundTrip36x36(benchmark::State &state)
+{
+    const QString text = documentText();
+    for (auto _ : state) {
+        const Cp932::Encoded e = Cp932::encode(text);
+        benchmark::DoNotOptimize(Cp932::decode(e.bytes));
+    }
+}
+BENCHMARK(Cp932RoundTrip36x36);
+
+void FoldAsciiHeader(benchmark::State &state)
+{
+    const QString header = QStringLiteral("投票金 stake");
+    const QString ascii = QStringLiteral("payout total");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FoldText(ascii));
+        benchmark::DoNotOptimize(TextContains(header, QStringLiteral("投票金")));
+    }
+}
+BENCHMARK(FoldAsciiHeader);
+
+void TextEqualsKana(benchmark::State &state)
+{
+    const QString a = QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 12");
+    const QString b = QStringLiteral("新規オッズドキュメント 12");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TextEquals(a, b));
+}
+BENCHMARK(TextEqualsKana);
+
+void NumberRoundTrip(benchmark::State &state)
+{
+    double x = 12.3456;
+    for (auto _ : state) {
+        x = TextToNumber(NumberToText(x)) + 0.0001;
+        benchmark::DoNotOptimize(FormatNumber(x, QStringLiteral("00.000")));
+    }
+}
+BENCHMARK(NumberRoundTrip);
+
+} // namespace
+
+BENCHMARK_MAIN();
