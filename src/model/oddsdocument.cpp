@@ -1,0 +1,595 @@
+#include "model/oddsdocument.h"
+
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int MaxCount = 36;     // runners and data columns
+constexpr int MinColWidth = 320; // twips
+
+const char *const DefaultHeaders[] = {
+    "番",   "枠",   "名前", "順位", "オッズ", "当選金", "人気",  "投票金", "単勝",  "騎手",
+    "ﾃﾞｰﾀ", "性齢", "ﾃﾞｰﾀ", "内容", "ﾃﾞｰﾀA",  "予想B",  "予想C", "予想D",  "予想E",
+};
+const char *const DefaultRatioTexts[] = {
+    "…", "…", "……", "……", "………", "………", "比率→", "1", "-1", "0", "1", "0", "1", "1",
+};
+constexpr int DefaultColWidths[] = {320, 320, 1900, 640, 800, 1200, 930,
+                                    930, 800, 800,  800, 800, 800,  800};
+
+QString DefaultHeader(int col)
+{
+    if (col < int(std::size(DefaultHeaders)))
+        return QString::fromUtf8(DefaultHeaders[col]);
+    return QStringLiteral("予");
+}
+
+QString DefaultRatioText(int col)
+{
+    if (col < int(std::size(DefaultRatioTexts)))
+        return QString::fromUtf8(DefaultRatioTexts[col]);
+    return QStringLiteral("1");
+}
+
+int DefaultColWidth(int col)
+{
+    return col < int(std::size(DefaultColWidths)) ? DefaultColWidths[col] : 800;
+}
+
+constexpr Color BracketBackColors[8] = {
+    Rgb(255, 255, 255), Rgb(30, 30, 30),  Rgb(255, 60, 60), Rgb(60, 60, 255),
+    Rgb(255, 255, 120), Rgb(50, 255, 50), Rgb(255, 128, 0), Rgb(255, 192, 203),
+};
+constexpr Color BracketForeColors[8] = {
+    Rgb(0, 0, 0), Rgb(250, 250, 250), Rgb(250, 250, 250), Rgb(255, 255, 255),
+    Rgb(0, 0, 0), Rgb(0, 0, 0),       Rgb(0, 0, 0),       Rgb(0, 0, 0),
+};
+
+Color RankBackColor(int rank)
+{
+    switch (rank) {
+    case 1:
+        return Rgb(128, 255, 255);
+    case 2:
+        return Rgb(255, 255, 150);
+    case 3:
+        return Rgb(255, 128, 128);
+    default:
+        return Rgb(199, 199, 199);
+    }
+}
+
+Color EstimateBackColor(double v)
+{
+    if (v > 9999.9)
+        return Rgb(255, 200, 255);
+    if (v < 20)
+        return Rgb(255, 255, 0);
+    if (v < 40)
+        return Rgb(255, 255, 100);
+    if (v < 50)
+        return Rgb(255, 255, 200);
+    return Rgb(220, 220, 220);
+}
+
+// Block start column and label row of every first runner 1..n-1, per runner count n.
+struct QuinellaLayout
+{
+    std::vector<int> blockCol;
+    std::vector<int> blockRow;
+};
+
+const QuinellaLayout *QuinellaLayoutFor(int n)
+{
+    static const QuinellaLayout layouts[] = {
+        /* 2 */ {{0}, {1}},
+        /* 3 */ {{0, 3}, {1, 1}},
+        /* 4 */ {{0, 3, 3}, {1, 1, 5}},
+        /* 5 */ {{0, 3, 3, 0}, {1, 1, 6, 7}},
+        /* 6 */ {{0, 3, 6, 6, 3}, {1, 1, 1, 6, 7}},
+        /* 7 */ {{0, 3, 6, 6, 3, 0}, {1, 1, 1, 7, 8, 9}},
+        /* 8 */ {{0, 3, 6, 9, 9, 6, 3}, {1, 1, 1, 1, 7, 8, 9}},
+        /* 9 */ {{0, 3, 6, 9, 9, 6, 3, 0}, {1, 1, 1, 1, 8, 9, 10, 11}},
+        /* 10 */ {{0, 3, 6, 9, 12, 12, 9, 6, 3}, {1, 1, 1, 1, 1, 8, 9, 10, 11}},
+        /* 11 */ {{0, 3, 6, 9, 12, 12, 9, 6, 3, 0}, {1, 1, 1, 1, 1, 9, 10, 11, 12, 13}},
+        /* 12 */
+        {{0, 3, 6, 9, 12, 15, 15, 12, 9, 6, 3}, {1, 1, 1, 1, 1, 1, 9, 10, 11, 12, 13}},
+        /* 13 */
+        {{0, 3, 6, 9, 12, 15, 15, 12, 9, 6, 3, 0}, {1, 1, 1, 1, 1, 1, 10, 11, 12, 13, 14, 15}},
+        /* 14 */
+        {{0, 3, 6, 9, 12, 15, 18, 18, 15, 12, 9, 6, 3},
+         {1, 1, 1, 1, 1, 1, 1, 10, 11, 12, 13, 14, 15}},
+        /* 15 */
+        {{0, 3, 6, 9, 12, 15, 18, 18, 15, 12, 9, 6, 3, 0},
+         {1, 1, 1, 1, 1, 1, 1, 11, 12, 13, 14, 15, 16, 17}},
+        /* 16 */
+        {{0, 3, 6, 9, 12, 15, 18, 21, 21, 18, 15, 12, 9, 6, 3},
+         {1, 1, 1, 1, 1, 1, 1, 1, 12, 13, 14, 15, 16, 17, 18}},
+        /* 17 */
+        {{0, 3, 6, 9, 12, 15, 18, 21, 21, 18, 15, 12, 9, 6, 3, 0},
+         {1, 1, 1, 1, 1, 1, 1, 1, 12, 13, 14, 15, 16, 17, 18, 19}},
+        /* 18 */
+        {{0, 3, 6, 9, 12, 15, 18, 21, 24, 24, 21, 18, 15, 12, 9, 6, 3},
+         {1, 1, 1, 1, 1, 1, 1, 1, 1, 12, 13, 14, 15, 16, 17, 18, 19}},
+    };
+    if (n < 2 || n > 18)
+        return nullptr;
+    return &layouts[n - 2];
+}
+
+// Used when no window supplies real font metrics: half-width characters (ASCII and
+// half-width katakana) are half an em wide, everything else one em; em = point size at 96 dpi.
+double EstimatedTextWidth(const QString &text, double pointSize)
+{
+    const double em = pointSize * 96.0 / 72.0;
+    double width = 0;
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        const bool half = (u >= 0x20 && u <= 0x7e) || (u >= 0xff61 && u <= 0xff9f);
+        width += half ? em / 2 : em;
+    }
+    return width;
+}
+
+// A double result that the calculation cannot use (overflow, division by zero) makes the
+// step that produced it fail; the step is then skipped.
+bool Usable(double x)
+{
+    return std::isfinite(x);
+}
+
+// Number of a count or ratio field after its change rule: the text, or the clamped number.
+std::optional<QString> ClampedFieldText(const QString &text, int low, int high, int below)
+{
+    const double v = TextToNumber(text);
+    int n = RoundHalfEvenToInt(v);
+    if (n > high)
+        n = high;
+    if (n < low)
+        n = below;
+    if (v == double(n))
+        return std::nullopt;
+    return QString::number(n);
+}
+
+} // namespace
+
+OddsDocument::OddsDocument()
+    : m_kazu{QStringLiteral("18"), QStringLiteral("8")}, m_koujyo(QStringLiteral("85")),
+      m_haitou(QStringLiteral("100000")), m_title{
+                                              QStringLiteral("タイトル"), QStringLiteral("作成日"),
+                                              QStringLiteral("予想"),     QStringLiteral("備考"),
+                                              QStringLiteral("備考"),     QStringLiteral("結果")}
+{
+    MSFlex.setFixedRows(0);
+    MSFlex.setFixedCols(1);
+    MSFlex.setFontSize(12);
+    MSFlexUma.setFixedRows(0);
+    MSFlexUma.setFixedCols(0);
+    MSFlexUma.setFontSize(twipsPerPixelX * 17 / 20);
+    MSFlexUma.setVisible(false);
+}
+
+void OddsDocument::setTxtKazu(int i, const QString &text)
+{
+    // Out-of-range numbers are replaced at once; a text that reads as 0 (empty, letters) stays.
+    m_kazu[size_t(i & 1)] = ClampedFieldText(text, 1, MaxCount, 0).value_or(text);
+}
+
+void OddsDocument::setTxtKoujyo(const QString &text)
+{
+    m_koujyo = ClampedFieldText(text, 1, 100, 1).value_or(text);
+}
+
+QString OddsDocument::txtTitle(int i) const
+{
+    return (i >= 0 && i < int(m_title.size())) ? m_title[size_t(i)] : QString();
+}
+
+void OddsDocument::setTxtTitle(int i, const QString &text)
+{
+    if (i >= 0 && i < int(m_title.size()))
+        m_title[size_t(i)] = text;
+}
+
+void OddsDocument::InitForm()
+{
+    // The change rules keep the counts within 0..36; the clamps only guard the grid size.
+    const int n = std::clamp(RoundHalfEvenToInt(TextToNumber(m_kazu[0])), 0, MaxCount);
+    RunnerCount = n < 3 ? 2 : n;
+    const int dataCols = std::clamp(RoundHalfEvenToInt(TextToNumber(m_kazu[1])), 0, MaxCount);
+
+    Grid &g = MSFlex;
+    g.setVisible(false);
+    g.setFontSize(12);
+    g.setBackColor(Rgb(255, 255, 255));
+    g.setForeColor(Rgb(0, 0, 0));
+    g.setGridLineWidth(1);
+
+    const int rows = RunnerCount + 2;
+    const int cols = dataCols + FirstDataCol;
+    g.setSize(rows, cols);
+    g.setFixedRows(0);
+    g.setFixedCols(1);
+
+    for (int i = 0; i < rows; ++i) {
+        const Color back = (i % 2) ? Rgb(240, 240, 240) : Rgb(255, 255, 255);
+        for (int c = 0; c < cols; ++c)
+            g.setCellBackColor(i, c, back);
+    }
+
+    for (int c = 0; c < cols; ++c) {
+        if (g.text(HeaderRow, c).isEmpty())
+            g.setText(HeaderRow, c, DefaultHeader(c));
+        if (g.text(RatioRow, c).isEmpty())
+            g.setText(RatioRow, c, DefaultRatioText(c));
+        if (c < FirstDataCol) {
+            g.setCellBackColor(RatioRow, c, Rgb(80, 80, 80));
+            g.setCellForeColor(RatioRow, c, Rgb(200, 200, 200));
+        } else {
+            g.setCellBackColor(HeaderRow, c, Rgb(230, 230, 230));
+            g.setCellBackColor(RatioRow, c, Rgb(230, 250, 230));
+        }
+        g.setColWidth(c, DefaultColWidth(c));
+    }
+
+    const QStringList brackets = BracketTable(RunnerCount);
+    for (int r = 1; r <= RunnerCount; ++r) {
+        g.setText(r + 1, ColNumber, QString::number(r));
+        if (!brackets.isEmpty()) {
+            const QString &b = brackets[r - 1];
+            const int k = b.toInt() - 1;
+            g.setText(r + 1, ColBracket, b);
+            g.setCellBackColor(r + 1, ColBracket, BracketBackColors[k]);
+            g.setCellForeColor(r + 1, ColBracket, BracketForeColors[k]);
+        } else {
+            // A light bracket text colour left from an earlier allocation would make the
+            // text unreadable on the plain row background.
+            g.setCellForeColor(r + 1, ColBracket, NoColor);
+        }
+    }
+
+    const Color computedBack[4] = {Rgb(255, 200, 200), Rgb(200, 255, 200), Rgb(200, 200, 255),
+                                   Rgb(200, 255, 255)};
+    for (int j = 0; j < rows; ++j) {
+        if (j == RatioRow)
+            continue;
+        for (int k = 0; k < 4; ++k)
+            g.setCellBackColor(j, ColRank + k, computedBack[k]);
+    }
+
+    g.setVisible(true);
+    Syukei();
+}
+
+void OddsDocument::WakuWidth()
+{
+    Grid &g = MSFlex;
+    const double pointSize = g.cellFontSize() + 1;
+    for (int c = 0; c < g.cols(); ++c) {
+        double w = MinColWidth;
+        for (int i = 0; i < g.rows(); ++i) {
+            const QString t = g.text(i, c) + QLatin1Char(' ');
+            const double px =
+                m_measurer ? m_measurer->textWidth(t, pointSize) : EstimatedTextWidth(t, pointSize);
+            const double m = px * twipsPerPixelX;
+            if (m > w)
+                w = m;
+        }
+        g.setColWidth(c, RoundHalfEvenToInt(w));
+    }
+}
+
+void OddsDocument::Syukei()
+{
+    WakuWidth();
+    MSFlexUma.setVisible(false);
+    SuperOdds();
+}
+
+QStringList OddsDocument::GetOdds(int col, const double &ratio) const
+{
+    const int n = std::max(RunnerCount, 0);
+    QStringList v;
+    v.reserve(n + 1);
+    for (int i = 0; i <= n; ++i)
+        v.append(QString());
+
+    std::vector<double> value(size_t(n) + 1, 0.0);
+    for (int i = 1; i <= n; ++i) {
+        QString s = MSFlex.text(i + 1, col);
+        if (TextContains(s, QStringLiteral("/"))) {
+            const QStringList parts = TextSplit(s + QStringLiteral("/1"), QStringLiteral("/"));
+            const double den = TextToNumber(parts[1]);
+            if (den == 0) {
+                s = QStringLiteral("0");
+            } else {
+                const double q = TextToNumber(parts[0]) / den;
+                if (Usable(q))
+                    s = NumberToText(q);
+            }
+        }
+        const double x = TextToNumber(s) * std::abs(ratio);
+        if (Usable(x))
+            v[i] = NumberToText(x);
+        value[size_t(i)] = TextToNumber(v[i]);
+    }
+    if (ratio >= 0)
+        return v;
+
+    // A column of odds: each runner's implied share of the pool, in percent.
+    Fixed4 total;
+    for (int i = 1; i <= n; ++i) {
+        const std::optional<Fixed4> f = Fixed4::fromDouble(value[size_t(i)]);
+        if (!f)
+            continue;
+        if (const std::optional<Fixed4> sum = total.plus(*f))
+            total = *sum;
+    }
+    if (total == Fixed4())
+        return v;
+
+    const double pool = TextToNumber(m_haitou);
+    std::vector<double> k(size_t(n) + 1, 0.0);
+    Fixed4 sumK;
+    for (int i = 1; i <= n; ++i) {
+        const double vi = value[size_t(i)];
+        const double ki = vi > 0 ? pool / vi : 0.0;
+        if (!Usable(ki))
+            continue;
+        k[size_t(i)] = ki;
+        if (const std::optional<Fixed4> sum = Fixed4::fromDouble(sumK.toDouble() + ki))
+            sumK = *sum;
+    }
+    // No positive odds at all: there is no implied stake, so the column adds nothing.
+    if (sumK.raw() <= 0) {
+        for (int i = 1; i <= n; ++i)
+            v[i] = QStringLiteral("0");
+        return v;
+    }
+    const double s = sumK.toDouble();
+    for (int i = 1; i <= n; ++i) {
+        const double share = k[size_t(i)] / s * 100;
+        if (Usable(share))
+            v[i] = FormatNumber(share, QStringLiteral("00.00"));
+    }
+    return v;
+}
+
+void OddsDocument::SuperOdds()
+{
+    Grid &g = MSFlex;
+    const int n = std::max(RunnerCount, 0);
+    g.setVisible(false);
+
+    const double payoutRatio = TextToNumber(m_koujyo) / 100;
+
+    // Pool: the stake columns, unless they hold nothing sensible.
+    double stakeTotal = 0;
+    for (int c = FirstDataCol; c < g.cols(); ++c) {
+        if (!TextContains(g.text(HeaderRow, c), QStringLiteral("投票金")))
+            continue;
+        for (int r = 1; r <= n; ++r) {
+            const double sum = stakeTotal + TextToNumber(g.text(r + 1, c));
+            if (Usable(sum))
+                stakeTotal = sum;
+        }
+    }
+    if (9 < stakeTotal && stakeTotal < 99999999)
+        m_haitou = NumberToText(stakeTotal);
+    else
+        m_haitou = QStringLiteral("100000");
+    const double pool = TextToNumber(m_haitou);
+
+    std::vector<double> score(size_t(n) + 1, 0.0);
+    for (int c = FirstDataCol; c < g.cols(); ++c) {
+        const double w = TextToNumber(g.text(RatioRow, c));
+        if (w == 0 || !Usable(w))
+            continue;
+        const QStringList contribution = GetOdds(c, w);
+        for (int r = 1; r <= n; ++r) {
+            const double sum = score[size_t(r)] + TextToNumber(contribution[r]);
+            if (Usable(sum))
+                score[size_t(r)] = sum;
+        }
+    }
+
+    double total = 0;
+    for (int r = 1; r <= n; ++r) {
+        const double sum = total + score[size_t(r)];
+        if (Usable(sum))
+            total = sum;
+    }
+    if (total == 0) {
+        g.setVisible(true);
+        return;
+    }
+
+    std::vector<double> share(size_t(n) + 1, 0.0);
+    for (int r = 1; r <= n; ++r) {
+        const double s = score[size_t(r)] / total;
+        if (Usable(s))
+            share[size_t(r)] = s;
+    }
+
+    lstRank.clear();
+    for (int r = 1; r <= n; ++r) {
+        const double percent = share[size_t(r)] * 100;
+        if (!Usable(percent))
+            continue;
+        g.setText(r + 1, ColSupport, FormatNumber(percent, QStringLiteral("00.000")));
+        const QString item = FormatNumber(percent, QStringLiteral("0000.0000")) + QLatin1Char(',') +
+                             QString::number(r);
+        lstRank.insert(std::upper_bound(lstRank.begin(), lstRank.end(), item), item);
+    }
+
+    // Walk from the largest support down; equal percentages share a rank.
+    std::array<Fixed4, 100> previous{};
+    int rank = 0;
+    const int items = int(lstRank.size());
+    for (int p = items - 1; p >= 0; --p) {
+        const int pos = items - p;
+        const QStringList parts = lstRank[p].split(QLatin1Char(','));
+        const std::optional<Fixed4> percent = Fixed4::fromDouble(TextToNumber(parts[0]));
+        const int r = RoundHalfEvenToInt(TextToNumber(parts.value(1)));
+        if (pos == 1)
+            rank = 1;
+        else if (!percent || *percent != previous[size_t(std::min(pos - 1, 99))])
+            rank = pos;
+        if (percent && pos <= 99)
+            previous[size_t(pos)] = *percent;
+        g.setText(r + 1, ColRank, QString::number(rank) + QStringLiteral("着"));
+        g.setCellBackColor(r + 1, ColRank, RankBackColor(rank));
+    }
+
+    std::vector<Fixed4> stake(size_t(n) + 1);
+    Fixed4 stakeSum;
+    for (int r = 1; r <= n; ++r) {
+        const std::optional<Fixed4> s =
+            Fixed4::fromDouble(pool * TextToNumber(g.text(r + 1, ColSupport)));
+        if (!s)
+            continue;
+        stake[size_t(r)] = *s;
+        if (const std::optional<Fixed4> sum = stakeSum.plus(*s))
+            stakeSum = *sum;
+    }
+    const double payoutPool = stakeSum.toDouble() * payoutRatio;
+
+    for (int r = 1; r <= n; ++r) {
+        if (stake[size_t(r)] == Fixed4()) {
+            g.setText(r + 1, ColOdds, QString());
+            g.setText(r + 1, ColPayout, QString());
+            continue;
+        }
+        double odds = payoutPool / stake[size_t(r)].toDouble();
+        if (!(odds >= 0.1))
+            odds = 0.1;
+        if (odds > 9999)
+            odds = 9999;
+        odds = CutDecimals(odds, 1);
+        g.setText(r + 1, ColOdds, FormatNumber(odds, QStringLiteral("0.0")));
+        const double payout = pool * share[size_t(r)] * odds;
+        if (Usable(payout))
+            g.setText(r + 1, ColPayout, FormatNumber(payout, QStringLiteral("0.0")));
+    }
+
+    g.setVisible(true);
+}
+
+bool OddsDocument::Umaren()
+{
+    // Without a layout for the runner count field the document stays as it is.
+    if (!QuinellaLayoutFor(RoundHalfEvenToInt(TextToNumber(m_kazu[0]))))
+        return false;
+
+    MSFlexUma.setFontSize(twipsPerPixelX * 17 / 20);
+
+    const int n = std::max(RunnerCount, 0);
+    std::vector<Fixed4> odds(size_t(n) + 1);
+    for (int r = 1; r <= n; ++r)
+        odds[size_t(r)] =
+            Fixed4::fromDouble(TextToNumber(MSFlex.text(r + 1, ColOdds))).value_or(Fixed4());
+
+    lstUma.clear();
+    const float ratio = float(TextToNumber(m_koujyo) / 100);
+    for (int i = 1; i < n; ++i) {
+        for (int j = i + 1; j <= n; ++j) {
+            const std::optional<Fixed4> product = odds[size_t(i)].times(odds[size_t(j)]);
+            QString estimate;
+            if (product) {
+                const double v = double(ratio) * (double(ratio) * product->toDouble());
+                estimate = FormatNumber(v, QStringLiteral("#.0"));
+            }
+            lstUma.append(QString::number(i) + QLatin1Char('-') + QString::number(j) +
+                          QLatin1Char(':') + estimate);
+        }
+    }
+
+    InitFormUma();
+    MSFlexUma.setVisible(true);
+    return true;
+}
+
+bool OddsDocument::InitFormUma()
+{
+    const int n = RoundHalfEvenToInt(TextToNumber(m_kazu[0]));
+    const QuinellaLayout *layout = QuinellaLayoutFor(n);
+    if (!layout)
+        return false;
+
+    Grid &g = MSFlexUma;
+    g.setVisible(false);
+    g.setSize(21, 50);
+    for (int c = 0; c < 50; ++c)
+        g.setColWidth(c, 900);
+    g.clear();
+
+    const int cols = *std::max_element(layout->blockCol.begin(), layout->blockCol.end()) + 3;
+    const int rows = *std::max_element(layout->blockRow.begin(), layout->blockRow.end()) + 4;
+    g.setSize(rows, cols);
+    g.clear();
+    g.setBackColor(Rgb(240, 240, 240));
+
+    for (int i = 1; i < n; ++i) {
+        const int c = layout->blockCol[size_t(i - 1)];
+        const int t = layout->blockRow[size_t(i - 1)];
+        g.setCellBackColor(t, c, Rgb(200, 200, 200));
+        g.setText(t, c + 1, QStringLiteral("■") + QString::number(i) + QStringLiteral("■"));
+        g.setCellBackColor(t, c + 1, Rgb(230, 230, 230));
+        g.setCellBackColor(t, c + 2, Rgb(20, 20, 20));
+        g.setColWidth(c, 720);
+        g.setColWidth(c + 1, 1000);
+        g.setColWidth(c + 2, 60);
+    }
+
+    for (const QString &item : std::as_const(lstUma)) {
+        const qsizetype colon = item.indexOf(QLatin1Char(':'));
+        const QString pair = item.left(colon);
+        const QString estimate = colon < 0 ? QString() : item.mid(colon + 1);
+        const QStringList ij = pair.split(QLatin1Char('-'));
+        const int i = RoundHalfEvenToInt(TextToNumber(ij.value(0)));
+        const int j = RoundHalfEvenToInt(TextToNumber(ij.value(1)));
+        // Items made for another runner count do not fit this layout.
+        if (i < 1 || i >= n || j <= i || j > n)
+            continue;
+        const int c = layout->blockCol[size_t(i - 1)];
+        const int row = layout->blockRow[size_t(i - 1)] + (j - i);
+        g.setText(row, c, pair);
+        g.setCellBackColor(row, c, Rgb(230, 230, 230));
+        g.setText(row, c + 1, estimate);
+        g.setCellBackColor(row, c + 1, EstimateBackColor(TextToNumber(estimate)));
+        g.setCellBackColor(row, c + 2, Rgb(20, 20, 20));
+    }
+
+    g.setVisible(true);
+    return true;
+}
+
+double CutDecimals(double value, int digits)
+{
+    const QStringList parts =
+        (NumberToText(value).trimmed() + QStringLiteral(".000")).split(QLatin1Char('.'));
+    return TextToNumber(parts[0] + QLatin1Char('.') + parts[1].left(std::max(digits, 0)));
+}
+
+QStringList BracketTable(int runnerCount)
+{
+    QStringList out;
+    if (runnerCount < 8 || runnerCount > 24)
+        return out;
+    // The last brackets take the extra runners: one or two per bracket up to 16 runners,
+    // two or three beyond.
+    const int base = runnerCount <= 16 ? 1 : 2;
+    const int bigger = runnerCount - 8 * base; // brackets holding base + 1
+    for (int b = 1; b <= 8; ++b) {
+        const int count = base + (b > 8 - bigger ? 1 : 0);
+        for (int k = 0; k < count; ++k)
+            out.append(QString::number(b));
+    }
+    return out;
+}
