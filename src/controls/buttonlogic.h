@@ -71,6 +71,9 @@ int FitCaptionPointSize(int target, double twipsPerPixelY, const std::function<i
 // 0x20 single line, 0x100 no clip, 0x800 no prefix) as Qt alignment and text flags.
 int CaptionAlignToQt(int capAlign);
 
+// Whether a character takes a full-width cell and stands upright in vertical writing.
+bool IsWideChar(char32_t c);
+
 // Rows of a rounded rectangle (0, 0, w, h) whose corner ellipse is corner x corner pixels.
 QList<QRect> RoundRectRows(int w, int h, int corner);
 

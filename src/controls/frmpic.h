@@ -5,6 +5,9 @@
 #include <QPixmap>
 #include <QWidget>
 
+// Registers the images of this folder (the skin and the button pointer) once.
+void InitControlsResources();
+
 class frmPic : public QWidget
 {
     Q_OBJECT

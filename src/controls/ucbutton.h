@@ -16,6 +16,9 @@
 
 class QTimer;
 
+// One region from many rectangles, united in chunks of RegionChunk.
+QRegion RegionFromRects(const QList<QRect> &rects);
+
 class UcButton : public QWidget
 {
     Q_OBJECT
@@ -184,6 +187,7 @@ private:
     int m_mousePointer = 0;
     QByteArray m_rgn;
     QRegion m_hitRegion;
+    bool m_hasHitRegion = false;
     bool m_focusGotUse = false;
     bool m_focusLostUse = false;
     bool m_keyBordUse = false;
