@@ -228,10 +228,11 @@ void TestQuinella::estimateText_data()
                                                  << "2.0"
                                                  << "3.0"
                                                  << "4.3" << Rgb(255, 255, 0);
-    QTest::newRow("single-precision ratio: 0.7225 x 20 shows 14.5") << "85"
-                                                                    << "4.0"
-                                                                    << "5.0"
-                                                                    << "14.5" << Rgb(255, 255, 0);
+    // 0.7225 x 653.91 = 472.449975; the single-precision ratio lifts it over the half.
+    QTest::newRow("ratio held in single precision") << "85"
+                                                    << "21.3"
+                                                    << "30.7"
+                                                    << "472.5" << Rgb(220, 220, 220);
     // 0.5 x 4.4999 = 2.24995 rounds (half to even) to 2.2500, which the mask shows as 2.3.
     QTest::newRow("odds product rounds to four decimals first") << "100"
                                                                 << "0.5"
