@@ -715,8 +715,12 @@ void GridView::mouseDoubleClickEvent(QMouseEvent *event)
     int row = 0;
     int col = 0;
     if (event->button() == Qt::LeftButton &&
-        viewportCellAt(event->position().toPoint(), &row, &col))
+        viewportCellAt(event->position().toPoint(), &row, &col)) {
+        // Normally the first click already made the cell current.
+        if (!(event->modifiers() & Qt::ShiftModifier))
+            moveTo(row, col, false);
         Q_EMIT dblClick();
+    }
     event->accept();
 }
 

@@ -58,6 +58,9 @@ public:
     // The Japanese-capable face used when the grid names no font.
     static QString DefaultFontFamily();
 
+    // The input method places its window at the current cell.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 Q_SIGNALS:
     // Raised first for every key. A slot that sets *handled stops the built-in navigation; the
     // character of the key (keyPress) is still raised, as the window's select-all handling
@@ -82,7 +85,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
