@@ -43,6 +43,8 @@ public:
     static std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>
         saveFileNameHook;
     static std::function<void(const QString &caption, const QString &text)> messageBoxHook;
+    // Tests: behave as if no printer were installed.
+    static bool ignorePrinters;
 
     // Commands of the toolbar: 0 close, 1 print page, 2 print all, 3 next page, 4 save PDF.
     void cmdMenu_Click(int index);
@@ -66,7 +68,7 @@ public:
     QWidget *picBack() const;
     QWidget *picPaper() const { return m_picPaper; }
     QWidget *picView() const;
-    QWidget *picPrinting() const { return m_picPrinting; }
+    QWidget *picPrinting() const;
     QPushButton *button(int index) const;
     PageGeometry pageGeometry() const { return m_geometry; }
     bool printerAvailable() const;
@@ -97,6 +99,8 @@ private:
     void scrFontSize_Change(int value);
     void scrCopies_Change(int value);
     void releaseGrid();
+    void setPrinting(bool printing);
+    bool ensurePrinter();
     void showError(const QString &routine, const LayoutError &error);
     int twipsX(int px) const;
     int twipsY(int px) const;
@@ -109,6 +113,7 @@ private:
     bool m_entering = false;
     bool CancelRequested = false;
     bool m_printing = false;
+    bool m_closePending = false;
     PageGeometry m_geometry;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<PainterSurface> m_previewSurface;
