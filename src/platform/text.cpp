@@ -700,21 +700,28 @@ bool TextContains(const QString &haystack, const QString &needle)
     return TextIndexOf(haystack, needle) >= 0;
 }
 
+qsizetype TextMatchLength(const QString &text, qsizetype pos, const QString &needle)
+{
+    if (pos < 0 || pos > text.size())
+        return -1;
+    const QChar *pt = text.constData();
+    const QChar *pn = needle.constData();
+    qsizetype i = pos, j = 0;
+    while (j < needle.size()) {
+        if (i >= text.size())
+            return -1;
+        int lt, ln;
+        if (foldAt(pt, text.size(), i, lt) != foldAt(pn, needle.size(), j, ln))
+            return -1;
+        i += lt;
+        j += ln;
+    }
+    return i - pos;
+}
+
 bool TextStartsWith(const QString &text, const QString &prefix)
 {
-    const QChar *pt = text.constData();
-    const QChar *pp = prefix.constData();
-    qsizetype i = 0, j = 0;
-    while (j < prefix.size()) {
-        if (i >= text.size())
-            return false;
-        int lt, lp;
-        if (foldAt(pt, text.size(), i, lt) != foldAt(pp, prefix.size(), j, lp))
-            return false;
-        i += lt;
-        j += lp;
-    }
-    return true;
+    return TextMatchLength(text, 0, prefix) >= 0;
 }
 
 QStringList TextSplit(const QString &text, const QString &separator)

@@ -66,6 +66,8 @@ bool TextEquals(const QString &a, const QString &b);
 qsizetype TextIndexOf(const QString &haystack, const QString &needle, qsizetype from = 0);
 bool TextContains(const QString &haystack, const QString &needle);
 bool TextStartsWith(const QString &text, const QString &prefix);
+// Number of characters of text from pos that equal needle as text, or -1 when they do not.
+qsizetype TextMatchLength(const QString &text, qsizetype pos, const QString &needle);
 // Splits at every separator matched as text (so "，" splits like ","). Keeps empty fields;
 // an empty text gives one empty field, an empty separator the whole text.
 QStringList TextSplit(const QString &text, const QString &separator);

@@ -27,6 +27,8 @@ private Q_SLOTS:
     void textEquals();
     void textIndexOf_data();
     void textIndexOf();
+    void textMatchLength_data();
+    void textMatchLength();
     void textSplit_data();
     void textSplit();
     void textReplace_data();
@@ -380,6 +382,31 @@ void TestText::textIndexOf()
     QFETCH(int, from);
     QFETCH(int, expected);
     QCOMPARE(TextIndexOf(haystack, needle, from), qsizetype(expected));
+}
+
+void TestText::textMatchLength_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pos");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("same length") << "xABC" << 1 << "abc" << 3;
+    QTest::newRow("merged kana count twice") << "ﾊﾟﾝx" << 0 << "パン" << 3;
+    QTest::newRow("no match") << "abc" << 0 << "b" << -1;
+    QTest::newRow("runs past the end") << "ab" << 1 << "bc" << -1;
+    QTest::newRow("half a merged pair is no match") << "ﾊﾟ" << 0 << "ﾊ" << -1;
+    QTest::newRow("empty needle") << "ab" << 2 << "" << 0;
+    QTest::newRow("position out of range") << "ab" << 3 << "" << -1;
+}
+
+void TestText::textMatchLength()
+{
+    QFETCH(QString, text);
+    QFETCH(int, pos);
+    QFETCH(QString, needle);
+    QFETCH(int, expected);
+    QCOMPARE(TextMatchLength(text, pos, needle), qsizetype(expected));
 }
 
 void TestText::textSplit_data()
