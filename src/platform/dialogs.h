@@ -1,0 +1,45 @@
+#pragma once
+// Message boxes and file dialogs behind small functions, so that the windows never build a
+// QMessageBox or QFileDialog themselves and tests can answer them through the hooks.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+enum class MsgIcon { Information, Warning };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgAnswer { Ok, Yes, No };
+
+struct MessageBoxRequest
+{
+    QString text;
+    QString title;
+    MsgIcon icon = MsgIcon::Information;
+    MsgButtons buttons = MsgButtons::Ok;
+};
+
+// Modal to owner. With Yes/No, closing the box without a choice answers No.
+MsgAnswer ShowMessageBox(QWidget *owner, const MessageBoxRequest &request);
+
+struct FileDialogRequest
+{
+    bool save = false;
+    // Pairs: description, then patterns separated by ";" ("csv(*.csv)", "*.csv;*.txt").
+    QStringList filters;
+    QString folder;
+    QString fileName;
+    QString title;
+};
+
+// Shows the open or save dialog modal to owner and returns the chosen path, "" when cancelled.
+// The open dialog accepts only an existing file; the save dialog asks before overwriting.
+QString RunFileDialog(QWidget *owner, const FileDialogRequest &request);
+
+// Tests set these to answer instead of showing anything; null means the real dialogs.
+struct DialogHooks
+{
+    static std::function<MsgAnswer(const MessageBoxRequest &)> messageBox;
+    static std::function<QString(const FileDialogRequest &)> fileDialog;
+};
