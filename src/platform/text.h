@@ -42,6 +42,8 @@ public:
         return f;
     }
     // Rounds to the nearest ten-thousandth, halves to even; no value for NaN or out of range.
+    // Works on the shortest decimal text of value, so 0.00015 is a half (-> 0.0002) whatever
+    // its binary neighbour.
     static std::optional<Fixed4> fromDouble(double value);
 
     constexpr qint64 raw() const { return m_raw; }
