@@ -3,6 +3,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -124,7 +125,7 @@ const QuinellaLayout *QuinellaLayoutFor(int n)
 
 // Used when no window supplies real font metrics: half-width characters (ASCII and
 // half-width katakana) are half an em wide, everything else one em; em = point size at 96 dpi.
-double EstimatedTextWidth(const QString &text, double pointSize)
+double EstimatedTextWidth(const QString &text, double pointSize, bool blankAfter)
 {
     const double em = pointSize * 96.0 / 72.0;
     double width = 0;
@@ -133,7 +134,7 @@ double EstimatedTextWidth(const QString &text, double pointSize)
         const bool half = (u >= 0x20 && u <= 0x7e) || (u >= 0xff61 && u <= 0xff9f);
         width += half ? em / 2 : em;
     }
-    return width;
+    return blankAfter ? width + em / 2 : width;
 }
 
 // A double result that the calculation cannot use (overflow, division by zero) makes the
@@ -141,6 +142,36 @@ double EstimatedTextWidth(const QString &text, double pointSize)
 bool Usable(double x)
 {
     return std::isfinite(x);
+}
+
+// TextToNumber(NumberToText(x)) without building the text when it cannot change the value: a
+// double whose shortest form has at most 15 significant digits reads back as itself.
+double ReadBack(double x)
+{
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x);
+    int digits = 0;
+    bool leading = true;
+    for (const char *p = buf; p != r.ptr && *p != 'e'; ++p) {
+        if (*p < '0' || *p > '9')
+            continue;
+        if (leading && *p == '0')
+            continue;
+        leading = false;
+        ++digits;
+    }
+    if (r.ec == std::errc() && digits <= 15)
+        return x;
+    return TextToNumber(NumberToText(x));
+}
+
+// Position of the next fraction slash; "／" is a slash when compared as text.
+qsizetype SlashIndex(const QString &text, qsizetype from)
+{
+    for (qsizetype i = from; i < text.size(); ++i)
+        if (text[i] == u'/' || text[i] == u'\uff0f')
+            return i;
+    return -1;
 }
 
 // Number of a count or ratio field after its change rule: the text, or the clamped number.
@@ -271,12 +302,14 @@ void OddsDocument::WakuWidth()
 {
     Grid &g = MSFlex;
     const double pointSize = g.cellFontSize() + 1;
+    const QString blank = QStringLiteral(" ");
     for (int c = 0; c < g.cols(); ++c) {
         double w = MinColWidth;
         for (int i = 0; i < g.rows(); ++i) {
-            const QString t = g.text(i, c) + QLatin1Char(' ');
-            const double px =
-                m_measurer ? m_measurer->textWidth(t, pointSize) : EstimatedTextWidth(t, pointSize);
+            const QString text = g.text(i, c);
+            // Each text is measured with one blank after it.
+            const double px = m_measurer ? m_measurer->textWidth(text + blank, pointSize)
+                                         : EstimatedTextWidth(text, pointSize, true);
             const double m = px * twipsPerPixelX;
             if (m > w)
                 w = m;
@@ -294,33 +327,51 @@ void OddsDocument::Syukei()
 
 QStringList OddsDocument::GetOdds(int col, const double &ratio) const
 {
-    const int n = std::max(RunnerCount, 0);
-    QStringList v;
-    v.reserve(n + 1);
-    for (int i = 0; i <= n; ++i)
-        v.append(QString());
+    QStringList texts;
+    ColumnContribution(col, ratio, &texts);
+    return texts;
+}
 
+std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
+                                                     QStringList *texts) const
+{
+    const int n = std::max(RunnerCount, 0);
+    if (texts) {
+        texts->clear();
+        texts->reserve(n + 1);
+        for (int i = 0; i <= n; ++i)
+            texts->append(QString());
+    }
     std::vector<double> value(size_t(n) + 1, 0.0);
+
     for (int i = 1; i <= n; ++i) {
-        QString s = MSFlex.text(i + 1, col);
-        if (TextContains(s, QStringLiteral("/"))) {
-            const QStringList parts = TextSplit(s + QStringLiteral("/1"), QStringLiteral("/"));
-            const double den = TextToNumber(parts[1]);
-            if (den == 0) {
-                s = QStringLiteral("0");
-            } else {
-                const double q = TextToNumber(parts[0]) / den;
-                if (Usable(q))
-                    s = NumberToText(q);
-            }
+        const QString cell = MSFlex.text(i + 1, col);
+        double number;
+        if (const qsizetype slash = SlashIndex(cell, 0); slash >= 0) {
+            // The first two parts of cell + "/1" split at every slash.
+            qsizetype end = SlashIndex(cell, slash + 1);
+            if (end < 0)
+                end = cell.size();
+            const double den = TextToNumber(cell.mid(slash + 1, end - slash - 1));
+            const double q = TextToNumber(cell.left(slash)) / den;
+            if (den == 0)
+                number = 0;
+            else if (Usable(q))
+                number = ReadBack(q);
+            else
+                number = TextToNumber(cell); // the division failed: the cell stays as it is
+        } else {
+            number = TextToNumber(cell);
         }
-        const double x = TextToNumber(s) * std::abs(ratio);
-        if (Usable(x))
-            v[i] = NumberToText(x);
-        value[size_t(i)] = TextToNumber(v[i]);
+        const double x = number * std::abs(ratio);
+        if (!Usable(x))
+            continue; // the entry stays empty
+        value[size_t(i)] = ReadBack(x);
+        if (texts)
+            (*texts)[i] = NumberToText(x);
     }
     if (ratio >= 0)
-        return v;
+        return value;
 
     // A column of odds: each runner's implied share of the pool, in percent.
     Fixed4 total;
@@ -332,7 +383,7 @@ QStringList OddsDocument::GetOdds(int col, const double &ratio) const
             total = *sum;
     }
     if (total == Fixed4())
-        return v;
+        return value;
 
     const double pool = TextToNumber(m_haitou);
     std::vector<double> k(size_t(n) + 1, 0.0);
@@ -348,17 +399,24 @@ QStringList OddsDocument::GetOdds(int col, const double &ratio) const
     }
     // No positive odds at all: there is no implied stake, so the column adds nothing.
     if (sumK.raw() <= 0) {
-        for (int i = 1; i <= n; ++i)
-            v[i] = QStringLiteral("0");
-        return v;
+        for (int i = 1; i <= n; ++i) {
+            value[size_t(i)] = 0;
+            if (texts)
+                (*texts)[i] = QStringLiteral("0");
+        }
+        return value;
     }
     const double s = sumK.toDouble();
     for (int i = 1; i <= n; ++i) {
         const double share = k[size_t(i)] / s * 100;
-        if (Usable(share))
-            v[i] = FormatNumber(share, QStringLiteral("00.00"));
+        if (!Usable(share))
+            continue;
+        const QString text = FormatNumber(share, QStringLiteral("00.00"));
+        value[size_t(i)] = TextToNumber(text);
+        if (texts)
+            (*texts)[i] = text;
     }
-    return v;
+    return value;
 }
 
 void OddsDocument::SuperOdds()
@@ -391,9 +449,9 @@ void OddsDocument::SuperOdds()
         const double w = TextToNumber(g.text(RatioRow, c));
         if (w == 0 || !Usable(w))
             continue;
-        const QStringList contribution = GetOdds(c, w);
+        const std::vector<double> contribution = ColumnContribution(c, w, nullptr);
         for (int r = 1; r <= n; ++r) {
-            const double sum = score[size_t(r)] + TextToNumber(contribution[r]);
+            const double sum = score[size_t(r)] + contribution[size_t(r)];
             if (Usable(sum))
                 score[size_t(r)] = sum;
         }

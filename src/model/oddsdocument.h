@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <vector>
 
 // Text measurement is a platform service: the windows pass real font metrics,
 // tests and kirrel-cli a fixed-width fake.
@@ -49,8 +50,8 @@ public:
     void setTxtTitle(int i, const QString &text);
 
     int RunnerCount = 2;
-    Grid MSFlex;    // runner table
-    Grid MSFlexUma; // quinella matrix; visible = the quinella view
+    Grid MSFlex;         // runner table
+    Grid MSFlexUma;      // quinella matrix; visible = the quinella view
     QStringList lstRank; // kept in ascending text order
     QStringList lstUma;  // insertion order
 
@@ -71,6 +72,10 @@ public:
     bool quinellaVisible() const { return MSFlexUma.isVisible(); }
 
 private:
+    // GetOdds as numbers: each entry as TextToNumber reads its text back. The texts are built
+    // only when asked for; the recalculation needs just the numbers.
+    std::vector<double> ColumnContribution(int col, double ratio, QStringList *texts) const;
+
     std::array<QString, 2> m_kazu;
     QString m_koujyo;
     QString m_haitou;

@@ -1,0 +1,67 @@
+// Recalculation and quinella estimates on the largest tables a document can hold.
+#include "model/oddsdocument.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// 36 runners x 36 data columns: stakes, odds and fractions under positive and negative weights.
+void FillLargest(OddsDocument &d)
+{
+    d.setTxtKazu(0, QStringLiteral("36"));
+    d.setTxtKazu(1, QStringLiteral("36"));
+    d.InitForm();
+    for (int c = FirstDataCol; c < d.MSFlex.cols(); ++c) {
+        const int kind = (c - FirstDataCol) % 3;
+        d.MSFlex.setText(RatioRow, c, kind == 1 ? QStringLiteral("-1") : QStringLiteral("1"));
+        for (int r = 1; r <= d.RunnerCount; ++r) {
+            QString cell;
+            if (kind == 0)
+                cell = QString::number(100 * ((r * 37 + c) % 50 + 1));
+            else if (kind == 1)
+                cell = QString::number(1.0 + ((r * 13 + c) % 200) / 10.0);
+            else
+                cell = QStringLiteral("%1/%2").arg((r + c) % 9 + 1).arg(r % 4 + 1);
+            d.MSFlex.setText(r + 1, c, cell);
+        }
+    }
+}
+
+void BM_SyukeiLargest(benchmark::State &state)
+{
+    OddsDocument d;
+    FillLargest(d);
+    for (auto _ : state) {
+        d.Syukei();
+        benchmark::DoNotOptimize(d.MSFlex.text(2, ColOdds));
+    }
+}
+BENCHMARK(BM_SyukeiLargest)->Unit(benchmark::kMicrosecond);
+
+void BM_SuperOddsLargest(benchmark::State &state)
+{
+    OddsDocument d;
+    FillLargest(d);
+    for (auto _ : state) {
+        d.SuperOdds();
+        benchmark::DoNotOptimize(d.MSFlex.text(2, ColOdds));
+    }
+}
+BENCHMARK(BM_SuperOddsLargest)->Unit(benchmark::kMicrosecond);
+
+void BM_Umaren18(benchmark::State &state)
+{
+    OddsDocument d;
+    d.InitForm();
+    for (int r = 1; r <= 18; ++r)
+        d.MSFlex.setText(r + 1, FirstDataCol, QString::number(100 * r));
+    d.Syukei();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(d.Umaren());
+    }
+}
+BENCHMARK(BM_Umaren18)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
