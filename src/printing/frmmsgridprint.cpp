@@ -669,29 +669,34 @@ bool frmMsGridPrint::PrintPage(int page, LayoutError *error)
     m_printer->setDocName(PlainTitle(m_layout.title));
     m_layout.data[DevicePrinter].FontSize = m_layout.data[DevicePreview].FontSize;
 
-    QPainter painter;
-    if (!painter.begin(m_printer.get())) {
-        *error = {PrinterErrorNumber, QStringLiteral("印刷を開始できません")};
-        return false;
-    }
-    PainterSurface::applyTwipsTransform(painter, *m_printer);
+    // Lay the page out first: a job that was never begun is the only one that is truly
+    // discarded, since the printer cannot take back what its painter has started.
+    RecordingSurface recorded(*m_printerSurface);
     m_printerSurface->clearError();
-    m_printerSurface->begin(&painter);
+    m_layout.printer = &recorded;
     if (LayoutError e = m_layout.WriteTitle(DevicePrinter); !e.ok())
         showError(QStringLiteral("WriteTitle"), e);
     if (LayoutError e = m_layout.WriteFooter(page, DevicePrinter); !e.ok())
         showError(QStringLiteral("WriteFooter"), e);
     m_layout.WriteGrid(page, DevicePrinter);
-    m_printerSurface->end();
+    m_layout.printer = m_printerSurface.get();
     repaint();
 
     // Lets the cancel button be pressed between pages.
     QCoreApplication::processEvents();
-
     if (CancelRequested)
-        m_printer->abort();
-    painter.end();
-    if (!CancelRequested && m_printer->printerState() == QPrinter::Error) {
+        return true;
+
+    QPainter painter;
+    if (!m_printer || !painter.begin(m_printer.get())) {
+        *error = {PrinterErrorNumber, QStringLiteral("印刷を開始できません")};
+        return false;
+    }
+    PainterSurface::applyTwipsTransform(painter, *m_printer);
+    m_printerSurface->begin(&painter);
+    recorded.replay(*m_printerSurface);
+    m_printerSurface->end();
+    if (!painter.end() || m_printer->printerState() == QPrinter::Error) {
         *error = {PrinterErrorNumber, QStringLiteral("印刷ジョブを送れませんでした")};
         return false;
     }

@@ -80,6 +80,83 @@ LayoutError surfaceError(const Surface *s)
 
 } // namespace
 
+void RecordingSurface::setFontName(const QString &name)
+{
+    m_measure.setFontName(name);
+    record(Op::FontName, 0, 0, 0, 0, 0, name);
+}
+
+void RecordingSurface::setFontSize(int points)
+{
+    m_measure.setFontSize(points);
+    record(Op::FontSize, points);
+}
+
+void RecordingSurface::setFontBold(bool bold)
+{
+    m_measure.setFontBold(bold);
+    record(Op::Bold, bold ? 1 : 0);
+}
+
+void RecordingSurface::setTextColor(Color c)
+{
+    m_measure.setTextColor(c);
+    record(Op::TextColor, 0, 0, 0, 0, c);
+}
+
+void RecordingSurface::setLineWidth(int width)
+{
+    m_measure.setLineWidth(width);
+    record(Op::LineWidth, width);
+}
+
+void RecordingSurface::drawText(int x, int y, const QString &text)
+{
+    record(Op::Text, x, y, 0, 0, 0, text);
+}
+
+void RecordingSurface::drawLine(int x1, int y1, int x2, int y2, Color c)
+{
+    record(Op::Line, x1, y1, x2, y2, c);
+}
+
+void RecordingSurface::fillBox(int x1, int y1, int x2, int y2, Color c)
+{
+    record(Op::Box, x1, y1, x2, y2, c);
+}
+
+void RecordingSurface::replay(Surface &target) const
+{
+    for (const Step &s : m_ops) {
+        switch (s.op) {
+        case Op::FontName:
+            target.setFontName(s.text);
+            break;
+        case Op::FontSize:
+            target.setFontSize(s.a);
+            break;
+        case Op::Bold:
+            target.setFontBold(s.a != 0);
+            break;
+        case Op::TextColor:
+            target.setTextColor(s.color);
+            break;
+        case Op::LineWidth:
+            target.setLineWidth(s.a);
+            break;
+        case Op::Text:
+            target.drawText(s.a, s.b, s.text);
+            break;
+        case Op::Line:
+            target.drawLine(s.a, s.b, s.c, s.d, s.color);
+            break;
+        case Op::Box:
+            target.fillBox(s.a, s.b, s.c, s.d, s.color);
+            break;
+        }
+    }
+}
+
 int ClampFontSize(int points)
 {
     return std::clamp(points, MinFontSize, MaxFontSize);

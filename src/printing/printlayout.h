@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 #include <array>
+#include <vector>
 
 // What a drawing target offers the layout. Text positions are the top-left of the text line.
 class Surface
@@ -34,6 +35,49 @@ public:
     // A target that can no longer draw (a printer that went away) says why; 0 = fine.
     virtual int errorNumber() const { return 0; }
     virtual QString errorDescription() const { return QString(); }
+};
+
+// Records what is drawn while measuring on another surface, to draw it later. A printed page
+// is laid out first and sent only when no cancel came in meanwhile.
+class RecordingSurface : public Surface
+{
+public:
+    explicit RecordingSurface(Surface &measure) : m_measure(measure) {}
+
+    void setFontName(const QString &name) override;
+    void setFontSize(int points) override;
+    void setFontBold(bool bold) override;
+    void setTextColor(Color c) override;
+    void setLineWidth(int width) override;
+    double textWidth(const QString &text) override { return m_measure.textWidth(text); }
+    double textHeight(const QString &text) override { return m_measure.textHeight(text); }
+    void drawText(int x, int y, const QString &text) override;
+    void drawLine(int x1, int y1, int x2, int y2, Color c) override;
+    void fillBox(int x1, int y1, int x2, int y2, Color c) override;
+    int scaleWidth() const override { return m_measure.scaleWidth(); }
+    int scaleHeight() const override { return m_measure.scaleHeight(); }
+    int errorNumber() const override { return m_measure.errorNumber(); }
+    QString errorDescription() const override { return m_measure.errorDescription(); }
+
+    void replay(Surface &target) const;
+    bool isEmpty() const { return m_ops.empty(); }
+
+private:
+    enum class Op { FontName, FontSize, Bold, TextColor, LineWidth, Text, Line, Box };
+    struct Step
+    {
+        Op op;
+        int a = 0, b = 0, c = 0, d = 0;
+        Color color = 0;
+        QString text;
+    };
+    void record(Op op, int a = 0, int b = 0, int c = 0, int d = 0, Color color = 0,
+                const QString &text = QString())
+    {
+        m_ops.push_back(Step{op, a, b, c, d, color, text});
+    }
+    Surface &m_measure;
+    std::vector<Step> m_ops;
 };
 
 // Measured layout of one target. Index 0 = preview picture, 1 = printer.
