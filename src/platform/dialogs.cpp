@@ -11,8 +11,8 @@ MsgAnswer ShowMessageBox(QWidget *owner, const MessageBoxRequest &request)
     if (DialogHooks::messageBox)
         return DialogHooks::messageBox(request);
 
-    const QMessageBox::Icon icon = request.icon == MsgIcon::Warning ? QMessageBox::Warning
-                                                                    : QMessageBox::Information;
+    const QMessageBox::Icon icon =
+        request.icon == MsgIcon::Warning ? QMessageBox::Warning : QMessageBox::Information;
     const bool yesNo = request.buttons == MsgButtons::YesNo;
     QMessageBox box(icon, request.title, request.text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);

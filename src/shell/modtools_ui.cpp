@@ -31,8 +31,8 @@ QString ShowFileDialog(QWidget *owner, const QStringList &filter, const QString 
     if (!title.isEmpty())
         request.title = title;
     else
-        request.title = request.save ? QStringLiteral("ファイルを保存する")
-                                     : QStringLiteral("ファイルを開く");
+        request.title =
+            request.save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く");
 
     const QString chosen = RunFileDialog(owner, request);
     if (chosen.isEmpty())
