@@ -1,0 +1,91 @@
+#include "editing/undoring.h"
+
+#include "files/documentfile.h"
+#include "model/oddsdocument.h"
+#include "platform/text.h"
+
+#include <QStringList>
+
+namespace {
+
+bool InRing(int slot)
+{
+    return slot >= 0 && slot < UndoRing::Slots;
+}
+
+} // namespace
+
+QString UndoRing::UndoClip(int slot) const
+{
+    return InRing(slot) ? m_clip[size_t(slot)] : QString();
+}
+QString UndoRing::UndoHead(int slot) const
+{
+    return InRing(slot) ? m_head[size_t(slot)] : QString();
+}
+QString UndoRing::UndoData(int slot) const
+{
+    return InRing(slot) ? m_data[size_t(slot)] : QString();
+}
+
+bool UndoRing::isFilled(int slot) const
+{
+    return InRing(slot) && !m_clip[size_t(slot)].isEmpty() && !m_head[size_t(slot)].isEmpty() &&
+           !m_data[size_t(slot)].isEmpty();
+}
+
+void UndoRing::UndoStock(const OddsDocument &doc)
+{
+    if (!InRing(m_pos))
+        m_pos = 0;
+    const auto slot = size_t(m_pos);
+    m_clip[slot] = TableText(doc.MSFlex, QLatin1Char('\t'), QLatin1Char('\r'));
+    m_head[slot] = HeaderLine(doc);
+    m_data[slot] = ValuesLine(doc);
+    ++m_pos;
+}
+
+bool UndoRing::UndoBack(OddsDocument &doc)
+{
+    --m_pos;
+    if (m_pos < 0)
+        m_pos = Slots - 1;
+    if (!isFilled(m_pos))
+        return false;
+
+    Grid &grid = doc.MSFlex;
+    const int row = grid.row();
+    const int col = grid.col();
+
+    // Fields are split at commas as text, like the file: a title holding a comma spills
+    // into the next field, and missing fields leave their boxes as they are.
+    const QStringList head = TextSplit(m_head[size_t(m_pos)], QStringLiteral(","));
+    for (int i = 0; i < 3; ++i) {
+        if (2 + i < head.size())
+            doc.setTxtTitle(i, head.at(2 + i));
+    }
+    const QStringList data = TextSplit(m_data[size_t(m_pos)], QStringLiteral(","));
+    auto field = [&data](int i, auto &&apply) {
+        if (i < data.size())
+            apply(data.at(i));
+    };
+    field(0, [&](const QString &t) { doc.setTxtKazu(0, t); });
+    field(1, [&](const QString &t) { doc.setTxtKazu(1, t); });
+    field(2, [&](const QString &t) { doc.setTxtTitle(3, t); });
+    field(3, [&](const QString &t) { doc.setTxtTitle(4, t); });
+    field(4, [&](const QString &t) { doc.setTxtTitle(5, t); });
+    field(5, [&](const QString &t) { doc.setTxtKoujyo(t); });
+    field(6, [&](const QString &t) { doc.setTxtHaitou(t); });
+
+    const QStringList lines = m_clip[size_t(m_pos)].split(QLatin1Char('\r'));
+    const int rows = std::min(int(lines.size()), grid.rows());
+    for (int r = 0; r < rows; ++r) {
+        const QStringList cells = lines.at(r).split(QLatin1Char('\t'));
+        const int cols = std::min(int(cells.size()), grid.cols());
+        for (int c = 0; c < cols; ++c)
+            grid.setText(r, c, cells.at(c));
+    }
+
+    grid.setCurrent(row, col);
+    return true;
+}
