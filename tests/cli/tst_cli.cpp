@@ -1,0 +1,262 @@
+#include "files/documentfile.h"
+#include "model/oddsdocument.h"
+#include "platform/codepage.h"
+#include "platform/text.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString DataPath(const QString &name)
+{
+    return QStringLiteral(KIRREL_TEST_DATA "/files/") + name;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Cli(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KIRREL_CLI_PATH), args);
+    Run r;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// What the program does on opening a file: a fresh untitled document, then the file.
+OddsDocument Opened(const QString &path)
+{
+    OddsDocument doc;
+    doc.setTxtTitle(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
+    doc.InitForm();
+    doc.setTxtTitle(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    LoadCSV(doc, path, nullptr);
+    return doc;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void exitStatus_data();
+    void exitStatus();
+    void recalcWritesRecalculatedDocument();
+    void recalcToFile();
+    void freshDocumentFields();
+    void unencodableTextIsAnError();
+    void quinellaList();
+    void cellsList();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY2(QFile::exists(QStringLiteral(KIRREL_CLI_PATH)), KIRREL_CLI_PATH " is not built");
+    QVERIFY(m_dir.isValid());
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("notdoc.csv")), "hello\n"));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("old.csv")), "old"));
+}
+
+void TestCli::exitStatus_data()
+{
+    QTest::addColumn<QStringList>("args"); // "@" = the temporary folder, "%" = the test data
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err"); // start of standard error
+
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "";
+    QTest::newRow("no arguments") << QStringList{} << 2 << "kirrel-cli: no command";
+    QTest::newRow("unknown command")
+        << QStringList{"print", "%/race18.csv"} << 2 << "kirrel-cli: unknown command";
+    QTest::newRow("missing input") << QStringList{"recalc"} << 2 << "kirrel-cli: recalc takes";
+    QTest::newRow("two inputs") << QStringList{"cells", "%/race18.csv", "%/race18.csv"} << 2
+                                << "kirrel-cli: cells takes";
+    QTest::newRow("-o without a name")
+        << QStringList{"recalc", "%/race18.csv", "-o"} << 2 << "kirrel-cli: -o needs";
+    QTest::newRow("option of another command")
+        << QStringList{"quinella", "%/race18.csv", "--quinella"} << 2
+        << "kirrel-cli: unknown option";
+    QTest::newRow("missing file") << QStringList{"recalc", "@/none.csv"} << 1
+                                  << "kirrel-cli: @/none.csv: ";
+    QTest::newRow("a folder") << QStringList{"cells", "@"} << 1 << "kirrel-cli: @: ";
+    QTest::newRow("not a document")
+        << QStringList{"quinella", "@/notdoc.csv"} << 1 << "kirrel-cli: @/notdoc.csv: ";
+    QTest::newRow("no quinella layout for 1 runner")
+        << QStringList{"quinella", "%/tworunners.csv"} << 1
+        << "kirrel-cli: %/tworunners.csv: no quinella layout";
+    QTest::newRow("output folder missing")
+        << QStringList{"recalc", "%/race18.csv", "-o", "@/no/out.csv"} << 1
+        << "kirrel-cli: @/no/out.csv: ";
+    QTest::newRow("output over a folder")
+        << QStringList{"recalc", "%/race18.csv", "-o", "@"} << 1 << "kirrel-cli: @: ";
+}
+
+void TestCli::exitStatus()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+
+    auto expand = [this](QString s) {
+        s.replace(QLatin1Char('@'), m_dir.path());
+        s.replace(QLatin1Char('%'), QStringLiteral(KIRREL_TEST_DATA "/files"));
+        return s;
+    };
+    for (QString &a : args)
+        a = expand(a);
+    const Run r = Cli(args);
+    QCOMPARE(r.exitCode, status);
+    const QString errText = QString::fromUtf8(r.err);
+    QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(expand(err)),
+             qPrintable(errText));
+    if (status == 0) {
+        QVERIFY(r.out.startsWith("usage: kirrel-cli"));
+        QVERIFY(r.err.isEmpty());
+    } else {
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(errText.count(QLatin1Char('\n')) == 1, status == 1);
+    }
+    QCOMPARE(ReadAll(m_dir.filePath(QStringLiteral("old.csv"))), QByteArray("old"));
+}
+
+void TestCli::recalcWritesRecalculatedDocument()
+{
+    const QString in = DataPath(QStringLiteral("race18.csv"));
+    OddsDocument doc = Opened(in);
+    doc.Syukei();
+    QByteArray expected;
+    QVERIFY(EncodeDocument(doc, doc.MSFlex, &expected).ok);
+
+    const Run r = Cli({QStringLiteral("recalc"), in});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.out, expected);
+    // The stored odds were made up; the recalculated ones differ.
+    QVERIFY(r.out != ReadAll(in));
+}
+
+void TestCli::recalcToFile()
+{
+    const QString in = DataPath(QStringLiteral("race18.csv"));
+    const QString out = m_dir.filePath(QStringLiteral("recalc.csv"));
+    QVERIFY(WriteAll(out, "previous"));
+    const Run r = Cli({QStringLiteral("recalc"), QStringLiteral("-o"), out, in});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(ReadAll(out), Cli({QStringLiteral("recalc"), in}).out);
+}
+
+void TestCli::freshDocumentFields()
+{
+    // A file of table lines only keeps the fields of the fresh document.
+    const QString in = m_dir.filePath(QStringLiteral("table.csv"));
+    QVERIFY(WriteAll(in, Cp932::encode(QStringLiteral("番,枠,名\r\n")).bytes));
+    const Run r = Cli({QStringLiteral("recalc"), in});
+    QCOMPARE(r.exitCode, 0);
+    const QString text = Cp932::decode(r.out);
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+    QCOMPARE(text.section(QStringLiteral("\r\n"), 0, 0),
+             QStringLiteral("縦枠,横枠,新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1,%1,予想,控除,投票").arg(today));
+    QCOMPARE(text.section(QStringLiteral("\r\n"), 1, 1).section(QLatin1Char(','), 0, 1),
+             QStringLiteral("18,8"));
+    QVERIFY(text.section(QStringLiteral("\r\n"), 2, 2).startsWith(QStringLiteral("番,枠,名,順位")));
+}
+
+void TestCli::unencodableTextIsAnError()
+{
+    const QString in = m_dir.filePath(QStringLiteral("utf8.csv"));
+    QVERIFY(WriteAll(in, QByteArray("\xEF\xBB\xBF") + QStringLiteral("番,枠,A♥\r\n").toUtf8()));
+    const QString out = m_dir.filePath(QStringLiteral("old.csv"));
+    for (const QStringList &args : {QStringList{QStringLiteral("recalc"), in},
+                                    QStringList{QStringLiteral("recalc"), in, "-o", out}}) {
+        const Run r = Cli(args);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.out.isEmpty());
+        const QString err = QString::fromUtf8(r.err);
+        QVERIFY2(err.contains(QStringLiteral("行 0, 列 2")) && err.contains(QChar(0x2665)),
+                 qPrintable(err));
+    }
+    QCOMPARE(ReadAll(out), QByteArray("old"));
+    // The other commands do not write code page 932 and take the text as it is.
+    const Run cells = Cli({QStringLiteral("cells"), in});
+    QCOMPARE(cells.exitCode, 0);
+    QVERIFY(QString::fromUtf8(cells.out).contains(QStringLiteral("0\t2\tA♥\t")));
+}
+
+void TestCli::quinellaList()
+{
+    const QString in = DataPath(QStringLiteral("race18.csv"));
+    OddsDocument doc = Opened(in);
+    doc.Syukei();
+    QVERIFY(doc.Umaren());
+    const Run r = Cli({QStringLiteral("quinella"), in});
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 18 * 17 / 2 + 1);
+    QCOMPARE(lines.last(), QString());
+    QCOMPARE(lines.mid(0, lines.size() - 1), doc.lstUma);
+    QVERIFY(lines.first().startsWith(QStringLiteral("1-2:")));
+}
+
+void TestCli::cellsList()
+{
+    const QString in = m_dir.filePath(QStringLiteral("cells.csv"));
+    QVERIFY(WriteAll(in, Cp932::encode(QStringLiteral("縦枠,横枠,a,b,c,控除,投票\r\n"
+                                                      "8,1,d,e,f,85,1\r\n"
+                                                      "番,枠,名\\前\r…,…,two\nlines\r\n"))
+                             .bytes));
+    const Run r = Cli({QStringLiteral("cells"), in});
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 10 * 8 + 1);
+    QCOMPARE(lines.at(0), QStringLiteral("0\t0\t番\t#ffffff\t#000000"));
+    QCOMPARE(lines.at(2), QStringLiteral("0\t2\t名\\\\前\t#ffffff\t#000000"));
+    QCOMPARE(lines.at(8), QStringLiteral("1\t0\t…\t#505050\t#c8c8c8"));
+    QCOMPARE(lines.at(10), QStringLiteral("1\t2\ttwo\\nlines\t#505050\t#c8c8c8"));
+    // Runner 1 in bracket 1: white on white; its odds cell green.
+    QCOMPARE(lines.at(2 * 8 + 1), QStringLiteral("2\t1\t1\t#ffffff\t#000000"));
+    QVERIFY(lines.at(2 * 8 + 4).endsWith(QStringLiteral("\t#c8ffc8\t#000000")));
+
+    const Run q = Cli({QStringLiteral("cells"), QStringLiteral("--quinella"), in});
+    QCOMPARE(q.exitCode, 0);
+    OddsDocument doc = Opened(in);
+    doc.Syukei();
+    QVERIFY(doc.Umaren());
+    const QStringList qLines = QString::fromUtf8(q.out).split(QLatin1Char('\n'));
+    QCOMPARE(qLines.size(), doc.MSFlexUma.rows() * doc.MSFlexUma.cols() + 1);
+    QVERIFY(QString::fromUtf8(q.out).contains(QStringLiteral("\t1-2\t")));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
