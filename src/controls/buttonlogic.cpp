@@ -129,10 +129,13 @@ int CaptionTarget(int capSize, int innerHeight)
 int FitCaptionPointSize(int target, double twipsPerPixelY, const std::function<int(int)> &widthOf)
 {
     int size = std::max(int(std::lround(target * twipsPerPixelY)) / 20, 8);
+    int measured = size;
     int decreased = 0, increased = 0;
-    // Sizes oscillate around a target between two sizes; the counts end that. The bound and the
-    // floor end a search whose measurement never turns (a face without the character).
+    // Sizes swing around a target that lies between two sizes; the turn counts end that. The
+    // bound and the floor end a search whose measurement never turns (a face without the
+    // character).
     for (int step = 0; step < 64; ++step) {
+        measured = size;
         const int width = widthOf(size);
         if (width == target)
             break;
@@ -148,7 +151,8 @@ int FitCaptionPointSize(int target, double twipsPerPixelY, const std::function<i
         if (decreased >= 3 && increased >= 3)
             break;
     }
-    return size;
+    // The font keeps the size it was last set to and measured at.
+    return measured;
 }
 
 int CaptionAlignToQt(int capAlign)

@@ -64,7 +64,8 @@ QList<BltPiece> NinePartPieces(const QRect &src, int dstW, int dstH, int hokan);
 // at least 10.
 int CaptionTarget(int capSize, int innerHeight);
 // Point size whose "あ" is widthOf(points) == target wide, searched from the size that the
-// screen's vertical twips per pixel suggests. widthOf measures at a point size.
+// screen's vertical twips per pixel suggests; without an exact size, the size measured last
+// after three turns each way. widthOf measures at a point size.
 int FitCaptionPointSize(int target, double twipsPerPixelY, const std::function<int(int)> &widthOf);
 
 // Text-drawing layout flags (1 centre, 2 right, 4 vertical centre, 8 bottom, 0x10 word break,
