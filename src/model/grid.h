@@ -34,8 +34,8 @@ public:
 
     int fixedRows() const { return m_fixedRows; }
     int fixedCols() const { return m_fixedCols; }
-    void setFixedRows(int n) { m_fixedRows = n; }
-    void setFixedCols(int n) { m_fixedCols = n; }
+    void setFixedRows(int n) { set(m_fixedRows, n); }
+    void setFixedCols(int n) { set(m_fixedCols, n); }
 
     bool contains(int row, int col) const
     {
@@ -59,18 +59,18 @@ public:
     void setColAlignment(int col, int alignment);
 
     QString fontName() const { return m_fontName; }
-    void setFontName(const QString &name) { m_fontName = name; }
+    void setFontName(const QString &name) { set(m_fontName, name); }
     double fontSize() const { return m_fontSize; }
-    void setFontSize(double points) { m_fontSize = points; }
+    void setFontSize(double points) { set(m_fontSize, points); }
     // Font size of the current cell; the grid has one font, so this is the grid's size.
     double cellFontSize() const { return m_fontSize; }
     Color backColor() const { return m_backColor; }
-    void setBackColor(Color c) { m_backColor = c; }
+    void setBackColor(Color c) { set(m_backColor, c); }
     Color foreColor() const { return m_foreColor; }
-    void setForeColor(Color c) { m_foreColor = c; }
+    void setForeColor(Color c) { set(m_foreColor, c); }
     Color backColorFixed() const { return m_backColorFixed; }
     int gridLineWidth() const { return m_gridLineWidth; }
-    void setGridLineWidth(int w) { m_gridLineWidth = w; }
+    void setGridLineWidth(int w) { set(m_gridLineWidth, w); }
 
     // Current cell and selection corner; setCurrent also collapses the selection onto it.
     int row() const { return m_row; }
@@ -91,9 +91,9 @@ public:
     void clear();
 
     bool isVisible() const { return m_visible; }
-    void setVisible(bool v) { m_visible = v; }
+    void setVisible(bool v) { set(m_visible, v); }
     QString tag() const { return m_tag; }
-    void setTag(const QString &t) { m_tag = t; }
+    void setTag(const QString &t) { set(m_tag, t); }
 
     // Bumped by every change, so a view can tell whether it must repaint.
     quint64 revision() const { return m_revision; }
@@ -108,6 +108,14 @@ private:
     int index(int row, int col) const { return row * m_cols + col; }
     void resize(int rows, int cols);
     void touch() { ++m_revision; }
+    // Grid-wide properties count as changes too: a view caches its layout by revision.
+    template <typename T, typename U> void set(T &member, const U &value)
+    {
+        if (member == value)
+            return;
+        member = value;
+        touch();
+    }
 
     int m_rows = 0;
     int m_cols = 0;

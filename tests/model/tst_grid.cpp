@@ -226,6 +226,27 @@ void TestGrid::revisionCountsChanges()
     QVERIFY(changed());
     g.clear();
     QVERIFY(changed());
+    // Grid-wide properties change what a view draws as well.
+    g.setFixedCols(0);
+    QVERIFY(changed());
+    g.setFixedRows(0);
+    QVERIFY(changed());
+    g.setBackColor(Rgb(240, 240, 240));
+    QVERIFY(changed());
+    g.setForeColor(Rgb(1, 1, 1));
+    QVERIFY(changed());
+    g.setFontSize(12.75);
+    QVERIFY(changed());
+    g.setFontName(QStringLiteral("IPAGothic"));
+    QVERIFY(changed());
+    g.setGridLineWidth(2);
+    QVERIFY(changed());
+    g.setVisible(false);
+    QVERIFY(changed());
+    // Setting the same value again is no change.
+    g.setBackColor(Rgb(240, 240, 240));
+    g.setVisible(false);
+    QVERIFY(!changed());
 }
 
 QTEST_GUILESS_MAIN(TestGrid)
