@@ -211,9 +211,28 @@ frmMsGridPrint::frmMsGridPrint(QWidget *parent) : QWidget(parent, Qt::Window)
         auto *bar = new QScrollBar(Qt::Vertical, this);
         bar->setRange(lo, hi);
         bar->setValue(value);
-        // The upper arrow counts up, as on a spinner.
+        // A spinner counts up with its upper arrow: the bar's steps run the other way.
         bar->setInvertedAppearance(true);
-        bar->setInvertedControls(true);
+        connect(bar, &QAbstractSlider::actionTriggered, bar, [bar](int action) {
+            int step = 0;
+            switch (action) {
+            case QAbstractSlider::SliderSingleStepAdd:
+                step = -bar->singleStep();
+                break;
+            case QAbstractSlider::SliderSingleStepSub:
+                step = bar->singleStep();
+                break;
+            case QAbstractSlider::SliderPageStepAdd:
+                step = -bar->pageStep();
+                break;
+            case QAbstractSlider::SliderPageStepSub:
+                step = bar->pageStep();
+                break;
+            default:
+                return;
+            }
+            bar->setSliderPosition(bar->value() + step);
+        });
         return bar;
     };
     m_txtFontSize = numberBox(QStringLiteral("9"));
@@ -618,10 +637,8 @@ void frmMsGridPrint::PrintMSFlexGrid(Grid *outMsfGrid, const QString &outTitle, 
     m_txtFontSize->setText(QString::number(size));
     setWindowTitle(PlainTitle(outTitle) + QStringLiteral(" の印刷"));
     m_entering = false;
-    if (!isVisible()) {
+    if (!isVisible())
         show();
-        raise();
-    }
     ShowPage(1);
 }
 
