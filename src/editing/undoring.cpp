@@ -77,13 +77,26 @@ bool UndoRing::UndoBack(OddsDocument &doc)
     field(5, [&](const QString &t) { doc.setTxtKoujyo(t); });
     field(6, [&](const QString &t) { doc.setTxtHaitou(t); });
 
-    const QStringList lines = m_clip[size_t(m_pos)].split(QLatin1Char('\r'));
-    const int rows = std::min(int(lines.size()), grid.rows());
-    for (int r = 0; r < rows; ++r) {
-        const QStringList cells = lines.at(r).split(QLatin1Char('\t'));
-        const int cols = std::min(int(cells.size()), grid.cols());
-        for (int c = 0; c < cols; ++c)
-            grid.setText(r, c, cells.at(c));
+    // Row k into grid row k, cell j into column j. Only cells whose text differs are
+    // written: an undo usually changes a handful of cells in a large table.
+    const QString &clip = m_clip[size_t(m_pos)];
+    qsizetype pos = 0;
+    for (int r = 0; r < grid.rows() && pos <= clip.size(); ++r) {
+        qsizetype end = clip.indexOf(QLatin1Char('\r'), pos);
+        if (end < 0)
+            end = clip.size();
+        const QStringView line = QStringView(clip).mid(pos, end - pos);
+        qsizetype cellPos = 0;
+        for (int c = 0; c < grid.cols() && cellPos <= line.size(); ++c) {
+            qsizetype cellEnd = line.indexOf(QLatin1Char('\t'), cellPos);
+            if (cellEnd < 0)
+                cellEnd = line.size();
+            const QStringView cell = line.mid(cellPos, cellEnd - cellPos);
+            if (grid.text(r, c) != cell)
+                grid.setText(r, c, cell.toString());
+            cellPos = cellEnd + 1;
+        }
+        pos = end + 1;
     }
 
     grid.setCurrent(row, col);

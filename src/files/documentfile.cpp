@@ -213,6 +213,7 @@ QString ValuesLine(const OddsDocument &doc)
 QString TableText(const Grid &grid, QChar colSep, QChar rowSep)
 {
     QString out;
+    out.reserve(qsizetype(grid.rows()) * grid.cols() * 6);
     for (int r = 0; r < grid.rows(); ++r) {
         if (r > 0)
             out += rowSep;
