@@ -486,8 +486,9 @@ void OddsDocument::SuperOdds()
         lstRank.insert(std::upper_bound(lstRank.begin(), lstRank.end(), item), item);
     }
 
-    // Walk from the largest support down; equal percentages share a rank.
-    std::array<Fixed4, 100> previous{};
+    // Walk from the largest support down; equal percentages share a rank. A percentage too
+    // large to compare never shares the rank of its neighbour.
+    std::optional<Fixed4> previous;
     int rank = 0;
     const int items = int(lstRank.size());
     for (int p = items - 1; p >= 0; --p) {
@@ -495,12 +496,9 @@ void OddsDocument::SuperOdds()
         const QStringList parts = lstRank[p].split(QLatin1Char(','));
         const std::optional<Fixed4> percent = Fixed4::fromDouble(TextToNumber(parts[0]));
         const int r = RoundHalfEvenToInt(TextToNumber(parts.value(1)));
-        if (pos == 1)
-            rank = 1;
-        else if (!percent || *percent != previous[size_t(std::min(pos - 1, 99))])
+        if (pos == 1 || !percent || !previous || *percent != *previous)
             rank = pos;
-        if (percent && pos <= 99)
-            previous[size_t(pos)] = *percent;
+        previous = percent;
         g.setText(r + 1, ColRank, QString::number(rank) + QStringLiteral("着"));
         g.setCellBackColor(r + 1, ColRank, RankBackColor(rank));
     }

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void hugeNumbersDoNotCrash_data();
     void hugeNumbersDoNotCrash();
     void onlyNegativeOddsAddNothing();
+    void oversizedShareRanksAlone();
     void syukeiHidesQuinella();
 };
 
@@ -366,6 +367,19 @@ void TestRecalculation::onlyNegativeOddsAddNothing()
     QCOMPARE(v.mid(1, 2), QStringList({"0", "0"}));
     d.Syukei();
     QCOMPARE(Column(d, ColSupport, 2), QStringList({"50.000", "50.000"}));
+}
+
+void TestRecalculation::oversizedShareRanksAlone()
+{
+    // Scores that nearly cancel give a share of 1E17 percent: too large to compare as Fixed4.
+    OddsDocument d;
+    d.InitForm();
+    Fill(d, DataCol, {"1E15", "-999999999999999"});
+    d.Syukei();
+    QCOMPARE(d.MSFlex.text(2, ColRank), QStringLiteral("1着"));
+    QCOMPARE(d.MSFlex.text(4, ColRank), QStringLiteral("2着"));
+    QCOMPARE(d.MSFlex.text(19, ColRank), QStringLiteral("2着"));
+    QCOMPARE(d.MSFlex.text(2, ColOdds), QString());
 }
 
 void TestRecalculation::syukeiHidesQuinella()
