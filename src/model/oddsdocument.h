@@ -55,7 +55,9 @@ public:
     QStringList lstRank; // kept in ascending text order
     QStringList lstUma;  // insertion order
 
-    // Platform metrics used by the layout; the windows set the real ones.
+    // Platform metrics used by the layout; the windows set the real ones. Without a measurer,
+    // WakuWidth estimates: half-width characters (ASCII, half-width katakana) half an em, all
+    // others one em, em = point size * 96 / 72 pixels.
     void setMeasurer(const TextMeasurer *measurer) { m_measurer = measurer; }
     double twipsPerPixelX = 15;
     double twipsPerPixelY = 15;
