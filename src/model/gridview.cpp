@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -178,6 +179,8 @@ const GridView::Layout &GridView::layout() const
         l.font = QFont(l.fontName.isEmpty() ? DefaultFontFamily() : l.fontName);
         l.font.setPointSizeF(l.fontSize > 0 ? l.fontSize : 9.0);
         l.rowHeight = std::max(QFontMetrics(l.font).height() + 2 * TextPadding, 1);
+        m_shaped.clear();
+        m_shapedBefore.clear();
     }
     l.revision = m_grid->revision();
     l.twipsPerPixel = tpp;
@@ -763,22 +766,38 @@ void GridView::paintEvent(QPaintEvent *event)
         syncScrollBars();
     QPainter p(viewport());
     const QRect dirty = event->rect();
-    p.fillRect(dirty, ToQColor(EmptyAreaColor));
-    if (!m_grid || l.rows == 0 || l.cols == 0)
+    const QColor empty = ToQColor(EmptyAreaColor);
+    if (dirty.contains(viewport()->rect())) {
+        // Texts no longer shown drop out of the cache.
+        m_shapedBefore.swap(m_shaped);
+        m_shaped.clear();
+    }
+    if (!m_grid || l.rows == 0 || l.cols == 0) {
+        p.fillRect(dirty, empty);
         return;
+    }
     p.setFont(l.font);
     const QFontMetrics fm(l.font, viewport());
 
     const int width = viewport()->width();
     const int height = viewport()->height();
+    const bool scrollRows = l.rows > l.fixedRows;
+    const bool scrollCols = l.cols > l.fixedCols;
     const int top = topRow();
     const int left = leftCol();
-    int lastRow = top;
+    int lastRow = scrollRows ? top : l.rows - 1;
     while (lastRow + 1 < l.rows && rowTop(lastRow + 1) < height)
         ++lastRow;
-    int lastCol = left;
+    int lastCol = scrollCols ? left : l.cols - 1;
     while (lastCol + 1 < l.cols && colLeft(lastCol + 1) < width)
         ++lastCol;
+
+    // Only the area past the last row and column shows the empty colour; filling all of it
+    // first would cost as much as the cells.
+    const int cellsRight = colLeft(lastCol) + colPixelWidth(lastCol);
+    const int cellsBottom = rowTop(lastRow) + l.rowHeight;
+    p.fillRect(dirty.intersected(QRect(QPoint(cellsRight, 0), QPoint(width, height))), empty);
+    p.fillRect(dirty.intersected(QRect(QPoint(0, cellsBottom), QPoint(cellsRight, height))), empty);
 
     const int r1 = std::min(m_grid->row(), m_grid->rowSel());
     const int r2 = std::max(m_grid->row(), m_grid->rowSel());
@@ -801,15 +820,28 @@ void GridView::paintEvent(QPaintEvent *event)
             }
         }
     };
-    if (top >= l.fixedRows && left >= l.fixedCols) {
+    if (scrollRows && scrollCols)
         paintRows(top, lastRow, left, lastCol);
-    }
-    if (l.fixedRows > 0 && left >= l.fixedCols)
+    if (l.fixedRows > 0 && scrollCols)
         paintRows(0, l.fixedRows - 1, left, lastCol);
-    if (l.fixedCols > 0 && top >= l.fixedRows)
+    if (l.fixedCols > 0 && scrollRows)
         paintRows(top, lastRow, 0, l.fixedCols - 1);
     if (l.fixedRows > 0 && l.fixedCols > 0)
         paintRows(0, l.fixedRows - 1, 0, l.fixedCols - 1);
+}
+
+QStaticText GridView::shapedText(const QString &text) const
+{
+    auto it = m_shaped.constFind(text);
+    if (it != m_shaped.constEnd())
+        return *it;
+    auto before = m_shapedBefore.constFind(text);
+    if (before != m_shapedBefore.constEnd())
+        return *m_shaped.insert(text, *before);
+    QStaticText shaped(text);
+    shaped.setTextFormat(Qt::PlainText);
+    shaped.prepare(QTransform(), m_layout.font);
+    return *m_shaped.insert(text, shaped);
 }
 
 void GridView::paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
@@ -827,8 +859,12 @@ void GridView::paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, 
     const QRect inner = rect.adjusted(TextPadding, 0, -(TextPadding + line), -line);
     const QString text = m_grid->text(row, col);
     if (!text.isEmpty() && inner.width() > 0) {
-        const QString shown = fm.elidedText(OneLine(text), Qt::ElideRight, inner.width());
-        const int textWidth = fm.horizontalAdvance(shown);
+        QStaticText shown = shapedText(OneLine(text));
+        int textWidth = int(std::ceil(shown.size().width()));
+        if (textWidth > inner.width()) {
+            shown = shapedText(fm.elidedText(OneLine(text), Qt::ElideRight, inner.width()));
+            textWidth = int(std::ceil(shown.size().width()));
+        }
         int alignment = m_grid->colAlignment(col);
         int horizontal = alignment / 3; // 0 left, 1 centre, 2 right
         int vertical = alignment % 3;   // 0 top, 1 centre, 2 bottom
@@ -847,7 +883,7 @@ void GridView::paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, 
         else if (vertical == 2)
             y = inner.top() + inner.height() - fm.height() - 1;
         p.setPen(fore);
-        p.drawText(QPoint(x, y + fm.ascent()), shown);
+        p.drawStaticText(QPoint(x, y), shown);
     }
 
     if (line > 0) {

@@ -7,7 +7,9 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QHash>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 #include <vector>
 
@@ -120,11 +122,16 @@ private:
     bool viewportCellAt(const QPoint &pos, int *row, int *col) const;
     int dragRow(int y) const;
     int dragCol(int x) const;
+    QStaticText shapedText(const QString &text) const;
     void paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
                    bool selected, bool current) const;
 
     Grid *m_grid = nullptr;
     mutable Layout m_layout;
+    // Texts shaped once in the grid's font; shaping dominates the cost of a repaint.
+    // Kept for the texts of the last two full paints only.
+    mutable QHash<QString, QStaticText> m_shaped;
+    mutable QHash<QString, QStaticText> m_shapedBefore;
     mutable int m_generation = 0; // counts re-reads of the grid
     int m_barsGeneration = -1;    // the re-read the scroll bars were last fitted to
     int m_seenRow = -1;
