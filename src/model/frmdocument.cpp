@@ -82,7 +82,13 @@ frmDocument::frmDocument(RecentFileList *recent, const QString &AppFolder, QWidg
 
 frmDocument::~frmDocument()
 {
-    // The views point into the document, which goes before the child widgets do.
+    // The document goes before the child widgets do: their last focus changes and the views'
+    // grid pointers must not reach it.
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        child->removeEventFilter(this);
+        child->disconnect(this);
+    }
     MSFlex->setGrid(nullptr);
     MSFlexUma->setGrid(nullptr);
 }

@@ -1,0 +1,347 @@
+#include "controls/ucbutton.h"
+#include "files/documentfile.h"
+#include "model/frmdocument.h"
+#include "model/gridview.h"
+#include "platform/text.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+class TestFrmDocument : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<frmDocument> m_win;
+
+    static QString race18() { return QStringLiteral(KIRREL_TEST_DATA "/files/race18.csv"); }
+
+    QString snapshot() const
+    {
+        const OddsDocument &d = m_win->document();
+        return DocumentText(d, d.MSFlex);
+    }
+    void clickButton(int k)
+    {
+        UcButton *b = m_win->UcBtnMenu[k];
+        QTest::mouseMove(b, b->rect().center());
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    }
+    // Typed through key events so the field sees it as the user's own edit.
+    static void typeInto(QLineEdit *edit, const QString &text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        // The first character replaces the selection: an emptied ratio would turn into 1.
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        for (const QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), {});
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_win = std::make_unique<frmDocument>(nullptr, QString());
+        m_win->setWindowTitle(QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
+        m_win->InitForm();
+        m_win->show();
+        QApplication::setActiveWindow(m_win.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_win.get()));
+    }
+    void cleanup() { m_win.reset(); }
+
+    void newWindow()
+    {
+        QVERIFY(frmDocument::isDocumentWindow(m_win.get()));
+        QVERIFY(!frmDocument::isDocumentWindow(m_win->PicUp));
+        QCOMPARE(m_win->size(), QSize(960, 620));
+        QCOMPARE(m_win->txtTitleBox[1]->text(),
+                 FormatDate(QDate::currentDate(), QStringLiteral("yyyy年mm月dd日(aaa)")));
+        QCOMPARE(m_win->statusText(), QStringLiteral("ステータス"));
+        QCOMPARE(m_win->txtKazu[0]->text(), QStringLiteral("18"));
+        QCOMPARE(m_win->txtHaitou->text(), m_win->document().txtHaitou());
+        QCOMPARE(m_win->GetFlex(), &m_win->document().MSFlex);
+    }
+
+    void headerLayout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("lblData(0)") << "lblData0" << QRect(0, 0, 50, 24) << "縦枠";
+        QTest::newRow("lblData(1)") << "lblData1" << QRect(50, 0, 50, 24) << "横枠";
+        QTest::newRow("txtTitle(0)") << "txtTitle0" << QRect(100, 0, 180, 24) << "";
+        QTest::newRow("txtTitle(1)") << "txtTitle1" << QRect(280, 0, 180, 24) << "";
+        QTest::newRow("txtTitle(2)") << "txtTitle2" << QRect(460, 0, 180, 24) << "";
+        QTest::newRow("lblData(2)") << "lblData2" << QRect(640, 0, 50, 24) << "控除";
+        QTest::newRow("lblData(3)") << "lblData3" << QRect(690, 0, 100, 24) << "投票金";
+        QTest::newRow("txtKazu(0)") << "txtKazu0" << QRect(0, 24, 50, 24) << "";
+        QTest::newRow("txtKazu(1)") << "txtKazu1" << QRect(50, 24, 50, 24) << "";
+        QTest::newRow("txtTitle(3)") << "txtTitle3" << QRect(100, 24, 180, 24) << "";
+        QTest::newRow("txtTitle(4)") << "txtTitle4" << QRect(280, 24, 180, 24) << "";
+        QTest::newRow("txtTitle(5)") << "txtTitle5" << QRect(460, 24, 180, 24) << "";
+        QTest::newRow("txtKoujyo") << "txtKoujyo" << QRect(640, 24, 50, 24) << "";
+        QTest::newRow("txtHaitou") << "txtHaitou" << QRect(690, 24, 100, 24) << "";
+        QTest::newRow("UcBtnMenu(0)") << "UcBtnMenu0" << QRect(790, 0, 64, 50) << "馬連";
+        QTest::newRow("UcBtnMenu(1)") << "UcBtnMenu1" << QRect(854, 0, 64, 50) << "集計";
+    }
+    void headerLayout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, rect);
+        QFETCH(QString, caption);
+        auto *w = m_win->PicUp->findChild<QWidget *>(name);
+        QVERIFY(w);
+        QCOMPARE(w->geometry(), rect);
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            QCOMPARE(label->text(), caption);
+            QCOMPARE(label->font().pointSize(), 13);
+        } else if (auto *edit = qobject_cast<QLineEdit *>(w)) {
+            QCOMPARE(edit->font().pointSize(), 13);
+        } else if (auto *button = qobject_cast<UcButton *>(w)) {
+            QCOMPARE(button->Caption(), caption);
+            QCOMPARE(button->ButtonKazu(), 6);
+            QCOMPARE(button->ButtonMaru(), 20);
+        }
+    }
+
+    void gridsFollowResize_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("gridHeight");
+        QTest::newRow("designed size") << QSize(960, 620) << 620 - 52 - 21;
+        QTest::newRow("larger") << QSize(1200, 800) << 800 - 52 - 21;
+        QTest::newRow("lower than the panels: no room") << QSize(400, 60) << 0;
+    }
+    void gridsFollowResize()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, gridHeight);
+        clickButton(0); // both grids follow, the matrix too
+        m_win->resize(size);
+        const QRect expected(0, 52, size.width(), gridHeight);
+        QCOMPARE(m_win->PicUp->geometry(), QRect(0, 0, size.width(), 52));
+        QCOMPARE(m_win->PicDown->height(), 21);
+        QCOMPARE(m_win->MSFlex->geometry(), expected);
+        QCOMPARE(m_win->MSFlexUma->geometry(), expected);
+        if (gridHeight > 0)
+            QCOMPARE(m_win->PicDown->y(), size.height() - 21);
+        QCOMPARE(m_win->lblStatus->pos(), QPoint(4, 4));
+        m_win->resize(960, 620);
+        QCOMPARE(m_win->MSFlex->geometry(), QRect(0, 52, 960, 547));
+    }
+
+    void buttonsByMouse()
+    {
+        OddsDocument &d = m_win->document();
+        clickButton(0);
+        QVERIFY(d.MSFlexUma.isVisible());
+        QVERIFY(m_win->MSFlexUma->isVisible());
+        QCOMPARE(m_win->MSFlexUma->geometry(), m_win->MSFlex->geometry());
+        QCOMPARE(m_win->GetFlex(), &d.MSFlexUma);
+        QCOMPARE(d.lstUma.size(), 18 * 17 / 2);
+        clickButton(1);
+        QVERIFY(!d.MSFlexUma.isVisible());
+        QVERIFY(!m_win->MSFlexUma->isVisible());
+        QCOMPARE(m_win->GetFlex(), &d.MSFlex);
+    }
+
+    void quinellaWithoutLayout_data()
+    {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<bool>("rebuild");
+        QTest::newRow("20 runners") << "20" << true;
+        QTest::newRow("count field 1, not confirmed") << "1" << false;
+    }
+    void quinellaWithoutLayout()
+    {
+        QFETCH(QString, count);
+        QFETCH(bool, rebuild);
+        typeInto(m_win->txtKazu[0], count);
+        if (rebuild)
+            QTest::keyClick(m_win->txtKazu[0], Qt::Key_Return);
+        const QString before = snapshot();
+        clickButton(0);
+        QVERIFY(!m_win->MSFlexUma->isVisible());
+        QCOMPARE(m_win->GetFlex(), &m_win->document().MSFlex);
+        QVERIFY(m_win->statusText().contains(QStringLiteral("馬連")));
+        QVERIFY(m_win->statusText().contains(count));
+        QCOMPARE(snapshot(), before);
+    }
+
+    void fieldRules_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("runner count above 36") << 0 << "40"
+                                               << "36";
+        QTest::newRow("runner count rounds") << 0 << "2.6"
+                                             << "3";
+        QTest::newRow("leading zero stays") << 0 << "018"
+                                            << "018";
+        QTest::newRow("letters read as 0 and stay") << 1 << "ab"
+                                                    << "ab";
+        QTest::newRow("negative column count") << 1 << "-5"
+                                               << "0";
+        QTest::newRow("ratio above 100") << 2 << "150"
+                                         << "100";
+        QTest::newRow("empty ratio becomes 1") << 2 << ""
+                                               << "1";
+    }
+    void fieldRules()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QLineEdit *edit = field < 2 ? m_win->txtKazu[field] : m_win->txtKoujyo;
+        typeInto(edit, typed);
+        QCOMPARE(edit->text(), shown);
+        const OddsDocument &d = m_win->document();
+        QCOMPARE(field < 2 ? d.txtKazu(field) : d.txtKoujyo(), shown);
+    }
+
+    void enterInFields()
+    {
+        OddsDocument &d = m_win->document();
+        typeInto(m_win->txtKazu[0], QStringLiteral("10"));
+        QCOMPARE(d.MSFlex.rows(), 20); // takes effect on Enter only
+        QTest::keyClick(m_win->txtKazu[0], Qt::Key_Return);
+        QCOMPARE(d.MSFlex.rows(), 12);
+        typeInto(m_win->txtKazu[1], QStringLiteral("3"));
+        QTest::keyClick(m_win->txtKazu[1], Qt::Key_Return);
+        QCOMPARE(d.MSFlex.cols(), 10);
+
+        d.MSFlex.setText(2, 7, QStringLiteral("100"));
+        d.MSFlex.setText(3, 7, QStringLiteral("100"));
+        typeInto(m_win->txtKoujyo, QStringLiteral("50"));
+        QTest::keyClick(m_win->txtKoujyo, Qt::Key_Return);
+        QCOMPARE(m_win->txtHaitou->text(), QStringLiteral("200"));
+        QCOMPARE(TextToNumber(d.MSFlex.text(2, 4)), 1.0); // 50% of a pool shared by two
+    }
+
+    void titleSnapshots_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("snapshots");
+        QTest::newRow("changed text: one snapshot holding it") << "Race 11" << 1;
+        QTest::newRow("unchanged: none") << "abc" << 0;
+        QTest::newRow("case and width only: none") << "ＡＢＣ" << 0;
+    }
+    void titleSnapshots()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, snapshots);
+        m_win->setTxtTitle(0, QStringLiteral("abc"));
+        QLineEdit *box = m_win->txtTitleBox[0];
+        box->setFocus();
+        QCOMPARE(box->selectedText(), QStringLiteral("abc"));
+        typeInto(box, typed);
+        QCOMPARE(m_win->txtTitle(0), typed);
+        m_win->MSFlex->setFocus();
+        QCOMPARE(m_win->undoRing().UndoPos(), snapshots);
+        if (snapshots)
+            QVERIFY(m_win->undoRing().UndoHead(0).contains(typed));
+    }
+
+    void undoShowsRestoredFields()
+    {
+        m_win->UndoStock();
+        m_win->setTxtTitle(2, QStringLiteral("本命"));
+        typeInto(m_win->txtKazu[0], QStringLiteral("12"));
+        m_win->UndoStock();
+        m_win->UndoBack();
+        QCOMPARE(m_win->txtTitleBox[2]->text(), QStringLiteral("本命"));
+        QCOMPARE(m_win->txtKazu[0]->text(), QStringLiteral("12"));
+        m_win->UndoBack();
+        QCOMPARE(m_win->txtTitleBox[2]->text(), QStringLiteral("予想"));
+        QCOMPARE(m_win->txtKazu[0]->text(), QStringLiteral("18"));
+    }
+
+    void loadFile()
+    {
+        const FileResult r = m_win->LoadCSV(race18());
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QCOMPARE(m_win->windowTitle(), race18());
+        const OddsDocument &d = m_win->document();
+        QCOMPARE(m_win->txtTitleBox[0]->text(), d.txtTitle(0));
+        QCOMPARE(m_win->txtTitleBox[3]->text(), QStringLiteral("備考～あり"));
+        QCOMPARE(d.MSFlex.text(2, 2), QStringLiteral("ｷﾙﾚﾙﾎﾞｰｲ"));
+        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+    }
+
+    void loadFailureLeavesDocument_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
+        QTest::newRow("missing file") << QByteArray();
+        QTest::newRow("header part short of fields") << QByteArray("a,b,c,d\r\n18,8\r\n");
+    }
+    void loadFailureLeavesDocument()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.csv"));
+        if (!content.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        const QString before = snapshot();
+        const QString caption = m_win->windowTitle();
+        const FileResult r = m_win->LoadCSV(path);
+        QVERIFY(!r.ok);
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(m_win->txtTitleBox[0]->text(), QStringLiteral("タイトル"));
+        QCOMPARE(m_win->windowTitle(), caption);
+        QVERIFY(m_win->statusText().contains(path));
+        QVERIFY(m_win->statusText().contains(r.message));
+    }
+
+    void loadTemplate()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        frmDocument other(nullptr, folder);
+        QVERIFY(!other.LoadDefault());
+        QVERIFY(QFile::copy(race18(), folder + QStringLiteral("Default.def")));
+        QVERIFY(other.LoadDefault());
+        QCOMPARE(other.windowTitle(), folder + QStringLiteral("Default.def"));
+        QCOMPARE(other.txtTitleBox[3]->text(), QStringLiteral("備考～あり"));
+    }
+
+    void saveFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("race.csv"));
+        const QString caption = m_win->windowTitle();
+        const FileResult ok = m_win->SaveCSV(path);
+        QVERIFY2(ok.ok, qPrintable(ok.message));
+        QCOMPARE(m_win->windowTitle(), caption);
+        frmDocument other(nullptr, QString());
+        QVERIFY(other.LoadCSV(path).ok);
+        QCOMPARE(DocumentText(other.document(), other.document().MSFlex), snapshot());
+    }
+
+    void saveFailureReportsReason()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken.csv")));
+        const QString before = snapshot();
+        const FileResult r = m_win->SaveCSV(dir.filePath(QStringLiteral("taken.csv")));
+        QVERIFY(!r.ok);
+        QVERIFY(!r.message.isEmpty());
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(m_win->windowTitle(), QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
+    }
+};
+
+QTEST_MAIN(TestFrmDocument)
+#include "tst_frmdocument_ui.moc"
