@@ -443,138 +443,69 @@ bool GridView::moveByKey(int keyCode, int shift)
     return true;
 }
 
+namespace {
+struct KeyCode
+{
+    int key;
+    int code;
+};
+// Keys whose code does not follow from a range. Shifted symbols of a US layout report the key
+// they are typed on.
+constexpr KeyCode KeyCodes[] = {
+    {Qt::Key_Backspace, 8},      {Qt::Key_Tab, 9},
+    {Qt::Key_Backtab, 9},        {Qt::Key_Clear, 12},
+    {Qt::Key_Return, 13},        {Qt::Key_Enter, 13},
+    {Qt::Key_Shift, 16},         {Qt::Key_Control, 17},
+    {Qt::Key_Alt, 18},           {Qt::Key_Pause, 19},
+    {Qt::Key_CapsLock, 20},      {Qt::Key_Kanji, 25},
+    {Qt::Key_Escape, 27},        {Qt::Key_Henkan, 28},
+    {Qt::Key_Muhenkan, 29},      {Qt::Key_Space, 32},
+    {Qt::Key_PageUp, 33},        {Qt::Key_PageDown, 34},
+    {Qt::Key_End, 35},           {Qt::Key_Home, 36},
+    {Qt::Key_Left, 37},          {Qt::Key_Up, 38},
+    {Qt::Key_Right, 39},         {Qt::Key_Down, 40},
+    {Qt::Key_Print, 44},         {Qt::Key_Insert, 45},
+    {Qt::Key_Delete, 46},        {Qt::Key_Help, 47},
+    {Qt::Key_Menu, 93},          {Qt::Key_NumLock, 144},
+    {Qt::Key_ScrollLock, 145},   {Qt::Key_ParenRight, 48},
+    {Qt::Key_Exclam, 49},        {Qt::Key_At, 50},
+    {Qt::Key_NumberSign, 51},    {Qt::Key_Dollar, 52},
+    {Qt::Key_Percent, 53},       {Qt::Key_AsciiCircum, 54},
+    {Qt::Key_Ampersand, 55},     {Qt::Key_ParenLeft, 57},
+    {Qt::Key_Semicolon, 186},    {Qt::Key_Colon, 186},
+    {Qt::Key_Equal, 187},        {Qt::Key_Comma, 188},
+    {Qt::Key_Less, 188},         {Qt::Key_Underscore, 189},
+    {Qt::Key_Greater, 190},      {Qt::Key_Question, 191},
+    {Qt::Key_QuoteLeft, 192},    {Qt::Key_AsciiTilde, 192},
+    {Qt::Key_BracketLeft, 219},  {Qt::Key_BraceLeft, 219},
+    {Qt::Key_Backslash, 220},    {Qt::Key_Bar, 220},
+    {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},
+    {Qt::Key_Apostrophe, 222},   {Qt::Key_QuoteDbl, 222},
+};
+// Keys that have their own code on the numeric keypad: {key, main code, keypad code}.
+constexpr int PadKeys[][3] = {
+    {Qt::Key_Asterisk, 56, 106}, {Qt::Key_Plus, 187, 107},  {Qt::Key_Minus, 189, 109},
+    {Qt::Key_Period, 190, 110},  {Qt::Key_Slash, 191, 111},
+};
+} // namespace
+
 int GridView::VirtualKeyCode(const QKeyEvent *event)
 {
     const int key = event->key();
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return key - Qt::Key_A + 65;
+        return 65 + (key - Qt::Key_A);
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return (keypad ? 96 : 48) + (key - Qt::Key_0);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return 112 + (key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Clear:
-        return 12;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Pause:
-        return 19;
-    case Qt::Key_CapsLock:
-        return 20;
-    case Qt::Key_Kanji:
-        return 25;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Henkan:
-        return 28;
-    case Qt::Key_Muhenkan:
-        return 29;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Print:
-        return 44;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    case Qt::Key_Help:
-        return 47;
-    case Qt::Key_Menu:
-        return 93;
-    case Qt::Key_NumLock:
-        return 144;
-    case Qt::Key_ScrollLock:
-        return 145;
-    // Shifted digits of a US layout report the digit key.
-    case Qt::Key_ParenRight:
-        return 48;
-    case Qt::Key_Exclam:
-        return 49;
-    case Qt::Key_At:
-        return 50;
-    case Qt::Key_NumberSign:
-        return 51;
-    case Qt::Key_Dollar:
-        return 52;
-    case Qt::Key_Percent:
-        return 53;
-    case Qt::Key_AsciiCircum:
-        return 54;
-    case Qt::Key_Ampersand:
-        return 55;
-    case Qt::Key_ParenLeft:
-        return 57;
-    case Qt::Key_Asterisk:
-        return keypad ? 106 : 56;
-    case Qt::Key_Plus:
-        return keypad ? 107 : 187;
-    case Qt::Key_Minus:
-        return keypad ? 109 : 189;
-    case Qt::Key_Period:
-        return keypad ? 110 : 190;
-    case Qt::Key_Slash:
-        return keypad ? 111 : 191;
-    case Qt::Key_Semicolon:
-    case Qt::Key_Colon:
-        return 186;
-    case Qt::Key_Equal:
-        return 187;
-    case Qt::Key_Comma:
-    case Qt::Key_Less:
-        return 188;
-    case Qt::Key_Underscore:
-        return 189;
-    case Qt::Key_Greater:
-        return 190;
-    case Qt::Key_Question:
-        return 191;
-    case Qt::Key_QuoteLeft:
-    case Qt::Key_AsciiTilde:
-        return 192;
-    case Qt::Key_BracketLeft:
-    case Qt::Key_BraceLeft:
-        return 219;
-    case Qt::Key_Backslash:
-    case Qt::Key_Bar:
-        return 220;
-    case Qt::Key_BracketRight:
-    case Qt::Key_BraceRight:
-        return 221;
-    case Qt::Key_Apostrophe:
-    case Qt::Key_QuoteDbl:
-        return 222;
-    default:
-        return 0;
-    }
+    for (const auto &pad : PadKeys)
+        if (pad[0] == key)
+            return keypad ? pad[2] : pad[1];
+    for (const KeyCode &entry : KeyCodes)
+        if (entry.key == key)
+            return entry.code;
+    return 0;
 }
 
 int GridView::ShiftState(Qt::KeyboardModifiers modifiers)
