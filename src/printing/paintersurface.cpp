@@ -18,6 +18,8 @@ PainterSurface::PainterSurface(int widthTwips, int heightTwips)
     m_font.setPixelSize(9 * TwipsPerPoint);
     // Hinting at twenty times the size would distort the widths once scaled down.
     m_font.setHintingPreference(QFont::PreferNoHinting);
+    // Texts are measured character by character: draw them the same way.
+    m_font.setKerning(false);
 }
 
 void PainterSurface::begin(QPainter *painter)
@@ -93,8 +95,10 @@ void PainterSurface::setLineWidth(int width)
 
 const QFontMetricsF &PainterSurface::metrics()
 {
-    if (!m_metrics)
+    if (!m_metrics) {
         m_metrics.emplace(m_font);
+        m_advances = &m_advanceCache[m_font.key()];
+    }
     return *m_metrics;
 }
 
@@ -108,7 +112,18 @@ void PainterSurface::applyFont()
 
 double PainterSurface::textWidth(const QString &text)
 {
-    return metrics().horizontalAdvance(text);
+    const QFontMetricsF &fm = metrics();
+    qreal width = 0;
+    for (QChar c : text) {
+        // Pairs and marks combine with their neighbours: measure such a text as a whole.
+        if (c.isSurrogate() || c.isMark())
+            return fm.horizontalAdvance(text);
+        auto it = m_advances->constFind(c.unicode());
+        if (it == m_advances->constEnd())
+            it = m_advances->insert(c.unicode(), fm.horizontalAdvance(c));
+        width += it.value();
+    }
+    return width;
 }
 
 double PainterSurface::textHeight(const QString &)

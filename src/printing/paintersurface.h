@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <optional>
 
 class QPainter;
@@ -52,6 +53,9 @@ private:
     int m_height;
     QFont m_font;
     std::optional<QFontMetricsF> m_metrics;
+    // Character advances of the current font; a page measures thousands of short texts.
+    QHash<QString, QHash<char16_t, qreal>> m_advanceCache;
+    QHash<char16_t, qreal> *m_advances = nullptr;
     bool m_painterFontStale = true;
     QColor m_textColor = Qt::black;
     int m_lineWidth = 1;
