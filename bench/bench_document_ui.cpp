@@ -1,0 +1,104 @@
+// Enter in the cell editor until the window is painted again: commit, undo snapshot, column
+// fitting with real font metrics, the full recalculation, the editor reopening one row down and
+// a synchronous repaint, on a 36 x 36 runner table (34 runners, 29 data columns).
+// Run with QT_QPA_PLATFORM=offscreen.
+
+#include "editing/celleditor.h"
+#include "model/frmdocument.h"
+#include "model/gridview.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void SendKey(QWidget *target, Qt::Key key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void Fill(frmDocument &win)
+{
+    OddsDocument &doc = win.document();
+    doc.setTxtKazu(0, QStringLiteral("34"));
+    doc.setTxtKazu(1, QStringLiteral("29"));
+    win.InitForm();
+    Grid &g = doc.MSFlex;
+    for (int r = 2; r < g.rows(); ++r) {
+        g.setText(r, 2, QStringLiteral("ｷﾙﾚﾙﾎﾞｰｲ%1").arg(r));
+        for (int c = 7; c < g.cols(); ++c) {
+            // Stakes, odds and points, so every kind of weighted column is computed.
+            const double v = c == 8 ? 1.5 + r * 0.7 : 100.0 * ((r * 7 + c * 3) % 23 + 1);
+            g.setText(r, c, QString::number(v));
+        }
+    }
+    win.Syukei();
+}
+
+void RunCommits(benchmark::State &state, QSize size)
+{
+    frmDocument win(nullptr, QString());
+    Fill(win);
+    win.resize(size);
+    win.show();
+    QCoreApplication::processEvents();
+    const Grid &g = win.document().MSFlex;
+    if (g.rows() != 36 || g.cols() != 36) {
+        state.SkipWithError("table is not 36 x 36");
+        return;
+    }
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        win.MSFlex->setFocus();
+        win.MSFlex->setCurrentCell(2 + round % 33, 7 + round % 29);
+        if (g.col() == 8 || (g.col() >= 3 && g.col() <= 5))
+            win.MSFlex->setCurrentCell(g.row(), 7);
+        SendKey(win.MSFlex, Qt::Key_1, QStringLiteral("1"));
+        win.txtEdit->setText(QString::number(100 + round));
+        state.ResumeTiming();
+
+        SendKey(win.txtEdit, Qt::Key_Return, QStringLiteral("\r"));
+        win.repaint();
+    }
+    state.counters["undo_pos"] = win.undoRing().UndoPos();
+}
+
+void BM_EnterCommitDesignedWindow(benchmark::State &state)
+{
+    RunCommits(state, {960, 620});
+}
+BENCHMARK(BM_EnterCommitDesignedWindow)->Unit(benchmark::kMillisecond);
+
+// Every cell of the table in view.
+void BM_EnterCommitWholeTableInView(benchmark::State &state)
+{
+    RunCommits(state, {2600, 1100});
+}
+BENCHMARK(BM_EnterCommitWholeTableInView)->Unit(benchmark::kMillisecond);
+
+// The recalculation alone, for comparison.
+void BM_Syukei36x36(benchmark::State &state)
+{
+    frmDocument win(nullptr, QString());
+    Fill(win);
+    for (auto _ : state)
+        win.document().Syukei();
+}
+BENCHMARK(BM_Syukei36x36)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
