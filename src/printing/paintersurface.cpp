@@ -1,5 +1,7 @@
 #include "printing/paintersurface.h"
 
+#include "model/gridview.h"
+
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -57,9 +59,11 @@ void PainterSurface::applyTwipsTransform(QPainter &painter, const QPaintDevice &
 
 void PainterSurface::setFontName(const QString &name)
 {
-    if (m_font.family() == name)
+    // A grid without a font of its own is shown, and so printed, in the grid view's face.
+    const QString family = name.isEmpty() ? GridView::DefaultFontFamily() : name;
+    if (m_font.family() == family)
         return;
-    m_font.setFamily(name);
+    m_font.setFamily(family);
     m_metrics.reset();
     m_painterFontStale = true;
 }
