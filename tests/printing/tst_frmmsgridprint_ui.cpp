@@ -1,3 +1,4 @@
+#include "model/oddsdocument.h"
 #include "printing/frmmsgridprint.h"
 
 #include <QApplication>
@@ -71,6 +72,8 @@ private Q_SLOTS:
     void savePdfFailure();
     void closingReleasesGrid();
     void ownerGoneClosesWindow();
+    void printCommand_data();
+    void printCommand();
 
 private:
     frmMsGridPrint *open(int rows, int fontSize = 9, const QString &title = QStringLiteral("T"));
@@ -369,6 +372,43 @@ void tst_frmMsGridPrint::ownerGoneClosesWindow()
     owner.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!guard);
+}
+
+void tst_frmMsGridPrint::printCommand_data()
+{
+    QTest::addColumn<bool>("quinella");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("runner table: 集計") << false << "集計:Race 11:2003/12/15";
+    QTest::newRow("quinella shown: 馬連") << true << "馬連:Race 11:2003/12/15";
+}
+
+void tst_frmMsGridPrint::printCommand()
+{
+    QFETCH(bool, quinella);
+    OddsDocument doc;
+    doc.setTxtKazu(0, QStringLiteral("8"));
+    doc.setTxtKazu(1, QStringLiteral("1"));
+    doc.InitForm();
+    doc.setTxtTitle(0, QStringLiteral("Race 11"));
+    doc.setTxtTitle(1, QStringLiteral("2003/12/15"));
+    if (quinella) {
+        doc.MSFlex.setText(RatioRow, FirstDataCol, QStringLiteral("1"));
+        for (int r = 0; r < 8; ++r)
+            doc.MSFlex.setText(FirstRunnerRow + r, FirstDataCol, QString::number(100 * (r + 1)));
+        doc.Syukei();
+        QVERIFY(doc.Umaren());
+    }
+    QCOMPARE(doc.quinellaVisible(), quinella);
+    QObject window;
+    frmMsGridPrint::PrintDocument(doc, &window);
+    frmMsGridPrint *w = frmMsGridPrint::existing();
+    QVERIFY(w);
+    QTEST(w->layout().title, "title");
+    QCOMPARE(w->layout().grid, quinella ? &doc.MSFlexUma : &doc.MSFlex);
+    QCOMPARE(w->layout().data[0].FontSize, 9);
+    QVERIFY(!w->layout().reflectFontColor && !w->layout().changeRowColor);
+    // The document's view is as it was.
+    QCOMPARE(doc.quinellaVisible(), quinella);
 }
 
 QTEST_MAIN(tst_frmMsGridPrint)
