@@ -336,6 +336,9 @@ bool frmMsGridPrint::printerAvailable() const
 
 bool frmMsGridPrint::ensurePrinter()
 {
+    // Pages in progress keep the printer they started with.
+    if (m_printing)
+        return m_printer != nullptr;
     if (!printerAvailable()) {
         m_printer.reset();
         m_printerSurface.reset();
