@@ -122,10 +122,10 @@ bool tst_PrintCups::waitForFiles(int count)
 void tst_PrintCups::printAllPages()
 {
     frmMsGridPrint *w = frmMsGridPrint::instance();
-    w->PrintMSFlexGrid(&m_grid, QStringLiteral("集計:Race 11:2003/12/15"), 16, false, false, false);
+    w->PrintMSFlexGrid(&m_grid, QStringLiteral("集計:Race 11:2003/12/15"), 12, false, false, false);
     QVERIFY(w->printerAvailable());
     const int pages = w->layout().data[DevicePrinter].PageCount;
-    QVERIFY2(pages >= 2, "16-point type should need more than one page for 38 rows");
+    QVERIFY2(pages >= 2, "12-point type should need more than one page for 38 rows");
 
     w->cmdMenu_Click(2);
     QCOMPARE(m_errors, QStringList());
@@ -144,7 +144,7 @@ void tst_PrintCups::printAllPages()
 void tst_PrintCups::cancelDiscardsEveryPage()
 {
     frmMsGridPrint *w = frmMsGridPrint::instance();
-    w->PrintMSFlexGrid(&m_grid, QStringLiteral("T"), 16, false, false, false);
+    w->PrintMSFlexGrid(&m_grid, QStringLiteral("T"), 12, false, false, false);
     QVERIFY(w->layout().data[DevicePrinter].PageCount >= 2);
     // Pressed while the first page is in progress: seen when that page processes events.
     QTimer::singleShot(0, w, [w] {
@@ -169,7 +169,7 @@ void tst_PrintCups::pdfButtonHasSamePages()
         return dir.filePath(QStringLiteral("sheet.pdf"));
     };
     frmMsGridPrint *w = frmMsGridPrint::instance();
-    w->PrintMSFlexGrid(&m_grid, QStringLiteral("T"), 16, false, false, false);
+    w->PrintMSFlexGrid(&m_grid, QStringLiteral("T"), 12, false, false, false);
     w->cmdMenu_Click(4);
     frmMsGridPrint::saveFileNameHook = nullptr;
     QCOMPARE(m_errors, QStringList());
