@@ -445,15 +445,18 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::FocusIn:
     case QEvent::FocusOut:
-        if (IsPassingFocusChange(event))
-            break;
         for (int i = 0; i < 6; ++i) {
             if (watched != txtTitleBox[i])
                 continue;
-            if (event->type() == QEvent::FocusIn)
-                txtTitle_GotFocus(i);
-            else
+            // Coming back from a menu or another program continues the same visit, but a
+            // first visit that starts that way must still remember the text.
+            const bool passing = IsPassingFocusChange(event);
+            if (event->type() == QEvent::FocusIn) {
+                if (!passing || !txtTitleBox[i]->property(TagProperty).isValid())
+                    txtTitle_GotFocus(i);
+            } else if (!passing) {
                 txtTitle_LostFocus(i);
+            }
         }
         break;
     default:
@@ -654,6 +657,8 @@ void frmDocument::txtTitle_GotFocus(int Index)
 void frmDocument::txtTitle_LostFocus(int Index)
 {
     QLineEdit *box = txtTitleBox[Index];
-    if (!TextEquals(box->property(TagProperty).toString(), box->text()))
+    const QVariant remembered = box->property(TagProperty);
+    box->setProperty(TagProperty, QVariant());
+    if (remembered.isValid() && !TextEquals(remembered.toString(), box->text()))
         UndoStock();
 }

@@ -252,6 +252,30 @@ private Q_SLOTS:
             QVERIFY(m_win->undoRing().UndoHead(0).contains(typed));
     }
 
+    void titleVisitSurvivesMenusAndOtherPrograms()
+    {
+        QLineEdit *box = m_win->txtTitleBox[4];
+        box->setFocus();
+        typeInto(box, QStringLiteral("Race"));
+        for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+            QFocusEvent out(QEvent::FocusOut, reason);
+            QCoreApplication::sendEvent(box, &out);
+            QFocusEvent in(QEvent::FocusIn, reason);
+            QCoreApplication::sendEvent(box, &in);
+        }
+        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        m_win->MSFlex->setFocus();
+        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+
+        // A first visit that begins with the window's activation, left unchanged.
+        QLineEdit *other = m_win->txtTitleBox[5];
+        QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(other, &in);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(other, &out);
+        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+    }
+
     void undoShowsRestoredFields()
     {
         m_win->UndoStock();
