@@ -5,7 +5,10 @@
 #include "shell/modtools_ui.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLockFile>
+#include <QTranslator>
 
 namespace {
 
@@ -18,6 +21,11 @@ int Main(int &argc, char **argv)
         return 0;
 
     RegisterJapaneseFontSubstitutes();
+    // Qt's own dialog texts (buttons, the overwrite question) in Japanese where installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     const QString AppFolder = GetAppFolder();
 
     frmMain mainWindow(AppFolder);

@@ -1,5 +1,5 @@
 // The window routines: file dialog requests, the single-instance lock (in process and with the
-// built program), control placement, window centring and the Japanese font substitutes.
+// built program), control placement and the Japanese font substitutes.
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
 #include "shell/modtools_ui.h"
@@ -29,8 +29,6 @@ private Q_SLOTS:
     void secondProgramEndsAtOnce();
     void moveCtrl_data();
     void moveCtrl();
-    void centerForm_data();
-    void centerForm();
     void japaneseFacesAreSubstituted_data();
     void japaneseFacesAreSubstituted();
 };
@@ -179,36 +177,6 @@ void TestWindowTools::moveCtrl()
     MoveCtrl(&box, given.x(), given.y(), given.width(), given.height(), fontPixels);
     QCOMPARE(box.geometry(), expected);
     QCOMPARE(box.font().pointSize(), points);
-}
-
-void TestWindowTools::centerForm_data()
-{
-    QTest::addColumn<int>("left");
-    QTest::addColumn<int>("top");
-    QTest::addColumn<bool>("clientSize");
-    QTest::newRow("centred") << -1 << -1 << false;
-    QTest::newRow("client size centred") << -1 << -1 << true;
-    QTest::newRow("left given, top centred") << 5 << -1 << false;
-}
-
-void TestWindowTools::centerForm()
-{
-    QFETCH(int, left);
-    QFETCH(int, top);
-    QFETCH(bool, clientSize);
-    QWidget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QSize desk = QGuiApplication::primaryScreen()->geometry().size();
-    const QSize frame = window.frameGeometry().size() - window.size();
-    int width = 301;
-    CenterForm(&window, width, 201, clientSize, left, top);
-    const int outerW = 301 + (clientSize ? frame.width() : 0);
-    const int outerH = 201 + (clientSize ? frame.height() : 0);
-    QCOMPARE(width, outerW);
-    QCOMPARE(window.frameGeometry().size(), QSize(outerW, outerH));
-    QCOMPARE(window.pos(), QPoint(left == -1 ? desk.width() / 2 - outerW / 2 : left,
-                                  top == -1 ? desk.height() / 2 - outerH / 2 : top));
 }
 
 void TestWindowTools::japaneseFacesAreSubstituted_data()
