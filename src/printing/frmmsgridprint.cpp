@@ -280,7 +280,7 @@ frmMsGridPrint::frmMsGridPrint(QWidget *parent) : QWidget(parent, Qt::Window)
         std::make_unique<PainterSurface>(m_geometry.printableWidth, m_geometry.printableHeight);
     m_layout.preview = m_previewSurface.get();
 
-    // Designed as 1032 x 795 pixels with the frame; the layout works on the inner area.
+    // 1032 x 795 pixels with the frame; the layout works on the inner area.
     resize(1024, 768);
     InitFrm();
 }

@@ -319,7 +319,7 @@ void PrintLayout::CalcPages(int device)
     for (int i = 0; i < rows; ++i) {
         y += h;
         if (y >= d.BottomEdge) {
-            // i rows fit; the design keeps one in reserve. Never fewer than one row a page,
+            // i rows fit; one is kept in reserve. Never fewer than one row a page,
             // so a huge font or tiny paper still paginates instead of dividing by zero.
             d.RowsPerPage = std::max(1, i - 1);
             d.PageCount = (rows + d.RowsPerPage - 1) / d.RowsPerPage;
