@@ -98,8 +98,8 @@ double TextToNumber(const QString &text)
         cur.advance();
     }
 
-    std::string digits; // significant digits, no leading zeros
-    digits.reserve(32);
+    char digits[MaxKeptDigits + 1]; // significant digits, no leading zeros
+    int nd = 0;
     bool sticky = false; // a non-zero digit beyond the kept ones
     long long pointShift = 0;
     bool anyDigit = false;
@@ -108,11 +108,11 @@ double TextToNumber(const QString &text)
         const char16_t c = cur.peek();
         if (c >= u'0' && c <= u'9') {
             anyDigit = true;
-            if (digits.empty() && c == u'0') {
+            if (nd == 0 && c == u'0') {
                 if (seenPoint)
                     --pointShift;
-            } else if (int(digits.size()) < MaxKeptDigits) {
-                digits.push_back(char(c));
+            } else if (nd < MaxKeptDigits) {
+                digits[nd++] = char(c);
                 if (seenPoint)
                     --pointShift;
             } else {
@@ -150,21 +150,35 @@ double TextToNumber(const QString &text)
             exponent = -exponent;
     }
 
-    if (digits.empty())
+    if (nd == 0)
         return 0;
     if (sticky)
-        digits.push_back('1');
+        digits[nd++] = '1';
     const long long totalExp = exponent + pointShift - (sticky ? 1 : 0);
     // Digits of the mantissa written as an integer: value = digits x 10^totalExp.
-    const long long magnitudeExp = totalExp + (long long)digits.size();
+    const long long magnitudeExp = totalExp + nd;
     double value;
-    if (magnitudeExp > 400) {
+    if (nd <= 15 && totalExp >= -22 && totalExp <= 22) {
+        // Mantissa and power of ten are both exact doubles: one correctly rounded operation.
+        static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        qint64 mantissa = 0;
+        for (int i = 0; i < nd; ++i)
+            mantissa = mantissa * 10 + (digits[i] - '0');
+        value = double(mantissa);
+        value = totalExp < 0 ? value / pow10[-totalExp] : value * pow10[totalExp];
+    } else if (magnitudeExp > 400) {
         value = std::numeric_limits<double>::max();
     } else if (magnitudeExp < -400) {
         value = 0;
     } else {
-        std::string buf = digits + 'e' + std::to_string(totalExp);
-        auto r = std::from_chars(buf.data(), buf.data() + buf.size(), value);
+        char buf[MaxKeptDigits + 32];
+        std::copy(digits, digits + nd, buf);
+        char *end = buf + nd;
+        *end++ = 'e';
+        end = std::to_chars(end, buf + sizeof buf, totalExp).ptr;
+        auto r = std::from_chars(buf, end, value);
         if (r.ec == std::errc::result_out_of_range)
             value = magnitudeExp > 0 ? std::numeric_limits<double>::max() : 0.0;
         value = clampFinite(value);
@@ -189,13 +203,13 @@ Decimal15 toDecimal15(double x)
 {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
-    const std::string s(buf, r.ptr);
     Decimal15 d;
-    const auto ePos = s.find('e');
-    for (size_t i = 0; i < ePos; ++i)
-        if (s[i] != '.')
-            d.digits.push_back(s[i]);
-    d.exp = std::stoi(s.substr(ePos + 1));
+    const char *p = buf;
+    for (; p != r.ptr && *p != 'e'; ++p)
+        if (*p != '.')
+            d.digits.push_back(*p);
+    if (p != r.ptr)
+        std::from_chars(p + (p[1] == '+' ? 2 : 1), r.ptr, d.exp);
     while (d.digits.size() > 1 && d.digits.back() == '0')
         d.digits.pop_back();
     return d;
@@ -416,20 +430,26 @@ std::optional<Fixed4> Fixed4::fromDouble(double value)
         return Fixed4();
     // The shortest decimal text that reads back as value: 0.00005 is a half in decimal, whatever
     // its binary neighbour, and rounds to even like a typed value would.
+    // Values that are whole ten-thousandths already (typed amounts, percentages) need no text.
+    const double scaled = value * 10000.0;
+    if (std::fabs(scaled) < 0x1p50 && scaled == std::floor(scaled))
+        return fromRaw(qint64(scaled));
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
-    const std::string s(buf, r.ptr);
-    const auto ePos = s.find('e');
-    std::string digits;
-    for (size_t i = 0; i < ePos; ++i)
-        if (s[i] != '.')
-            digits.push_back(s[i]);
-    const int exp10 = std::stoi(s.substr(ePos + 1));
+    char digits[32];
+    int nd = 0;
+    const char *p = buf;
+    for (; p != r.ptr && *p != 'e'; ++p)
+        if (*p != '.' && nd < int(sizeof digits))
+            digits[nd++] = *p;
+    int exp10 = 0;
+    if (p != r.ptr)
+        std::from_chars(p + (p[1] == '+' ? 2 : 1), r.ptr, exp10);
     i128 mantissa = 0;
-    for (char c : digits)
-        mantissa = mantissa * 10 + (c - '0');
+    for (int i = 0; i < nd; ++i)
+        mantissa = mantissa * 10 + (digits[i] - '0');
     // value = mantissa x 10^shift ten-thousandths
-    const int shift = exp10 - int(digits.size() - 1) + 4;
+    const int shift = exp10 - (nd - 1) + 4;
     i128 raw;
     if (shift >= 0) {
         if (shift > 19)
