@@ -148,6 +148,9 @@ bool Usable(double x)
 // double whose shortest form has at most 15 significant digits reads back as itself.
 double ReadBack(double x)
 {
+    // Whole numbers below 1E15 are written with at most 15 digits and read back unchanged.
+    if (std::fabs(x) < 1e15 && x == std::floor(x))
+        return x;
     char buf[40];
     const auto r = std::to_chars(buf, buf + sizeof buf, x);
     int digits = 0;
@@ -163,6 +166,22 @@ double ReadBack(double x)
     if (r.ec == std::errc() && digits <= 15)
         return x;
     return TextToNumber(NumberToText(x));
+}
+
+// What the "00.00" text of x reads back as: x rounded half away from zero to two decimals.
+// Away from a half the product decides; near one the text path decides exactly.
+double RoundedToHundredths(double x)
+{
+    const double y = std::fabs(x) * 100;
+    if (y < 0x1p30) {
+        const double whole = std::floor(y);
+        const double frac = y - whole;
+        if (std::fabs(frac - 0.5) > 1e-3) {
+            const double n = frac > 0.5 ? whole + 1 : whole;
+            return (x < 0 && n != 0) ? -n / 100 : n / 100;
+        }
+    }
+    return TextToNumber(FormatNumber(x, QStringLiteral("00.00")));
 }
 
 // Position of the next fraction slash; "／" is a slash when compared as text.
@@ -411,10 +430,13 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         const double share = k[size_t(i)] / s * 100;
         if (!Usable(share))
             continue;
-        const QString text = FormatNumber(share, QStringLiteral("00.00"));
-        value[size_t(i)] = TextToNumber(text);
-        if (texts)
+        if (texts) {
+            const QString text = FormatNumber(share, QStringLiteral("00.00"));
+            value[size_t(i)] = TextToNumber(text);
             (*texts)[i] = text;
+        } else {
+            value[size_t(i)] = RoundedToHundredths(share);
+        }
     }
     return value;
 }

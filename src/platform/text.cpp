@@ -430,10 +430,17 @@ std::optional<Fixed4> Fixed4::fromDouble(double value)
         return Fixed4();
     // The shortest decimal text that reads back as value: 0.00005 is a half in decimal, whatever
     // its binary neighbour, and rounds to even like a typed value would.
-    // Values that are whole ten-thousandths already (typed amounts, percentages) need no text.
+    // Below 2^40 ten-thousandths the product is within 3E-4 of the decimal value, so unless it
+    // lies near a half the nearest whole number is the rounded text's value.
     const double scaled = value * 10000.0;
-    if (std::fabs(scaled) < 0x1p50 && scaled == std::floor(scaled))
-        return fromRaw(qint64(scaled));
+    if (std::fabs(scaled) < 0x1p40) {
+        const double whole = std::floor(scaled);
+        const double frac = scaled - whole;
+        if (frac == 0)
+            return fromRaw(qint64(whole));
+        if (std::fabs(frac - 0.5) > 1e-3)
+            return fromRaw(qint64(frac > 0.5 ? whole + 1 : whole));
+    }
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
     char digits[32];
