@@ -187,7 +187,21 @@ FileResult ReadDocumentFile(const QString &path, QByteArray *bytes)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {false, QStringLiteral("ファイルを開けません (%1)。").arg(file.errorString())};
-    *bytes = file.read(MaxDocumentBytes + 1);
+    // read(max) would reserve the whole maximum up front: take a file's size as it is,
+    // and read pipes and devices in pieces.
+    if (!file.isSequential()) {
+        if (file.size() > MaxDocumentBytes)
+            return {false, QStringLiteral("オッズドキュメントとしては大きすぎるファイルです。")};
+        *bytes = file.readAll();
+    } else {
+        bytes->clear();
+        while (bytes->size() <= MaxDocumentBytes) {
+            const QByteArray piece = file.read(64 * 1024);
+            if (piece.isEmpty())
+                break;
+            bytes->append(piece);
+        }
+    }
     if (file.error() != QFileDevice::NoError)
         return {false, QStringLiteral("ファイルを読めません (%1)。").arg(file.errorString())};
     if (bytes->size() > MaxDocumentBytes)
