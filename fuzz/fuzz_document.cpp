@@ -1,0 +1,40 @@
+// The document reader on arbitrary bytes, followed by what the program does with a document
+// it has read: recalculate, estimate the quinella odds, save and read back.
+
+#include "files/documentfile.h"
+#include "model/oddsdocument.h"
+
+#include <QByteArray>
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+const OddsDocument &FreshDocument()
+{
+    static const OddsDocument doc = [] {
+        OddsDocument d;
+        d.InitForm();
+        return d;
+    }();
+    return doc;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    OddsDocument doc = FreshDocument();
+    if (!LoadDocumentBytes(doc, bytes).ok)
+        return 0;
+
+    QByteArray saved;
+    if (EncodeDocument(doc, doc.MSFlex, &saved).ok) {
+        OddsDocument back = FreshDocument();
+        LoadDocumentBytes(back, saved);
+    }
+    doc.Syukei();
+    doc.Umaren();
+    return 0;
+}
