@@ -96,6 +96,10 @@ QString PathProblem(const QString &path)
     if (!QFileInfo(folder).isDir())
         return QStringLiteral("「%1」はフォルダーではなくファイルです。")
             .arg(QDir::toNativeSeparators(folder));
+    if (info.exists() && !info.isFile()) {
+        // Renaming over a device or a pipe would replace it with a plain file.
+        return QStringLiteral("通常のファイルではありません。");
+    }
     if (info.exists()) {
         // A read-only file is not replaced, even by a user whom the system would allow to.
         // WriteUser is left out: for the superuser it is always set.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -267,6 +268,9 @@ void TestDocumentFile::saveFailureKeepsOldFile_data()
     QTest::newRow("read-only file") << "readonly.csv"
                                     << ""
                                     << "読み取り専用";
+    QTest::newRow("a pipe at the path stays a pipe") << "pipe"
+                                                     << ""
+                                                     << "通常のファイル";
     QTest::newRow("empty path") << ""
                                 << ""
                                 << "ファイル名";
@@ -291,7 +295,9 @@ void TestDocumentFile::saveFailureKeepsOldFile()
     QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("readonly.csv")),
                                   QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-    const QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0644), 0);
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System;
+    const QStringList files = QDir(dir.path()).entryList(all);
 
     OddsDocument doc;
     doc.InitForm();
@@ -314,7 +320,8 @@ void TestDocumentFile::saveFailureKeepsOldFile()
     QVERIFY2(r.message.contains(cause), qPrintable(r.message));
     QCOMPARE(ReadAll(dir.filePath(QStringLiteral("old.csv"))), old);
     QCOMPARE(ReadAll(dir.filePath(QStringLiteral("readonly.csv"))), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), files); // no temp
+    QCOMPARE(QDir(dir.path()).entryList(all), files); // no temporary file left
+    QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("pipe"))).isFile());
     QCOMPARE(Snapshot(doc), before);
     // The list is updated first, as for a save that works; an empty path is a blank entry.
     QCOMPARE(recent.entries(), path.isEmpty() ? QStringList() : QStringList{path});
