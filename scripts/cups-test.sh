@@ -116,8 +116,17 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ "$up" -eq 1 ] || fail "cupsd did not start: $(tail -3 "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)"
-lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd \
-  -o PageSize=A4 >/dev/null 2>&1 || fail "cannot create the queue: $(tail -3 "$dir/log/error_log")"
+# The first queue of a fresh server waits for its driver list; give it a few tries.
+created=0
+for _ in 1 2 3 4 5; do
+  if lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd \
+    -o PageSize=A4 >"$dir/log/lpadmin.out" 2>&1; then
+    created=1
+    break
+  fi
+  sleep 1
+done
+[ "$created" -eq 1 ] || fail "cannot create the queue: $(tail -3 "$dir/log/lpadmin.out" "$dir/log/error_log" 2>/dev/null)"
 lpadmin -d "$queue" >/dev/null 2>&1 || fail "cannot make the queue the default"
 
 echo "export CUPS_SERVER='$sock'"
