@@ -84,7 +84,8 @@ std::optional<IniFile> readIni(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray data = f.read(MaxFileSize + 1);
+    // readAll, not read(limit): the latter reserves the whole limit up front.
+    const QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError || data.size() > MaxFileSize)
         return std::nullopt;
     ini.exists = true;
