@@ -151,6 +151,14 @@ double ReadBack(double x)
     // Whole numbers below 1E15 are written with at most 15 digits and read back unchanged.
     if (std::fabs(x) < 1e15 && x == std::floor(x))
         return x;
+    // x is the double nearest to a decimal k / 10^d with few digits (3.5, 1.25): its text is
+    // that decimal, which reads back as x.
+    static constexpr double scales[] = {10.0, 100.0, 1000.0, 10000.0};
+    for (const double scale : scales) {
+        const double k = x * scale;
+        if (std::fabs(k) < 1e15 && k == std::floor(k) && k / scale == x)
+            return x;
+    }
     char buf[40];
     const auto r = std::to_chars(buf, buf + sizeof buf, x);
     int digits = 0;
@@ -650,6 +658,17 @@ bool OddsDocument::InitFormUma()
 
 double CutDecimals(double value, int digits)
 {
+    // Away from a cut point the product decides what the 15-digit text would keep.
+    static constexpr double scales[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
+    const double a = std::fabs(value);
+    if (digits >= 0 && digits <= 4 && a >= 1e-4) {
+        const double y = a * scales[digits];
+        const double whole = std::floor(y);
+        if (y < 1e7 && y - whole > 1e-6 && whole + 1 - y > 1e-6) {
+            const double cut = whole / scales[digits];
+            return value < 0 ? -cut : cut;
+        }
+    }
     const QStringList parts =
         (NumberToText(value).trimmed() + QStringLiteral(".000")).split(QLatin1Char('.'));
     return TextToNumber(parts[0] + QLatin1Char('.') + parts[1].left(std::max(digits, 0)));

@@ -1,6 +1,9 @@
 // Pool, scores, support, ranks, odds and payouts of the runner table.
 #include "model/oddsdocument.h"
 
+#include "platform/text.h"
+
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -59,6 +62,7 @@ private Q_SLOTS:
     void onlyNegativeOddsAddNothing();
     void oversizedShareRanksAlone();
     void syukeiHidesQuinella();
+    void cutDecimalsFollowsTheText();
 };
 
 void TestRecalculation::cutDecimals_data()
@@ -83,6 +87,29 @@ void TestRecalculation::cutDecimals()
     QFETCH(int, digits);
     QFETCH(double, expected);
     QCOMPARE(CutDecimals(value, digits), expected);
+}
+
+// The shortcut for values away from a cut point must keep exactly what the number's text keeps.
+void TestRecalculation::cutDecimalsFollowsTheText()
+{
+    QRandomGenerator rng(4711);
+    for (int i = 0; i < 100000; ++i) {
+        double v = rng.generateDouble() * (i % 2 ? 10000.0 : 10.0);
+        if (i % 5 == 0) // on or next to a cut point
+            v = double(qint64(v * 100)) / 100 + (i % 3 - 1) * 1e-12;
+        if (i % 7 == 0)
+            v = -v;
+        const int digits = i % 4;
+        const QStringList parts =
+            (NumberToText(v).trimmed() + QStringLiteral(".000")).split(QLatin1Char('.'));
+        const double expected = TextToNumber(parts[0] + QLatin1Char('.') + parts[1].left(digits));
+        if (CutDecimals(v, digits) != expected)
+            QFAIL(qPrintable(QStringLiteral("%1 cut to %2: %3, expected %4")
+                                 .arg(v, 0, 'g', 17)
+                                 .arg(digits)
+                                 .arg(CutDecimals(v, digits), 0, 'g', 17)
+                                 .arg(expected, 0, 'g', 17)));
+    }
 }
 
 void TestRecalculation::fractionCells_data()
