@@ -26,7 +26,7 @@ const char Usage[] =
     "  cells     load and recalculate [and estimate]; print every cell of the runner table\n"
     "            [or of the quinella matrix] row by row as\n"
     "            row TAB column TAB text TAB background TAB text colour (#rrggbb), UTF-8;\n"
-    "            a backslash, TAB, CR or LF in a text is written as \\\\, \\t, \\r or \\n\n"
+    "            a TAB, CR or LF in a text is written as \\t, \\r or \\n\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.\n";
 
@@ -63,7 +63,6 @@ FileResult LoadFresh(OddsDocument &doc, const QString &path)
 
 QString Escaped(QString text)
 {
-    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
     text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
     text.replace(QLatin1Char('\n'), QLatin1String("\\n"));

@@ -2,6 +2,7 @@
 #include "model/oddsdocument.h"
 #include "platform/codepage.h"
 #include "shell/saikin.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,23 +11,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QString DataPath(const QString &name)
-{
-    return QStringLiteral(KIRREL_TEST_DATA "/files/") + name;
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QByteArray Cp(const QString &text)
 {
