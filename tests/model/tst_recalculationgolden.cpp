@@ -1,0 +1,230 @@
+// Recalculation of random documents, compared with the results recorded from the plain text
+// path (every number written as text and read back). Any shortcut in reading, writing or
+// rounding that changes a single cell, colour, width or rank item shows up here.
+//
+// The recording keeps one digest per document (and per hundred formatted numbers), so it stays
+// small; KIRREL_WRITE_GOLDEN=<file> writes the full texts instead, to compare two builds with
+// diff. KIRREL_WRITE_GOLDEN=1 rewrites the recording: only from a build known to be right.
+#include "model/oddsdocument.h"
+
+#include "platform/text.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+const QString GoldenPath = QStringLiteral(KIRREL_TEST_DATA "/recalculation/golden.txt");
+
+// Cell texts of every shape the reader and the fraction rule treat differently.
+QString RandomCell(QRandomGenerator &rng)
+{
+    const int a = int(rng.bounded(2000)) - 200;
+    const int b = int(rng.bounded(10)); // 0 makes a division by zero
+    switch (rng.bounded(20)) {
+    case 0:
+        return QString();
+    case 1:
+        return QString::number(a);
+    case 2:
+        return QString::number(100 * (a + 200));
+    case 3:
+        return QString::number(a / 10.0, 'f', 1);
+    case 4:
+        return QString::number(rng.generateDouble() * 100, 'f', int(rng.bounded(6)));
+    case 5:
+        return QStringLiteral("%1/%2").arg(a).arg(b);
+    case 6:
+        return QStringLiteral("%1/%2").arg(int(rng.bounded(20)) + 1).arg(int(rng.bounded(9)) + 1);
+    case 7:
+        return QStringLiteral("%1/%2/%3").arg(a).arg(b).arg(int(rng.bounded(5)));
+    case 8:
+        return QStringLiteral("%1／%2").arg(a).arg(b); // full-width slash
+    case 9:
+        return QStringLiteral(" %1 %2").arg(a).arg(b); // blanks are skipped inside numbers
+    case 10:
+        return QStringLiteral("%1E%2").arg(a).arg(int(rng.bounded(40)) - 20);
+    case 11:
+        return QStringLiteral("%1,%2").arg(a).arg(b);
+    case 12:
+        return QStringLiteral("&H%1").arg(a + 200, 0, 16);
+    case 13:
+        return QStringLiteral("abc");
+    case 14:
+        return QStringLiteral("１２"); // full-width digits read as 0
+    case 15:
+        return QString::number(rng.generateDouble() * 1e18, 'g', 17);
+    case 16:
+        return QStringLiteral("-.%1").arg(a + 200);
+    case 17:
+        return QStringLiteral("%1.%2.%3").arg(a).arg(b).arg(b);
+    case 18:
+        return QString::number(rng.generateDouble() * 1e-6, 'g', 17);
+    default:
+        return QString::number(1.0 + int(rng.bounded(2000)) / 10.0);
+    }
+}
+
+QString RandomWeight(QRandomGenerator &rng)
+{
+    static const char *const weights[] = {"1",     "1",    "-1",   "-1",
+                                          "0",     "2.5",  "-0.5", "3",
+                                          "1E300", "-7/3", "abc",  "0.333333333333333333"};
+    return QString::fromLatin1(weights[rng.bounded(int(std::size(weights)))]);
+}
+
+// One document: filled, recalculated, and written out as lines of text.
+QStringList RecalculatedDocument(quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    OddsDocument d;
+    d.setTxtKazu(0, QString::number(int(rng.bounded(36)) + 1));
+    d.setTxtKazu(1, QString::number(int(rng.bounded(36)) + 1));
+    d.setTxtKoujyo(QString::number(int(rng.bounded(100)) + 1));
+    d.InitForm();
+    Grid &g = d.MSFlex;
+    // Columns share a kind, as real sheets do: stakes, odds, fractions or anything at all.
+    for (int c = FirstDataCol; c < g.cols(); ++c) {
+        const int kind = int(rng.bounded(4));
+        if (rng.bounded(4) == 0)
+            g.setText(HeaderRow, c, QStringLiteral("投票金"));
+        g.setText(RatioRow, c,
+                  kind == 1   ? QStringLiteral("-1")
+                  : kind == 0 ? QStringLiteral("1")
+                              : RandomWeight(rng));
+        for (int r = 1; r <= d.RunnerCount; ++r) {
+            QString cell;
+            if (kind == 0)
+                cell = QString::number(100 * (int(rng.bounded(500)) + 1));
+            else if (kind == 1)
+                cell = QString::number(1.0 + int(rng.bounded(3000)) / 10.0);
+            else if (kind == 2)
+                cell = QStringLiteral("%1/%2")
+                           .arg(int(rng.bounded(30)) + 1)
+                           .arg(int(rng.bounded(9)) + 1);
+            else
+                cell = RandomCell(rng);
+            if (rng.bounded(20) == 0)
+                cell = RandomCell(rng);
+            g.setText(r + 1, c, cell);
+        }
+    }
+    d.Syukei();
+
+    QStringList out;
+    out << QStringLiteral("document %1 pool %2").arg(seed).arg(d.txtHaitou());
+    for (int r = 0; r < g.rows(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < g.cols(); ++c)
+            cells << g.text(r, c);
+        cells << ColorName(g.cellBackColor(r, ColRank));
+        out << cells.join(QLatin1Char('\t'));
+    }
+    QStringList widths;
+    for (int c = 0; c < g.cols(); ++c)
+        widths << QString::number(g.colWidth(c));
+    out << widths.join(QLatin1Char(' '));
+    out << d.lstRank.join(QLatin1Char(' '));
+    for (int c = FirstDataCol; c < g.cols(); ++c)
+        out << d.GetOdds(c, TextToNumber(g.text(RatioRow, c))).join(QLatin1Char(' '));
+    return out;
+}
+
+// Numbers written with every mask, for the writers' own shortcuts.
+QStringList FormattedNumbers()
+{
+    static const char *const masks[] = {"0.0", "00.00", "00.000", "0000.0000", "#.0",
+                                        "0",   "00",    "0000",   "#.##",      "bad"};
+    QRandomGenerator rng(99);
+    QStringList out;
+    for (int i = 0; i < 3000; ++i) {
+        double v = rng.generateDouble();
+        switch (i % 6) {
+        case 0:
+            v *= 100;
+            break;
+        case 1:
+            v = double(qint64(v * 1e7)) / 1000; // few decimals, halves included
+            break;
+        case 2:
+            v = -v * 1e4;
+            break;
+        case 3:
+            v = std::ldexp(v, int(rng.bounded(200)) - 100);
+            break;
+        case 4:
+            v = double(qint64(v * 2000)) / 200 + 0.005; // near a half in hundredths
+            break;
+        default:
+            v = std::ldexp(v, int(rng.bounded(2000)) - 1000);
+        }
+        QStringList line{QString::number(v, 'g', 17), NumberToText(v)};
+        for (const char *m : masks)
+            line << FormatNumber(v, QString::fromLatin1(m));
+        out << line.join(QLatin1Char(' '));
+    }
+    return out;
+}
+
+QString Digest(const QStringList &lines)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(lines.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1)
+            .toHex());
+}
+
+// Full texts when full, else one digest line per group.
+QStringList AllResults(bool full)
+{
+    QStringList out;
+    for (quint32 seed = 1; seed <= 1000; ++seed) {
+        const QStringList doc = RecalculatedDocument(seed);
+        if (full)
+            out << doc;
+        else
+            out << QStringLiteral("document %1 %2").arg(seed).arg(Digest(doc));
+    }
+    const QStringList numbers = FormattedNumbers();
+    for (qsizetype i = 0; i < numbers.size(); i += 100) {
+        if (full)
+            out << numbers.mid(i, 100);
+        else
+            out << QStringLiteral("numbers %1 %2").arg(i).arg(Digest(numbers.mid(i, 100)));
+    }
+    return out;
+}
+
+} // namespace
+
+class TestRecalculationGolden : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void matchesTheRecording();
+};
+
+void TestRecalculationGolden::matchesTheRecording()
+{
+    const QString target = qEnvironmentVariable("KIRREL_WRITE_GOLDEN");
+    if (!target.isEmpty()) {
+        const bool full = target != QLatin1String("1");
+        const QStringList actual = AllResults(full);
+        QFile f(full ? target : GoldenPath);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write((actual.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        QSKIP("recording written");
+    }
+    const QStringList actual = AllResults(false);
+    QFile f(GoldenPath);
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(GoldenPath));
+    QStringList expected = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    expected.removeLast();
+    QCOMPARE(actual.size(), expected.size());
+    for (qsizetype i = 0; i < actual.size(); ++i)
+        QCOMPARE(actual[i], expected[i]);
+}
+
+QTEST_GUILESS_MAIN(TestRecalculationGolden)
+#include "tst_recalculationgolden.moc"
