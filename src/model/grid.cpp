@@ -47,6 +47,8 @@ void Grid::setRows(int rows) { resize(rows, m_cols); }
 void Grid::setCols(int cols) { resize(m_rows, cols); }
 void Grid::setSize(int rows, int cols) { resize(rows, cols); }
 
+const QString Grid::s_noText;
+
 QString Grid::text(int row, int col) const
 {
     return contains(row, col) ? m_cells[size_t(index(row, col))].text : QString();

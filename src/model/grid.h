@@ -43,6 +43,11 @@ public:
     }
     // Out-of-range reads give "" / NoColor; out-of-range writes are ignored.
     QString text(int row, int col) const;
+    // The same text without a copy, for loops over many cells; valid until the grid changes.
+    const QString &textRef(int row, int col) const
+    {
+        return contains(row, col) ? m_cells[size_t(index(row, col))].text : s_noText;
+    }
     void setText(int row, int col, const QString &text);
     Color cellBackColor(int row, int col) const;
     Color cellForeColor(int row, int col) const;
@@ -106,6 +111,7 @@ private:
         Color fore = NoColor;
     };
     int index(int row, int col) const { return row * m_cols + col; }
+    static const QString s_noText;
     void resize(int rows, int cols);
     void touch() { ++m_revision; }
     // Grid-wide properties count as changes too: a view caches its layout by revision.

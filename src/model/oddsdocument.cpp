@@ -173,6 +173,16 @@ double ReadBack(double x)
     }
     if (r.ec == std::errc() && digits <= 15)
         return x;
+    // The text is x rounded to 15 significant digits, and reading it gives the double nearest
+    // to that decimal: the same digits and the same correctly rounded reading, without the
+    // text. Near the ends of the double range the text's overflow and underflow rules decide.
+    const double a = std::fabs(x);
+    if (a > 1e-300 && a < 1e300) {
+        const auto t = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
+        double y;
+        if (t.ec == std::errc() && std::from_chars(buf, t.ptr, y).ec == std::errc())
+            return y;
+    }
     return TextToNumber(NumberToText(x));
 }
 
@@ -333,7 +343,7 @@ void OddsDocument::WakuWidth()
     for (int c = 0; c < g.cols(); ++c) {
         double w = MinColWidth;
         for (int i = 0; i < g.rows(); ++i) {
-            const QString text = g.text(i, c);
+            const QString &text = g.textRef(i, c);
             // Each text is measured with one blank after it.
             const double px = m_measurer ? m_measurer->textWidth(text + blank, pointSize)
                                          : EstimatedTextWidth(text, pointSize, true);
@@ -372,19 +382,21 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
     std::vector<double> value(size_t(n) + 1, 0.0);
 
     for (int i = 1; i <= n; ++i) {
-        const QString cell = MSFlex.text(i + 1, col);
+        const QString &cell = MSFlex.textRef(i + 1, col);
         double number;
+        bool readBack = false; // number is already what its own text reads back as
         if (const qsizetype slash = SlashIndex(cell, 0); slash >= 0) {
-            // The first two parts of cell + "/1" split at every slash.
+            // The first two parts of cell + "/1" split at every slash, read in place.
             qsizetype end = SlashIndex(cell, slash + 1);
             if (end < 0)
                 end = cell.size();
-            const double den = TextToNumber(cell.mid(slash + 1, end - slash - 1));
-            const double q = TextToNumber(cell.left(slash)) / den;
+            const double den =
+                TextToNumber(QString::fromRawData(cell.constData() + slash + 1, end - slash - 1));
+            const double q = TextToNumber(QString::fromRawData(cell.constData(), slash)) / den;
             if (den == 0)
                 number = 0;
             else if (Usable(q))
-                number = ReadBack(q);
+                number = ReadBack(q), readBack = true;
             else
                 number = TextToNumber(cell); // the division failed: the cell stays as it is
         } else {
@@ -393,7 +405,10 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         const double x = number * std::abs(ratio);
         if (!Usable(x))
             continue; // the entry stays empty
-        value[size_t(i)] = ReadBack(x);
+        // Reading back twice gives the same number: in the normal range a decimal of at most
+        // 15 digits survives the trip through a double unchanged.
+        const bool same = readBack && x == number && std::fabs(x) > 1e-300 && std::fabs(x) < 1e300;
+        value[size_t(i)] = same ? x : ReadBack(x);
         if (texts)
             (*texts)[i] = NumberToText(x);
     }
@@ -460,10 +475,10 @@ void OddsDocument::SuperOdds()
     // Pool: the stake columns, unless they hold nothing sensible.
     double stakeTotal = 0;
     for (int c = FirstDataCol; c < g.cols(); ++c) {
-        if (!TextContains(g.text(HeaderRow, c), QStringLiteral("投票金")))
+        if (!TextContains(g.textRef(HeaderRow, c), QStringLiteral("投票金")))
             continue;
         for (int r = 1; r <= n; ++r) {
-            const double sum = stakeTotal + TextToNumber(g.text(r + 1, c));
+            const double sum = stakeTotal + TextToNumber(g.textRef(r + 1, c));
             if (Usable(sum))
                 stakeTotal = sum;
         }
@@ -476,7 +491,7 @@ void OddsDocument::SuperOdds()
 
     std::vector<double> score(size_t(n) + 1, 0.0);
     for (int c = FirstDataCol; c < g.cols(); ++c) {
-        const double w = TextToNumber(g.text(RatioRow, c));
+        const double w = TextToNumber(g.textRef(RatioRow, c));
         if (w == 0 || !Usable(w))
             continue;
         const std::vector<double> contribution = ColumnContribution(c, w, nullptr);
@@ -505,27 +520,42 @@ void OddsDocument::SuperOdds()
             share[size_t(r)] = s;
     }
 
-    lstRank.clear();
+    // The rank list in text order; each item keeps the number its text before the comma
+    // reads as and its runner, so the walk below need not split the texts again.
+    struct RankItem
+    {
+        QString text;
+        double percent;
+        int runner;
+    };
+    std::vector<RankItem> ranked;
+    ranked.reserve(size_t(n));
     for (int r = 1; r <= n; ++r) {
         const double percent = share[size_t(r)] * 100;
         if (!Usable(percent))
             continue;
         g.setText(r + 1, ColSupport, FormatNumber(percent, QStringLiteral("00.000")));
-        const QString item = FormatNumber(percent, QStringLiteral("0000.0000")) + QLatin1Char(',') +
-                             QString::number(r);
-        lstRank.insert(std::upper_bound(lstRank.begin(), lstRank.end(), item), item);
+        const QString number = FormatNumber(percent, QStringLiteral("0000.0000"));
+        RankItem item{number + QLatin1Char(',') + QString::number(r), TextToNumber(number), r};
+        const auto at = std::upper_bound(
+            ranked.begin(), ranked.end(), item.text,
+            [](const QString &t, const RankItem &other) { return t < other.text; });
+        ranked.insert(at, std::move(item));
     }
+    lstRank.clear();
+    lstRank.reserve(qsizetype(ranked.size()));
+    for (const RankItem &item : ranked)
+        lstRank.append(item.text);
 
     // Walk from the largest support down; equal percentages share a rank. A percentage too
     // large to compare never shares the rank of its neighbour.
     std::optional<Fixed4> previous;
     int rank = 0;
-    const int items = int(lstRank.size());
+    const int items = int(ranked.size());
     for (int p = items - 1; p >= 0; --p) {
         const int pos = items - p;
-        const QStringList parts = lstRank[p].split(QLatin1Char(','));
-        const std::optional<Fixed4> percent = Fixed4::fromDouble(TextToNumber(parts[0]));
-        const int r = RoundHalfEvenToInt(TextToNumber(parts.value(1)));
+        const std::optional<Fixed4> percent = Fixed4::fromDouble(ranked[size_t(p)].percent);
+        const int r = ranked[size_t(p)].runner;
         if (pos == 1 || !percent || !previous || *percent != *previous)
             rank = pos;
         previous = percent;
@@ -537,7 +567,7 @@ void OddsDocument::SuperOdds()
     Fixed4 stakeSum;
     for (int r = 1; r <= n; ++r) {
         const std::optional<Fixed4> s =
-            Fixed4::fromDouble(pool * TextToNumber(g.text(r + 1, ColSupport)));
+            Fixed4::fromDouble(pool * TextToNumber(g.textRef(r + 1, ColSupport)));
         if (!s)
             continue;
         stake[size_t(r)] = *s;
