@@ -72,10 +72,67 @@ double readWholeNumber(NumberCursor &cur, int base)
 // whether the value lies above the kept ones.
 constexpr int MaxKeptDigits = 800;
 
+constexpr double ExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common cell "[sign]digits[.digits]" with at most 15 significant digits and at most 22
+// decimals, ended by the text's end or by a character that ends any number. It takes the same
+// single correctly rounded operation as the full reader; anything else (blanks, an exponent, a
+// prefix, longer numbers) is left to the full reader.
+bool readPlainDecimal(const QString &text, double &value)
+{
+    const QChar *p = text.constData();
+    const QChar *const end = p + text.size();
+    bool negative = false;
+    if (p != end && (*p == u'-' || *p == u'+')) {
+        negative = *p == u'-';
+        ++p;
+    }
+    quint64 mantissa = 0;
+    int significant = 0;
+    int decimals = 0;
+    bool anyDigit = false;
+    bool seenPoint = false;
+    for (; p != end; ++p) {
+        const char16_t c = p->unicode();
+        if (c >= u'0' && c <= u'9') {
+            anyDigit = true;
+            if (significant > 0 || c != u'0') {
+                if (++significant > 15)
+                    return false;
+                mantissa = mantissa * 10 + (c - u'0');
+            }
+            if (seenPoint && ++decimals > 22)
+                return false;
+        } else if (c == u'.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit)
+        return false;
+    if (p != end) {
+        const char16_t c = p->unicode();
+        if (isSkippedBlank(c) || c == u'E' || c == u'e' || c == u'D' || c == u'd')
+            return false;
+    }
+    if (significant == 0) {
+        value = 0; // no sign on zero, as the full reader
+        return true;
+    }
+    const double v = double(mantissa) / ExactPow10[decimals];
+    value = negative ? -v : v;
+    return true;
+}
+
 } // namespace
 
 double TextToNumber(const QString &text)
 {
+    if (double v; readPlainDecimal(text, v))
+        return v;
     NumberCursor cur{text.constData(), text.constData() + text.size()};
 
     if (cur.peek() == u'&') {
@@ -313,7 +370,6 @@ QString FormatNumber(double x, const QString &mask)
     } else {
         n = "0";
     }
-    const bool isZero = std::all_of(n.begin(), n.end(), [](char c) { return c == '0'; });
 
     if (n.size() <= size_t(decimals))
         n.insert(0, size_t(decimals) + 1 - n.size(), '0');
@@ -326,7 +382,8 @@ QString FormatNumber(double x, const QString &mask)
         fracPart.pop_back();
 
     std::string out;
-    if (x < 0 && !isZero)
+    // Every negative value keeps its sign, also one that rounds to zero (-0.04 -> -0.0).
+    if (x < 0)
         out.push_back('-');
     out += intPart;
     if (point >= 0) {

@@ -1,0 +1,126 @@
+// Number reading takes a short way for plain decimals and the recalculation reads 15-digit
+// numbers back without their text; both must give exactly what the full text path gives.
+#include "platform/text.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <bit>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// Bits of a double, so that -0 and 0 differ.
+quint64 Bits(double v)
+{
+    return std::bit_cast<quint64>(v);
+}
+
+QString RandomNumberText(QRandomGenerator &rng)
+{
+    static const char16_t alphabet[] = u"0000123456789...--+ eEdDx,/&H";
+    QString s;
+    const int length = int(rng.bounded(24));
+    for (int i = 0; i < length; ++i) {
+        // Mostly digits, so that long plain numbers come up as often as odd characters.
+        if (rng.bounded(3) != 0)
+            s += QChar(char16_t(u'0' + rng.bounded(10)));
+        else
+            s += QChar(alphabet[rng.bounded(int(std::size(alphabet)) - 1)]);
+    }
+    return s;
+}
+
+} // namespace
+
+class TestTextReadingPaths : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void plainDecimalsReadAsTheFullReader_data();
+    void plainDecimalsReadAsTheFullReader();
+    void randomTextsReadAsTheFullReader();
+    void fifteenDigitsReadBackWithoutText();
+};
+
+// A leading blank is skipped by the reader but keeps the text off the short way, so the two
+// readings compare the short way with the full reader.
+void TestTextReadingPaths::plainDecimalsReadAsTheFullReader_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << QStringLiteral("1200");
+    QTest::newRow("negative decimal") << QStringLiteral("-3.5");
+    QTest::newRow("plus sign") << QStringLiteral("+12.75");
+    QTest::newRow("point first") << QStringLiteral("-.5");
+    QTest::newRow("point last") << QStringLiteral("5.");
+    QTest::newRow("negative zero has no sign") << QStringLiteral("-0.000");
+    QTest::newRow("fifteen digits") << QStringLiteral("123456789012345");
+    QTest::newRow("sixteen digits") << QStringLiteral("1234567890123456");
+    QTest::newRow("leading zeros do not count") << QStringLiteral("000000000123456789012345");
+    QTest::newRow("22 decimals") << QStringLiteral("0.0000000000000000000001");
+    QTest::newRow("23 decimals") << QStringLiteral("0.00000000000000000000001");
+    QTest::newRow("inexact tenth") << QStringLiteral("0.1");
+    QTest::newRow("second point ends") << QStringLiteral("1.2.3");
+    QTest::newRow("comma ends") << QStringLiteral("1,000");
+    QTest::newRow("blank inside is skipped") << QStringLiteral("1 2");
+    QTest::newRow("exponent") << QStringLiteral("1.5E3");
+    QTest::newRow("D exponent") << QStringLiteral("2d2");
+    QTest::newRow("letter ends") << QStringLiteral("12abc");
+    QTest::newRow("slash ends") << QStringLiteral("7/3");
+    QTest::newRow("sign alone") << QStringLiteral("-");
+    QTest::newRow("sign then blank") << QStringLiteral("- 5");
+    QTest::newRow("hex prefix") << QStringLiteral("&H1F");
+    QTest::newRow("full-width digits") << QStringLiteral("１２");
+}
+
+void TestTextReadingPaths::plainDecimalsReadAsTheFullReader()
+{
+    QFETCH(QString, text);
+    QCOMPARE(Bits(TextToNumber(text)), Bits(TextToNumber(QLatin1Char(' ') + text)));
+}
+
+void TestTextReadingPaths::randomTextsReadAsTheFullReader()
+{
+    QRandomGenerator rng(2718);
+    for (int i = 0; i < 200000; ++i) {
+        const QString text = RandomNumberText(rng);
+        const double shortWay = TextToNumber(text);
+        const double full = TextToNumber(QLatin1Char(' ') + text);
+        if (Bits(shortWay) != Bits(full))
+            QFAIL(qPrintable(QStringLiteral("\"%1\": %2, the full reader %3")
+                                 .arg(text)
+                                 .arg(shortWay, 0, 'g', 17)
+                                 .arg(full, 0, 'g', 17)));
+    }
+}
+
+// The number's text is its 15-digit rounding and reading it is correctly rounded, so printing 15
+// digits and parsing them directly must give what the text gives, for quotients of every size.
+void TestTextReadingPaths::fifteenDigitsReadBackWithoutText()
+{
+    QRandomGenerator rng(31415);
+    for (int i = 0; i < 200000; ++i) {
+        const double num = double(rng.bounded(100000)) - 50000;
+        const double den = double(rng.bounded(999)) + 1;
+        double x = num / den;
+        if (i % 3 == 1)
+            x = std::ldexp(rng.generateDouble() + 0.5, int(rng.bounded(1980)) - 990);
+        if (i % 3 == 2)
+            x = x * 1e-7 / 3;
+        if (x == 0 || !(std::fabs(x) > 1e-300 && std::fabs(x) < 1e300))
+            continue;
+        char buf[64];
+        const auto t = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
+        double direct = 0;
+        QVERIFY(std::from_chars(buf, t.ptr, direct).ec == std::errc());
+        const double viaText = TextToNumber(NumberToText(x));
+        if (Bits(direct) != Bits(viaText))
+            QFAIL(qPrintable(QStringLiteral("%1: %2, through the text %3")
+                                 .arg(x, 0, 'g', 17)
+                                 .arg(direct, 0, 'g', 17)
+                                 .arg(viaText, 0, 'g', 17)));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTextReadingPaths)
+#include "tst_textreadingpaths.moc"
