@@ -375,6 +375,10 @@ frmDocument *frmMain::LoadNewDoc()
     QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
+    // Where a cascade would put it: the area's own placement pushes a window of the designed
+    // size mostly out of view once one is open.
+    if (!sub->isMaximized())
+        sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
     m_mdi->setActiveSubWindow(sub);
     doc->InitForm();
     doc->LoadDefault();
@@ -571,9 +575,37 @@ void frmMain::mnuEditPaste_Click()
 
 // ---- Window menu ----
 
+QPoint frmMain::cascadePlace(int index, const QSize &size) const
+{
+    const QRect area = m_mdi->viewport()->rect();
+    // One title bar lower and to the right each time; back to the corner before a window
+    // would leave the area.
+    int step = 24;
+    const QList<QMdiSubWindow *> subs = m_mdi->subWindowList();
+    if (!subs.isEmpty() && subs.first()->widget())
+        step = std::max(8, subs.first()->widget()->y());
+    const int room = std::min(area.width() - size.width(), area.height() - size.height());
+    const int places = std::max(1, room / step + 1);
+    const int k = index % places;
+    return {k * step, k * step};
+}
+
 void frmMain::mnuWindowCascade_Click()
 {
-    m_mdi->cascadeSubWindows();
+    // Qt's own cascade sizes each window to its size hint; a document window has none and
+    // would shrink to its title bar. The documents get their designed size instead.
+    const QList<QMdiSubWindow *> windows = arrangeableWindows();
+    const QSize size = QSize(frmDocument::DesignWidth, frmDocument::DesignHeight)
+                           .boundedTo(m_mdi->viewport()->size());
+    const int n = int(windows.size());
+    // The bottom of the stack first, so the active window ends on top at the last place.
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *sub = windows[n - 1 - i];
+        if (sub->isMaximized())
+            sub->showNormal();
+        sub->setGeometry(QRect(cascadePlace(i, size), size));
+        sub->raise();
+    }
 }
 
 QList<QMdiSubWindow *> frmMain::arrangeableWindows() const

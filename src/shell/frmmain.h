@@ -120,6 +120,8 @@ private:
     // Writes through the document; a failure is shown with the file and the reason.
     bool saveDocument(frmDocument *doc, const QString &path);
     void tile(bool oneAboveTheOther);
+    // Top-left corner of the index-th window of a cascade of windows of this size.
+    QPoint cascadePlace(int index, const QSize &size) const;
     QList<QMdiSubWindow *> arrangeableWindows() const;
 
     QString m_appFolder;

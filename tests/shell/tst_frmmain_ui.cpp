@@ -53,6 +53,8 @@ private Q_SLOTS:
     void versionBox();
     void tiling_data();
     void tiling();
+    void cascadeKeepsDesignedSize();
+    void newWindowsOpenInView();
     void windowMenuActivates();
     void editShortcutBeatsLineEdit();
     void shutdownClosesEverythingWithoutQuestion();
@@ -582,6 +584,50 @@ void TestFrmMain::tiling()
         }
     }
     QCOMPARE(covered, oneAboveTheOther ? area.height() : area.width());
+}
+
+void TestFrmMain::cascadeKeepsDesignedSize()
+{
+    frmMain *w = start();
+    w->mnuFileNew->trigger();
+    w->mnuFileNew->trigger();
+    w->mnuFileNew->trigger();
+    QList<QMdiSubWindow *> subs = w->mdiArea()->subWindowList();
+    subs[0]->showMinimized();
+    const QRect minimized = subs[0]->geometry();
+    subs[1]->showMaximized();
+    w->mdiArea()->setActiveSubWindow(subs[2]);
+    w->mnuWindowCascade->trigger();
+
+    QCOMPARE(subs[0]->geometry(), minimized);
+    const QSize designed = QSize(frmDocument::DesignWidth, frmDocument::DesignHeight)
+                               .boundedTo(w->mdiArea()->viewport()->size());
+    for (int i = 1; i < 4; ++i) {
+        QVERIFY(!subs[i]->isMaximized());
+        QCOMPARE(subs[i]->size(), designed);
+    }
+    // The active window lies on top, one step further down and right than the others.
+    const QList<QMdiSubWindow *> stack = w->mdiArea()->subWindowList(QMdiArea::StackingOrder);
+    QCOMPARE(stack.last(), subs[2]);
+    QCOMPARE(w->mdiArea()->currentSubWindow(), subs[2]);
+    QVERIFY(subs[2]->y() > 0);
+    QCOMPARE(subs[2]->x(), subs[2]->y());
+}
+
+void TestFrmMain::newWindowsOpenInView()
+{
+    frmMain *w = start();
+    for (int i = 0; i < 4; ++i)
+        w->mnuFileNew->trigger();
+    const QRect area = w->mdiArea()->viewport()->rect();
+    QPoint previous(-1, -1);
+    for (QMdiSubWindow *sub : w->mdiArea()->subWindowList()) {
+        QCOMPARE(sub->size(), QSize(frmDocument::DesignWidth, frmDocument::DesignHeight));
+        QVERIFY2(area.contains(sub->geometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(sub->x()).arg(sub->y())));
+        QVERIFY(sub->pos() != previous);
+        previous = sub->pos();
+    }
 }
 
 void TestFrmMain::windowMenuActivates()
