@@ -127,12 +127,9 @@ bool readPlainDecimal(const QString &text, double &value)
     return true;
 }
 
-} // namespace
-
-double TextToNumber(const QString &text)
+// Everything the short way leaves: blanks, prefixes, exponents, long numbers.
+[[gnu::noinline]] double readNumber(const QString &text)
 {
-    if (double v; readPlainDecimal(text, v))
-        return v;
     NumberCursor cur{text.constData(), text.constData() + text.size()};
 
     if (cur.peek() == u'&') {
@@ -241,6 +238,15 @@ double TextToNumber(const QString &text)
         value = clampFinite(value);
     }
     return negative ? -value : value;
+}
+
+} // namespace
+
+double TextToNumber(const QString &text)
+{
+    if (double v; readPlainDecimal(text, v))
+        return v;
+    return readNumber(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -479,25 +485,12 @@ i128 divideHalfEven(i128 n, i128 d)
 
 } // namespace
 
-std::optional<Fixed4> Fixed4::fromDouble(double value)
+namespace {
+
+// The rounding of the shortest text itself, for values near a half or beyond the product's
+// reach. Out of line, so that the common case needs no stack frame.
+[[gnu::noinline]] std::optional<Fixed4> fixed4FromText(double value)
 {
-    if (!std::isfinite(value))
-        return std::nullopt;
-    if (value == 0)
-        return Fixed4();
-    // The shortest decimal text that reads back as value: 0.00005 is a half in decimal, whatever
-    // its binary neighbour, and rounds to even like a typed value would.
-    // Below 2^40 ten-thousandths the product is within 3E-4 of the decimal value, so unless it
-    // lies near a half the nearest whole number is the rounded text's value.
-    const double scaled = value * 10000.0;
-    if (std::fabs(scaled) < 0x1p40) {
-        const double whole = std::floor(scaled);
-        const double frac = scaled - whole;
-        if (frac == 0)
-            return fromRaw(qint64(whole));
-        if (std::fabs(frac - 0.5) > 1e-3)
-            return fromRaw(qint64(frac > 0.5 ? whole + 1 : whole));
-    }
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
     char digits[32];
@@ -530,6 +523,30 @@ std::optional<Fixed4> Fixed4::fromDouble(double value)
         raw = divideHalfEven(mantissa, div);
     }
     return fromWide(value < 0 ? -raw : raw);
+}
+
+} // namespace
+
+std::optional<Fixed4> Fixed4::fromDouble(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    if (value == 0)
+        return Fixed4();
+    // The shortest decimal text that reads back as value: 0.00005 is a half in decimal, whatever
+    // its binary neighbour, and rounds to even like a typed value would.
+    // Below 2^40 ten-thousandths the product is within 3E-4 of the decimal value, so unless it
+    // lies near a half the nearest whole number is the rounded text's value.
+    const double scaled = value * 10000.0;
+    if (std::fabs(scaled) < 0x1p40) {
+        const double whole = std::floor(scaled);
+        const double frac = scaled - whole;
+        if (frac == 0)
+            return fromRaw(qint64(whole));
+        if (std::fabs(frac - 0.5) > 1e-3)
+            return fromRaw(qint64(frac > 0.5 ? whole + 1 : whole));
+    }
+    return fixed4FromText(value);
 }
 
 double Fixed4::toDouble() const
