@@ -196,7 +196,7 @@ double RoundedToHundredths(double x)
         const double frac = y - whole;
         if (std::fabs(frac - 0.5) > 1e-3) {
             const double n = frac > 0.5 ? whole + 1 : whole;
-            return (x < 0 && n != 0) ? -n / 100 : n / 100;
+            return x < 0 ? -n / 100 : n / 100; // -00.00 reads back as -0
         }
     }
     return TextToNumber(FormatNumber(x, QStringLiteral("00.00")));

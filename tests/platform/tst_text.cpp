@@ -175,8 +175,8 @@ void TestText::formatNumber_data()
                                           << "10.0";
     QTest::newRow("carry with # mask") << 0.96 << "#.0"
                                        << "1.0";
-    QTest::newRow("rounds to zero has no minus") << -0.04 << "0.0"
-                                                 << "0.0";
+    QTest::newRow("negative rounding to zero keeps its minus") << -0.04 << "0.0"
+                                                               << "-0.0";
     QTest::newRow("below rounding point") << 0.0004 << "0.000"
                                           << "0.000";
     QTest::newRow("tiny value") << 1e-20 << "00.00"
