@@ -581,9 +581,12 @@ QPoint frmMain::cascadePlace(int index, const QSize &size) const
     // One title bar lower and to the right each time; back to the corner before a window
     // would leave the area.
     int step = 24;
-    const QList<QMdiSubWindow *> subs = m_mdi->subWindowList();
-    if (!subs.isEmpty() && subs.first()->widget())
-        step = std::max(8, subs.first()->widget()->y());
+    for (const QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (sub->widget() && !sub->isMinimized()) {
+            step = std::max(8, sub->widget()->y());
+            break;
+        }
+    }
     const int room = std::min(area.width() - size.width(), area.height() - size.height());
     const int places = std::max(1, room / step + 1);
     const int k = index % places;
