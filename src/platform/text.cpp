@@ -350,7 +350,15 @@ QString FormatNumber(double x, const QString &mask)
     // N = |x| x 10^decimals rounded half away from zero, as decimal digits. Rounding works on the
     // 15-digit decimal form, so 2.675 rounds like the 2.675 it was typed as.
     std::string n;
-    if (x != 0) {
+    // Away from a half the product decides: below 2^30 both the product and the 15-digit form
+    // lie within 1E-5 of |x| x 10^decimals, so they round to the same whole number.
+    const double y = decimals <= 4 ? std::fabs(x) * ExactPow10[decimals] : 0x1p30;
+    const double whole = std::floor(y);
+    if (x != 0 && y < 0x1p30 && std::fabs(y - whole - 0.5) > 1e-3) {
+        char buf[24];
+        const auto rounded = quint64(y - whole > 0.5 ? whole + 1 : whole);
+        n.assign(buf, std::to_chars(buf, buf + sizeof buf, rounded).ptr);
+    } else if (x != 0) {
         const Decimal15 d = toDecimal15(x);
         const long long intCount = (long long)d.exp + 1 + decimals; // digits before rounding point
         std::string digits = d.digits;

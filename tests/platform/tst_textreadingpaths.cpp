@@ -7,6 +7,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -31,6 +32,41 @@ QString RandomNumberText(QRandomGenerator &rng)
     return s;
 }
 
+// Digits of |x| x 10^decimals rounded half away from zero, done on the 15-digit decimal form
+// digit by digit, with the point placed as a "0.000" mask places it.
+QString ReferenceFixed(double x, int decimals)
+{
+    char buf[64];
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
+    std::string digits;
+    const char *p = buf;
+    for (; *p != 'e'; ++p)
+        if (*p != '.')
+            digits.push_back(*p);
+    int exp = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), r.ptr, exp);
+    // value = 0.digits x 10^(exp + 1); keep exp + 1 + decimals digits
+    const int keep = exp + 1 + decimals;
+    std::string n;
+    if (keep >= int(digits.size()))
+        n = digits + std::string(size_t(keep - int(digits.size())), '0');
+    else if (keep >= 0) {
+        n = "0" + digits.substr(0, size_t(keep));
+        if (digits[size_t(keep)] >= '5') {
+            int i = int(n.size()) - 1;
+            while (n[size_t(i)] == '9')
+                n[size_t(i--)] = '0';
+            ++n[size_t(i)];
+        }
+    }
+    n.erase(0, std::min(n.find_first_not_of('0'), n.size()));
+    if (n.size() <= size_t(decimals))
+        n.insert(0, size_t(decimals) + 1 - n.size(), '0');
+    n.insert(n.size() - size_t(decimals), ".");
+    return QString::fromStdString(n);
+}
+
 } // namespace
 
 class TestTextReadingPaths : public QObject
@@ -41,6 +77,7 @@ private Q_SLOTS:
     void plainDecimalsReadAsTheFullReader();
     void randomTextsReadAsTheFullReader();
     void fifteenDigitsReadBackWithoutText();
+    void fixedDecimalsRoundTheFifteenDigitForm();
 };
 
 // A leading blank is skipped by the reader but keeps the text off the short way, so the two
@@ -119,6 +156,32 @@ void TestTextReadingPaths::fifteenDigitsReadBackWithoutText()
                                  .arg(x, 0, 'g', 17)
                                  .arg(direct, 0, 'g', 17)
                                  .arg(viaText, 0, 'g', 17)));
+    }
+}
+
+// The writer rounds by the product away from halves; it must keep what rounding the 15-digit
+// form gives, also next to halves (2.675 typed) and for large and tiny values.
+void TestTextReadingPaths::fixedDecimalsRoundTheFifteenDigitForm()
+{
+    static const char *const masks[] = {"0.0", "0.00", "0.000", "0.0000"};
+    QRandomGenerator rng(1618);
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = 1 + i % 4;
+        double x = rng.generateDouble() * (i % 3 ? 1000.0 : 1e6);
+        if (i % 5 == 1) // typed with one more decimal than kept: 2.675, many of them halves
+            x = double(qint64(x * std::pow(10, decimals + 1))) / std::pow(10, decimals + 1);
+        if (i % 5 == 2)
+            x = std::ldexp(rng.generateDouble(), int(rng.bounded(80)) - 40);
+        if (i % 7 == 3)
+            x = -x;
+        QString got = FormatNumber(x, QString::fromLatin1(masks[decimals - 1]));
+        if (got.startsWith(QLatin1Char('-')))
+            got.remove(0, 1);
+        if (got != ReferenceFixed(x, decimals))
+            QFAIL(qPrintable(QStringLiteral("%1 to %2 decimals: %3, expected %4")
+                                 .arg(x, 0, 'g', 17)
+                                 .arg(decimals)
+                                 .arg(got, ReferenceFixed(x, decimals))));
     }
 }
 
