@@ -137,6 +137,27 @@ double EstimatedTextWidth(const QString &text, double pointSize, bool blankAfter
     return blankAfter ? width + em / 2 : width;
 }
 
+bool IsHalfWidthText(const QString &text)
+{
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (!((u >= 0x20 && u <= 0x7e) || (u >= 0xff61 && u <= 0xff9f)))
+            return false;
+    }
+    return true;
+}
+
+// EstimatedTextWidth of any half-width text of the given length, blank included: the same
+// additions in the same order.
+double EstimatedHalfWidthTextWidth(qsizetype length, double pointSize)
+{
+    const double em = pointSize * 96.0 / 72.0;
+    double width = 0;
+    for (qsizetype k = 0; k < length; ++k)
+        width += em / 2;
+    return width + em / 2;
+}
+
 // A double result that the calculation cannot use (overflow, division by zero) makes the
 // step that produced it fail; the step is then skipped.
 bool Usable(double x)
@@ -340,14 +361,30 @@ void OddsDocument::WakuWidth()
     Grid &g = MSFlex;
     const double pointSize = g.cellFontSize() + 1;
     const QString blank = QStringLiteral(" ");
+    // Estimated, a longer half-width text is never narrower (each character adds the same
+    // positive amount) and the widest text decides, so of those only the longest is measured.
+    const double em = pointSize * 96.0 / 72.0;
+    const bool byLength = !m_measurer && em > 0 && std::isfinite(em) && twipsPerPixelX > 0 &&
+                          std::isfinite(twipsPerPixelX);
     for (int c = 0; c < g.cols(); ++c) {
         double w = MinColWidth;
+        qsizetype longestHalfWidth = -1;
         for (int i = 0; i < g.rows(); ++i) {
             const QString &text = g.textRef(i, c);
+            if (byLength && IsHalfWidthText(text)) {
+                longestHalfWidth = std::max(longestHalfWidth, text.size());
+                continue;
+            }
             // Each text is measured with one blank after it.
             const double px = m_measurer ? m_measurer->textWidth(text + blank, pointSize)
                                          : EstimatedTextWidth(text, pointSize, true);
             const double m = px * twipsPerPixelX;
+            if (m > w)
+                w = m;
+        }
+        if (longestHalfWidth >= 0) {
+            const double m =
+                EstimatedHalfWidthTextWidth(longestHalfWidth, pointSize) * twipsPerPixelX;
             if (m > w)
                 w = m;
         }

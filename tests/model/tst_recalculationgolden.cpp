@@ -196,6 +196,35 @@ QStringList AllResults(bool full)
     return out;
 }
 
+// Measures every text it is given by the estimate's rule (half-width characters half an em,
+// others a whole em, one character at a time), so widths come out as measured cell by cell.
+class EstimateRuleMeasurer : public TextMeasurer
+{
+public:
+    double textWidth(const QString &text, double pointSize) const override
+    {
+        const double em = pointSize * 96.0 / 72.0;
+        double width = 0;
+        for (const QChar ch : text) {
+            const char16_t u = ch.unicode();
+            const bool half = (u >= 0x20 && u <= 0x7e) || (u >= 0xff61 && u <= 0xff9f);
+            width += half ? em / 2 : em;
+        }
+        return width;
+    }
+};
+
+QString RandomWidthText(QRandomGenerator &rng)
+{
+    static const char16_t pieces[] = u"1.5/ aZ~\uff61\uff9f\u3042\u99ac\uff11\u00e9\u007f";
+    QString s;
+    const int length = int(rng.bounded(30));
+    const bool halfOnly = rng.bounded(2) == 0;
+    for (int i = 0; i < length; ++i)
+        s += QChar(pieces[rng.bounded(halfOnly ? 10 : int(std::size(pieces)) - 1)]);
+    return s;
+}
+
 } // namespace
 
 class TestRecalculationGolden : public QObject
@@ -203,6 +232,8 @@ class TestRecalculationGolden : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void matchesTheRecording();
+    void estimatedWidthsAsMeasuredCellByCell_data();
+    void estimatedWidthsAsMeasuredCellByCell();
 };
 
 void TestRecalculationGolden::matchesTheRecording()
@@ -224,6 +255,43 @@ void TestRecalculationGolden::matchesTheRecording()
     QCOMPARE(actual.size(), expected.size());
     for (qsizetype i = 0; i < actual.size(); ++i)
         QCOMPARE(actual[i], expected[i]);
+}
+
+void TestRecalculationGolden::estimatedWidthsAsMeasuredCellByCell_data()
+{
+    QTest::addColumn<double>("fontSize");
+    QTest::addColumn<double>("twipsPerPixel");
+    QTest::newRow("default font") << 12.0 << 15.0;
+    QTest::newRow("odd font size, fine screen") << 9.7 << 11.3;
+    QTest::newRow("large font") << 37.0 << 15.0;
+}
+
+void TestRecalculationGolden::estimatedWidthsAsMeasuredCellByCell()
+{
+    QFETCH(double, fontSize);
+    QFETCH(double, twipsPerPixel);
+    const EstimateRuleMeasurer measurer;
+    QRandomGenerator rng(577);
+    for (int round = 0; round < 200; ++round) {
+        OddsDocument estimated;
+        estimated.setTxtKazu(0, QString::number(int(rng.bounded(36)) + 1));
+        estimated.setTxtKazu(1, QString::number(int(rng.bounded(36)) + 1));
+        estimated.InitForm();
+        Grid &g = estimated.MSFlex;
+        g.setFontSize(fontSize);
+        estimated.twipsPerPixelX = twipsPerPixel;
+        for (int r = 0; r < g.rows(); ++r)
+            for (int c = 0; c < g.cols(); ++c)
+                g.setText(r, c, RandomWidthText(rng));
+        OddsDocument measured;
+        measured.MSFlex = g;
+        measured.twipsPerPixelX = twipsPerPixel;
+        measured.setMeasurer(&measurer);
+        estimated.WakuWidth();
+        measured.WakuWidth();
+        for (int c = 0; c < g.cols(); ++c)
+            QCOMPARE(g.colWidth(c), measured.MSFlex.colWidth(c));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRecalculationGolden)
