@@ -374,11 +374,12 @@ frmDocument *frmMain::LoadNewDoc()
     doc->setTxtTitle(0, caption);
     QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Size and place before showing: a window that opens maximized comes back to these when
+    // restored. The place is where a cascade would put it; the area's own placement pushes a
+    // window of the designed size mostly out of view once one is open.
+    sub->resize(frmDocument::DesignWidth, frmDocument::DesignHeight);
+    sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
     sub->show();
-    // Where a cascade would put it: the area's own placement pushes a window of the designed
-    // size mostly out of view once one is open.
-    if (!sub->isMaximized())
-        sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
     m_mdi->setActiveSubWindow(sub);
     doc->InitForm();
     doc->LoadDefault();

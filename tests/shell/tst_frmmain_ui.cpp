@@ -55,6 +55,7 @@ private Q_SLOTS:
     void tiling();
     void cascadeKeepsDesignedSize();
     void newWindowsOpenInView();
+    void windowOpenedMaximizedRestoresToDesignedSize();
     void windowMenuActivates();
     void editShortcutBeatsLineEdit();
     void shutdownClosesEverythingWithoutQuestion();
@@ -628,6 +629,17 @@ void TestFrmMain::newWindowsOpenInView()
         QVERIFY(sub->pos() != previous);
         previous = sub->pos();
     }
+}
+
+void TestFrmMain::windowOpenedMaximizedRestoresToDesignedSize()
+{
+    frmMain *w = start();
+    w->mdiArea()->currentSubWindow()->showMaximized();
+    w->mnuFileNew->trigger();
+    QMdiSubWindow *sub = w->mdiArea()->currentSubWindow();
+    QVERIFY(sub->isMaximized());
+    sub->showNormal();
+    QCOMPARE(sub->size(), QSize(frmDocument::DesignWidth, frmDocument::DesignHeight));
 }
 
 void TestFrmMain::windowMenuActivates()
