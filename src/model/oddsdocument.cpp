@@ -223,6 +223,31 @@ double RoundedToHundredths(double x)
     return TextToNumber(FormatNumber(x, QStringLiteral("00.00")));
 }
 
+// "[sign]digits[.digits]" and nothing else, with at most 15 digits after the leading zeros:
+// the number it reads as is the double nearest to a decimal of at most 15 digits.
+bool IsShortDecimal(const QString &text)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    int significant = 0;
+    bool anyDigit = false;
+    bool seenPoint = false;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            anyDigit = true;
+            if ((significant > 0 || c != u'0') && ++significant > 15)
+                return false;
+        } else if (c == u'.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            return false;
+        }
+    }
+    return anyDigit;
+}
+
 // Position of the next fraction slash; "／" is a slash when compared as text.
 qsizetype SlashIndex(const QString &text, qsizetype from)
 {
@@ -438,6 +463,7 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
                 number = TextToNumber(cell); // the division failed: the cell stays as it is
         } else {
             number = TextToNumber(cell);
+            readBack = IsShortDecimal(cell);
         }
         const double x = number * std::abs(ratio);
         if (!Usable(x))

@@ -82,6 +82,10 @@ constexpr double ExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 // prefix, longer numbers) is left to the full reader.
 bool readPlainDecimal(const QString &text, double &value)
 {
+    if (text.isEmpty()) {
+        value = 0; // no number
+        return true;
+    }
     const QChar *p = text.constData();
     const QChar *const end = p + text.size();
     bool negative = false;
@@ -806,6 +810,13 @@ qsizetype TextIndexOf(const QString &haystack, const QString &needle, qsizetype 
 
 bool TextContains(const QString &haystack, const QString &needle)
 {
+    // A CJK ideograph folds from itself only, so a text without the needle's first one cannot
+    // match: no folded copies to build.
+    if (!needle.isEmpty()) {
+        const char16_t first = needle[0].unicode();
+        if (first >= 0x4E00 && first <= 0x9FFF && !haystack.contains(QChar(first)))
+            return false;
+    }
     return TextIndexOf(haystack, needle) >= 0;
 }
 

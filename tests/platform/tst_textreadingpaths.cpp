@@ -78,6 +78,7 @@ private Q_SLOTS:
     void randomTextsReadAsTheFullReader();
     void fifteenDigitsReadBackWithoutText();
     void fixedDecimalsRoundTheFifteenDigitForm();
+    void containsAsTextSkipsTextsWithoutTheIdeograph();
 };
 
 // A leading blank is skipped by the reader but keeps the text off the short way, so the two
@@ -85,6 +86,7 @@ private Q_SLOTS:
 void TestTextReadingPaths::plainDecimalsReadAsTheFullReader_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
     QTest::newRow("whole") << QStringLiteral("1200");
     QTest::newRow("negative decimal") << QStringLiteral("-3.5");
     QTest::newRow("plus sign") << QStringLiteral("+12.75");
@@ -183,6 +185,25 @@ void TestTextReadingPaths::fixedDecimalsRoundTheFifteenDigitForm()
                                  .arg(decimals)
                                  .arg(got, ReferenceFixed(x, decimals))));
     }
+}
+
+// Containment checks the needle's first ideograph before folding anything; it must answer as
+// the search does, with the other characters in every width and case.
+void TestTextReadingPaths::containsAsTextSkipsTextsWithoutTheIdeograph()
+{
+    static const char16_t pieces[] = u"投票金額aAＡｱｲﾞ ｡\u3000\U0001D400";
+    QRandomGenerator rng(8128);
+    for (int i = 0; i < 100000; ++i) {
+        QString haystack, needle;
+        for (int k = int(rng.bounded(8)); k > 0; --k)
+            haystack += QChar(pieces[rng.bounded(int(std::size(pieces)) - 1)]);
+        for (int k = int(rng.bounded(4)); k > 0; --k)
+            needle += QChar(pieces[rng.bounded(int(std::size(pieces)) - 1)]);
+        if (TextContains(haystack, needle) != (TextIndexOf(haystack, needle) >= 0))
+            QFAIL(qPrintable(QStringLiteral("\"%1\" in \"%2\"").arg(needle, haystack)));
+    }
+    QVERIFY(TextContains(QStringLiteral("ｵｯｽﾞ投票金"), QStringLiteral("投票金")));
+    QVERIFY(!TextContains(QStringLiteral("票金"), QStringLiteral("投票金")));
 }
 
 QTEST_GUILESS_MAIN(TestTextReadingPaths)
