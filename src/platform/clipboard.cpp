@@ -8,6 +8,17 @@ namespace {
 const QString RtfFormat = QString::fromLatin1(ClipboardRtfFormat);
 // Some programs offer rich text under this name instead.
 const QString RtfFormatAlt = QStringLiteral("application/rtf");
+// Programs here end lines with LF alone, the range text with CR LF. A text without a single
+// CR LF is taken as such a program's lines; a text that has one keeps any LF as cell text.
+QString RangeLineEnds(const QString &text)
+{
+    if (!text.contains(u'\n') || text.contains(QLatin1String("\r\n")))
+        return text;
+    QString out = text;
+    out.replace(u'\n', QLatin1String("\r\n"));
+    return out;
+}
+
 } // namespace
 
 QMimeData *MakeClipboardMimeData(const QString &text)
@@ -23,10 +34,10 @@ ClipboardTexts ClipboardTextsOf(const QMimeData *data)
     ClipboardTexts t;
     if (!data)
         return t;
-    t.plain = data->text();
+    t.plain = RangeLineEnds(data->text());
     for (const QString &format : {RtfFormat, RtfFormatAlt}) {
         if (data->hasFormat(format)) {
-            t.rtf = QString::fromUtf8(data->data(format));
+            t.rtf = RangeLineEnds(QString::fromUtf8(data->data(format)));
             break;
         }
     }

@@ -125,6 +125,34 @@ private Q_SLOTS:
         QCOMPARE(m_a->undoRing().UndoPos(), 0);
     }
 
+    void pasteLineEndsOfOtherPrograms_data()
+    {
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("rtf");
+        QTest::addColumn<QStringList>("cells"); // (2,7) (2,8) (3,7) (3,8)
+        QTest::newRow("LF line ends fill the rows like CR LF")
+            << "a\tb\nc\td\n"
+            << QString() << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("LF without a final line end")
+            << "a\tb\nc\td" << QString() << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("LF in the rich-text entry as well") << QString() << "a\tb\nc\td\n"
+                                                           << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("with CR LF present an LF stays in its cell")
+            << "a\tb\nc\r\n"
+            << QString() << QStringList{"a", "b\nc", "", ""};
+    }
+    void pasteLineEndsOfOtherPrograms()
+    {
+        QFETCH(QString, plain);
+        QFETCH(QString, rtf);
+        QFETCH(QStringList, cells);
+        setClipboard(plain, rtf);
+        selectRange(m_a.get(), 2, 7, 3, 8);
+        QTest::keyClick(m_a->MSFlex, Qt::Key_V, Qt::ControlModifier);
+        const Grid &g = m_a->document().MSFlex;
+        QCOMPARE((QStringList{g.text(2, 7), g.text(2, 8), g.text(3, 7), g.text(3, 8)}), cells);
+    }
+
     void pasteIntoRangeSelectedUpwards()
     {
         SetClipboardText(QStringLiteral("1\t2\r\n3\t4\r\n"));
