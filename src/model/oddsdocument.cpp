@@ -180,7 +180,17 @@ double ReadBack(double x)
         if (std::fabs(k) < 1e15 && k == std::floor(k) && k / scale == x)
             return x;
     }
+    // The text is x rounded to 15 significant digits, and reading it gives the double nearest
+    // to that decimal: the same digits and the same correctly rounded reading, without the
+    // text. Near the ends of the double range the text's overflow and underflow rules decide.
     char buf[40];
+    const double a = std::fabs(x);
+    if (a > 1e-300 && a < 1e300) {
+        const auto t = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
+        double y;
+        if (t.ec == std::errc() && std::from_chars(buf, t.ptr, y).ec == std::errc())
+            return y;
+    }
     const auto r = std::to_chars(buf, buf + sizeof buf, x);
     int digits = 0;
     bool leading = true;
@@ -194,16 +204,6 @@ double ReadBack(double x)
     }
     if (r.ec == std::errc() && digits <= 15)
         return x;
-    // The text is x rounded to 15 significant digits, and reading it gives the double nearest
-    // to that decimal: the same digits and the same correctly rounded reading, without the
-    // text. Near the ends of the double range the text's overflow and underflow rules decide.
-    const double a = std::fabs(x);
-    if (a > 1e-300 && a < 1e300) {
-        const auto t = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
-        double y;
-        if (t.ec == std::errc() && std::from_chars(buf, t.ptr, y).ec == std::errc())
-            return y;
-    }
     return TextToNumber(NumberToText(x));
 }
 
