@@ -6,9 +6,9 @@ what=${1:-all}
 base=(cmake ninja-build g++ qt6-base-dev fonts-ipafont-gothic fonts-ipafont-mincho ccache)
 case "$what" in
   build) pkgs=("${base[@]}") ;;
-  run)   pkgs=("${base[@]}" xvfb xauth) ;;
+  run)   pkgs=("${base[@]}" qt6-translations-l10n xvfb xauth) ;;
   test)  pkgs=("${base[@]}" libbenchmark-dev cups printer-driver-cups-pdf poppler-utils) ;;
-  all)   pkgs=("${base[@]}" libbenchmark-dev xvfb xauth imagemagick xclip cups printer-driver-cups-pdf poppler-utils) ;;
+  all)   pkgs=("${base[@]}" qt6-translations-l10n libbenchmark-dev xvfb xauth imagemagick xclip cups printer-driver-cups-pdf poppler-utils) ;;
   *) echo "usage: $0 [build|run|test|all]" >&2; exit 2 ;;
 esac
 missing=()
