@@ -479,16 +479,28 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         return value;
 
     // A column of odds: each runner's implied share of the pool, in percent.
-    Fixed4 total;
+    // Only whether the entries' ten-thousandths add up to zero matters here. Without negative
+    // entries one of 0.0001 up to 1E8 (at least one ten-thousandth, no overflow) settles it:
+    // every later addition is non-negative or, overflowing, skipped.
+    bool anyNegative = false;
+    bool anyCounted = false;
     for (int i = 1; i <= n; ++i) {
-        const std::optional<Fixed4> f = Fixed4::fromDouble(value[size_t(i)]);
-        if (!f)
-            continue;
-        if (const std::optional<Fixed4> sum = total.plus(*f))
-            total = *sum;
+        const double v = value[size_t(i)];
+        anyNegative = anyNegative || v < 0;
+        anyCounted = anyCounted || (v >= 0.0001 && v < 1e8);
     }
-    if (total == Fixed4())
-        return value;
+    if (anyNegative || !anyCounted) {
+        Fixed4 total;
+        for (int i = 1; i <= n; ++i) {
+            const std::optional<Fixed4> f = Fixed4::fromDouble(value[size_t(i)]);
+            if (!f)
+                continue;
+            if (const std::optional<Fixed4> sum = total.plus(*f))
+                total = *sum;
+        }
+        if (total == Fixed4())
+            return value;
+    }
 
     const double pool = TextToNumber(m_haitou);
     std::vector<double> k(size_t(n) + 1, 0.0);

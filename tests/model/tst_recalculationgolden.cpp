@@ -234,6 +234,8 @@ private Q_SLOTS:
     void matchesTheRecording();
     void estimatedWidthsAsMeasuredCellByCell_data();
     void estimatedWidthsAsMeasuredCellByCell();
+    void oddsColumnCountsWhenTenThousandthsAddUp_data();
+    void oddsColumnCountsWhenTenThousandthsAddUp();
 };
 
 void TestRecalculationGolden::matchesTheRecording()
@@ -292,6 +294,41 @@ void TestRecalculationGolden::estimatedWidthsAsMeasuredCellByCell()
         for (int c = 0; c < g.cols(); ++c)
             QCOMPARE(g.colWidth(c), measured.MSFlex.colWidth(c));
     }
+}
+
+// An odds column turns into shares only when its entries, each rounded to ten-thousandths, do
+// not add up to zero; otherwise its entries stay as they are.
+void TestRecalculationGolden::oddsColumnCountsWhenTenThousandthsAddUp_data()
+{
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("entries rounding to nothing stay")
+        << QStringList{"0.00004", "0.00004", "0.00004"} << QStringList{"4E-05", "4E-05", "4E-05"};
+    QTest::newRow("halves round to even nothing and stay")
+        << QStringList{"0.00005", "0", ""} << QStringList{"5E-05", "0", "0"};
+    QTest::newRow("entries rounding up to a ten-thousandth count")
+        << QStringList{"0.00006", "0.00006", "0.00012"} << QStringList{"40.00", "40.00", "20.00"};
+    QTest::newRow("opposite entries cancel and stay")
+        << QStringList{"2", "-2", ""} << QStringList{"2", "-2", "0"};
+    QTest::newRow("one ordinary entry counts")
+        << QStringList{"2", "", "0"} << QStringList{"100.00", "00.00", "00.00"};
+    QTest::newRow("an entry beyond the fixed range is left out")
+        << QStringList{"1E300", "", ""} << QStringList{"1E+300", "0", "0"};
+    QTest::newRow("a large entry next to a negative one")
+        << QStringList{"1E8", "-1E8", "3"} << QStringList{"00.00", "00.00", "100.00"};
+}
+
+void TestRecalculationGolden::oddsColumnCountsWhenTenThousandthsAddUp()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(QStringList, expected);
+    OddsDocument d;
+    d.setTxtKazu(0, QStringLiteral("3"));
+    d.InitForm();
+    const int col = FirstDataCol + 1; // "単勝", weight -1
+    for (int r = 0; r < 3; ++r)
+        d.MSFlex.setText(r + 2, col, cells[r]);
+    QCOMPARE(d.GetOdds(col, -1).mid(1), expected);
 }
 
 QTEST_GUILESS_MAIN(TestRecalculationGolden)
