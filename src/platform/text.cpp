@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // ---------------------------------------------------------------------------------------------
@@ -126,7 +127,8 @@ bool readPlainDecimal(const QString &text, double &value)
         value = 0; // no sign on zero, as the full reader
         return true;
     }
-    const double v = double(mantissa) / ExactPow10[decimals];
+    // Whole numbers need no division (dividing by 1 changes nothing).
+    const double v = decimals == 0 ? double(mantissa) : double(mantissa) / ExactPow10[decimals];
     value = negative ? -v : v;
     return true;
 }
@@ -335,21 +337,29 @@ QString NumberToText(double x)
 QString FormatNumber(double x, const QString &mask)
 {
     // The mask: integer positions, optionally "." and decimal positions, each "0" or "#".
-    const qsizetype point = mask.indexOf(u'.');
-    const QStringView intMask = QStringView(mask).left(point < 0 ? mask.size() : point);
-    const QStringView fracMask = point < 0 ? QStringView() : QStringView(mask).mid(point + 1);
-    auto validPart = [](QStringView part) {
-        return std::all_of(part.begin(), part.end(),
-                           [](QChar c) { return c == u'0' || c == u'#'; });
-    };
-    if (mask.isEmpty() || !validPart(intMask) || !validPart(fracMask))
+    qsizetype point = -1;
+    int decimals = 0;
+    int minIntDigits = 0;
+    int minFracDigits = 0;
+    for (qsizetype i = 0; i < mask.size(); ++i) {
+        const char16_t c = mask[i].unicode();
+        if (c == u'.' && point < 0) {
+            point = i;
+            continue;
+        }
+        if (c != u'0' && c != u'#')
+            return NumberToText(x);
+        if (point < 0) {
+            minIntDigits += c == u'0';
+        } else {
+            ++decimals;
+            minFracDigits += c == u'0';
+        }
+    }
+    if (mask.isEmpty())
         return NumberToText(x);
     if (!std::isfinite(x))
         return nonFiniteText(x);
-
-    const int decimals = int(fracMask.size());
-    const int minIntDigits = int(intMask.count(u'0'));
-    const int minFracDigits = int(fracMask.count(u'0'));
 
     // N = |x| x 10^decimals rounded half away from zero, as decimal digits. Rounding works on the
     // 15-digit decimal form, so 2.675 rounds like the 2.675 it was typed as.
@@ -391,24 +401,33 @@ QString FormatNumber(double x, const QString &mask)
 
     if (n.size() <= size_t(decimals))
         n.insert(0, size_t(decimals) + 1 - n.size(), '0');
-    std::string intPart = n.substr(0, n.size() - size_t(decimals));
-    std::string fracPart = n.substr(n.size() - size_t(decimals));
-    intPart.erase(0, std::min(intPart.find_first_not_of('0'), intPart.size()));
-    if (intPart.size() < size_t(minIntDigits))
-        intPart.insert(0, size_t(minIntDigits) - intPart.size(), '0');
+    std::string_view intPart = std::string_view(n).substr(0, n.size() - size_t(decimals));
+    std::string_view fracPart = std::string_view(n).substr(n.size() - size_t(decimals));
+    intPart.remove_prefix(std::min(intPart.find_first_not_of('0'), intPart.size()));
+    const size_t intZeros =
+        intPart.size() < size_t(minIntDigits) ? size_t(minIntDigits) - intPart.size() : 0;
     while (fracPart.size() > size_t(minFracDigits) && fracPart.back() == '0')
-        fracPart.pop_back();
+        fracPart.remove_suffix(1);
 
-    std::string out;
+    // Written straight into the result: one allocation.
     // Every negative value keeps its sign, also one that rounds to zero (-0.04 -> -0.0).
-    if (x < 0)
-        out.push_back('-');
-    out += intPart;
+    const bool sign = x < 0;
+    QString out(
+        qsizetype(sign + intZeros + intPart.size() + (point >= 0 ? 1 + fracPart.size() : 0)),
+        Qt::Uninitialized);
+    QChar *o = out.data();
+    if (sign)
+        *o++ = u'-';
+    for (size_t i = 0; i < intZeros; ++i)
+        *o++ = u'0';
+    for (const char c : intPart)
+        *o++ = QLatin1Char(c);
     if (point >= 0) {
-        out.push_back('.');
-        out += fracPart;
+        *o++ = u'.';
+        for (const char c : fracPart)
+            *o++ = QLatin1Char(c);
     }
-    return QString::fromLatin1(out.data(), qsizetype(out.size()));
+    return out;
 }
 
 QString FormatDate(const QDate &date, const QString &mask)
