@@ -49,6 +49,18 @@ void BM_SuperOddsLargest(benchmark::State &state)
 }
 BENCHMARK(BM_SuperOddsLargest)->Unit(benchmark::kMicrosecond);
 
+// Column widths alone, by the built-in estimate (no window measures text here).
+void BM_WakuWidthLargest(benchmark::State &state)
+{
+    OddsDocument d;
+    FillLargest(d);
+    for (auto _ : state) {
+        d.WakuWidth();
+        benchmark::DoNotOptimize(d.MSFlex.colWidth(FirstDataCol));
+    }
+}
+BENCHMARK(BM_WakuWidthLargest)->Unit(benchmark::kMicrosecond);
+
 void BM_Umaren18(benchmark::State &state)
 {
     OddsDocument d;
