@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -165,6 +166,45 @@ bool Usable(double x)
     return std::isfinite(x);
 }
 
+// The double nearest to x rounded to 15 significant digits, from one product in extended
+// precision: a product below 10^15 is off by less than 2^-14, which cannot move its rounding to
+// a whole number unless it lies within 1E-4 of a half; those are left to the digits.
+std::optional<double> RoundedTo15DigitsByProduct(double x)
+{
+    static_assert(std::numeric_limits<long double>::digits >= 64);
+    static constexpr long double pow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,
+                                            1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
+                                            1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L};
+    const double a = std::fabs(x);
+    if (!(a >= 1e-7 && a < 1e15))
+        return std::nullopt;
+    // k with 10^14 <= a x 10^k < 10^15, so the product's whole part has 15 digits.
+    int e2;
+    std::frexp(a, &e2);
+    int k = 14 - int(std::floor((e2 - 1) * 0.30102999566398120));
+    long double p;
+    for (int tries = 0;; ++tries) {
+        if (k < 0 || k > 22 || tries > 2)
+            return std::nullopt;
+        p = (long double)a * pow10[k];
+        if (p < 1e14L)
+            ++k;
+        else if (p >= 1e15L)
+            --k;
+        else
+            break;
+    }
+    const long double whole = std::floor(p);
+    const long double frac = p - whole;
+    if (std::fabs(frac - 0.5L) < 1e-4L)
+        return std::nullopt;
+    // Both below 2^53 and 10^22: exact doubles, so the division is the correctly rounded
+    // reading of the 15-digit decimal.
+    const double m = double(frac > 0.5L ? whole + 1 : whole);
+    const double y = m / double(pow10[k]);
+    return x < 0 ? -y : y;
+}
+
 // TextToNumber(NumberToText(x)) without building the text when it cannot change the value: a
 // double whose shortest form has at most 15 significant digits reads back as itself.
 double ReadBack(double x)
@@ -183,6 +223,8 @@ double ReadBack(double x)
     // The text is x rounded to 15 significant digits, and reading it gives the double nearest
     // to that decimal: the same digits and the same correctly rounded reading, without the
     // text. Near the ends of the double range the text's overflow and underflow rules decide.
+    if (const std::optional<double> y = RoundedTo15DigitsByProduct(x))
+        return *y;
     char buf[40];
     const double a = std::fabs(x);
     if (a > 1e-300 && a < 1e300) {
