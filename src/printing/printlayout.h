@@ -155,8 +155,9 @@ public:
     // Footer date; invalid = today.
     QDate date;
 
-    // Entry steps 1-4: stores the grid and options, resets both records, clamps the font size
-    // (0 = the grid's own) and sums the column widths. Returns the font size in effect.
+    // First part of the window's entry: stores the grid and options, resets both records,
+    // clamps the font size (0 = the grid's own) and sums the column widths. Returns the font
+    // size in effect.
     int Setup(Grid *outMsfGrid, const QString &outTitle, int outFontSize, bool reflect,
               bool reverse, bool rowColor);
 

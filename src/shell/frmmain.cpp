@@ -455,7 +455,8 @@ void frmMain::mnuFileOpen_Click()
                                           QStringLiteral("LOAD"));
     if (chosen.isEmpty())
         return;
-    // The rewrite assumed a.csv and a.Csv to be one file; here the chosen file is opened.
+    // Letter case counts here (a.csv is not a.Csv): a file that exists is opened under the
+    // name chosen, and only a name with no file behind it gets ".csv".
     OpenFIle(QFileInfo(chosen).isFile() ? chosen : AppendCsv(chosen));
 }
 
