@@ -6,10 +6,8 @@
 #include "shell/frmmain.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -3,7 +3,6 @@
 #include "platform/inifile.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstddef>
