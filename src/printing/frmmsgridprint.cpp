@@ -55,13 +55,6 @@ int clamp16(qint64 v)
     return int(std::clamp<qint64>(v, SHRT_MIN, SHRT_MAX));
 }
 
-int roundEven(double x)
-{
-    if (!std::isfinite(x))
-        return 0;
-    return int(std::clamp(std::nearbyint(x), double(INT_MIN), double(INT_MAX)));
-}
-
 // An empty box reads as its lower bound; digits beyond the int range read as the largest value.
 int boxValue(const QString &text, int lower)
 {
@@ -115,7 +108,7 @@ protected:
 private:
     QPoint toTwips(QPointF px) const
     {
-        return QPoint(roundEven(px.x() * TwipsPerPixelX()), roundEven(px.y() * TwipsPerPixelY()));
+        return QPoint(RoundEven(px.x() * TwipsPerPixelX()), RoundEven(px.y() * TwipsPerPixelY()));
     }
     frmMsGridPrint *m_owner;
 };
@@ -313,19 +306,19 @@ QString frmMsGridPrint::pageIndicatorText() const
 
 int frmMsGridPrint::twipsX(int px) const
 {
-    return roundEven(px * m_tppX);
+    return RoundEven(px * m_tppX);
 }
 int frmMsGridPrint::twipsY(int px) const
 {
-    return roundEven(px * m_tppY);
+    return RoundEven(px * m_tppY);
 }
 int frmMsGridPrint::pixelsX(int twips) const
 {
-    return roundEven(twips / m_tppX);
+    return RoundEven(twips / m_tppX);
 }
 int frmMsGridPrint::pixelsY(int twips) const
 {
-    return roundEven(twips / m_tppY);
+    return RoundEven(twips / m_tppY);
 }
 
 bool frmMsGridPrint::printerAvailable() const
@@ -358,10 +351,10 @@ void frmMsGridPrint::readPageGeometry()
         const QPageLayout pl = m_printer->pageLayout();
         const QRectF full = pl.fullRect(QPageLayout::Point);
         const QRectF paint = pl.paintRect(QPageLayout::Point);
-        m_geometry.pageWidth = roundEven(full.width() * 20);
-        m_geometry.pageHeight = roundEven(full.height() * 20);
-        m_geometry.printableWidth = roundEven(paint.width() * 20);
-        m_geometry.printableHeight = roundEven(paint.height() * 20);
+        m_geometry.pageWidth = RoundEven(full.width() * 20);
+        m_geometry.pageHeight = RoundEven(full.height() * 20);
+        m_geometry.printableWidth = RoundEven(paint.width() * 20);
+        m_geometry.printableHeight = RoundEven(paint.height() * 20);
         if (m_geometry.printableWidth <= 0 || m_geometry.printableHeight <= 0)
             m_geometry = FallbackPageGeometry;
         if (!m_printerSurface)
@@ -472,7 +465,7 @@ void frmMsGridPrint::updateScrollBar(QScrollBar *bar, int paperSize, int backSiz
     int value = 0;
     // With no previous range there is no position to keep.
     if (kept > 0 && maximum > 0)
-        value = roundEven(double(maximum) / kept * present);
+        value = RoundEven(double(maximum) / kept * present);
     bar->blockSignals(true);
     bar->setRange(0, std::max(0, maximum));
     bar->setSingleStep(small);
@@ -831,7 +824,7 @@ LayoutError frmMsGridPrint::SavePdf(const QString &fileName)
             QPageLayout::Portrait, QMarginsF(mx, my, mx, my), QPageLayout::Point));
     }
     const QRectF paint = writer.pageLayout().paintRect(QPageLayout::Point);
-    PainterSurface surface(roundEven(paint.width() * 20), roundEven(paint.height() * 20));
+    PainterSurface surface(RoundEven(paint.width() * 20), RoundEven(paint.height() * 20));
 
     PrintLayout layout = m_layout;
     layout.printer = &surface;

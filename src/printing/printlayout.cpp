@@ -12,19 +12,6 @@ const QString MeasureChar = QStringLiteral("あ");
 constexpr Color Black = 0;
 constexpr Color ShadeColor = Rgb(248, 248, 248);
 
-// Whole twips, halves to the even neighbour (the default rounding mode).
-int roundEven(double x)
-{
-    if (!std::isfinite(x))
-        return 0;
-    const double r = std::nearbyint(x);
-    if (r >= double(INT_MAX))
-        return INT_MAX;
-    if (r <= double(INT_MIN))
-        return INT_MIN;
-    return int(r);
-}
-
 // Markers are matched as text: case and full-width forms fold to the same character.
 QChar fold(QChar c)
 {
@@ -157,6 +144,18 @@ void RecordingSurface::replay(Surface &target) const
     }
 }
 
+int RoundEven(double x)
+{
+    if (!std::isfinite(x))
+        return 0;
+    const double r = std::nearbyint(x);
+    if (r >= double(INT_MAX))
+        return INT_MAX;
+    if (r <= double(INT_MIN))
+        return INT_MIN;
+    return int(r);
+}
+
 int ClampFontSize(int points)
 {
     return std::clamp(points, MinFontSize, MaxFontSize);
@@ -238,7 +237,7 @@ int PrintLayout::Setup(Grid *outMsfGrid, const QString &outTitle, int outFontSiz
     const QString fontName = grid ? grid->fontName() : QString();
     int size = outFontSize;
     if (size == 0)
-        size = grid ? roundEven(grid->fontSize()) : 9;
+        size = grid ? RoundEven(grid->fontSize()) : 9;
     size = ClampFontSize(size);
     for (PrintData &d : data) {
         d.FontName = fontName;
@@ -266,7 +265,7 @@ int PrintLayout::titleLineCount() const
 
 int PrintLayout::rowHeight(int device) const
 {
-    return roundEven(1.5 * data[size_t(device & 1)].LineHeight);
+    return RoundEven(1.5 * data[size_t(device & 1)].LineHeight);
 }
 
 void PrintLayout::InitPrintData()
@@ -285,8 +284,8 @@ void PrintLayout::InitPrintData()
         s->setFontName(d.FontName);
         s->setFontSize(d.FontSize);
         s->setFontBold(false);
-        d.LineHeight = roundEven(s->textHeight(MeasureChar));
-        d.CharWidth = roundEven(s->textWidth(MeasureChar));
+        d.LineHeight = RoundEven(s->textHeight(MeasureChar));
+        d.CharWidth = RoundEven(s->textWidth(MeasureChar));
         d.LeftMargin = d.CharWidth;
         d.TopMargin = d.LineHeight;
         const bool ownPrinter = device == DevicePrinter && printer;
@@ -310,7 +309,7 @@ void PrintLayout::CalcPages(int device)
     s->setFontSize(d.FontSize);
     s->setFontBold(false);
 
-    d.GridTop = roundEven(2.0 * d.TopMargin + titleHeight * titleLineCount());
+    d.GridTop = RoundEven(2.0 * d.TopMargin + titleHeight * titleLineCount());
     const int h = rowHeight(device);
     const int rows = grid ? grid->rows() : 0;
     d.RowsPerPage = rows;
@@ -366,11 +365,11 @@ LayoutError PrintLayout::WriteTitle(int device)
         const double available = s->scaleWidth() - 2.0 * d.LeftMargin;
         if (s->textWidth(line) > available)
             line = CutWithEllipsis(*s, line, available);
-        const int y = roundEven(d.TopMargin + double(i) * lineHeight * 1.2);
+        const int y = RoundEven(d.TopMargin + double(i) * lineHeight * 1.2);
         const QStringList parts = splitAsText(line, RightPartMarker);
         s->drawText(d.LeftMargin, y, parts.at(0));
         if (parts.size() > 1)
-            s->drawText(roundEven(d.RightEdge - s->textWidth(parts.at(1))), y, parts.at(1));
+            s->drawText(RoundEven(d.RightEdge - s->textWidth(parts.at(1))), y, parts.at(1));
     }
     s->setFontBold(false);
     return surfaceError(s);
@@ -391,10 +390,10 @@ LayoutError PrintLayout::WriteFooter(int page, int device)
     s->setTextColor(Black);
     const QDate day = date.isValid() ? date : QDate::currentDate();
     const QString dateText = day.toString(QStringLiteral("yyyy/MM/dd"));
-    const int y = roundEven(d.BottomEdge - s->textHeight(dateText));
+    const int y = RoundEven(d.BottomEdge - s->textHeight(dateText));
     s->drawText(d.LeftMargin, y, dateText);
     const QString pageText = QStringLiteral("%1 / %2 ページ").arg(page).arg(d.PageCount);
-    s->drawText(roundEven(d.RightEdge - s->textWidth(pageText)), y, pageText);
+    s->drawText(RoundEven(d.RightEdge - s->textWidth(pageText)), y, pageText);
     return surfaceError(s);
 }
 
@@ -428,7 +427,7 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
     std::vector<int> widths(size_t(std::max(cols, 0)), 0);
     for (int c = 0; c < cols; ++c) {
         if (TotalColWidth > 0)
-            widths[size_t(c)] = roundEven(available * grid->colWidth(c) / TotalColWidth);
+            widths[size_t(c)] = RoundEven(available * grid->colWidth(c) / TotalColWidth);
     }
     int x = d.LeftMargin;
     for (int c = 0; c < cols; ++c) {
@@ -437,7 +436,7 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
     }
     s->drawLine(d.RightEdge, d.GridTop, d.RightEdge, bottom, Black);
 
-    const int inset = roundEven(0.15 * d.CharWidth);
+    const int inset = RoundEven(0.15 * d.CharWidth);
     const int textDy = 1 + (h - d.LineHeight) / 2;
     y = d.GridTop;
     Color current = Black;
@@ -470,12 +469,12 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
             case 3:
             case 4:
             case 5:
-                tx = x + 1 + (w - roundEven(tw)) / 2;
+                tx = x + 1 + (w - RoundEven(tw)) / 2;
                 break;
             case 6:
             case 7:
             case 8:
-                tx = roundEven(right - tw - 1);
+                tx = RoundEven(right - tw - 1);
                 break;
             default:
                 tx = x + 1 + inset;

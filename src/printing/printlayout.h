@@ -176,6 +176,10 @@ public:
     int rowHeight(int device) const;
 };
 
+// Whole twips, halves to the even neighbour (the default rounding mode); 0 for a value that
+// is not finite, the nearest end of the int range beyond it.
+int RoundEven(double x);
+
 // Font sizes the layout accepts.
 constexpr int MinFontSize = 6;
 constexpr int MaxFontSize = 30;
