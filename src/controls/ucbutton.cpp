@@ -2,6 +2,7 @@
 
 #include "controls/frmpic.h"
 #include "platform/screenmetrics.h"
+#include "platform/uicolor.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -16,11 +17,6 @@
 #include <QToolTip>
 
 namespace {
-QColor ToQColor(Color c)
-{
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
-}
-
 int ButtonCode(Qt::MouseButtons buttons)
 {
     return int(buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton));

@@ -1,6 +1,7 @@
 #include "model/gridview.h"
 
 #include "platform/screenmetrics.h"
+#include "platform/uicolor.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -20,11 +21,6 @@ constexpr int TextPadding = 2; // pixels between a cell's edge and its text
 constexpr Color EmptyAreaColor = Rgb(128, 128, 128);
 constexpr Color LineColor = Rgb(192, 192, 192);
 constexpr Color FixedLineColor = Rgb(128, 128, 128);
-
-QColor ToQColor(Color c)
-{
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
-}
 
 // General alignment puts numbers on the right: a whole text that reads as a decimal number.
 bool LooksLikeNumber(const QString &text)

@@ -1,17 +1,13 @@
 #include "printing/paintersurface.h"
 
 #include "model/gridview.h"
+#include "platform/uicolor.h"
 
 #include <QPaintDevice>
 #include <QPainter>
 
 namespace {
 constexpr int TwipsPerPoint = 20;
-
-QColor toQColor(Color c)
-{
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
-}
 } // namespace
 
 PainterSurface::PainterSurface(int widthTwips, int heightTwips)
@@ -89,7 +85,7 @@ void PainterSurface::setFontBold(bool bold)
 
 void PainterSurface::setTextColor(Color c)
 {
-    m_textColor = toQColor(c);
+    m_textColor = ToQColor(c);
 }
 
 void PainterSurface::setLineWidth(int width)
@@ -149,7 +145,7 @@ void PainterSurface::drawLine(int x1, int y1, int x2, int y2, Color c)
     if (!m_painter)
         return;
     // Line widths count device pixels, as a one-pixel rule on any device.
-    QPen pen(toQColor(c));
+    QPen pen(ToQColor(c));
     pen.setCosmetic(true);
     pen.setWidth(m_lineWidth);
     m_painter->setPen(pen);
@@ -160,5 +156,5 @@ void PainterSurface::fillBox(int x1, int y1, int x2, int y2, Color c)
 {
     if (!m_painter)
         return;
-    m_painter->fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), toQColor(c));
+    m_painter->fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), ToQColor(c));
 }
