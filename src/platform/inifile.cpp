@@ -13,7 +13,8 @@ namespace {
 
 // A settings file larger than this is not one of ours; it is neither read nor overwritten.
 constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
-// The classic reader's buffer: 255 bytes including the terminating zero.
+// Values come back cut to 254 bytes (a 255-byte buffer with its terminating zero), as stored
+// settings files have always been read.
 constexpr int MaxValueBytes = 254;
 
 bool isBlank(QChar c)
