@@ -20,6 +20,7 @@ QString GetIni(const QString &file, const QString &section, const QString &key);
 bool PutIni(const QString &file, const QString &section, const QString &key, const QString &value);
 
 // Key names of section in file order followed by one empty element (every name is followed by
-// the separator before the list is split); an empty list for a missing or empty section. All keys are listed,
-// with no limit on their total length; names are returned whole even when they hold separator.
+// the separator before the list is split); an empty list for a missing or empty section. All keys
+// are listed, with no limit on their total length; names are returned whole even when they hold
+// separator.
 QStringList GetIniKeys(const QString &file, const QString &section, const QString &separator);
