@@ -1,5 +1,6 @@
 #include "core/codepage/codepage.h"
-#include "core/text/text.h"
+#include "core/text/numbertext.h"
+#include "core/text/textcompare.h"
 
 #include <benchmark/benchmark.h>
 

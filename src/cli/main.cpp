@@ -2,7 +2,7 @@
 
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
-#include "core/text/text.h"
+#include "core/text/datetext.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -7,11 +7,6 @@ constexpr int DefaultColWidth = 960; // twips
 constexpr int AlignGeneral = 9;
 } // namespace
 
-QString ColorName(Color c)
-{
-    return QStringLiteral("#%1").arg(c & 0xffffff, 6, 16, QLatin1Char('0'));
-}
-
 Grid::Grid()
 {
     resize(2, 2);

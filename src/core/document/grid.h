@@ -2,23 +2,12 @@
 // The text-cell grid behind the runner table and the quinella matrix. Pure data: the
 // windows paint it with GridView and refresh after every operation.
 
+#include "core/document/color.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 #include <vector>
-
-// A colour as 0xRRGGBB.
-using Color = quint32;
-constexpr Color Rgb(int r, int g, int b)
-{
-    return (Color(r & 0xff) << 16) | (Color(g & 0xff) << 8) | Color(b & 0xff);
-}
-constexpr int ColorRed(Color c) { return int((c >> 16) & 0xff); }
-constexpr int ColorGreen(Color c) { return int((c >> 8) & 0xff); }
-constexpr int ColorBlue(Color c) { return int(c & 0xff); }
-// A cell colour that was never set: the cell shows the grid's own colour.
-constexpr Color NoColor = 0xffffffffu;
-QString ColorName(Color c); // "#rrggbb"
 
 class Grid
 {

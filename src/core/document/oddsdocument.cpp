@@ -1,6 +1,8 @@
 #include "core/document/oddsdocument.h"
 
-#include "core/text/text.h"
+#include "core/text/fixed4.h"
+#include "core/text/numbertext.h"
+#include "core/text/textcompare.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,8 @@
 #include "core/editing/cellrules.h"
 
 #include "core/document/oddsdocument.h"
-#include "core/text/text.h"
+#include "core/text/numbertext.h"
+#include "core/text/textcompare.h"
 
 #include <algorithm>
 

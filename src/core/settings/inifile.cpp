@@ -1,7 +1,7 @@
 #include "core/settings/inifile.h"
 
 #include "core/codepage/codepage.h"
-#include "core/text/text.h"
+#include "core/text/textcompare.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "core/system/systemtools.h"
 
-#include "core/text/text.h"
+#include "core/text/textcompare.h"
 
 #include <QCoreApplication>
 #include <QDir>

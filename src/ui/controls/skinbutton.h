@@ -4,7 +4,7 @@
 // and disabled, with a bold Japanese caption sized to CapSize, and raises its own click and
 // mouse signals. Mouse-button codes are 1 left, 2 right, 4 middle.
 
-#include "core/document/grid.h"
+#include "core/document/color.h"
 #include "core/skinbutton/buttonlogic.h"
 
 #include <QByteArray>

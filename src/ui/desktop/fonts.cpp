@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace {
@@ -12,20 +13,23 @@ struct Face
     QStringList preferred;
 };
 
+QStringList GothicFaces()
+{
+    return {QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
+            QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP")};
+}
+
 } // namespace
 
 QHash<QString, QString> RegisterJapaneseFontSubstitutes()
 {
     const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
-    const QStringList gothic = {QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
-                                QStringLiteral("Noto Sans Mono CJK JP"),
-                                QStringLiteral("Noto Sans CJK JP")};
     const QStringList pGothic = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
                                  QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")};
     const QStringList mincho = {QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho"),
                                 QStringLiteral("Noto Serif CJK JP"), QStringLiteral("IPAPMincho")};
     const Face faces[] = {
-        {u"ＭＳ ゴシック", gothic},
+        {u"ＭＳ ゴシック", GothicFaces()},
         {u"ＭＳ Ｐゴシック", pGothic},
         {u"ＭＳ 明朝", mincho},
         {u"MS UI Gothic", pGothic},
@@ -50,4 +54,16 @@ QHash<QString, QString> RegisterJapaneseFontSubstitutes()
         registered.insert(designed, chosen);
     }
     return registered;
+}
+
+QString DefaultFontFamily()
+{
+    static const QString family = [] {
+        const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+        for (const QString &preferred : GothicFaces())
+            if (japanese.contains(preferred, Qt::CaseInsensitive))
+                return preferred;
+        return japanese.isEmpty() ? QGuiApplication::font().family() : japanese.first();
+    }();
+    return family;
 }

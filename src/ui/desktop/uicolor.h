@@ -1,7 +1,7 @@
 #pragma once
 // The one conversion from the core's Color to the widgets' QColor.
 
-#include "core/document/grid.h"
+#include "core/document/color.h"
 
 #include <QColor>
 

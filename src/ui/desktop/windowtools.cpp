@@ -1,6 +1,6 @@
 #include "ui/desktop/windowtools.h"
 
-#include "core/text/text.h"
+#include "core/text/textcompare.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 

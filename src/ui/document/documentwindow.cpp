@@ -2,10 +2,12 @@
 
 #include "core/editing/clipboardrange.h"
 #include "core/settings/recentfiles.h"
-#include "core/text/text.h"
+#include "core/text/datetext.h"
+#include "core/text/textcompare.h"
 #include "ui/controls/skinbutton.h"
 #include "ui/controls/skinimage.h"
 #include "ui/desktop/clipboard.h"
+#include "ui/desktop/fonts.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/document/celleditor.h"
 #include "ui/grid/gridview.h"
@@ -111,7 +113,7 @@ void DocumentWindow::Form_Load()
 
     m_doc.twipsPerPixelX = TwipsPerPixelX();
     m_doc.twipsPerPixelY = TwipsPerPixelY();
-    m_measurer = std::make_unique<FontMeasurer>(GridView::DefaultFontFamily());
+    m_measurer = std::make_unique<FontMeasurer>(DefaultFontFamily());
     m_doc.setMeasurer(m_measurer.get());
     m_doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy年mm月dd日(aaa)")));
 
@@ -127,7 +129,7 @@ void DocumentWindow::Form_Load()
     headerPanel = new QWidget(this);
     headerPanel->setObjectName(QStringLiteral("headerPanel"));
     headerPanel->setAutoFillBackground(true);
-    QFont headerFont(GridView::DefaultFontFamily());
+    QFont headerFont(DefaultFontFamily());
     // 18 pixels high: 13 points at 96 dpi.
     headerFont.setPointSize(int(18 * TwipsPerPixelY() / 20));
 

@@ -1,5 +1,6 @@
 #include "ui/grid/gridview.h"
 
+#include "ui/desktop/fonts.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/uicolor.h"
 
@@ -134,20 +135,6 @@ void GridView::refresh()
         ensureVisible(m_seenRow, m_seenCol);
     }
     viewport()->update();
-}
-
-QString GridView::DefaultFontFamily()
-{
-    static const QString family = [] {
-        const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
-        for (const char *preferred : {"IPAGothic", "IPAPGothic", "Noto Sans CJK JP"}) {
-            const QString name = QString::fromLatin1(preferred);
-            if (japanese.contains(name))
-                return name;
-        }
-        return japanese.isEmpty() ? QGuiApplication::font().family() : japanese.first();
-    }();
-    return family;
 }
 
 const GridView::Layout &GridView::layout() const

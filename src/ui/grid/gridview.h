@@ -57,8 +57,6 @@ public:
     static int VirtualKeyCode(const QKeyEvent *event);
     // Modifier state: 1 Shift + 2 Ctrl + 4 Alt.
     static int ShiftState(Qt::KeyboardModifiers modifiers);
-    // The Japanese-capable face used when the grid names no font.
-    static QString DefaultFontFamily();
 
     // The input method places its window at the current cell.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;

@@ -1,7 +1,7 @@
 #include "ui/print/paintersurface.h"
 
+#include "ui/desktop/fonts.h"
 #include "ui/desktop/uicolor.h"
-#include "ui/grid/gridview.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -56,7 +56,7 @@ void PainterSurface::applyTwipsTransform(QPainter &painter, const QPaintDevice &
 void PainterSurface::setFontName(const QString &name)
 {
     // A grid without a font of its own is shown, and so printed, in the grid view's face.
-    const QString family = name.isEmpty() ? GridView::DefaultFontFamily() : name;
+    const QString family = name.isEmpty() ? DefaultFontFamily() : name;
     if (m_font.family() == family)
         return;
     m_font.setFamily(family);

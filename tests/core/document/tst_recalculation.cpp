@@ -1,7 +1,8 @@
 // Pool, scores, support, ranks, odds and payouts of the runner table.
 #include "core/document/oddsdocument.h"
 
-#include "core/text/text.h"
+#include "core/text/fixed4.h"
+#include "core/text/numbertext.h"
 
 #include <QRandomGenerator>
 #include <QTest>

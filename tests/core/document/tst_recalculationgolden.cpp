@@ -7,7 +7,7 @@
 // diff. KIRREL_WRITE_GOLDEN=1 rewrites the recording: only from a build known to be right.
 #include "core/document/oddsdocument.h"
 
-#include "core/text/text.h"
+#include "core/text/numbertext.h"
 
 #include <QCryptographicHash>
 #include <QFile>

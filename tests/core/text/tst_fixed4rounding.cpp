@@ -1,6 +1,6 @@
 // Fixed4 conversion takes shortcuts for most doubles; they must agree with rounding the
 // shortest decimal text of the double, half to even, done here digit by digit.
-#include "core/text/text.h"
+#include "core/text/fixed4.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,6 +1,7 @@
 // Number reading takes a short way for plain decimals and the recalculation reads 15-digit
 // numbers back without their text; both must give exactly what the full text path gives.
-#include "core/text/text.h"
+#include "core/text/numbertext.h"
+#include "core/text/textcompare.h"
 
 #include <QRandomGenerator>
 #include <QTest>

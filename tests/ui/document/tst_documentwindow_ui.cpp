@@ -1,5 +1,6 @@
 #include "core/file/documentfile.h"
-#include "core/text/text.h"
+#include "core/text/datetext.h"
+#include "core/text/numbertext.h"
 #include "ui/controls/skinbutton.h"
 #include "ui/document/documentwindow.h"
 #include "ui/grid/gridview.h"

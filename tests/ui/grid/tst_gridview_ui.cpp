@@ -1,4 +1,5 @@
 #include "core/document/grid.h"
+#include "ui/desktop/fonts.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/grid/gridview.h"
 
@@ -657,8 +658,8 @@ private Q_SLOTS:
         QCOMPARE(m_view->gridFont().pointSizeF(), 24.0);
         QCOMPARE(m_view->cellRect(2, 1).top() - m_view->cellRect(1, 1).top(), m_view->rowHeight());
         // An empty font name falls back to a face that has Japanese glyphs.
-        QVERIFY(!GridView::DefaultFontFamily().isEmpty());
-        QCOMPARE(m_view->gridFont().family(), GridView::DefaultFontFamily());
+        QVERIFY(!DefaultFontFamily().isEmpty());
+        QCOMPARE(m_view->gridFont().family(), DefaultFontFamily());
     }
 
     void viewMethodsRaiseSelChange()

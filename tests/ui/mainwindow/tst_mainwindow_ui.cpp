@@ -3,7 +3,6 @@
 #include "core/codepage/codepage.h"
 #include "core/file/documentfile.h"
 #include "core/settings/inifile.h"
-#include "core/text/text.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/mainwindow.h"

@@ -1,0 +1,24 @@
+#pragma once
+// Numbers as every part of the program reads and writes them in cells, fields and files.
+
+#include <QString>
+
+// Reads the leading number of a text: blanks, tabs and line feeds before it and blanks
+// inside it are skipped; sign, digits, one "." and an exponent (E or D); "&H"/"&O" prefixes.
+// Reading stops at the first other character; no number gives 0. "1,000" reads as 1.
+// Only ASCII digits count (full-width "１２" reads as 0). Beyond the double range the result is
+// the largest finite double with the sign; too small magnitudes give 0. Never infinite or NaN.
+double textToNumber(const QString &text);
+
+// Shortest text of a double with at most 15 significant digits ("1.5", "-2", "1E+15").
+// Exponent form when |x| >= 1E15 or |x| < 1E-4 after rounding ("1E-05"); "NaN", "Inf", "-Inf".
+QString numberToText(double x);
+
+// Formats with one of the number masks "0.0", "00.00", "00.000", "0000.0000", "#.0", "0", "00",
+// "0000": halves away from zero, extra integer digits all shown, "#" drops a leading zero.
+// Rounds the 15-digit decimal form (2.675 -> "2.68"); a result that rounds to zero has no "-".
+// Any other mask writes numberToText(x).
+QString FormatNumber(double x, const QString &mask);
+
+// Rounds to a whole number, halves to the even neighbour; saturates outside the int range.
+int RoundHalfEvenToInt(double x);
