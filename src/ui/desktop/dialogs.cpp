@@ -16,6 +16,10 @@ MsgAnswer ShowMessageBox(QWidget *owner, const MessageBoxRequest &request)
     const bool yesNo = request.buttons == MsgButtons::YesNo;
     QMessageBox box(icon, request.title, request.text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+    if (request.stayOnTop) {
+        box.setWindowModality(Qt::ApplicationModal);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
     if (yesNo) {
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);

@@ -18,6 +18,8 @@ struct MessageBoxRequest
     QString title;
     MsgIcon icon = MsgIcon::Information;
     MsgButtons buttons = MsgButtons::Ok;
+    // For owners that stay on top themselves, so that the box is not hidden behind them.
+    bool stayOnTop = false;
 };
 
 // Modal to owner. With Yes/No, closing the box without a choice answers No.

@@ -8,5 +8,5 @@ void PrintPreviewWindow::PrintDocument(OddsDocument &document, QObject *document
     const bool quinella = document.quinellaVisible();
     Grid *grid = quinella ? &document.quinellaMatrix : &document.runnerTable;
     const QString title = PrintTitle(document.titleText(0), document.titleText(1), quinella);
-    instance()->PrintMSFlexGrid(grid, title, 9, false, false, false, documentWindow);
+    instance()->showGrid(grid, title, 9, false, false, false, documentWindow);
 }

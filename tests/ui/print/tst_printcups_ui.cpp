@@ -1,5 +1,6 @@
 // Printing through a real CUPS queue that writes PDF files (scripts/cups-test.sh sets it up
 // and exports CUPS_SERVER and KIRREL_CUPS_PDF_OUT). Skips with the reason when there is none.
+#include "ui/desktop/dialogs.h"
 #include "ui/print/printpreviewwindow.h"
 
 #include <QDir>
@@ -81,8 +82,9 @@ void tst_PrintCups::initTestCase()
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         QSKIP("pdfinfo (poppler-utils) is not installed");
     m_out.setPath(out);
-    PrintPreviewWindow::messageBoxHook = [this](const QString &caption, const QString &text) {
-        m_errors.append(caption + QLatin1Char(' ') + text);
+    DialogHooks::messageBox = [this](const MessageBoxRequest &r) {
+        m_errors.append(r.title + QLatin1Char(' ') + r.text);
+        return MsgAnswer::Ok;
     };
 }
 
@@ -122,12 +124,12 @@ bool tst_PrintCups::waitForFiles(int count)
 void tst_PrintCups::printAllPages()
 {
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
-    w->PrintMSFlexGrid(&m_grid, QStringLiteral("集計:Race 11:2003/12/15"), 12, false, false, false);
+    w->showGrid(&m_grid, QStringLiteral("集計:Race 11:2003/12/15"), 12, false, false, false);
     QVERIFY(w->printerAvailable());
     const int pages = w->layout().data[DevicePrinter].PageCount;
     QVERIFY2(pages >= 2, "12-point type should need more than one page for 38 rows");
 
-    w->cmdMenu_Click(2);
+    w->runCommand(PrintPreviewWindow::PrintAllPages);
     QCOMPARE(m_errors, QStringList());
     QVERIFY(waitForFiles(pages));
     const QStringList files = outputFiles();
@@ -144,18 +146,18 @@ void tst_PrintCups::printAllPages()
 void tst_PrintCups::cancelDiscardsEveryPage()
 {
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
-    w->PrintMSFlexGrid(&m_grid, QStringLiteral("T"), 12, false, false, false);
+    w->showGrid(&m_grid, QStringLiteral("T"), 12, false, false, false);
     QVERIFY(w->layout().data[DevicePrinter].PageCount >= 2);
     // Pressed while the first page is in progress: seen when that page processes events.
     QTimer::singleShot(0, w, [w] {
-        QVERIFY(w->picPrinting()->isVisible());
-        w->cmdCancel_Click();
+        QVERIFY(w->printingPanel()->isVisible());
+        w->cancelPrinting();
     });
-    w->cmdMenu_Click(2);
-    QVERIFY(!w->picPrinting()->isVisible());
+    w->runCommand(PrintPreviewWindow::PrintAllPages);
+    QVERIFY(!w->printingPanel()->isVisible());
 
     // A later command prints again; jobs run in order, so the discarded ones would come first.
-    w->cmdMenu_Click(1);
+    w->runCommand(PrintPreviewWindow::PrintCurrentPage);
     QVERIFY(waitForFiles(1));
     QTest::qWait(300);
     QCOMPARE(outputFiles().size(), 1);
@@ -165,13 +167,13 @@ void tst_PrintCups::cancelDiscardsEveryPage()
 void tst_PrintCups::pdfButtonHasSamePages()
 {
     QTemporaryDir dir;
-    PrintPreviewWindow::saveFileNameHook = [&dir](QWidget *, const QString &, const QString &) {
+    DialogHooks::fileDialog = [&dir](const FileDialogRequest &) {
         return dir.filePath(QStringLiteral("sheet.pdf"));
     };
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
-    w->PrintMSFlexGrid(&m_grid, QStringLiteral("T"), 12, false, false, false);
-    w->cmdMenu_Click(4);
-    PrintPreviewWindow::saveFileNameHook = nullptr;
+    w->showGrid(&m_grid, QStringLiteral("T"), 12, false, false, false);
+    w->runCommand(PrintPreviewWindow::SavePdf);
+    DialogHooks::fileDialog = nullptr;
     QCOMPARE(m_errors, QStringList());
     QCOMPARE(pdfinfoPages(dir.filePath(QStringLiteral("sheet.pdf"))),
              w->layout().data[DevicePrinter].PageCount);

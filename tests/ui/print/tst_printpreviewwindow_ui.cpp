@@ -1,5 +1,7 @@
 #include "core/document/oddsdocument.h"
+#include "ui/desktop/dialogs.h"
 #include "ui/print/printpreviewwindow.h"
+#include "ui/print/sheetview.h"
 
 #include <QApplication>
 #include <QFile>
@@ -82,16 +84,19 @@ private:
     QStringList m_captions;
     QStringList m_texts;
     QString m_saveAnswer;
+    QList<FileDialogRequest> m_dialogs;
 };
 
 void tst_frmMsGridPrint::initTestCase()
 {
-    PrintPreviewWindow::ignorePrinters = true;
-    PrintPreviewWindow::messageBoxHook = [this](const QString &caption, const QString &text) {
-        m_captions.append(caption);
-        m_texts.append(text);
+    PrintJob::ignorePrinters = true;
+    DialogHooks::messageBox = [this](const MessageBoxRequest &r) {
+        m_captions.append(r.title);
+        m_texts.append(r.text);
+        return MsgAnswer::Ok;
     };
-    PrintPreviewWindow::saveFileNameHook = [this](QWidget *, const QString &, const QString &) {
+    DialogHooks::fileDialog = [this](const FileDialogRequest &r) {
+        m_dialogs.append(r);
         return m_saveAnswer;
     };
 }
@@ -101,6 +106,7 @@ void tst_frmMsGridPrint::init()
     m_captions.clear();
     m_texts.clear();
     m_saveAnswer.clear();
+    m_dialogs.clear();
 }
 
 void tst_frmMsGridPrint::cleanup()
@@ -115,7 +121,7 @@ PrintPreviewWindow *tst_frmMsGridPrint::open(int rows, int fontSize, const QStri
 {
     m_grid = raceGrid(rows);
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
-    w->PrintMSFlexGrid(&m_grid, title, fontSize, false, false, false);
+    w->showGrid(&m_grid, title, fontSize, false, false, false);
     return w;
 }
 
@@ -129,16 +135,17 @@ void tst_frmMsGridPrint::windowShape()
     QCOMPARE(w->windowTitle(), QStringLiteral("A B C の印刷"));
     const QStringList captions = {"閉じる", "ページ印刷", "全て印刷", "改ページ", "PDF保存"};
     for (int i = 0; i < captions.size(); ++i) {
-        QCOMPARE(w->button(i)->text(), captions.at(i));
-        QCOMPARE(w->button(i)->geometry(), QRect(4 * (i + 1) + 80 * i, 4, 80, 24));
+        QCOMPARE(w->button(PrintPreviewWindow::Command(i))->text(), captions.at(i));
+        QCOMPARE(w->button(PrintPreviewWindow::Command(i))->geometry(),
+                 QRect(4 * (i + 1) + 80 * i, 4, 80, 24));
     }
     const PageGeometry g = w->pageGeometry();
     QCOMPARE(g.pageWidth, 16836);
     QCOMPARE(g.printableHeight, 11568);
     // Paper and view at one twip of page to one twip of screen (15 twips a pixel here).
-    QCOMPARE(w->picPaper()->size(), QSize(1122, 794));
-    QCOMPARE(w->picView()->size(), QSize(1058, 771));
-    QVERIFY(w->picPrinting()->isHidden());
+    QCOMPARE(w->sheet()->paper()->size(), QSize(1122, 794));
+    QCOMPARE(w->sheet()->picture()->size(), QSize(1058, 771));
+    QVERIFY(w->printingPanel()->isHidden());
 }
 
 void tst_frmMsGridPrint::nextPageWraps()
@@ -148,14 +155,14 @@ void tst_frmMsGridPrint::nextPageWraps()
     QVERIFY2(pages >= 2, "20-point type needs more than one page for 38 rows");
     QCOMPARE(w->pageIndicatorText(), PageIndicator(1, pages));
     for (int p = 2; p <= pages; ++p) {
-        w->cmdMenu_Click(3);
+        w->runCommand(PrintPreviewWindow::NextPage);
         QCOMPARE(w->pageIndicatorText(), PageIndicator(p, pages));
     }
-    w->cmdMenu_Click(3);
+    w->runCommand(PrintPreviewWindow::NextPage);
     QCOMPARE(w->pageIndicatorText(), PageIndicator(1, pages));
 
     open(3, 9);
-    w->cmdMenu_Click(3);
+    w->runCommand(PrintPreviewWindow::NextPage);
     QCOMPARE(w->pageIndicatorText(), QStringLiteral("01/01"));
 }
 
@@ -163,10 +170,10 @@ void tst_frmMsGridPrint::showPageClamps()
 {
     PrintPreviewWindow *w = open(38, 20);
     const int pages = w->layout().data[0].PageCount;
-    w->ShowPage(99);
+    w->showPage(99);
     QCOMPARE(w->pageIndicatorText(), PageIndicator(pages, pages));
     QCOMPARE(w->layout().data[0].CurrentPage, pages);
-    w->ShowPage(0);
+    w->showPage(0);
     QCOMPARE(w->pageIndicatorText(), PageIndicator(1, pages));
 }
 
@@ -196,8 +203,8 @@ void tst_frmMsGridPrint::numberBoxes()
     QFETCH(QString, typed);
     QFETCH(bool, enter);
     PrintPreviewWindow *w = open(38);
-    QLineEdit *box = copies ? w->txtCopies() : w->txtFontSize();
-    QScrollBar *bar = copies ? w->scrCopies() : w->scrFontSize();
+    QLineEdit *box = copies ? w->copiesBox() : w->fontSizeBox();
+    QScrollBar *bar = copies ? w->copiesSpinner() : w->fontSizeSpinner();
     box->clear();
     QTest::keyClicks(box, typed);
     if (enter) {
@@ -216,8 +223,8 @@ void tst_frmMsGridPrint::fontSizeRepaginates()
 {
     PrintPreviewWindow *w = open(38, 9);
     const int pagesAt9 = w->layout().data[0].PageCount;
-    w->scrFontSize()->setValue(24);
-    QCOMPARE(w->txtFontSize()->text(), QStringLiteral("24"));
+    w->fontSizeSpinner()->setValue(24);
+    QCOMPARE(w->fontSizeBox()->text(), QStringLiteral("24"));
     QCOMPARE(w->layout().data[1].FontSize, 24);
     const int pagesAt24 = w->layout().data[0].PageCount;
     QVERIFY2(pagesAt24 > pagesAt9,
@@ -228,10 +235,10 @@ void tst_frmMsGridPrint::fontSizeRepaginates()
 void tst_frmMsGridPrint::spinnerUpArrowCountsUp()
 {
     PrintPreviewWindow *w = open(3);
-    QScrollBar *bar = w->scrCopies();
+    QScrollBar *bar = w->copiesSpinner();
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, 2));
     QCOMPARE(bar->value(), 2);
-    QCOMPARE(w->txtCopies()->text(), QStringLiteral("2"));
+    QCOMPARE(w->copiesBox()->text(), QStringLiteral("2"));
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() - 2));
     QCOMPARE(bar->value(), 1);
 }
@@ -239,27 +246,27 @@ void tst_frmMsGridPrint::spinnerUpArrowCountsUp()
 void tst_frmMsGridPrint::draggingKeepsSheetOnPanel()
 {
     PrintPreviewWindow *w = open(38);
-    QWidget *back = w->picBack();
+    QWidget *back = w->sheet()->panel();
     const int backW = back->width() * 15;
     const int backH = back->height() * 15;
     const QPoint start(back->width() / 2, back->height() / 2);
-    const QPoint before = w->paperPos();
+    const QPoint before = w->sheet()->paperPos();
     sendMouse(back, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(back->cursor().shape(), Qt::ClosedHandCursor);
-    QCOMPARE(w->paperPos(), before);
+    QCOMPARE(w->sheet()->paperPos(), before);
 
     // The sheet follows the pointer from where it was when the button went down.
     sendMouse(back, QEvent::MouseMove, start - QPoint(4, 2), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(w->paperPos(), before - QPoint(60, 30));
-    QCOMPARE(w->ScrX()->value(), 60 - before.x());
+    QCOMPARE(w->sheet()->paperPos(), before - QPoint(60, 30));
+    QCOMPARE(w->sheet()->scrollX()->value(), 60 - before.x());
 
     // However far it is dragged, its edges never come inside the panel.
     sendMouse(back, QEvent::MouseMove, start + QPoint(5000, 5000), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(w->paperPos(), QPoint(0, 0));
+    QCOMPARE(w->sheet()->paperPos(), QPoint(0, 0));
     sendMouse(back, QEvent::MouseMove, start - QPoint(5000, 5000), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(w->paperPos(), QPoint(backW - 16836, backH - 11904));
-    QCOMPARE(w->ScrX()->value(), 16836 - backW);
-    QCOMPARE(w->ScrY()->value(), 11904 - backH);
+    QCOMPARE(w->sheet()->paperPos(), QPoint(backW - 16836, backH - 11904));
+    QCOMPARE(w->sheet()->scrollX()->value(), 16836 - backW);
+    QCOMPARE(w->sheet()->scrollY()->value(), 11904 - backH);
 
     sendMouse(back, QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
     sendMouse(back, QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton);
@@ -270,51 +277,51 @@ void tst_frmMsGridPrint::wideWindowCentresSheet()
 {
     PrintPreviewWindow *w = open(38);
     w->resize(1300, 768);
-    QVERIFY(!w->ScrX()->isEnabled());
-    QVERIFY(w->ScrY()->isEnabled());
-    QWidget *back = w->picBack();
+    QVERIFY(!w->sheet()->scrollX()->isEnabled());
+    QVERIFY(w->sheet()->scrollY()->isEnabled());
+    QWidget *back = w->sheet()->panel();
     const int backW = back->width() * 15;
     const int centred = backW / 2 - 16836 / 2;
-    QCOMPARE(w->paperPos().x(), std::max(0, (backW - 16836) / 2));
+    QCOMPARE(w->sheet()->paperPos().x(), std::max(0, (backW - 16836) / 2));
     const QPoint start(back->width() / 2, back->height() / 2);
     sendMouse(back, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
     sendMouse(back, QEvent::MouseMove, start + QPoint(-200, -10), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(w->paperPos().x(), centred);
-    QCOMPARE(w->paperPos().y(), -150);
+    QCOMPARE(w->sheet()->paperPos().x(), centred);
+    QCOMPARE(w->sheet()->paperPos().y(), -150);
 }
 
 void tst_frmMsGridPrint::resizeKeepsScrolledRegion()
 {
     PrintPreviewWindow *w = open(38);
-    QScrollBar *x = w->ScrX();
-    QScrollBar *y = w->ScrY();
+    QScrollBar *x = w->sheet()->scrollX();
+    QScrollBar *y = w->sheet()->scrollY();
     x->setValue(x->maximum() / 2);
     y->setValue(y->maximum());
-    QCOMPARE(w->paperPos(), QPoint(-x->value(), -y->value()));
+    QCOMPARE(w->sheet()->paperPos(), QPoint(-x->value(), -y->value()));
     w->resize(700, 500);
     QVERIFY(qAbs(x->value() - x->maximum() / 2) <= 1);
     QCOMPARE(y->value(), y->maximum());
-    QCOMPARE(w->paperPos(), QPoint(-x->value(), -y->value()));
+    QCOMPARE(w->sheet()->paperPos(), QPoint(-x->value(), -y->value()));
 }
 
 void tst_frmMsGridPrint::printWithoutPrinter_data()
 {
-    QTest::addColumn<int>("command");
-    QTest::newRow("print page") << 1;
-    QTest::newRow("print all") << 2;
+    QTest::addColumn<PrintPreviewWindow::Command>("command");
+    QTest::newRow("print page") << PrintPreviewWindow::PrintCurrentPage;
+    QTest::newRow("print all") << PrintPreviewWindow::PrintAllPages;
 }
 
 void tst_frmMsGridPrint::printWithoutPrinter()
 {
-    QFETCH(int, command);
+    QFETCH(PrintPreviewWindow::Command, command);
     PrintPreviewWindow *w = open(38);
     QVERIFY(!w->printerAvailable());
-    w->cmdMenu_Click(command);
+    w->runCommand(command);
     QCOMPARE(m_captions, QStringList{QStringLiteral("cmdMenu_Click(PrintPreviewWindow)")});
     QCOMPARE(m_texts, QStringList{QStringLiteral(
                           "エラー番号：482\nエラー内容：使用できるプリンターがありません")});
-    QVERIFY(w->picPrinting()->isHidden());
-    QVERIFY(w->button(2)->isEnabled());
+    QVERIFY(w->printingPanel()->isHidden());
+    QVERIFY(w->button(PrintPreviewWindow::PrintAllPages)->isEnabled());
 }
 
 void tst_frmMsGridPrint::savePdf()
@@ -322,8 +329,13 @@ void tst_frmMsGridPrint::savePdf()
     QTemporaryDir dir;
     PrintPreviewWindow *w = open(38, 20);
     m_saveAnswer = dir.filePath(QStringLiteral("race"));
-    w->button(4)->click();
+    w->button(PrintPreviewWindow::SavePdf)->click();
     QVERIFY2(m_texts.isEmpty(), qPrintable(m_texts.join(QLatin1Char('|'))));
+    QCOMPARE(m_dialogs.size(), 1);
+    QVERIFY(m_dialogs.first().save);
+    QCOMPARE(m_dialogs.first().title, QStringLiteral("PDF保存"));
+    QCOMPARE(m_dialogs.first().filters,
+             QStringList({QStringLiteral("PDF"), QStringLiteral("*.pdf")}));
     const QString file = dir.filePath(QStringLiteral("race.pdf"));
     QVERIFY(QFile::exists(file));
     QCOMPARE(pdfPageCount(file), w->layout().data[1].PageCount);
@@ -337,7 +349,7 @@ void tst_frmMsGridPrint::savePdfFailure()
     QTemporaryDir dir;
     PrintPreviewWindow *w = open(38);
     m_saveAnswer = dir.filePath(QStringLiteral("missing/race.pdf"));
-    w->cmdMenu_Click(4);
+    w->runCommand(PrintPreviewWindow::SavePdf);
     QCOMPARE(m_captions, QStringList{QStringLiteral("cmdMenu_Click(PrintPreviewWindow)")});
     QVERIFY(m_texts.first().startsWith(QStringLiteral("エラー番号：482\nエラー内容：")));
     QVERIFY(!QFile::exists(m_saveAnswer));
@@ -345,7 +357,7 @@ void tst_frmMsGridPrint::savePdfFailure()
     // Cancelling the dialog writes nothing and says nothing.
     m_captions.clear();
     m_saveAnswer.clear();
-    w->cmdMenu_Click(4);
+    w->runCommand(PrintPreviewWindow::SavePdf);
     QVERIFY(m_captions.isEmpty());
 }
 
@@ -353,7 +365,7 @@ void tst_frmMsGridPrint::closingReleasesGrid()
 {
     PrintPreviewWindow *w = open(38);
     QPointer<PrintPreviewWindow> first(w);
-    w->cmdMenu_Click(0);
+    w->runCommand(PrintPreviewWindow::Close);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!first);
     QVERIFY(!PrintPreviewWindow::existing());
@@ -367,7 +379,7 @@ void tst_frmMsGridPrint::ownerGoneClosesWindow()
     auto owner = std::make_unique<QObject>();
     auto grid = std::make_unique<Grid>(raceGrid(38));
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
-    w->PrintMSFlexGrid(grid.get(), QStringLiteral("T"), 9, false, false, false, owner.get());
+    w->showGrid(grid.get(), QStringLiteral("T"), 9, false, false, false, owner.get());
     QPointer<PrintPreviewWindow> guard(w);
     grid.reset();
     owner.reset();
