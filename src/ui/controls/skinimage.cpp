@@ -1,18 +1,19 @@
 #include "ui/controls/skinimage.h"
 
 #include <QCoreApplication>
-#include <QPointer>
 
 SkinImage *SkinImage::Get()
 {
-    static QPointer<SkinImage> instance;
+    static SkinImage *instance = nullptr;
     if (!instance) {
         instance = new SkinImage;
-        // Top-level widgets must go before the application object does.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, instance.data(),
-                         &QObject::deleteLater);
+        // A pixmap must go before the application object does.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] {
+            delete instance;
+            instance = nullptr;
+        });
     }
-    return instance.data();
+    return instance;
 }
 
 void InitControlsResources()
@@ -29,6 +30,4 @@ SkinImage::SkinImage()
 {
     InitControlsResources();
     m_picBtn.load(QStringLiteral(":/controls/button_skin.png"));
-    setObjectName(QStringLiteral("SkinImage"));
-    setAttribute(Qt::WA_DontShowOnScreen);
 }

@@ -1,18 +1,16 @@
 #pragma once
-// The hidden window that holds the skin picture shared by every SkinButton: 192 x 50 pixels,
-// three 64 x 50 frames side by side (up, hover, pressed/disabled).
+// The skin picture shared by every SkinButton: 192 x 50 pixels, three 64 x 50 frames side by
+// side (up, hover, pressed/disabled).
 
 #include <QPixmap>
-#include <QWidget>
 
 // Registers the images of this folder (the skin and the button pointer) once.
 void InitControlsResources();
 
-class SkinImage : public QWidget
+class SkinImage
 {
-    Q_OBJECT
 public:
-    // Created on first use, never shown.
+    // Loaded on first use; released when the application quits.
     static SkinImage *Get();
 
     const QPixmap &PicBtn() const { return m_picBtn; }

@@ -1,0 +1,239 @@
+// Behaviour: mouse, keys, focus, the hover animation and the pointer.
+#include "ui/controls/skinbutton.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QPointer>
+#include <QToolTip>
+
+namespace {
+
+int ButtonCode(Qt::MouseButtons buttons)
+{
+    return int(buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton));
+}
+
+Qt::CursorShape StandardPointer(int n)
+{
+    switch (n) {
+    case 2:
+        return Qt::CrossCursor;
+    case 3:
+        return Qt::IBeamCursor;
+    case 5:
+    case 15:
+        return Qt::SizeAllCursor;
+    case 6:
+        return Qt::SizeBDiagCursor;
+    case 7:
+        return Qt::SizeVerCursor;
+    case 8:
+        return Qt::SizeFDiagCursor;
+    case 9:
+        return Qt::SizeHorCursor;
+    case 10:
+        return Qt::UpArrowCursor;
+    case 11:
+        return Qt::WaitCursor;
+    case 12:
+        return Qt::ForbiddenCursor;
+    case 13:
+        return Qt::BusyCursor;
+    case 14:
+        return Qt::WhatsThisCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+} // namespace
+
+void SkinButton::AnimationTick()
+{
+    if (Look() != ButtonLook::Hover || m_buttonKazu != 11 || !isEnabled()) {
+        m_timer->stop();
+        return;
+    }
+    AdvancePhase(m_phase, m_phaseDir);
+    iRefresh();
+}
+
+void SkinButton::DoMouseMove(int button, double x, double y)
+{
+    const bool outside = x < 0 || y < 0 || x >= width() || y >= height() ||
+                         (m_hasHitRegion && !m_hitRegion.contains(QPoint(int(x), int(y))));
+    if (outside) {
+        m_state = ButtonState::Up;
+        iRefresh();
+        ReleaseMouse();
+        Q_EMIT MouseLostFocus();
+        return;
+    }
+    m_state = Responds(button, m_response) ? ButtonState::Down : ButtonState::Move;
+    iRefresh();
+    Q_EMIT MouseMove(button, float(x), float(y));
+}
+
+void SkinButton::DoMouseDown(int button, double x, double y)
+{
+    m_dblClick = false;
+    m_pressed = Responds(button, m_response);
+    if (m_pressed)
+        DoMouseMove(button, x, y);
+    Q_EMIT MouseDown(button);
+}
+
+void SkinButton::DoMouseUp(int button)
+{
+    m_dblClick = false;
+    // Only a release that ends a press on this control clicks, wherever the pointer is now.
+    m_pressFlag = m_pressed && Responds(button, m_response);
+    m_pressed = false;
+    m_state = ButtonState::Move;
+    iRefresh();
+    const QPointer<SkinButton> self(this);
+    if (isEnabled() && m_pressFlag) {
+        m_state = ButtonState::Normal;
+        iRefresh();
+        Q_EMIT MouseUp(button);
+        if (self)
+            Q_EMIT Click();
+        if (self)
+            Q_EMIT ClickBtn(button);
+    } else {
+        m_state = ButtonState::Up;
+        iRefresh();
+        Q_EMIT MouseUp(button);
+    }
+}
+
+void SkinButton::ClickNotice()
+{
+    m_dblClick = m_pressFlag;
+    m_pressFlag = false;
+}
+
+void SkinButton::mousePressEvent(QMouseEvent *event)
+{
+    const QPointF p = event->position();
+    DoMouseDown(ButtonCode(event->button()), p.x(), p.y());
+    event->accept();
+}
+
+void SkinButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointer<SkinButton> self(this);
+    DoMouseUp(ButtonCode(event->button()));
+    if (self)
+        ClickNotice();
+    event->accept();
+}
+
+void SkinButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click arrives here instead of as a press.
+    if (!m_dblClick) {
+        mousePressEvent(event);
+        return;
+    }
+    m_pressed = true;
+    DoMouseMove(1, 10, 10);
+    m_dblClick = false;
+    event->accept();
+}
+
+void SkinButton::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF p = event->position();
+    DoMouseMove(ButtonCode(event->buttons()), p.x(), p.y());
+    event->accept();
+}
+
+void SkinButton::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    if (isEnabled())
+        DoMouseMove(0, -10, -10);
+}
+
+void SkinButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool space = event->key() == Qt::Key_Space;
+    if (m_keyBordUse && (enter || space))
+        DoMouseDown(1, 10, 10);
+    // Enter never reaches another handler (a dialog's default button, the parent window).
+    if (enter || (m_keyBordUse && space)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SkinButton::keyReleaseEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool space = event->key() == Qt::Key_Space;
+    if (m_keyBordUse && (enter || space)) {
+        // A held key repeats as release/press pairs: only the real release clicks.
+        if (!event->isAutoRepeat())
+            DoMouseUp(1);
+        event->accept();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void SkinButton::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    // A key held down when the focus left can no longer be released here.
+    if (QGuiApplication::mouseButtons() == Qt::NoButton)
+        m_pressed = false;
+    if (m_focusLostUse)
+        DoMouseMove(0, -10, -10);
+}
+
+void SkinButton::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::EnabledChange)
+        return;
+    ApplyPointer();
+    if (!isEnabled()) {
+        m_pressed = false;
+        Q_EMIT MouseLostFocus();
+    } else {
+        m_state = ButtonState::Enabled;
+    }
+    iRefresh();
+}
+
+bool SkinButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        if (m_tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(mapToGlobal(QPoint(width() / 2, height())), m_tip, this, rect());
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void SkinButton::ApplyPointer()
+{
+    if (!isEnabled()) {
+        unsetCursor();
+        return;
+    }
+    if (m_mousePointer == 0)
+        setCursor(QCursor(QPixmap(QStringLiteral(":/controls/hand.png")), 14, 0));
+    else if (m_mousePointer >= 1 && m_mousePointer <= 15)
+        setCursor(StandardPointer(m_mousePointer));
+}

@@ -1,0 +1,215 @@
+// The look: skin frames or a flat face, the caption, its font, the rounded outline.
+#include "ui/controls/skinbutton.h"
+
+#include "ui/desktop/screenmetrics.h"
+#include "ui/desktop/uicolor.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+
+QRegion UniteAll(QList<QRegion> parts)
+{
+    // Pairwise rounds keep each union small instead of growing one region rectangle by rectangle.
+    while (parts.size() > 1) {
+        QList<QRegion> next;
+        next.reserve((parts.size() + 1) / 2);
+        for (qsizetype i = 0; i < parts.size(); i += 2)
+            next.append(i + 1 < parts.size() ? parts[i].united(parts[i + 1]) : parts[i]);
+        parts = std::move(next);
+    }
+    return parts.isEmpty() ? QRegion() : parts.first();
+}
+
+} // namespace
+
+QRegion RegionFromRects(const QList<QRect> &rects)
+{
+    QList<QRegion> chunks;
+    for (qsizetype at = 0; at < rects.size(); at += RegionChunk) {
+        QList<QRegion> parts;
+        const qsizetype end = std::min(rects.size(), at + RegionChunk);
+        parts.reserve(end - at);
+        for (qsizetype i = at; i < end; ++i)
+            parts.append(QRegion(rects[i]));
+        chunks.append(UniteAll(std::move(parts)));
+    }
+    return UniteAll(std::move(chunks));
+}
+
+void SkinButton::AutoFont()
+{
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    QString chosen;
+    // The designed faces (the first one tried twice), then any installed Japanese family.
+    for (const QString &face : {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("ＭＳ ゴシック"),
+                                QStringLiteral("ＭＳ 明朝")}) {
+        QFont probe(m_font);
+        probe.setFamilies({face});
+        const QString resolved = QFontInfo(probe).family();
+        if (japanese.contains(resolved)) {
+            chosen = resolved;
+            break;
+        }
+    }
+    if (chosen.isEmpty() && !japanese.isEmpty())
+        chosen = japanese.first();
+    if (chosen.isEmpty())
+        return;
+    m_font.setFamilies({chosen});
+    m_font.setBold(true);
+    iRefresh();
+}
+
+int SkinButton::GetFontWidth(const QString &wkStr) const
+{
+    return qRound(QFontMetricsF(m_font).horizontalAdvance(wkStr));
+}
+
+void SkinButton::FitBlt(QPainter &painter, const QPixmap &pic, int DstW, int DstH, int SrcX,
+                        int SrcY, int SrcW, int SrcH)
+{
+    if (m_buttonHokan < 0)
+        m_buttonHokan = 2;
+    const auto pieces = NinePartPieces(QRect(SrcX, SrcY, SrcW, SrcH), DstW, DstH, m_buttonHokan);
+    for (const BltPiece &piece : pieces)
+        painter.drawPixmap(piece.dst, pic, piece.src);
+}
+
+int SkinButton::CurrentFrame() const
+{
+    const ButtonLook look = isEnabled() ? Look() : ButtonLook::Disabled;
+    return FrameTable(m_buttonKazu, m_phase).forLook(look);
+}
+
+void SkinButton::paintEvent(QPaintEvent *)
+{
+    if (m_destroying)
+        return;
+    QPainter painter(this);
+    const int w = width(), h = height();
+    painter.fillRect(0, 0, w, h, ToQColor(m_surface));
+
+    const ButtonFrames frames = FrameTable(m_buttonKazu, m_phase);
+    const QPoint step = FrameStep(m_buttonMuki, m_buttonWidth, m_buttonHeight, m_btnW, m_btnH);
+    const ButtonLook look = isEnabled() ? Look() : ButtonLook::Disabled;
+    const int frame = frames.forLook(look);
+
+    Color caption, back, edgeLight, edgeDark;
+    switch (look) {
+    case ButtonLook::Hover:
+        caption = m_foreMove;
+        back = m_backUp;
+        edgeLight = Rgb(255, 255, 255);
+        edgeDark = Rgb(40, 40, 40);
+        break;
+    case ButtonLook::Pressed:
+    case ButtonLook::Disabled:
+        caption = m_foreDown;
+        back = m_backDown;
+        edgeLight = Rgb(40, 40, 40);
+        edgeDark = Rgb(255, 255, 255);
+        break;
+    case ButtonLook::Up:
+    default:
+        caption = m_foreUp;
+        back = m_backUp;
+        edgeLight = Rgb(240, 240, 240);
+        edgeDark = Rgb(40, 40, 40);
+        break;
+    }
+
+    if (!m_skin.isNull()) {
+        const QRect src =
+            FrameRect(frame, m_buttonLeft, m_buttonTop, m_buttonWidth, m_buttonHeight, step);
+        FitBlt(painter, m_skin, w, h, src.x(), src.y(), src.width(), src.height());
+    }
+
+    if (m_borderEffect) {
+        m_surface = back;
+        painter.fillRect(0, 0, w, h, ToQColor(back));
+        // Top and left in the light edge colour, bottom and right in the dark one; the left
+        // edge is drawn last but one, so it owns the bottom-left pixel.
+        painter.fillRect(0, 0, w, 1, ToQColor(edgeLight));
+        painter.fillRect(0, h - 1, w, 1, ToQColor(edgeDark));
+        painter.fillRect(0, 0, 1, h, ToQColor(edgeLight));
+        painter.fillRect(w - 1, 0, 1, h - 1, ToQColor(edgeDark));
+    }
+
+    if (m_caption.isEmpty())
+        return;
+    if (m_capUse) {
+        DrawRotatedCaption(painter, ToQColor(caption));
+    } else {
+        painter.setFont(m_font);
+        painter.setPen(ToQColor(caption));
+        painter.drawText(QRect(0, 2, w, h - 2), CaptionAlignToQt(m_capAlign), m_caption);
+    }
+}
+
+void SkinButton::DrawRotatedCaption(QPainter &painter, const QColor &color)
+{
+    QFont f = m_font;
+    if (f.pointSizeF() > 1)
+        f.setPointSizeF(f.pointSizeF() - 1);
+    f.setBold(false);
+    painter.save();
+    painter.setFont(f);
+    painter.setPen(color);
+    painter.translate(m_capX, m_capY);
+    painter.rotate(-m_capRad);
+    const QFontMetricsF fm(f);
+    if (!m_capTate) {
+        painter.drawText(QPointF(0, fm.ascent()), m_caption);
+    } else {
+        // Vertical writing: full-width characters turn a quarter back so they stand upright
+        // along a line that runs downwards; narrow ones lie along the line.
+        qreal x = 0;
+        for (const uint code : m_caption.toUcs4()) {
+            const QString ch = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
+            const qreal advance = fm.horizontalAdvance(ch);
+            if (IsWideChar(code)) {
+                painter.save();
+                painter.translate(x + advance / 2, fm.height() / 2);
+                painter.rotate(-90);
+                painter.drawText(QRectF(-advance / 2, -fm.height() / 2, advance, fm.height()),
+                                 Qt::AlignCenter, ch);
+                painter.restore();
+            } else {
+                painter.drawText(QPointF(x, fm.ascent()), ch);
+            }
+            x += advance;
+        }
+    }
+    painter.restore();
+}
+
+void SkinButton::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // A rounded shape follows the size; a custom shape is the host's business.
+    if (m_buttonMaru >= 1 && !m_hasHitRegion)
+        ApplyRoundCorners();
+    iRefresh();
+}
+
+void SkinButton::FitCaptionSize()
+{
+    const int target = CaptionTarget(m_capSize, height());
+    const int points = FitCaptionPointSize(target, TwipsPerPixelY(), [this](int pt) {
+        QFont probe(m_font);
+        probe.setPointSize(pt);
+        return QFontMetrics(probe).horizontalAdvance(QStringLiteral("あ"));
+    });
+    m_font.setPointSize(points);
+}
+
+void SkinButton::ApplyRoundCorners()
+{
+    if (width() <= 0 || height() <= 0)
+        return;
+    setMask(RegionFromRects(RoundRectRows(width(), height(), m_buttonMaru)));
+}
