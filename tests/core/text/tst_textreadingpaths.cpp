@@ -152,7 +152,7 @@ void TestTextReadingPaths::fifteenDigitsReadBackWithoutText()
         char buf[64];
         const auto t = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
         double direct = 0;
-        QVERIFY(std::from_chars(buf, t.ptr, direct).ec == std::errc());
+        QCOMPARE(std::from_chars(buf, t.ptr, direct).ec, std::errc());
         const double viaText = textToNumber(numberToText(x));
         if (Bits(direct) != Bits(viaText))
             QFAIL(qPrintable(QStringLiteral("%1: %2, through the text %3")
