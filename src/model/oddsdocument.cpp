@@ -473,6 +473,24 @@ QStringList OddsDocument::GetOdds(int col, const double &ratio) const
     return texts;
 }
 
+std::vector<double> OddsDocument::SupportScores() const
+{
+    const int n = std::max(RunnerCount, 0);
+    std::vector<double> score(size_t(n) + 1, 0.0);
+    for (int c = FirstDataCol; c < MSFlex.cols(); ++c) {
+        const double w = TextToNumber(MSFlex.textRef(RatioRow, c));
+        if (w == 0 || !Usable(w))
+            continue;
+        const std::vector<double> contribution = ColumnContribution(c, w, nullptr);
+        for (int r = 1; r <= n; ++r) {
+            const double sum = score[size_t(r)] + contribution[size_t(r)];
+            if (Usable(sum))
+                score[size_t(r)] = sum;
+        }
+    }
+    return score;
+}
+
 std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
                                                      QStringList *texts) const
 {
@@ -606,18 +624,7 @@ void OddsDocument::SuperOdds()
         m_haitou = QStringLiteral("100000");
     const double pool = TextToNumber(m_haitou);
 
-    std::vector<double> score(size_t(n) + 1, 0.0);
-    for (int c = FirstDataCol; c < g.cols(); ++c) {
-        const double w = TextToNumber(g.textRef(RatioRow, c));
-        if (w == 0 || !Usable(w))
-            continue;
-        const std::vector<double> contribution = ColumnContribution(c, w, nullptr);
-        for (int r = 1; r <= n; ++r) {
-            const double sum = score[size_t(r)] + contribution[size_t(r)];
-            if (Usable(sum))
-                score[size_t(r)] = sum;
-        }
-    }
+    const std::vector<double> score = SupportScores();
 
     double total = 0;
     for (int r = 1; r <= n; ++r) {

@@ -67,6 +67,9 @@ public:
     void Syukei();
     void SuperOdds();
     QStringList GetOdds(int col, const double &ratio) const;
+    // Score of every runner (index 1..RunnerCount) from the weighted data columns and the
+    // current pool (txtHaitou): after Syukei, the scores its support shares were made from.
+    std::vector<double> SupportScores() const;
     // False when there is no layout for the runner count field: nothing is changed then.
     bool Umaren();
     bool InitFormUma();
