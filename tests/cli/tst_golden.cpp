@@ -93,7 +93,8 @@ void TestGolden::matches()
     QFETCH(QString, kind);
     const QString input = QString::fromUtf8(ReadAll(GoldenDir + name + QStringLiteral(".in.csv")));
     QVERIFY2(!input.isEmpty(), qPrintable(name + QStringLiteral(".in.csv")));
-    const Cp932::Encoded in = Cp932::encode(Lines(input).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    const Cp932::Encoded in =
+        Cp932::encode(Lines(input).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     QVERIFY(in.ok);
     const QString inPath = m_dir.filePath(name + QStringLiteral(".csv"));
     QVERIFY(WriteAll(inPath, in.bytes));
@@ -125,8 +126,8 @@ void TestGolden::matches()
     }
     const QString difference = FirstDifference(
         Lines(actual), Lines(QString::fromUtf8(ReadAll(expectedPath))), kind == "csv");
-    QVERIFY2(difference.isEmpty(), qPrintable(name + QStringLiteral(".out.") + kind + u' ' +
-                                              difference));
+    QVERIFY2(difference.isEmpty(),
+             qPrintable(name + QStringLiteral(".out.") + kind + u' ' + difference));
 }
 
 QTEST_GUILESS_MAIN(TestGolden)

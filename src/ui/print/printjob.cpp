@@ -2,6 +2,7 @@
 
 #include "ui/print/paintersurface.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -149,11 +150,10 @@ bool PrintJob::printPage(int page, int copies, const std::function<bool()> &befo
 
 LayoutError PrintJob::savePdf(const QString &fileName)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return {PrinterErrorNumber, file.errorString()};
-
-    QPdfWriter writer(&file);
+    // The PDF is made in memory: the file is touched only once it is complete.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
     writer.setResolution(1200);
     writer.setTitle(PlainTitle(m_layout.title));
     writer.setCreator(QStringLiteral("Kirrel"));
@@ -178,10 +178,8 @@ LayoutError PrintJob::savePdf(const QString &fileName)
     const int pages = layout.data[DevicePrinter].PageCount;
 
     QPainter painter;
-    if (!painter.begin(&writer)) {
-        file.cancelWriting();
+    if (!painter.begin(&writer))
         return {PrinterErrorNumber, QStringLiteral("PDFファイルを作れません")};
-    }
     PainterSurface::applyTwipsTransform(painter, writer);
     surface.begin(&painter);
     LayoutError error;
@@ -196,9 +194,19 @@ LayoutError PrintJob::savePdf(const QString &fileName)
     }
     surface.end();
     painter.end();
-    if (!error.ok()) {
-        file.cancelWriting();
+    if (!error.ok())
         return error;
+
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return {PrinterErrorNumber, file.errorString()};
+    // commit() renames the temporary file even when its last buffered write failed (a full
+    // disk): write and flush here, where the failure is still seen, and drop the temporary
+    // file then. commit() syncs the data before the rename.
+    if (file.write(pdf.data()) != pdf.data().size() || !file.flush()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return {PrinterErrorNumber, why};
     }
     if (!file.commit())
         return {PrinterErrorNumber, file.errorString()};

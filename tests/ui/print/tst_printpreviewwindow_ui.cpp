@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -72,6 +74,7 @@ private Q_SLOTS:
     void printWithoutPrinter();
     void savePdf();
     void savePdfFailure();
+    void failedWriteKeepsOldPdf();
     void closingReleasesGrid();
     void ownerGoneClosesWindow();
     void printCommand_data();
@@ -359,6 +362,35 @@ void tst_frmMsGridPrint::savePdfFailure()
     m_saveAnswer.clear();
     w->runCommand(PrintPreviewWindow::SavePdf);
     QVERIFY(m_captions.isEmpty());
+}
+
+// A write that fails part way (here at a file size limit, as on a full disk) is reported and
+// leaves the PDF that was there as it was, with no temporary file beside it.
+void tst_frmMsGridPrint::failedWriteKeepsOldPdf()
+{
+    QTemporaryDir dir;
+    m_saveAnswer = dir.filePath(QStringLiteral("race.pdf"));
+    QFile old(m_saveAnswer);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    PrintPreviewWindow *w = open(3);
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    w->runCommand(PrintPreviewWindow::SavePdf);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    QCOMPARE(m_texts.size(), 1);
+    QVERIFY(m_texts.first().startsWith(QStringLiteral("エラー番号：482\nエラー内容：")));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("race.pdf")});
 }
 
 void tst_frmMsGridPrint::closingReleasesGrid()
