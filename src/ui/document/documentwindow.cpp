@@ -6,8 +6,10 @@
 #include "ui/controls/skinbutton.h"
 #include "ui/controls/skinimage.h"
 #include "ui/desktop/clipboard.h"
+#include "ui/desktop/keymapping.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/document/celleditor.h"
+#include "ui/document/fieldtextvalidator.h"
 #include "ui/grid/gridview.h"
 
 #include <QDate>
@@ -44,12 +46,6 @@ private:
     QString m_family;
     mutable QHash<double, QFontMetricsF> m_metrics;
 };
-
-bool IsClipboardKey(int code, int shift)
-{
-    return ((code == 67 || code == 88 || code == 86 || code == 45) && shift == 2) ||
-           (code == 45 && shift == 1);
-}
 
 // Menus and switching programs move the focus away only for a moment.
 bool IsPassingFocusChange(const QEvent *event)
@@ -146,6 +142,7 @@ void DocumentWindow::Form_Load()
         edit->setObjectName(name);
         edit->setFont(headerFont);
         edit->setGeometry(rect);
+        edit->setValidator(new FieldTextValidator(edit));
         return edit;
     };
     for (int i = 0; i < 2; ++i) {
@@ -188,6 +185,7 @@ void DocumentWindow::Form_Load()
     cellEditor->hide();
 
     connect(runnerTable, &GridView::keyDown, this, &DocumentWindow::MSFlex_KeyDown);
+    connect(quinellaMatrix, &GridView::keyDown, this, &DocumentWindow::MSFlex_KeyDown);
     connect(runnerTable, &GridView::keyPress, this, &DocumentWindow::MSFlex_KeyPress);
     connect(runnerTable, &GridView::dblClick, this, &DocumentWindow::MSFlex_DblClick);
     connect(runnerTable, &GridView::mouseDown, this, &DocumentWindow::MSFlex_MouseDown);
@@ -196,8 +194,8 @@ void DocumentWindow::Form_Load()
     connect(cellEditor, &CellEditBox::keyDown, this, &DocumentWindow::txtEdit_KeyDown);
     connect(cellEditor, &CellEditBox::lostFocus, this, &DocumentWindow::txtEdit_LostFocus);
 
-    // The window sees key presses before its controls, so the clipboard keys work wherever
-    // the focus is.
+    // The window sees key presses before its controls, so the clipboard keys reach the edit
+    // commands wherever the focus is.
     const QList<QWidget *> children = findChildren<QWidget *>();
     for (QWidget *child : children)
         child->installEventFilter(this);
@@ -389,21 +387,73 @@ void DocumentWindow::payoutRatioBox_Change(const QString &text)
     SyncText(payoutRatioBox, m_doc.payoutRatioText());
 }
 
-// Clipboard ------------------------------------------------------------------------------
+// Edit commands --------------------------------------------------------------------------
 
-void DocumentWindow::clipboardKey(int KeyCode, int Shift)
+QLineEdit *DocumentWindow::focusedTextField() const
 {
-    Grid &g = m_doc.runnerTable;
-    if ((KeyCode == 67 || KeyCode == 45) && Shift == 2) {
-        SetClipboardText(copyRange(g, false));
-    } else if (KeyCode == 88 && Shift == 2) {
-        SetClipboardText(copyRange(g, true));
+    QWidget *focus = focusWidget();
+    if (focus == cellEditor)
+        return isEditing() ? cellEditor : nullptr;
+    auto *edit = qobject_cast<QLineEdit *>(focus);
+    return edit && edit->parentWidget() == headerPanel ? edit : nullptr;
+}
+
+bool DocumentWindow::refusedInQuinellaView(const QString &command)
+{
+    if (!m_doc.quinellaMatrix.isVisible())
+        return false;
+    statusLine->setText(QStringLiteral("馬連表は計算結果のため%1できません。").arg(command));
+    return true;
+}
+
+void DocumentWindow::copy()
+{
+    if (QLineEdit *field = focusedTextField())
+        field->copy();
+    else if (Grid *grid = gridInView())
+        SetClipboardText(copyRange(*grid, false));
+}
+
+void DocumentWindow::cut()
+{
+    if (QLineEdit *field = focusedTextField()) {
+        field->cut();
+    } else if (!refusedInQuinellaView(QStringLiteral("切り取り"))) {
+        SetClipboardText(copyRange(m_doc.runnerTable, true));
         refreshGrid();
-    } else if ((KeyCode == 86 && Shift == 2) || (KeyCode == 45 && Shift == 1)) {
+    }
+}
+
+void DocumentWindow::paste()
+{
+    if (QLineEdit *field = focusedTextField()) {
+        field->paste();
+    } else if (!refusedInQuinellaView(QStringLiteral("貼り付け"))) {
         pushUndo();
         pasteOrdered();
         refreshGrid();
     }
+}
+
+void DocumentWindow::selectAll()
+{
+    if (QLineEdit *field = focusedTextField()) {
+        field->selectAll();
+        return;
+    }
+    GridView *view = m_doc.quinellaMatrix.isVisible() ? quinellaMatrix : runnerTable;
+    const Grid *grid = view->grid();
+    view->setCurrentCell(0, 0);
+    view->setSelectionCorner(grid->rows() - 1, grid->cols() - 1);
+}
+
+void DocumentWindow::deleteSelection()
+{
+    if (refusedInQuinellaView(QStringLiteral("削除")))
+        return;
+    const Grid &g = m_doc.runnerTable;
+    deleteRange(g.col(), g.row(), g.colSel(), g.rowSel());
+    recalculate();
 }
 
 void DocumentWindow::pasteOrdered()
@@ -418,7 +468,7 @@ void DocumentWindow::pasteOrdered()
     g.setCurrent(std::min(row, rowSel), std::min(col, colSel));
     g.setSelection(std::max(row, rowSel), std::max(col, colSel));
     const ClipboardTexts texts = GetClipboardTexts();
-    pasteRange(g, texts.plain, texts.rtf);
+    pasteRange(g, texts.plain, texts.second);
     g.setCurrent(row, col);
     g.setSelection(rowSel, colSel);
 }
@@ -428,10 +478,9 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const int code = GridView::VirtualKeyCode(key);
-        const int shift = GridView::ShiftState(key->modifiers());
-        if (!IsClipboardKey(code, shift))
+        const KeyCommand command = clipboardCommand(
+            static_cast<QKeyEvent *>(event)->keyCombination(), watched == focusedTextField());
+        if (command == KeyCommand::None)
             break;
         if (event->type() == QEvent::ShortcutOverride) {
             // Not claimed: a menu shortcut with these keys runs the command; without one the
@@ -439,7 +488,12 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
             event->ignore();
             return true;
         }
-        clipboardKey(code, shift);
+        if (command == KeyCommand::Copy)
+            copy();
+        else if (command == KeyCommand::Cut)
+            cut();
+        else
+            paste();
         return true;
     }
     case QEvent::FocusIn:
@@ -518,38 +572,35 @@ void DocumentWindow::openEditor(int KeyAscii, int x, int y, const QString &wkStr
     cellEditor->setFocus(Qt::OtherFocusReason);
 }
 
-void DocumentWindow::MSFlex_KeyDown(int KeyCode, int Shift, bool *handled)
+void DocumentWindow::MSFlex_KeyDown(QKeyCombination key, bool *handled)
 {
-    Grid &g = m_doc.runnerTable;
-    if (KeyCode == 65 && Shift == 2) {
-        g.setTag(QStringLiteral("-1"));
-        runnerTable->setCurrentCell(0, 0);
-        runnerTable->setSelectionCorner(g.rows() - 1, g.cols() - 1);
+    switch (gridCommand(key)) {
+    case KeyCommand::SelectAll:
+        selectAll();
         *handled = true;
-    } else if (KeyCode == 46) {
-        deleteRange(g.col(), g.row(), g.colSel(), g.rowSel());
-        recalculate();
+        break;
+    case KeyCommand::DeleteSelection:
+        deleteSelection();
         *handled = true;
+        break;
+    default:
+        break;
     }
 }
 
 void DocumentWindow::MSFlex_KeyPress(const QString &text)
 {
     Grid &g = m_doc.runnerTable;
-    if (g.tag() == QLatin1String("-1")) {
-        g.setTag(QString());
-        return;
-    }
     const int col = g.col();
     if (col == ColRank || col == ColOdds || col == ColPayout)
         return;
-    // Enter, Escape, Backspace and Ctrl+letter would only put a control character in the cell.
+    // Enter, Escape, Backspace and Ctrl+letter (the character of Ctrl+A among them) would only
+    // put a control character in the cell.
     if (text.isEmpty() || text.front().unicode() < 0x20 || text.front().unicode() == 0x7f)
         return;
     openEditor(32, -1, -1, QStringLiteral("$$$"), ImeModeForCell(g, g.row(), col));
     cellEditor->setText(text);
     cellEditor->setCursorPosition(int(text.size()));
-    g.setTag(QString());
 }
 
 void DocumentWindow::MSFlex_DblClick()
@@ -581,21 +632,21 @@ void DocumentWindow::MSFlex_SelChange()
     statusLine->setText(SelectionStatus(m_doc.runnerTable));
 }
 
-void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
+void DocumentWindow::txtEdit_KeyDown(QKeyCombination key, bool *handled)
 {
-    Q_UNUSED(Shift);
     Grid &g = m_doc.runnerTable;
-    switch (KeyCode) {
-    case 27:
+    const KeyCommand command = cellEditorCommand(key);
+    switch (command) {
+    case KeyCommand::Cancel:
         hideEditor();
         *handled = true;
         break;
-    case 13:
-    case 40:
+    case KeyCommand::Commit:
+    case KeyCommand::NextRow:
         runnerTable->setFocus(Qt::OtherFocusReason);
         // The commit of Enter (recalculation included) completes before the move.
-        if (KeyCode == 13)
-            txtEdit_KeyPress(13);
+        if (command == KeyCommand::Commit)
+            commitEditor();
         else
             cellEditor->hide();
         if (g.row() < g.rows() - 1) {
@@ -604,7 +655,7 @@ void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
         }
         *handled = true;
         break;
-    case 38:
+    case KeyCommand::PreviousRow:
         runnerTable->setFocus(Qt::OtherFocusReason);
         cellEditor->hide();
         if (g.row() > g.fixedRows())
@@ -616,10 +667,8 @@ void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
     }
 }
 
-void DocumentWindow::txtEdit_KeyPress(int KeyAscii)
+void DocumentWindow::commitEditor()
 {
-    if (KeyAscii != 13)
-        return;
     Grid &g = m_doc.runnerTable;
     cellEditor->hide();
     QString s = cellEditor->text();
