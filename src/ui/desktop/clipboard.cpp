@@ -23,6 +23,8 @@ QMimeData *MakeClipboardMimeData(const QString &text)
 {
     auto *data = new QMimeData;
     data->setText(text);
+    // Desktop programs ask for the charset by name as well.
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text.toUtf8());
     data->setData(RangeFormat, text.toUtf8());
     return data;
 }
