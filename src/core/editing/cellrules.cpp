@@ -24,9 +24,8 @@ QString stripSeparators(const QString &wkStr, const QString &delStr)
 QString removeFieldSeparators(const QString &text)
 {
     QString out = text;
-    out.removeIf([](QChar ch) {
-        return ch == u',' || ch == QChar(0xFF0C) || ch == u'\r' || ch == u'\n';
-    });
+    out.removeIf(
+        [](QChar ch) { return ch == u',' || ch == QChar(0xFF0C) || ch == u'\r' || ch == u'\n'; });
     return out;
 }
 

@@ -6,8 +6,7 @@ namespace {
 
 Qt::KeyboardModifiers CountedModifiers(QKeyCombination key)
 {
-    return key.keyboardModifiers() &
-           (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    return key.keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
 }
 
 } // namespace

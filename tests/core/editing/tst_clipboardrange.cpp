@@ -109,9 +109,10 @@ void TestClipboardRange::paste_data()
         << "a 2.8 2.9| c |4.7 4.8 4.9";
     QTest::newRow("empty clipboard changes nothing") << QList<int>{2, 7, 4, 9} << ""
                                                      << "" << untouched;
-    QTest::newRow("empty plain text falls back to the second copy") << QList<int>{2, 7, 2, 8} << ""
-                                                              << "r\ts\r\n"
-                                                              << "r s 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
+    QTest::newRow("empty plain text falls back to the second copy")
+        << QList<int>{2, 7, 2, 8} << ""
+        << "r\ts\r\n"
+        << "r s 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
     QTest::newRow("commas, CR and LF go, nothing else does")
         << QList<int>{2, 7, 3, 9} << "1,234\t１，５\t牝4(地)\r\n12.5%\ta\rb\t\"x\"_#\r\n"
         << ""

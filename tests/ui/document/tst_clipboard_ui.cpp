@@ -69,8 +69,7 @@ private Q_SLOTS:
         const QMimeData *data = QApplication::clipboard()->mimeData();
         QVERIFY(data);
         QCOMPARE(data->text(), text);
-        QCOMPARE(QString::fromUtf8(data->data(QStringLiteral("application/x-kirrel-range"))),
-                 text);
+        QCOMPARE(QString::fromUtf8(data->data(QStringLiteral("application/x-kirrel-range"))), text);
         // Spreadsheets prefer rich text and expect real markup under it.
         QVERIFY(!data->hasFormat(QStringLiteral("text/rtf")));
         const ClipboardTexts read = GetClipboardTexts();
@@ -85,11 +84,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("cell");
         const QString own = QString::fromLatin1(ClipboardRangeFormat);
-        QTest::newRow("plain text wins") << "7" << "9" << own << "7";
-        QTest::newRow("empty plain text: own entry") << "" << "9" << own << "9";
+        QTest::newRow("plain text wins") << "7"
+                                         << "9" << own << "7";
+        QTest::newRow("empty plain text: own entry") << ""
+                                                     << "9" << own << "9";
         QTest::newRow("no plain text: own entry") << QString() << "9" << own << "9";
-        QTest::newRow("another program's rich text is never cell text")
-            << QString() << "{\\rtf1 9}" << "text/rtf" << "500";
+        QTest::newRow("another program's rich text is never cell text") << QString() << "{\\rtf1 9}"
+                                                                        << "text/rtf"
+                                                                        << "500";
         QTest::newRow("nothing: cell unchanged, snapshot taken")
             << QString() << QString() << own << "500";
     }
@@ -237,40 +239,73 @@ private Q_SLOTS:
         const auto alt = Qt::KeyboardModifiers(Qt::AltModifier);
         const QString title = QStringLiteral("タイトル");
         // On the grid, the table's selection (cell 500).
-        QTest::newRow("Ctrl+C copies") << Qt::Key_C << ctrl << "grid" << "500\r\n" << "500" << ""
-                                       << 0;
-        QTest::newRow("Ctrl+Insert copies")
-            << Qt::Key_Insert << ctrl << "grid" << "500\r\n" << "500" << "" << 0;
-        QTest::newRow("Ctrl+X cuts") << Qt::Key_X << ctrl << "grid" << "500\r\n" << "" << "" << 0;
-        QTest::newRow("Ctrl+V pastes") << Qt::Key_V << ctrl << "grid" << "9" << "9" << "" << 1;
-        QTest::newRow("Shift+Insert pastes") << Qt::Key_Insert << shift << "grid" << "9" << "9"
+        QTest::newRow("Ctrl+C copies") << Qt::Key_C << ctrl << "grid"
+                                       << "500\r\n"
+                                       << "500"
+                                       << "" << 0;
+        QTest::newRow("Ctrl+Insert copies") << Qt::Key_Insert << ctrl << "grid"
+                                            << "500\r\n"
+                                            << "500"
+                                            << "" << 0;
+        QTest::newRow("Ctrl+X cuts") << Qt::Key_X << ctrl << "grid"
+                                     << "500\r\n"
+                                     << ""
+                                     << "" << 0;
+        QTest::newRow("Ctrl+V pastes") << Qt::Key_V << ctrl << "grid"
+                                       << "9"
+                                       << "9"
+                                       << "" << 1;
+        QTest::newRow("Shift+Insert pastes") << Qt::Key_Insert << shift << "grid"
+                                             << "9"
+                                             << "9"
                                              << "" << 1;
-        QTest::newRow("Shift+Delete clears, as Delete does")
-            << Qt::Key_Delete << shift << "grid" << "9" << "" << "" << 0;
+        QTest::newRow("Shift+Delete clears, as Delete does") << Qt::Key_Delete << shift << "grid"
+                                                             << "9"
+                                                             << ""
+                                                             << "" << 0;
         QTest::newRow("Ctrl+Shift+C does nothing")
-            << Qt::Key_C << (ctrl | Qt::ShiftModifier) << "grid" << "9" << "500" << "" << 0;
-        QTest::newRow("Alt+Insert does nothing")
-            << Qt::Key_Insert << alt << "grid" << "9" << "500" << "" << 0;
-        QTest::newRow("Ctrl+Alt+V does nothing")
-            << Qt::Key_V << (ctrl | Qt::AltModifier) << "grid" << "9" << "500" << "" << 0;
+            << Qt::Key_C << (ctrl | Qt::ShiftModifier) << "grid"
+            << "9"
+            << "500"
+            << "" << 0;
+        QTest::newRow("Alt+Insert does nothing") << Qt::Key_Insert << alt << "grid"
+                                                 << "9"
+                                                 << "500"
+                                                 << "" << 0;
+        QTest::newRow("Ctrl+Alt+V does nothing") << Qt::Key_V << (ctrl | Qt::AltModifier) << "grid"
+                                                 << "9"
+                                                 << "500"
+                                                 << "" << 0;
         // In a title field (its whole text selected on focus) and in the open editor (holding
         // the typed 1, caret at its end), that field's text.
-        QTest::newRow("Ctrl+V in a title field pastes into it")
-            << Qt::Key_V << ctrl << "title" << "9" << "500" << "9" << 0;
+        QTest::newRow("Ctrl+V in a title field pastes into it") << Qt::Key_V << ctrl << "title"
+                                                                << "9"
+                                                                << "500"
+                                                                << "9" << 0;
         QTest::newRow("Shift+Insert in a title field pastes into it")
-            << Qt::Key_Insert << shift << "title" << "9" << "500" << "9" << 0;
+            << Qt::Key_Insert << shift << "title"
+            << "9"
+            << "500"
+            << "9" << 0;
         QTest::newRow("Ctrl+C in a title field copies its text")
             << Qt::Key_C << ctrl << "title" << title << "500" << title << 0;
         QTest::newRow("Ctrl+Insert in a title field copies its text")
             << Qt::Key_Insert << ctrl << "title" << title << "500" << title << 0;
         QTest::newRow("Ctrl+X in a title field cuts its text")
-            << Qt::Key_X << ctrl << "title" << title << "500" << "" << 0;
+            << Qt::Key_X << ctrl << "title" << title << "500"
+            << "" << 0;
         QTest::newRow("Shift+Delete in a title field cuts its text")
-            << Qt::Key_Delete << shift << "title" << title << "500" << "" << 0;
-        QTest::newRow("Ctrl+V in the editor pastes into it")
-            << Qt::Key_V << ctrl << "editor" << "9" << "500" << "19" << 0;
+            << Qt::Key_Delete << shift << "title" << title << "500"
+            << "" << 0;
+        QTest::newRow("Ctrl+V in the editor pastes into it") << Qt::Key_V << ctrl << "editor"
+                                                             << "9"
+                                                             << "500"
+                                                             << "19" << 0;
         QTest::newRow("Shift+Insert in the editor pastes into it")
-            << Qt::Key_Insert << shift << "editor" << "9" << "500" << "19" << 0;
+            << Qt::Key_Insert << shift << "editor"
+            << "9"
+            << "500"
+            << "19" << 0;
     }
     void keyCombinations()
     {
@@ -325,9 +360,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cellAfter");
         QTest::addColumn<QString>("fieldAfter");
         QTest::addColumn<int>("snapshots");
-        QTest::newRow("grid") << "grid" << "42" << "" << 1;
-        QTest::newRow("title field") << "title" << "" << "42" << 0;
-        QTest::newRow("cell editor") << "editor" << "" << "142" << 0;
+        QTest::newRow("grid") << "grid"
+                              << "42"
+                              << "" << 1;
+        QTest::newRow("title field") << "title"
+                                     << ""
+                                     << "42" << 0;
+        QTest::newRow("cell editor") << "editor"
+                                     << ""
+                                     << "142" << 0;
     }
     void menuShortcutActsOnce()
     {
@@ -378,8 +419,8 @@ private Q_SLOTS:
         QTest::newRow("Ctrl+C copies the matrix") << Qt::Key_C << ctrl << true;
         QTest::newRow("Ctrl+X refuses") << Qt::Key_X << ctrl << false;
         QTest::newRow("Ctrl+V refuses") << Qt::Key_V << ctrl << false;
-        QTest::newRow("Shift+Insert refuses") << Qt::Key_Insert << Qt::KeyboardModifiers(
-                                                     Qt::ShiftModifier) << false;
+        QTest::newRow("Shift+Insert refuses")
+            << Qt::Key_Insert << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
         QTest::newRow("Delete refuses") << Qt::Key_Delete << Qt::KeyboardModifiers() << false;
     }
     void quinellaViewCopiesOnlyAndChangesNothing()
@@ -421,12 +462,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("how"); // typed, pasted
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("text");
-        QTest::newRow("typed comma") << "typed" << "A,B" << "AB";
-        QTest::newRow("typed full-width comma") << "typed" << "A，B" << "AB";
-        QTest::newRow("pasted commas") << "pasted" << "1,2，3" << "123";
-        QTest::newRow("pasted lines") << "pasted" << "上\r\n下\r中\n" << "上下中";
-        QTest::newRow("pasted sex, age and going stay") << "pasted" << "牝4(地)" << "牝4(地)";
-        QTest::newRow("pasted percentage stays") << "pasted" << "12.5%" << "12.5%";
+        QTest::newRow("typed comma") << "typed"
+                                     << "A,B"
+                                     << "AB";
+        QTest::newRow("typed full-width comma") << "typed"
+                                                << "A，B"
+                                                << "AB";
+        QTest::newRow("pasted commas") << "pasted"
+                                       << "1,2，3"
+                                       << "123";
+        QTest::newRow("pasted lines") << "pasted"
+                                      << "上\r\n下\r中\n"
+                                      << "上下中";
+        QTest::newRow("pasted sex, age and going stay") << "pasted"
+                                                        << "牝4(地)"
+                                                        << "牝4(地)";
+        QTest::newRow("pasted percentage stays") << "pasted"
+                                                 << "12.5%"
+                                                 << "12.5%";
     }
     void fieldsDropWhatTheFileCannotHold()
     {

@@ -229,12 +229,12 @@ private Q_SLOTS:
         QTest::newRow("Ctrl+V types character 22")
             << Qt::Key_V << int(Qt::ControlModifier) << "\x16" << true << "\x16";
         QTest::newRow("a types a") << Qt::Key_A << none << "a" << true << "a";
-        QTest::newRow("Shift+a types A") << Qt::Key_A << int(Qt::ShiftModifier) << "A" << true
-                                         << "A";
-        QTest::newRow("keypad 5 types 5") << Qt::Key_5 << int(Qt::KeypadModifier) << "5" << true
-                                          << "5";
-        QTest::newRow("Alt+X types nothing") << Qt::Key_X << int(Qt::AltModifier) << "x" << true
-                                             << "";
+        QTest::newRow("Shift+a types A")
+            << Qt::Key_A << int(Qt::ShiftModifier) << "A" << true << "A";
+        QTest::newRow("keypad 5 types 5")
+            << Qt::Key_5 << int(Qt::KeypadModifier) << "5" << true << "5";
+        QTest::newRow("Alt+X types nothing")
+            << Qt::Key_X << int(Qt::AltModifier) << "x" << true << "";
         QTest::newRow("Down types nothing") << Qt::Key_Down << none << "" << true << "";
         QTest::newRow("a Japanese character types itself")
             << Qt::Key_unknown << none << QString::fromUtf8("あ") << false
@@ -264,8 +264,8 @@ private Q_SLOTS:
 
         QStringList expected;
         if (keyDown)
-            expected << QStringLiteral("down %1")
-                            .arg(QKeyCombination(Qt::KeyboardModifiers(mods), key).toCombined());
+            expected << QStringLiteral("down %1").arg(
+                QKeyCombination(Qt::KeyboardModifiers(mods), key).toCombined());
         if (!character.isEmpty())
             expected << QStringLiteral("press ") + character;
         QCOMPARE(events, expected);
@@ -304,9 +304,9 @@ private Q_SLOTS:
         QCOMPARE(sel.count(), 1);
         QCOMPARE(down.count(), 1);
         const QPoint widgetAt = m_view->viewport()->mapTo(m_view.get(), at);
-        QCOMPARE(down.at(0), QVariantList({QVariant::fromValue(Qt::LeftButton),
-                                           QVariant::fromValue(Qt::KeyboardModifiers()),
-                                           widgetAt}));
+        QCOMPARE(down.at(0),
+                 QVariantList({QVariant::fromValue(Qt::LeftButton),
+                               QVariant::fromValue(Qt::KeyboardModifiers()), widgetAt}));
 
         // The same cell again changes nothing, but the press is still raised.
         QTest::mouseClick(m_view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
