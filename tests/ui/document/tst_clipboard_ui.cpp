@@ -289,8 +289,6 @@ private Q_SLOTS:
             << "9" << 0;
         QTest::newRow("Ctrl+C in a title field copies its text")
             << Qt::Key_C << ctrl << "title" << title << "500" << title << 0;
-        QTest::newRow("Ctrl+Insert in a title field copies its text")
-            << Qt::Key_Insert << ctrl << "title" << title << "500" << title << 0;
         QTest::newRow("Ctrl+X in a title field cuts its text")
             << Qt::Key_X << ctrl << "title" << title << "500"
             << "" << 0;
@@ -301,11 +299,6 @@ private Q_SLOTS:
                                                              << "9"
                                                              << "500"
                                                              << "19" << 0;
-        QTest::newRow("Shift+Insert in the editor pastes into it")
-            << Qt::Key_Insert << shift << "editor"
-            << "9"
-            << "500"
-            << "19" << 0;
     }
     void keyCombinations()
     {
@@ -340,18 +333,6 @@ private Q_SLOTS:
             QCOMPARE(field->text(), fieldAfter);
             QCOMPARE(QApplication::focusWidget(), field);
         }
-    }
-
-    void editorPasteIsCommittedByEnter()
-    {
-        Grid &g = m_a->document().runnerTable;
-        m_a->runnerTable->setFocus();
-        selectRange(m_a.get(), 3, 2, 3, 2);
-        QTest::keyClick(m_a->runnerTable, Qt::Key_A);
-        SetClipboardText(QStringLiteral("bc"));
-        QTest::keyClick(m_a->cellEditor, Qt::Key_V, Qt::ControlModifier);
-        QTest::keyClick(m_a->cellEditor, Qt::Key_Return);
-        QCOMPARE(g.text(3, 2), QStringLiteral("abc"));
     }
 
     void menuShortcutActsOnce_data()
@@ -408,6 +389,10 @@ private Q_SLOTS:
         QCOMPARE(doc->document().runnerTable.text(3, 7), cellAfter);
         if (field)
             QCOMPARE(field->text(), fieldAfter);
+        if (field == doc->cellEditor) {
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(doc->document().runnerTable.text(3, 7), fieldAfter);
+        }
     }
 
     void quinellaViewCopiesOnlyAndChangesNothing_data()
@@ -419,8 +404,6 @@ private Q_SLOTS:
         QTest::newRow("Ctrl+C copies the matrix") << Qt::Key_C << ctrl << true;
         QTest::newRow("Ctrl+X refuses") << Qt::Key_X << ctrl << false;
         QTest::newRow("Ctrl+V refuses") << Qt::Key_V << ctrl << false;
-        QTest::newRow("Shift+Insert refuses")
-            << Qt::Key_Insert << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
         QTest::newRow("Delete refuses") << Qt::Key_Delete << Qt::KeyboardModifiers() << false;
     }
     void quinellaViewCopiesOnlyAndChangesNothing()
@@ -474,12 +457,9 @@ private Q_SLOTS:
         QTest::newRow("pasted lines") << "pasted"
                                       << "上\r\n下\r中\n"
                                       << "上下中";
-        QTest::newRow("pasted sex, age and going stay") << "pasted"
-                                                        << "牝4(地)"
-                                                        << "牝4(地)";
-        QTest::newRow("pasted percentage stays") << "pasted"
-                                                 << "12.5%"
-                                                 << "12.5%";
+        QTest::newRow("pasted sex, age, going and a percentage stay") << "pasted"
+                                                                      << "牝4(地)12.5%"
+                                                                      << "牝4(地)12.5%";
     }
     void fieldsDropWhatTheFileCannotHold()
     {
