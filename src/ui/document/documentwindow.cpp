@@ -400,12 +400,7 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
             event->ignore();
             return true;
         }
-        if (command == KeyCommand::Copy)
-            copy();
-        else if (command == KeyCommand::Cut)
-            cut();
-        else
-            paste();
+        runCommand(command);
         return true;
     }
     case QEvent::FocusIn:
@@ -486,17 +481,10 @@ void DocumentWindow::openEditor(int KeyAscii, int x, int y, const QString &wkStr
 
 void DocumentWindow::MSFlex_KeyDown(QKeyCombination key, bool *handled)
 {
-    switch (gridCommand(key)) {
-    case KeyCommand::SelectAll:
-        selectAll();
+    const KeyCommand command = gridCommand(key);
+    if (command != KeyCommand::None) {
+        runCommand(command);
         *handled = true;
-        break;
-    case KeyCommand::DeleteSelection:
-        deleteSelection();
-        *handled = true;
-        break;
-    default:
-        break;
     }
 }
 

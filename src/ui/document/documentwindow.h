@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <memory>
 
+enum class KeyCommand;
 class CellEditBox;
 class GridView;
 class QLabel;
@@ -129,6 +130,7 @@ private:
     void hideEditor();
     void refreshGrid();
     void pasteOrdered();
+    void runCommand(KeyCommand command);
     QLineEdit *focusedTextField() const;
     bool refusedInQuinellaView(const QString &command);
 

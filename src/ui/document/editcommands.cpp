@@ -4,12 +4,36 @@
 
 #include "core/editing/clipboardrange.h"
 #include "ui/desktop/clipboard.h"
+#include "ui/desktop/keymapping.h"
 #include "ui/document/celleditor.h"
 #include "ui/grid/gridview.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
+
+void DocumentWindow::runCommand(KeyCommand command)
+{
+    switch (command) {
+    case KeyCommand::Copy:
+        copy();
+        break;
+    case KeyCommand::Cut:
+        cut();
+        break;
+    case KeyCommand::Paste:
+        paste();
+        break;
+    case KeyCommand::SelectAll:
+        selectAll();
+        break;
+    case KeyCommand::DeleteSelection:
+        deleteSelection();
+        break;
+    default:
+        break;
+    }
+}
 
 QLineEdit *DocumentWindow::focusedTextField() const
 {
