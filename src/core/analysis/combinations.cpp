@@ -73,6 +73,11 @@ double TruncatedDecimals(double value, int decimals)
     static constexpr double pow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     if (!(value > 0) || decimals < 0 || decimals > 8)
         return 0;
+    // Away from the next cut point the 9-decimal rounding cannot reach it: truncate directly.
+    const double scaled = value * pow10[decimals];
+    const double whole = std::floor(scaled);
+    if (scaled < 1e12 && scaled - whole < 1 - 1e-6)
+        return whole / pow10[decimals];
     const long double nanos = std::round(static_cast<long double>(value) * 1e9L);
     if (nanos < 9e18L) {
         const auto unit = static_cast<unsigned long long>(pow10[9 - decimals]);
@@ -163,6 +168,7 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
 {
     std::vector<Combination> out;
     const int m = order.size();
+    out.reserve(size_t(m * m * m));
     const auto add = [&](Ticket t, double p) {
         if (p > 0)
             out.push_back({t, p, 0});
@@ -236,14 +242,18 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
                         add({runner(a), runner(b), runner(c)}, order.three(a, b, c));
         break;
     }
-    for (Combination &c : out)
-        c.estimatedOdds = EstimatedOdds(payoutRatio, c.probability);
-    std::sort(out.begin(), out.end(), [](const Combination &x, const Combination &y) {
-        if (x.probability != y.probability)
-            return x.probability > y.probability;
-        return x.runners < y.runners;
-    });
-    return out;
+    // The list is built in ascending ticket order, so equal probabilities keep their place
+    // when sorted by (probability, position); small keys sort faster than the combinations.
+    std::vector<std::pair<double, quint32>> keys(out.size());
+    for (size_t i = 0; i < out.size(); ++i)
+        keys[i] = {-out[i].probability, quint32(i)};
+    std::sort(keys.begin(), keys.end());
+    std::vector<Combination> sorted(out.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        sorted[i] = out[keys[i].second];
+        sorted[i].estimatedOdds = EstimatedOdds(payoutRatio, sorted[i].probability);
+    }
+    return sorted;
 }
 
 Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters &parameters)
