@@ -1,6 +1,6 @@
 // Building a button's window shape from region data: parsing plus the chunked union.
-#include "controls/buttonlogic.h"
-#include "controls/ucbutton.h"
+#include "core/skinbutton/buttonlogic.h"
+#include "ui/controls/skinbutton.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

@@ -3,9 +3,9 @@
 // a synchronous repaint, on a 36 x 36 runner table (34 runners, 29 data columns).
 // Run with QT_QPA_PLATFORM=offscreen.
 
-#include "editing/celleditor.h"
-#include "model/frmdocument.h"
-#include "model/gridview.h"
+#include "ui/document/celleditor.h"
+#include "ui/document/documentwindow.h"
+#include "ui/grid/gridview.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -21,13 +21,13 @@ void SendKey(QWidget *target, Qt::Key key, const QString &text)
     QCoreApplication::sendEvent(target, &release);
 }
 
-void Fill(frmDocument &win)
+void Fill(DocumentWindow &win)
 {
     OddsDocument &doc = win.document();
-    doc.setTxtKazu(0, QStringLiteral("34"));
-    doc.setTxtKazu(1, QStringLiteral("29"));
-    win.InitForm();
-    Grid &g = doc.MSFlex;
+    doc.setCountText(0, QStringLiteral("34"));
+    doc.setCountText(1, QStringLiteral("29"));
+    win.buildTable();
+    Grid &g = doc.runnerTable;
     for (int r = 2; r < g.rows(); ++r) {
         g.setText(r, 2, QStringLiteral("ｷﾙﾚﾙﾎﾞｰｲ%1").arg(r));
         for (int c = 7; c < g.cols(); ++c) {
@@ -36,17 +36,17 @@ void Fill(frmDocument &win)
             g.setText(r, c, QString::number(v));
         }
     }
-    win.Syukei();
+    win.recalculate();
 }
 
 void RunCommits(benchmark::State &state, QSize size)
 {
-    frmDocument win(nullptr, QString());
+    DocumentWindow win(nullptr, QString());
     Fill(win);
     win.resize(size);
     win.show();
     QCoreApplication::processEvents();
-    const Grid &g = win.document().MSFlex;
+    const Grid &g = win.document().runnerTable;
     if (g.rows() != 36 || g.cols() != 36) {
         state.SkipWithError("table is not 36 x 36");
         return;
@@ -55,15 +55,15 @@ void RunCommits(benchmark::State &state, QSize size)
     for (auto _ : state) {
         state.PauseTiming();
         ++round;
-        win.MSFlex->setFocus();
-        win.MSFlex->setCurrentCell(2 + round % 33, 7 + round % 29);
+        win.runnerTable->setFocus();
+        win.runnerTable->setCurrentCell(2 + round % 33, 7 + round % 29);
         if (g.col() == 8 || (g.col() >= 3 && g.col() <= 5))
-            win.MSFlex->setCurrentCell(g.row(), 7);
-        SendKey(win.MSFlex, Qt::Key_1, QStringLiteral("1"));
-        win.txtEdit->setText(QString::number(100 + round));
+            win.runnerTable->setCurrentCell(g.row(), 7);
+        SendKey(win.runnerTable, Qt::Key_1, QStringLiteral("1"));
+        win.cellEditor->setText(QString::number(100 + round));
         state.ResumeTiming();
 
-        SendKey(win.txtEdit, Qt::Key_Return, QStringLiteral("\r"));
+        SendKey(win.cellEditor, Qt::Key_Return, QStringLiteral("\r"));
         win.repaint();
     }
     state.counters["undo_pos"] = win.undoRing().UndoPos();
@@ -85,10 +85,10 @@ BENCHMARK(BM_EnterCommitWholeTableInView)->Unit(benchmark::kMillisecond);
 // The recalculation alone, for comparison.
 void BM_Syukei36x36(benchmark::State &state)
 {
-    frmDocument win(nullptr, QString());
+    DocumentWindow win(nullptr, QString());
     Fill(win);
     for (auto _ : state)
-        win.document().Syukei();
+        win.document().recalculate();
 }
 BENCHMARK(BM_Syukei36x36)->Unit(benchmark::kMillisecond);
 

@@ -1,6 +1,6 @@
-#include "editing/undoring.h"
-#include "files/documentfile.h"
-#include "model/oddsdocument.h"
+#include "core/document/oddsdocument.h"
+#include "core/editing/undoring.h"
+#include "core/file/documentfile.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -10,15 +10,15 @@ namespace {
 // The largest document: 36 runners, 36 data columns, every cell filled.
 void FillLargest(OddsDocument &doc)
 {
-    doc.setTxtKazu(0, QStringLiteral("36"));
-    doc.setTxtKazu(1, QStringLiteral("36"));
-    doc.InitForm();
-    for (int r = 2; r < doc.MSFlex.rows(); ++r) {
-        doc.MSFlex.setText(r, 2, QStringLiteral("ｷﾙﾚﾙ%1号").arg(r));
-        for (int c = 7; c < doc.MSFlex.cols(); ++c)
-            doc.MSFlex.setText(r, c, QString::number((r * 37 + c * 11) % 500 + 1));
+    doc.setCountText(0, QStringLiteral("36"));
+    doc.setCountText(1, QStringLiteral("36"));
+    doc.buildTable();
+    for (int r = 2; r < doc.runnerTable.rows(); ++r) {
+        doc.runnerTable.setText(r, 2, QStringLiteral("ｷﾙﾚﾙ%1号").arg(r));
+        for (int c = 7; c < doc.runnerTable.cols(); ++c)
+            doc.runnerTable.setText(r, c, QString::number((r * 37 + c * 11) % 500 + 1));
     }
-    doc.Syukei();
+    doc.recalculate();
 }
 
 void BM_SaveLoadRoundTrip(benchmark::State &state)
@@ -28,12 +28,12 @@ void BM_SaveLoadRoundTrip(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.csv"));
     for (auto _ : state) {
-        const FileResult saved = CsvFileSave(doc, doc.MSFlex, path);
+        const FileResult saved = writeDocument(doc, doc.runnerTable, path);
         OddsDocument back;
-        const FileResult loaded = LoadCSV(back, path, nullptr);
+        const FileResult loaded = loadDocument(back, path, nullptr);
         if (!saved.ok || !loaded.ok)
             state.SkipWithError("round trip failed");
-        benchmark::DoNotOptimize(back.MSFlex.text(37, 42));
+        benchmark::DoNotOptimize(back.runnerTable.text(37, 42));
     }
 }
 BENCHMARK(BM_SaveLoadRoundTrip)->Unit(benchmark::kMicrosecond);
@@ -45,10 +45,10 @@ void BM_EncodeDecodeInMemory(benchmark::State &state)
     FillLargest(doc);
     for (auto _ : state) {
         QByteArray bytes;
-        EncodeDocument(doc, doc.MSFlex, &bytes);
+        EncodeDocument(doc, doc.runnerTable, &bytes);
         OddsDocument back;
         LoadDocumentBytes(back, bytes);
-        benchmark::DoNotOptimize(back.MSFlex.text(37, 42));
+        benchmark::DoNotOptimize(back.runnerTable.text(37, 42));
     }
 }
 BENCHMARK(BM_EncodeDecodeInMemory)->Unit(benchmark::kMicrosecond);
@@ -60,8 +60,8 @@ void BM_UndoStockAndBack(benchmark::State &state)
     FillLargest(doc);
     UndoRing ring;
     for (auto _ : state) {
-        ring.UndoStock(doc);
-        benchmark::DoNotOptimize(ring.UndoBack(doc));
+        ring.pushUndo(doc);
+        benchmark::DoNotOptimize(ring.undo(doc));
     }
 }
 BENCHMARK(BM_UndoStockAndBack)->Unit(benchmark::kMicrosecond);

@@ -1,8 +1,8 @@
 // Repaint cost of the grid view: a full 36 x 36 grid, every cell visible, with texts and colours.
 // Run with QT_QPA_PLATFORM=offscreen; pass --grid-png=<file> to save one painted frame.
 
-#include "model/grid.h"
-#include "model/gridview.h"
+#include "core/document/grid.h"
+#include "ui/grid/gridview.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,5 +1,5 @@
 // Recalculation and quinella estimates on the largest tables a document can hold.
-#include "model/oddsdocument.h"
+#include "core/document/oddsdocument.h"
 
 #include <benchmark/benchmark.h>
 
@@ -8,12 +8,12 @@ namespace {
 // 36 runners x 36 data columns: stakes, odds and fractions under positive and negative weights.
 void FillLargest(OddsDocument &d)
 {
-    d.setTxtKazu(0, QStringLiteral("36"));
-    d.setTxtKazu(1, QStringLiteral("36"));
-    d.InitForm();
-    for (int c = FirstDataCol; c < d.MSFlex.cols(); ++c) {
+    d.setCountText(0, QStringLiteral("36"));
+    d.setCountText(1, QStringLiteral("36"));
+    d.buildTable();
+    for (int c = FirstDataCol; c < d.runnerTable.cols(); ++c) {
         const int kind = (c - FirstDataCol) % 3;
-        d.MSFlex.setText(RatioRow, c, kind == 1 ? QStringLiteral("-1") : QStringLiteral("1"));
+        d.runnerTable.setText(RatioRow, c, kind == 1 ? QStringLiteral("-1") : QStringLiteral("1"));
         for (int r = 1; r <= d.RunnerCount; ++r) {
             QString cell;
             if (kind == 0)
@@ -22,7 +22,7 @@ void FillLargest(OddsDocument &d)
                 cell = QString::number(1.0 + ((r * 13 + c) % 200) / 10.0);
             else
                 cell = QStringLiteral("%1/%2").arg((r + c) % 9 + 1).arg(r % 4 + 1);
-            d.MSFlex.setText(r + 1, c, cell);
+            d.runnerTable.setText(r + 1, c, cell);
         }
     }
 }
@@ -32,8 +32,8 @@ void BM_SyukeiLargest(benchmark::State &state)
     OddsDocument d;
     FillLargest(d);
     for (auto _ : state) {
-        d.Syukei();
-        benchmark::DoNotOptimize(d.MSFlex.text(2, ColOdds));
+        d.recalculate();
+        benchmark::DoNotOptimize(d.runnerTable.text(2, ColOdds));
     }
 }
 BENCHMARK(BM_SyukeiLargest)->Unit(benchmark::kMicrosecond);
@@ -44,7 +44,7 @@ void BM_SuperOddsLargest(benchmark::State &state)
     FillLargest(d);
     for (auto _ : state) {
         d.SuperOdds();
-        benchmark::DoNotOptimize(d.MSFlex.text(2, ColOdds));
+        benchmark::DoNotOptimize(d.runnerTable.text(2, ColOdds));
     }
 }
 BENCHMARK(BM_SuperOddsLargest)->Unit(benchmark::kMicrosecond);
@@ -55,8 +55,8 @@ void BM_WakuWidthLargest(benchmark::State &state)
     OddsDocument d;
     FillLargest(d);
     for (auto _ : state) {
-        d.WakuWidth();
-        benchmark::DoNotOptimize(d.MSFlex.colWidth(FirstDataCol));
+        d.fitColumnWidths();
+        benchmark::DoNotOptimize(d.runnerTable.colWidth(FirstDataCol));
     }
 }
 BENCHMARK(BM_WakuWidthLargest)->Unit(benchmark::kMicrosecond);
@@ -64,12 +64,12 @@ BENCHMARK(BM_WakuWidthLargest)->Unit(benchmark::kMicrosecond);
 void BM_Umaren18(benchmark::State &state)
 {
     OddsDocument d;
-    d.InitForm();
+    d.buildTable();
     for (int r = 1; r <= 18; ++r)
-        d.MSFlex.setText(r + 1, FirstDataCol, QString::number(100 * r));
-    d.Syukei();
+        d.runnerTable.setText(r + 1, FirstDataCol, QString::number(100 * r));
+    d.recalculate();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(d.Umaren());
+        benchmark::DoNotOptimize(d.estimateQuinella());
     }
 }
 BENCHMARK(BM_Umaren18)->Unit(benchmark::kMicrosecond);

@@ -1,5 +1,5 @@
-#include "platform/codepage.h"
-#include "platform/text.h"
+#include "core/codepage/codepage.h"
+#include "core/text/text.h"
 
 #include <benchmark/benchmark.h>
 
@@ -50,7 +50,7 @@ void NumberRoundTrip(benchmark::State &state)
 {
     double x = 12.3456;
     for (auto _ : state) {
-        x = TextToNumber(NumberToText(x)) + 0.0001;
+        x = textToNumber(numberToText(x)) + 0.0001;
         benchmark::DoNotOptimize(FormatNumber(x, QStringLiteral("00.000")));
     }
 }

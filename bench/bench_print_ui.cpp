@@ -1,7 +1,7 @@
 // Pagination and drawing of one page of a 38 x 43 table, into the preview picture (screen
 // resolution) and into a 300-dpi printer-sized image. Target: 20 ms a page or less.
-#include "printing/paintersurface.h"
-#include "printing/printlayout.h"
+#include "core/printlayout/printlayout.h"
+#include "ui/print/paintersurface.h"
 
 #include <QGuiApplication>
 #include <QImage>

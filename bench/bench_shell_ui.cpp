@@ -1,9 +1,9 @@
 // Start-up to the first document window shown, and the memory of twenty open documents.
 // The process-level figures run this program again as a child, so they include creating the
 // application object, the font set-up and the dynamic loading of a real start.
-#include "model/frmdocument.h"
-#include "platform/fonts.h"
-#include "shell/frmmain.h"
+#include "ui/desktop/fonts.h"
+#include "ui/document/documentwindow.h"
+#include "ui/mainwindow/mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,7 +31,7 @@ double ResidentMegabytes()
     return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-void WaitShown(frmMain &w)
+void WaitShown(MainWindow &w)
 {
     while (!(w.activeDocument() && w.activeDocument()->isVisible() && w.isVisible()))
         QCoreApplication::processEvents();
@@ -41,11 +41,11 @@ void WaitShown(frmMain &w)
 // An 18-runner template, so every new document is a full race.
 void WriteTemplate(const QString &appFolder)
 {
-    frmMain w(appFolder);
-    frmDocument *doc = w.LoadNewDoc();
-    doc->document().setTxtKazu(0, QStringLiteral("18"));
-    doc->InitForm();
-    doc->SaveCSV(appFolder + QStringLiteral("Default.def"));
+    MainWindow w(appFolder);
+    DocumentWindow *doc = w.LoadNewDoc();
+    doc->document().setCountText(0, QStringLiteral("18"));
+    doc->buildTable();
+    doc->saveDocument(appFolder + QStringLiteral("Default.def"));
 }
 
 // Child: start as the program does and report when the first document is on screen.
@@ -59,7 +59,7 @@ int ChildStartUp()
     QApplication app(argc, argv);
     RegisterJapaneseFontSubstitutes();
     QTemporaryDir dir;
-    frmMain w(dir.path() + u'/');
+    MainWindow w(dir.path() + u'/');
     w.StartUp();
     WaitShown(w);
     std::printf("%lld\n", static_cast<long long>(timer.nsecsElapsed()));
@@ -78,7 +78,7 @@ int ChildMemory()
     QTemporaryDir dir;
     const QString folder = dir.path() + u'/';
     WriteTemplate(folder);
-    frmMain w(folder);
+    MainWindow w(folder);
     w.StartUp();
     WaitShown(w);
     const double before = ResidentMegabytes();
@@ -121,7 +121,7 @@ void BM_StartUpToFirstDocument(benchmark::State &state)
     QTemporaryDir dir;
     const QString folder = dir.path() + u'/';
     for (auto _ : state) {
-        auto w = std::make_unique<frmMain>(folder);
+        auto w = std::make_unique<MainWindow>(folder);
         w->StartUp();
         WaitShown(*w);
         state.PauseTiming();

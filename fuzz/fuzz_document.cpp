@@ -1,8 +1,8 @@
 // The document reader on arbitrary bytes, followed by what the program does with a document
 // it has read: recalculate, estimate the quinella odds, save and read back.
 
-#include "files/documentfile.h"
-#include "model/oddsdocument.h"
+#include "core/document/oddsdocument.h"
+#include "core/file/documentfile.h"
 
 #include <QByteArray>
 #include <cstddef>
@@ -14,7 +14,7 @@ const OddsDocument &FreshDocument()
 {
     static const OddsDocument doc = [] {
         OddsDocument d;
-        d.InitForm();
+        d.buildTable();
         return d;
     }();
     return doc;
@@ -30,11 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
 
     QByteArray saved;
-    if (EncodeDocument(doc, doc.MSFlex, &saved).ok) {
+    if (EncodeDocument(doc, doc.runnerTable, &saved).ok) {
         OddsDocument back = FreshDocument();
         LoadDocumentBytes(back, saved);
     }
-    doc.Syukei();
-    doc.Umaren();
+    doc.recalculate();
+    doc.estimateQuinella();
     return 0;
 }

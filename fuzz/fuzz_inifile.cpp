@@ -1,6 +1,6 @@
 // The settings-file reader and writer on arbitrary file contents.
 
-#include "platform/inifile.h"
+#include "core/settings/inifile.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -35,15 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList sections{QStringLiteral("最近使ったファイル"), QStringLiteral("POS"),
                                QStringLiteral("pos"), QString()};
     for (const QString &section : sections) {
-        for (const QString &key : GetIniKeys(file, section, QStringLiteral("@")))
-            GetIni(file, section, key);
-        GetIni(file, section, QStringLiteral("01"));
+        for (const QString &key : settingKeys(file, section, QStringLiteral("@")))
+            readSetting(file, section, key);
+        readSetting(file, section, QStringLiteral("01"));
     }
     // Writing into whatever was there must keep the file readable.
-    PutIni(file, QStringLiteral("POS"), QStringLiteral("Left"), QStringLiteral("120"));
-    GetIniKeys(file, QStringLiteral("POS"), QStringLiteral("@"));
-    PutIni(file, QStringLiteral("最近使ったファイル"), QStringLiteral("01"),
-           QStringLiteral("/home/user/レース.csv"));
-    GetIni(file, QStringLiteral("最近使ったファイル"), QStringLiteral("01"));
+    writeSetting(file, QStringLiteral("POS"), QStringLiteral("Left"), QStringLiteral("120"));
+    settingKeys(file, QStringLiteral("POS"), QStringLiteral("@"));
+    writeSetting(file, QStringLiteral("最近使ったファイル"), QStringLiteral("01"),
+                 QStringLiteral("/home/user/レース.csv"));
+    readSetting(file, QStringLiteral("最近使ったファイル"), QStringLiteral("01"));
     return 0;
 }

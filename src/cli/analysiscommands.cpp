@@ -3,7 +3,7 @@
 #include "core/analysis/actualodds.h"
 #include "core/analysis/combinations.h"
 #include "core/analysis/stakes.h"
-#include "model/oddsdocument.h"
+#include "core/document/oddsdocument.h"
 
 #include <charconv>
 #include <cmath>
@@ -308,7 +308,7 @@ CommandOutcome RunAnalysisCommand(const QStringList &args, DocumentLoader load)
     const FileResult loaded = load(doc, o.in);
     if (!loaded.ok)
         return BadFile(o.in, loaded.message);
-    doc.Syukei();
+    doc.recalculate();
 
     const int highest = bet == BetType::BracketQuinella ? 8 : doc.RunnerCount;
     std::vector<Ticket> picks;

@@ -2,7 +2,7 @@
 // kirrel-cli's analysis commands: exotics (every ticket of a bet type with its probability and
 // odds) and stakes (dutching a budget, or Kelly stakes).
 
-#include "files/documentfile.h"
+#include "core/file/documentfile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
 // kirrel-cli: the document operations of the program without a window, for scripts.
 
 #include "cli/analysiscommands.h"
-#include "files/documentfile.h"
-#include "model/oddsdocument.h"
-#include "platform/text.h"
+#include "core/document/oddsdocument.h"
+#include "core/file/documentfile.h"
+#include "core/text/text.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -93,10 +93,10 @@ int UsageError(const QString &why)
 // A fresh document as the main window makes one when no template exists, then the file.
 FileResult LoadFresh(OddsDocument &doc, const QString &path)
 {
-    doc.setTxtTitle(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
-    doc.InitForm();
-    doc.setTxtTitle(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
-    return LoadCSV(doc, path, nullptr);
+    doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
+    doc.buildTable();
+    doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    return loadDocument(doc, path, nullptr);
 }
 
 QString Escaped(QString text)
@@ -175,11 +175,11 @@ int Run(const Arguments &a)
         Complain(a.in, loaded.message);
         return ExitBadInput;
     }
-    doc.Syukei();
+    doc.recalculate();
 
     if (a.command == QLatin1String("recalc")) {
         if (!a.out.isEmpty()) {
-            const FileResult saved = CsvFileSave(doc, doc.MSFlex, a.out);
+            const FileResult saved = writeDocument(doc, doc.runnerTable, a.out);
             if (!saved.ok) {
                 Complain(a.out, saved.message);
                 return ExitBadInput;
@@ -187,7 +187,7 @@ int Run(const Arguments &a)
             return ExitOk;
         }
         QByteArray bytes;
-        const FileResult encoded = EncodeDocument(doc, doc.MSFlex, &bytes);
+        const FileResult encoded = EncodeDocument(doc, doc.runnerTable, &bytes);
         if (!encoded.ok) {
             Complain(a.in, encoded.message);
             return ExitBadInput;
@@ -200,17 +200,18 @@ int Run(const Arguments &a)
     }
 
     const bool wantQuinella = a.command == QLatin1String("quinella") || a.quinella;
-    if (wantQuinella && !doc.Umaren()) {
-        Complain(a.in,
-                 QStringLiteral("no quinella layout for the runner count %1").arg(doc.txtKazu(0)));
+    if (wantQuinella && !doc.estimateQuinella()) {
+        Complain(
+            a.in,
+            QStringLiteral("no quinella layout for the runner count %1").arg(doc.countText(0)));
         return ExitBadInput;
     }
     QString text;
     if (a.command == QLatin1String("quinella")) {
-        for (const QString &item : doc.lstUma)
+        for (const QString &item : doc.quinellaList)
             text += item + QLatin1Char('\n');
     } else {
-        text = CellLines(a.quinella ? doc.MSFlexUma : doc.MSFlex);
+        text = CellLines(a.quinella ? doc.quinellaMatrix : doc.runnerTable);
     }
     if (!WriteOut(text.toUtf8())) {
         Complain(QStringLiteral("standard output"), QStringLiteral("write failed"));

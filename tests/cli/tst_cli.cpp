@@ -1,8 +1,8 @@
 #include "core/analysis/combinations.h"
-#include "files/documentfile.h"
-#include "model/oddsdocument.h"
-#include "platform/codepage.h"
-#include "platform/text.h"
+#include "core/codepage/codepage.h"
+#include "core/document/oddsdocument.h"
+#include "core/file/documentfile.h"
+#include "core/text/text.h"
 #include "testfiles.h"
 
 #include <QDate>
@@ -38,10 +38,10 @@ Run Cli(const QStringList &args)
 OddsDocument Opened(const QString &path)
 {
     OddsDocument doc;
-    doc.setTxtTitle(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
-    doc.InitForm();
-    doc.setTxtTitle(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
-    LoadCSV(doc, path, nullptr);
+    doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
+    doc.buildTable();
+    doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    loadDocument(doc, path, nullptr);
     return doc;
 }
 
@@ -193,9 +193,9 @@ void TestCli::recalc()
 {
     const QString in = DataPath(QStringLiteral("race18.csv"));
     OddsDocument doc = Opened(in);
-    doc.Syukei();
+    doc.recalculate();
     QByteArray expected;
-    QVERIFY(EncodeDocument(doc, doc.MSFlex, &expected).ok);
+    QVERIFY(EncodeDocument(doc, doc.runnerTable, &expected).ok);
     QVERIFY(expected != ReadAll(in)); // the stored odds were made up
 
     const Run r = Cli({QStringLiteral("recalc"), in});
@@ -269,17 +269,18 @@ void TestCli::cellsList()
 
     // The quinella commands show the estimates made from the recalculated odds.
     OddsDocument doc = Opened(in);
-    doc.Syukei();
-    QVERIFY(doc.Umaren());
+    doc.recalculate();
+    QVERIFY(doc.estimateQuinella());
     const Run q = Cli({QStringLiteral("quinella"), in});
     QCOMPARE(q.exitCode, 0);
-    QCOMPARE(QString::fromUtf8(q.out), doc.lstUma.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    QCOMPARE(doc.lstUma.size(), 8 * 7 / 2);
-    QVERIFY(doc.lstUma.first().startsWith(QStringLiteral("1-2:")));
+    QCOMPARE(QString::fromUtf8(q.out),
+             doc.quinellaList.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QCOMPARE(doc.quinellaList.size(), 8 * 7 / 2);
+    QVERIFY(doc.quinellaList.first().startsWith(QStringLiteral("1-2:")));
     const Run m = Cli({QStringLiteral("cells"), QStringLiteral("--quinella"), in});
     QCOMPARE(m.exitCode, 0);
     QCOMPARE(QString::fromUtf8(m.out).count(QLatin1Char('\n')),
-             doc.MSFlexUma.rows() * doc.MSFlexUma.cols());
+             doc.quinellaMatrix.rows() * doc.quinellaMatrix.cols());
     QVERIFY(QString::fromUtf8(m.out).contains(QStringLiteral("\t1-2\t#e6e6e6\t")));
 }
 
@@ -288,7 +289,7 @@ void TestCli::exotics()
 {
     const QString in = DataPath(QStringLiteral("race18.csv"));
     OddsDocument doc = Opened(in);
-    doc.Syukei();
+    doc.recalculate();
     AnalysisParameters parameters;
     parameters.model = OrderModel::Discount;
     parameters.lambda = 0.9;
@@ -355,7 +356,7 @@ void TestCli::kelly()
 {
     const QString in = DataPath(QStringLiteral("race18.csv"));
     OddsDocument doc = Opened(in);
-    doc.Syukei();
+    doc.recalculate();
     const Result<RaceField> field = RaceFieldFromDocument(doc, 1);
     QVERIFY(field.ok());
 

@@ -1,6 +1,6 @@
 #include "core/analysis/actualodds.h"
 
-#include "platform/codepage.h"
+#include "core/codepage/codepage.h"
 
 #include <QFile>
 #include <QFileInfo>

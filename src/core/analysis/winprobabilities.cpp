@@ -1,6 +1,6 @@
 #include "core/analysis/winprobabilities.h"
 
-#include "model/oddsdocument.h"
+#include "core/document/oddsdocument.h"
 
 #include <cmath>
 
@@ -65,7 +65,7 @@ Result<RaceField> RaceFieldFromDocument(const OddsDocument &doc, double beta)
     std::vector<int> brackets(scores.size(), 0);
     for (size_t r = 1; r < scores.size(); ++r) {
         bool ok = false;
-        const int b = doc.MSFlex.text(int(r) + 1, ColBracket).trimmed().toInt(&ok);
+        const int b = doc.runnerTable.text(int(r) + 1, ColBracket).trimmed().toInt(&ok);
         brackets[r] = ok && b >= 1 && b <= 8 ? b : 0;
     }
     return RaceFieldFromScores(scores, std::move(brackets), beta);

@@ -1,5 +1,5 @@
 #include "core/analysis/actualodds.h"
-#include "platform/codepage.h"
+#include "core/codepage/codepage.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "core/analysis/combinations.h"
-#include "model/oddsdocument.h"
+#include "core/document/oddsdocument.h"
 
 #include <QTest>
 #include <cmath>

@@ -1,0 +1,23 @@
+#pragma once
+// Cell ranges of the runner table as clipboard text: cells by TAB, every row ended by CR LF.
+// The platform clipboard and the undo snapshot before a paste are the caller's job: copy
+// and cut store the returned text as plain text and under the rich-text format; paste
+// takes pushUndo first and passes both clipboard texts.
+
+#include "core/document/grid.h"
+
+#include <QString>
+
+// Text of the selected range (current cell to selection corner, either order). With
+// iErase, cut: clears the copied cells of runner rows (row > 1) in the name column and
+// the data columns (column 2 and 7 onward); headers, weights, numbers, brackets and
+// computed columns stay.
+QString copyRange(Grid &FxGrid, bool iErase);
+
+// Writes the clipboard text (plainText, or rtfText when plainText is empty) into the
+// selection: rows from the current row down to the selection row, columns from the current
+// column to the selection column, so a corner above or left of the current cell receives
+// nothing. Lines split at CR LF, cells at TAB; a row past the last line repeats the
+// previous line's cells (so a text ending in CR LF leaves further rows unchanged), and a
+// missing cell leaves the grid cell as it is. Nothing is recalculated.
+void pasteRange(Grid &FxGrid, const QString &plainText, const QString &rtfText = QString());

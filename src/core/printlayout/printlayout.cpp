@@ -1,0 +1,492 @@
+#include "core/printlayout/printlayout.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+const QString MeasureChar = QStringLiteral("あ");
+constexpr Color Black = 0;
+constexpr Color ShadeColor = Rgb(248, 248, 248);
+
+// Markers are matched as text: case and full-width forms fold to the same character.
+QChar fold(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0xFF01 && u <= 0xFF5E)
+        c = QChar(char16_t(u - 0xFEE0));
+    return c.toLower();
+}
+
+QStringList splitAsText(const QString &text, const QString &marker)
+{
+    QString folded = text;
+    for (QChar &c : folded)
+        c = fold(c);
+    QString foldedMarker = marker;
+    for (QChar &c : foldedMarker)
+        c = fold(c);
+    QStringList parts;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = folded.indexOf(foldedMarker, from);
+        if (at < 0)
+            break;
+        parts.append(text.mid(from, at - from));
+        from = at + marker.size();
+    }
+    parts.append(text.mid(from));
+    return parts;
+}
+
+QStringList titleLines(const QString &title)
+{
+    if (title.isEmpty())
+        return {};
+    return splitAsText(title, TitleSeparator);
+}
+
+QString withoutLineBreaks(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+LayoutError surfaceError(const Surface *s)
+{
+    if (!s)
+        return {PrinterErrorNumber, QStringLiteral("使用できるプリンターがありません")};
+    if (s->errorNumber() != 0)
+        return {s->errorNumber(), s->errorDescription()};
+    return {};
+}
+
+} // namespace
+
+void RecordingSurface::setFontName(const QString &name)
+{
+    m_measure.setFontName(name);
+    record(Op::FontName, 0, 0, 0, 0, 0, name);
+}
+
+void RecordingSurface::setFontSize(int points)
+{
+    m_measure.setFontSize(points);
+    record(Op::FontSize, points);
+}
+
+void RecordingSurface::setFontBold(bool bold)
+{
+    m_measure.setFontBold(bold);
+    record(Op::Bold, bold ? 1 : 0);
+}
+
+void RecordingSurface::setTextColor(Color c)
+{
+    m_measure.setTextColor(c);
+    record(Op::TextColor, 0, 0, 0, 0, c);
+}
+
+void RecordingSurface::setLineWidth(int width)
+{
+    m_measure.setLineWidth(width);
+    record(Op::LineWidth, width);
+}
+
+void RecordingSurface::drawText(int x, int y, const QString &text)
+{
+    record(Op::Text, x, y, 0, 0, 0, text);
+}
+
+void RecordingSurface::drawLine(int x1, int y1, int x2, int y2, Color c)
+{
+    record(Op::Line, x1, y1, x2, y2, c);
+}
+
+void RecordingSurface::fillBox(int x1, int y1, int x2, int y2, Color c)
+{
+    record(Op::Box, x1, y1, x2, y2, c);
+}
+
+void RecordingSurface::replay(Surface &target) const
+{
+    for (const Step &s : m_ops) {
+        switch (s.op) {
+        case Op::FontName:
+            target.setFontName(s.text);
+            break;
+        case Op::FontSize:
+            target.setFontSize(s.a);
+            break;
+        case Op::Bold:
+            target.setFontBold(s.a != 0);
+            break;
+        case Op::TextColor:
+            target.setTextColor(s.color);
+            break;
+        case Op::LineWidth:
+            target.setLineWidth(s.a);
+            break;
+        case Op::Text:
+            target.drawText(s.a, s.b, s.text);
+            break;
+        case Op::Line:
+            target.drawLine(s.a, s.b, s.c, s.d, s.color);
+            break;
+        case Op::Box:
+            target.fillBox(s.a, s.b, s.c, s.d, s.color);
+            break;
+        }
+    }
+}
+
+int RoundEven(double x)
+{
+    if (!std::isfinite(x))
+        return 0;
+    const double r = std::nearbyint(x);
+    if (r >= double(INT_MAX))
+        return INT_MAX;
+    if (r <= double(INT_MIN))
+        return INT_MIN;
+    return int(r);
+}
+
+int ClampFontSize(int points)
+{
+    return std::clamp(points, MinFontSize, MaxFontSize);
+}
+
+QString Parse(const QString &s, int n, const QString &sep)
+{
+    if (n < 1)
+        return QString();
+    if (sep.isEmpty())
+        return n == 1 ? s : QString();
+    qsizetype pos = 0;
+    for (int i = 1; i < n; ++i) {
+        const qsizetype found = s.indexOf(sep, pos);
+        if (found < 0)
+            return QString();
+        pos = found + sep.size();
+    }
+    const qsizetype next = s.indexOf(sep, pos);
+    return next >= 0 ? s.mid(pos, next - pos) : s.mid(pos);
+}
+
+QString PlainTitle(const QString &title)
+{
+    QStringList parts;
+    for (const QString &line : splitAsText(title, TitleSeparator))
+        parts.append(splitAsText(line, RightPartMarker).join(QLatin1Char(' ')));
+    return parts.join(QLatin1Char(' '));
+}
+
+QString PrintTitle(const QString &title, const QString &date, bool quinella)
+{
+    return (quinella ? QStringLiteral("馬連:") : QStringLiteral("集計:")) + title +
+           QLatin1Char(':') + date;
+}
+
+QString PageIndicator(int page, int pageCount)
+{
+    return QStringLiteral("%1/%2")
+        .arg(page, 2, 10, QLatin1Char('0'))
+        .arg(pageCount, 2, 10, QLatin1Char('0'));
+}
+
+QString CutWithEllipsis(Surface &surface, const QString &text, double width, double inset)
+{
+    // Prefix ends that never split a surrogate pair.
+    std::vector<qsizetype> ends;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size())
+            ++i;
+        ends.push_back(i + 1);
+    }
+    auto reaches = [&](size_t k) {
+        return surface.textWidth(text.left(ends[k - 1]) + Ellipsis) + inset >= width;
+    };
+    // The first count k whose ellipsised prefix reaches the width; widths grow with k.
+    size_t lo = 1, hi = ends.size() + 1;
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (reaches(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    if (lo > ends.size())
+        return text;
+    return text.left(lo >= 2 ? ends[lo - 2] : 0) + Ellipsis;
+}
+
+int PrintLayout::Setup(Grid *outMsfGrid, const QString &outTitle, int outFontSize, bool reflect,
+                       bool reverse, bool rowColor)
+{
+    grid = outMsfGrid;
+    title = outTitle;
+    reflectFontColor = reflect;
+    reverseFontColor = reverse;
+    changeRowColor = rowColor;
+    data = {};
+    const QString fontName = grid ? grid->fontName() : QString();
+    int size = outFontSize;
+    if (size == 0)
+        size = grid ? RoundEven(grid->fontSize()) : 9;
+    size = ClampFontSize(size);
+    for (PrintData &d : data) {
+        d.FontName = fontName;
+        d.FontSize = size;
+    }
+    TotalColWidth = 0;
+    if (grid) {
+        for (int c = 0; c < grid->cols(); ++c)
+            TotalColWidth += grid->colWidth(c);
+    }
+    return size;
+}
+
+Surface *PrintLayout::target(int device) const
+{
+    if (device == DevicePrinter && printer)
+        return printer;
+    return preview;
+}
+
+int PrintLayout::titleLineCount() const
+{
+    return int(titleLines(title).size());
+}
+
+int PrintLayout::rowHeight(int device) const
+{
+    return RoundEven(1.5 * data[size_t(device & 1)].LineHeight);
+}
+
+void PrintLayout::InitPrintData()
+{
+    // The document may have refitted its columns since the entry: keep the table on the page.
+    if (grid) {
+        TotalColWidth = 0;
+        for (int c = 0; c < grid->cols(); ++c)
+            TotalColWidth += grid->colWidth(c);
+    }
+    for (int device : {DevicePreview, DevicePrinter}) {
+        Surface *s = target(device);
+        if (!s)
+            continue;
+        PrintData &d = data[size_t(device)];
+        s->setFontName(d.FontName);
+        s->setFontSize(d.FontSize);
+        s->setFontBold(false);
+        d.LineHeight = RoundEven(s->textHeight(MeasureChar));
+        d.CharWidth = RoundEven(s->textWidth(MeasureChar));
+        d.LeftMargin = d.CharWidth;
+        d.TopMargin = d.LineHeight;
+        const bool ownPrinter = device == DevicePrinter && printer;
+        const int width = device == DevicePreview || ownPrinter ? s->scaleWidth() : printerWidth;
+        const int height = device == DevicePreview || ownPrinter ? s->scaleHeight() : printerHeight;
+        d.RightEdge = width - d.LeftMargin;
+        d.BottomEdge = height - d.TopMargin;
+        CalcPages(device);
+    }
+}
+
+void PrintLayout::CalcPages(int device)
+{
+    Surface *s = target(device);
+    if (!s)
+        return;
+    PrintData &d = data[size_t(device & 1)];
+    s->setFontSize(d.FontSize + 2);
+    s->setFontBold(true);
+    const double titleHeight = s->textHeight(MeasureChar);
+    s->setFontSize(d.FontSize);
+    s->setFontBold(false);
+
+    d.GridTop = RoundEven(2.0 * d.TopMargin + titleHeight * titleLineCount());
+    const int h = rowHeight(device);
+    const int rows = grid ? grid->rows() : 0;
+    d.RowsPerPage = rows;
+    d.PageCount = 1;
+    qint64 y = d.GridTop;
+    for (int i = 0; i < rows; ++i) {
+        y += h;
+        if (y >= d.BottomEdge) {
+            // i rows fit; one is kept in reserve. Never fewer than one row a page,
+            // so a huge font or tiny paper still paginates instead of dividing by zero.
+            d.RowsPerPage = std::max(1, i - 1);
+            d.PageCount = (rows + d.RowsPerPage - 1) / d.RowsPerPage;
+            break;
+        }
+    }
+}
+
+PageRows PrintLayout::RowsOfPage(int page, int device) const
+{
+    const PrintData &d = data[size_t(device & 1)];
+    const int rows = grid ? grid->rows() : 0;
+    PageRows r;
+    r.first = std::max(0, page - 1) * d.RowsPerPage;
+    r.end = r.first + d.RowsPerPage;
+    if (r.end > rows - 1)
+        r.end = rows;
+    r.first = std::min(r.first, r.end);
+    return r;
+}
+
+int PrintLayout::ValidPage(int page, int device) const
+{
+    const PrintData &d = data[size_t(device & 1)];
+    if (page > d.PageCount)
+        page = d.PageCount;
+    return std::max(page, 1);
+}
+
+LayoutError PrintLayout::WriteTitle(int device)
+{
+    Surface *s = device == DevicePrinter ? printer : preview;
+    if (LayoutError e = surfaceError(s); !e.ok())
+        return e;
+    PrintData &d = data[size_t(device & 1)];
+    s->setFontName(d.FontName);
+    s->setFontSize(d.FontSize + 2);
+    s->setFontBold(true);
+    s->setTextColor(Black);
+    const double lineHeight = s->textHeight(MeasureChar);
+    const QStringList lines = titleLines(title);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        const double available = s->scaleWidth() - 2.0 * d.LeftMargin;
+        if (s->textWidth(line) > available)
+            line = CutWithEllipsis(*s, line, available);
+        const int y = RoundEven(d.TopMargin + double(i) * lineHeight * 1.2);
+        const QStringList parts = splitAsText(line, RightPartMarker);
+        s->drawText(d.LeftMargin, y, parts.at(0));
+        if (parts.size() > 1)
+            s->drawText(RoundEven(d.RightEdge - s->textWidth(parts.at(1))), y, parts.at(1));
+    }
+    s->setFontBold(false);
+    return surfaceError(s);
+}
+
+LayoutError PrintLayout::WriteFooter(int page, int device)
+{
+    PrintData &d = data[size_t(device & 1)];
+    d.CurrentPage = page;
+    Surface *s = device == DevicePrinter ? printer : preview;
+    if (LayoutError e = surfaceError(s); !e.ok())
+        return e;
+    if (d.FontSize < MinFontSize)
+        d.FontSize = MinFontSize;
+    s->setFontName(d.FontName);
+    s->setFontSize(d.FontSize - 2);
+    s->setFontBold(false);
+    s->setTextColor(Black);
+    const QDate day = date.isValid() ? date : QDate::currentDate();
+    const QString dateText = day.toString(QStringLiteral("yyyy/MM/dd"));
+    const int y = RoundEven(d.BottomEdge - s->textHeight(dateText));
+    s->drawText(d.LeftMargin, y, dateText);
+    const QString pageText = QStringLiteral("%1 / %2 ページ").arg(page).arg(d.PageCount);
+    s->drawText(RoundEven(d.RightEdge - s->textWidth(pageText)), y, pageText);
+    return surfaceError(s);
+}
+
+LayoutError PrintLayout::WriteGrid(int page, int device)
+{
+    Surface *s = device == DevicePrinter ? printer : preview;
+    if (LayoutError e = surfaceError(s); !e.ok())
+        return e;
+    if (!grid)
+        return {};
+    const PrintData &d = data[size_t(device & 1)];
+    const PageRows rows = RowsOfPage(page, device);
+    s->setFontName(d.FontName);
+    s->setFontSize(d.FontSize);
+    s->setFontBold(false);
+    s->setLineWidth(1);
+    const int h = rowHeight(device);
+
+    int y = d.GridTop;
+    int bottom = y;
+    for (int i = rows.first; i <= rows.end; ++i) {
+        if (changeRowColor && i % 2 == 0 && i < rows.end)
+            s->fillBox(d.LeftMargin, y, d.RightEdge, y + h, ShadeColor);
+        s->drawLine(d.LeftMargin, y, d.RightEdge, y, Black);
+        bottom = y;
+        y += h;
+    }
+
+    const int cols = grid->cols();
+    const double available = s->scaleWidth() - 2.0 * d.LeftMargin;
+    std::vector<int> widths(size_t(std::max(cols, 0)), 0);
+    for (int c = 0; c < cols; ++c) {
+        if (TotalColWidth > 0)
+            widths[size_t(c)] = RoundEven(available * grid->colWidth(c) / TotalColWidth);
+    }
+    int x = d.LeftMargin;
+    for (int c = 0; c < cols; ++c) {
+        s->drawLine(x, d.GridTop, x, bottom, Black);
+        x += widths[size_t(c)];
+    }
+    s->drawLine(d.RightEdge, d.GridTop, d.RightEdge, bottom, Black);
+
+    const int inset = RoundEven(0.15 * d.CharWidth);
+    const int textDy = 1 + (h - d.LineHeight) / 2;
+    y = d.GridTop;
+    Color current = Black;
+    s->setTextColor(current);
+    for (int r = rows.first; r < rows.end; ++r) {
+        x = d.LeftMargin;
+        for (int c = 0; c < cols; ++c) {
+            const int w = widths[size_t(c)];
+            if (w == 0)
+                continue;
+            QString text = withoutLineBreaks(grid->text(r, c));
+            Color color = Black;
+            if (reflectFontColor) {
+                color = grid->effectiveForeColor(r, c);
+                if (reverseFontColor)
+                    color ^= 0xFFFFFFu;
+            }
+            if (color != current) {
+                s->setTextColor(color);
+                current = color;
+            }
+            double tw = text.isEmpty() ? inset : s->textWidth(text) + inset;
+            if (tw >= w) {
+                text = CutWithEllipsis(*s, text, w, inset);
+                tw = s->textWidth(text) + inset;
+            }
+            const int right = c == cols - 1 ? d.RightEdge : x + w;
+            int tx;
+            switch (grid->colAlignment(c)) {
+            case 3:
+            case 4:
+            case 5:
+                tx = x + 1 + (w - RoundEven(tw)) / 2;
+                break;
+            case 6:
+            case 7:
+            case 8:
+                tx = RoundEven(right - tw - 1);
+                break;
+            default:
+                tx = x + 1 + inset;
+                break;
+            }
+            if (!text.isEmpty())
+                s->drawText(tx, y + textDy, text);
+            x += w;
+        }
+        y += h;
+        if (s->errorNumber() != 0)
+            break;
+    }
+    return {};
+}

@@ -1,0 +1,99 @@
+#include "core/system/systemtools.h"
+
+#include "core/text/text.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <array>
+#include <cstdlib>
+
+namespace {
+
+QString withSlash(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+// Writing a file is the only reliable test (read-only mounts, ACLs, running as root).
+bool canWriteIn(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(withSlash(folder) + QStringLiteral(".kirrel-probe-XXXXXX"));
+    return probe.open();
+}
+
+QString padded(int value, int width)
+{
+    const QString digits = QString::number(std::abs(qint64(value))).rightJustified(width, u'0');
+    return value < 0 ? u'-' + digits : digits;
+}
+
+} // namespace
+
+QString splitPath(const QString &path, const QString &templ)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = path.left(slash + 1);
+    const QString name = path.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString ext = dot < 0 ? QString() : name.mid(dot);
+    const QString base = dot < 0 ? name : name.left(dot);
+
+    const std::array<std::pair<QString, QString>, 3> parts = {{
+        {QStringLiteral("フォルダ名"), folder},
+        {QStringLiteral("ファイル名"), base},
+        {QStringLiteral("拡張子"), ext},
+    }};
+    QString out;
+    for (qsizetype i = 0; i < templ.size();) {
+        bool replaced = false;
+        for (const auto &[selector, value] : parts) {
+            const qsizetype len = TextMatchLength(templ, i, selector);
+            if (len > 0) {
+                out += value;
+                i += len;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            out += templ[i++];
+    }
+    return out;
+}
+
+bool fileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+QString appFolderPath(const QString &programFolder)
+{
+    if (canWriteIn(programFolder))
+        return withSlash(programFolder);
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!user.isEmpty() && QDir().mkpath(user))
+        return withSlash(user);
+    // Nothing better: reads still work, writes fail quietly.
+    return programFolder.isEmpty() ? QString() : withSlash(programFolder);
+}
+
+QString appFolderPath()
+{
+    return appFolderPath(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                      : QString());
+}
+
+QString versionText(int major, int minor, int revision)
+{
+    return QString::number(major) + u'.' + padded(minor, 2) + u'.' + padded(revision, 4);
+}
+
+QString versionText()
+{
+    return versionText(AppVersionMajor, AppVersionMinor, AppVersionRevision);
+}

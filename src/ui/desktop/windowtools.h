@@ -1,0 +1,39 @@
+#pragma once
+// The window routines of the shared tools: file dialogs, the single-instance rule, control
+// placement and window centring.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QLockFile;
+class QWidget;
+
+// The filter list the program passes: "csv(*.csv)" / "*.csv;*.txt", "全てのﾌｧｲﾙ(*.*)" / "*.*".
+QStringList DocumentFileFilters();
+
+// mode "LOAD" (as text) opens, anything else saves. An empty title becomes "ファイルを開く" or
+// "ファイルを保存する"; an empty folder the current one. The first filter is selected. The chosen
+// file's folder becomes the current folder, so the next dialog started there opens where this one
+// ended. "" when cancelled.
+QString showFileDialog(QWidget *owner, const QStringList &filter, const QString &initialFolder,
+                       const QString &initialName, const QString &title, const QString &mode);
+
+// Where the single-instance lock lives: the user's runtime folder, or the temporary folder with
+// the user id in the name when there is none.
+QString InstanceLockPath();
+
+// Takes the single-instance lock. Null when another instance holds it: the caller ends at once.
+// The lock is held as long as the returned object lives.
+std::unique_ptr<QLockFile> lockSingleInstance();
+std::unique_ptr<QLockFile> lockSingleInstance(const QString &lockPath);
+
+// Places control in its container's units; -1 leaves a value unchanged. fontPixels (-1: keep)
+// sets the font to (fontPixels * vertical twips per pixel, rounded) / 20 points.
+void moveControl(QWidget *control, int left, int top, int width, int height, int fontPixels = -1);
+
+// Centres window on the desktop (pixels, outer size). clientSize: width and height are the
+// inner size; the frame is added, and the new width is handed back. left or top other than -1
+// is used as given.
+void centerWindow(QWidget *window, int &width, int height, bool clientSize, int left = -1,
+                  int top = -1);

@@ -1,0 +1,663 @@
+#include "ui/document/documentwindow.h"
+
+#include "core/editing/clipboardrange.h"
+#include "core/settings/recentfiles.h"
+#include "core/text/text.h"
+#include "ui/controls/skinbutton.h"
+#include "ui/controls/skinimage.h"
+#include "ui/desktop/clipboard.h"
+#include "ui/desktop/screenmetrics.h"
+#include "ui/document/celleditor.h"
+#include "ui/grid/gridview.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <cmath>
+
+namespace {
+
+// Column fitting measures in the grid's face at the size it asks for.
+class FontMeasurer : public TextMeasurer
+{
+public:
+    explicit FontMeasurer(const QString &family) : m_family(family) {}
+    double textWidth(const QString &text, double pointSize) const override
+    {
+        auto it = m_metrics.find(pointSize);
+        if (it == m_metrics.end()) {
+            QFont font(m_family);
+            font.setPointSizeF(pointSize);
+            it = m_metrics.insert(pointSize, QFontMetricsF(font));
+        }
+        return it->horizontalAdvance(text);
+    }
+
+private:
+    QString m_family;
+    mutable QHash<double, QFontMetricsF> m_metrics;
+};
+
+bool IsClipboardKey(int code, int shift)
+{
+    return ((code == 67 || code == 88 || code == 86 || code == 45) && shift == 2) ||
+           (code == 45 && shift == 1);
+}
+
+// Menus and switching programs move the focus away only for a moment.
+bool IsPassingFocusChange(const QEvent *event)
+{
+    const Qt::FocusReason reason = static_cast<const QFocusEvent *>(event)->reason();
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+void SyncText(QLineEdit *edit, const QString &text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+int PixelsY(int twips)
+{
+    return int(std::lround(twips / TwipsPerPixelY()));
+}
+
+const char *const TagProperty = "Tag";
+
+} // namespace
+
+DocumentWindow::DocumentWindow(RecentFileList *recent, const QString &AppFolder, QWidget *parent)
+    : QWidget(parent), m_recent(recent), m_appFolder(AppFolder)
+{
+    Form_Load();
+}
+
+DocumentWindow::~DocumentWindow()
+{
+    // The document goes before the child widgets do: their last focus changes and the views'
+    // grid pointers must not reach it.
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        child->removeEventFilter(this);
+        child->disconnect(this);
+    }
+    runnerTable->setGrid(nullptr);
+    quinellaMatrix->setGrid(nullptr);
+}
+
+bool DocumentWindow::isDocumentWindow(const QWidget *widget)
+{
+    return qobject_cast<const DocumentWindow *>(widget) != nullptr;
+}
+
+DocumentWindow *DocumentWindow::fromWidget(QWidget *widget)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(widget))
+        widget = sub->widget();
+    return qobject_cast<DocumentWindow *>(widget);
+}
+
+void DocumentWindow::Form_Load()
+{
+    setObjectName(QStringLiteral("DocumentWindow"));
+    resize(DesignWidth, DesignHeight);
+
+    m_doc.twipsPerPixelX = TwipsPerPixelX();
+    m_doc.twipsPerPixelY = TwipsPerPixelY();
+    m_measurer = std::make_unique<FontMeasurer>(GridView::DefaultFontFamily());
+    m_doc.setMeasurer(m_measurer.get());
+    m_doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy年mm月dd日(aaa)")));
+
+    // Grids first, so the header panel and the editor lie in front of them.
+    runnerTable = new GridView(this);
+    runnerTable->setObjectName(QStringLiteral("runnerTable"));
+    runnerTable->setGrid(&m_doc.runnerTable);
+    quinellaMatrix = new GridView(this);
+    quinellaMatrix->setObjectName(QStringLiteral("quinellaMatrix"));
+    quinellaMatrix->setGrid(&m_doc.quinellaMatrix);
+    quinellaMatrix->hide();
+
+    headerPanel = new QWidget(this);
+    headerPanel->setObjectName(QStringLiteral("headerPanel"));
+    headerPanel->setAutoFillBackground(true);
+    QFont headerFont(GridView::DefaultFontFamily());
+    // 18 pixels high: 13 points at 96 dpi.
+    headerFont.setPointSize(int(18 * TwipsPerPixelY() / 20));
+
+    const QString captions[4] = {QStringLiteral("縦枠"), QStringLiteral("横枠"),
+                                 QStringLiteral("控除"), QStringLiteral("投票金")};
+    const QRect labelRects[4] = {
+        {0, 0, 50, 24}, {50, 0, 50, 24}, {640, 0, 50, 24}, {690, 0, 100, 24}};
+    for (int i = 0; i < 4; ++i) {
+        fieldLabels[i] = new QLabel(captions[i], headerPanel);
+        fieldLabels[i]->setObjectName(QStringLiteral("fieldLabels%1").arg(i));
+        fieldLabels[i]->setFont(headerFont);
+        fieldLabels[i]->setGeometry(labelRects[i]);
+    }
+    auto makeEdit = [&](const QString &name, const QRect &rect) {
+        auto *edit = new QLineEdit(headerPanel);
+        edit->setObjectName(name);
+        edit->setFont(headerFont);
+        edit->setGeometry(rect);
+        return edit;
+    };
+    for (int i = 0; i < 2; ++i) {
+        countBoxes[i] = makeEdit(QStringLiteral("countBoxes%1").arg(i), QRect(i * 50, 24, 50, 24));
+        connect(countBoxes[i], &QLineEdit::textEdited, this,
+                [this, i](const QString &text) { countBox_Change(i, text); });
+        connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::buildTable);
+    }
+    for (int i = 0; i < 6; ++i) {
+        titleBoxes[i] = makeEdit(QStringLiteral("titleBoxes%1").arg(i),
+                                 QRect(100 + (i % 3) * 180, (i / 3) * 24, 180, 24));
+        connect(titleBoxes[i], &QLineEdit::textEdited, this,
+                [this, i](const QString &text) { m_doc.setTitleText(i, text); });
+    }
+    payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), QRect(640, 24, 50, 24));
+    connect(payoutRatioBox, &QLineEdit::textEdited, this, &DocumentWindow::payoutRatioBox_Change);
+    connect(payoutRatioBox, &QLineEdit::returnPressed, this, &DocumentWindow::recalculate);
+    poolBox = makeEdit(QStringLiteral("poolBox"), QRect(690, 24, 100, 24));
+    connect(poolBox, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_doc.setPoolText(text); });
+
+    const QString buttonCaptions[2] = {QStringLiteral("馬連"), QStringLiteral("集計")};
+    const QPixmap &skin = SkinImage::Get()->PicBtn();
+    for (int k = 0; k < 2; ++k) {
+        commandButtons[k] = new SkinButton(headerPanel);
+        commandButtons[k]->setObjectName(QStringLiteral("commandButtons%1").arg(k));
+        commandButtons[k]->SetButton(skin, buttonCaptions[k], 0, 0, 64, 50, 6, 0, 20, true, false,
+                                     790 + k * 64, 0, 64, 50);
+        connect(commandButtons[k], &SkinButton::Click, this, [this, k] { UcBtnMenu_Click(k); });
+    }
+
+    statusPanel = new QWidget(this);
+    statusPanel->setObjectName(QStringLiteral("statusPanel"));
+    statusPanel->setAutoFillBackground(true);
+    statusLine = new QLabel(QStringLiteral("ステータス"), statusPanel);
+    statusLine->setObjectName(QStringLiteral("statusLine"));
+    statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    cellEditor = new CellEditBox(this);
+    cellEditor->hide();
+
+    connect(runnerTable, &GridView::keyDown, this, &DocumentWindow::MSFlex_KeyDown);
+    connect(runnerTable, &GridView::keyPress, this, &DocumentWindow::MSFlex_KeyPress);
+    connect(runnerTable, &GridView::dblClick, this, &DocumentWindow::MSFlex_DblClick);
+    connect(runnerTable, &GridView::mouseDown, this, &DocumentWindow::MSFlex_MouseDown);
+    connect(runnerTable, &GridView::gotFocus, this, &DocumentWindow::MSFlex_GotFocus);
+    connect(runnerTable, &GridView::selChange, this, &DocumentWindow::MSFlex_SelChange);
+    connect(cellEditor, &CellEditBox::keyDown, this, &DocumentWindow::txtEdit_KeyDown);
+    connect(cellEditor, &CellEditBox::lostFocus, this, &DocumentWindow::txtEdit_LostFocus);
+
+    // The window sees key presses before its controls, so the clipboard keys work wherever
+    // the focus is.
+    const QList<QWidget *> children = findChildren<QWidget *>();
+    for (QWidget *child : children)
+        child->installEventFilter(this);
+
+    RefreshFromDocument();
+    Form_Resize();
+}
+
+void DocumentWindow::Form_Resize()
+{
+    const int upH = PixelsY(PicUpTwips);
+    const int downH = PixelsY(PicDownTwips);
+    headerPanel->setGeometry(0, 0, width(), upH);
+    statusPanel->setGeometry(0, std::max(upH, height() - downH), width(), downH);
+    // A window lower than the two panels leaves the grids no room until it grows again.
+    const QRect gridRect(0, upH, width(), std::max(0, height() - downH - upH));
+    runnerTable->setGeometry(gridRect);
+    quinellaMatrix->setGeometry(gridRect);
+    const int inset = int(std::lround(60 / TwipsPerPixelX()));
+    statusLine->setGeometry(inset, int(std::lround(60 / TwipsPerPixelY())), statusPanel->width(),
+                            statusPanel->height());
+}
+
+void DocumentWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void DocumentWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // The designed size is the outer size of the window.
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+        if (!sub->isMaximized() && !sub->isMinimized())
+            sub->resize(DesignWidth, DesignHeight);
+    }
+}
+
+void DocumentWindow::RefreshFromDocument()
+{
+    for (int i = 0; i < 2; ++i)
+        SyncText(countBoxes[i], m_doc.countText(i));
+    SyncText(payoutRatioBox, m_doc.payoutRatioText());
+    SyncText(poolBox, m_doc.poolText());
+    for (int i = 0; i < 6; ++i)
+        SyncText(titleBoxes[i], m_doc.titleText(i));
+
+    runnerTable->setVisible(m_doc.runnerTable.isVisible());
+    runnerTable->refresh();
+    quinellaMatrix->refresh();
+    quinellaMatrix->setVisible(m_doc.quinellaMatrix.isVisible());
+    if (quinellaMatrix->isVisibleTo(this))
+        quinellaMatrix->raise();
+    if (isEditing())
+        cellEditor->raise();
+}
+
+void DocumentWindow::refreshGrid()
+{
+    runnerTable->refresh();
+}
+
+void DocumentWindow::hideEditor()
+{
+    // Hiding the focused editor would hand the focus to the next field in the tab order.
+    if (cellEditor->hasFocus() && runnerTable->isVisible())
+        runnerTable->setFocus(Qt::OtherFocusReason);
+    cellEditor->hide();
+}
+
+bool DocumentWindow::isEditing() const
+{
+    return cellEditor && cellEditor->isVisibleTo(this);
+}
+
+QString DocumentWindow::statusText() const
+{
+    return statusLine->text();
+}
+
+void DocumentWindow::buildTable()
+{
+    hideEditor();
+    m_doc.buildTable();
+    RefreshFromDocument();
+}
+
+void DocumentWindow::recalculate()
+{
+    hideEditor();
+    m_doc.recalculate();
+    RefreshFromDocument();
+}
+
+void DocumentWindow::estimateQuinella()
+{
+    hideEditor();
+    if (!m_doc.estimateQuinella()) {
+        statusLine->setText(
+            QStringLiteral("馬連表は2～18頭立てのときに作れます（縦枠 %1）。出走表のままです。")
+                .arg(m_doc.countText(0)));
+    }
+    RefreshFromDocument();
+}
+
+void DocumentWindow::UcBtnMenu_Click(int Index)
+{
+    if (Index == 0)
+        estimateQuinella();
+    else if (Index == 1)
+        recalculate();
+}
+
+FileResult DocumentWindow::loadDocument(const QString &wkFile)
+{
+    // A file that is not a document must not leave the window half filled.
+    const OddsDocument before = m_doc;
+    const FileResult result = ::loadDocument(m_doc, wkFile, m_recent);
+    hideEditor();
+    if (result.ok) {
+        setWindowTitle(wkFile);
+    } else {
+        m_doc = before;
+        statusLine->setText(
+            QStringLiteral("「%1」を読み込めませんでした：%2").arg(wkFile, result.message));
+    }
+    RefreshFromDocument();
+    return result;
+}
+
+bool DocumentWindow::loadTemplate()
+{
+    const QString path = DefaultPath(m_appFolder);
+    if (!QFileInfo::exists(path))
+        return false;
+    return loadDocument(path).ok;
+}
+
+FileResult DocumentWindow::saveDocument(const QString &wkFile)
+{
+    return ::saveDocument(m_doc, wkFile, m_recent);
+}
+
+void DocumentWindow::pushUndo()
+{
+    m_undo.pushUndo(m_doc);
+}
+
+void DocumentWindow::undo()
+{
+    if (m_undo.undo(m_doc))
+        RefreshFromDocument();
+}
+
+Grid *DocumentWindow::gridInView()
+{
+    if (m_doc.quinellaMatrix.isVisible())
+        return &m_doc.quinellaMatrix;
+    if (m_doc.runnerTable.isVisible())
+        return &m_doc.runnerTable;
+    return nullptr;
+}
+
+QString DocumentWindow::titleText(int Index) const
+{
+    return m_doc.titleText(Index);
+}
+
+void DocumentWindow::setTitleText(int Index, const QString &text)
+{
+    m_doc.setTitleText(Index, text);
+    if (Index >= 0 && Index < 6)
+        SyncText(titleBoxes[Index], m_doc.titleText(Index));
+}
+
+void DocumentWindow::countBox_Change(int Index, const QString &text)
+{
+    m_doc.setCountText(Index, text);
+    SyncText(countBoxes[Index], m_doc.countText(Index));
+}
+
+void DocumentWindow::payoutRatioBox_Change(const QString &text)
+{
+    m_doc.setPayoutRatioText(text);
+    SyncText(payoutRatioBox, m_doc.payoutRatioText());
+}
+
+// Clipboard ------------------------------------------------------------------------------
+
+void DocumentWindow::clipboardKey(int KeyCode, int Shift)
+{
+    Grid &g = m_doc.runnerTable;
+    if ((KeyCode == 67 || KeyCode == 45) && Shift == 2) {
+        SetClipboardText(copyRange(g, false));
+    } else if (KeyCode == 88 && Shift == 2) {
+        SetClipboardText(copyRange(g, true));
+        refreshGrid();
+    } else if ((KeyCode == 86 && Shift == 2) || (KeyCode == 45 && Shift == 1)) {
+        pushUndo();
+        pasteOrdered();
+        refreshGrid();
+    }
+}
+
+void DocumentWindow::pasteOrdered()
+{
+    // A range selected upwards or leftwards gets the text as well: paste from its top-left
+    // cell, then give the selection back as the user made it.
+    Grid &g = m_doc.runnerTable;
+    const int row = g.row();
+    const int col = g.col();
+    const int rowSel = g.rowSel();
+    const int colSel = g.colSel();
+    g.setCurrent(std::min(row, rowSel), std::min(col, colSel));
+    g.setSelection(std::max(row, rowSel), std::max(col, colSel));
+    const ClipboardTexts texts = GetClipboardTexts();
+    pasteRange(g, texts.plain, texts.rtf);
+    g.setCurrent(row, col);
+    g.setSelection(rowSel, colSel);
+}
+
+bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const int code = GridView::VirtualKeyCode(key);
+        const int shift = GridView::ShiftState(key->modifiers());
+        if (!IsClipboardKey(code, shift))
+            break;
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Not claimed: a menu shortcut with these keys runs the command; without one the
+            // key comes back here as a key press. Either way it acts once.
+            event->ignore();
+            return true;
+        }
+        clipboardKey(code, shift);
+        return true;
+    }
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        for (int i = 0; i < 6; ++i) {
+            if (watched != titleBoxes[i])
+                continue;
+            // Coming back from a menu or another program continues the same visit, but a
+            // first visit that starts that way must still remember the text.
+            const bool passing = IsPassingFocusChange(event);
+            if (event->type() == QEvent::FocusIn) {
+                if (!passing || !titleBoxes[i]->property(TagProperty).isValid())
+                    titleBox_GotFocus(i);
+            } else if (!passing) {
+                titleBox_LostFocus(i);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Cell editor ----------------------------------------------------------------------------
+
+void DocumentWindow::leaveEditor()
+{
+    ::leaveEditor(m_doc.runnerTable, m_focusRow, m_focusCol);
+    refreshGrid();
+}
+
+void DocumentWindow::focusGrid()
+{
+    ::focusGrid(m_doc.runnerTable, &m_focusRow, &m_focusCol);
+    refreshGrid();
+}
+
+void DocumentWindow::deleteRange(int wX1, int wY1, int wX2, int wY2)
+{
+    ::deleteRange(m_doc.runnerTable, wX1, wY1, wX2, wY2);
+    refreshGrid();
+}
+
+void DocumentWindow::selectFieldText(QLineEdit *inTxtCtrl)
+{
+    if (!inTxtCtrl)
+        inTxtCtrl = qobject_cast<QLineEdit *>(focusWidget());
+    if (!inTxtCtrl)
+        return;
+    inTxtCtrl->setFocus(Qt::OtherFocusReason);
+    inTxtCtrl->selectAll();
+}
+
+void DocumentWindow::openEditor(int KeyAscii, int x, int y, const QString &wkStr, int Ime)
+{
+    Q_UNUSED(KeyAscii);
+    Grid &g = m_doc.runnerTable;
+    leaveEditor();
+    focusGrid();
+    cellEditor->setIme(Ime);
+    cellEditor->setFont(runnerTable->gridFont());
+    cellEditor->setText(wkStr == QLatin1String("$$$") ? g.text(g.row(), g.col()) : wkStr);
+    cellEditor->setCursorPosition(int(cellEditor->text().size()));
+
+    runnerTable->ensureVisible(g.row(), g.col());
+    QRect rect = runnerTable->cellRect(g.row(), g.col());
+    if (!rect.isValid())
+        return;
+    rect.translate(runnerTable->pos());
+    if (x >= 0 && y >= 0)
+        rect.moveTopLeft(QPoint(x, y));
+    cellEditor->setGeometry(rect);
+    cellEditor->show();
+    cellEditor->raise();
+    cellEditor->setFocus(Qt::OtherFocusReason);
+}
+
+void DocumentWindow::MSFlex_KeyDown(int KeyCode, int Shift, bool *handled)
+{
+    Grid &g = m_doc.runnerTable;
+    if (KeyCode == 65 && Shift == 2) {
+        g.setTag(QStringLiteral("-1"));
+        runnerTable->setCurrentCell(0, 0);
+        runnerTable->setSelectionCorner(g.rows() - 1, g.cols() - 1);
+        *handled = true;
+    } else if (KeyCode == 46) {
+        deleteRange(g.col(), g.row(), g.colSel(), g.rowSel());
+        recalculate();
+        *handled = true;
+    }
+}
+
+void DocumentWindow::MSFlex_KeyPress(const QString &text)
+{
+    Grid &g = m_doc.runnerTable;
+    if (g.tag() == QLatin1String("-1")) {
+        g.setTag(QString());
+        return;
+    }
+    const int col = g.col();
+    if (col == ColRank || col == ColOdds || col == ColPayout)
+        return;
+    // Enter, Escape, Backspace and Ctrl+letter would only put a control character in the cell.
+    if (text.isEmpty() || text.front().unicode() < 0x20 || text.front().unicode() == 0x7f)
+        return;
+    openEditor(32, -1, -1, QStringLiteral("$$$"), ImeModeForCell(g, g.row(), col));
+    cellEditor->setText(text);
+    cellEditor->setCursorPosition(int(text.size()));
+    g.setTag(QString());
+}
+
+void DocumentWindow::MSFlex_DblClick()
+{
+    Grid &g = m_doc.runnerTable;
+    const int col = g.col();
+    if (col >= ColRank && col <= ColSupport)
+        return;
+    openEditor(32, -1, -1, QStringLiteral("$$$"), ImeModeForCell(g, g.row(), col));
+    selectFieldText(cellEditor);
+}
+
+void DocumentWindow::MSFlex_MouseDown()
+{
+    leaveEditor();
+    focusGrid();
+}
+
+void DocumentWindow::MSFlex_GotFocus()
+{
+    leaveEditor();
+    focusGrid();
+}
+
+void DocumentWindow::MSFlex_SelChange()
+{
+    leaveEditor();
+    focusGrid();
+    statusLine->setText(SelectionStatus(m_doc.runnerTable));
+}
+
+void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
+{
+    Q_UNUSED(Shift);
+    Grid &g = m_doc.runnerTable;
+    switch (KeyCode) {
+    case 27:
+        hideEditor();
+        *handled = true;
+        break;
+    case 13:
+    case 40:
+        runnerTable->setFocus(Qt::OtherFocusReason);
+        // The commit of Enter (recalculation included) completes before the move.
+        if (KeyCode == 13)
+            txtEdit_KeyPress(13);
+        else
+            cellEditor->hide();
+        if (g.row() < g.rows() - 1) {
+            runnerTable->setCurrentCell(g.row() + 1, g.col());
+            MSFlex_DblClick();
+        }
+        *handled = true;
+        break;
+    case 38:
+        runnerTable->setFocus(Qt::OtherFocusReason);
+        cellEditor->hide();
+        if (g.row() > g.fixedRows())
+            runnerTable->setCurrentCell(g.row() - 1, g.col());
+        *handled = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void DocumentWindow::txtEdit_KeyPress(int KeyAscii)
+{
+    if (KeyAscii != 13)
+        return;
+    Grid &g = m_doc.runnerTable;
+    cellEditor->hide();
+    QString s = cellEditor->text();
+    const bool changed = !TextEquals(s, g.text(g.row(), g.col()));
+    if (!changed && !TextEquals(g.text(0, 0), QStringLiteral("*")))
+        return;
+    pushUndo();
+    s = stripSeparators(s);
+    g.setText(g.row(), g.col(), s);
+    const int row = g.row();
+    const int col = g.col();
+    recalculate();
+    if (g.row() != row || g.col() != col)
+        runnerTable->setCurrentCell(row, col);
+}
+
+void DocumentWindow::txtEdit_LostFocus()
+{
+    cellEditor->hide();
+}
+
+void DocumentWindow::titleBox_GotFocus(int Index)
+{
+    QLineEdit *box = titleBoxes[Index];
+    box->setProperty(TagProperty, box->text());
+    selectFieldText(box);
+    // A click places the caret after the focus arrives; select again once it has.
+    QTimer::singleShot(0, box, [box] {
+        if (box->hasFocus())
+            box->selectAll();
+    });
+}
+
+void DocumentWindow::titleBox_LostFocus(int Index)
+{
+    QLineEdit *box = titleBoxes[Index];
+    const QVariant remembered = box->property(TagProperty);
+    box->setProperty(TagProperty, QVariant());
+    if (remembered.isValid() && !TextEquals(remembered.toString(), box->text()))
+        pushUndo();
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The document window: one OddsDocument shown through the header fields, the two buttons,
+// the runner table and the quinella matrix, with the in-place cell editor, the clipboard
+// keys and the undo ring. The widgets hold no document data of their own: every operation
+// changes the document and then refreshes the widgets from it.
+
+#include "core/document/oddsdocument.h"
+#include "core/editing/undoring.h"
+#include "core/file/documentfile.h"
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class CellEditBox;
+class GridView;
+class QLabel;
+class QLineEdit;
+class RecentFileList;
+class SkinButton;
+
+class DocumentWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // recent may be null (no recent-file list); AppFolder ends in "/".
+    explicit DocumentWindow(RecentFileList *recent, const QString &AppFolder,
+                            QWidget *parent = nullptr);
+    ~DocumentWindow() override;
+
+    // True for a document window (the widget itself, not its sub-window frame).
+    static bool isDocumentWindow(const QWidget *widget);
+    static DocumentWindow *fromWidget(QWidget *widget);
+
+    OddsDocument &document() { return m_doc; }
+    const OddsDocument &document() const { return m_doc; }
+    QString AppFolder() const { return m_appFolder; }
+
+    // Operations the main window calls. Each leaves the widgets showing the document.
+    void buildTable();
+    void recalculate();
+    // Shows the quinella matrix; for a runner count without a layout the runner table stays
+    // in view and the status line says why.
+    void estimateQuinella();
+    // On success the caption becomes wkFile. On failure the document is left exactly as it
+    // was and the status line names the file and the reason.
+    FileResult loadDocument(const QString &wkFile);
+    // Loads the template when it exists; true when it was loaded.
+    bool loadTemplate();
+    // The caption is not changed; on failure the document and the old file stay intact and
+    // the result says why (the caller shows it).
+    FileResult saveDocument(const QString &wkFile);
+    void pushUndo();
+    void undo();
+    // Clipboard keys: (67,2) and (45,2) copy, (88,2) cut, (86,2) and (45,1) paste; every
+    // other combination does nothing. Always on the runner table's selection.
+    void clipboardKey(int KeyCode, int Shift);
+    // The grid in view: the quinella matrix when shown, else the runner table, else null.
+    Grid *gridInView();
+    QString titleText(int Index) const;
+    void setTitleText(int Index, const QString &text);
+
+    // Re-reads every widget from the document (fields, grids, which grid is in front).
+    void RefreshFromDocument();
+
+    // Cell editor.
+    // Opens cellEditor over the current cell of the runner table showing the cell's text (wkStr
+    // "$$$") with the caret at its end. Ime: 0 free, 3 input method disabled.
+    void openEditor(int KeyAscii, int x, int y, const QString &wkStr, int Ime);
+    void focusGrid();
+    void leaveEditor();
+    void deleteRange(int wX1, int wY1, int wX2, int wY2);
+    // Focuses the box (the focused one when null) and selects its whole text.
+    void selectFieldText(QLineEdit *inTxtCtrl = nullptr);
+    bool isEditing() const;
+    int FocusRow() const { return m_focusRow; }
+    int FocusCol() const { return m_focusCol; }
+    const UndoRing &undoRing() const { return m_undo; }
+    QString statusText() const;
+
+    // Controls, named as designed. The title boxes are titleBoxes because titleText(i)
+    // reads their text.
+    QWidget *headerPanel = nullptr;
+    QWidget *statusPanel = nullptr;
+    QLabel *fieldLabels[4] = {};
+    QLineEdit *countBoxes[2] = {};
+    QLineEdit *payoutRatioBox = nullptr;
+    QLineEdit *poolBox = nullptr;
+    QLineEdit *titleBoxes[6] = {};
+    QLabel *statusLine = nullptr;
+    GridView *runnerTable = nullptr;
+    GridView *quinellaMatrix = nullptr;
+    SkinButton *commandButtons[2] = {};
+    CellEditBox *cellEditor = nullptr;
+
+    static constexpr int DesignWidth = 960; // pixels
+    static constexpr int DesignHeight = 620;
+    static constexpr int PicUpTwips = 780;
+    static constexpr int PicDownTwips = 320;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void Form_Load();
+    void Form_Resize();
+    void UcBtnMenu_Click(int Index);
+    void MSFlex_KeyDown(int KeyCode, int Shift, bool *handled);
+    void MSFlex_KeyPress(const QString &text);
+    void MSFlex_DblClick();
+    void MSFlex_MouseDown();
+    void MSFlex_GotFocus();
+    void MSFlex_SelChange();
+    void txtEdit_KeyDown(int KeyCode, int Shift, bool *handled);
+    void txtEdit_KeyPress(int KeyAscii);
+    void txtEdit_LostFocus();
+    void titleBox_GotFocus(int Index);
+    void titleBox_LostFocus(int Index);
+    void countBox_Change(int Index, const QString &text);
+    void payoutRatioBox_Change(const QString &text);
+    void hideEditor();
+    void refreshGrid();
+    void pasteOrdered();
+
+    OddsDocument m_doc;
+    UndoRing m_undo;
+    RecentFileList *m_recent = nullptr;
+    QString m_appFolder;
+    std::unique_ptr<TextMeasurer> m_measurer;
+    int m_focusRow = 0;
+    int m_focusCol = 0;
+    bool m_shown = false;
+};

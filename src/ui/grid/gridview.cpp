@@ -1,0 +1,831 @@
+#include "ui/grid/gridview.h"
+
+#include "ui/desktop/screenmetrics.h"
+#include "ui/desktop/uicolor.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int TextPadding = 2; // pixels between a cell's edge and its text
+constexpr Color EmptyAreaColor = Rgb(128, 128, 128);
+constexpr Color LineColor = Rgb(192, 192, 192);
+constexpr Color FixedLineColor = Rgb(128, 128, 128);
+
+// General alignment puts numbers on the right: a whole text that reads as a decimal number.
+bool LooksLikeNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    int i = 0;
+    const int n = int(t.size());
+    if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+        ++i;
+    int digits = 0;
+    bool point = false;
+    for (; i < n; ++i) {
+        const QChar ch = t[i];
+        if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
+            ++digits;
+        } else if (ch == QLatin1Char('.') && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < n && (t[i] == QLatin1Char('E') || t[i] == QLatin1Char('e'))) {
+        ++i;
+        if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+            ++i;
+        int expDigits = 0;
+        for (; i < n && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9'); ++i)
+            ++expDigits;
+        if (expDigits == 0)
+            return false;
+    }
+    return i == n;
+}
+
+// Cells are shown on one line.
+QString OneLine(QString text)
+{
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
+        text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    }
+    return text;
+}
+
+// The character a key produces, in the form the window's character handler expects.
+QString KeyText(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (mods & Qt::AltModifier)
+        return {};
+    const int key = event->key();
+    if (mods & Qt::ControlModifier) {
+        if (key >= Qt::Key_A && key <= Qt::Key_Z)
+            return QString(QChar(key - Qt::Key_A + 1));
+        return {};
+    }
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QStringLiteral("\r");
+    case Qt::Key_Escape:
+        return QStringLiteral("\x1b");
+    case Qt::Key_Backspace:
+        return QStringLiteral("\b");
+    case Qt::Key_Delete:
+        return {};
+    default:
+        break;
+    }
+    const QString text = event->text();
+    for (const QChar ch : text)
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+            return {};
+    return text;
+}
+
+} // namespace
+
+GridView::GridView(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    horizontalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setSingleStep(1);
+}
+
+void GridView::setGrid(Grid *grid)
+{
+    m_grid = grid;
+    m_dragging = false;
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    m_seenRow = m_seenCol = -1;
+    refresh();
+}
+
+void GridView::refresh()
+{
+    m_layout.revision = ~quint64(0);
+    m_layout.fontSize = -1;
+    layout();
+    syncScrollBars();
+    if (m_grid && (m_grid->row() != m_seenRow || m_grid->col() != m_seenCol)) {
+        m_seenRow = m_grid->row();
+        m_seenCol = m_grid->col();
+        ensureVisible(m_seenRow, m_seenCol);
+    }
+    viewport()->update();
+}
+
+QString GridView::DefaultFontFamily()
+{
+    static const QString family = [] {
+        const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+        for (const char *preferred : {"IPAGothic", "IPAPGothic", "Noto Sans CJK JP"}) {
+            const QString name = QString::fromLatin1(preferred);
+            if (japanese.contains(name))
+                return name;
+        }
+        return japanese.isEmpty() ? QGuiApplication::font().family() : japanese.first();
+    }();
+    return family;
+}
+
+const GridView::Layout &GridView::layout() const
+{
+    Layout &l = m_layout;
+    if (!m_grid) {
+        if (l.rows || l.cols || l.revision != 0) {
+            l = Layout();
+            l.revision = 0;
+            l.font = QFont(DefaultFontFamily());
+            l.rowHeight = QFontMetrics(l.font).height() + 2 * TextPadding;
+            l.colX.assign(1, 0);
+            ++m_generation;
+        }
+        return l;
+    }
+    const double tpp = TwipsPerPixelX();
+    const bool fontChanged = m_grid->fontName() != l.fontName || m_grid->fontSize() != l.fontSize;
+    if (!fontChanged && l.revision == m_grid->revision() && tpp == l.twipsPerPixel)
+        return l;
+
+    if (fontChanged) {
+        l.fontName = m_grid->fontName();
+        l.fontSize = m_grid->fontSize();
+        l.font = QFont(l.fontName.isEmpty() ? DefaultFontFamily() : l.fontName);
+        l.font.setPointSizeF(l.fontSize > 0 ? l.fontSize : 9.0);
+        l.rowHeight = std::max(QFontMetrics(l.font).height() + 2 * TextPadding, 1);
+        m_shaped.clear();
+        m_shapedBefore.clear();
+    }
+    l.revision = m_grid->revision();
+    l.twipsPerPixel = tpp;
+    l.rows = m_grid->rows();
+    l.cols = m_grid->cols();
+    l.fixedRows = std::clamp(m_grid->fixedRows(), 0, l.rows);
+    l.fixedCols = std::clamp(m_grid->fixedCols(), 0, l.cols);
+    l.colX.resize(size_t(l.cols) + 1);
+    l.colX[0] = 0;
+    for (int c = 0; c < l.cols; ++c)
+        l.colX[size_t(c) + 1] = l.colX[size_t(c)] + int(std::lround(m_grid->colWidth(c) / tpp));
+    l.fixedWidth = l.colX[size_t(l.fixedCols)];
+    l.fixedHeight = l.fixedRows * l.rowHeight;
+    ++m_generation;
+    return l;
+}
+
+void GridView::syncScrollBars()
+{
+    const Layout &l = layout();
+    m_barsGeneration = m_generation;
+    const QSize size = viewport()->size();
+
+    // Smallest first column that still shows the last column whole.
+    const int availWidth = size.width() - l.fixedWidth;
+    int maxLeft = l.fixedCols;
+    if (l.cols > l.fixedCols) {
+        maxLeft = l.cols - 1;
+        while (maxLeft > l.fixedCols &&
+               l.colX[size_t(l.cols)] - l.colX[size_t(maxLeft) - 1] <= availWidth)
+            --maxLeft;
+    }
+    int shownCols = 0;
+    for (int c = leftCol();
+         c < l.cols && l.colX[size_t(c) + 1] - l.colX[size_t(leftCol())] <= availWidth; ++c)
+        ++shownCols;
+    QScrollBar *h = horizontalScrollBar();
+    h->setRange(0, maxLeft - l.fixedCols);
+    h->setPageStep(std::max(shownCols, 1));
+
+    const int scrollRows = l.rows - l.fixedRows;
+    const int shownRows = std::max((size.height() - l.fixedHeight) / l.rowHeight, 0);
+    int maxTop = 0;
+    if (scrollRows > shownRows)
+        maxTop = scrollRows - std::max(shownRows, 1);
+    QScrollBar *v = verticalScrollBar();
+    v->setRange(0, maxTop);
+    v->setPageStep(std::max(shownRows, 1));
+}
+
+int GridView::topRow() const
+{
+    const Layout &l = layout();
+    const int top = l.fixedRows + verticalScrollBar()->value();
+    return std::clamp(top, l.fixedRows, std::max(l.rows - 1, l.fixedRows));
+}
+
+int GridView::leftCol() const
+{
+    const Layout &l = layout();
+    const int left = l.fixedCols + horizontalScrollBar()->value();
+    return std::clamp(left, l.fixedCols, std::max(l.cols - 1, l.fixedCols));
+}
+
+int GridView::rowHeight() const
+{
+    return layout().rowHeight;
+}
+
+int GridView::colPixelWidth(int col) const
+{
+    const Layout &l = layout();
+    if (col < 0 || col >= l.cols)
+        return 0;
+    return l.colX[size_t(col) + 1] - l.colX[size_t(col)];
+}
+
+QFont GridView::gridFont() const
+{
+    return layout().font;
+}
+
+int GridView::colLeft(int col) const
+{
+    const Layout &l = layout();
+    if (col < l.fixedCols)
+        return l.colX[size_t(col)];
+    return l.fixedWidth + l.colX[size_t(col)] - l.colX[size_t(leftCol())];
+}
+
+int GridView::rowTop(int row) const
+{
+    const Layout &l = layout();
+    if (row < l.fixedRows)
+        return row * l.rowHeight;
+    return l.fixedHeight + (row - topRow()) * l.rowHeight;
+}
+
+QRect GridView::cellRect(int row, int col) const
+{
+    const Layout &l = layout();
+    if (!m_grid || row < 0 || col < 0 || row >= l.rows || col >= l.cols)
+        return QRect();
+    return QRect(colLeft(col), rowTop(row), colPixelWidth(col), l.rowHeight)
+        .translated(viewport()->geometry().topLeft());
+}
+
+bool GridView::viewportCellAt(const QPoint &pos, int *row, int *col) const
+{
+    const Layout &l = layout();
+    if (!m_grid || pos.x() < 0 || pos.y() < 0)
+        return false;
+    int x = pos.x();
+    int first = 0;
+    if (x >= l.fixedWidth) {
+        x = x - l.fixedWidth + l.colX[size_t(leftCol())];
+        first = leftCol();
+    }
+    const auto it = std::upper_bound(l.colX.begin() + first, l.colX.end(), x);
+    const int c = int(it - l.colX.begin()) - 1;
+    if (c < 0 || c >= l.cols)
+        return false;
+    const int r = pos.y() < l.fixedHeight ? pos.y() / l.rowHeight
+                                          : topRow() + (pos.y() - l.fixedHeight) / l.rowHeight;
+    if (r >= l.rows)
+        return false;
+    *row = r;
+    *col = c;
+    return true;
+}
+
+bool GridView::cellAt(const QPoint &pos, int *row, int *col) const
+{
+    return viewportCellAt(pos - viewport()->geometry().topLeft(), row, col);
+}
+
+void GridView::ensureVisible(int row, int col)
+{
+    const Layout &l = layout();
+    if (!m_grid)
+        return;
+    if (m_barsGeneration != m_generation)
+        syncScrollBars();
+    if (col >= l.fixedCols && col < l.cols) {
+        int left = leftCol();
+        if (col < left) {
+            left = col;
+        } else {
+            const int availWidth = viewport()->width() - l.fixedWidth;
+            while (left < col && l.colX[size_t(col) + 1] - l.colX[size_t(left)] > availWidth)
+                ++left;
+        }
+        horizontalScrollBar()->setValue(left - l.fixedCols);
+    }
+    if (row >= l.fixedRows && row < l.rows) {
+        int top = topRow();
+        const int shown = std::max((viewport()->height() - l.fixedHeight) / l.rowHeight, 1);
+        if (row < top)
+            top = row;
+        else if (row >= top + shown)
+            top = row - shown + 1;
+        verticalScrollBar()->setValue(top - l.fixedRows);
+    }
+}
+
+void GridView::setCurrentCell(int row, int col)
+{
+    moveTo(row, col, false);
+}
+
+void GridView::setSelectionCorner(int rowSel, int colSel)
+{
+    moveTo(rowSel, colSel, true);
+}
+
+void GridView::moveTo(int row, int col, bool extend)
+{
+    if (!m_grid || m_grid->rows() == 0 || m_grid->cols() == 0)
+        return;
+    row = std::clamp(row, 0, m_grid->rows() - 1);
+    col = std::clamp(col, 0, m_grid->cols() - 1);
+    if (extend) {
+        if (row == m_grid->rowSel() && col == m_grid->colSel())
+            return;
+        m_grid->setSelection(row, col);
+    } else {
+        if (row == m_grid->row() && col == m_grid->col() && row == m_grid->rowSel() &&
+            col == m_grid->colSel())
+            return;
+        m_grid->setCurrent(row, col);
+    }
+    m_seenRow = m_grid->row();
+    m_seenCol = m_grid->col();
+    ensureVisible(row, col);
+    viewport()->update();
+    Q_EMIT selChange();
+}
+
+int GridView::pageRows() const
+{
+    const Layout &l = layout();
+    return std::max((viewport()->height() - l.fixedHeight) / l.rowHeight, 1);
+}
+
+// Keyboard movement never enters the fixed rows and columns; a current cell put there by the
+// mouse or the program may leave along its row or column.
+bool GridView::moveByKey(int keyCode, int shift)
+{
+    if (shift & 4)
+        return false;
+    const bool extend = shift & 1;
+    const bool ctrl = shift & 2;
+    const Layout &l = layout();
+    if (l.rows == 0 || l.cols == 0)
+        return false;
+    const int fromRow = extend ? m_grid->rowSel() : m_grid->row();
+    const int fromCol = extend ? m_grid->colSel() : m_grid->col();
+    const int lastRow = l.rows - 1;
+    const int lastCol = l.cols - 1;
+    const int firstRow = std::min(l.fixedRows, lastRow);
+    const int firstCol = std::min(l.fixedCols, lastCol);
+    int row = fromRow;
+    int col = fromCol;
+    switch (keyCode) {
+    case 37: // Left
+        col = std::max(ctrl ? firstCol : fromCol - 1, std::min(fromCol, firstCol));
+        break;
+    case 39: // Right
+        col = std::min(ctrl ? lastCol : fromCol + 1, lastCol);
+        break;
+    case 38: // Up
+        row = std::max(ctrl ? firstRow : fromRow - 1, std::min(fromRow, firstRow));
+        break;
+    case 40: // Down
+        row = std::min(ctrl ? lastRow : fromRow + 1, lastRow);
+        break;
+    case 33: // Page Up: the page flips with the cell
+        row = std::max(fromRow - pageRows(), std::min(fromRow, firstRow));
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - pageRows());
+        break;
+    case 34: // Page Down
+        row = std::min(fromRow + pageRows(), lastRow);
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + pageRows());
+        break;
+    case 36: // Home
+        col = firstCol;
+        if (ctrl)
+            row = firstRow;
+        break;
+    case 35: // End
+        col = lastCol;
+        if (ctrl)
+            row = lastRow;
+        break;
+    default:
+        return false;
+    }
+    moveTo(row, col, extend);
+    ensureVisible(row, col); // also when nothing moved, so a page key shows the cell
+    return true;
+}
+
+namespace {
+struct KeyCode
+{
+    int key;
+    int code;
+};
+// Keys whose code does not follow from a range. Shifted symbols of a US layout report the key
+// they are typed on.
+constexpr KeyCode KeyCodes[] = {
+    {Qt::Key_Backspace, 8},      {Qt::Key_Tab, 9},
+    {Qt::Key_Backtab, 9},        {Qt::Key_Clear, 12},
+    {Qt::Key_Return, 13},        {Qt::Key_Enter, 13},
+    {Qt::Key_Shift, 16},         {Qt::Key_Control, 17},
+    {Qt::Key_Alt, 18},           {Qt::Key_Pause, 19},
+    {Qt::Key_CapsLock, 20},      {Qt::Key_Kanji, 25},
+    {Qt::Key_Escape, 27},        {Qt::Key_Henkan, 28},
+    {Qt::Key_Muhenkan, 29},      {Qt::Key_Space, 32},
+    {Qt::Key_PageUp, 33},        {Qt::Key_PageDown, 34},
+    {Qt::Key_End, 35},           {Qt::Key_Home, 36},
+    {Qt::Key_Left, 37},          {Qt::Key_Up, 38},
+    {Qt::Key_Right, 39},         {Qt::Key_Down, 40},
+    {Qt::Key_Print, 44},         {Qt::Key_Insert, 45},
+    {Qt::Key_Delete, 46},        {Qt::Key_Help, 47},
+    {Qt::Key_Menu, 93},          {Qt::Key_NumLock, 144},
+    {Qt::Key_ScrollLock, 145},   {Qt::Key_ParenRight, 48},
+    {Qt::Key_Exclam, 49},        {Qt::Key_At, 50},
+    {Qt::Key_NumberSign, 51},    {Qt::Key_Dollar, 52},
+    {Qt::Key_Percent, 53},       {Qt::Key_AsciiCircum, 54},
+    {Qt::Key_Ampersand, 55},     {Qt::Key_ParenLeft, 57},
+    {Qt::Key_Semicolon, 186},    {Qt::Key_Colon, 186},
+    {Qt::Key_Equal, 187},        {Qt::Key_Comma, 188},
+    {Qt::Key_Less, 188},         {Qt::Key_Underscore, 189},
+    {Qt::Key_Greater, 190},      {Qt::Key_Question, 191},
+    {Qt::Key_QuoteLeft, 192},    {Qt::Key_AsciiTilde, 192},
+    {Qt::Key_BracketLeft, 219},  {Qt::Key_BraceLeft, 219},
+    {Qt::Key_Backslash, 220},    {Qt::Key_Bar, 220},
+    {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},
+    {Qt::Key_Apostrophe, 222},   {Qt::Key_QuoteDbl, 222},
+};
+// Keys that have their own code on the numeric keypad: {key, main code, keypad code}.
+constexpr int PadKeys[][3] = {
+    {Qt::Key_Asterisk, 56, 106}, {Qt::Key_Plus, 187, 107},  {Qt::Key_Minus, 189, 109},
+    {Qt::Key_Period, 190, 110},  {Qt::Key_Slash, 191, 111},
+};
+} // namespace
+
+int GridView::VirtualKeyCode(const QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool keypad = event->modifiers() & Qt::KeypadModifier;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return 65 + (key - Qt::Key_A);
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return (keypad ? 96 : 48) + (key - Qt::Key_0);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    for (const auto &pad : PadKeys)
+        if (pad[0] == key)
+            return keypad ? pad[2] : pad[1];
+    for (const KeyCode &entry : KeyCodes)
+        if (entry.key == key)
+            return entry.code;
+    return 0;
+}
+
+int GridView::ShiftState(Qt::KeyboardModifiers modifiers)
+{
+    return ((modifiers & Qt::ShiftModifier) ? 1 : 0) | ((modifiers & Qt::ControlModifier) ? 2 : 0) |
+           ((modifiers & Qt::AltModifier) ? 4 : 0);
+}
+
+void GridView::keyPressEvent(QKeyEvent *event)
+{
+    const int code = VirtualKeyCode(event);
+    const int shift = ShiftState(event->modifiers());
+    bool handled = false;
+    if (code != 0)
+        Q_EMIT keyDown(code, shift, &handled);
+    bool used = handled;
+    if (!handled && m_grid)
+        used = moveByKey(code, shift);
+    const QString text = KeyText(event);
+    if (!text.isEmpty()) {
+        Q_EMIT keyPress(text);
+        used = true;
+    }
+    // Keys the grid has no use for go on to the window.
+    event->setAccepted(used);
+}
+
+void GridView::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!event->commitString().isEmpty())
+        Q_EMIT keyPress(event->commitString());
+    event->accept();
+}
+
+QVariant GridView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImCursorRectangle && m_grid)
+        return cellRect(m_grid->row(), m_grid->col());
+    if (query == Qt::ImFont)
+        return gridFont();
+    if (query == Qt::ImEnabled)
+        return true;
+    return QAbstractScrollArea::inputMethodQuery(query);
+}
+
+namespace {
+int ButtonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+void GridView::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint(); // viewport coordinates
+    const int shift = ShiftState(event->modifiers());
+    int row = 0;
+    int col = 0;
+    if (event->button() == Qt::LeftButton && viewportCellAt(pos, &row, &col)) {
+        moveTo(row, col, shift & 1);
+        m_dragging = true;
+    }
+    const QPoint at = viewport()->mapTo(this, pos);
+    Q_EMIT mouseDown(ButtonCode(event->button()), shift, at.x(), at.y());
+    event->accept();
+}
+
+// While dragging past an edge the selection goes one cell beyond what is shown, so repeated
+// moves scroll on.
+int GridView::dragCol(int x) const
+{
+    const Layout &l = layout();
+    const int left = leftCol();
+    if (x < l.fixedWidth) {
+        if (left > l.fixedCols)
+            return left - 1;
+        for (int c = 0; c < l.fixedCols; ++c)
+            if (x < l.colX[size_t(c) + 1])
+                return c;
+        return left;
+    }
+    if (x >= viewport()->width()) {
+        int last = left;
+        while (last + 1 < l.cols && colLeft(last + 1) < viewport()->width())
+            ++last;
+        return std::min(last + 1, l.cols - 1);
+    }
+    const int xs = x - l.fixedWidth + l.colX[size_t(left)];
+    const auto it = std::upper_bound(l.colX.begin() + left, l.colX.end(), xs);
+    return std::clamp(int(it - l.colX.begin()) - 1, 0, l.cols - 1);
+}
+
+int GridView::dragRow(int y) const
+{
+    const Layout &l = layout();
+    const int top = topRow();
+    if (y < l.fixedHeight) {
+        if (top > l.fixedRows)
+            return top - 1;
+        return std::clamp(y / l.rowHeight, 0, l.rows - 1);
+    }
+    if (y >= viewport()->height()) {
+        const int shown = (viewport()->height() - l.fixedHeight + l.rowHeight - 1) / l.rowHeight;
+        return std::min(top + shown, l.rows - 1);
+    }
+    return std::min(top + (y - l.fixedHeight) / l.rowHeight, l.rows - 1);
+}
+
+void GridView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton) || !m_grid) {
+        event->ignore();
+        return;
+    }
+    const Layout &l = layout();
+    if (l.rows == 0 || l.cols == 0)
+        return;
+    const QPoint pos = event->position().toPoint();
+    moveTo(dragRow(pos.y()), dragCol(pos.x()), true);
+    event->accept();
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    event->accept();
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    int row = 0;
+    int col = 0;
+    if (event->button() == Qt::LeftButton &&
+        viewportCellAt(event->position().toPoint(), &row, &col)) {
+        // Normally the first click already made the cell current.
+        if (!(event->modifiers() & Qt::ShiftModifier))
+            moveTo(row, col, false);
+        Q_EMIT dblClick();
+    }
+    event->accept();
+}
+
+void GridView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+    Q_EMIT gotFocus();
+}
+
+void GridView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    m_dragging = false;
+    viewport()->update();
+}
+
+void GridView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    syncScrollBars();
+}
+
+void GridView::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    syncScrollBars();
+}
+
+void GridView::scrollContentsBy(int, int)
+{
+    // The fixed rows and columns stay, so the whole viewport is drawn again.
+    viewport()->update();
+}
+
+void GridView::paintEvent(QPaintEvent *event)
+{
+    const Layout &l = layout();
+    if (m_barsGeneration != m_generation)
+        syncScrollBars();
+    QPainter p(viewport());
+    const QRect dirty = event->rect();
+    const QColor empty = ToQColor(EmptyAreaColor);
+    if (dirty.contains(viewport()->rect())) {
+        // Texts no longer shown drop out of the cache.
+        m_shapedBefore.swap(m_shaped);
+        m_shaped.clear();
+    }
+    if (!m_grid || l.rows == 0 || l.cols == 0) {
+        p.fillRect(dirty, empty);
+        return;
+    }
+    p.setFont(l.font);
+    const QFontMetrics fm(l.font, viewport());
+
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+    const bool scrollRows = l.rows > l.fixedRows;
+    const bool scrollCols = l.cols > l.fixedCols;
+    const int top = topRow();
+    const int left = leftCol();
+    int lastRow = scrollRows ? top : l.rows - 1;
+    while (lastRow + 1 < l.rows && rowTop(lastRow + 1) < height)
+        ++lastRow;
+    int lastCol = scrollCols ? left : l.cols - 1;
+    while (lastCol + 1 < l.cols && colLeft(lastCol + 1) < width)
+        ++lastCol;
+
+    // Only the area past the last row and column shows the empty colour; filling all of it
+    // first would cost as much as the cells.
+    const int cellsRight = colLeft(lastCol) + colPixelWidth(lastCol);
+    const int cellsBottom = rowTop(lastRow) + l.rowHeight;
+    p.fillRect(dirty.intersected(QRect(QPoint(cellsRight, 0), QPoint(width, height))), empty);
+    p.fillRect(dirty.intersected(QRect(QPoint(0, cellsBottom), QPoint(cellsRight, height))), empty);
+
+    const int r1 = std::min(m_grid->row(), m_grid->rowSel());
+    const int r2 = std::max(m_grid->row(), m_grid->rowSel());
+    const int c1 = std::min(m_grid->col(), m_grid->colSel());
+    const int c2 = std::max(m_grid->col(), m_grid->colSel());
+    const bool range = r1 != r2 || c1 != c2;
+
+    auto paintRows = [&](int rowFrom, int rowTo, int colFrom, int colTo) {
+        for (int r = rowFrom; r <= rowTo; ++r) {
+            const int y = rowTop(r);
+            if (y >= dirty.bottom() + 1 || y + l.rowHeight <= dirty.top())
+                continue;
+            for (int c = colFrom; c <= colTo; ++c) {
+                const QRect rect(colLeft(c), y, colPixelWidth(c), l.rowHeight);
+                if (rect.width() == 0 || !rect.intersects(dirty))
+                    continue;
+                const bool current = r == m_grid->row() && c == m_grid->col();
+                const bool selected = range && !current && r >= r1 && r <= r2 && c >= c1 && c <= c2;
+                paintCell(p, fm, r, c, rect, selected, current);
+            }
+        }
+    };
+    if (scrollRows && scrollCols)
+        paintRows(top, lastRow, left, lastCol);
+    if (l.fixedRows > 0 && scrollCols)
+        paintRows(0, l.fixedRows - 1, left, lastCol);
+    if (l.fixedCols > 0 && scrollRows)
+        paintRows(top, lastRow, 0, l.fixedCols - 1);
+    if (l.fixedRows > 0 && l.fixedCols > 0)
+        paintRows(0, l.fixedRows - 1, 0, l.fixedCols - 1);
+}
+
+QStaticText GridView::shapedText(const QString &text) const
+{
+    auto it = m_shaped.constFind(text);
+    if (it != m_shaped.constEnd())
+        return *it;
+    auto before = m_shapedBefore.constFind(text);
+    if (before != m_shapedBefore.constEnd())
+        return *m_shaped.insert(text, *before);
+    QStaticText shaped(text);
+    shaped.setTextFormat(Qt::PlainText);
+    shaped.prepare(QTransform(), m_layout.font);
+    return *m_shaped.insert(text, shaped);
+}
+
+void GridView::paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
+                         bool selected, bool current) const
+{
+    const bool fixed = row < m_layout.fixedRows || col < m_layout.fixedCols;
+    const QPalette &pal = palette();
+    const QColor back =
+        selected ? pal.color(QPalette::Highlight) : ToQColor(m_grid->effectiveBackColor(row, col));
+    const QColor fore = selected ? pal.color(QPalette::HighlightedText)
+                                 : ToQColor(m_grid->effectiveForeColor(row, col));
+    p.fillRect(rect, back);
+
+    const int line = std::max(m_grid->gridLineWidth(), 0);
+    const QRect inner = rect.adjusted(TextPadding, 0, -(TextPadding + line), -line);
+    const QString text = m_grid->text(row, col);
+    if (!text.isEmpty() && inner.width() > 0) {
+        QStaticText shown = shapedText(OneLine(text));
+        int textWidth = int(std::ceil(shown.size().width()));
+        if (textWidth > inner.width()) {
+            shown = shapedText(fm.elidedText(OneLine(text), Qt::ElideRight, inner.width()));
+            textWidth = int(std::ceil(shown.size().width()));
+        }
+        int alignment = m_grid->colAlignment(col);
+        int horizontal = alignment / 3; // 0 left, 1 centre, 2 right
+        int vertical = alignment % 3;   // 0 top, 1 centre, 2 bottom
+        if (alignment < 0 || alignment > 8) {
+            horizontal = LooksLikeNumber(text) ? 2 : 0;
+            vertical = 1;
+        }
+        int x = inner.left();
+        if (horizontal == 1)
+            x += (inner.width() - textWidth) / 2;
+        else if (horizontal == 2)
+            x = inner.left() + inner.width() - textWidth;
+        int y = inner.top() + (inner.height() - fm.height()) / 2;
+        if (vertical == 0)
+            y = inner.top() + 1;
+        else if (vertical == 2)
+            y = inner.top() + inner.height() - fm.height() - 1;
+        p.setPen(fore);
+        p.drawStaticText(QPoint(x, y), shown);
+    }
+
+    if (line > 0) {
+        const QColor lineColor = ToQColor(fixed ? FixedLineColor : LineColor);
+        p.fillRect(QRect(rect.right() - line + 1, rect.top(), line, rect.height()), lineColor);
+        p.fillRect(QRect(rect.left(), rect.bottom() - line + 1, rect.width(), line), lineColor);
+    }
+
+    if (current) {
+        // Solid frame while the grid has the focus, dotted otherwise.
+        const QRect frame = rect.adjusted(1, 1, -line - 2, -line - 2);
+        p.setPen(QPen(fore, 1, hasFocus() ? Qt::SolidLine : Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(frame);
+        if (hasFocus())
+            p.drawRect(frame.adjusted(1, 1, -1, -1));
+    }
+}

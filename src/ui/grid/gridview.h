@@ -1,0 +1,140 @@
+#pragma once
+// The widget that shows a Grid: paints the visible cells with the fixed rows and columns frozen,
+// scrolls by whole cells, moves the current cell with the keyboard and the mouse, and raises the
+// grid's events to its window. The Grid stays pure data and is not owned.
+
+#include "core/document/grid.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QHash>
+#include <QRect>
+#include <QStaticText>
+#include <QString>
+#include <vector>
+
+class QFontMetrics;
+class QKeyEvent;
+
+class GridView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    explicit GridView(QWidget *parent = nullptr);
+
+    void setGrid(Grid *grid);
+    Grid *grid() const { return m_grid; }
+
+    // Re-reads counts, widths and font and repaints. Call after changing the grid; when the
+    // current cell was moved since the last look, it is also scrolled into view.
+    void refresh();
+
+    // Rectangle of a cell in this widget's coordinates (not the viewport's), so a window adds
+    // the widget's position to lay an editor over it. Includes the cell's right and bottom grid
+    // line. A scrolled-away cell gets its virtual position, which lies outside the viewport.
+    // Invalid for a cell outside the grid.
+    QRect cellRect(int row, int col) const;
+    // Scrolls so that the cell lies in the viewport (fixed rows and columns are always there).
+    void ensureVisible(int row, int col);
+    // The cell under a point in this widget's coordinates; false when there is none.
+    bool cellAt(const QPoint &pos, int *row, int *col) const;
+
+    // Moves the current cell (collapsing the selection) or the selection corner through the view:
+    // scrolls it into view, repaints and raises selChange when something changed.
+    void setCurrentCell(int row, int col);
+    void setSelectionCorner(int rowSel, int colSel);
+
+    // First scrollable row and column shown after the fixed ones.
+    int topRow() const;
+    int leftCol() const;
+    int rowHeight() const; // pixels, the same for every row
+    int colPixelWidth(int col) const;
+    // The font the cells are drawn in; an editor laid over a cell uses it too.
+    QFont gridFont() const;
+
+    // Platform virtual-key code of a key event (Enter 13, Escape 27, Page Up 33 ... Down 40,
+    // Insert 45, Delete 46, "0".."9" 48..57, "A".."Z" 65..90, F1.. 112..); 0 when unknown.
+    static int VirtualKeyCode(const QKeyEvent *event);
+    // Modifier state: 1 Shift + 2 Ctrl + 4 Alt.
+    static int ShiftState(Qt::KeyboardModifiers modifiers);
+    // The Japanese-capable face used when the grid names no font.
+    static QString DefaultFontFamily();
+
+    // The input method places its window at the current cell.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+Q_SIGNALS:
+    // Raised first for every key. A slot that sets *handled stops the built-in navigation; the
+    // character of the key (keyPress) is still raised, as the window's select-all handling
+    // expects the character of Ctrl+A to arrive after it.
+    void keyDown(int keyCode, int shift, bool *handled);
+    // The text a key produces: printable characters, an input-method commit, Enter "\r",
+    // Escape "\x1b", Backspace "\b", and Ctrl+letter as its control character (Ctrl+A "\x01").
+    void keyPress(const QString &text);
+    // Left double click on a cell; the click before it already made that cell current.
+    void dblClick();
+    // button: 1 left, 2 right, 4 middle; shift as ShiftState; x, y in widget pixels. Raised
+    // after a left press has moved the current cell.
+    void mouseDown(int button, int shift, int x, int y);
+    void gotFocus();
+    // Once for every change of the current cell or the selection corner made through the view.
+    void selChange();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    struct Layout
+    {
+        quint64 revision = ~quint64(0);
+        QString fontName;
+        double fontSize = -1;
+        double twipsPerPixel = 0;
+        QFont font;
+        int rowHeight = 1;
+        int rows = 0;
+        int cols = 0;
+        int fixedRows = 0;
+        int fixedCols = 0;
+        std::vector<int> colX; // left edge of each column from column 0, plus the total
+        int fixedWidth = 0;
+        int fixedHeight = 0;
+    };
+
+    const Layout &layout() const; // re-reads the grid when it changed
+    void syncScrollBars();
+    bool moveByKey(int keyCode, int shift);
+    void moveTo(int row, int col, bool extend);
+    int pageRows() const;
+    int colLeft(int col) const; // viewport x
+    int rowTop(int row) const;  // viewport y
+    bool viewportCellAt(const QPoint &pos, int *row, int *col) const;
+    int dragRow(int y) const;
+    int dragCol(int x) const;
+    QStaticText shapedText(const QString &text) const;
+    void paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
+                   bool selected, bool current) const;
+
+    Grid *m_grid = nullptr;
+    mutable Layout m_layout;
+    // Texts shaped once in the grid's font; shaping dominates the cost of a repaint.
+    // Kept for the texts of the last two full paints only.
+    mutable QHash<QString, QStaticText> m_shaped;
+    mutable QHash<QString, QStaticText> m_shapedBefore;
+    mutable int m_generation = 0; // counts re-reads of the grid
+    int m_barsGeneration = -1;    // the re-read the scroll bars were last fitted to
+    int m_seenRow = -1;
+    int m_seenCol = -1;
+    bool m_dragging = false;
+};

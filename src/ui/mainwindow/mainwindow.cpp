@@ -1,0 +1,699 @@
+#include "ui/mainwindow/mainwindow.h"
+
+#include "core/file/documentfile.h"
+#include "core/settings/inifile.h"
+#include "core/settings/recentfiles.h"
+#include "core/system/systemtools.h"
+#include "core/text/text.h"
+#include "ui/desktop/dialogs.h"
+#include "ui/desktop/screenmetrics.h"
+#include "ui/desktop/windowtools.h"
+#include "ui/document/documentwindow.h"
+#include "ui/mainwindow/recentfilesholder.h"
+#include "ui/print/printpreviewwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <cmath>
+
+namespace {
+
+const QString PosSection = QStringLiteral("POS");
+
+QString UntitledCaption()
+{
+    return QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ ");
+}
+
+// The decimal text of a single-precision number, as the geometry has always been stored.
+QString SingleText(double value)
+{
+    return QString::number(double(float(value)), 'g', 7).toUpper();
+}
+
+QRect ScreenRect(const QWidget *widget)
+{
+    const QScreen *screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+// The designed name rule: ".csv" appended, a doubled ".csv.csv" turned into ".Csv".
+QString AppendCsv(const QString &chosen)
+{
+    QString name = chosen + QStringLiteral(".csv");
+    const qsizetype at = TextIndexOf(name, QStringLiteral(".csv.csv"));
+    if (at >= 0)
+        name.replace(at, 8, QStringLiteral(".Csv"));
+    return name;
+}
+
+bool SameFile(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+bool IsMenuShortcut(const QKeyEvent *key)
+{
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                           Qt::AltModifier | Qt::MetaModifier);
+    if (mods != Qt::ControlModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_N:
+    case Qt::Key_O:
+    case Qt::Key_X:
+    case Qt::Key_C:
+    case Qt::Key_V:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// mnuFiles: the recent-file items between mnuFileBar3 and Bar.
+class RecentMenuActions : public RecentMenu
+{
+public:
+    RecentMenuActions(MainWindow *owner, QMenu *menu, QAction *before)
+        : m_owner(owner), m_menu(menu), m_before(before)
+    {
+    }
+    int itemCount() const override { return int(items.size()); }
+    void addItem() override
+    {
+        const int index = int(items.size());
+        auto *action = new QAction(m_menu);
+        action->setVisible(false);
+        QObject::connect(action, &QAction::triggered, m_owner,
+                         [owner = m_owner, index] { owner->mnuFiles_Click(index); });
+        m_menu->insertAction(m_before, action);
+        items.append(action);
+    }
+    void setItemVisible(int index, bool visible) override
+    {
+        if (QAction *a = items.value(index))
+            a->setVisible(visible);
+    }
+    void setItemCaption(int index, const QString &caption) override
+    {
+        // A "&" in a file name is shown, not taken as an access key.
+        if (QAction *a = items.value(index))
+            a->setText(QString(caption).replace(u'&', QStringLiteral("&&")));
+    }
+    void setItemTag(int index, const QString &tag) override
+    {
+        if (QAction *a = items.value(index))
+            a->setData(tag);
+    }
+
+    QList<QAction *> items;
+
+private:
+    MainWindow *m_owner;
+    QMenu *m_menu;
+    QAction *m_before;
+};
+
+MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
+    : QMainWindow(parent), m_appFolder(AppFolder), m_system(std::make_unique<RecentFilesHolder>())
+{
+    setWindowTitle(QStringLiteral("Kirrel"));
+    m_mdi = new QMdiArea(this);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    buildMenus();
+    // The Edit shortcuts must win over the focused control's own Ctrl+C/X/V.
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow()
+{
+    qApp->removeEventFilter(this);
+    // Documents hold a pointer to the recent list: they go before RecentFilesHolder does.
+    delete m_mdi;
+    m_mdi = nullptr;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    mnuFile = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    mnuFileNew = mnuFile->addAction(QStringLiteral("新規作成(&N)"));
+    mnuFileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuFileOpen = mnuFile->addAction(QStringLiteral("開く(&O)..."));
+    mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileClose = mnuFile->addAction(QStringLiteral("閉じる(&C)"));
+    mnuFileBar0 = mnuFile->addSeparator();
+    mnuFileSave = mnuFile->addAction(QStringLiteral("上書き保存(&S)"));
+    mnuFileSaveAs = mnuFile->addAction(QStringLiteral("名前を付けて保存(&A)..."));
+    mnuBarr = mnuFile->addSeparator();
+    mnuDefault = mnuFile->addAction(QStringLiteral("デフォルトにする"));
+    mnuFileBar1 = mnuFile->addSeparator();
+    mnuFilePrint = mnuFile->addAction(QStringLiteral("印刷(&P)..."));
+    mnuFileBar3 = mnuFile->addSeparator();
+    Bar = mnuFile->addSeparator();
+    mnuFileExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
+
+    mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+    mnuEditUndo = mnuEdit->addAction(QStringLiteral("元に戻す(&U)"));
+    mnuEditBar0 = mnuEdit->addSeparator();
+    mnuEditCut = mnuEdit->addAction(QStringLiteral("切り取り(&T)"));
+    mnuEditCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuEditCopy = mnuEdit->addAction(QStringLiteral("ｺﾋﾟｰ(&C)"));
+    mnuEditCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuEditPaste = mnuEdit->addAction(QStringLiteral("貼り付け(&P)"));
+    mnuEditPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+
+    mnuWindow = bar->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    mnuWindowNewWindow = mnuWindow->addAction(QStringLiteral("新しいｳｨﾝﾄﾞｳを開く(&N)"));
+    mnuWindowBar0 = mnuWindow->addSeparator();
+    mnuWindowCascade = mnuWindow->addAction(QStringLiteral("重ねて表示(&C)"));
+    mnuWindowTileHorizontal = mnuWindow->addAction(QStringLiteral("上下に並べて表示(&H)"));
+    mnuWindowTileVertical = mnuWindow->addAction(QStringLiteral("左右に並べて表示(&V)"));
+
+    mnuVersion = bar->addAction(QStringLiteral("バージョン情報"));
+
+    // Shortcuts work while a menu is closed and whichever child has the focus.
+    for (QAction *a : {mnuFileNew, mnuFileOpen, mnuEditCut, mnuEditCopy, mnuEditPaste}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+
+    m_recentMenu = std::make_unique<RecentMenuActions>(this, mnuFile, Bar);
+    for (int i = 0; i < 11; ++i)
+        m_recentMenu->addItem();
+
+    connect(mnuFileNew, &QAction::triggered, this, &MainWindow::mnuFileNew_Click);
+    connect(mnuFileOpen, &QAction::triggered, this, &MainWindow::mnuFileOpen_Click);
+    connect(mnuFileClose, &QAction::triggered, this, &MainWindow::mnuFileClose_Click);
+    connect(mnuFileSave, &QAction::triggered, this, &MainWindow::mnuFileSave_Click);
+    connect(mnuFileSaveAs, &QAction::triggered, this, &MainWindow::mnuFileSaveAs_Click);
+    connect(mnuDefault, &QAction::triggered, this, &MainWindow::mnuDefault_Click);
+    connect(mnuFilePrint, &QAction::triggered, this, &MainWindow::mnuFilePrint_Click);
+    connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
+    connect(mnuEditUndo, &QAction::triggered, this, &MainWindow::mnuEditUndo_Click);
+    connect(mnuEditCut, &QAction::triggered, this, &MainWindow::mnuEditCut_Click);
+    connect(mnuEditCopy, &QAction::triggered, this, &MainWindow::mnuEditCopy_Click);
+    connect(mnuEditPaste, &QAction::triggered, this, &MainWindow::mnuEditPaste_Click);
+    connect(mnuWindowNewWindow, &QAction::triggered, this, &MainWindow::mnuWindowNewWindow_Click);
+    connect(mnuWindowCascade, &QAction::triggered, this, &MainWindow::mnuWindowCascade_Click);
+    connect(mnuWindowTileHorizontal, &QAction::triggered, this,
+            &MainWindow::mnuWindowTileHorizontal_Click);
+    connect(mnuWindowTileVertical, &QAction::triggered, this,
+            &MainWindow::mnuWindowTileVertical_Click);
+    connect(mnuVersion, &QAction::triggered, this, &MainWindow::mnuVersion_Click);
+    connect(mnuWindow, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+}
+
+QString MainWindow::settingsPath() const
+{
+    return m_appFolder + QStringLiteral("KirrelSys.ini");
+}
+
+QList<QAction *> MainWindow::mnuFiles() const
+{
+    return m_recentMenu->items;
+}
+
+// ---- start-up and shutdown ----
+
+void MainWindow::StartUp()
+{
+    LoadSettings();
+    loadSystem();
+    show();
+    rebuildRecentMenu(m_system->recentFiles, m_recentMenu.get());
+}
+
+void MainWindow::loadSystem()
+{
+    if (m_systemLoaded)
+        return;
+    m_systemLoaded = true;
+    m_system->Form_Load(settingsPath(), m_recentMenu.get());
+}
+
+void MainWindow::MDIForm_Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    resize(1024, 768);
+    // The template enters the recent list when the first document loads it, so the stored list
+    // has to be read first.
+    loadSystem();
+    LoadNewDoc();
+    for (QAction *item : m_recentMenu->items)
+        item->setVisible(false);
+}
+
+double MainWindow::twipsLeft() const
+{
+    return pos().x() * TwipsPerPixelX();
+}
+double MainWindow::twipsTop() const
+{
+    return pos().y() * TwipsPerPixelY();
+}
+double MainWindow::twipsWidth() const
+{
+    return width() * TwipsPerPixelX();
+}
+double MainWindow::twipsHeight() const
+{
+    return height() * TwipsPerPixelY();
+}
+
+void MainWindow::LoadSettings()
+{
+    const QString ini = settingsPath();
+    MDIForm_Load();
+
+    const double tppX = TwipsPerPixelX();
+    const double tppY = TwipsPerPixelY();
+    const QRect screen = ScreenRect(this);
+    const double screenW = screen.width() * tppX;
+    const double screenH = screen.height() * tppY;
+
+    double left = textToNumber(readSetting(ini, PosSection, QStringLiteral("MainLeft")));
+    double top = textToNumber(readSetting(ini, PosSection, QStringLiteral("MainTop")));
+    double width = twipsWidth();
+    double height = twipsHeight();
+    const double w = textToNumber(readSetting(ini, PosSection, QStringLiteral("MainWidth")));
+    if (w > 1600)
+        width = w;
+    if (w > screenW)
+        width = screenW;
+    const double h = textToNumber(readSetting(ini, PosSection, QStringLiteral("MainHeight")));
+    if (h > 1600)
+        height = h;
+    if (h > screenH)
+        height = screenH;
+    if (left + width > screenW)
+        left = screenW - width;
+    if (top + height > screenH)
+        top = screenH - height;
+
+    move(int(std::lround(left / tppX)), int(std::lround(top / tppY)));
+    resize(int(std::lround(width / tppX)), int(std::lround(height / tppY)));
+}
+
+void MainWindow::SaveSettings()
+{
+    if (isMinimized())
+        return;
+    const QString ini = settingsPath();
+    // Write errors are not the user's concern at shutdown.
+    writeSetting(ini, PosSection, QStringLiteral("MainLeft"), SingleText(twipsLeft()));
+    writeSetting(ini, PosSection, QStringLiteral("MainTop"), SingleText(twipsTop()));
+    writeSetting(ini, PosSection, QStringLiteral("MainWidth"), SingleText(twipsWidth()));
+    writeSetting(ini, PosSection, QStringLiteral("MainHeight"), SingleText(twipsHeight()));
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    MDIForm_Unload();
+    event->accept();
+}
+
+void MainWindow::MDIForm_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    SaveSettings();
+    // Unsaved documents are discarded without a question.
+    m_mdi->closeAllSubWindows();
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible())
+            w->close();
+    }
+    if (PrintPreviewWindow *preview = PrintPreviewWindow::existing())
+        preview->close();
+    m_system->close();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->window() == this &&
+        IsMenuShortcut(static_cast<QKeyEvent *>(event))) {
+        // Not accepted: the key stroke goes to the menu's shortcut, not to the control.
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- documents ----
+
+DocumentWindow *MainWindow::LoadNewDoc()
+{
+    loadSystem();
+    ++NewDocCount;
+    auto *doc = new DocumentWindow(&m_system->recentFiles, m_appFolder);
+    const QString caption = UntitledCaption() + QString::number(NewDocCount);
+    doc->setWindowTitle(caption);
+    doc->setTitleText(0, caption);
+    QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Size and place before showing: a window that opens maximized comes back to these when
+    // restored. The place is where a cascade would put it; the area's own placement pushes a
+    // window of the designed size mostly out of view once one is open.
+    sub->resize(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight);
+    sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    doc->buildTable();
+    doc->loadTemplate();
+    doc->setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    return doc;
+}
+
+void MainWindow::openFile(const QString &wkFile)
+{
+    if (!fileExists(wkFile))
+        return;
+    // Letter case counts on this file system: a.csv and A.csv are two documents.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (!DocumentWindow::isDocumentWindow(sub->widget()))
+            continue;
+        if (SameFile(sub->widget()->windowTitle(), wkFile)) {
+            m_mdi->setActiveSubWindow(sub);
+            sub->widget()->setFocus();
+            return;
+        }
+    }
+    DocumentWindow *doc = LoadNewDoc();
+    doc->loadDocument(wkFile);
+}
+
+DocumentWindow *MainWindow::activeDocument() const
+{
+    QMdiSubWindow *sub = m_mdi ? m_mdi->currentSubWindow() : nullptr;
+    return sub ? DocumentWindow::fromWidget(sub->widget()) : nullptr;
+}
+
+QList<DocumentWindow *> MainWindow::documents() const
+{
+    QList<DocumentWindow *> out;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget()))
+            out.append(doc);
+    return out;
+}
+
+bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path)
+{
+    const FileResult result = doc->saveDocument(path);
+    if (result.ok)
+        return true;
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + result.message;
+    box.icon = MsgIcon::Warning;
+    box.buttons = MsgButtons::Ok;
+    ShowMessageBox(this, box);
+    return false;
+}
+
+// ---- File menu ----
+
+void MainWindow::mnuFileNew_Click()
+{
+    LoadNewDoc();
+}
+
+void MainWindow::mnuWindowNewWindow_Click()
+{
+    LoadNewDoc();
+}
+
+void MainWindow::mnuFileOpen_Click()
+{
+    if (!activeDocument())
+        LoadNewDoc();
+    const QString chosen = showFileDialog(this, DocumentFileFilters(), QDir::currentPath() + u'/',
+                                          QStringLiteral("オッズファイル"), QStringLiteral("開く"),
+                                          QStringLiteral("LOAD"));
+    if (chosen.isEmpty())
+        return;
+    // Letter case counts here (a.csv is not a.Csv): a file that exists is opened under the
+    // name chosen, and only a name with no file behind it gets ".csv".
+    openFile(QFileInfo(chosen).isFile() ? chosen : AppendCsv(chosen));
+}
+
+void MainWindow::mnuFileClose_Click()
+{
+    if (QMdiSubWindow *sub = m_mdi->currentSubWindow())
+        sub->close();
+}
+
+void MainWindow::mnuFileSave_Click()
+{
+    DocumentWindow *doc = activeDocument();
+    if (!doc)
+        return;
+    const QString c = doc->windowTitle();
+    if (TextLike(c, QStringLiteral("*.Def*")) || TextLike(c, QStringLiteral("*新規オッズ*"))) {
+        mnuFileSaveAs_Click();
+        return;
+    }
+    saveWindowDocument(doc, c);
+}
+
+void MainWindow::mnuFileSaveAs_Click()
+{
+    DocumentWindow *doc = activeDocument();
+    if (!doc)
+        return;
+    const QString c = doc->windowTitle();
+    QString name;
+    QString folder;
+    if (fileExists(c)) {
+        name = splitPath(c, QStringLiteral("ファイル名"));
+        folder = splitPath(c, QStringLiteral("フォルダ名"));
+    } else {
+        name = c;
+        folder = QDir::currentPath() + u'/';
+    }
+    const QString chosen =
+        showFileDialog(this, DocumentFileFilters(), folder, name,
+                       QStringLiteral("名前を付けて保存"), QStringLiteral("SAVE"));
+    if (chosen.isEmpty())
+        return;
+    const bool hasCsv = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const QString path = hasCsv ? chosen : chosen + QStringLiteral(".csv");
+    // The dialog asked about the name chosen, not about the one with ".csv" added.
+    if (path != chosen && QFileInfo::exists(path)) {
+        MessageBoxRequest ask;
+        ask.title = QStringLiteral("名前を付けて保存");
+        ask.text = path + QStringLiteral(" は既に存在します。\n上書きしますか?");
+        ask.icon = MsgIcon::Warning;
+        ask.buttons = MsgButtons::YesNo;
+        if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
+            return;
+    }
+    if (saveWindowDocument(doc, path))
+        doc->setWindowTitle(path);
+}
+
+void MainWindow::mnuDefault_Click()
+{
+    DocumentWindow *doc = activeDocument();
+    if (!doc)
+        return;
+    MessageBoxRequest ask;
+    ask.title = QStringLiteral("デフォルトにする");
+    ask.text = QStringLiteral("次回の新規作成時に、このファイルが使用されます\nよろしいですか?");
+    ask.icon = MsgIcon::Information;
+    ask.buttons = MsgButtons::YesNo;
+    if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
+        return;
+    saveWindowDocument(doc, DefaultPath(m_appFolder));
+}
+
+void MainWindow::mnuFilePrint_Click()
+{
+    DocumentWindow *doc = activeDocument();
+    if (!doc)
+        return;
+    PrintPreviewWindow::PrintDocument(doc->document(), doc);
+}
+
+void MainWindow::mnuFiles_Click(int Index)
+{
+    if (QAction *item = m_recentMenu->items.value(Index))
+        openFile(item->data().toString());
+}
+
+void MainWindow::mnuFileExit_Click()
+{
+    close();
+}
+
+// ---- Edit menu ----
+
+void MainWindow::mnuEditUndo_Click()
+{
+    if (DocumentWindow *doc = activeDocument())
+        doc->undo();
+}
+
+void MainWindow::mnuEditCut_Click()
+{
+    if (DocumentWindow *doc = activeDocument())
+        doc->clipboardKey(88, 2);
+}
+
+void MainWindow::mnuEditCopy_Click()
+{
+    if (DocumentWindow *doc = activeDocument())
+        doc->clipboardKey(67, 2);
+}
+
+void MainWindow::mnuEditPaste_Click()
+{
+    if (DocumentWindow *doc = activeDocument())
+        doc->clipboardKey(86, 2);
+}
+
+// ---- Window menu ----
+
+QPoint MainWindow::cascadePlace(int index, const QSize &size) const
+{
+    const QRect area = m_mdi->viewport()->rect();
+    // One title bar lower and to the right each time; back to the corner before a window
+    // would leave the area.
+    int step = 24;
+    for (const QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (sub->widget() && !sub->isMinimized()) {
+            step = std::max(8, sub->widget()->y());
+            break;
+        }
+    }
+    const int room = std::min(area.width() - size.width(), area.height() - size.height());
+    const int places = std::max(1, room / step + 1);
+    const int k = index % places;
+    return {k * step, k * step};
+}
+
+void MainWindow::mnuWindowCascade_Click()
+{
+    // Qt's own cascade sizes each window to its size hint; a document window has none and
+    // would shrink to its title bar. The documents get their designed size instead.
+    const QList<QMdiSubWindow *> windows = arrangeableWindows();
+    const QSize size = QSize(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight)
+                           .boundedTo(m_mdi->viewport()->size());
+    const int n = int(windows.size());
+    // The bottom of the stack first, so the active window ends on top at the last place.
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *sub = windows[n - 1 - i];
+        if (sub->isMaximized())
+            sub->showNormal();
+        sub->setGeometry(QRect(cascadePlace(i, size), size));
+        sub->raise();
+    }
+}
+
+QList<QMdiSubWindow *> MainWindow::arrangeableWindows() const
+{
+    QList<QMdiSubWindow *> out;
+    // Top of the stack first, so the active window leads.
+    const QList<QMdiSubWindow *> stack = m_mdi->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stack.crbegin(); it != stack.crend(); ++it)
+        if (!(*it)->isMinimized() && (*it)->isVisible())
+            out.append(*it);
+    return out;
+}
+
+void MainWindow::tile(bool oneAboveTheOther)
+{
+    const QList<QMdiSubWindow *> windows = arrangeableWindows();
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *sub = windows[i];
+        if (sub->isMaximized())
+            sub->showNormal();
+        if (oneAboveTheOther) {
+            const int top = area.height() * i / n;
+            const int bottom = area.height() * (i + 1) / n;
+            sub->setGeometry(0, top, area.width(), bottom - top);
+        } else {
+            const int left = area.width() * i / n;
+            const int right = area.width() * (i + 1) / n;
+            sub->setGeometry(left, 0, right - left, area.height());
+        }
+    }
+}
+
+void MainWindow::mnuWindowTileHorizontal_Click()
+{
+    tile(true);
+}
+
+void MainWindow::mnuWindowTileVertical_Click()
+{
+    tile(false);
+}
+
+void MainWindow::updateWindowMenu()
+{
+    for (QAction *a : std::as_const(m_windowList))
+        delete a;
+    m_windowList.clear();
+    const QList<QMdiSubWindow *> windows = m_mdi->subWindowList();
+    if (windows.isEmpty())
+        return;
+    m_windowList.append(mnuWindow->addSeparator());
+    QMdiSubWindow *current = m_mdi->currentSubWindow();
+    int number = 0;
+    for (QMdiSubWindow *sub : windows) {
+        ++number;
+        QString title = sub->windowTitle();
+        title.replace(u'&', QStringLiteral("&&"));
+        QAction *a = mnuWindow->addAction(
+            (number < 10 ? QStringLiteral("&%1 ").arg(number) : QStringLiteral("%1 ").arg(number)) +
+            title);
+        a->setCheckable(true);
+        a->setChecked(sub == current);
+        QPointer<QMdiSubWindow> target(sub);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (target)
+                m_mdi->setActiveSubWindow(target);
+        });
+        m_windowList.append(a);
+    }
+}
+
+// ---- Version ----
+
+void MainWindow::mnuVersion_Click()
+{
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = QStringLiteral("Ver") + versionText() + QStringLiteral("\nKirrel 開発チーム");
+    box.icon = MsgIcon::Information;
+    box.buttons = MsgButtons::Ok;
+    ShowMessageBox(this, box);
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The main window: the menu bar, the document sub-windows, the file commands and the stored
+// window geometry. Every command acts on the active document window, or on none.
+
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class DocumentWindow;
+class RecentFilesHolder;
+class RecentMenuActions;
+struct FileResult;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // AppFolder ends in "/": the settings file and the template live there.
+    explicit MainWindow(const QString &AppFolder, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up after the single-instance check: the load step (default size, first document),
+    // the stored geometry, the recent-file list, showing the window.
+    void StartUp();
+
+    // Reads "POS" and applies it over the default size; the first call runs the load step.
+    void LoadSettings();
+    // Writes "POS" unless the window is minimized.
+    void SaveSettings();
+
+    // A new document window: untitled caption, shown, buildTable, the template, today's date.
+    DocumentWindow *LoadNewDoc();
+    // Activates the window that shows wkFile, else opens it in a new one. A missing file is
+    // ignored.
+    void openFile(const QString &wkFile);
+
+    QString AppFolder() const { return m_appFolder; }
+    QString settingsPath() const;
+    int NewDocCount = 0;
+
+    DocumentWindow *activeDocument() const;
+    QList<DocumentWindow *> documents() const;
+    QMdiArea *mdiArea() const { return m_mdi; }
+    RecentFilesHolder *system() const { return m_system.get(); }
+
+    // Geometry as stored: frame position and window size, in twips.
+    double twipsLeft() const;
+    double twipsTop() const;
+    double twipsWidth() const;
+    double twipsHeight() const;
+
+    // Menu handlers.
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileClose_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+    void mnuDefault_Click();
+    void mnuFilePrint_Click();
+    void mnuFiles_Click(int Index);
+    void mnuFileExit_Click();
+    void mnuEditUndo_Click();
+    void mnuEditCut_Click();
+    void mnuEditCopy_Click();
+    void mnuEditPaste_Click();
+    void mnuWindowNewWindow_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowTileHorizontal_Click();
+    void mnuWindowTileVertical_Click();
+    void mnuVersion_Click();
+
+    // Rebuilds the window list below the Window menu's items (done each time it opens).
+    void updateWindowMenu();
+    QList<QAction *> windowListActions() const { return m_windowList; }
+    // The recent-file items in menu order.
+    QList<QAction *> mnuFiles() const;
+
+    QMenu *mnuFile = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QMenu *mnuWindow = nullptr;
+    QAction *mnuFileNew = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileClose = nullptr;
+    QAction *mnuFileBar0 = nullptr;
+    QAction *mnuFileSave = nullptr;
+    QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuBarr = nullptr;
+    QAction *mnuDefault = nullptr;
+    QAction *mnuFileBar1 = nullptr;
+    QAction *mnuFilePrint = nullptr;
+    QAction *mnuFileBar3 = nullptr;
+    QAction *Bar = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QAction *mnuEditUndo = nullptr;
+    QAction *mnuEditBar0 = nullptr;
+    QAction *mnuEditCut = nullptr;
+    QAction *mnuEditCopy = nullptr;
+    QAction *mnuEditPaste = nullptr;
+    QAction *mnuWindowNewWindow = nullptr;
+    QAction *mnuWindowBar0 = nullptr;
+    QAction *mnuWindowCascade = nullptr;
+    QAction *mnuWindowTileHorizontal = nullptr;
+    QAction *mnuWindowTileVertical = nullptr;
+    QAction *mnuVersion = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void MDIForm_Load();
+    void MDIForm_Unload();
+    void loadSystem();
+    // Writes through the document; a failure is shown with the file and the reason.
+    bool saveWindowDocument(DocumentWindow *doc, const QString &path);
+    void tile(bool oneAboveTheOther);
+    // Top-left corner of the index-th window of a cascade of windows of this size.
+    QPoint cascadePlace(int index, const QSize &size) const;
+    QList<QMdiSubWindow *> arrangeableWindows() const;
+
+    QString m_appFolder;
+    QMdiArea *m_mdi = nullptr;
+    std::unique_ptr<RecentFilesHolder> m_system;
+    std::unique_ptr<RecentMenuActions> m_recentMenu;
+    QList<QAction *> m_windowList;
+    bool m_loaded = false;
+    bool m_systemLoaded = false;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,132 @@
+#include "core/system/systemtools.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestModTools : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitPathCases_data();
+    void splitPathCases();
+    void fileExistsCases();
+    void appFolder();
+    void appFolderFallsBackToUserFolder();
+    void versionTextCases_data();
+    void versionTextCases();
+};
+
+void TestModTools::splitPathCases_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("templ");
+    QTest::addColumn<QString>("expected");
+
+    const QString run = "/home/u/my.data/run.csv";
+    QTest::newRow("base name despite dotted folder") << run << "ファイル名"
+                                                     << "run";
+    QTest::newRow("folder keeps trailing slash") << run << "フォルダ名"
+                                                 << "/home/u/my.data/";
+    QTest::newRow("extension with dot") << run << "拡張子"
+                                        << ".csv";
+    QTest::newRow("all three rebuild the path") << run << "フォルダ名ファイル名拡張子" << run;
+    QTest::newRow("template text kept") << run << "[ファイル名]"
+                                        << "[run]";
+    QTest::newRow("template default") << "/opt/kirrel/Default.def"
+                                      << "ファイル名"
+                                      << "Default";
+    QTest::newRow("only the last extension") << "/r/a.csv.csv"
+                                             << "ファイル名|拡張子"
+                                             << "a.csv|.csv";
+    QTest::newRow("extension case kept") << "/r/Race.CSV"
+                                         << "ファイル名拡張子"
+                                         << "Race.CSV";
+    QTest::newRow("no extension in name, dot in folder") << "/home/u/my.data/run"
+                                                         << "フォルダ名|ファイル名|拡張子"
+                                                         << "/home/u/my.data/|run|";
+    QTest::newRow("folder named like the file") << "/x/a.csv/a.csv"
+                                                << "フォルダ名"
+                                                << "/x/a.csv/";
+    QTest::newRow("no folder") << "run.csv"
+                               << "フォルダ名|ファイル名"
+                               << "|run";
+    QTest::newRow("empty path") << ""
+                                << "フォルダ名ファイル名拡張子"
+                                << "";
+    QTest::newRow("filled text never replaced again") << "/拡張子/ファイル名.txt"
+                                                      << "フォルダ名"
+                                                      << "/拡張子/";
+    QTest::newRow("selector matched as text") << run << "ﾌｧｲﾙ名"
+                                              << "run";
+}
+
+void TestModTools::splitPathCases()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, templ);
+    QFETCH(QString, expected);
+    QCOMPARE(splitPath(path, templ), expected);
+}
+
+void TestModTools::fileExistsCases()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile f(dir.filePath("a.csv"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    QVERIFY(fileExists(dir.filePath("a.csv")));
+    QVERIFY(fileExists(dir.path()));
+    QVERIFY(!fileExists(dir.filePath("b.csv")));
+    QVERIFY(!fileExists(QString()));
+}
+
+void TestModTools::appFolder()
+{
+    const QString folder = appFolderPath();
+    QCOMPARE(folder, QCoreApplication::applicationDirPath() + "/");
+    QTemporaryDir dir;
+    QCOMPARE(appFolderPath(dir.path()), dir.path() + "/");
+    QCOMPARE(appFolderPath("/"), QString("/"));
+    // The probe leaves nothing behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TestModTools::appFolderFallsBackToUserFolder()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(!user.isEmpty());
+    QCOMPARE(appFolderPath("/nonexistent/kirrel/bin"), user + "/");
+    QVERIFY(QFileInfo(user).isDir());
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+void TestModTools::versionTextCases_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("revision");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("program version")
+        << AppVersionMajor << AppVersionMinor << AppVersionRevision << "0.95.0025";
+    QTest::newRow("padded") << 1 << 2 << 3 << "1.02.0003";
+    QTest::newRow("wider than the mask") << 12 << 345 << 67890 << "12.345.67890";
+}
+
+void TestModTools::versionTextCases()
+{
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(int, revision);
+    QFETCH(QString, expected);
+    QCOMPARE(versionText(major, minor, revision), expected);
+    QCOMPARE(versionText(), QString("0.95.0025"));
+}
+
+QTEST_GUILESS_MAIN(TestModTools)
+#include "tst_systemtools.moc"
