@@ -1,6 +1,7 @@
 #include "core/analysis/combinations.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -168,7 +169,10 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
 {
     std::vector<Combination> out;
     const int m = order.size();
-    out.reserve(size_t(m * m * m));
+    size_t most = type == BetType::BracketQuinella ? 36 : 1;
+    for (int k = 0; k < TicketSize(type) && type != BetType::BracketQuinella; ++k)
+        most *= size_t(m);
+    out.reserve(most);
     const auto add = [&](Ticket t, double p) {
         if (p > 0)
             out.push_back({t, p, 0});
@@ -242,12 +246,25 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
                         add({runner(a), runner(b), runner(c)}, order.three(a, b, c));
         break;
     }
-    // The list is built in ascending ticket order, so equal probabilities keep their place
-    // when sorted by (probability, position); small keys sort faster than the combinations.
-    std::vector<std::pair<double, quint32>> keys(out.size());
+    // The list is built in ascending ticket order; a stable sort on the probability alone
+    // keeps equal probabilities in that order. Positive doubles order like their bit patterns,
+    // so a byte-wise radix sort does it in a few passes over thousands of tickets.
+    std::vector<std::pair<quint64, quint32>> keys(out.size());
     for (size_t i = 0; i < out.size(); ++i)
-        keys[i] = {-out[i].probability, quint32(i)};
-    std::sort(keys.begin(), keys.end());
+        keys[i] = {~std::bit_cast<quint64>(out[i].probability), quint32(i)};
+    std::vector<std::pair<quint64, quint32>> buffer(keys.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::array<size_t, 257> start{};
+        for (const auto &k : keys)
+            ++start[((k.first >> shift) & 0xff) + 1];
+        if (start[((keys.empty() ? 0 : keys[0].first >> shift) & 0xff) + 1] == keys.size())
+            continue; // every key has the same byte here
+        for (size_t b = 1; b < start.size(); ++b)
+            start[b] += start[b - 1];
+        for (const auto &k : keys)
+            buffer[start[(k.first >> shift) & 0xff]++] = k;
+        keys.swap(buffer);
+    }
     std::vector<Combination> sorted(out.size());
     for (size_t i = 0; i < keys.size(); ++i) {
         sorted[i] = out[keys[i].second];
