@@ -123,15 +123,9 @@ void TestCli::exitStatus_data()
                                       << "kirrel-cli: unknown bet type 'pick6'\n";
     QTest::newRow("bad number") << QStringList{"exotics", race, "--bet", "win", "--beta", "1,5"}
                                 << 2 << "kirrel-cli: bad number '1,5' for --beta\n";
-    QTest::newRow("ratio above 100 %")
-        << QStringList{"exotics", race, "--bet", "win", "--ratio", "120"} << 2
-        << "kirrel-cli: bad number '120' for --ratio\n";
     QTest::newRow("--lambda outside the discount model")
         << QStringList{"exotics", race, "--bet", "win", "--lambda", "0.9"} << 2
         << "kirrel-cli: --lambda applies to the discount model only\n";
-    QTest::newRow("stakes option for exotics")
-        << QStringList{"exotics", race, "--bet", "win", "--budget", "100"} << 2
-        << "kirrel-cli: unknown option '--budget' for exotics\n";
     QTest::newRow("malformed pick")
         << QStringList{"stakes", race, "--bet", "exacta", "--pick", "1-2", "--budget", "1000"} << 2
         << "kirrel-cli: '1-2' is not a exacta combination (like 1>2)\n";
@@ -141,9 +135,6 @@ void TestCli::exitStatus_data()
     QTest::newRow("the same ticket twice")
         << QStringList{"stakes", race, "--bet", "quinella", "--pick", "1-2,2-1", "--budget", "500"}
         << 2 << "kirrel-cli: 1-2 picked twice\n";
-    QTest::newRow("pick and kelly together")
-        << QStringList{"stakes", race, "--bet", "win", "--pick", "1", "--kelly", "1"} << 2
-        << "kirrel-cli: stakes needs either --pick or --kelly\n";
     QTest::newRow("kelly for wide")
         << QStringList{"stakes", race,         "--bet", "wide",   "--kelly",
                        "1/2",    "--bankroll", "10000", "--odds", "@/bad.odds"}
@@ -156,9 +147,6 @@ void TestCli::exitStatus_data()
     QTest::newRow("odds file with a line of another bet type")
         << QStringList{"exotics", race, "--bet", "quinella", "--odds", "@/bad.odds"} << 1
         << "kirrel-cli: @/bad.odds: line 2: '1-2-3' is not a quinella combination (like 1-2)\n";
-    QTest::newRow("missing odds file")
-        << QStringList{"exotics", race, "--bet", "quinella", "--odds", "@/none.odds"} << 1
-        << "kirrel-cli: @/none.odds: no such file\n";
 }
 
 void TestCli::exitStatus()
@@ -301,11 +289,10 @@ void TestCli::exotics()
 
     const QString odds = m_dir.filePath(QStringLiteral("trio.odds"));
     const Ticket priced = trio[5].runners;
-    QVERIFY(WriteAll(
-        odds,
-        Cp932::encode(
-            QStringLiteral("%1-%2-%3\tｷﾙﾚﾙ\t25.0\r\n").arg(priced[2]).arg(priced[0]).arg(priced[1]))
-            .bytes));
+    // Code page 932 with a name between ticket and odds, CR LF, any order, the later line wins.
+    const QString lines = QStringLiteral("%1-%2-%3\tｷﾙﾚﾙ\t9.0\r\n\r\n%3-%1-%2\tｷﾙﾚﾙ\t25.0\r\n");
+    QVERIFY(
+        WriteAll(odds, Cp932::encode(lines.arg(priced[0]).arg(priced[1]).arg(priced[2])).bytes));
     const Run r = Cli({QStringLiteral("exotics"), in, "--bet", "trio", "--model", "discount",
                        "--lambda", "0.9", "--ratio", "70", "--odds", odds, "--top", "10"});
     QCOMPARE(r.exitCode, 0);
@@ -368,9 +355,7 @@ void TestCli::kelly()
     }
     const QString generousOdds = m_dir.filePath(QStringLiteral("generous.odds"));
     const QString meanOdds = m_dir.filePath(QStringLiteral("mean.odds"));
-    QVERIFY(WriteAll(generousOdds, generous));
-    QVERIFY(WriteAll(meanOdds, mean));
-
+    QVERIFY(WriteAll(generousOdds, generous) && WriteAll(meanOdds, mean));
     const Run r = Cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1/2", "--bankroll",
                        "100000", "--odds", generousOdds});
     QCOMPARE(r.exitCode, 0);
@@ -380,12 +365,10 @@ void TestCli::kelly()
     QCOMPARE(lines.size(), 18);
     for (const QString &line : lines) {
         const QStringList f = line.split(QLatin1Char('\t'));
-        QCOMPARE(f.size(), 5);
         const double p = field.value.win[size_t(f[0].toInt())];
-        QCOMPARE(f[1], QString::asprintf("%.9f", p));
-        QCOMPARE(f[2], QStringLiteral("1000.0"));
-        QCOMPARE(f[3], QString::asprintf("%.6f", p));
-        QCOMPARE(f[4].toLongLong(), qint64(std::floor(100000 * p / 2 / 100)) * 100);
+        QCOMPARE(f.mid(1),
+                 QStringList({QString::asprintf("%.9f", p), "1000.0", QString::asprintf("%.6f", p),
+                              QString::number(qint64(100000 * p / 2 / 100) * 100)}));
     }
 
     const Run none = Cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1",

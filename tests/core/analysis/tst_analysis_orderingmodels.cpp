@@ -103,7 +103,6 @@ void TestOrderingModels::sumsAndMarginals_data()
     QTest::newRow("discount, 18 falling shares") << discount << Falling(18) << 1e-13;
     QTest::newRow("normal, 18 falling shares") << normal << Falling(18) << 1e-9;
     QTest::newRow("normal, 36 equal shares") << normal << QList<double>(36, 1.0) << 1e-9;
-    QTest::newRow("normal, 3 runners") << normal << QList<double>{5, 3, 2} << 1e-9;
     QTest::newRow("normal, a 0.97 favourite among 8")
         << normal << QList<double>{97, 0.5, 0.5, 0.5, 0.5, 0.5, 0.4, 0.1} << 1e-9;
     QTest::newRow("normal, a 1e-7 longshot among 10")
@@ -146,12 +145,6 @@ void TestOrderingModels::sumsAndMarginals()
         inTopThree += aThird;
     }
     QVERIFY(std::fabs(all - 1) <= tolerance);
-    double placedThird = 0;
-    for (int a = 0; a < m; ++a)
-        for (int b = 0; b < m; ++b)
-            placedThird += std::accumulate(&o.firstThree[size_t((a * m + b) * m)],
-                                           &o.firstThree[size_t((a * m + b) * m + m)], 0.0);
-    QVERIFY(std::fabs(inTopThree - placedThird) <= tolerance);
     QVERIFY(std::fabs(inTopThree - 1) <= tolerance * m);
 }
 
@@ -198,10 +191,8 @@ void TestOrderingModels::normalReproducesWinProbabilities_data()
 void TestOrderingModels::normalReproducesWinProbabilities()
 {
     QFETCH(QList<double>, shares);
-    const double sum = std::accumulate(shares.begin(), shares.end(), 0.0);
-    std::vector<double> p;
-    for (const double s : shares)
-        p.push_back(s / sum);
+    const RaceField field = Field(shares);
+    const std::vector<double> p(field.win.begin() + 1, field.win.end());
     const Result<NormalFit> fit = FitNormalModel(p);
     QVERIFY2(fit.ok(), qPrintable(fit.error));
     const std::vector<double> &theta = fit.value.theta;
@@ -216,10 +207,7 @@ void TestOrderingModels::normalReproducesWinProbabilities()
                     w *= 1 - Phi(t + h / 2 - theta[b]);
             win += h * w;
         }
-        QVERIFY2(std::fabs(win - p[a]) < 1e-7, qPrintable(QStringLiteral("runner %1: %2 vs %3")
-                                                              .arg(a + 1)
-                                                              .arg(win, 0, 'g', 12)
-                                                              .arg(p[a], 0, 'g', 12)));
+        QVERIFY2(std::fabs(win - p[a]) < 1e-7, QByteArray::number(win - p[a]).constData());
     }
 }
 
@@ -236,12 +224,7 @@ void TestOrderingModels::normalAgainstDirectIntegration()
                 const double got = three[size_t((a * m + b) * m + c)];
                 const double expected = NormalByGrid(theta, a, b, c);
                 QVERIFY2(std::fabs(got - expected) < 1e-6,
-                         qPrintable(QStringLiteral("%1>%2>%3: %4 vs %5")
-                                        .arg(a + 1)
-                                        .arg(b + 1)
-                                        .arg(c + 1)
-                                        .arg(got, 0, 'g', 10)
-                                        .arg(expected, 0, 'g', 10)));
+                         QByteArray::number(got - expected).constData());
             }
 }
 
