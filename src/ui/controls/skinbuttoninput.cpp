@@ -2,11 +2,11 @@
 #include "ui/controls/skinbutton.h"
 
 #include <QCursor>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QToolTip>
 
 namespace {
