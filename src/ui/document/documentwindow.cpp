@@ -10,6 +10,7 @@
 #include "ui/document/celleditor.h"
 #include "ui/grid/gridview.h"
 
+#include <QCloseEvent>
 #include <QDate>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -152,20 +153,27 @@ void DocumentWindow::Form_Load()
         countBoxes[i] = makeEdit(QStringLiteral("countBoxes%1").arg(i), QRect(i * 50, 24, 50, 24));
         connect(countBoxes[i], &QLineEdit::textEdited, this,
                 [this, i](const QString &text) { countBox_Change(i, text); });
-        connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::buildTable);
+        connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::confirmCounts);
     }
     for (int i = 0; i < 6; ++i) {
         titleBoxes[i] = makeEdit(QStringLiteral("titleBoxes%1").arg(i),
                                  QRect(100 + (i % 3) * 180, (i / 3) * 24, 180, 24));
-        connect(titleBoxes[i], &QLineEdit::textEdited, this,
-                [this, i](const QString &text) { m_doc.setTitleText(i, text); });
+        connect(titleBoxes[i], &QLineEdit::textEdited, this, [this, i](const QString &text) {
+            m_doc.setTitleText(i, text);
+            markChanged();
+        });
     }
     payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), QRect(640, 24, 50, 24));
-    connect(payoutRatioBox, &QLineEdit::textEdited, this, &DocumentWindow::payoutRatioBox_Change);
-    connect(payoutRatioBox, &QLineEdit::returnPressed, this, &DocumentWindow::recalculate);
+    connect(payoutRatioBox, &QLineEdit::textEdited, this, &DocumentWindow::markChanged);
+    connect(payoutRatioBox, &QLineEdit::returnPressed, this, [this] {
+        confirmPayoutRatio();
+        recalculate();
+    });
     poolBox = makeEdit(QStringLiteral("poolBox"), QRect(690, 24, 100, 24));
-    connect(poolBox, &QLineEdit::textEdited, this,
-            [this](const QString &text) { m_doc.setPoolText(text); });
+    connect(poolBox, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_doc.setPoolText(text);
+        markChanged();
+    });
 
     const QString buttonCaptions[2] = {QStringLiteral("馬連"), QStringLiteral("集計")};
     const QPixmap &skin = SkinImage::Get()->PicBtn();
@@ -282,11 +290,54 @@ QString DocumentWindow::statusText() const
     return statusLine->text();
 }
 
+void DocumentWindow::refreshStatus()
+{
+    statusLine->setText(SelectionStatus(m_doc.runnerTable));
+}
+
+void DocumentWindow::markChanged()
+{
+    if (m_doc.isChanged())
+        return;
+    m_doc.setChanged(true);
+    updateCaption();
+}
+
+void DocumentWindow::updateCaption()
+{
+    setWindowTitle(m_doc.displayCaption());
+}
+
+void DocumentWindow::closeEvent(QCloseEvent *event)
+{
+    if (closeGuard && !closeGuard(*this)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void DocumentWindow::startFresh(int untitledNumber)
+{
+    m_doc.startFresh(untitledNumber, QDate::currentDate(), [this] { loadTemplate(); });
+    hideEditor();
+    RefreshFromDocument();
+    updateCaption();
+}
+
 void DocumentWindow::buildTable()
 {
     hideEditor();
     m_doc.buildTable();
     RefreshFromDocument();
+}
+
+void DocumentWindow::confirmCounts()
+{
+    // The snapshot holds the counts the table is built for, with that table.
+    if (m_doc.countsChangeShape())
+        pushUndo();
+    buildTable();
 }
 
 void DocumentWindow::recalculate()
@@ -322,7 +373,11 @@ FileResult DocumentWindow::loadDocument(const QString &wkFile)
     const FileResult result = ::loadDocument(m_doc, wkFile, m_recent);
     hideEditor();
     if (result.ok) {
-        setWindowTitle(wkFile);
+        m_doc.setFilePath(wkFile);
+        m_doc.setChanged(false);
+        // Widths follow the file's texts, not the defaults the table was built with.
+        m_doc.fitColumnWidths();
+        updateCaption();
     } else {
         m_doc = before;
         statusLine->setText(
@@ -342,18 +397,39 @@ bool DocumentWindow::loadTemplate()
 
 FileResult DocumentWindow::saveDocument(const QString &wkFile)
 {
-    return ::saveDocument(m_doc, wkFile, m_recent);
+    confirmPayoutRatio();
+    const FileResult result = ::saveDocument(m_doc, wkFile, m_recent);
+    if (result.ok && !m_doc.isUntitled() && wkFile == m_doc.filePath()) {
+        m_doc.setChanged(false);
+        updateCaption();
+    }
+    return result;
+}
+
+FileResult DocumentWindow::saveDocumentAs(const QString &wkFile)
+{
+    const FileResult result = saveDocument(wkFile);
+    if (result.ok) {
+        m_doc.setFilePath(wkFile);
+        m_doc.setChanged(false);
+        updateCaption();
+    }
+    return result;
 }
 
 void DocumentWindow::pushUndo()
 {
     m_undo.pushUndo(m_doc);
+    markChanged();
 }
 
 void DocumentWindow::undo()
 {
-    if (m_undo.undo(m_doc))
-        RefreshFromDocument();
+    if (!m_undo.undo(m_doc))
+        return;
+    markChanged();
+    RefreshFromDocument();
+    refreshStatus();
 }
 
 Grid *DocumentWindow::gridInView()
@@ -381,11 +457,12 @@ void DocumentWindow::countBox_Change(int Index, const QString &text)
 {
     m_doc.setCountText(Index, text);
     SyncText(countBoxes[Index], m_doc.countText(Index));
+    markChanged();
 }
 
-void DocumentWindow::payoutRatioBox_Change(const QString &text)
+void DocumentWindow::confirmPayoutRatio()
 {
-    m_doc.setPayoutRatioText(text);
+    m_doc.setPayoutRatioText(payoutRatioBox->text());
     SyncText(payoutRatioBox, m_doc.payoutRatioText());
 }
 
@@ -398,11 +475,14 @@ void DocumentWindow::clipboardKey(int KeyCode, int Shift)
         SetClipboardText(copyRange(g, false));
     } else if (KeyCode == 88 && Shift == 2) {
         SetClipboardText(copyRange(g, true));
+        markChanged();
         refreshGrid();
+        refreshStatus();
     } else if ((KeyCode == 86 && Shift == 2) || (KeyCode == 45 && Shift == 1)) {
         pushUndo();
         pasteOrdered();
         refreshGrid();
+        refreshStatus();
     }
 }
 
@@ -444,6 +524,8 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::FocusIn:
     case QEvent::FocusOut:
+        if (watched == payoutRatioBox && event->type() == QEvent::FocusOut)
+            confirmPayoutRatio();
         for (int i = 0; i < 6; ++i) {
             if (watched != titleBoxes[i])
                 continue;
@@ -528,7 +610,9 @@ void DocumentWindow::MSFlex_KeyDown(int KeyCode, int Shift, bool *handled)
         *handled = true;
     } else if (KeyCode == 46) {
         deleteRange(g.col(), g.row(), g.colSel(), g.rowSel());
+        markChanged();
         recalculate();
+        refreshStatus();
         *handled = true;
     }
 }
@@ -578,7 +662,7 @@ void DocumentWindow::MSFlex_SelChange()
 {
     leaveEditor();
     focusGrid();
-    statusLine->setText(SelectionStatus(m_doc.runnerTable));
+    refreshStatus();
 }
 
 void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
@@ -634,6 +718,7 @@ void DocumentWindow::txtEdit_KeyPress(int KeyAscii)
     recalculate();
     if (g.row() != row || g.col() != col)
         runnerTable->setCurrentCell(row, col);
+    refreshStatus();
 }
 
 void DocumentWindow::txtEdit_LostFocus()

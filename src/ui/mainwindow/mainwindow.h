@@ -117,8 +117,14 @@ private:
     void MDIForm_Load();
     void MDIForm_Unload();
     void loadSystem();
-    // Writes through the document; a failure is shown with the file and the reason.
-    bool saveWindowDocument(DocumentWindow *doc, const QString &path);
+    // Writes through the document (saveAs: the path becomes its file); a failure is shown with
+    // the file and the reason.
+    bool saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs);
+    // Save and Save As of one document; false when nothing was written (cancelled or failed).
+    bool saveDocument(DocumentWindow *doc);
+    bool saveDocumentAs(DocumentWindow *doc);
+    // A changed document asks whether to save it first; false keeps it open.
+    bool mayClose(DocumentWindow *doc);
     void tile(bool oneAboveTheOther);
     // Top-left corner of the index-th window of a cascade of windows of this size.
     QPoint cascadePlace(int index, const QSize &size) const;

@@ -22,7 +22,8 @@ private Q_SLOTS:
     void undoSteps();
     void restoreIsExactAndKeepsCurrentCell();
     void restoreSplitsTitlesAsText();
-    void restoreKeepsGridShape();
+    void restoreCountChangeWithTable();
+    void restoreColours();
 };
 
 void TestUndoRing::undoSteps_data()
@@ -111,22 +112,46 @@ void TestUndoRing::restoreSplitsTitlesAsText()
              QStringList({"A", "B", "date"}));
 }
 
-void TestUndoRing::restoreKeepsGridShape()
+void TestUndoRing::restoreCountChangeWithTable()
 {
     OddsDocument doc;
-    doc.buildTable(); // 18 runners: 20 rows
+    doc.buildTable(); // 18 runners, 8 data columns: 20 x 15
+    doc.runnerTable.setText(5, 14, QStringLiteral("last column"));
+    const QString before = State(doc);
     UndoRing ring;
-    ring.pushUndo(doc);
-    doc.setCountText(0, QStringLiteral("10"));
-    doc.buildTable(); // 12 rows
-    doc.runnerTable.setText(11, 2, QStringLiteral("changed"));
+    ring.pushUndo(doc); // as Enter in a count box does before a change of shape
+    doc.setCountText(1, QStringLiteral("2"));
+    doc.buildTable();
+    doc.setCountText(1, QStringLiteral("8"));
+    doc.buildTable();
+    QCOMPARE(doc.runnerTable.text(5, 14), QString());
+    doc.setCountText(0, QStringLiteral("10")); // typed, not confirmed
 
     QVERIFY(ring.undo(doc));
+    QCOMPARE(State(doc), before);
     QCOMPARE(doc.countText(0), QStringLiteral("18"));
-    QCOMPARE(doc.runnerTable.rows(), 12);
-    // Filled from the top-left: row 11 gets runner 10's row of the snapshot.
-    QCOMPARE(doc.runnerTable.text(11, 0), QStringLiteral("10"));
-    QCOMPARE(doc.runnerTable.text(11, 2), QString());
+    QCOMPARE(doc.RunnerCount, 18);
+    QVERIFY(!doc.countsChangeShape());
+}
+
+void TestUndoRing::restoreColours()
+{
+    OddsDocument doc;
+    doc.buildTable();
+    for (int r = 0; r < 3; ++r)
+        doc.runnerTable.setText(FirstRunnerRow + r, FirstDataCol, QString::number(100 * (r + 1)));
+    doc.recalculate();
+    const Grid before = doc.runnerTable;
+    UndoRing ring;
+    ring.pushUndo(doc);
+    doc.runnerTable.setText(FirstRunnerRow, FirstDataCol, QStringLiteral("900")); // 3rd becomes 1st
+    doc.recalculate();
+
+    QVERIFY(ring.undo(doc));
+    for (int r = 0; r < before.rows(); ++r)
+        for (int c = 0; c < before.cols(); ++c)
+            QCOMPARE(ColorName(doc.runnerTable.cellBackColor(r, c)),
+                     ColorName(before.cellBackColor(r, c)));
 }
 
 QTEST_GUILESS_MAIN(TestUndoRing)

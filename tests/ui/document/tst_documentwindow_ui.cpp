@@ -1,6 +1,7 @@
 #include "core/file/documentfile.h"
 #include "core/text/text.h"
 #include "ui/controls/skinbutton.h"
+#include "ui/document/celleditor.h"
 #include "ui/document/documentwindow.h"
 #include "ui/grid/gridview.h"
 
@@ -181,25 +182,43 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("whileTyping");
+        QTest::addColumn<QString>("shown"); // once the field is left
         QTest::newRow("runner count above 36") << 0 << "40"
+                                               << "36"
                                                << "36";
         QTest::newRow("letters read as 0 and stay") << 1 << "ab"
+                                                    << "ab"
                                                     << "ab";
         QTest::newRow("negative column count") << 1 << "-5"
+                                               << "0"
                                                << "0";
         QTest::newRow("ratio above 100") << 2 << "150"
+                                         << "150"
                                          << "100";
         QTest::newRow("empty ratio becomes 1") << 2 << ""
+                                               << ""
                                                << "1";
+        QTest::newRow("ratio typed into the emptied field") << 2 << "\b75"
+                                                            << "75"
+                                                            << "75";
     }
     void fieldRules()
     {
         QFETCH(int, field);
         QFETCH(QString, typed);
+        QFETCH(QString, whileTyping);
         QFETCH(QString, shown);
         QLineEdit *edit = field < 2 ? m_win->countBoxes[field] : m_win->payoutRatioBox;
-        typeInto(edit, typed);
+        if (typed.startsWith(u'\b')) {
+            typeInto(edit, QString());
+            for (const QChar ch : typed.mid(1))
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), {});
+        } else {
+            typeInto(edit, typed);
+        }
+        QCOMPARE(edit->text(), whileTyping);
+        m_win->runnerTable->setFocus();
         QCOMPARE(edit->text(), shown);
         const OddsDocument &d = m_win->document();
         QCOMPARE(field < 2 ? d.countText(field) : d.payoutRatioText(), shown);
@@ -272,18 +291,88 @@ private Q_SLOTS:
         QCOMPARE(m_win->undoRing().UndoPos(), 1);
     }
 
-    void undoShowsRestoredFields()
+    void undoShowsRestoredFieldsAndCounts()
     {
         m_win->pushUndo();
         m_win->setTitleText(2, QStringLiteral("本命"));
         typeInto(m_win->countBoxes[0], QStringLiteral("12"));
-        m_win->pushUndo();
+        QTest::keyClick(m_win->countBoxes[0], Qt::Key_Return); // a new shape: a snapshot first
+        QCOMPARE(m_win->undoRing().UndoPos(), 2);
         m_win->undo();
         QCOMPARE(m_win->titleBoxes[2]->text(), QStringLiteral("本命"));
-        QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("12"));
+        QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("18"));
+        QCOMPARE(m_win->document().runnerTable.rows(), 20);
         m_win->undo();
         QCOMPARE(m_win->titleBoxes[2]->text(), QStringLiteral("予想"));
-        QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("18"));
+    }
+
+    void changedFlag_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("moving around") << "navigate" << false;
+        QTest::newRow("Enter on an unchanged count") << "enter count" << false;
+        QTest::newRow("typing a title") << "title" << true;
+        QTest::newRow("typing a count") << "count" << true;
+        QTest::newRow("committing a cell") << "commit" << true;
+        QTest::newRow("Delete") << "delete" << true;
+        QTest::newRow("undo") << "undo" << true;
+    }
+    void changedFlag()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, changed);
+        GridView *grid = m_win->runnerTable;
+        grid->setFocus();
+        grid->setCurrentCell(3, 7);
+        if (action == QLatin1String("navigate")) {
+            QTest::keyClick(grid, Qt::Key_Down);
+            QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier);
+        } else if (action == QLatin1String("enter count")) {
+            m_win->countBoxes[0]->setFocus();
+            QTest::keyClick(m_win->countBoxes[0], Qt::Key_Return);
+        } else if (action == QLatin1String("title")) {
+            typeInto(m_win->titleBoxes[2], QStringLiteral("x"));
+        } else if (action == QLatin1String("count")) {
+            typeInto(m_win->countBoxes[1], QStringLiteral("3"));
+        } else if (action == QLatin1String("commit")) {
+            QTest::keyClicks(grid, QStringLiteral("5"));
+            QTest::keyClick(m_win->cellEditor, Qt::Key_Return);
+        } else if (action == QLatin1String("delete")) {
+            QTest::keyClick(grid, Qt::Key_Delete);
+        } else {
+            m_win->pushUndo();
+            m_win->document().setChanged(false);
+            m_win->undo();
+        }
+        QCOMPARE(m_win->document().isChanged(), changed);
+        QCOMPARE(m_win->windowTitle().endsWith(QStringLiteral(" *")), changed);
+    }
+
+    void statusFollowsEdits_data()
+    {
+        QTest::addColumn<bool>("viaDelete");
+        QTest::newRow("commit on the last row") << false;
+        QTest::newRow("Delete") << true;
+    }
+    void statusFollowsEdits()
+    {
+        QFETCH(bool, viaDelete);
+        GridView *grid = m_win->runnerTable;
+        const int last = m_win->document().runnerTable.rows() - 1;
+        m_win->document().runnerTable.setText(last, 7, QStringLiteral("300"));
+        grid->setFocus();
+        grid->setCurrentCell(last, 7);
+        QVERIFY(m_win->statusText().endsWith(QStringLiteral("=300")));
+        if (viaDelete) {
+            QTest::keyClick(grid, Qt::Key_Delete);
+        } else {
+            QTest::keyClicks(grid, QStringLiteral("7"));
+            QTest::keyClick(m_win->cellEditor, Qt::Key_Return);
+        }
+        QVERIFY2(
+            m_win->statusText().endsWith(viaDelete ? QStringLiteral("=") : QStringLiteral("=7")),
+            qPrintable(m_win->statusText()));
     }
 
     void loadFile()
@@ -296,6 +385,15 @@ private Q_SLOTS:
         QCOMPARE(m_win->titleBoxes[3]->text(), QStringLiteral("備考～あり"));
         QCOMPARE(d.runnerTable.text(2, 2), QStringLiteral("ｷﾙﾚﾙﾎﾞｰｲ"));
         QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        QVERIFY(!d.isChanged());
+        // Widths fit the file's texts.
+        QList<int> widths;
+        for (int c = 0; c < d.runnerTable.cols(); ++c)
+            widths << d.runnerTable.colWidth(c);
+        OddsDocument refitted = d;
+        refitted.fitColumnWidths();
+        for (int c = 0; c < d.runnerTable.cols(); ++c)
+            QCOMPARE(widths[c], refitted.runnerTable.colWidth(c));
     }
 
     void loadFailureLeavesDocument_data()
