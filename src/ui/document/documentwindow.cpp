@@ -419,7 +419,14 @@ FileResult DocumentWindow::saveDocumentAs(const QString &wkFile)
 
 void DocumentWindow::pushUndo()
 {
+    // The header highlight follows the cursor, not the document: snapshots go without it.
+    Grid &g = m_doc.runnerTable;
+    const Color rowHeader = g.cellBackColor(m_focusRow, ColNumber);
+    const Color colHeader = g.cellBackColor(HeaderRow, m_focusCol);
+    ::leaveEditor(g, m_focusRow, m_focusCol);
     m_undo.pushUndo(m_doc);
+    g.setCellBackColor(HeaderRow, m_focusCol, colHeader);
+    g.setCellBackColor(m_focusRow, ColNumber, rowHeader);
     markChanged();
 }
 
@@ -428,6 +435,7 @@ void DocumentWindow::undo()
     if (!m_undo.undo(m_doc))
         return;
     markChanged();
+    ::focusGrid(m_doc.runnerTable, &m_focusRow, &m_focusCol);
     RefreshFromDocument();
     refreshStatus();
 }
