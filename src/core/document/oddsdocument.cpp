@@ -2,8 +2,6 @@
 
 #include "core/text/text.h"
 
-#include <QDate>
-#include <QFileInfo>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -344,34 +342,6 @@ OddsDocument::OddsDocument()
     quinellaMatrix.setFontSize(twipsPerPixelX * 17 / 20);
     quinellaMatrix.setVisible(false);
     m_built = m_kazu;
-}
-
-bool OddsDocument::isTemplate() const
-{
-    return TextLike(QFileInfo(m_filePath).fileName(), QStringLiteral("*.def"));
-}
-
-QString OddsDocument::caption() const
-{
-    return isUntitled() ? m_untitledName : m_filePath;
-}
-
-QString OddsDocument::displayCaption() const
-{
-    return m_changed ? caption() + QStringLiteral(" *") : caption();
-}
-
-void OddsDocument::startFresh(int untitledNumber, const QDate &today,
-                              const std::function<void()> &loadTemplate)
-{
-    m_untitledName = QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ ") + QString::number(untitledNumber);
-    m_filePath.clear();
-    setTitleText(0, m_untitledName);
-    buildTable();
-    if (loadTemplate)
-        loadTemplate();
-    setTitleText(1, FormatDate(today, QStringLiteral("yyyy/mm/dd")));
-    m_changed = false;
 }
 
 bool OddsDocument::countsChangeShape() const
