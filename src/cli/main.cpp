@@ -28,7 +28,9 @@ const char Usage[] =
     "            row TAB column TAB text TAB background TAB text colour (#rrggbb), UTF-8;\n"
     "            a TAB, CR or LF in a text is written as \\t, \\r or \\n\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.\n";
+    "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.\n"
+    "Messages: usage errors are English; a failure with a file is reported as\n"
+    "\"kirrel-cli: FILE: reason\", the reason in Japanese as the program's windows give it.\n";
 
 bool WriteOut(const QByteArray &bytes)
 {
@@ -155,7 +157,7 @@ int Run(const Arguments &a)
             return ExitBadInput;
         }
         if (!WriteOut(bytes)) {
-            Complain(QStringLiteral("standard output"), QStringLiteral("write failed"));
+            Complain(QStringLiteral("standard output"), QStringLiteral("書き込みに失敗しました。"));
             return ExitBadInput;
         }
         return ExitOk;
@@ -163,9 +165,8 @@ int Run(const Arguments &a)
 
     const bool wantQuinella = a.command == QLatin1String("quinella") || a.quinella;
     if (wantQuinella && !doc.estimateQuinella()) {
-        Complain(
-            a.in,
-            QStringLiteral("no quinella layout for the runner count %1").arg(doc.countText(0)));
+        Complain(a.in, QStringLiteral("馬連表は2～18頭立てのときに作れます（縦枠 %1）。")
+                           .arg(doc.countText(0)));
         return ExitBadInput;
     }
     QString text;
@@ -176,7 +177,7 @@ int Run(const Arguments &a)
         text = CellLines(a.quinella ? doc.quinellaMatrix : doc.runnerTable);
     }
     if (!WriteOut(text.toUtf8())) {
-        Complain(QStringLiteral("standard output"), QStringLiteral("write failed"));
+        Complain(QStringLiteral("standard output"), QStringLiteral("書き込みに失敗しました。"));
         return ExitBadInput;
     }
     return ExitOk;
