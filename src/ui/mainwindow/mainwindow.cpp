@@ -406,6 +406,20 @@ void MainWindow::openFile(const QString &wkFile)
     doc->loadDocument(wkFile);
 }
 
+void MainWindow::openFiles(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (fileExists(path))
+            openFile(path);
+        else
+            LoadNewDoc()->loadDocument(path);
+    }
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 DocumentWindow *MainWindow::activeDocument() const
 {
     QMdiSubWindow *sub = m_mdi ? m_mdi->currentSubWindow() : nullptr;

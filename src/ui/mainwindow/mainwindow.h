@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QAction;
@@ -38,6 +39,10 @@ public:
     // Activates the window that shows wkFile, else opens it in a new one. A missing file is
     // ignored.
     void openFile(const QString &wkFile);
+    // Files named on the command line or handed over by a later start: each opens as "開く"
+    // opens it, a file that cannot be read in a window that says why; then the main window comes
+    // to the front.
+    void openFiles(const QStringList &paths);
 
     QString AppFolder() const { return m_appFolder; }
     QString settingsPath() const;
