@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # A private print queue for the end-to-end printing test: a cupsd of its own whose socket,
-# spool, logs and PDF output live under DIR, with one cups-pdf queue "kirrel" as its default.
-# The system's CUPS and its configuration are left alone; the only file outside DIR is the
-# queue's own /etc/cups/cups-pdf-kirrel.conf (cups-pdf reads its settings only from there),
-# removed again by "stop".
+# spool, logs and PDF output live under DIR, with one cups-pdf queue as its default. Every start
+# names its queue anew (kirrel-XXXXXX), so test runs at the same time never share a queue, a
+# cups-pdf configuration or an output folder. The system's CUPS and its configuration are left
+# alone; the only file outside DIR is the queue's own /etc/cups/cups-pdf-<queue>.conf (cups-pdf
+# reads its settings only from there), removed again by "stop".
 #
 #   scripts/cups-test.sh start DIR   prints the environment for the tests, or why it cannot start
 #   scripts/cups-test.sh stop DIR
 #
-# The tests find the queue through CUPS_SERVER and its output folder through
-# KIRREL_CUPS_PDF_OUT.
+# The tests find the queue through CUPS_SERVER (whose default it is) and its output folder
+# through KIRREL_CUPS_PDF_OUT; KIRREL_CUPS_QUEUE names it.
 set -uo pipefail
 
 cmd=${1:-}
@@ -20,8 +21,6 @@ if [ -z "$cmd" ] || [ -z "$dir" ]; then
 fi
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
-queue=kirrel
-queue_conf=/etc/cups/cups-pdf-$queue.conf
 
 stop() {
   if [ -f "$dir/cupsd.pid" ]; then
@@ -32,8 +31,14 @@ stop() {
     fi
     rm -f "$dir/cupsd.pid"
   fi
-  if [ -f "$queue_conf" ] && grep -q "^Out $dir/out\$" "$queue_conf" 2>/dev/null; then
-    rm -f "$queue_conf"
+  if [ -f "$dir/queue" ]; then
+    local conf
+    conf=/etc/cups/cups-pdf-$(cat "$dir/queue").conf
+    # Only the file this DIR wrote: a stale name must not remove another run's configuration.
+    if [ -f "$conf" ] && grep -q "^Out $dir/out\$" "$conf" 2>/dev/null; then
+      rm -f "$conf"
+    fi
+    rm -f "$dir/queue"
   fi
 }
 
@@ -67,7 +72,7 @@ sock="$dir/cups.sock"
 if [ ${#sock} -gt 100 ]; then
   sock=$(mktemp -u /tmp/kirrel-cups-XXXXXX.sock)
 fi
-rm -rf "$dir/etc" "$dir/spool" "$dir/cache" "$dir/run" "$dir/log" "$dir/out"
+rm -rf "$dir/etc" "$dir/spool" "$dir/cache" "$dir/run" "$dir/log" "$dir/out" "$dir/pdf-spool"
 mkdir -p "$dir/etc/ppd" "$dir/spool/tmp" "$dir/cache" "$dir/run" "$dir/log" "$dir/out"
 chmod 0755 "$dir/etc" "$dir/spool" "$dir/out"
 chmod 1777 "$dir/spool/tmp"
@@ -103,7 +108,18 @@ DefaultAuthType None
   </Limit>
 </Policy>
 EOF
-printf 'Out %s\n' "$dir/out" >"$queue_conf" || fail "cannot write $queue_conf"
+# mktemp makes the name unique among the configuration files of every run on this machine.
+queue_conf=$(mktemp --suffix=.conf /etc/cups/cups-pdf-kirrel-XXXXXX) ||
+  fail "cannot create a cups-pdf configuration in /etc/cups"
+queue=$(basename "$queue_conf" .conf)
+queue=${queue#cups-pdf-}
+echo "$queue" >"$dir/queue"
+mkdir -p "$dir/pdf-spool"
+chmod 1777 "$dir/pdf-spool"
+chmod 0644 "$queue_conf"
+# cups-pdf's spool and log folders are shared by default; this run keeps its own.
+printf 'Out %s\nSpool %s\nLog %s\n' "$dir/out" "$dir/pdf-spool" "$dir/log" >"$queue_conf" ||
+  fail "cannot write $queue_conf"
 
 /usr/sbin/cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" \
   >"$dir/log/cupsd.out" 2>&1 &
@@ -131,3 +147,4 @@ lpadmin -d "$queue" >/dev/null 2>&1 || fail "cannot make the queue the default"
 
 echo "export CUPS_SERVER='$sock'"
 echo "export KIRREL_CUPS_PDF_OUT='$dir/out'"
+echo "export KIRREL_CUPS_QUEUE='$queue'"

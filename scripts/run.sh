@@ -1,13 +1,37 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kirrel and starts it on the user's display.
+# Installs what is missing, builds Kirrel, installs kirrel and kirrel-cli (with the desktop entry
+# and its icons) and starts Kirrel on the user's display with the files given, if any.
+# Prefix: /usr/local when run as root, ~/.local otherwise; KIRREL_PREFIX chooses another.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh run
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target kirrel kirrel-cli
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ -n "${KIRREL_PREFIX:-}" ]; then
+  prefix=$KIRREL_PREFIX
+elif [ "$(id -u)" -eq 0 ]; then
+  prefix=/usr/local
+else
+  prefix=$HOME/.local
+fi
+
+bash "$root/scripts/install-deps.sh" run
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target kirrel kirrel-cli
+cmake --install "$root/build" >/dev/null
+# File managers read the MIME types of desktop entries from this cache where it exists.
+if command -v update-desktop-database >/dev/null; then
+  update-desktop-database -q "$prefix/share/applications" || true
+fi
+echo "Installed kirrel and kirrel-cli in $prefix/bin"
+case ":$PATH:" in
+*":$prefix/bin:"*) ;;
+*)
+  echo "$prefix/bin is not on your PATH; for this shell:  export PATH=\"$prefix/bin:\$PATH\"" >&2
+  ;;
+esac
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
-  echo "Run Kirrel on a virtual display instead:  xvfb-run -a build/kirrel" >&2
+  echo "Run Kirrel on a virtual display instead:  xvfb-run -a $prefix/bin/kirrel" >&2
   exit 1
 fi
-exec build/kirrel
+exec "$prefix/bin/kirrel" "$@"

@@ -5,11 +5,14 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
-# A private print queue for the end-to-end printing test, stopped however the run ends;
-# when it cannot start, that test skips and says why.
+# A private print queue for the end-to-end printing test, in a folder of this run's own and
+# stopped however the run ends (so two runs on one machine never meet); when it cannot start,
+# that test skips and says why.
 root=$PWD
-cups_dir="$root/build/cups-test"
-trap 'bash "$root/scripts/cups-test.sh" stop "$cups_dir"' EXIT
+cups_dir=$(mktemp -d "${TMPDIR:-/tmp}/kirrel-cups-XXXXXX")
+chmod 0755 "$cups_dir"
+trap 'bash "$root/scripts/cups-test.sh" stop "$cups_dir"; rm -rf "$cups_dir"' EXIT
+trap 'exit 130' INT TERM HUP
 if cups_env=$(bash "$root/scripts/cups-test.sh" start "$cups_dir"); then
   eval "$cups_env"
 else

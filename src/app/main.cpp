@@ -1,35 +1,78 @@
-// The start routine: one instance only, the program folder, the main window.
+// The start routine: one instance only (a later start hands its files over), the program
+// folder, the main window.
 #include "core/system/systemtools.h"
 #include "ui/desktop/fonts.h"
+#include "ui/desktop/programicon.h"
+#include "ui/desktop/singleinstance.h"
 #include "ui/desktop/windowtools.h"
 #include "ui/mainwindow/mainwindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLockFile>
 #include <QTranslator>
+#include <cstdio>
 
 namespace {
+
+// Long enough for a first instance that is still starting to begin listening.
+constexpr int HandOverPatienceMs = 5000;
+
+// Absolute paths: a running instance that gets them has another current folder.
+QStringList DocumentArguments(const QApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Kirrel, a racing odds worksheet"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("documents to open"),
+                                 QStringLiteral("[FILE...]"));
+    parser.process(app);
+    QStringList files;
+    for (const QString &arg : parser.positionalArguments())
+        files << QFileInfo(arg).absoluteFilePath();
+    return files;
+}
 
 int Main(int &argc, char **argv)
 {
     QApplication app(argc, argv);
-    // Taken before any window exists; held until the program ends.
-    const std::unique_ptr<QLockFile> instanceLock = lockSingleInstance();
-    if (!instanceLock)
-        return 0;
+    QApplication::setApplicationVersion(versionText());
+    QGuiApplication::setDesktopFileName(QStringLiteral("kirrel"));
+    const QStringList files = DocumentArguments(app);
 
+    // Taken before any window exists; held until the program ends.
+    const QString lockPath = InstanceLockPath();
+    const InstanceClaim claim = claimInstance(lockPath, files, HandOverPatienceMs);
+    if (!claim.lock) {
+        if (claim.handedOver)
+            return 0;
+        std::fprintf(stderr, "kirrel: %s\n", qUtf8Printable(claim.error));
+        return 1;
+    }
+
+    applyProgramIcon();
     RegisterJapaneseFontSubstitutes();
     // Qt's own dialog texts (buttons, the overwrite question) in Japanese where installed.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
-    const QString AppFolder = appFolderPath();
 
-    MainWindow mainWindow(AppFolder);
+    MainWindow mainWindow(appFolderPath());
     mainWindow.StartUp();
+    if (!files.isEmpty())
+        mainWindow.openFiles(files);
+
+    InstanceListener listener;
+    QObject::connect(&listener, &InstanceListener::filesReceived, &mainWindow,
+                     &MainWindow::openFiles);
+    if (!listener.listen(InstanceSocketPath(lockPath)))
+        std::fprintf(stderr, "kirrel: later starts cannot hand over files: %s\n",
+                     qUtf8Printable(listener.errorString()));
     return app.exec();
 }
 

@@ -3,7 +3,6 @@
 #include "cli/analysiscommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
-#include "core/text/datetext.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -66,7 +65,11 @@ const char Usage[] =
     "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ... TAB ODDS\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written or the document cannot be\n"
-    "analysed for the bet type, 2 wrong usage.\n";
+    "analysed for the bet type, 2 wrong usage.\n"
+    "Messages: usage errors are English. A failure with a file is reported as\n"
+    "\"kirrel-cli: FILE: reason\": a reason about a document (reading, writing, the\n"
+    "quinella layout) is the Japanese text the program's windows show; the analysis\n"
+    "commands' reasons and those about standard output are English.\n";
 
 bool WriteOut(const QByteArray &bytes)
 {
@@ -93,9 +96,7 @@ int UsageError(const QString &why)
 // A fresh document as the main window makes one when no template exists, then the file.
 FileResult LoadFresh(OddsDocument &doc, const QString &path)
 {
-    doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
-    doc.buildTable();
-    doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    doc.startFresh(1, QDate::currentDate());
     return loadDocument(doc, path, nullptr);
 }
 
@@ -201,9 +202,8 @@ int Run(const Arguments &a)
 
     const bool wantQuinella = a.command == QLatin1String("quinella") || a.quinella;
     if (wantQuinella && !doc.estimateQuinella()) {
-        Complain(
-            a.in,
-            QStringLiteral("no quinella layout for the runner count %1").arg(doc.countText(0)));
+        Complain(a.in, QStringLiteral("馬連表は2～18頭立てのときに作れます（縦枠 %1）。")
+                           .arg(doc.countText(0)));
         return ExitBadInput;
     }
     QString text;

@@ -109,7 +109,7 @@ void TestCli::exitStatus_data()
         << QStringList{"quinella", "@/notdoc.csv"} << 1 << "kirrel-cli: @/notdoc.csv: ";
     QTest::newRow("no quinella layout for 1 runner")
         << QStringList{"quinella", "%/tworunners.csv"} << 1
-        << "kirrel-cli: %/tworunners.csv: no quinella layout";
+        << "kirrel-cli: %/tworunners.csv: 馬連表は2～18頭立て";
     QTest::newRow("output folder missing")
         << QStringList{"recalc", "%/race18.csv", "-o", "@/no/out.csv"} << 1
         << "kirrel-cli: @/no/out.csv: ";

@@ -46,8 +46,8 @@ QList<Piece> DocumentPieces(const OddsDocument &doc, const Grid &grid)
         return Piece{FieldName(QStringLiteral("タイトル%1").arg(i + 1)), doc.titleText(i)};
     };
     pieces << title(0) << title(1) << title(2);
-    pieces << Piece{FieldName(QStringLiteral("縦枠")), doc.countText(0)}
-           << Piece{FieldName(QStringLiteral("横枠")), doc.countText(1)};
+    pieces << Piece{FieldName(QStringLiteral("縦枠")), doc.builtCountText(0)}
+           << Piece{FieldName(QStringLiteral("横枠")), doc.builtCountText(1)};
     pieces << title(3) << title(4) << title(5);
     pieces << Piece{FieldName(QStringLiteral("控除")), doc.payoutRatioText()}
            << Piece{FieldName(QStringLiteral("投票金")), doc.poolText()};
@@ -223,9 +223,11 @@ QString HeaderLine(const OddsDocument &doc)
 
 QString ValuesLine(const OddsDocument &doc)
 {
-    return doc.countText(0) + Comma + doc.countText(1) + Comma + doc.titleText(3) + Comma +
-           doc.titleText(4) + Comma + doc.titleText(5) + Comma + doc.payoutRatioText() + Comma +
-           doc.poolText();
+    // The counts the table is built for: a count still waiting for Enter must not make the
+    // file disagree with its own table.
+    return doc.builtCountText(0) + Comma + doc.builtCountText(1) + Comma + doc.titleText(3) +
+           Comma + doc.titleText(4) + Comma + doc.titleText(5) + Comma + doc.payoutRatioText() +
+           Comma + doc.poolText();
 }
 
 QString TableText(const Grid &grid, QChar colSep, QChar rowSep)

@@ -26,6 +26,16 @@ bool canWriteIn(const QString &folder)
     return probe.open();
 }
 
+// Both resolved, so that a link to the build tree counts as the tree.
+bool isInside(const QString &folder, const QString &tree)
+{
+    const QString f = QFileInfo(folder).canonicalFilePath();
+    const QString t = QFileInfo(tree).canonicalFilePath();
+    if (f.isEmpty() || t.isEmpty())
+        return false;
+    return f == t || f.startsWith(withSlash(t));
+}
+
 QString padded(int value, int width)
 {
     const QString digits = QString::number(std::abs(qint64(value))).rightJustified(width, u'0');
@@ -71,9 +81,9 @@ bool fileExists(const QString &path)
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-QString appFolderPath(const QString &programFolder)
+QString appFolderPath(const QString &programFolder, const QString &buildTree)
 {
-    if (canWriteIn(programFolder))
+    if (isInside(programFolder, buildTree) && canWriteIn(programFolder))
         return withSlash(programFolder);
     const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!user.isEmpty() && QDir().mkpath(user))
@@ -84,8 +94,14 @@ QString appFolderPath(const QString &programFolder)
 
 QString appFolderPath()
 {
+#ifdef KIRREL_BUILD_TREE
+    const QString buildTree = QStringLiteral(KIRREL_BUILD_TREE);
+#else
+    const QString buildTree;
+#endif
     return appFolderPath(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                      : QString());
+                                                      : QString(),
+                         buildTree);
 }
 
 QString versionText(int major, int minor, int revision)

@@ -16,11 +16,12 @@ QString splitPath(const QString &path, const QString &templ);
 // True when a file or a folder exists at path.
 bool fileExists(const QString &path);
 
-// The program's folder with a trailing "/"; when it cannot be written (a system-wide install),
-// the per-user data folder (created), so settings and the template still persist.
+// Where the settings file and the template live, with a trailing "/": the program's folder while
+// it runs from the build tree it was built in (and that folder can be written); otherwise, as
+// for an installed program, the per-user data folder (created), never a folder of programs.
 QString appFolderPath();
-// The same choice for a given program folder.
-QString appFolderPath(const QString &programFolder);
+// The same choice for a given program folder and build tree.
+QString appFolderPath(const QString &programFolder, const QString &buildTree);
 
 // "0.95.0025": major, minor as two digits, revision as four.
 QString versionText();

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QAction;
@@ -38,6 +39,10 @@ public:
     // Activates the window that shows wkFile, else opens it in a new one. A missing file is
     // ignored.
     void openFile(const QString &wkFile);
+    // Files named on the command line or handed over by a later start: each opens as "開く"
+    // opens it, a file that cannot be read in a window that says why; then the main window comes
+    // to the front.
+    void openFiles(const QStringList &paths);
 
     QString AppFolder() const { return m_appFolder; }
     QString settingsPath() const;
@@ -117,8 +122,14 @@ private:
     void MDIForm_Load();
     void MDIForm_Unload();
     void loadSystem();
-    // Writes through the document; a failure is shown with the file and the reason.
-    bool saveWindowDocument(DocumentWindow *doc, const QString &path);
+    // Writes through the document (saveAs: the path becomes its file); a failure is shown with
+    // the file and the reason.
+    bool saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs);
+    // Save and Save As of one document; false when nothing was written (cancelled or failed).
+    bool saveDocument(DocumentWindow *doc);
+    bool saveDocumentAs(DocumentWindow *doc);
+    // A changed document asks whether to save it first; false keeps it open.
+    bool mayClose(DocumentWindow *doc);
     void tile(bool oneAboveTheOther);
     // Top-left corner of the index-th window of a cascade of windows of this size.
     QPoint cascadePlace(int index, const QSize &size) const;

@@ -1,6 +1,7 @@
 #include "core/system/systemtools.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,7 +15,8 @@ private Q_SLOTS:
     void splitPathCases();
     void fileExistsCases();
     void appFolder();
-    void appFolderFallsBackToUserFolder();
+    void appFolderChoice_data();
+    void appFolderChoice();
     void versionTextCases_data();
     void versionTextCases();
 };
@@ -86,24 +88,44 @@ void TestModTools::fileExistsCases()
 
 void TestModTools::appFolder()
 {
-    const QString folder = appFolderPath();
-    QCOMPARE(folder, QCoreApplication::applicationDirPath() + "/");
-    QTemporaryDir dir;
-    QCOMPARE(appFolderPath(dir.path()), dir.path() + "/");
-    QCOMPARE(appFolderPath("/"), QString("/"));
-    // The probe leaves nothing behind.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList());
+    // This test runs from its build tree.
+    QCOMPARE(appFolderPath(), QCoreApplication::applicationDirPath() + "/");
 }
 
-void TestModTools::appFolderFallsBackToUserFolder()
+void TestModTools::appFolderChoice_data()
 {
+    QTest::addColumn<QString>("program"); // "@" = the build tree, "~" = a folder beside it
+    QTest::addColumn<bool>("treeKnown");
+    QTest::addColumn<bool>("besideItself");
+
+    QTest::newRow("build tree") << "@" << true << true;
+    QTest::newRow("folder inside the build tree") << "@/tests" << true << true;
+    QTest::newRow("installed in a writable folder") << "~" << true << false;
+    QTest::newRow("name that only starts like the tree") << "@-other" << true << false;
+    QTest::newRow("installed in a missing folder") << "/nonexistent/kirrel/bin" << true << false;
+    QTest::newRow("no build tree compiled in") << "@" << false << false;
+}
+
+void TestModTools::appFolderChoice()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, treeKnown);
+    QFETCH(bool, besideItself);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString tree = root.filePath("build");
+    for (const char *sub : {"build/tests", "build-other", "bin"})
+        QVERIFY(QDir(root.path()).mkpath(sub));
+    program.replace('@', tree).replace('~', root.filePath("bin"));
+
     QStandardPaths::setTestModeEnabled(true);
     const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QVERIFY(!user.isEmpty());
-    QCOMPARE(appFolderPath("/nonexistent/kirrel/bin"), user + "/");
-    QVERIFY(QFileInfo(user).isDir());
+    const QString chosen = appFolderPath(program, treeKnown ? tree : QString());
     QStandardPaths::setTestModeEnabled(false);
+    QCOMPARE(chosen, besideItself ? program + "/" : user + "/");
+    QVERIFY(QFileInfo(chosen).isDir());
+    // The write probe leaves nothing behind.
+    QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestModTools::versionTextCases_data()

@@ -1,5 +1,6 @@
 // Printing through a real CUPS queue that writes PDF files (scripts/cups-test.sh sets it up
-// and exports CUPS_SERVER and KIRREL_CUPS_PDF_OUT). Skips with the reason when there is none.
+// and exports CUPS_SERVER, KIRREL_CUPS_PDF_OUT and KIRREL_CUPS_QUEUE). Skips with the reason
+// when there is none.
 #include "ui/desktop/dialogs.h"
 #include "ui/print/printpreviewwindow.h"
 
@@ -79,6 +80,10 @@ void tst_PrintCups::initTestCase()
               "(CUPS could not start, or the tests ran on their own)");
     if (QPrinterInfo::defaultPrinter().isNull())
         QSKIP("the test print queue does not answer: no default printer");
+    // Pages go to this run's own queue, never to one that another run on the machine set up.
+    const QString queue = qEnvironmentVariable("KIRREL_CUPS_QUEUE");
+    if (!queue.isEmpty())
+        QCOMPARE(QPrinterInfo::defaultPrinter().printerName(), queue);
     if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         QSKIP("pdfinfo (poppler-utils) is not installed");
     m_out.setPath(out);
