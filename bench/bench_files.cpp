@@ -30,7 +30,7 @@ void BM_SaveLoadRoundTrip(benchmark::State &state)
     for (auto _ : state) {
         const FileResult saved = writeDocument(doc, doc.runnerTable, path);
         OddsDocument back;
-        const FileResult loaded = loadDocument(back, path, nullptr);
+        const FileResult loaded = loadDocument(back, path);
         if (!saved.ok || !loaded.ok)
             state.SkipWithError("round trip failed");
         benchmark::DoNotOptimize(back.runnerTable.text(37, 42));

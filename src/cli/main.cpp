@@ -58,7 +58,7 @@ FileResult LoadFresh(OddsDocument &doc, const QString &path)
     doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
     doc.buildTable();
     doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
-    return loadDocument(doc, path, nullptr);
+    return loadDocument(doc, path);
 }
 
 QString Escaped(QString text)

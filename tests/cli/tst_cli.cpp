@@ -40,7 +40,7 @@ OddsDocument Opened(const QString &path)
     doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
     doc.buildTable();
     doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
-    loadDocument(doc, path, nullptr);
+    loadDocument(doc, path);
     return doc;
 }
 

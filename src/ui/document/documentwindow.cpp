@@ -1,7 +1,6 @@
 #include "ui/document/documentwindow.h"
 
 #include "core/editing/clipboardrange.h"
-#include "core/settings/recentfiles.h"
 #include "core/text/text.h"
 #include "ui/controls/skinbutton.h"
 #include "ui/controls/skinimage.h"
@@ -73,8 +72,8 @@ const char *const TagProperty = "Tag";
 
 } // namespace
 
-DocumentWindow::DocumentWindow(RecentFileList *recent, const QString &AppFolder, QWidget *parent)
-    : QWidget(parent), m_recent(recent), m_appFolder(AppFolder)
+DocumentWindow::DocumentWindow(const QString &AppFolder, QWidget *parent)
+    : QWidget(parent), m_appFolder(AppFolder)
 {
     Form_Load();
 }
@@ -319,7 +318,7 @@ FileResult DocumentWindow::loadDocument(const QString &wkFile)
 {
     // A file that is not a document must not leave the window half filled.
     const OddsDocument before = m_doc;
-    const FileResult result = ::loadDocument(m_doc, wkFile, m_recent);
+    const FileResult result = ::loadDocument(m_doc, wkFile);
     hideEditor();
     if (result.ok) {
         setWindowTitle(wkFile);
@@ -342,7 +341,7 @@ bool DocumentWindow::loadTemplate()
 
 FileResult DocumentWindow::saveDocument(const QString &wkFile)
 {
-    return ::saveDocument(m_doc, wkFile, m_recent);
+    return ::saveDocument(m_doc, wkFile);
 }
 
 void DocumentWindow::pushUndo()

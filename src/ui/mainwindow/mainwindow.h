@@ -117,8 +117,13 @@ private:
     void MDIForm_Load();
     void MDIForm_Unload();
     void loadSystem();
-    // Writes through the document; a failure is shown with the file and the reason.
+    // Writes through the document; a failure is shown with the file and the reason. A path
+    // enters the recent-file list only once it has been written.
     bool saveWindowDocument(DocumentWindow *doc, const QString &path);
+    // Puts a path that was read or written on the recent-file list.
+    void recordRecentFile(const QString &path);
+    // Tells the user, once a run, that the settings file could not be written.
+    void reportSettingsFailure(const FileResult &result);
     void tile(bool oneAboveTheOther);
     // Top-left corner of the index-th window of a cascade of windows of this size.
     QPoint cascadePlace(int index, const QSize &size) const;
@@ -132,4 +137,5 @@ private:
     bool m_loaded = false;
     bool m_systemLoaded = false;
     bool m_unloaded = false;
+    bool m_settingsFailureShown = false;
 };

@@ -1,7 +1,6 @@
 #include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
-#include "core/settings/recentfiles.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -104,10 +103,8 @@ void TestDocumentFile::goldenRoundTrip()
     doc.buildTable();
     doc.runnerTable.setCurrent(2, 3);
     doc.runnerTable.setSelection(3, 5);
-    RecentFileList recent;
-    const FileResult loaded = loadDocument(doc, DataPath(file), &recent);
+    const FileResult loaded = loadDocument(doc, DataPath(file));
     QVERIFY2(loaded.ok, qPrintable(loaded.message));
-    QCOMPARE(recent.entries(), QStringList{DataPath(file)});
     QCOMPARE(QList<int>({doc.runnerTable.row(), doc.runnerTable.col(), doc.runnerTable.rowSel(),
                          doc.runnerTable.colSel()}),
              QList<int>({2, 3, 3, 5}));
@@ -116,11 +113,10 @@ void TestDocumentFile::goldenRoundTrip()
     const QString out = dir.filePath(QStringLiteral("out.csv"));
     QVERIFY(WriteAll(out, "previous contents"));
     const QString before = Snapshot(doc);
-    const FileResult saved = saveDocument(doc, out, &recent);
+    const FileResult saved = saveDocument(doc, out);
     QVERIFY2(saved.ok, qPrintable(saved.message));
     QCOMPARE(ReadAll(out), ReadAll(DataPath(file)));
     QCOMPARE(Snapshot(doc), before);
-    QCOMPARE(recent.entries(), (QStringList{out, DataPath(file)}));
 }
 
 void TestDocumentFile::read_data()
@@ -225,13 +221,11 @@ void TestDocumentFile::loadFailureKeepsTableAndList()
     doc.buildTable();
     doc.runnerTable.setText(2, 2, QStringLiteral("keep"));
     const QString table = TableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r'));
-    RecentFileList recent;
     for (const QString &path : {bad, dir.filePath(QStringLiteral("missing.csv")), dir.path()}) {
-        const FileResult r = loadDocument(doc, path, &recent);
+        const FileResult r = loadDocument(doc, path);
         QVERIFY2(!r.ok && !r.message.isEmpty(), qPrintable(path));
         QCOMPARE(TableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r')), table);
     }
-    QCOMPARE(recent.count(), 0);
 }
 
 void TestDocumentFile::saveFailureKeepsOldFile_data()
@@ -296,9 +290,8 @@ void TestDocumentFile::saveFailureKeepsOldFile()
     doc.runnerTable.setCurrent(3, 4);
     doc.runnerTable.setSelection(6, 8);
     const QString before = Snapshot(doc);
-    RecentFileList recent;
     const QString path = target.isEmpty() ? QString() : dir.filePath(target);
-    const FileResult r = saveDocument(doc, path, &recent);
+    const FileResult r = saveDocument(doc, path);
 
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(cause), qPrintable(r.message));
@@ -307,8 +300,6 @@ void TestDocumentFile::saveFailureKeepsOldFile()
     QCOMPARE(QDir(dir.path()).entryList(all), files); // no temporary file left
     QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("pipe"))).isFile());
     QCOMPARE(Snapshot(doc), before);
-    // The list is updated first, as for a save that works; an empty path is a blank entry.
-    QCOMPARE(recent.entries(), path.isEmpty() ? QStringList() : QStringList{path});
 }
 
 void TestDocumentFile::writerReportsDeviceFailure()
@@ -333,16 +324,14 @@ void TestDocumentFile::loadDefault()
     OddsDocument doc;
     doc.buildTable();
     const QString before = Snapshot(doc);
-    RecentFileList recent;
-    QVERIFY(!loadTemplate(doc, folder, &recent).exists);
+    QVERIFY(!loadTemplate(doc, folder).exists);
     QCOMPARE(Snapshot(doc), before);
 
     QVERIFY(QFile::copy(DataPath(QStringLiteral("tworunners.csv")), folder + "Default.def"));
-    const DefaultResult loaded = loadTemplate(doc, folder, &recent);
+    const DefaultResult loaded = loadTemplate(doc, folder);
     QVERIFY(loaded.exists && loaded.load.ok);
     QCOMPARE(loaded.path, folder + QStringLiteral("Default.def"));
     QCOMPARE(doc.runnerTable.rows(), 4);
-    QCOMPARE(recent.entries(), QStringList{loaded.path});
 }
 
 QTEST_GUILESS_MAIN(TestDocumentFile)

@@ -134,9 +134,8 @@ void TestFrmMain::startUpWithoutSettings()
     MainWindow *w = start();
     QCOMPARE(w->windowTitle(), QStringLiteral("Kirrel"));
     QCOMPARE(w->size(), QSize(1024, 768));
-    // At the top-left corner, moved back only where the default is larger than the screen.
-    QCOMPARE(w->pos(), QPoint(std::min(0, screenPx().width() - 1024),
-                              std::min(0, screenPx().height() - 768)));
+    // At the top-left corner, also where the default is larger than the screen.
+    QCOMPARE(w->pos(), QPoint(0, 0));
     QCOMPARE(w->documents().size(), 1);
     QCOMPARE(w->activeDocument()->windowTitle(), QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
     for (QAction *item : w->mnuFiles())
@@ -161,6 +160,8 @@ void TestFrmMain::storedGeometry_data()
                                                                 << "999999" << 0 << -1;
     QTest::newRow("right edge off the screen moves the window left") << "99990"
                                                                      << "9000" << -3 << 600;
+    QTest::newRow("left of and above the screen is pulled onto it") << "-100000"
+                                                                    << "9000" << 0 << 600;
 }
 
 void TestFrmMain::storedGeometry()
@@ -169,19 +170,20 @@ void TestFrmMain::storedGeometry()
     QFETCH(QString, width);
     QFETCH(int, expectLeft);
     QFETCH(int, expectWidth);
-    writeIni(left, QStringLiteral("30"), width, QStringLiteral("4500"));
+    const bool above = left.startsWith(u'-');
+    writeIni(left, above ? left : QStringLiteral("30"), width, QStringLiteral("4500"));
     MainWindow *w = start();
     const int screenW = screenPx().width();
     const int wantWidth = expectWidth == -1 ? screenW : expectWidth;
     QCOMPARE(w->width(), wantWidth);
     int wantLeft = expectLeft;
-    if (expectLeft == -2) // the default size at the given left, pulled back onto the screen
-        wantLeft = std::min(0, screenW - wantWidth);
+    if (expectLeft == -2) // the default size at the left edge, even when wider than the screen
+        wantLeft = 0;
     if (expectLeft == -3)
         wantLeft = screenW - wantWidth;
     QCOMPARE(w->x(), wantLeft);
     QCOMPARE(w->height(), 300);
-    QCOMPARE(w->y(), 2);
+    QCOMPARE(w->y(), above ? 0 : 2);
 }
 
 void TestFrmMain::geometryWrittenAtCloseAndRestored()
