@@ -9,6 +9,7 @@
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QDate>
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void windowMenuActivates();
     void editShortcutBeatsLineEdit();
     void shutdownClosesEverythingWithoutQuestion();
+    void settingsWriteFailureIsToldOnce();
 
 private:
     MainWindow *start();
@@ -347,6 +349,11 @@ void TestFrmMain::failedSaveWarnsAndKeepsOldFile()
     QVERIFY(m_boxes[0].text.contains(path(QStringLiteral("other.csv"))));
     QCOMPARE(doc->windowTitle(), path(QStringLiteral("race.csv")));
     QVERIFY(!QFile::exists(path(QStringLiteral("other.csv"))));
+    // Only the file that was written is on the list and in the settings file.
+    QCOMPARE(w->system()->recentFiles.entries(), QStringList{path(QStringLiteral("race.csv"))});
+    QCOMPARE(settingKeys(path(QStringLiteral("KirrelSys.ini")), QStringLiteral("最近使ったファイル"),
+                         QStringLiteral("@")),
+             QStringList({"01", ""}));
 
     w->mnuFileSave->trigger();
     QCOMPARE(m_boxes.size(), 2);
@@ -697,6 +704,24 @@ void TestFrmMain::shutdownClosesEverythingWithoutQuestion()
     QVERIFY(!readSetting(path(QStringLiteral("KirrelSys.ini")), QStringLiteral("POS"),
                          QStringLiteral("MainWidth"))
                  .isEmpty());
+}
+
+void TestFrmMain::settingsWriteFailureIsToldOnce()
+{
+    const QString ini = path(QStringLiteral("KirrelSys.ini"));
+    const QByteArray old("[POS]\r\nMainLeft=15\r\n");
+    QVERIFY(WriteAll(ini, old));
+    QVERIFY(QFile::setPermissions(ini, QFileDevice::ReadOwner));
+    QVERIFY(QFile::copy(QStringLiteral(KIRREL_TEST_DATA "/files/race18.csv"),
+                        path(QStringLiteral("a.csv"))));
+    MainWindow *w = start();
+    m_fileAnswers << path(QStringLiteral("a.csv"));
+    w->mnuFileOpen->trigger();
+    w->close();
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes[0].text.startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n") + ini),
+             qPrintable(m_boxes[0].text));
+    QCOMPARE(ReadAll(ini), old);
 }
 
 QTEST_MAIN(TestFrmMain)
