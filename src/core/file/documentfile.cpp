@@ -62,7 +62,7 @@ QString FormatProblem(const Piece &piece)
                 .arg(piece.where, CharName(ch.unicode()));
     }
     if (piece.text.size() > MaxCellText)
-        return TooLongMessage(piece.where, piece.text.size());
+        return TooLongMessage(piece.where);
     return QString();
 }
 

@@ -93,13 +93,35 @@ public:
         return true;
     }
 
-    bool next(QString *line)
+    // The next line, decoded only as far as its first maxFields fields can reach: a field that
+    // is cut there has more than 3 * MaxCellText bytes, so more than MaxCellText characters in
+    // either encoding, and is refused all the same.
+    bool next(QString *line, qsizetype maxFields)
     {
         QByteArrayView raw;
         if (!nextRaw(&raw))
             return false;
-        *line = m_utf8 ? QString::fromUtf8(raw) : Cp932::decode(raw.toByteArray());
+        raw = raw.first(std::min(raw.size(), maxFields * (3 * MaxCellText + 3)));
+        if (raw.isEmpty())
+            line->clear();
+        else
+            *line = m_utf8 ? QString::fromUtf8(raw) : Cp932::decode(raw.toByteArray());
         return true;
+    }
+
+    // Steps over empty lines without decoding them; false at the end.
+    bool skipEmptyLines()
+    {
+        const char end = m_lfEnds ? '\n' : '\r';
+        while (m_pos < m_bytes.size()) {
+            if (m_bytes[m_pos] == end)
+                ++m_pos;
+            else if (!m_lfEnds && m_bytes[m_pos] == '\n' && m_pos > 0 && m_bytes[m_pos - 1] == '\r')
+                ++m_pos; // the LF of a CR LF
+            else
+                return true;
+        }
+        return false;
     }
 
 private:
@@ -124,7 +146,7 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
 {
     LineSource lines(bytes);
     QString line1;
-    if (!lines.next(&line1))
+    if (!lines.next(&line1, 7))
         return {false, QStringLiteral("ファイルが空です。")};
 
     // A fault in the header part is remembered and decides whether the table is filled;
@@ -140,7 +162,7 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
         const int at = LongField(fields, from);
         if (at < 0)
             return {};
-        return {false, TooLongMessage(FileFieldName(line, at), fields.at(at).size())};
+        return {false, TooLongMessage(FileFieldName(line, at))};
     };
 
     QStringList table;
@@ -152,7 +174,7 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
             return r;
         missing(applyHeaderFields(doc, head), 1);
         QString line2;
-        if (!lines.next(&line2) && fault.isEmpty())
+        if (!lines.next(&line2, 7) && fault.isEmpty())
             fault = QStringLiteral("オッズドキュメントではありません (2行目がありません)。");
         if (IsTableLine(line2)) {
             table << line2;
@@ -167,12 +189,12 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
         return {false, fault};
 
     Grid &grid = doc.runnerTable;
+    // Empty lines before the table are dropped; later ones are empty rows.
+    if (table.isEmpty())
+        lines.skipEmptyLines();
     QString line;
-    while (table.size() < grid.rows() && lines.next(&line)) {
-        if (table.isEmpty() && line.isEmpty())
-            continue; // empty lines before the table are dropped
+    while (table.size() < grid.rows() && lines.next(&line, grid.cols()))
         table << line;
-    }
 
     // Cells without a field or a line keep their texts; the current cell does not move.
     const int rows = std::min(int(table.size()), grid.rows());
@@ -180,7 +202,7 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
     for (int r = 0; r < rows; ++r) {
         cells << splitFields(table.at(r), grid.cols());
         if (const int c = LongField(cells.last()); c >= 0)
-            return {false, TooLongMessage(CellName(r, c), cells.last().at(c).size())};
+            return {false, TooLongMessage(CellName(r, c))};
     }
     for (int r = 0; r < rows; ++r) {
         const QStringList &fields = cells.at(r);

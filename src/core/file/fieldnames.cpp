@@ -36,10 +36,7 @@ QString CellName(int row, int col)
     return QStringLiteral("表のセル (行 %1, 列 %2)").arg(row).arg(col);
 }
 
-QString TooLongMessage(const QString &where, qsizetype length)
+QString TooLongMessage(const QString &where)
 {
-    return QStringLiteral("%1が長すぎます (%2文字、上限 %3文字)。")
-        .arg(where)
-        .arg(length)
-        .arg(MaxCellText);
+    return QStringLiteral("%1が長すぎます (上限 %2文字)。").arg(where).arg(MaxCellText);
 }

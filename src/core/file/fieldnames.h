@@ -14,5 +14,5 @@ QString FileFieldName(int line, int pos);
 // 表のセル (行 r, 列 c).
 QString CellName(int row, int col);
 
-// "<where>が長すぎます (n文字、上限 MaxCellText 文字)。"
-QString TooLongMessage(const QString &where, qsizetype length);
+// "<where>が長すぎます (上限 MaxCellText 文字)。"
+QString TooLongMessage(const QString &where);

@@ -221,7 +221,7 @@ void TestDocumentFile::read()
         QCOMPARE(r.message.isEmpty(), ok == 1);
     }
     if (QByteArray(QTest::currentDataTag()).contains("over the cap"))
-        QVERIFY2(r.message.contains(QStringLiteral("長すぎます (1025文字")), qPrintable(r.message));
+        QVERIFY2(r.message.contains(QStringLiteral("長すぎます (上限 1024文字")), qPrintable(r.message));
     for (const QString &e : expect) {
         const QString probe = e.section(QLatin1Char('='), 0, 0);
         QCOMPARE(probe + QLatin1Char('=') + Probe(doc, probe), e);
