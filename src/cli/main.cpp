@@ -1,5 +1,6 @@
 // kirrel-cli: the document operations of the program without a window, for scripts.
 
+#include "cli/analysiscommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
 #include "core/text/text.h"
@@ -17,6 +18,11 @@ const char Usage[] =
     "usage: kirrel-cli recalc IN [-o OUT]\n"
     "       kirrel-cli quinella IN\n"
     "       kirrel-cli cells IN [--quinella]\n"
+    "       kirrel-cli exotics IN --bet BET [MODEL OPTIONS] [--ratio PCT] [--odds FILE] [--top N]\n"
+    "       kirrel-cli stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN [MODEL OPTIONS]\n"
+    "                  [--ratio PCT] [--odds FILE]\n"
+    "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
+    "                  [MODEL OPTIONS] [--ratio PCT]\n"
     "       kirrel-cli --help\n"
     "\n"
     "  recalc    load IN, recalculate as the \"集計\" button does and write the document\n"
@@ -27,8 +33,40 @@ const char Usage[] =
     "            [or of the quinella matrix] row by row as\n"
     "            row TAB column TAB text TAB background TAB text colour (#rrggbb), UTF-8;\n"
     "            a TAB, CR or LF in a text is written as \\t, \\r or \\n\n"
+    "  exotics   load and recalculate; print every combination of the bet type that has a\n"
+    "            probability, most probable first, as COMBO TAB PROBABILITY TAB ODDS\n"
+    "            (probability with 9 decimals, estimated odds with 1); with --odds, the\n"
+    "            combinations that have actual odds add TAB ACTUAL TAB EV (EV = probability x\n"
+    "            actual odds, 3 decimals); --top N prints the first N only. UTF-8\n"
+    "  stakes    with --pick: spread YEN over the combinations so that each pays about the\n"
+    "            same (dutching), stakes rounded to 100 yen, at least 100; a line per pick\n"
+    "            COMBO TAB ODDS TAB STAKE TAB PAYOUT, then 合成オッズ TAB combined odds,\n"
+    "            合計 TAB total, 払戻 TAB smallest TAB largest payout, and トリガミ when the\n"
+    "            smallest payout is below the total. Odds are the actual ones when --odds\n"
+    "            has them, else the estimated ones.\n"
+    "            with --kelly: Kelly stakes over the combinations of the odds file, a line\n"
+    "            per combination staked COMBO TAB PROBABILITY TAB ODDS TAB FRACTION (of the\n"
+    "            bankroll at full Kelly) TAB STAKE (YEN x FRACTION x the Kelly fraction,\n"
+    "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
+    "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.\n";
+    "  BET        win (単勝) 7, place (複勝) 7, bracket-quinella (枠連) 3-5,\n"
+    "             quinella (馬連) 1-2, wide (ワイド) 1-2, exacta (馬単) 1>2,\n"
+    "             trio (3連複) 1-2-3, trifecta (3連単) 1>2>3; runner or bracket numbers,\n"
+    "             any order for \"-\" combinations\n"
+    "  MODEL OPTIONS\n"
+    "    --model harville|discount|normal   finishing-order model (default harville)\n"
+    "    --lambda L, --rho R   discount model: second place by p^L (default 0.81), third by\n"
+    "                          p^R (default 0.65)\n"
+    "    --beta B              win probabilities p^B, renormalised (default 1)\n"
+    "  --ratio PCT  payout ratio of the bet type in percent (default: win and place 80,\n"
+    "               bracket-quinella, quinella and wide 77.5, exacta and trio 75,\n"
+    "               trifecta 72.5); estimated odds = ratio / probability, truncated to one\n"
+    "               decimal, at least 1.0\n"
+    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ... TAB ODDS\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read or written or the document cannot be\n"
+    "analysed for the bet type, 2 wrong usage.\n";
 
 bool WriteOut(const QByteArray &bytes)
 {
@@ -191,6 +229,20 @@ int main(int argc, char **argv)
     if (args.size() == 1 &&
         (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))) {
         std::fputs(Usage, stdout);
+        return ExitOk;
+    }
+    if (!args.isEmpty() && IsAnalysisCommand(args.first())) {
+        const CommandOutcome r = RunAnalysisCommand(args, LoadFresh);
+        if (r.kind == CommandOutcome::Usage)
+            return UsageError(r.reason);
+        if (r.kind == CommandOutcome::BadInput) {
+            Complain(r.file, r.reason);
+            return ExitBadInput;
+        }
+        if (!WriteOut(r.output)) {
+            Complain(QStringLiteral("standard output"), QStringLiteral("write failed"));
+            return ExitBadInput;
+        }
         return ExitOk;
     }
     Arguments a;

@@ -473,6 +473,24 @@ QStringList OddsDocument::columnContributions(int col, const double &ratio) cons
     return texts;
 }
 
+std::vector<double> OddsDocument::SupportScores() const
+{
+    const int n = std::max(RunnerCount, 0);
+    std::vector<double> score(size_t(n) + 1, 0.0);
+    for (int c = FirstDataCol; c < runnerTable.cols(); ++c) {
+        const double w = textToNumber(runnerTable.textRef(RatioRow, c));
+        if (w == 0 || !Usable(w))
+            continue;
+        const std::vector<double> contribution = ColumnContribution(c, w, nullptr);
+        for (int r = 1; r <= n; ++r) {
+            const double sum = score[size_t(r)] + contribution[size_t(r)];
+            if (Usable(sum))
+                score[size_t(r)] = sum;
+        }
+    }
+    return score;
+}
+
 std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
                                                      QStringList *texts) const
 {
@@ -606,18 +624,7 @@ void OddsDocument::SuperOdds()
         m_haitou = QStringLiteral("100000");
     const double pool = textToNumber(m_haitou);
 
-    std::vector<double> score(size_t(n) + 1, 0.0);
-    for (int c = FirstDataCol; c < g.cols(); ++c) {
-        const double w = textToNumber(g.textRef(RatioRow, c));
-        if (w == 0 || !Usable(w))
-            continue;
-        const std::vector<double> contribution = ColumnContribution(c, w, nullptr);
-        for (int r = 1; r <= n; ++r) {
-            const double sum = score[size_t(r)] + contribution[size_t(r)];
-            if (Usable(sum))
-                score[size_t(r)] = sum;
-        }
-    }
+    const std::vector<double> score = SupportScores();
 
     double total = 0;
     for (int r = 1; r <= n; ++r) {

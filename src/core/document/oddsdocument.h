@@ -67,6 +67,9 @@ public:
     void recalculate();
     void SuperOdds();
     QStringList columnContributions(int col, const double &ratio) const;
+    // Score of every runner (index 1..RunnerCount) from the weighted data columns and the
+    // current pool (poolText()): after recalculate, the scores its support shares were made from.
+    std::vector<double> SupportScores() const;
     // False when there is no layout for the runner count field: nothing is changed then.
     bool estimateQuinella();
     bool buildQuinellaMatrix();

@@ -1,0 +1,331 @@
+#include "cli/analysiscommands.h"
+
+#include "core/analysis/actualodds.h"
+#include "core/analysis/combinations.h"
+#include "core/analysis/stakes.h"
+#include "core/document/oddsdocument.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace {
+
+CommandOutcome UsageMistake(const QString &why)
+{
+    return {CommandOutcome::Usage, {}, {}, why};
+}
+
+CommandOutcome BadFile(const QString &file, const QString &why)
+{
+    return {CommandOutcome::BadInput, {}, file, why};
+}
+
+// printf's rounding of the exact binary value, as the output format promises.
+QString Printf(const char *format, double value)
+{
+    const int size = std::snprintf(nullptr, 0, format, value);
+    std::vector<char> buffer(size_t(std::max(size, 0)) + 1);
+    std::snprintf(buffer.data(), buffer.size(), format, value);
+    return QString::fromLatin1(buffer.data());
+}
+
+struct Options
+{
+    QString command;
+    QString in;
+    std::optional<BetType> bet;
+    AnalysisParameters parameters;
+    bool lambdaGiven = false;
+    bool rhoGiven = false;
+    std::optional<double> ratio;
+    std::optional<QString> oddsFile;
+    std::optional<int> top;
+    std::optional<QStringList> picks;
+    std::optional<qint64> budget;
+    std::optional<double> kelly;
+    std::optional<qint64> bankroll;
+};
+
+std::optional<double> Number(const QString &text)
+{
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// Whole yen from 1 to 10^12.
+std::optional<qint64> Yen(const QString &text)
+{
+    bool ok = false;
+    const qint64 v = text.toLongLong(&ok);
+    if (!ok || v < 1 || v > 1000000000000LL)
+        return std::nullopt;
+    return v;
+}
+
+// "0.5" or "1/2".
+std::optional<double> Fraction(const QString &text)
+{
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return Number(text);
+    const std::optional<double> a = Number(text.left(slash));
+    const std::optional<double> b = Number(text.mid(slash + 1));
+    if (!a || !b || *b == 0)
+        return std::nullopt;
+    return *a / *b;
+}
+
+// Empty text = the arguments are fine.
+QString Parse(const QStringList &args, Options *o)
+{
+    o->command = args.first();
+    const bool stakes = o->command == QLatin1String("stakes");
+    QStringList positional;
+    std::set<QString> seen;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--")) {
+            positional << args.mid(i + 1);
+            break;
+        }
+        if (!arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
+            positional << arg;
+            continue;
+        }
+        static const QStringList common = {"--bet",  "--model", "--lambda", "--rho",
+                                           "--beta", "--ratio", "--odds"};
+        static const QStringList forExotics = {"--top"};
+        static const QStringList forStakes = {"--pick", "--budget", "--kelly", "--bankroll"};
+        if (!common.contains(arg) && !(stakes ? forStakes : forExotics).contains(arg))
+            return QStringLiteral("unknown option '%1' for %2").arg(arg, o->command);
+        if (!seen.insert(arg).second)
+            return QStringLiteral("%1 given twice").arg(arg);
+        if (++i >= args.size())
+            return QStringLiteral("%1 needs a value").arg(arg);
+        const QString &value = args.at(i);
+        const QString badNumber = QStringLiteral("bad number '%1' for %2").arg(value, arg);
+        if (arg == QLatin1String("--bet")) {
+            o->bet = BetTypeFromName(value);
+            if (!o->bet)
+                return QStringLiteral("unknown bet type '%1'").arg(value);
+        } else if (arg == QLatin1String("--model")) {
+            const std::optional<OrderModel> model = OrderModelFromName(value);
+            if (!model)
+                return QStringLiteral("unknown model '%1'").arg(value);
+            o->parameters.model = *model;
+        } else if (arg == QLatin1String("--lambda") || arg == QLatin1String("--rho")) {
+            const std::optional<double> v = Number(value);
+            if (!v || *v < 0)
+                return badNumber;
+            const bool lambda = arg == QLatin1String("--lambda");
+            (lambda ? o->parameters.lambda : o->parameters.rho) = *v;
+            (lambda ? o->lambdaGiven : o->rhoGiven) = true;
+        } else if (arg == QLatin1String("--beta")) {
+            const std::optional<double> v = Number(value);
+            if (!v || *v <= 0)
+                return badNumber;
+            o->parameters.beta = *v;
+        } else if (arg == QLatin1String("--ratio")) {
+            const std::optional<double> v = Number(value);
+            if (!v || *v <= 0 || *v > 100)
+                return badNumber;
+            o->ratio = *v / 100;
+        } else if (arg == QLatin1String("--odds")) {
+            if (value.isEmpty())
+                return QStringLiteral("--odds needs a file name");
+            o->oddsFile = value;
+        } else if (arg == QLatin1String("--top")) {
+            bool ok = false;
+            const int v = value.toInt(&ok);
+            if (!ok || v < 1)
+                return badNumber;
+            o->top = v;
+        } else if (arg == QLatin1String("--pick")) {
+            o->picks = value.split(QLatin1Char(','));
+        } else if (arg == QLatin1String("--budget") || arg == QLatin1String("--bankroll")) {
+            const std::optional<qint64> v = Yen(value);
+            if (!v)
+                return badNumber;
+            (arg == QLatin1String("--budget") ? o->budget : o->bankroll) = *v;
+        } else if (arg == QLatin1String("--kelly")) {
+            o->kelly = Fraction(value);
+            if (!o->kelly || !(*o->kelly > 0 && *o->kelly <= 1))
+                return badNumber;
+        }
+    }
+    if (positional.size() != 1)
+        return QStringLiteral("%1 takes exactly one input file").arg(o->command);
+    o->in = positional.first();
+    if (!o->bet)
+        return QStringLiteral("%1 needs --bet").arg(o->command);
+    if ((o->lambdaGiven || o->rhoGiven) && o->parameters.model != OrderModel::Discount)
+        return QStringLiteral("%1 applies to the discount model only")
+            .arg(o->lambdaGiven ? QStringLiteral("--lambda") : QStringLiteral("--rho"));
+    if (o->ratio)
+        o->parameters.setRatio(*o->bet, *o->ratio);
+    if (!stakes)
+        return QString();
+    if (o->picks.has_value() == o->kelly.has_value())
+        return QStringLiteral("stakes needs either --pick or --kelly");
+    if (o->picks && !o->budget)
+        return QStringLiteral("--pick needs --budget");
+    if (o->kelly && !o->bankroll)
+        return QStringLiteral("--kelly needs --bankroll");
+    if (o->kelly && !o->oddsFile)
+        return QStringLiteral("--kelly needs --odds");
+    if (o->budget && !o->picks)
+        return QStringLiteral("--budget goes with --pick");
+    if (o->bankroll && !o->kelly)
+        return QStringLiteral("--bankroll goes with --kelly");
+    if (o->kelly && !HasSingleWinner(*o->bet))
+        return QStringLiteral("--kelly needs a bet type with one winning ticket; several %1 "
+                              "tickets win together")
+            .arg(BetTypeName(*o->bet));
+    return QString();
+}
+
+QString Line(const QStringList &fields)
+{
+    return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+}
+
+QByteArray Exotics(const Options &o, const std::vector<Combination> &combinations,
+                   const ActualOdds &actual)
+{
+    const BetType bet = *o.bet;
+    QString out;
+    const size_t count =
+        o.top ? std::min(combinations.size(), size_t(*o.top)) : combinations.size();
+    for (size_t i = 0; i < count; ++i) {
+        const Combination &c = combinations[i];
+        QStringList fields = {TicketText(bet, c.runners), Printf("%.9f", c.probability),
+                              Printf("%.1f", c.estimatedOdds)};
+        if (const auto it = actual.find(c.runners); it != actual.end())
+            fields << Printf("%.1f", it->second)
+                   << Printf("%.3f",
+                             ValueOf(c.probability, it->second, c.estimatedOdds).expectedValue);
+        out += Line(fields);
+    }
+    return out.toUtf8();
+}
+
+CommandOutcome DutchingCommand(const Options &o, const RaceModel &race,
+                               const std::vector<Ticket> &picks, const ActualOdds &actual)
+{
+    const BetType bet = *o.bet;
+    std::vector<double> odds;
+    for (const Ticket &t : picks) {
+        if (const auto it = actual.find(t); it != actual.end()) {
+            odds.push_back(it->second);
+            continue;
+        }
+        const double p = TicketProbability(bet, race.order, race.field, t);
+        if (!(p > 0))
+            return BadFile(o.in, QStringLiteral("%1 has no estimated odds: its probability is 0")
+                                     .arg(TicketText(bet, t)));
+        odds.push_back(EstimatedOdds(o.parameters.ratio(bet), p));
+    }
+    const Result<Dutching> d = Dutch(odds, *o.budget);
+    if (!d.ok())
+        return BadFile(o.in, d.error);
+    QString out;
+    for (size_t i = 0; i < picks.size(); ++i) {
+        const DutchingLine &l = d.value.lines[i];
+        out += Line({TicketText(bet, picks[i]), Printf("%.1f", l.odds), QString::number(l.stake),
+                     QString::number(l.payout)});
+    }
+    out += Line({QStringLiteral("合成オッズ"), Printf("%.2f", d.value.combinedOdds)});
+    out += Line({QStringLiteral("合計"), QString::number(d.value.total)});
+    out += Line({QStringLiteral("払戻"), QString::number(d.value.minPayout),
+                 QString::number(d.value.maxPayout)});
+    if (d.value.loss)
+        out += Line({QStringLiteral("トリガミ")});
+    return {CommandOutcome::Done, out.toUtf8(), {}, {}};
+}
+
+CommandOutcome KellyCommand(const Options &o, const RaceModel &race, const ActualOdds &actual)
+{
+    const BetType bet = *o.bet;
+    std::vector<KellyCandidate> candidates;
+    for (const auto &[ticket, odds] : actual)
+        candidates.push_back(
+            {ticket, TicketProbability(bet, race.order, race.field, ticket), odds});
+    const Result<KellyStakes> k = Kelly(std::move(candidates), *o.bankroll, *o.kelly);
+    if (!k.ok())
+        return BadFile(*o.oddsFile, k.error);
+    QString out;
+    for (const KellyStake &s : k.value.stakes)
+        out += Line({TicketText(bet, s.ticket), Printf("%.9f", s.probability),
+                     Printf("%.1f", s.odds), Printf("%.6f", s.fraction), QString::number(s.stake)});
+    out += Line({QStringLiteral("留保"), Printf("%.4f", k.value.reserve)});
+    return {CommandOutcome::Done, out.toUtf8(), {}, {}};
+}
+
+} // namespace
+
+bool IsAnalysisCommand(const QString &command)
+{
+    return command == QLatin1String("exotics") || command == QLatin1String("stakes");
+}
+
+CommandOutcome RunAnalysisCommand(const QStringList &args, DocumentLoader load)
+{
+    Options o;
+    const QString problem = Parse(args, &o);
+    if (!problem.isEmpty())
+        return UsageMistake(problem);
+    const BetType bet = *o.bet;
+
+    OddsDocument doc;
+    const FileResult loaded = load(doc, o.in);
+    if (!loaded.ok)
+        return BadFile(o.in, loaded.message);
+    doc.recalculate();
+
+    const int highest = bet == BetType::BracketQuinella ? 8 : doc.RunnerCount;
+    std::vector<Ticket> picks;
+    if (o.picks) {
+        for (const QString &text : *o.picks) {
+            const Result<Ticket> t = ParseTicket(bet, text, highest);
+            if (!t.ok())
+                return UsageMistake(t.error);
+            if (std::find(picks.begin(), picks.end(), t.value) != picks.end())
+                return UsageMistake(
+                    QStringLiteral("%1 picked twice").arg(TicketText(bet, t.value)));
+            picks.push_back(t.value);
+        }
+    }
+
+    const Result<RaceModel> race = AnalyseRace(doc, o.parameters);
+    if (!race.ok())
+        return BadFile(o.in, race.error);
+    const Result<bool> offered = Availability(bet, race.value.field);
+    if (!offered.ok())
+        return BadFile(o.in, offered.error);
+
+    ActualOdds actual;
+    if (o.oddsFile) {
+        Result<ActualOdds> read = ReadActualOdds(*o.oddsFile, bet, highest);
+        if (!read.ok())
+            return BadFile(*o.oddsFile, read.error);
+        actual = std::move(read.value);
+    }
+
+    if (o.command == QLatin1String("exotics"))
+        return {
+            CommandOutcome::Done,
+            Exotics(o,
+                    Combinations(bet, race.value.order, race.value.field, o.parameters.ratio(bet)),
+                    actual),
+            {},
+            {}};
+    if (o.kelly)
+        return KellyCommand(o, race.value, actual);
+    return DutchingCommand(o, race.value, picks, actual);
+}

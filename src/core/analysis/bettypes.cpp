@@ -1,0 +1,139 @@
+#include "core/analysis/bettypes.h"
+
+#include <algorithm>
+
+namespace {
+
+struct BetTypeInfo
+{
+    const char *label;
+    const char *name;
+    int size;
+    bool ordered;
+    bool singleWinner;
+    double payoutRatio;
+};
+
+constexpr BetTypeInfo Infos[] = {
+    {"単勝", "win", 1, false, true, 0.80},
+    {"複勝", "place", 1, false, false, 0.80},
+    {"枠連", "bracket-quinella", 2, false, true, 0.775},
+    {"馬連", "quinella", 2, false, true, 0.775},
+    {"ワイド", "wide", 2, false, false, 0.775},
+    {"馬単", "exacta", 2, true, true, 0.75},
+    {"3連複", "trio", 3, false, true, 0.75},
+    {"3連単", "trifecta", 3, true, true, 0.725},
+};
+
+const BetTypeInfo &Info(BetType type)
+{
+    return Infos[size_t(type)];
+}
+
+QString Example(BetType type)
+{
+    static const Ticket examples[] = {{7},    {7},    {3, 5},    {1, 2},
+                                      {1, 2}, {1, 2}, {1, 2, 3}, {1, 2, 3}};
+    return TicketText(type, examples[size_t(type)]);
+}
+
+} // namespace
+
+QString BetTypeLabel(BetType type)
+{
+    return QString::fromUtf8(Info(type).label);
+}
+
+QString BetTypeName(BetType type)
+{
+    return QString::fromLatin1(Info(type).name);
+}
+
+std::optional<BetType> BetTypeFromName(QStringView name)
+{
+    for (const BetType type : AllBetTypes)
+        if (name == QLatin1String(Info(type).name))
+            return type;
+    return std::nullopt;
+}
+
+int TicketSize(BetType type)
+{
+    return Info(type).size;
+}
+
+bool IsOrdered(BetType type)
+{
+    return Info(type).ordered;
+}
+
+bool HasSingleWinner(BetType type)
+{
+    return Info(type).singleWinner;
+}
+
+double DefaultPayoutRatio(BetType type)
+{
+    return Info(type).payoutRatio;
+}
+
+QString TicketText(BetType type, const Ticket &ticket)
+{
+    const QChar separator = IsOrdered(type) ? QLatin1Char('>') : QLatin1Char('-');
+    QString text;
+    for (int k = 0; k < TicketSize(type); ++k) {
+        if (k > 0)
+            text += separator;
+        text += QString::number(ticket[size_t(k)]);
+    }
+    return text;
+}
+
+Result<Ticket> ParseTicket(BetType type, QStringView text, int highest)
+{
+    const auto malformed = [&] {
+        return Result<Ticket>::failure(QStringLiteral("'%1' is not a %2 combination (like %3)")
+                                           .arg(text.toString(), BetTypeName(type), Example(type)));
+    };
+    const QChar separator = IsOrdered(type) ? QLatin1Char('>') : QLatin1Char('-');
+    const int size = TicketSize(type);
+    Ticket ticket{};
+    int count = 0;
+    qsizetype i = 0;
+    while (true) {
+        if (count == size || i >= text.size() || text[i] < u'1' || text[i] > u'9')
+            return malformed();
+        qint64 number = 0;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
+            number = number * 10 + (text[i].unicode() - u'0');
+            if (number > 1000)
+                return malformed();
+            ++i;
+        }
+        if (number > highest) {
+            const QString what = type == BetType::BracketQuinella ? QStringLiteral("bracket")
+                                                                  : QStringLiteral("runner");
+            return Result<Ticket>::failure(
+                QStringLiteral("%1 names %2 %3, the race has %2s 1 to %4")
+                    .arg(text.toString(), what)
+                    .arg(number)
+                    .arg(highest));
+        }
+        ticket[size_t(count++)] = int(number);
+        if (i == text.size())
+            break;
+        if (text[i] != separator)
+            return malformed();
+        ++i;
+    }
+    if (count != size)
+        return malformed();
+    if (!IsOrdered(type))
+        std::sort(ticket.begin(), ticket.begin() + size);
+    if (type != BetType::BracketQuinella)
+        for (int a = 0; a < size; ++a)
+            for (int b = a + 1; b < size; ++b)
+                if (ticket[size_t(a)] == ticket[size_t(b)])
+                    return malformed();
+    return Result<Ticket>::success(ticket);
+}

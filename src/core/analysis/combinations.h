@@ -1,0 +1,72 @@
+#pragma once
+// Every ticket of a bet type with its probability under a finishing-order model and the
+// odds a pool bet in proportion to the model would pay.
+
+#include "core/analysis/bettypes.h"
+#include "core/analysis/orderingmodels.h"
+#include "core/analysis/result.h"
+#include "core/analysis/winprobabilities.h"
+
+#include <array>
+#include <vector>
+
+class OddsDocument;
+
+struct AnalysisParameters
+{
+    OrderModel model = OrderModel::Harville;
+    // Benter's (1994) maximum-likelihood fit on 3,198 Hong Kong races.
+    double lambda = 0.81;
+    double rho = 0.65;
+    // Longshot correction of the win probabilities; 1 leaves them as the support has them.
+    double beta = 1.0;
+    std::array<double, 8> payoutRatio = {DefaultPayoutRatio(BetType::Win),
+                                         DefaultPayoutRatio(BetType::Place),
+                                         DefaultPayoutRatio(BetType::BracketQuinella),
+                                         DefaultPayoutRatio(BetType::Quinella),
+                                         DefaultPayoutRatio(BetType::Wide),
+                                         DefaultPayoutRatio(BetType::Exacta),
+                                         DefaultPayoutRatio(BetType::Trio),
+                                         DefaultPayoutRatio(BetType::Trifecta)};
+
+    double ratio(BetType type) const { return payoutRatio[size_t(type)]; }
+    void setRatio(BetType type, double ratio) { payoutRatio[size_t(type)] = ratio; }
+};
+
+struct Combination
+{
+    Ticket runners{}; // or brackets, for the bracket quinella
+    double probability = 0;
+    double estimatedOdds = 0;
+};
+
+// payoutRatio / probability, rounded to 9 decimals and then truncated to one, at least 1.0;
+// 0 when the probability is not positive (no odds).
+double EstimatedOdds(double payoutRatio, double probability);
+// value >= 0 rounded to 9 decimals, then truncated toward zero to `decimals` (0 to 8): the
+// rounding keeps 7.2999999999, which is 7.3 computed, at 7.3.
+double TruncatedDecimals(double value, int decimals);
+
+// Whether the bet type is sold for the race; when not, why (for a message after the file).
+Result<bool> Availability(BetType type, const RaceField &field);
+
+// P(ticket wins) under the order: 0 for a ticket naming a runner who takes no place.
+double TicketProbability(BetType type, const FinishingOrder &order, const RaceField &field,
+                         const Ticket &ticket);
+
+// Every ticket with a positive probability, most probable first; equal probabilities by
+// their numbers, first number first.
+std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
+                                      const RaceField &field, double payoutRatio);
+
+// The field and the finishing order of a recalculated document under the parameters.
+struct RaceModel
+{
+    RaceField field;
+    FinishingOrder order;
+};
+Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters &parameters);
+
+// One bet type of an analysed race; not ok when the type is not offered for it.
+Result<std::vector<Combination>> AnalyseBetType(const RaceModel &race, BetType type,
+                                                const AnalysisParameters &parameters);

@@ -1,0 +1,23 @@
+#pragma once
+// Henery's normal model: runner a's time is theta[a] plus an independent standard normal
+// error, the lowest time wins.
+
+#include "core/analysis/result.h"
+
+#include <vector>
+
+struct NormalFit
+{
+    std::vector<double> theta; // mean times; the favourite's is 0
+    int iterations = 0;
+};
+
+// Means whose win probabilities reproduce p (all positive, summing to 1) to within 1e-10
+// relative. Not ok when Newton's iteration does not get there.
+Result<NormalFit> FitNormalModel(const std::vector<double> &p);
+
+// P(a wins) for every a, integrated as the fit does.
+std::vector<double> NormalWinProbabilities(const std::vector<double> &theta);
+
+// P(a, b, c finish first, second, third) at (a * m + b) * m + c for m = theta.size() >= 3.
+std::vector<double> NormalFirstThree(const std::vector<double> &theta);
