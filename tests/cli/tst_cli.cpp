@@ -246,7 +246,8 @@ void TestCli::fullDiskKeepsOldOutput()
         ::umount(mountPoint.constData());
     QVERIFY(prepared);
     QCOMPARE(r.exitCode, 1);
-    QVERIFY2(r.err.startsWith(QFile::encodeName(QStringLiteral("kirrel-cli: ") + out)), r.err.constData());
+    QVERIFY2(r.err.startsWith(QFile::encodeName(QStringLiteral("kirrel-cli: ") + out)),
+             r.err.constData());
     QCOMPARE(after, QByteArray("old\n"));
     QCOMPARE(entries, tmpfs ? QStringList({"fill", "out.csv"}) : QStringList{"out.csv"});
 }

@@ -15,8 +15,8 @@ const QString CrLf = QStringLiteral("\r\n");
 
 QString CharName(char32_t ch)
 {
-    const QString hex =
-        QStringLiteral("U+%1").arg(QString::number(quint32(ch), 16).toUpper().rightJustified(4, u'0'));
+    const QString hex = QStringLiteral("U+%1").arg(
+        QString::number(quint32(ch), 16).toUpper().rightJustified(4, u'0'));
     if (ch == u'\r' || ch == u'\n')
         return QStringLiteral("改行 (%1)").arg(hex);
     if (ch < 0x20 || ch == 0x7F)

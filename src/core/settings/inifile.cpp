@@ -179,7 +179,8 @@ FileResult writeSettings(const QString &file, const QString &section,
 {
     const QString sectionName = trimBlanks(section);
     if (hasLineBreak(sectionName) || sectionName.contains(u']'))
-        return {false, QStringLiteral("セクション名「%1」は設定ファイルに書けません。").arg(section)};
+        return {false,
+                QStringLiteral("セクション名「%1」は設定ファイルに書けません。").arg(section)};
     for (const auto &[key, value] : values) {
         const QString keyName = trimBlanks(key);
         if (keyName.isEmpty() || keyName.contains(u'=') || keyName.startsWith(u'[') ||

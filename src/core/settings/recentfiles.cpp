@@ -69,8 +69,8 @@ void loadRecentFiles(const QString &WkFileName, RecentMenu *VBMenuName, RecentFi
     rebuildRecentMenu(LstBox, VBMenuName);
 }
 
-FileResult addRecentFile(const QString &WkFileName, const QString &wkStr,
-                         RecentFileList &LstBox, RecentMenu *VBMenuName)
+FileResult addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileList &LstBox,
+                         RecentMenu *VBMenuName)
 {
     LstBox.insertItem(0, wkStr);
 
@@ -95,8 +95,8 @@ FileResult addRecentFile(const QString &WkFileName, const QString &wkStr,
         QList<std::pair<QString, QString>> values;
         for (const QString &path : LstBox.entries()) {
             if (Cp932::roundTrips(path))
-                values.append({QStringLiteral("%1").arg(values.size() + 1, 2, 10, QLatin1Char('0')),
-                               path});
+                values.append(
+                    {QStringLiteral("%1").arg(values.size() + 1, 2, 10, QLatin1Char('0')), path});
         }
         stored = writeSettings(WkFileName, Section(), values);
     }

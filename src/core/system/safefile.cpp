@@ -40,10 +40,10 @@ public:
 bool OpenTemporary(const QString &folder, const QString &base, mode_t mode, TemporaryFile *temp)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = QStringLiteral("%1/.%2.%3.tmp")
-                                 .arg(folder, base)
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16,
-                                      QLatin1Char('0'));
+        const QString name =
+            QStringLiteral("%1/.%2.%3.tmp")
+                .arg(folder, base)
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         const QByteArray encoded = QFile::encodeName(name);
         const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
@@ -60,7 +60,8 @@ bool OpenTemporary(const QString &folder, const QString &base, mode_t mode, Temp
 // Makes the rename itself durable; the new file is complete either way, so failures are ignored.
 void SyncFolder(const QString &folder)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -74,8 +75,8 @@ FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *byt
 {
     bytes->clear();
     // Non-blocking, so that opening a FIFO with no writer returns at once; it is refused below.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR || path.isEmpty())
             return {false, QStringLiteral("ファイルがありません。")};
@@ -93,7 +94,8 @@ FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *byt
     if (S_ISDIR(st.st_mode))
         return {false, QStringLiteral("ファイルではなくフォルダーです。")};
     if (!S_ISREG(st.st_mode))
-        return {false, QStringLiteral("通常のファイルではありません (パイプ、デバイスまたはソケット)。")};
+        return {false,
+                QStringLiteral("通常のファイルではありません (パイプ、デバイスまたはソケット)。")};
     if (st.st_size > maxBytes)
         return {false, tooLarge};
 
@@ -209,8 +211,9 @@ FileResult replaceFile(const QString &path, const DeviceWriter &write)
         QFile device;
         if (!device.open(temp.fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
                          QFileDevice::DontCloseHandle))
-            return {false, QStringLiteral("一時ファイルを作成できません (%1)。")
-                               .arg(device.errorString())};
+            return {
+                false,
+                QStringLiteral("一時ファイルを作成できません (%1)。").arg(device.errorString())};
         const FileResult written = write(device);
         if (!written.ok)
             return written;

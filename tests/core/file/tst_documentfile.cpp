@@ -189,7 +189,8 @@ void TestDocumentFile::read_data()
         << Cp(QStringLiteral("縦枠,横枠,T0,T1,T2,控除,投票\n2,0,a,b,c,85,1\n番,枠,N\n1,,M\n")) << 1
         << QStringList{"title2=T2", "title3=a", "rows=4", "0 2=N", "1 2=M", "2 2="};
     QTest::newRow("UTF-8 without byte-order mark")
-        << QStringLiteral("縦枠,横枠,題,日,予,控除,投票\r\n2,0,備,備,結,85,1\r\n番,枠,馬\r\n").toUtf8()
+        << QStringLiteral("縦枠,横枠,題,日,予,控除,投票\r\n2,0,備,備,結,85,1\r\n番,枠,馬\r\n")
+               .toUtf8()
         << 1 << QStringList{"title0=題", "title5=結", "0 2=馬"};
     QTest::newRow("ASCII only is code page 932, half-width katakana too")
         << QByteArray("\x94\xd4,\x98\x67,\xc2\xa1\r\n") << 1 << QStringList{"0 2=ﾂ｡"};
@@ -221,7 +222,8 @@ void TestDocumentFile::read()
         QCOMPARE(r.message.isEmpty(), ok == 1);
     }
     if (QByteArray(QTest::currentDataTag()).contains("over the cap"))
-        QVERIFY2(r.message.contains(QStringLiteral("長すぎます (上限 1024文字")), qPrintable(r.message));
+        QVERIFY2(r.message.contains(QStringLiteral("長すぎます (上限 1024文字")),
+                 qPrintable(r.message));
     for (const QString &e : expect) {
         const QString probe = e.section(QLatin1Char('='), 0, 0);
         QCOMPARE(probe + QLatin1Char('=') + Probe(doc, probe), e);
@@ -287,12 +289,13 @@ void TestDocumentFile::saveFailureKeepsOldFile_data()
     QTest::newRow("line feed in a cell") << "old.csv"
                                          << "3 8 A\nB"
                                          << "(行 3, 列 8)の文字改行 (U+000A)";
-    QTest::newRow("character read back as another") << "old.csv"
-                                                    << "2 2 1〜2"
-                                                    << "「〜」(U+301C)はコードページ932で保存すると「～」";
-    QTest::newRow("cell over the cap") << "old.csv"
-                                       << "4 2 " + QString(MaxCellText + 1, u'x')
-                                       << "(行 4, 列 2)が長すぎます";
+    QTest::newRow("character read back as another")
+        << "old.csv"
+        << "2 2 1〜2"
+        << "「〜」(U+301C)はコードページ932で保存すると「～」";
+    QTest::newRow("cell over the cap")
+        << "old.csv"
+        << "4 2 " + QString(MaxCellText + 1, u'x') << "(行 4, 列 2)が長すぎます";
 }
 
 void TestDocumentFile::saveFailureKeepsOldFile()

@@ -120,7 +120,8 @@ void TestIniFile::getIni_data()
     QTest::newRow("a path of 4096 bytes comes back whole")
         << "[A]\r\nk=/" + QByteArray(4095, 'x') + "\r\n"
         << "A"
-        << "k" << "/" + QString(4095, u'x');
+        << "k"
+        << "/" + QString(4095, u'x');
     QTest::newRow("longer values cut at 4096 bytes")
         << sjis("[A]\r\nk=" + QString(2100, u'馬') + "\r\n") << "A"
         << "k" << QString(2048, u'馬');

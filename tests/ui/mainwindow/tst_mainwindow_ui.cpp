@@ -4,12 +4,12 @@
 #include "core/file/documentfile.h"
 #include "core/settings/inifile.h"
 #include "core/text/text.h"
+#include "testfiles.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
-#include "testfiles.h"
 
 #include <QAction>
 #include <QDate>
@@ -351,8 +351,8 @@ void TestFrmMain::failedSaveWarnsAndKeepsOldFile()
     QVERIFY(!QFile::exists(path(QStringLiteral("other.csv"))));
     // Only the file that was written is on the list and in the settings file.
     QCOMPARE(w->system()->recentFiles.entries(), QStringList{path(QStringLiteral("race.csv"))});
-    QCOMPARE(settingKeys(path(QStringLiteral("KirrelSys.ini")), QStringLiteral("最近使ったファイル"),
-                         QStringLiteral("@")),
+    QCOMPARE(settingKeys(path(QStringLiteral("KirrelSys.ini")),
+                         QStringLiteral("最近使ったファイル"), QStringLiteral("@")),
              QStringList({"01", ""}));
 
     w->mnuFileSave->trigger();
@@ -719,8 +719,9 @@ void TestFrmMain::settingsWriteFailureIsToldOnce()
     w->mnuFileOpen->trigger();
     w->close();
     QCOMPARE(m_boxes.size(), 1);
-    QVERIFY2(m_boxes[0].text.startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n") + ini),
-             qPrintable(m_boxes[0].text));
+    QVERIFY2(
+        m_boxes[0].text.startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n") + ini),
+        qPrintable(m_boxes[0].text));
     QCOMPARE(ReadAll(ini), old);
 }
 
