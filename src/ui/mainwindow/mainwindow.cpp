@@ -589,19 +589,19 @@ void MainWindow::mnuEditUndo_Click()
 void MainWindow::mnuEditCut_Click()
 {
     if (DocumentWindow *doc = activeDocument())
-        doc->clipboardKey(88, 2);
+        doc->cut();
 }
 
 void MainWindow::mnuEditCopy_Click()
 {
     if (DocumentWindow *doc = activeDocument())
-        doc->clipboardKey(67, 2);
+        doc->copy();
 }
 
 void MainWindow::mnuEditPaste_Click()
 {
     if (DocumentWindow *doc = activeDocument())
-        doc->clipboardKey(86, 2);
+        doc->paste();
 }
 
 // ---- Window menu ----
