@@ -1,5 +1,6 @@
 // Recalculation and quinella estimates on the largest tables a document can hold.
 #include "core/document/oddsdocument.h"
+#include "core/editing/undoring.h"
 
 #include <benchmark/benchmark.h>
 
@@ -75,5 +76,23 @@ void BM_Umaren18(benchmark::State &state)
 BENCHMARK(BM_Umaren18)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+// A snapshot of the largest table and its restore after a change of shape, as Enter in a count
+// box and Undo do.
+void BM_UndoCountChangeLargest(benchmark::State &state)
+{
+    OddsDocument d;
+    FillLargest(d);
+    d.recalculate();
+    UndoRing ring;
+    for (auto _ : state) {
+        ring.pushUndo(d);
+        d.setCountText(1, QStringLiteral("2"));
+        d.buildTable();
+        ring.undo(d);
+        benchmark::DoNotOptimize(d.runnerTable.cols());
+    }
+}
+BENCHMARK(BM_UndoCountChangeLargest)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -3,7 +3,6 @@
 #include "cli/analysiscommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
-#include "core/text/text.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -101,9 +100,7 @@ int UsageError(const QString &why)
 // A fresh document as the main window makes one when no template exists, then the file.
 FileResult LoadFresh(OddsDocument &doc, const QString &path)
 {
-    doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
-    doc.buildTable();
-    doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    doc.startFresh(1, QDate::currentDate());
     return loadDocument(doc, path);
 }
 

@@ -313,6 +313,18 @@ std::optional<QString> ClampedFieldText(const QString &text, int low, int high, 
     return QString::number(n);
 }
 
+// The change rules keep the counts within 0..36; the clamps only guard the grid size.
+int RunnerCountFor(const QString &countText)
+{
+    const int n = std::clamp(RoundHalfEvenToInt(textToNumber(countText)), 0, MaxCount);
+    return n < 3 ? 2 : n;
+}
+
+int DataColsFor(const QString &countText)
+{
+    return std::clamp(RoundHalfEvenToInt(textToNumber(countText)), 0, MaxCount);
+}
+
 } // namespace
 
 OddsDocument::OddsDocument()
@@ -329,6 +341,13 @@ OddsDocument::OddsDocument()
     quinellaMatrix.setFixedCols(0);
     quinellaMatrix.setFontSize(twipsPerPixelX * 17 / 20);
     quinellaMatrix.setVisible(false);
+    m_built = m_kazu;
+}
+
+bool OddsDocument::countsChangeShape() const
+{
+    return RunnerCountFor(m_kazu[0]) + 2 != runnerTable.rows() ||
+           DataColsFor(m_kazu[1]) + FirstDataCol != runnerTable.cols();
 }
 
 void OddsDocument::setCountText(int i, const QString &text)
@@ -355,10 +374,9 @@ void OddsDocument::setTitleText(int i, const QString &text)
 
 void OddsDocument::buildTable()
 {
-    // The change rules keep the counts within 0..36; the clamps only guard the grid size.
-    const int n = std::clamp(RoundHalfEvenToInt(textToNumber(m_kazu[0])), 0, MaxCount);
-    RunnerCount = n < 3 ? 2 : n;
-    const int dataCols = std::clamp(RoundHalfEvenToInt(textToNumber(m_kazu[1])), 0, MaxCount);
+    RunnerCount = RunnerCountFor(m_kazu[0]);
+    const int dataCols = DataColsFor(m_kazu[1]);
+    m_built = m_kazu;
 
     Grid &g = runnerTable;
     g.setVisible(false);
@@ -423,6 +441,30 @@ void OddsDocument::buildTable()
     recalculate();
 }
 
+void OddsDocument::restoreTable(const Grid &table)
+{
+    Grid &g = runnerTable;
+    const int row = g.row();
+    const int col = g.col();
+    g.setSize(table.rows(), table.cols());
+    // Only what differs is written: an undo usually changes a handful of cells.
+    for (int r = 0; r < table.rows(); ++r) {
+        for (int c = 0; c < table.cols(); ++c) {
+            if (g.textRef(r, c) != table.textRef(r, c))
+                g.setText(r, c, table.textRef(r, c));
+            if (g.cellBackColor(r, c) != table.cellBackColor(r, c))
+                g.setCellBackColor(r, c, table.cellBackColor(r, c));
+            if (g.cellForeColor(r, c) != table.cellForeColor(r, c))
+                g.setCellForeColor(r, c, table.cellForeColor(r, c));
+        }
+    }
+    for (int c = 0; c < table.cols(); ++c)
+        g.setColWidth(c, table.colWidth(c));
+    m_built = m_kazu;
+    RunnerCount = RunnerCountFor(m_kazu[0]);
+    g.setCurrent(row, col);
+}
+
 void OddsDocument::fitColumnWidths()
 {
     Grid &g = runnerTable;
@@ -461,9 +503,10 @@ void OddsDocument::fitColumnWidths()
 
 void OddsDocument::recalculate()
 {
-    fitColumnWidths();
     quinellaMatrix.setVisible(false);
     SuperOdds();
+    // After the new values are written, so the computed columns fit them.
+    fitColumnWidths();
 }
 
 QStringList OddsDocument::columnContributions(int col, const double &ratio) const

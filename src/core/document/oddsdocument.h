@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <vector>
+
+class QDate;
 
 // Text measurement is a platform service: the windows pass real font metrics,
 // tests and kirrel-cli a fixed-width fake.
@@ -39,9 +42,34 @@ class OddsDocument
 public:
     OddsDocument();
 
+    // Identity: the file last read or written ("" while untitled) and whether anything changed
+    // since. Rules compare caption(); the marker of displayCaption() is for the eye only.
+    QString filePath() const { return m_filePath; }
+    void setFilePath(const QString &path) { m_filePath = path; }
+    bool isUntitled() const { return m_filePath.isEmpty(); }
+    // A template file (Default.def): Save asks for a name rather than overwrite it.
+    bool isTemplate() const;
+    bool isChanged() const { return m_changed; }
+    void setChanged(bool changed) { m_changed = changed; }
+    // The file path, or the untitled name ("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 3").
+    QString caption() const;
+    // caption() with " *" while changed.
+    QString displayCaption() const;
+
+    // A new document as the program makes one: untitled number n, the title field holding its
+    // name, the table built for the default counts, then the template (when a loader is given)
+    // and today's date in the date field. Unchanged afterwards.
+    void startFresh(int untitledNumber, const QDate &today,
+                    const std::function<void()> &loadTemplate = {});
+
     // Fields. Setting a count or the payout ratio runs its change rule.
     QString countText(int i) const { return m_kazu[size_t(i & 1)]; }
     void setCountText(int i, const QString &text);
+    // The counts the runner table was last built for. Files and undo snapshots hold these, so
+    // they never disagree with the table while a typed count waits for Enter.
+    QString builtCountText(int i) const { return m_built[size_t(i & 1)]; }
+    // True when buildTable would give the table another number of rows or columns.
+    bool countsChangeShape() const;
     QString payoutRatioText() const { return m_koujyo; }
     void setPayoutRatioText(const QString &text);
     QString poolText() const { return m_haitou; }
@@ -63,6 +91,10 @@ public:
     double twipsPerPixelY = 15;
 
     void buildTable();
+    // Puts back a table as an undo snapshot holds it: shape, texts, colours and widths, taken
+    // as built for the current counts. The current cell stays (within the table) and the
+    // selection collapses onto it.
+    void restoreTable(const Grid &table);
     void fitColumnWidths();
     void recalculate();
     void SuperOdds();
@@ -82,10 +114,14 @@ private:
     std::vector<double> ColumnContribution(int col, double ratio, QStringList *texts) const;
 
     std::array<QString, 2> m_kazu;
+    std::array<QString, 2> m_built;
     QString m_koujyo;
     QString m_haitou;
     std::array<QString, 6> m_title;
     const TextMeasurer *m_measurer = nullptr;
+    QString m_filePath;
+    QString m_untitledName;
+    bool m_changed = false;
 };
 
 // Truncates toward zero to the given number of decimals, through the number's text.

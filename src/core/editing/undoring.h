@@ -1,10 +1,12 @@
 #pragma once
 // The undo ring of one document: 51 snapshots of the whole document in file form.
 //
-// A snapshot is the header line, the values line and the table text (cells by TAB, rows by
-// CR). pushUndo writes the slot at UndoPos and moves on; undo steps one slot back and
-// restores it if all three texts of that slot are non-empty. There is no redo: a snapshot
-// taken after undos goes into the slot just restored.
+// A snapshot is the header line, the values line (with the counts the table is built for) and
+// a copy of the runner table with its colours. pushUndo writes the slot at UndoPos and moves
+// on; undo steps one slot back and restores it if that slot is filled. There is no redo: a
+// snapshot taken after undos goes into the slot just restored.
+
+#include "core/document/grid.h"
 
 #include <QString>
 #include <array>
@@ -20,19 +22,20 @@ public:
     void pushUndo(const OddsDocument &doc);
 
     // Restores the previous slot: fields through the setters (so the count and ratio change
-    // rules run), then the table from the top-left cell; the grid is not rebuilt for the
-    // restored counts and nothing is recalculated. The current cell stays where it was and
-    // the selection collapses onto it. False (and nothing changed) for an empty slot.
+    // rules run), then the table with its shape, texts and colours, so counts and table agree
+    // again. Nothing is recalculated. The current cell stays where it was (within the table)
+    // and the selection collapses onto it. False (and nothing changed) for an empty slot.
     bool undo(OddsDocument &doc);
 
     int UndoPos() const { return m_pos; }
+    // The slot's table text: cells by TAB, rows by CR.
     QString UndoClip(int slot) const;
     QString UndoHead(int slot) const;
     QString UndoData(int slot) const;
     bool isFilled(int slot) const;
 
 private:
-    std::array<QString, Slots> m_clip;
+    std::array<Grid, Slots> m_table;
     std::array<QString, Slots> m_head;
     std::array<QString, Slots> m_data;
     int m_pos = 0;

@@ -36,8 +36,8 @@ QList<Piece> DocumentPieces(const OddsDocument &doc, const Grid &grid)
     QList<Piece> pieces;
     for (int i = 0; i < 3; ++i)
         pieces << Piece{FileFieldName(0, 2 + i), doc.titleText(i)};
-    pieces << Piece{FileFieldName(1, 0), doc.countText(0)}
-           << Piece{FileFieldName(1, 1), doc.countText(1)};
+    pieces << Piece{FileFieldName(1, 0), doc.builtCountText(0)}
+           << Piece{FileFieldName(1, 1), doc.builtCountText(1)};
     for (int i = 3; i < 6; ++i)
         pieces << Piece{FileFieldName(1, i - 1), doc.titleText(i)};
     pieces << Piece{FileFieldName(1, 5), doc.payoutRatioText()}
@@ -99,9 +99,11 @@ QString HeaderLine(const OddsDocument &doc)
 
 QString ValuesLine(const OddsDocument &doc)
 {
-    return doc.countText(0) + Comma + doc.countText(1) + Comma + doc.titleText(3) + Comma +
-           doc.titleText(4) + Comma + doc.titleText(5) + Comma + doc.payoutRatioText() + Comma +
-           doc.poolText();
+    // The counts the table is built for: a count still waiting for Enter must not make the
+    // file disagree with its own table.
+    return doc.builtCountText(0) + Comma + doc.builtCountText(1) + Comma + doc.titleText(3) +
+           Comma + doc.titleText(4) + Comma + doc.titleText(5) + Comma + doc.payoutRatioText() +
+           Comma + doc.poolText();
 }
 
 QString TableText(const Grid &grid, QChar colSep, QChar rowSep)

@@ -24,7 +24,7 @@ inline constexpr qint64 MaxDocumentBytes = 64 * 1024 * 1024;
 
 // "縦枠,横枠," title 0..2 ",控除,投票".
 QString HeaderLine(const OddsDocument &doc);
-// Counts, titles 3..5, ratio and pool joined by ",".
+// The counts the table is built for, titles 3..5, ratio and pool joined by ",".
 QString ValuesLine(const OddsDocument &doc);
 // Every cell of the grid, row 0 first: cells joined by colSep, rows by rowSep (none at the end).
 QString TableText(const Grid &grid, QChar colSep, QChar rowSep);

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 std::function<MsgAnswer(const MessageBoxRequest &)> DialogHooks::messageBox;
 std::function<QString(const FileDialogRequest &)> DialogHooks::fileDialog;
@@ -11,8 +12,22 @@ MsgAnswer ShowMessageBox(QWidget *owner, const MessageBoxRequest &request)
     if (DialogHooks::messageBox)
         return DialogHooks::messageBox(request);
 
-    const QMessageBox::Icon icon =
-        request.icon == MsgIcon::Warning ? QMessageBox::Warning : QMessageBox::Information;
+    const QMessageBox::Icon icon = request.icon == MsgIcon::Warning    ? QMessageBox::Warning
+                                   : request.icon == MsgIcon::Question ? QMessageBox::Question
+                                                                       : QMessageBox::Information;
+    if (request.buttons == MsgButtons::SaveDiscardCancel) {
+        QMessageBox box(icon, request.title, request.text, QMessageBox::NoButton, owner);
+        QPushButton *save = box.addButton(QStringLiteral("保存(&S)"), QMessageBox::AcceptRole);
+        QPushButton *discard =
+            box.addButton(QStringLiteral("保存しない(&N)"), QMessageBox::DestructiveRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save)
+            return MsgAnswer::Save;
+        return box.clickedButton() == discard ? MsgAnswer::Discard : MsgAnswer::Cancel;
+    }
     const bool yesNo = request.buttons == MsgButtons::YesNo;
     QMessageBox box(icon, request.title, request.text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);

@@ -8,9 +8,10 @@
 
 class QWidget;
 
-enum class MsgIcon { Information, Warning };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+enum class MsgIcon { Information, Warning, Question };
+// SaveDiscardCancel: 保存(&S) / 保存しない(&N) / キャンセル.
+enum class MsgButtons { Ok, YesNo, SaveDiscardCancel };
+enum class MsgAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 struct MessageBoxRequest
 {
@@ -20,7 +21,7 @@ struct MessageBoxRequest
     MsgButtons buttons = MsgButtons::Ok;
 };
 
-// Modal to owner. With Yes/No, closing the box without a choice answers No.
+// Modal to owner. Closing the box without a choice answers No, or Cancel (as does Escape).
 MsgAnswer ShowMessageBox(QWidget *owner, const MessageBoxRequest &request);
 
 struct FileDialogRequest

@@ -9,6 +9,7 @@
 #include "ui/document/fieldtextvalidator.h"
 #include "ui/grid/gridview.h"
 
+#include <QCloseEvent>
 #include <QDate>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -146,20 +147,27 @@ void DocumentWindow::Form_Load()
         countBoxes[i] = makeEdit(QStringLiteral("countBoxes%1").arg(i), QRect(i * 50, 24, 50, 24));
         connect(countBoxes[i], &QLineEdit::textEdited, this,
                 [this, i](const QString &text) { countBox_Change(i, text); });
-        connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::buildTable);
+        connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::confirmCounts);
     }
     for (int i = 0; i < 6; ++i) {
         titleBoxes[i] = makeEdit(QStringLiteral("titleBoxes%1").arg(i),
                                  QRect(100 + (i % 3) * 180, (i / 3) * 24, 180, 24));
-        connect(titleBoxes[i], &QLineEdit::textEdited, this,
-                [this, i](const QString &text) { m_doc.setTitleText(i, text); });
+        connect(titleBoxes[i], &QLineEdit::textEdited, this, [this, i](const QString &text) {
+            m_doc.setTitleText(i, text);
+            markChanged();
+        });
     }
     payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), QRect(640, 24, 50, 24));
-    connect(payoutRatioBox, &QLineEdit::textEdited, this, &DocumentWindow::payoutRatioBox_Change);
-    connect(payoutRatioBox, &QLineEdit::returnPressed, this, &DocumentWindow::recalculate);
+    connect(payoutRatioBox, &QLineEdit::textEdited, this, &DocumentWindow::markChanged);
+    connect(payoutRatioBox, &QLineEdit::returnPressed, this, [this] {
+        confirmPayoutRatio();
+        recalculate();
+    });
     poolBox = makeEdit(QStringLiteral("poolBox"), QRect(690, 24, 100, 24));
-    connect(poolBox, &QLineEdit::textEdited, this,
-            [this](const QString &text) { m_doc.setPoolText(text); });
+    connect(poolBox, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_doc.setPoolText(text);
+        markChanged();
+    });
 
     const QString buttonCaptions[2] = {QStringLiteral("馬連"), QStringLiteral("集計")};
     const QPixmap &skin = SkinImage::Get()->PicBtn();
@@ -277,11 +285,54 @@ QString DocumentWindow::statusText() const
     return statusLine->text();
 }
 
+void DocumentWindow::refreshStatus()
+{
+    statusLine->setText(SelectionStatus(m_doc.runnerTable));
+}
+
+void DocumentWindow::markChanged()
+{
+    if (m_doc.isChanged())
+        return;
+    m_doc.setChanged(true);
+    updateCaption();
+}
+
+void DocumentWindow::updateCaption()
+{
+    setWindowTitle(m_doc.displayCaption());
+}
+
+void DocumentWindow::closeEvent(QCloseEvent *event)
+{
+    if (closeGuard && !closeGuard(*this)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void DocumentWindow::startFresh(int untitledNumber)
+{
+    m_doc.startFresh(untitledNumber, QDate::currentDate(), [this] { loadTemplate(); });
+    hideEditor();
+    RefreshFromDocument();
+    updateCaption();
+}
+
 void DocumentWindow::buildTable()
 {
     hideEditor();
     m_doc.buildTable();
     RefreshFromDocument();
+}
+
+void DocumentWindow::confirmCounts()
+{
+    // The snapshot holds the counts the table is built for, with that table.
+    if (m_doc.countsChangeShape())
+        pushUndo();
+    buildTable();
 }
 
 void DocumentWindow::recalculate()
@@ -317,7 +368,11 @@ FileResult DocumentWindow::loadDocument(const QString &wkFile)
     const FileResult result = ::loadDocument(m_doc, wkFile);
     hideEditor();
     if (result.ok) {
-        setWindowTitle(wkFile);
+        m_doc.setFilePath(wkFile);
+        m_doc.setChanged(false);
+        // Widths follow the file's texts, not the defaults the table was built with.
+        m_doc.fitColumnWidths();
+        updateCaption();
     } else {
         m_doc = before;
         statusLine->setText(
@@ -337,18 +392,47 @@ bool DocumentWindow::loadTemplate()
 
 FileResult DocumentWindow::saveDocument(const QString &wkFile)
 {
-    return ::saveDocument(m_doc, wkFile);
+    confirmPayoutRatio();
+    const FileResult result = ::saveDocument(m_doc, wkFile);
+    if (result.ok && !m_doc.isUntitled() && wkFile == m_doc.filePath()) {
+        m_doc.setChanged(false);
+        updateCaption();
+    }
+    return result;
+}
+
+FileResult DocumentWindow::saveDocumentAs(const QString &wkFile)
+{
+    const FileResult result = saveDocument(wkFile);
+    if (result.ok) {
+        m_doc.setFilePath(wkFile);
+        m_doc.setChanged(false);
+        updateCaption();
+    }
+    return result;
 }
 
 void DocumentWindow::pushUndo()
 {
+    // The header highlight follows the cursor, not the document: snapshots go without it.
+    Grid &g = m_doc.runnerTable;
+    const Color rowHeader = g.cellBackColor(m_focusRow, ColNumber);
+    const Color colHeader = g.cellBackColor(HeaderRow, m_focusCol);
+    ::leaveEditor(g, m_focusRow, m_focusCol);
     m_undo.pushUndo(m_doc);
+    g.setCellBackColor(HeaderRow, m_focusCol, colHeader);
+    g.setCellBackColor(m_focusRow, ColNumber, rowHeader);
+    markChanged();
 }
 
 void DocumentWindow::undo()
 {
-    if (m_undo.undo(m_doc))
-        RefreshFromDocument();
+    if (!m_undo.undo(m_doc))
+        return;
+    markChanged();
+    ::focusGrid(m_doc.runnerTable, &m_focusRow, &m_focusCol);
+    RefreshFromDocument();
+    refreshStatus();
 }
 
 Grid *DocumentWindow::gridInView()
@@ -376,11 +460,12 @@ void DocumentWindow::countBox_Change(int Index, const QString &text)
 {
     m_doc.setCountText(Index, text);
     SyncText(countBoxes[Index], m_doc.countText(Index));
+    markChanged();
 }
 
-void DocumentWindow::payoutRatioBox_Change(const QString &text)
+void DocumentWindow::confirmPayoutRatio()
 {
-    m_doc.setPayoutRatioText(text);
+    m_doc.setPayoutRatioText(payoutRatioBox->text());
     SyncText(payoutRatioBox, m_doc.payoutRatioText());
 }
 
@@ -404,6 +489,8 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::FocusIn:
     case QEvent::FocusOut:
+        if (watched == payoutRatioBox && event->type() == QEvent::FocusOut)
+            confirmPayoutRatio();
         for (int i = 0; i < 6; ++i) {
             if (watched != titleBoxes[i])
                 continue;
@@ -528,7 +615,7 @@ void DocumentWindow::MSFlex_SelChange()
 {
     leaveEditor();
     focusGrid();
-    statusLine->setText(SelectionStatus(m_doc.runnerTable));
+    refreshStatus();
 }
 
 void DocumentWindow::txtEdit_KeyDown(QKeyCombination key, bool *handled)
@@ -582,6 +669,7 @@ void DocumentWindow::commitEditor()
     recalculate();
     if (g.row() != row || g.col() != col)
         runnerTable->setCurrentCell(row, col);
+    refreshStatus();
 }
 
 void DocumentWindow::txtEdit_LostFocus()

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 enum class KeyCommand;
@@ -36,19 +37,29 @@ public:
     QString AppFolder() const { return m_appFolder; }
 
     // Operations the main window calls. Each leaves the widgets showing the document.
+    // The fresh-document recipe with the template from the program folder.
+    void startFresh(int untitledNumber);
     void buildTable();
+    // Enter in a count box: the table is rebuilt for the counts, and a change of its shape can
+    // be undone.
+    void confirmCounts();
     void recalculate();
     // Shows the quinella matrix; for a runner count without a layout the runner table stays
     // in view and the status line says why.
     void estimateQuinella();
-    // On success the caption becomes wkFile. On failure the document is left exactly as it
-    // was and the status line names the file and the reason.
+    // On success wkFile becomes the document's file, unchanged. On failure the document is left
+    // exactly as it was and the status line names the file and the reason.
     FileResult loadDocument(const QString &wkFile);
     // Loads the template when it exists; true when it was loaded.
     bool loadTemplate();
-    // The caption is not changed; on failure the document and the old file stay intact and
-    // the result says why (the caller shows it).
+    // The document's file stays what it was (a written copy, such as the template, leaves it
+    // changed); on failure the document and the old file stay intact and the result says why
+    // (the caller shows it).
     FileResult saveDocument(const QString &wkFile);
+    // As saveDocument; on success wkFile becomes the document's file, unchanged.
+    FileResult saveDocumentAs(const QString &wkFile);
+    // Asked before the window closes; false keeps it open. None: it closes.
+    std::function<bool(DocumentWindow &)> closeGuard;
     void pushUndo();
     void undo();
     // Edit commands. While the cell editor or a header field has the focus they act on its
@@ -104,6 +115,7 @@ public:
     static constexpr int PicDownTwips = 320;
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -124,7 +136,11 @@ private:
     void titleBox_GotFocus(int Index);
     void titleBox_LostFocus(int Index);
     void countBox_Change(int Index, const QString &text);
-    void payoutRatioBox_Change(const QString &text);
+    // The ratio box is typed into freely; its range rule runs when the text is confirmed.
+    void confirmPayoutRatio();
+    void markChanged();
+    void updateCaption();
+    void refreshStatus();
     void hideEditor();
     void refreshGrid();
     void pasteOrdered();

@@ -66,7 +66,9 @@ void DocumentWindow::cut()
         field->cut();
     } else if (!refusedInQuinellaView(QStringLiteral("切り取り"))) {
         SetClipboardText(copyRange(m_doc.runnerTable, true));
+        markChanged();
         refreshGrid();
+        refreshStatus();
     }
 }
 
@@ -78,6 +80,7 @@ void DocumentWindow::paste()
         pushUndo();
         pasteOrdered();
         refreshGrid();
+        refreshStatus();
     }
 }
 
@@ -99,7 +102,9 @@ void DocumentWindow::deleteSelection()
         return;
     const Grid &g = m_doc.runnerTable;
     deleteRange(g.col(), g.row(), g.colSel(), g.rowSel());
+    markChanged();
     recalculate();
+    refreshStatus();
 }
 
 void DocumentWindow::pasteOrdered()

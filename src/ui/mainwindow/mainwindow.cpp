@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -30,11 +29,6 @@
 namespace {
 
 const QString PosSection = QStringLiteral("POS");
-
-QString UntitledCaption()
-{
-    return QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ ");
-}
 
 // The decimal text of a single-precision number, as the geometry has always been stored.
 QString SingleText(double value)
@@ -354,6 +348,16 @@ void MainWindow::recordRecentFile(const QString &path)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Every changed document asks first; Cancel on any of them keeps every window open.
+    if (!m_unloaded) {
+        const QList<DocumentWindow *> docs = documents();
+        for (DocumentWindow *doc : docs) {
+            if (!mayClose(doc)) {
+                event->ignore();
+                return;
+            }
+        }
+    }
     MDIForm_Unload();
     event->accept();
 }
@@ -364,7 +368,6 @@ void MainWindow::MDIForm_Unload()
         return;
     m_unloaded = true;
     SaveSettings();
-    // Unsaved documents are discarded without a question.
     m_mdi->closeAllSubWindows();
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible())
@@ -394,9 +397,8 @@ DocumentWindow *MainWindow::LoadNewDoc()
     loadSystem();
     ++NewDocCount;
     auto *doc = new DocumentWindow(m_appFolder);
-    const QString caption = UntitledCaption() + QString::number(NewDocCount);
-    doc->setWindowTitle(caption);
-    doc->setTitleText(0, caption);
+    // Once the program is ending, every document has had its question.
+    doc->closeGuard = [this](DocumentWindow &closing) { return m_unloaded || mayClose(&closing); };
     QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // Size and place before showing: a window that opens maximized comes back to these when
@@ -406,10 +408,10 @@ DocumentWindow *MainWindow::LoadNewDoc()
     sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
     sub->show();
     m_mdi->setActiveSubWindow(sub);
-    doc->buildTable();
-    if (doc->loadTemplate())
-        recordRecentFile(DefaultPath(m_appFolder));
-    doc->setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    doc->startFresh(NewDocCount);
+    // A new document built from the template goes on the recent-file list like an opened file.
+    if (!doc->document().isUntitled())
+        recordRecentFile(doc->document().filePath());
     return doc;
 }
 
@@ -419,9 +421,10 @@ void MainWindow::openFile(const QString &wkFile)
         return;
     // Letter case counts on this file system: a.csv and A.csv are two documents.
     for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
-        if (!DocumentWindow::isDocumentWindow(sub->widget()))
+        const DocumentWindow *doc = DocumentWindow::fromWidget(sub);
+        if (!doc || doc->document().isUntitled())
             continue;
-        if (SameFile(sub->widget()->windowTitle(), wkFile)) {
+        if (SameFile(doc->document().filePath(), wkFile)) {
             m_mdi->setActiveSubWindow(sub);
             sub->widget()->setFocus();
             return;
@@ -447,9 +450,9 @@ QList<DocumentWindow *> MainWindow::documents() const
     return out;
 }
 
-bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path)
+bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs)
 {
-    const FileResult result = doc->saveDocument(path);
+    const FileResult result = saveAs ? doc->saveDocumentAs(path) : doc->saveDocument(path);
     if (result.ok) {
         recordRecentFile(path);
         return true;
@@ -495,28 +498,56 @@ void MainWindow::mnuFileClose_Click()
         sub->close();
 }
 
+bool MainWindow::mayClose(DocumentWindow *doc)
+{
+    if (!doc->document().isChanged())
+        return true;
+    if (QMdiSubWindow *sub = qobject_cast<QMdiSubWindow *>(doc->parentWidget()))
+        m_mdi->setActiveSubWindow(sub);
+    MessageBoxRequest ask;
+    ask.title = QStringLiteral("Kirrel");
+    ask.text = QStringLiteral("「%1」は変更されています。\n閉じる前に保存しますか?")
+                   .arg(doc->document().caption());
+    ask.icon = MsgIcon::Question;
+    ask.buttons = MsgButtons::SaveDiscardCancel;
+    switch (ShowMessageBox(this, ask)) {
+    case MsgAnswer::Save:
+        return saveDocument(doc);
+    case MsgAnswer::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void MainWindow::mnuFileSave_Click()
 {
-    DocumentWindow *doc = activeDocument();
-    if (!doc)
-        return;
-    const QString c = doc->windowTitle();
-    if (TextLike(c, QStringLiteral("*.Def*")) || TextLike(c, QStringLiteral("*新規オッズ*"))) {
-        mnuFileSaveAs_Click();
-        return;
-    }
-    saveWindowDocument(doc, c);
+    if (DocumentWindow *doc = activeDocument())
+        saveDocument(doc);
+}
+
+bool MainWindow::saveDocument(DocumentWindow *doc)
+{
+    // Untitled documents and templates get a name first, so the template is not overwritten
+    // by accident.
+    const OddsDocument &d = doc->document();
+    if (d.isUntitled() || d.isTemplate())
+        return saveDocumentAs(doc);
+    return saveWindowDocument(doc, d.filePath(), false);
 }
 
 void MainWindow::mnuFileSaveAs_Click()
 {
-    DocumentWindow *doc = activeDocument();
-    if (!doc)
-        return;
-    const QString c = doc->windowTitle();
+    if (DocumentWindow *doc = activeDocument())
+        saveDocumentAs(doc);
+}
+
+bool MainWindow::saveDocumentAs(DocumentWindow *doc)
+{
+    const QString c = doc->document().caption();
     QString name;
     QString folder;
-    if (fileExists(c)) {
+    if (!doc->document().isUntitled() && fileExists(c)) {
         name = splitPath(c, QStringLiteral("ファイル名"));
         folder = splitPath(c, QStringLiteral("フォルダ名"));
     } else {
@@ -527,7 +558,7 @@ void MainWindow::mnuFileSaveAs_Click()
         showFileDialog(this, DocumentFileFilters(), folder, name,
                        QStringLiteral("名前を付けて保存"), QStringLiteral("SAVE"));
     if (chosen.isEmpty())
-        return;
+        return false;
     const bool hasCsv = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
     const QString path = hasCsv ? chosen : chosen + QStringLiteral(".csv");
     // The dialog asked about the name chosen, not about the one with ".csv" added.
@@ -538,10 +569,9 @@ void MainWindow::mnuFileSaveAs_Click()
         ask.icon = MsgIcon::Warning;
         ask.buttons = MsgButtons::YesNo;
         if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
-            return;
+            return false;
     }
-    if (saveWindowDocument(doc, path))
-        doc->setWindowTitle(path);
+    return saveWindowDocument(doc, path, true);
 }
 
 void MainWindow::mnuDefault_Click()
@@ -556,7 +586,7 @@ void MainWindow::mnuDefault_Click()
     ask.buttons = MsgButtons::YesNo;
     if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
         return;
-    saveWindowDocument(doc, DefaultPath(m_appFolder));
+    saveWindowDocument(doc, DefaultPath(m_appFolder), false);
 }
 
 void MainWindow::mnuFilePrint_Click()

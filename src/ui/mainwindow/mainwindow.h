@@ -117,9 +117,14 @@ private:
     void MDIForm_Load();
     void MDIForm_Unload();
     void loadSystem();
-    // Writes through the document; a failure is shown with the file and the reason. A path
-    // enters the recent-file list only once it has been written.
-    bool saveWindowDocument(DocumentWindow *doc, const QString &path);
+    // Writes through the document (saveAs: the path becomes its file); a failure is shown with
+    // the file and the reason. A path enters the recent-file list only once it has been written.
+    bool saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs);
+    // Save and Save As of one document; false when nothing was written (cancelled or failed).
+    bool saveDocument(DocumentWindow *doc);
+    bool saveDocumentAs(DocumentWindow *doc);
+    // A changed document asks whether to save it first; false keeps it open.
+    bool mayClose(DocumentWindow *doc);
     // Puts a path that was read or written on the recent-file list.
     void recordRecentFile(const QString &path);
     // Tells the user, once a run, that the settings file could not be written.

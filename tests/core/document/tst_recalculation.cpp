@@ -46,6 +46,7 @@ private Q_SLOTS:
     void fractionCells();
     void oddsColumnShares();
     void stakesExample();
+    void widthsFitComputedValues();
     void poolRule_data();
     void poolRule();
     void oddsExample();
@@ -172,6 +173,17 @@ void TestRecalculation::oddsColumnShares()
         const QStringList v = d.columnContributions(WinOddsCol, w);
         QCOMPARE(v.mid(1, 4), QStringList({"50.00", "25.00", "00.00", "25.00"}));
     }
+}
+
+void TestRecalculation::widthsFitComputedValues()
+{
+    OddsDocument d;
+    d.buildTable();
+    Fill(d, StakeCol, {"12345678", "1"});
+    d.recalculate();
+    const int payoutWidth = d.runnerTable.colWidth(ColPayout);
+    d.fitColumnWidths();
+    QCOMPARE(d.runnerTable.colWidth(ColPayout), payoutWidth);
 }
 
 void TestRecalculation::stakesExample()

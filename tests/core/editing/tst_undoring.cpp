@@ -22,7 +22,7 @@ private Q_SLOTS:
     void undoSteps();
     void restoreIsExactAndKeepsCurrentCell();
     void restoreSplitsTitlesAsText();
-    void restoreKeepsGridShape();
+    void restoreCountChangeWithTable();
 };
 
 void TestUndoRing::undoSteps_data()
@@ -111,22 +111,33 @@ void TestUndoRing::restoreSplitsTitlesAsText()
              QStringList({"A", "B", "date"}));
 }
 
-void TestUndoRing::restoreKeepsGridShape()
+void TestUndoRing::restoreCountChangeWithTable()
 {
     OddsDocument doc;
-    doc.buildTable(); // 18 runners: 20 rows
+    doc.buildTable(); // 18 runners, 8 data columns: 20 x 15
+    doc.runnerTable.setText(5, 14, QStringLiteral("last column"));
+    doc.runnerTable.setText(2, 7, QStringLiteral("100"));
+    doc.runnerTable.setText(3, 7, QStringLiteral("300"));
+    doc.recalculate();
+    const QString before = State(doc);
+    const Grid table = doc.runnerTable;
     UndoRing ring;
-    ring.pushUndo(doc);
-    doc.setCountText(0, QStringLiteral("10"));
-    doc.buildTable(); // 12 rows
-    doc.runnerTable.setText(11, 2, QStringLiteral("changed"));
+    ring.pushUndo(doc); // as Enter in a count box does before a change of shape
+    doc.runnerTable.setText(2, 7, QStringLiteral("900")); // ranks and their colours change
+    for (const char *count : {"2", "8"}) {
+        doc.setCountText(1, QString::fromLatin1(count));
+        doc.buildTable();
+    }
+    doc.setCountText(0, QStringLiteral("10")); // typed, not confirmed: files keep the built count
+    QVERIFY(ValuesLine(doc).startsWith(QStringLiteral("18,8,")));
 
     QVERIFY(ring.undo(doc));
+    QCOMPARE(State(doc), before);
     QCOMPARE(doc.countText(0), QStringLiteral("18"));
-    QCOMPARE(doc.runnerTable.rows(), 12);
-    // Filled from the top-left: row 11 gets runner 10's row of the snapshot.
-    QCOMPARE(doc.runnerTable.text(11, 0), QStringLiteral("10"));
-    QCOMPARE(doc.runnerTable.text(11, 2), QString());
+    QVERIFY(!doc.countsChangeShape());
+    for (int r = 0; r < table.rows(); ++r) // colours come back with the texts
+        for (int c = 0; c < table.cols(); ++c)
+            QCOMPARE(doc.runnerTable.cellBackColor(r, c), table.cellBackColor(r, c));
 }
 
 QTEST_GUILESS_MAIN(TestUndoRing)

@@ -1,6 +1,8 @@
+#include "core/editing/cellrules.h"
 #include "core/file/documentfile.h"
 #include "core/text/text.h"
 #include "ui/controls/skinbutton.h"
+#include "ui/document/celleditor.h"
 #include "ui/document/documentwindow.h"
 #include "ui/grid/gridview.h"
 
@@ -39,9 +41,7 @@ private:
     {
         edit->setFocus();
         edit->selectAll();
-        // The first character replaces the selection: an emptied ratio would turn into 1.
-        if (text.isEmpty())
-            QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Backspace);
         for (const QChar ch : text)
             QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), {});
     }
@@ -181,25 +181,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("runner count above 36") << 0 << "40"
-                                               << "36";
-        QTest::newRow("letters read as 0 and stay") << 1 << "ab"
-                                                    << "ab";
-        QTest::newRow("negative column count") << 1 << "-5"
-                                               << "0";
-        QTest::newRow("ratio above 100") << 2 << "150"
-                                         << "100";
-        QTest::newRow("empty ratio becomes 1") << 2 << ""
-                                               << "1";
+        QTest::addColumn<QString>("whileTyping");
+        QTest::addColumn<QString>("shown"); // once the field is left
+        QTest::newRow("runner count above 36") << 0 << "40" << QString("36") << "36";
+        QTest::newRow("letters read as 0 and stay") << 1 << "ab" << QString("ab") << "ab";
+        QTest::newRow("negative column count") << 1 << "-5" << QString("0") << "0";
+        QTest::newRow("ratio typed freely") << 2 << "75" << QString("75") << "75";
+        QTest::newRow("ratio above 100") << 2 << "150" << QString("150") << "100";
+        QTest::newRow("empty ratio becomes 1") << 2 << "" << QString() << "1";
     }
     void fieldRules()
     {
         QFETCH(int, field);
         QFETCH(QString, typed);
+        QFETCH(QString, whileTyping);
         QFETCH(QString, shown);
         QLineEdit *edit = field < 2 ? m_win->countBoxes[field] : m_win->payoutRatioBox;
         typeInto(edit, typed);
+        QCOMPARE(edit->text(), whileTyping);
+        m_win->runnerTable->setFocus();
         QCOMPARE(edit->text(), shown);
         const OddsDocument &d = m_win->document();
         QCOMPARE(field < 2 ? d.countText(field) : d.payoutRatioText(), shown);
@@ -272,18 +272,58 @@ private Q_SLOTS:
         QCOMPARE(m_win->undoRing().UndoPos(), 1);
     }
 
-    void undoShowsRestoredFields()
+    void undoShowsRestoredFieldsAndCounts()
     {
         m_win->pushUndo();
         m_win->setTitleText(2, QStringLiteral("本命"));
         typeInto(m_win->countBoxes[0], QStringLiteral("12"));
-        m_win->pushUndo();
+        QTest::keyClick(m_win->countBoxes[0], Qt::Key_Return); // a new shape: a snapshot first
+        QCOMPARE(m_win->undoRing().UndoPos(), 2);
         m_win->undo();
         QCOMPARE(m_win->titleBoxes[2]->text(), QStringLiteral("本命"));
-        QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("12"));
+        QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("18"));
+        QCOMPARE(m_win->document().runnerTable.rows(), 20);
         m_win->undo();
         QCOMPARE(m_win->titleBoxes[2]->text(), QStringLiteral("予想"));
-        QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("18"));
+    }
+
+    void changedFlagAndStatus_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("moving around") << "navigate" << false;
+        QTest::newRow("typing a title") << "title" << true;
+        QTest::newRow("committing a cell on the last row") << "commit" << true;
+        QTest::newRow("Delete") << "delete" << true;
+        QTest::newRow("undo") << "undo" << true;
+    }
+    void changedFlagAndStatus()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, changed);
+        GridView *grid = m_win->runnerTable;
+        Grid &g = m_win->document().runnerTable;
+        g.setText(g.rows() - 1, 7, QStringLiteral("300"));
+        grid->setFocus();
+        grid->setCurrentCell(g.rows() - 1, 7);
+        if (action == QLatin1String("navigate")) {
+            QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+        } else if (action == QLatin1String("title")) {
+            typeInto(m_win->titleBoxes[2], QStringLiteral("x"));
+        } else if (action == QLatin1String("commit")) {
+            QTest::keyClicks(grid, QStringLiteral("5"));
+            QTest::keyClick(m_win->cellEditor, Qt::Key_Return);
+        } else if (action == QLatin1String("delete")) {
+            QTest::keyClick(grid, Qt::Key_Delete);
+        } else {
+            m_win->pushUndo();
+            g.setText(g.rows() - 1, 7, QStringLiteral("7"));
+            m_win->document().setChanged(false);
+            m_win->undo();
+        }
+        QCOMPARE(m_win->document().isChanged(), changed);
+        QCOMPARE(m_win->windowTitle().endsWith(QStringLiteral(" *")), changed);
+        QCOMPARE(m_win->statusText(), SelectionStatus(g));
     }
 
     void loadFile()
@@ -296,6 +336,10 @@ private Q_SLOTS:
         QCOMPARE(m_win->titleBoxes[3]->text(), QStringLiteral("備考～あり"));
         QCOMPARE(d.runnerTable.text(2, 2), QStringLiteral("ｷﾙﾚﾙﾎﾞｰｲ"));
         QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        QVERIFY(!d.isChanged());
+        OddsDocument refitted = d; // widths fit the file's texts
+        refitted.fitColumnWidths();
+        QCOMPARE(d.runnerTable.colWidth(ColName), refitted.runnerTable.colWidth(ColName));
     }
 
     void loadFailureLeavesDocument_data()

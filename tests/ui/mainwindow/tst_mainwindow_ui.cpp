@@ -51,6 +51,9 @@ private Q_SLOTS:
     void makeDefault();
     void recentFilesMenu();
     void closeAndNoDocumentCommands();
+    void closeChangedDocumentAsks_data();
+    void closeChangedDocumentAsks();
+    void exitAsksForEachChangedDocument();
     void versionBox();
     void tiling_data();
     void tiling();
@@ -322,7 +325,7 @@ void TestFrmMain::saveAsksForNameOnlyWhenUntitledOrTemplate()
 
     // The template is never overwritten by Save: it asks for a name in its folder.
     QVERIFY(QFile::copy(path(QStringLiteral("race.csv")), path(QStringLiteral("Default.def"))));
-    doc->setWindowTitle(path(QStringLiteral("Default.def")));
+    doc->document().setFilePath(path(QStringLiteral("Default.def")));
     w->mnuFileSave->trigger();
     QCOMPARE(m_fileRequests.size(), 3);
     QCOMPARE(m_fileRequests[2].fileName, QStringLiteral("Default"));
@@ -526,6 +529,59 @@ void TestFrmMain::recentFilesMenu()
     MainWindow *again = start();
     QCOMPARE(again->mnuFiles()[0]->text(), QStringLiteral("a"));
     QCOMPARE(again->mnuFiles()[1]->text(), QStringLiteral("b"));
+}
+
+void TestFrmMain::closeChangedDocumentAsks_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveAsName"); // "": Save As cancelled
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("save, named") << int(MsgAnswer::Save) << "race" << true;
+    QTest::newRow("save, Save As cancelled") << int(MsgAnswer::Save) << "" << false;
+    QTest::newRow("don't save") << int(MsgAnswer::Discard) << "" << true;
+    QTest::newRow("cancel") << int(MsgAnswer::Cancel) << "" << false;
+}
+
+void TestFrmMain::closeChangedDocumentAsks()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, saveAsName);
+    QFETCH(bool, closed);
+    MainWindow *w = start();
+    DocumentWindow *doc = w->activeDocument();
+    QTest::keyClicks(doc->titleBoxes[0], QStringLiteral("Race"));
+    QCOMPARE(doc->windowTitle(), QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1 *"));
+    m_boxAnswers << MsgAnswer(answer);
+    if (!saveAsName.isEmpty())
+        m_fileAnswers << path(saveAsName);
+    w->mdiArea()->currentSubWindow()->close(); // the close box
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].buttons, MsgButtons::SaveDiscardCancel);
+    QVERIFY(m_boxes[0].text.contains(QStringLiteral("「新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1」")));
+    QTRY_COMPARE(w->documents().size(), closed ? 0 : 1);
+    QCOMPARE(QFile::exists(path(QStringLiteral("race.csv"))), !saveAsName.isEmpty());
+}
+
+void TestFrmMain::exitAsksForEachChangedDocument()
+{
+    MainWindow *w = start(); // untouched: closes without a question
+    for (const QString &typed : {QStringLiteral("a"), QStringLiteral("b")}) {
+        w->mnuFileNew->trigger();
+        QTest::keyClicks(w->activeDocument()->titleBoxes[0], typed);
+    }
+    const QString ini = path(QStringLiteral("KirrelSys.ini"));
+    m_boxAnswers << MsgAnswer::Discard << MsgAnswer::Cancel;
+    w->mnuFileExit->trigger();
+    QCOMPARE(m_boxes.size(), 2);
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->documents().size(), 3);
+    QVERIFY(readSetting(ini, QStringLiteral("POS"), QStringLiteral("MainWidth")).isEmpty());
+
+    m_boxAnswers << MsgAnswer::Discard << MsgAnswer::Discard;
+    w->mnuFileExit->trigger();
+    QCOMPARE(m_boxes.size(), 4);
+    QVERIFY(!w->isVisible());
+    QVERIFY(!readSetting(ini, QStringLiteral("POS"), QStringLiteral("MainWidth")).isEmpty());
 }
 
 void TestFrmMain::closeAndNoDocumentCommands()
