@@ -18,16 +18,14 @@ class CellEditBox;
 class GridView;
 class QLabel;
 class QLineEdit;
-class RecentFileList;
 class SkinButton;
 
 class DocumentWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // recent may be null (no recent-file list); AppFolder ends in "/".
-    explicit DocumentWindow(RecentFileList *recent, const QString &AppFolder,
-                            QWidget *parent = nullptr);
+    // AppFolder ends in "/".
+    explicit DocumentWindow(const QString &AppFolder, QWidget *parent = nullptr);
     ~DocumentWindow() override;
 
     // True for a document window (the widget itself, not its sub-window frame).
@@ -152,7 +150,6 @@ private:
 
     OddsDocument m_doc;
     UndoRing m_undo;
-    RecentFileList *m_recent = nullptr;
     QString m_appFolder;
     std::unique_ptr<TextMeasurer> m_measurer;
     int m_focusRow = 0;

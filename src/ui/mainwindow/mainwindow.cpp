@@ -140,7 +140,7 @@ MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
 MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
-    // Documents hold a pointer to the recent list: they go before RecentFilesHolder does.
+    // The documents go before the rest of the window.
     delete m_mdi;
     m_mdi = nullptr;
 }
@@ -304,8 +304,12 @@ void MainWindow::LoadSettings()
         left = screenW - width;
     if (top + height > screenH)
         top = screenH - height;
+    // A stored position left of or above the screen would open the window out of reach; the
+    // title bar is kept on the screen also when the window is larger than it.
+    left = std::max(left, 0.0);
+    top = std::max(top, 0.0);
 
-    move(int(std::lround(left / tppX)), int(std::lround(top / tppY)));
+    move(screen.x() + int(std::lround(left / tppX)), screen.y() + int(std::lround(top / tppY)));
     resize(int(std::lround(width / tppX)), int(std::lround(height / tppY)));
 }
 
@@ -313,12 +317,33 @@ void MainWindow::SaveSettings()
 {
     if (isMinimized())
         return;
-    const QString ini = settingsPath();
-    // Write errors are not the user's concern at shutdown.
-    writeSetting(ini, PosSection, QStringLiteral("MainLeft"), SingleText(twipsLeft()));
-    writeSetting(ini, PosSection, QStringLiteral("MainTop"), SingleText(twipsTop()));
-    writeSetting(ini, PosSection, QStringLiteral("MainWidth"), SingleText(twipsWidth()));
-    writeSetting(ini, PosSection, QStringLiteral("MainHeight"), SingleText(twipsHeight()));
+    const FileResult written =
+        writeSettings(settingsPath(), PosSection,
+                      {{QStringLiteral("MainLeft"), SingleText(twipsLeft())},
+                       {QStringLiteral("MainTop"), SingleText(twipsTop())},
+                       {QStringLiteral("MainWidth"), SingleText(twipsWidth())},
+                       {QStringLiteral("MainHeight"), SingleText(twipsHeight())}});
+    reportSettingsFailure(written);
+}
+
+void MainWindow::reportSettingsFailure(const FileResult &result)
+{
+    // Once a run is enough: the next write to the same file would only fail the same way.
+    if (result.ok || m_settingsFailureShown)
+        return;
+    m_settingsFailureShown = true;
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = QStringLiteral("設定ファイルを保存できませんでした。\n") + settingsPath() + u'\n' +
+               result.message;
+    box.icon = MsgIcon::Warning;
+    box.buttons = MsgButtons::Ok;
+    ShowMessageBox(this, box);
+}
+
+void MainWindow::recordRecentFile(const QString &path)
+{
+    reportSettingsFailure(m_system->recentFiles.add(path));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -371,7 +396,7 @@ DocumentWindow *MainWindow::LoadNewDoc()
 {
     loadSystem();
     ++NewDocCount;
-    auto *doc = new DocumentWindow(&m_system->recentFiles, m_appFolder);
+    auto *doc = new DocumentWindow(m_appFolder);
     // Once the program is ending, every document has had its question.
     doc->closeGuard = [this](DocumentWindow &closing) { return m_unloaded || mayClose(&closing); };
     QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
@@ -384,6 +409,9 @@ DocumentWindow *MainWindow::LoadNewDoc()
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     doc->startFresh(NewDocCount);
+    // A new document built from the template goes on the recent-file list like an opened file.
+    if (!doc->document().isUntitled())
+        recordRecentFile(doc->document().filePath());
     return doc;
 }
 
@@ -403,7 +431,8 @@ void MainWindow::openFile(const QString &wkFile)
         }
     }
     DocumentWindow *doc = LoadNewDoc();
-    doc->loadDocument(wkFile);
+    if (doc->loadDocument(wkFile).ok)
+        recordRecentFile(wkFile);
 }
 
 void MainWindow::openFiles(const QStringList &paths)
@@ -438,8 +467,10 @@ QList<DocumentWindow *> MainWindow::documents() const
 bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs)
 {
     const FileResult result = saveAs ? doc->saveDocumentAs(path) : doc->saveDocument(path);
-    if (result.ok)
+    if (result.ok) {
+        recordRecentFile(path);
         return true;
+    }
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");
     box.text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + result.message;

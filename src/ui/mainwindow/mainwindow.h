@@ -123,13 +123,17 @@ private:
     void MDIForm_Unload();
     void loadSystem();
     // Writes through the document (saveAs: the path becomes its file); a failure is shown with
-    // the file and the reason.
+    // the file and the reason. A path enters the recent-file list only once it has been written.
     bool saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs);
     // Save and Save As of one document; false when nothing was written (cancelled or failed).
     bool saveDocument(DocumentWindow *doc);
     bool saveDocumentAs(DocumentWindow *doc);
     // A changed document asks whether to save it first; false keeps it open.
     bool mayClose(DocumentWindow *doc);
+    // Puts a path that was read or written on the recent-file list.
+    void recordRecentFile(const QString &path);
+    // Tells the user, once a run, that the settings file could not be written.
+    void reportSettingsFailure(const FileResult &result);
     void tile(bool oneAboveTheOther);
     // Top-left corner of the index-th window of a cascade of windows of this size.
     QPoint cascadePlace(int index, const QSize &size) const;
@@ -143,4 +147,5 @@ private:
     bool m_loaded = false;
     bool m_systemLoaded = false;
     bool m_unloaded = false;
+    bool m_settingsFailureShown = false;
 };
