@@ -294,6 +294,15 @@ Result<AnalysisInputs> ReadSidecar(const QString &path)
     return ParseSidecar(Cp932::decode(bytes));
 }
 
+bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b)
+{
+    AnalysisInputs x = b;
+    x.parameters = a.parameters;
+    x.highRatio = a.highRatio;
+    x.lowRatio = a.lowRatio;
+    return x == b;
+}
+
 bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)
 {
     bool ok = writeSetting(settingsFile, MainSection, QStringLiteral("Model"),

@@ -98,6 +98,11 @@ public:
     static constexpr int PicUpTwips = 780;
     static constexpr int PicDownTwips = 320;
 
+Q_SIGNALS:
+    // After every operation that may have changed the document's data (edit, paste, delete,
+    // load, undo, counts); the analysis windows follow it.
+    void contentsChanged();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -5,6 +5,7 @@
 #include "core/settings/recentfiles.h"
 #include "core/system/systemtools.h"
 #include "core/text/text.h"
+#include "ui/analysis/analysiscontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/windowtools.h"
@@ -139,6 +140,8 @@ MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    m_analysis = new AnalysisController(m_mdi, settingsPath(), this);
+    m_analysis->attach(this);
     // The Edit shortcuts must win over the focused control's own Ctrl+C/X/V.
     qApp->installEventFilter(this);
 }
@@ -402,13 +405,18 @@ void MainWindow::openFile(const QString &wkFile)
         }
     }
     DocumentWindow *doc = LoadNewDoc();
-    doc->loadDocument(wkFile);
+    if (doc->loadDocument(wkFile).ok)
+        m_analysis->documentOpened(doc, wkFile);
 }
 
 DocumentWindow *MainWindow::activeDocument() const
 {
     QMdiSubWindow *sub = m_mdi ? m_mdi->currentSubWindow() : nullptr;
-    return sub ? DocumentWindow::fromWidget(sub->widget()) : nullptr;
+    if (!sub)
+        return nullptr;
+    // An analysis or chart window stands for its document.
+    DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget());
+    return doc ? doc : m_analysis->documentOf(sub);
 }
 
 QList<DocumentWindow *> MainWindow::documents() const
@@ -423,8 +431,10 @@ QList<DocumentWindow *> MainWindow::documents() const
 bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path)
 {
     const FileResult result = doc->saveDocument(path);
-    if (result.ok)
+    if (result.ok) {
+        m_analysis->documentSaved(doc, path);
         return true;
+    }
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");
     box.text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + result.message;
@@ -559,18 +569,24 @@ void MainWindow::mnuEditUndo_Click()
 
 void MainWindow::mnuEditCut_Click()
 {
+    if (m_analysis->activeAnalysisWindow())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->clipboardKey(88, 2);
 }
 
 void MainWindow::mnuEditCopy_Click()
 {
+    if (m_analysis->copy())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->clipboardKey(67, 2);
 }
 
 void MainWindow::mnuEditPaste_Click()
 {
+    if (m_analysis->paste())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->clipboardKey(86, 2);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+class AnalysisController;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -47,6 +48,7 @@ public:
     QList<DocumentWindow *> documents() const;
     QMdiArea *mdiArea() const { return m_mdi; }
     RecentFilesHolder *system() const { return m_system.get(); }
+    AnalysisController *analysis() const { return m_analysis; }
 
     // Geometry as stored: frame position and window size, in twips.
     double twipsLeft() const;
@@ -132,4 +134,5 @@ private:
     bool m_loaded = false;
     bool m_systemLoaded = false;
     bool m_unloaded = false;
+    AnalysisController *m_analysis = nullptr;
 };
