@@ -178,7 +178,13 @@ QMdiSubWindow *AnalysisController::addWindow(DocumentWindow *doc, QWidget *windo
     sub->setProperty("prefix", prefix);
     sub->setWindowTitle(prefix + doc->windowTitle());
     m_entries[doc].windows.append(sub);
-    sub->resize(880, 560);
+    // In view, one title bar further down than the last one, rather than wherever the area
+    // puts it (often half outside).
+    const QRect area = m_mdi->viewport()->rect();
+    sub->resize(QSize(1000, 640).boundedTo(area.size()));
+    const int step = 24 * int((m_mdi->subWindowList().size() - 1) % 8);
+    sub->move(std::max(0, std::min(step, area.width() - sub->width())),
+              std::max(0, std::min(step, area.height() - sub->height())));
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     return sub;

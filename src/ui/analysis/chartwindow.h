@@ -6,9 +6,17 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 
+class QBarCategoryAxis;
+class QBarSet;
 class QChart;
 class QChartView;
+class QLineSeries;
+class QLogValueAxis;
+class QScatterSeries;
+class QStackedBarSeries;
+class QValueAxis;
 
 class ChartWindow : public QWidget
 {
@@ -16,7 +24,7 @@ class ChartWindow : public QWidget
 public:
     explicit ChartWindow(DocumentAnalysis *analysis, QWidget *parent = nullptr);
 
-    // Builds the chart again from the analysis.
+    // Shows the analysis as it is now; the series and axes stay, their values change.
     void redraw();
     // Empty text when saved, else why not.
     QString savePng(const QString &path);
@@ -26,7 +34,17 @@ public:
     QChartView *chartView() const { return m_view; }
 
 private:
+    QBarSet *bracketSet(int bracket, const RunnerInfo &runner, int runners);
+
     QPointer<DocumentAnalysis> m_analysis;
     QChart *m_chart;
     QChartView *m_view;
+    QStackedBarSeries *m_bars;
+    // One set per bracket (0: none), stacked, so that every bar takes its bracket's colour.
+    std::array<QBarSet *, 9> m_sets{};
+    QLineSeries *m_estimated;
+    QScatterSeries *m_actual;
+    QBarCategoryAxis *m_runners;
+    QValueAxis *m_support;
+    QLogValueAxis *m_odds;
 };
