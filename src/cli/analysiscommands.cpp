@@ -5,6 +5,7 @@
 #include "core/analysis/stakes.h"
 #include "core/document/oddsdocument.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -195,24 +196,45 @@ QString Line(const QStringList &fields)
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
+// printf's "%.Nf" (std::to_chars promises the same digits), appended to bytes.
+void AppendFixed(QByteArray &out, double value, int decimals)
+{
+    char buffer[400];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    out.append(buffer, r.ptr - buffer);
+}
+
 QByteArray Exotics(const Options &o, const std::vector<Combination> &combinations,
                    const ActualOdds &actual)
 {
     const BetType bet = *o.bet;
-    QString out;
     const size_t count =
         o.top ? std::min(combinations.size(), size_t(*o.top)) : combinations.size();
+    // Thousands of lines: written straight into bytes, the ticket text being ASCII.
+    QByteArray out;
+    out.reserve(qsizetype(count) * 32);
+    const char separator = IsOrdered(bet) ? '>' : '-';
     for (size_t i = 0; i < count; ++i) {
         const Combination &c = combinations[i];
-        QStringList fields = {TicketText(bet, c.runners), Printf("%.9f", c.probability),
-                              Printf("%.1f", c.estimatedOdds)};
-        if (const auto it = actual.find(c.runners); it != actual.end())
-            fields << Printf("%.1f", it->second)
-                   << Printf("%.3f",
-                             ValueOf(c.probability, it->second, c.estimatedOdds).expectedValue);
-        out += Line(fields);
+        for (int k = 0; k < TicketSize(bet); ++k) {
+            if (k > 0)
+                out.append(separator);
+            out.append(QByteArray::number(c.runners[size_t(k)]));
+        }
+        out.append('\t');
+        AppendFixed(out, c.probability, 9);
+        out.append('\t');
+        AppendFixed(out, c.estimatedOdds, 1);
+        if (const auto it = actual.find(c.runners); it != actual.end()) {
+            out.append('\t');
+            AppendFixed(out, it->second, 1);
+            out.append('\t');
+            AppendFixed(out, ValueOf(c.probability, it->second, c.estimatedOdds).expectedValue, 3);
+        }
+        out.append('\n');
     }
-    return out.toUtf8();
+    return out;
 }
 
 CommandOutcome DutchingCommand(const Options &o, const RaceModel &race,

@@ -1,3 +1,4 @@
+#include "core/analysis/combinations.h"
 #include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
@@ -58,6 +59,9 @@ private Q_SLOTS:
     void freshDocumentFields();
     void unencodableTextIsAnError();
     void cellsList();
+    void exotics();
+    void dutching();
+    void kelly();
 
 private:
     QTemporaryDir m_dir;
@@ -69,6 +73,15 @@ void TestCli::initTestCase()
     QVERIFY(m_dir.isValid());
     QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("notdoc.csv")), "hello\n"));
     QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("old.csv")), "old"));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("nosupport.csv")),
+                     Cp932::encode(QStringLiteral("番,枠,名\r\n")).bytes));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("eight.csv")),
+                     Cp932::encode(QStringLiteral("縦枠,横枠,a,b,c,控除,投票\r\n8,8,d,e,f,85,1\r\n"
+                                                  "番,枠,名,順位,オッズ,当選金,人気,投票金\r"
+                                                  "…,…,…,…,…,…,比率→,1\r1,,,,,,,100\r"
+                                                  "2,,,,,,,300\r3,,,,,,,600\r\n"))
+                         .bytes));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("bad.odds")), "1-2\t5.0\n1-2-3\t8.0\n"));
 }
 
 void TestCli::exitStatus_data()
@@ -102,6 +115,38 @@ void TestCli::exitStatus_data()
         << "kirrel-cli: @/no/out.csv: ";
     QTest::newRow("output over a folder")
         << QStringList{"recalc", "%/race18.csv", "-o", "@"} << 1 << "kirrel-cli: @: ";
+
+    const QString race = QStringLiteral("%/race18.csv");
+    QTest::newRow("exotics without --bet")
+        << QStringList{"exotics", race} << 2 << "kirrel-cli: exotics needs --bet\n";
+    QTest::newRow("unknown bet type") << QStringList{"exotics", race, "--bet", "pick6"} << 2
+                                      << "kirrel-cli: unknown bet type 'pick6'\n";
+    QTest::newRow("bad number") << QStringList{"exotics", race, "--bet", "win", "--beta", "1,5"}
+                                << 2 << "kirrel-cli: bad number '1,5' for --beta\n";
+    QTest::newRow("--lambda outside the discount model")
+        << QStringList{"exotics", race, "--bet", "win", "--lambda", "0.9"} << 2
+        << "kirrel-cli: --lambda applies to the discount model only\n";
+    QTest::newRow("malformed pick")
+        << QStringList{"stakes", race, "--bet", "exacta", "--pick", "1-2", "--budget", "1000"} << 2
+        << "kirrel-cli: '1-2' is not a exacta combination (like 1>2)\n";
+    QTest::newRow("pick of a runner the race does not have")
+        << QStringList{"stakes", race, "--bet", "win", "--pick", "3,19", "--budget", "1000"} << 2
+        << "kirrel-cli: 19 names runner 19, the race has runners 1 to 18\n";
+    QTest::newRow("the same ticket twice")
+        << QStringList{"stakes", race, "--bet", "quinella", "--pick", "1-2,2-1", "--budget", "500"}
+        << 2 << "kirrel-cli: 1-2 picked twice\n";
+    QTest::newRow("kelly for wide")
+        << QStringList{"stakes", race,         "--bet", "wide",   "--kelly",
+                       "1/2",    "--bankroll", "10000", "--odds", "@/bad.odds"}
+        << 2 << "kirrel-cli: --kelly needs a bet type with one winning ticket";
+    QTest::newRow("no support") << QStringList{"exotics", "@/nosupport.csv", "--bet", "win"} << 1
+                                << "kirrel-cli: @/nosupport.csv: no runner has support\n";
+    QTest::newRow("bet type not sold for the runner count")
+        << QStringList{"exotics", "@/eight.csv", "--bet", "bracket-quinella"} << 1
+        << "kirrel-cli: @/eight.csv: bracket-quinella is not sold with fewer than 9 runners\n";
+    QTest::newRow("odds file with a line of another bet type")
+        << QStringList{"exotics", race, "--bet", "quinella", "--odds", "@/bad.odds"} << 1
+        << "kirrel-cli: @/bad.odds: line 2: '1-2-3' is not a quinella combination (like 1-2)\n";
 }
 
 void TestCli::exitStatus()
@@ -225,6 +270,111 @@ void TestCli::cellsList()
     QCOMPARE(QString::fromUtf8(m.out).count(QLatin1Char('\n')),
              doc.quinellaMatrix.rows() * doc.quinellaMatrix.cols());
     QVERIFY(QString::fromUtf8(m.out).contains(QStringLiteral("\t1-2\t#e6e6e6\t")));
+}
+
+// The listing is the engine's, in its order, with printf's digits.
+void TestCli::exotics()
+{
+    const QString in = DataPath(QStringLiteral("race18.csv"));
+    OddsDocument doc = Opened(in);
+    doc.recalculate();
+    AnalysisParameters parameters;
+    parameters.model = OrderModel::Discount;
+    parameters.lambda = 0.9;
+    const Result<RaceModel> race = AnalyseRace(doc, parameters);
+    QVERIFY(race.ok());
+    const std::vector<Combination> trio =
+        Combinations(BetType::Trio, race.value.order, race.value.field, 0.7);
+    QCOMPARE(trio.size(), size_t(816));
+
+    const QString odds = m_dir.filePath(QStringLiteral("trio.odds"));
+    const Ticket priced = trio[5].runners;
+    // Code page 932 with a name between ticket and odds, CR LF, any order, the later line wins.
+    const QString lines = QStringLiteral("%1-%2-%3\tｷﾙﾚﾙ\t9.0\r\n\r\n%3-%1-%2\tｷﾙﾚﾙ\t25.0\r\n");
+    QVERIFY(
+        WriteAll(odds, Cp932::encode(lines.arg(priced[0]).arg(priced[1]).arg(priced[2])).bytes));
+    const Run r = Cli({QStringLiteral("exotics"), in, "--bet", "trio", "--model", "discount",
+                       "--lambda", "0.9", "--ratio", "70", "--odds", odds, "--top", "10"});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QByteArray());
+    QByteArray expected;
+    for (size_t i = 0; i < 10; ++i) {
+        const Combination &c = trio[i];
+        expected += TicketText(BetType::Trio, c.runners).toLatin1() +
+                    QString::asprintf("\t%.9f\t%.1f", c.probability, c.estimatedOdds).toLatin1();
+        if (c.runners == priced)
+            expected += QString::asprintf("\t25.0\t%.3f", c.probability * 25).toLatin1();
+        expected += '\n';
+    }
+    QCOMPARE(r.out, expected);
+
+    const Run all = Cli({QStringLiteral("exotics"), in, "--bet", "trifecta"});
+    QCOMPARE(all.exitCode, 0);
+    QCOMPARE(all.out.count('\n'), 4896);
+}
+
+// Actual odds for every pick make the stakes independent of the model: worked by hand.
+void TestCli::dutching()
+{
+    const QString in = DataPath(QStringLiteral("race18.csv"));
+    const QString odds = m_dir.filePath(QStringLiteral("quinella.odds"));
+    QVERIFY(WriteAll(odds, "1-2\t3.0\n3-4\t6.0\n4-5\t2.0\n5-6\t4.0\n6-7\t4.0\n"));
+
+    // C = 1/(1/3 + 1/6) = 2; 1000 x 2/3 = 666.7 -> 700, 1000 x 2/6 = 333.3 -> 300.
+    const Run covered = Cli({QStringLiteral("stakes"), in, "--bet", "quinella", "--pick", "2-1,3-4",
+                             "--budget", "1000", "--odds", odds});
+    QCOMPARE(covered.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(covered.out),
+             QStringLiteral("1-2\t3.0\t700\t2100\n3-4\t6.0\t300\t1800\n合成オッズ\t2.00\n"
+                            "合計\t1000\n払戻\t1800\t2100\n"));
+
+    // C = 1/(1/2 + 1/4 + 1/4) = 1; 500, 250 -> 300, 300: 1100 staked, 1000 back at worst.
+    const Run loss = Cli({QStringLiteral("stakes"), in, "--bet", "quinella", "--pick",
+                          "4-5,5-6,6-7", "--budget", "1000", "--odds", odds});
+    QCOMPARE(loss.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(loss.out),
+             QStringLiteral("4-5\t2.0\t500\t1000\n5-6\t4.0\t300\t1200\n6-7\t4.0\t300\t1200\n"
+                            "合成オッズ\t1.00\n合計\t1100\n払戻\t1000\t1200\nトリガミ\n"));
+}
+
+// Odds of 1000 on every runner (1/O adds up to 0.018): all join, R_S = 0 and f = p, the win
+// probability. Odds of 1.5 give no runner an edge.
+void TestCli::kelly()
+{
+    const QString in = DataPath(QStringLiteral("race18.csv"));
+    OddsDocument doc = Opened(in);
+    doc.recalculate();
+    const Result<RaceField> field = RaceFieldFromDocument(doc, 1);
+    QVERIFY(field.ok());
+
+    QByteArray generous;
+    QByteArray mean;
+    for (int r = 1; r <= 18; ++r) {
+        generous += QByteArray::number(r) + "\t1000\n";
+        mean += QByteArray::number(r) + "\t1.5\n";
+    }
+    const QString generousOdds = m_dir.filePath(QStringLiteral("generous.odds"));
+    const QString meanOdds = m_dir.filePath(QStringLiteral("mean.odds"));
+    QVERIFY(WriteAll(generousOdds, generous) && WriteAll(meanOdds, mean));
+    const Run r = Cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1/2", "--bankroll",
+                       "100000", "--odds", generousOdds});
+    QCOMPARE(r.exitCode, 0);
+    QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeLast(), QString());
+    QCOMPARE(lines.takeLast(), QStringLiteral("留保\t0.0000"));
+    QCOMPARE(lines.size(), 18);
+    for (const QString &line : lines) {
+        const QStringList f = line.split(QLatin1Char('\t'));
+        const double p = field.value.win[size_t(f[0].toInt())];
+        QCOMPARE(f.mid(1),
+                 QStringList({QString::asprintf("%.9f", p), "1000.0", QString::asprintf("%.6f", p),
+                              QString::number(qint64(100000 * p / 2 / 100) * 100)}));
+    }
+
+    const Run none = Cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1",
+                          "--bankroll", "100000", "--odds", meanOdds});
+    QCOMPARE(none.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(none.out), QStringLiteral("留保\t1.0000\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

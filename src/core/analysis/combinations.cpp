@@ -1,6 +1,7 @@
 #include "core/analysis/combinations.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -73,6 +74,11 @@ double TruncatedDecimals(double value, int decimals)
     static constexpr double pow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     if (!(value > 0) || decimals < 0 || decimals > 8)
         return 0;
+    // Away from the next cut point the 9-decimal rounding cannot reach it: truncate directly.
+    const double scaled = value * pow10[decimals];
+    const double whole = std::floor(scaled);
+    if (scaled < 1e12 && scaled - whole < 1 - 1e-6)
+        return whole / pow10[decimals];
     const long double nanos = std::round(static_cast<long double>(value) * 1e9L);
     if (nanos < 9e18L) {
         const auto unit = static_cast<unsigned long long>(pow10[9 - decimals]);
@@ -163,6 +169,10 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
 {
     std::vector<Combination> out;
     const int m = order.size();
+    size_t most = type == BetType::BracketQuinella ? 36 : 1;
+    for (int k = 0; k < TicketSize(type) && type != BetType::BracketQuinella; ++k)
+        most *= size_t(m);
+    out.reserve(most);
     const auto add = [&](Ticket t, double p) {
         if (p > 0)
             out.push_back({t, p, 0});
@@ -236,14 +246,31 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
                         add({runner(a), runner(b), runner(c)}, order.three(a, b, c));
         break;
     }
-    for (Combination &c : out)
-        c.estimatedOdds = EstimatedOdds(payoutRatio, c.probability);
-    std::sort(out.begin(), out.end(), [](const Combination &x, const Combination &y) {
-        if (x.probability != y.probability)
-            return x.probability > y.probability;
-        return x.runners < y.runners;
-    });
-    return out;
+    // The list is built in ascending ticket order; a stable sort on the probability alone
+    // keeps equal probabilities in that order. Positive doubles order like their bit patterns,
+    // so a byte-wise radix sort does it in a few passes over thousands of tickets.
+    std::vector<std::pair<quint64, quint32>> keys(out.size());
+    for (size_t i = 0; i < out.size(); ++i)
+        keys[i] = {~std::bit_cast<quint64>(out[i].probability), quint32(i)};
+    std::vector<std::pair<quint64, quint32>> buffer(keys.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::array<size_t, 257> start{};
+        for (const auto &k : keys)
+            ++start[((k.first >> shift) & 0xff) + 1];
+        if (start[((keys.empty() ? 0 : keys[0].first >> shift) & 0xff) + 1] == keys.size())
+            continue; // every key has the same byte here
+        for (size_t b = 1; b < start.size(); ++b)
+            start[b] += start[b - 1];
+        for (const auto &k : keys)
+            buffer[start[(k.first >> shift) & 0xff]++] = k;
+        keys.swap(buffer);
+    }
+    std::vector<Combination> sorted(out.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        sorted[i] = out[keys[i].second];
+        sorted[i].estimatedOdds = EstimatedOdds(payoutRatio, sorted[i].probability);
+    }
+    return sorted;
 }
 
 Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters &parameters)

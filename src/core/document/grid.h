@@ -97,8 +97,6 @@ public:
 
     bool isVisible() const { return m_visible; }
     void setVisible(bool v) { set(m_visible, v); }
-    QString tag() const { return m_tag; }
-    void setTag(const QString &t) { set(m_tag, t); }
 
     // Bumped by every change, so a view can tell whether it must repaint.
     quint64 revision() const { return m_revision; }
@@ -141,6 +139,5 @@ private:
     int m_rowSel = 0;
     int m_colSel = 0;
     bool m_visible = true;
-    QString m_tag;
     quint64 m_revision = 0;
 };

@@ -21,6 +21,14 @@ QString stripSeparators(const QString &wkStr, const QString &delStr)
     return out;
 }
 
+QString removeFieldSeparators(const QString &text)
+{
+    QString out = text;
+    out.removeIf(
+        [](QChar ch) { return ch == u',' || ch == QChar(0xFF0C) || ch == u'\r' || ch == u'\n'; });
+    return out;
+}
+
 int ImeModeForCell(const Grid &grid, int row, int col)
 {
     const QString weight = grid.text(RatioRow, col);

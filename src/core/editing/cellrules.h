@@ -7,6 +7,10 @@
 
 #include <QString>
 
+// text without what a document file cannot hold in a field: half- and full-width commas, CR
+// and LF. Nothing else goes, unlike stripSeparators.
+QString removeFieldSeparators(const QString &text);
+
 // Input-method modes of the editor.
 enum ImeMode : int { ImeFree = 0, ImeDisabled = 3 };
 

@@ -1,5 +1,7 @@
 #include "core/editing/clipboardrange.h"
 
+#include "core/editing/cellrules.h"
+
 #include <QStringList>
 #include <algorithm>
 
@@ -34,9 +36,9 @@ QString copyRange(Grid &FxGrid, bool iErase)
     return text;
 }
 
-void pasteRange(Grid &FxGrid, const QString &plainText, const QString &rtfText)
+void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondText)
 {
-    const QString text = plainText.isEmpty() ? rtfText : plainText;
+    const QString text = plainText.isEmpty() ? secondText : plainText;
     const QStringList lines = text.split(QLatin1String("\r\n"));
 
     const int lastRow = std::min(FxGrid.rowSel(), FxGrid.rows() - 1);
@@ -51,7 +53,7 @@ void pasteRange(Grid &FxGrid, const QString &plainText, const QString &rtfText)
         qsizetype j = 0;
         for (int c = FxGrid.col(); c <= lastCol; ++c, ++j) {
             if (j < fields.size())
-                FxGrid.setText(r, c, fields.at(j));
+                FxGrid.setText(r, c, removeFieldSeparators(fields.at(j)));
         }
     }
 }

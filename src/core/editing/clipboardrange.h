@@ -1,8 +1,8 @@
 #pragma once
 // Cell ranges of the runner table as clipboard text: cells by TAB, every row ended by CR LF.
 // The platform clipboard and the undo snapshot before a paste are the caller's job: copy
-// and cut store the returned text as plain text and under the rich-text format; paste
-// takes pushUndo first and passes both clipboard texts.
+// and cut store the returned text as plain text and once more under the program's own
+// type; paste takes pushUndo first and passes both clipboard texts.
 
 #include "core/document/grid.h"
 
@@ -14,10 +14,11 @@
 // computed columns stay.
 QString copyRange(Grid &FxGrid, bool iErase);
 
-// Writes the clipboard text (plainText, or rtfText when plainText is empty) into the
+// Writes the clipboard text (plainText, or secondText when plainText is empty) into the
 // selection: rows from the current row down to the selection row, columns from the current
 // column to the selection column, so a corner above or left of the current cell receives
 // nothing. Lines split at CR LF, cells at TAB; a row past the last line repeats the
 // previous line's cells (so a text ending in CR LF leaves further rows unchanged), and a
-// missing cell leaves the grid cell as it is. Nothing is recalculated.
-void pasteRange(Grid &FxGrid, const QString &plainText, const QString &rtfText = QString());
+// missing cell leaves the grid cell as it is. A cell loses what a document file cannot
+// hold (removeFieldSeparators), so "1,234" arrives as 1234. Nothing is recalculated.
+void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondText = QString());

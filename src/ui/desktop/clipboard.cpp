@@ -5,9 +5,7 @@
 #include <QMimeData>
 
 namespace {
-const QString RtfFormat = QString::fromLatin1(ClipboardRtfFormat);
-// Some programs offer rich text under this name instead.
-const QString RtfFormatAlt = QStringLiteral("application/rtf");
+const QString RangeFormat = QString::fromLatin1(ClipboardRangeFormat);
 // Programs here end lines with LF alone, the range text with CR LF. A text without a single
 // CR LF is taken as such a program's lines; a text that has one keeps any LF as cell text.
 QString RangeLineEnds(const QString &text)
@@ -25,7 +23,9 @@ QMimeData *MakeClipboardMimeData(const QString &text)
 {
     auto *data = new QMimeData;
     data->setText(text);
-    data->setData(RtfFormat, text.toUtf8());
+    // Desktop programs ask for the charset by name as well.
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text.toUtf8());
+    data->setData(RangeFormat, text.toUtf8());
     return data;
 }
 
@@ -35,12 +35,9 @@ ClipboardTexts ClipboardTextsOf(const QMimeData *data)
     if (!data)
         return t;
     t.plain = RangeLineEnds(data->text());
-    for (const QString &format : {RtfFormat, RtfFormatAlt}) {
-        if (data->hasFormat(format)) {
-            t.rtf = RangeLineEnds(QString::fromUtf8(data->data(format)));
-            break;
-        }
-    }
+    // Rich text from other programs is markup, never cell text: only our own entry is read.
+    if (data->hasFormat(RangeFormat))
+        t.second = RangeLineEnds(QString::fromUtf8(data->data(RangeFormat)));
     return t;
 }
 

@@ -1,20 +1,20 @@
 #pragma once
-// The desktop clipboard for cell ranges: the same text as plain text and under the rich-text
-// format, so spreadsheets and editors take it either way.
+// The desktop clipboard for cell ranges: the text as plain text, which spreadsheets and editors
+// take, and the very same characters once more under the program's own type.
 
 #include <QString>
 
 class QMimeData;
 
-inline constexpr char ClipboardRtfFormat[] = "text/rtf";
+inline constexpr char ClipboardRangeFormat[] = "application/x-kirrel-range";
 
 struct ClipboardTexts
 {
     QString plain;
-    QString rtf; // the rich-text entry read as text, not converted
+    QString second; // the program's own entry, read when the plain text is empty
 };
 
-// Replaces the clipboard's content with one entry holding text under both formats.
+// Replaces the clipboard's content with one entry holding text under both types.
 void SetClipboardText(const QString &text);
 ClipboardTexts GetClipboardTexts();
 

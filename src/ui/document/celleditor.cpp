@@ -1,7 +1,5 @@
 #include "ui/document/celleditor.h"
 
-#include "ui/grid/gridview.h"
-
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -32,9 +30,7 @@ void CellEditBox::setIme(int Ime)
 void CellEditBox::keyPressEvent(QKeyEvent *event)
 {
     bool handled = false;
-    const int code = GridView::VirtualKeyCode(event);
-    if (code != 0)
-        Q_EMIT keyDown(code, GridView::ShiftState(event->modifiers()), &handled);
+    Q_EMIT keyDown(event->keyCombination(), &handled);
     if (handled) {
         event->accept();
         return;

@@ -22,7 +22,7 @@ public:
 
 Q_SIGNALS:
     // A slot that sets *handled keeps the key from the line edit.
-    void keyDown(int keyCode, int shift, bool *handled);
+    void keyDown(QKeyCombination key, bool *handled);
     void lostFocus();
 
 protected:

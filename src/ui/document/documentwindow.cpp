@@ -1,13 +1,13 @@
 #include "ui/document/documentwindow.h"
 
-#include "core/editing/clipboardrange.h"
 #include "core/settings/recentfiles.h"
 #include "core/text/text.h"
 #include "ui/controls/skinbutton.h"
 #include "ui/controls/skinimage.h"
-#include "ui/desktop/clipboard.h"
+#include "ui/desktop/keymapping.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/document/celleditor.h"
+#include "ui/document/fieldtextvalidator.h"
 #include "ui/grid/gridview.h"
 
 #include <QDate>
@@ -44,12 +44,6 @@ private:
     QString m_family;
     mutable QHash<double, QFontMetricsF> m_metrics;
 };
-
-bool IsClipboardKey(int code, int shift)
-{
-    return ((code == 67 || code == 88 || code == 86 || code == 45) && shift == 2) ||
-           (code == 45 && shift == 1);
-}
 
 // Menus and switching programs move the focus away only for a moment.
 bool IsPassingFocusChange(const QEvent *event)
@@ -146,6 +140,7 @@ void DocumentWindow::Form_Load()
         edit->setObjectName(name);
         edit->setFont(headerFont);
         edit->setGeometry(rect);
+        edit->setValidator(new FieldTextValidator(edit));
         return edit;
     };
     for (int i = 0; i < 2; ++i) {
@@ -188,6 +183,7 @@ void DocumentWindow::Form_Load()
     cellEditor->hide();
 
     connect(runnerTable, &GridView::keyDown, this, &DocumentWindow::MSFlex_KeyDown);
+    connect(quinellaMatrix, &GridView::keyDown, this, &DocumentWindow::MSFlex_KeyDown);
     connect(runnerTable, &GridView::keyPress, this, &DocumentWindow::MSFlex_KeyPress);
     connect(runnerTable, &GridView::dblClick, this, &DocumentWindow::MSFlex_DblClick);
     connect(runnerTable, &GridView::mouseDown, this, &DocumentWindow::MSFlex_MouseDown);
@@ -196,8 +192,8 @@ void DocumentWindow::Form_Load()
     connect(cellEditor, &CellEditBox::keyDown, this, &DocumentWindow::txtEdit_KeyDown);
     connect(cellEditor, &CellEditBox::lostFocus, this, &DocumentWindow::txtEdit_LostFocus);
 
-    // The window sees key presses before its controls, so the clipboard keys work wherever
-    // the focus is.
+    // The window sees key presses before its controls, so the clipboard keys reach the edit
+    // commands wherever the focus is.
     const QList<QWidget *> children = findChildren<QWidget *>();
     for (QWidget *child : children)
         child->installEventFilter(this);
@@ -391,49 +387,14 @@ void DocumentWindow::payoutRatioBox_Change(const QString &text)
     SyncText(payoutRatioBox, m_doc.payoutRatioText());
 }
 
-// Clipboard ------------------------------------------------------------------------------
-
-void DocumentWindow::clipboardKey(int KeyCode, int Shift)
-{
-    Grid &g = m_doc.runnerTable;
-    if ((KeyCode == 67 || KeyCode == 45) && Shift == 2) {
-        SetClipboardText(copyRange(g, false));
-    } else if (KeyCode == 88 && Shift == 2) {
-        SetClipboardText(copyRange(g, true));
-        refreshGrid();
-    } else if ((KeyCode == 86 && Shift == 2) || (KeyCode == 45 && Shift == 1)) {
-        pushUndo();
-        pasteOrdered();
-        refreshGrid();
-    }
-}
-
-void DocumentWindow::pasteOrdered()
-{
-    // A range selected upwards or leftwards gets the text as well: paste from its top-left
-    // cell, then give the selection back as the user made it.
-    Grid &g = m_doc.runnerTable;
-    const int row = g.row();
-    const int col = g.col();
-    const int rowSel = g.rowSel();
-    const int colSel = g.colSel();
-    g.setCurrent(std::min(row, rowSel), std::min(col, colSel));
-    g.setSelection(std::max(row, rowSel), std::max(col, colSel));
-    const ClipboardTexts texts = GetClipboardTexts();
-    pasteRange(g, texts.plain, texts.rtf);
-    g.setCurrent(row, col);
-    g.setSelection(rowSel, colSel);
-}
-
 bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const int code = GridView::VirtualKeyCode(key);
-        const int shift = GridView::ShiftState(key->modifiers());
-        if (!IsClipboardKey(code, shift))
+        const KeyCommand command = clipboardCommand(
+            static_cast<QKeyEvent *>(event)->keyCombination(), watched == focusedTextField());
+        if (command == KeyCommand::None)
             break;
         if (event->type() == QEvent::ShortcutOverride) {
             // Not claimed: a menu shortcut with these keys runs the command; without one the
@@ -441,7 +402,7 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
             event->ignore();
             return true;
         }
-        clipboardKey(code, shift);
+        runCommand(command);
         return true;
     }
     case QEvent::FocusIn:
@@ -520,17 +481,11 @@ void DocumentWindow::openEditor(int KeyAscii, int x, int y, const QString &wkStr
     cellEditor->setFocus(Qt::OtherFocusReason);
 }
 
-void DocumentWindow::MSFlex_KeyDown(int KeyCode, int Shift, bool *handled)
+void DocumentWindow::MSFlex_KeyDown(QKeyCombination key, bool *handled)
 {
-    Grid &g = m_doc.runnerTable;
-    if (KeyCode == 65 && Shift == 2) {
-        g.setTag(QStringLiteral("-1"));
-        runnerTable->setCurrentCell(0, 0);
-        runnerTable->setSelectionCorner(g.rows() - 1, g.cols() - 1);
-        *handled = true;
-    } else if (KeyCode == 46) {
-        deleteRange(g.col(), g.row(), g.colSel(), g.rowSel());
-        recalculate();
+    const KeyCommand command = gridCommand(key);
+    if (command != KeyCommand::None) {
+        runCommand(command);
         *handled = true;
     }
 }
@@ -538,20 +493,16 @@ void DocumentWindow::MSFlex_KeyDown(int KeyCode, int Shift, bool *handled)
 void DocumentWindow::MSFlex_KeyPress(const QString &text)
 {
     Grid &g = m_doc.runnerTable;
-    if (g.tag() == QLatin1String("-1")) {
-        g.setTag(QString());
-        return;
-    }
     const int col = g.col();
     if (col == ColRank || col == ColOdds || col == ColPayout)
         return;
-    // Enter, Escape, Backspace and Ctrl+letter would only put a control character in the cell.
+    // Enter, Escape, Backspace and Ctrl+letter (the character of Ctrl+A among them) would only
+    // put a control character in the cell.
     if (text.isEmpty() || text.front().unicode() < 0x20 || text.front().unicode() == 0x7f)
         return;
     openEditor(32, -1, -1, QStringLiteral("$$$"), ImeModeForCell(g, g.row(), col));
     cellEditor->setText(text);
     cellEditor->setCursorPosition(int(text.size()));
-    g.setTag(QString());
 }
 
 void DocumentWindow::MSFlex_DblClick()
@@ -583,21 +534,21 @@ void DocumentWindow::MSFlex_SelChange()
     statusLine->setText(SelectionStatus(m_doc.runnerTable));
 }
 
-void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
+void DocumentWindow::txtEdit_KeyDown(QKeyCombination key, bool *handled)
 {
-    Q_UNUSED(Shift);
     Grid &g = m_doc.runnerTable;
-    switch (KeyCode) {
-    case 27:
+    const KeyCommand command = cellEditorCommand(key);
+    switch (command) {
+    case KeyCommand::Cancel:
         hideEditor();
         *handled = true;
         break;
-    case 13:
-    case 40:
+    case KeyCommand::Commit:
+    case KeyCommand::NextRow:
         runnerTable->setFocus(Qt::OtherFocusReason);
         // The commit of Enter (recalculation included) completes before the move.
-        if (KeyCode == 13)
-            txtEdit_KeyPress(13);
+        if (command == KeyCommand::Commit)
+            commitEditor();
         else
             cellEditor->hide();
         if (g.row() < g.rows() - 1) {
@@ -606,7 +557,7 @@ void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
         }
         *handled = true;
         break;
-    case 38:
+    case KeyCommand::PreviousRow:
         runnerTable->setFocus(Qt::OtherFocusReason);
         cellEditor->hide();
         if (g.row() > g.fixedRows())
@@ -618,10 +569,8 @@ void DocumentWindow::txtEdit_KeyDown(int KeyCode, int Shift, bool *handled)
     }
 }
 
-void DocumentWindow::txtEdit_KeyPress(int KeyAscii)
+void DocumentWindow::commitEditor()
 {
-    if (KeyAscii != 13)
-        return;
     Grid &g = m_doc.runnerTable;
     cellEditor->hide();
     QString s = cellEditor->text();

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <memory>
 
+enum class KeyCommand;
 class CellEditBox;
 class GridView;
 class QLabel;
@@ -52,9 +53,15 @@ public:
     FileResult saveDocument(const QString &wkFile);
     void pushUndo();
     void undo();
-    // Clipboard keys: (67,2) and (45,2) copy, (88,2) cut, (86,2) and (45,1) paste; every
-    // other combination does nothing. Always on the runner table's selection.
-    void clipboardKey(int KeyCode, int Shift);
+    // Edit commands. While the cell editor or a header field has the focus they act on its
+    // text. Otherwise on the grid in view: the runner table's selection, or in the quinella
+    // view the matrix, which copy copies and the others leave as it is (it is computed),
+    // saying so in the status line. Paste takes an undo snapshot; delete recalculates.
+    void copy();
+    void cut();
+    void paste();
+    void selectAll();
+    void deleteSelection();
     // The grid in view: the quinella matrix when shown, else the runner table, else null.
     Grid *gridInView();
     QString titleText(int Index) const;
@@ -112,14 +119,14 @@ private:
     void Form_Load();
     void Form_Resize();
     void UcBtnMenu_Click(int Index);
-    void MSFlex_KeyDown(int KeyCode, int Shift, bool *handled);
+    void MSFlex_KeyDown(QKeyCombination key, bool *handled);
     void MSFlex_KeyPress(const QString &text);
     void MSFlex_DblClick();
     void MSFlex_MouseDown();
     void MSFlex_GotFocus();
     void MSFlex_SelChange();
-    void txtEdit_KeyDown(int KeyCode, int Shift, bool *handled);
-    void txtEdit_KeyPress(int KeyAscii);
+    void txtEdit_KeyDown(QKeyCombination key, bool *handled);
+    void commitEditor();
     void txtEdit_LostFocus();
     void titleBox_GotFocus(int Index);
     void titleBox_LostFocus(int Index);
@@ -128,6 +135,9 @@ private:
     void hideEditor();
     void refreshGrid();
     void pasteOrdered();
+    void runCommand(KeyCommand command);
+    QLineEdit *focusedTextField() const;
+    bool refusedInQuinellaView(const QString &command);
 
     OddsDocument m_doc;
     UndoRing m_undo;

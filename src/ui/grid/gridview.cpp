@@ -1,5 +1,6 @@
 #include "ui/grid/gridview.h"
 
+#include "ui/desktop/keymapping.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/uicolor.h"
 
@@ -65,38 +66,6 @@ QString OneLine(QString text)
         text.replace(QLatin1Char('\r'), QLatin1Char(' '));
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     }
-    return text;
-}
-
-// The character a key produces, in the form the window's character handler expects.
-QString KeyText(const QKeyEvent *event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (mods & Qt::AltModifier)
-        return {};
-    const int key = event->key();
-    if (mods & Qt::ControlModifier) {
-        if (key >= Qt::Key_A && key <= Qt::Key_Z)
-            return QString(QChar(key - Qt::Key_A + 1));
-        return {};
-    }
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QStringLiteral("\r");
-    case Qt::Key_Escape:
-        return QStringLiteral("\x1b");
-    case Qt::Key_Backspace:
-        return QStringLiteral("\b");
-    case Qt::Key_Delete:
-        return {};
-    default:
-        break;
-    }
-    const QString text = event->text();
-    for (const QChar ch : text)
-        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
-            return {};
     return text;
 }
 
@@ -383,12 +352,13 @@ int GridView::pageRows() const
 
 // Keyboard movement never enters the fixed rows and columns; a current cell put there by the
 // mouse or the program may leave along its row or column.
-bool GridView::moveByKey(int keyCode, int shift)
+bool GridView::moveByKey(QKeyCombination key)
 {
-    if (shift & 4)
+    if (key.keyboardModifiers() & Qt::AltModifier)
         return false;
-    const bool extend = shift & 1;
-    const bool ctrl = shift & 2;
+    const GridMove move = gridMove(key);
+    const bool extend = move.extend;
+    const bool ctrl = move.toEdge;
     const Layout &l = layout();
     if (l.rows == 0 || l.cols == 0)
         return false;
@@ -400,33 +370,33 @@ bool GridView::moveByKey(int keyCode, int shift)
     const int firstCol = std::min(l.fixedCols, lastCol);
     int row = fromRow;
     int col = fromCol;
-    switch (keyCode) {
-    case 37: // Left
+    switch (move.step) {
+    case GridMove::Left:
         col = std::max(ctrl ? firstCol : fromCol - 1, std::min(fromCol, firstCol));
         break;
-    case 39: // Right
+    case GridMove::Right:
         col = std::min(ctrl ? lastCol : fromCol + 1, lastCol);
         break;
-    case 38: // Up
+    case GridMove::Up:
         row = std::max(ctrl ? firstRow : fromRow - 1, std::min(fromRow, firstRow));
         break;
-    case 40: // Down
+    case GridMove::Down:
         row = std::min(ctrl ? lastRow : fromRow + 1, lastRow);
         break;
-    case 33: // Page Up: the page flips with the cell
+    case GridMove::PageUp: // the page flips with the cell
         row = std::max(fromRow - pageRows(), std::min(fromRow, firstRow));
         verticalScrollBar()->setValue(verticalScrollBar()->value() - pageRows());
         break;
-    case 34: // Page Down
+    case GridMove::PageDown:
         row = std::min(fromRow + pageRows(), lastRow);
         verticalScrollBar()->setValue(verticalScrollBar()->value() + pageRows());
         break;
-    case 36: // Home
+    case GridMove::Home:
         col = firstCol;
         if (ctrl)
             row = firstRow;
         break;
-    case 35: // End
+    case GridMove::End:
         col = lastCol;
         if (ctrl)
             row = lastRow;
@@ -439,88 +409,16 @@ bool GridView::moveByKey(int keyCode, int shift)
     return true;
 }
 
-namespace {
-struct KeyCode
-{
-    int key;
-    int code;
-};
-// Keys whose code does not follow from a range. Shifted symbols of a US layout report the key
-// they are typed on.
-constexpr KeyCode KeyCodes[] = {
-    {Qt::Key_Backspace, 8},      {Qt::Key_Tab, 9},
-    {Qt::Key_Backtab, 9},        {Qt::Key_Clear, 12},
-    {Qt::Key_Return, 13},        {Qt::Key_Enter, 13},
-    {Qt::Key_Shift, 16},         {Qt::Key_Control, 17},
-    {Qt::Key_Alt, 18},           {Qt::Key_Pause, 19},
-    {Qt::Key_CapsLock, 20},      {Qt::Key_Kanji, 25},
-    {Qt::Key_Escape, 27},        {Qt::Key_Henkan, 28},
-    {Qt::Key_Muhenkan, 29},      {Qt::Key_Space, 32},
-    {Qt::Key_PageUp, 33},        {Qt::Key_PageDown, 34},
-    {Qt::Key_End, 35},           {Qt::Key_Home, 36},
-    {Qt::Key_Left, 37},          {Qt::Key_Up, 38},
-    {Qt::Key_Right, 39},         {Qt::Key_Down, 40},
-    {Qt::Key_Print, 44},         {Qt::Key_Insert, 45},
-    {Qt::Key_Delete, 46},        {Qt::Key_Help, 47},
-    {Qt::Key_Menu, 93},          {Qt::Key_NumLock, 144},
-    {Qt::Key_ScrollLock, 145},   {Qt::Key_ParenRight, 48},
-    {Qt::Key_Exclam, 49},        {Qt::Key_At, 50},
-    {Qt::Key_NumberSign, 51},    {Qt::Key_Dollar, 52},
-    {Qt::Key_Percent, 53},       {Qt::Key_AsciiCircum, 54},
-    {Qt::Key_Ampersand, 55},     {Qt::Key_ParenLeft, 57},
-    {Qt::Key_Semicolon, 186},    {Qt::Key_Colon, 186},
-    {Qt::Key_Equal, 187},        {Qt::Key_Comma, 188},
-    {Qt::Key_Less, 188},         {Qt::Key_Underscore, 189},
-    {Qt::Key_Greater, 190},      {Qt::Key_Question, 191},
-    {Qt::Key_QuoteLeft, 192},    {Qt::Key_AsciiTilde, 192},
-    {Qt::Key_BracketLeft, 219},  {Qt::Key_BraceLeft, 219},
-    {Qt::Key_Backslash, 220},    {Qt::Key_Bar, 220},
-    {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},
-    {Qt::Key_Apostrophe, 222},   {Qt::Key_QuoteDbl, 222},
-};
-// Keys that have their own code on the numeric keypad: {key, main code, keypad code}.
-constexpr int PadKeys[][3] = {
-    {Qt::Key_Asterisk, 56, 106}, {Qt::Key_Plus, 187, 107},  {Qt::Key_Minus, 189, 109},
-    {Qt::Key_Period, 190, 110},  {Qt::Key_Slash, 191, 111},
-};
-} // namespace
-
-int GridView::VirtualKeyCode(const QKeyEvent *event)
-{
-    const int key = event->key();
-    const bool keypad = event->modifiers() & Qt::KeypadModifier;
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return 65 + (key - Qt::Key_A);
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return (keypad ? 96 : 48) + (key - Qt::Key_0);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return 112 + (key - Qt::Key_F1);
-    for (const auto &pad : PadKeys)
-        if (pad[0] == key)
-            return keypad ? pad[2] : pad[1];
-    for (const KeyCode &entry : KeyCodes)
-        if (entry.key == key)
-            return entry.code;
-    return 0;
-}
-
-int GridView::ShiftState(Qt::KeyboardModifiers modifiers)
-{
-    return ((modifiers & Qt::ShiftModifier) ? 1 : 0) | ((modifiers & Qt::ControlModifier) ? 2 : 0) |
-           ((modifiers & Qt::AltModifier) ? 4 : 0);
-}
-
 void GridView::keyPressEvent(QKeyEvent *event)
 {
-    const int code = VirtualKeyCode(event);
-    const int shift = ShiftState(event->modifiers());
+    const QKeyCombination key = event->keyCombination();
     bool handled = false;
-    if (code != 0)
-        Q_EMIT keyDown(code, shift, &handled);
+    if (key.key() != Qt::Key_unknown && key.key() != 0)
+        Q_EMIT keyDown(key, &handled);
     bool used = handled;
     if (!handled && m_grid)
-        used = moveByKey(code, shift);
-    const QString text = KeyText(event);
+        used = moveByKey(key);
+    const QString text = typedCharacter(event);
     if (!text.isEmpty()) {
         Q_EMIT keyPress(text);
         used = true;
@@ -547,34 +445,18 @@ QVariant GridView::inputMethodQuery(Qt::InputMethodQuery query) const
     return QAbstractScrollArea::inputMethodQuery(query);
 }
 
-namespace {
-int ButtonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-} // namespace
-
 void GridView::mousePressEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint(); // viewport coordinates
-    const int shift = ShiftState(event->modifiers());
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
     int row = 0;
     int col = 0;
     if (event->button() == Qt::LeftButton && viewportCellAt(pos, &row, &col)) {
-        moveTo(row, col, shift & 1);
+        moveTo(row, col, shift);
         m_dragging = true;
     }
     const QPoint at = viewport()->mapTo(this, pos);
-    Q_EMIT mouseDown(ButtonCode(event->button()), shift, at.x(), at.y());
+    Q_EMIT mouseDown(event->button(), event->modifiers(), at);
     event->accept();
 }
 

@@ -52,11 +52,6 @@ public:
     // The font the cells are drawn in; an editor laid over a cell uses it too.
     QFont gridFont() const;
 
-    // Platform virtual-key code of a key event (Enter 13, Escape 27, Page Up 33 ... Down 40,
-    // Insert 45, Delete 46, "0".."9" 48..57, "A".."Z" 65..90, F1.. 112..); 0 when unknown.
-    static int VirtualKeyCode(const QKeyEvent *event);
-    // Modifier state: 1 Shift + 2 Ctrl + 4 Alt.
-    static int ShiftState(Qt::KeyboardModifiers modifiers);
     // The Japanese-capable face used when the grid names no font.
     static QString DefaultFontFamily();
 
@@ -64,18 +59,16 @@ public:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 Q_SIGNALS:
-    // Raised first for every key. A slot that sets *handled stops the built-in navigation; the
-    // character of the key (keyPress) is still raised, as the window's select-all handling
-    // expects the character of Ctrl+A to arrive after it.
-    void keyDown(int keyCode, int shift, bool *handled);
+    // Raised first for every key Qt names. A slot that sets *handled stops the built-in
+    // navigation; the character of the key (keyPress) is still raised.
+    void keyDown(QKeyCombination key, bool *handled);
     // The text a key produces: printable characters, an input-method commit, Enter "\r",
     // Escape "\x1b", Backspace "\b", and Ctrl+letter as its control character (Ctrl+A "\x01").
     void keyPress(const QString &text);
     // Left double click on a cell; the click before it already made that cell current.
     void dblClick();
-    // button: 1 left, 2 right, 4 middle; shift as ShiftState; x, y in widget pixels. Raised
-    // after a left press has moved the current cell.
-    void mouseDown(int button, int shift, int x, int y);
+    // pos in widget pixels. Raised after a left press has moved the current cell.
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void gotFocus();
     // Once for every change of the current cell or the selection corner made through the view.
     void selChange();
@@ -114,7 +107,7 @@ private:
 
     const Layout &layout() const; // re-reads the grid when it changed
     void syncScrollBars();
-    bool moveByKey(int keyCode, int shift);
+    bool moveByKey(QKeyCombination key);
     void moveTo(int row, int col, bool extend);
     int pageRows() const;
     int colLeft(int col) const; // viewport x

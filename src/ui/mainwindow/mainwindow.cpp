@@ -572,7 +572,7 @@ void MainWindow::mnuEditCut_Click()
     if (m_analysis->activeAnalysisWindow())
         return;
     if (DocumentWindow *doc = activeDocument())
-        doc->clipboardKey(88, 2);
+        doc->cut();
 }
 
 void MainWindow::mnuEditCopy_Click()
@@ -580,7 +580,7 @@ void MainWindow::mnuEditCopy_Click()
     if (m_analysis->copy())
         return;
     if (DocumentWindow *doc = activeDocument())
-        doc->clipboardKey(67, 2);
+        doc->copy();
 }
 
 void MainWindow::mnuEditPaste_Click()
@@ -588,7 +588,7 @@ void MainWindow::mnuEditPaste_Click()
     if (m_analysis->paste())
         return;
     if (DocumentWindow *doc = activeDocument())
-        doc->clipboardKey(86, 2);
+        doc->paste();
 }
 
 // ---- Window menu ----

@@ -85,7 +85,7 @@ void TestClipboardRange::paste_data()
 {
     QTest::addColumn<QList<int>>("range");
     QTest::addColumn<QString>("plain");
-    QTest::addColumn<QString>("rtf");
+    QTest::addColumn<QString>("second");
     QTest::addColumn<QString>("block"); // rows 2-4, columns 7-9 afterwards
 
     const QString untouched = "2.7 2.8 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
@@ -109,9 +109,14 @@ void TestClipboardRange::paste_data()
         << "a 2.8 2.9| c |4.7 4.8 4.9";
     QTest::newRow("empty clipboard changes nothing") << QList<int>{2, 7, 4, 9} << ""
                                                      << "" << untouched;
-    QTest::newRow("empty plain text falls back to rich text") << QList<int>{2, 7, 2, 8} << ""
-                                                              << "r\ts\r\n"
-                                                              << "r s 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
+    QTest::newRow("empty plain text falls back to the second copy")
+        << QList<int>{2, 7, 2, 8} << ""
+        << "r\ts\r\n"
+        << "r s 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
+    QTest::newRow("commas, CR and LF go, nothing else does")
+        << QList<int>{2, 7, 3, 9} << "1,234\t１，５\t牝4(地)\r\n12.5%\ta\rb\t\"x\"_#\r\n"
+        << ""
+        << "1234 １５ 牝4(地)|12.5% ab \"x\"_#|4.7 4.8 4.9";
     QTest::newRow("corner above the current cell receives nothing")
         << QList<int>{4, 7, 2, 9} << "a\tb\tc\r\n"
         << "" << untouched;
@@ -124,11 +129,11 @@ void TestClipboardRange::paste()
 {
     QFETCH(QList<int>, range);
     QFETCH(QString, plain);
-    QFETCH(QString, rtf);
+    QFETCH(QString, second);
     QFETCH(QString, block);
 
     Grid g = NumberedGrid(range[0], range[1], range[2], range[3]);
-    pasteRange(g, plain, rtf);
+    pasteRange(g, plain, second);
     QCOMPARE(Block(g, 2, 7, 4, 9), block);
     QCOMPARE(Block(g, 5, 6, 5, 7), QStringLiteral("5.6 5.7"));
     QCOMPARE(QList<int>({g.row(), g.col(), g.rowSel(), g.colSel()}), range);

@@ -6,9 +6,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -33,13 +35,14 @@ private:
         win->runnerTable->setCurrentCell(row, col);
         win->runnerTable->setSelectionCorner(rowSel, colSel);
     }
-    static void setClipboard(const QString &plain, const QString &rtf)
+    static void setClipboard(const QString &plain, const QString &second,
+                             const QString &format = QString::fromLatin1(ClipboardRangeFormat))
     {
         auto *data = new QMimeData;
         if (!plain.isNull())
             data->setText(plain);
-        if (!rtf.isNull())
-            data->setData(QStringLiteral("text/rtf"), rtf.toUtf8());
+        if (!second.isNull())
+            data->setData(format, second.toUtf8());
         QApplication::clipboard()->setMimeData(data);
     }
     static QString clipboardText() { return GetClipboardTexts().plain; }
@@ -59,43 +62,49 @@ private Q_SLOTS:
         m_b.reset();
     }
 
-    void bothFormatsHoldTheSameText()
+    void plainTextAndOwnTypeHoldTheSameText()
     {
         const QString text = QStringLiteral("1\tｷﾙﾚﾙ\r\n2\t①\r\n");
         SetClipboardText(text);
         const QMimeData *data = QApplication::clipboard()->mimeData();
         QVERIFY(data);
         QCOMPARE(data->text(), text);
-        QCOMPARE(QString::fromUtf8(data->data(QStringLiteral("text/rtf"))), text);
+        QCOMPARE(QString::fromUtf8(data->data(QStringLiteral("application/x-kirrel-range"))), text);
+        // Spreadsheets prefer rich text and expect real markup under it.
+        QVERIFY(!data->hasFormat(QStringLiteral("text/rtf")));
         const ClipboardTexts read = GetClipboardTexts();
         QCOMPARE(read.plain, text);
-        QCOMPARE(read.rtf, text);
+        QCOMPARE(read.second, text);
     }
 
-    void pasteReadsRtfWhenPlainIsEmpty_data()
+    void pasteFallsBackToOwnEntry_data()
     {
         QTest::addColumn<QString>("plain");
-        QTest::addColumn<QString>("rtf");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("cell");
+        const QString own = QString::fromLatin1(ClipboardRangeFormat);
         QTest::newRow("plain text wins") << "7"
-                                         << "9"
-                                         << "7";
-        QTest::newRow("empty plain text: rich-text entry") << ""
-                                                           << "9"
-                                                           << "9";
-        QTest::newRow("no plain text: rich-text entry") << QString() << "9"
-                                                        << "9";
-        QTest::newRow("nothing: cell unchanged, snapshot taken") << QString() << QString() << "500";
+                                         << "9" << own << "7";
+        QTest::newRow("empty plain text: own entry") << ""
+                                                     << "9" << own << "9";
+        QTest::newRow("no plain text: own entry") << QString() << "9" << own << "9";
+        QTest::newRow("another program's rich text is never cell text") << QString() << "{\\rtf1 9}"
+                                                                        << "text/rtf"
+                                                                        << "500";
+        QTest::newRow("nothing: cell unchanged, snapshot taken")
+            << QString() << QString() << own << "500";
     }
-    void pasteReadsRtfWhenPlainIsEmpty()
+    void pasteFallsBackToOwnEntry()
     {
         QFETCH(QString, plain);
-        QFETCH(QString, rtf);
+        QFETCH(QString, second);
+        QFETCH(QString, format);
         QFETCH(QString, cell);
         m_a->document().runnerTable.setText(2, 7, QStringLiteral("500"));
         selectRange(m_a.get(), 2, 7, 2, 7);
-        setClipboard(plain, rtf);
-        m_a->clipboardKey(86, 2);
+        setClipboard(plain, second, format);
+        m_a->paste();
         QCOMPARE(m_a->document().runnerTable.text(2, 7), cell);
         QCOMPARE(m_a->undoRing().UndoPos(), 1);
     }
@@ -128,25 +137,28 @@ private Q_SLOTS:
     void pasteLineEndsOfOtherPrograms_data()
     {
         QTest::addColumn<QString>("plain");
-        QTest::addColumn<QString>("rtf");
+        QTest::addColumn<QString>("second");
         QTest::addColumn<QStringList>("cells"); // (2,7) (2,8) (3,7) (3,8)
         QTest::newRow("LF line ends fill the rows like CR LF")
             << "a\tb\nc\td\n"
             << QString() << QStringList{"a", "b", "c", "d"};
         QTest::newRow("LF without a final line end")
             << "a\tb\nc\td" << QString() << QStringList{"a", "b", "c", "d"};
-        QTest::newRow("LF in the rich-text entry as well") << QString() << "a\tb\nc\td\n"
-                                                           << QStringList{"a", "b", "c", "d"};
-        QTest::newRow("with CR LF present an LF stays in its cell")
+        QTest::newRow("LF in the own entry as well") << QString() << "a\tb\nc\td\n"
+                                                     << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("with CR LF present an LF inside a cell is dropped")
             << "a\tb\nc\r\n"
-            << QString() << QStringList{"a", "b\nc", "", ""};
+            << QString() << QStringList{"a", "bc", "", ""};
+        QTest::newRow("a spreadsheet's thousands separator is dropped")
+            << "1,234\t12.5%\n牝4(地)\t１，０００\n"
+            << QString() << QStringList{"1234", "12.5%", "牝4(地)", "１０００"};
     }
     void pasteLineEndsOfOtherPrograms()
     {
         QFETCH(QString, plain);
-        QFETCH(QString, rtf);
+        QFETCH(QString, second);
         QFETCH(QStringList, cells);
-        setClipboard(plain, rtf);
+        setClipboard(plain, second);
         selectRange(m_a.get(), 2, 7, 3, 8);
         QTest::keyClick(m_a->runnerTable, Qt::Key_V, Qt::ControlModifier);
         const Grid &g = m_a->document().runnerTable;
@@ -157,7 +169,7 @@ private Q_SLOTS:
     {
         SetClipboardText(QStringLiteral("1\t2\r\n3\t4\r\n"));
         selectRange(m_a.get(), 5, 8, 4, 7);
-        m_a->clipboardKey(86, 2);
+        m_a->paste();
         const Grid &g = m_a->document().runnerTable;
         QCOMPARE(g.text(4, 7), QStringLiteral("1"));
         QCOMPARE(g.text(4, 8), QStringLiteral("2"));
@@ -220,43 +232,73 @@ private Q_SLOTS:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("clipboardAfter");
         QTest::addColumn<QString>("cellAfter");
+        QTest::addColumn<QString>("fieldAfter"); // the focused text field, if any
         QTest::addColumn<int>("snapshots");
         const auto ctrl = Qt::KeyboardModifiers(Qt::ControlModifier);
         const auto shift = Qt::KeyboardModifiers(Qt::ShiftModifier);
+        const auto alt = Qt::KeyboardModifiers(Qt::AltModifier);
+        const QString title = QStringLiteral("タイトル");
+        // On the grid, the table's selection (cell 500).
         QTest::newRow("Ctrl+C copies") << Qt::Key_C << ctrl << "grid"
                                        << "500\r\n"
-                                       << "500" << 0;
+                                       << "500"
+                                       << "" << 0;
         QTest::newRow("Ctrl+Insert copies") << Qt::Key_Insert << ctrl << "grid"
                                             << "500\r\n"
-                                            << "500" << 0;
+                                            << "500"
+                                            << "" << 0;
         QTest::newRow("Ctrl+X cuts") << Qt::Key_X << ctrl << "grid"
                                      << "500\r\n"
+                                     << ""
                                      << "" << 0;
         QTest::newRow("Ctrl+V pastes") << Qt::Key_V << ctrl << "grid"
                                        << "9"
-                                       << "9" << 1;
+                                       << "9"
+                                       << "" << 1;
         QTest::newRow("Shift+Insert pastes") << Qt::Key_Insert << shift << "grid"
                                              << "9"
-                                             << "9" << 1;
-        QTest::newRow("Ctrl+V in a title field pastes into the table")
-            << Qt::Key_V << ctrl << "title"
-            << "9"
-            << "9" << 1;
-        QTest::newRow("Ctrl+C in the editor copies the table range")
-            << Qt::Key_C << ctrl << "editor"
-            << "500\r\n"
-            << "500" << 0;
+                                             << "9"
+                                             << "" << 1;
+        QTest::newRow("Shift+Delete clears, as Delete does") << Qt::Key_Delete << shift << "grid"
+                                                             << "9"
+                                                             << ""
+                                                             << "" << 0;
         QTest::newRow("Ctrl+Shift+C does nothing")
             << Qt::Key_C << (ctrl | Qt::ShiftModifier) << "grid"
             << "9"
-            << "500" << 0;
-        QTest::newRow("Alt+Insert does nothing")
-            << Qt::Key_Insert << Qt::KeyboardModifiers(Qt::AltModifier) << "grid"
-            << "9"
-            << "500" << 0;
+            << "500"
+            << "" << 0;
+        QTest::newRow("Alt+Insert does nothing") << Qt::Key_Insert << alt << "grid"
+                                                 << "9"
+                                                 << "500"
+                                                 << "" << 0;
         QTest::newRow("Ctrl+Alt+V does nothing") << Qt::Key_V << (ctrl | Qt::AltModifier) << "grid"
                                                  << "9"
-                                                 << "500" << 0;
+                                                 << "500"
+                                                 << "" << 0;
+        // In a title field (its whole text selected on focus) and in the open editor (holding
+        // the typed 1, caret at its end), that field's text.
+        QTest::newRow("Ctrl+V in a title field pastes into it") << Qt::Key_V << ctrl << "title"
+                                                                << "9"
+                                                                << "500"
+                                                                << "9" << 0;
+        QTest::newRow("Shift+Insert in a title field pastes into it")
+            << Qt::Key_Insert << shift << "title"
+            << "9"
+            << "500"
+            << "9" << 0;
+        QTest::newRow("Ctrl+C in a title field copies its text")
+            << Qt::Key_C << ctrl << "title" << title << "500" << title << 0;
+        QTest::newRow("Ctrl+X in a title field cuts its text")
+            << Qt::Key_X << ctrl << "title" << title << "500"
+            << "" << 0;
+        QTest::newRow("Shift+Delete in a title field cuts its text")
+            << Qt::Key_Delete << shift << "title" << title << "500"
+            << "" << 0;
+        QTest::newRow("Ctrl+V in the editor pastes into it") << Qt::Key_V << ctrl << "editor"
+                                                             << "9"
+                                                             << "500"
+                                                             << "19" << 0;
     }
     void keyCombinations()
     {
@@ -265,17 +307,21 @@ private Q_SLOTS:
         QFETCH(QString, focus);
         QFETCH(QString, clipboardAfter);
         QFETCH(QString, cellAfter);
+        QFETCH(QString, fieldAfter);
         QFETCH(int, snapshots);
         Grid &g = m_a->document().runnerTable;
         g.setText(2, 7, QStringLiteral("500"));
         m_a->runnerTable->setFocus();
         selectRange(m_a.get(), 2, 7, 2, 7);
         SetClipboardText(QStringLiteral("9"));
+        QLineEdit *field = nullptr;
         if (focus == QLatin1String("title")) {
-            m_a->titleBoxes[0]->setFocus();
+            field = m_a->titleBoxes[0];
+            field->setFocus();
         } else if (focus == QLatin1String("editor")) {
             QTest::keyClick(m_a->runnerTable, Qt::Key_1);
             QVERIFY(m_a->isEditing());
+            field = m_a->cellEditor;
         }
         QWidget *target = QApplication::focusWidget();
         QVERIFY(target);
@@ -283,20 +329,34 @@ private Q_SLOTS:
         QCOMPARE(clipboardText(), clipboardAfter);
         QCOMPARE(g.text(2, 7), cellAfter);
         QCOMPARE(m_a->undoRing().UndoPos(), snapshots);
-        if (focus == QLatin1String("title"))
-            QCOMPARE(m_a->titleBoxes[0]->text(), QStringLiteral("タイトル"));
+        if (field) {
+            QCOMPARE(field->text(), fieldAfter);
+            QCOMPARE(QApplication::focusWidget(), field);
+        }
     }
 
     void menuShortcutActsOnce_data()
     {
         QTest::addColumn<QString>("focus");
-        QTest::newRow("grid") << "grid";
-        QTest::newRow("title field") << "title";
-        QTest::newRow("cell editor") << "editor";
+        QTest::addColumn<QString>("cellAfter");
+        QTest::addColumn<QString>("fieldAfter");
+        QTest::addColumn<int>("snapshots");
+        QTest::newRow("grid") << "grid"
+                              << "42"
+                              << "" << 1;
+        QTest::newRow("title field") << "title"
+                                     << ""
+                                     << "42" << 0;
+        QTest::newRow("cell editor") << "editor"
+                                     << ""
+                                     << "142" << 0;
     }
     void menuShortcutActsOnce()
     {
         QFETCH(QString, focus);
+        QFETCH(QString, cellAfter);
+        QFETCH(QString, fieldAfter);
+        QFETCH(int, snapshots);
         QMainWindow main;
         auto *doc = new DocumentWindow(nullptr, QString());
         doc->buildTable();
@@ -307,25 +367,144 @@ private Q_SLOTS:
         main.addAction(paste);
         connect(paste, &QAction::triggered, doc, [&] {
             ++triggered;
-            doc->clipboardKey(86, 2);
+            doc->paste();
         });
         showActive(&main);
 
         doc->runnerTable->setFocus();
         selectRange(doc, 3, 7, 3, 7);
         SetClipboardText(QStringLiteral("42"));
+        QLineEdit *field = nullptr;
         if (focus == QLatin1String("title")) {
-            doc->titleBoxes[2]->setFocus();
+            field = doc->titleBoxes[2];
+            field->setFocus();
         } else if (focus == QLatin1String("editor")) {
             QTest::keyClick(doc->runnerTable, Qt::Key_1);
             QVERIFY(doc->isEditing());
+            field = doc->cellEditor;
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(triggered, 1);
-        QCOMPARE(doc->undoRing().UndoPos(), 1);
-        QCOMPARE(doc->document().runnerTable.text(3, 7), QStringLiteral("42"));
-        if (focus == QLatin1String("editor"))
-            QCOMPARE(doc->cellEditor->text(), QStringLiteral("1"));
+        QCOMPARE(doc->undoRing().UndoPos(), snapshots);
+        QCOMPARE(doc->document().runnerTable.text(3, 7), cellAfter);
+        if (field)
+            QCOMPARE(field->text(), fieldAfter);
+        if (field == doc->cellEditor) {
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(doc->document().runnerTable.text(3, 7), fieldAfter);
+        }
+    }
+
+    void quinellaViewCopiesOnlyAndChangesNothing_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("mods");
+        QTest::addColumn<bool>("copies");
+        const auto ctrl = Qt::KeyboardModifiers(Qt::ControlModifier);
+        QTest::newRow("Ctrl+C copies the matrix") << Qt::Key_C << ctrl << true;
+        QTest::newRow("Ctrl+X refuses") << Qt::Key_X << ctrl << false;
+        QTest::newRow("Ctrl+V refuses") << Qt::Key_V << ctrl << false;
+        QTest::newRow("Delete refuses") << Qt::Key_Delete << Qt::KeyboardModifiers() << false;
+    }
+    void quinellaViewCopiesOnlyAndChangesNothing()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(Qt::KeyboardModifiers, mods);
+        QFETCH(bool, copies);
+        Grid &table = m_a->document().runnerTable;
+        for (int r = 2; r < table.rows(); ++r)
+            table.setText(r, 7, QString::number(100 * r));
+        table.setText(1, 7, QStringLiteral("1"));
+        m_a->recalculate();
+        m_a->estimateQuinella();
+        QVERIFY(m_a->quinellaMatrix->isVisible());
+        const Grid &matrix = m_a->document().quinellaMatrix;
+        m_a->quinellaMatrix->setFocus();
+        m_a->quinellaMatrix->setCurrentCell(1, 1);
+        m_a->quinellaMatrix->setSelectionCorner(2, 2);
+        const QString matrixRange = matrix.text(1, 1) + "\t" + matrix.text(1, 2) + "\r\n" +
+                                    matrix.text(2, 1) + "\t" + matrix.text(2, 2) + "\r\n";
+        selectRange(m_a.get(), 2, 0, 4, 8);
+        const OddsDocument before = m_a->document();
+        SetClipboardText(QStringLiteral("9\r\n"));
+        m_a->statusLine->clear();
+
+        QTest::keyClick(m_a->quinellaMatrix, key, mods);
+
+        QCOMPARE(clipboardText(), copies ? matrixRange : QStringLiteral("9\r\n"));
+        for (int r = 0; r < table.rows(); ++r)
+            for (int c = 0; c < table.cols(); ++c)
+                QCOMPARE(table.text(r, c), before.runnerTable.text(r, c));
+        QCOMPARE(m_a->undoRing().UndoPos(), 0);
+        QVERIFY(m_a->quinellaMatrix->isVisible());
+        QCOMPARE(m_a->statusText().startsWith(QStringLiteral("馬連表は計算結果")), !copies);
+    }
+
+    void fieldsDropWhatTheFileCannotHold_data()
+    {
+        QTest::addColumn<QString>("how"); // typed, pasted
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("typed comma") << "typed"
+                                     << "A,B"
+                                     << "AB";
+        QTest::newRow("typed full-width comma") << "typed"
+                                                << "A，B"
+                                                << "AB";
+        QTest::newRow("pasted commas") << "pasted"
+                                       << "1,2，3"
+                                       << "123";
+        QTest::newRow("pasted lines") << "pasted"
+                                      << "上\r\n下\r中\n"
+                                      << "上下中";
+        QTest::newRow("pasted sex, age, going and a percentage stay") << "pasted"
+                                                                      << "牝4(地)12.5%"
+                                                                      << "牝4(地)12.5%";
+    }
+    void fieldsDropWhatTheFileCannotHold()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, input);
+        QFETCH(QString, text);
+        QLineEdit *field = m_a->titleBoxes[3];
+        field->setFocus();
+        field->clear();
+        if (how == QLatin1String("typed")) {
+            for (const QChar ch : input)
+                QTest::sendKeyEvent(QTest::KeyAction::Click, field, Qt::Key_unknown, QString(ch),
+                                    Qt::NoModifier);
+        } else {
+            SetClipboardText(input);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        }
+        QCOMPARE(field->text(), text);
+        QCOMPARE(m_a->titleText(3), text);
+        QCOMPARE(field->cursorPosition(), int(text.size()));
+    }
+
+    void commaSurvivesSaveAndReopen()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        m_a->titleBoxes[0]->setFocus();
+        m_a->titleBoxes[0]->clear();
+        QTest::keyClicks(m_a->titleBoxes[0], QStringLiteral("Race,11"));
+        m_a->runnerTable->setFocus();
+        SetClipboardText(QStringLiteral("ｷﾙ,ﾚﾙ"));
+        selectRange(m_a.get(), 2, 2, 2, 2);
+        m_a->paste();
+        SetClipboardText(QStringLiteral("1,234\r\n"));
+        selectRange(m_a.get(), 2, 7, 2, 7);
+        QTest::keyClick(m_a->runnerTable, Qt::Key_V, Qt::ControlModifier);
+        const QString path = dir.filePath(QStringLiteral("race.csv"));
+        QVERIFY(m_a->saveDocument(path).ok);
+        QVERIFY(m_b->loadDocument(path).ok);
+        QCOMPARE(m_b->titleText(0), QStringLiteral("Race11"));
+        QCOMPARE(m_b->titleText(1), m_a->titleText(1));
+        const Grid &b = m_b->document().runnerTable;
+        QCOMPARE(b.text(2, 2), QStringLiteral("ｷﾙﾚﾙ"));
+        QCOMPARE(b.text(2, 7), QStringLiteral("1234"));
+        QCOMPARE(b.text(2, 8), m_a->document().runnerTable.text(2, 8));
     }
 
     void undoAcrossEditsAndPastes()
