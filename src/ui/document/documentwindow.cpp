@@ -260,11 +260,13 @@ void DocumentWindow::RefreshFromDocument()
         quinellaMatrix->raise();
     if (isEditing())
         cellEditor->raise();
+    Q_EMIT contentsChanged();
 }
 
 void DocumentWindow::refreshGrid()
 {
     runnerTable->refresh();
+    Q_EMIT contentsChanged();
 }
 
 void DocumentWindow::hideEditor()

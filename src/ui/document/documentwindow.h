@@ -62,6 +62,8 @@ public:
     std::function<bool(DocumentWindow &)> closeGuard;
     void pushUndo();
     void undo();
+    // Something the document carries beside its table changed (its analysis inputs).
+    void markChanged();
     // Edit commands. While the cell editor or a header field has the focus they act on its
     // text. Otherwise on the grid in view: the runner table's selection, or in the quinella
     // view the matrix, which copy copies and the others leave as it is (it is computed),
@@ -114,6 +116,11 @@ public:
     static constexpr int PicUpTwips = 780;
     static constexpr int PicDownTwips = 320;
 
+Q_SIGNALS:
+    // After every operation that may have changed the document's data (edit, paste, delete,
+    // load, undo, counts); the analysis windows follow it.
+    void contentsChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -138,7 +145,6 @@ private:
     void countBox_Change(int Index, const QString &text);
     // The ratio box is typed into freely; its range rule runs when the text is confirmed.
     void confirmPayoutRatio();
-    void markChanged();
     void updateCaption();
     void refreshStatus();
     void hideEditor();

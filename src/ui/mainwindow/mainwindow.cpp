@@ -5,6 +5,7 @@
 #include "core/settings/recentfiles.h"
 #include "core/system/systemtools.h"
 #include "core/text/text.h"
+#include "ui/analysis/analysiscontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/windowtools.h"
@@ -133,6 +134,8 @@ MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    m_analysis = new AnalysisController(m_mdi, settingsPath(), this);
+    m_analysis->attach(this);
     // The Edit shortcuts must win over the focused control's own Ctrl+C/X/V.
     qApp->installEventFilter(this);
 }
@@ -431,8 +434,10 @@ void MainWindow::openFile(const QString &wkFile)
         }
     }
     DocumentWindow *doc = LoadNewDoc();
-    if (doc->loadDocument(wkFile).ok)
+    if (doc->loadDocument(wkFile).ok) {
         recordRecentFile(wkFile);
+        m_analysis->documentOpened(doc, wkFile);
+    }
 }
 
 void MainWindow::openFiles(const QStringList &paths)
@@ -452,7 +457,11 @@ void MainWindow::openFiles(const QStringList &paths)
 DocumentWindow *MainWindow::activeDocument() const
 {
     QMdiSubWindow *sub = m_mdi ? m_mdi->currentSubWindow() : nullptr;
-    return sub ? DocumentWindow::fromWidget(sub->widget()) : nullptr;
+    if (!sub)
+        return nullptr;
+    // An analysis or chart window stands for its document.
+    DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget());
+    return doc ? doc : m_analysis->documentOf(sub);
 }
 
 QList<DocumentWindow *> MainWindow::documents() const
@@ -469,6 +478,7 @@ bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bo
     const FileResult result = saveAs ? doc->saveDocumentAs(path) : doc->saveDocument(path);
     if (result.ok) {
         recordRecentFile(path);
+        m_analysis->documentSaved(doc, path);
         return true;
     }
     MessageBoxRequest box;
@@ -632,18 +642,24 @@ void MainWindow::mnuEditUndo_Click()
 
 void MainWindow::mnuEditCut_Click()
 {
+    if (m_analysis->activeAnalysisWindow())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->cut();
 }
 
 void MainWindow::mnuEditCopy_Click()
 {
+    if (m_analysis->copy())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->copy();
 }
 
 void MainWindow::mnuEditPaste_Click()
 {
+    if (m_analysis->paste())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->paste();
 }

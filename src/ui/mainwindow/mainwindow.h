@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <memory>
 
+class AnalysisController;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -52,6 +53,7 @@ public:
     QList<DocumentWindow *> documents() const;
     QMdiArea *mdiArea() const { return m_mdi; }
     RecentFilesHolder *system() const { return m_system.get(); }
+    AnalysisController *analysis() const { return m_analysis; }
 
     // Geometry as stored: frame position and window size, in twips.
     double twipsLeft() const;
@@ -148,4 +150,5 @@ private:
     bool m_systemLoaded = false;
     bool m_unloaded = false;
     bool m_settingsFailureShown = false;
+    AnalysisController *m_analysis = nullptr;
 };
