@@ -41,7 +41,7 @@ void Fill(DocumentWindow &win)
 
 void RunCommits(benchmark::State &state, QSize size)
 {
-    DocumentWindow win(nullptr, QString());
+    DocumentWindow win{QString()};
     Fill(win);
     win.resize(size);
     win.show();
@@ -85,7 +85,7 @@ BENCHMARK(BM_EnterCommitWholeTableInView)->Unit(benchmark::kMillisecond);
 // The recalculation alone, for comparison.
 void BM_Syukei36x36(benchmark::State &state)
 {
-    DocumentWindow win(nullptr, QString());
+    DocumentWindow win{QString()};
     Fill(win);
     for (auto _ : state)
         win.document().recalculate();

@@ -1,6 +1,7 @@
 #include "core/document/oddsdocument.h"
 #include "core/editing/undoring.h"
 #include "core/file/documentfile.h"
+#include "core/settings/recentfiles.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -30,7 +31,7 @@ void BM_SaveLoadRoundTrip(benchmark::State &state)
     for (auto _ : state) {
         const FileResult saved = writeDocument(doc, doc.runnerTable, path);
         OddsDocument back;
-        const FileResult loaded = loadDocument(back, path, nullptr);
+        const FileResult loaded = loadDocument(back, path);
         if (!saved.ok || !loaded.ok)
             state.SkipWithError("round trip failed");
         benchmark::DoNotOptimize(back.runnerTable.text(37, 42));
@@ -65,6 +66,81 @@ void BM_UndoStockAndBack(benchmark::State &state)
     }
 }
 BENCHMARK(BM_UndoStockAndBack)->Unit(benchmark::kMicrosecond);
+
+// Hostile inputs at the size limit (64 MiB): the read must stay bounded in time and memory.
+// Peak memory of the same inputs through kirrel-cli is measured with /usr/bin/time -v.
+enum HostileKind { ShortLines, LoneCrs, OneLineOfCommas, OverlongCell, LargestAccepted };
+
+QByteArray Hostile(HostileKind kind)
+{
+    constexpr qsizetype Size = MaxDocumentBytes;
+    QByteArray bytes("\x8f\x63\x98\x67,\x89\xa1\x98\x67,a,b,c,x,y\r\n36,36,a,b,c,85,1\r\n");
+    switch (kind) {
+    case ShortLines:
+        while (bytes.size() + 2 <= Size)
+            bytes += "1\r";
+        break;
+    case LoneCrs:
+        bytes += QByteArray(Size - bytes.size(), '\r');
+        break;
+    case OneLineOfCommas:
+        bytes += QByteArray(Size - bytes.size(), ',');
+        break;
+    case OverlongCell:
+        bytes += "1,2," + QByteArray(20 * 1024 * 1024, 'x');
+        break;
+    case LargestAccepted:
+        // 38 rows of 43 cells of MaxCellText double-byte characters.
+        for (int r = 0; r < 38; ++r) {
+            for (int c = 0; c < 43; ++c) {
+                for (qsizetype i = 0; i < MaxCellText; ++i)
+                    bytes += "\x94\x6e";
+                bytes += c < 42 ? ',' : '\r';
+            }
+        }
+        break;
+    }
+    return bytes;
+}
+
+void BM_ReadHostile(benchmark::State &state)
+{
+    const QByteArray bytes = Hostile(HostileKind(state.range(0)));
+    for (auto _ : state) {
+        OddsDocument doc;
+        doc.buildTable();
+        benchmark::DoNotOptimize(LoadDocumentBytes(doc, bytes).ok);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_ReadHostile)
+    ->ArgName("kind")
+    ->DenseRange(ShortLines, LargestAccepted)
+    ->Unit(benchmark::kMillisecond);
+
+// The largest accepted document recalculated: every per-cell operation on cells at the cap.
+void BM_RecalculateLargestAccepted(benchmark::State &state)
+{
+    OddsDocument doc;
+    doc.buildTable();
+    LoadDocumentBytes(doc, Hostile(LargestAccepted));
+    for (auto _ : state)
+        doc.recalculate();
+}
+BENCHMARK(BM_RecalculateLargestAccepted)->Unit(benchmark::kMillisecond);
+
+// One open or save with a long recent-file list: one settings write, whatever the length.
+void BM_AddRecentFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    RecentFileList list(dir.filePath(QStringLiteral("KirrelSys.ini")));
+    for (int i = 0; i < state.range(0); ++i)
+        list.insertItem(i, QStringLiteral("/home/user/races/race%1.csv").arg(i));
+    list.add(QStringLiteral("/home/user/races/race0.csv"));
+    for (auto _ : state)
+        list.add(QStringLiteral("/home/user/races/race%1.csv").arg(state.iterations() % 7));
+}
+BENCHMARK(BM_AddRecentFile)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [build|run|test|all]
 set -euo pipefail
 what=${1:-all}
-base=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev fonts-ipafont-gothic fonts-ipafont-mincho ccache)
+# Debian 12's qt6-charts-dev needs the Qt OpenGL CMake files without depending on them.
+base=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-ipafont-gothic fonts-ipafont-mincho ccache)
 case "$what" in
   build) pkgs=("${base[@]}") ;;
   run)   pkgs=("${base[@]}" qt6-translations-l10n xvfb xauth) ;;

@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QStringList>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,7 +78,13 @@ bool WriteOut(const QByteArray &bytes)
     if (!bytes.isEmpty() &&
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
         return false;
-    return std::fflush(stdout) == 0;
+    if (std::fflush(stdout) != 0)
+        return false;
+    // Redirected into a file, the last bytes can still fail on their way to the disk.
+    struct stat st;
+    if (::fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
+        return ::fsync(STDOUT_FILENO) == 0;
+    return true;
 }
 
 void Complain(const QString &file, const QString &reason)
@@ -97,7 +105,7 @@ int UsageError(const QString &why)
 FileResult LoadFresh(OddsDocument &doc, const QString &path)
 {
     doc.startFresh(1, QDate::currentDate());
-    return loadDocument(doc, path, nullptr);
+    return loadDocument(doc, path);
 }
 
 QString Escaped(QString text)

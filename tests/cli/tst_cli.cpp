@@ -11,6 +11,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,9 +26,11 @@ struct Run
     QByteArray err;
 };
 
-Run Cli(const QStringList &args)
+Run Cli(const QStringList &args, const std::function<void()> &inChild = {})
 {
     QProcess p;
+    if (inChild)
+        p.setChildProcessModifier(inChild);
     p.start(QStringLiteral(KIRREL_CLI_PATH), args);
     Run r;
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
@@ -41,7 +48,7 @@ OddsDocument Opened(const QString &path)
     doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
     doc.buildTable();
     doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
-    loadDocument(doc, path, nullptr);
+    loadDocument(doc, path);
     return doc;
 }
 
@@ -58,6 +65,8 @@ private Q_SLOTS:
     void recalc();
     void freshDocumentFields();
     void unencodableTextIsAnError();
+    void fullDiskKeepsOldOutput_data();
+    void fullDiskKeepsOldOutput();
     void cellsList();
     void exotics();
     void dutching();
@@ -82,6 +91,8 @@ void TestCli::initTestCase()
                                                   "2,,,,,,,300\r3,,,,,,,600\r\n"))
                          .bytes));
     QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("bad.odds")), "1-2\t5.0\n1-2-3\t8.0\n"));
+    QCOMPARE(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("fifo"))).constData(), 0600),
+             0);
 }
 
 void TestCli::exitStatus_data()
@@ -105,6 +116,8 @@ void TestCli::exitStatus_data()
     QTest::newRow("missing file") << QStringList{"recalc", "@/none.csv"} << 1
                                   << "kirrel-cli: @/none.csv: ";
     QTest::newRow("a folder") << QStringList{"cells", "@"} << 1 << "kirrel-cli: @: ";
+    QTest::newRow("a FIFO is refused, not waited on")
+        << QStringList{"recalc", "@/fifo"} << 1 << "kirrel-cli: @/fifo: ";
     QTest::newRow("not a document")
         << QStringList{"quinella", "@/notdoc.csv"} << 1 << "kirrel-cli: @/notdoc.csv: ";
     QTest::newRow("no quinella layout for 1 runner")
@@ -234,6 +247,54 @@ void TestCli::unencodableTextIsAnError()
     const Run cells = Cli({QStringLiteral("cells"), in});
     QCOMPARE(cells.exitCode, 0);
     QVERIFY(QString::fromUtf8(cells.out).contains(QStringLiteral("0\t2\tA♥\t")));
+}
+
+void TestCli::fullDiskKeepsOldOutput_data()
+{
+    QTest::addColumn<bool>("tmpfs"); // else a file size limit, which needs no root
+    QTest::newRow("file size limit") << false;
+    QTest::newRow("full file system") << true;
+}
+
+void TestCli::fullDiskKeepsOldOutput()
+{
+    QFETCH(bool, tmpfs);
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    std::function<void()> limit;
+    if (tmpfs) {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("this system does not let the test mount a file system");
+    } else {
+        limit = [] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const struct rlimit small = {100, 100};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        };
+    }
+    const QString out = dir.filePath(QStringLiteral("out.csv"));
+    const bool prepared = WriteAll(out, "old\n");
+    if (tmpfs) {
+        QFile fill(dir.filePath(QStringLiteral("fill")));
+        if (fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            while (fill.write(QByteArray(1024, 'x')) > 0) {
+            }
+    }
+    const Run r = Cli({QStringLiteral("recalc"), DataPath(QStringLiteral("race18.csv")),
+                       QStringLiteral("-o"), out},
+                      limit);
+    const QByteArray after = ReadAll(out);
+    const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    if (tmpfs)
+        ::umount(mountPoint.constData());
+    QVERIFY(prepared);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(QFile::encodeName(QStringLiteral("kirrel-cli: ") + out)),
+             r.err.constData());
+    QCOMPARE(after, QByteArray("old\n"));
+    QCOMPARE(entries, tmpfs ? QStringList({"fill", "out.csv"}) : QStringList{"out.csv"});
 }
 
 void TestCli::cellsList()

@@ -170,4 +170,10 @@ Encoded encode(const QString &text)
     return result;
 }
 
+bool roundTrips(const QString &text)
+{
+    const Encoded e = encode(text);
+    return e.ok && decode(e.bytes) == text;
+}
+
 } // namespace Cp932

@@ -21,4 +21,7 @@ struct Encoded
 // Encodes text; a character without a code page 932 form makes the result not ok.
 Encoded encode(const QString &text);
 
+// True when text encodes and decodes back to itself (false for 〜, which comes back as ～).
+bool roundTrips(const QString &text);
+
 } // namespace Cp932

@@ -2,7 +2,6 @@
 
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
-#include "core/text/textcompare.h"
 
 #include <QStringList>
 
@@ -54,25 +53,9 @@ bool UndoRing::undo(OddsDocument &doc)
     if (!isFilled(m_pos))
         return false;
 
-    // Fields are split at commas as text, like the file: a title holding a comma spills
-    // into the next field, and missing fields leave their boxes as they are.
-    const QStringList head = TextSplit(m_head[size_t(m_pos)], QStringLiteral(","));
-    for (int i = 0; i < 3; ++i) {
-        if (2 + i < head.size())
-            doc.setTitleText(i, head.at(2 + i));
-    }
-    const QStringList data = TextSplit(m_data[size_t(m_pos)], QStringLiteral(","));
-    auto field = [&data](int i, auto &&apply) {
-        if (i < data.size())
-            apply(data.at(i));
-    };
-    field(0, [&](const QString &t) { doc.setCountText(0, t); });
-    field(1, [&](const QString &t) { doc.setCountText(1, t); });
-    field(2, [&](const QString &t) { doc.setTitleText(3, t); });
-    field(3, [&](const QString &t) { doc.setTitleText(4, t); });
-    field(4, [&](const QString &t) { doc.setTitleText(5, t); });
-    field(5, [&](const QString &t) { doc.setPayoutRatioText(t); });
-    field(6, [&](const QString &t) { doc.setPoolText(t); });
+    // The fields as the file reader maps them; missing fields leave their boxes as they are.
+    applyHeaderFields(doc, splitFields(m_head[size_t(m_pos)], 5));
+    applyValueFields(doc, splitFields(m_data[size_t(m_pos)], 7), false);
 
     doc.restoreTable(m_table[size_t(m_pos)]);
     return true;

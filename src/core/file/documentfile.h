@@ -4,15 +4,23 @@
 // Layout (code page 932): header line CR LF, values line CR LF, then one line per row of
 // the runner table, the rows joined by a lone CR and the last one ended by CR LF.
 // The same three texts make an undo snapshot (core/editing/undoring.h), with TAB between cells.
+// The reader and writer know nothing of menus or settings: callers record recent files.
 
 #include "core/document/grid.h"
+#include "core/system/safefile.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class OddsDocument;
-class RecentFileList;
 class QIODevice;
+
+// Longest text of a cell or field that a file may hold. A longer one is refused, by the reader
+// and by the writer, never cut.
+inline constexpr qsizetype MaxCellText = 1024;
+// Larger files are not documents; they are refused before they are read.
+inline constexpr qint64 MaxDocumentBytes = 64 * 1024 * 1024;
 
 // "縦枠,横枠," title 0..2 ",控除,投票".
 QString HeaderLine(const OddsDocument &doc);
@@ -23,43 +31,45 @@ QString TableText(const Grid &grid, QChar colSep, QChar rowSep);
 // The whole file as text: what writeDocument encodes.
 QString DocumentText(const OddsDocument &doc, const Grid &runnerTable);
 
-struct FileResult
-{
-    bool ok = true;
-    // User-readable cause when not ok, without the path (the caller names the file). For
-    // text that code page 932 cannot hold it names the cell (row, column) or the field and
-    // the character.
-    QString message;
-};
+// Splits a line into at most maxFields fields at "," and its full-width form "，", the only
+// characters equal to a comma as text. An empty line has no fields.
+QStringList splitFields(const QString &line, qsizetype maxFields);
+// The header line's titles (fields 2..4) into titles 0..2.
+// The values line's fields in file order: counts, then buildTable when rebuildTable (the reader
+// does; undo restores the table cell by cell instead), then titles 3..5, ratio and pool.
+// A missing field leaves its text as it was; the result is the first missing position, or -1.
+int applyHeaderFields(OddsDocument &doc, const QStringList &fields);
+int applyValueFields(OddsDocument &doc, const QStringList &fields, bool rebuildTable);
 
-// Encodes the document to code page 932. Not ok when a text has a character the code
-// page lacks; bytes are then empty.
+// Encodes the document to code page 932. Not ok, naming the cell or field, when a text would
+// not read back as it is: a comma (half- or full-width), CR or LF, a character code page 932
+// cannot hold or gives back as another one, a text longer than MaxCellText. Bytes are then empty.
 FileResult EncodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByteArray *bytes);
 
-// Writes the encoded document to an open device; not ok when the device takes fewer bytes.
+// Writes the encoded document to a device; not ok when the device takes fewer bytes.
 FileResult WriteDocument(const OddsDocument &doc, const Grid &runnerTable, QIODevice &device);
 
 // Writes the file from the given grid and the document's fields. The file is replaced only
-// when everything could be written (temporary file in the same folder, then renamed); on any
-// failure the old file stays byte for byte and the message says why.
+// when everything is on the disk (see replaceFile); on any failure the old file stays byte for
+// byte and the message says why.
 FileResult writeDocument(const OddsDocument &doc, const Grid &runnerTable, const QString &path);
 
-// Puts wkFile on the recent-file list first (also when the write then fails), then writes
-// the document with writeDocument. The document, its current cell and selection stay as they
-// were. recent may be null (no list).
-FileResult saveDocument(OddsDocument &doc, const QString &wkFile, RecentFileList *recent);
+// writeDocument of the document's own table; its current cell and selection stay as they were.
+FileResult saveDocument(OddsDocument &doc, const QString &wkFile);
 
 // Reads wkFile into the document: titles, counts (then buildTable), ratio, pool, and every
-// cell of the runner table that the file has. Not ok when the file cannot be read or its
-// header part is short of fields: the table then stays as it was, while the fields read
-// before the fault keep their new values. On ok the caller sets the caption to wkFile;
-// the path has then already been put on the recent-file list. No recalculation, no undo
-// snapshot; current cell and selection are kept.
-// Files are code page 932; a file that begins with the UTF-8 byte-order mark is read as
-// UTF-8. Bytes that do not decode become U+FFFD.
-FileResult loadDocument(OddsDocument &doc, const QString &wkFile, RecentFileList *recent);
+// cell of the runner table that the file has. Not ok when the file cannot be read, is not a
+// regular file, its header part is short of fields, or a text it would put into the document is
+// longer than MaxCellText: the table then stays as it was, while the fields read before the
+// fault keep their new values. No recalculation, no undo snapshot; current cell and selection
+// are kept.
+// Encoding: a file that begins with the UTF-8 byte-order mark, or holds valid UTF-8 with
+// non-ASCII text, is read as UTF-8; any other as code page 932 (undecodable bytes become
+// U+FFFD). Lines end at CR LF or a lone CR, where a lone LF is text; a file without any CR
+// ends its lines at LF.
+FileResult loadDocument(OddsDocument &doc, const QString &wkFile);
 
-// loadDocument on bytes already read (no file, no recent list).
+// loadDocument on bytes already read.
 FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes);
 
 // appFolder + "Default.def"; appFolder ends in "/".
@@ -73,4 +83,4 @@ struct DefaultResult
 };
 
 // Loads the template when it exists; otherwise nothing happens.
-DefaultResult loadTemplate(OddsDocument &doc, const QString &appFolder, RecentFileList *recent);
+DefaultResult loadTemplate(OddsDocument &doc, const QString &appFolder);

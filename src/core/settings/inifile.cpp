@@ -1,11 +1,12 @@
 #include "core/settings/inifile.h"
 
 #include "core/codepage/codepage.h"
+#include "core/system/safefile.h"
 #include "core/text/textcompare.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QHash>
+#include <QSet>
 #include <optional>
 #include <vector>
 
@@ -13,9 +14,9 @@ namespace {
 
 // A settings file larger than this is not one of ours; it is neither read nor overwritten.
 constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
-// Values come back cut to 254 bytes (a 255-byte buffer with its terminating zero), as stored
-// settings files have always been read.
-constexpr int MaxValueBytes = 254;
+// Values come back whole up to the longest path the system allows (4096 bytes); longer ones are
+// cut there, so a hostile file cannot make one value arbitrarily large.
+constexpr int MaxValueBytes = 4096;
 
 bool isBlank(QChar c)
 {
@@ -77,17 +78,12 @@ struct IniFile
 std::optional<IniFile> readIni(const QString &path)
 {
     IniFile ini;
-    QFileInfo info(path);
-    if (!info.exists())
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
         return ini;
-    if (!info.isFile() || info.size() > MaxFileSize)
-        return std::nullopt;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // readAll, not read(limit): the latter reserves the whole limit up front.
-    const QByteArray data = f.readAll();
-    if (f.error() != QFileDevice::NoError || data.size() > MaxFileSize)
+    // Special files are refused: a FIFO would block the read.
+    QByteArray data;
+    if (!readRegularFile(path, MaxFileSize, &data, QString()))
         return std::nullopt;
     ini.exists = true;
     qsizetype start = 0;
@@ -155,8 +151,9 @@ bool hasLineBreak(const QString &s)
 
 std::optional<QByteArray> encodeLine(const QString &text)
 {
+    // A text that would read back as another (〜 as ～) is not written either.
     Cp932::Encoded e = Cp932::encode(text);
-    if (!e.ok)
+    if (!e.ok || Cp932::decode(e.bytes) != text)
         return std::nullopt;
     return e.bytes;
 }
@@ -177,60 +174,112 @@ QString readSetting(const QString &file, const QString &section, const QString &
     return cutToBytes(ini->lines[size_t(k)].value, MaxValueBytes);
 }
 
-bool writeSetting(const QString &file, const QString &section, const QString &key,
-                  const QString &value)
+FileResult writeSettings(const QString &file, const QString &section,
+                         const QList<std::pair<QString, QString>> &values)
 {
-    const QString keyName = trimBlanks(key);
     const QString sectionName = trimBlanks(section);
-    if (keyName.isEmpty() || keyName.contains(u'=') || keyName.startsWith(u'[') ||
-        keyName.startsWith(u';') || hasLineBreak(keyName) || hasLineBreak(sectionName) ||
-        sectionName.contains(u']') || hasLineBreak(value))
-        return false;
+    if (hasLineBreak(sectionName) || sectionName.contains(u']'))
+        return {false,
+                QStringLiteral("セクション名「%1」は設定ファイルに書けません。").arg(section)};
+    for (const auto &[key, value] : values) {
+        const QString keyName = trimBlanks(key);
+        if (keyName.isEmpty() || keyName.contains(u'=') || keyName.startsWith(u'[') ||
+            keyName.startsWith(u';') || hasLineBreak(keyName))
+            return {false, QStringLiteral("キー「%1」は設定ファイルに書けません。").arg(key)};
+        if (hasLineBreak(value))
+            return {false, QStringLiteral("キー「%1」の値に改行があります。").arg(key)};
+    }
 
     std::optional<IniFile> ini = readIni(file);
     if (!ini)
-        return false;
+        return {false, QStringLiteral("設定ファイルを読めません。")};
+    const auto unencodable = [](const QString &text) {
+        return FileResult{false,
+                          QStringLiteral("「%1」はコードページ932で保存できません。").arg(text)};
+    };
 
-    const qsizetype header = findSection(*ini, sectionName);
+    qsizetype header = findSection(*ini, sectionName);
     if (header < 0) {
         const auto headerLine = encodeLine(u'[' + sectionName + u']');
-        const auto keyLine = encodeLine(keyName + u'=' + value);
-        if (!headerLine || !keyLine)
-            return false;
+        if (!headerLine)
+            return unencodable(sectionName);
         ini->lines.push_back(Line{*headerLine, Line::Section, sectionName, {}});
-        ini->lines.push_back(Line{*keyLine, Line::Key, keyName, value});
-    } else if (const qsizetype k = findKey(*ini, header, keyName); k >= 0) {
-        Line &line = ini->lines[size_t(k)];
-        const auto keyLine = encodeLine(line.name + u'=' + value);
-        if (!keyLine)
-            return false;
-        line.raw = *keyLine;
-    } else {
-        const auto keyLine = encodeLine(keyName + u'=' + value);
-        if (!keyLine)
-            return false;
-        // After the section's last non-blank line, so blank lines before the next section stay.
-        size_t at = sectionEnd(*ini, header);
-        while (at > size_t(header) + 1 &&
-               trimBlanks(Cp932::decode(ini->lines[at - 1].raw)).isEmpty())
-            --at;
-        ini->lines.insert(ini->lines.begin() + qsizetype(at),
-                          Line{*keyLine, Line::Key, keyName, value});
+        header = qsizetype(ini->lines.size()) - 1;
     }
+    // Keys by their folded names, so that a long list costs one pass, not one per key.
+    QHash<QString, size_t> existing;
+    const size_t end = sectionEnd(*ini, header);
+    for (size_t i = size_t(header) + 1; i < end; ++i)
+        if (ini->lines[i].kind == Line::Key) {
+            const QString folded = FoldText(ini->lines[i].name);
+            if (!existing.contains(folded)) // the first of equal keys is the one read
+                existing.insert(folded, i);
+        }
+    std::vector<Line> added;
+    QHash<QString, size_t> addedIndex;
+    for (const auto &[key, value] : values) {
+        const QString keyName = trimBlanks(key);
+        const QString folded = FoldText(keyName);
+        Line *line = nullptr;
+        if (const auto it = existing.constFind(folded); it != existing.cend())
+            line = &ini->lines[*it];
+        else if (const auto at = addedIndex.constFind(folded); at != addedIndex.cend())
+            line = &added[*at];
+        const auto keyLine = encodeLine((line ? line->name : keyName) + u'=' + value);
+        if (!keyLine)
+            return unencodable(value);
+        if (line) {
+            line->raw = *keyLine;
+            line->value = value;
+        } else {
+            addedIndex.insert(folded, added.size());
+            added.push_back(Line{*keyLine, Line::Key, keyName, value});
+        }
+    }
+    // New keys go after the section's last non-blank line, so blank lines before the next
+    // section stay.
+    size_t at = end;
+    while (at > size_t(header) + 1 && trimBlanks(Cp932::decode(ini->lines[at - 1].raw)).isEmpty())
+        --at;
+    ini->lines.insert(ini->lines.begin() + qsizetype(at), added.begin(), added.end());
 
     QByteArray out;
     for (const Line &line : ini->lines) {
         out += line.raw;
         out += "\r\n";
     }
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
-        return false;
+    return replaceFile(file, out);
+}
+
+FileResult writeSetting(const QString &file, const QString &section, const QString &key,
+                        const QString &value)
+{
+    return writeSettings(file, section, {{key, value}});
+}
+
+QList<std::pair<QString, QString>> readSettings(const QString &file, const QString &section)
+{
+    QList<std::pair<QString, QString>> out;
+    const std::optional<IniFile> ini = readIni(file);
+    if (!ini)
+        return out;
+    const qsizetype header = findSection(*ini, trimBlanks(section));
+    if (header < 0)
+        return out;
+    const size_t end = sectionEnd(*ini, header);
+    QSet<QString> seen;
+    for (size_t i = size_t(header) + 1; i < end; ++i) {
+        const Line &line = ini->lines[i];
+        // The first of two equal keys is the one readSetting finds.
+        if (line.kind != Line::Key || line.name.isEmpty())
+            continue;
+        const QString folded = FoldText(line.name);
+        if (seen.contains(folded))
+            continue;
+        seen.insert(folded);
+        out.append({line.name, cutToBytes(line.value, MaxValueBytes)});
     }
-    return f.commit();
+    return out;
 }
 
 QStringList settingKeys(const QString &file, const QString &section, const QString &separator)

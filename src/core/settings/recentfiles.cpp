@@ -1,5 +1,6 @@
 #include "core/settings/recentfiles.h"
 
+#include "core/codepage/codepage.h"
 #include "core/settings/inifile.h"
 #include "core/system/systemtools.h"
 
@@ -48,9 +49,9 @@ void RecentFileList::removeItem(int index)
         m_items.removeAt(index);
 }
 
-void RecentFileList::add(const QString &path)
+FileResult RecentFileList::add(const QString &path)
 {
-    addRecentFile(m_iniPath, path, *this, m_menu);
+    return addRecentFile(m_iniPath, path, *this, m_menu);
 }
 
 void RecentFileList::load()
@@ -61,20 +62,15 @@ void RecentFileList::load()
 void loadRecentFiles(const QString &WkFileName, RecentMenu *VBMenuName, RecentFileList &LstBox)
 {
     LstBox.clear();
-    const QString section = Section();
-    const QStringList keys = settingKeys(WkFileName, section, QStringLiteral("@"));
-    for (const QString &key : keys) {
-        if (key.isEmpty())
-            continue; // the element after the trailing separator
-        const QString value = readSetting(WkFileName, section, key);
+    for (const auto &[key, value] : readSettings(WkFileName, Section())) {
         if (!value.isEmpty())
             LstBox.addItem(value);
     }
     rebuildRecentMenu(LstBox, VBMenuName);
 }
 
-void addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileList &LstBox,
-                   RecentMenu *VBMenuName)
+FileResult addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileList &LstBox,
+                         RecentMenu *VBMenuName)
 {
     LstBox.insertItem(0, wkStr);
 
@@ -92,13 +88,20 @@ void addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileLi
             LstBox.removeItem(i);
     }
 
+    FileResult stored;
     if (!WkFileName.isEmpty()) {
-        const QString section = Section();
-        for (int i = 0; i < LstBox.count(); ++i)
-            writeSetting(WkFileName, section,
-                         QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0')), LstBox.at(i));
+        // One write for the whole list. A path that code page 932 cannot hold as it is stays in
+        // the menu for this run but is not stored: read back, it would name another file.
+        QList<std::pair<QString, QString>> values;
+        for (const QString &path : LstBox.entries()) {
+            if (Cp932::roundTrips(path))
+                values.append(
+                    {QStringLiteral("%1").arg(values.size() + 1, 2, 10, QLatin1Char('0')), path});
+        }
+        stored = writeSettings(WkFileName, Section(), values);
     }
     rebuildRecentMenu(LstBox, VBMenuName);
+    return stored;
 }
 
 void rebuildRecentMenu(const RecentFileList &LstBox, RecentMenu *VBMenuName)

@@ -3,6 +3,8 @@
 // file (section "最近使ったファイル", keys "01", "02", ...) and the File menu items that
 // show its first eleven entries.
 
+#include "core/system/safefile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +22,8 @@ public:
 
 // recentFiles: entries appended without a position are kept in ascending text order (case
 // ignored; after equal entries); an entry inserted at a position stays there.
-// It also carries the settings file and the menu, so the document's load and save can
-// call addRecentFile through it.
+// It also carries the settings file and the menu, so the main window records a path with one
+// call.
 class RecentFileList
 {
 public:
@@ -46,7 +48,7 @@ public:
     void removeItem(int index);
 
     // addRecentFile(iniPath(), path, *this, menu()).
-    void add(const QString &path);
+    FileResult add(const QString &path);
     // loadRecentFiles(iniPath(), menu(), *this).
     void load();
 
@@ -61,11 +63,13 @@ inline constexpr char16_t RecentSection[] = u"最近使ったファイル";
 // Refills the list from the settings file (non-empty values, sorted) and rebuilds the menu.
 void loadRecentFiles(const QString &WkFileName, RecentMenu *VBMenuName, RecentFileList &LstBox);
 
-// Puts wkStr on top, drops repeats (case counts) and blank entries, stores every entry
-// under "01".. in the settings file and rebuilds the menu. An empty WkFileName stores
-// nothing. Keys beyond the new count are left in the file.
-void addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileList &LstBox,
-                   RecentMenu *VBMenuName);
+// Puts wkStr on top, drops repeats (case counts) and blank entries, stores the entries under
+// "01".. in the settings file with one write and rebuilds the menu. An empty WkFileName stores
+// nothing. Keys beyond the new count are left in the file. Entries that code page 932 cannot
+// hold as they are are not stored. Not ok, saying why, when the settings file could not be
+// written; the list and the menu are updated all the same.
+FileResult addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileList &LstBox,
+                         RecentMenu *VBMenuName);
 
 // Hides every item, then shows the first eleven entries captioned with their base names
 // and tagged with their paths, creating items as needed. VBMenuName may be null.

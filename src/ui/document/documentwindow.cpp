@@ -1,6 +1,5 @@
 #include "ui/document/documentwindow.h"
 
-#include "core/settings/recentfiles.h"
 #include "core/text/datetext.h"
 #include "core/text/textcompare.h"
 #include "ui/controls/skinbutton.h"
@@ -70,8 +69,8 @@ const char *const TagProperty = "Tag";
 
 } // namespace
 
-DocumentWindow::DocumentWindow(RecentFileList *recent, const QString &AppFolder, QWidget *parent)
-    : QWidget(parent), m_recent(recent), m_appFolder(AppFolder)
+DocumentWindow::DocumentWindow(const QString &AppFolder, QWidget *parent)
+    : QWidget(parent), m_appFolder(AppFolder)
 {
     Form_Load();
 }
@@ -263,11 +262,13 @@ void DocumentWindow::RefreshFromDocument()
         quinellaMatrix->raise();
     if (isEditing())
         cellEditor->raise();
+    Q_EMIT contentsChanged();
 }
 
 void DocumentWindow::refreshGrid()
 {
     runnerTable->refresh();
+    Q_EMIT contentsChanged();
 }
 
 void DocumentWindow::hideEditor()
@@ -368,7 +369,7 @@ FileResult DocumentWindow::loadDocument(const QString &wkFile)
 {
     // A file that is not a document must not leave the window half filled.
     const OddsDocument before = m_doc;
-    const FileResult result = ::loadDocument(m_doc, wkFile, m_recent);
+    const FileResult result = ::loadDocument(m_doc, wkFile);
     hideEditor();
     if (result.ok) {
         m_doc.setFilePath(wkFile);
@@ -396,7 +397,7 @@ bool DocumentWindow::loadTemplate()
 FileResult DocumentWindow::saveDocument(const QString &wkFile)
 {
     confirmPayoutRatio();
-    const FileResult result = ::saveDocument(m_doc, wkFile, m_recent);
+    const FileResult result = ::saveDocument(m_doc, wkFile);
     if (result.ok && !m_doc.isUntitled() && wkFile == m_doc.filePath()) {
         m_doc.setChanged(false);
         updateCaption();

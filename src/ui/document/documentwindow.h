@@ -18,16 +18,14 @@ class CellEditBox;
 class GridView;
 class QLabel;
 class QLineEdit;
-class RecentFileList;
 class SkinButton;
 
 class DocumentWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // recent may be null (no recent-file list); AppFolder ends in "/".
-    explicit DocumentWindow(RecentFileList *recent, const QString &AppFolder,
-                            QWidget *parent = nullptr);
+    // AppFolder ends in "/".
+    explicit DocumentWindow(const QString &AppFolder, QWidget *parent = nullptr);
     ~DocumentWindow() override;
 
     // True for a document window (the widget itself, not its sub-window frame).
@@ -64,6 +62,8 @@ public:
     std::function<bool(DocumentWindow &)> closeGuard;
     void pushUndo();
     void undo();
+    // Something the document carries beside its table changed (its analysis inputs).
+    void markChanged();
     // Edit commands. While the cell editor or a header field has the focus they act on its
     // text. Otherwise on the grid in view: the runner table's selection, or in the quinella
     // view the matrix, which copy copies and the others leave as it is (it is computed),
@@ -116,6 +116,11 @@ public:
     static constexpr int PicUpTwips = 780;
     static constexpr int PicDownTwips = 320;
 
+Q_SIGNALS:
+    // After every operation that may have changed the document's data (edit, paste, delete,
+    // load, undo, counts); the analysis windows follow it.
+    void contentsChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -140,7 +145,6 @@ private:
     void countBox_Change(int Index, const QString &text);
     // The ratio box is typed into freely; its range rule runs when the text is confirmed.
     void confirmPayoutRatio();
-    void markChanged();
     void updateCaption();
     void refreshStatus();
     void hideEditor();
@@ -152,7 +156,6 @@ private:
 
     OddsDocument m_doc;
     UndoRing m_undo;
-    RecentFileList *m_recent = nullptr;
     QString m_appFolder;
     std::unique_ptr<TextMeasurer> m_measurer;
     int m_focusRow = 0;

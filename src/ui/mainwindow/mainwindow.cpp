@@ -4,9 +4,9 @@
 #include "core/settings/inifile.h"
 #include "core/settings/recentfiles.h"
 #include "core/system/systemtools.h"
-#include "core/text/datetext.h"
 #include "core/text/numbertext.h"
 #include "core/text/textcompare.h"
+#include "ui/analysis/analysiscontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/windowtools.h"
@@ -135,6 +135,8 @@ MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     buildMenus();
+    m_analysis = new AnalysisController(m_mdi, settingsPath(), this);
+    m_analysis->attach(this);
     // The Edit shortcuts must win over the focused control's own Ctrl+C/X/V.
     qApp->installEventFilter(this);
 }
@@ -142,7 +144,7 @@ MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
 MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
-    // Documents hold a pointer to the recent list: they go before RecentFilesHolder does.
+    // The documents go before the rest of the window.
     delete m_mdi;
     m_mdi = nullptr;
 }
@@ -306,8 +308,12 @@ void MainWindow::LoadSettings()
         left = screenW - width;
     if (top + height > screenH)
         top = screenH - height;
+    // A stored position left of or above the screen would open the window out of reach; the
+    // title bar is kept on the screen also when the window is larger than it.
+    left = std::max(left, 0.0);
+    top = std::max(top, 0.0);
 
-    move(int(std::lround(left / tppX)), int(std::lround(top / tppY)));
+    move(screen.x() + int(std::lround(left / tppX)), screen.y() + int(std::lround(top / tppY)));
     resize(int(std::lround(width / tppX)), int(std::lround(height / tppY)));
 }
 
@@ -315,12 +321,33 @@ void MainWindow::SaveSettings()
 {
     if (isMinimized())
         return;
-    const QString ini = settingsPath();
-    // Write errors are not the user's concern at shutdown.
-    writeSetting(ini, PosSection, QStringLiteral("MainLeft"), SingleText(twipsLeft()));
-    writeSetting(ini, PosSection, QStringLiteral("MainTop"), SingleText(twipsTop()));
-    writeSetting(ini, PosSection, QStringLiteral("MainWidth"), SingleText(twipsWidth()));
-    writeSetting(ini, PosSection, QStringLiteral("MainHeight"), SingleText(twipsHeight()));
+    const FileResult written =
+        writeSettings(settingsPath(), PosSection,
+                      {{QStringLiteral("MainLeft"), SingleText(twipsLeft())},
+                       {QStringLiteral("MainTop"), SingleText(twipsTop())},
+                       {QStringLiteral("MainWidth"), SingleText(twipsWidth())},
+                       {QStringLiteral("MainHeight"), SingleText(twipsHeight())}});
+    reportSettingsFailure(written);
+}
+
+void MainWindow::reportSettingsFailure(const FileResult &result)
+{
+    // Once a run is enough: the next write to the same file would only fail the same way.
+    if (result.ok || m_settingsFailureShown)
+        return;
+    m_settingsFailureShown = true;
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = QStringLiteral("設定ファイルを保存できませんでした。\n") + settingsPath() + u'\n' +
+               result.message;
+    box.icon = MsgIcon::Warning;
+    box.buttons = MsgButtons::Ok;
+    ShowMessageBox(this, box);
+}
+
+void MainWindow::recordRecentFile(const QString &path)
+{
+    reportSettingsFailure(m_system->recentFiles.add(path));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -373,7 +400,7 @@ DocumentWindow *MainWindow::LoadNewDoc()
 {
     loadSystem();
     ++NewDocCount;
-    auto *doc = new DocumentWindow(&m_system->recentFiles, m_appFolder);
+    auto *doc = new DocumentWindow(m_appFolder);
     // Once the program is ending, every document has had its question.
     doc->closeGuard = [this](DocumentWindow &closing) { return m_unloaded || mayClose(&closing); };
     QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
@@ -386,6 +413,9 @@ DocumentWindow *MainWindow::LoadNewDoc()
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     doc->startFresh(NewDocCount);
+    // A new document built from the template goes on the recent-file list like an opened file.
+    if (!doc->document().isUntitled())
+        recordRecentFile(doc->document().filePath());
     return doc;
 }
 
@@ -405,7 +435,10 @@ void MainWindow::openFile(const QString &wkFile)
         }
     }
     DocumentWindow *doc = LoadNewDoc();
-    doc->loadDocument(wkFile);
+    if (doc->loadDocument(wkFile).ok) {
+        recordRecentFile(wkFile);
+        m_analysis->documentOpened(doc, wkFile);
+    }
 }
 
 void MainWindow::openFiles(const QStringList &paths)
@@ -425,7 +458,11 @@ void MainWindow::openFiles(const QStringList &paths)
 DocumentWindow *MainWindow::activeDocument() const
 {
     QMdiSubWindow *sub = m_mdi ? m_mdi->currentSubWindow() : nullptr;
-    return sub ? DocumentWindow::fromWidget(sub->widget()) : nullptr;
+    if (!sub)
+        return nullptr;
+    // An analysis or chart window stands for its document.
+    DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget());
+    return doc ? doc : m_analysis->documentOf(sub);
 }
 
 QList<DocumentWindow *> MainWindow::documents() const
@@ -440,8 +477,11 @@ QList<DocumentWindow *> MainWindow::documents() const
 bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs)
 {
     const FileResult result = saveAs ? doc->saveDocumentAs(path) : doc->saveDocument(path);
-    if (result.ok)
+    if (result.ok) {
+        recordRecentFile(path);
+        m_analysis->documentSaved(doc, path);
         return true;
+    }
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");
     box.text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + result.message;
@@ -603,18 +643,24 @@ void MainWindow::mnuEditUndo_Click()
 
 void MainWindow::mnuEditCut_Click()
 {
+    if (m_analysis->activeAnalysisWindow())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->cut();
 }
 
 void MainWindow::mnuEditCopy_Click()
 {
+    if (m_analysis->copy())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->copy();
 }
 
 void MainWindow::mnuEditPaste_Click()
 {
+    if (m_analysis->paste())
+        return;
     if (DocumentWindow *doc = activeDocument())
         doc->paste();
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <memory>
 
+class AnalysisController;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -52,6 +53,7 @@ public:
     QList<DocumentWindow *> documents() const;
     QMdiArea *mdiArea() const { return m_mdi; }
     RecentFilesHolder *system() const { return m_system.get(); }
+    AnalysisController *analysis() const { return m_analysis; }
 
     // Geometry as stored: frame position and window size, in twips.
     double twipsLeft() const;
@@ -123,13 +125,17 @@ private:
     void MDIForm_Unload();
     void loadSystem();
     // Writes through the document (saveAs: the path becomes its file); a failure is shown with
-    // the file and the reason.
+    // the file and the reason. A path enters the recent-file list only once it has been written.
     bool saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs);
     // Save and Save As of one document; false when nothing was written (cancelled or failed).
     bool saveDocument(DocumentWindow *doc);
     bool saveDocumentAs(DocumentWindow *doc);
     // A changed document asks whether to save it first; false keeps it open.
     bool mayClose(DocumentWindow *doc);
+    // Puts a path that was read or written on the recent-file list.
+    void recordRecentFile(const QString &path);
+    // Tells the user, once a run, that the settings file could not be written.
+    void reportSettingsFailure(const FileResult &result);
     void tile(bool oneAboveTheOther);
     // Top-left corner of the index-th window of a cascade of windows of this size.
     QPoint cascadePlace(int index, const QSize &size) const;
@@ -143,4 +149,6 @@ private:
     bool m_loaded = false;
     bool m_systemLoaded = false;
     bool m_unloaded = false;
+    bool m_settingsFailureShown = false;
+    AnalysisController *m_analysis = nullptr;
 };

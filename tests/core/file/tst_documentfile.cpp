@@ -1,7 +1,6 @@
 #include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
-#include "core/settings/recentfiles.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -104,10 +103,8 @@ void TestDocumentFile::goldenRoundTrip()
     doc.buildTable();
     doc.runnerTable.setCurrent(2, 3);
     doc.runnerTable.setSelection(3, 5);
-    RecentFileList recent;
-    const FileResult loaded = loadDocument(doc, DataPath(file), &recent);
+    const FileResult loaded = loadDocument(doc, DataPath(file));
     QVERIFY2(loaded.ok, qPrintable(loaded.message));
-    QCOMPARE(recent.entries(), QStringList{DataPath(file)});
     QCOMPARE(QList<int>({doc.runnerTable.row(), doc.runnerTable.col(), doc.runnerTable.rowSel(),
                          doc.runnerTable.colSel()}),
              QList<int>({2, 3, 3, 5}));
@@ -116,11 +113,10 @@ void TestDocumentFile::goldenRoundTrip()
     const QString out = dir.filePath(QStringLiteral("out.csv"));
     QVERIFY(WriteAll(out, "previous contents"));
     const QString before = Snapshot(doc);
-    const FileResult saved = saveDocument(doc, out, &recent);
+    const FileResult saved = saveDocument(doc, out);
     QVERIFY2(saved.ok, qPrintable(saved.message));
     QCOMPARE(ReadAll(out), ReadAll(DataPath(file)));
     QCOMPARE(Snapshot(doc), before);
-    QCOMPARE(recent.entries(), (QStringList{out, DataPath(file)}));
 }
 
 void TestDocumentFile::read_data()
@@ -189,6 +185,25 @@ void TestDocumentFile::read_data()
     QTest::newRow("overlong line of commas")
         << Cp(QStringLiteral("番,枠,")) + QByteArray(2'000'000, ',') + "\r\n"
         << 1 << QStringList{"0 2="};
+    QTest::newRow("LF-only file reads like CR LF")
+        << Cp(QStringLiteral("縦枠,横枠,T0,T1,T2,控除,投票\n2,0,a,b,c,85,1\n番,枠,N\n1,,M\n")) << 1
+        << QStringList{"title2=T2", "title3=a", "rows=4", "0 2=N", "1 2=M", "2 2="};
+    QTest::newRow("UTF-8 without byte-order mark")
+        << QStringLiteral("縦枠,横枠,題,日,予,控除,投票\r\n2,0,備,備,結,85,1\r\n番,枠,馬\r\n")
+               .toUtf8()
+        << 1 << QStringList{"title0=題", "title5=結", "0 2=馬"};
+    QTest::newRow("ASCII only is code page 932, half-width katakana too")
+        << QByteArray("\x94\xd4,\x98\x67,\xc2\xa1\r\n") << 1 << QStringList{"0 2=ﾂ｡"};
+    QTest::newRow("cell over the cap refused, naming it")
+        << head + values + Cp(QStringLiteral("番,枠,")) + QByteArray(MaxCellText + 1, 'x') << 0
+        << QStringList{"0 2=名前"};
+    QTest::newRow("cell at the cap, and a long one past the last column")
+        << head + Cp(QStringLiteral("2,0,a,b,c,85,1\r\n番,枠,")) + QByteArray(MaxCellText, 'x') +
+               ",,,,," + QByteArray(MaxCellText * 4, 'y')
+        << 1 << QStringList{"0 3=", "cols=7"};
+    QTest::newRow("title over the cap refused")
+        << Cp(QStringLiteral("縦枠,横枠,")) + QByteArray(MaxCellText + 1, 'x') + ",b,c" << 0
+        << QStringList{"title0=タイトル"};
     QTest::newRow("NUL bytes") << QByteArray("\x94\xd4,\x98\x67\0\0,x\r\n", 12) << 1
                                << QStringList{"0 1=枠" + QString(2, QChar(0))};
 }
@@ -206,6 +221,9 @@ void TestDocumentFile::read()
         QCOMPARE(r.ok, ok == 1);
         QCOMPARE(r.message.isEmpty(), ok == 1);
     }
+    if (QByteArray(QTest::currentDataTag()).contains("over the cap"))
+        QVERIFY2(r.message.contains(QStringLiteral("長すぎます (上限 1024文字")),
+                 qPrintable(r.message));
     for (const QString &e : expect) {
         const QString probe = e.section(QLatin1Char('='), 0, 0);
         QCOMPARE(probe + QLatin1Char('=') + Probe(doc, probe), e);
@@ -225,13 +243,11 @@ void TestDocumentFile::loadFailureKeepsTableAndList()
     doc.buildTable();
     doc.runnerTable.setText(2, 2, QStringLiteral("keep"));
     const QString table = TableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r'));
-    RecentFileList recent;
     for (const QString &path : {bad, dir.filePath(QStringLiteral("missing.csv")), dir.path()}) {
-        const FileResult r = loadDocument(doc, path, &recent);
+        const FileResult r = loadDocument(doc, path);
         QVERIFY2(!r.ok && !r.message.isEmpty(), qPrintable(path));
         QCOMPARE(TableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r')), table);
     }
-    QCOMPARE(recent.count(), 0);
 }
 
 void TestDocumentFile::saveFailureKeepsOldFile_data()
@@ -264,6 +280,22 @@ void TestDocumentFile::saveFailureKeepsOldFile_data()
     QTest::newRow("unencodable title") << "old.csv"
                                        << "t4 😀"
                                        << "「タイトル5」欄の文字「😀」";
+    QTest::newRow("comma in a cell") << "old.csv"
+                                     << "5 2 A,B"
+                                     << "(行 5, 列 2)の文字「,」";
+    QTest::newRow("full-width comma in a title") << "old.csv"
+                                                 << "t0 A，B"
+                                                 << "「タイトル1」欄の文字「，」";
+    QTest::newRow("line feed in a cell") << "old.csv"
+                                         << "3 8 A\nB"
+                                         << "(行 3, 列 8)の文字改行 (U+000A)";
+    QTest::newRow("character read back as another")
+        << "old.csv"
+        << "2 2 1〜2"
+        << "「〜」(U+301C)はコードページ932で保存すると「～」";
+    QTest::newRow("cell over the cap")
+        << "old.csv"
+        << "4 2 " + QString(MaxCellText + 1, u'x') << "(行 4, 列 2)が長すぎます";
 }
 
 void TestDocumentFile::saveFailureKeepsOldFile()
@@ -296,9 +328,8 @@ void TestDocumentFile::saveFailureKeepsOldFile()
     doc.runnerTable.setCurrent(3, 4);
     doc.runnerTable.setSelection(6, 8);
     const QString before = Snapshot(doc);
-    RecentFileList recent;
     const QString path = target.isEmpty() ? QString() : dir.filePath(target);
-    const FileResult r = saveDocument(doc, path, &recent);
+    const FileResult r = saveDocument(doc, path);
 
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(cause), qPrintable(r.message));
@@ -307,8 +338,6 @@ void TestDocumentFile::saveFailureKeepsOldFile()
     QCOMPARE(QDir(dir.path()).entryList(all), files); // no temporary file left
     QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("pipe"))).isFile());
     QCOMPARE(Snapshot(doc), before);
-    // The list is updated first, as for a save that works; an empty path is a blank entry.
-    QCOMPARE(recent.entries(), path.isEmpty() ? QStringList() : QStringList{path});
 }
 
 void TestDocumentFile::writerReportsDeviceFailure()
@@ -333,16 +362,14 @@ void TestDocumentFile::loadDefault()
     OddsDocument doc;
     doc.buildTable();
     const QString before = Snapshot(doc);
-    RecentFileList recent;
-    QVERIFY(!loadTemplate(doc, folder, &recent).exists);
+    QVERIFY(!loadTemplate(doc, folder).exists);
     QCOMPARE(Snapshot(doc), before);
 
     QVERIFY(QFile::copy(DataPath(QStringLiteral("tworunners.csv")), folder + "Default.def"));
-    const DefaultResult loaded = loadTemplate(doc, folder, &recent);
+    const DefaultResult loaded = loadTemplate(doc, folder);
     QVERIFY(loaded.exists && loaded.load.ok);
     QCOMPARE(loaded.path, folder + QStringLiteral("Default.def"));
     QCOMPARE(doc.runnerTable.rows(), 4);
-    QCOMPARE(recent.entries(), QStringList{loaded.path});
 }
 
 QTEST_GUILESS_MAIN(TestDocumentFile)

@@ -117,20 +117,21 @@ void TestIniFile::getIni_data()
         << sjis("[最近使ったファイル]\r\n01=/home/u/馬連.csv\r\n") << "最近使ったファイル"
         << "01"
         << "/home/u/馬連.csv";
-    QTest::newRow("300 single-byte characters cut to 254")
-        << "[A]\r\nk=" + QByteArray(300, 'x') + "\r\n"
+    QTest::newRow("a path of 4096 bytes comes back whole")
+        << "[A]\r\nk=/" + QByteArray(4095, 'x') + "\r\n"
         << "A"
-        << "k" << QString(254, u'x');
-    QTest::newRow("double-byte characters cut to 254 bytes")
-        << sjis("[A]\r\nk=" + QString(200, u'馬') + "\r\n") << "A"
-        << "k" << QString(127, u'馬');
-    QTest::newRow("double-byte character never split")
-        << sjis("[A]\r\nk=a" + QString(127, u'馬') + "\r\n") << "A"
         << "k"
-        << "a" + QString(126, u'馬');
+        << "/" + QString(4095, u'x');
+    QTest::newRow("longer values cut at 4096 bytes")
+        << sjis("[A]\r\nk=" + QString(2100, u'馬') + "\r\n") << "A"
+        << "k" << QString(2048, u'馬');
+    QTest::newRow("double-byte character never split")
+        << sjis("[A]\r\nk=a" + QString(2048, u'馬') + "\r\n") << "A"
+        << "k"
+        << "a" + QString(2047, u'馬');
     QTest::newRow("half-width katakana is one byte")
-        << sjis("[A]\r\nk=" + QString(300, u'ｵ') + "\r\n") << "A"
-        << "k" << QString(254, u'ｵ');
+        << sjis("[A]\r\nk=" + QString(4200, u'ｵ') + "\r\n") << "A"
+        << "k" << QString(4096, u'ｵ');
     QTest::newRow("binary garbage") << QByteArray("\x00\xff\x80[\x81=\r\r\n\x00=", 11) << "A"
                                     << "k"
                                     << "";

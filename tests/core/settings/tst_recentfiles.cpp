@@ -61,6 +61,7 @@ private Q_SLOTS:
     void addPutsNewestOnTop();
     void menuShowsElevenBaseNames();
     void loadSortsAndSkipsEmptyValues();
+    void pathsSurviveARestartWhole();
 };
 
 void TestSaikin::sortedAppend_data()
@@ -170,6 +171,23 @@ void TestSaikin::loadSortsAndSkipsEmptyValues()
     none.load();
     QCOMPARE(none.count(), 0);
     QCOMPARE(menu.shown(), QStringList());
+}
+
+void TestSaikin::pathsSurviveARestartWhole()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("KirrelSys.ini"));
+    const QString longPath = QLatin1Char('/') + QString(4000, u'd') + QStringLiteral("/a.csv");
+    const QString changing = QStringLiteral("/races/1〜3.csv"); // would come back as 1～3
+    RecentFileList list(ini);
+    for (const QString &path : {longPath, changing, QStringLiteral("/races/b.csv")})
+        QVERIFY(list.add(path).ok);
+    QCOMPARE(list.count(), 3);
+    QCOMPARE(Stored(ini), (QStringList{"01=/races/b.csv", "02=" + longPath}));
+
+    RecentFileList again(ini);
+    again.load();
+    QCOMPARE(again.entries(), (QStringList{longPath, QStringLiteral("/races/b.csv")}));
 }
 
 QTEST_GUILESS_MAIN(TestSaikin)

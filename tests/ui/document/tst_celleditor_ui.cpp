@@ -46,7 +46,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_win = std::make_unique<DocumentWindow>(nullptr, QString());
+        m_win = std::make_unique<DocumentWindow>(QString());
         m_win->buildTable();
         m_win->show();
         QApplication::setActiveWindow(m_win.get());

@@ -50,9 +50,9 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_a = std::make_unique<DocumentWindow>(nullptr, QString());
+        m_a = std::make_unique<DocumentWindow>(QString());
         m_a->buildTable();
-        m_b = std::make_unique<DocumentWindow>(nullptr, QString());
+        m_b = std::make_unique<DocumentWindow>(QString());
         m_b->buildTable();
         showActive(m_a.get());
     }
@@ -358,7 +358,7 @@ private Q_SLOTS:
         QFETCH(QString, fieldAfter);
         QFETCH(int, snapshots);
         QMainWindow main;
-        auto *doc = new DocumentWindow(nullptr, QString());
+        auto *doc = new DocumentWindow(QString());
         doc->buildTable();
         main.setCentralWidget(doc);
         int triggered = 0;

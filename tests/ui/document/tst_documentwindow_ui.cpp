@@ -50,7 +50,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_win = std::make_unique<DocumentWindow>(nullptr, QString());
+        m_win = std::make_unique<DocumentWindow>(QString());
         m_win->setWindowTitle(QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
         m_win->buildTable();
         m_win->show();
@@ -374,7 +374,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString folder = dir.path() + QLatin1Char('/');
-        DocumentWindow other(nullptr, folder);
+        DocumentWindow other(folder);
         QVERIFY(!other.loadTemplate());
         QVERIFY(QFile::copy(race18(), folder + QStringLiteral("Default.def")));
         QVERIFY(other.loadTemplate());

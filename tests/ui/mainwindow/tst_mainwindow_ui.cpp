@@ -3,6 +3,7 @@
 #include "core/codepage/codepage.h"
 #include "core/file/documentfile.h"
 #include "core/settings/inifile.h"
+#include "testfiles.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/mainwindow.h"
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void windowMenuActivates();
     void editShortcutBeatsLineEdit();
     void shutdownClosesEverythingWithoutQuestion();
+    void settingsWriteFailureIsToldOnce();
 
 private:
     MainWindow *start();
@@ -136,9 +138,8 @@ void TestFrmMain::startUpWithoutSettings()
     MainWindow *w = start();
     QCOMPARE(w->windowTitle(), QStringLiteral("Kirrel"));
     QCOMPARE(w->size(), QSize(1024, 768));
-    // At the top-left corner, moved back only where the default is larger than the screen.
-    QCOMPARE(w->pos(), QPoint(std::min(0, screenPx().width() - 1024),
-                              std::min(0, screenPx().height() - 768)));
+    // At the top-left corner, also where the default is larger than the screen.
+    QCOMPARE(w->pos(), QPoint(0, 0));
     QCOMPARE(w->documents().size(), 1);
     QCOMPARE(w->activeDocument()->windowTitle(), QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
     for (QAction *item : w->mnuFiles())
@@ -163,6 +164,8 @@ void TestFrmMain::storedGeometry_data()
                                                                 << "999999" << 0 << -1;
     QTest::newRow("right edge off the screen moves the window left") << "99990"
                                                                      << "9000" << -3 << 600;
+    QTest::newRow("left of and above the screen is pulled onto it") << "-100000"
+                                                                    << "9000" << 0 << 600;
 }
 
 void TestFrmMain::storedGeometry()
@@ -171,19 +174,20 @@ void TestFrmMain::storedGeometry()
     QFETCH(QString, width);
     QFETCH(int, expectLeft);
     QFETCH(int, expectWidth);
-    writeIni(left, QStringLiteral("30"), width, QStringLiteral("4500"));
+    const bool above = left.startsWith(u'-');
+    writeIni(left, above ? left : QStringLiteral("30"), width, QStringLiteral("4500"));
     MainWindow *w = start();
     const int screenW = screenPx().width();
     const int wantWidth = expectWidth == -1 ? screenW : expectWidth;
     QCOMPARE(w->width(), wantWidth);
     int wantLeft = expectLeft;
-    if (expectLeft == -2) // the default size at the given left, pulled back onto the screen
-        wantLeft = std::min(0, screenW - wantWidth);
+    if (expectLeft == -2) // the default size at the left edge, even when wider than the screen
+        wantLeft = 0;
     if (expectLeft == -3)
         wantLeft = screenW - wantWidth;
     QCOMPARE(w->x(), wantLeft);
     QCOMPARE(w->height(), 300);
-    QCOMPARE(w->y(), 2);
+    QCOMPARE(w->y(), above ? 0 : 2);
 }
 
 void TestFrmMain::geometryWrittenAtCloseAndRestored()
@@ -347,6 +351,11 @@ void TestFrmMain::failedSaveWarnsAndKeepsOldFile()
     QVERIFY(m_boxes[0].text.contains(path(QStringLiteral("other.csv"))));
     QCOMPARE(doc->windowTitle(), path(QStringLiteral("race.csv")));
     QVERIFY(!QFile::exists(path(QStringLiteral("other.csv"))));
+    // Only the file that was written is on the list and in the settings file.
+    QCOMPARE(w->system()->recentFiles.entries(), QStringList{path(QStringLiteral("race.csv"))});
+    QCOMPARE(settingKeys(path(QStringLiteral("KirrelSys.ini")),
+                         QStringLiteral("最近使ったファイル"), QStringLiteral("@")),
+             QStringList({"01", ""}));
 
     w->mnuFileSave->trigger();
     QCOMPARE(m_boxes.size(), 2);
@@ -750,6 +759,25 @@ void TestFrmMain::shutdownClosesEverythingWithoutQuestion()
     QVERIFY(!readSetting(path(QStringLiteral("KirrelSys.ini")), QStringLiteral("POS"),
                          QStringLiteral("MainWidth"))
                  .isEmpty());
+}
+
+void TestFrmMain::settingsWriteFailureIsToldOnce()
+{
+    const QString ini = path(QStringLiteral("KirrelSys.ini"));
+    const QByteArray old("[POS]\r\nMainLeft=15\r\n");
+    QVERIFY(WriteAll(ini, old));
+    QVERIFY(QFile::setPermissions(ini, QFileDevice::ReadOwner));
+    QVERIFY(QFile::copy(QStringLiteral(KIRREL_TEST_DATA "/files/race18.csv"),
+                        path(QStringLiteral("a.csv"))));
+    MainWindow *w = start();
+    m_fileAnswers << path(QStringLiteral("a.csv"));
+    w->mnuFileOpen->trigger();
+    w->close();
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(
+        m_boxes[0].text.startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n") + ini),
+        qPrintable(m_boxes[0].text));
+    QCOMPARE(ReadAll(ini), old);
 }
 
 QTEST_MAIN(TestFrmMain)

@@ -1,0 +1,307 @@
+#include "core/analysis/analysisinputs.h"
+
+#include "core/codepage/codepage.h"
+#include "core/settings/inifile.h"
+#include "core/system/safefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const QString MainSection = QStringLiteral("Analysis");
+constexpr int SidecarVersion = 1;
+// Above any runner count the table allows: tickets of a larger field than today's are kept.
+constexpr int HighestRunner = 36;
+constexpr qint64 MaxSidecarBytes = 4 * 1024 * 1024;
+constexpr qint64 MaxYen = 1000000000000LL;
+
+QString Number(double v)
+{
+    return QString::number(v, 'g', QLocale::FloatingPointShortest);
+}
+
+std::optional<double> ReadNumber(const QString &text, double low, double high)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v < low || v > high)
+        return std::nullopt;
+    return v;
+}
+
+std::optional<qint64> ReadYen(const QString &text)
+{
+    bool ok = false;
+    const qint64 v = text.trimmed().toLongLong(&ok);
+    if (!ok || v < 1 || v > MaxYen)
+        return std::nullopt;
+    return v;
+}
+
+int Highest(BetType type)
+{
+    return type == BetType::BracketQuinella ? 8 : HighestRunner;
+}
+
+// Sets one [Analysis] key; false when the key is unknown or its value out of range.
+bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
+{
+    const auto number = [&](double *target, double low, double high) {
+        const std::optional<double> v = ReadNumber(value, low, high);
+        if (v)
+            *target = *v;
+        return v.has_value();
+    };
+    const auto yen = [&](qint64 *target) {
+        const std::optional<qint64> v = ReadYen(value);
+        if (v)
+            *target = *v;
+        return v.has_value();
+    };
+    if (key == QLatin1String("Version"))
+        return value.trimmed() == QString::number(SidecarVersion);
+    if (key == QLatin1String("BetType")) {
+        const std::optional<BetType> type = BetTypeFromName(value.trimmed());
+        if (type)
+            in.betType = *type;
+        return type.has_value();
+    }
+    if (key == QLatin1String("Model")) {
+        const std::optional<OrderModel> model = OrderModelFromName(value.trimmed());
+        if (model)
+            in.parameters.model = *model;
+        return model.has_value();
+    }
+    if (key == QLatin1String("Lambda"))
+        return number(&in.parameters.lambda, 0, 100);
+    if (key == QLatin1String("Rho"))
+        return number(&in.parameters.rho, 0, 100);
+    if (key == QLatin1String("Beta"))
+        return number(&in.parameters.beta, 0.01, 100);
+    if (key == QLatin1String("HighRatio"))
+        return number(&in.highRatio, 0, 100);
+    if (key == QLatin1String("LowRatio"))
+        return number(&in.lowRatio, 0, 100);
+    if (key == QLatin1String("Budget"))
+        return yen(&in.budget);
+    if (key == QLatin1String("Bankroll"))
+        return yen(&in.bankroll);
+    if (key == QLatin1String("KellyFraction"))
+        return number(&in.kellyFraction, 0.001, 1);
+    if (key == QLatin1String("Kelly")) {
+        const QString v = value.trimmed();
+        in.kelly = v == QLatin1String("1");
+        return v == QLatin1String("0") || v == QLatin1String("1");
+    }
+    return false;
+}
+
+// One key of a bet type's section: Ratio, Picks or a ticket with its odds.
+QString SetTypeKey(AnalysisInputs &in, BetType type, const QString &key, const QString &value)
+{
+    if (key == QLatin1String("Ratio")) {
+        const std::optional<double> v = ReadNumber(value, 0.01, 1);
+        if (!v)
+            return QStringLiteral("bad ratio '%1'").arg(value);
+        in.parameters.setRatio(type, *v);
+        return {};
+    }
+    if (key == QLatin1String("Picks")) {
+        for (const QString &text : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const Result<Ticket> t = ParseTicket(type, text.trimmed(), Highest(type));
+            if (!t.ok())
+                return t.error;
+            in.picksOf(type).insert(t.value);
+        }
+        return {};
+    }
+    const Result<Ticket> t = ParseTicket(type, key, Highest(type));
+    if (!t.ok())
+        return t.error;
+    const std::optional<double> odds = ReadNumber(value, 1e-9, 1e9);
+    if (!odds)
+        return QStringLiteral("bad odds '%1'").arg(value);
+    in.actualOf(type)[t.value] = *odds;
+    return {};
+}
+
+} // namespace
+
+bool AnalysisInputs::operator==(const AnalysisInputs &o) const
+{
+    const AnalysisParameters &p = parameters;
+    const AnalysisParameters &q = o.parameters;
+    return betType == o.betType && p.model == q.model && p.lambda == q.lambda && p.rho == q.rho &&
+           p.beta == q.beta && p.payoutRatio == q.payoutRatio && highRatio == o.highRatio &&
+           lowRatio == o.lowRatio && actual == o.actual && picks == o.picks && budget == o.budget &&
+           kelly == o.kelly && kellyFraction == o.kellyFraction && bankroll == o.bankroll;
+}
+
+void AnalysisState::setInputs(const AnalysisInputs &inputs)
+{
+    if (inputs == m_inputs)
+        return;
+    m_inputs = inputs;
+    m_changed = true;
+    Q_EMIT changed();
+}
+
+void AnalysisState::resetInputs(const AnalysisInputs &inputs)
+{
+    const bool differ = !(inputs == m_inputs);
+    m_inputs = inputs;
+    m_changed = false;
+    if (differ)
+        Q_EMIT changed();
+}
+
+QString SidecarPath(const QString &documentPath)
+{
+    return documentPath + QStringLiteral(".analysis");
+}
+
+QString SidecarText(const AnalysisInputs &in)
+{
+    QStringList lines;
+    lines << QStringLiteral("[%1]").arg(MainSection)
+          << QStringLiteral("Version=%1").arg(SidecarVersion)
+          << QStringLiteral("BetType=") + BetTypeName(in.betType)
+          << QStringLiteral("Model=") + OrderModelName(in.parameters.model)
+          << QStringLiteral("Lambda=") + Number(in.parameters.lambda)
+          << QStringLiteral("Rho=") + Number(in.parameters.rho)
+          << QStringLiteral("Beta=") + Number(in.parameters.beta)
+          << QStringLiteral("HighRatio=") + Number(in.highRatio)
+          << QStringLiteral("LowRatio=") + Number(in.lowRatio)
+          << QStringLiteral("Budget=%1").arg(in.budget)
+          << QStringLiteral("Kelly=%1").arg(in.kelly ? 1 : 0)
+          << QStringLiteral("KellyFraction=") + Number(in.kellyFraction)
+          << QStringLiteral("Bankroll=%1").arg(in.bankroll);
+    for (const BetType type : AllBetTypes) {
+        lines << QStringLiteral("[%1]").arg(BetTypeName(type))
+              << QStringLiteral("Ratio=") + Number(in.parameters.ratio(type));
+        QStringList picks;
+        for (const Ticket &t : in.picksOf(type))
+            picks << TicketText(type, t);
+        if (!picks.isEmpty())
+            lines << QStringLiteral("Picks=") + picks.join(QLatin1Char(','));
+        for (const auto &[ticket, odds] : in.actualOf(type))
+            lines << TicketText(type, ticket) + QLatin1Char('=') + Number(odds);
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+Result<AnalysisInputs> ParseSidecar(const QString &text)
+{
+    AnalysisInputs in;
+    std::optional<BetType> section;
+    bool main = false;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        const auto bad = [&](const QString &why) {
+            return Result<AnalysisInputs>::failure(
+                QStringLiteral("line %1: %2").arg(i + 1).arg(why));
+        };
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            const QString name = line.mid(1, line.size() - 2).trimmed();
+            main = name == MainSection;
+            section = BetTypeFromName(name);
+            if (!main && !section)
+                return bad(QStringLiteral("unknown section [%1]").arg(name));
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0 || (!main && !section))
+            return bad(QStringLiteral("'%1' is not a key=value line of a section").arg(line));
+        const QString key = line.left(eq).trimmed();
+        const QString value = line.mid(eq + 1).trimmed();
+        if (main) {
+            if (!SetMainKey(in, key, value))
+                return bad(QStringLiteral("bad %1 '%2'").arg(key, value));
+        } else {
+            const QString why = SetTypeKey(in, *section, key, value);
+            if (!why.isEmpty())
+                return bad(why);
+        }
+    }
+    return Result<AnalysisInputs>::success(std::move(in));
+}
+
+QString WriteSidecar(const QString &path, const AnalysisInputs &inputs)
+{
+    // Only numbers and tickets: the text always has a code page 932 form.
+    const FileResult written = replaceFile(path, Cp932::encode(SidecarText(inputs)).bytes);
+    return written.ok ? QString() : written.message;
+}
+
+Result<AnalysisInputs> ReadSidecar(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Result<AnalysisInputs>::success(AnalysisInputs{});
+    if (!info.isFile())
+        return Result<AnalysisInputs>::failure(QStringLiteral("not a file"));
+    if (info.size() > MaxSidecarBytes)
+        return Result<AnalysisInputs>::failure(QStringLiteral("too large for an analysis file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<AnalysisInputs>::failure(file.errorString());
+    const QByteArray bytes = file.read(MaxSidecarBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return Result<AnalysisInputs>::failure(file.errorString());
+    return ParseSidecar(Cp932::decode(bytes));
+}
+
+bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b)
+{
+    AnalysisInputs x = b;
+    x.parameters = a.parameters;
+    x.highRatio = a.highRatio;
+    x.lowRatio = a.lowRatio;
+    return x == b;
+}
+
+bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)
+{
+    // One write for the whole section: the settings file is replaced, not patched key by key.
+    QList<std::pair<QString, QString>> values{
+        {QStringLiteral("Model"), OrderModelName(in.parameters.model)}};
+    const auto put = [&](const QString &key, double v) { values.append({key, Number(v)}); };
+    put(QStringLiteral("Lambda"), in.parameters.lambda);
+    put(QStringLiteral("Rho"), in.parameters.rho);
+    put(QStringLiteral("Beta"), in.parameters.beta);
+    put(QStringLiteral("HighRatio"), in.highRatio);
+    put(QStringLiteral("LowRatio"), in.lowRatio);
+    for (const BetType type : AllBetTypes)
+        put(QStringLiteral("Ratio.") + BetTypeName(type), in.parameters.ratio(type));
+    return writeSettings(settingsFile, MainSection, values).ok;
+}
+
+void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
+{
+    const auto get = [&](const QString &key) {
+        return readSetting(settingsFile, MainSection, key);
+    };
+    if (const std::optional<OrderModel> model = OrderModelFromName(get(QStringLiteral("Model"))))
+        in->parameters.model = *model;
+    const auto number = [&](const QString &key, double *target, double low, double high) {
+        if (const std::optional<double> v = ReadNumber(get(key), low, high))
+            *target = *v;
+    };
+    number(QStringLiteral("Lambda"), &in->parameters.lambda, 0, 100);
+    number(QStringLiteral("Rho"), &in->parameters.rho, 0, 100);
+    number(QStringLiteral("Beta"), &in->parameters.beta, 0.01, 100);
+    number(QStringLiteral("HighRatio"), &in->highRatio, 0, 100);
+    number(QStringLiteral("LowRatio"), &in->lowRatio, 0, 100);
+    for (const BetType type : AllBetTypes) {
+        double ratio = in->parameters.ratio(type);
+        number(QStringLiteral("Ratio.") + BetTypeName(type), &ratio, 0.01, 1);
+        in->parameters.setRatio(type, ratio);
+    }
+}

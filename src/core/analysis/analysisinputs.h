@@ -1,0 +1,82 @@
+#pragma once
+// What the user enters for the analysis of one document: the market's odds per bet type, the
+// model and its parameters, the colour thresholds, the picked tickets and the stake settings.
+// Kept beside the document in a sidecar file; the preferred parameters also in the settings.
+
+#include "core/analysis/actualodds.h"
+#include "core/analysis/bettypes.h"
+#include "core/analysis/combinations.h"
+#include "core/analysis/result.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <set>
+
+struct AnalysisInputs
+{
+    BetType betType = BetType::Quinella;
+    AnalysisParameters parameters;
+    // actual / estimated at or above highRatio: overlooked; at or below lowRatio: over-bet.
+    double highRatio = 1.2;
+    double lowRatio = 0.8;
+    // Odds for tickets the current runner count no longer has are kept, only not shown.
+    std::array<ActualOdds, 8> actual;
+    std::array<std::set<Ticket>, 8> picks;
+    qint64 budget = 10000;
+    bool kelly = false;
+    double kellyFraction = 0.5;
+    qint64 bankroll = 100000;
+
+    ActualOdds &actualOf(BetType type) { return actual[size_t(type)]; }
+    const ActualOdds &actualOf(BetType type) const { return actual[size_t(type)]; }
+    std::set<Ticket> &picksOf(BetType type) { return picks[size_t(type)]; }
+    const std::set<Ticket> &picksOf(BetType type) const { return picks[size_t(type)]; }
+
+    bool operator==(const AnalysisInputs &other) const;
+};
+
+// One document's inputs with the flag and signal the windows follow.
+class AnalysisState : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AnalysisState(QObject *parent = nullptr) : QObject(parent) {}
+
+    const AnalysisInputs &inputs() const { return m_inputs; }
+    // Emits changed() and sets the flag when the inputs differ from the current ones.
+    void setInputs(const AnalysisInputs &inputs);
+    // Loading or saving: the inputs become the stored ones.
+    void resetInputs(const AnalysisInputs &inputs);
+
+    bool isChanged() const { return m_changed; }
+    void setChanged(bool changed) { m_changed = changed; }
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    AnalysisInputs m_inputs;
+    bool m_changed = false;
+};
+
+// "<document path>.analysis".
+QString SidecarPath(const QString &documentPath);
+
+// The sidecar text (see the README): an initialization-file layout with the settings under
+// [Analysis] and one section per bet type with odds or picks.
+QString SidecarText(const AnalysisInputs &inputs);
+// Not ok, naming the line, for a line it cannot read; values out of range are refused too.
+Result<AnalysisInputs> ParseSidecar(const QString &text);
+
+// Written in code page 932 to a temporary file in the same folder, synced and renamed over the
+// old one: a failure leaves the old file as it was. Empty text when written, else why not.
+QString WriteSidecar(const QString &path, const AnalysisInputs &inputs);
+// A missing sidecar is not an error: the defaults come back.
+Result<AnalysisInputs> ReadSidecar(const QString &path);
+
+// Model, lambda, rho, beta, payout ratios and colour thresholds in [Analysis] of the settings
+// file. Reading keeps the given value for a key that is missing or unreadable.
+bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b);
+bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &inputs);
+void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *inputs);

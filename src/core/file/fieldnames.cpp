@@ -1,0 +1,42 @@
+#include "core/file/fieldnames.h"
+
+#include "core/file/documentfile.h"
+
+bool IsTableLine(QStringView line)
+{
+    return line.size() >= 3 && line.at(0) == QChar(0x756A) &&
+           (line.at(1) == QLatin1Char(',') || line.at(1) == QChar(0xFF0C)) &&
+           line.at(2) == QChar(0x67A0);
+}
+
+QString FileFieldName(int line, int pos)
+{
+    auto field = [](const QString &label) { return QStringLiteral("「%1」欄").arg(label); };
+    auto title = [&field](int i) { return field(QStringLiteral("タイトル%1").arg(i + 1)); };
+    if (pos >= 2 && pos <= 4)
+        return title(line == 0 ? pos - 2 : pos + 1);
+    if (line == 0)
+        return QString();
+    switch (pos) {
+    case 0:
+        return field(QStringLiteral("縦枠"));
+    case 1:
+        return field(QStringLiteral("横枠"));
+    case 5:
+        return field(QStringLiteral("控除"));
+    case 6:
+        return field(QStringLiteral("投票金"));
+    default:
+        return QString();
+    }
+}
+
+QString CellName(int row, int col)
+{
+    return QStringLiteral("表のセル (行 %1, 列 %2)").arg(row).arg(col);
+}
+
+QString TooLongMessage(const QString &where)
+{
+    return QStringLiteral("%1が長すぎます (上限 %2文字)。").arg(where).arg(MaxCellText);
+}

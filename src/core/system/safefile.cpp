@@ -1,0 +1,240 @@
+#include "core/system/safefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString SystemReason(int error)
+{
+    return qt_error_string(error);
+}
+
+FileResult Failed(const QString &format, int error)
+{
+    return {false, format.arg(SystemReason(error))};
+}
+
+// Closes a descriptor and, unless released, removes the temporary file it was opened for.
+class TemporaryFile
+{
+public:
+    ~TemporaryFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!name.isEmpty())
+            ::unlink(name.constData());
+    }
+    int fd = -1;
+    QByteArray name;
+};
+
+bool OpenTemporary(const QString &folder, const QString &base, mode_t mode, TemporaryFile *temp)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            QStringLiteral("%1/.%2.%3.tmp")
+                .arg(folder, base)
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        const QByteArray encoded = QFile::encodeName(name);
+        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            temp->fd = fd;
+            temp->name = encoded;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// Makes the rename itself durable; the new file is complete either way, so failures are ignored.
+void SyncFolder(const QString &folder)
+{
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *bytes,
+                           const QString &tooLarge)
+{
+    bytes->clear();
+    // Non-blocking, so that opening a FIFO with no writer returns at once; it is refused below.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR || path.isEmpty())
+            return {false, QStringLiteral("ファイルがありません。")};
+        return Failed(QStringLiteral("ファイルを開けません (%1)。"), errno);
+    }
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return Failed(QStringLiteral("ファイルを読めません (%1)。"), errno);
+    if (S_ISDIR(st.st_mode))
+        return {false, QStringLiteral("ファイルではなくフォルダーです。")};
+    if (!S_ISREG(st.st_mode))
+        return {false,
+                QStringLiteral("通常のファイルではありません (パイプ、デバイスまたはソケット)。")};
+    if (st.st_size > maxBytes)
+        return {false, tooLarge};
+
+    // The size is a hint: a file that grows while it is read is still cut off at the limit.
+    QByteArray data(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == data.size()) {
+            if (filled > maxBytes)
+                return {false, tooLarge};
+            data.resize(std::min<qsizetype>(qsizetype(maxBytes) + 1, filled * 2 + 4096));
+        }
+        const ssize_t n = ::read(fd, data.data() + filled, size_t(data.size() - filled));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Failed(QStringLiteral("ファイルを読めません (%1)。"), errno);
+        }
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    if (filled > maxBytes)
+        return {false, tooLarge};
+    data.resize(filled);
+    *bytes = std::move(data);
+    return {};
+}
+
+FileResult writeAll(QIODevice &device, const QByteArray &bytes)
+{
+    // A short write is retried, so a full device reports its own error.
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = device.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return {false,
+                    QStringLiteral("書き込みに失敗しました (%1)。").arg(device.errorString())};
+        done += n;
+    }
+    // A buffered file reports the failure of its last bytes only when they are flushed.
+    if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->flush())
+        return {false, QStringLiteral("書き込みに失敗しました (%1)。").arg(file->errorString())};
+    return {};
+}
+
+QString pathProblem(const QString &path)
+{
+    if (path.isEmpty())
+        return QStringLiteral("保存先のファイル名がありません。");
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("同じ名前のフォルダーがあります。");
+    // The nearest existing ancestor tells a missing folder from a file in its place.
+    QString folder = info.absolutePath();
+    while (!QFileInfo::exists(folder)) {
+        const QString up = QFileInfo(folder).absolutePath();
+        if (up == folder)
+            break;
+        folder = up;
+    }
+    if (folder != info.absolutePath()) {
+        if (QFileInfo(folder).isFile())
+            return QStringLiteral("「%1」はフォルダーではなくファイルです。")
+                .arg(QDir::toNativeSeparators(folder));
+        return QStringLiteral("保存先のフォルダー「%1」がありません。")
+            .arg(QDir::toNativeSeparators(info.absolutePath()));
+    }
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("「%1」はフォルダーではなくファイルです。")
+            .arg(QDir::toNativeSeparators(folder));
+    if (info.exists() && !info.isFile()) {
+        // Renaming over a device or a pipe would replace it with a plain file.
+        return QStringLiteral("通常のファイルではありません。");
+    }
+    if (info.exists()) {
+        // A read-only file is not replaced, even by a user whom the system would allow to.
+        // WriteUser is left out: for the superuser it is always set.
+        const auto writeBits =
+            QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        if (!info.isWritable() || !(info.permissions() & writeBits))
+            return QStringLiteral("ファイルが読み取り専用です。");
+    }
+    return QString();
+}
+
+FileResult replaceFile(const QString &path, const DeviceWriter &write)
+{
+    const QString problem = pathProblem(path);
+    if (!problem.isEmpty())
+        return {false, problem};
+    // Saving through a link keeps the link and replaces what it points to.
+    const QFileInfo info(path);
+    const QString target = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    const QString folder = QFileInfo(target).absolutePath();
+    const QByteArray encodedTarget = QFile::encodeName(target);
+
+    struct stat old;
+    const bool hadOld = ::stat(encodedTarget.constData(), &old) == 0;
+    TemporaryFile temp;
+    if (!OpenTemporary(folder, QFileInfo(target).fileName(), hadOld ? 0600 : 0666, &temp))
+        return Failed(QStringLiteral("一時ファイルを作成できません (%1)。"), errno);
+    if (hadOld) {
+        // Owner first: changing it may clear the set-id bits that the mode then restores.
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)!::fchown(temp.fd, old.st_uid, old.st_gid);
+        if (::fchmod(temp.fd, old.st_mode & 07777) != 0)
+            return Failed(QStringLiteral("ファイルの権限を保てません (%1)。"), errno);
+    }
+
+    {
+        // Unbuffered: every write reaches the file system at once and reports its own failure.
+        QFile device;
+        if (!device.open(temp.fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                         QFileDevice::DontCloseHandle))
+            return {
+                false,
+                QStringLiteral("一時ファイルを作成できません (%1)。").arg(device.errorString())};
+        const FileResult written = write(device);
+        if (!written.ok)
+            return written;
+        if (!device.flush())
+            return {false,
+                    QStringLiteral("書き込みに失敗しました (%1)。").arg(device.errorString())};
+    }
+    if (::fsync(temp.fd) != 0)
+        return Failed(QStringLiteral("書き込みに失敗しました (%1)。"), errno);
+    const int fd = temp.fd;
+    temp.fd = -1;
+    if (::close(fd) != 0)
+        return Failed(QStringLiteral("書き込みに失敗しました (%1)。"), errno);
+    if (::rename(temp.name.constData(), encodedTarget.constData()) != 0)
+        return Failed(QStringLiteral("ファイルを置き換えられません (%1)。"), errno);
+    temp.name.clear();
+    SyncFolder(folder);
+    return {};
+}
+
+FileResult replaceFile(const QString &path, const QByteArray &bytes)
+{
+    return replaceFile(path, [&bytes](QIODevice &device) { return writeAll(device, bytes); });
+}

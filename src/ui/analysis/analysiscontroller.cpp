@@ -1,0 +1,276 @@
+#include "ui/analysis/analysiscontroller.h"
+
+#include "core/analysis/documentanalysis.h"
+#include "core/file/documentfile.h"
+#include "ui/analysis/analysiswindow.h"
+#include "ui/analysis/chartwindow.h"
+#include "ui/desktop/dialogs.h"
+#include "ui/document/documentwindow.h"
+#include "ui/mainwindow/mainwindow.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace {
+
+bool IsTemplate(const DocumentWindow *doc, const QString &path)
+{
+    const QString templatePath = DefaultPath(doc->AppFolder());
+    if (path == templatePath)
+        return true;
+    const QString a = QFileInfo(path).canonicalFilePath();
+    return !a.isEmpty() && a == QFileInfo(templatePath).canonicalFilePath();
+}
+
+} // namespace
+
+AnalysisController::AnalysisController(QMdiArea *mdi, const QString &settingsFile, QWidget *owner)
+    : QObject(owner), m_mdi(mdi), m_settingsFile(settingsFile), m_owner(owner),
+      m_preferenceTimer(new QTimer(this))
+{
+    m_preferenceTimer->setSingleShot(true);
+    m_preferenceTimer->setInterval(1000);
+    connect(m_preferenceTimer, &QTimer::timeout, this, &AnalysisController::keepPreferences);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &AnalysisController::updateActions);
+    LoadAnalysisPreferences(m_settingsFile, &m_preferences);
+}
+
+void AnalysisController::attach(MainWindow *main)
+{
+    addMenu(main->menuBar(), main->mnuWindow->menuAction());
+}
+
+AnalysisController::~AnalysisController()
+{
+    if (m_preferenceTimer->isActive())
+        keepPreferences();
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+        delete it->analysis;
+}
+
+QMenu *AnalysisController::addMenu(QMenuBar *bar, QAction *before)
+{
+    auto *menu = new QMenu(QStringLiteral("分析(&A)"), bar);
+    bar->insertMenu(before, menu);
+    analysisAction = menu->addAction(QStringLiteral("買い目分析(&B)..."));
+    chartAction = menu->addAction(QStringLiteral("グラフ(&G)..."));
+    connect(analysisAction, &QAction::triggered, this, [this] {
+        if (DocumentWindow *doc = currentDocument())
+            openAnalysisWindow(doc);
+    });
+    connect(chartAction, &QAction::triggered, this, [this] {
+        if (DocumentWindow *doc = currentDocument())
+            openChartWindow(doc);
+    });
+    connect(menu, &QMenu::aboutToShow, this, &AnalysisController::updateActions);
+    updateActions();
+    return menu;
+}
+
+void AnalysisController::updateActions()
+{
+    const bool any = currentDocument() != nullptr;
+    if (analysisAction)
+        analysisAction->setEnabled(any);
+    if (chartAction)
+        chartAction->setEnabled(any);
+}
+
+DocumentWindow *AnalysisController::currentDocument() const
+{
+    return documentOf(m_mdi->currentSubWindow());
+}
+
+DocumentWindow *AnalysisController::documentOf(QMdiSubWindow *sub) const
+{
+    if (!sub)
+        return nullptr;
+    if (DocumentWindow *doc = DocumentWindow::fromWidget(sub))
+        return doc;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
+        if (it->windows.contains(sub))
+            return it.key();
+    return nullptr;
+}
+
+QList<QMdiSubWindow *> AnalysisController::windowsOf(DocumentWindow *doc) const
+{
+    QList<QMdiSubWindow *> out;
+    for (const QPointer<QMdiSubWindow> &sub : m_entries.value(doc).windows)
+        if (sub)
+            out.append(sub);
+    return out;
+}
+
+AnalysisWindow *AnalysisController::activeAnalysisWindow() const
+{
+    QMdiSubWindow *sub = m_mdi->currentSubWindow();
+    return sub ? qobject_cast<AnalysisWindow *>(sub->widget()) : nullptr;
+}
+
+DocumentAnalysis *AnalysisController::analysisOf(DocumentWindow *doc)
+{
+    auto it = m_entries.find(doc);
+    if (it != m_entries.end())
+        return it->analysis;
+    Entry &entry = m_entries[doc];
+    entry.analysis = new DocumentAnalysis(&doc->document());
+    entry.analysis->state().resetInputs(m_preferences);
+    connect(entry.analysis, &DocumentAnalysis::updated, this, [this, a = entry.analysis] {
+        if (SamePreferences(a->inputs(), m_preferences))
+            return;
+        m_preferenceSource = a;
+        m_preferenceTimer->start();
+    });
+    watch(doc, entry);
+    return entry.analysis;
+}
+
+void AnalysisController::watch(DocumentWindow *doc, Entry &entry)
+{
+    // Edits, pastes, deletes, loads, undo and count changes all end in a refresh of the window;
+    // the pool box changes the support without one. Bursts are analysed once.
+    entry.pending = new QTimer(entry.analysis);
+    entry.pending->setSingleShot(true);
+    entry.pending->setInterval(0);
+    DocumentAnalysis *analysis = entry.analysis;
+    connect(entry.pending, &QTimer::timeout, analysis, [this, doc, analysis] {
+        if (!windowsOf(doc).isEmpty())
+            analysis->documentChanged();
+    });
+    QTimer *pending = entry.pending;
+    const auto schedule = [pending] { pending->start(); };
+    connect(doc, &DocumentWindow::contentsChanged, pending, schedule);
+    connect(doc->poolBox, &QLineEdit::textEdited, pending, schedule);
+    // The inputs are saved beside the document: changing them is a change of the document.
+    connect(&analysis->state(), &AnalysisState::changed, doc, [doc, analysis] {
+        if (analysis->state().isChanged()) // not when a sidecar was just read or written
+            doc->markChanged();
+    });
+    connect(doc, &QObject::destroyed, this, [this, doc] { forget(doc); });
+    connect(doc, &QWidget::windowTitleChanged, this, [this, doc](const QString &caption) {
+        for (QMdiSubWindow *sub : windowsOf(doc))
+            sub->setWindowTitle(sub->property("prefix").toString() + caption);
+    });
+}
+
+void AnalysisController::forget(DocumentWindow *doc)
+{
+    const auto it = m_entries.find(doc);
+    if (it == m_entries.end())
+        return;
+    const Entry entry = *it;
+    m_entries.erase(it);
+    for (const QPointer<QMdiSubWindow> &sub : entry.windows)
+        if (sub)
+            sub->close();
+    if (m_preferenceTimer->isActive() && m_preferenceSource == entry.analysis)
+        keepPreferences();
+    delete entry.analysis;
+}
+
+QMdiSubWindow *AnalysisController::addWindow(DocumentWindow *doc, QWidget *window,
+                                             const QString &prefix)
+{
+    QMdiSubWindow *sub = m_mdi->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setProperty("prefix", prefix);
+    sub->setWindowTitle(prefix + doc->windowTitle());
+    m_entries[doc].windows.append(sub);
+    // In view, one title bar further down than the last one, rather than wherever the area
+    // puts it (often half outside).
+    const QRect area = m_mdi->viewport()->rect();
+    sub->resize(QSize(1000, 640).boundedTo(area.size()));
+    const int step = 24 * int((m_mdi->subWindowList().size() - 1) % 8);
+    sub->move(std::max(0, std::min(step, area.width() - sub->width())),
+              std::max(0, std::min(step, area.height() - sub->height())));
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    return sub;
+}
+
+QMdiSubWindow *AnalysisController::openAnalysisWindow(DocumentWindow *doc)
+{
+    DocumentAnalysis *analysis = analysisOf(doc);
+    analysis->documentChanged();
+    return addWindow(doc, new AnalysisWindow(analysis), QStringLiteral("買い目分析 - "));
+}
+
+QMdiSubWindow *AnalysisController::openChartWindow(DocumentWindow *doc)
+{
+    DocumentAnalysis *analysis = analysisOf(doc);
+    analysis->documentChanged();
+    return addWindow(doc, new ChartWindow(analysis), QStringLiteral("グラフ - "));
+}
+
+bool AnalysisController::documentSaved(DocumentWindow *doc, const QString &path)
+{
+    const QString sidecar = SidecarPath(path);
+    const auto it = m_entries.find(doc);
+    // A document never analysed gets no sidecar, unless one of another document is in the way.
+    if (IsTemplate(doc, path) || (it == m_entries.end() && !QFileInfo::exists(sidecar)))
+        return true;
+    const AnalysisInputs inputs = analysisOf(doc)->inputs();
+    const QString error = WriteSidecar(sidecar, inputs);
+    if (error.isEmpty()) {
+        analysisOf(doc)->state().setChanged(false);
+        return true;
+    }
+    showProblem(QStringLiteral("文書は保存しましたが、分析を保存できませんでした。\n%1\n%2")
+                    .arg(sidecar, error));
+    return false;
+}
+
+void AnalysisController::documentOpened(DocumentWindow *doc, const QString &path)
+{
+    const QString sidecar = SidecarPath(path);
+    if (!QFileInfo::exists(sidecar))
+        return;
+    const Result<AnalysisInputs> read = ReadSidecar(sidecar);
+    if (!read.ok()) {
+        showProblem(QStringLiteral("分析ファイルを読み込めませんでした。\n%1\n%2")
+                        .arg(sidecar, read.error));
+        return;
+    }
+    analysisOf(doc)->state().resetInputs(read.value);
+}
+
+bool AnalysisController::copy()
+{
+    AnalysisWindow *w = activeAnalysisWindow();
+    if (w)
+        w->copy();
+    return w != nullptr;
+}
+
+bool AnalysisController::paste()
+{
+    AnalysisWindow *w = activeAnalysisWindow();
+    if (w)
+        w->paste();
+    return w != nullptr;
+}
+
+void AnalysisController::showProblem(const QString &text)
+{
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = text;
+    box.icon = MsgIcon::Warning;
+    ShowMessageBox(m_owner, box);
+}
+
+void AnalysisController::keepPreferences()
+{
+    m_preferenceTimer->stop();
+    if (!m_preferenceSource)
+        return;
+    m_preferences = m_preferenceSource->inputs();
+    SaveAnalysisPreferences(m_settingsFile, m_preferences);
+}

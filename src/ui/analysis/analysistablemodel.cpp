@@ -1,0 +1,174 @@
+#include "ui/analysis/analysistablemodel.h"
+
+#include <cmath>
+
+namespace {
+
+QString Fixed(double v, int decimals)
+{
+    return v > 0 ? QString::number(v, 'f', decimals) : QString();
+}
+
+} // namespace
+
+AnalysisTableModel::AnalysisTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
+                                  const AnalysisInputs &inputs)
+{
+    beginResetModel();
+    m_table = std::move(table);
+    m_names.clear();
+    m_names.reserve(m_table.rows.size());
+    for (const AnalysisRow &row : m_table.rows)
+        m_names.push_back(TicketNames(race, m_table.type, row.ticket));
+    m_highRatio = inputs.highRatio;
+    m_lowRatio = inputs.lowRatio;
+    endResetModel();
+}
+
+void AnalysisTableModel::setValues(const AnalysisInputs &inputs)
+{
+    ApplyActualOdds(&m_table, inputs.actualOf(m_table.type));
+    m_highRatio = inputs.highRatio;
+    m_lowRatio = inputs.lowRatio;
+    if (!m_table.rows.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+int AnalysisTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_table.rows.size());
+}
+
+int AnalysisTableModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_table.type == BetType::Quinella ? DocumentEstimateCol + 1 : DocumentEstimateCol;
+}
+
+QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
+{
+    switch (column) {
+    case TicketCol:
+        return TicketText(m_table.type, row.ticket);
+    case ProbabilityCol:
+        return QString::number(row.probability * 100, 'f', 3);
+    case EstimatedCol:
+        return Fixed(row.estimatedOdds, 1);
+    case ActualCol:
+        return Fixed(row.actualOdds, 1);
+    case RatioCol:
+        return Fixed(row.ratio, 2);
+    case ValueCol:
+        return Fixed(row.expectedValue, 3);
+    case DocumentEstimateCol:
+        return Fixed(row.documentEstimate, 1);
+    default:
+        return {};
+    }
+}
+
+QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const AnalysisRow &r = row(index.row());
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return column == NamesCol ? m_names[size_t(index.row())] : text(r, column);
+    case SortRole:
+        switch (column) {
+        case TicketCol:
+            return (r.ticket[0] * 100 + r.ticket[1]) * 100 + r.ticket[2];
+        case NamesCol:
+            return m_names[size_t(index.row())];
+        case ProbabilityCol:
+            return r.probability;
+        case EstimatedCol:
+            return r.estimatedOdds;
+        case ActualCol:
+            return r.actualOdds;
+        case RatioCol:
+            return r.ratio;
+        case ValueCol:
+            return r.expectedValue;
+        default:
+            return r.documentEstimate;
+        }
+    case Qt::ToolTipRole:
+        return m_names[size_t(index.row())];
+    case Qt::TextAlignmentRole:
+        return column == TicketCol || column == NamesCol ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                                         : int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole: {
+        AnalysisInputs thresholds;
+        thresholds.highRatio = m_highRatio;
+        thresholds.lowRatio = m_lowRatio;
+        switch (BandOf(r.ratio, thresholds)) {
+        case RatioBand::Overlooked:
+            return overlookedColor();
+        case RatioBand::OverBet:
+            return overBetColor();
+        default:
+            return {};
+        }
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const char *const titles[] = {"買い目",   "馬名",    "確率%",  "推定オッズ",
+                                         "実オッズ", "実÷推定", "期待値", "馬連表の推定"};
+    return section >= 0 && section <= DocumentEstimateCol ? QString::fromUtf8(titles[section])
+                                                          : QVariant();
+}
+
+Qt::ItemFlags AnalysisTableModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.column() == ActualCol)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || index.column() != ActualCol || index.row() >= rowCount())
+        return false;
+    const QString text = value.toString().trimmed();
+    double odds = 0;
+    if (!text.isEmpty()) {
+        bool ok = false;
+        odds = text.toDouble(&ok);
+        if (!ok || !std::isfinite(odds) || odds <= 0)
+            return false;
+    }
+    Q_EMIT actualOddsEdited(row(index.row()).ticket, odds);
+    return true;
+}
+
+QString AnalysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows)
+{
+    QString out;
+    const int columns = model.columnCount();
+    QStringList fields;
+    for (int c = 0; c < columns; ++c)
+        fields << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    out += fields.join(u'\t') + QStringLiteral("\r\n");
+    for (const int r : rows) {
+        fields.clear();
+        for (int c = 0; c < columns; ++c)
+            fields << model.data(model.index(r, c), Qt::DisplayRole).toString();
+        out += fields.join(u'\t') + QStringLiteral("\r\n");
+    }
+    return out;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The analysis table as a Qt model: one row per ticket, the actual odds editable. Sorting goes
+// through SortRole (numbers, not their texts).
+
+#include "core/analysis/analysistable.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+
+class AnalysisTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column {
+        TicketCol,
+        NamesCol,
+        ProbabilityCol,
+        EstimatedCol,
+        ActualCol,
+        RatioCol,
+        ValueCol,
+        DocumentEstimateCol
+    };
+    static constexpr int SortRole = Qt::UserRole;
+
+    explicit AnalysisTableModel(QObject *parent = nullptr);
+
+    // A new table (another race or bet type): the rows are replaced.
+    void setTable(AnalysisTable table, const AnalysedRace &race, const AnalysisInputs &inputs);
+    // The same tickets with other actual odds or thresholds: the rows stay.
+    void setValues(const AnalysisInputs &inputs);
+
+    const AnalysisTable &table() const { return m_table; }
+    const AnalysisRow &row(int r) const { return m_table.rows[size_t(r)]; }
+
+    static QColor overlookedColor() { return QColor(255, 200, 140); }
+    static QColor overBetColor() { return QColor(160, 195, 255); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+
+Q_SIGNALS:
+    // Typed into the actual odds column; 0 clears the ticket's odds.
+    void actualOddsEdited(const Ticket &ticket, double odds);
+
+private:
+    QString text(const AnalysisRow &row, int column) const;
+
+    AnalysisTable m_table;
+    std::vector<QString> m_names; // per row
+    double m_highRatio = 1.2;
+    double m_lowRatio = 0.8;
+};
+
+// The rows in the given order (view order) as TAB-separated text with a header line, each line
+// ended by CR LF as the grid copies.
+QString AnalysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows);

@@ -1,0 +1,328 @@
+#include "ui/analysis/analysiswindow.h"
+
+#include "core/analysis/oddspaste.h"
+#include "ui/analysis/analysistablemodel.h"
+#include "ui/analysis/stakepanel.h"
+#include "ui/desktop/clipboard.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QDoubleSpinBox *NumberBox(QWidget *parent, double low, double high, double step, int decimals)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setRange(low, high);
+    box->setSingleStep(step);
+    box->setDecimals(decimals);
+    box->setKeyboardTracking(false);
+    return box;
+}
+
+QLabel *Swatch(const QColor &colour, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setFixedSize(16, 16);
+    label->setStyleSheet(
+        QStringLiteral("background: %1; border: 1px solid #808080;").arg(colour.name()));
+    return label;
+}
+
+} // namespace
+
+AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
+    : QWidget(parent), m_analysis(analysis)
+{
+    setObjectName(QStringLiteral("AnalysisWindow"));
+    m_model = new AnalysisTableModel(this);
+    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy->setSourceModel(m_model);
+    m_proxy->setSortRole(AnalysisTableModel::SortRole);
+    m_view = new QTableView(this);
+    m_view->setModel(m_proxy);
+    m_view->setSortingEnabled(true);
+    m_view->sortByColumn(AnalysisTableModel::ProbabilityCol, Qt::DescendingOrder);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
+    m_view->verticalHeader()->hide();
+    m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_view->horizontalHeader()->setDefaultSectionSize(78);
+    m_view->setColumnWidth(AnalysisTableModel::NamesCol, 200);
+    m_stakes = new StakePanel(this);
+    buildControls();
+
+    connect(m_model, &AnalysisTableModel::actualOddsEdited, this,
+            [this](const Ticket &ticket, double odds) {
+                edit([&](AnalysisInputs &in) {
+                    if (odds > 0)
+                        in.actualOf(in.betType)[ticket] = odds;
+                    else
+                        in.actualOf(in.betType).erase(ticket);
+                });
+            });
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &AnalysisWindow::selectionEdited);
+    connect(m_stakes, &StakePanel::settingsEdited, this,
+            [this](qint64 budget, bool kelly, double fraction, qint64 bankroll) {
+                edit([&](AnalysisInputs &in) {
+                    in.budget = budget;
+                    in.kelly = kelly;
+                    in.kellyFraction = fraction;
+                    in.bankroll = bankroll;
+                });
+            });
+    connect(analysis, &DocumentAnalysis::updated, this, &AnalysisWindow::update);
+    update(DocumentAnalysis::Change::Race);
+}
+
+void AnalysisWindow::buildControls()
+{
+    m_betType = new QComboBox(this);
+    for (const BetType type : AllBetTypes)
+        m_betType->addItem(BetTypeLabel(type));
+    m_modelBox = new QComboBox(this);
+    m_modelBox->addItems(
+        {QStringLiteral("Harville"), QStringLiteral("割引"), QStringLiteral("正規")});
+    m_lambda = NumberBox(this, 0, 3, 0.01, 2);
+    m_rho = NumberBox(this, 0, 3, 0.01, 2);
+    m_beta = NumberBox(this, 0.1, 5, 0.05, 2);
+    m_ratio = NumberBox(this, 1, 100, 0.5, 1);
+    m_ratio->setSuffix(QStringLiteral(" %"));
+    m_high = NumberBox(this, 1, 10, 0.05, 2);
+    m_low = NumberBox(this, 0.05, 1, 0.05, 2);
+    m_status = new QLabel(this);
+    m_status->setWordWrap(true);
+
+    auto *parameters = new QHBoxLayout;
+    const auto add = [&](const QString &label, QWidget *w) {
+        if (!label.isEmpty())
+            parameters->addWidget(new QLabel(label, this));
+        parameters->addWidget(w);
+    };
+    add(QStringLiteral("券種"), m_betType);
+    add(QStringLiteral("モデル"), m_modelBox);
+    add(QStringLiteral("λ"), m_lambda);
+    add(QStringLiteral("ρ"), m_rho);
+    add(QStringLiteral("β"), m_beta);
+    add(QStringLiteral("払戻率"), m_ratio);
+    parameters->addStretch(1);
+
+    auto *legend = new QHBoxLayout;
+    legend->addWidget(Swatch(AnalysisTableModel::overlookedColor(), this));
+    legend->addWidget(new QLabel(QStringLiteral("割安（実÷推定 ≧"), this));
+    legend->addWidget(m_high);
+    legend->addWidget(new QLabel(QStringLiteral("）"), this));
+    legend->addWidget(Swatch(AnalysisTableModel::overBetColor(), this));
+    legend->addWidget(new QLabel(QStringLiteral("過剰人気（≦"), this));
+    legend->addWidget(m_low);
+    legend->addWidget(new QLabel(QStringLiteral("）"), this));
+    legend->addStretch(1);
+    auto *copyButton = new QToolButton(this);
+    copyButton->setText(QStringLiteral("表をコピー"));
+    auto *pasteButton = new QToolButton(this);
+    pasteButton->setText(QStringLiteral("実オッズを貼り付け"));
+    legend->addWidget(pasteButton);
+    legend->addWidget(copyButton);
+
+    auto *splitter = new QSplitter(this);
+    splitter->addWidget(m_view);
+    splitter->addWidget(m_stakes);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(parameters);
+    layout->addLayout(legend);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(m_status);
+
+    connect(copyButton, &QToolButton::clicked, this, &AnalysisWindow::copyTable);
+    connect(pasteButton, &QToolButton::clicked, this, &AnalysisWindow::paste);
+    connect(m_betType, &QComboBox::currentIndexChanged, this,
+            [this](int i) { setBetType(AllBetTypes[size_t(i)]); });
+    connect(m_modelBox, &QComboBox::currentIndexChanged, this, [this](int i) {
+        edit([&](AnalysisInputs &in) { in.parameters.model = OrderModel(i); });
+    });
+    const auto number = [this](QDoubleSpinBox *box, auto apply) {
+        connect(box, &QDoubleSpinBox::valueChanged, this,
+                [this, apply](double v) { edit([&](AnalysisInputs &in) { apply(in, v); }); });
+    };
+    number(m_lambda, [](AnalysisInputs &in, double v) { in.parameters.lambda = v; });
+    number(m_rho, [](AnalysisInputs &in, double v) { in.parameters.rho = v; });
+    number(m_beta, [](AnalysisInputs &in, double v) { in.parameters.beta = v; });
+    number(m_ratio,
+           [](AnalysisInputs &in, double v) { in.parameters.setRatio(in.betType, v / 100); });
+    number(m_high, [](AnalysisInputs &in, double v) { in.highRatio = v; });
+    number(m_low, [](AnalysisInputs &in, double v) { in.lowRatio = v; });
+}
+
+void AnalysisWindow::edit(const std::function<void(AnalysisInputs &)> &change)
+{
+    if (!m_analysis)
+        return;
+    AnalysisInputs in = m_analysis->inputs();
+    change(in);
+    m_analysis->state().setInputs(in);
+}
+
+void AnalysisWindow::setBetType(BetType type)
+{
+    m_pasteError.clear();
+    edit([&](AnalysisInputs &in) { in.betType = type; });
+}
+
+void AnalysisWindow::update(DocumentAnalysis::Change change)
+{
+    if (!m_analysis)
+        return;
+    syncControls();
+    if (change == DocumentAnalysis::Change::Values) {
+        m_model->setValues(m_analysis->inputs());
+    } else {
+        m_model->setTable(m_analysis->table(), m_analysis->race(), m_analysis->inputs());
+        m_view->setColumnWidth(AnalysisTableModel::NamesCol,
+                               TicketSize(m_analysis->inputs().betType) * 90);
+        selectPicks();
+    }
+    refreshStakes();
+    showStatus();
+}
+
+void AnalysisWindow::syncControls()
+{
+    const AnalysisInputs &in = m_analysis->inputs();
+    const QSignalBlocker b1(m_betType), b2(m_modelBox), b3(m_lambda), b4(m_rho), b5(m_beta),
+        b6(m_ratio), b7(m_high), b8(m_low);
+    m_betType->setCurrentIndex(int(in.betType));
+    m_modelBox->setCurrentIndex(int(in.parameters.model));
+    m_lambda->setValue(in.parameters.lambda);
+    m_rho->setValue(in.parameters.rho);
+    const bool discount = in.parameters.model == OrderModel::Discount;
+    m_lambda->setEnabled(discount);
+    m_rho->setEnabled(discount);
+    m_beta->setValue(in.parameters.beta);
+    m_ratio->setValue(in.parameters.ratio(in.betType) * 100);
+    m_high->setValue(in.highRatio);
+    m_low->setValue(in.lowRatio);
+}
+
+void AnalysisWindow::showStatus()
+{
+    QString text;
+    if (!m_pasteError.isEmpty())
+        text = QStringLiteral("貼り付けできません（何も変えていません）：") + m_pasteError;
+    else if (!m_model->table().error.isEmpty())
+        text = QStringLiteral("分析できません：") + m_model->table().error;
+    else
+        text = QStringLiteral("%1 点").arg(m_model->rowCount());
+    m_status->setText(text);
+    m_status->setStyleSheet(m_pasteError.isEmpty() ? QString() : QStringLiteral("color: #c00000;"));
+}
+
+QString AnalysisWindow::statusText() const
+{
+    return m_status->text();
+}
+
+std::vector<int> AnalysisWindow::rowsInViewOrder(bool selectedOnly) const
+{
+    std::vector<int> rows;
+    const QItemSelectionModel *selection = m_view->selectionModel();
+    for (int r = 0; r < m_proxy->rowCount(); ++r) {
+        const QModelIndex at = m_proxy->index(r, 0);
+        if (!selectedOnly || selection->isRowSelected(r, {}))
+            rows.push_back(m_proxy->mapToSource(at).row());
+    }
+    return rows;
+}
+
+void AnalysisWindow::selectPicks()
+{
+    const std::set<Ticket> &picks = m_analysis->inputs().picksOf(m_model->table().type);
+    QItemSelection selection;
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        if (!picks.count(m_model->row(r).ticket))
+            continue;
+        const QModelIndex at = m_proxy->mapFromSource(m_model->index(r, 0));
+        selection.select(at, at);
+    }
+    m_selecting = true;
+    m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
+    m_selecting = false;
+}
+
+void AnalysisWindow::selectionEdited()
+{
+    if (m_selecting || !m_analysis)
+        return;
+    std::set<Ticket> picks;
+    for (const int r : rowsInViewOrder(true))
+        picks.insert(m_model->row(r).ticket);
+    const std::set<Ticket> &shown = m_analysis->inputs().picksOf(m_model->table().type);
+    if (picks == shown)
+        return;
+    // Picks of tickets not in view (a smaller field) stay.
+    edit([&](AnalysisInputs &in) {
+        std::set<Ticket> &kept = in.picksOf(in.betType);
+        for (const AnalysisRow &row : m_model->table().rows)
+            kept.erase(row.ticket);
+        kept.insert(picks.begin(), picks.end());
+    });
+}
+
+void AnalysisWindow::refreshStakes()
+{
+    std::vector<int> picked = rowsInViewOrder(true);
+    m_stakes->showStakes(m_model->table(), picked, m_analysis->inputs());
+}
+
+void AnalysisWindow::copy()
+{
+    std::vector<int> rows = rowsInViewOrder(true);
+    if (rows.empty())
+        rows = rowsInViewOrder(false);
+    SetClipboardText(AnalysisRowsText(*m_model, rows));
+}
+
+void AnalysisWindow::copyTable()
+{
+    SetClipboardText(AnalysisRowsText(*m_model, rowsInViewOrder(false)));
+}
+
+void AnalysisWindow::paste()
+{
+    pasteText(GetClipboardTexts().plain);
+}
+
+bool AnalysisWindow::pasteText(const QString &text)
+{
+    if (!m_analysis)
+        return false;
+    const BetType type = m_model->table().type;
+    const Result<ActualOdds> odds = ParsePastedOdds(text, type, m_analysis->race().highest(type),
+                                                    TicketsByNumber(m_model->table()));
+    m_pasteError = odds.error;
+    if (odds.ok()) {
+        edit([&](AnalysisInputs &in) {
+            for (const auto &[ticket, value] : odds.value)
+                in.actualOf(type)[ticket] = value;
+        });
+    }
+    showStatus();
+    return odds.ok();
+}

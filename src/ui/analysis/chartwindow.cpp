@@ -1,0 +1,174 @@
+#include "ui/analysis/chartwindow.h"
+
+#include "ui/desktop/dialogs.h"
+#include "ui/desktop/uicolor.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QStackedBarSeries>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <cmath>
+
+ChartWindow::ChartWindow(DocumentAnalysis *analysis, QWidget *parent)
+    : QWidget(parent), m_analysis(analysis)
+{
+    setObjectName(QStringLiteral("ChartWindow"));
+    m_chart = new QChart;
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_view = new QChartView(m_chart, this);
+    m_view->setRenderHint(QPainter::Antialiasing);
+
+    m_bars = new QStackedBarSeries;
+    m_estimated = new QLineSeries;
+    m_estimated->setName(QStringLiteral("推定単勝オッズ"));
+    m_estimated->setPointsVisible(true);
+    m_actual = new QScatterSeries;
+    m_actual->setName(QStringLiteral("実単勝オッズ"));
+    m_actual->setMarkerSize(9);
+    m_chart->addSeries(m_bars);
+    m_chart->addSeries(m_estimated);
+    m_chart->addSeries(m_actual);
+    m_runners = new QBarCategoryAxis;
+    m_support = new QValueAxis;
+    m_support->setTitleText(QStringLiteral("支持率 (%)"));
+    m_support->setLabelFormat(QStringLiteral("%.0f"));
+    m_odds = new QLogValueAxis;
+    m_odds->setBase(10);
+    m_odds->setTitleText(QStringLiteral("単勝オッズ"));
+    m_odds->setLabelFormat(QStringLiteral("%g"));
+    m_chart->addAxis(m_runners, Qt::AlignBottom);
+    m_chart->addAxis(m_support, Qt::AlignLeft);
+    m_chart->addAxis(m_odds, Qt::AlignRight);
+    m_bars->attachAxis(m_runners);
+    m_bars->attachAxis(m_support);
+    for (QXYSeries *line :
+         {static_cast<QXYSeries *>(m_estimated), static_cast<QXYSeries *>(m_actual)}) {
+        line->attachAxis(m_runners);
+        line->attachAxis(m_odds);
+    }
+
+    auto *save = new QPushButton(QStringLiteral("PNGで保存..."), this);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(save);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_view, 1);
+    layout->addLayout(buttons);
+    connect(save, &QPushButton::clicked, this, &ChartWindow::savePngAs);
+    connect(analysis, &DocumentAnalysis::updated, this, &ChartWindow::redraw);
+    redraw();
+}
+
+QBarSet *ChartWindow::bracketSet(int bracket, const RunnerInfo &runner, int runners)
+{
+    QBarSet *&set = m_sets[size_t(bracket)];
+    if (!set) {
+        set = new QBarSet(bracket ? QStringLiteral("%1枠").arg(bracket) : QStringLiteral("支持率"));
+        set->setBorderColor(QColor(60, 60, 60));
+        m_bars->append(set);
+    }
+    set->setColor(runner.bracketColor == NoColor ? QColor(120, 160, 220)
+                                                 : ToQColor(runner.bracketColor));
+    if (set->count() != runners) {
+        set->remove(0, set->count());
+        set->append(QList<qreal>(runners, 0.0));
+    }
+    return set;
+}
+
+void ChartWindow::redraw()
+{
+    if (!m_analysis)
+        return;
+    const AnalysedRace &race = m_analysis->race();
+    const ActualOdds &actualWin = m_analysis->inputs().actualOf(BetType::Win);
+    const int n = race.runnerCount();
+    QStringList categories;
+    QList<QPointF> estimated;
+    QList<QPointF> actual;
+    std::array<bool, 9> used{};
+    double highestOdds = 10;
+    double highestSupport = 1;
+    for (int i = 0; i < n; ++i) {
+        const RunnerInfo &r = race.runners[size_t(i)];
+        categories << QStringLiteral("%1 %2").arg(r.number).arg(r.name);
+        used[size_t(r.bracket)] = true;
+        bracketSet(r.bracket, r, n);
+        highestSupport = std::max(highestSupport, r.supportPercent);
+        if (r.estimatedWinOdds > 0) {
+            estimated.append(QPointF(i, r.estimatedWinOdds));
+            highestOdds = std::max(highestOdds, r.estimatedWinOdds);
+        }
+        if (const auto it = actualWin.find({r.number, 0, 0}); it != actualWin.end()) {
+            actual.append(QPointF(i, it->second));
+            highestOdds = std::max(highestOdds, it->second);
+        }
+        for (int b = 0; b < 9; ++b) {
+            QBarSet *set = m_sets[size_t(b)];
+            const double value = b == r.bracket ? r.supportPercent : 0;
+            if (set && set->at(i) != value)
+                set->replace(i, value);
+        }
+    }
+    for (int b = 0; b < 9; ++b) {
+        if (m_sets[size_t(b)] && !used[size_t(b)]) {
+            m_bars->remove(m_sets[size_t(b)]);
+            m_sets[size_t(b)] = nullptr;
+        }
+    }
+    m_estimated->replace(estimated);
+    m_actual->replace(actual);
+    if (m_runners->categories() != categories) {
+        m_runners->clear();
+        m_runners->append(categories);
+        m_runners->setLabelsAngle(n > 10 ? -90 : 0);
+    }
+    m_support->setRange(0, std::ceil(highestSupport / 5) * 5);
+    m_support->applyNiceNumbers();
+    m_odds->setRange(1, std::pow(10, std::ceil(std::log10(highestOdds))));
+    m_chart->setTitle(race.error.isEmpty() ? QStringLiteral("支持率 (%) と単勝オッズ")
+                                           : race.error);
+}
+
+QString ChartWindow::savePng(const QString &path)
+{
+    const QPixmap picture = m_view->grab();
+    QSaveFile file(path);
+    if (picture.isNull() || !file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") ||
+        !file.flush() || !file.commit())
+        return QStringLiteral("%1 に保存できませんでした。%2").arg(path, file.errorString());
+    return {};
+}
+
+void ChartWindow::savePngAs()
+{
+    FileDialogRequest request;
+    request.save = true;
+    request.filters = {QStringLiteral("PNG画像"), QStringLiteral("*.png")};
+    request.folder = QDir::currentPath() + u'/';
+    request.fileName = QStringLiteral("chart.png");
+    request.title = QStringLiteral("グラフを保存");
+    QString path = RunFileDialog(this, request);
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        path += QStringLiteral(".png");
+    const QString error = savePng(path);
+    if (error.isEmpty())
+        return;
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = error;
+    box.icon = MsgIcon::Warning;
+    ShowMessageBox(this, box);
+}

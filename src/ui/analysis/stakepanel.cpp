@@ -1,0 +1,191 @@
+#include "ui/analysis/stakepanel.h"
+
+#include "core/analysis/stakes.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Yen(qint64 v)
+{
+    return QLocale::c().toString(v) + QStringLiteral("円");
+}
+
+QSpinBox *YenBox(QWidget *parent)
+{
+    auto *box = new QSpinBox(parent);
+    box->setRange(100, 2000000000);
+    box->setSingleStep(100);
+    box->setSuffix(QStringLiteral(" 円"));
+    box->setGroupSeparatorShown(true);
+    return box;
+}
+
+} // namespace
+
+StakePanel::StakePanel(QWidget *parent) : QWidget(parent)
+{
+    m_budget = YenBox(this);
+    m_kelly = new QCheckBox(QStringLiteral("ケリー基準で賭ける"), this);
+    m_fraction = new QDoubleSpinBox(this);
+    m_fraction->setRange(0.05, 1);
+    m_fraction->setSingleStep(0.05);
+    m_fraction->setDecimals(2);
+    m_bankroll = YenBox(this);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("予算"), m_budget);
+    form->addRow(m_kelly);
+    form->addRow(QStringLiteral("ケリー比率"), m_fraction);
+    form->addRow(QStringLiteral("資金"), m_bankroll);
+
+    m_lines = new QTableWidget(0, 4, this);
+    m_lines->setHorizontalHeaderLabels({QStringLiteral("買い目"), QStringLiteral("オッズ"),
+                                        QStringLiteral("賭け金"), QStringLiteral("払戻")});
+    m_lines->verticalHeader()->hide();
+    m_lines->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lines->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_summary = new QLabel(this);
+    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_warning = new QLabel(this);
+    m_warning->setStyleSheet(QStringLiteral("color: white; background: #c00000; padding: 3px;"
+                                            "font-weight: bold;"));
+    m_warning->setWordWrap(true);
+    m_warning->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(form);
+    layout->addWidget(m_lines, 1);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_warning);
+
+    connect(m_budget, &QSpinBox::valueChanged, this, &StakePanel::emitSettings);
+    connect(m_kelly, &QCheckBox::toggled, this, &StakePanel::emitSettings);
+    connect(m_fraction, &QDoubleSpinBox::valueChanged, this, &StakePanel::emitSettings);
+    connect(m_bankroll, &QSpinBox::valueChanged, this, &StakePanel::emitSettings);
+}
+
+void StakePanel::emitSettings()
+{
+    Q_EMIT settingsEdited(m_budget->value(), m_kelly->isChecked(), m_fraction->value(),
+                          m_bankroll->value());
+}
+
+bool StakePanel::lossShown() const
+{
+    return m_warning->isVisibleTo(this);
+}
+
+QString StakePanel::combinedOddsText() const
+{
+    return m_summary->text();
+}
+
+void StakePanel::showStakes(const AnalysisTable &table, const std::vector<int> &picked,
+                            const AnalysisInputs &inputs)
+{
+    {
+        const QSignalBlocker b1(m_budget), b2(m_kelly), b3(m_fraction), b4(m_bankroll);
+        m_budget->setValue(int(std::min<qint64>(inputs.budget, m_budget->maximum())));
+        m_fraction->setValue(inputs.kellyFraction);
+        m_bankroll->setValue(int(std::min<qint64>(inputs.bankroll, m_bankroll->maximum())));
+        const bool anyActual = std::any_of(table.rows.begin(), table.rows.end(),
+                                           [](const AnalysisRow &r) { return r.actualOdds > 0; });
+        // Kelly needs the market's odds and exactly one winning ticket.
+        const bool kellyPossible = anyActual && HasSingleWinner(table.type);
+        m_kelly->setEnabled(kellyPossible);
+        m_kelly->setChecked(inputs.kelly && kellyPossible);
+        m_fraction->setEnabled(m_kelly->isChecked());
+        m_bankroll->setEnabled(m_kelly->isChecked());
+        m_budget->setEnabled(!m_kelly->isChecked());
+    }
+    m_lines->setRowCount(0);
+    m_lines->setHorizontalHeaderItem(3, new QTableWidgetItem(m_kelly->isChecked()
+                                                                 ? QStringLiteral("資金比")
+                                                                 : QStringLiteral("払戻")));
+    m_warning->hide();
+    m_summary->clear();
+    if (m_kelly->isChecked())
+        showKelly(table, inputs);
+    else
+        showDutching(table, picked, inputs.budget);
+}
+
+void StakePanel::addLine(const QString &ticket, double odds, qint64 stake, const QString &last)
+{
+    const int r = m_lines->rowCount();
+    m_lines->insertRow(r);
+    const QStringList texts = {ticket, QString::number(odds, 'f', 1), Yen(stake), last};
+    for (int c = 0; c < 4; ++c) {
+        auto *item = new QTableWidgetItem(texts[c]);
+        if (c > 0)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_lines->setItem(r, c, item);
+    }
+}
+
+void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int> &picked,
+                              qint64 budget)
+{
+    if (picked.empty()) {
+        m_summary->setText(QStringLiteral("表で買い目を選ぶと賭け金を配分します。"));
+        return;
+    }
+    std::vector<double> odds;
+    for (const int i : picked) {
+        const AnalysisRow &row = table.rows[size_t(i)];
+        odds.push_back(row.actualOdds > 0 ? row.actualOdds : row.estimatedOdds);
+    }
+    const Result<Dutching> d = Dutch(odds, budget);
+    if (!d.ok()) {
+        m_summary->setText(d.error);
+        return;
+    }
+    for (size_t k = 0; k < picked.size(); ++k) {
+        const DutchingLine &l = d.value.lines[k];
+        addLine(TicketText(table.type, table.rows[size_t(picked[k])].ticket), l.odds, l.stake,
+                Yen(l.payout));
+    }
+    m_summary->setText(QStringLiteral("合成オッズ %1　合計 %2　払戻 %3～%4")
+                           .arg(QString::number(d.value.combinedOdds, 'f', 2), Yen(d.value.total),
+                                Yen(d.value.minPayout), Yen(d.value.maxPayout)));
+    if (d.value.loss) {
+        m_warning->setText(QStringLiteral("トリガミ：払戻 %1 が合計 %2 を下回る買い目があります")
+                               .arg(Yen(d.value.minPayout), Yen(d.value.total)));
+        m_warning->show();
+    }
+}
+
+void StakePanel::showKelly(const AnalysisTable &table, const AnalysisInputs &inputs)
+{
+    std::vector<KellyCandidate> candidates;
+    for (const AnalysisRow &row : table.rows)
+        if (row.actualOdds > 0)
+            candidates.push_back({row.ticket, row.probability, row.actualOdds});
+    const Result<KellyStakes> k =
+        Kelly(std::move(candidates), inputs.bankroll, inputs.kellyFraction);
+    if (!k.ok()) {
+        m_summary->setText(k.error);
+        return;
+    }
+    qint64 total = 0;
+    for (const KellyStake &s : k.value.stakes) {
+        addLine(TicketText(table.type, s.ticket), s.odds, s.stake,
+                QString::number(s.fraction * inputs.kellyFraction * 100, 'f', 2) +
+                    QStringLiteral("%"));
+        total += s.stake;
+    }
+    m_summary->setText(k.value.stakes.empty()
+                           ? QStringLiteral("期待値が1を超える買い目がありません。")
+                           : QStringLiteral("合計 %1　留保 %2")
+                                 .arg(Yen(total), QString::number(k.value.reserve, 'f', 4)));
+}
