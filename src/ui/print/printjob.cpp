@@ -1,5 +1,6 @@
 #include "ui/print/printjob.h"
 
+#include "core/system/safefile.h"
 #include "ui/print/paintersurface.h"
 
 #include <QBuffer>
@@ -8,7 +9,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 bool PrintJob::ignorePrinters = false;
 
@@ -197,18 +197,7 @@ LayoutError PrintJob::savePdf(const QString &fileName)
     if (!error.ok())
         return error;
 
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return {PrinterErrorNumber, file.errorString()};
-    // commit() renames the temporary file even when its last buffered write failed (a full
-    // disk): write and flush here, where the failure is still seen, and drop the temporary
-    // file then. commit() syncs the data before the rename.
-    if (file.write(pdf.data()) != pdf.data().size() || !file.flush()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return {PrinterErrorNumber, why};
-    }
-    if (!file.commit())
-        return {PrinterErrorNumber, file.errorString()};
+    if (const FileResult written = replaceFile(fileName, pdf.data()); !written)
+        return {PrinterErrorNumber, written.message};
     return {};
 }

@@ -50,7 +50,8 @@ public:
     // counts as done. False with the error when the job failed.
     bool printPage(int page, int copies, const std::function<bool()> &beforeSend,
                    LayoutError *error);
-    // Every page into one PDF file; the old file of that name stays as it was on failure.
+    // Every page into one PDF file, made in memory and then written through replaceFile: the
+    // old file of that name stays as it was on any failure.
     LayoutError savePdf(const QString &fileName);
 
 private:
