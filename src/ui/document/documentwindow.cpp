@@ -1,5 +1,6 @@
 #include "ui/document/documentwindow.h"
 
+#include "core/codepage/codepage.h"
 #include "core/text/text.h"
 #include "ui/controls/skinbutton.h"
 #include "ui/controls/skinimage.h"
@@ -664,7 +665,7 @@ void DocumentWindow::commitEditor()
     if (!changed && !TextEquals(g.text(0, 0), QStringLiteral("*")))
         return;
     pushUndo();
-    s = stripSeparators(s);
+    s = Cp932::storableForms(stripSeparators(s));
     g.setText(g.row(), g.col(), s);
     const int row = g.row();
     const int col = g.col();
