@@ -23,6 +23,7 @@ public:
     // doc outlives this object (its window owns both).
     explicit DocumentAnalysis(const OddsDocument *doc, QObject *parent = nullptr);
 
+    const OddsDocument *document() const { return m_doc; }
     AnalysisState &state() { return m_state; }
     const AnalysisInputs &inputs() const { return m_state.inputs(); }
     const AnalysedRace &race() const { return m_race; }

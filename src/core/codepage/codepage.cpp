@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <utility>
 
 namespace {
 
@@ -174,6 +175,24 @@ bool roundTrips(const QString &text)
 {
     const Encoded e = encode(text);
     return e.ok && decode(e.bytes) == text;
+}
+
+QString storableForms(const QString &text)
+{
+    // Every character the code page's table maps one way only. ¥ and ‾ would come back as the
+    // ASCII backslash and tilde; their full-width forms keep the look.
+    static constexpr std::pair<char16_t, char16_t> LookAlikes[] = {
+        {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00A5, 0xFFE5}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
+        {0x2016, 0x2225}, {0x203E, 0xFFE3}, {0x2212, 0xFF0D}, {0x301C, 0xFF5E}};
+    QString out = text;
+    for (QChar &ch : out) {
+        if (ch.unicode() < 0xA2)
+            continue;
+        for (const auto &[from, to] : LookAlikes)
+            if (ch.unicode() == from)
+                ch = QChar(to);
+    }
+    return out;
 }
 
 } // namespace Cp932

@@ -24,4 +24,9 @@ Encoded encode(const QString &text);
 // True when text encodes and decodes back to itself (false for 〜, which comes back as ～).
 bool roundTrips(const QString &text);
 
+// text with the characters code page 932 stores only as a look-alike replaced by that look-alike
+// (〜 U+301C by ～, − U+2212 by －, ¥ by ￥, ...). Input methods here type the first forms; a
+// file keeps the second, so a text entered this way reads back as it was written.
+QString storableForms(const QString &text);
+
 } // namespace Cp932

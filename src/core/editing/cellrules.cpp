@@ -1,5 +1,6 @@
 #include "core/editing/cellrules.h"
 
+#include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
 #include "core/text/numbertext.h"
 #include "core/text/textcompare.h"
@@ -24,7 +25,7 @@ QString stripSeparators(const QString &wkStr, const QString &delStr)
 
 QString removeFieldSeparators(const QString &text)
 {
-    QString out = text;
+    QString out = Cp932::storableForms(text);
     out.removeIf(
         [](QChar ch) { return ch == u',' || ch == QChar(0xFF0C) || ch == u'\r' || ch == u'\n'; });
     return out;

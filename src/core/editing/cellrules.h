@@ -8,7 +8,8 @@
 #include <QString>
 
 // text without what a document file cannot hold in a field: half- and full-width commas, CR
-// and LF. Nothing else goes, unlike stripSeparators.
+// and LF. Nothing else goes, unlike stripSeparators; characters code page 932 keeps only as a
+// look-alike (〜, −, ¥) take that look-alike's form, so that the text reads back as written.
 QString removeFieldSeparators(const QString &text);
 
 // Input-method modes of the editor.

@@ -1,5 +1,6 @@
 #include "ui/analysis/analysistablemodel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -171,4 +172,40 @@ QString AnalysisRowsText(const AnalysisTableModel &model, const std::vector<int>
         out += fields.join(u'\t') + QStringLiteral("\r\n");
     }
     return out;
+}
+
+void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
+                           const std::vector<int> &rows, const QFontMetrics &metrics,
+                           double twipsPerPixel)
+{
+    const int columns = model.columnCount();
+    grid.setSize(int(rows.size()) + 1, columns);
+    grid.setFixedRows(1);
+    grid.setFixedCols(0);
+    std::vector<int> widest(size_t(columns), 0);
+    const auto put = [&](int r, int c, const QString &text) {
+        grid.setText(r, c, text);
+        widest[size_t(c)] = std::max(widest[size_t(c)], metrics.horizontalAdvance(text));
+    };
+    for (int c = 0; c < columns; ++c)
+        put(0, c, model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+    for (size_t i = 0; i < rows.size(); ++i)
+        for (int c = 0; c < columns; ++c)
+            put(int(i) + 1, c, model.data(model.index(rows[i], c), Qt::DisplayRole).toString());
+    // A little air on both sides of the widest text, as the runner table has.
+    for (int c = 0; c < columns; ++c)
+        grid.setColWidth(c, int(std::lround((widest[size_t(c)] + 12) * twipsPerPixel)));
+}
+
+void TopRowsProxy::setTopRows(int n)
+{
+    if (n == m_top)
+        return;
+    m_top = n;
+    invalidateFilter();
+}
+
+bool TopRowsProxy::filterAcceptsRow(int sourceRow, const QModelIndex &) const
+{
+    return m_top <= 0 || sourceRow < m_top;
 }

@@ -3,9 +3,12 @@
 // through SortRole (numbers, not their texts).
 
 #include "core/analysis/analysistable.h"
+#include "core/document/grid.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFontMetrics>
+#include <QSortFilterProxyModel>
 
 class AnalysisTableModel : public QAbstractTableModel
 {
@@ -59,3 +62,24 @@ private:
 // The rows in the given order (view order) as TAB-separated text with a header line, each line
 // ended by CR LF as the grid copies.
 QString AnalysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows);
+// The same rows as a grid for the print preview: a header row, then the rows; columns as wide as
+// their longest text in the given font metrics (pixels), at twipsPerPixel.
+void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
+                           const std::vector<int> &rows, const QFontMetrics &metrics,
+                           double twipsPerPixel);
+
+// The table's rows come most probable first: keeping the first n source rows keeps the top n,
+// whatever column the view is sorted by.
+class TopRowsProxy : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setTopRows(int n);
+    int topRows() const { return m_top; }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+private:
+    int m_top = 0; // 0: every row
+};

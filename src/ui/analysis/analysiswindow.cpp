@@ -1,9 +1,12 @@
 #include "ui/analysis/analysiswindow.h"
 
 #include "core/analysis/oddspaste.h"
+#include "core/document/oddsdocument.h"
 #include "ui/analysis/analysistablemodel.h"
 #include "ui/analysis/stakepanel.h"
 #include "ui/desktop/clipboard.h"
+#include "ui/desktop/screenmetrics.h"
+#include "ui/print/printpreviewwindow.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -13,6 +16,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolButton>
@@ -46,7 +50,7 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
 {
     setObjectName(QStringLiteral("AnalysisWindow"));
     m_model = new AnalysisTableModel(this);
-    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy = new TopRowsProxy(this);
     m_proxy->setSourceModel(m_model);
     m_proxy->setSortRole(AnalysisTableModel::SortRole);
     m_view = new QTableView(this);
@@ -135,8 +139,17 @@ void AnalysisWindow::buildControls()
     copyButton->setText(QStringLiteral("表をコピー"));
     auto *pasteButton = new QToolButton(this);
     pasteButton->setText(QStringLiteral("実オッズを貼り付け"));
+    m_topRows = new QSpinBox(this);
+    m_topRows->setRange(0, 9999);
+    m_topRows->setSpecialValueText(QStringLiteral("すべて"));
+    m_topRows->setPrefix(QStringLiteral("上位 "));
+    m_topRows->setToolTip(QStringLiteral("確率の高い買い目だけを表示・印刷します"));
+    auto *printButton = new QToolButton(this);
+    printButton->setText(QStringLiteral("印刷..."));
+    legend->addWidget(m_topRows);
     legend->addWidget(pasteButton);
     legend->addWidget(copyButton);
+    legend->addWidget(printButton);
 
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_view);
@@ -151,6 +164,8 @@ void AnalysisWindow::buildControls()
     layout->addWidget(m_status);
 
     connect(copyButton, &QToolButton::clicked, this, &AnalysisWindow::copyTable);
+    connect(printButton, &QToolButton::clicked, this, &AnalysisWindow::print);
+    connect(m_topRows, &QSpinBox::valueChanged, this, &AnalysisWindow::setTopRows);
     connect(pasteButton, &QToolButton::clicked, this, &AnalysisWindow::paste);
     connect(m_betType, &QComboBox::currentIndexChanged, this,
             [this](int i) { setBetType(AllBetTypes[size_t(i)]); });
@@ -302,6 +317,29 @@ void AnalysisWindow::copy()
 void AnalysisWindow::copyTable()
 {
     SetClipboardText(AnalysisRowsText(*m_model, rowsInViewOrder(false)));
+}
+
+void AnalysisWindow::setTopRows(int n)
+{
+    if (m_topRows->value() != n)
+        m_topRows->setValue(n); // comes back here through valueChanged
+    else
+        m_proxy->setTopRows(n);
+}
+
+void AnalysisWindow::print()
+{
+    if (!m_analysis)
+        return;
+    FillAnalysisPrintGrid(m_printGrid, *m_model, rowsInViewOrder(false), m_view->fontMetrics(),
+                          TwipsPerPixelX());
+    const OddsDocument *doc = m_analysis->document();
+    const QString title =
+        QStringLiteral("%1:%2:%3")
+            .arg(BetTypeLabel(m_model->table().type), doc ? doc->titleText(0) : QString(),
+                 doc ? doc->titleText(1) : QString());
+    PrintPreviewWindow::instance()->PrintMSFlexGrid(&m_printGrid, title, 9, false, false, false,
+                                                    this);
 }
 
 void AnalysisWindow::paste()

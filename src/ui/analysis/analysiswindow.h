@@ -4,15 +4,17 @@
 // selected tickets. It shows DocumentAnalysis and turns edits into new inputs.
 
 #include "core/analysis/documentanalysis.h"
+#include "core/document/grid.h"
+#include "ui/analysis/analysistablemodel.h"
 
 #include <QPointer>
 #include <QWidget>
 
-class AnalysisTableModel;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QSortFilterProxyModel;
+class QSpinBox;
 class QTableView;
 class StakePanel;
 
@@ -32,6 +34,12 @@ public:
     // False, with the reason in the status line, when a line cannot be placed: nothing changes.
     bool pasteText(const QString &text);
     void setBetType(BetType type);
+    // The table as shown (sorted, limited to the top rows when set) in the print preview,
+    // titled with the bet type, the race title and its date.
+    void print();
+    // Only the n most probable tickets are shown and printed; 0 shows all.
+    void setTopRows(int n);
+    const Grid &printGrid() const { return m_printGrid; }
 
     QTableView *view() const { return m_view; }
     AnalysisTableModel *model() const { return m_model; }
@@ -53,7 +61,7 @@ private:
 
     QPointer<DocumentAnalysis> m_analysis;
     AnalysisTableModel *m_model;
-    QSortFilterProxyModel *m_proxy;
+    TopRowsProxy *m_proxy;
     QTableView *m_view;
     StakePanel *m_stakes;
     QComboBox *m_betType = nullptr;
@@ -65,6 +73,8 @@ private:
     QDoubleSpinBox *m_high = nullptr;
     QDoubleSpinBox *m_low = nullptr;
     QLabel *m_status = nullptr;
+    QSpinBox *m_topRows = nullptr;
+    Grid m_printGrid; // what the preview shows; it closes with this window
     QString m_pasteError;
     bool m_selecting = false;
 };

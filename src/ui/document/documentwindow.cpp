@@ -1,5 +1,6 @@
 #include "ui/document/documentwindow.h"
 
+#include "core/codepage/codepage.h"
 #include "core/text/datetext.h"
 #include "core/text/textcompare.h"
 #include "ui/controls/skinbutton.h"
@@ -666,7 +667,7 @@ void DocumentWindow::commitEditor()
     if (!changed && !TextEquals(g.text(0, 0), QStringLiteral("*")))
         return;
     pushUndo();
-    s = stripSeparators(s);
+    s = Cp932::storableForms(stripSeparators(s));
     g.setText(g.row(), g.col(), s);
     const int row = g.row();
     const int col = g.col();

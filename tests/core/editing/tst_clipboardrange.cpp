@@ -117,6 +117,10 @@ void TestClipboardRange::paste_data()
         << QList<int>{2, 7, 3, 9} << "1,234\t１，５\t牝4(地)\r\n12.5%\ta\rb\t\"x\"_#\r\n"
         << ""
         << "1234 １５ 牝4(地)|12.5% ab \"x\"_#|4.7 4.8 4.9";
+    QTest::newRow("wave dash, minus and yen take the forms a file keeps")
+        << QList<int>{2, 7, 2, 9} << "1〜3\t−5\t¥100\r\n"
+        << ""
+        << "1～3 －5 ￥100|3.7 3.8 3.9|4.7 4.8 4.9";
     QTest::newRow("corner above the current cell receives nothing")
         << QList<int>{4, 7, 2, 9} << "a\tb\tc\r\n"
         << "" << untouched;

@@ -11,6 +11,7 @@
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/mainwindow.h"
+#include "ui/print/printpreviewwindow.h"
 
 #include <QAction>
 #include <QDir>
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void sidecarBesideSavedDocument();
     void failedSidecarTellsAndKeepsDocument();
     void closingDocumentClosesItsWindows();
+    void printsTopRowsAsShown();
 
 private:
     DocumentWindow *openRace();
@@ -250,6 +252,38 @@ void TestAnalysisWindow::closingDocumentClosesItsWindows()
 
     subWindowOf(doc)->close();
     QTRY_COMPARE(m_main->mdiArea()->subWindowList().size(), 1); // the untitled first document
+}
+
+void TestAnalysisWindow::printsTopRowsAsShown()
+{
+    DocumentWindow *doc = openRace();
+    AnalysisWindow *w = analysisWindow(doc);
+    w->setBetType(BetType::Trifecta);
+    // The bet type in view is saved with the document: choosing it is a change of the document.
+    QVERIFY(doc->document().isChanged());
+    QCOMPARE(int(w->rowsInViewOrder(false).size()), 4896);
+
+    // The ten most probable tickets, shown longest odds first: the print follows the view.
+    w->setTopRows(10);
+    w->view()->sortByColumn(AnalysisTableModel::EstimatedCol, Qt::DescendingOrder);
+    const std::vector<int> shown = w->rowsInViewOrder(false);
+    QCOMPARE(int(shown.size()), 10);
+    for (const int r : shown)
+        QVERIFY(r < 10);
+    w->print();
+    QVERIFY(PrintPreviewWindow::existing());
+    const Grid &g = w->printGrid();
+    QCOMPARE(g.rows(), 11);
+    QCOMPARE(g.text(0, AnalysisTableModel::TicketCol), QStringLiteral("買い目"));
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(g.text(i + 1, AnalysisTableModel::TicketCol),
+                 TicketText(BetType::Trifecta, w->model()->row(shown[size_t(i)]).ticket));
+
+    w->setTopRows(0);
+    QCOMPARE(int(w->rowsInViewOrder(false).size()), 4896);
+    // The preview shows the window's grid: it closes with the window.
+    subWindowOf(w)->close();
+    QTRY_VERIFY(!PrintPreviewWindow::existing());
 }
 
 QTEST_MAIN(TestAnalysisWindow)
