@@ -338,8 +338,7 @@ void AnalysisWindow::print()
         QStringLiteral("%1:%2:%3")
             .arg(BetTypeLabel(m_model->table().type), doc ? doc->titleText(0) : QString(),
                  doc ? doc->titleText(1) : QString());
-    PrintPreviewWindow::instance()->PrintMSFlexGrid(&m_printGrid, title, 9, false, false, false,
-                                                    this);
+    PrintPreviewWindow::instance()->showGrid(&m_printGrid, title, 9, false, false, false, this);
 }
 
 void AnalysisWindow::paste()
