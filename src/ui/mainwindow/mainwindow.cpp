@@ -1,15 +1,12 @@
 #include "ui/mainwindow/mainwindow.h"
 
-#include "core/file/documentfile.h"
 #include "core/settings/inifile.h"
 #include "core/settings/recentfiles.h"
 #include "core/system/systemtools.h"
 #include "core/text/numbertext.h"
-#include "core/text/textcompare.h"
 #include "ui/analysis/analysiscontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
-#include "ui/desktop/windowtools.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
@@ -17,14 +14,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QScreen>
 #include <cmath>
 
@@ -42,24 +35,6 @@ QRect ScreenRect(const QWidget *widget)
 {
     const QScreen *screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-}
-
-// The designed name rule: ".csv" appended, a doubled ".csv.csv" turned into ".Csv".
-QString AppendCsv(const QString &chosen)
-{
-    QString name = chosen + QStringLiteral(".csv");
-    const qsizetype at = TextIndexOf(name, QStringLiteral(".csv.csv"));
-    if (at >= 0)
-        name.replace(at, 8, QStringLiteral(".Csv"));
-    return name;
-}
-
-bool SameFile(const QString &a, const QString &b)
-{
-    if (a == b)
-        return true;
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
 bool IsMenuShortcut(const QKeyEvent *key)
@@ -230,6 +205,12 @@ QList<QAction *> MainWindow::mnuFiles() const
     return m_recentMenu->items;
 }
 
+void MainWindow::mnuFiles_Click(int Index)
+{
+    if (QAction *item = m_recentMenu->items.value(Index))
+        openFile(item->data().toString());
+}
+
 // ---- start-up and shutdown ----
 
 void MainWindow::StartUp()
@@ -394,245 +375,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// ---- documents ----
-
-DocumentWindow *MainWindow::LoadNewDoc()
-{
-    loadSystem();
-    ++NewDocCount;
-    auto *doc = new DocumentWindow(m_appFolder);
-    // Once the program is ending, every document has had its question.
-    doc->closeGuard = [this](DocumentWindow &closing) { return m_unloaded || mayClose(&closing); };
-    QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    // Size and place before showing: a window that opens maximized comes back to these when
-    // restored. The place is where a cascade would put it; the area's own placement pushes a
-    // window of the designed size mostly out of view once one is open.
-    sub->resize(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight);
-    sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
-    sub->show();
-    m_mdi->setActiveSubWindow(sub);
-    doc->startFresh(NewDocCount);
-    // A new document built from the template goes on the recent-file list like an opened file.
-    if (!doc->document().isUntitled())
-        recordRecentFile(doc->document().filePath());
-    return doc;
-}
-
-void MainWindow::openFile(const QString &wkFile)
-{
-    if (!fileExists(wkFile))
-        return;
-    // Letter case counts on this file system: a.csv and A.csv are two documents.
-    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
-        const DocumentWindow *doc = DocumentWindow::fromWidget(sub);
-        if (!doc || doc->document().isUntitled())
-            continue;
-        if (SameFile(doc->document().filePath(), wkFile)) {
-            m_mdi->setActiveSubWindow(sub);
-            sub->widget()->setFocus();
-            return;
-        }
-    }
-    DocumentWindow *doc = LoadNewDoc();
-    if (doc->loadDocument(wkFile).ok) {
-        recordRecentFile(wkFile);
-        m_analysis->documentOpened(doc, wkFile);
-    }
-}
-
-void MainWindow::openFiles(const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        if (fileExists(path))
-            openFile(path);
-        else
-            LoadNewDoc()->loadDocument(path);
-    }
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    show();
-    raise();
-    activateWindow();
-}
-
-DocumentWindow *MainWindow::activeDocument() const
-{
-    QMdiSubWindow *sub = m_mdi ? m_mdi->currentSubWindow() : nullptr;
-    if (!sub)
-        return nullptr;
-    // An analysis or chart window stands for its document.
-    DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget());
-    return doc ? doc : m_analysis->documentOf(sub);
-}
-
-QList<DocumentWindow *> MainWindow::documents() const
-{
-    QList<DocumentWindow *> out;
-    for (QMdiSubWindow *sub : m_mdi->subWindowList())
-        if (DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget()))
-            out.append(doc);
-    return out;
-}
-
-bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs)
-{
-    const FileResult result = saveAs ? doc->saveDocumentAs(path) : doc->saveDocument(path);
-    if (result.ok) {
-        recordRecentFile(path);
-        m_analysis->documentSaved(doc, path);
-        return true;
-    }
-    MessageBoxRequest box;
-    box.title = QStringLiteral("Kirrel");
-    box.text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + result.message;
-    box.icon = MsgIcon::Warning;
-    box.buttons = MsgButtons::Ok;
-    ShowMessageBox(this, box);
-    return false;
-}
-
-// ---- File menu ----
-
-void MainWindow::mnuFileNew_Click()
-{
-    LoadNewDoc();
-}
-
-void MainWindow::mnuWindowNewWindow_Click()
-{
-    LoadNewDoc();
-}
-
-void MainWindow::mnuFileOpen_Click()
-{
-    if (!activeDocument())
-        LoadNewDoc();
-    const QString chosen = showFileDialog(this, DocumentFileFilters(), QDir::currentPath() + u'/',
-                                          QStringLiteral("オッズファイル"), QStringLiteral("開く"),
-                                          QStringLiteral("LOAD"));
-    if (chosen.isEmpty())
-        return;
-    // Letter case counts here (a.csv is not a.Csv): a file that exists is opened under the
-    // name chosen, and only a name with no file behind it gets ".csv".
-    openFile(QFileInfo(chosen).isFile() ? chosen : AppendCsv(chosen));
-}
-
-void MainWindow::mnuFileClose_Click()
-{
-    if (QMdiSubWindow *sub = m_mdi->currentSubWindow())
-        sub->close();
-}
-
-bool MainWindow::mayClose(DocumentWindow *doc)
-{
-    if (!doc->document().isChanged())
-        return true;
-    if (QMdiSubWindow *sub = qobject_cast<QMdiSubWindow *>(doc->parentWidget()))
-        m_mdi->setActiveSubWindow(sub);
-    MessageBoxRequest ask;
-    ask.title = QStringLiteral("Kirrel");
-    ask.text = QStringLiteral("「%1」は変更されています。\n閉じる前に保存しますか?")
-                   .arg(doc->document().caption());
-    ask.icon = MsgIcon::Question;
-    ask.buttons = MsgButtons::SaveDiscardCancel;
-    switch (ShowMessageBox(this, ask)) {
-    case MsgAnswer::Save:
-        return saveDocument(doc);
-    case MsgAnswer::Discard:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void MainWindow::mnuFileSave_Click()
-{
-    if (DocumentWindow *doc = activeDocument())
-        saveDocument(doc);
-}
-
-bool MainWindow::saveDocument(DocumentWindow *doc)
-{
-    // Untitled documents and templates get a name first, so the template is not overwritten
-    // by accident.
-    const OddsDocument &d = doc->document();
-    if (d.isUntitled() || d.isTemplate())
-        return saveDocumentAs(doc);
-    return saveWindowDocument(doc, d.filePath(), false);
-}
-
-void MainWindow::mnuFileSaveAs_Click()
-{
-    if (DocumentWindow *doc = activeDocument())
-        saveDocumentAs(doc);
-}
-
-bool MainWindow::saveDocumentAs(DocumentWindow *doc)
-{
-    const QString c = doc->document().caption();
-    QString name;
-    QString folder;
-    if (!doc->document().isUntitled() && fileExists(c)) {
-        name = splitPath(c, QStringLiteral("ファイル名"));
-        folder = splitPath(c, QStringLiteral("フォルダ名"));
-    } else {
-        name = c;
-        folder = QDir::currentPath() + u'/';
-    }
-    const QString chosen =
-        showFileDialog(this, DocumentFileFilters(), folder, name,
-                       QStringLiteral("名前を付けて保存"), QStringLiteral("SAVE"));
-    if (chosen.isEmpty())
-        return false;
-    const bool hasCsv = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
-    const QString path = hasCsv ? chosen : chosen + QStringLiteral(".csv");
-    // The dialog asked about the name chosen, not about the one with ".csv" added.
-    if (path != chosen && QFileInfo::exists(path)) {
-        MessageBoxRequest ask;
-        ask.title = QStringLiteral("名前を付けて保存");
-        ask.text = path + QStringLiteral(" は既に存在します。\n上書きしますか?");
-        ask.icon = MsgIcon::Warning;
-        ask.buttons = MsgButtons::YesNo;
-        if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
-            return false;
-    }
-    return saveWindowDocument(doc, path, true);
-}
-
-void MainWindow::mnuDefault_Click()
-{
-    DocumentWindow *doc = activeDocument();
-    if (!doc)
-        return;
-    MessageBoxRequest ask;
-    ask.title = QStringLiteral("デフォルトにする");
-    ask.text = QStringLiteral("次回の新規作成時に、このファイルが使用されます\nよろしいですか?");
-    ask.icon = MsgIcon::Information;
-    ask.buttons = MsgButtons::YesNo;
-    if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
-        return;
-    saveWindowDocument(doc, DefaultPath(m_appFolder), false);
-}
-
-void MainWindow::mnuFilePrint_Click()
-{
-    DocumentWindow *doc = activeDocument();
-    if (!doc)
-        return;
-    PrintPreviewWindow::PrintDocument(doc->document(), doc);
-}
-
-void MainWindow::mnuFiles_Click(int Index)
-{
-    if (QAction *item = m_recentMenu->items.value(Index))
-        openFile(item->data().toString());
-}
-
-void MainWindow::mnuFileExit_Click()
-{
-    close();
-}
-
 // ---- Edit menu ----
 
 void MainWindow::mnuEditUndo_Click()
@@ -663,117 +405,6 @@ void MainWindow::mnuEditPaste_Click()
         return;
     if (DocumentWindow *doc = activeDocument())
         doc->paste();
-}
-
-// ---- Window menu ----
-
-QPoint MainWindow::cascadePlace(int index, const QSize &size) const
-{
-    const QRect area = m_mdi->viewport()->rect();
-    // One title bar lower and to the right each time; back to the corner before a window
-    // would leave the area.
-    int step = 24;
-    for (const QMdiSubWindow *sub : m_mdi->subWindowList()) {
-        if (sub->widget() && !sub->isMinimized()) {
-            step = std::max(8, sub->widget()->y());
-            break;
-        }
-    }
-    const int room = std::min(area.width() - size.width(), area.height() - size.height());
-    const int places = std::max(1, room / step + 1);
-    const int k = index % places;
-    return {k * step, k * step};
-}
-
-void MainWindow::mnuWindowCascade_Click()
-{
-    // Qt's own cascade sizes each window to its size hint; a document window has none and
-    // would shrink to its title bar. The documents get their designed size instead.
-    const QList<QMdiSubWindow *> windows = arrangeableWindows();
-    const QSize size = QSize(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight)
-                           .boundedTo(m_mdi->viewport()->size());
-    const int n = int(windows.size());
-    // The bottom of the stack first, so the active window ends on top at the last place.
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow *sub = windows[n - 1 - i];
-        if (sub->isMaximized())
-            sub->showNormal();
-        sub->setGeometry(QRect(cascadePlace(i, size), size));
-        sub->raise();
-    }
-}
-
-QList<QMdiSubWindow *> MainWindow::arrangeableWindows() const
-{
-    QList<QMdiSubWindow *> out;
-    // Top of the stack first, so the active window leads.
-    const QList<QMdiSubWindow *> stack = m_mdi->subWindowList(QMdiArea::StackingOrder);
-    for (auto it = stack.crbegin(); it != stack.crend(); ++it)
-        if (!(*it)->isMinimized() && (*it)->isVisible())
-            out.append(*it);
-    return out;
-}
-
-void MainWindow::tile(bool oneAboveTheOther)
-{
-    const QList<QMdiSubWindow *> windows = arrangeableWindows();
-    if (windows.isEmpty())
-        return;
-    const QRect area = m_mdi->viewport()->rect();
-    const int n = int(windows.size());
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow *sub = windows[i];
-        if (sub->isMaximized())
-            sub->showNormal();
-        if (oneAboveTheOther) {
-            const int top = area.height() * i / n;
-            const int bottom = area.height() * (i + 1) / n;
-            sub->setGeometry(0, top, area.width(), bottom - top);
-        } else {
-            const int left = area.width() * i / n;
-            const int right = area.width() * (i + 1) / n;
-            sub->setGeometry(left, 0, right - left, area.height());
-        }
-    }
-}
-
-void MainWindow::mnuWindowTileHorizontal_Click()
-{
-    tile(true);
-}
-
-void MainWindow::mnuWindowTileVertical_Click()
-{
-    tile(false);
-}
-
-void MainWindow::updateWindowMenu()
-{
-    for (QAction *a : std::as_const(m_windowList))
-        delete a;
-    m_windowList.clear();
-    const QList<QMdiSubWindow *> windows = m_mdi->subWindowList();
-    if (windows.isEmpty())
-        return;
-    m_windowList.append(mnuWindow->addSeparator());
-    QMdiSubWindow *current = m_mdi->currentSubWindow();
-    int number = 0;
-    for (QMdiSubWindow *sub : windows) {
-        ++number;
-        QString title = sub->windowTitle();
-        title.replace(u'&', QStringLiteral("&&"));
-        QAction *a = mnuWindow->addAction(
-            (number < 10 ? QStringLiteral("&%1 ").arg(number) : QStringLiteral("%1 ").arg(number)) +
-            title);
-        a->setCheckable(true);
-        a->setChecked(sub == current);
-        QPointer<QMdiSubWindow> target(sub);
-        connect(a, &QAction::triggered, this, [this, target] {
-            if (target)
-                m_mdi->setActiveSubWindow(target);
-        });
-        m_windowList.append(a);
-    }
 }
 
 // ---- Version ----

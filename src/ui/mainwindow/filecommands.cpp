@@ -1,0 +1,270 @@
+#include "ui/mainwindow/mainwindow.h"
+
+#include "core/file/documentfile.h"
+#include "core/system/systemtools.h"
+#include "core/text/textcompare.h"
+#include "ui/analysis/analysiscontroller.h"
+#include "ui/desktop/dialogs.h"
+#include "ui/desktop/windowtools.h"
+#include "ui/document/documentwindow.h"
+#include "ui/print/printpreviewwindow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+
+// The designed name rule: ".csv" appended, a doubled ".csv.csv" turned into ".Csv".
+QString AppendCsv(const QString &chosen)
+{
+    QString name = chosen + QStringLiteral(".csv");
+    const qsizetype at = TextIndexOf(name, QStringLiteral(".csv.csv"));
+    if (at >= 0)
+        name.replace(at, 8, QStringLiteral(".Csv"));
+    return name;
+}
+
+bool SameFile(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+// ---- documents ----
+
+DocumentWindow *MainWindow::LoadNewDoc()
+{
+    loadSystem();
+    ++NewDocCount;
+    auto *doc = new DocumentWindow(m_appFolder);
+    // Once the program is ending, every document has had its question.
+    doc->closeGuard = [this](DocumentWindow &closing) { return m_unloaded || mayClose(&closing); };
+    QMdiSubWindow *sub = m_mdi->addSubWindow(doc);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Size and place before showing: a window that opens maximized comes back to these when
+    // restored. The place is where a cascade would put it; the area's own placement pushes a
+    // window of the designed size mostly out of view once one is open.
+    sub->resize(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight);
+    sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    doc->startFresh(NewDocCount);
+    // A new document built from the template goes on the recent-file list like an opened file.
+    if (!doc->document().isUntitled())
+        recordRecentFile(doc->document().filePath());
+    return doc;
+}
+
+void MainWindow::openFile(const QString &wkFile)
+{
+    if (!fileExists(wkFile))
+        return;
+    // Letter case counts on this file system: a.csv and A.csv are two documents.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        const DocumentWindow *doc = DocumentWindow::fromWidget(sub);
+        if (!doc || doc->document().isUntitled())
+            continue;
+        if (SameFile(doc->document().filePath(), wkFile)) {
+            m_mdi->setActiveSubWindow(sub);
+            sub->widget()->setFocus();
+            return;
+        }
+    }
+    DocumentWindow *doc = LoadNewDoc();
+    if (doc->loadDocument(wkFile).ok) {
+        recordRecentFile(wkFile);
+        m_analysis->documentOpened(doc, wkFile);
+    }
+}
+
+void MainWindow::openFiles(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (fileExists(path))
+            openFile(path);
+        else
+            LoadNewDoc()->loadDocument(path);
+    }
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+DocumentWindow *MainWindow::activeDocument() const
+{
+    QMdiSubWindow *sub = m_mdi ? m_mdi->currentSubWindow() : nullptr;
+    if (!sub)
+        return nullptr;
+    // An analysis or chart window stands for its document.
+    DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget());
+    return doc ? doc : m_analysis->documentOf(sub);
+}
+
+QList<DocumentWindow *> MainWindow::documents() const
+{
+    QList<DocumentWindow *> out;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (DocumentWindow *doc = DocumentWindow::fromWidget(sub->widget()))
+            out.append(doc);
+    return out;
+}
+
+bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bool saveAs)
+{
+    const FileResult result = saveAs ? doc->saveDocumentAs(path) : doc->saveDocument(path);
+    if (result.ok) {
+        recordRecentFile(path);
+        m_analysis->documentSaved(doc, path);
+        return true;
+    }
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + result.message;
+    box.icon = MsgIcon::Warning;
+    box.buttons = MsgButtons::Ok;
+    ShowMessageBox(this, box);
+    return false;
+}
+
+// ---- File menu ----
+
+void MainWindow::mnuFileNew_Click()
+{
+    LoadNewDoc();
+}
+
+void MainWindow::mnuWindowNewWindow_Click()
+{
+    LoadNewDoc();
+}
+
+void MainWindow::mnuFileOpen_Click()
+{
+    if (!activeDocument())
+        LoadNewDoc();
+    const QString chosen = showFileDialog(this, DocumentFileFilters(), QDir::currentPath() + u'/',
+                                          QStringLiteral("オッズファイル"), QStringLiteral("開く"),
+                                          QStringLiteral("LOAD"));
+    if (chosen.isEmpty())
+        return;
+    // Letter case counts here (a.csv is not a.Csv): a file that exists is opened under the
+    // name chosen, and only a name with no file behind it gets ".csv".
+    openFile(QFileInfo(chosen).isFile() ? chosen : AppendCsv(chosen));
+}
+
+void MainWindow::mnuFileClose_Click()
+{
+    if (QMdiSubWindow *sub = m_mdi->currentSubWindow())
+        sub->close();
+}
+
+bool MainWindow::mayClose(DocumentWindow *doc)
+{
+    if (!doc->document().isChanged())
+        return true;
+    if (QMdiSubWindow *sub = qobject_cast<QMdiSubWindow *>(doc->parentWidget()))
+        m_mdi->setActiveSubWindow(sub);
+    MessageBoxRequest ask;
+    ask.title = QStringLiteral("Kirrel");
+    ask.text = QStringLiteral("「%1」は変更されています。\n閉じる前に保存しますか?")
+                   .arg(doc->document().caption());
+    ask.icon = MsgIcon::Question;
+    ask.buttons = MsgButtons::SaveDiscardCancel;
+    switch (ShowMessageBox(this, ask)) {
+    case MsgAnswer::Save:
+        return saveDocument(doc);
+    case MsgAnswer::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::mnuFileSave_Click()
+{
+    if (DocumentWindow *doc = activeDocument())
+        saveDocument(doc);
+}
+
+bool MainWindow::saveDocument(DocumentWindow *doc)
+{
+    // Untitled documents and templates get a name first, so the template is not overwritten
+    // by accident.
+    const OddsDocument &d = doc->document();
+    if (d.isUntitled() || d.isTemplate())
+        return saveDocumentAs(doc);
+    return saveWindowDocument(doc, d.filePath(), false);
+}
+
+void MainWindow::mnuFileSaveAs_Click()
+{
+    if (DocumentWindow *doc = activeDocument())
+        saveDocumentAs(doc);
+}
+
+bool MainWindow::saveDocumentAs(DocumentWindow *doc)
+{
+    const QString c = doc->document().caption();
+    QString name;
+    QString folder;
+    if (!doc->document().isUntitled() && fileExists(c)) {
+        name = splitPath(c, QStringLiteral("ファイル名"));
+        folder = splitPath(c, QStringLiteral("フォルダ名"));
+    } else {
+        name = c;
+        folder = QDir::currentPath() + u'/';
+    }
+    const QString chosen =
+        showFileDialog(this, DocumentFileFilters(), folder, name,
+                       QStringLiteral("名前を付けて保存"), QStringLiteral("SAVE"));
+    if (chosen.isEmpty())
+        return false;
+    const bool hasCsv = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const QString path = hasCsv ? chosen : chosen + QStringLiteral(".csv");
+    // The dialog asked about the name chosen, not about the one with ".csv" added.
+    if (path != chosen && QFileInfo::exists(path)) {
+        MessageBoxRequest ask;
+        ask.title = QStringLiteral("名前を付けて保存");
+        ask.text = path + QStringLiteral(" は既に存在します。\n上書きしますか?");
+        ask.icon = MsgIcon::Warning;
+        ask.buttons = MsgButtons::YesNo;
+        if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
+            return false;
+    }
+    return saveWindowDocument(doc, path, true);
+}
+
+void MainWindow::mnuDefault_Click()
+{
+    DocumentWindow *doc = activeDocument();
+    if (!doc)
+        return;
+    MessageBoxRequest ask;
+    ask.title = QStringLiteral("デフォルトにする");
+    ask.text = QStringLiteral("次回の新規作成時に、このファイルが使用されます\nよろしいですか?");
+    ask.icon = MsgIcon::Information;
+    ask.buttons = MsgButtons::YesNo;
+    if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
+        return;
+    saveWindowDocument(doc, DefaultPath(m_appFolder), false);
+}
+
+void MainWindow::mnuFilePrint_Click()
+{
+    DocumentWindow *doc = activeDocument();
+    if (!doc)
+        return;
+    PrintPreviewWindow::PrintDocument(doc->document(), doc);
+}
+
+void MainWindow::mnuFileExit_Click()
+{
+    close();
+}
