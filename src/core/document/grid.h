@@ -84,9 +84,6 @@ public:
     // Clears every cell's text and colours.
     void clear();
 
-    bool isVisible() const { return m_visible; }
-    void setVisible(bool v) { set(m_visible, v); }
-
     // Bumped by every change, so a view can tell whether it must repaint.
     quint64 revision() const { return m_revision; }
 
@@ -127,6 +124,5 @@ private:
     int m_col = 0;
     int m_rowSel = 0;
     int m_colSel = 0;
-    bool m_visible = true;
     quint64 m_revision = 0;
 };

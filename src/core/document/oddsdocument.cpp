@@ -125,7 +125,7 @@ OddsDocument::OddsDocument()
     quinellaMatrix.setFixedRows(0);
     quinellaMatrix.setFixedCols(0);
     quinellaMatrix.setFontSize(twipsPerPixelX * 17 / 20);
-    quinellaMatrix.setVisible(false);
+    m_quinellaInFront = false;
     m_built = m_kazu;
 }
 
@@ -164,7 +164,6 @@ void OddsDocument::buildTable()
     m_built = m_kazu;
 
     Grid &g = runnerTable;
-    g.setVisible(false);
     g.setFontSize(12);
     g.setBackColor(Rgb(255, 255, 255));
     g.setForeColor(Rgb(0, 0, 0));
@@ -222,7 +221,6 @@ void OddsDocument::buildTable()
             g.setCellBackColor(j, ColRank + k, computedBack[k]);
     }
 
-    g.setVisible(true);
     recalculate();
 }
 

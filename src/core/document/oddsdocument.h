@@ -106,7 +106,9 @@ public:
     bool estimateQuinella();
     bool buildQuinellaMatrix();
 
-    bool quinellaVisible() const { return quinellaMatrix.isVisible(); }
+    // Which table is in front: the quinella matrix after estimateQuinella, the runner table
+    // after building or recalculating.
+    bool quinellaVisible() const { return m_quinellaInFront; }
 
 private:
     // columnContributions as numbers: each entry as textToNumber reads its text back. The texts are
@@ -122,6 +124,7 @@ private:
     QString m_filePath;
     QString m_untitledName;
     bool m_changed = false;
+    bool m_quinellaInFront = false;
 };
 
 // Truncates toward zero to the given number of decimals, through the number's text.

@@ -100,7 +100,7 @@ bool OddsDocument::estimateQuinella()
     }
 
     buildQuinellaMatrix();
-    quinellaMatrix.setVisible(true);
+    m_quinellaInFront = true;
     return true;
 }
 
@@ -112,7 +112,6 @@ bool OddsDocument::buildQuinellaMatrix()
         return false;
 
     Grid &g = quinellaMatrix;
-    g.setVisible(false);
     g.setSize(21, 50);
     for (int c = 0; c < 50; ++c)
         g.setColWidth(c, 900);
@@ -155,6 +154,5 @@ bool OddsDocument::buildQuinellaMatrix()
         g.setCellBackColor(row, c + 2, Rgb(20, 20, 20));
     }
 
-    g.setVisible(true);
     return true;
 }

@@ -173,7 +173,7 @@ qsizetype SlashIndex(const QString &text, qsizetype from)
 
 void OddsDocument::recalculate()
 {
-    quinellaMatrix.setVisible(false);
+    m_quinellaInFront = false;
     SuperOdds();
     // After the new values are written, so the computed columns fit them.
     fitColumnWidths();
@@ -316,7 +316,6 @@ void OddsDocument::SuperOdds()
 {
     Grid &g = runnerTable;
     const int n = std::max(RunnerCount, 0);
-    g.setVisible(false);
 
     const double payoutRatio = textToNumber(m_koujyo) / 100;
 
@@ -346,7 +345,6 @@ void OddsDocument::SuperOdds()
             total = sum;
     }
     if (total == 0) {
-        g.setVisible(true);
         return;
     }
 
@@ -430,8 +428,6 @@ void OddsDocument::SuperOdds()
         if (Usable(payout))
             g.setText(r + 1, ColPayout, FormatNumber(payout, QStringLiteral("0.0")));
     }
-
-    g.setVisible(true);
 }
 
 double truncateDecimals(double value, int digits)

@@ -254,10 +254,10 @@ void DocumentWindow::RefreshFromDocument()
     for (int i = 0; i < 6; ++i)
         SyncText(titleBoxes[i], m_doc.titleText(i));
 
-    runnerTable->setVisible(m_doc.runnerTable.isVisible());
+    runnerTable->setVisible(true);
     runnerTable->refresh();
     quinellaMatrix->refresh();
-    quinellaMatrix->setVisible(m_doc.quinellaMatrix.isVisible());
+    quinellaMatrix->setVisible(m_doc.quinellaVisible());
     if (quinellaMatrix->isVisibleTo(this))
         quinellaMatrix->raise();
     if (isEditing())
@@ -441,11 +441,7 @@ void DocumentWindow::undo()
 
 Grid *DocumentWindow::gridInView()
 {
-    if (m_doc.quinellaMatrix.isVisible())
-        return &m_doc.quinellaMatrix;
-    if (m_doc.runnerTable.isVisible())
-        return &m_doc.runnerTable;
-    return nullptr;
+    return m_doc.quinellaVisible() ? &m_doc.quinellaMatrix : &m_doc.runnerTable;
 }
 
 QString DocumentWindow::titleText(int Index) const

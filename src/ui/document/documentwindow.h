@@ -73,7 +73,7 @@ public:
     void paste();
     void selectAll();
     void deleteSelection();
-    // The grid in view: the quinella matrix when shown, else the runner table, else null.
+    // The grid in view: the quinella matrix when shown, else the runner table.
     Grid *gridInView();
     QString titleText(int Index) const;
     void setTitleText(int Index, const QString &text);

@@ -46,7 +46,7 @@ QLineEdit *DocumentWindow::focusedTextField() const
 
 bool DocumentWindow::refusedInQuinellaView(const QString &command)
 {
-    if (!m_doc.quinellaMatrix.isVisible())
+    if (!m_doc.quinellaVisible())
         return false;
     statusLine->setText(QStringLiteral("馬連表は計算結果のため%1できません。").arg(command));
     return true;
@@ -90,7 +90,7 @@ void DocumentWindow::selectAll()
         field->selectAll();
         return;
     }
-    GridView *view = m_doc.quinellaMatrix.isVisible() ? quinellaMatrix : runnerTable;
+    GridView *view = m_doc.quinellaVisible() ? quinellaMatrix : runnerTable;
     const Grid *grid = view->grid();
     view->setCurrentCell(0, 0);
     view->setSelectionCorner(grid->rows() - 1, grid->cols() - 1);

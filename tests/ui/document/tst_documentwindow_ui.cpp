@@ -144,13 +144,13 @@ private Q_SLOTS:
     {
         OddsDocument &d = m_win->document();
         clickButton(0);
-        QVERIFY(d.quinellaMatrix.isVisible());
+        QVERIFY(d.quinellaVisible());
         QVERIFY(m_win->quinellaMatrix->isVisible());
         QCOMPARE(m_win->quinellaMatrix->geometry(), m_win->runnerTable->geometry());
         QCOMPARE(m_win->gridInView(), &d.quinellaMatrix);
         QCOMPARE(d.quinellaList.size(), 18 * 17 / 2);
         clickButton(1);
-        QVERIFY(!d.quinellaMatrix.isVisible());
+        QVERIFY(!d.quinellaVisible());
         QVERIFY(!m_win->quinellaMatrix->isVisible());
         QCOMPARE(m_win->gridInView(), &d.runnerTable);
     }
