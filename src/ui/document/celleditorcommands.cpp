@@ -39,15 +39,16 @@ void DocumentWindow::selectFieldText(QLineEdit *inTxtCtrl)
     inTxtCtrl->selectAll();
 }
 
-void DocumentWindow::openEditor(int KeyAscii, int x, int y, const QString &wkStr, int Ime)
+void DocumentWindow::openEditor(ImeMode ime)
 {
-    Q_UNUSED(KeyAscii);
+    if (m_doc.quinellaVisible())
+        return;
     Grid &g = m_doc.runnerTable;
     leaveEditor();
     focusGrid();
-    cellEditor->setIme(Ime);
+    cellEditor->setIme(ime);
     cellEditor->setFont(runnerTable->gridFont());
-    cellEditor->setText(wkStr == QLatin1String("$$$") ? g.text(g.row(), g.col()) : wkStr);
+    cellEditor->setText(g.text(g.row(), g.col()));
     cellEditor->setCursorPosition(int(cellEditor->text().size()));
 
     runnerTable->ensureVisible(g.row(), g.col());
@@ -55,8 +56,6 @@ void DocumentWindow::openEditor(int KeyAscii, int x, int y, const QString &wkStr
     if (!rect.isValid())
         return;
     rect.translate(runnerTable->pos());
-    if (x >= 0 && y >= 0)
-        rect.moveTopLeft(QPoint(x, y));
     cellEditor->setGeometry(rect);
     cellEditor->show();
     cellEditor->raise();
@@ -82,7 +81,9 @@ void DocumentWindow::MSFlex_KeyPress(const QString &text)
     // put a control character in the cell.
     if (text.isEmpty() || text.front().unicode() < 0x20 || text.front().unicode() == 0x7f)
         return;
-    openEditor(32, -1, -1, QStringLiteral("$$$"), ImeModeForCell(g, g.row(), col));
+    openEditor(ImeMode(ImeModeForCell(g, g.row(), col)));
+    if (!isEditing())
+        return;
     cellEditor->setText(text);
     cellEditor->setCursorPosition(int(text.size()));
 }
@@ -93,8 +94,9 @@ void DocumentWindow::MSFlex_DblClick()
     const int col = g.col();
     if (col >= ColRank && col <= ColSupport)
         return;
-    openEditor(32, -1, -1, QStringLiteral("$$$"), ImeModeForCell(g, g.row(), col));
-    selectFieldText(cellEditor);
+    openEditor(ImeMode(ImeModeForCell(g, g.row(), col)));
+    if (isEditing())
+        selectFieldText(cellEditor);
 }
 
 void DocumentWindow::MSFlex_MouseDown()

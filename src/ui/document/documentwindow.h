@@ -5,6 +5,7 @@
 // changes the document and then refreshes the widgets from it.
 
 #include "core/document/oddsdocument.h"
+#include "core/editing/cellrules.h"
 #include "core/editing/undoring.h"
 #include "core/file/documentfile.h"
 
@@ -82,9 +83,9 @@ public:
     void RefreshFromDocument();
 
     // Cell editor.
-    // Opens cellEditor over the current cell of the runner table showing the cell's text (wkStr
-    // "$$$") with the caret at its end. Ime: 0 free, 3 input method disabled.
-    void openEditor(int KeyAscii, int x, int y, const QString &wkStr, int Ime);
+    // Opens cellEditor over the current cell of the runner table showing the cell's text with the
+    // caret at its end. Not while the quinella matrix is in front: the table behind it is hidden.
+    void openEditor(ImeMode ime);
     void focusGrid();
     void leaveEditor();
     void deleteRange(int wX1, int wY1, int wX2, int wY2);

@@ -149,6 +149,12 @@ private Q_SLOTS:
         QCOMPARE(m_win->quinellaMatrix->geometry(), m_win->runnerTable->geometry());
         QCOMPARE(m_win->gridInView(), &d.quinellaMatrix);
         QCOMPARE(d.quinellaList.size(), 18 * 17 / 2);
+        // Typing with the keyboard focus still on the table behind the matrix edits nothing.
+        const QString name = d.runnerTable.text(2, ColName);
+        d.runnerTable.setCurrent(2, ColName);
+        QTest::keyClicks(m_win->runnerTable, QStringLiteral("x"));
+        QVERIFY(!m_win->isEditing());
+        QCOMPARE(d.runnerTable.text(2, ColName), name);
         clickButton(1);
         QVERIFY(!d.quinellaVisible());
         QVERIFY(!m_win->quinellaMatrix->isVisible());
