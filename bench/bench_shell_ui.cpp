@@ -42,7 +42,7 @@ void WaitShown(MainWindow &w)
 void WriteTemplate(const QString &appFolder)
 {
     MainWindow w(appFolder);
-    DocumentWindow *doc = w.LoadNewDoc();
+    DocumentWindow *doc = w.newDocumentWindow();
     doc->document().setCountText(0, QStringLiteral("18"));
     doc->buildTable();
     doc->saveDocument(appFolder + QStringLiteral("Default.def"));
@@ -83,7 +83,7 @@ int ChildMemory()
     WaitShown(w);
     const double before = ResidentMegabytes();
     while (w.documents().size() < 20)
-        w.LoadNewDoc();
+        w.newDocumentWindow();
     for (int i = 0; i < 10; ++i)
         QCoreApplication::processEvents();
     std::printf("%f %f\n", ResidentMegabytes(), before);

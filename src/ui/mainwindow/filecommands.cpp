@@ -38,7 +38,7 @@ bool SameFile(const QString &a, const QString &b)
 
 // ---- documents ----
 
-DocumentWindow *MainWindow::LoadNewDoc()
+DocumentWindow *MainWindow::newDocumentWindow()
 {
     loadSystem();
     ++NewDocCount;
@@ -76,7 +76,7 @@ void MainWindow::openFile(const QString &wkFile)
             return;
         }
     }
-    DocumentWindow *doc = LoadNewDoc();
+    DocumentWindow *doc = newDocumentWindow();
     if (doc->loadDocument(wkFile).ok) {
         recordRecentFile(wkFile);
         m_analysis->documentOpened(doc, wkFile);
@@ -89,7 +89,7 @@ void MainWindow::openFiles(const QStringList &paths)
         if (fileExists(path))
             openFile(path);
         else
-            LoadNewDoc()->loadDocument(path);
+            newDocumentWindow()->loadDocument(path);
     }
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
@@ -135,20 +135,20 @@ bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bo
 
 // ---- File menu ----
 
-void MainWindow::mnuFileNew_Click()
+void MainWindow::newDocument()
 {
-    LoadNewDoc();
+    newDocumentWindow();
 }
 
-void MainWindow::mnuWindowNewWindow_Click()
+void MainWindow::newWindow()
 {
-    LoadNewDoc();
+    newDocumentWindow();
 }
 
-void MainWindow::mnuFileOpen_Click()
+void MainWindow::openDocument()
 {
     if (!activeDocument())
-        LoadNewDoc();
+        newDocumentWindow();
     const QString chosen = showFileDialog(this, DocumentFileFilters(), QDir::currentPath() + u'/',
                                           QStringLiteral("オッズファイル"), QStringLiteral("開く"),
                                           QStringLiteral("LOAD"));
@@ -159,7 +159,7 @@ void MainWindow::mnuFileOpen_Click()
     openFile(QFileInfo(chosen).isFile() ? chosen : AppendCsv(chosen));
 }
 
-void MainWindow::mnuFileClose_Click()
+void MainWindow::closeDocument()
 {
     if (QMdiSubWindow *sub = m_mdi->currentSubWindow())
         sub->close();
@@ -187,7 +187,7 @@ bool MainWindow::mayClose(DocumentWindow *doc)
     }
 }
 
-void MainWindow::mnuFileSave_Click()
+void MainWindow::saveActiveDocument()
 {
     if (DocumentWindow *doc = activeDocument())
         saveDocument(doc);
@@ -203,7 +203,7 @@ bool MainWindow::saveDocument(DocumentWindow *doc)
     return saveWindowDocument(doc, d.filePath(), false);
 }
 
-void MainWindow::mnuFileSaveAs_Click()
+void MainWindow::saveActiveDocumentAs()
 {
     if (DocumentWindow *doc = activeDocument())
         saveDocumentAs(doc);
@@ -241,7 +241,7 @@ bool MainWindow::saveDocumentAs(DocumentWindow *doc)
     return saveWindowDocument(doc, path, true);
 }
 
-void MainWindow::mnuDefault_Click()
+void MainWindow::makeTemplate()
 {
     DocumentWindow *doc = activeDocument();
     if (!doc)
@@ -256,7 +256,7 @@ void MainWindow::mnuDefault_Click()
     saveWindowDocument(doc, DefaultPath(m_appFolder), false);
 }
 
-void MainWindow::mnuFilePrint_Click()
+void MainWindow::printDocument()
 {
     DocumentWindow *doc = activeDocument();
     if (!doc)
@@ -264,7 +264,7 @@ void MainWindow::mnuFilePrint_Click()
     PrintPreviewWindow::PrintDocument(doc->document(), doc);
 }
 
-void MainWindow::mnuFileExit_Click()
+void MainWindow::exitProgram()
 {
     close();
 }

@@ -72,7 +72,7 @@ public:
         auto *action = new QAction(m_menu);
         action->setVisible(false);
         QObject::connect(action, &QAction::triggered, m_owner,
-                         [owner = m_owner, index] { owner->mnuFiles_Click(index); });
+                         [owner = m_owner, index] { owner->openRecentFile(index); });
         m_menu->insertAction(m_before, action);
         items.append(action);
     }
@@ -173,25 +173,23 @@ void MainWindow::buildMenus()
     for (int i = 0; i < 11; ++i)
         m_recentMenu->addItem();
 
-    connect(mnuFileNew, &QAction::triggered, this, &MainWindow::mnuFileNew_Click);
-    connect(mnuFileOpen, &QAction::triggered, this, &MainWindow::mnuFileOpen_Click);
-    connect(mnuFileClose, &QAction::triggered, this, &MainWindow::mnuFileClose_Click);
-    connect(mnuFileSave, &QAction::triggered, this, &MainWindow::mnuFileSave_Click);
-    connect(mnuFileSaveAs, &QAction::triggered, this, &MainWindow::mnuFileSaveAs_Click);
-    connect(mnuDefault, &QAction::triggered, this, &MainWindow::mnuDefault_Click);
-    connect(mnuFilePrint, &QAction::triggered, this, &MainWindow::mnuFilePrint_Click);
-    connect(mnuFileExit, &QAction::triggered, this, &MainWindow::mnuFileExit_Click);
-    connect(mnuEditUndo, &QAction::triggered, this, &MainWindow::mnuEditUndo_Click);
-    connect(mnuEditCut, &QAction::triggered, this, &MainWindow::mnuEditCut_Click);
-    connect(mnuEditCopy, &QAction::triggered, this, &MainWindow::mnuEditCopy_Click);
-    connect(mnuEditPaste, &QAction::triggered, this, &MainWindow::mnuEditPaste_Click);
-    connect(mnuWindowNewWindow, &QAction::triggered, this, &MainWindow::mnuWindowNewWindow_Click);
-    connect(mnuWindowCascade, &QAction::triggered, this, &MainWindow::mnuWindowCascade_Click);
-    connect(mnuWindowTileHorizontal, &QAction::triggered, this,
-            &MainWindow::mnuWindowTileHorizontal_Click);
-    connect(mnuWindowTileVertical, &QAction::triggered, this,
-            &MainWindow::mnuWindowTileVertical_Click);
-    connect(mnuVersion, &QAction::triggered, this, &MainWindow::mnuVersion_Click);
+    connect(mnuFileNew, &QAction::triggered, this, &MainWindow::newDocument);
+    connect(mnuFileOpen, &QAction::triggered, this, &MainWindow::openDocument);
+    connect(mnuFileClose, &QAction::triggered, this, &MainWindow::closeDocument);
+    connect(mnuFileSave, &QAction::triggered, this, &MainWindow::saveActiveDocument);
+    connect(mnuFileSaveAs, &QAction::triggered, this, &MainWindow::saveActiveDocumentAs);
+    connect(mnuDefault, &QAction::triggered, this, &MainWindow::makeTemplate);
+    connect(mnuFilePrint, &QAction::triggered, this, &MainWindow::printDocument);
+    connect(mnuFileExit, &QAction::triggered, this, &MainWindow::exitProgram);
+    connect(mnuEditUndo, &QAction::triggered, this, &MainWindow::undoCommand);
+    connect(mnuEditCut, &QAction::triggered, this, &MainWindow::cutCommand);
+    connect(mnuEditCopy, &QAction::triggered, this, &MainWindow::copyCommand);
+    connect(mnuEditPaste, &QAction::triggered, this, &MainWindow::pasteCommand);
+    connect(mnuWindowNewWindow, &QAction::triggered, this, &MainWindow::newWindow);
+    connect(mnuWindowCascade, &QAction::triggered, this, &MainWindow::cascadeWindows);
+    connect(mnuWindowTileHorizontal, &QAction::triggered, this, &MainWindow::tileOneAboveTheOther);
+    connect(mnuWindowTileVertical, &QAction::triggered, this, &MainWindow::tileSideBySide);
+    connect(mnuVersion, &QAction::triggered, this, &MainWindow::showVersion);
     connect(mnuWindow, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
 }
 
@@ -205,7 +203,7 @@ QList<QAction *> MainWindow::mnuFiles() const
     return m_recentMenu->items;
 }
 
-void MainWindow::mnuFiles_Click(int Index)
+void MainWindow::openRecentFile(int Index)
 {
     if (QAction *item = m_recentMenu->items.value(Index))
         openFile(item->data().toString());
@@ -229,7 +227,7 @@ void MainWindow::loadSystem()
     m_system->Form_Load(settingsPath(), m_recentMenu.get());
 }
 
-void MainWindow::MDIForm_Load()
+void MainWindow::loadWindow()
 {
     if (m_loaded)
         return;
@@ -238,7 +236,7 @@ void MainWindow::MDIForm_Load()
     // The template enters the recent list when the first document loads it, so the stored list
     // has to be read first.
     loadSystem();
-    LoadNewDoc();
+    newDocumentWindow();
     for (QAction *item : m_recentMenu->items)
         item->setVisible(false);
 }
@@ -263,7 +261,7 @@ double MainWindow::twipsHeight() const
 void MainWindow::LoadSettings()
 {
     const QString ini = settingsPath();
-    MDIForm_Load();
+    loadWindow();
 
     const double tppX = TwipsPerPixelX();
     const double tppY = TwipsPerPixelY();
@@ -343,11 +341,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
             }
         }
     }
-    MDIForm_Unload();
+    unloadWindow();
     event->accept();
 }
 
-void MainWindow::MDIForm_Unload()
+void MainWindow::unloadWindow()
 {
     if (m_unloaded)
         return;
@@ -377,13 +375,13 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 // ---- Edit menu ----
 
-void MainWindow::mnuEditUndo_Click()
+void MainWindow::undoCommand()
 {
     if (DocumentWindow *doc = activeDocument())
         doc->undo();
 }
 
-void MainWindow::mnuEditCut_Click()
+void MainWindow::cutCommand()
 {
     if (m_analysis->activeAnalysisWindow())
         return;
@@ -391,7 +389,7 @@ void MainWindow::mnuEditCut_Click()
         doc->cut();
 }
 
-void MainWindow::mnuEditCopy_Click()
+void MainWindow::copyCommand()
 {
     if (m_analysis->copy())
         return;
@@ -399,7 +397,7 @@ void MainWindow::mnuEditCopy_Click()
         doc->copy();
 }
 
-void MainWindow::mnuEditPaste_Click()
+void MainWindow::pasteCommand()
 {
     if (m_analysis->paste())
         return;
@@ -409,7 +407,7 @@ void MainWindow::mnuEditPaste_Click()
 
 // ---- Version ----
 
-void MainWindow::mnuVersion_Click()
+void MainWindow::showVersion()
 {
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");

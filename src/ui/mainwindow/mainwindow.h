@@ -36,7 +36,7 @@ public:
     void SaveSettings();
 
     // A new document window: untitled caption, shown, buildTable, the template, today's date.
-    DocumentWindow *LoadNewDoc();
+    DocumentWindow *newDocumentWindow();
     // Activates the window that shows wkFile, else opens it in a new one. A missing file is
     // ignored.
     void openFile(const QString &wkFile);
@@ -62,24 +62,24 @@ public:
     double twipsHeight() const;
 
     // Menu handlers.
-    void mnuFileNew_Click();
-    void mnuFileOpen_Click();
-    void mnuFileClose_Click();
-    void mnuFileSave_Click();
-    void mnuFileSaveAs_Click();
-    void mnuDefault_Click();
-    void mnuFilePrint_Click();
-    void mnuFiles_Click(int Index);
-    void mnuFileExit_Click();
-    void mnuEditUndo_Click();
-    void mnuEditCut_Click();
-    void mnuEditCopy_Click();
-    void mnuEditPaste_Click();
-    void mnuWindowNewWindow_Click();
-    void mnuWindowCascade_Click();
-    void mnuWindowTileHorizontal_Click();
-    void mnuWindowTileVertical_Click();
-    void mnuVersion_Click();
+    void newDocument();
+    void openDocument();
+    void closeDocument();
+    void saveActiveDocument();
+    void saveActiveDocumentAs();
+    void makeTemplate();
+    void printDocument();
+    void openRecentFile(int Index);
+    void exitProgram();
+    void undoCommand();
+    void cutCommand();
+    void copyCommand();
+    void pasteCommand();
+    void newWindow();
+    void cascadeWindows();
+    void tileOneAboveTheOther();
+    void tileSideBySide();
+    void showVersion();
 
     // Rebuilds the window list below the Window menu's items (done each time it opens).
     void updateWindowMenu();
@@ -121,8 +121,8 @@ protected:
 
 private:
     void buildMenus();
-    void MDIForm_Load();
-    void MDIForm_Unload();
+    void loadWindow();
+    void unloadWindow();
     void loadSystem();
     // Writes through the document (saveAs: the path becomes its file); a failure is shown with
     // the file and the reason. A path enters the recent-file list only once it has been written.

@@ -29,7 +29,7 @@ QPoint MainWindow::cascadePlace(int index, const QSize &size) const
     return {k * step, k * step};
 }
 
-void MainWindow::mnuWindowCascade_Click()
+void MainWindow::cascadeWindows()
 {
     // Qt's own cascade sizes each window to its size hint; a document window has none and
     // would shrink to its title bar. The documents get their designed size instead.
@@ -81,12 +81,12 @@ void MainWindow::tile(bool oneAboveTheOther)
     }
 }
 
-void MainWindow::mnuWindowTileHorizontal_Click()
+void MainWindow::tileOneAboveTheOther()
 {
     tile(true);
 }
 
-void MainWindow::mnuWindowTileVertical_Click()
+void MainWindow::tileSideBySide()
 {
     tile(false);
 }

@@ -202,13 +202,13 @@ void TestAnalysisWindow::sidecarBesideSavedDocument()
     w->setBetType(BetType::Exacta);
     QVERIFY(w->pasteText(QStringLiteral("2>1\t12.5\n")));
     m_fileAnswers << path(QStringLiteral("copy.csv"));
-    m_main->mnuFileSaveAs_Click();
+    m_main->saveActiveDocumentAs();
     QCOMPARE(m_boxes.size(), 0);
     const Result<AnalysisInputs> written = ReadSidecar(path(QStringLiteral("copy.csv.analysis")));
     QVERIFY(written.value == w->analysis()->inputs());
 
     m_boxAnswers << MsgAnswer::Yes;
-    m_main->mnuDefault_Click(); // the template: never a sidecar
+    m_main->makeTemplate(); // the template: never a sidecar
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.analysis")}),
              QStringList{"copy.csv.analysis"});
 
@@ -228,7 +228,7 @@ void TestAnalysisWindow::failedSidecarTellsAndKeepsDocument()
     QDir(m_dir->path()).mkdir(QStringLiteral("race18.csv.analysis"));
     const QByteArray before = ReadAll(path(QStringLiteral("race18.csv")));
     doc->setTitleText(2, QStringLiteral("改題"));
-    m_main->mnuFileSave_Click();
+    m_main->saveActiveDocument();
     QCOMPARE(m_boxes.size(), 1);
     QVERIFY(m_boxes[0].text.startsWith(
         QStringLiteral("文書は保存しましたが、分析を保存できませんでした")));
