@@ -5,14 +5,20 @@
 #include <climits>
 #include <cmath>
 
-ButtonLook LookOfState(const QString &state)
+ButtonLook LookOfState(ButtonState state)
 {
-    if (state == ButtonState::Move)
+    switch (state) {
+    case ButtonState::Move:
         return ButtonLook::Hover;
-    if (state == ButtonState::Down)
+    case ButtonState::Down:
         return ButtonLook::Pressed;
-    if (state == ButtonState::Disabled)
+    case ButtonState::Disabled:
         return ButtonLook::Disabled;
+    case ButtonState::Up:
+    case ButtonState::Normal:
+    case ButtonState::Enabled:
+        break;
+    }
     return ButtonLook::Up;
 }
 

@@ -11,17 +11,11 @@
 
 enum class ButtonLook { Up, Hover, Pressed, Disabled };
 
-// The state texts the button writes; drawing compares them exactly.
-namespace ButtonState {
-inline const QString Up = QStringLiteral("Up");
-inline const QString Move = QStringLiteral("Move");
-inline const QString Down = QStringLiteral("Down");
-inline const QString Normal = QStringLiteral("Normal");
-inline const QString Enabled = QStringLiteral("UP");
-inline const QString Disabled = QStringLiteral("False");
-} // namespace ButtonState
+// The states the button passes through. Normal (after a click) and Enabled (after enabling)
+// look like Up but are states of their own, as the button reports them.
+enum class ButtonState { Up, Move, Down, Normal, Enabled, Disabled };
 
-ButtonLook LookOfState(const QString &state);
+ButtonLook LookOfState(ButtonState state);
 
 // Frame number per look for a ButtonKazu code; phase is the hover animation phase (0..3).
 struct ButtonFrames

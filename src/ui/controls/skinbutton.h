@@ -113,7 +113,7 @@ public:
     void ReadProperties(const QVariantMap &bag);
 
     // Observable state.
-    QString State() const { return m_state; }
+    ButtonState State() const { return m_state; }
     ButtonLook Look() const { return LookOfState(m_state); }
     int Phase() const { return m_phase; }
     int CurrentFrame() const; // skin frame number of the current look
@@ -157,7 +157,7 @@ private:
     void ApplyPointer();
     void DrawRotatedCaption(QPainter &painter, const QColor &color);
 
-    QString m_state = ButtonState::Up;
+    ButtonState m_state = ButtonState::Up;
     QString m_caption;
     int m_capSize = 20;
     int m_capAlign = 37;

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QToolTip>
+#include <iterator>
 
 namespace {
 
@@ -18,35 +19,14 @@ int ButtonCode(Qt::MouseButtons buttons)
 
 Qt::CursorShape StandardPointer(int n)
 {
-    switch (n) {
-    case 2:
-        return Qt::CrossCursor;
-    case 3:
-        return Qt::IBeamCursor;
-    case 5:
-    case 15:
-        return Qt::SizeAllCursor;
-    case 6:
-        return Qt::SizeBDiagCursor;
-    case 7:
-        return Qt::SizeVerCursor;
-    case 8:
-        return Qt::SizeFDiagCursor;
-    case 9:
-        return Qt::SizeHorCursor;
-    case 10:
-        return Qt::UpArrowCursor;
-    case 11:
-        return Qt::WaitCursor;
-    case 12:
-        return Qt::ForbiddenCursor;
-    case 13:
-        return Qt::BusyCursor;
-    case 14:
-        return Qt::WhatsThisCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
+    // The standard pointer numbers of the MousePointer property, 0 to 15; 0, 1 and 4 (and any
+    // other number) are the arrow.
+    static constexpr Qt::CursorShape Shapes[] = {
+        Qt::ArrowCursor,     Qt::ArrowCursor,   Qt::CrossCursor,     Qt::IBeamCursor,
+        Qt::ArrowCursor,     Qt::SizeAllCursor, Qt::SizeBDiagCursor, Qt::SizeVerCursor,
+        Qt::SizeFDiagCursor, Qt::SizeHorCursor, Qt::UpArrowCursor,   Qt::WaitCursor,
+        Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor, Qt::SizeAllCursor};
+    return n >= 0 && n < int(std::size(Shapes)) ? Shapes[n] : Qt::ArrowCursor;
 }
 
 } // namespace

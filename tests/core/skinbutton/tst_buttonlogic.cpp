@@ -11,8 +11,8 @@ private Q_SLOTS:
     void animatedHoverFollowsPhase();
     void frameStep_data();
     void frameStep();
-    void lookOfStateComparesExactly_data();
-    void lookOfStateComparesExactly();
+    void lookOfState_data();
+    void lookOfState();
     void phaseRunsBackAndForth();
     void ninePartPieces_data();
     void ninePartPieces();
@@ -88,23 +88,21 @@ void TestButtonLogic::frameStep()
     QCOMPARE(FrameRect(2, 3, 4, 64, 50, step), QRect(3 + 2 * step.x(), 4 + 2 * step.y(), 64, 50));
 }
 
-void TestButtonLogic::lookOfStateComparesExactly_data()
+void TestButtonLogic::lookOfState_data()
 {
-    QTest::addColumn<QString>("state");
+    QTest::addColumn<ButtonState>("state");
     QTest::addColumn<ButtonLook>("look");
-    QTest::newRow("Move hovers") << "Move" << ButtonLook::Hover;
-    QTest::newRow("Down presses") << "Down" << ButtonLook::Pressed;
-    QTest::newRow("False disables") << "False" << ButtonLook::Disabled;
-    QTest::newRow("Up") << "Up" << ButtonLook::Up;
-    QTest::newRow("Normal after a click is up") << "Normal" << ButtonLook::Up;
-    QTest::newRow("UP after enabling is up") << "UP" << ButtonLook::Up;
-    QTest::newRow("case counts: move is up") << "move" << ButtonLook::Up;
-    QTest::newRow("case counts: DOWN is up") << "DOWN" << ButtonLook::Up;
+    QTest::newRow("Move hovers") << ButtonState::Move << ButtonLook::Hover;
+    QTest::newRow("Down presses") << ButtonState::Down << ButtonLook::Pressed;
+    QTest::newRow("False disables") << ButtonState::Disabled << ButtonLook::Disabled;
+    QTest::newRow("Up") << ButtonState::Up << ButtonLook::Up;
+    QTest::newRow("Normal after a click is up") << ButtonState::Normal << ButtonLook::Up;
+    QTest::newRow("UP after enabling is up") << ButtonState::Enabled << ButtonLook::Up;
 }
 
-void TestButtonLogic::lookOfStateComparesExactly()
+void TestButtonLogic::lookOfState()
 {
-    QFETCH(QString, state);
+    QFETCH(ButtonState, state);
     QFETCH(ButtonLook, look);
     QCOMPARE(LookOfState(state), look);
 }

@@ -122,31 +122,24 @@ void TestUcButton::looksDrawTheirSkinFrame_data()
 {
     QTest::addColumn<int>("kazu");
     QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("state");
+    QTest::addColumn<ButtonState>("state");
     QTest::addColumn<int>("frame");
-    QTest::newRow("6 up: frame 0") << 6 << "none"
-                                   << "Up" << 0;
-    QTest::newRow("6 hover: frame 1") << 6 << "hover"
-                                      << "Move" << 1;
-    QTest::newRow("6 pressed: frame 2") << 6 << "press"
-                                        << "Down" << 2;
-    QTest::newRow("6 disabled: frame 2") << 6 << "disable"
-                                         << "False" << 2;
-    QTest::newRow("6 after a click: up frame while over it") << 6 << "click"
-                                                             << "Normal" << 0;
-    QTest::newRow("4 pressed: frame 0") << 4 << "press"
-                                        << "Down" << 0;
-    QTest::newRow("5 up: frame 1") << 5 << "none"
-                                   << "Up" << 1;
-    QTest::newRow("9 hover: frame 2") << 9 << "hover"
-                                      << "Move" << 2;
+    QTest::newRow("6 up: frame 0") << 6 << "none" << ButtonState::Up << 0;
+    QTest::newRow("6 hover: frame 1") << 6 << "hover" << ButtonState::Move << 1;
+    QTest::newRow("6 pressed: frame 2") << 6 << "press" << ButtonState::Down << 2;
+    QTest::newRow("6 disabled: frame 2") << 6 << "disable" << ButtonState::Disabled << 2;
+    QTest::newRow("6 after a click: up frame while over it")
+        << 6 << "click" << ButtonState::Normal << 0;
+    QTest::newRow("4 pressed: frame 0") << 4 << "press" << ButtonState::Down << 0;
+    QTest::newRow("5 up: frame 1") << 5 << "none" << ButtonState::Up << 1;
+    QTest::newRow("9 hover: frame 2") << 9 << "hover" << ButtonState::Move << 2;
 }
 
 void TestUcButton::looksDrawTheirSkinFrame()
 {
     QFETCH(int, kazu);
     QFETCH(QString, action);
-    QFETCH(QString, state);
+    QFETCH(ButtonState, state);
     QFETCH(int, frame);
     SkinButton b;
     SetUpPlain(b, kazu);
@@ -240,19 +233,19 @@ void TestUcButton::clickOnReleaseAfterPress_data()
     QTest::addColumn<int>("button");
     QTest::addColumn<QPoint>("releaseAt");
     QTest::addColumn<bool>("clicks");
-    QTest::addColumn<QString>("pressedState");
+    QTest::addColumn<ButtonState>("pressedState");
     QTest::newRow("left, released inside")
-        << 7 << int(Qt::LeftButton) << QPoint(30, 30) << true << "Down";
+        << 7 << int(Qt::LeftButton) << QPoint(30, 30) << true << ButtonState::Down;
     QTest::newRow("left, released outside still clicks")
-        << 7 << int(Qt::LeftButton) << QPoint(300, -40) << true << "Down";
+        << 7 << int(Qt::LeftButton) << QPoint(300, -40) << true << ButtonState::Down;
     QTest::newRow("right with Response 7")
-        << 7 << int(Qt::RightButton) << QPoint(30, 30) << true << "Down";
+        << 7 << int(Qt::RightButton) << QPoint(30, 30) << true << ButtonState::Down;
     QTest::newRow("middle with Response 4")
-        << 4 << int(Qt::MiddleButton) << QPoint(30, 30) << true << "Down";
+        << 4 << int(Qt::MiddleButton) << QPoint(30, 30) << true << ButtonState::Down;
     QTest::newRow("Response 1: right only hovers, no click")
-        << 1 << int(Qt::RightButton) << QPoint(30, 30) << false << "Move";
+        << 1 << int(Qt::RightButton) << QPoint(30, 30) << false << ButtonState::Move;
     QTest::newRow("Response 0: nothing presses")
-        << 0 << int(Qt::LeftButton) << QPoint(30, 30) << false << "Up";
+        << 0 << int(Qt::LeftButton) << QPoint(30, 30) << false << ButtonState::Up;
 }
 
 void TestUcButton::clickOnReleaseAfterPress()
@@ -261,11 +254,11 @@ void TestUcButton::clickOnReleaseAfterPress()
     QFETCH(int, button);
     QFETCH(QPoint, releaseAt);
     QFETCH(bool, clicks);
-    QFETCH(QString, pressedState);
+    QFETCH(ButtonState, pressedState);
     SkinButton b;
     SetUpPlain(b);
     b.setResponse(response);
-    if (pressedState == "Move")
+    if (pressedState == ButtonState::Move)
         Move(&b, QPoint(30, 30), Qt::MouseButton(button));
     QSignalSpy click(&b, &SkinButton::Click), clickBtn(&b, &SkinButton::ClickBtn),
         up(&b, &SkinButton::MouseUp), down(&b, &SkinButton::MouseDown);
@@ -279,9 +272,9 @@ void TestUcButton::clickOnReleaseAfterPress()
     QCOMPARE(clickBtn.size(), clicks ? 1 : 0);
     if (clicks) {
         QCOMPARE(clickBtn.first().first().toInt(), button);
-        QCOMPARE(b.State(), QStringLiteral("Normal"));
+        QCOMPARE(b.State(), ButtonState::Normal);
     } else {
-        QCOMPARE(b.State(), QStringLiteral("Up"));
+        QCOMPARE(b.State(), ButtonState::Up);
     }
 }
 
@@ -307,15 +300,15 @@ void TestUcButton::dragOutsideShowsUpAndBackShowsPressed()
     QSignalSpy lost(&b, &SkinButton::MouseLostFocus), moved(&b, &SkinButton::MouseMove);
     Press(&b, QPoint(30, 30));
     Move(&b, QPoint(-5, 30), Qt::LeftButton);
-    QCOMPARE(b.State(), QStringLiteral("Up"));
+    QCOMPARE(b.State(), ButtonState::Up);
     QCOMPARE(lost.size(), 1);
     Move(&b, QPoint(10, 12), Qt::LeftButton);
-    QCOMPARE(b.State(), QStringLiteral("Down"));
+    QCOMPARE(b.State(), ButtonState::Down);
     QCOMPARE(moved.last().at(0).toInt(), 1);
     QCOMPARE(moved.last().at(1).toFloat(), 10.0f);
     QCOMPARE(moved.last().at(2).toFloat(), 12.0f);
     Move(&b, QPoint(64, 10), Qt::LeftButton); // one past the last column
-    QCOMPARE(b.State(), QStringLiteral("Up"));
+    QCOMPARE(b.State(), ButtonState::Up);
 }
 
 void TestUcButton::doubleClickClicksTwice()
@@ -326,7 +319,7 @@ void TestUcButton::doubleClickClicksTwice()
     Press(&b, QPoint(30, 30));
     Release(&b, QPoint(30, 30));
     SendMouse(&b, QEvent::MouseButtonDblClick, QPoint(30, 30), Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(b.State(), QStringLiteral("Down"));
+    QCOMPARE(b.State(), ButtonState::Down);
     Release(&b, QPoint(30, 30));
     QCOMPARE(click.size(), 2);
     QCOMPARE(down.size(), 1);
@@ -336,7 +329,7 @@ void TestUcButton::doubleClickClicksTwice()
     SetUpPlain(c);
     QSignalSpy click2(&c, &SkinButton::Click);
     SendMouse(&c, QEvent::MouseButtonDblClick, QPoint(30, 30), Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(c.State(), QStringLiteral("Down"));
+    QCOMPARE(c.State(), ButtonState::Down);
     Release(&c, QPoint(30, 30));
     QCOMPARE(click2.size(), 1);
 }
@@ -372,7 +365,7 @@ void TestUcButton::keyboard()
     QSignalSpy click(&b, &SkinButton::Click), clickBtn(&b, &SkinButton::ClickBtn);
     SendKey(&b, QEvent::KeyPress, key);
     if (clicks)
-        QCOMPARE(b.State(), QStringLiteral("Down"));
+        QCOMPARE(b.State(), ButtonState::Down);
     SendKey(&b, QEvent::KeyRelease, key);
     QCOMPARE(click.size(), clicks ? 1 : 0);
     if (clicks)
@@ -419,7 +412,7 @@ void TestUcButton::disabledDrawsDisabledFrameAndIsSilent()
     QSignalSpy lost(&b, &SkinButton::MouseLostFocus);
     b.setEnabled(false);
     QCOMPARE(lost.size(), 1);
-    QCOMPARE(b.State(), QStringLiteral("False"));
+    QCOMPARE(b.State(), ButtonState::Disabled);
     QCOMPARE(Shot(b), Frame(2).convertToFormat(QImage::Format_RGB32));
     QSignalSpy click(&b, &SkinButton::Click), down(&b, &SkinButton::MouseDown);
     b.setKeyBordUse(true);
@@ -429,13 +422,13 @@ void TestUcButton::disabledDrawsDisabledFrameAndIsSilent()
     SendKey(&b, QEvent::KeyRelease, Qt::Key_Space);
     QCOMPARE(click.size(), 0);
     QCOMPARE(down.size(), 0);
-    QCOMPARE(b.State(), QStringLiteral("False"));
+    QCOMPARE(b.State(), ButtonState::Disabled);
     // A parent being disabled disables the control as well.
     QWidget parent;
     auto *child = new SkinButton(&parent);
     SetUpPlain(*child);
     parent.setEnabled(false);
-    QCOMPARE(child->State(), QStringLiteral("False"));
+    QCOMPARE(child->State(), ButtonState::Disabled);
 }
 
 void TestUcButton::enablingAgainShowsUp()
@@ -444,7 +437,7 @@ void TestUcButton::enablingAgainShowsUp()
     SetUpPlain(b);
     b.setEnabled(false);
     b.setEnabled(true);
-    QCOMPARE(b.State(), QStringLiteral("UP"));
+    QCOMPARE(b.State(), ButtonState::Enabled);
     QCOMPARE(Shot(b), Frame(0).convertToFormat(QImage::Format_RGB32));
     QSignalSpy click(&b, &SkinButton::Click);
     Press(&b, QPoint(30, 30));
@@ -485,9 +478,9 @@ void TestUcButton::customShapeMaskAndHitTest()
     QCOMPARE(b.mask(), QRegion(parts[0]).united(parts[1]));
     QSignalSpy lost(&b, &SkinButton::MouseLostFocus);
     Move(&b, QPoint(10, 10));
-    QCOMPARE(b.State(), QStringLiteral("Move"));
+    QCOMPARE(b.State(), ButtonState::Move);
     Move(&b, QPoint(30, 10)); // in the gap between the two parts
-    QCOMPARE(b.State(), QStringLiteral("Up"));
+    QCOMPARE(b.State(), ButtonState::Up);
     QCOMPARE(lost.size(), 1);
 
     // Many rectangles are built in chunks and still give the same shape.
@@ -512,7 +505,7 @@ void TestUcButton::malformedShapeLeavesShape()
     b.setRgn(QByteArray("abc"));
     QCOMPARE(b.mask(), rounded);
     Move(&b, QPoint(30, 30));
-    QCOMPARE(b.State(), QStringLiteral("Move"));
+    QCOMPARE(b.State(), ButtonState::Move);
 }
 
 void TestUcButton::hoverAnimationTicks()
@@ -558,7 +551,7 @@ void TestUcButton::focusLostUse()
         QSignalSpy lost(&b, &SkinButton::MouseLostFocus);
         QFocusEvent out(QEvent::FocusOut);
         QApplication::sendEvent(&b, &out);
-        QCOMPARE(b.State(), use ? QStringLiteral("Up") : QStringLiteral("Move"));
+        QCOMPARE(b.State(), use ? ButtonState::Up : ButtonState::Move);
         QCOMPARE(lost.size(), use ? 1 : 0);
     }
 }
