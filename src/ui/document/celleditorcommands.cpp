@@ -62,7 +62,7 @@ void DocumentWindow::openEditor(ImeMode ime)
     cellEditor->setFocus(Qt::OtherFocusReason);
 }
 
-void DocumentWindow::MSFlex_KeyDown(QKeyCombination key, bool *handled)
+void DocumentWindow::gridKeyDown(QKeyCombination key, bool *handled)
 {
     const KeyCommand command = gridCommand(key);
     if (command != KeyCommand::None) {
@@ -71,7 +71,7 @@ void DocumentWindow::MSFlex_KeyDown(QKeyCombination key, bool *handled)
     }
 }
 
-void DocumentWindow::MSFlex_KeyPress(const QString &text)
+void DocumentWindow::gridKeyPress(const QString &text)
 {
     Grid &g = m_doc.runnerTable;
     const int col = g.col();
@@ -88,7 +88,7 @@ void DocumentWindow::MSFlex_KeyPress(const QString &text)
     cellEditor->setCursorPosition(int(text.size()));
 }
 
-void DocumentWindow::MSFlex_DblClick()
+void DocumentWindow::gridDoubleClicked()
 {
     Grid &g = m_doc.runnerTable;
     const int col = g.col();
@@ -99,26 +99,26 @@ void DocumentWindow::MSFlex_DblClick()
         selectFieldText(cellEditor);
 }
 
-void DocumentWindow::MSFlex_MouseDown()
+void DocumentWindow::gridMouseDown()
 {
     leaveEditor();
     focusGrid();
 }
 
-void DocumentWindow::MSFlex_GotFocus()
+void DocumentWindow::gridGotFocus()
 {
     leaveEditor();
     focusGrid();
 }
 
-void DocumentWindow::MSFlex_SelChange()
+void DocumentWindow::gridSelectionChanged()
 {
     leaveEditor();
     focusGrid();
     refreshStatus();
 }
 
-void DocumentWindow::txtEdit_KeyDown(QKeyCombination key, bool *handled)
+void DocumentWindow::editorKeyDown(QKeyCombination key, bool *handled)
 {
     Grid &g = m_doc.runnerTable;
     const KeyCommand command = cellEditorCommand(key);
@@ -137,7 +137,7 @@ void DocumentWindow::txtEdit_KeyDown(QKeyCombination key, bool *handled)
             cellEditor->hide();
         if (g.row() < g.rows() - 1) {
             runnerTable->setCurrentCell(g.row() + 1, g.col());
-            MSFlex_DblClick();
+            gridDoubleClicked();
         }
         *handled = true;
         break;
@@ -172,7 +172,7 @@ void DocumentWindow::commitEditor()
     refreshStatus();
 }
 
-void DocumentWindow::txtEdit_LostFocus()
+void DocumentWindow::editorLostFocus()
 {
     cellEditor->hide();
 }

@@ -72,7 +72,7 @@ const char *const TagProperty = "Tag";
 DocumentWindow::DocumentWindow(const QString &AppFolder, QWidget *parent)
     : QWidget(parent), m_appFolder(AppFolder)
 {
-    Form_Load();
+    buildWidgets();
 }
 
 DocumentWindow::~DocumentWindow()
@@ -100,7 +100,7 @@ DocumentWindow *DocumentWindow::fromWidget(QWidget *widget)
     return qobject_cast<DocumentWindow *>(widget);
 }
 
-void DocumentWindow::Form_Load()
+void DocumentWindow::buildWidgets()
 {
     setObjectName(QStringLiteral("DocumentWindow"));
     resize(DesignWidth, DesignHeight);
@@ -148,7 +148,7 @@ void DocumentWindow::Form_Load()
     for (int i = 0; i < 2; ++i) {
         countBoxes[i] = makeEdit(QStringLiteral("countBoxes%1").arg(i), QRect(i * 50, 24, 50, 24));
         connect(countBoxes[i], &QLineEdit::textEdited, this,
-                [this, i](const QString &text) { countBox_Change(i, text); });
+                [this, i](const QString &text) { countBoxEdited(i, text); });
         connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::confirmCounts);
     }
     for (int i = 0; i < 6; ++i) {
@@ -178,7 +178,8 @@ void DocumentWindow::Form_Load()
         commandButtons[k]->setObjectName(QStringLiteral("commandButtons%1").arg(k));
         commandButtons[k]->SetButton(skin, buttonCaptions[k], 0, 0, 64, 50, 6, 0, 20, true, false,
                                      790 + k * 64, 0, 64, 50);
-        connect(commandButtons[k], &SkinButton::Click, this, [this, k] { UcBtnMenu_Click(k); });
+        connect(commandButtons[k], &SkinButton::Click, this,
+                [this, k] { commandButtonClicked(k); });
     }
 
     statusPanel = new QWidget(this);
@@ -191,15 +192,15 @@ void DocumentWindow::Form_Load()
     cellEditor = new CellEditBox(this);
     cellEditor->hide();
 
-    connect(runnerTable, &GridView::keyDown, this, &DocumentWindow::MSFlex_KeyDown);
-    connect(quinellaMatrix, &GridView::keyDown, this, &DocumentWindow::MSFlex_KeyDown);
-    connect(runnerTable, &GridView::keyPress, this, &DocumentWindow::MSFlex_KeyPress);
-    connect(runnerTable, &GridView::dblClick, this, &DocumentWindow::MSFlex_DblClick);
-    connect(runnerTable, &GridView::mouseDown, this, &DocumentWindow::MSFlex_MouseDown);
-    connect(runnerTable, &GridView::gotFocus, this, &DocumentWindow::MSFlex_GotFocus);
-    connect(runnerTable, &GridView::selChange, this, &DocumentWindow::MSFlex_SelChange);
-    connect(cellEditor, &CellEditBox::keyDown, this, &DocumentWindow::txtEdit_KeyDown);
-    connect(cellEditor, &CellEditBox::lostFocus, this, &DocumentWindow::txtEdit_LostFocus);
+    connect(runnerTable, &GridView::keyDown, this, &DocumentWindow::gridKeyDown);
+    connect(quinellaMatrix, &GridView::keyDown, this, &DocumentWindow::gridKeyDown);
+    connect(runnerTable, &GridView::keyPress, this, &DocumentWindow::gridKeyPress);
+    connect(runnerTable, &GridView::dblClick, this, &DocumentWindow::gridDoubleClicked);
+    connect(runnerTable, &GridView::mouseDown, this, &DocumentWindow::gridMouseDown);
+    connect(runnerTable, &GridView::gotFocus, this, &DocumentWindow::gridGotFocus);
+    connect(runnerTable, &GridView::selChange, this, &DocumentWindow::gridSelectionChanged);
+    connect(cellEditor, &CellEditBox::keyDown, this, &DocumentWindow::editorKeyDown);
+    connect(cellEditor, &CellEditBox::lostFocus, this, &DocumentWindow::editorLostFocus);
 
     // The window sees key presses before its controls, so the clipboard keys reach the edit
     // commands wherever the focus is.
@@ -208,10 +209,10 @@ void DocumentWindow::Form_Load()
         child->installEventFilter(this);
 
     RefreshFromDocument();
-    Form_Resize();
+    layoutWidgets();
 }
 
-void DocumentWindow::Form_Resize()
+void DocumentWindow::layoutWidgets()
 {
     const int upH = PixelsY(PicUpTwips);
     const int downH = PixelsY(PicDownTwips);
@@ -229,7 +230,7 @@ void DocumentWindow::Form_Resize()
 void DocumentWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    layoutWidgets();
 }
 
 void DocumentWindow::showEvent(QShowEvent *event)
@@ -357,7 +358,7 @@ void DocumentWindow::estimateQuinella()
     RefreshFromDocument();
 }
 
-void DocumentWindow::UcBtnMenu_Click(int Index)
+void DocumentWindow::commandButtonClicked(int Index)
 {
     if (Index == 0)
         estimateQuinella();
@@ -456,7 +457,7 @@ void DocumentWindow::setTitleText(int Index, const QString &text)
         SyncText(titleBoxes[Index], m_doc.titleText(Index));
 }
 
-void DocumentWindow::countBox_Change(int Index, const QString &text)
+void DocumentWindow::countBoxEdited(int Index, const QString &text)
 {
     m_doc.setCountText(Index, text);
     SyncText(countBoxes[Index], m_doc.countText(Index));
@@ -499,9 +500,9 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
             const bool passing = IsPassingFocusChange(event);
             if (event->type() == QEvent::FocusIn) {
                 if (!passing || !titleBoxes[i]->property(TagProperty).isValid())
-                    titleBox_GotFocus(i);
+                    titleBoxGotFocus(i);
             } else if (!passing) {
-                titleBox_LostFocus(i);
+                titleBoxLostFocus(i);
             }
         }
         break;
@@ -511,7 +512,7 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void DocumentWindow::titleBox_GotFocus(int Index)
+void DocumentWindow::titleBoxGotFocus(int Index)
 {
     QLineEdit *box = titleBoxes[Index];
     box->setProperty(TagProperty, box->text());
@@ -523,7 +524,7 @@ void DocumentWindow::titleBox_GotFocus(int Index)
     });
 }
 
-void DocumentWindow::titleBox_LostFocus(int Index)
+void DocumentWindow::titleBoxLostFocus(int Index)
 {
     QLineEdit *box = titleBoxes[Index];
     const QVariant remembered = box->property(TagProperty);

@@ -129,21 +129,21 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void Form_Load();
-    void Form_Resize();
-    void UcBtnMenu_Click(int Index);
-    void MSFlex_KeyDown(QKeyCombination key, bool *handled);
-    void MSFlex_KeyPress(const QString &text);
-    void MSFlex_DblClick();
-    void MSFlex_MouseDown();
-    void MSFlex_GotFocus();
-    void MSFlex_SelChange();
-    void txtEdit_KeyDown(QKeyCombination key, bool *handled);
+    void buildWidgets();
+    void layoutWidgets();
+    void commandButtonClicked(int Index);
+    void gridKeyDown(QKeyCombination key, bool *handled);
+    void gridKeyPress(const QString &text);
+    void gridDoubleClicked();
+    void gridMouseDown();
+    void gridGotFocus();
+    void gridSelectionChanged();
+    void editorKeyDown(QKeyCombination key, bool *handled);
     void commitEditor();
-    void txtEdit_LostFocus();
-    void titleBox_GotFocus(int Index);
-    void titleBox_LostFocus(int Index);
-    void countBox_Change(int Index, const QString &text);
+    void editorLostFocus();
+    void titleBoxGotFocus(int Index);
+    void titleBoxLostFocus(int Index);
+    void countBoxEdited(int Index, const QString &text);
     // The ratio box is typed into freely; its range rule runs when the text is confirmed.
     void confirmPayoutRatio();
     void updateCaption();

@@ -224,7 +224,7 @@ void MainWindow::loadSystem()
     if (m_systemLoaded)
         return;
     m_systemLoaded = true;
-    m_system->Form_Load(settingsPath(), m_recentMenu.get());
+    m_system->load(settingsPath(), m_recentMenu.get());
 }
 
 void MainWindow::loadWindow()

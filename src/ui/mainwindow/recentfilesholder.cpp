@@ -8,7 +8,7 @@ RecentFilesHolder::RecentFilesHolder(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_DontShowOnScreen);
 }
 
-void RecentFilesHolder::Form_Load(const QString &iniPath, RecentMenu *mnuFiles)
+void RecentFilesHolder::load(const QString &iniPath, RecentMenu *mnuFiles)
 {
     int width = 320;
     centerWindow(this, width, 240, false);

@@ -12,7 +12,7 @@ public:
     explicit RecentFilesHolder(QWidget *parent = nullptr);
 
     // Fills recentFiles from the settings file and builds the recent-file menu.
-    void Form_Load(const QString &iniPath, RecentMenu *mnuFiles);
+    void load(const QString &iniPath, RecentMenu *mnuFiles);
 
     RecentFileList recentFiles;
 };
