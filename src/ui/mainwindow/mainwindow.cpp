@@ -358,7 +358,6 @@ void MainWindow::unloadWindow()
     }
     if (PrintPreviewWindow *preview = PrintPreviewWindow::existing())
         preview->close();
-    m_system->close();
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

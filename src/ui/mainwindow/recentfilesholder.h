@@ -1,16 +1,11 @@
 #pragma once
-// The hidden window that holds the recent-file list for the whole run. It is never shown.
+// The recent-file list of the whole run and the menu it keeps up to date.
 
 #include "core/settings/recentfiles.h"
 
-#include <QWidget>
-
-class RecentFilesHolder : public QWidget
+class RecentFilesHolder
 {
-    Q_OBJECT
 public:
-    explicit RecentFilesHolder(QWidget *parent = nullptr);
-
     // Fills recentFiles from the settings file and builds the recent-file menu.
     void load(const QString &iniPath, RecentMenu *mnuFiles);
 
