@@ -163,6 +163,8 @@ QString Parse(const QStringList &args, Options *o)
     if (positional.size() != 1)
         return QStringLiteral("%1 takes exactly one input file").arg(o->command);
     o->in = positional.first();
+    if (o->in == QLatin1String("-") && o->oddsFile == QLatin1String("-"))
+        return QStringLiteral("standard input can be read once: IN and --odds are both '-'");
     if (!o->bet)
         return QStringLiteral("%1 needs --bet").arg(o->command);
     if ((o->lambdaGiven || o->rhoGiven) && o->parameters.model != OrderModel::Discount)

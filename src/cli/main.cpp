@@ -3,11 +3,14 @@
 #include "cli/analysiscommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
+#include "core/system/systemtools.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,42 +18,57 @@ namespace {
 
 enum ExitCode { ExitOk = 0, ExitBadInput = 1, ExitUsage = 2 };
 
-const char Usage[] =
-    "usage: kirrel-cli recalc IN [-o OUT]\n"
-    "       kirrel-cli quinella IN\n"
-    "       kirrel-cli cells IN [--quinella]\n"
-    "       kirrel-cli exotics IN --bet BET [MODEL OPTIONS] [--ratio PCT] [--odds FILE] [--top N]\n"
-    "       kirrel-cli stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN [MODEL OPTIONS]\n"
-    "                  [--ratio PCT] [--odds FILE]\n"
-    "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
-    "                  [MODEL OPTIONS] [--ratio PCT]\n"
-    "       kirrel-cli --help\n"
-    "\n"
-    "  recalc    load IN, recalculate as the \"集計\" button does and write the document\n"
-    "            (to OUT, or to standard output) in the document format, code page 932\n"
-    "  quinella  load, recalculate and estimate the quinella odds; print one pair a line\n"
-    "            (1-2:4.3), UTF-8\n"
-    "  cells     load and recalculate [and estimate]; print every cell of the runner table\n"
-    "            [or of the quinella matrix] row by row as\n"
-    "            row TAB column TAB text TAB background TAB text colour (#rrggbb), UTF-8;\n"
-    "            a TAB, CR or LF in a text is written as \\t, \\r or \\n\n"
-    "  exotics   load and recalculate; print every combination of the bet type that has a\n"
-    "            probability, most probable first, as COMBO TAB PROBABILITY TAB ODDS\n"
-    "            (probability with 9 decimals, estimated odds with 1); with --odds, the\n"
-    "            combinations that have actual odds add TAB ACTUAL TAB EV (EV = probability x\n"
-    "            actual odds, 3 decimals); --top N prints the first N only. UTF-8\n"
-    "  stakes    with --pick: spread YEN over the combinations so that each pays about the\n"
-    "            same (dutching), stakes rounded to 100 yen, at least 100; a line per pick\n"
-    "            COMBO TAB ODDS TAB STAKE TAB PAYOUT, then 合成オッズ TAB combined odds,\n"
-    "            合計 TAB total, 払戻 TAB smallest TAB largest payout, and トリガミ when the\n"
-    "            smallest payout is below the total. Odds are the actual ones when --odds\n"
-    "            has them, else the estimated ones.\n"
-    "            with --kelly: Kelly stakes over the combinations of the odds file, a line\n"
-    "            per combination staked COMBO TAB PROBABILITY TAB ODDS TAB FRACTION (of the\n"
-    "            bankroll at full Kelly) TAB STAKE (YEN x FRACTION x the Kelly fraction,\n"
-    "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
-    "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n"
-    "\n"
+struct CommandHelp
+{
+    const char *name;
+    // Each line of the synopsis without "kirrel-cli ".
+    const char *synopsis;
+    const char *description;
+    bool analysis; // takes BET, MODEL OPTIONS, --ratio and --odds
+};
+
+const CommandHelp Commands[] = {
+    {"recalc", "recalc IN [-o OUT]",
+     "  recalc    load IN, recalculate as the \"集計\" button does and write the document\n"
+     "            (to OUT, or to standard output) in the document format, code page 932\n",
+     false},
+    {"quinella", "quinella IN",
+     "  quinella  load, recalculate and estimate the quinella odds; print one pair a line\n"
+     "            (1-2:4.3), UTF-8\n",
+     false},
+    {"cells", "cells IN [--quinella]",
+     "  cells     load and recalculate [and estimate]; print every cell of the runner table\n"
+     "            [or of the quinella matrix] row by row as\n"
+     "            row TAB column TAB text TAB background TAB text colour (#rrggbb), UTF-8;\n"
+     "            a TAB, CR or LF in a text is written as \\t, \\r or \\n\n",
+     false},
+    {"exotics", "exotics IN --bet BET [MODEL OPTIONS] [--ratio PCT] [--odds FILE] [--top N]",
+     "  exotics   load and recalculate; print every combination of the bet type that has a\n"
+     "            probability, most probable first, as COMBO TAB PROBABILITY TAB ODDS\n"
+     "            (probability with 9 decimals, estimated odds with 1); with --odds, the\n"
+     "            combinations that have actual odds add TAB ACTUAL TAB EV (EV = probability x\n"
+     "            actual odds, 3 decimals); --top N prints the first N only. UTF-8\n",
+     true},
+    {"stakes",
+     "stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN [MODEL OPTIONS]\n"
+     "                  [--ratio PCT] [--odds FILE]\n"
+     "stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
+     "                  [MODEL OPTIONS] [--ratio PCT]",
+     "  stakes    with --pick: spread YEN over the combinations so that each pays about the\n"
+     "            same (dutching), stakes rounded to 100 yen, at least 100; a line per pick\n"
+     "            COMBO TAB ODDS TAB STAKE TAB PAYOUT, then 合成オッズ TAB combined odds,\n"
+     "            合計 TAB total, 払戻 TAB smallest TAB largest payout, and トリガミ when the\n"
+     "            smallest payout is below the total. Odds are the actual ones when --odds\n"
+     "            has them, else the estimated ones.\n"
+     "            with --kelly: Kelly stakes over the combinations of the odds file, a line\n"
+     "            per combination staked COMBO TAB PROBABILITY TAB ODDS TAB FRACTION (of the\n"
+     "            bankroll at full Kelly) TAB STAKE (YEN x FRACTION x the Kelly fraction,\n"
+     "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
+     "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n",
+     true},
+};
+
+const char AnalysisOptions[] =
     "  BET        win (単勝) 7, place (複勝) 7, bracket-quinella (枠連) 3-5,\n"
     "             quinella (馬連) 1-2, wide (ワイド) 1-2, exacta (馬単) 1>2,\n"
     "             trio (3連複) 1-2-3, trifecta (3連単) 1>2>3; runner or bracket numbers,\n"
@@ -64,7 +82,11 @@ const char Usage[] =
     "               bracket-quinella, quinella and wide 77.5, exacta and trio 75,\n"
     "               trifecta 72.5); estimated odds = ratio / probability, truncated to one\n"
     "               decimal, at least 1.0\n"
-    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ... TAB ODDS\n"
+    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ... TAB ODDS\n";
+
+const char Closing[] =
+    "IN (and FILE) \"-\" reads standard input, only one of them; pipes and FIFOs are read\n"
+    "like files, to their end (a document up to 64 MiB). \"-o -\" writes to standard output.\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written or the document cannot be\n"
     "analysed for the bet type, 2 wrong usage.\n"
@@ -73,23 +95,74 @@ const char Usage[] =
     "quinella layout) is the Japanese text the program's windows show; the analysis\n"
     "commands' reasons and those about standard output are English.\n";
 
-bool WriteOut(const QByteArray &bytes)
+// The whole usage, or that of one command.
+QByteArray usageText(const CommandHelp *only = nullptr)
 {
+    QByteArray synopsis;
+    QByteArray descriptions;
+    bool analysis = false;
+    for (const CommandHelp &c : Commands) {
+        if (only && only != &c)
+            continue;
+        for (const QByteArray &line : QByteArray(c.synopsis).split('\n')) {
+            const bool continued = line.startsWith(' ');
+            synopsis += continued            ? QByteArray()
+                        : synopsis.isEmpty() ? QByteArray("usage: kirrel-cli ")
+                                             : QByteArray("       kirrel-cli ");
+            synopsis += line + '\n';
+        }
+        descriptions += c.description;
+        analysis = analysis || c.analysis;
+    }
+    if (!only)
+        synopsis += "       kirrel-cli COMMAND --help\n"
+                    "       kirrel-cli --help | --version\n";
+    QByteArray text = synopsis + '\n' + descriptions;
+    if (analysis)
+        text += QByteArray("\n") + AnalysisOptions;
+    return text + '\n' + Closing;
+}
+
+const CommandHelp *findCommand(const QString &name)
+{
+    for (const CommandHelp &c : Commands)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+// --help or -h among the options asks for the command's usage instead.
+bool asksForHelp(const QStringList &args)
+{
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--"))
+            return false;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return true;
+    }
+    return false;
+}
+
+// 0, or errno of the failure.
+int WriteOut(const QByteArray &bytes)
+{
+    errno = 0;
     if (!bytes.isEmpty() &&
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
-        return false;
+        return errno ? errno : EIO;
     if (std::fflush(stdout) != 0)
-        return false;
+        return errno ? errno : EIO;
     // Redirected into a file, the last bytes can still fail on their way to the disk.
     struct stat st;
-    if (::fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
-        return ::fsync(STDOUT_FILENO) == 0;
-    return true;
+    if (::fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode) && ::fsync(STDOUT_FILENO) != 0)
+        return errno;
+    return 0;
 }
 
 void Complain(const QString &file, const QString &reason)
 {
-    const QByteArray line = QStringLiteral("kirrel-cli: %1: %2\n").arg(file, reason).toUtf8();
+    const QString name = file == QLatin1String("-") ? QStringLiteral("standard input") : file;
+    const QByteArray line = QStringLiteral("kirrel-cli: %1: %2\n").arg(name, reason).toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
@@ -97,15 +170,25 @@ int UsageError(const QString &why)
 {
     const QByteArray line = QStringLiteral("kirrel-cli: %1\n").arg(why).toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    std::fputs(Usage, stderr);
+    std::fputs("Try 'kirrel-cli --help'.\n", stderr);
     return ExitUsage;
 }
 
-// A fresh document as the main window makes one when no template exists, then the file.
+// Writes to standard output; a failure is reported with its cause.
+int emit(const QByteArray &bytes)
+{
+    const int error = WriteOut(bytes);
+    if (error == 0)
+        return ExitOk;
+    Complain(QStringLiteral("standard output"), QString::fromUtf8(strerrordesc_np(error)));
+    return ExitBadInput;
+}
+
+// A fresh document as the main window makes one when no template exists, then the input.
 FileResult LoadFresh(OddsDocument &doc, const QString &path)
 {
     doc.startFresh(1, QDate::currentDate());
-    return loadDocument(doc, path);
+    return loadDocumentInput(doc, path);
 }
 
 QString Escaped(QString text)
@@ -143,9 +226,6 @@ QString Parse(const QStringList &args, Arguments *a)
     if (args.isEmpty())
         return QStringLiteral("no command given");
     a->command = args.first();
-    if (a->command != QLatin1String("recalc") && a->command != QLatin1String("quinella") &&
-        a->command != QLatin1String("cells"))
-        return QStringLiteral("unknown command '%1'").arg(a->command);
     QStringList positional;
     bool haveOut = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -187,7 +267,7 @@ int Run(const Arguments &a)
     doc.recalculate();
 
     if (a.command == QLatin1String("recalc")) {
-        if (!a.out.isEmpty()) {
+        if (!a.out.isEmpty() && a.out != QLatin1String("-")) {
             const FileResult saved = writeDocument(doc, doc.runnerTable, a.out);
             if (!saved.ok) {
                 Complain(a.out, saved.message);
@@ -201,11 +281,7 @@ int Run(const Arguments &a)
             Complain(a.in, encoded.message);
             return ExitBadInput;
         }
-        if (!WriteOut(bytes)) {
-            Complain(QStringLiteral("standard output"), QStringLiteral("write failed"));
-            return ExitBadInput;
-        }
-        return ExitOk;
+        return emit(bytes);
     }
 
     const bool wantQuinella = a.command == QLatin1String("quinella") || a.quinella;
@@ -221,11 +297,7 @@ int Run(const Arguments &a)
     } else {
         text = CellLines(a.quinella ? doc.quinellaMatrix : doc.runnerTable);
     }
-    if (!WriteOut(text.toUtf8())) {
-        Complain(QStringLiteral("standard output"), QStringLiteral("write failed"));
-        return ExitBadInput;
-    }
-    return ExitOk;
+    return emit(text.toUtf8());
 }
 
 } // namespace
@@ -234,12 +306,21 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() == 1 &&
-        (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))) {
-        std::fputs(Usage, stdout);
-        return ExitOk;
-    }
-    if (!args.isEmpty() && IsAnalysisCommand(args.first())) {
+    if (args.isEmpty())
+        return UsageError(QStringLiteral("no command given"));
+    const QString &first = args.first();
+    if (first == QLatin1String("--version"))
+        return emit(QStringLiteral("kirrel-cli %1\n").arg(versionText()).toUtf8());
+    if (first == QLatin1String("--help") || first == QLatin1String("-h"))
+        return emit(usageText());
+    const CommandHelp *command = findCommand(first);
+    if (!command)
+        return UsageError(first.startsWith(QLatin1Char('-'))
+                              ? QStringLiteral("unknown option '%1'").arg(first)
+                              : QStringLiteral("unknown command '%1'").arg(first));
+    if (asksForHelp(args.mid(1)))
+        return emit(usageText(command));
+    if (IsAnalysisCommand(first)) {
         const CommandOutcome r = RunAnalysisCommand(args, LoadFresh);
         if (r.kind == CommandOutcome::Usage)
             return UsageError(r.reason);
@@ -247,11 +328,7 @@ int main(int argc, char **argv)
             Complain(r.file, r.reason);
             return ExitBadInput;
         }
-        if (!WriteOut(r.output)) {
-            Complain(QStringLiteral("standard output"), QStringLiteral("write failed"));
-            return ExitBadInput;
-        }
-        return ExitOk;
+        return emit(r.output);
     }
     Arguments a;
     const QString problem = Parse(args, &a);

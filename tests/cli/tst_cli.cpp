@@ -12,9 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstring>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -62,6 +65,8 @@ private Q_SLOTS:
     void initTestCase();
     void exitStatus_data();
     void exitStatus();
+    void unixConventions_data();
+    void unixConventions();
     void recalc();
     void freshDocumentFields();
     void unencodableTextIsAnError();
@@ -93,6 +98,14 @@ void TestCli::initTestCase()
     QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("bad.odds")), "1-2\t5.0\n1-2-3\t8.0\n"));
     QCOMPARE(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("fifo"))).constData(), 0600),
              0);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(m_dir.filePath(QStringLiteral("socket")));
+    QVERIFY(size_t(socketPath.size()) < sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ::close(listener);
 }
 
 void TestCli::exitStatus_data()
@@ -116,8 +129,6 @@ void TestCli::exitStatus_data()
     QTest::newRow("missing file") << QStringList{"recalc", "@/none.csv"} << 1
                                   << "kirrel-cli: @/none.csv: ";
     QTest::newRow("a folder") << QStringList{"cells", "@"} << 1 << "kirrel-cli: @: ";
-    QTest::newRow("a FIFO is refused, not waited on")
-        << QStringList{"recalc", "@/fifo"} << 1 << "kirrel-cli: @/fifo: ";
     QTest::newRow("not a document")
         << QStringList{"quinella", "@/notdoc.csv"} << 1 << "kirrel-cli: @/notdoc.csv: ";
     QTest::newRow("no quinella layout for 1 runner")
@@ -185,9 +196,106 @@ void TestCli::exitStatus()
         QVERIFY(r.err.isEmpty());
     } else {
         QVERIFY(r.out.isEmpty());
-        QCOMPARE(errText.count(QLatin1Char('\n')) == 1, status == 1);
+        // A usage error is its line and a hint, never the whole usage.
+        QCOMPARE(errText.count(QLatin1Char('\n')), status == 2 ? 2 : 1);
+        QVERIFY(status != 2 || errText.endsWith(QStringLiteral("\nTry 'kirrel-cli --help'.\n")));
     }
     QCOMPARE(ReadAll(m_dir.filePath(QStringLiteral("old.csv"))), QByteArray("old"));
+}
+
+void TestCli::unixConventions_data()
+{
+    // Shell lines: $CLI = kirrel-cli, "@" = the temporary folder, "%" = race18.csv.
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // "= LINE": what LINE prints; "...": begins with the rest
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("- reads a pipe on standard input")
+        << "cat % | $CLI cells -" << 0 << "= $CLI cells %"
+        << "";
+    QTest::newRow("/dev/stdin, a file on standard input")
+        << "$CLI recalc /dev/stdin < %" << 0 << "= $CLI recalc %"
+        << "";
+    QTest::newRow("a FIFO is read to its end")
+        << "cat % > @/fifo & $CLI quinella @/fifo" << 0 << "= $CLI quinella %"
+        << "";
+    QTest::newRow("a shell's <(...)")
+        << "$CLI cells --quinella <(cat %)" << 0 << "= $CLI cells --quinella %"
+        << "";
+    QTest::newRow("--odds -")
+        << "printf '3\\t9.5\\n' | $CLI exotics % --bet win --odds -" << 0
+        << "= printf '3\\t9.5\\n' > @/win.odds; $CLI exotics % --bet win --odds @/win.odds"
+        << "";
+    QTest::newRow("-o - writes standard output, no file named -")
+        << "cd @ && $CLI recalc % -o - && test ! -e -" << 0 << "= $CLI recalc %"
+        << "";
+    QTest::newRow("standard input once only")
+        << "$CLI stakes - --bet win --pick 1 --budget 100 --odds - < %" << 2 << ""
+        << "kirrel-cli: standard input can be read once: IN and --odds are both '-'\n"
+           "Try 'kirrel-cli --help'.\n";
+    QTest::newRow("a device is refused") << "$CLI cells /dev/zero" << 1 << ""
+                                         << "kirrel-cli: /dev/zero: 通常のファイルでもパイプでも"
+                                            "ありません (デバイスまたはソケット)。\n";
+    QTest::newRow("a device on standard input is refused")
+        << "$CLI cells - < /dev/null" << 1 << ""
+        << "kirrel-cli: standard input: 通常のファイルでもパイプでもありません (デバイスまたはソケ"
+           "ット)。\n";
+    QTest::newRow("a socket is refused") << "$CLI exotics % --bet win --odds @/socket" << 1 << ""
+                                         << "kirrel-cli: @/socket: not a file or a pipe\n";
+    QTest::newRow("a pipe beyond 64 MiB is refused")
+        << "head -c 67108865 /dev/zero | $CLI recalc -" << 1 << ""
+        << "kirrel-cli: standard input: オッズドキュメントとしては大きすぎるファイルです。\n";
+    QTest::newRow("help of a command, after its other arguments")
+        << "$CLI stakes % --bet win --help" << 0
+        << "usage: kirrel-cli stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN [MODEL "
+           "OPTIONS]\n                  [--ratio PCT] [--odds FILE]\n"
+           "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
+           "                  [MODEL OPTIONS] [--ratio PCT]\n\n  stakes    with --pick:..."
+        << "";
+    QTest::newRow("version") << "$CLI --version" << 0 << "kirrel-cli 0.95.0025\n"
+                             << "";
+    QTest::newRow("a full standard output")
+        << "$CLI recalc % > /dev/full" << 1 << ""
+        << "kirrel-cli: standard output: No space left on device\n";
+}
+
+void TestCli::unixConventions()
+{
+    QFETCH(QString, line);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    auto shell = [this](QString line) {
+        line.replace(QLatin1Char('@'), m_dir.path());
+        line.replace(QLatin1Char('%'), DataPath(QStringLiteral("race18.csv")));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("CLI"), QStringLiteral(KIRREL_CLI_PATH));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral("bash"), {QStringLiteral("-c"), line});
+        Run r;
+        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit) {
+            r.exitCode = p.exitCode();
+            r.out = p.readAllStandardOutput();
+            r.err = p.readAllStandardError();
+        }
+        return r;
+    };
+    const Run r = shell(line);
+    QCOMPARE(QString::fromUtf8(r.err), QString(err).replace(QLatin1Char('@'), m_dir.path()));
+    QCOMPARE(r.exitCode, status);
+    if (out.startsWith(QLatin1String("= "))) {
+        const Run expected = shell(out.mid(2));
+        QCOMPARE(expected.exitCode, 0);
+        QVERIFY(!expected.out.isEmpty());
+        QCOMPARE(r.out, expected.out);
+    } else if (out.endsWith(QLatin1String("..."))) {
+        QVERIFY2(r.out.startsWith(out.chopped(3).toUtf8()), r.out.constData());
+    } else {
+        QCOMPARE(QString::fromUtf8(r.out), out);
+    }
 }
 
 void TestCli::recalc()

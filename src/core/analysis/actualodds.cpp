@@ -1,11 +1,12 @@
 #include "core/analysis/actualodds.h"
 
 #include "core/codepage/codepage.h"
+#include "core/system/safefile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringList>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -49,20 +50,24 @@ Result<ActualOdds> ParseActualOdds(const QString &text, BetType type, int highes
 
 Result<ActualOdds> ReadActualOdds(const QString &path, BetType type, int highest)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    QByteArray bytes;
+    const InputRead read = readInput(path, MaxOddsFileBytes, &bytes);
+    switch (read.status) {
+    case ReadStatus::Read:
+        return ParseActualOdds(DecodeOddsText(bytes), type, highest);
+    case ReadStatus::Missing:
         return Result<ActualOdds>::failure(QStringLiteral("no such file"));
-    if (!info.isFile())
-        return Result<ActualOdds>::failure(QStringLiteral("not a file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Result<ActualOdds>::failure(file.errorString());
-    if (file.size() > MaxOddsFileBytes)
+    case ReadStatus::Folder:
+        return Result<ActualOdds>::failure(QStringLiteral("a folder, not a file"));
+    case ReadStatus::NotRegular:
+    case ReadStatus::NotFileOrPipe:
+        return Result<ActualOdds>::failure(QStringLiteral("not a file or a pipe"));
+    case ReadStatus::TooLarge:
         return Result<ActualOdds>::failure(QStringLiteral("too large for an odds file"));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Result<ActualOdds>::failure(file.errorString());
-    return ParseActualOdds(DecodeOddsText(bytes), type, highest);
+    case ReadStatus::Failed:
+        break;
+    }
+    return Result<ActualOdds>::failure(QString::fromUtf8(strerrordesc_np(read.error)));
 }
 
 OddsValue ValueOf(double probability, double actualOdds, double estimatedOdds)

@@ -19,7 +19,8 @@ QString DecodeOddsText(const QByteArray &bytes);
 // wins. Not ok at the first line that is not such a line, naming it ("line 3: ...").
 Result<ActualOdds> ParseActualOdds(const QString &text, BetType type, int highest);
 
-// The same from a file (at most 16 MB; a folder or device is refused).
+// The same from a file or a pipe, "-" for standard input (at most 16 MB; a folder, device or
+// socket is refused).
 Result<ActualOdds> ReadActualOdds(const QString &path, BetType type, int highest);
 
 struct OddsValue

@@ -69,6 +69,10 @@ FileResult saveDocument(OddsDocument &doc, const QString &wkFile);
 // ends its lines at LF.
 FileResult loadDocument(OddsDocument &doc, const QString &wkFile);
 
+// loadDocument of a command-line input (see readInput): "-" is standard input, a pipe is read
+// to its end.
+FileResult loadDocumentInput(OddsDocument &doc, const QString &path);
+
 // loadDocument on bytes already read.
 FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes);
 

@@ -140,6 +140,11 @@ int LongField(const QStringList &fields, int from = 0)
     return -1;
 }
 
+QString TooLargeMessage()
+{
+    return QStringLiteral("オッズドキュメントとしては大きすぎるファイルです。");
+}
+
 } // namespace
 
 FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
@@ -215,9 +220,17 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
 FileResult loadDocument(OddsDocument &doc, const QString &wkFile)
 {
     QByteArray bytes;
+    const FileResult read = readRegularFile(wkFile, MaxDocumentBytes, &bytes, TooLargeMessage());
+    if (!read.ok)
+        return read;
+    return LoadDocumentBytes(doc, bytes);
+}
+
+FileResult loadDocumentInput(OddsDocument &doc, const QString &path)
+{
+    QByteArray bytes;
     const FileResult read =
-        readRegularFile(wkFile, MaxDocumentBytes, &bytes,
-                        QStringLiteral("オッズドキュメントとしては大きすぎるファイルです。"));
+        explainRead(readInput(path, MaxDocumentBytes, &bytes), TooLargeMessage());
     if (!read.ok)
         return read;
     return LoadDocumentBytes(doc, bytes);

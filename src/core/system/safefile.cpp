@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,59 +71,135 @@ void SyncFolder(const QString &folder)
 
 } // namespace
 
-FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *bytes,
-                           const QString &tooLarge)
+namespace {
+
+struct Descriptor
 {
-    bytes->clear();
-    // Non-blocking, so that opening a FIFO with no writer returns at once; it is refused below.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR || path.isEmpty())
-            return {false, QStringLiteral("ファイルがありません。")};
-        return Failed(QStringLiteral("ファイルを開けません (%1)。"), errno);
-    }
-    struct Closer
+    int fd = -1;
+    bool owned = true;
+    ~Descriptor()
     {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+        if (owned && fd >= 0)
+            ::close(fd);
+    }
+};
 
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        return Failed(QStringLiteral("ファイルを読めません (%1)。"), errno);
+ReadStatus Kind(const struct stat &st, bool pipesToo)
+{
+    if (S_ISREG(st.st_mode))
+        return ReadStatus::Read;
     if (S_ISDIR(st.st_mode))
-        return {false, QStringLiteral("ファイルではなくフォルダーです。")};
-    if (!S_ISREG(st.st_mode))
-        return {false,
-                QStringLiteral("通常のファイルではありません (パイプ、デバイスまたはソケット)。")};
-    if (st.st_size > maxBytes)
-        return {false, tooLarge};
+        return ReadStatus::Folder;
+    if (!pipesToo)
+        return ReadStatus::NotRegular;
+    return S_ISFIFO(st.st_mode) ? ReadStatus::Read : ReadStatus::NotFileOrPipe;
+}
 
-    // The size is a hint: a file that grows while it is read is still cut off at the limit.
-    QByteArray data(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+// Reads to the end. The size is a hint: a file that grows while it is read, or a pipe, is still
+// cut off at the limit.
+InputRead ReadToEnd(int fd, qint64 size, qint64 maxBytes, QByteArray *bytes)
+{
+    if (size > maxBytes)
+        return {ReadStatus::TooLarge, 0};
+    QByteArray data(qsizetype(size) + 1, Qt::Uninitialized);
     qsizetype filled = 0;
     for (;;) {
         if (filled == data.size()) {
             if (filled > maxBytes)
-                return {false, tooLarge};
+                return {ReadStatus::TooLarge, 0};
             data.resize(std::min<qsizetype>(qsizetype(maxBytes) + 1, filled * 2 + 4096));
+        }
+        // A pipe is opened non-blocking: wait for data, or for its last writer to leave. A FIFO
+        // that no writer has opened yet is not readable, so this waits for one too.
+        pollfd wait{fd, POLLIN, 0};
+        if (::poll(&wait, 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return {ReadStatus::Failed, errno};
         }
         const ssize_t n = ::read(fd, data.data() + filled, size_t(data.size() - filled));
         if (n < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR || errno == EAGAIN)
                 continue;
-            return Failed(QStringLiteral("ファイルを読めません (%1)。"), errno);
+            return {ReadStatus::Failed, errno};
         }
         if (n == 0)
             break;
         filled += n;
     }
     if (filled > maxBytes)
-        return {false, tooLarge};
+        return {ReadStatus::TooLarge, 0};
     data.resize(filled);
     *bytes = std::move(data);
     return {};
+}
+
+InputRead ReadPath(const QString &path, bool pipesToo, qint64 maxBytes, QByteArray *bytes)
+{
+    bytes->clear();
+    const QByteArray name = QFile::encodeName(path);
+    // Non-blocking, so that opening a FIFO with no writer returns at once, to be refused or
+    // waited on while it is read.
+    Descriptor d{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    struct stat st;
+    if (d.fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR || path.isEmpty())
+            return {ReadStatus::Missing, error};
+        // A socket cannot be opened at all.
+        if (::stat(name.constData(), &st) == 0 && Kind(st, pipesToo) != ReadStatus::Read)
+            return {Kind(st, pipesToo), 0};
+        return {ReadStatus::Failed, error};
+    }
+    if (::fstat(d.fd, &st) != 0)
+        return {ReadStatus::Failed, errno};
+    if (const ReadStatus kind = Kind(st, pipesToo); kind != ReadStatus::Read)
+        return {kind, 0};
+    return ReadToEnd(d.fd, S_ISREG(st.st_mode) ? st.st_size : 0, maxBytes, bytes);
+}
+
+} // namespace
+
+FileResult explainRead(const InputRead &read, const QString &tooLarge)
+{
+    switch (read.status) {
+    case ReadStatus::Read:
+        return {};
+    case ReadStatus::Missing:
+        return {false, QStringLiteral("ファイルがありません。")};
+    case ReadStatus::Folder:
+        return {false, QStringLiteral("ファイルではなくフォルダーです。")};
+    case ReadStatus::NotRegular:
+        return {false,
+                QStringLiteral("通常のファイルではありません (パイプ、デバイスまたはソケット)。")};
+    case ReadStatus::NotFileOrPipe:
+        return {false, QStringLiteral(
+                           "通常のファイルでもパイプでもありません (デバイスまたはソケット)。")};
+    case ReadStatus::TooLarge:
+        return {false, tooLarge};
+    case ReadStatus::Failed:
+        break;
+    }
+    return Failed(QStringLiteral("ファイルを読めません (%1)。"), read.error);
+}
+
+FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *bytes,
+                           const QString &tooLarge)
+{
+    return explainRead(ReadPath(path, false, maxBytes, bytes), tooLarge);
+}
+
+InputRead readInput(const QString &path, qint64 maxBytes, QByteArray *bytes)
+{
+    if (path != QLatin1String("-"))
+        return ReadPath(path, true, maxBytes, bytes);
+    bytes->clear();
+    struct stat st;
+    if (::fstat(STDIN_FILENO, &st) != 0)
+        return {ReadStatus::Failed, errno};
+    if (const ReadStatus kind = Kind(st, true); kind != ReadStatus::Read)
+        return {kind, 0};
+    return ReadToEnd(STDIN_FILENO, S_ISREG(st.st_mode) ? st.st_size : 0, maxBytes, bytes);
 }
 
 FileResult writeAll(QIODevice &device, const QByteArray &bytes)

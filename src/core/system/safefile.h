@@ -24,6 +24,25 @@ struct FileResult
 FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *bytes,
                            const QString &tooLarge);
 
+// How a read ended. NotRegular: a pipe, device or socket where only regular files are taken;
+// NotFileOrPipe: a device or socket where pipes are taken too. error: errno of the failures.
+enum class ReadStatus { Read, Missing, Folder, NotRegular, NotFileOrPipe, TooLarge, Failed };
+struct InputRead
+{
+    ReadStatus status = ReadStatus::Read;
+    int error = 0;
+
+    bool ok() const { return status == ReadStatus::Read; }
+};
+
+// A command-line input: "-" is standard input; any other path a regular file or a pipe (a FIFO,
+// /dev/stdin, a shell's <(...)), read to its end but never past maxBytes. A FIFO with no writer
+// yet is waited for, as any reader of it would. Folders, devices and sockets are refused.
+InputRead readInput(const QString &path, qint64 maxBytes, QByteArray *bytes);
+
+// The reason the windows show for a failed read (tooLarge for TooLarge); ok for Read.
+FileResult explainRead(const InputRead &read, const QString &tooLarge);
+
 // Writes every byte to device; not ok, with the device's reason, when it takes fewer.
 FileResult writeAll(QIODevice &device, const QByteArray &bytes);
 
