@@ -36,10 +36,16 @@ QString copyRange(Grid &FxGrid, bool iErase)
     return text;
 }
 
-void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondText)
+PasteCount pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondText)
 {
     const QString text = plainText.isEmpty() ? secondText : plainText;
     const QStringList lines = text.split(QLatin1String("\r\n"));
+
+    PasteCount count;
+    // The empty line after the final CR LF holds no cell.
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!lines.at(i).isEmpty())
+            count.clipboardCells += lines.at(i).count(QLatin1Char('\t')) + 1;
 
     const int lastRow = std::min(FxGrid.rowSel(), FxGrid.rows() - 1);
     const int lastCol = std::min(FxGrid.colSel(), FxGrid.cols() - 1);
@@ -49,6 +55,9 @@ void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondTex
         if (i < lines.size()) {
             const QString &line = lines.at(i);
             fields = line.isEmpty() ? QStringList() : line.split(QLatin1Char('\t'));
+            // A repeated line's cells were counted at their first use.
+            count.pastedCells +=
+                std::clamp<qsizetype>(lastCol - FxGrid.col() + 1, 0, fields.size());
         }
         qsizetype j = 0;
         for (int c = FxGrid.col(); c <= lastCol; ++c, ++j) {
@@ -56,4 +65,5 @@ void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondTex
                 FxGrid.setText(r, c, removeFieldSeparators(fields.at(j)));
         }
     }
+    return count;
 }

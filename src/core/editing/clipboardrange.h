@@ -21,4 +21,12 @@ QString copyRange(Grid &FxGrid, bool iErase);
 // previous line's cells (so a text ending in CR LF leaves further rows unchanged), and a
 // missing cell leaves the grid cell as it is. A cell loses what a document file cannot
 // hold (removeFieldSeparators), so "1,234" arrives as 1234. Nothing is recalculated.
-void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondText = QString());
+// Counts the clipboard's cells and those of them that found a cell of the selection, so that
+// cells left out can be told to the user.
+struct PasteCount
+{
+    qsizetype clipboardCells = 0;
+    qsizetype pastedCells = 0;
+};
+PasteCount pasteRange(Grid &FxGrid, const QString &plainText,
+                      const QString &secondText = QString());

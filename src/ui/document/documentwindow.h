@@ -6,6 +6,7 @@
 
 #include "core/document/oddsdocument.h"
 #include "core/editing/cellrules.h"
+#include "core/editing/clipboardrange.h"
 #include "core/editing/undoring.h"
 #include "core/file/documentfile.h"
 
@@ -150,7 +151,7 @@ private:
     void refreshStatus();
     void hideEditor();
     void refreshGrid();
-    void pasteOrdered();
+    PasteCount pasteOrdered();
     void runCommand(KeyCommand command);
     QLineEdit *focusedTextField() const;
     bool refusedInQuinellaView(const QString &command);

@@ -78,9 +78,15 @@ void DocumentWindow::paste()
         field->paste();
     } else if (!refusedInQuinellaView(QStringLiteral("貼り付け"))) {
         pushUndo();
-        pasteOrdered();
+        const PasteCount count = pasteOrdered();
         refreshGrid();
         refreshStatus();
+        // A paste fills the selection; cells that did not fit are not dropped without a word.
+        if (count.pastedCells < count.clipboardCells)
+            statusLine->setText(
+                QStringLiteral("%1 セルのうち %2 セルを貼り付けました（選択範囲に合わせました）")
+                    .arg(count.clipboardCells)
+                    .arg(count.pastedCells));
     }
 }
 
@@ -107,7 +113,7 @@ void DocumentWindow::deleteSelection()
     refreshStatus();
 }
 
-void DocumentWindow::pasteOrdered()
+PasteCount DocumentWindow::pasteOrdered()
 {
     // A range selected upwards or leftwards gets the text as well: paste from its top-left
     // cell, then give the selection back as the user made it.
@@ -119,7 +125,8 @@ void DocumentWindow::pasteOrdered()
     g.setCurrent(std::min(row, rowSel), std::min(col, colSel));
     g.setSelection(std::max(row, rowSel), std::max(col, colSel));
     const ClipboardTexts texts = GetClipboardTexts();
-    pasteRange(g, texts.plain, texts.second);
+    const PasteCount count = pasteRange(g, texts.plain, texts.second);
     g.setCurrent(row, col);
     g.setSelection(rowSel, colSel);
+    return count;
 }

@@ -86,47 +86,50 @@ void TestClipboardRange::paste_data()
     QTest::addColumn<QList<int>>("range");
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QString>("second");
-    QTest::addColumn<QString>("block"); // rows 2-4, columns 7-9 afterwards
+    QTest::addColumn<QString>("block");            // rows 2-4, columns 7-9 afterwards
+    QTest::addColumn<QList<qsizetype>>("counted"); // clipboard cells, those pasted
 
     const QString untouched = "2.7 2.8 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
-    QTest::newRow("same shape fills every cell") << QList<int>{2, 7, 3, 8} << "a\tb\r\nc\td\r\n"
-                                                 << ""
-                                                 << "a b 2.9|c d 3.9|4.7 4.8 4.9";
+    QTest::newRow("same shape fills every cell")
+        << QList<int>{2, 7, 3, 8} << "a\tb\r\nc\td\r\n"
+        << ""
+        << "a b 2.9|c d 3.9|4.7 4.8 4.9" << QList<qsizetype>{4, 4};
     QTest::newRow("single cell takes the first field only")
         << QList<int>{2, 7, 2, 7} << "a\tb\r\nc\td\r\n"
         << ""
-        << "a 2.8 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
+        << "a 2.8 2.9|3.7 3.8 3.9|4.7 4.8 4.9" << QList<qsizetype>{4, 1};
     QTest::newRow("taller selection: the row after the final CR LF stays")
         << QList<int>{2, 7, 4, 8} << "a\tb\r\n"
         << ""
-        << "a b 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
-    QTest::newRow("no final line break: the last line repeats") << QList<int>{2, 7, 4, 8} << "x"
-                                                                << ""
-                                                                << "x 2.8 2.9|x 3.8 3.9|x 4.8 4.9";
+        << "a b 2.9|3.7 3.8 3.9|4.7 4.8 4.9" << QList<qsizetype>{2, 2};
+    QTest::newRow("no final line break: the last line repeats")
+        << QList<int>{2, 7, 4, 8} << "x"
+        << ""
+        << "x 2.8 2.9|x 3.8 3.9|x 4.8 4.9" << QList<qsizetype>{1, 1};
     QTest::newRow("missing fields leave cells, empty fields clear them")
         << QList<int>{2, 7, 3, 9} << "a\r\n\tc\t\te\r\n"
         << ""
-        << "a 2.8 2.9| c |4.7 4.8 4.9";
+        << "a 2.8 2.9| c |4.7 4.8 4.9" << QList<qsizetype>{5, 4};
     QTest::newRow("empty clipboard changes nothing") << QList<int>{2, 7, 4, 9} << ""
-                                                     << "" << untouched;
+                                                     << "" << untouched << QList<qsizetype>{0, 0};
     QTest::newRow("empty plain text falls back to the second copy")
         << QList<int>{2, 7, 2, 8} << ""
         << "r\ts\r\n"
-        << "r s 2.9|3.7 3.8 3.9|4.7 4.8 4.9";
+        << "r s 2.9|3.7 3.8 3.9|4.7 4.8 4.9" << QList<qsizetype>{2, 2};
     QTest::newRow("commas, CR and LF go, nothing else does")
         << QList<int>{2, 7, 3, 9} << "1,234\t１，５\t牝4(地)\r\n12.5%\ta\rb\t\"x\"_#\r\n"
         << ""
-        << "1234 １５ 牝4(地)|12.5% ab \"x\"_#|4.7 4.8 4.9";
+        << "1234 １５ 牝4(地)|12.5% ab \"x\"_#|4.7 4.8 4.9" << QList<qsizetype>{6, 6};
     QTest::newRow("wave dash, minus and yen take the forms a file keeps")
         << QList<int>{2, 7, 2, 9} << "1〜3\t−5\t¥100\r\n"
         << ""
-        << "1～3 －5 ￥100|3.7 3.8 3.9|4.7 4.8 4.9";
+        << "1～3 －5 ￥100|3.7 3.8 3.9|4.7 4.8 4.9" << QList<qsizetype>{3, 3};
     QTest::newRow("corner above the current cell receives nothing")
         << QList<int>{4, 7, 2, 9} << "a\tb\tc\r\n"
-        << "" << untouched;
+        << "" << untouched << QList<qsizetype>{3, 0};
     QTest::newRow("corner left of the current cell receives nothing")
         << QList<int>{2, 9, 4, 7} << "a\tb\tc\r\n"
-        << "" << untouched;
+        << "" << untouched << QList<qsizetype>{3, 0};
 }
 
 void TestClipboardRange::paste()
@@ -137,8 +140,10 @@ void TestClipboardRange::paste()
     QFETCH(QString, block);
 
     Grid g = NumberedGrid(range[0], range[1], range[2], range[3]);
-    pasteRange(g, plain, second);
+    QFETCH(QList<qsizetype>, counted);
+    const PasteCount count = pasteRange(g, plain, second);
     QCOMPARE(Block(g, 2, 7, 4, 9), block);
+    QCOMPARE((QList<qsizetype>{count.clipboardCells, count.pastedCells}), counted);
     QCOMPARE(Block(g, 5, 6, 5, 7), QStringLiteral("5.6 5.7"));
     QCOMPARE(QList<int>({g.row(), g.col(), g.rowSel(), g.colSel()}), range);
 }

@@ -139,30 +139,42 @@ private Q_SLOTS:
         QTest::addColumn<QString>("plain");
         QTest::addColumn<QString>("second");
         QTest::addColumn<QStringList>("cells"); // (2,7) (2,8) (3,7) (3,8)
+        QTest::addColumn<QString>("status");    // after the paste; "" = no word of the paste
         QTest::newRow("LF line ends fill the rows like CR LF")
             << "a\tb\nc\td\n"
-            << QString() << QStringList{"a", "b", "c", "d"};
+            << QString() << QStringList{"a", "b", "c", "d"} << QString();
         QTest::newRow("LF without a final line end")
-            << "a\tb\nc\td" << QString() << QStringList{"a", "b", "c", "d"};
-        QTest::newRow("LF in the own entry as well") << QString() << "a\tb\nc\td\n"
-                                                     << QStringList{"a", "b", "c", "d"};
+            << "a\tb\nc\td" << QString() << QStringList{"a", "b", "c", "d"} << QString();
+        QTest::newRow("LF in the own entry as well")
+            << QString() << "a\tb\nc\td\n"
+            << QStringList{"a", "b", "c", "d"} << QString();
         QTest::newRow("with CR LF present an LF inside a cell is dropped")
             << "a\tb\nc\r\n"
-            << QString() << QStringList{"a", "bc", "", ""};
+            << QString() << QStringList{"a", "bc", "", ""} << QString();
         QTest::newRow("a spreadsheet's thousands separator is dropped")
             << "1,234\t12.5%\n牝4(地)\t１，０００\n"
-            << QString() << QStringList{"1234", "12.5%", "牝4(地)", "１０００"};
+            << QString() << QStringList{"1234", "12.5%", "牝4(地)", "１０００"} << QString();
+        QTest::newRow("a larger block fills the selection and says so")
+            << "1\t2\t3\t4\n5\t6\t7\t8\n9\t10\t11\t12\n"
+            << QString() << QStringList{"1", "2", "5", "6"}
+            << "12 セルのうち 4 セルを貼り付けました（選択範囲に合わせました）";
     }
     void pasteLineEndsOfOtherPrograms()
     {
         QFETCH(QString, plain);
         QFETCH(QString, second);
         QFETCH(QStringList, cells);
+        QFETCH(QString, status);
         setClipboard(plain, second);
         selectRange(m_a.get(), 2, 7, 3, 8);
         QTest::keyClick(m_a->runnerTable, Qt::Key_V, Qt::ControlModifier);
         const Grid &g = m_a->document().runnerTable;
         QCOMPARE((QStringList{g.text(2, 7), g.text(2, 8), g.text(3, 7), g.text(3, 8)}), cells);
+        if (status.isEmpty())
+            QVERIFY2(!m_a->statusText().contains(QStringLiteral("貼り付け")),
+                     qPrintable(m_a->statusText()));
+        else
+            QCOMPARE(m_a->statusText(), status);
     }
 
     void pasteIntoRangeSelectedUpwards()
