@@ -31,7 +31,10 @@ esac
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
-  echo "Run Kirrel on a virtual display instead:  xvfb-run -a $prefix/bin/kirrel" >&2
+  # Shell-quoted, so the line can be pasted as it is, files and all.
+  line="xvfb-run -a $(printf '%q' "$prefix/bin/kirrel")"
+  [ $# -eq 0 ] || line+=$(printf ' %q' "$@")
+  echo "Run Kirrel on a virtual display instead:  $line" >&2
   exit 1
 fi
 exec "$prefix/bin/kirrel" "$@"

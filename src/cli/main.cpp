@@ -85,8 +85,9 @@ const char AnalysisOptions[] =
     "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ... TAB ODDS\n";
 
 const char Closing[] =
-    "IN (and FILE) \"-\" reads standard input, only one of them; pipes and FIFOs are read\n"
-    "like files, to their end (a document up to 64 MiB). \"-o -\" writes to standard output.\n"
+    "IN, or the FILE of --odds, can be \"-\" for standard input (one of them); pipes and\n"
+    "FIFOs are read like files, to their end (a document up to 64 MiB). \"-o -\" writes to\n"
+    "standard output.\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written or the document cannot be\n"
     "analysed for the bet type, 2 wrong usage.\n"

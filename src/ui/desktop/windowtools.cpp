@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 
@@ -106,4 +108,67 @@ void centerWindow(QWidget *window, int &width, int height, bool clientSize, int 
     window->move(left == -1 ? x : left, top == -1 ? y : top);
     window->resize(std::max(0, width - frameW), std::max(0, height - frameH));
     window->update();
+}
+
+namespace {
+
+QMargins FrameOf(const QWidget *w)
+{
+    const QRect outer = w->frameGeometry();
+    const QRect inner = w->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+// Runs fitIntoScreen at the window's first exposure, when its frame is known.
+class FitWhenShown : public QObject
+{
+public:
+    FitWhenShown(QWidget *window) : QObject(window->windowHandle()), m_window(window) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && m_window->windowHandle()->isExposed()) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            fitIntoScreen(m_window);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget *m_window;
+};
+
+} // namespace
+
+void fitIntoScreen(QWidget *window, const QWidget *near)
+{
+    const QWidget *anchor = near && near->isVisible() ? near : window;
+    const QScreen *screen = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const bool shown = window->isVisible();
+    const QMargins frame = shown || anchor == window ? FrameOf(window) : FrameOf(anchor);
+
+    const QSize inner = window->size().boundedTo(area.size().shrunkBy(frame));
+    const QSize outer = inner.grownBy(frame);
+    QPoint at = window->frameGeometry().topLeft();
+    if (!shown && anchor != window)
+        at = anchor->frameGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2);
+    at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - outer.width()));
+    at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - outer.height()));
+    if (inner != window->size())
+        window->resize(inner);
+    // Unshown, a place of our own: else the window manager places it as it likes.
+    if (!shown || at != window->frameGeometry().topLeft())
+        window->move(at);
+}
+
+void fitIntoScreenWhenShown(QWidget *window)
+{
+    window->winId(); // the native window, to watch its exposure
+    if (QWindow *native = window->windowHandle())
+        native->installEventFilter(new FitWhenShown(window));
 }

@@ -37,3 +37,12 @@ void moveControl(QWidget *control, int left, int top, int width, int height, int
 // is used as given.
 void centerWindow(QWidget *window, int &width, int height, bool clientSize, int left = -1,
                   int top = -1);
+
+// Keeps a top-level window, frame included, inside the available area of its screen (the
+// desktop less its panels): shrinks it where it is larger, then moves it in. A window not shown
+// yet is centred over near, if given, and counted with near's frame, as the window manager will
+// frame it alike; once shown, the window's own frame counts.
+void fitIntoScreen(QWidget *window, const QWidget *near = nullptr);
+
+// fitIntoScreen once more as soon as the window is on the screen with its real frame.
+void fitIntoScreenWhenShown(QWidget *window);

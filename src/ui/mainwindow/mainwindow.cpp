@@ -7,6 +7,7 @@
 #include "ui/analysis/analysiscontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
+#include "ui/desktop/windowtools.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
@@ -163,8 +164,14 @@ void MainWindow::buildMenus()
 
     mnuVersion = bar->addAction(QStringLiteral("バージョン情報"));
 
+    // The desktop's standard keys where nothing else takes them (Ctrl+S, Ctrl+P). Those of Close
+    // (Ctrl+W, Ctrl+F4) already close the active sub-window, analysis windows included.
+    mnuFileSave->setShortcuts(QKeySequence::Save);
+    mnuFilePrint->setShortcuts(QKeySequence::Print);
+
     // Shortcuts work while a menu is closed and whichever child has the focus.
-    for (QAction *a : {mnuFileNew, mnuFileOpen, mnuEditCut, mnuEditCopy, mnuEditPaste}) {
+    for (QAction *a : {mnuFileNew, mnuFileOpen, mnuFileSave, mnuFilePrint, mnuEditCut, mnuEditCopy,
+                       mnuEditPaste}) {
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
     }
@@ -215,6 +222,8 @@ void MainWindow::StartUp()
 {
     LoadSettings();
     loadSystem();
+    // The stored place can be off a smaller screen, or under its panels, frame included.
+    fitIntoScreenWhenShown(this);
     show();
     rebuildRecentMenu(m_system->recentFiles, m_recentMenu.get());
 }

@@ -2,6 +2,7 @@
 
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
+#include "ui/desktop/windowtools.h"
 #include "ui/print/sheetview.h"
 
 #include <QApplication>
@@ -332,8 +333,12 @@ void PrintPreviewWindow::showGrid(Grid *grid, const QString &title, int fontSize
     m_fontSizeBox->setText(QString::number(size));
     setWindowTitle(PlainTitle(title) + QStringLiteral(" の印刷"));
     m_entering = false;
-    if (!isVisible())
+    if (!isVisible()) {
+        // Over the window that asked, and all of it on the screen, however small that is.
+        fitIntoScreen(this, QApplication::activeWindow());
+        fitIntoScreenWhenShown(this);
         show();
+    }
     showPage(1);
 }
 
