@@ -3,6 +3,7 @@
 #include "core/analysis/combinedmodel.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
+#include "core/text/datetext.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -11,16 +12,6 @@
 #include <cmath>
 
 namespace {
-
-int FoldedDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'\uff10' && u <= u'\uff19')
-        return u - u'\uff10';
-    return -1;
-}
 
 // log sum exp over the runners that are left, by their logs.
 double LogSumExp(const std::vector<double> &logs, double exponent, int skipA, int skipB)
@@ -69,29 +60,6 @@ QStringList SeasonFiles(const QStringList &paths, const std::function<bool()> &c
     return files;
 }
 
-QDate SeasonDate(const QString &text)
-{
-    // Three runs of digits: year, month, day.
-    int numbers[3] = {0, 0, 0};
-    int digits[3] = {0, 0, 0};
-    int k = 0;
-    for (const QChar c : text) {
-        const int d = FoldedDigit(c);
-        if (d >= 0) {
-            if (digits[k] < 5) {
-                numbers[k] = numbers[k] * 10 + d;
-                ++digits[k];
-            }
-        } else if (digits[k] > 0) {
-            if (++k == 3)
-                break;
-        }
-    }
-    if (digits[0] != 4 || digits[1] == 0 || digits[1] > 2 || digits[2] == 0 || digits[2] > 2)
-        return QDate();
-    return QDate(numbers[0], numbers[1], numbers[2]);
-}
-
 SeasonRace ReadSeasonRace(const QString &file, OddsDocument *doc, bool split)
 {
     SeasonRace race;
@@ -106,7 +74,7 @@ SeasonRace ReadSeasonRace(const QString &file, OddsDocument *doc, bool split)
     doc->recalculate();
     race.title = doc->titleText(0);
     race.dateText = doc->titleText(1);
-    race.date = SeasonDate(race.dateText);
+    race.date = ParseDateField(race.dateText).value_or(QDate());
     race.runnerCount = std::max(doc->RunnerCount, 0);
     race.scores = doc->SupportScores();
     race.result = ParseRaceResult(doc->titleText(5), PositiveShares(race.scores));

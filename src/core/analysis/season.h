@@ -42,9 +42,6 @@ struct SeasonRace
 // does; scratch is reused from race to race. split: also the own and market scores.
 SeasonRace ReadSeasonRace(const QString &file, OddsDocument *scratch, bool split);
 
-// "2003/12/15", "2003年12月15日(月)", full-width digits too; invalid otherwise.
-QDate SeasonDate(const QString &text);
-
 // The model a season is evaluated under.
 struct SeasonModel
 {

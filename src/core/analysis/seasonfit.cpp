@@ -276,7 +276,9 @@ QString SeasonFit::problemWord() const
     case FitProblem::None:
         break;
     case FitProblem::NoRace:
-        return QStringLiteral("no race with a result");
+        return model == FitModel::Combined
+                   ? QStringLiteral("no race with a result and own and market shares")
+                   : QStringLiteral("no race with a result");
     case FitProblem::TooFewRaces:
         return QStringLiteral("too few races to hold some out");
     case FitProblem::NotConverged:
@@ -298,7 +300,9 @@ QString SeasonFit::problemText() const
     case FitProblem::None:
         break;
     case FitProblem::NoRace:
-        return QStringLiteral("結果のあるレースがありません。");
+        return model == FitModel::Combined
+                   ? QStringLiteral("結果があり自分の列と市場の列がそろったレースがありません。")
+                   : QStringLiteral("結果のあるレースがありません。");
     case FitProblem::TooFewRaces:
         return QStringLiteral("検証に残すにはレースが足りません。");
     case FitProblem::NotConverged:
