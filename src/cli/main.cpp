@@ -1,6 +1,7 @@
 // kirrel-cli: the document operations of the program without a window, for scripts.
 
 #include "cli/analysiscommands.h"
+#include "cli/seasoncommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
 #include "core/system/systemtools.h"
@@ -66,6 +67,26 @@ const CommandHelp Commands[] = {
      "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
      "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n",
      true},
+    {"season",
+     "season PATH... [--model harville|discount|normal] [--lambda L] [--rho R]\n"
+     "                  [--beta B] [--combine --alpha A --gamma G]",
+     "  season    load every document of the PATHs (files, or folders searched for *.csv),\n"
+     "            read its result field (結果, \"3-7-12\") as the finishing order and evaluate\n"
+     "            the model on it: a line per document FILE TAB RUNNERS TAB RESULT TAB PWIN\n"
+     "            (the winner's probability) TAB WINRANK (its rank by probability) TAB LOGLIK\n"
+     "            (log P of the first three in order), or FILE TAB RUNNERS TAB - TAB REASON for\n"
+     "            one left out; then races, excluded, loglik, winloglik, brier, favourites and\n"
+     "            nine calibration lines LO TAB HI TAB COUNT TAB MEANP TAB WINS. UTF-8\n"
+     "            --combine: win probabilities own^A x market^G, own = the weighted columns\n"
+     "            other than odds and 投票金, market = those; A and G from -5 to 5\n",
+     false},
+    {"fit", "fit PATH... [--model harville|discount|combined] [--holdout F]",
+     "  fit       fit the model to the results by maximum likelihood: races, excluded, a line\n"
+     "            per parameter NAME TAB VALUE TAB STANDARD ERROR (harville beta; discount\n"
+     "            beta, lambda, rho; combined alpha, gamma), loglik TAB BEFORE TAB AFTER;\n"
+     "            --holdout F (0 < F < 1) fits on the earliest races by date and adds\n"
+     "            holdout TAB N TAB BEFORE TAB AFTER for the latest F of them\n",
+     false},
 };
 
 const char AnalysisOptions[] =
@@ -76,13 +97,16 @@ const char AnalysisOptions[] =
     "  MODEL OPTIONS\n"
     "    --model harville|discount|normal   finishing-order model (default harville)\n"
     "    --lambda L, --rho R   discount model: second place by p^L (default 0.81), third by\n"
-    "                          p^R (default 0.65)\n"
-    "    --beta B              win probabilities p^B, renormalised (default 1)\n"
+    "                          p^R (default 0.65); above 0, at most 3\n"
+    "    --beta B              win probabilities p^B, renormalised (default 1); above 0, at\n"
+    "                          most 5\n"
     "  --ratio PCT  payout ratio of the bet type in percent (default: win and place 80,\n"
     "               bracket-quinella, quinella and wide 77.5, exacta and trio 75,\n"
     "               trifecta 72.5); estimated odds = ratio / probability, truncated to one\n"
     "               decimal, at least 1.0\n"
-    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ... TAB ODDS\n";
+    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ODDS (or blank-\n"
+    "               separated); a first line without a digit is a header naming the odds\n"
+    "               column; ODDS 1.0 to 99999999.9, one decimal; 取消, 除外 or --- for none\n";
 
 const char Closing[] =
     "IN, or the FILE of --odds, can be \"-\" for standard input (one of them); pipes and\n"
@@ -90,7 +114,8 @@ const char Closing[] =
     "standard output.\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written or the document cannot be\n"
-    "analysed for the bet type, 2 wrong usage.\n"
+    "analysed for the bet type (season, fit: no race has a result, or the fit fails),\n"
+    "2 wrong usage.\n"
     "Messages: usage errors are English. A failure with a file is reported as\n"
     "\"kirrel-cli: FILE: reason\": a reason about a document (reading, writing, the\n"
     "quinella layout) is the Japanese text the program's windows show; the analysis\n"
@@ -162,8 +187,10 @@ int WriteOut(const QByteArray &bytes)
 
 void Complain(const QString &file, const QString &reason)
 {
+    // Without a file the reason is about the whole run ("no race with a result").
     const QString name = file == QLatin1String("-") ? QStringLiteral("standard input") : file;
-    const QByteArray line = QStringLiteral("kirrel-cli: %1: %2\n").arg(name, reason).toUtf8();
+    const QString where = name.isEmpty() ? QString() : name + QStringLiteral(": ");
+    const QByteArray line = QStringLiteral("kirrel-cli: %1%2\n").arg(where, reason).toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
@@ -321,8 +348,9 @@ int main(int argc, char **argv)
                               : QStringLiteral("unknown command '%1'").arg(first));
     if (asksForHelp(args.mid(1)))
         return emit(usageText(command));
-    if (IsAnalysisCommand(first)) {
-        const CommandOutcome r = RunAnalysisCommand(args, LoadFresh);
+    if (IsAnalysisCommand(first) || IsSeasonCommand(first)) {
+        const CommandOutcome r =
+            IsSeasonCommand(first) ? RunSeasonCommand(args) : RunAnalysisCommand(args, LoadFresh);
         if (r.kind == CommandOutcome::Usage)
             return UsageError(r.reason);
         if (r.kind == CommandOutcome::BadInput) {
