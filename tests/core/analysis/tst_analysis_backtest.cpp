@@ -14,6 +14,8 @@ private Q_SLOTS:
     void snapshotAt_data();
     void snapshotAt();
     void snapshotCap();
+    void suddenDrop_data();
+    void suddenDrop();
 };
 
 // "runner/P/estimated/actual ... ; winners ; runner=payout ...": single-runner tickets.
@@ -182,6 +184,30 @@ void TestBacktest::snapshotCap()
     QCOMPARE(int(history.size()), MaxSnapshots);
     // The first one went; the second is now the oldest.
     QCOMPARE(history.back().time, QStringLiteral("2026-12-12 13:05:00"));
+}
+
+void TestBacktest::suddenDrop_data()
+{
+    QTest::addColumn<double>("previous");
+    QTest::addColumn<double>("now");
+    QTest::addColumn<double>("change");
+    QTest::addColumn<bool>("flagged"); // at a threshold of 30 %
+
+    QTest::newRow("exactly 30 % down") << 10.0 << 7.0 << -30.0 << true;
+    QTest::newRow("computed 29.99..% shows -30.0 and is flagged") << 3.3 << 2.31 << -30.0 << true;
+    QTest::newRow("29.5 % down") << 2.0 << 1.41 << -29.5 << false;
+    QTest::newRow("a rise") << 7.0 << 10.0 << 42.9 << false;
+}
+
+void TestBacktest::suddenDrop()
+{
+    QFETCH(double, previous);
+    QFETCH(double, now);
+    QFETCH(double, change);
+    QFETCH(bool, flagged);
+    const OddsMove m = MoveOf(previous, now, 30);
+    QCOMPARE(m.changePercent, change);
+    QCOMPARE(m.suddenDrop, flagged);
 }
 
 QTEST_GUILESS_MAIN(TestBacktest)
