@@ -1,5 +1,6 @@
 #include "core/analysis/backtest.h"
 #include "core/analysis/oddssnapshots.h"
+#include "core/analysis/sidecarodds.h"
 
 #include <QTest>
 
@@ -15,6 +16,8 @@ private Q_SLOTS:
     void snapshotAt();
     void snapshotCap();
     void suddenDrop_data();
+    void readBetOdds_data();
+    void readBetOdds();
     void suddenDrop();
 };
 
@@ -208,6 +211,56 @@ void TestBacktest::suddenDrop()
     const OddsMove m = MoveOf(previous, now, 30);
     QCOMPARE(m.changePercent, change);
     QCOMPARE(m.suddenDrop, flagged);
+}
+
+void TestBacktest::readBetOdds_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<QString>("read"); // "ticket=odds ... | ticket=yen ..." or the error
+
+    const QByteArray v3 = "[Analysis]\r\nVersion=3\r\n[win]\r\n5=2.0\r\n"
+                          "[place]\r\nRatio=0.8\r\nTime=2026-12-12 14:05:00\r\n"
+                          "3=1.5-2.0\r\n7=3.4-4.1\r\n"
+                          "[place@2026-12-12 13:30:00]\r\n7=1.9-2.2\r\n3=2.5-3.0\r\n"
+                          "[place@]\r\n3=9.9\r\n"
+                          "[Payouts]\r\nquinella 3-7=1230\r\nplace 3=150\r\nplace 7=210\r\n";
+    QTest::newRow("latest, ranges by their lower end") << v3 << ""
+                                                       << "3=1.5 7=3.4 | 3=150 7=210";
+    QTest::newRow("at 13:59, read in ticket order") << v3 << "13:59"
+                                                    << "3=2.5 7=1.9 | 3=150 7=210";
+    QTest::newRow("before the first") << v3 << "13:00"
+                                      << " | 3=150 7=210";
+    QTest::newRow("version 1: no times")
+        << QByteArray("[Analysis]\nVersion=1\n[place]\nRatio=0.8\nPicks=3\n3=2.1\n") << ""
+        << "3=2.1 | ";
+    QTest::newRow("a later version") << QByteArray("[Analysis]\nVersion=4\n") << ""
+                                     << "line 2: version 4 is newer than this program reads";
+    QTest::newRow("bad odds in the chosen snapshot") << QByteArray("[place]\n3=2.1\n7=0.5\n") << ""
+                                                     << "line 3: bad odds '0.5'";
+    QTest::newRow("bad odds elsewhere are not read")
+        << QByteArray("[place]\n3=2.1\n[win]\n7=x\n") << ""
+        << "3=2.1 | ";
+}
+
+void TestBacktest::readBetOdds()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, at);
+    QFETCH(QString, read);
+    const Result<BetOdds> got = ReadBetOdds(file, BetType::Place, ParseTimeOfDay(at));
+    if (!got.ok()) {
+        QCOMPARE(got.error, read);
+        return;
+    }
+    QStringList odds;
+    for (const auto &[ticket, value] : got.value.odds)
+        odds << QStringLiteral("%1=%2").arg(ticket[0]).arg(value);
+    QStringList payouts;
+    for (const auto &[ticket, yen] : got.value.payouts)
+        payouts << QStringLiteral("%1=%2").arg(ticket[0]).arg(yen);
+    QCOMPARE(odds.join(' ') + " | " + payouts.join(' '), read);
+    QCOMPARE(got.value.hasOdds, !odds.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestBacktest)
