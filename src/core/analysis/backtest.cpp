@@ -20,6 +20,24 @@ std::vector<BacktestTicket> SelectedTickets(const BacktestRule &rule,
     return bought;
 }
 
+std::vector<BacktestTicket> StakeableTickets(const BacktestRule &rule,
+                                             const std::vector<BacktestTicket> &tickets)
+{
+    std::vector<BacktestTicket> bought = SelectedTickets(rule, tickets);
+    if (!rule.kelly)
+        return bought;
+    std::vector<KellyCandidate> candidates;
+    for (const BacktestTicket &t : bought)
+        candidates.push_back({t.ticket, t.probability, t.odds});
+    const Result<KellyStakes> k = Kelly(std::move(candidates), 1, 1);
+    std::vector<BacktestTicket> set;
+    for (const BacktestTicket &t : bought)
+        if (k.ok() && std::any_of(k.value.stakes.begin(), k.value.stakes.end(),
+                                  [&](const KellyStake &s) { return s.ticket == t.ticket; }))
+            set.push_back(t);
+    return set;
+}
+
 std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) const
 {
     if (!m_rule.kelly)
@@ -78,26 +96,22 @@ BacktestLine Backtest::add(const BacktestRace &race)
     return line;
 }
 
-void SortByDate(std::vector<DatedPath> *documents)
+std::vector<size_t> DateOrder(const std::vector<DatedPath> &documents)
 {
     std::vector<QByteArray> keys;
-    for (const DatedPath &d : *documents)
+    for (const DatedPath &d : documents)
         keys.push_back(d.path.toUtf8());
-    std::vector<size_t> order(documents->size());
+    std::vector<size_t> order(documents.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const std::optional<QDate> &x = (*documents)[a].date;
-        const std::optional<QDate> &y = (*documents)[b].date;
+        const std::optional<QDate> &x = documents[a].date;
+        const std::optional<QDate> &y = documents[b].date;
         if (x.has_value() != y.has_value())
             return x.has_value();
         if (x && *x != *y)
             return *x < *y;
         return keys[a] < keys[b];
     });
-    std::vector<DatedPath> sorted;
-    sorted.reserve(order.size());
-    for (const size_t i : order)
-        sorted.push_back(std::move((*documents)[i]));
-    *documents = std::move(sorted);
+    return order;
 }

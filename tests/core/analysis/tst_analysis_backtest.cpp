@@ -101,7 +101,9 @@ void TestBacktest::play()
     } else {
         b.flatStake = r[3].toLongLong();
     }
+    // A season keeps of each race only the tickets a stake can fall on: the same play.
     Backtest test(b);
+    Backtest kept(b);
     QStringList got;
     for (const QString &race : races) {
         const BacktestLine l = test.add(Race(race));
@@ -110,6 +112,9 @@ void TestBacktest::play()
                    .arg(l.staked)
                    .arg(l.returned)
                    .arg(l.profit);
+        BacktestRace pruned = Race(race);
+        pruned.tickets = StakeableTickets(b, pruned.tickets);
+        QCOMPARE(kept.add(pruned).profit, l.profit);
     }
     QCOMPARE(got, lines);
     const BacktestSummary &s = test.summary();
@@ -130,13 +135,13 @@ void TestBacktest::play()
 
 void TestBacktest::order()
 {
-    std::vector<DatedPath> docs = {{"b/2.csv", QDate(2026, 5, 2)}, {"z.csv", std::nullopt},
-                                   {"b/1.csv", QDate(2026, 5, 2)}, {"a.csv", QDate(2026, 6, 1)},
-                                   {"c.csv", QDate(2025, 12, 28)}, {"y.csv", std::nullopt}};
-    SortByDate(&docs);
+    const std::vector<DatedPath> docs = {
+        {"b/2.csv", QDate(2026, 5, 2)}, {"z.csv", std::nullopt},
+        {"b/1.csv", QDate(2026, 5, 2)}, {"a.csv", QDate(2026, 6, 1)},
+        {"c.csv", QDate(2025, 12, 28)}, {"y.csv", std::nullopt}};
     QStringList paths;
-    for (const DatedPath &d : docs)
-        paths << d.path;
+    for (const size_t i : DateOrder(docs))
+        paths << docs[i].path;
     QCOMPARE(paths, (QStringList{"c.csv", "b/1.csv", "b/2.csv", "a.csv", "y.csv", "z.csv"}));
 }
 
