@@ -1,6 +1,7 @@
 // kirrel-cli: the document operations of the program without a window, for scripts.
 
 #include "cli/analysiscommands.h"
+#include "cli/backtestcommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
 
@@ -24,6 +25,9 @@ const char Usage[] =
     "                  [--ratio PCT] [--odds FILE]\n"
     "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
     "                  [MODEL OPTIONS] [--ratio PCT]\n"
+    "       kirrel-cli backtest PATH... --bet BET [MODEL OPTIONS] [--ratio PCT]\n"
+    "                  [--combine --alpha A --gamma G] [--min-ratio X | --min-ev E]\n"
+    "                  [--flat YEN | --kelly FRACTION --bankroll YEN] [--at HH:MM]\n"
     "       kirrel-cli --help\n"
     "\n"
     "  recalc    load IN, recalculate as the \"集計\" button does and write the document\n"
@@ -50,6 +54,18 @@ const char Usage[] =
     "            bankroll at full Kelly) TAB STAKE (YEN x FRACTION x the Kelly fraction,\n"
     "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
     "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n"
+    "  backtest  play a betting rule over documents (PATH: files, or folders searched for\n"
+    "            *.csv) in the order of their date field, then their paths; a race counts\n"
+    "            with a result and actual odds of BET in its analysis file (the latest\n"
+    "            snapshot, or the last one at or before --at). Bought: every ticket whose\n"
+    "            actual / estimated odds (2 decimals, halves up) is at least X (default\n"
+    "            1.2), or whose probability x actual odds (3 decimals) is at least E;\n"
+    "            stakes YEN each (a multiple of 100, default 100) or Kelly stakes on the\n"
+    "            bankroll as it stands. A winning ticket returns its payout from the\n"
+    "            analysis file, else stake x odds (counted under fromodds). A line per race\n"
+    "            FILE TAB TICKETS TAB STAKED TAB RETURNED TAB PROFIT (cumulative), then\n"
+    "            races, bet, tickets, hits, staked, returned, recovery, profit,\n"
+    "            maxdrawdown, longestlosing and fromodds, each NAME TAB VALUE. UTF-8\n"
     "\n"
     "  BET        win (単勝) 7, place (複勝) 7, bracket-quinella (枠連) 3-5,\n"
     "             quinella (馬連) 1-2, wide (ワイド) 1-2, exacta (馬単) 1>2,\n"
@@ -87,10 +103,15 @@ bool WriteOut(const QByteArray &bytes)
     return true;
 }
 
+void Complain(const QString &what)
+{
+    const QByteArray line = QStringLiteral("kirrel-cli: %1\n").arg(what).toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+}
+
 void Complain(const QString &file, const QString &reason)
 {
-    const QByteArray line = QStringLiteral("kirrel-cli: %1: %2\n").arg(file, reason).toUtf8();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    Complain(file + QStringLiteral(": ") + reason);
 }
 
 int UsageError(const QString &why)
@@ -239,12 +260,18 @@ int main(int argc, char **argv)
         std::fputs(Usage, stdout);
         return ExitOk;
     }
-    if (!args.isEmpty() && IsAnalysisCommand(args.first())) {
-        const CommandOutcome r = RunAnalysisCommand(args, LoadFresh);
+    if (!args.isEmpty() && (IsAnalysisCommand(args.first()) || IsBacktestCommand(args.first()))) {
+        const CommandOutcome r =
+            IsBacktestCommand(args.first())
+                ? RunBacktestCommand(args, [](const QString &why) { Complain(why); })
+                : RunAnalysisCommand(args, LoadFresh);
         if (r.kind == CommandOutcome::Usage)
             return UsageError(r.reason);
         if (r.kind == CommandOutcome::BadInput) {
-            Complain(r.file, r.reason);
+            if (r.file.isEmpty())
+                Complain(r.reason);
+            else
+                Complain(r.file, r.reason);
             return ExitBadInput;
         }
         if (!WriteOut(r.output)) {

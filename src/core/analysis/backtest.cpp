@@ -30,10 +30,12 @@ std::vector<BacktestTicket> StakeableTickets(const BacktestRule &rule,
     for (const BacktestTicket &t : bought)
         candidates.push_back({t.ticket, t.probability, t.odds});
     const Result<KellyStakes> k = Kelly(std::move(candidates), 1, 1);
+    std::set<Ticket> in;
+    for (const KellyStake &s : k.value.stakes)
+        in.insert(s.ticket);
     std::vector<BacktestTicket> set;
     for (const BacktestTicket &t : bought)
-        if (k.ok() && std::any_of(k.value.stakes.begin(), k.value.stakes.end(),
-                                  [&](const KellyStake &s) { return s.ticket == t.ticket; }))
+        if (in.contains(t.ticket))
             set.push_back(t);
     return set;
 }
@@ -51,10 +53,12 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
     const Result<KellyStakes> k = Kelly(std::move(candidates), bankroll, m_rule.kellyFraction);
     if (!k.ok())
         return out;
+    std::map<Ticket, qint64> stake;
     for (const KellyStake &s : k.value.stakes)
-        for (size_t i = 0; i < bought.size(); ++i)
-            if (bought[i].ticket == s.ticket)
-                out[i] = s.stake;
+        stake[s.ticket] = s.stake;
+    for (size_t i = 0; i < bought.size(); ++i)
+        if (const auto it = stake.find(bought[i].ticket); it != stake.end())
+            out[i] = it->second;
     return out;
 }
 

@@ -20,7 +20,6 @@ struct Line
 {
     const char *begin;
     const char *end;
-    int number;
 };
 
 // Lines without their CR and surrounding blanks.
@@ -41,21 +40,16 @@ public:
             ++b;
         while (e > b && (e[-1] == '\r' || e[-1] == ' ' || e[-1] == '\t'))
             --e;
-        *line = {b, e, ++m_number};
+        *line = {b, e};
         m_p = nl ? nl + 1 : m_end;
         return true;
     }
     const char *position() const { return m_p; }
-    void jump(const char *p, int number)
-    {
-        m_p = p;
-        m_number = number;
-    }
+    void jump(const char *p) { m_p = p; }
 
 private:
     const char *m_p;
     const char *m_end;
-    int m_number = 0;
 };
 
 QByteArray Bytes(const char *b, const char *e)
@@ -82,8 +76,41 @@ struct Snapshot
 {
     QString time;
     const char *body = nullptr; // the first line after the section name
-    int number = 0;             // the line number of the section name
 };
+
+// The start of the next line that begins with "[" at or after p, else end. Nothing else in the
+// file holds a "[".
+const char *NextSection(const char *p, const char *begin, const char *end)
+{
+    while (p < end) {
+        const char *bracket = static_cast<const char *>(std::memchr(p, '[', size_t(end - p)));
+        if (!bracket)
+            return end;
+        if (bracket == begin || bracket[-1] == '\n')
+            return bracket;
+        p = bracket + 1;
+    }
+    return end;
+}
+
+// The value of the "Time=" line between begin and end, which start and end lines.
+QString LatestTime(const char *begin, const char *end)
+{
+    const char *p = begin;
+    if (end - begin < 5 || std::memcmp(begin, "Time=", 5) != 0) {
+        p = static_cast<const char *>(memmem(begin, size_t(end - begin), "\nTime=", 6));
+        if (!p)
+            return {};
+        ++p;
+    }
+    p += 5;
+    const char *e = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+    const char *valueEnd;
+    const char *value = Trimmed(p, e ? e : end, &valueEnd);
+    while (valueEnd > value && valueEnd[-1] == '\r')
+        --valueEnd;
+    return Text(value, valueEnd);
+}
 
 } // namespace
 
@@ -127,6 +154,19 @@ bool ReadTicketBytes(BetType type, const char *begin, const char *end, int highe
 bool ReadOddsBytes(const char *begin, const char *end, double *odds, double *upper)
 {
     const auto one = [](const char *b, const char *e, double *v) {
+        // As the file writes them, digits with one decimal: tenths / 10 is the same double
+        // from_chars gives, both being the nearest to the decimal value.
+        if (e - b >= 3 && e - b <= 10 && e[-2] == '.') {
+            qint64 tenths = 0;
+            const char *p = b;
+            for (; p < e - 2 && *p >= '0' && *p <= '9'; ++p)
+                tenths = tenths * 10 + (*p - '0');
+            if (p == e - 2 && e[-1] >= '0' && e[-1] <= '9') {
+                tenths = tenths * 10 + (e[-1] - '0');
+                *v = double(tenths) / 10;
+                return *v >= 1.0 && *v <= 99999999.9;
+            }
+        }
         const auto r = std::from_chars(b, e, *v);
         return b < e && r.ec == std::errc() && r.ptr == e && *v >= 1.0 && *v <= 99999999.9;
     };
@@ -144,14 +184,18 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
 {
     const QByteArray name = BetTypeName(type).toLatin1();
     const int highest = type == BetType::BracketQuinella ? 8 : HighestRunner;
-    const auto bad = [](int number, const QString &why) {
+    const char *fileBegin = bytes.constData();
+    // Line numbers only for a message: counted when one is needed.
+    const auto bad = [&](const Line &line, const QString &why) {
+        const qsizetype number = 1 + std::count(fileBegin, line.begin, '\n');
         return Result<BetOdds>::failure(QStringLiteral("line %1: %2").arg(number).arg(why));
     };
     enum class Section { None, Main, Latest, Earlier, Payouts, Other };
     Section section = Section::None;
     std::vector<Snapshot> snapshots;
     BetOdds out;
-    Lines lines(bytes.constData(), bytes.constData() + bytes.size());
+    const char *fileEnd = fileBegin + bytes.size();
+    Lines lines(fileBegin, fileEnd);
     Line l;
     while (lines.next(&l)) {
         if (l.begin == l.end || *l.begin == ';')
@@ -169,7 +213,6 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
                 section = s.size() == name.size() ? Section::Latest : Section::Earlier;
                 Snapshot snap;
                 snap.body = lines.position();
-                snap.number = l.number;
                 if (section == Section::Earlier)
                     snap.time = Text(b + name.size() + 1, e);
                 if (section == Section::Latest)
@@ -177,6 +220,15 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
                 else
                     snapshots.push_back(snap);
             }
+            if (section == Section::Main || section == Section::Payouts)
+                continue;
+            // Thousands of odds lines: passed over to the next line that starts a section,
+            // only the latest snapshot's time taken on the way.
+            const char *body = lines.position();
+            const char *stop = NextSection(body, fileBegin, fileEnd);
+            if (section == Section::Latest)
+                snapshots.front().time = LatestTime(body, stop);
+            lines.jump(stop);
             continue;
         }
         const char *eq =
@@ -192,21 +244,15 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             int version = 0;
             const auto r = std::from_chars(vb, ve, version);
             if (r.ec != std::errc() || r.ptr != ve || version < 1)
-                return bad(l.number, QStringLiteral("bad Version '%1'").arg(Text(vb, ve)));
+                return bad(l, QStringLiteral("bad Version '%1'").arg(Text(vb, ve)));
             if (version > HighestVersion)
                 return bad(
-                    l.number,
-                    QStringLiteral("version %1 is newer than this program reads").arg(version));
-        } else if (section == Section::Latest && k == "Time" && !snapshots.empty() &&
-                   snapshots.front().body && snapshots.front().time.isEmpty()) {
-            const char *te;
-            const char *tb = Trimmed(eq + 1, l.end, &te);
-            snapshots.front().time = Text(tb, te);
+                    l, QStringLiteral("version %1 is newer than this program reads").arg(version));
         } else if (section == Section::Payouts) {
             const Result<std::pair<BetType, Ticket>> p =
                 ParsePayoutKey(QString::fromLatin1(key, qsizetype(keyEnd - key)), highest);
             if (!p.ok())
-                return bad(l.number, p.error);
+                return bad(l, p.error);
             if (p.value.first != type)
                 continue;
             const char *ve;
@@ -214,7 +260,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             qint64 yen = 0;
             const auto r = std::from_chars(vb, ve, yen);
             if (r.ec != std::errc() || r.ptr != ve || yen < 1)
-                return bad(l.number, QStringLiteral("bad payout '%1'").arg(Text(vb, ve)));
+                return bad(l, QStringLiteral("bad payout '%1'").arg(Text(vb, ve)));
             out.payouts[p.value.second] = yen;
         }
     }
@@ -227,7 +273,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
         return Result<BetOdds>::success(std::move(out));
 
     const Snapshot &snap = snapshots[size_t(chosen)];
-    lines.jump(snap.body, snap.number);
+    lines.jump(snap.body);
     while (lines.next(&l)) {
         if (l.begin == l.end || *l.begin == ';')
             continue;
@@ -236,8 +282,8 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
         const char *eq =
             static_cast<const char *>(std::memchr(l.begin, '=', size_t(l.end - l.begin)));
         if (!eq)
-            return bad(l.number, QStringLiteral("'%1' is not a key=value line of a section")
-                                     .arg(Text(l.begin, l.end)));
+            return bad(l, QStringLiteral("'%1' is not a key=value line of a section")
+                              .arg(Text(l.begin, l.end)));
         const char *keyEnd;
         const char *key = Trimmed(l.begin, eq, &keyEnd);
         Ticket ticket;
@@ -245,14 +291,14 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             const QByteArray k = Bytes(key, keyEnd);
             if (k == "Ratio" || k == "Picks" || k == "Time")
                 continue;
-            return bad(l.number, ParseTicket(type, Text(key, keyEnd), highest).error);
+            return bad(l, ParseTicket(type, Text(key, keyEnd), highest).error);
         }
         const char *ve;
         const char *vb = Trimmed(eq + 1, l.end, &ve);
         double odds = 0;
         double upper = 0;
         if (!ReadOddsBytes(vb, ve, &odds, &upper))
-            return bad(l.number, QStringLiteral("bad odds '%1'").arg(Text(vb, ve)));
+            return bad(l, QStringLiteral("bad odds '%1'").arg(Text(vb, ve)));
         // Written in ascending order: appending keeps them sorted, and a repeat replaces.
         if (!out.odds.empty() && !(out.odds.back().first < ticket)) {
             const auto it = std::lower_bound(
