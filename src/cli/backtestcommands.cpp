@@ -88,13 +88,14 @@ QString Parse(const QStringList &args, Options *o)
         } else if (!v) {
             return badNumber;
         } else if (arg == QLatin1String("--lambda") || arg == QLatin1String("--rho")) {
-            if (*v < 0)
+            // The analysis's own ranges: lambda and rho in (0, 3], beta in (0, 5].
+            if (!(*v > 0 && *v <= 3))
                 return badNumber;
             const bool lambda = arg == QLatin1String("--lambda");
             (lambda ? s.parameters.lambda : s.parameters.rho) = *v;
             (lambda ? o->lambdaGiven : o->rhoGiven) = true;
         } else if (arg == QLatin1String("--beta")) {
-            if (*v <= 0)
+            if (!(*v > 0 && *v <= 5))
                 return badNumber;
             s.parameters.beta = *v;
         } else if (arg == QLatin1String("--ratio")) {
@@ -135,6 +136,11 @@ QString Parse(const QStringList &args, Options *o)
     if ((o->alphaGiven || o->gammaGiven) && !s.combine)
         return QStringLiteral("%1 goes with --combine")
             .arg(o->alphaGiven ? QStringLiteral("--alpha") : QStringLiteral("--gamma"));
+    if (s.combine && !(o->alphaGiven && o->gammaGiven))
+        return QStringLiteral("--combine needs --alpha and --gamma");
+    if (s.combine && seen.count(QStringLiteral("--beta")))
+        return QStringLiteral("--beta does not apply with --combine (alpha and gamma take its "
+                              "place)");
     if (o->minRatio && o->minEv)
         return QStringLiteral("give either --min-ratio or --min-ev");
     if (o->flat && o->kelly)
