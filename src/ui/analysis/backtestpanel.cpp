@@ -21,6 +21,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <cmath>
 
 namespace {
 
@@ -96,8 +97,13 @@ void BacktestPanel::buildControls()
 
     auto *choices = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w) {
-        if (!label.isEmpty())
-            choices->addWidget(new QLabel(label, this));
+        if (!label.isEmpty()) {
+            auto *caption = new QLabel(label, this);
+            caption->setBuddy(w);
+            // Shown and hidden with its box.
+            m_captions[w] = caption;
+            choices->addWidget(caption);
+        }
         choices->addWidget(w);
     };
     add(QStringLiteral("券種"), m_bet);
@@ -134,19 +140,21 @@ void BacktestPanel::buildControls()
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_rows = new QStandardItemModel(this);
-    m_rows->setHorizontalHeaderLabels({QStringLiteral("ファイル"), QStringLiteral("点数"),
-                                       QStringLiteral("投資"), QStringLiteral("払戻"),
-                                       QStringLiteral("累積損益")});
+    m_rows->setHorizontalHeaderLabels({QStringLiteral("順"), QStringLiteral("ファイル"),
+                                       QStringLiteral("点数"), QStringLiteral("投資"),
+                                       QStringLiteral("払戻"), QStringLiteral("累積損益")});
     m_rows->setSortRole(Qt::UserRole);
     m_table = new QTableView(this);
     m_table->setModel(m_rows);
     m_table->setSortingEnabled(true);
+    m_table->sortByColumn(-1, Qt::AscendingOrder);
+    m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        Q_EMIT openRequested(m_rows->item(index.row(), 0)->data(Qt::UserRole).toString());
+        Q_EMIT openRequested(m_rows->item(index.row(), 1)->data(Qt::UserRole).toString());
     });
 
     m_chart = new QChart;
@@ -187,6 +195,7 @@ void BacktestPanel::buildControls()
     layout->addWidget(m_summary);
     layout->addWidget(splitter, 1);
     m_bet->setCurrentIndex(int(BetType::Win));
+    showReport();
     syncControls();
 }
 
@@ -206,8 +215,10 @@ void BacktestPanel::syncControls()
         m_stakes->setCurrentIndex(0);
     const bool kelly = m_stakes->currentIndex() == 1;
     m_flat->setVisible(!kelly);
-    m_kelly->setVisible(kelly);
-    m_bankroll->setVisible(kelly);
+    for (QWidget *w : {static_cast<QWidget *>(m_kelly), static_cast<QWidget *>(m_bankroll)}) {
+        w->setVisible(kelly);
+        m_captions[w]->setVisible(kelly);
+    }
     m_at->setEnabled(m_atOn->isChecked());
 }
 
@@ -337,13 +348,24 @@ void BacktestPanel::showReport()
             continue;
         auto *file = new QStandardItem(folder.relativeFilePath(l.file));
         file->setData(l.file, Qt::UserRole);
+        auto *order = Number(qint64(i + 1));
+        order->setText(QString::number(i + 1));
         auto *tickets = Number(l.tickets);
         tickets->setText(QString::number(l.tickets));
-        m_rows->appendRow({file, tickets, Number(l.staked), Number(l.returned), Number(l.profit)});
+        m_rows->appendRow(
+            {order, file, tickets, Number(l.staked), Number(l.returned), Number(l.profit)});
     }
     m_table->resizeColumnsToContents();
     m_curve->replace(curve);
-    m_races->setRange(0, std::max<double>(1, double(m_report.lines.size())));
+    // Whole races on the axis: a tick every 1, 2, 5, 10, 20, ... races, about ten of them.
+    const double races = std::max<double>(1, double(m_report.lines.size()));
+    double step = 1;
+    for (int k = 0; races / step > 10; ++k)
+        step *= k % 3 == 1 ? 2.5 : 2;
+    m_races->setRange(0, std::ceil(races / step) * step);
+    m_races->setTickType(QValueAxis::TicksDynamic);
+    m_races->setTickAnchor(0);
+    m_races->setTickInterval(step);
     m_profit->setRange(double(low), double(std::max(high, low + 100)));
     m_profit->applyNiceNumbers();
 }

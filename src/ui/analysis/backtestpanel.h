@@ -7,6 +7,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 
 class QChart;
 class QChartView;
@@ -85,4 +86,5 @@ private:
     QValueAxis *m_races = nullptr;
     QValueAxis *m_profit = nullptr;
     QChartView *m_view = nullptr;
+    std::map<QWidget *, QLabel *> m_captions;
 };

@@ -60,8 +60,8 @@ void TestBacktestPanel::playsTheFolder()
                             "166.7%　損益 400円　最大ドローダウン 200円　最長連敗 1"));
     QTableView *table = panel.table();
     QCOMPARE(table->model()->rowCount(), 3);
-    QCOMPARE(table->model()->index(1, 0).data().toString(), QStringLiteral("b.csv"));
-    QCOMPARE(table->model()->index(1, 4).data().toString(), QStringLiteral("600"));
+    QCOMPARE(table->model()->index(1, 1).data().toString(), QStringLiteral("b.csv"));
+    QCOMPARE(table->model()->index(1, 5).data().toString(), QStringLiteral("600"));
     const auto *curve = qobject_cast<QLineSeries *>(panel.chart()->chart()->series().first());
     QCOMPARE(curve->points(), (QList<QPointF>{{0, 0}, {1, -200}, {2, 600}, {3, 400}}));
     const QString png = dir.filePath("curve.png");
