@@ -3,6 +3,10 @@
 #include "ui/grid/gridview.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -36,6 +40,13 @@ private:
             QVERIFY(target);
             QTest::keyClick(target, ch.toLatin1());
         }
+    }
+    // What an input method sends to the focused widget.
+    void imSend(const QString &preedit, const QString &commit = QString())
+    {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
     }
     QPoint viewportCentre(int row, int col) const
     {
@@ -124,6 +135,149 @@ private Q_SLOTS:
         type(QStringLiteral("a"));
         QVERIFY(m_win->cellEditor->testAttribute(Qt::WA_InputMethodEnabled));
         QCOMPARE(m_win->cellEditor->inputMethodHints(), Qt::ImhNone);
+    }
+
+    void compositionOnSelectedCellStoresOnce()
+    {
+        select(3, 2);
+        imSend(QStringLiteral("さくら"));
+        QVERIFY(m_win->isEditing());
+        QVERIFY(m_win->runnerTable->hasFocus());
+        QCOMPARE(m_win->cellEditor->preeditText(), QStringLiteral("さくら"));
+        const QRect caret = QInputMethod::queryFocusObject(Qt::ImCursorRectangle, {}).toRect();
+        QVERIFY(m_win->cellEditor->geometry().contains(
+            caret.translated(m_win->runnerTable->pos()).center()));
+        // The input method hands its text over once more while the first delivery is handled.
+        connect(
+            m_win->cellEditor, &QLineEdit::textChanged, this,
+            [this] { imSend({}, QStringLiteral("桜")); }, Qt::SingleShotConnection);
+        imSend({}, QStringLiteral("桜"));
+        QTRY_VERIFY(m_win->cellEditor->hasFocus());
+        QCOMPARE(m_win->cellEditor->text(), QStringLiteral("桜"));
+        press(Qt::Key_Return);
+        QCOMPARE(grid().text(3, 2), QStringLiteral("桜"));
+        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+    }
+
+    void compositionLeftUnfinished_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Escape takes it back") << 0;
+        QTest::newRow("click on another cell") << 1;
+        QTest::newRow("focus to a header field, the reading committed on the way") << 2;
+    }
+    void compositionLeftUnfinished()
+    {
+        QFETCH(int, how);
+        select(3, 2);
+        const QString before = grid().text(3, 2);
+        imSend(QStringLiteral("さくら"));
+        if (how == 0)
+            imSend({});
+        if (how == 1)
+            QTest::mouseClick(m_win->runnerTable->viewport(), Qt::LeftButton, {},
+                              viewportCentre(5, 2));
+        if (how == 2) {
+            imSend({}, QStringLiteral("さくら"));
+            m_win->titleBoxes[0]->setFocus();
+        }
+        QTest::qWait(0);
+        QVERIFY(!m_win->isEditing());
+        QCOMPARE(grid().text(3, 2), before);
+        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+    }
+
+    void inputMethodPerCell_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("name") << 2 << true;
+        QTest::newRow("stake") << 7 << false;
+        QTest::newRow("win odds") << 8 << false;
+        QTest::newRow("jockey (weight 0)") << 9 << true;
+        QTest::newRow("computed odds: nothing is typed") << 4 << false;
+    }
+    void inputMethodPerCell()
+    {
+        QFETCH(int, col);
+        QFETCH(bool, enabled);
+        select(2, 9 - col % 2);
+        QSignalSpy moved(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
+        m_win->runnerTable->setCurrentCell(3, col);
+        QVERIFY(!moved.isEmpty());
+        QCOMPARE(QInputMethod::queryFocusObject(Qt::ImCursorRectangle, {}).toRect(),
+                 m_win->runnerTable->cellRect(3, col));
+        QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), enabled);
+        if (col != 4) {
+            m_win->openEditor(ImeMode(ImeModeForCell(grid(), 3, col)));
+            QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), enabled);
+        }
+    }
+
+    void fullWidthNumbers_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("stake cell") << "cellEditor"
+                                    << "ー１２。５　"
+                                    << "-12.5 ";
+        QTest::newRow("runner count") << "countBoxes0"
+                                      << "１２"
+                                      << "12";
+        QTest::newRow("payout ratio") << "payoutRatioBox"
+                                      << "８０．５"
+                                      << "80.5";
+        QTest::newRow("pool") << "poolBox"
+                              << "＋１２００　"
+                              << "+1200 ";
+        QTest::newRow("title keeps its text") << "titleBoxes0"
+                                              << "ー１２．５"
+                                              << "ー１２．５";
+    }
+    void fullWidthNumbers()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        select(2, 7);
+        type(QStringLiteral("0"));
+        auto *edit = m_win->findChild<QLineEdit *>(field);
+        QVERIFY(edit);
+        edit->setFocus();
+        QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), text == expected);
+        edit->clear();
+        imSend({}, text);
+        QCOMPARE(edit->text(), expected);
+        edit->clear();
+        QApplication::clipboard()->setText(text);
+        edit->paste();
+        QCOMPARE(edit->text(), expected);
+    }
+
+    void fullWidthStakeCommittedOnTheGridIsANumber()
+    {
+        grid().setText(3, 7, QStringLiteral("300"));
+        select(2, 7);
+        imSend({}, QStringLiteral("１２００"));
+        QTRY_VERIFY(m_win->cellEditor->hasFocus());
+        press(Qt::Key_Return);
+        QCOMPARE(grid().text(2, 7), QStringLiteral("1200"));
+        QCOMPARE(m_win->document().poolText(), QStringLiteral("1500"));
+    }
+
+    void editorWidensWhileTyping()
+    {
+        select(3, 7);
+        type(QStringLiteral("1"));
+        const QRect cell = m_win->cellEditor->geometry();
+        m_win->cellEditor->insert(QString(40, u'9'));
+        imSend(QString(200, u'あ'));
+        const QRect wide = m_win->cellEditor->geometry();
+        QVERIFY(wide.width() > cell.width());
+        QCOMPARE(wide.width(), m_win->runnerTable->viewport()->width());
+        press(Qt::Key_Escape);
+        QCOMPARE(m_win->cellEditor->geometry(), cell);
     }
 
     void selectionStatus_data()
