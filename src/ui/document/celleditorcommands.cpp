@@ -13,7 +13,6 @@
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QLineEdit>
-#include <QScopedValueRollback>
 #include <QTimer>
 
 void DocumentWindow::leaveEditor()
@@ -72,8 +71,6 @@ void DocumentWindow::openEditor(ImeMode ime, bool takeFocus)
 
 void DocumentWindow::gridInputMethod(QInputMethodEvent *event)
 {
-    if (m_droppingComposition)
-        return;
     if (event->preeditString().isEmpty() && event->commitString().isEmpty())
         return;
     Grid &g = m_doc.runnerTable;
@@ -129,9 +126,29 @@ void DocumentWindow::dropComposition()
     QInputMethodEvent clear;
     QCoreApplication::sendEvent(cellEditor, &clear);
     cellEditor->hide();
-    // The input method forgets the reading; what it hands back meanwhile is not typed.
-    const QScopedValueRollback<bool> dropping(m_droppingComposition, true);
+    forgetComposition();
+}
+
+void DocumentWindow::forgetComposition()
+{
+    // Some input methods answer a reset by committing the reading, later and to whatever has
+    // the focus by then: that commit is not typed.
+    s_ignoreCommitUntil = QDeadlineTimer(IgnoreCommitMs);
     QGuiApplication::inputMethod()->reset();
+}
+
+bool DocumentWindow::isForgottenCommit(const QInputMethodEvent *event)
+{
+    if (s_ignoreCommitUntil.hasExpired())
+        return false;
+    if (event->commitString().isEmpty()) {
+        // A new composition: what it commits is typed.
+        if (!event->preeditString().isEmpty())
+            s_ignoreCommitUntil = QDeadlineTimer();
+        return false;
+    }
+    s_ignoreCommitUntil = QDeadlineTimer();
+    return true;
 }
 
 void DocumentWindow::gridKeyDown(QKeyCombination key, bool *handled)
@@ -248,5 +265,8 @@ void DocumentWindow::commitEditor()
 
 void DocumentWindow::editorLostFocus()
 {
+    const bool composing = !cellEditor->preeditText().isEmpty();
     cellEditor->hide();
+    if (composing)
+        forgetComposition();
 }

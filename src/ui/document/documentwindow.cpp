@@ -17,6 +17,7 @@
 #include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -488,6 +489,8 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
+        if (event->type() == QEvent::KeyPress)
+            s_ignoreCommitUntil = QDeadlineTimer(); // typed after the abandoned composition
         const KeyCommand command = clipboardCommand(
             static_cast<QKeyEvent *>(event)->keyCombination(), watched == focusedTextField());
         if (command == KeyCommand::None)
@@ -501,19 +504,21 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
         runCommand(command);
         return true;
     }
+    case QEvent::InputMethod:
+        if (isForgottenCommit(static_cast<QInputMethodEvent *>(event)))
+            return true;
+        break;
     case QEvent::Hide:
         if (watched == cellEditor)
             endComposition();
         break;
     case QEvent::FocusIn:
     case QEvent::FocusOut:
-        // Leaving the grid in the middle of a composition types nothing (the input method
-        // commits the reading on the way out).
-        if (watched == runnerTable && event->type() == QEvent::FocusOut && m_composing &&
-            !IsPassingFocusChange(event)) {
-            endComposition();
-            cellEditor->hide();
-        }
+        // Leaving the grid in the middle of a composition types nothing, neither here nor in
+        // the control the focus goes to (an input method may carry the reading along).
+        if (watched == runnerTable && event->type() == QEvent::FocusOut &&
+            !IsPassingFocusChange(event))
+            dropComposition();
         if (watched == payoutRatioBox && event->type() == QEvent::FocusOut)
             confirmPayoutRatio();
         for (int i = 0; i < 6; ++i) {

@@ -9,6 +9,7 @@
 #include "core/editing/undoring.h"
 #include "core/file/documentfile.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -148,6 +149,8 @@ private:
     void handOverComposition();
     void endComposition();
     void dropComposition();
+    void forgetComposition();
+    bool isForgottenCommit(const QInputMethodEvent *event);
     void titleBoxGotFocus(int Index);
     void titleBoxLostFocus(int Index);
     void countBoxEdited(int Index, const QString &text);
@@ -172,5 +175,8 @@ private:
     // The editor shows a composition that started on the runner table, which keeps the focus
     // until the input method has committed.
     bool m_composing = false;
-    bool m_droppingComposition = false;
+    // After a composition was abandoned, the commit an input method may still send for it,
+    // to whatever has the focus by then: another document window too.
+    static inline QDeadlineTimer s_ignoreCommitUntil;
+    static constexpr int IgnoreCommitMs = 1000;
 };

@@ -377,6 +377,9 @@ void GridView::inputMethodEvent(QInputMethodEvent *event)
         QCoreApplication::sendEvent(target, event);
     else
         Q_EMIT inputMethod(event);
+    // The caret of a composition target moved; it is not the focus, so it does not say so.
+    if (compositionTarget())
+        updateInputMethod(Qt::ImCursorRectangle);
 }
 
 void GridView::setInputMethodRule(std::function<bool(int, int)> rule)
@@ -388,6 +391,7 @@ void GridView::setInputMethodRule(std::function<bool(int, int)> rule)
 void GridView::setCompositionTarget(QWidget *target)
 {
     m_compositionTarget = target;
+    updateInputMethod(Qt::ImCursorRectangle);
 }
 
 QWidget *GridView::compositionTarget() const
