@@ -151,9 +151,10 @@ private Q_SLOTS:
         QTest::newRow("with CR LF present an LF inside a cell is dropped")
             << "a\tb\nc\r\n"
             << QString() << QStringList{"a", "bc", "", ""} << QString();
-        QTest::newRow("a spreadsheet's thousands separator is dropped")
+        QTest::newRow("a spreadsheet's thousands separator is dropped, full-width digits of a "
+                      "number column narrowed")
             << "1,234\t12.5%\n牝4(地)\t１，０００\n"
-            << QString() << QStringList{"1234", "12.5%", "牝4(地)", "１０００"} << QString();
+            << QString() << QStringList{"1234", "12.5%", "牝4(地)", "1000"} << QString();
         QTest::newRow("a larger block fills the selection and says so")
             << "1\t2\t3\t4\n5\t6\t7\t8\n9\t10\t11\t12\n"
             << QString() << QStringList{"1", "2", "5", "6"}
