@@ -23,6 +23,7 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
     m_names.reserve(m_table.rows.size());
     for (const AnalysisRow &row : m_table.rows)
         m_names.push_back(TicketNames(race, m_table.type, row.ticket));
+    m_actual = inputs.actualOf(m_table.type);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     endResetModel();
@@ -30,7 +31,13 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
 
 void AnalysisTableModel::setValues(const AnalysisInputs &inputs)
 {
-    ApplyActualOdds(&m_table, inputs.actualOf(m_table.type));
+    // Picks and stake settings are no values of the table: no dataChanged (and no re-sort)
+    // for a click that picks a row.
+    if (inputs.actualOf(m_table.type) == m_actual && inputs.highRatio == m_highRatio &&
+        inputs.lowRatio == m_lowRatio)
+        return;
+    m_actual = inputs.actualOf(m_table.type);
+    ApplyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     if (!m_table.rows.empty())

@@ -55,6 +55,7 @@ private:
 
     AnalysisTable m_table;
     std::vector<QString> m_names; // per row
+    ActualOdds m_actual;          // as applied to the rows
     double m_highRatio = 1.2;
     double m_lowRatio = 0.8;
 };

@@ -273,7 +273,8 @@ void AnalysisWindow::selectPicks()
         if (!picks.count(m_model->row(r).ticket))
             continue;
         const QModelIndex at = m_proxy->mapFromSource(m_model->index(r, 0));
-        selection.select(at, at);
+        if (at.isValid()) // hidden by the top rows filter: still picked, only not in view
+            selection.select(at, at);
     }
     m_selecting = true;
     m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
@@ -285,25 +286,34 @@ void AnalysisWindow::selectionEdited()
 {
     if (m_selecting || !m_analysis)
         return;
-    std::set<Ticket> picks;
+    std::set<Ticket> selected;
     for (const int r : rowsInViewOrder(true))
-        picks.insert(m_model->row(r).ticket);
-    const std::set<Ticket> &shown = m_analysis->inputs().picksOf(m_model->table().type);
-    if (picks == shown)
+        selected.insert(m_model->row(r).ticket);
+    // Only the rows in view were there to be clicked: picks hidden by the filter or missing
+    // from a smaller field stay.
+    std::set<Ticket> picks = m_analysis->inputs().picksOf(m_model->table().type);
+    for (const int r : rowsInViewOrder(false))
+        picks.erase(m_model->row(r).ticket);
+    picks.insert(selected.begin(), selected.end());
+    if (picks == m_analysis->inputs().picksOf(m_model->table().type))
         return;
-    // Picks of tickets not in view (a smaller field) stay.
-    edit([&](AnalysisInputs &in) {
-        std::set<Ticket> &kept = in.picksOf(in.betType);
-        for (const AnalysisRow &row : m_model->table().rows)
-            kept.erase(row.ticket);
-        kept.insert(picks.begin(), picks.end());
-    });
+    edit([&](AnalysisInputs &in) { in.picksOf(in.betType) = picks; });
+}
+
+std::vector<int> AnalysisWindow::pickedRows() const
+{
+    const std::set<Ticket> &picks = m_analysis->inputs().picksOf(m_model->table().type);
+    std::vector<int> rows = rowsInViewOrder(true);
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        if (picks.count(m_model->row(r).ticket) &&
+            !m_proxy->mapFromSource(m_model->index(r, 0)).isValid())
+            rows.push_back(r);
+    return rows;
 }
 
 void AnalysisWindow::refreshStakes()
 {
-    std::vector<int> picked = rowsInViewOrder(true);
-    m_stakes->showStakes(m_model->table(), picked, m_analysis->inputs());
+    m_stakes->showStakes(m_model->table(), pickedRows(), m_analysis->inputs());
 }
 
 void AnalysisWindow::copy()
@@ -321,10 +331,19 @@ void AnalysisWindow::copyTable()
 
 void AnalysisWindow::setTopRows(int n)
 {
-    if (m_topRows->value() != n)
+    if (m_topRows->value() != n) {
         m_topRows->setValue(n); // comes back here through valueChanged
-    else
-        m_proxy->setTopRows(n);
+        return;
+    }
+    // The view drops the selection of rows the filter hides while the proxy is mid-change:
+    // that is no edit of the picks (and an edit then would change the model under the proxy).
+    m_selecting = true;
+    m_proxy->setTopRows(n);
+    m_selecting = false;
+    if (m_analysis) {
+        selectPicks();
+        refreshStakes();
+    }
 }
 
 void AnalysisWindow::print()

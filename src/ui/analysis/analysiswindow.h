@@ -48,6 +48,8 @@ public:
     QString statusText() const;
     // Table rows (model indexes) in view order.
     std::vector<int> rowsInViewOrder(bool selectedOnly) const;
+    // The picked rows (model indexes): those in view in view order, then those the filter hides.
+    std::vector<int> pickedRows() const;
 
 private:
     void buildControls();

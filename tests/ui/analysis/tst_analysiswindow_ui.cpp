@@ -18,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void failedSidecarTellsAndKeepsDocument();
     void closingDocumentClosesItsWindows();
     void printsTopRowsAsShown();
+    void topRowsFilterKeepsPicks_data();
+    void topRowsFilterKeepsPicks();
 
 private:
     DocumentWindow *openRace();
@@ -284,6 +287,57 @@ void TestAnalysisWindow::printsTopRowsAsShown()
     // The preview shows the window's grid: it closes with the window.
     subWindowOf(w)->close();
     QTRY_VERIFY(!PrintPreviewWindow::existing());
+}
+
+void TestAnalysisWindow::topRowsFilterKeepsPicks_data()
+{
+    QTest::addColumn<int>("top");       // rows kept by the filter
+    QTest::addColumn<bool>("pickShown"); // the picked third row among them
+    QTest::newRow("top 1 hides the pick") << 1 << false;
+    QTest::newRow("top 3 keeps it") << 3 << true;
+}
+
+void TestAnalysisWindow::topRowsFilterKeepsPicks()
+{
+    QFETCH(int, top);
+    QFETCH(bool, pickShown);
+    DocumentWindow *doc = openRace();
+    AnalysisWindow *w = analysisWindow(doc);
+    w->setBetType(BetType::Quinella);
+    QTableView *view = w->view();
+    const QModelIndex third = w->proxy()->index(2, 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(third).center());
+    const Ticket ticket = w->model()->row(w->proxy()->mapToSource(third).row()).ticket;
+    const std::set<Ticket> picked{ticket};
+    QCOMPARE(w->analysis()->inputs().picksOf(BetType::Quinella), picked);
+
+    // The spin box stepped up one at a time, as a user does, then back to すべて.
+    QSpinBox *topRows = nullptr;
+    for (QSpinBox *box : w->findChildren<QSpinBox *>())
+        if (box->prefix() == QStringLiteral("上位 "))
+            topRows = box;
+    QVERIFY(topRows);
+    for (int n = 1; n <= top; ++n)
+        QTest::keyClick(topRows, Qt::Key_Up);
+    QCOMPARE(w->proxy()->rowCount(), top);
+    QCOMPARE(w->view()->selectionModel()->selectedRows().size(), pickShown ? 1 : 0);
+    QCOMPARE(w->analysis()->inputs().picksOf(BetType::Quinella), picked);
+    QCOMPARE(w->stakePanel()->lines()->rowCount(), 1);
+    QCOMPARE(w->stakePanel()->lines()->item(0, 0)->text(), TicketText(BetType::Quinella, ticket));
+
+    topRows->setValue(0);
+    QCOMPARE(w->proxy()->rowCount(), 153);
+    QCOMPARE(int(w->rowsInViewOrder(true).size()), 1);
+    QCOMPARE(w->model()->row(w->rowsInViewOrder(true).front()).ticket, ticket);
+    QCOMPARE(int(w->rowsInViewOrder(false).size()), 153);
+
+    // Other bet types under a filter, and back: the picks of each stay.
+    topRows->setValue(top);
+    for (const BetType type : {BetType::Trifecta, BetType::Win, BetType::Quinella}) {
+        w->setBetType(type);
+        QCOMPARE(w->proxy()->rowCount(), top);
+    }
+    QCOMPARE(w->analysis()->inputs().picksOf(BetType::Quinella), picked);
 }
 
 QTEST_MAIN(TestAnalysisWindow)
