@@ -1,5 +1,7 @@
 #include "ui/analysis/analysistablemodel.h"
 
+#include "core/analysis/shownrounding.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -62,15 +64,18 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
     case TicketCol:
         return TicketText(m_table.type, row.ticket);
     case ProbabilityCol:
+        // A chance too small for the digits is no 0.
+        if (row.probability > 0 && RoundHalfUp(row.probability * 100, 3) == 0)
+            return QStringLiteral("<0.001");
         return QString::number(row.probability * 100, 'f', 3);
     case EstimatedCol:
         return Fixed(row.estimatedOdds, 1);
     case ActualCol:
         return Fixed(row.actualOdds, 1);
     case RatioCol:
-        return Fixed(row.ratio, 2);
+        return Fixed(ShownRatio(row.ratio), 2);
     case ValueCol:
-        return Fixed(row.expectedValue, 3);
+        return Fixed(ShownExpectedValue(row.expectedValue), 3);
     case DocumentEstimateCol:
         return Fixed(row.documentEstimate, 1);
     default:
@@ -88,7 +93,9 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return column == NamesCol ? m_names[size_t(index.row())] : text(r, column);
-    case SortRole:
+    case SortRole: {
+        // Columns without a value sort as none (TopRowsProxy puts them last).
+        const auto value = [](double v) { return v > 0 ? QVariant(v) : QVariant(); };
         switch (column) {
         case TicketCol:
             return (r.ticket[0] * 100 + r.ticket[1]) * 100 + r.ticket[2];
@@ -99,14 +106,15 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
         case EstimatedCol:
             return r.estimatedOdds;
         case ActualCol:
-            return r.actualOdds;
+            return value(r.actualOdds);
         case RatioCol:
-            return r.ratio;
+            return value(r.ratio);
         case ValueCol:
-            return r.expectedValue;
+            return value(r.expectedValue);
         default:
-            return r.documentEstimate;
+            return value(r.documentEstimate);
         }
+    }
     case Qt::ToolTipRole:
         return m_names[size_t(index.row())];
     case Qt::TextAlignmentRole:
@@ -210,6 +218,16 @@ void TopRowsProxy::setTopRows(int n)
         return;
     m_top = n;
     invalidateFilter();
+}
+
+bool TopRowsProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const
+{
+    const QVariant a = left.data(sortRole());
+    const QVariant b = right.data(sortRole());
+    // Empty cells last in either direction: the view reverses this order when descending.
+    if (!a.isValid() || !b.isValid())
+        return a.isValid() != b.isValid() && !a.isValid() == (sortOrder() == Qt::DescendingOrder);
+    return QSortFilterProxyModel::lessThan(left, right);
 }
 
 bool TopRowsProxy::filterAcceptsRow(int sourceRow, const QModelIndex &) const

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
@@ -65,7 +66,6 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_view->horizontalHeader()->setDefaultSectionSize(78);
-    m_view->setColumnWidth(AnalysisTableModel::NamesCol, 200);
     m_stakes = new StakePanel(this);
     buildControls();
 
@@ -113,9 +113,9 @@ void AnalysisWindow::buildControls()
 
     auto *parameters = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w) {
-        if (!label.isEmpty())
-            parameters->addWidget(new QLabel(label, this));
+        parameters->addWidget(new QLabel(label, this));
         parameters->addWidget(w);
+        w->setAccessibleName(label);
     };
     add(QStringLiteral("券種"), m_betType);
     add(QStringLiteral("モデル"), m_modelBox);
@@ -128,6 +128,8 @@ void AnalysisWindow::buildControls()
     auto *legend = new QHBoxLayout;
     legend->addWidget(Swatch(AnalysisTableModel::overlookedColor(), this));
     legend->addWidget(new QLabel(QStringLiteral("割安（実÷推定 ≧"), this));
+    m_high->setAccessibleName(QStringLiteral("割安のしきい値"));
+    m_low->setAccessibleName(QStringLiteral("過剰人気のしきい値"));
     legend->addWidget(m_high);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
     legend->addWidget(Swatch(AnalysisTableModel::overBetColor(), this));
@@ -144,18 +146,30 @@ void AnalysisWindow::buildControls()
     m_topRows->setSpecialValueText(QStringLiteral("すべて"));
     m_topRows->setPrefix(QStringLiteral("上位 "));
     m_topRows->setToolTip(QStringLiteral("確率の高い買い目だけを表示・印刷します"));
+    m_topRows->setAccessibleName(QStringLiteral("表示する上位の買い目数"));
     auto *printButton = new QToolButton(this);
     printButton->setText(QStringLiteral("印刷..."));
     legend->addWidget(m_topRows);
     legend->addWidget(pasteButton);
     legend->addWidget(copyButton);
     legend->addWidget(printButton);
+    auto *jraButton = new QToolButton(this);
+    jraButton->setText(QStringLiteral("払戻率をJRAに戻す"));
+    auto *defaultsButton = new QToolButton(this);
+    defaultsButton->setText(QStringLiteral("分析の既定にする"));
+    defaultsButton->setToolTip(QStringLiteral(
+        "モデル・λ・ρ・β・払戻率・色分けのしきい値を、これからの分析の既定にします"));
+    parameters->addWidget(jraButton);
+    parameters->addWidget(defaultsButton);
+    connect(jraButton, &QToolButton::clicked, this, &AnalysisWindow::restoreJraRatios);
+    connect(defaultsButton, &QToolButton::clicked, this, &AnalysisWindow::makeDefaults);
 
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_view);
     splitter->addWidget(m_stakes);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setChildrenCollapsible(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(parameters);
@@ -194,6 +208,23 @@ void AnalysisWindow::edit(const std::function<void(AnalysisInputs &)> &change)
     m_analysis->state().setInputs(in);
 }
 
+void AnalysisWindow::makeDefaults()
+{
+    if (!m_analysis || !m_storeDefaults)
+        return;
+    const QString error = m_storeDefaults(m_analysis->inputs());
+    m_noteIsError = !error.isEmpty();
+    m_note = m_noteIsError ? QStringLiteral("既定にできませんでした：") + error
+                           : QStringLiteral("この分析のモデル・λ・ρ・β・払戻率・しきい値を、"
+                                            "これからの分析の既定にしました。");
+    showStatus();
+}
+
+void AnalysisWindow::restoreJraRatios()
+{
+    edit([](AnalysisInputs &in) { in.parameters.payoutRatio = AnalysisParameters{}.payoutRatio; });
+}
+
 void AnalysisWindow::setBetType(BetType type)
 {
     m_pasteError.clear();
@@ -204,17 +235,58 @@ void AnalysisWindow::update(DocumentAnalysis::Change change)
 {
     if (!m_analysis)
         return;
+    m_note.clear();
     syncControls();
     if (change == DocumentAnalysis::Change::Values) {
         m_model->setValues(m_analysis->inputs());
     } else {
         m_model->setTable(m_analysis->table(), m_analysis->race(), m_analysis->inputs());
-        m_view->setColumnWidth(AnalysisTableModel::NamesCol,
-                               TicketSize(m_analysis->inputs().betType) * 90);
+        fitColumns();
         selectPicks();
     }
     refreshStakes();
     showStatus();
+}
+
+void AnalysisWindow::fitColumns()
+{
+    // Wide enough for the header and the widest text a column can hold, so that the window's
+    // default width shows every column; names are cut off at some point.
+    const QFontMetrics metrics = m_view->fontMetrics();
+    const QFontMetrics header = m_view->horizontalHeader()->fontMetrics();
+    const QString widestNumber = QStringLiteral("99999.9");
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        int width = header.horizontalAdvance(
+                        m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                    24; // the sort arrow
+        int text = metrics.horizontalAdvance(widestNumber);
+        if (c == AnalysisTableModel::TicketCol || c == AnalysisTableModel::NamesCol) {
+            text = 0;
+            for (int r = 0; r < m_model->rowCount(); ++r)
+                text = std::max(text, metrics.horizontalAdvance(
+                                          m_model->index(r, c).data(Qt::DisplayRole).toString()));
+            if (c == AnalysisTableModel::NamesCol)
+                text = std::min(text, 24 * metrics.averageCharWidth() + 150);
+        }
+        m_view->setColumnWidth(c, std::max(width, text + 12));
+    }
+}
+
+int AnalysisWindow::tableWidth() const
+{
+    int width = 2 * m_view->frameWidth() + m_view->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += m_view->columnWidth(c);
+    return width;
+}
+
+QSize AnalysisWindow::sizeHint() const
+{
+    const QSize hint = QWidget::sizeHint();
+    const QMargins margins = layout()->contentsMargins();
+    const int stakes = m_stakes->sizeHint().width();
+    return {std::max(hint.width(), tableWidth() + stakes + 8 + margins.left() + margins.right()),
+            std::max(hint.height(), 600)};
 }
 
 void AnalysisWindow::syncControls()
@@ -238,14 +310,21 @@ void AnalysisWindow::syncControls()
 void AnalysisWindow::showStatus()
 {
     QString text;
-    if (!m_pasteError.isEmpty())
+    bool error = true;
+    if (!m_pasteError.isEmpty()) {
         text = QStringLiteral("貼り付けできません（何も変えていません）：") + m_pasteError;
-    else if (!m_model->table().error.isEmpty())
+    } else if (!m_note.isEmpty()) {
+        text = m_note;
+        error = m_noteIsError;
+    } else if (!m_model->table().error.isEmpty()) {
         text = QStringLiteral("分析できません：") + m_model->table().error;
-    else
+        error = false;
+    } else {
         text = QStringLiteral("%1 点").arg(m_model->rowCount());
+        error = false;
+    }
     m_status->setText(text);
-    m_status->setStyleSheet(m_pasteError.isEmpty() ? QString() : QStringLiteral("color: #c00000;"));
+    m_status->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
 }
 
 QString AnalysisWindow::statusText() const

@@ -9,6 +9,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -25,6 +26,14 @@ public:
     explicit AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent = nullptr);
 
     DocumentAnalysis *analysis() const { return m_analysis; }
+
+    // Where 分析の既定にする stores the window's parameters: empty when stored, else why not.
+    using DefaultsStore = std::function<QString(const AnalysisInputs &)>;
+    void setDefaultsStore(DefaultsStore store) { m_storeDefaults = std::move(store); }
+    // 分析の既定にする: model, λ, ρ, β, payout ratios and thresholds for new analyses.
+    void makeDefaults();
+    // 払戻率をJRAに戻す: every bet type's payout ratio back to JRA's.
+    void restoreJraRatios();
 
     // Selected rows (all when none is selected) in view order, TAB-separated with a header.
     void copy();
@@ -51,8 +60,12 @@ public:
     // The picked rows (model indexes): those in view in view order, then those the filter hides.
     std::vector<int> pickedRows() const;
 
+    QSize sizeHint() const override;
+
 private:
     void buildControls();
+    void fitColumns();
+    int tableWidth() const;
     void update(DocumentAnalysis::Change change);
     void syncControls();
     void refreshStakes();
@@ -78,5 +91,8 @@ private:
     QSpinBox *m_topRows = nullptr;
     Grid m_printGrid; // what the preview shows; it closes with this window
     QString m_pasteError;
+    QString m_note; // the outcome of 分析の既定にする
+    bool m_noteIsError = false;
+    DefaultsStore m_storeDefaults;
     bool m_selecting = false;
 };

@@ -2,6 +2,7 @@
 // stake panel, the sidecar beside a saved document and closing with the document.
 #include "core/analysis/documentanalysis.h"
 #include "core/editing/clipboardrange.h"
+#include "core/settings/inifile.h"
 #include "testfiles.h"
 #include "ui/analysis/analysiscontroller.h"
 #include "ui/analysis/analysistablemodel.h"
@@ -14,15 +15,21 @@
 #include "ui/print/printpreviewwindow.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <memory>
 
 class TestAnalysisWindow : public QObject
@@ -37,7 +44,17 @@ private Q_SLOTS:
     void pastedMatrixLandsOnPairs();
     void stakesOfSelection();
     void sidecarBesideSavedDocument();
+    void failedSidecarTellsAndKeepsDocument_data();
     void failedSidecarTellsAndKeepsDocument();
+    void refusedSidecarKeptUntilChanged_data();
+    void refusedSidecarKeptUntilChanged();
+    void onlyEntriesMarkChanged_data();
+    void onlyEntriesMarkChanged();
+    void defaultsOnlyByButton();
+    void emptyActualOddsSortLast_data();
+    void emptyActualOddsSortLast();
+    void numbersShownHonestly_data();
+    void numbersShownHonestly();
     void closingDocumentClosesItsWindows();
     void printsTopRowsAsShown();
     void topRowsFilterKeepsPicks_data();
@@ -50,6 +67,14 @@ private:
     QMdiSubWindow *subWindowOf(QWidget *window) const;
     // The model row of a ticket, -1 when the table has none.
     static int rowOf(const AnalysisWindow *w, const Ticket &t);
+    // A control of the window by its accessible name.
+    template <typename T> static T *named(QWidget *w, const QString &name)
+    {
+        for (T *child : w->findChildren<T *>())
+            if (child->accessibleName() == name)
+                return child;
+        qFatal("no control named %s", qPrintable(name));
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MainWindow> m_main;
@@ -224,18 +249,219 @@ void TestAnalysisWindow::sidecarBesideSavedDocument()
     QCOMPARE(shown->model()->row(rowOf(shown, {2, 1, 0})).actualOdds, 12.5);
 }
 
+void TestAnalysisWindow::failedSidecarTellsAndKeepsDocument_data()
+{
+    QTest::addColumn<bool>("closing"); // saved by the close question's 保存
+    QTest::newRow("save") << false;
+    QTest::newRow("close, save") << true;
+}
+
 void TestAnalysisWindow::failedSidecarTellsAndKeepsDocument()
 {
+    QFETCH(bool, closing);
     DocumentWindow *doc = openRace();
     analysisWindow(doc);
     QDir(m_dir->path()).mkdir(QStringLiteral("race18.csv.analysis"));
     const QByteArray before = ReadAll(path(QStringLiteral("race18.csv")));
     doc->setTitleText(2, QStringLiteral("改題"));
-    m_main->saveActiveDocument();
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_boxes[0].text.startsWith(
-        QStringLiteral("文書は保存しましたが、分析を保存できませんでした")));
+    doc->markChanged();
+    if (closing) {
+        m_boxAnswers << MsgAnswer::Save;
+        subWindowOf(doc)->close();
+    } else {
+        m_main->saveActiveDocument();
+    }
+    QCOMPARE(m_boxes.size(), closing ? 2 : 1);
+    const QString told = m_boxes.last().text;
+    QVERIFY(told.startsWith(QStringLiteral("文書は保存しましたが、分析を保存できませんでした")));
+    QCOMPARE(told.contains(QStringLiteral("ウィンドウは閉じずに残します")), closing);
     QVERIFY(ReadAll(path(QStringLiteral("race18.csv"))) != before);
+    // Open and still changed: closing it again asks again.
+    QCoreApplication::processEvents();
+    QVERIFY(m_main->documents().contains(doc));
+    QVERIFY(doc->document().isChanged());
+}
+
+void TestAnalysisWindow::refusedSidecarKeptUntilChanged_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("nameTaken"); // a .unreadable is there already
+    QTest::addColumn<QString>("keptAs"); // "": the refused file stays where it is
+    QTest::newRow("untouched") << "" << false << "";
+    QTest::newRow("bet type switched") << "bet type" << false << "";
+    QTest::newRow("model switched") << "model" << false << "";
+    QTest::newRow("odds pasted") << "odds" << false << ".unreadable";
+    QTest::newRow("odds pasted, name taken") << "odds" << true << ".unreadable.2";
+}
+
+void TestAnalysisWindow::refusedSidecarKeptUntilChanged()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, nameTaken);
+    QFETCH(QString, keptAs);
+    const QString sidecar = path(QStringLiteral("race18.csv.analysis"));
+    const QByteArray refused("[Analysis]\r\nVersion=1\r\nBetType=xyz\r\n[quinella]\r\n"
+                             "Picks=1-2\r\n1-2=12.3\r\n2-3=45.6\r\n");
+    QVERIFY(WriteAll(sidecar, refused));
+    if (nameTaken)
+        QVERIFY(WriteAll(sidecar + QStringLiteral(".unreadable"), "older"));
+    DocumentWindow *doc = openRace();
+    QCOMPARE(m_boxes.size(), 1);
+    AnalysisWindow *w = analysisWindow(doc);
+    if (change == QLatin1String("bet type"))
+        w->setBetType(BetType::Win);
+    else if (change == QLatin1String("model"))
+        named<QComboBox>(w, QStringLiteral("モデル"))->setCurrentIndex(2);
+    else if (change == QLatin1String("odds"))
+        QVERIFY(w->pasteText(QStringLiteral("1-2\t9.9\n")));
+    doc->setTitleText(2, QStringLiteral("改題"));
+    m_main->saveActiveDocument();
+    m_main->saveActiveDocument();
+    if (keptAs.isEmpty()) {
+        QCOMPARE(ReadAll(sidecar), refused);
+        QCOMPARE(m_boxes.size(), 1);
+        return;
+    }
+    QCOMPARE(ReadAll(sidecar + keptAs), refused);
+    if (nameTaken)
+        QCOMPARE(ReadAll(sidecar + QStringLiteral(".unreadable")), QByteArray("older"));
+    QCOMPARE(ReadSidecar(sidecar).value.actualOf(BetType::Quinella).at({1, 2, 0}), 9.9);
+    QCOMPARE(m_boxes.size(), 2); // said once, on the save that kept it
+    QVERIFY2(m_boxes.last().text.contains(sidecar + keptAs), qPrintable(m_boxes.last().text));
+}
+
+void TestAnalysisWindow::onlyEntriesMarkChanged_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("bet type") << "券種" << 0.0 << false;
+    QTest::newRow("model") << "モデル" << 1.0 << false;
+    QTest::newRow("λ") << "λ" << 1.25 << true;
+    QTest::newRow("β") << "β" << 1.5 << true;
+    QTest::newRow("payout ratio") << "払戻率" << 70.0 << true;
+    QTest::newRow("threshold") << "割安のしきい値" << 1.5 << true;
+    QTest::newRow("budget") << "予算" << 20000.0 << true;
+    QTest::newRow("pick") << "" << 0.0 << true;
+    QTest::newRow("odds") << "odds" << 0.0 << true;
+}
+
+void TestAnalysisWindow::onlyEntriesMarkChanged()
+{
+    QFETCH(QString, control);
+    QFETCH(double, value);
+    QFETCH(bool, changed);
+    DocumentWindow *doc = openRace();
+    AnalysisWindow *w = analysisWindow(doc);
+    QVERIFY(!doc->document().isChanged());
+    if (control.isEmpty())
+        w->view()->selectRow(0);
+    else if (control == QLatin1String("odds"))
+        QVERIFY(w->pasteText(QStringLiteral("1-2\t9.9\n")));
+    else if (control == QStringLiteral("券種") || control == QStringLiteral("モデル"))
+        named<QComboBox>(w, control)->setCurrentIndex(int(value));
+    else if (control == QStringLiteral("予算"))
+        named<QSpinBox>(w, control)->setValue(int(value));
+    else
+        named<QDoubleSpinBox>(w, control)->setValue(value);
+    QCOMPARE(doc->document().isChanged(), changed);
+}
+
+void TestAnalysisWindow::defaultsOnlyByButton()
+{
+    AnalysisWindow *w = analysisWindow(openRace());
+    named<QComboBox>(w, QStringLiteral("モデル"))->setCurrentIndex(int(OrderModel::Discount));
+    named<QDoubleSpinBox>(w, QStringLiteral("λ"))->setValue(1.25);
+    named<QDoubleSpinBox>(w, QStringLiteral("払戻率"))->setValue(70);
+    const QString ini = path(QStringLiteral("KirrelSys.ini"));
+    QVERIFY(readSetting(ini, QStringLiteral("Analysis"), QStringLiteral("Lambda")).isEmpty());
+
+    for (QToolButton *b : w->findChildren<QToolButton *>())
+        if (b->text() == QStringLiteral("分析の既定にする"))
+            b->click();
+    QCOMPARE(readSetting(ini, QStringLiteral("Analysis"), QStringLiteral("Lambda")),
+             QStringLiteral("1.25"));
+    QCOMPARE(readSetting(ini, QStringLiteral("Analysis"), QStringLiteral("Model")),
+             QStringLiteral("discount"));
+    m_main->newDocument();
+    const AnalysisInputs fresh = m_main->analysis()->analysisOf(m_main->activeDocument())->inputs();
+    QCOMPARE(fresh.parameters.lambda, 1.25);
+    QCOMPARE(fresh.parameters.ratio(BetType::Quinella), 0.7);
+
+    w->restoreJraRatios();
+    for (const BetType type : AllBetTypes)
+        QCOMPARE(w->analysis()->inputs().parameters.ratio(type), DefaultPayoutRatio(type));
+    QCOMPARE(w->analysis()->inputs().parameters.lambda, 1.25);
+}
+
+void TestAnalysisWindow::emptyActualOddsSortLast_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("order");
+    for (const int column : {int(AnalysisTableModel::ActualCol), int(AnalysisTableModel::RatioCol),
+                             int(AnalysisTableModel::ValueCol)}) {
+        QTest::addRow("column %d ascending", column) << column << int(Qt::AscendingOrder);
+        QTest::addRow("column %d descending", column) << column << int(Qt::DescendingOrder);
+    }
+}
+
+void TestAnalysisWindow::emptyActualOddsSortLast()
+{
+    QFETCH(int, column);
+    QFETCH(int, order);
+    AnalysisWindow *w = analysisWindow(openRace());
+    w->setBetType(BetType::Quinella);
+    QVERIFY(w->pasteText(QStringLiteral("1-2\t5\n17-18\t500\n")));
+    w->view()->sortByColumn(column, Qt::SortOrder(order));
+    const std::vector<int> rows = w->rowsInViewOrder(false);
+    const auto odds = [w, &rows](size_t i) { return w->model()->row(rows[i]).actualOdds; };
+    QVERIFY(odds(0) > 0 && odds(1) > 0);
+    QCOMPARE(odds(2), 0.0);
+    QCOMPARE(odds(rows.size() - 1), 0.0);
+}
+
+void TestAnalysisWindow::numbersShownHonestly_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("picks"); // the most probable tickets picked
+    QTest::addColumn<bool>("overBudget");
+    QTest::addColumn<bool>("tiny"); // tickets with less than 0.0005 % chance
+    QTest::newRow("trifecta, one pick") << int(BetType::Trifecta) << 1 << false << true;
+    QTest::newRow("quinella, every pick") << int(BetType::Quinella) << 153 << true << true;
+    QTest::newRow("place, no Kelly") << int(BetType::Place) << 3 << false << false;
+}
+
+void TestAnalysisWindow::numbersShownHonestly()
+{
+    QFETCH(int, type);
+    QFETCH(int, picks);
+    QFETCH(bool, overBudget);
+    QFETCH(bool, tiny);
+    AnalysisWindow *w = analysisWindow(openRace());
+    w->setBetType(BetType(type));
+    QItemSelection selection(w->proxy()->index(0, 0), w->proxy()->index(picks - 1, 0));
+    w->view()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+    // 100-yen stakes past the budget are said beside the total, amounts with separators.
+    QCOMPARE(w->stakePanel()->overBudgetShown(), overBudget);
+    const QString summary = w->stakePanel()->combinedOddsText();
+    QCOMPARE(summary.contains(QStringLiteral("予算超過")), overBudget);
+    QVERIFY2(summary.contains(QRegularExpression(QStringLiteral("合計 \\d{1,3}(,\\d{3})+円"))),
+             qPrintable(summary));
+    // No chance shown as none.
+    QStringList probabilities;
+    for (int r = 0; r < w->model()->rowCount(); ++r)
+        probabilities << w->model()->index(r, AnalysisTableModel::ProbabilityCol).data().toString();
+    QVERIFY(!probabilities.contains(QStringLiteral("0.000")));
+    QCOMPARE(probabilities.contains(QStringLiteral("<0.001")), tiny);
+    // Why Kelly is off where more than one ticket wins.
+    auto *kelly = w->findChild<QCheckBox *>();
+    QCOMPARE(kelly->toolTip().contains(BetTypeLabel(BetType(type))), type == int(BetType::Place));
+    // Every spin box is named for a screen reader, and every column in view.
+    for (QAbstractSpinBox *box : w->findChildren<QAbstractSpinBox *>())
+        QVERIFY2(!box->accessibleName().isEmpty(), qPrintable(box->text()));
+    QTRY_VERIFY(w->isVisible());
+    QVERIFY(!w->view()->horizontalScrollBar()->isVisible());
 }
 
 void TestAnalysisWindow::closingDocumentClosesItsWindows()
@@ -262,8 +488,8 @@ void TestAnalysisWindow::printsTopRowsAsShown()
     DocumentWindow *doc = openRace();
     AnalysisWindow *w = analysisWindow(doc);
     w->setBetType(BetType::Trifecta);
-    // The bet type in view is saved with the document: choosing it is a change of the document.
-    QVERIFY(doc->document().isChanged());
+    // The bet type in view is saved with the next save, but looking at it changes nothing.
+    QVERIFY(!doc->document().isChanged());
     QCOMPARE(int(w->rowsInViewOrder(false).size()), 4896);
 
     // The ten most probable tickets, shown longest odds first: the print follows the view.
@@ -291,7 +517,7 @@ void TestAnalysisWindow::printsTopRowsAsShown()
 
 void TestAnalysisWindow::topRowsFilterKeepsPicks_data()
 {
-    QTest::addColumn<int>("top");       // rows kept by the filter
+    QTest::addColumn<int>("top");        // rows kept by the filter
     QTest::addColumn<bool>("pickShown"); // the picked third row among them
     QTest::newRow("top 1 hides the pick") << 1 << false;
     QTest::newRow("top 3 keeps it") << 3 << true;
