@@ -259,15 +259,6 @@ Result<AnalysisInputs> ReadSidecar(const QString &path)
     return ParseSidecar(Cp932::decode(bytes));
 }
 
-bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b)
-{
-    AnalysisInputs x = b;
-    x.parameters = a.parameters;
-    x.highRatio = a.highRatio;
-    x.lowRatio = a.lowRatio;
-    return x == b;
-}
-
 bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)
 {
     // One write for the whole section: the settings file is replaced, not patched key by key.

@@ -78,7 +78,6 @@ Result<AnalysisInputs> ReadSidecar(const QString &path);
 
 // Model, lambda, rho, beta, payout ratios and colour thresholds in [Analysis] of the settings
 // file. Reading keeps the given value for a key that is missing or unreadable.
-bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b);
 bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &inputs);
 void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *inputs);
 
