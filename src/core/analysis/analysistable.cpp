@@ -1,6 +1,6 @@
 #include "core/analysis/analysistable.h"
 
-#include "core/analysis/shownrounding.h"
+#include "core/analysis/valuerounding.h"
 #include "core/document/oddsdocument.h"
 #include "core/text/numbertext.h"
 
@@ -139,9 +139,9 @@ RatioBand BandOf(double ratio, const AnalysisInputs &inputs)
         return RatioBand::None;
     // The thresholds are met by the ratio as shown.
     const double shown = ShownRatio(ratio);
-    if (shown >= RoundHalfUp(inputs.highRatio, 2))
+    if (shown >= RoundedHalfUp(inputs.highRatio, 2))
         return RatioBand::Overlooked;
-    if (shown <= RoundHalfUp(inputs.lowRatio, 2))
+    if (shown <= RoundedHalfUp(inputs.lowRatio, 2))
         return RatioBand::OverBet;
     return RatioBand::Neutral;
 }

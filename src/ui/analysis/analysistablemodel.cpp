@@ -1,6 +1,6 @@
 #include "ui/analysis/analysistablemodel.h"
 
-#include "core/analysis/shownrounding.h"
+#include "core/analysis/valuerounding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,7 +65,7 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
         return TicketText(m_table.type, row.ticket);
     case ProbabilityCol:
         // A chance too small for the digits is no 0.
-        if (row.probability > 0 && RoundHalfUp(row.probability * 100, 3) == 0)
+        if (row.probability > 0 && RoundedHalfUp(row.probability * 100, 3) == 0)
             return QStringLiteral("<0.001");
         return QString::number(row.probability * 100, 'f', 3);
     case EstimatedCol:
@@ -202,11 +202,22 @@ void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
         grid.setText(r, c, text);
         widest[size_t(c)] = std::max(widest[size_t(c)], metrics.horizontalAdvance(text));
     };
-    for (int c = 0; c < columns; ++c)
+    for (int c = 0; c < columns; ++c) {
         put(0, c, model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-    for (size_t i = 0; i < rows.size(); ++i)
-        for (int c = 0; c < columns; ++c)
-            put(int(i) + 1, c, model.data(model.index(rows[i], c), Qt::DisplayRole).toString());
+        // Aligned as on screen (right and centred for numbers).
+        const int align = model.data(model.index(0, c), Qt::TextAlignmentRole).toInt();
+        grid.setColAlignment(c, align & Qt::AlignRight ? 7 : 1);
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        for (int c = 0; c < columns; ++c) {
+            const QModelIndex at = model.index(rows[i], c);
+            put(int(i) + 1, c, model.data(at, Qt::DisplayRole).toString());
+            const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
+            grid.setCellBackColor(int(i) + 1, c,
+                                  back.isValid() ? Rgb(back.red(), back.green(), back.blue())
+                                                 : NoColor);
+        }
+    }
     // A little air on both sides of the widest text, as the runner table has.
     for (int c = 0; c < columns; ++c)
         grid.setColWidth(c, int(std::lround((widest[size_t(c)] + 12) * twipsPerPixel)));

@@ -241,7 +241,11 @@ void AnalysisWindow::update(DocumentAnalysis::Change change)
         m_model->setValues(m_analysis->inputs());
     } else {
         m_model->setTable(m_analysis->table(), m_analysis->race(), m_analysis->inputs());
-        fitColumns();
+        // Refitted for another bet type only: widths the user dragged stay while they apply.
+        if (m_fittedType != int(m_model->table().type)) {
+            m_fittedType = int(m_model->table().type);
+            fitColumns();
+        }
         selectPicks();
     }
     refreshStakes();
@@ -321,6 +325,8 @@ void AnalysisWindow::showStatus()
         error = false;
     } else {
         text = QStringLiteral("%1 点").arg(m_model->rowCount());
+        if (m_proxy->rowCount() < m_model->rowCount())
+            text += QStringLiteral("（確率の高い %1 点を表示）").arg(m_proxy->rowCount());
         error = false;
     }
     m_status->setText(text);
@@ -422,6 +428,7 @@ void AnalysisWindow::setTopRows(int n)
     if (m_analysis) {
         selectPicks();
         refreshStakes();
+        showStatus();
     }
 }
 
@@ -432,11 +439,22 @@ void AnalysisWindow::print()
     FillAnalysisPrintGrid(m_printGrid, *m_model, rowsInViewOrder(false), m_view->fontMetrics(),
                           TwipsPerPixelX());
     const OddsDocument *doc = m_analysis->document();
+    const AnalysisInputs &in = m_analysis->inputs();
+    const AnalysisParameters &p = in.parameters;
+    // The second title line says what the numbers were computed with.
+    QString model = m_modelBox->itemText(int(p.model));
+    if (p.model == OrderModel::Discount)
+        model += QStringLiteral("（λ %1, ρ %2）")
+                     .arg(QString::number(p.lambda, 'f', 2), QString::number(p.rho, 'f', 2));
     const QString title =
         QStringLiteral("%1:%2:%3")
             .arg(BetTypeLabel(m_model->table().type), doc ? doc->titleText(0) : QString(),
-                 doc ? doc->titleText(1) : QString());
-    PrintPreviewWindow::instance()->showGrid(&m_printGrid, title, 9, false, false, false, this);
+                 doc ? doc->titleText(1) : QString()) +
+        TitleSeparator +
+        QStringLiteral("モデル %1　β %2　払戻率 %3%")
+            .arg(model, QString::number(p.beta, 'f', 2),
+                 QString::number(p.ratio(m_model->table().type) * 100, 'f', 1));
+    PrintPreviewWindow::instance()->showTable(&m_printGrid, title, 9, this);
 }
 
 void AnalysisWindow::paste()

@@ -95,4 +95,5 @@ private:
     bool m_noteIsError = false;
     DefaultsStore m_storeDefaults;
     bool m_selecting = false;
+    int m_fittedType = -1; // the bet type the column widths were fitted for
 };
