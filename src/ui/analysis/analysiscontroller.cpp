@@ -256,7 +256,7 @@ void AnalysisController::documentOpened(DocumentWindow *doc, const QString &path
         m_entries[doc].refusedSidecar = sidecar;
         showProblem(QStringLiteral("分析ファイルを読み込めませんでした。\n%1\n%2\n"
                                    "このファイルは、分析を変更して保存するまでそのまま残します。")
-                        .arg(sidecar, read.error));
+                        .arg(sidecar, JapaneseText(read.problem)));
         return;
     }
     analysisOf(doc)->state().resetInputs(read.value);

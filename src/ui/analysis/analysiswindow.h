@@ -89,9 +89,10 @@ private:
     QDoubleSpinBox *m_low = nullptr;
     QLabel *m_status = nullptr;
     QSpinBox *m_topRows = nullptr;
-    Grid m_printGrid; // what the preview shows; it closes with this window
-    QString m_pasteError;
-    QString m_note; // the outcome of 分析の既定にする
+    Grid m_printGrid;             // what the preview shows; it closes with this window
+    QString m_pasteError;         // the last paste's or typed odds' refusal, shown until the next
+    bool m_errorOfTyping = false; // the refusal was of typed odds
+    QString m_note;               // the outcome of 分析の既定にする
     bool m_noteIsError = false;
     DefaultsStore m_storeDefaults;
     bool m_selecting = false;
