@@ -1,6 +1,7 @@
 // kirrel-cli: the document operations of the program without a window, for scripts.
 
 #include "cli/analysiscommands.h"
+#include "cli/backtestcommands.h"
 #include "cli/seasoncommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
@@ -25,6 +26,9 @@ const char Usage[] =
     "                  [--ratio PCT] [--odds FILE]\n"
     "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
     "                  [MODEL OPTIONS] [--ratio PCT]\n"
+    "       kirrel-cli backtest PATH... --bet BET [MODEL OPTIONS] [--ratio PCT]\n"
+    "                  [--combine --alpha A --gamma G] [--min-ratio X | --min-ev E]\n"
+    "                  [--flat YEN | --kelly FRACTION --bankroll YEN] [--at HH:MM]\n"
     "       kirrel-cli season PATH... [--model harville|discount|normal] [--lambda L] [--rho R]\n"
     "                  [--beta B] [--combine --alpha A --gamma G]\n"
     "       kirrel-cli fit PATH... [--model harville|discount|combined] [--holdout F]\n"
@@ -54,6 +58,18 @@ const char Usage[] =
     "            bankroll at full Kelly) TAB STAKE (YEN x FRACTION x the Kelly fraction,\n"
     "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
     "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n"
+    "  backtest  play a betting rule over documents (PATH: files, or folders searched for\n"
+    "            *.csv) in the order of their date field, then their paths; a race counts\n"
+    "            with a result and actual odds of BET in its analysis file (the latest\n"
+    "            snapshot, or the last one at or before --at). Bought: every ticket whose\n"
+    "            actual / estimated odds (2 decimals, halves up) is at least X (default\n"
+    "            1.2), or whose probability x actual odds (3 decimals) is at least E;\n"
+    "            stakes YEN each (a multiple of 100, default 100) or Kelly stakes on the\n"
+    "            bankroll as it stands. A winning ticket returns its payout from the\n"
+    "            analysis file, else stake x odds (counted under fromodds). A line per race\n"
+    "            FILE TAB TICKETS TAB STAKED TAB RETURNED TAB PROFIT (cumulative), then\n"
+    "            races, bet, tickets, hits, staked, returned, recovery, profit,\n"
+    "            maxdrawdown, longestlosing and fromodds, each NAME TAB VALUE. UTF-8\n"
     "  season    load every document of the PATHs (files, or folders searched for *.csv),\n"
     "            read its result field (結果, \"3-7-12\") as the finishing order and evaluate\n"
     "            the model on it: a line per document FILE TAB RUNNERS TAB RESULT TAB PWIN\n"
@@ -266,10 +282,13 @@ int main(int argc, char **argv)
         std::fputs(Usage, stdout);
         return ExitOk;
     }
-    if (!args.isEmpty() && (IsAnalysisCommand(args.first()) || IsSeasonCommand(args.first()))) {
-        const CommandOutcome r = IsSeasonCommand(args.first())
-                                     ? RunSeasonCommand(args)
-                                     : RunAnalysisCommand(args, LoadFresh);
+    if (!args.isEmpty() && (IsAnalysisCommand(args.first()) || IsSeasonCommand(args.first()) ||
+                            IsBacktestCommand(args.first()))) {
+        const CommandOutcome r =
+            IsSeasonCommand(args.first()) ? RunSeasonCommand(args)
+            : IsBacktestCommand(args.first())
+                ? RunBacktestCommand(args, [](const QString &why) { Complain(QString(), why); })
+                : RunAnalysisCommand(args, LoadFresh);
         if (r.kind == CommandOutcome::Usage)
             return UsageError(r.reason);
         if (r.kind == CommandOutcome::BadInput) {
