@@ -2,6 +2,7 @@
 
 #include "core/analysis/combinations.h"
 #include "core/document/oddsdocument.h"
+#include "ui/analysis/backtestpanel.h"
 #include "ui/analysis/calibrationchart.h"
 #include "ui/analysis/seasontablemodel.h"
 #include "ui/analysis/seasontask.h"
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -200,11 +202,22 @@ void SeasonWindow::buildControls()
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
 
+    auto *seasonPage = new QWidget(this);
+    auto *seasonLayout = new QVBoxLayout(seasonPage);
+    seasonLayout->addWidget(m_summaryLabel);
+    seasonLayout->addWidget(splitter, 1);
+    // The back-test estimates under the model chosen above.
+    m_backtest = new BacktestPanel(m_folder, this);
+    m_backtest->setModelSource([this] { return model(); });
+    connect(m_backtest, &BacktestPanel::openRequested, this, &SeasonWindow::openRequested);
+    m_tabs = new QTabWidget(this);
+    m_tabs->addTab(seasonPage, QStringLiteral("成績"));
+    m_tabs->addTab(m_backtest, QStringLiteral("バックテスト"));
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(parameters);
     layout->addLayout(progress);
-    layout->addWidget(m_summaryLabel);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(m_tabs, 1);
     syncControls();
 }
 
