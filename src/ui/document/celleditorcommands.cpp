@@ -265,8 +265,5 @@ void DocumentWindow::commitEditor()
 
 void DocumentWindow::editorLostFocus()
 {
-    const bool composing = !cellEditor->preeditText().isEmpty();
     cellEditor->hide();
-    if (composing)
-        forgetComposition();
 }

@@ -489,8 +489,10 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
-        if (event->type() == QEvent::KeyPress)
+        if (event->type() == QEvent::KeyPress) {
             s_ignoreCommitUntil = QDeadlineTimer(); // typed after the abandoned composition
+            m_composedIn = nullptr;
+        }
         const KeyCommand command = clipboardCommand(
             static_cast<QKeyEvent *>(event)->keyCombination(), watched == focusedTextField());
         if (command == KeyCommand::None)
@@ -504,10 +506,14 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
         runCommand(command);
         return true;
     }
-    case QEvent::InputMethod:
-        if (isForgottenCommit(static_cast<QInputMethodEvent *>(event)))
+    case QEvent::InputMethod: {
+        const auto *input = static_cast<QInputMethodEvent *>(event);
+        if (isForgottenCommit(input))
             return true;
+        if (!input->preeditString().isEmpty() || !input->commitString().isEmpty())
+            m_composedIn = watched;
         break;
+    }
     case QEvent::Hide:
         if (watched == cellEditor)
             endComposition();
@@ -519,6 +525,13 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
         if (watched == runnerTable && event->type() == QEvent::FocusOut &&
             !IsPassingFocusChange(event))
             dropComposition();
+        // Qt commits a composition when the focus moves; some input methods then send it once
+        // more, to the control that has the focus by then.
+        if (watched == m_composedIn && event->type() == QEvent::FocusOut &&
+            !IsPassingFocusChange(event)) {
+            m_composedIn = nullptr;
+            forgetComposition();
+        }
         if (watched == payoutRatioBox && event->type() == QEvent::FocusOut)
             confirmPayoutRatio();
         for (int i = 0; i < 6; ++i) {

@@ -178,5 +178,7 @@ private:
     // After a composition was abandoned, the commit an input method may still send for it,
     // to whatever has the focus by then: another document window too.
     static inline QDeadlineTimer s_ignoreCommitUntil;
+    // The control the input method last composed or committed in, until a key is typed.
+    const QObject *m_composedIn = nullptr;
     static constexpr int IgnoreCommitMs = 1000;
 };

@@ -179,18 +179,21 @@ private Q_SLOTS:
         QTest::newRow("Escape takes it back") << 0;
         QTest::newRow("click on another cell") << 1;
         QTest::newRow("focus to a header field, the reading committed on the way") << 2;
+        QTest::newRow("the same from an editor that was open") << 3;
     }
     void compositionLeftUnfinished()
     {
         QFETCH(int, how);
         select(3, 2);
+        if (how == 3)
+            type(QStringLiteral("a"));
         imSend(QStringLiteral("さくら"));
         if (how == 0)
             imSend({});
         if (how == 1)
             QTest::mouseClick(m_win->runnerTable->viewport(), Qt::LeftButton, {},
                               viewportCentre(5, 2));
-        if (how == 2) {
+        if (how >= 2) {
             imSend({}, QStringLiteral("さくら"));
             m_win->titleBoxes[0]->setFocus();
         }
