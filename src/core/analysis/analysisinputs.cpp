@@ -15,7 +15,8 @@
 namespace {
 
 const QString MainSection = QStringLiteral("Analysis");
-// 1: odds per bet type; 2: the combined model; 3: snapshots and payouts.
+// 2 added the combined model (Combine, Alpha, Gamma), 3 odds snapshots and payouts; every
+// earlier version is still read.
 constexpr int SidecarVersion = 3;
 // Above any runner count the table allows: tickets of a larger field than today's are kept.
 constexpr int HighestRunner = 36;
@@ -99,6 +100,15 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
         return set(&in.parameters.rho, ReadExponent(value, MaxLambda));
     if (key == QLatin1String("Beta"))
         return set(&in.parameters.beta, ReadExponent(value, MaxBeta));
+    if (key == QLatin1String("Combine")) {
+        const QString v = value.trimmed();
+        in.parameters.combine = v == QLatin1String("1");
+        return v == QLatin1String("0") || v == QLatin1String("1");
+    }
+    if (key == QLatin1String("Alpha"))
+        return number(&in.parameters.alpha, -MaxCombine, MaxCombine);
+    if (key == QLatin1String("Gamma"))
+        return number(&in.parameters.gamma, -MaxCombine, MaxCombine);
     if (key == QLatin1String("HighRatio"))
         return number(&in.highRatio, 0, 100);
     if (key == QLatin1String("LowRatio"))
@@ -281,10 +291,11 @@ bool AnalysisInputs::operator==(const AnalysisInputs &o) const
     const AnalysisParameters &p = parameters;
     const AnalysisParameters &q = o.parameters;
     return betType == o.betType && p.model == q.model && p.lambda == q.lambda && p.rho == q.rho &&
-           p.beta == q.beta && p.payoutRatio == q.payoutRatio && highRatio == o.highRatio &&
-           lowRatio == o.lowRatio && actual == o.actual && latestTime == o.latestTime &&
-           earlier == o.earlier && payouts == o.payouts && picks == o.picks && budget == o.budget &&
-           kelly == o.kelly && kellyFraction == o.kellyFraction && bankroll == o.bankroll;
+           p.beta == q.beta && p.combine == q.combine && p.alpha == q.alpha && p.gamma == q.gamma &&
+           p.payoutRatio == q.payoutRatio && highRatio == o.highRatio && lowRatio == o.lowRatio &&
+           actual == o.actual && latestTime == o.latestTime && earlier == o.earlier &&
+           payouts == o.payouts && picks == o.picks && budget == o.budget && kelly == o.kelly &&
+           kellyFraction == o.kellyFraction && bankroll == o.bankroll;
 }
 
 int SnapshotCount(const AnalysisInputs &in, BetType type)
@@ -372,6 +383,9 @@ QByteArray SidecarBytes(const AnalysisInputs &in)
           << QStringLiteral("Lambda=") + Number(in.parameters.lambda)
           << QStringLiteral("Rho=") + Number(in.parameters.rho)
           << QStringLiteral("Beta=") + Number(in.parameters.beta)
+          << QStringLiteral("Combine=%1").arg(in.parameters.combine ? 1 : 0)
+          << QStringLiteral("Alpha=") + Number(in.parameters.alpha)
+          << QStringLiteral("Gamma=") + Number(in.parameters.gamma)
           << QStringLiteral("HighRatio=") + Number(in.highRatio)
           << QStringLiteral("LowRatio=") + Number(in.lowRatio)
           << QStringLiteral("Budget=%1").arg(in.budget)
@@ -547,6 +561,10 @@ bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &
     put(QStringLiteral("Lambda"), in.parameters.lambda);
     put(QStringLiteral("Rho"), in.parameters.rho);
     put(QStringLiteral("Beta"), in.parameters.beta);
+    values.append({QStringLiteral("Combine"),
+                   in.parameters.combine ? QStringLiteral("1") : QStringLiteral("0")});
+    put(QStringLiteral("Alpha"), in.parameters.alpha);
+    put(QStringLiteral("Gamma"), in.parameters.gamma);
     put(QStringLiteral("HighRatio"), in.highRatio);
     put(QStringLiteral("LowRatio"), in.lowRatio);
     for (const BetType type : AllBetTypes)
@@ -572,6 +590,11 @@ void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
     exponent(QStringLiteral("Lambda"), &in->parameters.lambda, MaxLambda);
     exponent(QStringLiteral("Rho"), &in->parameters.rho, MaxLambda);
     exponent(QStringLiteral("Beta"), &in->parameters.beta, MaxBeta);
+    const QString combine = get(QStringLiteral("Combine")).trimmed();
+    if (combine == QLatin1String("0") || combine == QLatin1String("1"))
+        in->parameters.combine = combine == QLatin1String("1");
+    number(QStringLiteral("Alpha"), &in->parameters.alpha, -MaxCombine, MaxCombine);
+    number(QStringLiteral("Gamma"), &in->parameters.gamma, -MaxCombine, MaxCombine);
     number(QStringLiteral("HighRatio"), &in->highRatio, 0, 100);
     number(QStringLiteral("LowRatio"), &in->lowRatio, 0, 100);
     for (const BetType type : AllBetTypes) {
