@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -160,6 +161,117 @@ bool IsShortDecimal(const QString &text)
     return anyDigit;
 }
 
+bool IsDigit(QChar c)
+{
+    return char16_t(c.unicode() - u'0') <= 9;
+}
+
+// A plain decimal "[sign]digits[.digits]" with at most 15 significant digits and at most 22
+// decimals, from p up to the first character that is not part of it: the double nearest to it
+// (one correctly rounded division, as the reader does). False when the text there is not one.
+bool ScanPlainDecimal(const QChar *&p, const QChar *end, double &value)
+{
+    static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const QChar *q = p;
+    bool negative = false;
+    if (q != end && (*q == u'-' || *q == u'+')) {
+        negative = *q == u'-';
+        ++q;
+    }
+    const QChar *const wholeStart = q;
+    while (q != end && *q == u'0') // leading zeros are not significant
+        ++q;
+    const QChar *significantStart = q;
+    quint64 mantissa = 0;
+    for (; q != end && IsDigit(*q); ++q)
+        mantissa = mantissa * 10 + (q->unicode() - u'0');
+    qsizetype significant = q - significantStart;
+    bool anyDigit = q != wholeStart;
+    qsizetype decimals = 0;
+    if (q != end && *q == u'.') {
+        const QChar *const fractionStart = ++q;
+        if (significant == 0)
+            while (q != end && *q == u'0')
+                ++q;
+        significantStart = q;
+        for (; q != end && IsDigit(*q); ++q)
+            mantissa = mantissa * 10 + (q->unicode() - u'0');
+        significant += q - significantStart;
+        decimals = q - fractionStart;
+        anyDigit = anyDigit || decimals > 0;
+    }
+    if (!anyDigit || significant > 15 || decimals > 22)
+        return false;
+    p = q;
+    const double v = decimals == 0 ? double(mantissa) : double(mantissa) / pow10[decimals];
+    value = significant == 0 ? 0.0 : negative ? -v : v; // no sign on zero, as the reader
+    return true;
+}
+
+// The two forms nearly every data cell has, read in one pass: a plain decimal, and a fraction
+// "a/b" of two plain decimals. number is what the general rules below give for them, readBack
+// whether it is already what its own text reads back as. False for every other form.
+bool ReadCommonCell(const QString &cell, double &number, bool &readBack)
+{
+    const QChar *p = cell.constData();
+    const QChar *const end = p + cell.size();
+    double a;
+    if (!ScanPlainDecimal(p, end, a))
+        return false;
+    if (p == end) {
+        number = a;
+        readBack = true;
+        return true;
+    }
+    if (*p != u'/')
+        return false;
+    ++p;
+    double b;
+    if (!ScanPlainDecimal(p, end, b) || p != end)
+        return false;
+    // Both parts below 1E15 and the divisor at least 1E-22: the quotient is finite.
+    if (b == 0) {
+        number = 0;
+        readBack = false;
+    } else {
+        number = ReadBack(a / b);
+        readBack = true;
+    }
+    return true;
+}
+
+// The decimal digits of n, to build a text around them without a temporary QString.
+class Digits
+{
+public:
+    explicit Digits(int n)
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        m_size = std::copy(digits, end, m_chars) - m_chars;
+    }
+    QStringView view() const { return QStringView(m_chars, m_size); }
+
+private:
+    char16_t m_chars[16];
+    qsizetype m_size;
+};
+
+// The parts joined in one allocation.
+QString Joined(std::initializer_list<QStringView> parts)
+{
+    qsizetype size = 0;
+    for (const QStringView part : parts)
+        size += part.size();
+    QString out(size, Qt::Uninitialized);
+    QChar *o = out.data();
+    for (const QStringView part : parts)
+        o = std::copy(part.begin(), part.end(), o);
+    return out;
+}
+
 // Position of the next fraction slash; "／" is a slash when compared as text.
 qsizetype SlashIndex(const QString &text, qsizetype from)
 {
@@ -220,7 +332,9 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         const QString &cell = runnerTable.textRef(i + 1, col);
         double number;
         bool readBack = false; // number is already what its own text reads back as
-        if (const qsizetype slash = SlashIndex(cell, 0); slash >= 0) {
+        if (ReadCommonCell(cell, number, readBack)) {
+            // read in one pass
+        } else if (const qsizetype slash = SlashIndex(cell, 0); slash >= 0) {
             // The first two parts of cell + "/1" split at every slash, read in place.
             qsizetype end = SlashIndex(cell, slash + 1);
             if (end < 0)
@@ -371,7 +485,7 @@ void OddsDocument::SuperOdds()
             continue;
         g.setText(r + 1, ColSupport, FormatNumber(percent, QStringLiteral("00.000")));
         const QString number = FormatNumber(percent, QStringLiteral("0000.0000"));
-        RankItem item{number + QLatin1Char(',') + QString::number(r), textToNumber(number), r};
+        RankItem item{Joined({number, u",", Digits(r).view()}), textToNumber(number), r};
         const auto at = std::upper_bound(
             ranked.begin(), ranked.end(), item.text,
             [](const QString &t, const RankItem &other) { return t < other.text; });
@@ -394,7 +508,7 @@ void OddsDocument::SuperOdds()
         if (pos == 1 || !percent || !previous || *percent != *previous)
             rank = pos;
         previous = percent;
-        g.setText(r + 1, ColRank, QString::number(rank) + QStringLiteral("着"));
+        g.setText(r + 1, ColRank, Joined({Digits(rank).view(), u"着"}));
         g.setCellBackColor(r + 1, ColRank, RankBackColor(rank));
     }
 
