@@ -66,6 +66,12 @@ void Grid::setText(int row, int col, const QString &text)
     touch();
 }
 
+void Grid::updateText(int row, int col, QStringView text)
+{
+    if (contains(row, col) && m_cells[size_t(index(row, col))].text != text)
+        setText(row, col, text.toString());
+}
+
 Color Grid::cellBackColor(int row, int col) const
 {
     return contains(row, col) ? m_cells[size_t(index(row, col))].back : NoColor;

@@ -38,6 +38,9 @@ public:
         return contains(row, col) ? m_cells[size_t(index(row, col))].text : s_noText;
     }
     void setText(int row, int col, const QString &text);
+    // setText, except that a cell already holding the text keeps it: writing the same results
+    // again neither copies them nor counts as a change.
+    void updateText(int row, int col, QStringView text);
     Color cellBackColor(int row, int col) const;
     Color cellForeColor(int row, int col) const;
     void setCellBackColor(int row, int col, Color c);

@@ -5,11 +5,13 @@
 #include "core/text/fixed4.h"
 #include "core/text/numbertext.h"
 #include "core/text/textcompare.h"
+#include "core/text/wholepart.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
-#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -50,9 +52,9 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
     if (!(a >= 1e-7 && a < 1e15))
         return std::nullopt;
     // k with 10^14 <= a x 10^k < 10^15, so the product's whole part has 15 digits.
-    int e2;
-    std::frexp(a, &e2);
-    int k = 14 - int(std::floor((e2 - 1) * 0.30102999566398120));
+    // a = m x 2^e2 with 0.5 <= m < 1 (a is normal), read off its bits.
+    const int e2 = int((std::bit_cast<quint64>(a) >> 52) & 0x7ff) - 1022;
+    int k = 14 - int(FloorOf((e2 - 1) * 0.30102999566398120));
     long double p;
     for (int tries = 0;; ++tries) {
         if (k < 0 || k > 22 || tries > 2)
@@ -65,13 +67,13 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
         else
             break;
     }
-    const long double whole = std::floor(p);
+    const long double whole = (long double)(long long)p; // p is positive
     const long double frac = p - whole;
     if (std::fabs(frac - 0.5L) < 1e-4L)
         return std::nullopt;
     // Both below 2^53 and 10^22: exact doubles, so the division is the correctly rounded
     // reading of the 15-digit decimal.
-    const double m = double(frac > 0.5L ? whole + 1 : whole);
+    const double m = double(whole + (long double)(frac > 0.5L));
     const double y = m / double(pow10[k]);
     return x < 0 ? -y : y;
 }
@@ -81,14 +83,14 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
 double ReadBack(double x)
 {
     // Whole numbers below 1E15 are written with at most 15 digits and read back unchanged.
-    if (std::fabs(x) < 1e15 && x == std::floor(x))
+    if (std::fabs(x) < 1e15 && x == FloorOf(x))
         return x;
     // x is the double nearest to a decimal k / 10^d with few digits (3.5, 1.25): its text is
     // that decimal, which reads back as x.
     static constexpr double scales[] = {10.0, 100.0, 1000.0, 10000.0};
     for (const double scale : scales) {
         const double k = x * scale;
-        if (std::fabs(k) < 1e15 && k == std::floor(k) && k / scale == x)
+        if (std::fabs(k) < 1e15 && k == FloorOf(k) && k / scale == x)
             return x;
     }
     // The text is x rounded to 15 significant digits, and reading it gives the double nearest
@@ -126,10 +128,10 @@ double RoundedToHundredths(double x)
 {
     const double y = std::fabs(x) * 100;
     if (y < 0x1p30) {
-        const double whole = std::floor(y);
+        const double whole = FloorOf(y);
         const double frac = y - whole;
         if (std::fabs(frac - 0.5) > 1e-3) {
-            const double n = frac > 0.5 ? whole + 1 : whole;
+            const double n = NearestWhole(whole, frac);
             return x < 0 ? -n / 100 : n / 100; // -00.00 reads back as -0
         }
     }
@@ -242,6 +244,24 @@ bool ReadCommonCell(const QString &cell, double &number, bool &readBack)
     return true;
 }
 
+// Fixed4::fromDouble(sum.toDouble() + k), the running total rounded to ten-thousandths at
+// every step, or sum when that has no value. Away from a half that is the total plus k rounded
+// on its own, which needs nothing of the step before, so that the steps overlap: both roundings
+// then see the same sum within 3E-4 ten-thousandths. Near a half, or beyond that reach, the
+// step itself decides.
+Fixed4 PlusRounded(Fixed4 sum, double k)
+{
+    constexpr double Reach = 0x1p38;
+    const double t = k * 10000.0;
+    if (std::fabs(t) < Reach && std::abs(sum.raw()) < qint64(Reach)) {
+        const double whole = FloorOf(t);
+        const double frac = t - whole;
+        if (std::fabs(frac - 0.5) > 2e-3)
+            return Fixed4::fromRaw(sum.raw() + qint64(NearestWhole(whole, frac)));
+    }
+    return Fixed4::fromDouble(sum.toDouble() + k).value_or(sum);
+}
+
 // The decimal digits of n, to build a text around them without a temporary QString.
 class Digits
 {
@@ -258,19 +278,6 @@ private:
     char16_t m_chars[16];
     qsizetype m_size;
 };
-
-// The parts joined in one allocation.
-QString Joined(std::initializer_list<QStringView> parts)
-{
-    qsizetype size = 0;
-    for (const QStringView part : parts)
-        size += part.size();
-    QString out(size, Qt::Uninitialized);
-    QChar *o = out.data();
-    for (const QStringView part : parts)
-        o = std::copy(part.begin(), part.end(), o);
-    return out;
-}
 
 // Position of the next fraction slash; "／" is a slash when compared as text.
 qsizetype SlashIndex(const QString &text, qsizetype from)
@@ -398,8 +405,7 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         if (!Usable(ki))
             continue;
         k[size_t(i)] = ki;
-        if (const std::optional<Fixed4> sum = Fixed4::fromDouble(sumK.toDouble() + ki))
-            sumK = *sum;
+        sumK = PlusRounded(sumK, ki);
     }
     // No positive odds at all: there is no implied stake, so the column adds nothing.
     if (sumK.raw() <= 0) {
@@ -469,13 +475,22 @@ void OddsDocument::SuperOdds()
             share[size_t(r)] = s;
     }
 
+    // The texts are formatted into one reused text and written only where they differ, so
+    // recalculating unchanged figures allocates nothing.
+    const NumberMask supportMask(QStringLiteral("00.000"));
+    const NumberMask rankMask(QStringLiteral("0000.0000"));
+    const NumberMask oddsMask(QStringLiteral("0.0"));
+    QString text;
+
     // The rank list in text order; each item keeps the number its text before the comma
     // reads as and its runner, so the walk below need not split the texts again.
     struct RankItem
     {
-        QString text;
+        QVarLengthArray<QChar, 24> text;
         double percent;
         int runner;
+
+        QStringView view() const { return QStringView(text.data(), text.size()); }
     };
     std::vector<RankItem> ranked;
     ranked.reserve(size_t(n));
@@ -483,32 +498,54 @@ void OddsDocument::SuperOdds()
         const double percent = share[size_t(r)] * 100;
         if (!Usable(percent))
             continue;
-        g.setText(r + 1, ColSupport, FormatNumber(percent, QStringLiteral("00.000")));
-        const QString number = FormatNumber(percent, QStringLiteral("0000.0000"));
-        RankItem item{Joined({number, u",", Digits(r).view()}), textToNumber(number), r};
-        const auto at = std::upper_bound(
-            ranked.begin(), ranked.end(), item.text,
-            [](const QString &t, const RankItem &other) { return t < other.text; });
-        ranked.insert(at, std::move(item));
+        FormatNumberTo(text, percent, supportMask);
+        g.updateText(r + 1, ColSupport, text);
+        FormatNumberTo(text, percent, rankMask);
+        RankItem &item = ranked.emplace_back(RankItem{{}, textToNumber(text), r});
+        const Digits runner(r);
+        item.text.reserve(text.size() + 1 + runner.view().size());
+        item.text.append(text.constData(), text.size());
+        item.text.append(QLatin1Char(','));
+        item.text.append(runner.view().data(), runner.view().size());
     }
-    rankList.clear();
-    rankList.reserve(qsizetype(ranked.size()));
-    for (const RankItem &item : ranked)
-        rankList.append(item.text);
+    // Equal texts keep the runners' order.
+    std::vector<int> order(ranked.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(), [&ranked](int a, int b) {
+        return ranked[size_t(a)].view() < ranked[size_t(b)].view();
+    });
+    const qsizetype items = qsizetype(ranked.size());
+    if (rankList.size() != items) {
+        rankList.clear();
+        rankList.reserve(items);
+        for (const int i : order)
+            rankList.append(ranked[size_t(i)].view().toString());
+    } else {
+        for (qsizetype i = 0; i < items; ++i) {
+            const QStringView item = ranked[size_t(order[size_t(i)])].view();
+            if (rankList.at(i) != item)
+                rankList[i] = item.toString();
+        }
+    }
 
     // Walk from the largest support down; equal percentages share a rank. A percentage too
     // large to compare never shares the rank of its neighbour.
     std::optional<Fixed4> previous;
     int rank = 0;
-    const int items = int(ranked.size());
-    for (int p = items - 1; p >= 0; --p) {
-        const int pos = items - p;
-        const std::optional<Fixed4> percent = Fixed4::fromDouble(ranked[size_t(p)].percent);
-        const int r = ranked[size_t(p)].runner;
+    for (qsizetype p = items - 1; p >= 0; --p) {
+        const int pos = int(items - p);
+        const RankItem &item = ranked[size_t(order[size_t(p)])];
+        const std::optional<Fixed4> percent = Fixed4::fromDouble(item.percent);
+        const int r = item.runner;
         if (pos == 1 || !percent || !previous || *percent != *previous)
             rank = pos;
         previous = percent;
-        g.setText(r + 1, ColRank, Joined({Digits(rank).view(), u"着"}));
+        const Digits digits(rank);
+        text.resize(digits.view().size());
+        std::copy(digits.view().begin(), digits.view().end(), text.begin());
+        text.append(u'着');
+        g.updateText(r + 1, ColRank, text);
         g.setCellBackColor(r + 1, ColRank, RankBackColor(rank));
     }
 
@@ -537,10 +574,13 @@ void OddsDocument::SuperOdds()
         if (odds > 9999)
             odds = 9999;
         odds = truncateDecimals(odds, 1);
-        g.setText(r + 1, ColOdds, FormatNumber(odds, QStringLiteral("0.0")));
+        FormatNumberTo(text, odds, oddsMask);
+        g.updateText(r + 1, ColOdds, text);
         const double payout = pool * share[size_t(r)] * odds;
-        if (Usable(payout))
-            g.setText(r + 1, ColPayout, FormatNumber(payout, QStringLiteral("0.0")));
+        if (Usable(payout)) {
+            FormatNumberTo(text, payout, oddsMask);
+            g.updateText(r + 1, ColPayout, text);
+        }
     }
 }
 
@@ -551,7 +591,7 @@ double truncateDecimals(double value, int digits)
     const double a = std::fabs(value);
     if (digits >= 0 && digits <= 4 && a >= 1e-4) {
         const double y = a * scales[digits];
-        const double whole = std::floor(y);
+        const double whole = y < 1e7 ? FloorOf(y) : 0;
         if (y < 1e7 && y - whole > 1e-6 && whole + 1 - y > 1e-6) {
             const double cut = whole / scales[digits];
             return value < 0 ? -cut : cut;

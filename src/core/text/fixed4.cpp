@@ -1,5 +1,7 @@
 #include "core/text/fixed4.h"
 
+#include "core/text/wholepart.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -86,12 +88,12 @@ std::optional<Fixed4> Fixed4::fromDouble(double value)
     // lies near a half the nearest whole number is the rounded text's value.
     const double scaled = value * 10000.0;
     if (std::fabs(scaled) < 0x1p40) {
-        const double whole = std::floor(scaled);
+        const double whole = FloorOf(scaled);
         const double frac = scaled - whole;
         if (frac == 0)
             return fromRaw(qint64(whole));
         if (std::fabs(frac - 0.5) > 1e-3)
-            return fromRaw(qint64(frac > 0.5 ? whole + 1 : whole));
+            return fromRaw(qint64(NearestWhole(whole, frac)));
     }
     return fixed4FromText(value);
 }

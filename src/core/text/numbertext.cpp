@@ -1,5 +1,7 @@
 #include "core/text/numbertext.h"
 
+#include "core/text/wholepart.h"
+
 #include <QChar>
 #include <algorithm>
 #include <array>
@@ -334,33 +336,48 @@ QString numberToText(double x)
     return QString::fromLatin1(out.data(), qsizetype(out.size()));
 }
 
-QString FormatNumber(double x, const QString &mask)
+NumberMask::NumberMask(const QString &mask)
 {
-    // The mask: integer positions, optionally "." and decimal positions, each "0" or "#".
-    qsizetype point = -1;
-    int decimals = 0;
-    int minIntDigits = 0;
-    int minFracDigits = 0;
+    // Integer positions, optionally "." and decimal positions, each "0" or "#".
     const QChar *const m = mask.constData();
     for (qsizetype i = 0; i < mask.size(); ++i) {
         const char16_t c = m[i].unicode();
-        if (c == u'.' && point < 0) {
-            point = i;
+        if (c == u'.' && !point) {
+            point = true;
             continue;
         }
         if (c != u'0' && c != u'#')
-            return numberToText(x);
-        if (point < 0) {
+            return;
+        if (!point) {
             minIntDigits += c == u'0';
         } else {
             ++decimals;
             minFracDigits += c == u'0';
         }
     }
-    if (mask.isEmpty())
-        return numberToText(x);
-    if (!std::isfinite(x))
-        return nonFiniteText(x);
+    numeric = !mask.isEmpty();
+}
+
+QString FormatNumber(double x, const QString &mask)
+{
+    QString out;
+    FormatNumberTo(out, x, NumberMask(mask));
+    return out;
+}
+
+void FormatNumberTo(QString &out, double x, const NumberMask &mask)
+{
+    if (!mask.numeric) {
+        out = numberToText(x);
+        return;
+    }
+    if (!std::isfinite(x)) {
+        out = nonFiniteText(x);
+        return;
+    }
+    const int decimals = mask.decimals;
+    const int minIntDigits = mask.minIntDigits;
+    const int minFracDigits = mask.minFracDigits;
 
     // N = |x| x 10^decimals rounded half away from zero, as decimal digits, at least decimals + 1
     // of them (leading zeros added). Rounding works on the 15-digit decimal form, so 2.675 rounds
@@ -371,10 +388,10 @@ QString FormatNumber(double x, const QString &mask)
     // Away from a half the product decides: below 2^30 both the product and the 15-digit form
     // lie within 1E-5 of |x| x 10^decimals, so they round to the same whole number.
     const double y = decimals <= 4 ? std::fabs(x) * ExactPow10[decimals] : 0x1p30;
-    const double whole = std::floor(y);
+    const double whole = y < 0x1p30 ? FloorOf(y) : 0;
     if (x != 0 && y < 0x1p30 && std::fabs(y - whole - 0.5) > 1e-3) {
         char digits[24];
-        const auto rounded = quint64(y - whole > 0.5 ? whole + 1 : whole);
+        const auto rounded = quint64(NearestWhole(whole, y - whole));
         const size_t length =
             size_t(std::to_chars(digits, digits + sizeof digits, rounded).ptr - digits);
         const size_t width = std::max(length, size_t(decimals) + 1);
@@ -423,12 +440,15 @@ QString FormatNumber(double x, const QString &mask)
     while (fracPart.size() > size_t(minFracDigits) && fracPart.back() == '0')
         fracPart.remove_suffix(1);
 
-    // Written straight into the result: one allocation.
+    // Written straight into the result: at most one allocation.
     // Every negative value keeps its sign, also one that rounds to zero (-0.04 -> -0.0).
     const bool sign = x < 0;
-    QString out(
-        qsizetype(sign + intZeros + intPart.size() + (point >= 0 ? 1 + fracPart.size() : 0)),
-        Qt::Uninitialized);
+    const auto size =
+        qsizetype(sign + intZeros + intPart.size() + (mask.point ? 1 + fracPart.size() : 0));
+    if (out.isDetached() && out.capacity() >= size)
+        out.resize(size);
+    else
+        out = QString(size, Qt::Uninitialized);
     QChar *o = out.data();
     if (sign)
         *o++ = u'-';
@@ -436,12 +456,11 @@ QString FormatNumber(double x, const QString &mask)
         *o++ = u'0';
     for (const char c : intPart)
         *o++ = QLatin1Char(c);
-    if (point >= 0) {
+    if (mask.point) {
         *o++ = u'.';
         for (const char c : fracPart)
             *o++ = QLatin1Char(c);
     }
-    return out;
 }
 
 int RoundHalfEvenToInt(double x)
