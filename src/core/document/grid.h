@@ -90,6 +90,18 @@ public:
     // Bumped by every change, so a view can tell whether it must repaint.
     quint64 revision() const { return m_revision; }
 
+    // Which texts the grid holds: equal stamps mean the same texts in the same cells. Every
+    // change of a text or of the shape gives a new stamp, and no other grid ever has it (a
+    // copy starts its own line), so a result worked out from the texts stays good while the
+    // stamp is equal.
+    struct TextStamp
+    {
+        quint64 lineage = 0;
+        quint64 changes = 0;
+        friend bool operator==(const TextStamp &, const TextStamp &) = default;
+    };
+    TextStamp textStamp() const { return {m_lineage.id, m_textChanges}; }
+
 private:
     struct Cell
     {
@@ -128,4 +140,19 @@ private:
     int m_rowSel = 0;
     int m_colSel = 0;
     quint64 m_revision = 0;
+    // A number no other grid has; a copy takes a new one.
+    struct Lineage
+    {
+        quint64 id = next();
+        Lineage() = default;
+        Lineage(const Lineage &) {}
+        Lineage &operator=(const Lineage &)
+        {
+            id = next();
+            return *this;
+        }
+        static quint64 next();
+    };
+    Lineage m_lineage;
+    quint64 m_textChanges = 0;
 };

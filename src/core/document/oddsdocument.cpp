@@ -239,10 +239,18 @@ void OddsDocument::fitColumnWidths()
         cache.rows = g.rows();
         cache.cols = g.cols();
         cache.entries.assign(size_t(g.rows()) * size_t(g.cols()), {});
+        cache.stamp = {};
     }
-    const QString blank = QStringLiteral(" ");
     const int rows = g.rows();
     const int cols = g.cols();
+    if (cache.stamp == g.textStamp() && cache.twipsPerPixel == twipsPerPixelX) {
+        // Not a text changed since the last fit: the same widths.
+        for (int c = 0; c < cols; ++c)
+            if (g.colWidth(c) != cache.fitted[size_t(c)])
+                g.setColWidth(c, cache.fitted[size_t(c)]);
+        return;
+    }
+    const QString blank = QStringLiteral(" ");
     // Row by row, as the cells lie; each column's widest in the order of its rows.
     std::vector<double> widest(size_t(cols), MinColWidth * 1.0);
     MeasuredWidths::Entry *e = cache.entries.data();
@@ -265,8 +273,13 @@ void OddsDocument::fitColumnWidths()
                 widest[size_t(c)] = m;
         }
     }
-    for (int c = 0; c < cols; ++c)
-        g.setColWidth(c, RoundHalfEvenToInt(widest[size_t(c)]));
+    cache.fitted.resize(size_t(cols));
+    for (int c = 0; c < cols; ++c) {
+        cache.fitted[size_t(c)] = RoundHalfEvenToInt(widest[size_t(c)]);
+        g.setColWidth(c, cache.fitted[size_t(c)]);
+    }
+    cache.stamp = g.textStamp();
+    cache.twipsPerPixel = twipsPerPixelX;
 }
 
 QStringList BracketTable(int runnerCount)

@@ -132,6 +132,10 @@ private:
         int rows = 0;
         int cols = 0;
         std::vector<Entry> entries;
+        // The widths last fitted, for the texts of the stamp and that twips-per-pixel.
+        Grid::TextStamp stamp;
+        double twipsPerPixel = 0;
+        std::vector<int> fitted;
 
         MeasuredWidths() = default;
         MeasuredWidths(const MeasuredWidths &) {}

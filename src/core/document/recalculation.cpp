@@ -244,24 +244,6 @@ bool ReadCommonCell(const QString &cell, double &number, bool &readBack)
     return true;
 }
 
-// Fixed4::fromDouble(sum.toDouble() + k), the running total rounded to ten-thousandths at
-// every step, or sum when that has no value. Away from a half that is the total plus k rounded
-// on its own, which needs nothing of the step before, so that the steps overlap: both roundings
-// then see the same sum within 3E-4 ten-thousandths. Near a half, or beyond that reach, the
-// step itself decides.
-Fixed4 PlusRounded(Fixed4 sum, double k)
-{
-    constexpr double Reach = 0x1p38;
-    const double t = k * 10000.0;
-    if (std::fabs(t) < Reach && std::abs(sum.raw()) < qint64(Reach)) {
-        const double whole = FloorOf(t);
-        const double frac = t - whole;
-        if (std::fabs(frac - 0.5) > 2e-3)
-            return Fixed4::fromRaw(sum.raw() + qint64(NearestWhole(whole, frac)));
-    }
-    return Fixed4::fromDouble(sum.toDouble() + k).value_or(sum);
-}
-
 // The decimal digits of n, to build a text around them without a temporary QString.
 class Digits
 {
@@ -405,7 +387,7 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         if (!Usable(ki))
             continue;
         k[size_t(i)] = ki;
-        sumK = PlusRounded(sumK, ki);
+        sumK = sumK.plusRounded(ki);
     }
     // No positive odds at all: there is no implied stake, so the column adds nothing.
     if (sumK.raw() <= 0) {
