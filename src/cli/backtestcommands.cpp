@@ -66,25 +66,26 @@ QString Parse(const QStringList &args, Options *o)
             continue;
         }
         if (!withValue.contains(arg))
-            return QStringLiteral("unknown option '%1' for backtest").arg(arg);
+            return QStringLiteral("unknown option '%1' for backtest").arg(QuotedText(arg));
         if (++i >= args.size())
             return QStringLiteral("%1 needs a value").arg(arg);
         const QString &value = args.at(i);
-        const QString badNumber = QStringLiteral("bad number '%1' for %2").arg(value, arg);
+        const QString badNumber =
+            QStringLiteral("bad number '%1' for %2").arg(QuotedText(value), arg);
         const std::optional<double> v = Number(value);
         if (arg == QLatin1String("--bet")) {
             o->bet = BetTypeFromName(value);
             if (!o->bet)
-                return QStringLiteral("unknown bet type '%1'").arg(value);
+                return QStringLiteral("unknown bet type '%1'").arg(QuotedText(value));
         } else if (arg == QLatin1String("--model")) {
             const std::optional<OrderModel> model = OrderModelFromName(value);
             if (!model)
-                return QStringLiteral("unknown model '%1'").arg(value);
+                return QStringLiteral("unknown model '%1'").arg(QuotedText(value));
             s.parameters.model = *model;
         } else if (arg == QLatin1String("--at")) {
             s.at = ParseTimeOfDay(value);
             if (!s.at)
-                return QStringLiteral("bad time '%1' for --at (HH:MM)").arg(value);
+                return QStringLiteral("bad time '%1' for --at (HH:MM)").arg(QuotedText(value));
         } else if (!v) {
             return badNumber;
         } else if (arg == QLatin1String("--lambda") || arg == QLatin1String("--rho")) {
@@ -118,7 +119,8 @@ QString Parse(const QStringList &args, Options *o)
             if (!ok || yen < 1 || yen > 1000000000000LL)
                 return badNumber;
             if (arg == QLatin1String("--flat") && yen % 100 != 0)
-                return QStringLiteral("--flat takes a multiple of 100 yen, not %1").arg(value);
+                return QStringLiteral("--flat takes a multiple of 100 yen, not %1")
+                    .arg(QuotedText(value));
             (arg == QLatin1String("--flat") ? o->flat : o->bankroll) = yen;
         } else if (arg == QLatin1String("--kelly")) {
             if (!(*v > 0 && *v <= 1))

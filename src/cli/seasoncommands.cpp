@@ -58,7 +58,7 @@ QString Parse(const QStringList &args, Options *o)
                                               "--combine", "--alpha",  "--gamma"};
         static const QStringList forFit = {"--model", "--holdout"};
         if (!(fit ? forFit : forSeason).contains(arg))
-            return QStringLiteral("unknown option '%1' for %2").arg(arg, o->command);
+            return QStringLiteral("unknown option '%1' for %2").arg(QuotedText(arg), o->command);
         if (!seen.insert(arg).second)
             return QStringLiteral("%1 given twice").arg(arg);
         if (arg == QLatin1String("--combine")) {
@@ -68,12 +68,12 @@ QString Parse(const QStringList &args, Options *o)
         if (++i >= args.size())
             return QStringLiteral("%1 needs a value").arg(arg);
         const QString &value = args.at(i);
-        const QString bad = QStringLiteral("bad number '%1' for %2").arg(value, arg);
+        const QString bad = QStringLiteral("bad number '%1' for %2").arg(QuotedText(value), arg);
         if (arg == QLatin1String("--model")) {
             const std::optional<OrderModel> order = OrderModelFromName(value);
             const std::optional<FitModel> fitted = FitModelFromName(value);
             if (fit ? !fitted || value == QLatin1String("normal") : !order)
-                return QStringLiteral("unknown model '%1'").arg(value);
+                return QStringLiteral("unknown model '%1'").arg(QuotedText(value));
             if (fit)
                 o->fitModel = *fitted;
             else

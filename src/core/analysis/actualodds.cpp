@@ -116,8 +116,8 @@ QStringList Fields(const QString &line)
         return fields;
     }
     bool join = false;
-    for (const QString &token :
-         line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString &token : line.split(blanks, Qt::SkipEmptyParts)) {
         const bool mark = AllDashes(token);
         if (!fields.isEmpty() && !mark && (join || IsSeparator(token.front())))
             fields.last() += token;
@@ -155,7 +155,8 @@ bool IsScratched(QStringView text)
 Result<QuotedOdds> ParseOdds(QStringView given, BetType type)
 {
     QString text = NormalizedOddsText(given).trimmed();
-    text.replace(QRegularExpression(QStringLiteral("\\s*-\\s*")), QStringLiteral("-"));
+    static const QRegularExpression spacedDash(QStringLiteral("\\s*-\\s*"));
+    text.replace(spacedDash, QStringLiteral("-"));
     const qsizetype dash = text.indexOf(QLatin1Char('-'));
     if (dash < 0) {
         const qint64 tenths = Tenths(text);

@@ -91,6 +91,12 @@ QString TicketText(BetType type, const Ticket &ticket)
 
 QString NormalizedOddsText(QStringView text)
 {
+    // Most text is ASCII, which normalization leaves as it is.
+    bool ascii = true;
+    for (const QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        return text.toString();
     QString out = text.toString().normalized(QString::NormalizationForm_KC);
     for (QChar &c : out) {
         const char16_t u = c.unicode();

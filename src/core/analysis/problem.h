@@ -56,7 +56,7 @@ struct Problem
     Fault fault = Fault::None;
     int line = 0;      // 1-based line of the text it is about; 0 for none
     int otherLine = 0; // the earlier line of a duplicate
-    QString text;      // quoted user text, or the reason of Fault::Other
+    QString text;      // user text as given (quoted when said), or the reason of Fault::Other
     QString name;
     qint64 number = 0;
     qint64 high = 0;

@@ -244,7 +244,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             int version = 0;
             const auto r = std::from_chars(vb, ve, version);
             if (r.ec != std::errc() || r.ptr != ve || version < 1)
-                return bad(l, QStringLiteral("bad Version '%1'").arg(Text(vb, ve)));
+                return bad(l, QStringLiteral("bad Version '%1'").arg(QuotedText(Text(vb, ve))));
             if (version > HighestVersion)
                 return bad(
                     l, QStringLiteral("version %1 is newer than this program reads").arg(version));
@@ -260,7 +260,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             qint64 yen = 0;
             const auto r = std::from_chars(vb, ve, yen);
             if (r.ec != std::errc() || r.ptr != ve || yen < 1)
-                return bad(l, QStringLiteral("bad payout '%1'").arg(Text(vb, ve)));
+                return bad(l, QStringLiteral("bad payout '%1'").arg(QuotedText(Text(vb, ve))));
             out.payouts[p.value.second] = yen;
         }
     }
@@ -283,7 +283,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             static_cast<const char *>(std::memchr(l.begin, '=', size_t(l.end - l.begin)));
         if (!eq)
             return bad(l, QStringLiteral("'%1' is not a key=value line of a section")
-                              .arg(Text(l.begin, l.end)));
+                              .arg(QuotedText(Text(l.begin, l.end))));
         const char *keyEnd;
         const char *key = Trimmed(l.begin, eq, &keyEnd);
         Ticket ticket;
@@ -298,7 +298,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
         double odds = 0;
         double upper = 0;
         if (!ReadOddsBytes(vb, ve, &odds, &upper))
-            return bad(l, QStringLiteral("bad odds '%1'").arg(Text(vb, ve)));
+            return bad(l, QStringLiteral("bad odds '%1'").arg(QuotedText(Text(vb, ve))));
         // Written in ascending order: appending keeps them sorted, and a repeat replaces.
         if (!out.odds.empty() && !(out.odds.back().first < ticket)) {
             const auto it = std::lower_bound(

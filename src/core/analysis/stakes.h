@@ -61,8 +61,7 @@ struct KellyStakes
 // Candidates by expected return P x O, largest first; each joins while P x O exceeds
 // R_S = (1 - sum_S P) / (1 - sum_S 1/O); then f = P - R_S / O, and the stake is
 // bankroll x f x kellyFraction rounded down to 100 yen. Not ok for a bankroll outside 1 to
-// MaxStakeYen,
-// a fraction outside (0, 1], odds not positive or probabilities outside [0, 1] or summing
-// above 1.
+// MaxStakeYen, a fraction outside (0, 1], odds not positive or probabilities outside [0, 1]
+// or summing above 1.
 Result<KellyStakes> Kelly(std::vector<KellyCandidate> candidates, qint64 bankroll,
                           double kellyFraction);

@@ -1,6 +1,7 @@
 #include "ui/analysis/seasonwindow.h"
 
 #include "core/document/oddsdocument.h"
+#include "ui/analysis/backtestpanel.h"
 #include "ui/analysis/calibrationchart.h"
 #include "ui/analysis/seasontablemodel.h"
 #include "ui/analysis/seasontask.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -199,11 +201,22 @@ void SeasonWindow::buildControls()
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
 
+    auto *seasonPage = new QWidget(this);
+    auto *seasonLayout = new QVBoxLayout(seasonPage);
+    seasonLayout->addWidget(m_summaryLabel);
+    seasonLayout->addWidget(splitter, 1);
+    // The back-test estimates under the model chosen above.
+    m_backtest = new BacktestPanel(m_folder, this);
+    m_backtest->setModelSource([this] { return model(); });
+    connect(m_backtest, &BacktestPanel::openRequested, this, &SeasonWindow::openRequested);
+    m_tabs = new QTabWidget(this);
+    m_tabs->addTab(seasonPage, QStringLiteral("成績"));
+    m_tabs->addTab(m_backtest, QStringLiteral("バックテスト"));
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(parameters);
     layout->addLayout(progress);
-    layout->addWidget(m_summaryLabel);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(m_tabs, 1);
     syncControls();
 }
 

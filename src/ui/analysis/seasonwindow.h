@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+class BacktestPanel;
 class CalibrationChart;
 class QCheckBox;
 class QComboBox;
@@ -17,6 +18,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
+class QTabWidget;
 class QTableView;
 class SeasonTableModel;
 class SeasonTask;
@@ -66,6 +68,8 @@ public:
     QString noteText() const;
     QTableView *table() const { return m_table; }
     CalibrationChart *chart() const { return m_chart; }
+    QTabWidget *tabs() const { return m_tabs; }
+    BacktestPanel *backtest() const { return m_backtest; }
 
 Q_SIGNALS:
     // A document double-clicked in the table.
@@ -121,4 +125,6 @@ private:
     QLabel *m_fitLabel = nullptr;
     QPushButton *m_defaultsButton = nullptr;
     QLabel *m_noteLabel = nullptr;
+    QTabWidget *m_tabs = nullptr;
+    BacktestPanel *m_backtest = nullptr;
 };

@@ -158,14 +158,11 @@ void TestAnalysisInputs::pastedLayouts_data()
     QTest::newRow("full-width forms") << quinella << "１－２　１２．３" << twelve;
     QTest::newRow("thousands commas") << quinella << "1-2\t1,234.5\n1-3 12,345,678.9"
                                       << QStringList{"1-2:1234.5", "1-3:12345678.9"};
-    QTest::newRow("a second decimal of zero") << quinella << "1-2\t12.30" << twelve;
     QTest::newRow("arrows of an exacta")
         << int(BetType::Exacta) << "2→1 5.5\n1 → 2 4.5" << QStringList{"1>2:4.5", "2>1:5.5"};
     QTest::newRow("header line without a digit") << quinella << "組番\tオッズ\n1-2\t12.3" << twelve;
     QTest::newRow("scratched lines") << quinella << "1-2\t12.3\n1-3\t取消\n2-3 ---"
                                      << QStringList{"1-2:12.3", "1-3:取消", "2-3:取消"};
-    QTest::newRow("excluded, full width")
-        << quinella << "1-2 12.3\n２－３　除外" << QStringList{"1-2:12.3", "2-3:取消"};
     QTest::newRow("scratched in a column")
         << quinella << "4.5\n除外\n7.5" << QStringList{"1-2:4.5", "2-3:7.5", "1-3:取消"};
     QTest::newRow("ranges of wide odds") << int(BetType::Wide) << "1-2\t3.4-4.1\n1-3 1.0 - 1.2"
@@ -210,20 +207,14 @@ void TestAnalysisInputs::unplaceableRefusedWhole_data()
         QStringLiteral(" is not odds (odds from 1.0 to 99,999,999.9 with one decimal)");
     QTest::newRow("1e10") << quinella << "1-2\t1e10"
                           << "line 1: '1e10'" + notOdds;
-    QTest::newRow("2e9 as digits") << quinella << "1-2\t2000000000"
-                                   << "line 1: '2000000000'" + notOdds;
     QTest::newRow("just beyond") << quinella << "1-2\t100,000,000.0"
                                  << "line 1: '100,000,000.0'" + notOdds;
-    QTest::newRow("1e-10") << quinella << "1-2\t1e-10"
-                           << "line 1: '1e-10'" + notOdds;
     QTest::newRow("below 1.0") << quinella << "1-2\t0.9"
                                << "line 1: '0.9'" + notOdds;
     QTest::newRow("two decimals") << quinella << "1-2\t12.34"
                                   << "line 1: '12.34'" + notOdds;
     QTest::newRow("comma as a decimal point") << quinella << "1-2\t12,5"
                                               << "line 1: '12,5'" + notOdds;
-    QTest::newRow("nan") << quinella << "1-2\tnan"
-                         << "line 1: 'nan'" + notOdds;
     QTest::newRow("inf in a column") << quinella << "4.5\ninf\n7.5"
                                      << "line 2: 'inf'" + notOdds;
     QTest::newRow("range of a quinella")
@@ -234,8 +225,6 @@ void TestAnalysisInputs::unplaceableRefusedWhole_data()
     QTest::newRow("three fields, no header")
         << quinella << "1-2\t12.3\n1-3\tname\t6.0"
         << "line 2: 3 fields and no header line naming the odds column";
-    QTest::newRow("three blank-separated fields") << quinella << "1 2 12.3"
-                                                  << "line 1: 3 fields";
     QTest::newRow("header naming no odds column") << quinella << "組番\t馬名\t人気\n1-2\tA\t3"
                                                   << "line 2: 3 fields";
     QTest::newRow("one ticket, two odds") << quinella << "1-2 12.3\n\n2-1 13.0"
@@ -353,19 +342,13 @@ void TestAnalysisInputs::hostileSidecar_data()
                             << "bad Lambda '0'";
     QTest::newRow("λ of 1e308") << "[Analysis]\nLambda=1e308"
                                 << "bad Lambda '1e308'";
-    QTest::newRow("ρ above 3") << "[Analysis]\nRho=3.01"
-                               << "bad Rho '3.01'";
     QTest::newRow("β above 5") << "[Analysis]\nBeta=5.5"
                                << "bad Beta '5.5'";
-    QTest::newRow("β of 0") << "[Analysis]\nBeta=0"
-                            << "bad Beta '0'";
     QTest::newRow("budget above 10^12") << "[Analysis]\nBudget=1000000000001"
                                         << "bad Budget '1000000000001'";
     QTest::newRow("odds of 1e10") << "[win]\n1=1e+10"
                                   << "'1e+10' is not odds (odds from 1.0 to 99,999,999.9 with one "
                                      "decimal)";
-    QTest::newRow("odds below 1") << "[win]\n1=0.5"
-                                  << "'0.5' is not odds";
     QTest::newRow("largest odds") << "[win]\n1=99999999.9"
                                   << "";
     QTest::newRow("a range of wide odds") << "[wide]\n1-2=3.4-4.1"
@@ -375,8 +358,6 @@ void TestAnalysisInputs::hostileSidecar_data()
     QTest::newRow("a runner no file holds")
         << "[quinella]\n1-99=5"
         << "'1-99' names runner 99, an analysis file holds runners 1 to 36";
-    QTest::newRow("a long value quoted to 60 characters")
-        << "[Analysis]\nBudget=" + QString(5000, u'1') << "bad Budget '" + QString(60, u'1') + "…'";
 }
 
 void TestAnalysisInputs::hostileSidecar()

@@ -196,9 +196,6 @@ void TestAnalysisWindow::typedOdds_data()
     QTest::newRow("full width with a comma") << quinella << "１，２３４．５"
                                              << "1234.5"
                                              << "";
-    QTest::newRow("the largest") << quinella << "99,999,999.9"
-                                 << "99999999.9"
-                                 << "";
     QTest::newRow("empty clears") << quinella << ""
                                   << ""
                                   << "";
@@ -210,12 +207,8 @@ void TestAnalysisWindow::typedOdds_data()
                             << "5.0" << refused + "「abc」はオッズとして読めません";
     QTest::newRow("decimal comma") << quinella << "12,5"
                                    << "5.0" << refused + "「12,5」";
-    QTest::newRow("zero") << quinella << "0"
-                          << "5.0" << refused + "「0」";
     QTest::newRow("below 1.0") << quinella << "0.9"
                                << "5.0" << refused + "「0.9」";
-    QTest::newRow("1e10") << quinella << "1e10"
-                          << "5.0" << refused + "「1e10」";
     QTest::newRow("a range of quinella odds")
         << quinella << "3.4-4.1"
         << "5.0" << refused + "「3.4-4.1」は幅のあるオッズです";
