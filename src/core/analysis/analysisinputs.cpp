@@ -176,8 +176,9 @@ void AnalysisState::setInputs(const AnalysisInputs &inputs)
 {
     if (inputs == m_inputs)
         return;
+    if (!SameEntries(inputs, m_inputs))
+        m_changed = true;
     m_inputs = inputs;
-    m_changed = true;
     Q_EMIT changed();
 }
 
@@ -300,15 +301,6 @@ Result<AnalysisInputs> ReadSidecar(const QString &path)
     return ParseSidecar(Cp932::decode(bytes));
 }
 
-bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b)
-{
-    AnalysisInputs x = b;
-    x.parameters = a.parameters;
-    x.highRatio = a.highRatio;
-    x.lowRatio = a.lowRatio;
-    return x == b;
-}
-
 bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)
 {
     // One write for the whole section: the settings file is replaced, not patched key by key.
@@ -350,4 +342,32 @@ void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
         number(QStringLiteral("Ratio.") + BetTypeName(type), &ratio, 0.01, 1);
         in->parameters.setRatio(type, ratio);
     }
+}
+
+bool SameEntries(const AnalysisInputs &a, const AnalysisInputs &b)
+{
+    AnalysisInputs x = a;
+    x.betType = b.betType;
+    x.parameters.model = b.parameters.model;
+    return x == b;
+}
+
+Result<QString> SetAsideSidecar(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return Result<QString>::failure(QStringLiteral("ファイルではありません"));
+    for (int n = 1; n < 1000; ++n) {
+        QString aside = path + QStringLiteral(".unreadable");
+        if (n > 1)
+            aside += QLatin1Char('.') + QString::number(n);
+        if (QFileInfo::exists(aside) || QFileInfo(aside).isSymLink())
+            continue;
+        QFile file(path);
+        // rename() never replaces a file that appeared in the meantime.
+        if (file.rename(aside))
+            return Result<QString>::success(aside);
+        if (!QFileInfo::exists(aside))
+            return Result<QString>::failure(file.errorString());
+    }
+    return Result<QString>::failure(QStringLiteral("残しておく名前が空いていません"));
 }

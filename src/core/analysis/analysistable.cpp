@@ -1,5 +1,6 @@
 #include "core/analysis/analysistable.h"
 
+#include "core/analysis/valuerounding.h"
 #include "core/document/oddsdocument.h"
 #include "core/text/numbertext.h"
 
@@ -138,9 +139,11 @@ RatioBand BandOf(double ratio, const AnalysisInputs &inputs)
 {
     if (!(ratio > 0))
         return RatioBand::None;
-    if (ratio >= inputs.highRatio)
+    // The thresholds are met by the ratio as shown.
+    const double shown = ShownRatio(ratio);
+    if (shown >= RoundedHalfUp(inputs.highRatio, 2))
         return RatioBand::Overlooked;
-    if (ratio <= inputs.lowRatio)
+    if (shown <= RoundedHalfUp(inputs.lowRatio, 2))
         return RatioBand::OverBet;
     return RatioBand::Neutral;
 }

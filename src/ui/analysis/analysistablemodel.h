@@ -58,6 +58,7 @@ private:
 
     AnalysisTable m_table;
     std::vector<QString> m_names; // per row
+    ActualOdds m_actual;          // as applied to the rows
     double m_highRatio = 1.2;
     double m_lowRatio = 0.8;
 };
@@ -82,6 +83,7 @@ public:
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
     int m_top = 0; // 0: every row
