@@ -5,6 +5,7 @@ namespace {
 bool SameParameters(const AnalysisParameters &p, const AnalysisParameters &q)
 {
     return p.model == q.model && p.lambda == q.lambda && p.rho == q.rho && p.beta == q.beta &&
+           p.combine == q.combine && p.alpha == q.alpha && p.gamma == q.gamma &&
            p.payoutRatio == q.payoutRatio;
 }
 
