@@ -55,11 +55,20 @@ int AnalysisTableModel::columnCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_table.type == BetType::Quinella ? DocumentEstimateCol + 1 : DocumentEstimateCol;
+    const int columns =
+        m_table.type == BetType::Quinella ? DocumentEstimateCol + 1 : DocumentEstimateCol;
+    return m_table.hasResult ? columns + 1 : columns;
+}
+
+int AnalysisTableModel::hitColumn() const
+{
+    return m_table.hasResult ? columnCount() - 1 : -1;
 }
 
 QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
 {
+    if (column == hitColumn())
+        return row.hit ? QStringLiteral("✓") : QString();
     switch (column) {
     case TicketCol:
         return TicketText(m_table.type, row.ticket);
@@ -96,6 +105,8 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return column == NamesCol ? m_names[size_t(index.row())] : text(r, column);
     case SortRole: {
+        if (column == hitColumn())
+            return r.hit ? 1 : 0;
         // Columns without a value sort as none (TopRowsProxy puts them last).
         const auto value = [](double v) { return v > 0 ? QVariant(v) : QVariant(); };
         switch (column) {
@@ -146,6 +157,8 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char *const titles[] = {"買い目",   "馬名",    "確率%",  "推定オッズ",
                                          "実オッズ", "実÷推定", "期待値", "馬連表の推定"};
+    if (section == hitColumn())
+        return QStringLiteral("的中");
     return section >= 0 && section <= DocumentEstimateCol ? QString::fromUtf8(titles[section])
                                                           : QVariant();
 }

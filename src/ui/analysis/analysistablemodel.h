@@ -35,6 +35,8 @@ public:
 
     const AnalysisTable &table() const { return m_table; }
     const AnalysisRow &row(int r) const { return m_table.rows[size_t(r)]; }
+    // 的中, after the other columns, with a result in the document; -1 without one.
+    int hitColumn() const;
 
     static QColor overlookedColor() { return QColor(255, 200, 140); }
     static QColor overBetColor() { return QColor(160, 195, 255); }

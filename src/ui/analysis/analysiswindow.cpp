@@ -9,6 +9,7 @@
 #include "ui/print/printpreviewwindow.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -110,6 +111,13 @@ void AnalysisWindow::buildControls()
     m_lambda = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
     m_rho = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
     m_beta = NumberBox(this, 0.1, MaxBeta, 0.05, 2);
+    m_combine = new QToolButton(this);
+    m_combine->setText(QStringLiteral("結合"));
+    m_combine->setCheckable(true);
+    m_combine->setToolTip(QStringLiteral(
+        "勝率を 自分の列の支持率^α × 市場の列（オッズ・投票金）の支持率^γ から作ります"));
+    m_alpha = NumberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
+    m_gamma = NumberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
     m_ratio = NumberBox(this, 1, 100, 0.5, 1);
     m_ratio->setSuffix(QStringLiteral(" %"));
     m_high = NumberBox(this, 1, 10, 0.05, 2);
@@ -128,6 +136,9 @@ void AnalysisWindow::buildControls()
     add(QStringLiteral("λ"), m_lambda);
     add(QStringLiteral("ρ"), m_rho);
     add(QStringLiteral("β"), m_beta);
+    parameters->addWidget(m_combine);
+    add(QStringLiteral("α"), m_alpha);
+    add(QStringLiteral("γ"), m_gamma);
     add(QStringLiteral("払戻率"), m_ratio);
     parameters->addStretch(1);
 
@@ -199,6 +210,10 @@ void AnalysisWindow::buildControls()
     number(m_lambda, [](AnalysisInputs &in, double v) { in.parameters.lambda = v; });
     number(m_rho, [](AnalysisInputs &in, double v) { in.parameters.rho = v; });
     number(m_beta, [](AnalysisInputs &in, double v) { in.parameters.beta = v; });
+    number(m_alpha, [](AnalysisInputs &in, double v) { in.parameters.alpha = v; });
+    number(m_gamma, [](AnalysisInputs &in, double v) { in.parameters.gamma = v; });
+    connect(m_combine, &QToolButton::toggled, this,
+            [this](bool on) { edit([on](AnalysisInputs &in) { in.parameters.combine = on; }); });
     number(m_ratio,
            [](AnalysisInputs &in, double v) { in.parameters.setRatio(in.betType, v / 100); });
     number(m_high, [](AnalysisInputs &in, double v) { in.highRatio = v; });
@@ -303,7 +318,7 @@ void AnalysisWindow::syncControls()
 {
     const AnalysisInputs &in = m_analysis->inputs();
     const QSignalBlocker b1(m_betType), b2(m_modelBox), b3(m_lambda), b4(m_rho), b5(m_beta),
-        b6(m_ratio), b7(m_high), b8(m_low);
+        b6(m_ratio), b7(m_high), b8(m_low), b9(m_combine), b10(m_alpha), b11(m_gamma);
     m_betType->setCurrentIndex(int(in.betType));
     m_modelBox->setCurrentIndex(int(in.parameters.model));
     m_lambda->setValue(in.parameters.lambda);
@@ -312,6 +327,12 @@ void AnalysisWindow::syncControls()
     m_lambda->setEnabled(discount);
     m_rho->setEnabled(discount);
     m_beta->setValue(in.parameters.beta);
+    m_combine->setChecked(in.parameters.combine);
+    m_alpha->setValue(in.parameters.alpha);
+    m_gamma->setValue(in.parameters.gamma);
+    m_beta->setEnabled(!in.parameters.combine);
+    m_alpha->setEnabled(in.parameters.combine);
+    m_gamma->setEnabled(in.parameters.combine);
     m_ratio->setValue(in.parameters.ratio(in.betType) * 100);
     m_high->setValue(in.highRatio);
     m_low->setValue(in.lowRatio);
@@ -480,12 +501,18 @@ bool AnalysisWindow::pasteText(const QString &text)
     m_pasteError = odds.ok() ? QString() : JapaneseText(odds.problem);
     m_errorOfTyping = false;
     if (odds.ok()) {
+        int dropped = 0;
+        // Each paste is a snapshot of the market at this time.
+        const QString now = SnapshotTimeText(QDateTime::currentDateTime());
         edit([&](AnalysisInputs &in) {
-            for (const auto &[ticket, value] : odds.value.odds)
-                in.actualOf(type)[ticket] = value;
+            dropped = PasteSnapshot(&in, type, odds.value.odds, now);
             for (const Ticket &ticket : odds.value.scratched)
                 in.actualOf(type).erase(ticket);
         });
+        if (dropped > 0)
+            m_pasteError =
+                QStringLiteral("オッズの時点は%1までなので、いちばん古い時点を消しました。")
+                    .arg(MaxSnapshots);
     }
     showStatus();
     return odds.ok();

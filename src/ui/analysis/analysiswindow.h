@@ -12,6 +12,7 @@
 #include <functional>
 
 class QComboBox;
+class QToolButton;
 class QDoubleSpinBox;
 class QLabel;
 class QSortFilterProxyModel;
@@ -84,6 +85,9 @@ private:
     QDoubleSpinBox *m_lambda = nullptr;
     QDoubleSpinBox *m_rho = nullptr;
     QDoubleSpinBox *m_beta = nullptr;
+    QToolButton *m_combine = nullptr; // 結合: own^α · market^γ in place of the support^β
+    QDoubleSpinBox *m_alpha = nullptr;
+    QDoubleSpinBox *m_gamma = nullptr;
     QDoubleSpinBox *m_ratio = nullptr;
     QDoubleSpinBox *m_high = nullptr;
     QDoubleSpinBox *m_low = nullptr;
