@@ -8,6 +8,8 @@ class TestDateText : public QObject
 private Q_SLOTS:
     void formatDate_data();
     void formatDate();
+    void parseDateField_data();
+    void parseDateField();
 };
 
 void TestDateText::formatDate_data()
@@ -36,6 +38,34 @@ void TestDateText::formatDate()
     QFETCH(QString, mask);
     QFETCH(QString, expected);
     QCOMPARE(FormatDate(date, mask), expected);
+}
+
+void TestDateText::parseDateField_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date"); // invalid: not a date
+
+    const QDate d(2003, 12, 5);
+    QTest::newRow("slashes") << "2003/12/05" << d;
+    QTest::newRow("dashes, one digit") << "2003-12-5" << d;
+    QTest::newRow("japanese, one digit") << "2003年12月5日" << d;
+    QTest::newRow("japanese with weekday") << "2003年12月05日(金)" << d;
+    QTest::newRow("full-width with weekday") << "２００３／１２／０５（金曜日）" << d;
+    QTest::newRow("spaces around") << "  2003/12/05 (金) " << d;
+    QTest::newRow("the template's text") << "作成日" << QDate();
+    QTest::newRow("no such day") << "2003/02/30" << QDate();
+    QTest::newRow("mixed separators") << "2003/12-05" << QDate();
+    QTest::newRow("two-digit year") << "03/12/05" << QDate();
+    QTest::newRow("text after") << "2003/12/05 晴" << QDate();
+    QTest::newRow("not a weekday") << "2003/12/05(晴)" << QDate();
+}
+
+void TestDateText::parseDateField()
+{
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    const std::optional<QDate> got = ParseDateField(text);
+    QCOMPARE(got.value_or(QDate()), date);
 }
 
 QTEST_GUILESS_MAIN(TestDateText)

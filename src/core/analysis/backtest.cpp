@@ -1,0 +1,103 @@
+#include "core/analysis/backtest.h"
+
+#include "core/analysis/stakes.h"
+#include "core/analysis/valuerounding.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::vector<BacktestTicket> SelectedTickets(const BacktestRule &rule,
+                                            const std::vector<BacktestTicket> &tickets)
+{
+    std::vector<BacktestTicket> bought;
+    for (const BacktestTicket &t : tickets) {
+        const double value = rule.select == BacktestRule::Select::Ratio
+                                 ? (t.estimatedOdds > 0 ? ShownRatio(t.odds / t.estimatedOdds) : 0)
+                                 : ShownExpectedValue(t.probability * t.odds);
+        if (value >= rule.threshold)
+            bought.push_back(t);
+    }
+    return bought;
+}
+
+std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) const
+{
+    if (!m_rule.kelly)
+        return std::vector<qint64>(bought.size(), m_rule.flatStake);
+    std::vector<qint64> out(bought.size(), 0);
+    const qint64 bankroll = m_rule.bankroll + m_summary.profit;
+    std::vector<KellyCandidate> candidates;
+    for (const BacktestTicket &t : bought)
+        candidates.push_back({t.ticket, t.probability, t.odds});
+    // A spent bankroll bets nothing more.
+    const Result<KellyStakes> k = Kelly(std::move(candidates), bankroll, m_rule.kellyFraction);
+    if (!k.ok())
+        return out;
+    for (const KellyStake &s : k.value.stakes)
+        for (size_t i = 0; i < bought.size(); ++i)
+            if (bought[i].ticket == s.ticket)
+                out[i] = s.stake;
+    return out;
+}
+
+BacktestLine Backtest::add(const BacktestRace &race)
+{
+    const std::vector<BacktestTicket> bought = SelectedTickets(m_rule, race.tickets);
+    const std::vector<qint64> stake = stakes(bought);
+    BacktestLine line;
+    line.file = race.file;
+    for (size_t i = 0; i < bought.size(); ++i) {
+        if (stake[i] <= 0)
+            continue;
+        ++line.tickets;
+        line.staked += stake[i];
+        if (!race.winners.contains(bought[i].ticket))
+            continue;
+        ++m_summary.hits;
+        if (const auto it = race.payouts.find(bought[i].ticket); it != race.payouts.end()) {
+            line.returned += stake[i] / 100 * it->second;
+        } else {
+            line.returned += std::llround(double(stake[i]) * bought[i].odds);
+            ++m_summary.fromOdds;
+        }
+    }
+    BacktestSummary &s = m_summary;
+    ++s.races;
+    s.tickets += line.tickets;
+    s.staked += line.staked;
+    s.returned += line.returned;
+    s.profit += line.returned - line.staked;
+    line.profit = s.profit;
+    m_peak = std::max(m_peak, s.profit);
+    s.maxDrawdown = std::max(s.maxDrawdown, m_peak - s.profit);
+    if (line.tickets > 0) {
+        ++s.betRaces;
+        m_losingRun = line.returned < line.staked ? m_losingRun + 1 : 0;
+        s.longestLosing = std::max(s.longestLosing, m_losingRun);
+    }
+    return line;
+}
+
+void SortByDate(std::vector<DatedPath> *documents)
+{
+    std::vector<QByteArray> keys;
+    for (const DatedPath &d : *documents)
+        keys.push_back(d.path.toUtf8());
+    std::vector<size_t> order(documents->size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const std::optional<QDate> &x = (*documents)[a].date;
+        const std::optional<QDate> &y = (*documents)[b].date;
+        if (x.has_value() != y.has_value())
+            return x.has_value();
+        if (x && *x != *y)
+            return *x < *y;
+        return keys[a] < keys[b];
+    });
+    std::vector<DatedPath> sorted;
+    sorted.reserve(order.size());
+    for (const size_t i : order)
+        sorted.push_back(std::move((*documents)[i]));
+    *documents = std::move(sorted);
+}

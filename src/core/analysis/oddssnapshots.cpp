@@ -1,0 +1,74 @@
+#include "core/analysis/oddssnapshots.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QString TimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+} // namespace
+
+QString SnapshotTimeText(const QDateTime &time)
+{
+    return time.toString(TimeFormat);
+}
+
+std::optional<QDateTime> ParseSnapshotTime(const QString &text)
+{
+    // fromString accepts one-digit fields too; the stored form is exact.
+    if (text.size() != TimeFormat.size())
+        return std::nullopt;
+    const QDateTime t = QDateTime::fromString(text, TimeFormat);
+    if (!t.isValid())
+        return std::nullopt;
+    return t;
+}
+
+int AddSnapshot(OddsHistory *history, const ActualOdds &pasted, const QString &time)
+{
+    OddsSnapshot next;
+    next.time = time;
+    if (!history->empty())
+        next.odds = history->front().odds;
+    for (const auto &[ticket, odds] : pasted)
+        next.odds[ticket] = odds;
+    history->insert(history->begin(), std::move(next));
+    int dropped = 0;
+    while (history->size() > size_t(MaxSnapshots)) {
+        history->pop_back();
+        ++dropped;
+    }
+    return dropped;
+}
+
+int SnapshotAt(const OddsHistory &history, std::optional<QTime> at)
+{
+    if (!at)
+        return history.empty() ? -1 : 0;
+    std::vector<std::optional<QDateTime>> times;
+    QDate raceDay;
+    for (const OddsSnapshot &s : history) {
+        times.push_back(ParseSnapshotTime(s.time));
+        if (times.back() && (!raceDay.isValid() || times.back()->date() > raceDay))
+            raceDay = times.back()->date();
+    }
+    // The time of day on the day of the newest snapshot: odds taken the evening before stay in
+    // effect until the first ones of the day.
+    const QDateTime until(raceDay, *at);
+    int best = -1;
+    for (size_t k = 0; k < history.size(); ++k) {
+        const std::optional<QDateTime> &t = times[k];
+        if (t && *t <= until && (best < 0 || *t > *times[size_t(best)]))
+            best = int(k);
+    }
+    return best;
+}
+
+std::optional<QTime> ParseTimeOfDay(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^([01][0-9]|2[0-3]):([0-5][0-9])$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return QTime(m.captured(1).toInt(), m.captured(2).toInt());
+}

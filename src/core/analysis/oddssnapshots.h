@@ -1,0 +1,41 @@
+#pragma once
+// The actual odds of one bet type as they moved: snapshots taken at each paste, newest first.
+
+#include "core/analysis/actualodds.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+#include <optional>
+#include <vector>
+
+struct OddsSnapshot
+{
+    QString time; // "yyyy-mm-dd hh:mm:ss" local time; empty when unknown
+    ActualOdds odds;
+
+    bool operator==(const OddsSnapshot &) const = default;
+};
+
+// Newest first: the first is the latest, the one the analysis uses.
+using OddsHistory = std::vector<OddsSnapshot>;
+
+// Older ones go first beyond this many per bet type.
+inline constexpr int MaxSnapshots = 200;
+
+// "yyyy-mm-dd hh:mm:ss".
+QString SnapshotTimeText(const QDateTime &time);
+// The time of such a text; nothing for any other text.
+std::optional<QDateTime> ParseSnapshotTime(const QString &text);
+
+// A paste: a new latest snapshot, the previous latest odds with `pasted` merged in, stamped
+// `time`. Returns how many of the oldest snapshots were dropped to keep MaxSnapshots.
+int AddSnapshot(OddsHistory *history, const ActualOdds &pasted, const QString &time);
+
+// The snapshot in effect at a time of day: the latest without one, else the last one taken at
+// or before that time on the day of the newest snapshot (an earlier place in the history wins
+// a tie). A snapshot without a time counts as the latest only. -1 when none is.
+int SnapshotAt(const OddsHistory &history, std::optional<QTime> at);
+
+// "HH:MM" from 00:00 to 23:59; nothing for any other text.
+std::optional<QTime> ParseTimeOfDay(const QString &text);

@@ -1,0 +1,42 @@
+#pragma once
+// The result field of a document (結果) read as the finishing order, and the reasons a
+// document cannot count as a race with a result.
+
+#include <QString>
+#include <array>
+#include <vector>
+
+enum class Exclusion {
+    None,
+    NoResult,     // empty, the default text, or not numbers and separators
+    DeadHeat,     // "=" anywhere
+    NotRunners,   // a number that is no runner of the table, or one that repeats
+    TooFewPlaces, // fewer places than min(3, runners with support)
+    NoSupport,    // a placed runner without a positive support share
+    Unreadable,   // the file cannot be read
+    NoModel,      // the finishing-order model cannot be made for the race
+};
+
+// kirrel-cli's words ("no result", "dead heat", ...).
+QString ExclusionWord(Exclusion reason);
+// The window's words (結果なし, 同着, ...).
+QString ExclusionText(Exclusion reason);
+
+struct RaceResult
+{
+    Exclusion exclusion = Exclusion::None;
+    std::array<int, 3> places{}; // runner numbers of the first places
+    int placeCount = 0;          // how many of them the text names, at most 3
+
+    bool ok() const { return exclusion == Exclusion::None; }
+    // "3-7-12".
+    QString text() const;
+};
+
+// The text alone: the first three numbers (half- or full-width digits) between separators
+// (- － − ‐ ー → > ＞ 、 ・ / and half- or full-width spaces). Not ok with NoResult or DeadHeat.
+RaceResult ParseResultText(const QString &text);
+
+// The text against the race: win[r] for runners 1..runnerCount (index 0 unused), positive for
+// the runners with support.
+RaceResult ParseRaceResult(const QString &text, const std::vector<double> &win);

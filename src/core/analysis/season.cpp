@@ -1,0 +1,199 @@
+#include "core/analysis/season.h"
+
+#include "core/analysis/combinedmodel.h"
+#include "core/document/oddsdocument.h"
+#include "core/file/documentfile.h"
+#include "core/text/datetext.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// log sum exp over the runners that are left, by their logs.
+double LogSumExp(const std::vector<double> &logs, double exponent, int skipA, int skipB)
+{
+    double largest = -INFINITY;
+    for (int i = 0; i < int(logs.size()); ++i)
+        if (i != skipA && i != skipB)
+            largest = std::max(largest, exponent * logs[size_t(i)]);
+    double sum = 0;
+    for (int i = 0; i < int(logs.size()); ++i)
+        if (i != skipA && i != skipB)
+            sum += std::exp(exponent * logs[size_t(i)] - largest);
+    return largest + std::log(sum);
+}
+
+} // namespace
+
+QStringList SeasonFiles(const QStringList &paths, const std::function<bool()> &cancelled)
+{
+    std::vector<std::pair<QByteArray, QString>> found;
+    for (const QString &path : paths) {
+        if (!QFileInfo(path).isDir()) {
+            found.emplace_back(QFile::encodeName(path), path);
+            continue;
+        }
+        const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+        QDirIterator it(path, QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            if (cancelled && cancelled())
+                break;
+            const QString full = it.next();
+            if (!it.fileName().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+                continue;
+            // QDirIterator gives path + "/" + below: keep the folder as the user wrote it.
+            const QString shown = prefix + full.mid(path.size() + (path.endsWith(u'/') ? 0 : 1));
+            found.emplace_back(QFile::encodeName(shown), shown);
+        }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList files;
+    files.reserve(qsizetype(found.size()));
+    for (auto &f : found)
+        files << std::move(f.second);
+    return files;
+}
+
+SeasonRace ReadSeasonRace(const QString &file, OddsDocument *doc, bool split)
+{
+    SeasonRace race;
+    race.file = file;
+    doc->startFresh(1, QDate::currentDate());
+    const FileResult loaded = loadDocument(*doc, file);
+    if (!loaded.ok) {
+        race.unreadable = loaded.message;
+        race.result.exclusion = Exclusion::Unreadable;
+        return race;
+    }
+    doc->recalculate();
+    race.title = doc->titleText(0);
+    race.dateText = doc->titleText(1);
+    race.date = ParseDateField(race.dateText).value_or(QDate());
+    race.runnerCount = std::max(doc->RunnerCount, 0);
+    race.scores = doc->SupportScores();
+    race.result = ParseRaceResult(doc->titleText(5), PositiveShares(race.scores));
+    if (split && race.result.ok()) {
+        SplitScores s = OwnAndMarketScores(*doc);
+        race.own = std::move(s.own);
+        race.market = std::move(s.market);
+    }
+    return race;
+}
+
+std::array<CalibrationBin, 9> SeasonSummary::EmptyBins()
+{
+    static constexpr double edges[10] = {0, .02, .05, .10, .15, .20, .30, .40, .60, 1.00};
+    std::array<CalibrationBin, 9> bins;
+    for (size_t i = 0; i < bins.size(); ++i) {
+        bins[i].low = edges[i];
+        bins[i].high = edges[i + 1];
+    }
+    return bins;
+}
+
+Result<RaceField> SeasonField(const SeasonRace &race, const SeasonModel &model)
+{
+    if (model.combine)
+        return CombinedFieldFromScores({race.own, race.market}, {}, model.alpha, model.gamma);
+    return RaceFieldFromScores(race.scores, {}, model.beta);
+}
+
+Result<double> OrderLogLikelihood(const RaceField &field, const RaceResult &result,
+                                  const SeasonModel &model)
+{
+    const int places = result.placeCount;
+    if (model.order == OrderModel::Normal) {
+        const Result<FinishingOrder> order = NormalOrder(field);
+        if (!order.ok())
+            return Result<double>::failure(order.error);
+        const FinishingOrder &o = order.value;
+        const auto at = [&](int k) { return o.indexOf[size_t(result.places[size_t(k)])]; };
+        double p = 1;
+        if (places >= 3 && o.size() >= 3)
+            p = o.three(at(0), at(1), at(2));
+        else if (places >= 2)
+            p = o.two(at(0), at(1));
+        else if (places == 1)
+            p = o.win[size_t(at(0))];
+        return Result<double>::success(std::log(p));
+    }
+    // The discount model's conditional shares, summed as logs: the product of the three
+    // probabilities underflows for long shots in a large field.
+    std::vector<double> logs;
+    int at[3] = {-1, -1, -1};
+    for (int r = 1; r <= field.runnerCount; ++r) {
+        if (!(field.win[size_t(r)] > 0))
+            continue;
+        for (int k = 0; k < places; ++k)
+            if (result.places[size_t(k)] == r)
+                at[k] = int(logs.size());
+        logs.push_back(std::log(field.win[size_t(r)]));
+    }
+    const bool discount = model.order == OrderModel::Discount;
+    const double exponents[3] = {1, discount ? model.lambda : 1, discount ? model.rho : 1};
+    double sum = 0;
+    for (int k = 0; k < places; ++k) {
+        sum += exponents[k] * logs[size_t(at[k])] -
+               LogSumExp(logs, exponents[k], k > 0 ? at[0] : -1, k > 1 ? at[1] : -1);
+    }
+    return Result<double>::success(sum);
+}
+
+RaceEvaluation SeasonEvaluator::add(const SeasonRace &race)
+{
+    RaceEvaluation e;
+    e.exclusion = race.result.exclusion;
+    Result<RaceField> field = Result<RaceField>::failure(QString());
+    if (e.exclusion == Exclusion::None) {
+        field = SeasonField(race, m_model);
+        for (int k = 0; k < race.result.placeCount && e.exclusion == Exclusion::None; ++k)
+            if (!field.ok() || !(field.value.win[size_t(race.result.places[size_t(k)])] > 0))
+                e.exclusion = Exclusion::NoSupport;
+    }
+    Result<double> loglik = Result<double>::failure(QString());
+    if (e.exclusion == Exclusion::None) {
+        loglik = OrderLogLikelihood(field.value, race.result, m_model);
+        if (!loglik.ok())
+            e.exclusion = Exclusion::NoModel;
+    }
+    if (e.exclusion != Exclusion::None) {
+        ++m_summary.excluded;
+        return e;
+    }
+    const RaceField &f = field.value;
+    const int winner = race.result.places[0];
+    e.pwin = f.win[size_t(winner)];
+    e.winRank = 1;
+    for (int r = 1; r <= f.runnerCount; ++r)
+        e.winRank += f.win[size_t(r)] > e.pwin ? 1 : 0;
+    e.loglik = loglik.value;
+
+    SeasonSummary &s = m_summary;
+    ++s.races;
+    s.loglik += e.loglik;
+    s.winLoglik += std::log(e.pwin);
+    s.favourites += e.winRank == 1 ? 1 : 0;
+    double brier = 0;
+    for (int r = 1; r <= f.runnerCount; ++r) {
+        const double p = f.win[size_t(r)];
+        const double won = r == winner ? 1.0 : 0.0;
+        brier += (p - won) * (p - won);
+        if (!(p > 0))
+            continue;
+        auto bin = std::find_if(s.bins.begin(), s.bins.end(),
+                                [p](const CalibrationBin &b) { return p < b.high; });
+        if (bin == s.bins.end())
+            bin = s.bins.end() - 1;
+        ++bin->count;
+        bin->sumP += p;
+        bin->wins += r == winner ? 1 : 0;
+    }
+    s.brierSum += brier;
+    return e;
+}

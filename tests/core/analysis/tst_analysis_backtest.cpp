@@ -1,0 +1,188 @@
+#include "core/analysis/backtest.h"
+#include "core/analysis/oddssnapshots.h"
+
+#include <QTest>
+
+class TestBacktest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void play_data();
+    void play();
+    void order();
+    void snapshotAt_data();
+    void snapshotAt();
+    void snapshotCap();
+};
+
+// "runner/P/estimated/actual ... ; winners ; runner=payout ...": single-runner tickets.
+static BacktestRace Race(const QString &spec)
+{
+    const QStringList parts = spec.split(QLatin1Char(';'));
+    BacktestRace race;
+    race.file = parts[0].trimmed().isEmpty() ? QStringLiteral("no odds") : parts[0].trimmed();
+    for (const QString &t : parts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList f = t.split(QLatin1Char('/'));
+        race.tickets.push_back({{f[0].toInt()}, f[1].toDouble(), f[2].toDouble(), f[3].toDouble()});
+    }
+    for (const QString &w : parts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        race.winners.insert({w.toInt()});
+    for (const QString &p : parts.value(2).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        race.payouts[{p.section(QLatin1Char('='), 0, 0).toInt()}] =
+            p.section(QLatin1Char('='), 1).toLongLong();
+    return race;
+}
+
+void TestBacktest::play_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QStringList>("races");
+    QTest::addColumn<QStringList>("lines"); // tickets staked returned cumulative profit
+    QTest::addColumn<QString>("summary");
+
+    const QStringList season = {
+        // 2.0/1.6 = 1.25 bought, 4.4/4.0 = 1.1 not; 1 wins and pays 210.
+        "1/.5/1.6/2.0 2/.2/4.0/4.4 ; 1 ; 1=210",
+        // 6.0/5.0 = 1.2; 23.9/20.0 = 1.19499.. shows 1.20 and is bought; 5 wins.
+        "3/.1/5.0/6.0 4/.04/20.0/23.9 ; 5 ; 5=900",
+        " ; 1 ; ",
+        "2/.3/2.5/3.0 ; 1 ; 1=150",
+        // 1 wins without a payout: 100 x 2.4 back, from the odds.
+        "1/.4/2.0/2.4 ; 1 ; 2=500",
+    };
+    QTest::newRow("flat 100 at ratio 1.2: the run of two losses spans the race without odds; "
+                  "peak 110 to low -190")
+        << "ratio 1.2 flat 100" << season
+        << QStringList{"1 100 210 110", "2 200 0 -90", "0 0 0 -90", "1 100 0 -190", "1 100 240 -50"}
+        << "races 5 bet 4 tickets 5 hits 2 staked 500 returned 450 profit -50 drawdown 300 "
+           "losing 2 fromodds 1";
+    QTest::newRow("EV 0.9: .5x2.0 yes, .2x4.4 = .88 no, .04x23.9 = .956 yes, .3x3.0 computed "
+                  ".8999.. shows .900 yes, .4x2.4 = .96 yes")
+        << "ev 0.9 flat 200" << season
+        << QStringList{"1 200 420 220", "1 200 0 20", "0 0 0 20", "1 200 0 -180", "1 200 480 100"}
+        << "races 5 bet 4 tickets 4 hits 2 staked 800 returned 900 profit 100 drawdown 400 "
+           "losing 2 fromodds 1";
+    // R_S = (1-.8)/(1-2/3) = .6: f = .5-.2 = .3 and .3-.2 = .1 of the bankroll as it stands.
+    const QStringList kellyRaces = {
+        "1/.5/2.0/3.0 2/.3/2.5/3.0 3/.2/3.0/2.5 ; 2 ; 2=300",
+        "1/.5/2.0/3.0 2/.3/2.5/3.0 3/.2/3.0/2.5 ; 1 ; ",
+        // f = .334 - .999/3 = .001 of 13,500: 13 yen rounds to no ticket.
+        "1/.334/2.5/3.0 ; 1 ; 1=300",
+    };
+    QTest::newRow("Kelly on 10,000: 3000+1000, then on 9,000 2700+900, then nothing")
+        << "ratio 1.2 kelly 1 10000" << kellyRaces
+        << QStringList{"2 4000 3000 -1000", "2 3600 8100 3500", "0 0 0 3500"}
+        << "races 3 bet 2 tickets 4 hits 2 staked 7600 returned 11100 profit 3500 drawdown 1000 "
+           "losing 1 fromodds 1";
+}
+
+void TestBacktest::play()
+{
+    QFETCH(QString, rule);
+    QFETCH(QStringList, races);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, summary);
+
+    const QStringList r = rule.split(QLatin1Char(' '));
+    BacktestRule b;
+    b.select = r[0] == QLatin1String("ev") ? BacktestRule::Select::ExpectedValue
+                                           : BacktestRule::Select::Ratio;
+    b.threshold = r[1].toDouble();
+    b.kelly = r[2] == QLatin1String("kelly");
+    if (b.kelly) {
+        b.kellyFraction = r[3].toDouble();
+        b.bankroll = r[4].toLongLong();
+    } else {
+        b.flatStake = r[3].toLongLong();
+    }
+    Backtest test(b);
+    QStringList got;
+    for (const QString &race : races) {
+        const BacktestLine l = test.add(Race(race));
+        got << QStringLiteral("%1 %2 %3 %4")
+                   .arg(l.tickets)
+                   .arg(l.staked)
+                   .arg(l.returned)
+                   .arg(l.profit);
+    }
+    QCOMPARE(got, lines);
+    const BacktestSummary &s = test.summary();
+    QCOMPARE(QStringLiteral("races %1 bet %2 tickets %3 hits %4 staked %5 returned %6 profit %7 "
+                            "drawdown %8 losing %9 fromodds %10")
+                 .arg(s.races)
+                 .arg(s.betRaces)
+                 .arg(s.tickets)
+                 .arg(s.hits)
+                 .arg(s.staked)
+                 .arg(s.returned)
+                 .arg(s.profit)
+                 .arg(s.maxDrawdown)
+                 .arg(s.longestLosing)
+                 .arg(s.fromOdds),
+             summary);
+}
+
+void TestBacktest::order()
+{
+    std::vector<DatedPath> docs = {{"b/2.csv", QDate(2026, 5, 2)}, {"z.csv", std::nullopt},
+                                   {"b/1.csv", QDate(2026, 5, 2)}, {"a.csv", QDate(2026, 6, 1)},
+                                   {"c.csv", QDate(2025, 12, 28)}, {"y.csv", std::nullopt}};
+    SortByDate(&docs);
+    QStringList paths;
+    for (const DatedPath &d : docs)
+        paths << d.path;
+    QCOMPARE(paths, (QStringList{"c.csv", "b/1.csv", "b/2.csv", "a.csv", "y.csv", "z.csv"}));
+}
+
+void TestBacktest::snapshotAt_data()
+{
+    QTest::addColumn<QStringList>("times"); // newest first, as stored
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<int>("chosen");
+
+    const QStringList day = {"2026-12-12 15:20:00", "2026-12-12 14:05:00", "2026-12-12 13:30:00"};
+    QTest::newRow("latest without --at") << day << "" << 0;
+    QTest::newRow("at a snapshot's minute") << day << "14:05" << 1;
+    QTest::newRow("between two") << day << "14:04" << 2;
+    QTest::newRow("before the first") << day << "13:29" << -1;
+    QTest::newRow("the evening before stays in effect")
+        << QStringList{"2026-12-12 10:00:00", "2026-12-11 20:00:00"} << "09:00" << 1;
+    QTest::newRow("a latest without a time counts as the latest only")
+        << QStringList{"", "2026-12-12 13:30:00"} << "23:59" << 1;
+    QTest::newRow("without a time, and no --at") << QStringList{""} << "" << 0;
+    QTest::newRow("an edited time out of order")
+        << QStringList{"2026-12-12 13:00:00", "2026-12-12 14:00:00"} << "15:00" << 1;
+}
+
+void TestBacktest::snapshotAt()
+{
+    QFETCH(QStringList, times);
+    QFETCH(QString, at);
+    QFETCH(int, chosen);
+    OddsHistory history;
+    for (const QString &t : times)
+        history.push_back({t, {}});
+    const std::optional<QTime> time = ParseTimeOfDay(at);
+    QCOMPARE(time.has_value(), !at.isEmpty());
+    QCOMPARE(SnapshotAt(history, time), chosen);
+}
+
+void TestBacktest::snapshotCap()
+{
+    OddsHistory history;
+    QCOMPARE(AddSnapshot(&history, {{{1, 2}, 12.3}, {{1, 3}, 20.0}}, "2026-12-12 13:00:00"), 0);
+    QCOMPARE(AddSnapshot(&history, {{{1, 2}, 11.0}}, "2026-12-12 13:05:00"), 0);
+    // The paste merges into the previous latest; the earlier snapshot stays as it was.
+    QCOMPARE(history.front().odds, (ActualOdds{{{1, 2}, 11.0}, {{1, 3}, 20.0}}));
+    QCOMPARE(history.back().odds, (ActualOdds{{{1, 2}, 12.3}, {{1, 3}, 20.0}}));
+    for (int k = 2; k < MaxSnapshots; ++k)
+        QCOMPARE(AddSnapshot(&history, {}, QString()), 0);
+    QCOMPARE(AddSnapshot(&history, {{{1, 2}, 9.9}}, "2026-12-12 15:00:00"), 1);
+    QCOMPARE(int(history.size()), MaxSnapshots);
+    // The first one went; the second is now the oldest.
+    QCOMPARE(history.back().time, QStringLiteral("2026-12-12 13:05:00"));
+}
+
+QTEST_GUILESS_MAIN(TestBacktest)
+#include "tst_analysis_backtest.moc"
