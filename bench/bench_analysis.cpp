@@ -1,6 +1,9 @@
 // The race analysis on a full 18-runner field: finishing-order models and every bet type.
+#include "core/analysis/analysisinputs.h"
 #include "core/analysis/combinations.h"
+#include "core/analysis/oddspaste.h"
 
+#include <QLocale>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -59,6 +62,47 @@ BENCHMARK(BM_EveryBetType)
     ->Arg(int(OrderModel::Discount))
     ->Arg(int(OrderModel::Normal))
     ->Unit(benchmark::kMicrosecond);
+
+// Every 3連単 ticket of 18 runners (4,896 lines) pasted as an odds page writes them, and the
+// same odds read back from an analysis file.
+QString TrifectaOddsPage()
+{
+    QString text = QStringLiteral("組番\tオッズ\n");
+    int k = 0;
+    for (int a = 1; a <= 18; ++a)
+        for (int b = 1; b <= 18; ++b)
+            for (int c = 1; c <= 18; ++c)
+                if (a != b && b != c && a != c) {
+                    const QString odds = QLocale(QLocale::English).toString(10 + k * 37);
+                    text += QStringLiteral("%1 → %2 → %3\t%4.%5\n")
+                                .arg(a)
+                                .arg(b)
+                                .arg(c)
+                                .arg(odds)
+                                .arg(k % 10);
+                    ++k;
+                }
+    return text;
+}
+
+void BM_PasteTrifectaPage(benchmark::State &state)
+{
+    const QString text = TrifectaOddsPage();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ParsePastedOdds(text, BetType::Trifecta, 18, {}));
+}
+BENCHMARK(BM_PasteTrifectaPage)->Unit(benchmark::kMillisecond);
+
+void BM_ReadTrifectaAnalysisFile(benchmark::State &state)
+{
+    AnalysisInputs in;
+    in.actualOf(BetType::Trifecta) =
+        ParsePastedOdds(TrifectaOddsPage(), BetType::Trifecta, 18, {}).value.odds;
+    const QString text = SidecarText(in);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ParseSidecar(text));
+}
+BENCHMARK(BM_ReadTrifectaAnalysisFile)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

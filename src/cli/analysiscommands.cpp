@@ -104,33 +104,35 @@ QString Parse(const QStringList &args, Options *o)
         static const QStringList forExotics = {"--top"};
         static const QStringList forStakes = {"--pick", "--budget", "--kelly", "--bankroll"};
         if (!common.contains(arg) && !(stakes ? forStakes : forExotics).contains(arg))
-            return QStringLiteral("unknown option '%1' for %2").arg(arg, o->command);
+            return QStringLiteral("unknown option '") + QuotedText(arg) + QStringLiteral("' for ") +
+                   o->command;
         if (!seen.insert(arg).second)
-            return QStringLiteral("%1 given twice").arg(arg);
+            return arg + QStringLiteral(" given twice");
         if (++i >= args.size())
-            return QStringLiteral("%1 needs a value").arg(arg);
+            return arg + QStringLiteral(" needs a value");
         const QString &value = args.at(i);
-        const QString badNumber = QStringLiteral("bad number '%1' for %2").arg(value, arg);
+        const QString badNumber =
+            QStringLiteral("bad number '") + QuotedText(value) + QStringLiteral("' for ") + arg;
         if (arg == QLatin1String("--bet")) {
             o->bet = BetTypeFromName(value);
             if (!o->bet)
-                return QStringLiteral("unknown bet type '%1'").arg(value);
+                return QStringLiteral("unknown bet type '") + QuotedText(value) + QLatin1Char('\'');
         } else if (arg == QLatin1String("--model")) {
             const std::optional<OrderModel> model = OrderModelFromName(value);
             if (!model)
-                return QStringLiteral("unknown model '%1'").arg(value);
+                return QStringLiteral("unknown model '") + QuotedText(value) + QLatin1Char('\'');
             o->parameters.model = *model;
         } else if (arg == QLatin1String("--lambda") || arg == QLatin1String("--rho")) {
             const std::optional<double> v = Number(value);
-            if (!v || *v < 0)
-                return badNumber;
+            if (!v || !(*v > 0 && *v <= MaxLambda))
+                return badNumber + QStringLiteral(" (above 0, at most 3)");
             const bool lambda = arg == QLatin1String("--lambda");
             (lambda ? o->parameters.lambda : o->parameters.rho) = *v;
             (lambda ? o->lambdaGiven : o->rhoGiven) = true;
         } else if (arg == QLatin1String("--beta")) {
             const std::optional<double> v = Number(value);
-            if (!v || *v <= 0)
-                return badNumber;
+            if (!v || !(*v > 0 && *v <= MaxBeta))
+                return badNumber + QStringLiteral(" (above 0, at most 5)");
             o->parameters.beta = *v;
         } else if (arg == QLatin1String("--ratio")) {
             const std::optional<double> v = Number(value);
@@ -161,13 +163,13 @@ QString Parse(const QStringList &args, Options *o)
         }
     }
     if (positional.size() != 1)
-        return QStringLiteral("%1 takes exactly one input file").arg(o->command);
+        return o->command + QStringLiteral(" takes exactly one input file");
     o->in = positional.first();
     if (!o->bet)
-        return QStringLiteral("%1 needs --bet").arg(o->command);
+        return o->command + QStringLiteral(" needs --bet");
     if ((o->lambdaGiven || o->rhoGiven) && o->parameters.model != OrderModel::Discount)
-        return QStringLiteral("%1 applies to the discount model only")
-            .arg(o->lambdaGiven ? QStringLiteral("--lambda") : QStringLiteral("--rho"));
+        return (o->lambdaGiven ? QStringLiteral("--lambda") : QStringLiteral("--rho")) +
+               QStringLiteral(" applies to the discount model only");
     if (o->ratio)
         o->parameters.setRatio(*o->bet, *o->ratio);
     if (!stakes)
@@ -185,9 +187,8 @@ QString Parse(const QStringList &args, Options *o)
     if (o->bankroll && !o->kelly)
         return QStringLiteral("--bankroll goes with --kelly");
     if (o->kelly && !HasSingleWinner(*o->bet))
-        return QStringLiteral("--kelly needs a bet type with one winning ticket; several %1 "
-                              "tickets win together")
-            .arg(BetTypeName(*o->bet));
+        return QStringLiteral("--kelly needs a bet type with one winning ticket; several ") +
+               BetTypeName(*o->bet) + QStringLiteral(" tickets win together");
     return QString();
 }
 
@@ -227,10 +228,11 @@ QByteArray Exotics(const Options &o, const std::vector<Combination> &combination
         out.append('\t');
         AppendFixed(out, c.estimatedOdds, 1);
         if (const auto it = actual.find(c.runners); it != actual.end()) {
+            const double odds = it->second.odds;
             out.append('\t');
-            AppendFixed(out, it->second, 1);
+            AppendFixed(out, odds, 1);
             out.append('\t');
-            AppendFixed(out, ValueOf(c.probability, it->second, c.estimatedOdds).expectedValue, 3);
+            AppendFixed(out, ValueOf(c.probability, odds, c.estimatedOdds).expectedValue, 3);
         }
         out.append('\n');
     }
@@ -242,18 +244,21 @@ CommandOutcome DutchingCommand(const Options &o, const RaceModel &race,
 {
     const BetType bet = *o.bet;
     std::vector<double> odds;
+    std::vector<QString> names;
     for (const Ticket &t : picks) {
+        names.push_back(TicketText(bet, t));
         if (const auto it = actual.find(t); it != actual.end()) {
-            odds.push_back(it->second);
+            odds.push_back(it->second.odds);
             continue;
         }
         const double p = TicketProbability(bet, race.order, race.field, t);
         if (!(p > 0))
-            return BadFile(o.in, QStringLiteral("%1 has no estimated odds: its probability is 0")
-                                     .arg(TicketText(bet, t)));
+            return BadFile(o.in,
+                           TicketText(bet, t) +
+                               QStringLiteral(" has no estimated odds: its probability is 0"));
         odds.push_back(EstimatedOdds(o.parameters.ratio(bet), p));
     }
-    const Result<Dutching> d = Dutch(odds, *o.budget);
+    const Result<Dutching> d = Dutch(odds, *o.budget, names);
     if (!d.ok())
         return BadFile(o.in, d.error);
     QString out;
@@ -277,7 +282,7 @@ CommandOutcome KellyCommand(const Options &o, const RaceModel &race, const Actua
     std::vector<KellyCandidate> candidates;
     for (const auto &[ticket, odds] : actual)
         candidates.push_back(
-            {ticket, TicketProbability(bet, race.order, race.field, ticket), odds});
+            {ticket, TicketProbability(bet, race.order, race.field, ticket), odds.odds});
     const Result<KellyStakes> k = Kelly(std::move(candidates), *o.bankroll, *o.kelly);
     if (!k.ok())
         return BadFile(*o.oddsFile, k.error);
@@ -318,8 +323,7 @@ CommandOutcome RunAnalysisCommand(const QStringList &args, DocumentLoader load)
             if (!t.ok())
                 return UsageMistake(t.error);
             if (std::find(picks.begin(), picks.end(), t.value) != picks.end())
-                return UsageMistake(
-                    QStringLiteral("%1 picked twice").arg(TicketText(bet, t.value)));
+                return UsageMistake(TicketText(bet, t.value) + QStringLiteral(" picked twice"));
             picks.push_back(t.value);
         }
     }
@@ -333,10 +337,10 @@ CommandOutcome RunAnalysisCommand(const QStringList &args, DocumentLoader load)
 
     ActualOdds actual;
     if (o.oddsFile) {
-        Result<ActualOdds> read = ReadActualOdds(*o.oddsFile, bet, highest);
+        Result<OddsLines> read = ReadActualOdds(*o.oddsFile, bet, highest);
         if (!read.ok())
             return BadFile(*o.oddsFile, read.error);
-        actual = std::move(read.value);
+        actual = std::move(read.value.odds);
     }
 
     if (o.command == QLatin1String("exotics"))

@@ -1,6 +1,8 @@
 // kirrel-cli: the document operations of the program without a window, for scripts.
 
 #include "cli/analysiscommands.h"
+#include "cli/backtestcommands.h"
+#include "cli/seasoncommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
 
@@ -24,6 +26,12 @@ const char Usage[] =
     "                  [--ratio PCT] [--odds FILE]\n"
     "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
     "                  [MODEL OPTIONS] [--ratio PCT]\n"
+    "       kirrel-cli backtest PATH... --bet BET [MODEL OPTIONS] [--ratio PCT]\n"
+    "                  [--combine --alpha A --gamma G] [--min-ratio X | --min-ev E]\n"
+    "                  [--flat YEN | --kelly FRACTION --bankroll YEN] [--at HH:MM]\n"
+    "       kirrel-cli season PATH... [--model harville|discount|normal] [--lambda L] [--rho R]\n"
+    "                  [--beta B] [--combine --alpha A --gamma G]\n"
+    "       kirrel-cli fit PATH... [--model harville|discount|combined] [--holdout F]\n"
     "       kirrel-cli --help\n"
     "\n"
     "  recalc    load IN, recalculate as the \"集計\" button does and write the document\n"
@@ -50,6 +58,32 @@ const char Usage[] =
     "            bankroll at full Kelly) TAB STAKE (YEN x FRACTION x the Kelly fraction,\n"
     "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
     "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n"
+    "  backtest  play a betting rule over documents (PATH: files, or folders searched for\n"
+    "            *.csv) in the order of their date field, then their paths; a race counts\n"
+    "            with a result and actual odds of BET in its analysis file (the latest\n"
+    "            snapshot, or the last one at or before --at). Bought: every ticket whose\n"
+    "            actual / estimated odds (2 decimals, halves up) is at least X (default\n"
+    "            1.2), or whose probability x actual odds (3 decimals) is at least E;\n"
+    "            stakes YEN each (a multiple of 100, default 100) or Kelly stakes on the\n"
+    "            bankroll as it stands. A winning ticket returns its payout from the\n"
+    "            analysis file, else stake x odds (counted under fromodds). A line per race\n"
+    "            FILE TAB TICKETS TAB STAKED TAB RETURNED TAB PROFIT (cumulative), then\n"
+    "            races, bet, tickets, hits, staked, returned, recovery, profit,\n"
+    "            maxdrawdown, longestlosing and fromodds, each NAME TAB VALUE. UTF-8\n"
+    "  season    load every document of the PATHs (files, or folders searched for *.csv),\n"
+    "            read its result field (結果, \"3-7-12\") as the finishing order and evaluate\n"
+    "            the model on it: a line per document FILE TAB RUNNERS TAB RESULT TAB PWIN\n"
+    "            (the winner's probability) TAB WINRANK (its rank by probability) TAB LOGLIK\n"
+    "            (log P of the first three in order), or FILE TAB RUNNERS TAB - TAB REASON for\n"
+    "            one left out; then races, excluded, loglik, winloglik, brier, favourites and\n"
+    "            nine calibration lines LO TAB HI TAB COUNT TAB MEANP TAB WINS. UTF-8\n"
+    "            --combine: win probabilities own^A x market^G, own = the weighted columns\n"
+    "            other than odds and 投票金, market = those; A and G from -5 to 5\n"
+    "  fit       fit the model to the results by maximum likelihood: races, excluded, a line\n"
+    "            per parameter NAME TAB VALUE TAB STANDARD ERROR (harville beta; discount\n"
+    "            beta, lambda, rho; combined alpha, gamma), loglik TAB BEFORE TAB AFTER;\n"
+    "            --holdout F (0 < F < 1) fits on the earliest races by date and adds\n"
+    "            holdout TAB N TAB BEFORE TAB AFTER for the latest F of them\n"
     "\n"
     "  BET        win (単勝) 7, place (複勝) 7, bracket-quinella (枠連) 3-5,\n"
     "             quinella (馬連) 1-2, wide (ワイド) 1-2, exacta (馬単) 1>2,\n"
@@ -58,16 +92,20 @@ const char Usage[] =
     "  MODEL OPTIONS\n"
     "    --model harville|discount|normal   finishing-order model (default harville)\n"
     "    --lambda L, --rho R   discount model: second place by p^L (default 0.81), third by\n"
-    "                          p^R (default 0.65)\n"
-    "    --beta B              win probabilities p^B, renormalised (default 1)\n"
+    "                          p^R (default 0.65); above 0, at most 3\n"
+    "    --beta B              win probabilities p^B, renormalised (default 1); above 0, at\n"
+    "                          most 5\n"
     "  --ratio PCT  payout ratio of the bet type in percent (default: win and place 80,\n"
     "               bracket-quinella, quinella and wide 77.5, exacta and trio 75,\n"
     "               trifecta 72.5); estimated odds = ratio / probability, truncated to one\n"
     "               decimal, at least 1.0\n"
-    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ... TAB ODDS\n"
+    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ODDS (or blank-\n"
+    "               separated); a first line without a digit is a header naming the odds\n"
+    "               column; ODDS 1.0 to 99999999.9, one decimal; 取消, 除外 or --- for none\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written or the document cannot be\n"
-    "analysed for the bet type, 2 wrong usage.\n"
+    "analysed for the bet type (season, fit: no race has a result, or the fit fails),\n"
+    "2 wrong usage.\n"
     "Messages: usage errors are English. A failure with a file is reported as\n"
     "\"kirrel-cli: FILE: reason\": a reason about a document (reading, writing, the\n"
     "quinella layout) is the Japanese text the program's windows show; the analysis\n"
@@ -89,7 +127,9 @@ bool WriteOut(const QByteArray &bytes)
 
 void Complain(const QString &file, const QString &reason)
 {
-    const QByteArray line = QStringLiteral("kirrel-cli: %1: %2\n").arg(file, reason).toUtf8();
+    // Without a file the reason is about the whole run ("no race with a result").
+    const QString where = file.isEmpty() ? QString() : file + QStringLiteral(": ");
+    const QByteArray line = QStringLiteral("kirrel-cli: %1%2\n").arg(where, reason).toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
@@ -239,8 +279,13 @@ int main(int argc, char **argv)
         std::fputs(Usage, stdout);
         return ExitOk;
     }
-    if (!args.isEmpty() && IsAnalysisCommand(args.first())) {
-        const CommandOutcome r = RunAnalysisCommand(args, LoadFresh);
+    if (!args.isEmpty() && (IsAnalysisCommand(args.first()) || IsSeasonCommand(args.first()) ||
+                            IsBacktestCommand(args.first()))) {
+        const CommandOutcome r =
+            IsSeasonCommand(args.first()) ? RunSeasonCommand(args)
+            : IsBacktestCommand(args.first())
+                ? RunBacktestCommand(args, [](const QString &why) { Complain(QString(), why); })
+                : RunAnalysisCommand(args, LoadFresh);
         if (r.kind == CommandOutcome::Usage)
             return UsageError(r.reason);
         if (r.kind == CommandOutcome::BadInput) {

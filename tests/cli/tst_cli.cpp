@@ -71,6 +71,8 @@ private Q_SLOTS:
     void exotics();
     void dutching();
     void kelly();
+    void analysisLimits_data();
+    void analysisLimits();
 
 private:
     QTemporaryDir m_dir;
@@ -135,16 +137,17 @@ void TestCli::exitStatus_data()
     QTest::newRow("unknown bet type") << QStringList{"exotics", race, "--bet", "pick6"} << 2
                                       << "kirrel-cli: unknown bet type 'pick6'\n";
     QTest::newRow("bad number") << QStringList{"exotics", race, "--bet", "win", "--beta", "1,5"}
-                                << 2 << "kirrel-cli: bad number '1,5' for --beta\n";
+                                << 2
+                                << "kirrel-cli: bad number '1,5' for --beta (above 0, at most 5)\n";
     QTest::newRow("--lambda outside the discount model")
         << QStringList{"exotics", race, "--bet", "win", "--lambda", "0.9"} << 2
         << "kirrel-cli: --lambda applies to the discount model only\n";
     QTest::newRow("malformed pick")
         << QStringList{"stakes", race, "--bet", "exacta", "--pick", "1-2", "--budget", "1000"} << 2
-        << "kirrel-cli: '1-2' is not a exacta combination (like 1>2)\n";
+        << "kirrel-cli: '1-2' is not an exacta combination (like 1>2)\n";
     QTest::newRow("pick of a runner the race does not have")
         << QStringList{"stakes", race, "--bet", "win", "--pick", "3,19", "--budget", "1000"} << 2
-        << "kirrel-cli: 19 names runner 19, the race has runners 1 to 18\n";
+        << "kirrel-cli: '19' names runner 19, the race has runners 1 to 18\n";
     QTest::newRow("the same ticket twice")
         << QStringList{"stakes", race, "--bet", "quinella", "--pick", "1-2,2-1", "--budget", "500"}
         << 2 << "kirrel-cli: 1-2 picked twice\n";
@@ -350,8 +353,10 @@ void TestCli::exotics()
 
     const QString odds = m_dir.filePath(QStringLiteral("trio.odds"));
     const Ticket priced = trio[5].runners;
-    // Code page 932 with a name between ticket and odds, CR LF, any order, the later line wins.
-    const QString lines = QStringLiteral("%1-%2-%3\tｷﾙﾚﾙ\t9.0\r\n\r\n%3-%1-%2\tｷﾙﾚﾙ\t25.0\r\n");
+    // Code page 932 with a name between ticket and odds under a header, CR LF, any order; the
+    // same ticket twice with the same odds.
+    const QString lines = QStringLiteral(
+        "組番\t馬名\tオッズ\r\n%1-%2-%3\tｷﾙﾚﾙ\t25.0\r\n\r\n%3-%1-%2\tｷﾙﾚﾙ\t25.0\r\n");
     QVERIFY(
         WriteAll(odds, Cp932::encode(lines.arg(priced[0]).arg(priced[1]).arg(priced[2])).bytes));
     const Run r = Cli({QStringLiteral("exotics"), in, "--bet", "trio", "--model", "discount",
@@ -436,6 +441,73 @@ void TestCli::kelly()
                           "--bankroll", "100000", "--odds", meanOdds});
     QCOMPARE(none.exitCode, 0);
     QCOMPARE(QString::fromUtf8(none.out), QStringLiteral("留保\t1.0000\n"));
+}
+
+// Values at and beyond the limits of the analysis commands: each refused with its status and
+// a bounded message, or its exact result.
+void TestCli::analysisLimits_data()
+{
+    QTest::addColumn<QStringList>("args"); // ODDS: an odds file holding `odds`
+    QTest::addColumn<QByteArray>("odds");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // standard error when refused, else standard output
+
+    const QStringList exotics{"exotics", "RACE", "--bet"};
+    const QString notOdds =
+        QStringLiteral(" is not odds (odds from 1.0 to 99,999,999.9 with one decimal)\n");
+    QTest::newRow("λ of 1e308")
+        << exotics + QStringList{"win", "--model", "discount", "--lambda", "1e308"} << QByteArray()
+        << 2 << "kirrel-cli: bad number '1e308' for --lambda (above 0, at most 3)\n";
+    QTest::newRow("β above 5") << exotics + QStringList{"win", "--beta", "5.01"} << QByteArray()
+                               << 2
+                               << "kirrel-cli: bad number '5.01' for --beta (above 0, at most 5)\n";
+    QTest::newRow("user text in a pick is no template")
+        << QStringList{"stakes", "RACE", "--bet", "win", "--pick", "99%1", "--budget", "100"}
+        << QByteArray() << 2
+        << "kirrel-cli: '99%1' names runner 99, the race has runners 1 to 18\n";
+    QTest::newRow("a long option value quoted to 60 characters")
+        << exotics + QStringList{"w" + QString(1000, u'x')} << QByteArray() << 2
+        << "kirrel-cli: unknown bet type 'w" + QString(59, u'x') + "…'\n";
+    QTest::newRow("a payout beyond 64 bits")
+        << QStringList{"stakes", "RACE",     "--bet",         "win",    "--pick",
+                       "1",      "--budget", "1000000000000", "--odds", "ODDS"}
+        << QByteArray("1\t99999999.9\n") << 1
+        << "kirrel-cli: RACE: the payout of 1 is beyond what can be counted "
+           "(9,223,372,036,854,775,807 yen at most)\n";
+    QTest::newRow("odds of 1e17") << QStringList{"stakes", "RACE",     "--bet", "win",    "--pick",
+                                                 "1",      "--budget", "100",   "--odds", "ODDS"}
+                                  << QByteArray("1\t1e17\n") << 1
+                                  << "kirrel-cli: ODDS: line 1: '1e17'" + notOdds;
+    QTest::newRow("a junk line of 15 MiB with NUL bytes")
+        << exotics + QStringList{"win", "--odds", "ODDS"} << "1\t2.0\n" + QByteArray(15 << 20, '\0')
+        << 1
+        << "kirrel-cli: ODDS: line 2: '" + QStringLiteral("\\x00").repeated(60) +
+               "…' is not a win combination (like 7)\n";
+    QTest::newRow("one ticket, two odds")
+        << exotics + QStringList{"quinella", "--odds", "ODDS"} << QByteArray("1-2 12.3\n2-1 13.0\n")
+        << 1 << "kirrel-cli: ODDS: lines 1 and 2 give 1-2 different odds\n";
+    QTest::newRow("the forms of an odds page")
+        << exotics + QStringList{"quinella", "--odds", "ODDS", "--top", "1"}
+        << QString("組番 オッズ\n１－２　3,456.7\n3 - 4\t取消\n").toUtf8() << 0
+        << "1-2\t0.025819697\t30.0\t3456.7\t89.251\n"; // 0.025819697 x 3456.7 = 89.2514
+}
+
+void TestCli::analysisLimits()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, odds);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    const QString race = DataPath(QStringLiteral("race18.csv"));
+    const QString oddsFile = m_dir.filePath(QStringLiteral("limits.odds"));
+    QVERIFY(WriteAll(oddsFile, odds));
+    for (QString &a : args)
+        a = a == QLatin1String("RACE") ? race : a == QLatin1String("ODDS") ? oddsFile : a;
+    out.replace(QStringLiteral("RACE"), race).replace(QStringLiteral("ODDS"), oddsFile);
+    const Run r = Cli(args);
+    QCOMPARE(r.exitCode, status);
+    const QByteArray shown = status == 0 ? r.out : r.err.left(r.err.indexOf('\n') + 1);
+    QCOMPARE(QString::fromUtf8(shown), out);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

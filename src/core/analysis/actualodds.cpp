@@ -4,14 +4,182 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
+#include <QStringList>
 #include <cmath>
+#include <vector>
 
 namespace {
 
 constexpr qint64 MaxOddsFileBytes = 16 * 1024 * 1024;
+constexpr qint64 HighestTenths = 999999999;
+
+bool IsSeparator(QChar c)
+{
+    return c == QLatin1Char('-') || c == QLatin1Char('>') || c == QChar(0x2192);
+}
+
+bool AllDashes(QStringView text)
+{
+    if (text.size() < 2)
+        return false;
+    for (const QChar c : text)
+        if (c != QLatin1Char('-'))
+            return false;
+    return true;
+}
+
+// Tenths of one normalized number ("1,234.5", "12", "12.30"); -1 when it is none.
+qint64 Tenths(QStringView text)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const QStringView whole = point < 0 ? text : text.left(point);
+    const QList<QStringView> groups = whole.split(QLatin1Char(','));
+    qint64 tenths = 0;
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        const QStringView digits = groups[g];
+        // Thousands commas: a first group of 1 to 3 digits, then groups of exactly 3.
+        if (digits.isEmpty() ||
+            (groups.size() > 1 && (g == 0 ? digits.size() > 3 : digits.size() != 3)))
+            return -1;
+        for (const QChar c : digits) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return -1;
+            tenths = tenths * 10 + (c.unicode() - u'0');
+            if (tenths > HighestTenths)
+                return -1;
+        }
+    }
+    tenths *= 10;
+    if (point < 0)
+        return tenths;
+    const QStringView decimals = text.mid(point + 1);
+    if (decimals.isEmpty())
+        return -1;
+    for (qsizetype k = 0; k < decimals.size(); ++k) {
+        const QChar c = decimals[k];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        if (k == 0)
+            tenths += c.unicode() - u'0';
+        else if (c != QLatin1Char('0'))
+            return -1; // a second decimal: odds are quoted to one
+    }
+    return tenths;
+}
+
+Result<QuotedOdds> NotOdds(QStringView text)
+{
+    Problem p;
+    p.fault = Fault::NotOdds;
+    p.text = text.toString();
+    return Result<QuotedOdds>::failure(std::move(p));
+}
+
+bool InRange(qint64 tenths)
+{
+    return tenths >= 10 && tenths <= HighestTenths;
+}
+
+// A header's odds column: 実オッズ, else the one field naming オッズ but not an estimate.
+int OddsColumn(const QStringList &fields)
+{
+    const qsizetype actual = fields.indexOf(QStringLiteral("実オッズ"));
+    if (actual >= 0)
+        return int(actual);
+    int found = -1;
+    for (qsizetype k = 1; k < fields.size(); ++k) {
+        if (fields[k].contains(QStringLiteral("オッズ")) &&
+            !fields[k].contains(QStringLiteral("推定"))) {
+            if (found >= 0)
+                return -1;
+            found = int(k);
+        }
+    }
+    if (found < 0 && fields.size() == 2)
+        return 1;
+    return found;
+}
+
+// Fields of a normalized, trimmed line: TAB-separated, else blank-separated with blanks
+// around a ticket's or range's separators joined.
+QStringList Fields(const QString &line)
+{
+    QStringList fields;
+    if (line.contains(QLatin1Char('\t'))) {
+        fields = line.split(QLatin1Char('\t'));
+        for (QString &f : fields)
+            f = f.trimmed();
+        while (!fields.isEmpty() && fields.last().isEmpty())
+            fields.removeLast();
+        return fields;
+    }
+    bool join = false;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString &token : line.split(blanks, Qt::SkipEmptyParts)) {
+        const bool mark = AllDashes(token);
+        if (!fields.isEmpty() && !mark && (join || IsSeparator(token.front())))
+            fields.last() += token;
+        else
+            fields << token;
+        join = !mark && IsSeparator(token.back());
+    }
+    return fields;
+}
+
+bool HasDigit(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.isDigit())
+            return true;
+    return false;
+}
 
 } // namespace
+
+QString OddsText(const QuotedOdds &odds)
+{
+    // Odds hold one decimal: its fixed form is exact and reads back equal.
+    const auto number = [](double v) { return QString::number(v, 'f', 1); };
+    return odds.upper > 0 ? number(odds.odds) + QLatin1Char('-') + number(odds.upper)
+                          : number(odds.odds);
+}
+
+bool IsScratched(QStringView text)
+{
+    const QString t = NormalizedOddsText(text).trimmed();
+    return t == QStringLiteral("取消") || t == QStringLiteral("除外") || AllDashes(t);
+}
+
+Result<QuotedOdds> ParseOdds(QStringView given, BetType type)
+{
+    QString text = NormalizedOddsText(given).trimmed();
+    static const QRegularExpression spacedDash(QStringLiteral("\\s*-\\s*"));
+    text.replace(spacedDash, QStringLiteral("-"));
+    const qsizetype dash = text.indexOf(QLatin1Char('-'));
+    if (dash < 0) {
+        const qint64 tenths = Tenths(text);
+        if (!InRange(tenths))
+            return NotOdds(given);
+        return Result<QuotedOdds>::success(QuotedOdds(double(tenths) / 10));
+    }
+    // Both ends with their decimal, as odds pages show ranges: "1-2" stays a ticket.
+    const QStringView lowText = QStringView(text).left(dash);
+    const QStringView highText = QStringView(text).mid(dash + 1);
+    const qint64 low = Tenths(lowText);
+    const qint64 high = Tenths(highText);
+    if (!InRange(low) || !InRange(high) || high < low || !lowText.contains(QLatin1Char('.')) ||
+        !highText.contains(QLatin1Char('.')))
+        return NotOdds(given);
+    if (type != BetType::Place && type != BetType::Wide) {
+        Problem p;
+        p.fault = Fault::RangeNotSold;
+        p.text = given.toString();
+        return Result<QuotedOdds>::failure(std::move(p));
+    }
+    return Result<QuotedOdds>::success(QuotedOdds(double(low) / 10, double(high) / 10));
+}
 
 QString DecodeOddsText(const QByteArray &bytes)
 {
@@ -22,46 +190,93 @@ QString DecodeOddsText(const QByteArray &bytes)
     return Cp932::decode(bytes);
 }
 
-Result<ActualOdds> ParseActualOdds(const QString &text, BetType type, int highest)
+Result<OddsLines> ParseActualOdds(const QString &text, BetType type, int highest)
 {
-    ActualOdds odds;
+    OddsLines out;
+    std::map<Ticket, std::pair<int, QuotedOdds>> seen; // line and odds (0 when scratched)
+    int oddsColumn = -1;
+    bool first = true;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+        const int lineNumber = int(i + 1);
+        const auto bad = [&](Problem p) {
+            p.line = lineNumber;
+            return Result<OddsLines>::failure(std::move(p));
+        };
+        const QString line = NormalizedOddsText(lines[i]).trimmed();
         if (line.isEmpty())
             continue;
-        const auto bad = [&](const QString &why) {
-            return Result<ActualOdds>::failure(QStringLiteral("line %1: %2").arg(i + 1).arg(why));
-        };
-        const QStringList fields = line.split(QLatin1Char('\t'));
-        const Result<Ticket> ticket = ParseTicket(type, fields.first().trimmed(), highest);
+        const bool header = first && !HasDigit(line);
+        first = false;
+        const QStringList fields = Fields(line);
+        if (header) {
+            oddsColumn = OddsColumn(fields);
+            continue;
+        }
+        QString oddsField;
+        if (oddsColumn >= 0) {
+            oddsField = fields.value(oddsColumn);
+        } else if (fields.size() > 2) {
+            Problem p;
+            p.fault = Fault::TooManyFields;
+            p.number = fields.size();
+            return bad(std::move(p));
+        } else {
+            oddsField = fields.value(1);
+        }
+        const Result<Ticket> ticket = ParseTicket(type, fields.first(), highest);
         if (!ticket.ok())
-            return bad(ticket.error);
-        bool ok = false;
-        const double value = fields.size() > 1 ? fields.last().trimmed().toDouble(&ok) : 0;
-        if (!ok || !std::isfinite(value) || value <= 0)
-            return bad(QStringLiteral("no odds after %1 (a positive number in the last field)")
-                           .arg(fields.first().trimmed()));
-        odds[ticket.value] = value;
+            return bad(ticket.problem);
+        if (oddsField.isEmpty() && oddsColumn < 0) {
+            Problem p;
+            p.fault = Fault::NoOdds;
+            p.text = lines[i].trimmed();
+            return bad(std::move(p));
+        }
+        QuotedOdds odds; // none: scratched, or an empty cell under a header
+        if (!oddsField.isEmpty() && !IsScratched(oddsField)) {
+            const Result<QuotedOdds> read = ParseOdds(oddsField, type);
+            if (!read.ok())
+                return bad(read.problem);
+            odds = read.value;
+        }
+        const auto [at, added] = seen.try_emplace(ticket.value, lineNumber, odds);
+        if (!added && !(at->second.second == odds)) {
+            Problem p;
+            p.fault = Fault::DuplicateTicket;
+            p.name = TicketText(type, ticket.value);
+            p.otherLine = at->second.first;
+            return bad(std::move(p));
+        }
+        if (odds.odds > 0)
+            out.odds[ticket.value] = odds;
+        else if (IsScratched(oddsField))
+            out.scratched.insert(ticket.value);
     }
-    return Result<ActualOdds>::success(std::move(odds));
+    return Result<OddsLines>::success(std::move(out));
 }
 
-Result<ActualOdds> ReadActualOdds(const QString &path, BetType type, int highest)
+Result<OddsLines> ReadActualOdds(const QString &path, BetType type, int highest)
 {
     const QFileInfo info(path);
+    Problem p;
     if (!info.exists())
-        return Result<ActualOdds>::failure(QStringLiteral("no such file"));
-    if (!info.isFile())
-        return Result<ActualOdds>::failure(QStringLiteral("not a file"));
+        p.fault = Fault::NoSuchFile;
+    else if (!info.isFile())
+        p.fault = Fault::NotAFile;
+    if (p.fault != Fault::None)
+        return Result<OddsLines>::failure(std::move(p));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<ActualOdds>::failure(file.errorString());
-    if (file.size() > MaxOddsFileBytes)
-        return Result<ActualOdds>::failure(QStringLiteral("too large for an odds file"));
+        return Result<OddsLines>::failure(file.errorString());
+    if (file.size() > MaxOddsFileBytes) {
+        p.fault = Fault::FileTooLarge;
+        p.name = QStringLiteral("an odds file");
+        return Result<OddsLines>::failure(std::move(p));
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result<ActualOdds>::failure(file.errorString());
+        return Result<OddsLines>::failure(file.errorString());
     return ParseActualOdds(DecodeOddsText(bytes), type, highest);
 }
 

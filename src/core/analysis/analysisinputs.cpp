@@ -33,6 +33,14 @@ std::optional<double> ReadNumber(const QString &text, double low, double high)
     return v;
 }
 
+// λ and ρ in (0, 3], β in (0, 5]: the window's ranges, inside which every probability is a
+// number.
+std::optional<double> ReadExponent(const QString &text, double high)
+{
+    const std::optional<double> v = ReadNumber(text, 0, high);
+    return v && *v > 0 ? v : std::nullopt;
+}
+
 std::optional<qint64> ReadYen(const QString &text)
 {
     bool ok = false;
@@ -50,11 +58,13 @@ int Highest(BetType type)
 // Sets one [Analysis] key; false when the key is unknown or its value out of range.
 bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
 {
-    const auto number = [&](double *target, double low, double high) {
-        const std::optional<double> v = ReadNumber(value, low, high);
+    const auto set = [&](double *target, std::optional<double> v) {
         if (v)
             *target = *v;
         return v.has_value();
+    };
+    const auto number = [&](double *target, double low, double high) {
+        return set(target, ReadNumber(value, low, high));
     };
     const auto yen = [&](qint64 *target) {
         const std::optional<qint64> v = ReadYen(value);
@@ -77,11 +87,11 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
         return model.has_value();
     }
     if (key == QLatin1String("Lambda"))
-        return number(&in.parameters.lambda, 0, 100);
+        return set(&in.parameters.lambda, ReadExponent(value, MaxLambda));
     if (key == QLatin1String("Rho"))
-        return number(&in.parameters.rho, 0, 100);
+        return set(&in.parameters.rho, ReadExponent(value, MaxLambda));
     if (key == QLatin1String("Beta"))
-        return number(&in.parameters.beta, 0.01, 100);
+        return set(&in.parameters.beta, ReadExponent(value, MaxBeta));
     if (key == QLatin1String("HighRatio"))
         return number(&in.highRatio, 0, 100);
     if (key == QLatin1String("LowRatio"))
@@ -100,32 +110,53 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
     return false;
 }
 
-// One key of a bet type's section: Ratio, Picks or a ticket with its odds.
-QString SetTypeKey(AnalysisInputs &in, BetType type, const QString &key, const QString &value)
+Problem BadValue(const QString &key, const QString &value)
+{
+    Problem p;
+    p.fault = Fault::BadValue;
+    p.name = key;
+    p.text = value;
+    return p;
+}
+
+// A ticket of the file: its runners against what a file holds, not against today's race.
+Result<Ticket> FileTicket(BetType type, const QString &text)
+{
+    Result<Ticket> t = ParseTicket(type, text, Highest(type));
+    if (t.problem.fault == Fault::RunnerBeyond) {
+        t.problem.fault = Fault::RunnerBeyondFile;
+        t.error = EnglishText(t.problem);
+    }
+    return t;
+}
+
+// One key of a bet type's section: Ratio, Picks or a ticket with its odds. Fault::None when
+// it is read.
+Problem SetTypeKey(AnalysisInputs &in, BetType type, const QString &key, const QString &value)
 {
     if (key == QLatin1String("Ratio")) {
         const std::optional<double> v = ReadNumber(value, 0.01, 1);
         if (!v)
-            return QStringLiteral("bad ratio '%1'").arg(value);
+            return BadValue(key, value);
         in.parameters.setRatio(type, *v);
         return {};
     }
     if (key == QLatin1String("Picks")) {
         for (const QString &text : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            const Result<Ticket> t = ParseTicket(type, text.trimmed(), Highest(type));
+            const Result<Ticket> t = FileTicket(type, text.trimmed());
             if (!t.ok())
-                return t.error;
+                return t.problem;
             in.picksOf(type).insert(t.value);
         }
         return {};
     }
-    const Result<Ticket> t = ParseTicket(type, key, Highest(type));
+    const Result<Ticket> t = FileTicket(type, key);
     if (!t.ok())
-        return t.error;
-    const std::optional<double> odds = ReadNumber(value, 1e-9, 1e9);
-    if (!odds)
-        return QStringLiteral("bad odds '%1'").arg(value);
-    in.actualOf(type)[t.value] = *odds;
+        return t.problem;
+    const Result<QuotedOdds> odds = ParseOdds(value, type);
+    if (!odds.ok())
+        return odds.problem;
+    in.actualOf(type)[t.value] = odds.value;
     return {};
 }
 
@@ -189,7 +220,7 @@ QString SidecarText(const AnalysisInputs &in)
         if (!picks.isEmpty())
             lines << QStringLiteral("Picks=") + picks.join(QLatin1Char(','));
         for (const auto &[ticket, odds] : in.actualOf(type))
-            lines << TicketText(type, ticket) + QLatin1Char('=') + Number(odds);
+            lines << TicketText(type, ticket) + QLatin1Char('=') + OddsText(odds);
     }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
@@ -202,9 +233,9 @@ Result<AnalysisInputs> ParseSidecar(const QString &text)
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
-        const auto bad = [&](const QString &why) {
-            return Result<AnalysisInputs>::failure(
-                QStringLiteral("line %1: %2").arg(i + 1).arg(why));
+        const auto bad = [&](Problem p) {
+            p.line = int(i + 1);
+            return Result<AnalysisInputs>::failure(std::move(p));
         };
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
@@ -212,22 +243,30 @@ Result<AnalysisInputs> ParseSidecar(const QString &text)
             const QString name = line.mid(1, line.size() - 2).trimmed();
             main = name == MainSection;
             section = BetTypeFromName(name);
-            if (!main && !section)
-                return bad(QStringLiteral("unknown section [%1]").arg(name));
+            if (!main && !section) {
+                Problem p;
+                p.fault = Fault::UnknownSection;
+                p.text = name;
+                return bad(std::move(p));
+            }
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0 || (!main && !section))
-            return bad(QStringLiteral("'%1' is not a key=value line of a section").arg(line));
+        if (eq <= 0 || (!main && !section)) {
+            Problem p;
+            p.fault = Fault::NotKeyValue;
+            p.text = line;
+            return bad(std::move(p));
+        }
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1).trimmed();
         if (main) {
             if (!SetMainKey(in, key, value))
-                return bad(QStringLiteral("bad %1 '%2'").arg(key, value));
+                return bad(BadValue(key, value));
         } else {
-            const QString why = SetTypeKey(in, *section, key, value);
-            if (!why.isEmpty())
-                return bad(why);
+            Problem why = SetTypeKey(in, *section, key, value);
+            if (why.fault != Fault::None)
+                return bad(std::move(why));
         }
     }
     return Result<AnalysisInputs>::success(std::move(in));
@@ -245,10 +284,13 @@ Result<AnalysisInputs> ReadSidecar(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         return Result<AnalysisInputs>::success(AnalysisInputs{});
-    if (!info.isFile())
-        return Result<AnalysisInputs>::failure(QStringLiteral("not a file"));
-    if (info.size() > MaxSidecarBytes)
-        return Result<AnalysisInputs>::failure(QStringLiteral("too large for an analysis file"));
+    Problem p;
+    p.fault = !info.isFile()                  ? Fault::NotAFile
+              : info.size() > MaxSidecarBytes ? Fault::FileTooLarge
+                                              : Fault::None;
+    p.name = QStringLiteral("an analysis file");
+    if (p.fault != Fault::None)
+        return Result<AnalysisInputs>::failure(std::move(p));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Result<AnalysisInputs>::failure(file.errorString());
@@ -294,9 +336,13 @@ void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
         if (const std::optional<double> v = ReadNumber(get(key), low, high))
             *target = *v;
     };
-    number(QStringLiteral("Lambda"), &in->parameters.lambda, 0, 100);
-    number(QStringLiteral("Rho"), &in->parameters.rho, 0, 100);
-    number(QStringLiteral("Beta"), &in->parameters.beta, 0.01, 100);
+    const auto exponent = [&](const QString &key, double *target, double high) {
+        if (const std::optional<double> v = ReadExponent(get(key), high))
+            *target = *v;
+    };
+    exponent(QStringLiteral("Lambda"), &in->parameters.lambda, MaxLambda);
+    exponent(QStringLiteral("Rho"), &in->parameters.rho, MaxLambda);
+    exponent(QStringLiteral("Beta"), &in->parameters.beta, MaxBeta);
     number(QStringLiteral("HighRatio"), &in->highRatio, 0, 100);
     number(QStringLiteral("LowRatio"), &in->lowRatio, 0, 100);
     for (const BetType type : AllBetTypes) {

@@ -54,7 +54,7 @@ AnalysedRace AnalyseDocument(const OddsDocument &doc, const AnalysisParameters &
 
     Result<RaceModel> model = AnalyseRace(copy, parameters);
     if (!model.ok()) {
-        race.error = model.error;
+        race.error = JapaneseText(model.problem);
         return race;
     }
     race.model = std::move(model.value);
@@ -76,7 +76,7 @@ AnalysisTable BuildAnalysisTable(const AnalysedRace &race, const AnalysisInputs 
     const Result<std::vector<Combination>> combinations =
         AnalyseBetType(race.model, inputs.betType, inputs.parameters);
     if (!combinations.ok()) {
-        table.error = combinations.error;
+        table.error = JapaneseText(combinations.problem);
         return table;
     }
     const bool quinella = inputs.betType == BetType::Quinella;
@@ -100,7 +100,9 @@ void ApplyActualOdds(AnalysisTable *table, const ActualOdds &actual)
 {
     for (AnalysisRow &row : table->rows) {
         const auto it = actual.find(row.ticket);
-        row.actualOdds = it == actual.end() ? 0.0 : it->second;
+        const QuotedOdds odds = it == actual.end() ? QuotedOdds() : it->second;
+        row.actualOdds = odds.odds;
+        row.actualUpper = odds.upper;
         const OddsValue value = row.actualOdds > 0
                                     ? ValueOf(row.probability, row.actualOdds, row.estimatedOdds)
                                     : OddsValue{};

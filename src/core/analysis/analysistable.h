@@ -24,7 +24,7 @@ struct RunnerInfo
 
 struct AnalysedRace
 {
-    QString error; // why the race cannot be analysed; empty when it can
+    QString error; // why the race cannot be analysed, in Japanese; empty when it can
     RaceModel model;
     std::vector<RunnerInfo> runners; // runners 1..n at 0..n-1
     // The document's own quinella estimates ("i-j:estimate" of its quinella view).
@@ -44,6 +44,7 @@ struct AnalysisRow
     double probability = 0;
     double estimatedOdds = 0;
     double actualOdds = 0;       // 0 when none is entered
+    double actualUpper = 0;      // the upper end of a range of place or wide odds; else 0
     double ratio = 0;            // actual / estimated; 0 without actual odds
     double expectedValue = 0;    // probability x actual odds; 0 without actual odds
     double documentEstimate = 0; // quinella only: the document's own estimate; 0 when none
@@ -52,7 +53,8 @@ struct AnalysisRow
 struct AnalysisTable
 {
     BetType type = BetType::Quinella;
-    QString error; // why there are no rows (the type is not sold, the race has no support)
+    QString error; // why there are no rows (the type is not sold, the race has no support), in
+                   // Japanese
     std::vector<AnalysisRow> rows; // most probable first
 };
 

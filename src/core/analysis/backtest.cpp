@@ -20,6 +20,26 @@ std::vector<BacktestTicket> SelectedTickets(const BacktestRule &rule,
     return bought;
 }
 
+std::vector<BacktestTicket> StakeableTickets(const BacktestRule &rule,
+                                             const std::vector<BacktestTicket> &tickets)
+{
+    std::vector<BacktestTicket> bought = SelectedTickets(rule, tickets);
+    if (!rule.kelly)
+        return bought;
+    std::vector<KellyCandidate> candidates;
+    for (const BacktestTicket &t : bought)
+        candidates.push_back({t.ticket, t.probability, t.odds});
+    const Result<KellyStakes> k = Kelly(std::move(candidates), 1, 1);
+    std::set<Ticket> in;
+    for (const KellyStake &s : k.value.stakes)
+        in.insert(s.ticket);
+    std::vector<BacktestTicket> set;
+    for (const BacktestTicket &t : bought)
+        if (in.contains(t.ticket))
+            set.push_back(t);
+    return set;
+}
+
 std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) const
 {
     if (!m_rule.kelly)
@@ -33,10 +53,12 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
     const Result<KellyStakes> k = Kelly(std::move(candidates), bankroll, m_rule.kellyFraction);
     if (!k.ok())
         return out;
+    std::map<Ticket, qint64> stake;
     for (const KellyStake &s : k.value.stakes)
-        for (size_t i = 0; i < bought.size(); ++i)
-            if (bought[i].ticket == s.ticket)
-                out[i] = s.stake;
+        stake[s.ticket] = s.stake;
+    for (size_t i = 0; i < bought.size(); ++i)
+        if (const auto it = stake.find(bought[i].ticket); it != stake.end())
+            out[i] = it->second;
     return out;
 }
 
@@ -78,26 +100,22 @@ BacktestLine Backtest::add(const BacktestRace &race)
     return line;
 }
 
-void SortByDate(std::vector<DatedPath> *documents)
+std::vector<size_t> DateOrder(const std::vector<DatedPath> &documents)
 {
     std::vector<QByteArray> keys;
-    for (const DatedPath &d : *documents)
+    for (const DatedPath &d : documents)
         keys.push_back(d.path.toUtf8());
-    std::vector<size_t> order(documents->size());
+    std::vector<size_t> order(documents.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const std::optional<QDate> &x = (*documents)[a].date;
-        const std::optional<QDate> &y = (*documents)[b].date;
+        const std::optional<QDate> &x = documents[a].date;
+        const std::optional<QDate> &y = documents[b].date;
         if (x.has_value() != y.has_value())
             return x.has_value();
         if (x && *x != *y)
             return *x < *y;
         return keys[a] < keys[b];
     });
-    std::vector<DatedPath> sorted;
-    sorted.reserve(order.size());
-    for (const size_t i : order)
-        sorted.push_back(std::move((*documents)[i]));
-    *documents = std::move(sorted);
+    return order;
 }

@@ -70,6 +70,10 @@ struct BacktestSummary
 // The tickets the rule's threshold buys, in the order given.
 std::vector<BacktestTicket> SelectedTickets(const BacktestRule &rule,
                                             const std::vector<BacktestTicket> &tickets);
+// Of those, the ones a stake can fall on: with Kelly stakes only the Kelly set, which does not
+// depend on the bankroll. A race can be kept with these alone.
+std::vector<BacktestTicket> StakeableTickets(const BacktestRule &rule,
+                                             const std::vector<BacktestTicket> &tickets);
 
 class Backtest
 {
@@ -97,4 +101,5 @@ struct DatedPath
     QString path;
     std::optional<QDate> date;
 };
-void SortByDate(std::vector<DatedPath> *documents);
+// The indices of the documents in that order.
+std::vector<size_t> DateOrder(const std::vector<DatedPath> &documents);

@@ -30,14 +30,14 @@ const BetTypeInfo &Info(BetType type)
     return Infos[size_t(type)];
 }
 
-QString Example(BetType type)
+} // namespace
+
+QString TicketExample(BetType type)
 {
     static const Ticket examples[] = {{7},    {7},    {3, 5},    {1, 2},
                                       {1, 2}, {1, 2}, {1, 2, 3}, {1, 2, 3}};
     return TicketText(type, examples[size_t(type)]);
 }
-
-} // namespace
 
 QString BetTypeLabel(BetType type)
 {
@@ -89,17 +89,49 @@ QString TicketText(BetType type, const Ticket &ticket)
     return text;
 }
 
-Result<Ticket> ParseTicket(BetType type, QStringView text, int highest)
+QString NormalizedOddsText(QStringView text)
 {
+    // Most text is ASCII, which normalization leaves as it is.
+    bool ascii = true;
+    for (const QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        return text.toString();
+    QString out = text.toString().normalized(QString::NormalizationForm_KC);
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        // Dashes and minus signs as odds pages and input methods write them.
+        if ((u >= 0x2010 && u <= 0x2015) || u == 0x2212 || u == 0x30FC || u == 0xFF70)
+            c = QLatin1Char('-');
+        else if (u == 0x00A0)
+            c = QLatin1Char(' ');
+    }
+    return out;
+}
+
+Result<Ticket> ParseTicket(BetType type, QStringView given, int highest)
+{
+    const QString text = NormalizedOddsText(given);
     const auto malformed = [&] {
-        return Result<Ticket>::failure(QStringLiteral("'%1' is not a %2 combination (like %3)")
-                                           .arg(text.toString(), BetTypeName(type), Example(type)));
+        Problem p;
+        p.fault = Fault::NotTicket;
+        p.text = given.toString();
+        p.betType = int(type);
+        return Result<Ticket>::failure(std::move(p));
     };
-    const QChar separator = IsOrdered(type) ? QLatin1Char('>') : QLatin1Char('-');
+    const auto separator = [&](QChar c) {
+        return IsOrdered(type) ? c == QLatin1Char('>') || c == QChar(0x2192)
+                               : c == QLatin1Char('-');
+    };
+    const auto skipBlanks = [&](qsizetype &i) {
+        while (i < text.size() && text[i].isSpace())
+            ++i;
+    };
     const int size = TicketSize(type);
     Ticket ticket{};
     int count = 0;
     qsizetype i = 0;
+    skipBlanks(i);
     while (true) {
         if (count == size || i >= text.size() || text[i] < u'1' || text[i] > u'9')
             return malformed();
@@ -111,20 +143,22 @@ Result<Ticket> ParseTicket(BetType type, QStringView text, int highest)
             ++i;
         }
         if (number > highest) {
-            const QString what = type == BetType::BracketQuinella ? QStringLiteral("bracket")
-                                                                  : QStringLiteral("runner");
-            return Result<Ticket>::failure(
-                QStringLiteral("%1 names %2 %3, the race has %2s 1 to %4")
-                    .arg(text.toString(), what)
-                    .arg(number)
-                    .arg(highest));
+            Problem p;
+            p.fault = Fault::RunnerBeyond;
+            p.text = given.toString();
+            p.number = number;
+            p.high = highest;
+            p.bracket = type == BetType::BracketQuinella;
+            return Result<Ticket>::failure(std::move(p));
         }
         ticket[size_t(count++)] = int(number);
+        skipBlanks(i);
         if (i == text.size())
             break;
-        if (text[i] != separator)
+        if (!separator(text[i]))
             return malformed();
         ++i;
+        skipBlanks(i);
     }
     if (count != size)
         return malformed();

@@ -36,7 +36,14 @@ using Ticket = std::array<int, 3>;
 
 // "7", "1-2", "1>2>3". Unordered tickets are written ascending.
 QString TicketText(BetType type, const Ticket &ticket);
-// Reads a ticket of the type: ASCII numbers without leading zeros from 1 to highest, joined
-// by "-" (unordered, any order) or ">" (ordered). Repeated runners are refused, except a
-// bracket quinella's two runners of one bracket ("8-8").
+// "7", "1-2", "1>2>3": a ticket of the type as examples show it.
+QString TicketExample(BetType type);
+
+// Full-width forms as their ASCII ones (NFKC), every dash or minus sign as "-".
+QString NormalizedOddsText(QStringView text);
+
+// Reads a ticket of the type: numbers without leading zeros from 1 to highest (full-width
+// forms read), joined by "-" (unordered, any order) or by ">" or "→" (ordered), blanks allowed
+// around them. Repeated runners are refused, except a bracket quinella's two runners of one
+// bracket ("8-8").
 Result<Ticket> ParseTicket(BetType type, QStringView text, int highest);

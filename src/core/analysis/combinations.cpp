@@ -98,26 +98,30 @@ double EstimatedOdds(double payoutRatio, double probability)
 
 Result<bool> Availability(BetType type, const RaceField &field)
 {
-    const QString name = BetTypeName(type);
+    Problem p;
+    p.betType = int(type);
+    const auto refuse = [&](Fault fault) {
+        p.fault = fault;
+        return Result<bool>::failure(p);
+    };
     if (type == BetType::Place && field.runnerCount < 5)
-        return Result<bool>::failure(QStringLiteral("place is not sold with fewer than 5 runners"));
+        return refuse(Fault::PlaceTooFew);
     if (type == BetType::BracketQuinella) {
         if (field.runnerCount < 9)
-            return Result<bool>::failure(
-                QStringLiteral("bracket-quinella is not sold with fewer than 9 runners"));
+            return refuse(Fault::BracketTooFew);
         for (int r = 1; r <= field.runnerCount; ++r)
-            if (field.win[size_t(r)] > 0 && field.bracket[size_t(r)] == 0)
-                return Result<bool>::failure(
-                    QStringLiteral("runner %1 has no bracket number (1 to 8)").arg(r));
+            if (field.win[size_t(r)] > 0 && field.bracket[size_t(r)] == 0) {
+                p.number = r;
+                return refuse(Fault::NoBracket);
+            }
     }
     const int needed = type == BetType::Wide ? 3 : TicketSize(type);
     const int placed = field.placedRunners();
-    if (placed < needed)
-        return Result<bool>::failure(
-            QStringLiteral("%1 needs %2 runners with support, the race has %3")
-                .arg(name)
-                .arg(needed)
-                .arg(placed));
+    if (placed < needed) {
+        p.number = needed;
+        p.high = placed;
+        return refuse(Fault::TooFewSupported);
+    }
     return Result<bool>::success(true);
 }
 
@@ -277,11 +281,24 @@ Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters 
 {
     Result<RaceField> field = RaceFieldFromDocument(doc, parameters.beta);
     if (!field.ok())
-        return Result<RaceModel>::failure(field.error);
+        return Result<RaceModel>::failure(field.problem);
     Result<FinishingOrder> order =
         ModelOrder(field.value, parameters.model, parameters.lambda, parameters.rho);
     if (!order.ok())
-        return Result<RaceModel>::failure(order.error);
+        return Result<RaceModel>::failure(order.problem);
+    // Parameters far outside their ranges turn probabilities into NaN: an error, never a
+    // table with those tickets silently left out.
+    const auto finite = [](const std::vector<double> &values) {
+        return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+    };
+    const FinishingOrder &o = order.value;
+    if (!finite(field.value.win) || !finite(o.win) || !finite(o.firstTwo) ||
+        !finite(o.firstThree)) {
+        Problem p;
+        p.fault = Fault::NotFinite;
+        p.name = OrderModelName(parameters.model);
+        return Result<RaceModel>::failure(std::move(p));
+    }
     return Result<RaceModel>::success({std::move(field.value), std::move(order.value)});
 }
 
@@ -290,7 +307,7 @@ Result<std::vector<Combination>> AnalyseBetType(const RaceModel &race, BetType t
 {
     const Result<bool> offered = Availability(type, race.field);
     if (!offered.ok())
-        return Result<std::vector<Combination>>::failure(offered.error);
+        return Result<std::vector<Combination>>::failure(offered.problem);
     return Result<std::vector<Combination>>::success(
         Combinations(type, race.order, race.field, parameters.ratio(type)));
 }

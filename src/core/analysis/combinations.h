@@ -12,6 +12,10 @@
 
 class OddsDocument;
 
+// λ and ρ in (0, MaxLambda], β in (0, MaxBeta]: inside these every probability is a number.
+inline constexpr double MaxLambda = 3;
+inline constexpr double MaxBeta = 5;
+
 struct AnalysisParameters
 {
     OrderModel model = OrderModel::Harville;

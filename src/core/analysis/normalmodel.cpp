@@ -6,6 +6,13 @@
 
 namespace {
 
+Problem NormalFitProblem()
+{
+    Problem p;
+    p.fault = Fault::NormalFit;
+    return p;
+}
+
 // Trapezoid steps over the time axis. The integrands are entire functions decaying like a
 // Gaussian, for which the trapezoid rule converges geometrically: at 0.2 its error is far
 // below 1e-12 even for the sharp order statistics of 36 runners.
@@ -165,8 +172,7 @@ Result<NormalFit> FitNormalModel(const std::vector<double> &p)
         double worst = 0;
         for (int a = 0; a < m; ++a) {
             if (!(win[size_t(a)] > 0) || !std::isfinite(win[size_t(a)]))
-                return Result<NormalFit>::failure(
-                    QStringLiteral("the normal model cannot be fitted to these win probabilities"));
+                return Result<NormalFit>::failure(NormalFitProblem());
             worst = std::max(worst, std::fabs(std::log(win[size_t(a)] / p[size_t(a)])));
         }
         if (worst < 1e-10)
@@ -211,8 +217,7 @@ Result<NormalFit> FitNormalModel(const std::vector<double> &p)
         for (int r = 0; r < n; ++r)
             fit.theta[size_t(free[size_t(r)])] += scale * rhs[size_t(r)];
     }
-    return Result<NormalFit>::failure(
-        QStringLiteral("the normal model cannot be fitted to these win probabilities"));
+    return Result<NormalFit>::failure(NormalFitProblem());
 }
 
 std::vector<double> NormalFirstThree(const std::vector<double> &theta)

@@ -1,25 +1,35 @@
 #include "core/analysis/oddspaste.h"
 
 #include <QStringList>
-#include <cmath>
 #include <optional>
 
 namespace {
 
 using Cells = std::vector<QStringList>;
 
-Result<ActualOdds> Refuse(qsizetype row, const QString &why)
+Result<OddsLines> Refuse(qsizetype row, Problem p)
 {
-    return Result<ActualOdds>::failure(QStringLiteral("line %1: %2").arg(row + 1).arg(why));
+    p.line = int(row + 1);
+    return Result<OddsLines>::failure(std::move(p));
 }
 
-std::optional<double> Odds(const QString &text)
+Problem Quoting(Fault fault, const QString &text, qint64 number = 0, qint64 high = 0)
 {
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v) || v <= 0)
-        return std::nullopt;
-    return v;
+    Problem p;
+    p.fault = fault;
+    p.text = text;
+    p.number = number;
+    p.high = high;
+    return p;
+}
+
+bool HasDigit(const QStringList &fields)
+{
+    for (const QString &f : fields)
+        for (const QChar c : f)
+            if (c.isDigit())
+                return true;
+    return false;
 }
 
 // "■3■" (blanks allowed inside): the runner whose pairs follow below.
@@ -39,29 +49,36 @@ QString Cell(const Cells &cells, qsizetype row, qsizetype col)
     return cells[size_t(row)].value(col);
 }
 
-Result<ActualOdds> ParseColumn(const Cells &cells, const std::vector<Ticket> &byNumber)
+Result<OddsLines> ParseColumn(const Cells &cells, BetType type, const std::vector<Ticket> &byNumber)
 {
-    ActualOdds odds;
+    OddsLines out;
     size_t next = 0;
+    bool first = true;
     for (size_t r = 0; r < cells.size(); ++r) {
         if (cells[r].isEmpty())
             continue;
         const QString &text = cells[r].first();
+        // A first line without a digit names the column.
+        const bool header = first && !HasDigit(cells[r]);
+        first = false;
+        if (header)
+            continue;
         if (next == byNumber.size())
-            return Refuse(qsizetype(r), QStringLiteral("'%1' is one more than the %2 tickets")
-                                            .arg(text)
-                                            .arg(byNumber.size()));
-        const std::optional<double> v = Odds(text);
-        if (!v)
-            return Refuse(qsizetype(r), QStringLiteral("'%1' is not odds").arg(text));
-        odds[byNumber[next++]] = *v;
+            return Refuse(qsizetype(r),
+                          Quoting(Fault::ColumnTooLong, text, qint64(byNumber.size())));
+        if (IsScratched(text)) {
+            out.scratched.insert(byNumber[next++]);
+            continue;
+        }
+        const Result<QuotedOdds> v = ParseOdds(text, type);
+        if (!v.ok())
+            return Refuse(qsizetype(r), v.problem);
+        out.odds[byNumber[next++]] = v.value;
     }
     if (next != byNumber.size())
-        return Result<ActualOdds>::failure(
-            QStringLiteral("%1 odds for %2 tickets: a bare column needs one for every ticket")
-                .arg(next)
-                .arg(byNumber.size()));
-    return Result<ActualOdds>::success(std::move(odds));
+        return Result<OddsLines>::failure(
+            Quoting(Fault::ColumnTooShort, {}, qint64(next), qint64(byNumber.size())));
+    return Result<OddsLines>::success(std::move(out));
 }
 
 // The pair a block's row names: "i-j" or "j"; empty label: the row count decides.
@@ -81,9 +98,9 @@ std::optional<int> PairRunner(const QString &label, int first, int counted)
     return ok ? std::optional<int>(j) : std::nullopt;
 }
 
-Result<ActualOdds> ParseMatrix(const Cells &cells, int highest)
+Result<OddsLines> ParseMatrix(const Cells &cells, BetType type, int highest)
 {
-    ActualOdds odds;
+    OddsLines out;
     std::vector<std::vector<bool>> placed(cells.size());
     for (size_t r = 0; r < cells.size(); ++r)
         placed[r].assign(size_t(cells[r].size()), false);
@@ -98,9 +115,7 @@ Result<ActualOdds> ParseMatrix(const Cells &cells, int highest)
             if (!first)
                 continue;
             if (*first < 1 || *first >= highest)
-                return Refuse(r, QStringLiteral("'%1' heads no pairs of runners 1 to %2")
-                                     .arg(cells[size_t(r)][c])
-                                     .arg(highest));
+                return Refuse(r, Quoting(Fault::MatrixHeader, cells[size_t(r)][c], 0, highest));
             take(r, c);
             for (qsizetype k = r + 1;; ++k) {
                 const QString value = Cell(cells, k, c);
@@ -113,40 +128,39 @@ Result<ActualOdds> ParseMatrix(const Cells &cells, int highest)
                 const int counted = *first + int(k - r);
                 const std::optional<int> second = PairRunner(label, *first, counted);
                 if (!second || *second <= *first || *second > highest)
-                    return Refuse(k, QStringLiteral("'%1' is not a pair of %2 with runners "
-                                                    "%3 to %4")
-                                         .arg(label.isEmpty() ? value : label)
-                                         .arg(*first)
-                                         .arg(*first + 1)
-                                         .arg(highest));
+                    return Refuse(k, Quoting(Fault::MatrixPair, label.isEmpty() ? value : label,
+                                             *first, highest));
                 if (value.isEmpty())
                     continue;
-                const std::optional<double> v = Odds(value);
-                if (!v)
-                    return Refuse(k, QStringLiteral("'%1' is not odds").arg(value));
-                odds[{*first, *second, 0}] = *v;
+                const Ticket pair{*first, *second, 0};
+                if (IsScratched(value)) {
+                    out.scratched.insert(pair);
+                    continue;
+                }
+                const Result<QuotedOdds> v = ParseOdds(value, type);
+                if (!v.ok())
+                    return Refuse(k, v.problem);
+                out.odds[pair] = v.value;
             }
         }
     }
     for (size_t r = 0; r < cells.size(); ++r)
         for (qsizetype c = 0; c < cells[r].size(); ++c)
             if (!placed[r][size_t(c)] && !cells[r][c].isEmpty())
-                return Refuse(
-                    qsizetype(r),
-                    QStringLiteral("'%1' lies in no block of the matrix").arg(cells[r][c]));
-    return Result<ActualOdds>::success(std::move(odds));
+                return Refuse(qsizetype(r), Quoting(Fault::MatrixStray, cells[r][c]));
+    return Result<OddsLines>::success(std::move(out));
 }
 
 } // namespace
 
-Result<ActualOdds> ParsePastedOdds(const QString &text, BetType type, int highest,
-                                   const std::vector<Ticket> &byNumber)
+Result<OddsLines> ParsePastedOdds(const QString &text, BetType type, int highest,
+                                  const std::vector<Ticket> &byNumber)
 {
     Cells cells;
     bool header = false;
     bool singleFields = true;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
-        QStringList fields = line.split(QLatin1Char('\t'));
+        QStringList fields = NormalizedOddsText(line).split(QLatin1Char('\t'));
         for (QString &f : fields) {
             f = f.trimmed();
             header = header || HeaderRunner(f).has_value();
@@ -158,17 +172,16 @@ Result<ActualOdds> ParsePastedOdds(const QString &text, BetType type, int highes
     }
     if (header) {
         if (type != BetType::Quinella && type != BetType::Wide)
-            return Result<ActualOdds>::failure(
-                QStringLiteral("the matrix layout holds pairs: it is for 馬連 and ワイド only"));
-        return ParseMatrix(cells, highest);
+            return Result<OddsLines>::failure(Quoting(Fault::MatrixType, {}));
+        return ParseMatrix(cells, type, highest);
     }
     if (singleFields) {
-        // Any number makes it a column: a stray word in it is then named as not odds.
+        // Any odds make it a column: a stray word in it is then named as not odds.
         bool numbers = false;
         for (const QStringList &fields : cells)
-            numbers = numbers || (!fields.isEmpty() && Odds(fields.first()));
+            numbers = numbers || (!fields.isEmpty() && ParseOdds(fields.first(), type).ok());
         if (numbers)
-            return ParseColumn(cells, byNumber);
+            return ParseColumn(cells, type, byNumber);
     }
     return ParseActualOdds(text, type, highest);
 }

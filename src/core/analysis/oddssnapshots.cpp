@@ -1,5 +1,7 @@
 #include "core/analysis/oddssnapshots.h"
 
+#include "core/analysis/valuerounding.h"
+
 #include <QRegularExpression>
 
 namespace {
@@ -71,4 +73,14 @@ std::optional<QTime> ParseTimeOfDay(const QString &text)
     if (!m.hasMatch())
         return std::nullopt;
     return QTime(m.captured(1).toInt(), m.captured(2).toInt());
+}
+
+OddsMove MoveOf(double previous, double now, double thresholdPercent)
+{
+    if (!(previous > 0))
+        return {};
+    // Rounded as a fall, so that falls and rises round alike away from the sign.
+    const double fall = RoundedHalfUp((previous - now) / previous * 100, 1);
+    const double rise = RoundedHalfUp((now - previous) / previous * 100, 1);
+    return {now >= previous ? rise : -fall, fall >= thresholdPercent};
 }

@@ -39,3 +39,13 @@ int SnapshotAt(const OddsHistory &history, std::optional<QTime> at);
 
 // "HH:MM" from 00:00 to 23:59; nothing for any other text.
 std::optional<QTime> ParseTimeOfDay(const QString &text);
+
+// How a ticket's odds moved since the previous snapshot.
+struct OddsMove
+{
+    double changePercent = 0; // (now - previous) / previous in percent, one decimal, halves up
+    bool suddenDrop = false;  // fell by at least the threshold (急落)
+};
+// A fall of (previous - now) / previous >= thresholdPercent / 100 is sudden; compared as the
+// percentage shown, so a row showing -30.0 % is flagged at 30.
+OddsMove MoveOf(double previous, double now, double thresholdPercent);

@@ -146,7 +146,7 @@ Result<FinishingOrder> NormalOrder(const RaceField &field)
     }
     const Result<NormalFit> fit = FitNormalModel(order.win);
     if (!fit.ok())
-        return Result<FinishingOrder>::failure(fit.error);
+        return Result<FinishingOrder>::failure(fit.problem);
     order.firstThree = NormalFirstThree(fit.value.theta);
     for (int a = 0; a < m; ++a)
         for (int b = 0; b < m; ++b) {

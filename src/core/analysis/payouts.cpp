@@ -176,8 +176,8 @@ Result<Payouts> ParsePayoutText(const QString &text, int highest)
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString shown = lines[i].trimmed();
         const auto bad = [&](const QString &why) {
-            return Result<Payouts>::failure(
-                QStringLiteral("%1行目「%2」: %3").arg(i + 1).arg(shown, why));
+            return Result<Payouts>::failure(QString::number(i + 1) + QStringLiteral("行目「") +
+                                            QuotedText(shown) + QStringLiteral("」: ") + why);
         };
         LineReader line(FoldText(shown));
         if (line.atEnd())
@@ -237,10 +237,12 @@ Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key, int highes
     const QString k = key.trimmed();
     const qsizetype space = k.indexOf(QLatin1Char(' '));
     if (space < 0)
-        return R::failure(QStringLiteral("'%1' is not a bet type and a ticket").arg(k));
+        return R::failure(QLatin1Char('\'') + QuotedText(k) +
+                          QStringLiteral("' is not a bet type and a ticket"));
     const std::optional<BetType> type = BetTypeFromName(QStringView(k).left(space));
     if (!type)
-        return R::failure(QStringLiteral("unknown bet type '%1'").arg(k.left(space)));
+        return R::failure(QStringLiteral("unknown bet type '") + QuotedText(k.left(space)) +
+                          QLatin1Char('\''));
     const Result<Ticket> ticket =
         ParseTicket(*type, QStringView(k).mid(space + 1).trimmed(), highest);
     if (!ticket.ok())

@@ -1,6 +1,9 @@
 #pragma once
 // A value or the reason there is none: the analysis reports failures this way, never by
-// exceptions.
+// exceptions. `error` is the English reason (kirrel-cli), `problem` its kind and facts, from
+// which the window says it in Japanese.
+
+#include "core/analysis/problem.h"
 
 #include <QString>
 #include <utility>
@@ -9,9 +12,21 @@ template <typename T> struct Result
 {
     T value{};
     QString error; // empty when ok
+    Problem problem;
 
     bool ok() const { return error.isEmpty(); }
 
-    static Result success(T v) { return Result{std::move(v), QString()}; }
-    static Result failure(QString why) { return Result{T{}, std::move(why)}; }
+    static Result success(T v) { return Result{std::move(v), QString(), Problem{}}; }
+    static Result failure(QString why)
+    {
+        Problem p;
+        p.fault = Fault::Other;
+        p.text = why;
+        return Result{T{}, std::move(why), std::move(p)};
+    }
+    static Result failure(Problem p)
+    {
+        QString why = EnglishText(p);
+        return Result{T{}, std::move(why), std::move(p)};
+    }
 };

@@ -15,28 +15,46 @@ double HundredsRounded(double yen)
     return std::round(yen / 100 * 1e6) / 1e6;
 }
 
+template <typename T> Result<T> Refused(Fault fault)
+{
+    Problem p;
+    p.fault = fault;
+    return Result<T>::failure(std::move(p));
+}
+
 } // namespace
 
-Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget)
+Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget,
+                       const std::vector<QString> &names)
 {
     if (odds.empty())
-        return Result<Dutching>::failure(QStringLiteral("no tickets to spread the budget over"));
-    if (budget < 1)
-        return Result<Dutching>::failure(QStringLiteral("the budget must be at least 1 yen"));
+        return Refused<Dutching>(Fault::NoTickets);
+    if (budget < 1 || budget > MaxStakeYen)
+        return Refused<Dutching>(Fault::BudgetRange);
     double inverseSum = 0;
     for (const double o : odds) {
         if (!(o > 0) || !std::isfinite(o))
-            return Result<Dutching>::failure(QStringLiteral("odds must be positive"));
+            return Refused<Dutching>(Fault::OddsNotPositive);
         inverseSum += 1 / o;
     }
     const double combined = 1 / inverseSum;
     Dutching d;
     d.combinedOdds = TruncatedDecimals(combined, 2);
     d.minPayout = std::numeric_limits<qint64>::max();
-    for (const double o : odds) {
+    for (size_t i = 0; i < odds.size(); ++i) {
+        const double o = odds[i];
         const double hundreds = std::floor(HundredsRounded(double(budget) * combined / o) + 0.5);
         const qint64 stake = std::max<qint64>(1, qint64(hundreds)) * 100;
-        const qint64 payout = std::llround(double(stake) * o);
+        // 2^63: the first payout a 64-bit count of yen cannot hold.
+        const double exact = double(stake) * o;
+        if (!(exact < 9223372036854775808.0)) {
+            Problem p;
+            p.fault = Fault::PayoutOverflow;
+            p.name = i < names.size() ? names[i] : QString::number(i + 1);
+            p.number = std::numeric_limits<qint64>::max();
+            return Result<Dutching>::failure(std::move(p));
+        }
+        const qint64 payout = std::llround(exact);
         d.lines.push_back({o, stake, payout});
         d.total += stake;
         d.minPayout = std::min(d.minPayout, payout);
@@ -49,22 +67,20 @@ Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget)
 Result<KellyStakes> Kelly(std::vector<KellyCandidate> candidates, qint64 bankroll,
                           double kellyFraction)
 {
-    if (bankroll < 1)
-        return Result<KellyStakes>::failure(QStringLiteral("the bankroll must be at least 1 yen"));
+    if (bankroll < 1 || bankroll > MaxStakeYen)
+        return Refused<KellyStakes>(Fault::BankrollRange);
     if (!(kellyFraction > 0 && kellyFraction <= 1))
-        return Result<KellyStakes>::failure(
-            QStringLiteral("the Kelly fraction must be above 0 and at most 1"));
+        return Refused<KellyStakes>(Fault::KellyFraction);
     double total = 0;
     for (const KellyCandidate &c : candidates) {
         if (!(c.odds > 0) || !std::isfinite(c.odds))
-            return Result<KellyStakes>::failure(QStringLiteral("odds must be positive"));
+            return Refused<KellyStakes>(Fault::OddsNotPositive);
         if (!(c.probability >= 0 && c.probability <= 1))
-            return Result<KellyStakes>::failure(QStringLiteral("a probability is outside 0 to 1"));
+            return Refused<KellyStakes>(Fault::ProbabilityRange);
         total += c.probability;
     }
     if (total > 1 + 1e-9)
-        return Result<KellyStakes>::failure(
-            QStringLiteral("the probabilities add up to more than 1"));
+        return Refused<KellyStakes>(Fault::ProbabilitySum);
 
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const KellyCandidate &a, const KellyCandidate &b) {

@@ -25,10 +25,15 @@ struct Dutching
     bool loss = false; // the smallest payout is below the total staked
 };
 
+// Budgets and bankrolls: at most 10^12 yen.
+inline constexpr qint64 MaxStakeYen = 1000000000000LL;
+
 // Spreads budget yen over tickets with the given odds so that each pays about the same:
 // stake = budget x C / O rounded to the nearest 100 yen (halves up), at least 100.
-// Not ok without tickets, with odds that are not positive or a budget below 1 yen.
-Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget);
+// Not ok without tickets, with odds that are not positive, a budget outside 1 to
+// MaxStakeYen, or a payout beyond 64 bits (naming the ticket by names[i], else its place).
+Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget,
+                       const std::vector<QString> &names = {});
 
 struct KellyCandidate
 {
@@ -55,8 +60,8 @@ struct KellyStakes
 // Smoczynski & Tomkins (2010): the optimal Kelly set over mutually exclusive outcomes.
 // Candidates by expected return P x O, largest first; each joins while P x O exceeds
 // R_S = (1 - sum_S P) / (1 - sum_S 1/O); then f = P - R_S / O, and the stake is
-// bankroll x f x kellyFraction rounded down to 100 yen. Not ok for a bankroll below 1 yen,
-// a fraction outside (0, 1], odds not positive or probabilities outside [0, 1] or summing
-// above 1.
+// bankroll x f x kellyFraction rounded down to 100 yen. Not ok for a bankroll outside 1 to
+// MaxStakeYen, a fraction outside (0, 1], odds not positive or probabilities outside [0, 1]
+// or summing above 1.
 Result<KellyStakes> Kelly(std::vector<KellyCandidate> candidates, qint64 bankroll,
                           double kellyFraction);

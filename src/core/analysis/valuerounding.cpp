@@ -4,6 +4,8 @@
 
 double RoundedHalfUp(double value, int decimals)
 {
-    const double scale = std::pow(10.0, decimals);
+    static constexpr double powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    const double scale =
+        decimals >= 0 && decimals <= 6 ? powers[decimals] : std::pow(10.0, decimals);
     return std::floor(value * scale + 0.5 + 1e-9) / scale;
 }

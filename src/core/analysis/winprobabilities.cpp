@@ -28,7 +28,9 @@ Result<RaceField> RaceFieldFromScores(const std::vector<double> &scores, std::ve
         if (std::isfinite(total + scores[size_t(r)]))
             total += scores[size_t(r)];
     const auto none = [] {
-        return Result<RaceField>::failure(QStringLiteral("no runner has support"));
+        Problem p;
+        p.fault = Fault::NoSupport;
+        return Result<RaceField>::failure(std::move(p));
     };
     if (total == 0)
         return none();

@@ -1,6 +1,7 @@
 #include "core/editing/clipboardrange.h"
 
 #include "core/editing/cellrules.h"
+#include "core/text/narrownumber.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -52,8 +53,12 @@ void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondTex
         }
         qsizetype j = 0;
         for (int c = FxGrid.col(); c <= lastCol; ++c, ++j) {
-            if (j < fields.size())
-                FxGrid.setText(r, c, removeFieldSeparators(fields.at(j)));
+            if (j >= fields.size())
+                continue;
+            // Spreadsheets and input methods hand over full-width digits, which read as 0.
+            const bool number = ImeModeForCell(FxGrid, r, c) == ImeDisabled;
+            const QString &field = fields.at(j);
+            FxGrid.setText(r, c, removeFieldSeparators(number ? narrowNumberText(field) : field));
         }
     }
 }

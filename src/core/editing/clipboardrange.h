@@ -20,5 +20,6 @@ QString copyRange(Grid &FxGrid, bool iErase);
 // nothing. Lines split at CR LF, cells at TAB; a row past the last line repeats the
 // previous line's cells (so a text ending in CR LF leaves further rows unchanged), and a
 // missing cell leaves the grid cell as it is. A cell loses what a document file cannot
-// hold (removeFieldSeparators), so "1,234" arrives as 1234. Nothing is recalculated.
+// hold (removeFieldSeparators), so "1,234" arrives as 1234; a number cell (input method off
+// there) takes full-width digits and signs as ASCII. Nothing is recalculated.
 void pasteRange(Grid &FxGrid, const QString &plainText, const QString &secondText = QString());

@@ -235,7 +235,7 @@ void AnalysisController::documentOpened(DocumentWindow *doc, const QString &path
     const Result<AnalysisInputs> read = ReadSidecar(sidecar);
     if (!read.ok()) {
         showProblem(QStringLiteral("分析ファイルを読み込めませんでした。\n%1\n%2")
-                        .arg(sidecar, read.error));
+                        .arg(sidecar, JapaneseText(read.problem)));
         return;
     }
     analysisOf(doc)->state().resetInputs(read.value);

@@ -59,7 +59,9 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
     case EstimatedCol:
         return Fixed(row.estimatedOdds, 1);
     case ActualCol:
-        return Fixed(row.actualOdds, 1);
+        return row.actualUpper > 0
+                   ? Fixed(row.actualOdds, 1) + QLatin1Char('-') + Fixed(row.actualUpper, 1)
+                   : Fixed(row.actualOdds, 1);
     case RatioCol:
         return Fixed(row.ratio, 2);
     case ValueCol:
@@ -146,12 +148,14 @@ bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value
     if (role != Qt::EditRole || index.column() != ActualCol || index.row() >= rowCount())
         return false;
     const QString text = value.toString().trimmed();
-    double odds = 0;
+    QuotedOdds odds; // empty: the ticket's odds are cleared
     if (!text.isEmpty()) {
-        bool ok = false;
-        odds = text.toDouble(&ok);
-        if (!ok || !std::isfinite(odds) || odds <= 0)
+        const Result<QuotedOdds> read = ParseOdds(text, m_table.type);
+        if (!read.ok()) {
+            Q_EMIT actualOddsRefused(JapaneseText(read.problem));
             return false;
+        }
+        odds = read.value;
     }
     Q_EMIT actualOddsEdited(row(index.row()).ticket, odds);
     return true;

@@ -47,8 +47,11 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
 Q_SIGNALS:
-    // Typed into the actual odds column; 0 clears the ticket's odds.
-    void actualOddsEdited(const Ticket &ticket, double odds);
+    // Typed into the actual odds column; an empty cell gives QuotedOdds() (odds 0), which
+    // clears the ticket's odds.
+    void actualOddsEdited(const Ticket &ticket, const QuotedOdds &odds);
+    // Typed text that is not odds, with the reason in Japanese; nothing changed.
+    void actualOddsRefused(const QString &why);
 
 private:
     QString text(const AnalysisRow &row, int column) const;

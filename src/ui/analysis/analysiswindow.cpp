@@ -70,14 +70,20 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
     buildControls();
 
     connect(m_model, &AnalysisTableModel::actualOddsEdited, this,
-            [this](const Ticket &ticket, double odds) {
+            [this](const Ticket &ticket, const QuotedOdds &odds) {
+                m_pasteError.clear();
                 edit([&](AnalysisInputs &in) {
-                    if (odds > 0)
+                    if (odds.odds > 0)
                         in.actualOf(in.betType)[ticket] = odds;
                     else
                         in.actualOf(in.betType).erase(ticket);
                 });
             });
+    connect(m_model, &AnalysisTableModel::actualOddsRefused, this, [this](const QString &why) {
+        m_pasteError = why;
+        m_errorOfTyping = true;
+        showStatus();
+    });
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AnalysisWindow::selectionEdited);
     connect(m_stakes, &StakePanel::settingsEdited, this,
@@ -101,9 +107,9 @@ void AnalysisWindow::buildControls()
     m_modelBox = new QComboBox(this);
     m_modelBox->addItems(
         {QStringLiteral("Harville"), QStringLiteral("割引"), QStringLiteral("正規")});
-    m_lambda = NumberBox(this, 0, 3, 0.01, 2);
-    m_rho = NumberBox(this, 0, 3, 0.01, 2);
-    m_beta = NumberBox(this, 0.1, 5, 0.05, 2);
+    m_lambda = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
+    m_rho = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
+    m_beta = NumberBox(this, 0.1, MaxBeta, 0.05, 2);
     m_ratio = NumberBox(this, 1, 100, 0.5, 1);
     m_ratio->setSuffix(QStringLiteral(" %"));
     m_high = NumberBox(this, 1, 10, 0.05, 2);
@@ -239,7 +245,9 @@ void AnalysisWindow::showStatus()
 {
     QString text;
     if (!m_pasteError.isEmpty())
-        text = QStringLiteral("貼り付けできません（何も変えていません）：") + m_pasteError;
+        text = (m_errorOfTyping ? QStringLiteral("実オッズにできません：")
+                                : QStringLiteral("貼り付けできません（何も変えていません）：")) +
+               m_pasteError;
     else if (!m_model->table().error.isEmpty())
         text = QStringLiteral("分析できません：") + m_model->table().error;
     else
@@ -351,13 +359,16 @@ bool AnalysisWindow::pasteText(const QString &text)
     if (!m_analysis)
         return false;
     const BetType type = m_model->table().type;
-    const Result<ActualOdds> odds = ParsePastedOdds(text, type, m_analysis->race().highest(type),
-                                                    TicketsByNumber(m_model->table()));
-    m_pasteError = odds.error;
+    const Result<OddsLines> odds = ParsePastedOdds(text, type, m_analysis->race().highest(type),
+                                                   TicketsByNumber(m_model->table()));
+    m_pasteError = odds.ok() ? QString() : JapaneseText(odds.problem);
+    m_errorOfTyping = false;
     if (odds.ok()) {
         edit([&](AnalysisInputs &in) {
-            for (const auto &[ticket, value] : odds.value)
+            for (const auto &[ticket, value] : odds.value.odds)
                 in.actualOf(type)[ticket] = value;
+            for (const Ticket &ticket : odds.value.scratched)
+                in.actualOf(type).erase(ticket);
         });
     }
     showStatus();

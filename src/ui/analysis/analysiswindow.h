@@ -74,7 +74,8 @@ private:
     QDoubleSpinBox *m_low = nullptr;
     QLabel *m_status = nullptr;
     QSpinBox *m_topRows = nullptr;
-    Grid m_printGrid; // what the preview shows; it closes with this window
-    QString m_pasteError;
+    Grid m_printGrid;             // what the preview shows; it closes with this window
+    QString m_pasteError;         // the last paste's or typed odds' refusal, shown until the next
+    bool m_errorOfTyping = false; // the refusal was of typed odds
     bool m_selecting = false;
 };

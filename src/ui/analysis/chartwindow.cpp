@@ -110,8 +110,8 @@ void ChartWindow::redraw()
             highestOdds = std::max(highestOdds, r.estimatedWinOdds);
         }
         if (const auto it = actualWin.find({r.number, 0, 0}); it != actualWin.end()) {
-            actual.append(QPointF(i, it->second));
-            highestOdds = std::max(highestOdds, it->second);
+            actual.append(QPointF(i, it->second.odds));
+            highestOdds = std::max(highestOdds, it->second.odds);
         }
         for (int b = 0; b < 9; ++b) {
             QBarSet *set = m_sets[size_t(b)];

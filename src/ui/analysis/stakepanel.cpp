@@ -141,13 +141,15 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
         return;
     }
     std::vector<double> odds;
+    std::vector<QString> names;
     for (const int i : picked) {
         const AnalysisRow &row = table.rows[size_t(i)];
         odds.push_back(row.actualOdds > 0 ? row.actualOdds : row.estimatedOdds);
+        names.push_back(TicketText(table.type, row.ticket));
     }
-    const Result<Dutching> d = Dutch(odds, budget);
+    const Result<Dutching> d = Dutch(odds, budget, names);
     if (!d.ok()) {
-        m_summary->setText(d.error);
+        m_summary->setText(JapaneseText(d.problem));
         return;
     }
     for (size_t k = 0; k < picked.size(); ++k) {
@@ -174,7 +176,7 @@ void StakePanel::showKelly(const AnalysisTable &table, const AnalysisInputs &inp
     const Result<KellyStakes> k =
         Kelly(std::move(candidates), inputs.bankroll, inputs.kellyFraction);
     if (!k.ok()) {
-        m_summary->setText(k.error);
+        m_summary->setText(JapaneseText(k.problem));
         return;
     }
     qint64 total = 0;

@@ -9,7 +9,11 @@
 #include "ui/document/celleditor.h"
 #include "ui/grid/gridview.h"
 
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QTimer>
 
 void DocumentWindow::leaveEditor()
 {
@@ -39,7 +43,7 @@ void DocumentWindow::selectFieldText(QLineEdit *inTxtCtrl)
     inTxtCtrl->selectAll();
 }
 
-void DocumentWindow::openEditor(ImeMode ime)
+void DocumentWindow::openEditor(ImeMode ime, bool takeFocus)
 {
     if (m_doc.quinellaVisible())
         return;
@@ -56,10 +60,95 @@ void DocumentWindow::openEditor(ImeMode ime)
     if (!rect.isValid())
         return;
     rect.translate(runnerTable->pos());
-    cellEditor->setGeometry(rect);
+    const QWidget *viewport = runnerTable->viewport();
+    const QRect room(viewport->mapTo(this, QPoint(0, 0)), viewport->size());
+    cellEditor->placeOver(rect, room);
     cellEditor->show();
     cellEditor->raise();
-    cellEditor->setFocus(Qt::OtherFocusReason);
+    if (takeFocus)
+        cellEditor->setFocus(Qt::OtherFocusReason);
+}
+
+void DocumentWindow::gridInputMethod(QInputMethodEvent *event)
+{
+    if (event->preeditString().isEmpty() && event->commitString().isEmpty())
+        return;
+    Grid &g = m_doc.runnerTable;
+    const int col = g.col();
+    if (col == ColRank || col == ColOdds || col == ColPayout)
+        return;
+    openEditor(ImeMode(ImeModeForCell(g, g.row(), col)), false);
+    if (!isEditing())
+        return;
+    // As a typed character does, the composition replaces the cell's text.
+    cellEditor->setText(QString());
+    m_composing = true;
+    runnerTable->setCompositionTarget(cellEditor);
+    QCoreApplication::sendEvent(cellEditor, event);
+}
+
+void DocumentWindow::editorCompositionChanged()
+{
+    if (!m_composing || !cellEditor->preeditText().isEmpty())
+        return;
+    if (cellEditor->text().isEmpty()) {
+        // The composition was taken back (Escape): nothing was typed.
+        endComposition();
+        cellEditor->hide();
+        return;
+    }
+    // Not now: moving the focus inside the input method's delivery makes it deliver again.
+    QTimer::singleShot(0, this, &DocumentWindow::handOverComposition);
+}
+
+void DocumentWindow::handOverComposition()
+{
+    if (!m_composing || !cellEditor->preeditText().isEmpty())
+        return;
+    endComposition();
+    if (isEditing() && runnerTable->hasFocus())
+        cellEditor->setFocus(Qt::OtherFocusReason);
+    else if (!cellEditor->hasFocus())
+        cellEditor->hide(); // the user went elsewhere meanwhile: nothing is stored
+}
+
+void DocumentWindow::endComposition()
+{
+    m_composing = false;
+    runnerTable->setCompositionTarget(nullptr);
+}
+
+void DocumentWindow::dropComposition()
+{
+    if (!m_composing)
+        return;
+    endComposition();
+    QInputMethodEvent clear;
+    QCoreApplication::sendEvent(cellEditor, &clear);
+    cellEditor->hide();
+    forgetComposition();
+}
+
+void DocumentWindow::forgetComposition()
+{
+    // Some input methods answer a reset by committing the reading, later and to whatever has
+    // the focus by then: that commit is not typed.
+    s_ignoreCommitUntil = QDeadlineTimer(IgnoreCommitMs);
+    QGuiApplication::inputMethod()->reset();
+}
+
+bool DocumentWindow::isForgottenCommit(const QInputMethodEvent *event)
+{
+    if (s_ignoreCommitUntil.hasExpired())
+        return false;
+    if (event->commitString().isEmpty()) {
+        // A new composition: what it commits is typed.
+        if (!event->preeditString().isEmpty())
+            s_ignoreCommitUntil = QDeadlineTimer();
+        return false;
+    }
+    s_ignoreCommitUntil = QDeadlineTimer();
+    return true;
 }
 
 void DocumentWindow::gridKeyDown(QKeyCombination key, bool *handled)
@@ -101,6 +190,7 @@ void DocumentWindow::gridDoubleClicked()
 
 void DocumentWindow::gridMouseDown()
 {
+    dropComposition();
     leaveEditor();
     focusGrid();
 }
@@ -113,6 +203,7 @@ void DocumentWindow::gridGotFocus()
 
 void DocumentWindow::gridSelectionChanged()
 {
+    dropComposition();
     leaveEditor();
     focusGrid();
     refreshStatus();

@@ -17,6 +17,7 @@
 #include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,16 +138,19 @@ void DocumentWindow::buildWidgets()
         fieldLabels[i]->setFont(headerFont);
         fieldLabels[i]->setGeometry(labelRects[i]);
     }
-    auto makeEdit = [&](const QString &name, const QRect &rect) {
-        auto *edit = new QLineEdit(headerPanel);
+    auto makeEdit = [&](const QString &name, const QRect &rect, bool numbers = false) {
+        auto *edit = new InputModeEdit(headerPanel);
         edit->setObjectName(name);
         edit->setFont(headerFont);
         edit->setGeometry(rect);
-        edit->setValidator(new FieldTextValidator(edit));
+        edit->setValidator(new FieldTextValidator(numbers, edit));
+        if (numbers)
+            edit->setIme(ImeDisabled);
         return edit;
     };
     for (int i = 0; i < 2; ++i) {
-        countBoxes[i] = makeEdit(QStringLiteral("countBoxes%1").arg(i), QRect(i * 50, 24, 50, 24));
+        countBoxes[i] =
+            makeEdit(QStringLiteral("countBoxes%1").arg(i), QRect(i * 50, 24, 50, 24), true);
         connect(countBoxes[i], &QLineEdit::textEdited, this,
                 [this, i](const QString &text) { countBoxEdited(i, text); });
         connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::confirmCounts);
@@ -159,13 +163,13 @@ void DocumentWindow::buildWidgets()
             markChanged();
         });
     }
-    payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), QRect(640, 24, 50, 24));
+    payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), QRect(640, 24, 50, 24), true);
     connect(payoutRatioBox, &QLineEdit::textEdited, this, &DocumentWindow::markChanged);
     connect(payoutRatioBox, &QLineEdit::returnPressed, this, [this] {
         confirmPayoutRatio();
         recalculate();
     });
-    poolBox = makeEdit(QStringLiteral("poolBox"), QRect(690, 24, 100, 24));
+    poolBox = makeEdit(QStringLiteral("poolBox"), QRect(690, 24, 100, 24), true);
     connect(poolBox, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_doc.setPoolText(text);
         markChanged();
@@ -195,12 +199,22 @@ void DocumentWindow::buildWidgets()
     connect(runnerTable, &GridView::keyDown, this, &DocumentWindow::gridKeyDown);
     connect(quinellaMatrix, &GridView::keyDown, this, &DocumentWindow::gridKeyDown);
     connect(runnerTable, &GridView::keyPress, this, &DocumentWindow::gridKeyPress);
+    connect(runnerTable, &GridView::inputMethod, this, &DocumentWindow::gridInputMethod);
+    // Numbers are typed with the input method off; nothing is typed in the computed columns
+    // or the quinella matrix.
+    runnerTable->setInputMethodRule([this](int row, int col) {
+        return col != ColRank && col != ColOdds && col != ColPayout &&
+               ImeModeForCell(m_doc.runnerTable, row, col) == ImeFree;
+    });
+    quinellaMatrix->setInputMethodRule([](int, int) { return false; });
     connect(runnerTable, &GridView::dblClick, this, &DocumentWindow::gridDoubleClicked);
     connect(runnerTable, &GridView::mouseDown, this, &DocumentWindow::gridMouseDown);
     connect(runnerTable, &GridView::gotFocus, this, &DocumentWindow::gridGotFocus);
     connect(runnerTable, &GridView::selChange, this, &DocumentWindow::gridSelectionChanged);
     connect(cellEditor, &CellEditBox::keyDown, this, &DocumentWindow::editorKeyDown);
     connect(cellEditor, &CellEditBox::lostFocus, this, &DocumentWindow::editorLostFocus);
+    connect(cellEditor, &CellEditBox::compositionChanged, this,
+            &DocumentWindow::editorCompositionChanged);
 
     // The window sees key presses before its controls, so the clipboard keys reach the edit
     // commands wherever the focus is.
@@ -475,6 +489,10 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
+        if (event->type() == QEvent::KeyPress) {
+            s_ignoreCommitUntil = QDeadlineTimer(); // typed after the abandoned composition
+            m_composedIn = nullptr;
+        }
         const KeyCommand command = clipboardCommand(
             static_cast<QKeyEvent *>(event)->keyCombination(), watched == focusedTextField());
         if (command == KeyCommand::None)
@@ -488,8 +506,32 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
         runCommand(command);
         return true;
     }
+    case QEvent::InputMethod: {
+        const auto *input = static_cast<QInputMethodEvent *>(event);
+        if (isForgottenCommit(input))
+            return true;
+        if (!input->preeditString().isEmpty() || !input->commitString().isEmpty())
+            m_composedIn = watched;
+        break;
+    }
+    case QEvent::Hide:
+        if (watched == cellEditor)
+            endComposition();
+        break;
     case QEvent::FocusIn:
     case QEvent::FocusOut:
+        // Leaving the grid in the middle of a composition types nothing, neither here nor in
+        // the control the focus goes to (an input method may carry the reading along).
+        if (watched == runnerTable && event->type() == QEvent::FocusOut &&
+            !IsPassingFocusChange(event))
+            dropComposition();
+        // Qt commits a composition when the focus moves; some input methods then send it once
+        // more, to the control that has the focus by then.
+        if (watched == m_composedIn && event->type() == QEvent::FocusOut &&
+            !IsPassingFocusChange(event)) {
+            m_composedIn = nullptr;
+            forgetComposition();
+        }
         if (watched == payoutRatioBox && event->type() == QEvent::FocusOut)
             confirmPayoutRatio();
         for (int i = 0; i < 6; ++i) {

@@ -9,6 +9,7 @@
 #include "core/editing/undoring.h"
 #include "core/file/documentfile.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -17,6 +18,7 @@
 enum class KeyCommand;
 class CellEditBox;
 class GridView;
+class QInputMethodEvent;
 class QLabel;
 class QLineEdit;
 class SkinButton;
@@ -85,7 +87,8 @@ public:
     // Cell editor.
     // Opens cellEditor over the current cell of the runner table showing the cell's text with the
     // caret at its end. Not while the quinella matrix is in front: the table behind it is hidden.
-    void openEditor(ImeMode ime);
+    // Without takeFocus the grid keeps the focus (a composition that started there goes on).
+    void openEditor(ImeMode ime, bool takeFocus = true);
     void focusGrid();
     void leaveEditor();
     void deleteRange(int wX1, int wY1, int wX2, int wY2);
@@ -141,6 +144,13 @@ private:
     void editorKeyDown(QKeyCombination key, bool *handled);
     void commitEditor();
     void editorLostFocus();
+    void gridInputMethod(QInputMethodEvent *event);
+    void editorCompositionChanged();
+    void handOverComposition();
+    void endComposition();
+    void dropComposition();
+    void forgetComposition();
+    bool isForgottenCommit(const QInputMethodEvent *event);
     void titleBoxGotFocus(int Index);
     void titleBoxLostFocus(int Index);
     void countBoxEdited(int Index, const QString &text);
@@ -162,4 +172,13 @@ private:
     int m_focusRow = 0;
     int m_focusCol = 0;
     bool m_shown = false;
+    // The editor shows a composition that started on the runner table, which keeps the focus
+    // until the input method has committed.
+    bool m_composing = false;
+    // After a composition was abandoned, the commit an input method may still send for it,
+    // to whatever has the focus by then: another document window too.
+    static inline QDeadlineTimer s_ignoreCommitUntil;
+    // The control the input method last composed or committed in, until a key is typed.
+    const QObject *m_composedIn = nullptr;
+    static constexpr int IgnoreCommitMs = 1000;
 };

@@ -1,13 +1,23 @@
 #include "ui/document/fieldtextvalidator.h"
 
 #include "core/editing/cellrules.h"
+#include "core/text/narrownumber.h"
 
 QValidator::State FieldTextValidator::validate(QString &input, int &pos) const
 {
+    // Narrowing keeps every position; removing separators does not.
+    if (m_numbers)
+        input = narrowNumberText(input);
     const QString cleaned = removeFieldSeparators(input);
     if (cleaned.size() != input.size()) {
         pos = int(removeFieldSeparators(input.left(pos)).size());
         input = cleaned;
     }
+    return Acceptable;
+}
+
+QValidator::State NumberTextValidator::validate(QString &input, int &) const
+{
+    input = narrowNumberText(input);
     return Acceptable;
 }

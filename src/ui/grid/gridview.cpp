@@ -8,9 +8,11 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -45,6 +47,7 @@ void GridView::refresh()
         m_seenRow = m_grid->row();
         m_seenCol = m_grid->col();
         ensureVisible(m_seenRow, m_seenCol);
+        updateInputMethod(Qt::ImEnabled | Qt::ImCursorRectangle);
     }
     viewport()->update();
 }
@@ -271,6 +274,7 @@ void GridView::moveTo(int row, int col, bool extend)
     m_seenCol = m_grid->col();
     ensureVisible(row, col);
     viewport()->update();
+    updateInputMethod(Qt::ImEnabled | Qt::ImCursorRectangle);
     Q_EMIT selChange();
 }
 
@@ -341,6 +345,10 @@ bool GridView::moveByKey(QKeyCombination key)
 
 void GridView::keyPressEvent(QKeyEvent *event)
 {
+    if (QWidget *target = compositionTarget()) {
+        QCoreApplication::sendEvent(target, event);
+        return;
+    }
     const QKeyCombination key = event->keyCombination();
     bool handled = false;
     if (key.key() != Qt::Key_unknown && key.key() != 0)
@@ -359,20 +367,73 @@ void GridView::keyPressEvent(QKeyEvent *event)
 
 void GridView::inputMethodEvent(QInputMethodEvent *event)
 {
-    if (!event->commitString().isEmpty())
-        Q_EMIT keyPress(event->commitString());
     event->accept();
+    // An input method may deliver what it holds once more while its first delivery is still
+    // being handled (a focus change makes it commit): that copy would nest without end.
+    if (m_inInputMethodEvent)
+        return;
+    const QScopedValueRollback<bool> guard(m_inInputMethodEvent, true);
+    if (QWidget *target = compositionTarget())
+        QCoreApplication::sendEvent(target, event);
+    else
+        Q_EMIT inputMethod(event);
+    // The caret of a composition target moved; it is not the focus, so it does not say so.
+    if (compositionTarget())
+        updateInputMethod(Qt::ImCursorRectangle);
+}
+
+void GridView::setInputMethodRule(std::function<bool(int, int)> rule)
+{
+    m_inputMethodRule = std::move(rule);
+    updateInputMethod(Qt::ImEnabled);
+}
+
+void GridView::setCompositionTarget(QWidget *target)
+{
+    m_compositionTarget = target;
+    updateInputMethod(Qt::ImCursorRectangle);
+}
+
+QWidget *GridView::compositionTarget() const
+{
+    QWidget *target = m_compositionTarget.data();
+    return target && target->isVisible() ? target : nullptr;
+}
+
+void GridView::updateInputMethod(Qt::InputMethodQueries queries) const
+{
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(queries);
 }
 
 QVariant GridView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    if (query == Qt::ImCursorRectangle && m_grid)
-        return cellRect(m_grid->row(), m_grid->col());
-    if (query == Qt::ImFont)
+    if (QWidget *target = compositionTarget()) {
+        const QVariant value = target->inputMethodQuery(query);
+        switch (query) {
+        case Qt::ImCursorRectangle:
+        case Qt::ImAnchorRectangle:
+        case Qt::ImInputItemClipRectangle:
+            return value.toRectF().translated(mapFromGlobal(target->mapToGlobal(QPointF(0, 0))));
+        case Qt::ImEnabled:
+            return true;
+        default:
+            return value;
+        }
+    }
+    switch (query) {
+    case Qt::ImCursorRectangle:
+        return m_grid ? QVariant(cellRect(m_grid->row(), m_grid->col())) : QVariant();
+    case Qt::ImFont:
         return gridFont();
-    if (query == Qt::ImEnabled)
-        return true;
-    return QAbstractScrollArea::inputMethodQuery(query);
+    case Qt::ImEnabled: {
+        if (!m_grid || !m_inputMethodRule)
+            return true;
+        return m_inputMethodRule(m_grid->row(), m_grid->col());
+    }
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
 }
 
 void GridView::mousePressEvent(QMouseEvent *event)
@@ -496,4 +557,5 @@ void GridView::scrollContentsBy(int, int)
 {
     // The fixed rows and columns stay, so the whole viewport is drawn again.
     viewport()->update();
+    updateInputMethod(Qt::ImCursorRectangle);
 }

@@ -8,12 +8,15 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QHash>
+#include <QPointer>
 #include <QRect>
 #include <QStaticText>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QFontMetrics;
+class QInputMethodEvent;
 class QKeyEvent;
 
 class GridView : public QAbstractScrollArea
@@ -52,16 +55,30 @@ public:
     // The font the cells are drawn in; an editor laid over a cell uses it too.
     QFont gridFont() const;
 
-    // The input method places its window at the current cell.
+    // Whether the input method may compose in a cell (numbers need it off). Asked for the
+    // current cell; without a rule it may everywhere.
+    void setInputMethodRule(std::function<bool(int row, int col)> rule);
+    // While a widget of the window shows a composition that started on the grid (the cell
+    // editor), the grid passes the input method's events and the keys on to it and answers the
+    // input method's questions with its caret, but keeps the focus: moving the focus in the
+    // middle of a composition makes the input method commit it early. Null ends that.
+    void setCompositionTarget(QWidget *target);
+    QWidget *compositionTarget() const;
+
+    // The input method places its window at the current cell (or at the composition target's
+    // caret).
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 Q_SIGNALS:
     // Raised first for every key Qt names. A slot that sets *handled stops the built-in
     // navigation; the character of the key (keyPress) is still raised.
     void keyDown(QKeyCombination key, bool *handled);
-    // The text a key produces: printable characters, an input-method commit, Enter "\r",
+    // The text a key produces: printable characters, Enter "\r",
     // Escape "\x1b", Backspace "\b", and Ctrl+letter as its control character (Ctrl+A "\x01").
     void keyPress(const QString &text);
+    // An input-method event (a composition or a commit) while there is no composition target;
+    // a slot may set one and pass the event on to it.
+    void inputMethod(QInputMethodEvent *event);
     // Left double click on a cell; the click before it already made that cell current.
     void dblClick();
     // pos in widget pixels. Raised after a left press has moved the current cell.
@@ -113,6 +130,7 @@ private:
     int dragRow(int y) const;
     int dragCol(int x) const;
     QStaticText shapedText(const QString &text) const;
+    void updateInputMethod(Qt::InputMethodQueries queries) const;
     void paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
                    bool selected, bool current) const;
 
@@ -127,4 +145,7 @@ private:
     int m_seenRow = -1;
     int m_seenCol = -1;
     bool m_dragging = false;
+    std::function<bool(int, int)> m_inputMethodRule;
+    QPointer<QWidget> m_compositionTarget;
+    bool m_inInputMethodEvent = false;
 };

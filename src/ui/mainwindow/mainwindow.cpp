@@ -5,6 +5,7 @@
 #include "core/system/systemtools.h"
 #include "core/text/numbertext.h"
 #include "ui/analysis/analysiscontroller.h"
+#include "ui/analysis/seasoncontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/document/documentwindow.h"
@@ -112,6 +113,9 @@ MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
     buildMenus();
     m_analysis = new AnalysisController(m_mdi, settingsPath(), this);
     m_analysis->attach(this);
+    m_season = new SeasonController(m_mdi, settingsPath(), this);
+    m_season->addTo(qobject_cast<QMenu *>(m_analysis->analysisAction->parent()));
+    m_season->openDocument = [this](const QString &path) { openFile(path); };
     // The Edit shortcuts must win over the focused control's own Ctrl+C/X/V.
     qApp->installEventFilter(this);
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 class AnalysisController;
+class SeasonController;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -54,6 +55,7 @@ public:
     QMdiArea *mdiArea() const { return m_mdi; }
     RecentFilesHolder *system() const { return m_system.get(); }
     AnalysisController *analysis() const { return m_analysis; }
+    SeasonController *season() const { return m_season; }
 
     // Geometry as stored: frame position and window size, in twips.
     double twipsLeft() const;
@@ -151,4 +153,5 @@ private:
     bool m_unloaded = false;
     bool m_settingsFailureShown = false;
     AnalysisController *m_analysis = nullptr;
+    SeasonController *m_season = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "core/analysis/backtest.h"
 #include "core/analysis/oddssnapshots.h"
+#include "core/analysis/sidecarodds.h"
 
 #include <QTest>
 
@@ -14,6 +15,10 @@ private Q_SLOTS:
     void snapshotAt_data();
     void snapshotAt();
     void snapshotCap();
+    void suddenDrop_data();
+    void readBetOdds_data();
+    void readBetOdds();
+    void suddenDrop();
 };
 
 // "runner/P/estimated/actual ... ; winners ; runner=payout ...": single-runner tickets.
@@ -96,7 +101,9 @@ void TestBacktest::play()
     } else {
         b.flatStake = r[3].toLongLong();
     }
+    // A season keeps of each race only the tickets a stake can fall on: the same play.
     Backtest test(b);
+    Backtest kept(b);
     QStringList got;
     for (const QString &race : races) {
         const BacktestLine l = test.add(Race(race));
@@ -105,6 +112,9 @@ void TestBacktest::play()
                    .arg(l.staked)
                    .arg(l.returned)
                    .arg(l.profit);
+        BacktestRace pruned = Race(race);
+        pruned.tickets = StakeableTickets(b, pruned.tickets);
+        QCOMPARE(kept.add(pruned).profit, l.profit);
     }
     QCOMPARE(got, lines);
     const BacktestSummary &s = test.summary();
@@ -125,13 +135,13 @@ void TestBacktest::play()
 
 void TestBacktest::order()
 {
-    std::vector<DatedPath> docs = {{"b/2.csv", QDate(2026, 5, 2)}, {"z.csv", std::nullopt},
-                                   {"b/1.csv", QDate(2026, 5, 2)}, {"a.csv", QDate(2026, 6, 1)},
-                                   {"c.csv", QDate(2025, 12, 28)}, {"y.csv", std::nullopt}};
-    SortByDate(&docs);
+    const std::vector<DatedPath> docs = {
+        {"b/2.csv", QDate(2026, 5, 2)}, {"z.csv", std::nullopt},
+        {"b/1.csv", QDate(2026, 5, 2)}, {"a.csv", QDate(2026, 6, 1)},
+        {"c.csv", QDate(2025, 12, 28)}, {"y.csv", std::nullopt}};
     QStringList paths;
-    for (const DatedPath &d : docs)
-        paths << d.path;
+    for (const size_t i : DateOrder(docs))
+        paths << docs[i].path;
     QCOMPARE(paths, (QStringList{"c.csv", "b/1.csv", "b/2.csv", "a.csv", "y.csv", "z.csv"}));
 }
 
@@ -182,6 +192,80 @@ void TestBacktest::snapshotCap()
     QCOMPARE(int(history.size()), MaxSnapshots);
     // The first one went; the second is now the oldest.
     QCOMPARE(history.back().time, QStringLiteral("2026-12-12 13:05:00"));
+}
+
+void TestBacktest::suddenDrop_data()
+{
+    QTest::addColumn<double>("previous");
+    QTest::addColumn<double>("now");
+    QTest::addColumn<double>("change");
+    QTest::addColumn<bool>("flagged"); // at a threshold of 30 %
+
+    QTest::newRow("exactly 30 % down") << 10.0 << 7.0 << -30.0 << true;
+    QTest::newRow("computed 29.99..% shows -30.0 and is flagged") << 3.3 << 2.31 << -30.0 << true;
+    QTest::newRow("29.5 % down") << 2.0 << 1.41 << -29.5 << false;
+    QTest::newRow("a rise") << 7.0 << 10.0 << 42.9 << false;
+}
+
+void TestBacktest::suddenDrop()
+{
+    QFETCH(double, previous);
+    QFETCH(double, now);
+    QFETCH(double, change);
+    QFETCH(bool, flagged);
+    const OddsMove m = MoveOf(previous, now, 30);
+    QCOMPARE(m.changePercent, change);
+    QCOMPARE(m.suddenDrop, flagged);
+}
+
+void TestBacktest::readBetOdds_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<QString>("read"); // "ticket=odds ... | ticket=yen ..." or the error
+
+    const QByteArray v3 = "[Analysis]\r\nVersion=3\r\n[win]\r\n5=2.0\r\n"
+                          "[place]\r\nRatio=0.8\r\nTime=2026-12-12 14:05:00\r\n"
+                          "3=1.5-2.0\r\n7=3.4-4.1\r\n"
+                          "[place@2026-12-12 13:30:00]\r\n7=1.9-2.2\r\n3=2.5-3.0\r\n"
+                          "[place@]\r\n3=9.9\r\n"
+                          "[Payouts]\r\nquinella 3-7=1230\r\nplace 3=150\r\nplace 7=210\r\n";
+    QTest::newRow("latest, ranges by their lower end") << v3 << ""
+                                                       << "3=1.5 7=3.4 | 3=150 7=210";
+    QTest::newRow("at 13:59, read in ticket order") << v3 << "13:59"
+                                                    << "3=2.5 7=1.9 | 3=150 7=210";
+    QTest::newRow("before the first") << v3 << "13:00"
+                                      << " | 3=150 7=210";
+    QTest::newRow("version 1: no times")
+        << QByteArray("[Analysis]\nVersion=1\n[place]\nRatio=0.8\nPicks=3\n3=2.1\n") << ""
+        << "3=2.1 | ";
+    QTest::newRow("a later version") << QByteArray("[Analysis]\nVersion=4\n") << ""
+                                     << "line 2: version 4 is newer than this program reads";
+    QTest::newRow("bad odds in the chosen snapshot") << QByteArray("[place]\n3=2.1\n7=0.5\n") << ""
+                                                     << "line 3: bad odds '0.5'";
+    QTest::newRow("bad odds elsewhere are not read")
+        << QByteArray("[place]\n3=2.1\n[win]\n7=x\n") << ""
+        << "3=2.1 | ";
+}
+
+void TestBacktest::readBetOdds()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, at);
+    QFETCH(QString, read);
+    const Result<BetOdds> got = ReadBetOdds(file, BetType::Place, ParseTimeOfDay(at));
+    if (!got.ok()) {
+        QCOMPARE(got.error, read);
+        return;
+    }
+    QStringList odds;
+    for (const auto &[ticket, value] : got.value.odds)
+        odds << QStringLiteral("%1=%2").arg(ticket[0]).arg(value);
+    QStringList payouts;
+    for (const auto &[ticket, yen] : got.value.payouts)
+        payouts << QStringLiteral("%1=%2").arg(ticket[0]).arg(yen);
+    QCOMPARE(odds.join(' ') + " | " + payouts.join(' '), read);
+    QCOMPARE(got.value.hasOdds, !odds.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestBacktest)

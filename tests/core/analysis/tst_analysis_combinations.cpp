@@ -206,15 +206,30 @@ void TestCombinations::tickets_data()
     QTest::newRow("bracket within one bracket") << int(BetType::BracketQuinella) << "8-8"
                                                 << "8-8";
     QTest::newRow("runner 19 of 18") << int(BetType::Win) << "19"
-                                     << "19 names runner 19, the race has runners 1 to 18";
+                                     << "'19' names runner 19, the race has runners 1 to 18";
+    QTest::newRow("user text is no template") << int(BetType::Win) << "99%1"
+                                              << "'99%1' names runner 99, the race has runners "
+                                                 "1 to 18";
     QTest::newRow("same runner twice") << int(BetType::Quinella) << "3-3"
                                        << "'3-3' is not a";
     QTest::newRow("leading zero") << int(BetType::Quinella) << "01-2"
                                   << "'01-2' is not a";
     QTest::newRow("too many runners") << int(BetType::Quinella) << "1-2-3"
                                       << "'1-2-3' is not";
-    QTest::newRow("full-width digits") << int(BetType::Win) << "７"
-                                       << "'７' is not";
+    QTest::newRow("full-width digits, dash and blanks") << int(BetType::Quinella) << "１２　－　７"
+                                                        << "7-12";
+    QTest::newRow("blanks around the dash") << int(BetType::Trio) << " 3 - 1 -2 "
+                                            << "1-2-3";
+    QTest::newRow("arrows of an exacta") << int(BetType::Exacta) << "2→1"
+                                         << "2>1";
+    QTest::newRow("arrows of a trifecta") << int(BetType::Trifecta) << "3 → 2 ＞ 1"
+                                          << "3>2>1";
+    QTest::newRow("arrow for a set") << int(BetType::Quinella) << "1→2"
+                                     << "'1→2' is not a quinella combination (like 1-2)";
+    QTest::newRow("an exacta, not a exacta") << int(BetType::Exacta) << "1-2"
+                                             << "'1-2' is not an exacta";
+    QTest::newRow("bracket beyond 8") << int(BetType::BracketQuinella) << "1-9"
+                                      << "'1-9' names bracket 9, the race has brackets 1 to 8";
 }
 
 void TestCombinations::tickets()

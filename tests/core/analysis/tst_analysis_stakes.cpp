@@ -31,6 +31,9 @@ void TestStakes::dutching_data()
     QTest::newRow("7.3 three times for 300: C = 7.3/3 = 2.433 -> 2.43; 100 each pays 730")
         << QList<double>{7.3, 7.3, 7.3} << qint64(300) << QList<qint64>{100, 100, 100}
         << QList<qint64>{730, 730, 730} << 2.43 << false;
+    QTest::newRow("the largest budget at 9,000,000.0 pays 9 x 10^18, still counted")
+        << QList<double>{9000000.0} << qint64(1000000000000) << QList<qint64>{1000000000000}
+        << QList<qint64>{9000000000000000000} << 9000000.0 << false;
 }
 
 void TestStakes::dutching()
@@ -118,6 +121,11 @@ void TestStakes::refusals()
     QVERIFY(!Dutch({}, 1000).ok());
     QVERIFY(!Dutch({2.0, 0.0}, 1000).ok());
     QVERIFY(!Dutch({2.0}, 0).ok());
+    QCOMPARE(Dutch({2.0}, 1000000000001).problem.fault, Fault::BudgetRange);
+    // 10^12 yen at 99,999,999.9 would pay about 10^20: beyond 64 bits, named, never wrapped.
+    const Result<Dutching> over = Dutch({99999999.9}, 1000000000000, {"3>2>1"});
+    QCOMPARE(over.error, QStringLiteral("the payout of 3>2>1 is beyond what can be counted "
+                                        "(9,223,372,036,854,775,807 yen at most)"));
     QVERIFY(!Kelly({{{1}, 0.6, 2.0}, {{2}, 0.6, 2.0}}, 10000, 1).ok()); // more than certain
     QVERIFY(!Kelly({{{1}, 0.6, 0.0}}, 10000, 1).ok());
     QVERIFY(!Kelly({{{1}, 0.6, 2.0}}, 10000, 1.5).ok());

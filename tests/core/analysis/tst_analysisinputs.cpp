@@ -6,6 +6,7 @@
 #include "core/file/documentfile.h"
 #include "testfiles.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -38,13 +39,18 @@ QString MatrixText(int n, QStringList *estimates)
     return copyRange(g, false);
 }
 
-QStringList Listed(BetType type, const ActualOdds &odds)
+QStringList Listed(BetType type, const ActualOdds &odds, const std::set<Ticket> &scratched = {})
 {
     QStringList out;
     for (const auto &[ticket, value] : odds)
-        out << TicketText(type, ticket) + u':' + QString::number(value, 'f', 1);
+        out << TicketText(type, ticket) + u':' + QString::number(value.odds, 'f', 1) +
+                   (value.upper > 0 ? u'-' + QString::number(value.upper, 'f', 1) : QString());
+    for (const Ticket &ticket : scratched)
+        out << TicketText(type, ticket) + QStringLiteral(":取消");
     return out;
 }
+
+const std::vector<Ticket> Pairs = {{1, 2, 0}, {1, 3, 0}, {2, 3, 0}};
 
 } // namespace
 
@@ -54,6 +60,7 @@ class TestAnalysisInputs : public QObject
 
 private Q_SLOTS:
     void tableFollowsDocumentOnly();
+    void probabilitiesThatAreNoNumbers();
     void matrixLandsOnItsPairs_data();
     void matrixLandsOnItsPairs();
     void pastedLayouts_data();
@@ -61,6 +68,9 @@ private Q_SLOTS:
     void unplaceableRefusedWhole_data();
     void unplaceableRefusedWhole();
     void sidecarRoundTrip();
+    void everyAcceptedOddsReadsBack();
+    void hostileSidecar_data();
+    void hostileSidecar();
     void failedSidecarWriteKeepsOld();
 };
 
@@ -89,6 +99,21 @@ void TestAnalysisInputs::tableFollowsDocumentOnly()
     QVERIFY(race.runners[17].supportPercent > race.runners[0].supportPercent);
 }
 
+// Parameters far outside their ranges: an error naming the model, never an empty table.
+void TestAnalysisInputs::probabilitiesThatAreNoNumbers()
+{
+    AnalysisParameters parameters;
+    parameters.model = OrderModel::Discount;
+    parameters.lambda = 1e308;
+    const Result<RaceModel> race = AnalyseRace(Race18(), parameters);
+    QCOMPARE(race.error,
+             QStringLiteral("the discount model gives probabilities that are not finite numbers"));
+    parameters.lambda = MaxLambda;
+    parameters.rho = MaxLambda;
+    parameters.beta = MaxBeta;
+    QVERIFY(AnalyseRace(Race18(), parameters).ok());
+}
+
 void TestAnalysisInputs::matrixLandsOnItsPairs_data()
 {
     QTest::addColumn<int>("runners");
@@ -102,9 +127,9 @@ void TestAnalysisInputs::matrixLandsOnItsPairs()
     QFETCH(int, runners);
     QStringList estimates;
     const QString text = MatrixText(runners, &estimates);
-    const Result<ActualOdds> odds = ParsePastedOdds(text, BetType::Quinella, runners, {});
+    const Result<OddsLines> odds = ParsePastedOdds(text, BetType::Quinella, runners, {});
     QVERIFY2(odds.ok(), qPrintable(odds.error));
-    QCOMPARE(Listed(BetType::Quinella, odds.value), estimates);
+    QCOMPARE(Listed(BetType::Quinella, odds.value.odds), estimates);
 }
 
 void TestAnalysisInputs::pastedLayouts_data()
@@ -124,6 +149,34 @@ void TestAnalysisInputs::pastedLayouts_data()
                                                           << QStringList{"1-3:2.5"};
     QTest::newRow("a pair without odds is skipped") << quinella << "\t■1■\n1-2\t\n1-3\t6\n"
                                                     << QStringList{"1-3:6.0"};
+    // The forms odds pages and people paste.
+    const QStringList twelve{"1-2:12.3"};
+    QTest::newRow("blank as the separator") << quinella << "1-2 12.3" << twelve;
+    QTest::newRow("blanks around the dash") << quinella << "1 - 2\t12.3" << twelve;
+    QTest::newRow("blanks around the dash, blank separated") << quinella << " 2 - 1   12.3 \r\n"
+                                                             << twelve;
+    QTest::newRow("full-width forms") << quinella << "１－２　１２．３" << twelve;
+    QTest::newRow("thousands commas") << quinella << "1-2\t1,234.5\n1-3 12,345,678.9"
+                                      << QStringList{"1-2:1234.5", "1-3:12345678.9"};
+    QTest::newRow("arrows of an exacta")
+        << int(BetType::Exacta) << "2→1 5.5\n1 → 2 4.5" << QStringList{"1>2:4.5", "2>1:5.5"};
+    QTest::newRow("header line without a digit") << quinella << "組番\tオッズ\n1-2\t12.3" << twelve;
+    QTest::newRow("scratched lines") << quinella << "1-2\t12.3\n1-3\t取消\n2-3 ---"
+                                     << QStringList{"1-2:12.3", "1-3:取消", "2-3:取消"};
+    QTest::newRow("scratched in a column")
+        << quinella << "4.5\n除外\n7.5" << QStringList{"1-2:4.5", "2-3:7.5", "1-3:取消"};
+    QTest::newRow("ranges of wide odds") << int(BetType::Wide) << "1-2\t3.4-4.1\n1-3 1.0 - 1.2"
+                                         << QStringList{"1-2:3.4-4.1", "1-3:1.0-1.2"};
+    QTest::newRow("ranges of place odds")
+        << int(BetType::Place) << "3 １．１－１．５" << QStringList{"3:1.1-1.5"};
+    QTest::newRow("the table copy takes 実オッズ")
+        << quinella
+        << "買い目\t馬名\t確率%\t推定オッズ\t実オッズ\t実÷推定\t期待値\t馬連表の推定\r\n"
+           "1-2\tA・B\t12.345\t6.3\t12.3\t1.95\t1.518\t6.1\r\n"
+           "1-3\tA・C\t10.000\t7.8\t\t\t\t7.0\r\n"
+        << twelve;
+    QTest::newRow("the same ticket twice with the same odds")
+        << quinella << "1-2 12.3\n2-1 12.3" << twelve;
 }
 
 void TestAnalysisInputs::pastedLayouts()
@@ -132,9 +185,9 @@ void TestAnalysisInputs::pastedLayouts()
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
     const std::vector<Ticket> byNumber = {{1, 2, 0}, {1, 3, 0}, {2, 3, 0}};
-    const Result<ActualOdds> odds = ParsePastedOdds(text, BetType(type), 3, byNumber);
+    const Result<OddsLines> odds = ParsePastedOdds(text, BetType(type), 3, byNumber);
     QVERIFY2(odds.ok(), qPrintable(odds.error));
-    QCOMPARE(Listed(BetType(type), odds.value), expected);
+    QCOMPARE(Listed(BetType(type), odds.value.odds, odds.value.scratched), expected);
 }
 
 void TestAnalysisInputs::unplaceableRefusedWhole_data()
@@ -147,8 +200,49 @@ void TestAnalysisInputs::unplaceableRefusedWhole_data()
                                       << "2 odds for 3 tickets";
     QTest::newRow("column too long") << quinella << "1\n2\n3\n4\n"
                                      << "line 4:";
-    QTest::newRow("word in a column") << quinella << "4.5\n取消\n7.5\n"
+    QTest::newRow("word in a column") << quinella << "4.5\n取り消し\n7.5\n"
                                       << "line 2:";
+    // Hostile odds: none of these may reach the table, each is named where it is refused.
+    const QString notOdds =
+        QStringLiteral(" is not odds (odds from 1.0 to 99,999,999.9 with one decimal)");
+    QTest::newRow("1e10") << quinella << "1-2\t1e10"
+                          << "line 1: '1e10'" + notOdds;
+    QTest::newRow("just beyond") << quinella << "1-2\t100,000,000.0"
+                                 << "line 1: '100,000,000.0'" + notOdds;
+    QTest::newRow("below 1.0") << quinella << "1-2\t0.9"
+                               << "line 1: '0.9'" + notOdds;
+    QTest::newRow("two decimals") << quinella << "1-2\t12.34"
+                                  << "line 1: '12.34'" + notOdds;
+    QTest::newRow("comma as a decimal point") << quinella << "1-2\t12,5"
+                                              << "line 1: '12,5'" + notOdds;
+    QTest::newRow("inf in a column") << quinella << "4.5\ninf\n7.5"
+                                     << "line 2: 'inf'" + notOdds;
+    QTest::newRow("range of a quinella")
+        << quinella << "1-2\t3.4-4.1"
+        << "line 1: '3.4-4.1' is a range of odds: only place and wide odds are ranges";
+    QTest::newRow("range upside down") << int(BetType::Wide) << "1-2\t4.1-3.4"
+                                       << "line 1: '4.1-3.4'" + notOdds;
+    QTest::newRow("three fields, no header")
+        << quinella << "1-2\t12.3\n1-3\tname\t6.0"
+        << "line 2: 3 fields and no header line naming the odds column";
+    QTest::newRow("header naming no odds column") << quinella << "組番\t馬名\t人気\n1-2\tA\t3"
+                                                  << "line 2: 3 fields";
+    QTest::newRow("one ticket, two odds") << quinella << "1-2 12.3\n\n2-1 13.0"
+                                          << "lines 1 and 3 give 1-2 different odds";
+    QTest::newRow("one ticket, odds and scratched") << quinella << "1-2 12.3\n1-2 取消"
+                                                    << "lines 1 and 2 give 1-2 different odds";
+    QTest::newRow("a ticket without odds") << quinella << "1-2"
+                                           << "line 1: no odds after '1-2'";
+    QTest::newRow("control characters escaped") << quinella
+                                                << QStringLiteral("1-2\t1") + QChar(0) +
+                                                       QStringLiteral("\x1b"
+                                                                      "2")
+                                                << "line 1: '1\\x00\\x1b2'" + notOdds;
+    QTest::newRow("a long line quoted to 60 characters")
+        << quinella << "1-2\t" + QString(100000, u'9')
+        << "line 1: '" + QString(60, u'9') + "…'" + notOdds;
+    QTest::newRow("user text is no template") << quinella << "1-2\t%1%2"
+                                              << "line 1: '%1%2'" + notOdds;
     QTest::newRow("runner past the field") << quinella << "1-2\t3\n1-4\t5\n"
                                            << "line 2:";
     QTest::newRow("cell outside every block") << quinella << "■1■\n4.5\n6\n\n\t9.9\n"
@@ -158,7 +252,7 @@ void TestAnalysisInputs::unplaceableRefusedWhole_data()
     QTest::newRow("block longer than the field") << quinella << "■2■\n4\n5\n"
                                                  << "line 3:";
     QTest::newRow("matrix for a trio") << int(BetType::Trio) << "■1■\n4\n"
-                                       << "馬連 and ワイド";
+                                       << "quinella and wide only";
 }
 
 void TestAnalysisInputs::unplaceableRefusedWhole()
@@ -167,9 +261,12 @@ void TestAnalysisInputs::unplaceableRefusedWhole()
     QFETCH(QString, text);
     QFETCH(QString, error);
     const std::vector<Ticket> byNumber = {{1, 2, 0}, {1, 3, 0}, {2, 3, 0}};
-    const Result<ActualOdds> odds = ParsePastedOdds(text, BetType(type), 3, byNumber);
+    const Result<OddsLines> odds = ParsePastedOdds(text, BetType(type), 3, byNumber);
     QVERIFY2(odds.error.contains(error), qPrintable(odds.error));
-    QVERIFY(odds.value.empty());
+    QVERIFY(odds.error.size() < 200);
+    QVERIFY(odds.value.odds.empty());
+    // The window says the same in Japanese.
+    QVERIFY(!JapaneseText(odds.problem).contains(QStringLiteral(" is ")));
 }
 
 void TestAnalysisInputs::sidecarRoundTrip()
@@ -185,7 +282,8 @@ void TestAnalysisInputs::sidecarRoundTrip()
     in.kelly = true;
     in.kellyFraction = 0.25;
     in.actualOf(BetType::Trifecta)[{18, 1, 2}] = 1234.5; // kept for a larger field
-    in.actualOf(BetType::BracketQuinella)[{8, 8, 0}] = 0.1 + 0.2;
+    in.actualOf(BetType::BracketQuinella)[{8, 8, 0}] = 99999999.9;
+    in.actualOf(BetType::Wide)[{3, 4, 0}] = QuotedOdds(3.4, 4.1);
     in.picksOf(BetType::Exacta) = {{2, 1, 0}, {1, 2, 0}};
 
     QTemporaryDir dir;
@@ -200,6 +298,75 @@ void TestAnalysisInputs::sidecarRoundTrip()
 
     WriteAll(path, "[Analysis]\r\nBeta=x\r\n");
     QCOMPARE(ReadSidecar(path).error, QStringLiteral("line 2: bad Beta 'x'"));
+}
+
+// Whatever the window takes as odds is what the analysis file gives back, to the bit.
+void TestAnalysisInputs::everyAcceptedOddsReadsBack()
+{
+    std::vector<qint64> tenths;
+    for (qint64 t = 10; t <= 20000; ++t)
+        tenths.push_back(t);
+    for (qint64 t = 999999999, step = 1; t > 20000; t -= step, step = step * 3 / 2 + 7)
+        tenths.push_back(t);
+    AnalysisInputs in;
+    ActualOdds &trifecta = in.actualOf(BetType::Trifecta);
+    size_t next = 0;
+    for (int a = 1; a <= 36 && next < tenths.size(); ++a)
+        for (int b = 1; b <= 36 && next < tenths.size(); ++b)
+            for (int c = 1; c <= 36 && next < tenths.size(); ++c) {
+                if (a == b || b == c || a == c)
+                    continue;
+                const qint64 t = tenths[next++];
+                // As typed: "12.3", and with thousands commas.
+                const QString typed = QLocale(QLocale::English).toString(double(t) / 10, 'f', 1);
+                const Result<QuotedOdds> read = ParseOdds(typed, BetType::Trifecta);
+                QVERIFY2(read.ok(), qPrintable(typed));
+                QCOMPARE(read.value.odds,
+                         (QString::number(t / 10) + u'.' + QString::number(t % 10)).toDouble());
+                trifecta[{a, b, c}] = read.value;
+            }
+    QCOMPARE(next, tenths.size());
+    in.actualOf(BetType::Place)[{1, 0, 0}] = ParseOdds(u"1.0-99,999,999.9", BetType::Place).value;
+    const Result<AnalysisInputs> back = ParseSidecar(SidecarText(in));
+    QVERIFY2(back.ok(), qPrintable(back.error));
+    QVERIFY(back.value == in);
+}
+
+void TestAnalysisInputs::hostileSidecar_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("error"); // after "line 2: "; empty when it is read
+    QTest::newRow("λ at its largest") << "[Analysis]\nLambda=3"
+                                      << "";
+    QTest::newRow("λ of 0") << "[Analysis]\nLambda=0"
+                            << "bad Lambda '0'";
+    QTest::newRow("λ of 1e308") << "[Analysis]\nLambda=1e308"
+                                << "bad Lambda '1e308'";
+    QTest::newRow("β above 5") << "[Analysis]\nBeta=5.5"
+                               << "bad Beta '5.5'";
+    QTest::newRow("budget above 10^12") << "[Analysis]\nBudget=1000000000001"
+                                        << "bad Budget '1000000000001'";
+    QTest::newRow("odds of 1e10") << "[win]\n1=1e+10"
+                                  << "'1e+10' is not odds (odds from 1.0 to 99,999,999.9 with one "
+                                     "decimal)";
+    QTest::newRow("largest odds") << "[win]\n1=99999999.9"
+                                  << "";
+    QTest::newRow("a range of wide odds") << "[wide]\n1-2=3.4-4.1"
+                                          << "";
+    QTest::newRow("a range of quinella odds") << "[quinella]\n1-2=3.4-4.1"
+                                              << "'3.4-4.1' is a range";
+    QTest::newRow("a runner no file holds")
+        << "[quinella]\n1-99=5"
+        << "'1-99' names runner 99, an analysis file holds runners 1 to 36";
+}
+
+void TestAnalysisInputs::hostileSidecar()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, error);
+    const Result<AnalysisInputs> read = ParseSidecar(line);
+    QVERIFY2(error.isEmpty() ? read.ok() : read.error.startsWith("line 2: " + error),
+             qPrintable(read.error));
 }
 
 void TestAnalysisInputs::failedSidecarWriteKeepsOld()

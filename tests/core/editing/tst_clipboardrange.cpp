@@ -121,6 +121,10 @@ void TestClipboardRange::paste_data()
         << QList<int>{2, 7, 2, 9} << "1〜3\t−5\t¥100\r\n"
         << ""
         << "1～3 －5 ￥100|3.7 3.8 3.9|4.7 4.8 4.9";
+    QTest::newRow("number cells take full-width digits, points and signs as ASCII")
+        << QList<int>{2, 7, 3, 9} << "１２００\t１２００\tー３．５　\r\n＋１｡５\t－２\t−３。ｰ\r\n"
+        << ""
+        << "1200 １２００ -3.5 |+1.5 －２ -3.-|4.7 4.8 4.9";
     QTest::newRow("corner above the current cell receives nothing")
         << QList<int>{4, 7, 2, 9} << "a\tb\tc\r\n"
         << "" << untouched;
@@ -137,6 +141,7 @@ void TestClipboardRange::paste()
     QFETCH(QString, block);
 
     Grid g = NumberedGrid(range[0], range[1], range[2], range[3]);
+    g.setText(1, 8, QStringLiteral("メモ")); // a text column among number columns
     pasteRange(g, plain, second);
     QCOMPARE(Block(g, 2, 7, 4, 9), block);
     QCOMPARE(Block(g, 5, 6, 5, 7), QStringLiteral("5.6 5.7"));

@@ -34,6 +34,8 @@ private Q_SLOTS:
 
     void tableFollowsDocument();
     void pastedMatrixLandsOnPairs();
+    void typedOdds_data();
+    void typedOdds();
     void stakesOfSelection();
     void sidecarBesideSavedDocument();
     void failedSidecarTellsAndKeepsDocument();
@@ -161,7 +163,7 @@ void TestAnalysisWindow::pastedMatrixLandsOnPairs()
 
     const double kept = w->model()->row(rowOf(w, {1, 2, 0})).actualOdds;
     QVERIFY(!w->pasteText(QStringLiteral("1-2\t99\n1-19\t5\n")));
-    QVERIFY2(w->statusText().contains(QStringLiteral("line 2")), qPrintable(w->statusText()));
+    QVERIFY2(w->statusText().contains(QStringLiteral("2 行目")), qPrintable(w->statusText()));
     QCOMPARE(w->model()->row(rowOf(w, {1, 2, 0})).actualOdds, kept);
 
     // Typed into the table, and sorted by it.
@@ -170,9 +172,67 @@ void TestAnalysisWindow::pastedMatrixLandsOnPairs()
                                 QStringLiteral("9999999"), Qt::EditRole));
     w->view()->sortByColumn(AnalysisTableModel::ActualCol, Qt::DescendingOrder);
     QCOMPARE(w->rowsInViewOrder(false).front(), row);
-    QCOMPARE(
-        m_main->analysis()->analysisOf(doc)->inputs().actualOf(BetType::Quinella).at({17, 18, 0}),
-        9999999.0);
+    QCOMPARE(m_main->analysis()
+                 ->analysisOf(doc)
+                 ->inputs()
+                 .actualOf(BetType::Quinella)
+                 .at({17, 18, 0})
+                 .odds,
+             9999999.0);
+}
+
+// Typing into a 実オッズ cell reads what pasting reads; text that is not odds is refused with a
+// Japanese reason and changes nothing; an empty cell clears.
+void TestAnalysisWindow::typedOdds_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");  // the 実オッズ cell afterwards
+    QTest::addColumn<QString>("status"); // part of the status line; empty when taken
+    const int quinella = int(BetType::Quinella);
+    QTest::newRow("plain") << quinella << "12.3"
+                           << "12.3"
+                           << "";
+    QTest::newRow("full width with a comma") << quinella << "１，２３４．５"
+                                             << "1234.5"
+                                             << "";
+    QTest::newRow("empty clears") << quinella << ""
+                                  << ""
+                                  << "";
+    QTest::newRow("a range of wide odds") << int(BetType::Wide) << "3.4 - 4.1"
+                                          << "3.4-4.1"
+                                          << "";
+    const QString refused = QStringLiteral("実オッズにできません：");
+    QTest::newRow("a word") << quinella << "abc"
+                            << "5.0" << refused + "「abc」はオッズとして読めません";
+    QTest::newRow("decimal comma") << quinella << "12,5"
+                                   << "5.0" << refused + "「12,5」";
+    QTest::newRow("below 1.0") << quinella << "0.9"
+                               << "5.0" << refused + "「0.9」";
+    QTest::newRow("a range of quinella odds")
+        << quinella << "3.4-4.1"
+        << "5.0" << refused + "「3.4-4.1」は幅のあるオッズです";
+}
+
+void TestAnalysisWindow::typedOdds()
+{
+    QFETCH(int, type);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, status);
+    DocumentWindow *doc = openRace();
+    AnalysisWindow *w = analysisWindow(doc);
+    w->setBetType(BetType(type));
+    const int row = rowOf(w, {1, 2, 0});
+    const QModelIndex cell = w->model()->index(row, AnalysisTableModel::ActualCol);
+    QVERIFY(w->model()->setData(cell, QStringLiteral("5"), Qt::EditRole));
+    QCOMPARE(w->model()->setData(cell, typed, Qt::EditRole), status.isEmpty());
+    QCOMPARE(w->model()->data(cell, Qt::DisplayRole).toString(), shown);
+    QVERIFY2(status.isEmpty() ? !w->statusText().contains(QStringLiteral("できません"))
+                              : w->statusText().startsWith(status),
+             qPrintable(w->statusText()));
+    const ActualOdds &stored = w->analysis()->inputs().actualOf(BetType(type));
+    QCOMPARE(stored.count({1, 2, 0}), size_t(shown.isEmpty() ? 0 : 1));
 }
 
 void TestAnalysisWindow::stakesOfSelection()

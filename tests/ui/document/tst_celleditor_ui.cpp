@@ -3,6 +3,10 @@
 #include "ui/grid/gridview.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -36,6 +40,13 @@ private:
             QVERIFY(target);
             QTest::keyClick(target, ch.toLatin1());
         }
+    }
+    // What an input method sends to the focused widget.
+    void imSend(const QString &preedit, const QString &commit = QString())
+    {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
     }
     QPoint viewportCentre(int row, int col) const
     {
@@ -124,6 +135,132 @@ private Q_SLOTS:
         type(QStringLiteral("a"));
         QVERIFY(m_win->cellEditor->testAttribute(Qt::WA_InputMethodEnabled));
         QCOMPARE(m_win->cellEditor->inputMethodHints(), Qt::ImhNone);
+    }
+
+    void commitOnSelectedCellStoresOnce_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("commit");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("name") << 2 << QStringLiteral("桜") << QStringLiteral("桜");
+        QTest::newRow("full-width stake")
+            << 7 << QStringLiteral("１２００") << QStringLiteral("1200");
+    }
+    void commitOnSelectedCellStoresOnce()
+    {
+        QFETCH(int, col);
+        QFETCH(QString, commit);
+        QFETCH(QString, stored);
+        select(3, col);
+        const QString reading(30, u'さ'); // the editor widens to show it
+        imSend(reading);
+        QVERIFY(m_win->runnerTable->hasFocus());
+        QCOMPARE(m_win->cellEditor->preeditText(), reading);
+        QVERIFY(m_win->cellEditor->width() > m_win->runnerTable->cellRect(3, col).width() + 200);
+        const QRect caret = QInputMethod::queryFocusObject(Qt::ImCursorRectangle, {}).toRect();
+        QVERIFY(m_win->cellEditor->geometry().contains(
+            caret.translated(m_win->runnerTable->pos()).center()));
+        // The input method hands its text over once more while the first delivery is handled.
+        connect(
+            m_win->cellEditor, &QLineEdit::textChanged, this, [&] { imSend({}, commit); },
+            Qt::SingleShotConnection);
+        imSend({}, commit);
+        QTRY_VERIFY(m_win->cellEditor->hasFocus());
+        press(Qt::Key_Return);
+        QCOMPARE(grid().text(3, col), stored);
+        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+        QCOMPARE(m_win->document().poolText(), col == 7 ? stored : QStringLiteral("100000"));
+        QCOMPARE(m_win->cellEditor->width(), m_win->runnerTable->cellRect(4, col).width());
+    }
+
+    void compositionLeftUnfinished_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Escape takes it back") << 0;
+        QTest::newRow("click on another cell") << 1;
+        QTest::newRow("focus to a header field, the reading committed on the way") << 2;
+        QTest::newRow("the same from an editor that was open") << 3;
+    }
+    void compositionLeftUnfinished()
+    {
+        QFETCH(int, how);
+        select(3, 2);
+        if (how == 3)
+            type(QStringLiteral("a"));
+        imSend(QStringLiteral("さくら"));
+        if (how == 0)
+            imSend({});
+        if (how == 1)
+            QTest::mouseClick(m_win->runnerTable->viewport(), Qt::LeftButton, {},
+                              viewportCentre(5, 2));
+        if (how >= 2) {
+            imSend({}, QStringLiteral("さくら"));
+            m_win->titleBoxes[0]->setFocus();
+        }
+        const QString title = m_win->titleText(0);
+        // The input method may answer the reset by committing the reading to the new focus.
+        if (how > 0)
+            imSend({}, QStringLiteral("さくら"));
+        QTest::qWait(0);
+        QCOMPARE(m_win->titleText(0), title);
+        QVERIFY(!m_win->isEditing());
+        QCOMPARE(grid().text(3, 2), QString());
+        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+    }
+
+    void inputMethodPerCell_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("name") << 2 << true;
+        QTest::newRow("stake") << 7 << false;
+        QTest::newRow("jockey (weight 0)") << 9 << true;
+        QTest::newRow("computed odds: nothing is typed") << 4 << false;
+    }
+    void inputMethodPerCell()
+    {
+        QFETCH(int, col);
+        QFETCH(bool, enabled);
+        select(2, 9 - col % 2);
+        QSignalSpy moved(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
+        m_win->runnerTable->setCurrentCell(3, col);
+        QVERIFY(!moved.isEmpty());
+        QCOMPARE(QInputMethod::queryFocusObject(Qt::ImCursorRectangle, {}).toRect(),
+                 m_win->runnerTable->cellRect(3, col));
+        QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), enabled);
+        if (col != 4) {
+            m_win->openEditor(ImeMode(ImeModeForCell(grid(), 3, col)));
+            QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), enabled);
+        }
+    }
+
+    void fullWidthNumbers_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const char *field, const char *text, const char *ok) {
+            QTest::newRow(name) << QString(field) << QString(text) << QString(ok);
+        };
+        row("runner count", "countBoxes0", "１２", "12");
+        row("payout ratio", "payoutRatioBox", "８０．５", "80.5");
+        row("pool", "poolBox", "＋１２００　", "+1200 ");
+    }
+    void fullWidthNumbers()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        auto *edit = m_win->findChild<QLineEdit *>(field);
+        edit->setFocus();
+        QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), text == expected);
+        edit->clear();
+        imSend({}, text);
+        QCOMPARE(edit->text(), expected);
+        edit->clear();
+        QApplication::clipboard()->setText(text);
+        edit->paste();
+        QCOMPARE(edit->text(), expected);
     }
 
     void selectionStatus_data()

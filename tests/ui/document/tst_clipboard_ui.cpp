@@ -149,9 +149,10 @@ private Q_SLOTS:
         QTest::newRow("with CR LF present an LF inside a cell is dropped")
             << "a\tb\nc\r\n"
             << QString() << QStringList{"a", "bc", "", ""};
-        QTest::newRow("a spreadsheet's thousands separator is dropped")
+        QTest::newRow("a spreadsheet's thousands separator is dropped, full-width digits of a "
+                      "number column narrowed")
             << "1,234\t12.5%\n牝4(地)\t１，０００\n"
-            << QString() << QStringList{"1234", "12.5%", "牝4(地)", "１０００"};
+            << QString() << QStringList{"1234", "12.5%", "牝4(地)", "1000"};
     }
     void pasteLineEndsOfOtherPrograms()
     {

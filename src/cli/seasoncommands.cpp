@@ -1,0 +1,242 @@
+#include "cli/seasoncommands.h"
+
+#include "core/analysis/seasonfit.h"
+#include "core/document/oddsdocument.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <set>
+
+namespace {
+
+CommandOutcome UsageMistake(const QString &why)
+{
+    return {CommandOutcome::Usage, {}, {}, why};
+}
+
+CommandOutcome SeasonFailure(const QString &why)
+{
+    return {CommandOutcome::BadInput, {}, {}, why};
+}
+
+struct Options
+{
+    QString command;
+    QStringList paths;
+    SeasonModel model;
+    FitModel fitModel = FitModel::Harville;
+    double holdout = 0;
+};
+
+std::optional<double> Number(const QString &text, double low, double high)
+{
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !(v >= low && v <= high))
+        return std::nullopt;
+    return v;
+}
+
+// Empty text = the arguments are fine.
+QString Parse(const QStringList &args, Options *o)
+{
+    o->command = args.first();
+    const bool fit = o->command == QLatin1String("fit");
+    std::set<QString> seen;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--")) {
+            o->paths << args.mid(i + 1);
+            break;
+        }
+        if (!arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
+            o->paths << arg;
+            continue;
+        }
+        static const QStringList forSeason = {"--model",   "--lambda", "--rho",  "--beta",
+                                              "--combine", "--alpha",  "--gamma"};
+        static const QStringList forFit = {"--model", "--holdout"};
+        if (!(fit ? forFit : forSeason).contains(arg))
+            return QStringLiteral("unknown option '%1' for %2").arg(QuotedText(arg), o->command);
+        if (!seen.insert(arg).second)
+            return QStringLiteral("%1 given twice").arg(arg);
+        if (arg == QLatin1String("--combine")) {
+            o->model.combine = true;
+            continue;
+        }
+        if (++i >= args.size())
+            return QStringLiteral("%1 needs a value").arg(arg);
+        const QString &value = args.at(i);
+        const QString bad = QStringLiteral("bad number '%1' for %2").arg(QuotedText(value), arg);
+        if (arg == QLatin1String("--model")) {
+            const std::optional<OrderModel> order = OrderModelFromName(value);
+            const std::optional<FitModel> fitted = FitModelFromName(value);
+            if (fit ? !fitted || value == QLatin1String("normal") : !order)
+                return QStringLiteral("unknown model '%1'").arg(QuotedText(value));
+            if (fit)
+                o->fitModel = *fitted;
+            else
+                o->model.order = *order;
+            continue;
+        }
+        // The analysis's own ranges: lambda and rho in (0, 3], beta in (0, 5].
+        std::optional<double> v = Number(value, -5, 5);
+        const bool exponent = arg == QLatin1String("--lambda") || arg == QLatin1String("--rho");
+        if (v && (exponent || arg == QLatin1String("--beta")) &&
+            !(*v > 0 && *v <= (exponent ? 3 : 5)))
+            v.reset();
+        if (v && arg == QLatin1String("--holdout") && !(*v > 0 && *v < 1))
+            v.reset();
+        if (!v)
+            return bad;
+        if (arg == QLatin1String("--lambda"))
+            o->model.lambda = *v;
+        else if (arg == QLatin1String("--rho"))
+            o->model.rho = *v;
+        else if (arg == QLatin1String("--beta"))
+            o->model.beta = *v;
+        else if (arg == QLatin1String("--alpha"))
+            o->model.alpha = *v;
+        else if (arg == QLatin1String("--gamma"))
+            o->model.gamma = *v;
+        else
+            o->holdout = *v;
+    }
+    if (o->paths.isEmpty())
+        return QStringLiteral("%1 needs a document or a folder").arg(o->command);
+    for (const char *option : {"--lambda", "--rho"})
+        if (seen.count(QLatin1String(option)) && o->model.order != OrderModel::Discount)
+            return QStringLiteral("%1 applies to the discount model only").arg(option);
+    for (const char *option : {"--alpha", "--gamma"})
+        if (seen.count(QLatin1String(option)) && !o->model.combine)
+            return QStringLiteral("%1 goes with --combine").arg(option);
+    if (o->model.combine &&
+        (!seen.count(QStringLiteral("--alpha")) || !seen.count(QStringLiteral("--gamma"))))
+        return QStringLiteral("--combine needs --alpha and --gamma");
+    if (o->model.combine && seen.count(QStringLiteral("--beta")))
+        return QStringLiteral("--beta does not apply with --combine (alpha and gamma take its "
+                              "place)");
+    return QString();
+}
+
+// printf's "%.Nf" (std::to_chars promises the same digits).
+void AppendFixed(QByteArray &out, double value, int decimals)
+{
+    char buffer[400];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    out.append(buffer, r.ptr - buffer);
+}
+
+// Every field on one line, whatever a file name or a reader's message holds.
+QByteArray Field(QString text)
+{
+    text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return text.toUtf8();
+}
+
+CommandOutcome Season(const Options &o)
+{
+    SeasonEvaluator evaluator(o.model);
+    OddsDocument scratch;
+    QByteArray out;
+    for (const QString &file : SeasonFiles(o.paths)) {
+        const SeasonRace race = ReadSeasonRace(file, &scratch, o.model.combine);
+        const RaceEvaluation e = evaluator.add(race);
+        out += Field(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
+        if (e.exclusion != Exclusion::None) {
+            QString reason = ExclusionWord(e.exclusion);
+            if (e.exclusion == Exclusion::Unreadable)
+                reason += QStringLiteral(": ") + race.unreadable;
+            out += "-\t" + Field(reason) + '\n';
+            continue;
+        }
+        out += race.result.text().toLatin1() + '\t';
+        AppendFixed(out, e.pwin, 9);
+        out += '\t' + QByteArray::number(e.winRank) + '\t';
+        AppendFixed(out, e.loglik, 9);
+        out += '\n';
+    }
+    const SeasonSummary &s = evaluator.summary();
+    if (s.races == 0)
+        return SeasonFailure(QStringLiteral("no race with a result"));
+    out += "races\t" + QByteArray::number(s.races) + '\n';
+    out += "excluded\t" + QByteArray::number(s.excluded) + '\n';
+    out += "loglik\t";
+    AppendFixed(out, s.loglik, 6);
+    out += "\nwinloglik\t";
+    AppendFixed(out, s.winLoglik, 6);
+    out += "\nbrier\t";
+    AppendFixed(out, s.brier(), 9);
+    out += "\nfavourites\t" + QByteArray::number(s.favourites) + '\n';
+    for (const CalibrationBin &b : s.bins) {
+        out += "calibration\t";
+        AppendFixed(out, b.low, 2);
+        out += '\t';
+        AppendFixed(out, b.high, 2);
+        out += '\t' + QByteArray::number(b.count) + '\t';
+        AppendFixed(out, b.meanP(), 6);
+        out += '\t' + QByteArray::number(b.wins) + '\n';
+    }
+    return {CommandOutcome::Done, out, {}, {}};
+}
+
+CommandOutcome Fit(const Options &o)
+{
+    std::vector<SeasonRace> races;
+    OddsDocument scratch;
+    for (const QString &file : SeasonFiles(o.paths)) {
+        SeasonRace race = ReadSeasonRace(file, &scratch, o.fitModel == FitModel::Combined);
+        // Only the numbers are kept.
+        race.file.clear();
+        race.title.clear();
+        race.dateText.clear();
+        race.unreadable.clear();
+        races.push_back(std::move(race));
+    }
+    const SeasonFit fit = FitSeason(races, o.fitModel, o.holdout);
+    if (!fit.ok())
+        return SeasonFailure(fit.problemWord());
+    QByteArray out;
+    out += "races\t" + QByteArray::number(fit.races) + '\n';
+    out += "excluded\t" + QByteArray::number(fit.excluded) + '\n';
+    for (const FitValue &v : fit.values) {
+        out += v.name.toLatin1() + '\t';
+        AppendFixed(out, v.value, 6);
+        out += '\t';
+        AppendFixed(out, v.error, 6);
+        out += '\n';
+    }
+    out += "loglik\t";
+    AppendFixed(out, fit.before, 6);
+    out += '\t';
+    AppendFixed(out, fit.after, 6);
+    out += '\n';
+    if (o.holdout > 0) {
+        out += "holdout\t" + QByteArray::number(fit.holdoutRaces) + '\t';
+        AppendFixed(out, fit.holdoutBefore, 6);
+        out += '\t';
+        AppendFixed(out, fit.holdoutAfter, 6);
+        out += '\n';
+    }
+    return {CommandOutcome::Done, out, {}, {}};
+}
+
+} // namespace
+
+bool IsSeasonCommand(const QString &command)
+{
+    return command == QLatin1String("season") || command == QLatin1String("fit");
+}
+
+CommandOutcome RunSeasonCommand(const QStringList &args)
+{
+    Options o;
+    const QString problem = Parse(args, &o);
+    if (!problem.isEmpty())
+        return UsageMistake(problem);
+    return o.command == QLatin1String("season") ? Season(o) : Fit(o);
+}

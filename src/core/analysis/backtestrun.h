@@ -1,0 +1,53 @@
+#pragma once
+// A back-test over a season's documents: each document read for the bet type (its result, the
+// odds of its analysis file and the model's estimates under the settings given), then the
+// races played in date order.
+
+#include "core/analysis/backtest.h"
+#include "core/analysis/combinations.h"
+
+#include <QStringList>
+#include <QTime>
+#include <functional>
+#include <optional>
+
+class OddsDocument;
+
+struct BacktestSettings
+{
+    BetType bet = BetType::Win;
+    // The model, its parameters and the payout ratio, not the analysis files' own.
+    AnalysisParameters parameters;
+    bool combine = false; // p ∝ own^alpha · market^gamma instead of the support^beta
+    double alpha = 1;
+    double gamma = 1;
+    BacktestRule rule;
+    std::optional<QTime> at; // the snapshot in effect at this time of day; the latest without
+};
+
+// One document as the back-test reads it.
+struct BacktestEntry
+{
+    QString file;
+    std::optional<QDate> date;
+    bool counts = false; // a result and actual odds of the bet type
+    QString problem;     // why its analysis file could not be read, when it could not
+    BacktestRace race;   // with only the tickets the rule buys
+};
+
+// scratch is reused from document to document.
+BacktestEntry ReadBacktestEntry(const QString &file, const BacktestSettings &settings,
+                                OddsDocument *scratch);
+
+struct BacktestReport
+{
+    std::vector<BacktestLine> lines; // one per counted race, in the order played
+    BacktestSummary summary;
+    QStringList problems; // "FILE: why", for analysis files that could not be read
+    bool cancelled = false;
+};
+
+// Reads every file, then plays the counted races by date (unreadable dates last), then by
+// path. progress(done, total) after each file; returning false cancels.
+BacktestReport RunBacktest(const QStringList &files, const BacktestSettings &settings,
+                           const std::function<bool(int, int)> &progress = {});

@@ -1,0 +1,140 @@
+#include "core/codepage/codepage.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Cli(QStringList args)
+{
+    QProcess p;
+    args.prepend(QStringLiteral("backtest"));
+    p.start(QStringLiteral(KIRREL_CLI_PATH), args);
+    Run r;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+} // namespace
+
+// Win odds of 9999.9 on one runner and 1.0 on the others: whatever the model estimates, the
+// first is bought (actual / estimated far above 1.2) and no other (1.0 / at least 1.0).
+class TestCliBacktest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void run_data();
+    void run();
+
+private:
+    void make(const QString &name, const QString &date, const QString &result, int favoured,
+              const QByteArray &extra);
+    QTemporaryDir m_dir;
+};
+
+void TestCliBacktest::make(const QString &name, const QString &date, const QString &result,
+                           int favoured, const QByteArray &extra)
+{
+    QStringList lines = Cp932::decode(ReadAll(DataPath(QStringLiteral("race18.csv"))))
+                            .split(QStringLiteral("\r\n"));
+    QStringList header = lines[0].split(QLatin1Char(','));
+    QStringList values = lines[1].split(QLatin1Char(','));
+    header[3] = date;
+    values[4] = result;
+    lines[0] = header.join(QLatin1Char(','));
+    lines[1] = values.join(QLatin1Char(','));
+    const QString path = m_dir.filePath(name);
+    QVERIFY(WriteAll(path, Cp932::encode(lines.join(QStringLiteral("\r\n"))).bytes));
+    if (favoured == 0)
+        return;
+    QByteArray analysis = "[Analysis]\r\nVersion=3\r\n[win]\r\nTime=2026-05-02 15:00:00\r\n";
+    for (int r = 1; r <= 18; ++r)
+        analysis += QByteArray::number(r) + (r == favoured ? "=9999.9\r\n" : "=1\r\n");
+    QVERIFY(WriteAll(path + QStringLiteral(".analysis"), analysis + extra));
+}
+
+void TestCliBacktest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("sub")));
+    // b: 1 wins and pays 500; c, a day earlier: 5 loses; a, no date: 2 wins without a payout.
+    make("b.csv", "2026/05/02", "1-2-3", 1,
+         "[win@2026-05-02 13:00:00]\r\n1=1.0\r\n[Payouts]\r\nwin 1=500\r\nplace 1=150\r\n");
+    make("c.csv", "2026年5月1日(金)", "2-3-4", 5, "");
+    make("sub/a.csv", "作成日", "2-1-3", 2, "");
+    make("d.csv", "2026/05/03", "結果", 1, "");
+    make("e.csv", "2026/05/03", "1-2-3", 0, "");
+    make("f.csv", "2026/05/04", "1-2-3", 3, "[Payouts]\r\nwin 1=x\r\n");
+}
+
+void TestCliBacktest::run_data()
+{
+    QTest::addColumn<QStringList>("args"); // "@" = the folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("by date, unreadable dates last; no result, no analysis file and a bad one "
+                  "do not count")
+        << QStringList{"@", "--bet", "win"} << 0
+        << "@/c.csv\t1\t100\t0\t-100\n@/b.csv\t1\t100\t500\t300\n"
+           "@/sub/a.csv\t1\t100\t999990\t1000190\nraces\t3\nbet\t3\ntickets\t3\nhits\t2\n"
+           "staked\t300\nreturned\t1000490\nrecovery\t3334.966667\nprofit\t1000190\n"
+           "maxdrawdown\t100\nlongestlosing\t1\nfromodds\t1\n"
+        << "kirrel-cli: @/f.csv.analysis: line 24: bad payout 'x'\n";
+    QTest::newRow("at 14:00 b has its earlier snapshot, which buys nothing; c none")
+        << QStringList{"@/b.csv", "@/c.csv", "--bet", "win", "--at", "14:00", "--flat", "1000"} << 0
+        << "@/b.csv\t0\t0\t0\t0\nraces\t1\nbet\t0\ntickets\t0\nhits\t0\nstaked\t0\n"
+           "returned\t0\nrecovery\t0.000000\nprofit\t0\nmaxdrawdown\t0\nlongestlosing\t0\n"
+           "fromodds\t0\n"
+        << "";
+    QTest::newRow("no race counts") << QStringList{"@/d.csv", "@/e.csv", "--bet", "win"} << 1 << ""
+                                    << "kirrel-cli: no race has a result and actual win odds\n";
+    QTest::newRow("flat stake not in hundreds")
+        << QStringList{"@", "--bet", "win", "--flat", "150"} << 2 << ""
+        << "kirrel-cli: --flat takes a multiple of 100 yen, not 150\n";
+    QTest::newRow("both rules") << QStringList{"@", "--bet",       "win", "--min-ev",
+                                               "1", "--min-ratio", "1"}
+                                << 2 << ""
+                                << "kirrel-cli: give either --min-ratio or --min-ev\n";
+    QTest::newRow("Kelly for place")
+        << QStringList{"@", "--bet", "place", "--kelly", "0.5", "--bankroll", "1000"} << 2 << ""
+        << "kirrel-cli: --kelly needs a bet type with one winning ticket";
+    QTest::newRow("bad time") << QStringList{"@", "--bet", "win", "--at", "25:00"} << 2 << ""
+                              << "kirrel-cli: bad time '25:00' for --at (HH:MM)\n";
+}
+
+void TestCliBacktest::run()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    for (QString &a : args)
+        a.replace(QLatin1Char('@'), m_dir.path());
+    const Run r = Cli(args);
+    QCOMPARE(r.exitCode, status);
+    QCOMPARE(QString::fromUtf8(r.out), QString(out).replace(QLatin1Char('@'), m_dir.path()));
+    const QString errText = QString::fromUtf8(r.err);
+    err.replace(QLatin1Char('@'), m_dir.path());
+    QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), r.err.constData());
+}
+
+QTEST_GUILESS_MAIN(TestCliBacktest)
+#include "tst_cli_backtest.moc"

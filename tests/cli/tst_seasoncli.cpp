@@ -1,0 +1,164 @@
+// kirrel-cli season and fit: the output lines, exit statuses and messages.
+#include "core/codepage/codepage.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run Cli(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KIRREL_CLI_PATH), args);
+    Run r;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// Stake columns (投票金) only: the market's, so the combined model finds no own columns.
+QByteArray Document(const QList<int> &stakes, const QString &result)
+{
+    QString text = QStringLiteral("縦枠,横枠,R,2024/05/06,予想,控除,投票\r\n%1,1,a,b,%2,85,1\r\n"
+                                  "番,枠,名,順位,オッズ,当選金,人気,投票金\r…,…,…,…,…,…,比率→,1")
+                       .arg(stakes.size())
+                       .arg(result);
+    for (int r = 0; r < stakes.size(); ++r)
+        text += QStringLiteral("\r%1,,,,,,,%2").arg(r + 1).arg(stakes[r]);
+    return Cp932::encode(text + QStringLiteral("\r\n")).bytes;
+}
+
+} // namespace
+
+class TestSeasonCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void seasonLines();
+    void failures_data();
+    void failures();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestSeasonCli::initTestCase()
+{
+    const QDir dir(m_dir.path());
+    QVERIFY(dir.mkpath(QStringLiteral("one/sub")) && dir.mkpath(QStringLiteral("none")) &&
+            dir.mkpath(QStringLiteral("decided")));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/sub/a.csv")),
+                     Document({520, 310, 170}, QStringLiteral("３－１－２"))));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/b.csv")),
+                     Document({1, 1}, QStringLiteral("結果"))));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/c.CSV")), "hello\n"));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/d.txt")), "ignored"));
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("none/x.csv")),
+                     Document({5, 3, 2}, QStringLiteral("1=2-3"))));
+    // The stakes decide every race: the larger, the earlier.
+    for (int i = 0; i < 30; ++i)
+        QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("decided/%1.csv").arg(i)),
+                         Document({100 + i, 300, 200 + 2 * i, 50}, QStringLiteral("2-3-1"))));
+}
+
+void TestSeasonCli::seasonLines()
+{
+    const QString one = m_dir.filePath(QStringLiteral("one"));
+    const Run r = Cli({QStringLiteral("season"), one + u'/'});
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = r.out.split(u'\n');
+    QCOMPARE(lines.mid(0, 2),
+             QStringList({one + QStringLiteral("/b.csv\t2\t-\tno result"),
+                          one + QStringLiteral("/c.CSV\t0\t-\tunreadable: ") +
+                              lines[1].section(QStringLiteral("unreadable: "), 1)}));
+    QVERIFY(lines[1].size() > (one + QStringLiteral("/c.CSV\t0\t-\tunreadable: ")).size());
+    QCOMPARE(
+        lines.mid(2, 17),
+        QStringList(
+            {one + QStringLiteral("/sub/a.csv\t3\t3-1-2\t0.170000000\t3\t-2.239553731"), "races\t1",
+             "excluded\t2", "loglik\t-2.239554", "winloglik\t-1.771957", "brier\t1.055400000",
+             "favourites\t0", "calibration\t0.00\t0.02\t0\t0.000000\t0",
+             "calibration\t0.02\t0.05\t0\t0.000000\t0", "calibration\t0.05\t0.10\t0\t0.000000\t0",
+             "calibration\t0.10\t0.15\t0\t0.000000\t0", "calibration\t0.15\t0.20\t1\t0.170000\t1",
+             "calibration\t0.20\t0.30\t0\t0.000000\t0", "calibration\t0.30\t0.40\t1\t0.310000\t0",
+             "calibration\t0.40\t0.60\t1\t0.520000\t0", "calibration\t0.60\t1.00\t0\t0.000000\t0",
+             ""}));
+    QCOMPARE(lines.size(), 19);
+
+    const Run fit = Cli({QStringLiteral("fit"), m_dir.filePath(QStringLiteral("decided")), one,
+                         QStringLiteral("--model"), QStringLiteral("discount"),
+                         QStringLiteral("--holdout"), QStringLiteral("0.2")});
+    QCOMPARE(fit.exitCode, 1); // the stakes decide the first two places
+    QCOMPARE(fit.err, QStringLiteral("kirrel-cli: the fit diverges: beta runs off to infinity "
+                                     "(one column decides every race)\n"));
+}
+
+void TestSeasonCli::failures_data()
+{
+    QTest::addColumn<QStringList>("args"); // "@" = the temporary folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err"); // its first line
+
+    QTest::newRow("no race with a result")
+        << QStringList{"season", "@/none"} << 1 << "kirrel-cli: no race with a result";
+    QTest::newRow("fit without a result") << QStringList{"fit", "@/none", "@/missing.csv"} << 1
+                                          << "kirrel-cli: no race with a result";
+    QTest::newRow("combined without own columns")
+        << QStringList{"fit", "@/one", "--model", "combined"} << 1
+        << "kirrel-cli: no race with a result and own and market shares";
+    QTest::newRow("no path") << QStringList{"season", "--model", "discount"} << 2
+                             << "kirrel-cli: season needs a document or a folder";
+    QTest::newRow("unknown model") << QStringList{"season", "@", "--model", "combined"} << 2
+                                   << "kirrel-cli: unknown model 'combined'";
+    QTest::newRow("normal is no fit") << QStringList{"fit", "@", "--model", "normal"} << 2
+                                      << "kirrel-cli: unknown model 'normal'";
+    QTest::newRow("--lambda without discount") << QStringList{"season", "@", "--lambda", "0.9"} << 2
+                                               << "kirrel-cli: --lambda applies to the "
+                                                  "discount model only";
+    QTest::newRow("--alpha without --combine")
+        << QStringList{"season", "@", "--alpha", "1", "--gamma", "1"} << 2
+        << "kirrel-cli: --alpha goes with --combine";
+    QTest::newRow("--combine without its values") << QStringList{"season", "@", "--combine"} << 2
+                                                  << "kirrel-cli: --combine needs --alpha and "
+                                                     "--gamma";
+    QTest::newRow("alpha out of range")
+        << QStringList{"season", "@", "--combine", "--alpha", "5.5", "--gamma", "1"} << 2
+        << "kirrel-cli: bad number '5.5' for --alpha";
+    QTest::newRow("beta 0") << QStringList{"season", "@", "--beta", "0"} << 2
+                            << "kirrel-cli: bad number '0' for --beta";
+    QTest::newRow("holdout of everything") << QStringList{"fit", "@", "--holdout", "1"} << 2
+                                           << "kirrel-cli: bad number '1' for --holdout";
+    QTest::newRow("option of the other command") << QStringList{"fit", "@", "--beta", "1"} << 2
+                                                 << "kirrel-cli: unknown option '--beta' for fit";
+}
+
+void TestSeasonCli::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    for (QString &a : args)
+        a.replace(u'@', m_dir.path());
+    const Run r = Cli(args);
+    QCOMPARE(r.exitCode, status);
+    QCOMPARE(r.err.section(u'\n', 0, 0), err);
+    QVERIFY(r.out.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestSeasonCli)
+#include "tst_seasoncli.moc"
