@@ -1,5 +1,6 @@
 // kirrel-cli's argument handling: the input split at NUL bytes into arguments, taken as the
-// program takes them. Documents and files are never written: "race.csv" stands for a prepared
+// program takes them (the season and backtest commands, which walk the folders they are given,
+// are left out). Documents and files are never written: "race.csv" stands for a prepared
 // 18-runner document (any other name is a missing file), and "@<bet type>" ("@trio") for a
 // prepared odds file with every ticket of that type.
 
