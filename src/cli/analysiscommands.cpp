@@ -99,8 +99,8 @@ QString Parse(const QStringList &args, Options *o)
             positional << arg;
             continue;
         }
-        static const QStringList common = {"--bet",  "--model", "--lambda", "--rho",
-                                           "--beta", "--ratio", "--odds"};
+        static const QStringList common = {"--bet",   "--model", "--lambda",  "--rho",   "--beta",
+                                           "--ratio", "--odds",  "--combine", "--alpha", "--gamma"};
         static const QStringList forExotics = {"--top"};
         static const QStringList forStakes = {"--pick", "--budget", "--kelly", "--bankroll"};
         if (!common.contains(arg) && !(stakes ? forStakes : forExotics).contains(arg))
@@ -108,6 +108,10 @@ QString Parse(const QStringList &args, Options *o)
                    o->command;
         if (!seen.insert(arg).second)
             return arg + QStringLiteral(" given twice");
+        if (arg == QLatin1String("--combine")) {
+            o->parameters.combine = true;
+            continue;
+        }
         if (++i >= args.size())
             return arg + QStringLiteral(" needs a value");
         const QString &value = args.at(i);
@@ -134,6 +138,11 @@ QString Parse(const QStringList &args, Options *o)
             if (!v || !(*v > 0 && *v <= MaxBeta))
                 return badNumber + QStringLiteral(" (above 0, at most 5)");
             o->parameters.beta = *v;
+        } else if (arg == QLatin1String("--alpha") || arg == QLatin1String("--gamma")) {
+            const std::optional<double> v = Number(value);
+            if (!v || !(*v >= -MaxCombine && *v <= MaxCombine))
+                return badNumber + QStringLiteral(" (-5 to 5)");
+            (arg == QLatin1String("--alpha") ? o->parameters.alpha : o->parameters.gamma) = *v;
         } else if (arg == QLatin1String("--ratio")) {
             const std::optional<double> v = Number(value);
             if (!v || *v <= 0 || *v > 100)
@@ -170,6 +179,15 @@ QString Parse(const QStringList &args, Options *o)
     if ((o->lambdaGiven || o->rhoGiven) && o->parameters.model != OrderModel::Discount)
         return (o->lambdaGiven ? QStringLiteral("--lambda") : QStringLiteral("--rho")) +
                QStringLiteral(" applies to the discount model only");
+    for (const char *option : {"--alpha", "--gamma"})
+        if (seen.count(QLatin1String(option)) && !o->parameters.combine)
+            return QLatin1String(option) + QStringLiteral(" goes with --combine");
+    if (o->parameters.combine &&
+        (!seen.count(QStringLiteral("--alpha")) || !seen.count(QStringLiteral("--gamma"))))
+        return QStringLiteral("--combine needs --alpha and --gamma");
+    if (o->parameters.combine && seen.count(QStringLiteral("--beta")))
+        return QStringLiteral("--beta does not apply with --combine (alpha and gamma take its "
+                              "place)");
     if (o->ratio)
         o->parameters.setRatio(*o->bet, *o->ratio);
     if (!stakes)

@@ -1,5 +1,6 @@
 #include "cli/seasoncommands.h"
 
+#include "core/analysis/combinations.h"
 #include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
 
@@ -80,11 +81,11 @@ QString Parse(const QStringList &args, Options *o)
                 o->model.order = *order;
             continue;
         }
-        // The analysis's own ranges: lambda and rho in (0, 3], beta in (0, 5].
+        // The analysis's own ranges for lambda, rho and beta.
         std::optional<double> v = Number(value, -5, 5);
         const bool exponent = arg == QLatin1String("--lambda") || arg == QLatin1String("--rho");
         if (v && (exponent || arg == QLatin1String("--beta")) &&
-            !(*v > 0 && *v <= (exponent ? 3 : 5)))
+            !(*v > 0 && *v <= (exponent ? MaxLambda : MaxBeta)))
             v.reset();
         if (v && arg == QLatin1String("--holdout") && !(*v > 0 && *v < 1))
             v.reset();

@@ -52,6 +52,8 @@ private Q_SLOTS:
     void seasonLines();
     void failures_data();
     void failures();
+    void combinedWinProbabilities_data();
+    void combinedWinProbabilities();
 
 private:
     QTemporaryDir m_dir;
@@ -70,6 +72,14 @@ void TestSeasonCli::initTestCase()
     QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/d.txt")), "ignored"));
     QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("none/x.csv")),
                      Document({5, 3, 2}, QStringLiteral("1=2-3"))));
+    // Own forecasts beside the stakes.
+    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("own.csv")),
+                     Cp932::encode(QStringLiteral("縦枠,横枠,R,2024/05/06,予想,控除,投票\r\n"
+                                                  "3,2,a,b,結果,85,1\r\n番,枠,名,順位,オッズ,"
+                                                  "当選金,人気,投票金,予想\r…,…,…,…,…,…,比率→,1,"
+                                                  "1\r1,,,,,,,500,10\r2,,,,,,,300,30\r3,,,,,,,"
+                                                  "200,60\r\n"))
+                         .bytes));
     // The stakes decide every race: the larger, the earlier.
     for (int i = 0; i < 30; ++i)
         QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("decided/%1.csv").arg(i)),
@@ -143,6 +153,19 @@ void TestSeasonCli::failures_data()
                             << "kirrel-cli: bad number '0' for --beta";
     QTest::newRow("holdout of everything") << QStringList{"fit", "@", "--holdout", "1"} << 2
                                            << "kirrel-cli: bad number '1' for --holdout";
+    QTest::newRow("exotics: --gamma without --combine")
+        << QStringList{"exotics", "@/own.csv", "--bet", "win", "--gamma", "1"} << 2
+        << "kirrel-cli: --gamma goes with --combine";
+    QTest::newRow("exotics: --beta with --combine")
+        << QStringList{"exotics", "@/own.csv", "--bet", "win",    "--combine", "--alpha",
+                       "1",       "--gamma",   "1",     "--beta", "2"}
+        << 2 << "kirrel-cli: --beta does not apply with --combine (alpha and gamma take its place)";
+    QTest::newRow("exotics: combined without own columns")
+        << QStringList{"exotics", "@/one/sub/a.csv", "--bet", "win", "--combine", "--alpha",
+                       "1",       "--gamma",         "1"}
+        << 1
+        << "kirrel-cli: @/one/sub/a.csv: the combined model needs own columns (a positive "
+           "weight, not 投票金)";
     QTest::newRow("option of the other command") << QStringList{"fit", "@", "--beta", "1"} << 2
                                                  << "kirrel-cli: unknown option '--beta' for fit";
 }
@@ -156,8 +179,41 @@ void TestSeasonCli::failures()
         a.replace(u'@', m_dir.path());
     const Run r = Cli(args);
     QCOMPARE(r.exitCode, status);
-    QCOMPARE(r.err.section(u'\n', 0, 0), err);
+    QCOMPARE(r.err.section(u'\n', 0, 0), err.replace(u'@', m_dir.path()));
     QVERIFY(r.out.isEmpty());
+}
+
+void TestSeasonCli::combinedWinProbabilities_data()
+{
+    QTest::addColumn<QString>("alpha");
+    QTest::addColumn<QString>("gamma");
+    QTest::addColumn<QString>("lines");
+
+    QTest::newRow("own only") << "1"
+                              << "0"
+                              << "3 0.600000000|2 0.300000000|1 0.100000000";
+    QTest::newRow("market only") << "0"
+                                 << "1"
+                                 << "1 0.500000000|2 0.300000000|3 0.200000000";
+    // 0.1 · 0.5^2 = 0.025, 0.3 · 0.3^2 = 0.027, 0.6 · 0.2^2 = 0.024, over 0.076.
+    QTest::newRow("both") << "1"
+                          << "2"
+                          << "2 0.355263158|1 0.328947368|3 0.315789474";
+}
+
+void TestSeasonCli::combinedWinProbabilities()
+{
+    QFETCH(QString, alpha);
+    QFETCH(QString, gamma);
+    QFETCH(QString, lines);
+    const Run r = Cli({QStringLiteral("exotics"), m_dir.filePath(QStringLiteral("own.csv")),
+                       QStringLiteral("--bet"), QStringLiteral("win"), QStringLiteral("--combine"),
+                       QStringLiteral("--alpha"), alpha, QStringLiteral("--gamma"), gamma});
+    QCOMPARE(r.exitCode, 0);
+    QStringList got;
+    for (const QString &line : r.out.split(u'\n', Qt::SkipEmptyParts))
+        got << line.section(u'\t', 0, 1).replace(u'\t', u' ');
+    QCOMPARE(got.join(u'|'), lines);
 }
 
 QTEST_GUILESS_MAIN(TestSeasonCli)

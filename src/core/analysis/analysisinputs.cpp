@@ -13,7 +13,8 @@
 namespace {
 
 const QString MainSection = QStringLiteral("Analysis");
-constexpr int SidecarVersion = 1;
+// 2 added the combined model (Combine, Alpha, Gamma); every earlier version is still read.
+constexpr int SidecarVersion = 2;
 // Above any runner count the table allows: tickets of a larger field than today's are kept.
 constexpr int HighestRunner = 36;
 constexpr qint64 MaxSidecarBytes = 4 * 1024 * 1024;
@@ -72,8 +73,11 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
             *target = *v;
         return v.has_value();
     };
-    if (key == QLatin1String("Version"))
-        return value.trimmed() == QString::number(SidecarVersion);
+    if (key == QLatin1String("Version")) {
+        bool ok = false;
+        const int version = value.trimmed().toInt(&ok);
+        return ok && version >= 1 && version <= SidecarVersion;
+    }
     if (key == QLatin1String("BetType")) {
         const std::optional<BetType> type = BetTypeFromName(value.trimmed());
         if (type)
@@ -92,6 +96,15 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
         return set(&in.parameters.rho, ReadExponent(value, MaxLambda));
     if (key == QLatin1String("Beta"))
         return set(&in.parameters.beta, ReadExponent(value, MaxBeta));
+    if (key == QLatin1String("Combine")) {
+        const QString v = value.trimmed();
+        in.parameters.combine = v == QLatin1String("1");
+        return v == QLatin1String("0") || v == QLatin1String("1");
+    }
+    if (key == QLatin1String("Alpha"))
+        return number(&in.parameters.alpha, -MaxCombine, MaxCombine);
+    if (key == QLatin1String("Gamma"))
+        return number(&in.parameters.gamma, -MaxCombine, MaxCombine);
     if (key == QLatin1String("HighRatio"))
         return number(&in.highRatio, 0, 100);
     if (key == QLatin1String("LowRatio"))
@@ -167,17 +180,19 @@ bool AnalysisInputs::operator==(const AnalysisInputs &o) const
     const AnalysisParameters &p = parameters;
     const AnalysisParameters &q = o.parameters;
     return betType == o.betType && p.model == q.model && p.lambda == q.lambda && p.rho == q.rho &&
-           p.beta == q.beta && p.payoutRatio == q.payoutRatio && highRatio == o.highRatio &&
-           lowRatio == o.lowRatio && actual == o.actual && picks == o.picks && budget == o.budget &&
-           kelly == o.kelly && kellyFraction == o.kellyFraction && bankroll == o.bankroll;
+           p.beta == q.beta && p.combine == q.combine && p.alpha == q.alpha && p.gamma == q.gamma &&
+           p.payoutRatio == q.payoutRatio && highRatio == o.highRatio && lowRatio == o.lowRatio &&
+           actual == o.actual && picks == o.picks && budget == o.budget && kelly == o.kelly &&
+           kellyFraction == o.kellyFraction && bankroll == o.bankroll;
 }
 
 void AnalysisState::setInputs(const AnalysisInputs &inputs)
 {
     if (inputs == m_inputs)
         return;
+    if (!SameEntries(inputs, m_inputs))
+        m_changed = true;
     m_inputs = inputs;
-    m_changed = true;
     Q_EMIT changed();
 }
 
@@ -205,6 +220,9 @@ QString SidecarText(const AnalysisInputs &in)
           << QStringLiteral("Lambda=") + Number(in.parameters.lambda)
           << QStringLiteral("Rho=") + Number(in.parameters.rho)
           << QStringLiteral("Beta=") + Number(in.parameters.beta)
+          << QStringLiteral("Combine=%1").arg(in.parameters.combine ? 1 : 0)
+          << QStringLiteral("Alpha=") + Number(in.parameters.alpha)
+          << QStringLiteral("Gamma=") + Number(in.parameters.gamma)
           << QStringLiteral("HighRatio=") + Number(in.highRatio)
           << QStringLiteral("LowRatio=") + Number(in.lowRatio)
           << QStringLiteral("Budget=%1").arg(in.budget)
@@ -300,15 +318,6 @@ Result<AnalysisInputs> ReadSidecar(const QString &path)
     return ParseSidecar(Cp932::decode(bytes));
 }
 
-bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b)
-{
-    AnalysisInputs x = b;
-    x.parameters = a.parameters;
-    x.highRatio = a.highRatio;
-    x.lowRatio = a.lowRatio;
-    return x == b;
-}
-
 bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)
 {
     // One write for the whole section: the settings file is replaced, not patched key by key.
@@ -318,6 +327,10 @@ bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &
     put(QStringLiteral("Lambda"), in.parameters.lambda);
     put(QStringLiteral("Rho"), in.parameters.rho);
     put(QStringLiteral("Beta"), in.parameters.beta);
+    values.append({QStringLiteral("Combine"),
+                   in.parameters.combine ? QStringLiteral("1") : QStringLiteral("0")});
+    put(QStringLiteral("Alpha"), in.parameters.alpha);
+    put(QStringLiteral("Gamma"), in.parameters.gamma);
     put(QStringLiteral("HighRatio"), in.highRatio);
     put(QStringLiteral("LowRatio"), in.lowRatio);
     for (const BetType type : AllBetTypes)
@@ -343,6 +356,11 @@ void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
     exponent(QStringLiteral("Lambda"), &in->parameters.lambda, MaxLambda);
     exponent(QStringLiteral("Rho"), &in->parameters.rho, MaxLambda);
     exponent(QStringLiteral("Beta"), &in->parameters.beta, MaxBeta);
+    const QString combine = get(QStringLiteral("Combine")).trimmed();
+    if (combine == QLatin1String("0") || combine == QLatin1String("1"))
+        in->parameters.combine = combine == QLatin1String("1");
+    number(QStringLiteral("Alpha"), &in->parameters.alpha, -MaxCombine, MaxCombine);
+    number(QStringLiteral("Gamma"), &in->parameters.gamma, -MaxCombine, MaxCombine);
     number(QStringLiteral("HighRatio"), &in->highRatio, 0, 100);
     number(QStringLiteral("LowRatio"), &in->lowRatio, 0, 100);
     for (const BetType type : AllBetTypes) {
@@ -350,4 +368,32 @@ void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
         number(QStringLiteral("Ratio.") + BetTypeName(type), &ratio, 0.01, 1);
         in->parameters.setRatio(type, ratio);
     }
+}
+
+bool SameEntries(const AnalysisInputs &a, const AnalysisInputs &b)
+{
+    AnalysisInputs x = a;
+    x.betType = b.betType;
+    x.parameters.model = b.parameters.model;
+    return x == b;
+}
+
+Result<QString> SetAsideSidecar(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return Result<QString>::failure(QStringLiteral("ファイルではありません"));
+    for (int n = 1; n < 1000; ++n) {
+        QString aside = path + QStringLiteral(".unreadable");
+        if (n > 1)
+            aside += QLatin1Char('.') + QString::number(n);
+        if (QFileInfo::exists(aside) || QFileInfo(aside).isSymLink())
+            continue;
+        QFile file(path);
+        // rename() never replaces a file that appeared in the meantime.
+        if (file.rename(aside))
+            return Result<QString>::success(aside);
+        if (!QFileInfo::exists(aside))
+            return Result<QString>::failure(file.errorString());
+    }
+    return Result<QString>::failure(QStringLiteral("残しておく名前が空いていません"));
 }

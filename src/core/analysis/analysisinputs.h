@@ -44,7 +44,8 @@ public:
     explicit AnalysisState(QObject *parent = nullptr) : QObject(parent) {}
 
     const AnalysisInputs &inputs() const { return m_inputs; }
-    // Emits changed() and sets the flag when the inputs differ from the current ones.
+    // Emits changed() when the inputs differ from the current ones; sets the flag only when
+    // they differ in more than the bet type and model in view (SameEntries).
     void setInputs(const AnalysisInputs &inputs);
     // Loading or saving: the inputs become the stored ones.
     void resetInputs(const AnalysisInputs &inputs);
@@ -77,6 +78,13 @@ Result<AnalysisInputs> ReadSidecar(const QString &path);
 
 // Model, lambda, rho, beta, payout ratios and colour thresholds in [Analysis] of the settings
 // file. Reading keeps the given value for a key that is missing or unreadable.
-bool SamePreferences(const AnalysisInputs &a, const AnalysisInputs &b);
 bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &inputs);
 void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *inputs);
+
+// Whether a and b differ at most in what is only looked at: the bet type and the model in view.
+bool SameEntries(const AnalysisInputs &a, const AnalysisInputs &b);
+
+// Moves an analysis file that could not be read out of the way of a new one: to
+// "<path>.unreadable", or ".unreadable.2", ".unreadable.3", ... whichever is free first.
+// The name it now has, or why it could not be moved (it then stays where it was).
+Result<QString> SetAsideSidecar(const QString &path);

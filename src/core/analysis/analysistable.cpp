@@ -1,5 +1,9 @@
 #include "core/analysis/analysistable.h"
 
+#include "core/analysis/combinedmodel.h"
+#include "core/analysis/payouts.h"
+#include "core/analysis/raceresult.h"
+#include "core/analysis/valuerounding.h"
 #include "core/document/oddsdocument.h"
 #include "core/text/numbertext.h"
 
@@ -34,6 +38,11 @@ AnalysedRace AnalyseDocument(const OddsDocument &doc, const AnalysisParameters &
     OddsDocument copy = doc;
     copy.setMeasurer(nullptr);
     copy.recalculate();
+    const RaceResult result =
+        ParseRaceResult(copy.titleText(5), PositiveShares(copy.SupportScores()));
+    if (result.ok())
+        race.finishingOrder.assign(result.places.begin(),
+                                   result.places.begin() + result.placeCount);
     // The quinella view is built from the recalculated win odds, as its button does.
     if (copy.estimateQuinella())
         race.documentQuinella = DocumentQuinella(copy);
@@ -92,6 +101,13 @@ AnalysisTable BuildAnalysisTable(const AnalysedRace &race, const AnalysisInputs 
         }
         table.rows.push_back(row);
     }
+    if (!race.finishingOrder.empty()) {
+        table.hasResult = true;
+        const std::set<Ticket> winners = WinningTickets(
+            inputs.betType, race.finishingOrder, race.runnerCount(), race.model.field.bracket);
+        for (AnalysisRow &row : table.rows)
+            row.hit = winners.count(row.ticket) > 0;
+    }
     ApplyActualOdds(&table, inputs.actualOf(inputs.betType));
     return table;
 }
@@ -138,9 +154,11 @@ RatioBand BandOf(double ratio, const AnalysisInputs &inputs)
 {
     if (!(ratio > 0))
         return RatioBand::None;
-    if (ratio >= inputs.highRatio)
+    // The thresholds are met by the ratio as shown.
+    const double shown = ShownRatio(ratio);
+    if (shown >= RoundedHalfUp(inputs.highRatio, 2))
         return RatioBand::Overlooked;
-    if (ratio <= inputs.lowRatio)
+    if (shown <= RoundedHalfUp(inputs.lowRatio, 2))
         return RatioBand::OverBet;
     return RatioBand::Neutral;
 }

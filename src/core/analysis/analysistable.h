@@ -29,6 +29,8 @@ struct AnalysedRace
     std::vector<RunnerInfo> runners; // runners 1..n at 0..n-1
     // The document's own quinella estimates ("i-j:estimate" of its quinella view).
     std::map<Ticket, double> documentQuinella;
+    // The first places of the document's result field; empty when it holds no usable result.
+    std::vector<int> finishingOrder;
 
     int runnerCount() const { return int(runners.size()); }
     // Runners for most tickets, brackets for the bracket quinella.
@@ -48,6 +50,7 @@ struct AnalysisRow
     double ratio = 0;            // actual / estimated; 0 without actual odds
     double expectedValue = 0;    // probability x actual odds; 0 without actual odds
     double documentEstimate = 0; // quinella only: the document's own estimate; 0 when none
+    bool hit = false;            // the ticket won, by the document's result
 };
 
 struct AnalysisTable
@@ -56,6 +59,7 @@ struct AnalysisTable
     QString error; // why there are no rows (the type is not sold, the race has no support), in
                    // Japanese
     std::vector<AnalysisRow> rows; // most probable first
+    bool hasResult = false;        // the document has a result: the rows say which won
 };
 
 AnalysisTable BuildAnalysisTable(const AnalysedRace &race, const AnalysisInputs &inputs);

@@ -1,5 +1,7 @@
 #include "core/analysis/combinations.h"
 
+#include "core/analysis/combinedmodel.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -279,7 +281,9 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
 
 Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters &parameters)
 {
-    Result<RaceField> field = RaceFieldFromDocument(doc, parameters.beta);
+    Result<RaceField> field =
+        parameters.combine ? CombinedFieldFromDocument(doc, parameters.alpha, parameters.gamma)
+                           : RaceFieldFromDocument(doc, parameters.beta);
     if (!field.ok())
         return Result<RaceModel>::failure(field.problem);
     Result<FinishingOrder> order =

@@ -15,6 +15,7 @@ class OddsDocument;
 // λ and ρ in (0, MaxLambda], β in (0, MaxBeta]: inside these every probability is a number.
 inline constexpr double MaxLambda = 3;
 inline constexpr double MaxBeta = 5;
+inline constexpr double MaxCombine = 5; // |alpha|, |gamma|
 
 struct AnalysisParameters
 {
@@ -24,6 +25,11 @@ struct AnalysisParameters
     double rho = 0.65;
     // Longshot correction of the win probabilities; 1 leaves them as the support has them.
     double beta = 1.0;
+    // Benter's combination in place of the support^beta: p ∝ own^alpha · market^gamma, the
+    // columns split as OwnAndMarketScores splits them; alpha and gamma in [-5, 5].
+    bool combine = false;
+    double alpha = 1.0;
+    double gamma = 1.0;
     std::array<double, 8> payoutRatio = {DefaultPayoutRatio(BetType::Win),
                                          DefaultPayoutRatio(BetType::Place),
                                          DefaultPayoutRatio(BetType::BracketQuinella),

@@ -69,12 +69,15 @@ SplitScores OwnAndMarketScores(const OddsDocument &doc)
 Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector<int> brackets,
                                           double alpha, double gamma)
 {
+    const auto fail = [](Fault fault) {
+        Problem p;
+        p.fault = fault;
+        return Result<RaceField>::failure(std::move(p));
+    };
     if (scores.own.empty())
-        return Result<RaceField>::failure(
-            QStringLiteral("the combined model needs own columns (a positive weight, not 投票金)"));
+        return fail(Fault::NoOwnColumns);
     if (scores.market.empty())
-        return Result<RaceField>::failure(
-            QStringLiteral("the combined model needs market columns (odds, or a 投票金 header)"));
+        return fail(Fault::NoMarketColumns);
     const std::vector<double> own = PositiveShares(scores.own);
     const std::vector<double> market = PositiveShares(scores.market);
     const int n = int(own.size()) - 1;
@@ -94,8 +97,7 @@ Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector
         }
     }
     if (largest == -INFINITY)
-        return Result<RaceField>::failure(
-            QStringLiteral("no runner has both an own and a market share"));
+        return fail(Fault::NoCombinedRunner);
     double sum = 0;
     for (int r = 1; r <= n; ++r) {
         const double x = logs[size_t(r)];
@@ -105,4 +107,9 @@ Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector
     for (int r = 1; r <= n; ++r)
         field.win[size_t(r)] /= sum;
     return Result<RaceField>::success(std::move(field));
+}
+
+Result<RaceField> CombinedFieldFromDocument(const OddsDocument &doc, double alpha, double gamma)
+{
+    return CombinedFieldFromScores(OwnAndMarketScores(doc), DocumentBrackets(doc), alpha, gamma);
 }

@@ -25,5 +25,8 @@ SplitScores OwnAndMarketScores(const OddsDocument &doc);
 Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector<int> brackets,
                                           double alpha, double gamma);
 
+// From a recalculated document, with the brackets of column 1.
+Result<RaceField> CombinedFieldFromDocument(const OddsDocument &doc, double alpha, double gamma);
+
 // Shares score / total of the positive scores, the others 0 (index 1..n).
 std::vector<double> PositiveShares(const std::vector<double> &scores);

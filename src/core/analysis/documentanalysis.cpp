@@ -5,6 +5,7 @@ namespace {
 bool SameParameters(const AnalysisParameters &p, const AnalysisParameters &q)
 {
     return p.model == q.model && p.lambda == q.lambda && p.rho == q.rho && p.beta == q.beta &&
+           p.combine == q.combine && p.alpha == q.alpha && p.gamma == q.gamma &&
            p.payoutRatio == q.payoutRatio;
 }
 
@@ -44,8 +45,9 @@ void DocumentAnalysis::inputsChanged()
 bool SameRace(const AnalysedRace &a, const AnalysedRace &b)
 {
     if (a.error != b.error || a.runners.size() != b.runners.size() ||
-        a.documentQuinella != b.documentQuinella || a.model.field.win != b.model.field.win ||
-        a.model.field.bracket != b.model.field.bracket || a.model.order.win != b.model.order.win)
+        a.documentQuinella != b.documentQuinella || a.finishingOrder != b.finishingOrder ||
+        a.model.field.win != b.model.field.win || a.model.field.bracket != b.model.field.bracket ||
+        a.model.order.win != b.model.order.win)
         return false;
     for (size_t i = 0; i < a.runners.size(); ++i) {
         const RunnerInfo &x = a.runners[i];

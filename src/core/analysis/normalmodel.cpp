@@ -105,6 +105,12 @@ std::vector<double> WinProbabilities(const NodeTables &t, const TimeGrid &grid)
     return win;
 }
 
+// 4-point Gauss-Legendre nodes and weights on [-1, 1].
+constexpr double glx[4] = {-0.8611363115940526, -0.3399810435848563, 0.3399810435848563,
+                           0.8611363115940526};
+constexpr double glw[4] = {0.3478548451374538, 0.6521451548625461, 0.6521451548625461,
+                           0.3478548451374538};
+
 // Solves A x = b (n x n, row-major) by elimination with partial pivoting; false if singular.
 bool Solve(std::vector<double> &A, std::vector<double> &b, int n)
 {
@@ -229,10 +235,6 @@ std::vector<double> NormalFirstThree(const std::vector<double> &theta)
 
     // G_ab(v) = P(T_a < T_b <= v) = integral up to v of Phi(u - theta_a) phi(u - theta_b),
     // accumulated panel by panel with 4-point Gauss-Legendre.
-    static constexpr double glx[4] = {-0.8611363115940526, -0.3399810435848563, 0.3399810435848563,
-                                      0.8611363115940526};
-    static constexpr double glw[4] = {0.3478548451374538, 0.6521451548625461, 0.6521451548625461,
-                                      0.3478548451374538};
     std::vector<double> G(size_t(K * m * m), 0.0);
     std::vector<double> cdf(size_t(4 * m));
     std::vector<double> dens(size_t(4 * m));
@@ -295,4 +297,32 @@ std::vector<double> NormalFirstThree(const std::vector<double> &theta)
         }
     }
     return out;
+}
+
+double NormalOrderProbability(const std::vector<double> &theta, int a, int b, int c)
+{
+    const int m = int(theta.size());
+    const TimeGrid grid = GridFor(theta, 4);
+    const NodeTables t = Tabulate(theta, grid);
+    // NormalFirstThree's integral for this one order: G_ab accumulated along the way.
+    double g = 0;
+    double sum = 0;
+    for (int k = 0; k < grid.nodes; ++k) {
+        if (k > 0) {
+            const double mid = grid.at(k) - Step / 2;
+            for (int q = 0; q < 4; ++q) {
+                const double u = mid + Step / 2 * glx[q];
+                g += Cdf(u - theta[size_t(a)]) *
+                     (Step / 2 * glw[q] * std::exp(LogDensity(u - theta[size_t(b)])));
+            }
+        }
+        const size_t at = size_t(k * m);
+        const double none = t.logNone[size_t(k)];
+        const double others =
+            none > -600 ? std::exp(none) /
+                              (std::exp(t.logSurvival[at + a]) * std::exp(t.logSurvival[at + b]))
+                        : std::exp(none - t.logSurvival[at + a] - t.logSurvival[at + b]);
+        sum += grid.weight(k) * g * others * t.hazard[at + c];
+    }
+    return sum;
 }

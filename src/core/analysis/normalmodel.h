@@ -21,3 +21,6 @@ std::vector<double> NormalWinProbabilities(const std::vector<double> &theta);
 
 // P(a, b, c finish first, second, third) at (a * m + b) * m + c for m = theta.size() >= 3.
 std::vector<double> NormalFirstThree(const std::vector<double> &theta);
+
+// The one entry (a, b, c) of NormalFirstThree, without the others.
+double NormalOrderProbability(const std::vector<double> &theta, int a, int b, int c);

@@ -113,6 +113,14 @@ QString EnglishBody(const Problem &p)
         return QStringLiteral("no runner has support");
     case Fault::NormalFit:
         return QStringLiteral("the normal model cannot be fitted to these win probabilities");
+    case Fault::NoOwnColumns:
+        return QStringLiteral("the combined model needs own columns (a positive weight, not "
+                              "投票金)");
+    case Fault::NoMarketColumns:
+        return QStringLiteral("the combined model needs market columns (odds, or a 投票金 "
+                              "header)");
+    case Fault::NoCombinedRunner:
+        return QStringLiteral("no runner has both an own and a market share");
     case Fault::NotFinite:
         return QStringLiteral("the ") + p.name +
                QStringLiteral(" model gives probabilities that are not finite numbers");
@@ -216,6 +224,12 @@ QString JapaneseBody(const Problem &p)
         return QStringLiteral("支持のある馬がいません");
     case Fault::NormalFit:
         return QStringLiteral("正規モデルをこの勝率に合わせられません");
+    case Fault::NoOwnColumns:
+        return QStringLiteral("結合には自分の列（比率が正で、投票金でない列）が要ります");
+    case Fault::NoMarketColumns:
+        return QStringLiteral("結合には市場の列（オッズの列か、見出しに投票金のある列）が要ります");
+    case Fault::NoCombinedRunner:
+        return QStringLiteral("自分の列と市場の列の両方に支持のある馬がいません");
     case Fault::NotFinite:
         return p.name +
                QStringLiteral(" モデルの確率が数になりません（λ・ρ・β を見直してください）");

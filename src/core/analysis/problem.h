@@ -39,6 +39,10 @@ enum class Fault {
     TooFewSupported, // `betType`, `number` runners needed, `high` there are
     NoSupport,
     NormalFit,
+    // The combined model: own columns, market columns, a runner with both shares.
+    NoOwnColumns,
+    NoMarketColumns,
+    NoCombinedRunner,
     NotFinite, // `name` the model name
     // Stakes.
     NoTickets,

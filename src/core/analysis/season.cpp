@@ -1,6 +1,7 @@
 #include "core/analysis/season.h"
 
 #include "core/analysis/combinedmodel.h"
+#include "core/analysis/normalmodel.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
 #include "core/text/datetext.h"
@@ -109,19 +110,24 @@ Result<double> OrderLogLikelihood(const RaceField &field, const RaceResult &resu
 {
     const int places = result.placeCount;
     if (model.order == OrderModel::Normal) {
-        const Result<FinishingOrder> order = NormalOrder(field);
-        if (!order.ok())
-            return Result<double>::failure(order.error);
-        const FinishingOrder &o = order.value;
-        const auto at = [&](int k) { return o.indexOf[size_t(result.places[size_t(k)])]; };
-        double p = 1;
-        if (places >= 3 && o.size() >= 3)
-            p = o.three(at(0), at(1), at(2));
-        else if (places >= 2)
-            p = o.two(at(0), at(1));
-        else if (places == 1)
-            p = o.win[size_t(at(0))];
-        return Result<double>::success(std::log(p));
+        // Only this race's order is integrated, not every triple as the analysis table needs.
+        std::vector<double> win;
+        int at[3] = {-1, -1, -1};
+        for (int r = 1; r <= field.runnerCount; ++r) {
+            if (!(field.win[size_t(r)] > 0))
+                continue;
+            for (int k = 0; k < places; ++k)
+                if (result.places[size_t(k)] == r)
+                    at[k] = int(win.size());
+            win.push_back(field.win[size_t(r)]);
+        }
+        if (places < 3 || win.size() < 3) // whoever wins, the other is second
+            return Result<double>::success(places > 0 ? std::log(win[size_t(at[0])]) : 0.0);
+        const Result<NormalFit> fit = FitNormalModel(win);
+        if (!fit.ok())
+            return Result<double>::failure(fit.error);
+        return Result<double>::success(
+            std::log(NormalOrderProbability(fit.value.theta, at[0], at[1], at[2])));
     }
     // The discount model's conditional shares, summed as logs: the product of the three
     // probabilities underflows for long shots in a large field.

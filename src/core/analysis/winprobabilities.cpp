@@ -61,14 +61,18 @@ Result<RaceField> RaceFieldFromScores(const std::vector<double> &scores, std::ve
     return Result<RaceField>::success(std::move(field));
 }
 
-Result<RaceField> RaceFieldFromDocument(const OddsDocument &doc, double beta)
+std::vector<int> DocumentBrackets(const OddsDocument &doc)
 {
-    const std::vector<double> scores = doc.SupportScores();
-    std::vector<int> brackets(scores.size(), 0);
-    for (size_t r = 1; r < scores.size(); ++r) {
+    std::vector<int> brackets(size_t(std::max(doc.RunnerCount, 0)) + 1, 0);
+    for (size_t r = 1; r < brackets.size(); ++r) {
         bool ok = false;
         const int b = doc.runnerTable.text(int(r) + 1, ColBracket).trimmed().toInt(&ok);
         brackets[r] = ok && b >= 1 && b <= 8 ? b : 0;
     }
-    return RaceFieldFromScores(scores, std::move(brackets), beta);
+    return brackets;
+}
+
+Result<RaceField> RaceFieldFromDocument(const OddsDocument &doc, double beta)
+{
+    return RaceFieldFromScores(doc.SupportScores(), DocumentBrackets(doc), beta);
 }

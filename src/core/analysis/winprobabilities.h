@@ -24,5 +24,8 @@ struct RaceField
 Result<RaceField> RaceFieldFromScores(const std::vector<double> &scores, std::vector<int> brackets,
                                       double beta);
 
+// The bracket of every runner (index 1..RunnerCount) from column 1; 0 where it holds none.
+std::vector<int> DocumentBrackets(const OddsDocument &doc);
+
 // From a recalculated document: its support scores and the bracket texts of column 1.
 Result<RaceField> RaceFieldFromDocument(const OddsDocument &doc, double beta);

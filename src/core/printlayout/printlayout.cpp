@@ -321,19 +321,27 @@ void PrintLayout::CalcPages(int device)
             // i rows fit; one is kept in reserve. Never fewer than one row a page,
             // so a huge font or tiny paper still paginates instead of dividing by zero.
             d.RowsPerPage = std::max(1, i - 1);
-            d.PageCount = (rows + d.RowsPerPage - 1) / d.RowsPerPage;
+            const int header = repeatedHeaderRows(d.RowsPerPage);
+            d.PageCount = (rows - header + d.RowsPerPage - header - 1) / (d.RowsPerPage - header);
             break;
         }
     }
+}
+
+int PrintLayout::repeatedHeaderRows(int rowsPerPage) const
+{
+    // At least one row of the table itself on every page.
+    return std::clamp(headerRows, 0, std::max(0, rowsPerPage - 1));
 }
 
 PageRows PrintLayout::RowsOfPage(int page, int device) const
 {
     const PrintData &d = data[size_t(device & 1)];
     const int rows = grid ? grid->rows() : 0;
+    const int header = repeatedHeaderRows(d.RowsPerPage);
     PageRows r;
-    r.first = std::max(0, page - 1) * d.RowsPerPage;
-    r.end = r.first + d.RowsPerPage;
+    r.first = header + std::max(0, page - 1) * (d.RowsPerPage - header);
+    r.end = r.first + d.RowsPerPage - header;
     if (r.end > rows - 1)
         r.end = rows;
     r.first = std::min(r.first, r.end);
@@ -406,21 +414,16 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
         return {};
     const PrintData &d = data[size_t(device & 1)];
     const PageRows rows = RowsOfPage(page, device);
+    std::vector<int> shown;
+    for (int r = 0; r < std::min(repeatedHeaderRows(d.RowsPerPage), rows.first); ++r)
+        shown.push_back(r);
+    for (int r = rows.first; r < rows.end; ++r)
+        shown.push_back(r);
     s->setFontName(d.FontName);
     s->setFontSize(d.FontSize);
     s->setFontBold(false);
     s->setLineWidth(1);
     const int h = rowHeight(device);
-
-    int y = d.GridTop;
-    int bottom = y;
-    for (int i = rows.first; i <= rows.end; ++i) {
-        if (changeRowColor && i % 2 == 0 && i < rows.end)
-            s->fillBox(d.LeftMargin, y, d.RightEdge, y + h, ShadeColor);
-        s->drawLine(d.LeftMargin, y, d.RightEdge, y, Black);
-        bottom = y;
-        y += h;
-    }
 
     const int cols = grid->cols();
     const double available = s->scaleWidth() - 2.0 * d.LeftMargin;
@@ -429,6 +432,23 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
         if (TotalColWidth > 0)
             widths[size_t(c)] = RoundEven(available * grid->colWidth(c) / TotalColWidth);
     }
+
+    int y = d.GridTop;
+    int bottom = y;
+    for (size_t k = 0; k <= shown.size(); ++k) {
+        if (k < shown.size() && changeRowColor && shown[k] % 2 == 0)
+            s->fillBox(d.LeftMargin, y, d.RightEdge, y + h, ShadeColor);
+        for (int c = 0, x = d.LeftMargin; k < shown.size() && cellBackgrounds && c < cols; ++c) {
+            const Color back = grid->cellBackColor(shown[k], c);
+            if (back != NoColor)
+                s->fillBox(x, y, c == cols - 1 ? d.RightEdge : x + widths[size_t(c)], y + h, back);
+            x += widths[size_t(c)];
+        }
+        s->drawLine(d.LeftMargin, y, d.RightEdge, y, Black);
+        bottom = y;
+        y += h;
+    }
+
     int x = d.LeftMargin;
     for (int c = 0; c < cols; ++c) {
         s->drawLine(x, d.GridTop, x, bottom, Black);
@@ -441,7 +461,7 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
     y = d.GridTop;
     Color current = Black;
     s->setTextColor(current);
-    for (int r = rows.first; r < rows.end; ++r) {
+    for (const int r : shown) {
         x = d.LeftMargin;
         for (int c = 0; c < cols; ++c) {
             const int w = widths[size_t(c)];

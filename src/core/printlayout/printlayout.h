@@ -126,7 +126,7 @@ inline const QString TitleSeparator = QStringLiteral("(\\\\)");
 inline const QString RightPartMarker = QStringLiteral("(\\R)");
 inline const QString Ellipsis = QString(QChar(0x2026));
 
-// Grid rows s .. e - 1 shown on one page.
+// Grid rows s .. e - 1 shown on one page (below the header rows, when repeated).
 struct PageRows
 {
     int first = 0;
@@ -143,6 +143,10 @@ public:
     bool reflectFontColor = false;
     bool reverseFontColor = false;
     bool changeRowColor = false;
+    // Rows printed again at the top of every page (a table's column header); 0 for none.
+    int headerRows = 0;
+    // Cells with a background colour of their own get it on paper too.
+    bool cellBackgrounds = false;
     std::array<PrintData, 2> data;
 
     // Targets. Without a printer surface the printer record is measured on the preview.
@@ -174,6 +178,8 @@ public:
     Surface *target(int device) const;
     int titleLineCount() const;
     int rowHeight(int device) const;
+    // headerRows as far as a page of rowsPerPage rows can repeat them.
+    int repeatedHeaderRows(int rowsPerPage) const;
 };
 
 // Whole twips, halves to the even neighbour (the default rounding mode); 0 for a value that

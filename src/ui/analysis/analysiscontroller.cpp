@@ -31,12 +31,8 @@ bool IsTemplate(const DocumentWindow *doc, const QString &path)
 } // namespace
 
 AnalysisController::AnalysisController(QMdiArea *mdi, const QString &settingsFile, QWidget *owner)
-    : QObject(owner), m_mdi(mdi), m_settingsFile(settingsFile), m_owner(owner),
-      m_preferenceTimer(new QTimer(this))
+    : QObject(owner), m_mdi(mdi), m_settingsFile(settingsFile), m_owner(owner)
 {
-    m_preferenceTimer->setSingleShot(true);
-    m_preferenceTimer->setInterval(1000);
-    connect(m_preferenceTimer, &QTimer::timeout, this, &AnalysisController::keepPreferences);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &AnalysisController::updateActions);
     LoadAnalysisPreferences(m_settingsFile, &m_preferences);
 }
@@ -48,8 +44,6 @@ void AnalysisController::attach(MainWindow *main)
 
 AnalysisController::~AnalysisController()
 {
-    if (m_preferenceTimer->isActive())
-        keepPreferences();
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
         delete it->analysis;
 }
@@ -122,12 +116,6 @@ DocumentAnalysis *AnalysisController::analysisOf(DocumentWindow *doc)
     Entry &entry = m_entries[doc];
     entry.analysis = new DocumentAnalysis(&doc->document());
     entry.analysis->state().resetInputs(m_preferences);
-    connect(entry.analysis, &DocumentAnalysis::updated, this, [this, a = entry.analysis] {
-        if (SamePreferences(a->inputs(), m_preferences))
-            return;
-        m_preferenceSource = a;
-        m_preferenceTimer->start();
-    });
     watch(doc, entry);
     return entry.analysis;
 }
@@ -170,8 +158,6 @@ void AnalysisController::forget(DocumentWindow *doc)
     for (const QPointer<QMdiSubWindow> &sub : entry.windows)
         if (sub)
             sub->close();
-    if (m_preferenceTimer->isActive() && m_preferenceSource == entry.analysis)
-        keepPreferences();
     delete entry.analysis;
 }
 
@@ -186,7 +172,7 @@ QMdiSubWindow *AnalysisController::addWindow(DocumentWindow *doc, QWidget *windo
     // In view, one title bar further down than the last one, rather than wherever the area
     // puts it (often half outside).
     const QRect area = m_mdi->viewport()->rect();
-    sub->resize(QSize(1000, 640).boundedTo(area.size()));
+    sub->resize(sub->sizeHint().expandedTo(QSize(1000, 640)).boundedTo(area.size()));
     const int step = 24 * int((m_mdi->subWindowList().size() - 1) % 8);
     sub->move(std::max(0, std::min(step, area.width() - sub->width())),
               std::max(0, std::min(step, area.height() - sub->height())));
@@ -199,7 +185,9 @@ QMdiSubWindow *AnalysisController::openAnalysisWindow(DocumentWindow *doc)
 {
     DocumentAnalysis *analysis = analysisOf(doc);
     analysis->documentChanged();
-    return addWindow(doc, new AnalysisWindow(analysis), QStringLiteral("買い目分析 - "));
+    auto *window = new AnalysisWindow(analysis);
+    window->setDefaultsStore([this](const AnalysisInputs &in) { return storeDefaults(in); });
+    return addWindow(doc, window, QStringLiteral("買い目分析 - "));
 }
 
 QMdiSubWindow *AnalysisController::openChartWindow(DocumentWindow *doc)
@@ -209,22 +197,52 @@ QMdiSubWindow *AnalysisController::openChartWindow(DocumentWindow *doc)
     return addWindow(doc, new ChartWindow(analysis), QStringLiteral("グラフ - "));
 }
 
-bool AnalysisController::documentSaved(DocumentWindow *doc, const QString &path)
+bool AnalysisController::documentSaved(DocumentWindow *doc, const QString &path, bool closing)
 {
     const QString sidecar = SidecarPath(path);
     const auto it = m_entries.find(doc);
     // A document never analysed gets no sidecar, unless one of another document is in the way.
     if (IsTemplate(doc, path) || (it == m_entries.end() && !QFileInfo::exists(sidecar)))
         return true;
-    const AnalysisInputs inputs = analysisOf(doc)->inputs();
-    const QString error = WriteSidecar(sidecar, inputs);
-    if (error.isEmpty()) {
-        analysisOf(doc)->state().setChanged(false);
-        return true;
+    DocumentAnalysis *analysis = analysisOf(doc);
+    Entry &entry = m_entries[doc];
+    const auto fail = [&](const QString &why) {
+        // The analysis is not on the disk: the document counts as changed until it is.
+        doc->markChanged();
+        QString text = QStringLiteral("文書は保存しましたが、分析を保存できませんでした。\n%1\n%2")
+                           .arg(sidecar, why);
+        if (closing)
+            text += QStringLiteral("\n分析の入力を失わないよう、ウィンドウは閉じずに残します。");
+        showProblem(text);
+        return false;
+    };
+    QString keptAs;
+    if (!entry.refusedSidecar.isEmpty() && entry.refusedSidecar == sidecar) {
+        // What could not be read is not written over while nothing was entered in its place.
+        if (!analysis->state().isChanged())
+            return true;
+        const Result<QString> aside = SetAsideSidecar(sidecar);
+        if (!aside.ok())
+            return fail(QStringLiteral("読み込めなかった分析ファイルを別名で残せませんでした：") +
+                        aside.error);
+        keptAs = aside.value;
     }
-    showProblem(QStringLiteral("文書は保存しましたが、分析を保存できませんでした。\n%1\n%2")
-                    .arg(sidecar, error));
-    return false;
+    entry.refusedSidecar.clear();
+    const QString error = WriteSidecar(sidecar, analysis->inputs());
+    if (!error.isEmpty()) {
+        if (!keptAs.isEmpty())
+            return fail(error +
+                        QStringLiteral("\n読み込めなかった分析ファイルは %1 に残してあります。")
+                            .arg(keptAs));
+        return fail(error);
+    }
+    analysis->state().setChanged(false);
+    if (!keptAs.isEmpty())
+        showProblem(QStringLiteral("読み込めなかった分析ファイルを %1 として残し、%2 "
+                                   "には今の分析を保存しました。")
+                        .arg(keptAs, sidecar),
+                    MsgIcon::Information);
+    return true;
 }
 
 void AnalysisController::documentOpened(DocumentWindow *doc, const QString &path)
@@ -234,7 +252,10 @@ void AnalysisController::documentOpened(DocumentWindow *doc, const QString &path
         return;
     const Result<AnalysisInputs> read = ReadSidecar(sidecar);
     if (!read.ok()) {
-        showProblem(QStringLiteral("分析ファイルを読み込めませんでした。\n%1\n%2")
+        analysisOf(doc);
+        m_entries[doc].refusedSidecar = sidecar;
+        showProblem(QStringLiteral("分析ファイルを読み込めませんでした。\n%1\n%2\n"
+                                   "このファイルは、分析を変更して保存するまでそのまま残します。")
                         .arg(sidecar, JapaneseText(read.problem)));
         return;
     }
@@ -257,20 +278,19 @@ bool AnalysisController::paste()
     return w != nullptr;
 }
 
-void AnalysisController::showProblem(const QString &text)
+void AnalysisController::showProblem(const QString &text, MsgIcon icon)
 {
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");
     box.text = text;
-    box.icon = MsgIcon::Warning;
+    box.icon = icon;
     ShowMessageBox(m_owner, box);
 }
 
-void AnalysisController::keepPreferences()
+QString AnalysisController::storeDefaults(const AnalysisInputs &inputs)
 {
-    m_preferenceTimer->stop();
-    if (!m_preferenceSource)
-        return;
-    m_preferences = m_preferenceSource->inputs();
-    SaveAnalysisPreferences(m_settingsFile, m_preferences);
+    if (!SaveAnalysisPreferences(m_settingsFile, inputs))
+        return QStringLiteral("%1 に書き込めませんでした。").arg(m_settingsFile);
+    m_preferences = inputs;
+    return {};
 }

@@ -4,6 +4,7 @@
 // document is opened and written after it is saved, and the preferred parameters.
 
 #include "core/analysis/analysisinputs.h"
+#include "ui/desktop/dialogs.h"
 
 #include <QHash>
 #include <QList>
@@ -49,10 +50,16 @@ public:
     AnalysisWindow *activeAnalysisWindow() const;
 
     // After the document was written to path: the sidecar beside it (never for the template).
-    // A failure is shown; false then.
-    bool documentSaved(DocumentWindow *doc, const QString &path);
+    // A sidecar that could not be read when the document was opened stays as it is until the
+    // analysis is changed; then it is kept under another name first. A failure is shown, the
+    // document marked changed again; false then. closing: the save asked for by closing.
+    bool documentSaved(DocumentWindow *doc, const QString &path, bool closing = false);
     // After the document was read from path: its sidecar, when there is one.
     void documentOpened(DocumentWindow *doc, const QString &path);
+
+    // The model, λ, ρ, β, payout ratios and thresholds of inputs become the defaults of new
+    // analyses (in the settings file). Empty when stored, else why not.
+    QString storeDefaults(const AnalysisInputs &inputs);
 
     // The Edit commands while an analysis window is active; false when none is.
     bool copy();
@@ -64,6 +71,7 @@ private:
         DocumentAnalysis *analysis = nullptr;
         QTimer *pending = nullptr;
         QList<QPointer<QMdiSubWindow>> windows;
+        QString refusedSidecar; // read at opening and refused: never written over unchanged
     };
     // The one place the analysis hears of changes to a document's data.
     void watch(DocumentWindow *doc, Entry &entry);
@@ -71,14 +79,11 @@ private:
     QMdiSubWindow *addWindow(DocumentWindow *doc, QWidget *window, const QString &prefix);
     DocumentWindow *currentDocument() const;
     void updateActions();
-    void showProblem(const QString &text);
-    void keepPreferences();
+    void showProblem(const QString &text, MsgIcon icon = MsgIcon::Warning);
 
     QMdiArea *m_mdi;
     QString m_settingsFile;
     QWidget *m_owner;
     QHash<DocumentWindow *, Entry> m_entries;
-    QTimer *m_preferenceTimer;
-    QPointer<DocumentAnalysis> m_preferenceSource;
-    AnalysisInputs m_preferences; // as the settings file holds them
+    AnalysisInputs m_preferences; // the defaults of new analyses, as the settings file holds them
 };

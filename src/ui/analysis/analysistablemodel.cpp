@@ -1,5 +1,7 @@
 #include "ui/analysis/analysistablemodel.h"
 
+#include "core/analysis/valuerounding.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +25,7 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
     m_names.reserve(m_table.rows.size());
     for (const AnalysisRow &row : m_table.rows)
         m_names.push_back(TicketNames(race, m_table.type, row.ticket));
+    m_actual = inputs.actualOf(m_table.type);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     endResetModel();
@@ -30,7 +33,13 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
 
 void AnalysisTableModel::setValues(const AnalysisInputs &inputs)
 {
-    ApplyActualOdds(&m_table, inputs.actualOf(m_table.type));
+    // Picks and stake settings are no values of the table: no dataChanged (and no re-sort)
+    // for a click that picks a row.
+    if (inputs.actualOf(m_table.type) == m_actual && inputs.highRatio == m_highRatio &&
+        inputs.lowRatio == m_lowRatio)
+        return;
+    m_actual = inputs.actualOf(m_table.type);
+    ApplyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     if (!m_table.rows.empty())
@@ -46,15 +55,27 @@ int AnalysisTableModel::columnCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_table.type == BetType::Quinella ? DocumentEstimateCol + 1 : DocumentEstimateCol;
+    const int columns =
+        m_table.type == BetType::Quinella ? DocumentEstimateCol + 1 : DocumentEstimateCol;
+    return m_table.hasResult ? columns + 1 : columns;
+}
+
+int AnalysisTableModel::hitColumn() const
+{
+    return m_table.hasResult ? columnCount() - 1 : -1;
 }
 
 QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
 {
+    if (column == hitColumn())
+        return row.hit ? QStringLiteral("✓") : QString();
     switch (column) {
     case TicketCol:
         return TicketText(m_table.type, row.ticket);
     case ProbabilityCol:
+        // A chance too small for the digits is no 0.
+        if (row.probability > 0 && RoundedHalfUp(row.probability * 100, 3) == 0)
+            return QStringLiteral("<0.001");
         return QString::number(row.probability * 100, 'f', 3);
     case EstimatedCol:
         return Fixed(row.estimatedOdds, 1);
@@ -63,9 +84,9 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
                    ? Fixed(row.actualOdds, 1) + QLatin1Char('-') + Fixed(row.actualUpper, 1)
                    : Fixed(row.actualOdds, 1);
     case RatioCol:
-        return Fixed(row.ratio, 2);
+        return Fixed(ShownRatio(row.ratio), 2);
     case ValueCol:
-        return Fixed(row.expectedValue, 3);
+        return Fixed(ShownExpectedValue(row.expectedValue), 3);
     case DocumentEstimateCol:
         return Fixed(row.documentEstimate, 1);
     default:
@@ -83,7 +104,11 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return column == NamesCol ? m_names[size_t(index.row())] : text(r, column);
-    case SortRole:
+    case SortRole: {
+        if (column == hitColumn())
+            return r.hit ? 1 : 0;
+        // Columns without a value sort as none (TopRowsProxy puts them last).
+        const auto value = [](double v) { return v > 0 ? QVariant(v) : QVariant(); };
         switch (column) {
         case TicketCol:
             return (r.ticket[0] * 100 + r.ticket[1]) * 100 + r.ticket[2];
@@ -94,14 +119,15 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
         case EstimatedCol:
             return r.estimatedOdds;
         case ActualCol:
-            return r.actualOdds;
+            return value(r.actualOdds);
         case RatioCol:
-            return r.ratio;
+            return value(r.ratio);
         case ValueCol:
-            return r.expectedValue;
+            return value(r.expectedValue);
         default:
-            return r.documentEstimate;
+            return value(r.documentEstimate);
         }
+    }
     case Qt::ToolTipRole:
         return m_names[size_t(index.row())];
     case Qt::TextAlignmentRole:
@@ -131,6 +157,8 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char *const titles[] = {"買い目",   "馬名",    "確率%",  "推定オッズ",
                                          "実オッズ", "実÷推定", "期待値", "馬連表の推定"};
+    if (section == hitColumn())
+        return QStringLiteral("的中");
     return section >= 0 && section <= DocumentEstimateCol ? QString::fromUtf8(titles[section])
                                                           : QVariant();
 }
@@ -191,11 +219,22 @@ void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
         grid.setText(r, c, text);
         widest[size_t(c)] = std::max(widest[size_t(c)], metrics.horizontalAdvance(text));
     };
-    for (int c = 0; c < columns; ++c)
+    for (int c = 0; c < columns; ++c) {
         put(0, c, model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-    for (size_t i = 0; i < rows.size(); ++i)
-        for (int c = 0; c < columns; ++c)
-            put(int(i) + 1, c, model.data(model.index(rows[i], c), Qt::DisplayRole).toString());
+        // Aligned as on screen (right and centred for numbers).
+        const int align = model.data(model.index(0, c), Qt::TextAlignmentRole).toInt();
+        grid.setColAlignment(c, align & Qt::AlignRight ? 7 : 1);
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        for (int c = 0; c < columns; ++c) {
+            const QModelIndex at = model.index(rows[i], c);
+            put(int(i) + 1, c, model.data(at, Qt::DisplayRole).toString());
+            const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
+            grid.setCellBackColor(int(i) + 1, c,
+                                  back.isValid() ? Rgb(back.red(), back.green(), back.blue())
+                                                 : NoColor);
+        }
+    }
     // A little air on both sides of the widest text, as the runner table has.
     for (int c = 0; c < columns; ++c)
         grid.setColWidth(c, int(std::lround((widest[size_t(c)] + 12) * twipsPerPixel)));
@@ -207,6 +246,16 @@ void TopRowsProxy::setTopRows(int n)
         return;
     m_top = n;
     invalidateFilter();
+}
+
+bool TopRowsProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const
+{
+    const QVariant a = left.data(sortRole());
+    const QVariant b = right.data(sortRole());
+    // Empty cells last in either direction: the view reverses this order when descending.
+    if (!a.isValid() || !b.isValid())
+        return a.isValid() != b.isValid() && !a.isValid() == (sortOrder() == Qt::DescendingOrder);
+    return QSortFilterProxyModel::lessThan(left, right);
 }
 
 bool TopRowsProxy::filterAcceptsRow(int sourceRow, const QModelIndex &) const

@@ -35,6 +35,8 @@ public:
 
     const AnalysisTable &table() const { return m_table; }
     const AnalysisRow &row(int r) const { return m_table.rows[size_t(r)]; }
+    // 的中, after the other columns, with a result in the document; -1 without one.
+    int hitColumn() const;
 
     static QColor overlookedColor() { return QColor(255, 200, 140); }
     static QColor overBetColor() { return QColor(160, 195, 255); }
@@ -58,6 +60,7 @@ private:
 
     AnalysisTable m_table;
     std::vector<QString> m_names; // per row
+    ActualOdds m_actual;          // as applied to the rows
     double m_highRatio = 1.2;
     double m_lowRatio = 0.8;
 };
@@ -82,6 +85,7 @@ public:
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
     int m_top = 0; // 0: every row

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
@@ -65,7 +66,6 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_view->horizontalHeader()->setDefaultSectionSize(78);
-    m_view->setColumnWidth(AnalysisTableModel::NamesCol, 200);
     m_stakes = new StakePanel(this);
     buildControls();
 
@@ -110,6 +110,13 @@ void AnalysisWindow::buildControls()
     m_lambda = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
     m_rho = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
     m_beta = NumberBox(this, 0.1, MaxBeta, 0.05, 2);
+    m_combine = new QToolButton(this);
+    m_combine->setText(QStringLiteral("結合"));
+    m_combine->setCheckable(true);
+    m_combine->setToolTip(QStringLiteral(
+        "勝率を 自分の列の支持率^α × 市場の列（オッズ・投票金）の支持率^γ から作ります"));
+    m_alpha = NumberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
+    m_gamma = NumberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
     m_ratio = NumberBox(this, 1, 100, 0.5, 1);
     m_ratio->setSuffix(QStringLiteral(" %"));
     m_high = NumberBox(this, 1, 10, 0.05, 2);
@@ -119,21 +126,26 @@ void AnalysisWindow::buildControls()
 
     auto *parameters = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w) {
-        if (!label.isEmpty())
-            parameters->addWidget(new QLabel(label, this));
+        parameters->addWidget(new QLabel(label, this));
         parameters->addWidget(w);
+        w->setAccessibleName(label);
     };
     add(QStringLiteral("券種"), m_betType);
     add(QStringLiteral("モデル"), m_modelBox);
     add(QStringLiteral("λ"), m_lambda);
     add(QStringLiteral("ρ"), m_rho);
     add(QStringLiteral("β"), m_beta);
+    parameters->addWidget(m_combine);
+    add(QStringLiteral("α"), m_alpha);
+    add(QStringLiteral("γ"), m_gamma);
     add(QStringLiteral("払戻率"), m_ratio);
     parameters->addStretch(1);
 
     auto *legend = new QHBoxLayout;
     legend->addWidget(Swatch(AnalysisTableModel::overlookedColor(), this));
     legend->addWidget(new QLabel(QStringLiteral("割安（実÷推定 ≧"), this));
+    m_high->setAccessibleName(QStringLiteral("割安のしきい値"));
+    m_low->setAccessibleName(QStringLiteral("過剰人気のしきい値"));
     legend->addWidget(m_high);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
     legend->addWidget(Swatch(AnalysisTableModel::overBetColor(), this));
@@ -150,18 +162,30 @@ void AnalysisWindow::buildControls()
     m_topRows->setSpecialValueText(QStringLiteral("すべて"));
     m_topRows->setPrefix(QStringLiteral("上位 "));
     m_topRows->setToolTip(QStringLiteral("確率の高い買い目だけを表示・印刷します"));
+    m_topRows->setAccessibleName(QStringLiteral("表示する上位の買い目数"));
     auto *printButton = new QToolButton(this);
     printButton->setText(QStringLiteral("印刷..."));
     legend->addWidget(m_topRows);
     legend->addWidget(pasteButton);
     legend->addWidget(copyButton);
     legend->addWidget(printButton);
+    auto *jraButton = new QToolButton(this);
+    jraButton->setText(QStringLiteral("払戻率をJRAに戻す"));
+    auto *defaultsButton = new QToolButton(this);
+    defaultsButton->setText(QStringLiteral("分析の既定にする"));
+    defaultsButton->setToolTip(QStringLiteral(
+        "モデル・λ・ρ・β・払戻率・色分けのしきい値を、これからの分析の既定にします"));
+    parameters->addWidget(jraButton);
+    parameters->addWidget(defaultsButton);
+    connect(jraButton, &QToolButton::clicked, this, &AnalysisWindow::restoreJraRatios);
+    connect(defaultsButton, &QToolButton::clicked, this, &AnalysisWindow::makeDefaults);
 
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_view);
     splitter->addWidget(m_stakes);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setChildrenCollapsible(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(parameters);
@@ -185,6 +209,10 @@ void AnalysisWindow::buildControls()
     number(m_lambda, [](AnalysisInputs &in, double v) { in.parameters.lambda = v; });
     number(m_rho, [](AnalysisInputs &in, double v) { in.parameters.rho = v; });
     number(m_beta, [](AnalysisInputs &in, double v) { in.parameters.beta = v; });
+    number(m_alpha, [](AnalysisInputs &in, double v) { in.parameters.alpha = v; });
+    number(m_gamma, [](AnalysisInputs &in, double v) { in.parameters.gamma = v; });
+    connect(m_combine, &QToolButton::toggled, this,
+            [this](bool on) { edit([on](AnalysisInputs &in) { in.parameters.combine = on; }); });
     number(m_ratio,
            [](AnalysisInputs &in, double v) { in.parameters.setRatio(in.betType, v / 100); });
     number(m_high, [](AnalysisInputs &in, double v) { in.highRatio = v; });
@@ -200,6 +228,23 @@ void AnalysisWindow::edit(const std::function<void(AnalysisInputs &)> &change)
     m_analysis->state().setInputs(in);
 }
 
+void AnalysisWindow::makeDefaults()
+{
+    if (!m_analysis || !m_storeDefaults)
+        return;
+    const QString error = m_storeDefaults(m_analysis->inputs());
+    m_noteIsError = !error.isEmpty();
+    m_note = m_noteIsError ? QStringLiteral("既定にできませんでした：") + error
+                           : QStringLiteral("この分析のモデル・λ・ρ・β・払戻率・しきい値を、"
+                                            "これからの分析の既定にしました。");
+    showStatus();
+}
+
+void AnalysisWindow::restoreJraRatios()
+{
+    edit([](AnalysisInputs &in) { in.parameters.payoutRatio = AnalysisParameters{}.payoutRatio; });
+}
+
 void AnalysisWindow::setBetType(BetType type)
 {
     m_pasteError.clear();
@@ -210,24 +255,69 @@ void AnalysisWindow::update(DocumentAnalysis::Change change)
 {
     if (!m_analysis)
         return;
+    m_note.clear();
     syncControls();
     if (change == DocumentAnalysis::Change::Values) {
         m_model->setValues(m_analysis->inputs());
     } else {
         m_model->setTable(m_analysis->table(), m_analysis->race(), m_analysis->inputs());
-        m_view->setColumnWidth(AnalysisTableModel::NamesCol,
-                               TicketSize(m_analysis->inputs().betType) * 90);
+        // Refitted for another bet type only: widths the user dragged stay while they apply.
+        if (m_fittedType != int(m_model->table().type)) {
+            m_fittedType = int(m_model->table().type);
+            fitColumns();
+        }
         selectPicks();
     }
     refreshStakes();
     showStatus();
 }
 
+void AnalysisWindow::fitColumns()
+{
+    // Wide enough for the header and the widest text a column can hold, so that the window's
+    // default width shows every column; names are cut off at some point.
+    const QFontMetrics metrics = m_view->fontMetrics();
+    const QFontMetrics header = m_view->horizontalHeader()->fontMetrics();
+    const QString widestNumber = QStringLiteral("99999.9");
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        int width = header.horizontalAdvance(
+                        m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                    24; // the sort arrow
+        int text = metrics.horizontalAdvance(widestNumber);
+        if (c == AnalysisTableModel::TicketCol || c == AnalysisTableModel::NamesCol) {
+            text = 0;
+            for (int r = 0; r < m_model->rowCount(); ++r)
+                text = std::max(text, metrics.horizontalAdvance(
+                                          m_model->index(r, c).data(Qt::DisplayRole).toString()));
+            if (c == AnalysisTableModel::NamesCol)
+                text = std::min(text, 24 * metrics.averageCharWidth() + 150);
+        }
+        m_view->setColumnWidth(c, std::max(width, text + 12));
+    }
+}
+
+int AnalysisWindow::tableWidth() const
+{
+    int width = 2 * m_view->frameWidth() + m_view->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += m_view->columnWidth(c);
+    return width;
+}
+
+QSize AnalysisWindow::sizeHint() const
+{
+    const QSize hint = QWidget::sizeHint();
+    const QMargins margins = layout()->contentsMargins();
+    const int stakes = m_stakes->sizeHint().width();
+    return {std::max(hint.width(), tableWidth() + stakes + 8 + margins.left() + margins.right()),
+            std::max(hint.height(), 600)};
+}
+
 void AnalysisWindow::syncControls()
 {
     const AnalysisInputs &in = m_analysis->inputs();
     const QSignalBlocker b1(m_betType), b2(m_modelBox), b3(m_lambda), b4(m_rho), b5(m_beta),
-        b6(m_ratio), b7(m_high), b8(m_low);
+        b6(m_ratio), b7(m_high), b8(m_low), b9(m_combine), b10(m_alpha), b11(m_gamma);
     m_betType->setCurrentIndex(int(in.betType));
     m_modelBox->setCurrentIndex(int(in.parameters.model));
     m_lambda->setValue(in.parameters.lambda);
@@ -236,6 +326,12 @@ void AnalysisWindow::syncControls()
     m_lambda->setEnabled(discount);
     m_rho->setEnabled(discount);
     m_beta->setValue(in.parameters.beta);
+    m_combine->setChecked(in.parameters.combine);
+    m_alpha->setValue(in.parameters.alpha);
+    m_gamma->setValue(in.parameters.gamma);
+    m_beta->setEnabled(!in.parameters.combine);
+    m_alpha->setEnabled(in.parameters.combine);
+    m_gamma->setEnabled(in.parameters.combine);
     m_ratio->setValue(in.parameters.ratio(in.betType) * 100);
     m_high->setValue(in.highRatio);
     m_low->setValue(in.lowRatio);
@@ -244,16 +340,25 @@ void AnalysisWindow::syncControls()
 void AnalysisWindow::showStatus()
 {
     QString text;
-    if (!m_pasteError.isEmpty())
+    bool error = true;
+    if (!m_pasteError.isEmpty()) {
         text = (m_errorOfTyping ? QStringLiteral("実オッズにできません：")
                                 : QStringLiteral("貼り付けできません（何も変えていません）：")) +
                m_pasteError;
-    else if (!m_model->table().error.isEmpty())
+    } else if (!m_note.isEmpty()) {
+        text = m_note;
+        error = m_noteIsError;
+    } else if (!m_model->table().error.isEmpty()) {
         text = QStringLiteral("分析できません：") + m_model->table().error;
-    else
+        error = false;
+    } else {
         text = QStringLiteral("%1 点").arg(m_model->rowCount());
+        if (m_proxy->rowCount() < m_model->rowCount())
+            text += QStringLiteral("（確率の高い %1 点を表示）").arg(m_proxy->rowCount());
+        error = false;
+    }
     m_status->setText(text);
-    m_status->setStyleSheet(m_pasteError.isEmpty() ? QString() : QStringLiteral("color: #c00000;"));
+    m_status->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
 }
 
 QString AnalysisWindow::statusText() const
@@ -281,7 +386,8 @@ void AnalysisWindow::selectPicks()
         if (!picks.count(m_model->row(r).ticket))
             continue;
         const QModelIndex at = m_proxy->mapFromSource(m_model->index(r, 0));
-        selection.select(at, at);
+        if (at.isValid()) // hidden by the top rows filter: still picked, only not in view
+            selection.select(at, at);
     }
     m_selecting = true;
     m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
@@ -293,25 +399,34 @@ void AnalysisWindow::selectionEdited()
 {
     if (m_selecting || !m_analysis)
         return;
-    std::set<Ticket> picks;
+    std::set<Ticket> selected;
     for (const int r : rowsInViewOrder(true))
-        picks.insert(m_model->row(r).ticket);
-    const std::set<Ticket> &shown = m_analysis->inputs().picksOf(m_model->table().type);
-    if (picks == shown)
+        selected.insert(m_model->row(r).ticket);
+    // Only the rows in view were there to be clicked: picks hidden by the filter or missing
+    // from a smaller field stay.
+    std::set<Ticket> picks = m_analysis->inputs().picksOf(m_model->table().type);
+    for (const int r : rowsInViewOrder(false))
+        picks.erase(m_model->row(r).ticket);
+    picks.insert(selected.begin(), selected.end());
+    if (picks == m_analysis->inputs().picksOf(m_model->table().type))
         return;
-    // Picks of tickets not in view (a smaller field) stay.
-    edit([&](AnalysisInputs &in) {
-        std::set<Ticket> &kept = in.picksOf(in.betType);
-        for (const AnalysisRow &row : m_model->table().rows)
-            kept.erase(row.ticket);
-        kept.insert(picks.begin(), picks.end());
-    });
+    edit([&](AnalysisInputs &in) { in.picksOf(in.betType) = picks; });
+}
+
+std::vector<int> AnalysisWindow::pickedRows() const
+{
+    const std::set<Ticket> &picks = m_analysis->inputs().picksOf(m_model->table().type);
+    std::vector<int> rows = rowsInViewOrder(true);
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        if (picks.count(m_model->row(r).ticket) &&
+            !m_proxy->mapFromSource(m_model->index(r, 0)).isValid())
+            rows.push_back(r);
+    return rows;
 }
 
 void AnalysisWindow::refreshStakes()
 {
-    std::vector<int> picked = rowsInViewOrder(true);
-    m_stakes->showStakes(m_model->table(), picked, m_analysis->inputs());
+    m_stakes->showStakes(m_model->table(), pickedRows(), m_analysis->inputs());
 }
 
 void AnalysisWindow::copy()
@@ -329,10 +444,20 @@ void AnalysisWindow::copyTable()
 
 void AnalysisWindow::setTopRows(int n)
 {
-    if (m_topRows->value() != n)
+    if (m_topRows->value() != n) {
         m_topRows->setValue(n); // comes back here through valueChanged
-    else
-        m_proxy->setTopRows(n);
+        return;
+    }
+    // The view drops the selection of rows the filter hides while the proxy is mid-change:
+    // that is no edit of the picks (and an edit then would change the model under the proxy).
+    m_selecting = true;
+    m_proxy->setTopRows(n);
+    m_selecting = false;
+    if (m_analysis) {
+        selectPicks();
+        refreshStakes();
+        showStatus();
+    }
 }
 
 void AnalysisWindow::print()
@@ -342,11 +467,22 @@ void AnalysisWindow::print()
     FillAnalysisPrintGrid(m_printGrid, *m_model, rowsInViewOrder(false), m_view->fontMetrics(),
                           TwipsPerPixelX());
     const OddsDocument *doc = m_analysis->document();
+    const AnalysisInputs &in = m_analysis->inputs();
+    const AnalysisParameters &p = in.parameters;
+    // The second title line says what the numbers were computed with.
+    QString model = m_modelBox->itemText(int(p.model));
+    if (p.model == OrderModel::Discount)
+        model += QStringLiteral("（λ %1, ρ %2）")
+                     .arg(QString::number(p.lambda, 'f', 2), QString::number(p.rho, 'f', 2));
     const QString title =
         QStringLiteral("%1:%2:%3")
             .arg(BetTypeLabel(m_model->table().type), doc ? doc->titleText(0) : QString(),
-                 doc ? doc->titleText(1) : QString());
-    PrintPreviewWindow::instance()->showGrid(&m_printGrid, title, 9, false, false, false, this);
+                 doc ? doc->titleText(1) : QString()) +
+        TitleSeparator +
+        QStringLiteral("モデル %1　β %2　払戻率 %3%")
+            .arg(model, QString::number(p.beta, 'f', 2),
+                 QString::number(p.ratio(m_model->table().type) * 100, 'f', 1));
+    PrintPreviewWindow::instance()->showTable(&m_printGrid, title, 9, this);
 }
 
 void AnalysisWindow::paste()

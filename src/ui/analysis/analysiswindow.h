@@ -9,8 +9,10 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class QComboBox;
+class QToolButton;
 class QDoubleSpinBox;
 class QLabel;
 class QSortFilterProxyModel;
@@ -25,6 +27,14 @@ public:
     explicit AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent = nullptr);
 
     DocumentAnalysis *analysis() const { return m_analysis; }
+
+    // Where 分析の既定にする stores the window's parameters: empty when stored, else why not.
+    using DefaultsStore = std::function<QString(const AnalysisInputs &)>;
+    void setDefaultsStore(DefaultsStore store) { m_storeDefaults = std::move(store); }
+    // 分析の既定にする: model, λ, ρ, β, payout ratios and thresholds for new analyses.
+    void makeDefaults();
+    // 払戻率をJRAに戻す: every bet type's payout ratio back to JRA's.
+    void restoreJraRatios();
 
     // Selected rows (all when none is selected) in view order, TAB-separated with a header.
     void copy();
@@ -48,9 +58,15 @@ public:
     QString statusText() const;
     // Table rows (model indexes) in view order.
     std::vector<int> rowsInViewOrder(bool selectedOnly) const;
+    // The picked rows (model indexes): those in view in view order, then those the filter hides.
+    std::vector<int> pickedRows() const;
+
+    QSize sizeHint() const override;
 
 private:
     void buildControls();
+    void fitColumns();
+    int tableWidth() const;
     void update(DocumentAnalysis::Change change);
     void syncControls();
     void refreshStakes();
@@ -69,6 +85,9 @@ private:
     QDoubleSpinBox *m_lambda = nullptr;
     QDoubleSpinBox *m_rho = nullptr;
     QDoubleSpinBox *m_beta = nullptr;
+    QToolButton *m_combine = nullptr; // 結合: own^α · market^γ in place of the support^β
+    QDoubleSpinBox *m_alpha = nullptr;
+    QDoubleSpinBox *m_gamma = nullptr;
     QDoubleSpinBox *m_ratio = nullptr;
     QDoubleSpinBox *m_high = nullptr;
     QDoubleSpinBox *m_low = nullptr;
@@ -77,5 +96,9 @@ private:
     Grid m_printGrid;             // what the preview shows; it closes with this window
     QString m_pasteError;         // the last paste's or typed odds' refusal, shown until the next
     bool m_errorOfTyping = false; // the refusal was of typed odds
+    QString m_note;               // the outcome of 分析の既定にする
+    bool m_noteIsError = false;
+    DefaultsStore m_storeDefaults;
     bool m_selecting = false;
+    int m_fittedType = -1; // the bet type the column widths were fitted for
 };

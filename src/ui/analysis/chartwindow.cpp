@@ -1,5 +1,6 @@
 #include "ui/analysis/chartwindow.h"
 
+#include "core/document/oddsdocument.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/uicolor.h"
 
@@ -9,6 +10,7 @@
 #include <QChartView>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPushButton>
@@ -29,15 +31,24 @@ ChartWindow::ChartWindow(DocumentAnalysis *analysis, QWidget *parent)
     m_view->setRenderHint(QPainter::Antialiasing);
 
     m_bars = new QStackedBarSeries;
+    // Lines and markers in neutral dark colours with a white edge, so that they stand out on
+    // every bracket colour from white to black.
+    m_estimatedEdge = new QLineSeries;
+    m_estimatedEdge->setPen(QPen(Qt::white, 5));
     m_estimated = new QLineSeries;
     m_estimated->setName(QStringLiteral("推定単勝オッズ"));
+    m_estimated->setPen(QPen(QColor(90, 90, 90), 2));
     m_estimated->setPointsVisible(true);
     m_actual = new QScatterSeries;
     m_actual->setName(QStringLiteral("実単勝オッズ"));
-    m_actual->setMarkerSize(9);
+    m_actual->setMarkerSize(11);
+    m_actual->setColor(QColor(30, 30, 30));
+    m_actual->setBorderColor(Qt::white);
     m_chart->addSeries(m_bars);
+    m_chart->addSeries(m_estimatedEdge);
     m_chart->addSeries(m_estimated);
     m_chart->addSeries(m_actual);
+    m_chart->legend()->markers(m_estimatedEdge).constFirst()->setVisible(false);
     m_runners = new QBarCategoryAxis;
     m_support = new QValueAxis;
     m_support->setTitleText(QStringLiteral("支持率 (%)"));
@@ -52,7 +63,8 @@ ChartWindow::ChartWindow(DocumentAnalysis *analysis, QWidget *parent)
     m_bars->attachAxis(m_runners);
     m_bars->attachAxis(m_support);
     for (QXYSeries *line :
-         {static_cast<QXYSeries *>(m_estimated), static_cast<QXYSeries *>(m_actual)}) {
+         {static_cast<QXYSeries *>(m_estimatedEdge), static_cast<QXYSeries *>(m_estimated),
+          static_cast<QXYSeries *>(m_actual)}) {
         line->attachAxis(m_runners);
         line->attachAxis(m_odds);
     }
@@ -126,6 +138,7 @@ void ChartWindow::redraw()
             m_sets[size_t(b)] = nullptr;
         }
     }
+    m_estimatedEdge->replace(estimated);
     m_estimated->replace(estimated);
     m_actual->replace(actual);
     if (m_runners->categories() != categories) {
@@ -133,11 +146,20 @@ void ChartWindow::redraw()
         m_runners->append(categories);
         m_runners->setLabelsAngle(n > 10 ? -90 : 0);
     }
-    m_support->setRange(0, std::ceil(highestSupport / 5) * 5);
-    m_support->applyNiceNumbers();
+    // The next step of 5 (10 above 50) above the largest support, not a "nice" range that
+    // can leave half the chart empty.
+    const double step = highestSupport > 50 ? 10 : 5;
+    const double top = std::ceil(highestSupport / step) * step;
+    m_support->setRange(0, top);
+    m_support->setTickCount(int(top / step) + 1);
     m_odds->setRange(1, std::pow(10, std::ceil(std::log10(highestOdds))));
-    m_chart->setTitle(race.error.isEmpty() ? QStringLiteral("支持率 (%) と単勝オッズ")
-                                           : race.error);
+    const OddsDocument *doc = m_analysis->document();
+    QStringList title;
+    for (int i = 0; doc && i < 2; ++i)
+        if (!doc->titleText(i).trimmed().isEmpty())
+            title << doc->titleText(i).trimmed();
+    title << (race.error.isEmpty() ? QStringLiteral("支持率 (%) と単勝オッズ") : race.error);
+    m_chart->setTitle(title.join(QStringLiteral("　")));
 }
 
 QString ChartWindow::savePng(const QString &path)

@@ -32,6 +32,7 @@ public:
 
     QChart *chart() const { return m_chart; }
     QChartView *chartView() const { return m_view; }
+    QValueAxis *supportAxis() const { return m_support; }
 
 private:
     QBarSet *bracketSet(int bracket, const RunnerInfo &runner, int runners);
@@ -42,6 +43,7 @@ private:
     QStackedBarSeries *m_bars;
     // One set per bracket (0: none), stacked, so that every bar takes its bracket's colour.
     std::array<QBarSet *, 9> m_sets{};
+    QLineSeries *m_estimatedEdge; // a wider white line under the estimated odds
     QLineSeries *m_estimated;
     QScatterSeries *m_actual;
     QBarCategoryAxis *m_runners;

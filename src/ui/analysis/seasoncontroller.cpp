@@ -75,10 +75,14 @@ QString SeasonController::storeDefaults(const SeasonDefaults &d)
 {
     AnalysisInputs in;
     LoadAnalysisPreferences(m_settingsFile, &in);
-    if (d.combine)
-        return QStringLiteral("結合モデルの値は、まだ分析の既定にできません。");
     in.parameters.model = d.model;
-    in.parameters.beta = d.beta;
+    in.parameters.combine = d.combine;
+    if (d.combine) {
+        in.parameters.alpha = d.alpha;
+        in.parameters.gamma = d.gamma;
+    } else {
+        in.parameters.beta = d.beta;
+    }
     if (d.model == OrderModel::Discount) {
         in.parameters.lambda = d.lambda;
         in.parameters.rho = d.rho;

@@ -1,5 +1,6 @@
 #include "ui/analysis/seasonwindow.h"
 
+#include "core/analysis/combinations.h"
 #include "core/document/oddsdocument.h"
 #include "ui/analysis/backtestpanel.h"
 #include "ui/analysis/calibrationchart.h"
@@ -34,15 +35,15 @@ QDoubleSpinBox *NumberBox(QWidget *parent, double low, double high, double value
     return box;
 }
 
-// The window's ranges, which are also what an analysis takes.
+// The analysis window's ranges: what goes outside them is not made a default.
 struct Range
 {
     double low;
     double high;
 };
-constexpr Range ExponentRange{0, 3};
-constexpr Range BetaRange{0.1, 5};
-constexpr Range CombineRange{-5, 5};
+constexpr Range ExponentRange{0.01, MaxLambda};
+constexpr Range BetaRange{0.1, MaxBeta};
+constexpr Range CombineRange{-MaxCombine, MaxCombine};
 
 QString Symbol(const QString &name)
 {

@@ -10,13 +10,17 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
 namespace {
 
 QString Yen(qint64 v)
 {
-    return QLocale::c().toString(v) + QStringLiteral("円");
+    // The C locale leaves out group separators unless told otherwise.
+    QLocale digits = QLocale::c();
+    digits.setNumberOptions(QLocale::DefaultNumberOptions);
+    return digits.toString(v) + QStringLiteral("円");
 }
 
 QSpinBox *YenBox(QWidget *parent)
@@ -41,6 +45,9 @@ StakePanel::StakePanel(QWidget *parent) : QWidget(parent)
     m_fraction->setDecimals(2);
     m_bankroll = YenBox(this);
 
+    m_budget->setAccessibleName(QStringLiteral("予算"));
+    m_fraction->setAccessibleName(QStringLiteral("ケリー比率"));
+    m_bankroll->setAccessibleName(QStringLiteral("資金"));
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("予算"), m_budget);
     form->addRow(m_kelly);
@@ -55,6 +62,8 @@ StakePanel::StakePanel(QWidget *parent) : QWidget(parent)
     m_lines->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_summary = new QLabel(this);
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summary->setTextFormat(Qt::RichText);
+    m_summary->setWordWrap(true);
     m_warning = new QLabel(this);
     m_warning->setStyleSheet(QStringLiteral("color: white; background: #c00000; padding: 3px;"
                                             "font-weight: bold;"));
@@ -87,7 +96,7 @@ bool StakePanel::lossShown() const
 
 QString StakePanel::combinedOddsText() const
 {
-    return m_summary->text();
+    return QTextDocumentFragment::fromHtml(m_summary->text()).toPlainText();
 }
 
 void StakePanel::showStakes(const AnalysisTable &table, const std::vector<int> &picked,
@@ -103,6 +112,13 @@ void StakePanel::showStakes(const AnalysisTable &table, const std::vector<int> &
         // Kelly needs the market's odds and exactly one winning ticket.
         const bool kellyPossible = anyActual && HasSingleWinner(table.type);
         m_kelly->setEnabled(kellyPossible);
+        m_kelly->setToolTip(
+            !HasSingleWinner(table.type)
+                ? QStringLiteral(
+                      "%1は1レースで複数の買い目が的中するため、ケリー基準では賭けられません")
+                      .arg(BetTypeLabel(table.type))
+            : !anyActual ? QStringLiteral("実オッズを入力するとケリー基準で賭けられます")
+                         : QString());
         m_kelly->setChecked(inputs.kelly && kellyPossible);
         m_fraction->setEnabled(m_kelly->isChecked());
         m_bankroll->setEnabled(m_kelly->isChecked());
@@ -114,6 +130,7 @@ void StakePanel::showStakes(const AnalysisTable &table, const std::vector<int> &
                                                                  : QStringLiteral("払戻")));
     m_warning->hide();
     m_summary->clear();
+    m_overBudget = false;
     if (m_kelly->isChecked())
         showKelly(table, inputs);
     else
@@ -149,7 +166,7 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
     }
     const Result<Dutching> d = Dutch(odds, budget, names);
     if (!d.ok()) {
-        m_summary->setText(JapaneseText(d.problem));
+        m_summary->setText(JapaneseText(d.problem).toHtmlEscaped());
         return;
     }
     for (size_t k = 0; k < picked.size(); ++k) {
@@ -157,9 +174,18 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
         addLine(TicketText(table.type, table.rows[size_t(picked[k])].ticket), l.odds, l.stake,
                 Yen(l.payout));
     }
-    m_summary->setText(QStringLiteral("合成オッズ %1　合計 %2　払戻 %3～%4")
+    // The 100-yen minimum can take the total past the budget: said in red beside it.
+    m_overBudget = d.value.total > budget;
+    const QString over =
+        m_overBudget ? QStringLiteral(" <b style=\"color: #c00000;\">予算超過</b>") : QString();
+    m_summary->setText(QStringLiteral("合成オッズ %1　合計 %2%3　払戻 %4～%5")
                            .arg(QString::number(d.value.combinedOdds, 'f', 2), Yen(d.value.total),
-                                Yen(d.value.minPayout), Yen(d.value.maxPayout)));
+                                over, Yen(d.value.minPayout), Yen(d.value.maxPayout)));
+    m_summary->setToolTip(m_overBudget
+                              ? QStringLiteral("どの買い目も100円以上のため、合計が予算 %1 "
+                                               "を超えています")
+                                    .arg(Yen(budget))
+                              : QString());
     if (d.value.loss) {
         m_warning->setText(QStringLiteral("トリガミ：払戻 %1 が合計 %2 を下回る買い目があります")
                                .arg(Yen(d.value.minPayout), Yen(d.value.total)));
@@ -176,7 +202,7 @@ void StakePanel::showKelly(const AnalysisTable &table, const AnalysisInputs &inp
     const Result<KellyStakes> k =
         Kelly(std::move(candidates), inputs.bankroll, inputs.kellyFraction);
     if (!k.ok()) {
-        m_summary->setText(JapaneseText(k.problem));
+        m_summary->setText(JapaneseText(k.problem).toHtmlEscaped());
         return;
     }
     qint64 total = 0;
@@ -186,8 +212,9 @@ void StakePanel::showKelly(const AnalysisTable &table, const AnalysisInputs &inp
                     QStringLiteral("%"));
         total += s.stake;
     }
-    m_summary->setText(k.value.stakes.empty()
-                           ? QStringLiteral("期待値が1を超える買い目がありません。")
-                           : QStringLiteral("合計 %1　留保 %2")
-                                 .arg(Yen(total), QString::number(k.value.reserve, 'f', 4)));
+    m_summary->setText(
+        k.value.stakes.empty()
+            ? QStringLiteral("期待値が1を超える買い目がありません。")
+            : QStringLiteral("合計 %1　フルケリーでの留保 %2%（資金のうち賭けない割合）")
+                  .arg(Yen(total), QString::number(k.value.reserve * 100, 'f', 2)));
 }

@@ -23,6 +23,8 @@ public:
                     const AnalysisInputs &inputs);
 
     bool lossShown() const;
+    // The stakes shown add up to more than the budget (予算超過).
+    bool overBudgetShown() const { return m_overBudget; }
     QString combinedOddsText() const;
     QTableWidget *lines() const { return m_lines; }
 
@@ -43,4 +45,5 @@ private:
     QTableWidget *m_lines;
     QLabel *m_summary;
     QLabel *m_warning;
+    bool m_overBudget = false;
 };

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -121,8 +122,8 @@ bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bo
     const FileResult result = saveAs ? doc->saveDocumentAs(path) : doc->saveDocument(path);
     if (result.ok) {
         recordRecentFile(path);
-        m_analysis->documentSaved(doc, path);
-        return true;
+        // A document whose analysis could not be written is not closed: that would lose it.
+        return m_analysis->documentSaved(doc, path, m_savingToClose);
     }
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");
@@ -178,8 +179,10 @@ bool MainWindow::mayClose(DocumentWindow *doc)
     ask.icon = MsgIcon::Question;
     ask.buttons = MsgButtons::SaveDiscardCancel;
     switch (ShowMessageBox(this, ask)) {
-    case MsgAnswer::Save:
+    case MsgAnswer::Save: {
+        const QScopedValueRollback<bool> closing(m_savingToClose, true);
         return saveDocument(doc);
+    }
     case MsgAnswer::Discard:
         return true;
     default:

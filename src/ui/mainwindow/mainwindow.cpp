@@ -116,6 +116,14 @@ MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
     m_season = new SeasonController(m_mdi, settingsPath(), this);
     m_season->addTo(qobject_cast<QMenu *>(m_analysis->analysisAction->parent()));
     m_season->openDocument = [this](const QString &path) { openFile(path); };
+    m_season->analysisDefaults = [this](const AnalysisInputs &in) {
+        return m_analysis->storeDefaults(in);
+    };
+    // Fitted values become the defaults of the analyses opened from now on, as the analysis
+    // window's button of the same name makes its own.
+    m_season->analysisDefaults = [this](const AnalysisInputs &in) {
+        return m_analysis->storeDefaults(in);
+    };
     // The Edit shortcuts must win over the focused control's own Ctrl+C/X/V.
     qApp->installEventFilter(this);
 }

@@ -151,6 +151,7 @@ private:
     bool m_loaded = false;
     bool m_systemLoaded = false;
     bool m_unloaded = false;
+    bool m_savingToClose = false; // the close question's 保存 is running
     bool m_settingsFailureShown = false;
     AnalysisController *m_analysis = nullptr;
     SeasonController *m_season = nullptr;

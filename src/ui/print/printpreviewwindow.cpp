@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <climits>
 
@@ -214,11 +215,16 @@ void PrintPreviewWindow::layOut()
     const int lastRight = m_buttons[CommandCount - 1]->geometry().right() + 1;
     const int labelTop = ButtonTop + (ButtonHeight - LabelHeight) / 2;
 
-    m_pageNumber->setGeometry(lastRight + 2 * Gap, labelTop, IndicatorWidth, LabelHeight);
+    // Wide enough for the page counter of a long print ("0001/1225"), never narrower.
+    const int pages = std::max(1, layout().data[DevicePreview].PageCount);
+    const int indicatorWidth =
+        std::max(IndicatorWidth,
+                 m_pageNumber->fontMetrics().horizontalAdvance(PageIndicator(pages, pages)) + 6);
+    m_pageNumber->setGeometry(lastRight + 2 * Gap, labelTop, indicatorWidth, LabelHeight);
     const int pageLabelWidth = m_pageCaption->sizeHint().width();
     m_pageCaption->setGeometry(m_pageNumber->geometry().right() + 1 + Gap, labelTop, pageLabelWidth,
                                LabelHeight);
-    m_pageFrame->setGeometry(lastRight + Gap, ButtonTop, IndicatorWidth + pageLabelWidth + 16,
+    m_pageFrame->setGeometry(lastRight + Gap, ButtonTop, indicatorWidth + pageLabelWidth + 16,
                              ButtonHeight);
 
     auto group = [&](QFrame *shape, QLabel *caption, QLineEdit *box, QScrollBar *bar, int after) {
@@ -311,6 +317,13 @@ void PrintPreviewWindow::copiesChanged(int value)
     m_copiesBox->setText(value > 0 ? QString::number(value) : QStringLiteral("1"));
 }
 
+void PrintPreviewWindow::showTable(Grid *grid, const QString &title, int fontSize,
+                                   QObject *gridOwner)
+{
+    const QScopedValueRollback<bool> table(m_tableOptions, true);
+    showGrid(grid, title, fontSize, false, false, false, gridOwner);
+}
+
 void PrintPreviewWindow::showGrid(Grid *grid, const QString &title, int fontSize,
                                   bool reflectFontColor, bool reverseFontColor, bool changeRowColor,
                                   QObject *gridOwner)
@@ -328,6 +341,8 @@ void PrintPreviewWindow::showGrid(Grid *grid, const QString &title, int fontSize
     m_entering = true;
     const int size =
         layout().Setup(grid, title, fontSize, reflectFontColor, reverseFontColor, changeRowColor);
+    layout().headerRows = m_tableOptions ? grid->fixedRows() : 0;
+    layout().cellBackgrounds = m_tableOptions;
     m_fontSizeSpinner->setValue(size);
     m_fontSizeBox->setText(QString::number(size));
     setWindowTitle(PlainTitle(title) + QStringLiteral(" の印刷"));
@@ -342,6 +357,9 @@ void PrintPreviewWindow::showPage(int page)
     m_job.paginate();
     page = layout().ValidPage(page, DevicePreview);
     m_pageNumber->setText(PageIndicator(page, layout().data[DevicePreview].PageCount));
+    if (m_pageNumber->fontMetrics().horizontalAdvance(m_pageNumber->text()) + 6 >
+        m_pageNumber->width())
+        layOut();
 
     const PageGeometry g = m_job.geometry();
     const double tppX = TwipsPerPixelX();

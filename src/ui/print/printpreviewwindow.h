@@ -31,6 +31,9 @@ public:
     // so the window never draws a grid that no longer exists.
     void showGrid(Grid *grid, const QString &title, int fontSize, bool reflectFontColor,
                   bool reverseFontColor, bool changeRowColor, QObject *gridOwner = nullptr);
+    // The same for a table of records: its fixed rows head every page, and cells with a
+    // background colour of their own are printed in it.
+    void showTable(Grid *grid, const QString &title, int fontSize, QObject *gridOwner);
 
     // The Print command: the grid the document shows (the quinella matrix when visible),
     // titled "馬連:"/"集計:" + title + ":" + date, font size 9, options off.
@@ -76,6 +79,7 @@ private:
     PrintJob m_job;
     QPointer<QObject> m_gridOwner;
     bool m_entering = false;
+    bool m_tableOptions = false; // showTable rather than showGrid
     bool m_cancelRequested = false;
     bool m_closePending = false;
 

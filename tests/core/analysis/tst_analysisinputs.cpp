@@ -276,6 +276,9 @@ void TestAnalysisInputs::sidecarRoundTrip()
     in.parameters.model = OrderModel::Discount;
     in.parameters.lambda = 0.76;
     in.parameters.beta = 1.1;
+    in.parameters.combine = true;
+    in.parameters.alpha = -0.25;
+    in.parameters.gamma = 4.5;
     in.parameters.setRatio(BetType::Wide, 0.7);
     in.highRatio = 1.5;
     in.budget = 3000;
@@ -298,6 +301,11 @@ void TestAnalysisInputs::sidecarRoundTrip()
 
     WriteAll(path, "[Analysis]\r\nBeta=x\r\n");
     QCOMPARE(ReadSidecar(path).error, QStringLiteral("line 2: bad Beta 'x'"));
+    // The first version, without the combined model, is still read; a later one is not.
+    WriteAll(path, "[Analysis]\r\nVersion=1\r\nBeta=1.5\r\n");
+    QVERIFY(ReadSidecar(path).ok() && !ReadSidecar(path).value.parameters.combine);
+    WriteAll(path, "[Analysis]\r\nVersion=3\r\n");
+    QCOMPARE(ReadSidecar(path).error, QStringLiteral("line 2: bad Version '3'"));
 }
 
 // Whatever the window takes as odds is what the analysis file gives back, to the bit.

@@ -1,7 +1,9 @@
 // The result field read as a finishing order, the documents of a season and their evaluation.
+#include "core/analysis/analysistable.h"
 #include "core/analysis/season.h"
 #include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
+#include "core/file/documentfile.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -48,6 +50,8 @@ private Q_SLOTS:
     void evaluation_data();
     void evaluation();
     void summary();
+    void winningTicketsOfTheResult_data();
+    void winningTicketsOfTheResult();
 };
 
 void TestSeason::resultText_data()
@@ -192,6 +196,41 @@ void TestSeason::summary()
     QCOMPARE(counts, QList<int>({0, 0, 0, 2, 1, 2, 0, 3, 1}));
     QCOMPARE(wins, QList<int>({0, 0, 0, 1, 0, 0, 0, 2, 0}));
     QVERIFY(std::fabs(s.bins[7].meanP() - (0.55 + 0.44 + 0.44) / 3) < 1e-12);
+}
+
+void TestSeason::winningTicketsOfTheResult_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("hits");
+
+    QTest::newRow("win") << int(BetType::Win) << "３－１－２"
+                         << "3";
+    QTest::newRow("quinella") << int(BetType::Quinella) << "3-1-2"
+                              << "1-3";
+    QTest::newRow("trifecta") << int(BetType::Trifecta) << "3-1-2"
+                              << "3>1>2";
+    QTest::newRow("no result") << int(BetType::Win) << "結果"
+                               << "none";
+}
+
+void TestSeason::winningTicketsOfTheResult()
+{
+    QFETCH(int, type);
+    QFETCH(QString, result);
+    QFETCH(QString, hits);
+    OddsDocument doc;
+    doc.buildTable();
+    QVERIFY(
+        LoadDocumentBytes(doc, Document({500, 300, 200}, result, QStringLiteral("2024/01/01"))).ok);
+    AnalysisInputs inputs;
+    inputs.betType = BetType(type);
+    const AnalysisTable table = BuildAnalysisTable(AnalyseDocument(doc, {}), inputs);
+    QStringList won;
+    for (const AnalysisRow &row : table.rows)
+        if (row.hit)
+            won << TicketText(table.type, row.ticket);
+    QCOMPARE(table.hasResult ? won.join(u',') : QStringLiteral("none"), hits);
 }
 
 QTEST_GUILESS_MAIN(TestSeason)

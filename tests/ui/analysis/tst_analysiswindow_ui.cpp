@@ -2,6 +2,7 @@
 // stake panel, the sidecar beside a saved document and closing with the document.
 #include "core/analysis/documentanalysis.h"
 #include "core/editing/clipboardrange.h"
+#include "core/settings/inifile.h"
 #include "testfiles.h"
 #include "ui/analysis/analysiscontroller.h"
 #include "ui/analysis/analysistablemodel.h"
@@ -14,14 +15,21 @@
 #include "ui/print/printpreviewwindow.h"
 
 #include <QAction>
+#include <QChart>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
 #include <memory>
 
 class TestAnalysisWindow : public QObject
@@ -38,9 +46,18 @@ private Q_SLOTS:
     void typedOdds();
     void stakesOfSelection();
     void sidecarBesideSavedDocument();
+    void failedSidecarTellsAndKeepsDocument_data();
     void failedSidecarTellsAndKeepsDocument();
+    void onlyEntriesChangeAnalysis_data();
+    void onlyEntriesChangeAnalysis();
+    void defaultsOnlyByButton();
+    void numbersShownHonestly_data();
+    void numbersShownHonestly();
     void closingDocumentClosesItsWindows();
     void printsTopRowsAsShown();
+    void chartReadsOnEveryColour();
+    void topRowsFilterKeepsPicks_data();
+    void topRowsFilterKeepsPicks();
 
 private:
     DocumentWindow *openRace();
@@ -49,6 +66,8 @@ private:
     QMdiSubWindow *subWindowOf(QWidget *window) const;
     // The model row of a ticket, -1 when the table has none.
     static int rowOf(const AnalysisWindow *w, const Ticket &t);
+    // Changes the control of that accessible name as a user would ("pick", "odds": a row, odds).
+    static void change(AnalysisWindow *w, const QString &control);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MainWindow> m_main;
@@ -281,18 +300,147 @@ void TestAnalysisWindow::sidecarBesideSavedDocument()
     QCOMPARE(shown->model()->row(rowOf(shown, {2, 1, 0})).actualOdds, 12.5);
 }
 
+void TestAnalysisWindow::failedSidecarTellsAndKeepsDocument_data()
+{
+    QTest::addColumn<bool>("closing"); // saved by the close question's 保存
+    QTest::newRow("save") << false;
+    QTest::newRow("close, save") << true;
+}
+
 void TestAnalysisWindow::failedSidecarTellsAndKeepsDocument()
 {
+    QFETCH(bool, closing);
     DocumentWindow *doc = openRace();
     analysisWindow(doc);
     QDir(m_dir->path()).mkdir(QStringLiteral("race18.csv.analysis"));
     const QByteArray before = ReadAll(path(QStringLiteral("race18.csv")));
     doc->setTitleText(2, QStringLiteral("改題"));
-    m_main->saveActiveDocument();
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_boxes[0].text.startsWith(
-        QStringLiteral("文書は保存しましたが、分析を保存できませんでした")));
+    doc->markChanged();
+    if (closing) {
+        m_boxAnswers << MsgAnswer::Save;
+        subWindowOf(doc)->close();
+    } else {
+        m_main->saveActiveDocument();
+    }
+    QCOMPARE(m_boxes.size(), closing ? 2 : 1);
+    const QString told = m_boxes.last().text;
+    QVERIFY(told.startsWith(QStringLiteral("文書は保存しましたが、分析を保存できませんでした")));
+    QCOMPARE(told.contains(QStringLiteral("ウィンドウは閉じずに残します")), closing);
     QVERIFY(ReadAll(path(QStringLiteral("race18.csv"))) != before);
+    // Open and still changed: closing it again asks again.
+    QCoreApplication::processEvents();
+    QVERIFY(m_main->documents().contains(doc));
+    QVERIFY(doc->document().isChanged());
+}
+
+void TestAnalysisWindow::onlyEntriesChangeAnalysis_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("keptAs"); // where the refused file is then; "" for unmoved
+    QTest::newRow("bet type") << "券種"
+                              << "";
+    QTest::newRow("model") << "モデル"
+                           << "";
+    for (const char *entry : {"λ", "β", "払戻率", "割安のしきい値", "予算", "pick", "odds"})
+        QTest::newRow(entry) << QString::fromUtf8(entry) << ".unreadable";
+    QTest::newRow("odds, name taken") << "odds"
+                                      << ".unreadable.2";
+}
+
+void TestAnalysisWindow::onlyEntriesChangeAnalysis()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, keptAs);
+    const QString sidecar = path(QStringLiteral("race18.csv.analysis"));
+    const QByteArray refused("[Analysis]\r\nBetType=xyz\r\n[quinella]\r\n1-2=12.3\r\n");
+    QVERIFY(WriteAll(sidecar, refused));
+    if (keptAs.endsWith(u'2'))
+        QVERIFY(WriteAll(sidecar + QStringLiteral(".unreadable"), "older"));
+    DocumentWindow *doc = openRace();
+    change(analysisWindow(doc), control);
+    QCOMPARE(doc->document().isChanged(), !keptAs.isEmpty());
+    doc->markChanged();
+    m_main->saveActiveDocument();
+    m_main->saveActiveDocument();
+    QCOMPARE(ReadAll(sidecar + keptAs), refused); // refused, then kept byte for byte
+    QCOMPARE(m_boxes.size(), keptAs.isEmpty() ? 1 : 2);
+    QVERIFY(m_boxes.last().text.contains(keptAs.isEmpty() ? sidecar : sidecar + keptAs));
+}
+
+void TestAnalysisWindow::change(AnalysisWindow *w, const QString &control)
+{
+    if (control == QLatin1String("pick"))
+        return w->view()->selectRow(0);
+    if (control == QLatin1String("odds"))
+        return void(w->pasteText(QStringLiteral("1-2\t9.9\n")));
+    for (QWidget *box : w->findChildren<QWidget *>()) {
+        if (box->accessibleName() != control || control.isEmpty())
+            continue;
+        if (auto *combo = qobject_cast<QComboBox *>(box))
+            combo->setCurrentIndex(combo->currentIndex() == 1 ? 2 : 1);
+        else if (auto *spin = qobject_cast<QAbstractSpinBox *>(box))
+            spin->stepBy(2);
+    }
+}
+
+void TestAnalysisWindow::defaultsOnlyByButton()
+{
+    AnalysisWindow *w = analysisWindow(openRace());
+    change(w, QStringLiteral("λ"));
+    change(w, QStringLiteral("払戻率"));
+    const QString ini = path(QStringLiteral("KirrelSys.ini"));
+    QVERIFY(readSetting(ini, QStringLiteral("Analysis"), QStringLiteral("Lambda")).isEmpty());
+    w->makeDefaults();
+    QCOMPARE(readSetting(ini, QStringLiteral("Analysis"), QStringLiteral("Ratio.quinella")),
+             QStringLiteral("0.785"));
+    m_main->newDocument();
+    QCOMPARE(m_main->analysis()->analysisOf(m_main->activeDocument())->inputs().parameters.lambda,
+             0.83);
+    w->restoreJraRatios();
+    QCOMPARE(w->analysis()->inputs().parameters.payoutRatio, AnalysisParameters{}.payoutRatio);
+}
+
+void TestAnalysisWindow::numbersShownHonestly_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("picks");       // the most probable tickets picked
+    QTest::addColumn<bool>("overBudget"); // and tickets with a chance under 0.0005 %
+    QTest::newRow("trifecta") << int(BetType::Trifecta) << 1 << false;
+    QTest::newRow("quinella, every ticket") << int(BetType::Quinella) << 153 << true;
+    QTest::newRow("place, no Kelly") << int(BetType::Place) << 3 << false;
+}
+
+void TestAnalysisWindow::numbersShownHonestly()
+{
+    QFETCH(int, type);
+    QFETCH(int, picks);
+    QFETCH(bool, overBudget);
+    AnalysisWindow *w = analysisWindow(openRace());
+    w->setBetType(BetType(type));
+    w->view()->selectionModel()->select(
+        QItemSelection(w->proxy()->index(0, 0), w->proxy()->index(picks - 1, 0)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const QString summary = w->stakePanel()->combinedOddsText();
+    QCOMPARE(summary.contains(QStringLiteral("予算超過")), overBudget);
+    QVERIFY2(summary.contains(QRegularExpression(QStringLiteral("合計 \\d{1,3}(,\\d{3})+円"))),
+             qPrintable(summary));
+    const QModelIndexList chances = w->model()->match(
+        w->model()->index(0, AnalysisTableModel::ProbabilityCol), Qt::DisplayRole,
+        QRegularExpression(QStringLiteral("^(<0.001|0.000)$")), -1, Qt::MatchRegularExpression);
+    QCOMPARE(chances.isEmpty(), type == int(BetType::Place));
+    for (const QModelIndex &chance : chances)
+        QCOMPARE(chance.data().toString(), QStringLiteral("<0.001"));
+    QCOMPARE(w->findChild<QCheckBox *>()->toolTip().contains(BetTypeLabel(BetType(type))),
+             type == int(BetType::Place));
+    for (QAbstractSpinBox *box : w->findChildren<QAbstractSpinBox *>())
+        QVERIFY2(!box->accessibleName().isEmpty(), qPrintable(box->text()));
+    QVERIFY(!w->view()->horizontalScrollBar()->isVisible()); // every column in view
+    // Tickets without actual odds come last, whichever way a column is sorted.
+    w->pasteText(TicketText(BetType(type), w->model()->row(1).ticket) + QStringLiteral("\t99\n"));
+    for (const auto order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        w->view()->sortByColumn(AnalysisTableModel::ValueCol, order);
+        QCOMPARE(w->rowsInViewOrder(false).front(), 1);
+    }
 }
 
 void TestAnalysisWindow::closingDocumentClosesItsWindows()
@@ -319,8 +467,8 @@ void TestAnalysisWindow::printsTopRowsAsShown()
     DocumentWindow *doc = openRace();
     AnalysisWindow *w = analysisWindow(doc);
     w->setBetType(BetType::Trifecta);
-    // The bet type in view is saved with the document: choosing it is a change of the document.
-    QVERIFY(doc->document().isChanged());
+    // The bet type in view is saved with the next save, but looking at it changes nothing.
+    QVERIFY(!doc->document().isChanged());
     QCOMPARE(int(w->rowsInViewOrder(false).size()), 4896);
 
     // The ten most probable tickets, shown longest odds first: the print follows the view.
@@ -330,9 +478,19 @@ void TestAnalysisWindow::printsTopRowsAsShown()
     QCOMPARE(int(shown.size()), 10);
     for (const int r : shown)
         QVERIFY(r < 10);
+    // An overlooked ticket is printed in its colour, numbers to the right, a header on every
+    // page and the title saying how the numbers were made.
+    QVERIFY(w->pasteText(TicketText(BetType::Trifecta, w->model()->row(shown[0]).ticket) +
+                         QStringLiteral("\t99999\n")));
     w->print();
     QVERIFY(PrintPreviewWindow::existing());
+    const PrintLayout &layout = PrintPreviewWindow::existing()->layout();
+    QCOMPARE(layout.headerRows, 1);
+    QVERIFY2(layout.title.contains(QStringLiteral("Harville　β 1.00　払戻率 72.5%")),
+             qPrintable(layout.title));
     const Grid &g = w->printGrid();
+    QCOMPARE(g.cellBackColor(1, AnalysisTableModel::ValueCol), Rgb(255, 200, 140));
+    QCOMPARE(g.colAlignment(AnalysisTableModel::ActualCol), 7);
     QCOMPARE(g.rows(), 11);
     QCOMPARE(g.text(0, AnalysisTableModel::TicketCol), QStringLiteral("買い目"));
     for (int i = 0; i < 10; ++i)
@@ -344,6 +502,55 @@ void TestAnalysisWindow::printsTopRowsAsShown()
     // The preview shows the window's grid: it closes with the window.
     subWindowOf(w)->close();
     QTRY_VERIFY(!PrintPreviewWindow::existing());
+}
+
+void TestAnalysisWindow::chartReadsOnEveryColour()
+{
+    DocumentWindow *doc = openRace();
+    auto *w = qobject_cast<ChartWindow *>(m_main->analysis()->openChartWindow(doc)->widget());
+    double highest = 0;
+    for (const RunnerInfo &r : m_main->analysis()->analysisOf(doc)->race().runners)
+        highest = std::max(highest, r.supportPercent);
+    // The support axis ends at the next step of 5 above the largest support.
+    QCOMPARE(w->supportAxis()->max(), std::ceil(highest / 5) * 5);
+    QVERIFY(w->chart()->title().startsWith(doc->document().titleText(0)));
+    QVERIFY(!doc->document().titleText(0).isEmpty());
+}
+
+void TestAnalysisWindow::topRowsFilterKeepsPicks_data()
+{
+    QTest::addColumn<int>("top");        // rows kept by the filter
+    QTest::addColumn<bool>("pickShown"); // the picked third row among them
+    QTest::newRow("top 1 hides the pick") << 1 << false;
+    QTest::newRow("top 3 keeps it") << 3 << true;
+}
+
+void TestAnalysisWindow::topRowsFilterKeepsPicks()
+{
+    QFETCH(int, top);
+    QFETCH(bool, pickShown);
+    AnalysisWindow *w = analysisWindow(openRace());
+    const QModelIndex third = w->proxy()->index(2, 0);
+    QTest::mouseClick(w->view()->viewport(), Qt::LeftButton, {},
+                      w->view()->visualRect(third).center());
+    const Ticket ticket = w->model()->row(w->proxy()->mapToSource(third).row()).ticket;
+    const std::set<Ticket> picked{ticket};
+
+    // The spin box stepped up one at a time, as a user does; back to すべて; other bet types.
+    auto *topRows = w->findChild<QSpinBox *>(QString(), Qt::FindDirectChildrenOnly);
+    for (int n = 1; n <= top; ++n)
+        QTest::keyClick(topRows, Qt::Key_Up);
+    QCOMPARE(w->proxy()->rowCount(), top);
+    QCOMPARE(w->view()->selectionModel()->selectedRows().size(), pickShown ? 1 : 0);
+    QCOMPARE(w->stakePanel()->lines()->item(0, 0)->text(), TicketText(BetType::Quinella, ticket));
+    topRows->setValue(0);
+    QCOMPARE(w->proxy()->rowCount(), 153);
+    QCOMPARE(w->model()->row(w->rowsInViewOrder(true).at(0)).ticket, ticket);
+    topRows->setValue(top);
+    for (const BetType type : {BetType::Trifecta, BetType::Win, BetType::Quinella})
+        w->setBetType(type);
+    QCOMPARE(w->proxy()->rowCount(), top);
+    QCOMPARE(w->analysis()->inputs().picksOf(BetType::Quinella), picked);
 }
 
 QTEST_MAIN(TestAnalysisWindow)
