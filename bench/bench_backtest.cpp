@@ -1,5 +1,6 @@
 // The back-test: reading the actual odds of a 3連単 analysis file of three snapshots, and a
 // season of 3,456 such races of 18 runners.
+#include "core/analysis/analysisinputs.h"
 #include "core/analysis/backtestrun.h"
 #include "core/analysis/season.h"
 #include "core/analysis/sidecarodds.h"
@@ -12,13 +13,13 @@
 namespace {
 
 // Every trifecta ticket of 18 runners (4,896) with odds, in three snapshots, and a payout.
-QByteArray TrifectaFile(int race = 0)
+QByteArray TrifectaFile(int race = 0, int snapshots = 3)
 {
     QByteArray out = "[Analysis]\r\nVersion=3\r\nBetType=trifecta\r\n";
     const char *headers[] = {"[trifecta]\r\nRatio=0.725\r\nTime=2026-12-12 15:20:00\r\n",
                              "[trifecta@2026-12-12 14:05:00]\r\n",
                              "[trifecta@2026-12-12 13:30:00]\r\n"};
-    for (int s = 0; s < 3; ++s) {
+    for (int s = 0; s < snapshots; ++s) {
         out += headers[s];
         for (int a = 1; a <= 18; ++a)
             for (int b = 1; b <= 18; ++b)
@@ -48,6 +49,28 @@ void BM_ReadTrifectaSnapshot(benchmark::State &state)
 }
 // 0: the latest, 1: the oldest (every section passed over first).
 BENCHMARK(BM_ReadTrifectaSnapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The window's reader: the whole file into the analysis inputs, one snapshot of 4,896 lines.
+void BM_ParseTrifectaFile(benchmark::State &state)
+{
+    const QByteArray bytes = TrifectaFile(0, int(state.range(0)));
+    for (auto _ : state) {
+        const Result<AnalysisInputs> read = ParseSidecarBytes(bytes);
+        if (read.value.actualOf(BetType::Trifecta).size() != 4896)
+            state.SkipWithError(qPrintable(read.error));
+        benchmark::DoNotOptimize(read.value.payouts.size());
+    }
+}
+BENCHMARK(BM_ParseTrifectaFile)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
+
+// Saving it again.
+void BM_WriteTrifectaFile(benchmark::State &state)
+{
+    const AnalysisInputs in = ParseSidecarBytes(TrifectaFile(0, 1)).value;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SidecarBytes(in).size());
+}
+BENCHMARK(BM_WriteTrifectaFile)->Unit(benchmark::kMicrosecond);
 
 // Race k: stakes 300 to 2,000 yen by runner, shifted with k; a date a day after another.
 QByteArray Document(int k)

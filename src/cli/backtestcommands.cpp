@@ -62,7 +62,7 @@ QString Parse(const QStringList &args, Options *o)
         if (!seen.insert(arg).second)
             return QStringLiteral("%1 given twice").arg(arg);
         if (arg == QLatin1String("--combine")) {
-            s.combine = true;
+            s.parameters.combine = true;
             continue;
         }
         if (!withValue.contains(arg))
@@ -107,7 +107,7 @@ QString Parse(const QStringList &args, Options *o)
             if (*v < -5 || *v > 5)
                 return badNumber;
             const bool alpha = arg == QLatin1String("--alpha");
-            (alpha ? s.alpha : s.gamma) = *v;
+            (alpha ? s.parameters.alpha : s.parameters.gamma) = *v;
             (alpha ? o->alphaGiven : o->gammaGiven) = true;
         } else if (arg == QLatin1String("--min-ratio") || arg == QLatin1String("--min-ev")) {
             if (*v < 0)
@@ -135,12 +135,12 @@ QString Parse(const QStringList &args, Options *o)
     if ((o->lambdaGiven || o->rhoGiven) && s.parameters.model != OrderModel::Discount)
         return QStringLiteral("%1 applies to the discount model only")
             .arg(o->lambdaGiven ? QStringLiteral("--lambda") : QStringLiteral("--rho"));
-    if ((o->alphaGiven || o->gammaGiven) && !s.combine)
+    if ((o->alphaGiven || o->gammaGiven) && !s.parameters.combine)
         return QStringLiteral("%1 goes with --combine")
             .arg(o->alphaGiven ? QStringLiteral("--alpha") : QStringLiteral("--gamma"));
-    if (s.combine && !(o->alphaGiven && o->gammaGiven))
+    if (s.parameters.combine && !(o->alphaGiven && o->gammaGiven))
         return QStringLiteral("--combine needs --alpha and --gamma");
-    if (s.combine && seen.count(QStringLiteral("--beta")))
+    if (s.parameters.combine && seen.count(QStringLiteral("--beta")))
         return QStringLiteral("--beta does not apply with --combine (alpha and gamma take its "
                               "place)");
     if (o->minRatio && o->minEv)

@@ -7,17 +7,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace {
 
 const QString MainSection = QStringLiteral("Analysis");
-// 2 added the combined model (Combine, Alpha, Gamma); every earlier version is still read.
-constexpr int SidecarVersion = 2;
+// 2 added the combined model (Combine, Alpha, Gamma), 3 odds snapshots and payouts; every
+// earlier version is still read.
+constexpr int SidecarVersion = 3;
 // Above any runner count the table allows: tickets of a larger field than today's are kept.
 constexpr int HighestRunner = 36;
-constexpr qint64 MaxSidecarBytes = 4 * 1024 * 1024;
+// As for documents: 200 snapshots of every 3連単 ticket fit.
+constexpr qint64 MaxSidecarBytes = 64 * 1024 * 1024;
 constexpr qint64 MaxYen = 1000000000000LL;
 
 QString Number(double v)
@@ -143,18 +147,25 @@ Result<Ticket> FileTicket(BetType type, const QString &text)
     return t;
 }
 
-// One key of a bet type's section: Ratio, Picks or a ticket with its odds. Fault::None when
-// it is read.
-Problem SetTypeKey(AnalysisInputs &in, BetType type, const QString &key, const QString &value)
+// One key of a bet type's section: Ratio, Picks, Time or a ticket with its odds into `odds`;
+// an earlier snapshot's section (latest false) holds tickets only. Fault::None when it is read.
+Problem SetTypeKey(AnalysisInputs &in, BetType type, bool latest, ActualOdds *odds,
+                   const QString &key, const QString &value)
 {
-    if (key == QLatin1String("Ratio")) {
+    if (latest && key == QLatin1String("Time")) {
+        if (!ParseSnapshotTime(value))
+            return BadValue(key, value);
+        in.latestTime[size_t(type)] = value;
+        return {};
+    }
+    if (latest && key == QLatin1String("Ratio")) {
         const std::optional<double> v = ReadNumber(value, 0.01, 1);
         if (!v)
             return BadValue(key, value);
         in.parameters.setRatio(type, *v);
         return {};
     }
-    if (key == QLatin1String("Picks")) {
+    if (latest && key == QLatin1String("Picks")) {
         for (const QString &text : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             const Result<Ticket> t = FileTicket(type, text.trimmed());
             if (!t.ok())
@@ -166,11 +177,111 @@ Problem SetTypeKey(AnalysisInputs &in, BetType type, const QString &key, const Q
     const Result<Ticket> t = FileTicket(type, key);
     if (!t.ok())
         return t.problem;
-    const Result<QuotedOdds> odds = ParseOdds(value, type);
-    if (!odds.ok())
-        return odds.problem;
-    in.actualOf(type)[t.value] = odds.value;
+    const Result<QuotedOdds> read = ParseOdds(value, type);
+    if (!read.ok())
+        return read.problem;
+    (*odds)[t.value] = read.value;
     return {};
+}
+
+// One odds line exactly as the file writes it ("1>2>3=12.3\r\n", "3-4=3.4-4.1"), read in one
+// pass: where the next line starts, or null for any other line (the general reader takes it).
+const char *OddsLine(const char *p, const char *end, BetType type, Ticket *ticket, QuotedOdds *odds)
+{
+    const int size = TicketSize(type);
+    const int highest = Highest(type);
+    const char separator = IsOrdered(type) ? '>' : '-';
+    Ticket t{};
+    for (int k = 0; k < size; ++k) {
+        if (p >= end || *p < '1' || *p > '9')
+            return nullptr;
+        int n = 0;
+        while (p < end && *p >= '0' && *p <= '9') {
+            n = n * 10 + (*p++ - '0');
+            if (n > highest)
+                return nullptr;
+        }
+        t[size_t(k)] = n;
+        if (p >= end || *p != (k + 1 < size ? separator : '='))
+            return nullptr;
+        ++p;
+    }
+    // Two or three numbers in ascending order for the unordered types.
+    if (!IsOrdered(type) && size >= 2) {
+        if (t[0] > t[1])
+            std::swap(t[0], t[1]);
+        if (size == 3 && t[1] > t[2])
+            std::swap(t[1], t[2]);
+        if (t[0] > t[1])
+            std::swap(t[0], t[1]);
+    }
+    if (type != BetType::BracketQuinella)
+        for (int a = 0; a + 1 < size; ++a)
+            for (int b = a + 1; b < size; ++b)
+                if (t[size_t(a)] == t[size_t(b)])
+                    return nullptr;
+    // Tenths of "12.3": 1.0 to 99,999,999.9, one decimal.
+    const auto tenths = [&](qint64 *v) {
+        if (p >= end || *p < '1' || *p > '9')
+            return false;
+        qint64 x = 0;
+        for (int digits = 0; p < end && *p >= '0' && *p <= '9'; ++p)
+            if (++digits > 8)
+                return false;
+            else
+                x = x * 10 + (*p - '0');
+        if (end - p < 2 || *p != '.' || p[1] < '0' || p[1] > '9')
+            return false;
+        *v = x * 10 + (p[1] - '0');
+        p += 2;
+        return *v >= 10;
+    };
+    qint64 low = 0;
+    qint64 high = 0;
+    if (!tenths(&low))
+        return nullptr;
+    if (p < end && *p == '-') {
+        ++p;
+        if ((type != BetType::Place && type != BetType::Wide) || !tenths(&high) || high < low)
+            return nullptr;
+    }
+    if (p < end && *p == '\r')
+        ++p;
+    if (p < end && *p != '\n')
+        return nullptr;
+    *ticket = t;
+    *odds = QuotedOdds(double(low) / 10, double(high) / 10);
+    return p < end ? p + 1 : end;
+}
+
+void AppendTicket(QByteArray &out, BetType type, const Ticket &t)
+{
+    const char separator = IsOrdered(type) ? '>' : '-';
+    for (int k = 0; k < TicketSize(type); ++k) {
+        if (k > 0)
+            out += separator;
+        out += QByteArray::number(t[size_t(k)]);
+    }
+}
+
+void AppendOdds(QByteArray &out, BetType type, const ActualOdds &odds)
+{
+    char buffer[64];
+    const auto fixed = [&](double v) {
+        const auto r =
+            std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
+        out.append(buffer, r.ptr - buffer);
+    };
+    for (const auto &[ticket, value] : odds) {
+        AppendTicket(out, type, ticket);
+        out += '=';
+        fixed(value.odds);
+        if (value.upper > 0) {
+            out += '-';
+            fixed(value.upper);
+        }
+        out += "\r\n";
+    }
 }
 
 } // namespace
@@ -182,8 +293,60 @@ bool AnalysisInputs::operator==(const AnalysisInputs &o) const
     return betType == o.betType && p.model == q.model && p.lambda == q.lambda && p.rho == q.rho &&
            p.beta == q.beta && p.combine == q.combine && p.alpha == q.alpha && p.gamma == q.gamma &&
            p.payoutRatio == q.payoutRatio && highRatio == o.highRatio && lowRatio == o.lowRatio &&
-           actual == o.actual && picks == o.picks && budget == o.budget && kelly == o.kelly &&
+           actual == o.actual && latestTime == o.latestTime && earlier == o.earlier &&
+           payouts == o.payouts && picks == o.picks && budget == o.budget && kelly == o.kelly &&
            kellyFraction == o.kellyFraction && bankroll == o.bankroll;
+}
+
+int SnapshotCount(const AnalysisInputs &in, BetType type)
+{
+    return 1 + int(in.earlierOf(type).size());
+}
+
+const ActualOdds &SnapshotOdds(const AnalysisInputs &in, BetType type, int index)
+{
+    return index <= 0 ? in.actualOf(type) : in.earlierOf(type)[size_t(index - 1)].odds;
+}
+
+QString SnapshotTimeOf(const AnalysisInputs &in, BetType type, int index)
+{
+    return index <= 0 ? in.latestTime[size_t(type)] : in.earlierOf(type)[size_t(index - 1)].time;
+}
+
+int PasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, const QString &time)
+{
+    ActualOdds &latest = in->actualOf(type);
+    QString &latestTime = in->latestTime[size_t(type)];
+    OddsHistory &earlier = in->earlierOf(type);
+    if (!latest.empty() || !latestTime.isEmpty())
+        earlier.insert(earlier.begin(), OddsSnapshot{latestTime, latest});
+    for (const auto &[ticket, odds] : pasted)
+        latest[ticket] = odds;
+    latestTime = time;
+    int dropped = 0;
+    while (1 + earlier.size() > size_t(MaxSnapshots)) {
+        earlier.pop_back();
+        ++dropped;
+    }
+    return dropped;
+}
+
+void DeleteSnapshot(AnalysisInputs *in, BetType type, int index)
+{
+    OddsHistory &earlier = in->earlierOf(type);
+    if (index > 0) {
+        if (size_t(index) <= earlier.size())
+            earlier.erase(earlier.begin() + (index - 1));
+        return;
+    }
+    if (earlier.empty()) {
+        in->actualOf(type).clear();
+        in->latestTime[size_t(type)].clear();
+        return;
+    }
+    in->actualOf(type) = std::move(earlier.front().odds);
+    in->latestTime[size_t(type)] = earlier.front().time;
+    earlier.erase(earlier.begin());
 }
 
 void AnalysisState::setInputs(const AnalysisInputs &inputs)
@@ -210,7 +373,7 @@ QString SidecarPath(const QString &documentPath)
     return documentPath + QStringLiteral(".analysis");
 }
 
-QString SidecarText(const AnalysisInputs &in)
+QByteArray SidecarBytes(const AnalysisInputs &in)
 {
     QStringList lines;
     lines << QStringLiteral("[%1]").arg(MainSection)
@@ -229,60 +392,127 @@ QString SidecarText(const AnalysisInputs &in)
           << QStringLiteral("Kelly=%1").arg(in.kelly ? 1 : 0)
           << QStringLiteral("KellyFraction=") + Number(in.kellyFraction)
           << QStringLiteral("Bankroll=%1").arg(in.bankroll);
+    // Only numbers, tickets and times: ASCII. Thousands of odds lines are written as bytes.
+    QByteArray out = lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
     for (const BetType type : AllBetTypes) {
-        lines << QStringLiteral("[%1]").arg(BetTypeName(type))
-              << QStringLiteral("Ratio=") + Number(in.parameters.ratio(type));
+        const QByteArray name = BetTypeName(type).toLatin1();
+        out += '[' + name + "]\r\nRatio=" + Number(in.parameters.ratio(type)).toLatin1() + "\r\n";
         QStringList picks;
         for (const Ticket &t : in.picksOf(type))
             picks << TicketText(type, t);
         if (!picks.isEmpty())
-            lines << QStringLiteral("Picks=") + picks.join(QLatin1Char(','));
-        for (const auto &[ticket, odds] : in.actualOf(type))
-            lines << TicketText(type, ticket) + QLatin1Char('=') + OddsText(odds);
+            out += "Picks=" + picks.join(QLatin1Char(',')).toLatin1() + "\r\n";
+        if (!in.latestTime[size_t(type)].isEmpty())
+            out += "Time=" + in.latestTime[size_t(type)].toLatin1() + "\r\n";
+        AppendOdds(out, type, in.actualOf(type));
+        for (const OddsSnapshot &snapshot : in.earlierOf(type)) {
+            out += '[' + name + '@' + snapshot.time.toLatin1() + "]\r\n";
+            AppendOdds(out, type, snapshot.odds);
+        }
     }
-    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    if (!in.payouts.empty()) {
+        out += "[Payouts]\r\n";
+        for (const auto &[key, yen] : in.payouts)
+            out += PayoutKeyText(key.first, key.second).toLatin1() + '=' + QByteArray::number(yen) +
+                   "\r\n";
+    }
+    return out;
 }
 
-Result<AnalysisInputs> ParseSidecar(const QString &text)
+QString SidecarText(const AnalysisInputs &in)
+{
+    return QString::fromLatin1(SidecarBytes(in));
+}
+
+Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes)
 {
     AnalysisInputs in;
-    std::optional<BetType> section;
-    bool main = false;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        const auto bad = [&](Problem p) {
-            p.line = int(i + 1);
-            return Result<AnalysisInputs>::failure(std::move(p));
-        };
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+    enum class Section { None, Main, Latest, Earlier, Payouts };
+    Section section = Section::None;
+    BetType type = BetType::Win;
+    ActualOdds *odds = nullptr;
+    const char *p = bytes.constData();
+    const char *end = p + bytes.size();
+    int number = 0;
+    while (p < end) {
+        // The odds lines, thousands of them: read without a detour through QString.
+        Ticket ticket;
+        QuotedOdds read;
+        if (odds) {
+            if (const char *next = OddsLine(p, end, type, &ticket, &read)) {
+                ++number;
+                // Written in ascending order: the hint makes each insert constant time.
+                odds->insert_or_assign(odds->end(), ticket, read);
+                p = next;
+                continue;
+            }
+        }
+        const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        const char *b = p;
+        const char *e = nl ? nl : end;
+        p = nl ? nl + 1 : end;
+        ++number;
+        while (b < e && (*b == ' ' || *b == '\t'))
+            ++b;
+        while (e > b && (e[-1] == '\r' || e[-1] == ' ' || e[-1] == '\t'))
+            --e;
+        if (b == e || *b == ';')
             continue;
+        const auto bad = [&](Problem problem) {
+            problem.line = number;
+            return Result<AnalysisInputs>::failure(std::move(problem));
+        };
+        const QString line = Cp932::decode(QByteArray::fromRawData(b, qsizetype(e - b)));
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             const QString name = line.mid(1, line.size() - 2).trimmed();
-            main = name == MainSection;
-            section = BetTypeFromName(name);
-            if (!main && !section) {
-                Problem p;
-                p.fault = Fault::UnknownSection;
-                p.text = name;
-                return bad(std::move(p));
+            const qsizetype at = name.indexOf(QLatin1Char('@'));
+            const std::optional<BetType> named = BetTypeFromName(at < 0 ? name : name.left(at));
+            const QString time = at < 0 ? QString() : name.mid(at + 1);
+            odds = nullptr;
+            if (name == MainSection) {
+                section = Section::Main;
+            } else if (name == QLatin1String("Payouts")) {
+                section = Section::Payouts;
+            } else if (named && at < 0) {
+                section = Section::Latest;
+                type = *named;
+                odds = &in.actualOf(type);
+            } else if (named && (time.isEmpty() || ParseSnapshotTime(time))) {
+                section = Section::Earlier;
+                type = *named;
+                in.earlierOf(type).push_back({time, {}});
+                odds = &in.earlierOf(type).back().odds;
+            } else {
+                Problem problem;
+                problem.fault = Fault::UnknownSection;
+                problem.text = name;
+                return bad(std::move(problem));
             }
             continue;
         }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0 || (!main && !section)) {
-            Problem p;
-            p.fault = Fault::NotKeyValue;
-            p.text = line;
-            return bad(std::move(p));
+        const qsizetype eqAt = line.indexOf(QLatin1Char('='));
+        if (eqAt <= 0 || section == Section::None) {
+            Problem problem;
+            problem.fault = Fault::NotKeyValue;
+            problem.text = line;
+            return bad(std::move(problem));
         }
-        const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1).trimmed();
-        if (main) {
+        const QString key = line.left(eqAt).trimmed();
+        const QString value = line.mid(eqAt + 1).trimmed();
+        if (section == Section::Main) {
             if (!SetMainKey(in, key, value))
                 return bad(BadValue(key, value));
+        } else if (section == Section::Payouts) {
+            const Result<std::pair<BetType, Ticket>> k = ParsePayoutKey(key);
+            if (!k.ok())
+                return bad(k.problem);
+            bool ok = false;
+            const qint64 yen = value.toLongLong(&ok);
+            if (!ok || yen < 1 || yen > 9999999999LL)
+                return bad(BadValue(key, value));
+            in.payouts[k.value] = yen;
         } else {
-            Problem why = SetTypeKey(in, *section, key, value);
+            Problem why = SetTypeKey(in, type, section == Section::Latest, odds, key, value);
             if (why.fault != Fault::None)
                 return bad(std::move(why));
         }
@@ -290,10 +520,14 @@ Result<AnalysisInputs> ParseSidecar(const QString &text)
     return Result<AnalysisInputs>::success(std::move(in));
 }
 
+Result<AnalysisInputs> ParseSidecar(const QString &text)
+{
+    return ParseSidecarBytes(Cp932::encode(text).bytes);
+}
+
 QString WriteSidecar(const QString &path, const AnalysisInputs &inputs)
 {
-    // Only numbers and tickets: the text always has a code page 932 form.
-    const FileResult written = replaceFile(path, Cp932::encode(SidecarText(inputs)).bytes);
+    const FileResult written = replaceFile(path, SidecarBytes(inputs));
     return written.ok ? QString() : written.message;
 }
 
@@ -315,7 +549,7 @@ Result<AnalysisInputs> ReadSidecar(const QString &path)
     const QByteArray bytes = file.read(MaxSidecarBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return Result<AnalysisInputs>::failure(file.errorString());
-    return ParseSidecar(Cp932::decode(bytes));
+    return ParseSidecarBytes(bytes);
 }
 
 bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)

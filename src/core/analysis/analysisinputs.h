@@ -6,8 +6,11 @@
 #include "core/analysis/actualodds.h"
 #include "core/analysis/bettypes.h"
 #include "core/analysis/combinations.h"
+#include "core/analysis/oddssnapshots.h"
+#include "core/analysis/payouts.h"
 #include "core/analysis/result.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -20,8 +23,14 @@ struct AnalysisInputs
     // actual / estimated at or above highRatio: overlooked; at or below lowRatio: over-bet.
     double highRatio = 1.2;
     double lowRatio = 0.8;
-    // Odds for tickets the current runner count no longer has are kept, only not shown.
+    // The latest actual odds: what the analysis uses and typing edits. Odds for tickets the
+    // current runner count no longer has are kept, only not shown.
     std::array<ActualOdds, 8> actual;
+    // When the latest odds were taken ("yyyy-mm-dd hh:mm:ss"; empty when unknown), and the
+    // snapshots before them, newest first.
+    std::array<QString, 8> latestTime;
+    std::array<OddsHistory, 8> earlier;
+    Payouts payouts;
     std::array<std::set<Ticket>, 8> picks;
     qint64 budget = 10000;
     bool kelly = false;
@@ -30,11 +39,24 @@ struct AnalysisInputs
 
     ActualOdds &actualOf(BetType type) { return actual[size_t(type)]; }
     const ActualOdds &actualOf(BetType type) const { return actual[size_t(type)]; }
+    OddsHistory &earlierOf(BetType type) { return earlier[size_t(type)]; }
+    const OddsHistory &earlierOf(BetType type) const { return earlier[size_t(type)]; }
     std::set<Ticket> &picksOf(BetType type) { return picks[size_t(type)]; }
     const std::set<Ticket> &picksOf(BetType type) const { return picks[size_t(type)]; }
 
     bool operator==(const AnalysisInputs &other) const;
 };
+
+// Snapshots of a bet type by index: 0 the latest, then the earlier ones, newest first.
+int SnapshotCount(const AnalysisInputs &in, BetType type);
+const ActualOdds &SnapshotOdds(const AnalysisInputs &in, BetType type, int index);
+QString SnapshotTimeOf(const AnalysisInputs &in, BetType type, int index);
+// A paste: the latest odds with `pasted` merged in become a new latest snapshot stamped
+// `time`, the old latest the first earlier one. Returns how many of the oldest were dropped
+// to keep MaxSnapshots.
+int PasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, const QString &time);
+// Deleting the latest makes the next one the latest.
+void DeleteSnapshot(AnalysisInputs *in, BetType type, int index);
 
 // One document's inputs with the flag and signal the windows follow.
 class AnalysisState : public QObject
@@ -64,10 +86,14 @@ private:
 // "<document path>.analysis".
 QString SidecarPath(const QString &documentPath);
 
-// The sidecar text (see the README): an initialization-file layout with the settings under
-// [Analysis] and one section per bet type with odds or picks.
+// The sidecar (see the README): an initialization-file layout with the settings under
+// [Analysis], per bet type a section with the latest odds and picks followed by its earlier
+// snapshots newest first ("[quinella@2026-12-12 13:30:00]"), and the payouts last. ASCII.
+QByteArray SidecarBytes(const AnalysisInputs &inputs);
 QString SidecarText(const AnalysisInputs &inputs);
-// Not ok, naming the line, for a line it cannot read; values out of range are refused too.
+// Versions 1 to 3. Not ok, naming the line, for a line it cannot read; values out of range are
+// refused too.
+Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes);
 Result<AnalysisInputs> ParseSidecar(const QString &text);
 
 // Written in code page 932 to a temporary file in the same folder, synced and renamed over the

@@ -12,24 +12,6 @@
 
 namespace {
 
-// The field as exotics makes it under the same options.
-Result<RaceModel> ModelOf(const OddsDocument &doc, const BacktestSettings &s)
-{
-    if (!s.combine)
-        return AnalyseRace(doc, s.parameters);
-    Result<RaceField> brackets = RaceFieldFromDocument(doc, 1);
-    Result<RaceField> field = CombinedFieldFromScores(
-        OwnAndMarketScores(doc), brackets.ok() ? brackets.value.bracket : std::vector<int>{},
-        s.alpha, s.gamma);
-    if (!field.ok())
-        return Result<RaceModel>::failure(field.error);
-    Result<FinishingOrder> order =
-        ModelOrder(field.value, s.parameters.model, s.parameters.lambda, s.parameters.rho);
-    if (!order.ok())
-        return Result<RaceModel>::failure(order.error);
-    return Result<RaceModel>::success({std::move(field.value), std::move(order.value)});
-}
-
 // A ticket as an index below 37^3 (runners and brackets are at most 36).
 size_t Key(const Ticket &t)
 {
@@ -88,7 +70,8 @@ BacktestEntry ReadBacktestEntry(const QString &file, const BacktestSettings &s, 
     if (!odds.value.hasOdds)
         return entry;
     entry.counts = true;
-    const Result<RaceModel> model = ModelOf(*doc, s);
+    // The field and order exactly as exotics makes them under the same options.
+    const Result<RaceModel> model = AnalyseRace(*doc, s.parameters);
     entry.race.tickets = StakeableTickets(s.rule, Tickets(odds.value.odds, model, s));
     const Result<RaceField> field = RaceFieldFromDocument(*doc, 1);
     const std::vector<int> order(result.places.begin(), result.places.begin() + result.placeCount);

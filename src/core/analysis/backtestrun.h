@@ -18,9 +18,6 @@ struct BacktestSettings
     BetType bet = BetType::Win;
     // The model, its parameters and the payout ratio, not the analysis files' own.
     AnalysisParameters parameters;
-    bool combine = false; // p ∝ own^alpha · market^gamma instead of the support^beta
-    double alpha = 1;
-    double gamma = 1;
     BacktestRule rule;
     std::optional<QTime> at; // the snapshot in effect at this time of day; the latest without
 };

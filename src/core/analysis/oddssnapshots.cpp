@@ -26,23 +26,6 @@ std::optional<QDateTime> ParseSnapshotTime(const QString &text)
     return t;
 }
 
-int AddSnapshot(OddsHistory *history, const ActualOdds &pasted, const QString &time)
-{
-    OddsSnapshot next;
-    next.time = time;
-    if (!history->empty())
-        next.odds = history->front().odds;
-    for (const auto &[ticket, odds] : pasted)
-        next.odds[ticket] = odds;
-    history->insert(history->begin(), std::move(next));
-    int dropped = 0;
-    while (history->size() > size_t(MaxSnapshots)) {
-        history->pop_back();
-        ++dropped;
-    }
-    return dropped;
-}
-
 int SnapshotAt(const OddsHistory &history, std::optional<QTime> at)
 {
     if (!at)

@@ -28,10 +28,6 @@ QString SnapshotTimeText(const QDateTime &time);
 // The time of such a text; nothing for any other text.
 std::optional<QDateTime> ParseSnapshotTime(const QString &text);
 
-// A paste: a new latest snapshot, the previous latest odds with `pasted` merged in, stamped
-// `time`. Returns how many of the oldest snapshots were dropped to keep MaxSnapshots.
-int AddSnapshot(OddsHistory *history, const ActualOdds &pasted, const QString &time);
-
 // The snapshot in effect at a time of day: the latest without one, else the last one taken at
 // or before that time on the day of the newest snapshot (an earlier place in the history wins
 // a tie). A snapshot without a time counts as the latest only. -1 when none is.

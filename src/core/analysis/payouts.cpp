@@ -231,7 +231,7 @@ QString PayoutKeyText(BetType type, const Ticket &ticket)
     return BetTypeName(type) + QLatin1Char(' ') + TicketText(type, ticket);
 }
 
-Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key, int highest)
+Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key)
 {
     using R = Result<std::pair<BetType, Ticket>>;
     const QString k = key.trimmed();
@@ -243,6 +243,8 @@ Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key, int highes
     if (!type)
         return R::failure(QStringLiteral("unknown bet type '") + QuotedText(k.left(space)) +
                           QLatin1Char('\''));
+    // What an analysis file holds, whatever today's race has.
+    const int highest = *type == BetType::BracketQuinella ? 8 : 36;
     const Result<Ticket> ticket =
         ParseTicket(*type, QStringView(k).mid(space + 1).trimmed(), highest);
     if (!ticket.ok())

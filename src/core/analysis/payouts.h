@@ -23,8 +23,8 @@ Result<Payouts> ParsePayoutText(const QString &text, int highest);
 
 // "quinella 3-7" and the amount: one line of the analysis file's payout section.
 QString PayoutKeyText(BetType type, const Ticket &ticket);
-// The key back; not ok naming what is wrong.
-Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key, int highest);
+// The key back (runners up to 36, brackets up to 8); not ok naming what is wrong.
+Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key);
 
 // The tickets of the type that a finishing order wins (runner numbers, first place first;
 // places past the order's end are unknown): place takes the first two places below 8 runners,

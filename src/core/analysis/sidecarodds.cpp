@@ -250,7 +250,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
                     l, QStringLiteral("version %1 is newer than this program reads").arg(version));
         } else if (section == Section::Payouts) {
             const Result<std::pair<BetType, Ticket>> p =
-                ParsePayoutKey(QString::fromLatin1(key, qsizetype(keyEnd - key)), highest);
+                ParsePayoutKey(QString::fromLatin1(key, qsizetype(keyEnd - key)));
             if (!p.ok())
                 return bad(l, p.error);
             if (p.value.first != type)

@@ -9,6 +9,7 @@
 #include "ui/print/printpreviewwindow.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -500,12 +501,18 @@ bool AnalysisWindow::pasteText(const QString &text)
     m_pasteError = odds.ok() ? QString() : JapaneseText(odds.problem);
     m_errorOfTyping = false;
     if (odds.ok()) {
+        int dropped = 0;
+        // Each paste is a snapshot of the market at this time.
+        const QString now = SnapshotTimeText(QDateTime::currentDateTime());
         edit([&](AnalysisInputs &in) {
-            for (const auto &[ticket, value] : odds.value.odds)
-                in.actualOf(type)[ticket] = value;
+            dropped = PasteSnapshot(&in, type, odds.value.odds, now);
             for (const Ticket &ticket : odds.value.scratched)
                 in.actualOf(type).erase(ticket);
         });
+        if (dropped > 0)
+            m_pasteError =
+                QStringLiteral("オッズの時点は%1までなので、いちばん古い時点を消しました。")
+                    .arg(MaxSnapshots);
     }
     showStatus();
     return odds.ok();

@@ -231,9 +231,9 @@ BacktestSettings BacktestPanel::settings() const
     s.parameters.lambda = m.lambda;
     s.parameters.rho = m.rho;
     s.parameters.beta = m.beta;
-    s.combine = m.combine;
-    s.alpha = m.alpha;
-    s.gamma = m.gamma;
+    s.parameters.combine = m.combine;
+    s.parameters.alpha = m.alpha;
+    s.parameters.gamma = m.gamma;
     s.parameters.setRatio(s.bet, m_ratio->value() / 100);
     s.rule.select = m_select->currentIndex() == 0 ? BacktestRule::Select::Ratio
                                                   : BacktestRule::Select::ExpectedValue;

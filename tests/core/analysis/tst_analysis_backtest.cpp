@@ -14,7 +14,6 @@ private Q_SLOTS:
     void order();
     void snapshotAt_data();
     void snapshotAt();
-    void snapshotCap();
     void suddenDrop_data();
     void readBetOdds_data();
     void readBetOdds();
@@ -176,22 +175,6 @@ void TestBacktest::snapshotAt()
     const std::optional<QTime> time = ParseTimeOfDay(at);
     QCOMPARE(time.has_value(), !at.isEmpty());
     QCOMPARE(SnapshotAt(history, time), chosen);
-}
-
-void TestBacktest::snapshotCap()
-{
-    OddsHistory history;
-    QCOMPARE(AddSnapshot(&history, {{{1, 2}, 12.3}, {{1, 3}, 20.0}}, "2026-12-12 13:00:00"), 0);
-    QCOMPARE(AddSnapshot(&history, {{{1, 2}, 11.0}}, "2026-12-12 13:05:00"), 0);
-    // The paste merges into the previous latest; the earlier snapshot stays as it was.
-    QCOMPARE(history.front().odds, (ActualOdds{{{1, 2}, 11.0}, {{1, 3}, 20.0}}));
-    QCOMPARE(history.back().odds, (ActualOdds{{{1, 2}, 12.3}, {{1, 3}, 20.0}}));
-    for (int k = 2; k < MaxSnapshots; ++k)
-        QCOMPARE(AddSnapshot(&history, {}, QString()), 0);
-    QCOMPARE(AddSnapshot(&history, {{{1, 2}, 9.9}}, "2026-12-12 15:00:00"), 1);
-    QCOMPARE(int(history.size()), MaxSnapshots);
-    // The first one went; the second is now the oldest.
-    QCOMPARE(history.back().time, QStringLiteral("2026-12-12 13:05:00"));
 }
 
 void TestBacktest::suddenDrop_data()

@@ -69,6 +69,9 @@ private Q_SLOTS:
     void unplaceableRefusedWhole();
     void sidecarRoundTrip();
     void everyAcceptedOddsReadsBack();
+    void sidecarVersions_data();
+    void sidecarVersions();
+    void snapshots();
     void hostileSidecar_data();
     void hostileSidecar();
     void failedSidecarWriteKeepsOld();
@@ -304,8 +307,8 @@ void TestAnalysisInputs::sidecarRoundTrip()
     // The first version, without the combined model, is still read; a later one is not.
     WriteAll(path, "[Analysis]\r\nVersion=1\r\nBeta=1.5\r\n");
     QVERIFY(ReadSidecar(path).ok() && !ReadSidecar(path).value.parameters.combine);
-    WriteAll(path, "[Analysis]\r\nVersion=3\r\n");
-    QCOMPARE(ReadSidecar(path).error, QStringLiteral("line 2: bad Version '3'"));
+    WriteAll(path, "[Analysis]\r\nVersion=4\r\n");
+    QCOMPARE(ReadSidecar(path).error, QStringLiteral("line 2: bad Version '4'"));
 }
 
 // Whatever the window takes as odds is what the analysis file gives back, to the bit.
@@ -338,6 +341,84 @@ void TestAnalysisInputs::everyAcceptedOddsReadsBack()
     const Result<AnalysisInputs> back = ParseSidecar(SidecarText(in));
     QVERIFY2(back.ok(), qPrintable(back.error));
     QVERIFY(back.value == in);
+}
+
+void TestAnalysisInputs::sidecarVersions_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("read"); // the place odds and payouts of what was read, by snapshot
+
+    QTest::newRow("version 1") << QByteArray("[Analysis]\nVersion=1\nBetType=place\n[place]\n"
+                                             "Ratio=0.8\nPicks=3\n3=2.1\n7=1.5\n")
+                               << " 3=2.1 7=1.5 |";
+    QTest::newRow("version 2") << QByteArray("[Analysis]\r\nVersion=2\r\n[place]\r\n3=2.1\r\n")
+                               << " 3=2.1 |";
+    QTest::newRow("version 3: the latest with its time, earlier ones newest first, one "
+                  "without a time, payouts")
+        << QByteArray("[Analysis]\r\nVersion=3\r\n[place]\r\nRatio=0.8\r\n"
+                      "Time=2026-12-12 14:05:00\r\n3=1.5-2.0\r\n"
+                      "[place@2026-12-12 13:30:00]\r\n3=2.5-3.0\r\n[place@]\r\n7=9.9\r\n"
+                      "[Payouts]\r\nquinella 3-7=1230\r\nplace 3=150\r\n")
+        << "2026-12-12 14:05:00 3=1.5-2.0 |2026-12-12 13:30:00 3=2.5-3.0 | 7=9.9 | place 3=150 "
+           "quinella 3-7=1230";
+    QTest::newRow("a later version")
+        << QByteArray("[Analysis]\nVersion=4\n") << "line 2: bad Version '4'";
+    QTest::newRow("a bad snapshot time")
+        << QByteArray("[place@12:00]\n3=2.1\n") << "line 1: unknown section [place@12:00]";
+    QTest::newRow("a bad latest time")
+        << QByteArray("[place]\nTime=2026-12-12\n") << "line 2: bad Time '2026-12-12'";
+    QTest::newRow("a payout of no bet type")
+        << QByteArray("[Payouts]\npick6 1=100\n") << "line 2: unknown bet type 'pick6'";
+}
+
+void TestAnalysisInputs::sidecarVersions()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, read);
+    const Result<AnalysisInputs> in = ParseSidecarBytes(file);
+    if (!in.ok()) {
+        QCOMPARE(in.error, read);
+        return;
+    }
+    QString got;
+    for (int k = 0; k < SnapshotCount(in.value, BetType::Place); ++k) {
+        got += SnapshotTimeOf(in.value, BetType::Place, k);
+        for (const auto &[ticket, odds] : SnapshotOdds(in.value, BetType::Place, k))
+            got += QStringLiteral(" %1=%2").arg(ticket[0]).arg(OddsText(odds));
+        got += QStringLiteral(" |");
+    }
+    for (const auto &[key, yen] : in.value.payouts)
+        got += QStringLiteral(" %1=%2").arg(PayoutKeyText(key.first, key.second)).arg(yen);
+    QCOMPARE(got, read);
+    // Written as version 3, in the same order, and read back equal.
+    const QByteArray written = SidecarBytes(in.value);
+    QVERIFY(written.contains("Version=3\r\n"));
+    QVERIFY(ParseSidecarBytes(written).value == in.value);
+}
+
+// Each paste a snapshot: the previous latest odds with the pasted ones merged in.
+void TestAnalysisInputs::snapshots()
+{
+    AnalysisInputs in;
+    const BetType q = BetType::Quinella;
+    QCOMPARE(PasteSnapshot(&in, q, {{{1, 2}, 12.3}, {{1, 3}, 20.0}}, "2026-12-12 13:00:00"), 0);
+    QCOMPARE(PasteSnapshot(&in, q, {{{1, 2}, 11.0}}, "2026-12-12 13:05:00"), 0);
+    QCOMPARE(in.actualOf(q), (ActualOdds{{{1, 2}, 11.0}, {{1, 3}, 20.0}}));
+    QCOMPARE(SnapshotOdds(in, q, 1), (ActualOdds{{{1, 2}, 12.3}, {{1, 3}, 20.0}}));
+    QVERIFY(SidecarText(in).contains("Time=2026-12-12 13:05:00\r\n1-2=11.0\r\n1-3=20.0\r\n"
+                                     "[quinella@2026-12-12 13:00:00]\r\n1-2=12.3\r\n1-3=20.0\r\n"
+                                     "[wide]"));
+    for (int k = 2; k < MaxSnapshots; ++k)
+        QCOMPARE(PasteSnapshot(&in, q, {}, QString()), 0);
+    QCOMPARE(SnapshotCount(in, q), MaxSnapshots);
+    // The 201st: the first goes, the second is now the oldest.
+    QCOMPARE(PasteSnapshot(&in, q, {{{1, 2}, 9.9}}, "2026-12-12 15:00:00"), 1);
+    QCOMPARE(SnapshotCount(in, q), MaxSnapshots);
+    QCOMPARE(SnapshotTimeOf(in, q, MaxSnapshots - 1), QStringLiteral("2026-12-12 13:05:00"));
+    // Deleting the latest makes the next one the latest.
+    DeleteSnapshot(&in, q, 0);
+    QCOMPARE(in.actualOf(q), (ActualOdds{{{1, 2}, 11.0}, {{1, 3}, 20.0}}));
+    QCOMPARE(SnapshotCount(in, q), MaxSnapshots - 1);
 }
 
 void TestAnalysisInputs::hostileSidecar_data()
