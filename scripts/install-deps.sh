@@ -5,11 +5,14 @@ set -euo pipefail
 what=${1:-all}
 # Debian 12's qt6-charts-dev needs the Qt OpenGL CMake files without depending on them.
 base=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-ipafont-gothic fonts-ipafont-mincho ccache)
+# The fuzz targets: clang with its sanitizer and libFuzzer runtimes (g++ brings its own
+# sanitizer runtimes for the sanitizer run of the suite).
+fuzz=(clang libclang-rt-14-dev)
 case "$what" in
   build) pkgs=("${base[@]}") ;;
   run)   pkgs=("${base[@]}" qt6-translations-l10n xvfb xauth) ;;
-  test)  pkgs=("${base[@]}" libbenchmark-dev cups printer-driver-cups-pdf poppler-utils) ;;
-  all)   pkgs=("${base[@]}" qt6-translations-l10n libbenchmark-dev xvfb xauth imagemagick xclip cups printer-driver-cups-pdf poppler-utils) ;;
+  test)  pkgs=("${base[@]}" libbenchmark-dev cups printer-driver-cups-pdf poppler-utils "${fuzz[@]}") ;;
+  all)   pkgs=("${base[@]}" qt6-translations-l10n libbenchmark-dev xvfb xauth imagemagick xclip cups printer-driver-cups-pdf poppler-utils "${fuzz[@]}") ;;
   *) echo "usage: $0 [build|run|test|all]" >&2; exit 2 ;;
 esac
 missing=()

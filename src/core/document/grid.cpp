@@ -1,11 +1,18 @@
 #include "core/document/grid.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 constexpr int DefaultColWidth = 960; // twips
 constexpr int AlignGeneral = 9;
 } // namespace
+
+quint64 Grid::Lineage::next()
+{
+    static std::atomic<quint64> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 Grid::Grid()
 {
@@ -35,6 +42,7 @@ void Grid::resize(int rows, int cols)
     m_col = std::clamp(m_col, 0, std::max(cols - 1, 0));
     m_rowSel = std::clamp(m_rowSel, 0, std::max(rows - 1, 0));
     m_colSel = std::clamp(m_colSel, 0, std::max(cols - 1, 0));
+    ++m_textChanges;
     touch();
 }
 
@@ -63,7 +71,14 @@ void Grid::setText(int row, int col, const QString &text)
     if (!contains(row, col))
         return;
     m_cells[size_t(index(row, col))].text = text;
+    ++m_textChanges;
     touch();
+}
+
+void Grid::updateText(int row, int col, QStringView text)
+{
+    if (contains(row, col) && m_cells[size_t(index(row, col))].text != text)
+        setText(row, col, text.toString());
 }
 
 Color Grid::cellBackColor(int row, int col) const
@@ -190,5 +205,6 @@ void Grid::clear()
 {
     for (Cell &cell : m_cells)
         cell = Cell();
+    ++m_textChanges;
     touch();
 }

@@ -38,6 +38,9 @@ public:
         return contains(row, col) ? m_cells[size_t(index(row, col))].text : s_noText;
     }
     void setText(int row, int col, const QString &text);
+    // setText, except that a cell already holding the text keeps it: writing the same results
+    // again neither copies them nor counts as a change.
+    void updateText(int row, int col, QStringView text);
     Color cellBackColor(int row, int col) const;
     Color cellForeColor(int row, int col) const;
     void setCellBackColor(int row, int col, Color c);
@@ -87,6 +90,18 @@ public:
     // Bumped by every change, so a view can tell whether it must repaint.
     quint64 revision() const { return m_revision; }
 
+    // Which texts the grid holds: equal stamps mean the same texts in the same cells. Every
+    // change of a text or of the shape gives a new stamp, and no other grid ever has it (a
+    // copy starts its own line), so a result worked out from the texts stays good while the
+    // stamp is equal.
+    struct TextStamp
+    {
+        quint64 lineage = 0;
+        quint64 changes = 0;
+        friend bool operator==(const TextStamp &, const TextStamp &) = default;
+    };
+    TextStamp textStamp() const { return {m_lineage.id, m_textChanges}; }
+
 private:
     struct Cell
     {
@@ -125,4 +140,19 @@ private:
     int m_rowSel = 0;
     int m_colSel = 0;
     quint64 m_revision = 0;
+    // A number no other grid has; a copy takes a new one.
+    struct Lineage
+    {
+        quint64 id = next();
+        Lineage() = default;
+        Lineage(const Lineage &) {}
+        Lineage &operator=(const Lineage &)
+        {
+            id = next();
+            return *this;
+        }
+        static quint64 next();
+    };
+    Lineage m_lineage;
+    quint64 m_textChanges = 0;
 };

@@ -63,27 +63,6 @@ double EstimatedTextWidth(const QString &text, double pointSize, bool blankAfter
     return blankAfter ? width + em / 2 : width;
 }
 
-bool IsHalfWidthText(const QString &text)
-{
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (!((u >= 0x20 && u <= 0x7e) || (u >= 0xff61 && u <= 0xff9f)))
-            return false;
-    }
-    return true;
-}
-
-// EstimatedTextWidth of any half-width text of the given length, blank included: the same
-// additions in the same order.
-double EstimatedHalfWidthTextWidth(qsizetype length, double pointSize)
-{
-    const double em = pointSize * 96.0 / 72.0;
-    double width = 0;
-    for (qsizetype k = 0; k < length; ++k)
-        width += em / 2;
-    return width + em / 2;
-}
-
 // Number of a count or ratio field after its change rule: the text, or the clamped number.
 std::optional<QString> ClampedFieldText(const QString &text, int low, int high, int below)
 {
@@ -252,36 +231,55 @@ void OddsDocument::fitColumnWidths()
 {
     Grid &g = runnerTable;
     const double pointSize = g.cellFontSize() + 1;
-    const QString blank = QStringLiteral(" ");
-    // Estimated, a longer half-width text is never narrower (each character adds the same
-    // positive amount) and the widest text decides, so of those only the longest is measured.
-    const double em = pointSize * 96.0 / 72.0;
-    const bool byLength = !m_measurer && em > 0 && std::isfinite(em) && twipsPerPixelX > 0 &&
-                          std::isfinite(twipsPerPixelX);
-    for (int c = 0; c < g.cols(); ++c) {
-        double w = MinColWidth;
-        qsizetype longestHalfWidth = -1;
-        for (int i = 0; i < g.rows(); ++i) {
-            const QString &text = g.textRef(i, c);
-            if (byLength && IsHalfWidthText(text)) {
-                longestHalfWidth = std::max(longestHalfWidth, text.size());
-                continue;
-            }
-            // Each text is measured with one blank after it.
-            const double px = m_measurer ? m_measurer->textWidth(text + blank, pointSize)
-                                         : EstimatedTextWidth(text, pointSize, true);
-            const double m = px * twipsPerPixelX;
-            if (m > w)
-                w = m;
-        }
-        if (longestHalfWidth >= 0) {
-            const double m =
-                EstimatedHalfWidthTextWidth(longestHalfWidth, pointSize) * twipsPerPixelX;
-            if (m > w)
-                w = m;
-        }
-        g.setColWidth(c, RoundHalfEvenToInt(w));
+    MeasuredWidths &cache = m_widths;
+    if (cache.measurer != m_measurer || !(cache.pointSize == pointSize) || cache.rows != g.rows() ||
+        cache.cols != g.cols()) {
+        cache.measurer = m_measurer;
+        cache.pointSize = pointSize;
+        cache.rows = g.rows();
+        cache.cols = g.cols();
+        cache.entries.assign(size_t(g.rows()) * size_t(g.cols()), {});
+        cache.stamp = {};
     }
+    const int rows = g.rows();
+    const int cols = g.cols();
+    if (cache.stamp == g.textStamp() && cache.twipsPerPixel == twipsPerPixelX) {
+        // Not a text changed since the last fit: the same widths.
+        for (int c = 0; c < cols; ++c)
+            if (g.colWidth(c) != cache.fitted[size_t(c)])
+                g.setColWidth(c, cache.fitted[size_t(c)]);
+        return;
+    }
+    const QString blank = QStringLiteral(" ");
+    // Row by row, as the cells lie; each column's widest in the order of its rows.
+    std::vector<double> widest(size_t(cols), MinColWidth * 1.0);
+    MeasuredWidths::Entry *e = cache.entries.data();
+    for (int i = 0; i < rows; ++i) {
+        for (int c = 0; c < cols; ++c, ++e) {
+            const QString &text = g.textRef(i, c);
+            // A text held by the cache cannot change, so the same characters in the same place
+            // are the same text.
+            if (e->chars != text.constData() || e->text.size() != text.size()) {
+                if (!e->chars || e->text != text) {
+                    // Each text is measured with one blank after it.
+                    e->px = m_measurer ? m_measurer->textWidth(text + blank, pointSize)
+                                       : EstimatedTextWidth(text, pointSize, true);
+                }
+                e->text = text; // shares the characters: the next comparison is by place
+                e->chars = e->text.constData();
+            }
+            const double m = e->px * twipsPerPixelX;
+            if (m > widest[size_t(c)])
+                widest[size_t(c)] = m;
+        }
+    }
+    cache.fitted.resize(size_t(cols));
+    for (int c = 0; c < cols; ++c) {
+        cache.fitted[size_t(c)] = RoundHalfEvenToInt(widest[size_t(c)]);
+        g.setColWidth(c, cache.fitted[size_t(c)]);
+    }
+    cache.stamp = g.textStamp();
+    cache.twipsPerPixel = twipsPerPixelX;
 }
 
 QStringList BracketTable(int runnerCount)

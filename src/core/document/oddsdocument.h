@@ -115,6 +115,36 @@ private:
     // built only when asked for; the recalculation needs just the numbers.
     std::vector<double> ColumnContribution(int col, double ratio, QStringList *texts) const;
 
+    // The width in pixels of every runner-table text as last measured, so that fitting the
+    // columns measures only the texts that changed. Kept per cell with the text it belongs to;
+    // any other measurer, font size or table shape measures afresh. A copy of the document
+    // starts without one.
+    struct MeasuredWidths
+    {
+        struct Entry
+        {
+            const QChar *chars = nullptr; // where text's characters lie; null: not measured
+            QString text;
+            double px = 0;
+        };
+        const TextMeasurer *measurer = nullptr;
+        double pointSize = 0;
+        int rows = 0;
+        int cols = 0;
+        std::vector<Entry> entries;
+        // The widths last fitted, for the texts of the stamp and that twips-per-pixel.
+        Grid::TextStamp stamp;
+        double twipsPerPixel = 0;
+        std::vector<int> fitted;
+
+        MeasuredWidths() = default;
+        MeasuredWidths(const MeasuredWidths &) {}
+        MeasuredWidths &operator=(const MeasuredWidths &) { return *this = MeasuredWidths(); }
+        MeasuredWidths(MeasuredWidths &&) = default;
+        MeasuredWidths &operator=(MeasuredWidths &&) = default;
+    };
+    MeasuredWidths m_widths;
+
     std::array<QString, 2> m_kazu;
     std::array<QString, 2> m_built;
     QString m_koujyo;

@@ -5,8 +5,11 @@
 #include "core/text/fixed4.h"
 #include "core/text/numbertext.h"
 #include "core/text/textcompare.h"
+#include "core/text/wholepart.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -49,9 +52,9 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
     if (!(a >= 1e-7 && a < 1e15))
         return std::nullopt;
     // k with 10^14 <= a x 10^k < 10^15, so the product's whole part has 15 digits.
-    int e2;
-    std::frexp(a, &e2);
-    int k = 14 - int(std::floor((e2 - 1) * 0.30102999566398120));
+    // a = m x 2^e2 with 0.5 <= m < 1 (a is normal), read off its bits.
+    const int e2 = int((std::bit_cast<quint64>(a) >> 52) & 0x7ff) - 1022;
+    int k = 14 - int(FloorOf((e2 - 1) * 0.30102999566398120));
     long double p;
     for (int tries = 0;; ++tries) {
         if (k < 0 || k > 22 || tries > 2)
@@ -64,13 +67,13 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
         else
             break;
     }
-    const long double whole = std::floor(p);
+    const long double whole = (long double)(long long)p; // p is positive
     const long double frac = p - whole;
     if (std::fabs(frac - 0.5L) < 1e-4L)
         return std::nullopt;
     // Both below 2^53 and 10^22: exact doubles, so the division is the correctly rounded
     // reading of the 15-digit decimal.
-    const double m = double(frac > 0.5L ? whole + 1 : whole);
+    const double m = double(whole + (long double)(frac > 0.5L));
     const double y = m / double(pow10[k]);
     return x < 0 ? -y : y;
 }
@@ -80,14 +83,14 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
 double ReadBack(double x)
 {
     // Whole numbers below 1E15 are written with at most 15 digits and read back unchanged.
-    if (std::fabs(x) < 1e15 && x == std::floor(x))
+    if (std::fabs(x) < 1e15 && x == FloorOf(x))
         return x;
     // x is the double nearest to a decimal k / 10^d with few digits (3.5, 1.25): its text is
     // that decimal, which reads back as x.
     static constexpr double scales[] = {10.0, 100.0, 1000.0, 10000.0};
     for (const double scale : scales) {
         const double k = x * scale;
-        if (std::fabs(k) < 1e15 && k == std::floor(k) && k / scale == x)
+        if (std::fabs(k) < 1e15 && k == FloorOf(k) && k / scale == x)
             return x;
     }
     // The text is x rounded to 15 significant digits, and reading it gives the double nearest
@@ -125,10 +128,10 @@ double RoundedToHundredths(double x)
 {
     const double y = std::fabs(x) * 100;
     if (y < 0x1p30) {
-        const double whole = std::floor(y);
+        const double whole = FloorOf(y);
         const double frac = y - whole;
         if (std::fabs(frac - 0.5) > 1e-3) {
-            const double n = frac > 0.5 ? whole + 1 : whole;
+            const double n = NearestWhole(whole, frac);
             return x < 0 ? -n / 100 : n / 100; // -00.00 reads back as -0
         }
     }
@@ -159,6 +162,104 @@ bool IsShortDecimal(const QString &text)
     }
     return anyDigit;
 }
+
+bool IsDigit(QChar c)
+{
+    return char16_t(c.unicode() - u'0') <= 9;
+}
+
+// A plain decimal "[sign]digits[.digits]" with at most 15 significant digits and at most 22
+// decimals, from p up to the first character that is not part of it: the double nearest to it
+// (one correctly rounded division, as the reader does). False when the text there is not one.
+bool ScanPlainDecimal(const QChar *&p, const QChar *end, double &value)
+{
+    static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const QChar *q = p;
+    bool negative = false;
+    if (q != end && (*q == u'-' || *q == u'+')) {
+        negative = *q == u'-';
+        ++q;
+    }
+    const QChar *const wholeStart = q;
+    while (q != end && *q == u'0') // leading zeros are not significant
+        ++q;
+    const QChar *significantStart = q;
+    quint64 mantissa = 0;
+    for (; q != end && IsDigit(*q); ++q)
+        mantissa = mantissa * 10 + (q->unicode() - u'0');
+    qsizetype significant = q - significantStart;
+    bool anyDigit = q != wholeStart;
+    qsizetype decimals = 0;
+    if (q != end && *q == u'.') {
+        const QChar *const fractionStart = ++q;
+        if (significant == 0)
+            while (q != end && *q == u'0')
+                ++q;
+        significantStart = q;
+        for (; q != end && IsDigit(*q); ++q)
+            mantissa = mantissa * 10 + (q->unicode() - u'0');
+        significant += q - significantStart;
+        decimals = q - fractionStart;
+        anyDigit = anyDigit || decimals > 0;
+    }
+    if (!anyDigit || significant > 15 || decimals > 22)
+        return false;
+    p = q;
+    const double v = decimals == 0 ? double(mantissa) : double(mantissa) / pow10[decimals];
+    value = significant == 0 ? 0.0 : negative ? -v : v; // no sign on zero, as the reader
+    return true;
+}
+
+// The two forms nearly every data cell has, read in one pass: a plain decimal, and a fraction
+// "a/b" of two plain decimals. number is what the general rules below give for them, readBack
+// whether it is already what its own text reads back as. False for every other form.
+bool ReadCommonCell(const QString &cell, double &number, bool &readBack)
+{
+    const QChar *p = cell.constData();
+    const QChar *const end = p + cell.size();
+    double a;
+    if (!ScanPlainDecimal(p, end, a))
+        return false;
+    if (p == end) {
+        number = a;
+        readBack = true;
+        return true;
+    }
+    if (*p != u'/')
+        return false;
+    ++p;
+    double b;
+    if (!ScanPlainDecimal(p, end, b) || p != end)
+        return false;
+    // Both parts below 1E15 and the divisor at least 1E-22: the quotient is finite.
+    if (b == 0) {
+        number = 0;
+        readBack = false;
+    } else {
+        number = ReadBack(a / b);
+        readBack = true;
+    }
+    return true;
+}
+
+// The decimal digits of n, to build a text around them without a temporary QString.
+class Digits
+{
+public:
+    explicit Digits(int n)
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        m_size = std::copy(digits, end, m_chars) - m_chars;
+    }
+    QStringView view() const { return QStringView(m_chars, m_size); }
+
+private:
+    char16_t m_chars[16];
+    qsizetype m_size;
+};
 
 // Position of the next fraction slash; "／" is a slash when compared as text.
 qsizetype SlashIndex(const QString &text, qsizetype from)
@@ -220,7 +321,9 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         const QString &cell = runnerTable.textRef(i + 1, col);
         double number;
         bool readBack = false; // number is already what its own text reads back as
-        if (const qsizetype slash = SlashIndex(cell, 0); slash >= 0) {
+        if (ReadCommonCell(cell, number, readBack)) {
+            // read in one pass
+        } else if (const qsizetype slash = SlashIndex(cell, 0); slash >= 0) {
             // The first two parts of cell + "/1" split at every slash, read in place.
             qsizetype end = SlashIndex(cell, slash + 1);
             if (end < 0)
@@ -284,8 +387,7 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         if (!Usable(ki))
             continue;
         k[size_t(i)] = ki;
-        if (const std::optional<Fixed4> sum = Fixed4::fromDouble(sumK.toDouble() + ki))
-            sumK = *sum;
+        sumK = sumK.plusRounded(ki);
     }
     // No positive odds at all: there is no implied stake, so the column adds nothing.
     if (sumK.raw() <= 0) {
@@ -355,13 +457,22 @@ void OddsDocument::SuperOdds()
             share[size_t(r)] = s;
     }
 
+    // The texts are formatted into one reused text and written only where they differ, so
+    // recalculating unchanged figures allocates nothing.
+    const NumberMask supportMask(QStringLiteral("00.000"));
+    const NumberMask rankMask(QStringLiteral("0000.0000"));
+    const NumberMask oddsMask(QStringLiteral("0.0"));
+    QString text;
+
     // The rank list in text order; each item keeps the number its text before the comma
     // reads as and its runner, so the walk below need not split the texts again.
     struct RankItem
     {
-        QString text;
+        QVarLengthArray<QChar, 24> text;
         double percent;
         int runner;
+
+        QStringView view() const { return QStringView(text.data(), text.size()); }
     };
     std::vector<RankItem> ranked;
     ranked.reserve(size_t(n));
@@ -369,32 +480,54 @@ void OddsDocument::SuperOdds()
         const double percent = share[size_t(r)] * 100;
         if (!Usable(percent))
             continue;
-        g.setText(r + 1, ColSupport, FormatNumber(percent, QStringLiteral("00.000")));
-        const QString number = FormatNumber(percent, QStringLiteral("0000.0000"));
-        RankItem item{number + QLatin1Char(',') + QString::number(r), textToNumber(number), r};
-        const auto at = std::upper_bound(
-            ranked.begin(), ranked.end(), item.text,
-            [](const QString &t, const RankItem &other) { return t < other.text; });
-        ranked.insert(at, std::move(item));
+        FormatNumberTo(text, percent, supportMask);
+        g.updateText(r + 1, ColSupport, text);
+        FormatNumberTo(text, percent, rankMask);
+        RankItem &item = ranked.emplace_back(RankItem{{}, textToNumber(text), r});
+        const Digits runner(r);
+        item.text.reserve(text.size() + 1 + runner.view().size());
+        item.text.append(text.constData(), text.size());
+        item.text.append(QLatin1Char(','));
+        item.text.append(runner.view().data(), runner.view().size());
     }
-    rankList.clear();
-    rankList.reserve(qsizetype(ranked.size()));
-    for (const RankItem &item : ranked)
-        rankList.append(item.text);
+    // Equal texts keep the runners' order.
+    std::vector<int> order(ranked.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(), [&ranked](int a, int b) {
+        return ranked[size_t(a)].view() < ranked[size_t(b)].view();
+    });
+    const qsizetype items = qsizetype(ranked.size());
+    if (rankList.size() != items) {
+        rankList.clear();
+        rankList.reserve(items);
+        for (const int i : order)
+            rankList.append(ranked[size_t(i)].view().toString());
+    } else {
+        for (qsizetype i = 0; i < items; ++i) {
+            const QStringView item = ranked[size_t(order[size_t(i)])].view();
+            if (rankList.at(i) != item)
+                rankList[i] = item.toString();
+        }
+    }
 
     // Walk from the largest support down; equal percentages share a rank. A percentage too
     // large to compare never shares the rank of its neighbour.
     std::optional<Fixed4> previous;
     int rank = 0;
-    const int items = int(ranked.size());
-    for (int p = items - 1; p >= 0; --p) {
-        const int pos = items - p;
-        const std::optional<Fixed4> percent = Fixed4::fromDouble(ranked[size_t(p)].percent);
-        const int r = ranked[size_t(p)].runner;
+    for (qsizetype p = items - 1; p >= 0; --p) {
+        const int pos = int(items - p);
+        const RankItem &item = ranked[size_t(order[size_t(p)])];
+        const std::optional<Fixed4> percent = Fixed4::fromDouble(item.percent);
+        const int r = item.runner;
         if (pos == 1 || !percent || !previous || *percent != *previous)
             rank = pos;
         previous = percent;
-        g.setText(r + 1, ColRank, QString::number(rank) + QStringLiteral("着"));
+        const Digits digits(rank);
+        text.resize(digits.view().size());
+        std::copy(digits.view().begin(), digits.view().end(), text.begin());
+        text.append(u'着');
+        g.updateText(r + 1, ColRank, text);
         g.setCellBackColor(r + 1, ColRank, RankBackColor(rank));
     }
 
@@ -423,10 +556,13 @@ void OddsDocument::SuperOdds()
         if (odds > 9999)
             odds = 9999;
         odds = truncateDecimals(odds, 1);
-        g.setText(r + 1, ColOdds, FormatNumber(odds, QStringLiteral("0.0")));
+        FormatNumberTo(text, odds, oddsMask);
+        g.updateText(r + 1, ColOdds, text);
         const double payout = pool * share[size_t(r)] * odds;
-        if (Usable(payout))
-            g.setText(r + 1, ColPayout, FormatNumber(payout, QStringLiteral("0.0")));
+        if (Usable(payout)) {
+            FormatNumberTo(text, payout, oddsMask);
+            g.updateText(r + 1, ColPayout, text);
+        }
     }
 }
 
@@ -437,7 +573,7 @@ double truncateDecimals(double value, int digits)
     const double a = std::fabs(value);
     if (digits >= 0 && digits <= 4 && a >= 1e-4) {
         const double y = a * scales[digits];
-        const double whole = std::floor(y);
+        const double whole = y < 1e7 ? FloorOf(y) : 0;
         if (y < 1e7 && y - whole > 1e-6 && whole + 1 - y > 1e-6) {
             const double cut = whole / scales[digits];
             return value < 0 ? -cut : cut;

@@ -24,6 +24,9 @@ public:
     double toDouble() const;
 
     std::optional<Fixed4> plus(Fixed4 other) const;
+    // fromDouble(toDouble() + value), or this number when that has no value: a running total
+    // rounded at every step, taken so that the steps of a loop overlap.
+    Fixed4 plusRounded(double value) const;
     // Product rounded to four decimals, halves to even.
     std::optional<Fixed4> times(Fixed4 other) const;
 

@@ -1,5 +1,7 @@
 #include "core/text/numbertext.h"
 
+#include "core/text/wholepart.h"
+
 #include <QChar>
 #include <algorithm>
 #include <array>
@@ -334,87 +336,119 @@ QString numberToText(double x)
     return QString::fromLatin1(out.data(), qsizetype(out.size()));
 }
 
-QString FormatNumber(double x, const QString &mask)
+NumberMask::NumberMask(const QString &mask)
 {
-    // The mask: integer positions, optionally "." and decimal positions, each "0" or "#".
-    qsizetype point = -1;
-    int decimals = 0;
-    int minIntDigits = 0;
-    int minFracDigits = 0;
+    // Integer positions, optionally "." and decimal positions, each "0" or "#".
+    const QChar *const m = mask.constData();
     for (qsizetype i = 0; i < mask.size(); ++i) {
-        const char16_t c = mask[i].unicode();
-        if (c == u'.' && point < 0) {
-            point = i;
+        const char16_t c = m[i].unicode();
+        if (c == u'.' && !point) {
+            point = true;
             continue;
         }
         if (c != u'0' && c != u'#')
-            return numberToText(x);
-        if (point < 0) {
+            return;
+        if (!point) {
             minIntDigits += c == u'0';
         } else {
             ++decimals;
             minFracDigits += c == u'0';
         }
     }
-    if (mask.isEmpty())
-        return numberToText(x);
-    if (!std::isfinite(x))
-        return nonFiniteText(x);
+    numeric = !mask.isEmpty();
+}
 
-    // N = |x| x 10^decimals rounded half away from zero, as decimal digits. Rounding works on the
-    // 15-digit decimal form, so 2.675 rounds like the 2.675 it was typed as.
-    std::string n;
+QString FormatNumber(double x, const QString &mask)
+{
+    QString out;
+    FormatNumberTo(out, x, NumberMask(mask));
+    return out;
+}
+
+void FormatNumberTo(QString &out, double x, const NumberMask &mask)
+{
+    if (!mask.numeric) {
+        out = numberToText(x);
+        return;
+    }
+    if (!std::isfinite(x)) {
+        out = nonFiniteText(x);
+        return;
+    }
+    const int decimals = mask.decimals;
+    const int minIntDigits = mask.minIntDigits;
+    const int minFracDigits = mask.minFracDigits;
+
+    // N = |x| x 10^decimals rounded half away from zero, as decimal digits, at least decimals + 1
+    // of them (leading zeros added). Rounding works on the 15-digit decimal form, so 2.675 rounds
+    // like the 2.675 it was typed as.
+    std::string_view n;
+    char fast[32];
+    std::string slow;
     // Away from a half the product decides: below 2^30 both the product and the 15-digit form
     // lie within 1E-5 of |x| x 10^decimals, so they round to the same whole number.
     const double y = decimals <= 4 ? std::fabs(x) * ExactPow10[decimals] : 0x1p30;
-    const double whole = std::floor(y);
+    const double whole = y < 0x1p30 ? FloorOf(y) : 0;
     if (x != 0 && y < 0x1p30 && std::fabs(y - whole - 0.5) > 1e-3) {
-        char buf[24];
-        const auto rounded = quint64(y - whole > 0.5 ? whole + 1 : whole);
-        n.assign(buf, std::to_chars(buf, buf + sizeof buf, rounded).ptr);
-    } else if (x != 0) {
-        const Decimal15 d = toDecimal15(x);
-        const long long intCount = (long long)d.exp + 1 + decimals; // digits before rounding point
-        std::string digits = d.digits;
-        if (intCount >= (long long)digits.size()) {
-            n = digits + std::string(size_t(intCount - (long long)digits.size()), '0');
-        } else if (intCount < 0) {
-            n = "0";
-        } else {
-            n = digits.substr(0, size_t(intCount));
-            const bool up = digits[size_t(intCount)] >= '5';
-            if (n.empty())
-                n = "0";
-            if (up) {
-                int i = int(n.size()) - 1;
-                while (i >= 0 && n[size_t(i)] == '9')
-                    n[size_t(i--)] = '0';
-                if (i < 0)
-                    n.insert(n.begin(), '1');
-                else
-                    ++n[size_t(i)];
-            }
-        }
+        char digits[24];
+        const auto rounded = quint64(NearestWhole(whole, y - whole));
+        const size_t length =
+            size_t(std::to_chars(digits, digits + sizeof digits, rounded).ptr - digits);
+        const size_t width = std::max(length, size_t(decimals) + 1);
+        char *const start = fast + sizeof fast - width;
+        std::fill(start, start + (width - length), '0');
+        std::copy(digits, digits + length, start + (width - length));
+        n = std::string_view(start, width);
     } else {
-        n = "0";
+        if (x != 0) {
+            const Decimal15 d = toDecimal15(x);
+            // digits before the rounding point
+            const long long intCount = (long long)d.exp + 1 + decimals;
+            const std::string &digits = d.digits;
+            if (intCount >= (long long)digits.size()) {
+                slow = digits + std::string(size_t(intCount - (long long)digits.size()), '0');
+            } else if (intCount < 0) {
+                slow = "0";
+            } else {
+                slow = digits.substr(0, size_t(intCount));
+                const bool up = digits[size_t(intCount)] >= '5';
+                if (slow.empty())
+                    slow = "0";
+                if (up) {
+                    int i = int(slow.size()) - 1;
+                    while (i >= 0 && slow[size_t(i)] == '9')
+                        slow[size_t(i--)] = '0';
+                    if (i < 0)
+                        slow.insert(slow.begin(), '1');
+                    else
+                        ++slow[size_t(i)];
+                }
+            }
+        } else {
+            slow = "0";
+        }
+        if (slow.size() <= size_t(decimals))
+            slow.insert(0, size_t(decimals) + 1 - slow.size(), '0');
+        n = slow;
     }
 
-    if (n.size() <= size_t(decimals))
-        n.insert(0, size_t(decimals) + 1 - n.size(), '0');
-    std::string_view intPart = std::string_view(n).substr(0, n.size() - size_t(decimals));
-    std::string_view fracPart = std::string_view(n).substr(n.size() - size_t(decimals));
+    std::string_view intPart = n.substr(0, n.size() - size_t(decimals));
+    std::string_view fracPart = n.substr(n.size() - size_t(decimals));
     intPart.remove_prefix(std::min(intPart.find_first_not_of('0'), intPart.size()));
     const size_t intZeros =
         intPart.size() < size_t(minIntDigits) ? size_t(minIntDigits) - intPart.size() : 0;
     while (fracPart.size() > size_t(minFracDigits) && fracPart.back() == '0')
         fracPart.remove_suffix(1);
 
-    // Written straight into the result: one allocation.
+    // Written straight into the result: at most one allocation.
     // Every negative value keeps its sign, also one that rounds to zero (-0.04 -> -0.0).
     const bool sign = x < 0;
-    QString out(
-        qsizetype(sign + intZeros + intPart.size() + (point >= 0 ? 1 + fracPart.size() : 0)),
-        Qt::Uninitialized);
+    const auto size =
+        qsizetype(sign + intZeros + intPart.size() + (mask.point ? 1 + fracPart.size() : 0));
+    if (out.isDetached() && out.capacity() >= size)
+        out.resize(size);
+    else
+        out = QString(size, Qt::Uninitialized);
     QChar *o = out.data();
     if (sign)
         *o++ = u'-';
@@ -422,12 +456,11 @@ QString FormatNumber(double x, const QString &mask)
         *o++ = u'0';
     for (const char c : intPart)
         *o++ = QLatin1Char(c);
-    if (point >= 0) {
+    if (mask.point) {
         *o++ = u'.';
         for (const char c : fracPart)
             *o++ = QLatin1Char(c);
     }
-    return out;
 }
 
 int RoundHalfEvenToInt(double x)

@@ -20,5 +20,21 @@ QString numberToText(double x);
 // Any other mask writes numberToText(x).
 QString FormatNumber(double x, const QString &mask);
 
+// A FormatNumber mask read once, for loops that format many numbers with it.
+struct NumberMask
+{
+    explicit NumberMask(const QString &mask);
+
+    bool numeric = false; // "0" and "#" positions with at most one "."; else numberToText
+    bool point = false;
+    int decimals = 0;
+    int minIntDigits = 0;
+    int minFracDigits = 0;
+};
+
+// FormatNumber(x, mask) into out, replacing its characters: a text nothing else shares keeps its
+// buffer when it has the room, so a loop that formats into the same text does not allocate.
+void FormatNumberTo(QString &out, double x, const NumberMask &mask);
+
 // Rounds to a whole number, halves to the even neighbour; saturates outside the int range.
 int RoundHalfEvenToInt(double x);

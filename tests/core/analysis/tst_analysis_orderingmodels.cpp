@@ -137,10 +137,12 @@ void TestOrderingModels::sumsAndMarginals()
                 thirds += o.three(a, b, c);
                 aThird += o.three(b, c, a);
             }
-            QVERIFY2(std::fabs(thirds - o.two(a, b)) <= tolerance, QTest::toString(a * m + b));
+            QVERIFY2(std::fabs(thirds - o.two(a, b)) <= tolerance,
+                     qPrintable(QStringLiteral("%1 then %2").arg(a).arg(b)));
             seconds += o.two(a, b);
         }
-        QVERIFY2(std::fabs(seconds - field.win[size_t(a + 1)]) <= tolerance, QTest::toString(a));
+        QVERIFY2(std::fabs(seconds - field.win[size_t(a + 1)]) <= tolerance,
+                 qPrintable(QString::number(a)));
         all += seconds;
         inTopThree += aThird;
     }

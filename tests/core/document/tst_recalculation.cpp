@@ -6,6 +6,8 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <bit>
+#include <memory>
 
 namespace {
 
@@ -64,6 +66,8 @@ private Q_SLOTS:
     void onlyNegativeOddsAddNothing();
     void oversizedShareRanksAlone();
     void syukeiHidesQuinella();
+    void commonCellFormsReadAsTheGeneralRules_data();
+    void commonCellFormsReadAsTheGeneralRules();
     void cutDecimalsFollowsTheText();
 };
 
@@ -433,6 +437,76 @@ void TestRecalculation::syukeiHidesQuinella()
     d.recalculate();
     QVERIFY(!d.quinellaVisible());
     QVERIFY(!d.quinellaVisible());
+}
+
+// Plain decimals and fractions of them are read in one pass; a leading blank keeps a cell off
+// that way, so the same cell with one must give the very same scores and texts.
+void TestRecalculation::commonCellFormsReadAsTheGeneralRules_data()
+{
+    QTest::addColumn<QString>("cell");
+    for (const char *form : {"12",
+                             "-3.5",
+                             "+7",
+                             ".5",
+                             "5.",
+                             "-0",
+                             "0.000",
+                             "00012.500",
+                             "123456789012345",
+                             "1234567890123456",
+                             "0.0000000000000000000001",
+                             "0.00000000000000000000001",
+                             "5/3",
+                             "7/2",
+                             "-7/3",
+                             "0/3",
+                             "-0/-5",
+                             "3/0",
+                             "2.5/0.5",
+                             "-.25/4",
+                             "1/0.0000000000000000000001",
+                             "123456789012345/7",
+                             "1234567890123456/7",
+                             "1/3/5",
+                             "1/3/",
+                             "5/",
+                             "/4",
+                             "1／3",
+                             "1.2.3",
+                             "1,5",
+                             "12abc",
+                             "1E3",
+                             "1E3/2",
+                             "&H10",
+                             "1 2"})
+        QTest::newRow(form) << QString::fromUtf8(form);
+}
+
+void TestRecalculation::commonCellFormsReadAsTheGeneralRules()
+{
+    QFETCH(QString, cell);
+    auto recalculated = [](const QString &text) {
+        auto d = std::make_unique<OddsDocument>();
+        d->buildTable();
+        d->runnerTable.setText(RatioRow, DataCol, QStringLiteral("2.5"));
+        // One of each kind of column: stakes, odds and data.
+        for (const int col : {StakeCol, WinOddsCol, DataCol}) {
+            Fill(*d, col, {text, QStringLiteral("3"), QStringLiteral("11.5")});
+            d->runnerTable.setText(5, col, QStringLiteral("/") + text);
+        }
+        d->recalculate();
+        return d;
+    };
+    const auto oneWay = recalculated(cell);
+    const auto general = recalculated(QLatin1Char(' ') + cell);
+    const std::vector<double> a = oneWay->SupportScores();
+    const std::vector<double> b = general->SupportScores();
+    QCOMPARE(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i)
+        QCOMPARE(std::bit_cast<quint64>(a[i]), std::bit_cast<quint64>(b[i]));
+    for (int r = 1; r <= 4; ++r)
+        for (int c = ColRank; c <= ColSupport; ++c)
+            QCOMPARE(oneWay->runnerTable.text(r + 1, c), general->runnerTable.text(r + 1, c));
 }
 
 QTEST_GUILESS_MAIN(TestRecalculation)

@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <string>
 
 namespace {
@@ -59,6 +61,42 @@ private Q_SLOTS:
                                      .arg(v, 0, 'g', 17)
                                      .arg(f->raw())
                                      .arg(ReferenceRaw(v))));
+        }
+    }
+
+    // The running total's shortcut against its definition, with steps on and next to halves,
+    // totals of every size, and steps that fail.
+    void plusRoundedAsTheSum_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("implied stakes") << 1e5;
+        QTest::newRow("beyond the shortcut's reach") << 1e8;
+        QTest::newRow("near the end of the range") << 9e14;
+    }
+    void plusRoundedAsTheSum()
+    {
+        QFETCH(double, scale);
+        QRandomGenerator rng(4242);
+        Fixed4 sum;
+        for (int i = 0; i < 200000; ++i) {
+            double v = rng.generateDouble() * scale;
+            if (i % 5 == 1) // a half of a ten-thousandth, or within a rounding error of one
+                v = (double(qint64(v)) + 0.5 + (int(rng.bounded(3)) - 1) * 1e-7) / 10000;
+            if (i % 5 == 2)
+                v = -v;
+            if (i % 97 == 3)
+                v = std::numeric_limits<double>::quiet_NaN();
+            if (i % 1000 == 4)
+                sum = Fixed4();
+            const Fixed4 expected = Fixed4::fromDouble(sum.toDouble() + v).value_or(sum);
+            const Fixed4 got = sum.plusRounded(v);
+            if (got != expected)
+                QFAIL(qPrintable(QStringLiteral("%1 + %2: got %3, expected %4")
+                                     .arg(sum.raw())
+                                     .arg(v, 0, 'g', 17)
+                                     .arg(got.raw())
+                                     .arg(expected.raw())));
+            sum = got;
         }
     }
 };

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void randomTextsReadAsTheFullReader();
     void fifteenDigitsReadBackWithoutText();
     void fixedDecimalsRoundTheFifteenDigitForm();
+    void formattingIntoAReusedTextAsFresh();
     void containsAsTextSkipsTextsWithoutTheIdeograph();
 };
 
@@ -185,6 +186,27 @@ void TestTextReadingPaths::fixedDecimalsRoundTheFifteenDigitForm()
                                  .arg(x, 0, 'g', 17)
                                  .arg(decimals)
                                  .arg(got, ReferenceFixed(x, decimals))));
+    }
+}
+
+// Formatting into one text over and over (longer and shorter results, a copy still held) must
+// give what a fresh text gets and leave the copy alone.
+void TestTextReadingPaths::formattingIntoAReusedTextAsFresh()
+{
+    static const char *const masks[] = {"0.0", "00.000", "0000.0000", "#.0",
+                                        "0",   "#.##",   "bad",       ""};
+    QRandomGenerator rng(2024);
+    QString reused;
+    for (int i = 0; i < 20000; ++i) {
+        const QString mask = QString::fromLatin1(masks[size_t(i) % std::size(masks)]);
+        double x = (rng.generateDouble() - 0.3) * 1000;
+        if (i % 3 == 1)
+            x = std::ldexp(rng.generateDouble(), int(rng.bounded(2000)) - 1000);
+        const QString held = i % 2 ? reused : QString();
+        const QString heldText(held.constData(), held.size()); // a copy of its own
+        FormatNumberTo(reused, x, NumberMask(mask));
+        QCOMPARE(reused, FormatNumber(x, mask));
+        QCOMPARE(held, heldText);
     }
 }
 
