@@ -21,9 +21,9 @@ private Q_SLOTS:
 };
 
 // "runner/P/estimated/actual ... ; winners ; runner=payout ...": single-runner tickets.
-static BacktestRace Race(const QString &spec)
+static BacktestRace Race(const QString &description)
 {
-    const QStringList parts = spec.split(QLatin1Char(';'));
+    const QStringList parts = description.split(QLatin1Char(';'));
     BacktestRace race;
     race.file = parts[0].trimmed().isEmpty() ? QStringLiteral("no odds") : parts[0].trimmed();
     for (const QString &t : parts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
