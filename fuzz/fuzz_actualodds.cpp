@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const auto &[ticket, quoted] : read.value.odds) {
         FUZZ_CHECK(quoted.odds >= LowestOdds && quoted.odds <= HighestOdds);
         FUZZ_CHECK(quoted.upper == 0 ||
-                   (quoted.upper > quoted.odds && quoted.upper <= HighestOdds));
+                   (quoted.upper >= quoted.odds && quoted.upper <= HighestOdds));
         const Result<Ticket> t = ParseTicket(type, TicketText(type, ticket), highest);
         FUZZ_CHECK(t.ok() && t.value == ticket);
         lines += TicketText(type, ticket) + u'\t' + OddsText(quoted) + u'\n';
