@@ -229,13 +229,14 @@ QByteArray Exotics(const Options &o, const std::vector<Combination> &combination
     QByteArray out(qsizetype(count) * 32 + LineRoom, Qt::Uninitialized);
     qsizetype used = 0;
     const char separator = IsOrdered(bet) ? '>' : '-';
+    const int ticketSize = TicketSize(bet);
     for (size_t i = 0; i < count; ++i) {
         if (out.size() - used < LineRoom)
             out.resize(out.size() * 2);
         char *const start = out.data() + used;
         char *p = start;
         const Combination &c = combinations[i];
-        for (int k = 0; k < TicketSize(bet); ++k) {
+        for (int k = 0; k < ticketSize; ++k) {
             if (k > 0)
                 *p++ = separator;
             const int runner = c.runners[size_t(k)];

@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -20,8 +21,9 @@ constexpr auto DigitPairs = [] {
     return pairs;
 }();
 
-// The last `count` digits of n, zeros in front, ending at end.
-void writeDigitsBefore(char *end, quint64 n, int count)
+// The last `count` digits of n, zeros in front, ending at end. 32 bits suffice for the
+// decimals, whose divisions are then cheaper.
+template <typename Word> void writeDigitsBefore(char *end, Word n, int count)
 {
     for (; count >= 2; count -= 2) {
         end -= 2;
@@ -32,8 +34,34 @@ void writeDigitsBefore(char *end, quint64 n, int count)
         *--end = char('0' + n % 10);
 }
 
+// n in [0, 2^32) with Decimals decimals: n / 10^Decimals "." the rest.
+template <int Decimals> char *writeScaled(char *out, quint32 n)
+{
+    const quint32 units = n / quint32(Pow10[Decimals]);
+    if (units < 10)
+        *out++ = char('0' + units);
+    else
+        out = writeDecimal(out, units);
+    if constexpr (Decimals > 0) {
+        *out++ = '.';
+        writeDigitsBefore(out + Decimals, n % quint32(Pow10[Decimals]), Decimals);
+        out += Decimals;
+    }
+    return out;
+}
+
 template <int Decimals> char *writeFixedAt(char *out, double value)
 {
+    // The product in doubles is within half a unit in its last place (below 2^-22 here) of the
+    // exact one: unless its fraction is that close to a half, both round to the same whole
+    // number. Otherwise the exact way below decides.
+    const double scaled = value * double(Pow10[Decimals]);
+    if (!std::signbit(value) && scaled < 4e9) {
+        const quint32 whole = quint32(scaled);
+        const double fraction = scaled - double(whole);
+        if (std::fabs(fraction - 0.5) > 0x1p-20)
+            return writeScaled<Decimals>(out, whole + (fraction > 0.5 ? 1 : 0));
+    }
     const quint64 bits = std::bit_cast<quint64>(value);
     const int biased = int(bits >> 52 & 0x7FF);
     // Non-negative finite values whose scaled value fits 64 bits, rounded in whole numbers:
@@ -60,10 +88,14 @@ template <int Decimals> char *writeFixedAt(char *out, double value)
         } // else below half a unit of the last decimal: 0
         if (fits) {
             const quint64 n = quint64(whole);
-            out = writeDecimal(out, n / Pow10[Decimals]);
+            const quint64 units = n / Pow10[Decimals];
+            if (units < 10)
+                *out++ = char('0' + units);
+            else
+                out = writeDecimal(out, units);
             if constexpr (Decimals > 0) {
                 *out++ = '.';
-                writeDigitsBefore(out + Decimals, n % Pow10[Decimals], Decimals);
+                writeDigitsBefore(out + Decimals, quint32(n % Pow10[Decimals]), Decimals);
                 out += Decimals;
             }
             return out;
@@ -85,9 +117,15 @@ char *writeDecimal(char *out, quint64 n)
         return out + 2;
     }
     int count = 3;
-    for (quint64 bound = 1000; count < 20 && n >= bound; bound *= 10)
-        ++count;
-    writeDigitsBefore(out + count, n, count);
+    if (n <= 0xFFFFFFFFu) {
+        for (quint32 bound = 1000; count < 10 && quint32(n) >= bound; bound *= 10)
+            ++count;
+        writeDigitsBefore(out + count, quint32(n), count);
+    } else {
+        for (quint64 bound = 1000; count < 20 && n >= bound; bound *= 10)
+            ++count;
+        writeDigitsBefore(out + count, n, count);
+    }
     return out + count;
 }
 

@@ -39,9 +39,15 @@ void TestFixedText::sameAsToChars_data()
                                                      999999999.9999999999};
     // k / 2^m: an exact half at some number of decimals, rounded to the even neighbour.
     QList<double> halves;
-    for (int m = 1; m <= 40; ++m)
-        for (int k = 1; k < 64; k += 2)
-            halves << std::ldexp(double(k), -m) << std::ldexp(double(k), -m) + 1e6;
+    for (int m = 1; m <= 40; ++m) {
+        for (int k = 1; k < 64; k += 2) {
+            for (const double h : {std::ldexp(double(k), -m), std::ldexp(double(k), -m) + 1e6})
+                halves << h << std::nextafter(h, 0.0) << std::nextafter(h, 2e6);
+        }
+    }
+    // A hair from a half once scaled: 0.xxx5 and 12.35 are not exact in binary.
+    for (int i = 0; i < 2000; ++i)
+        halves << (2 * i + 1) / 2e9 << (2 * i + 1) / 20.0 << (2 * i + 1) / 2e3;
     QTest::newRow("exact halves") << halves;
     // Probabilities and odds as the analysis prints them, and any bit pattern at all.
     QRandomGenerator random(19);
