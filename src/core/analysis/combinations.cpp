@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -69,33 +70,163 @@ std::array<double, 64> BracketQuinellas(const FinishingOrder &o, const RaceField
     return sums;
 }
 
+// A ticket in one word: its numbers (0 where it has none) at 21 bits each. They are runner or
+// bracket numbers, a few dozen at most.
+constexpr int TicketBits = 21;
+constexpr quint64 TicketMask = (quint64(1) << TicketBits) - 1;
+
+quint64 PackTicket(const Ticket &t)
+{
+    return quint64(t[0]) | quint64(t[1]) << TicketBits | quint64(t[2]) << 2 * TicketBits;
+}
+
+Ticket UnpackTicket(quint64 packed)
+{
+    return {int(packed & TicketMask), int(packed >> TicketBits & TicketMask),
+            int(packed >> 2 * TicketBits)};
+}
+
+// A ticket and its probability as a sort key: positive doubles order like their bit patterns,
+// complemented so that the most probable comes first.
+struct SortEntry
+{
+    quint64 key;
+    quint64 ticket;
+};
+
+// The lists of the sort, kept by each thread from call to call: the lists of a large field take
+// more memory than the allocator keeps at hand, and fresh pages on every call cost more than the
+// sort itself.
+struct SortLists
+{
+    // Grown without clearing: every element is written before it is read.
+    std::unique_ptr<SortEntry[]> entries; // in ticket order
+    size_t count = 0;
+    // The upper half of a key above its index into entries, twice: the sort moves between them.
+    std::unique_ptr<quint64[]> words[2];
+    size_t capacity = 0;
+    const quint64 *sorted = nullptr; // after SortByKey: one of the words
+
+    void reserve(size_t n)
+    {
+        count = 0;
+        if (n <= capacity)
+            return;
+        entries.reset(new SortEntry[n]);
+        for (std::unique_ptr<quint64[]> &w : words)
+            w.reset(new quint64[n]);
+        capacity = n;
+    }
+};
+
+SortLists &Lists()
+{
+    thread_local SortLists lists;
+    return lists;
+}
+
+// Points lists.sorted at the entries' indexes in the order of their keys, equal keys in ticket
+// order. A radix sort, a byte at a time, on the upper half of each key with its index below (so
+// a stable one) tells almost every key apart; the few runs that share an upper half are then
+// sorted on the whole key.
+void SortByKey(SortLists &lists)
+{
+    const SortEntry *const entries = lists.entries.get();
+    constexpr quint64 IndexMask = 0xFFFFFFFFu;
+    const size_t n = lists.count;
+    quint64 *order = lists.words[0].get();
+    quint64 *buffer = lists.words[1].get();
+    std::array<std::array<quint32, 256>, 4> counts{};
+    for (size_t i = 0; i < n; ++i) {
+        const quint64 upper = entries[i].key >> 32;
+        order[i] = upper << 32 | i;
+        ++counts[0][upper & 0xFF];
+        ++counts[1][upper >> 8 & 0xFF];
+        ++counts[2][upper >> 16 & 0xFF];
+        ++counts[3][upper >> 24];
+    }
+    for (size_t b = 0; b < 4 && n > 0; ++b) {
+        const int shift = int(32 + 8 * b);
+        std::array<quint32, 256> &start = counts[b];
+        if (start[(order[0] >> shift) & 0xFF] == n)
+            continue; // every key has the same byte here
+        quint32 sum = 0;
+        for (quint32 &c : start) {
+            const quint32 count = c;
+            c = sum;
+            sum += count;
+        }
+        for (size_t i = 0; i < n; ++i)
+            buffer[start[(order[i] >> shift) & 0xFF]++] = order[i];
+        std::swap(order, buffer);
+    }
+    const auto keyOf = [entries](quint64 v) { return entries[v & IndexMask].key; };
+    for (size_t i = 1; i < n; ++i) {
+        if (order[i] >> 32 != order[i - 1] >> 32)
+            continue;
+        const size_t start = i - 1;
+        size_t end = i + 1;
+        while (end < n && order[end] >> 32 == order[start] >> 32)
+            ++end;
+        std::stable_sort(order + start, order + end,
+                         [&keyOf](quint64 x, quint64 y) { return keyOf(x) < keyOf(y); });
+        i = end;
+    }
+    lists.sorted = order;
+}
+
+} // namespace
+
+namespace {
+
+constexpr double Pow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// TruncatedDecimals next to a cut point or beyond 1e12: rare, and kept out of the loops.
+Q_DECL_COLD_FUNCTION double TruncatedNearCut(double value, int decimals)
+{
+    const long double nanos = std::round(static_cast<long double>(value) * 1e9L);
+    if (nanos < 9e18L) {
+        const auto unit = static_cast<unsigned long long>(Pow10[9 - decimals]);
+        const auto n = static_cast<unsigned long long>(nanos) / unit;
+        return double(n) / Pow10[decimals];
+    }
+    // Beyond 9e9 a double has no digits left below the first decimal to round.
+    return std::floor(value * Pow10[decimals]) / Pow10[decimals];
+}
+
+// TruncatedDecimals and EstimatedOdds, worked out in place in the loops over thousands of
+// tickets.
+Q_ALWAYS_INLINE double Truncated(double value, int decimals)
+{
+    if (!(value > 0) || decimals < 0 || decimals > 8)
+        return 0;
+    // Away from the next cut point the 9-decimal rounding cannot reach it: truncate directly.
+    const double scaled = value * Pow10[decimals];
+    if (scaled < 1e12) {
+        const double whole = double(qint64(scaled)); // the floor of a positive number
+        if (scaled - whole < 1 - 1e-6)
+            return whole / Pow10[decimals];
+    }
+    return TruncatedNearCut(value, decimals);
+}
+
+Q_ALWAYS_INLINE double OddsFor(double payoutRatio, double probability)
+{
+    if (!(probability > 0))
+        return 0;
+    return std::max(1.0, Truncated(payoutRatio / probability, 1));
+}
+
 } // namespace
 
 double TruncatedDecimals(double value, int decimals)
 {
-    static constexpr double pow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    if (!(value > 0) || decimals < 0 || decimals > 8)
-        return 0;
-    // Away from the next cut point the 9-decimal rounding cannot reach it: truncate directly.
-    const double scaled = value * pow10[decimals];
-    const double whole = std::floor(scaled);
-    if (scaled < 1e12 && scaled - whole < 1 - 1e-6)
-        return whole / pow10[decimals];
-    const long double nanos = std::round(static_cast<long double>(value) * 1e9L);
-    if (nanos < 9e18L) {
-        const auto unit = static_cast<unsigned long long>(pow10[9 - decimals]);
-        const auto n = static_cast<unsigned long long>(nanos) / unit;
-        return double(n) / pow10[decimals];
-    }
-    // Beyond 9e9 a double has no digits left below the first decimal to round.
-    return std::floor(value * pow10[decimals]) / pow10[decimals];
+    return Truncated(value, decimals);
 }
 
 double EstimatedOdds(double payoutRatio, double probability)
 {
-    if (!(probability > 0))
-        return 0;
-    return std::max(1.0, TruncatedDecimals(payoutRatio / probability, 1));
+    return OddsFor(payoutRatio, probability);
 }
 
 Result<bool> Availability(BetType type, const RaceField &field)
@@ -173,15 +304,17 @@ double TicketProbability(BetType type, const FinishingOrder &order, const RaceFi
 std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
                                       const RaceField &field, double payoutRatio)
 {
-    std::vector<Combination> out;
+    // Tickets in ascending order, each with its probability as the sort key.
+    SortLists &lists = Lists();
     const int m = order.size();
     size_t most = type == BetType::BracketQuinella ? 36 : 1;
     for (int k = 0; k < TicketSize(type) && type != BetType::BracketQuinella; ++k)
         most *= size_t(m);
-    out.reserve(most);
-    const auto add = [&](Ticket t, double p) {
+    lists.reserve(most);
+    SortEntry *const entries = lists.entries.get();
+    const auto add = [&](const Ticket &t, double p) {
         if (p > 0)
-            out.push_back({t, p, 0});
+            entries[lists.count++] = {~std::bit_cast<quint64>(p), PackTicket(t)};
     };
     const auto runner = [&](int a) { return order.runners[size_t(a)]; };
     const bool third = !order.firstThree.empty();
@@ -253,28 +386,14 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
         break;
     }
     // The list is built in ascending ticket order; a stable sort on the probability alone
-    // keeps equal probabilities in that order. Positive doubles order like their bit patterns,
-    // so a byte-wise radix sort does it in a few passes over thousands of tickets.
-    std::vector<std::pair<quint64, quint32>> keys(out.size());
-    for (size_t i = 0; i < out.size(); ++i)
-        keys[i] = {~std::bit_cast<quint64>(out[i].probability), quint32(i)};
-    std::vector<std::pair<quint64, quint32>> buffer(keys.size());
-    for (int shift = 0; shift < 64; shift += 8) {
-        std::array<size_t, 257> start{};
-        for (const auto &k : keys)
-            ++start[((k.first >> shift) & 0xff) + 1];
-        if (start[((keys.empty() ? 0 : keys[0].first >> shift) & 0xff) + 1] == keys.size())
-            continue; // every key has the same byte here
-        for (size_t b = 1; b < start.size(); ++b)
-            start[b] += start[b - 1];
-        for (const auto &k : keys)
-            buffer[start[(k.first >> shift) & 0xff]++] = k;
-        keys.swap(buffer);
-    }
-    std::vector<Combination> sorted(out.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-        sorted[i] = out[keys[i].second];
-        sorted[i].estimatedOdds = EstimatedOdds(payoutRatio, sorted[i].probability);
+    // keeps equal probabilities in that order.
+    SortByKey(lists);
+    std::vector<Combination> sorted;
+    sorted.reserve(lists.count);
+    for (size_t i = 0; i < lists.count; ++i) {
+        const SortEntry &e = entries[lists.sorted[i] & 0xFFFFFFFFu];
+        const double p = std::bit_cast<double>(~e.key);
+        sorted.push_back({UnpackTicket(e.ticket), p, OddsFor(payoutRatio, p)});
     }
     return sorted;
 }

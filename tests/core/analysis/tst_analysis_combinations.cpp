@@ -6,13 +6,13 @@
 
 namespace {
 
-// Runners 1..n with falling shares, those from `first` to `last` without support, brackets as
-// the table allocates them.
-RaceField Field(int n, int first = 99, int last = 99)
+// Runners 1..n with falling (or equal) shares, those from `first` to `last` without support,
+// brackets as the table allocates them.
+RaceField Field(int n, int first = 99, int last = 99, bool equal = false)
 {
     std::vector<double> scores(size_t(n) + 1, 0.0);
     for (int r = 1; r <= n; ++r)
-        scores[size_t(r)] = r >= first && r <= last ? 0 : 10.0 / (r + 2);
+        scores[size_t(r)] = r >= first && r <= last ? 0 : equal ? 1.0 : 10.0 / (r + 2);
     std::vector<int> brackets(size_t(n) + 1, 0);
     const QStringList table = BracketTable(n);
     for (int r = 1; r <= n && r <= table.size(); ++r)
@@ -47,20 +47,27 @@ void TestCombinations::totals_data()
     QTest::addColumn<int>("model");
     QTest::addColumn<double>("total");
     QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("equal"); // equal shares: probabilities equal or a rounding apart
 
     const int discount = int(OrderModel::Discount);
     const int normal = int(OrderModel::Normal);
-    QTest::newRow("win") << int(BetType::Win) << 18 << discount << 1.0 << 18;
+    QTest::newRow("win") << int(BetType::Win) << 18 << discount << 1.0 << 18 << false;
     QTest::newRow("place pays 3 from 8 runners")
-        << int(BetType::Place) << 8 << discount << 3.0 << 8;
-    QTest::newRow("place pays 2 with 7 runners") << int(BetType::Place) << 7 << normal << 2.0 << 7;
+        << int(BetType::Place) << 8 << discount << 3.0 << 8 << false;
+    QTest::newRow("place pays 2 with 7 runners")
+        << int(BetType::Place) << 7 << normal << 2.0 << 7 << false;
     QTest::newRow("bracket quinella, 18 runners: 8 x 9 / 2 pairs, 8-8 has 3 runners")
-        << int(BetType::BracketQuinella) << 18 << discount << 1.0 << 36;
-    QTest::newRow("quinella") << int(BetType::Quinella) << 18 << normal << 1.0 << 153;
+        << int(BetType::BracketQuinella) << 18 << discount << 1.0 << 36 << false;
+    QTest::newRow("quinella") << int(BetType::Quinella) << 18 << normal << 1.0 << 153 << false;
     QTest::newRow("wide: 3 pairs in every top three")
-        << int(BetType::Wide) << 18 << discount << 3.0 << 153;
-    QTest::newRow("trio") << int(BetType::Trio) << 18 << discount << 1.0 << 816;
-    QTest::newRow("trifecta") << int(BetType::Trifecta) << 18 << normal << 1.0 << 4896;
+        << int(BetType::Wide) << 18 << discount << 3.0 << 153 << false;
+    QTest::newRow("trio") << int(BetType::Trio) << 18 << discount << 1.0 << 816 << false;
+    QTest::newRow("trifecta") << int(BetType::Trifecta) << 18 << normal << 1.0 << 4896 << false;
+    QTest::newRow("trifecta, equal shares, 36 runners")
+        << int(BetType::Trifecta) << 36 << discount << 1.0 << 42840 << true;
+    QTest::newRow("trio, equal shares") << int(BetType::Trio) << 18 << normal << 1.0 << 816 << true;
+    QTest::newRow("wide, equal shares")
+        << int(BetType::Wide) << 18 << discount << 3.0 << 153 << true;
 }
 
 // Every race has one outcome per ticket kind (three paid places, three wide pairs), the list
@@ -72,9 +79,10 @@ void TestCombinations::totals()
     QFETCH(int, model);
     QFETCH(double, total);
     QFETCH(int, count);
+    QFETCH(bool, equal);
 
     const BetType type = BetType(bet);
-    const RaceField field = Field(runners);
+    const RaceField field = Field(runners, 99, 99, equal);
     const Result<FinishingOrder> order = ModelOrder(field, OrderModel(model), 0.81, 0.65);
     QVERIFY(order.ok());
     const std::vector<Combination> list = Combinations(type, order.value, field, 0.75);
