@@ -359,8 +359,7 @@ QString SetSnapshotTime(AnalysisInputs *in, BetType type, int index, const QStri
         return QStringLiteral("「%1」は時刻になりません（yyyy-mm-dd hh:mm:ss の形で）")
             .arg(QuotedText(time));
     const auto neighbour = [&](int k) {
-        return k >= 0 && k < count ? ParseSnapshotTime(SnapshotTimeOf(*in, type, k))
-                                   : std::nullopt;
+        return k >= 0 && k < count ? ParseSnapshotTime(SnapshotTimeOf(*in, type, k)) : std::nullopt;
     };
     for (int k = index - 1; k >= 0; --k)
         if (const std::optional<QDateTime> newer = neighbour(k)) {

@@ -336,8 +336,8 @@ QString PayoutLinesText(const Payouts &payouts)
     return out;
 }
 
-Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount,
-                                const std::vector<int> &order, const std::vector<int> &brackets)
+Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
+                                const std::vector<int> &brackets)
 {
     Result<Payouts> read = ParsePayoutText(text, runnerCount);
     if (!read.ok())

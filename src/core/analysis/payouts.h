@@ -45,5 +45,5 @@ QString PayoutLinesText(const Payouts &payouts);
 
 // What the window enters: the payouts of the text (ParsePayoutText), refused whole when one
 // contradicts the race's result (PayoutContradiction) or cannot be read; the reason in Japanese.
-Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount,
-                                const std::vector<int> &order, const std::vector<int> &brackets);
+Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
+                                const std::vector<int> &brackets);

@@ -151,9 +151,8 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
         if (previousOdds(row) <= 0 || row.actualOdds <= 0)
             return {};
         const OddsMove move = moveOf(row);
-        QString shown = move.changePercent == 0
-                            ? QStringLiteral("0.0%")
-                            : QString::asprintf("%+.1f%%", move.changePercent);
+        QString shown = move.changePercent == 0 ? QStringLiteral("0.0%")
+                                                : QString::asprintf("%+.1f%%", move.changePercent);
         if (move.suddenDrop)
             shown += QStringLiteral(" 急落");
         return shown;
@@ -239,9 +238,8 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const titles[] = {"買い目",   "馬名", "確率%",    "推定オッズ",
-                                         "実オッズ", "前回", "変化",     "実÷推定",
-                                         "期待値",   "馬連表の推定"};
+    static const char *const titles[] = {"買い目", "馬名", "確率%",   "推定オッズ", "実オッズ",
+                                         "前回",   "変化", "実÷推定", "期待値",     "馬連表の推定"};
     if (section == hitColumn())
         return QStringLiteral("的中");
     return section >= 0 && section <= DocumentEstimateCol ? QString::fromUtf8(titles[section])

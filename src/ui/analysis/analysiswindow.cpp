@@ -330,11 +330,11 @@ void AnalysisWindow::showMoveColumns()
                                : type == BetType::Place || type == BetType::Wide
                                    ? QStringLiteral("999.9-999.9")
                                    : QStringLiteral("9999.9");
-        const int width = std::max(
-            header.horizontalAdvance(
-                m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
-                24,
-            metrics.horizontalAdvance(widest) + 12);
+        const int width =
+            std::max(header.horizontalAdvance(
+                         m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                         24,
+                     metrics.horizontalAdvance(widest) + 12);
         if (m_view->columnWidth(c) < width)
             m_view->setColumnWidth(c, width);
     }
@@ -655,8 +655,8 @@ void AnalysisWindow::syncSnapshots()
         m_snapshotTime->setText(SnapshotTimeOf(in, type, shown));
         m_snapshotTime->setModified(false);
     }
-    const bool any = count > 1 || !in.actualOf(type).empty() ||
-                     !SnapshotTimeOf(in, type, 0).isEmpty();
+    const bool any =
+        count > 1 || !in.actualOf(type).empty() || !SnapshotTimeOf(in, type, 0).isEmpty();
     m_snapshotTime->setEnabled(any);
     m_deleteSnapshot->setEnabled(any);
 }
@@ -705,10 +705,10 @@ void AnalysisWindow::deleteSnapshot()
     box.title = QStringLiteral("Kirrel");
     box.icon = MsgIcon::Question;
     box.buttons = MsgButtons::YesNo;
-    box.text = QStringLiteral("%1の%2の時点（%3）のオッズを削除しますか？")
-                   .arg(BetTypeLabel(type),
-                        index == 0 ? QStringLiteral("最新") : QStringLiteral("以前"),
-                        time.isEmpty() ? QStringLiteral("時刻なし") : time);
+    box.text =
+        QStringLiteral("%1の%2の時点（%3）のオッズを削除しますか？")
+            .arg(BetTypeLabel(type), index == 0 ? QStringLiteral("最新") : QStringLiteral("以前"),
+                 time.isEmpty() ? QStringLiteral("時刻なし") : time);
     if (index == 0 && SnapshotCount(m_analysis->inputs(), type) > 1)
         box.text += QStringLiteral("\n一つ前の時点が最新になり、分析に使われます。");
     if (ShowMessageBox(this, box) != MsgAnswer::Yes)
