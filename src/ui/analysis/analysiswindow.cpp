@@ -10,6 +10,7 @@
 #include "ui/desktop/screenmetrics.h"
 #include "ui/print/printpreviewwindow.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDoubleSpinBox>
@@ -18,6 +19,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
@@ -477,8 +479,28 @@ void AnalysisWindow::refreshStakes()
     m_stakes->showStakes(m_model->table(), pickedRows(), m_analysis->inputs());
 }
 
+bool AnalysisWindow::editFocusedText(bool paste)
+{
+    // The Edit menu's copy and paste reach this window first: a text box being typed in takes
+    // them as its own keys would.
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return false;
+    if (auto *text = qobject_cast<QPlainTextEdit *>(focus)) {
+        paste ? text->paste() : text->copy();
+        return true;
+    }
+    if (auto *line = qobject_cast<QLineEdit *>(focus)) {
+        paste ? line->paste() : line->copy();
+        return true;
+    }
+    return false;
+}
+
 void AnalysisWindow::copy()
 {
+    if (editFocusedText(false))
+        return;
     std::vector<int> rows = rowsInViewOrder(true);
     if (rows.empty())
         rows = rowsInViewOrder(false);
@@ -535,6 +557,8 @@ void AnalysisWindow::print()
 
 void AnalysisWindow::paste()
 {
+    if (editFocusedText(true))
+        return;
     pasteText(GetClipboardTexts().plain);
 }
 

@@ -97,6 +97,8 @@ private:
     void selectPicks();
     void selectionEdited();
     void syncSnapshots();
+    // Copy or paste in the text box with the focus, when one has it.
+    bool editFocusedText(bool paste);
     void showMoveColumns();
     QLayout *buildSnapshotRow();
 

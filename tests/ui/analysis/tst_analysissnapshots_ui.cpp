@@ -30,6 +30,7 @@ private Q_SLOTS:
     void suddenDropAtThreshold_data();
     void suddenDropAtThreshold();
     void earlierSnapshotShownAndDeleted();
+    void fullHistoryDropsOldestAndSaysSo();
     void payoutsEntered_data();
     void payoutsEntered();
 
@@ -76,7 +77,8 @@ void TestAnalysisSnapshots::setHistory(AnalysisWindow *w, const std::vector<doub
 {
     AnalysisInputs in = w->analysis()->inputs();
     const auto time = [](size_t k) {
-        return QStringLiteral("2026-12-12 14:%1:00").arg(10 - 2 * int(k), 2, 10, QLatin1Char('0'));
+        return SnapshotTimeText(
+            QDateTime(QDate(2026, 12, 12), QTime(14, 10)).addSecs(-120 * int(k)));
     };
     const Ticket ticket{1, 2, 0};
     in.actualOf(BetType::Quinella) = {{ticket, odds[0]}};
@@ -164,6 +166,16 @@ void TestAnalysisSnapshots::earlierSnapshotShownAndDeleted()
     QVERIFY(w->pasteText(QStringLiteral("1-2 5.0")));
     QCOMPARE(w->snapshotBox()->currentIndex(), 0);
     QCOMPARE(actual(), 5.0);
+}
+
+void TestAnalysisSnapshots::fullHistoryDropsOldestAndSaysSo()
+{
+    AnalysisWindow *w = openWindow();
+    setHistory(w, std::vector<double>(size_t(MaxSnapshots), 10.0));
+    QVERIFY(w->pasteText(QStringLiteral("1-2 5.0")));
+    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), MaxSnapshots);
+    QCOMPARE(w->statusText(),
+             QStringLiteral("オッズの時点は200までなので、いちばん古い時点を消しました。"));
 }
 
 void TestAnalysisSnapshots::payoutsEntered_data()
