@@ -41,6 +41,7 @@ private Q_SLOTS:
     void initTestCase();
     void run_data();
     void run();
+    void combined();
 
 private:
     void make(const QString &name, const QString &date, const QString &result, int favoured,
@@ -134,6 +135,39 @@ void TestCliBacktest::run()
     const QString errText = QString::fromUtf8(r.err);
     err.replace(QLatin1Char('@'), m_dir.path());
     QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), r.err.constData());
+}
+
+// Six runners with one own column (評価 e = 1 2 4 5 3 4) and one odds column (単勝 o = 2 5 10 10
+// 20 20, market shares 50 20 10 10 5 5 %). Worked by hand for alpha 2, gamma 1: p ∝ e² · m =
+// 10 16 32 50 9 16 (m in 5 %), of 133; estimated odds 0.8 / p cut to one decimal = 10.6 6.6 3.3
+// 2.1 11.8 6.6. Against actual odds 12.6 8.0 3.9 2.6 14.0 7.8 the ratios are 1.19 1.21 1.18
+// 1.24 1.19 1.18: runners 2 and 4 are bought, 4 wins and pays 270.
+void TestCliBacktest::combined()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString doc =
+        QStringLiteral("縦枠,横枠,合成,2026/06/01,,控除,投票\r\n6,3,合成,,4-2-3,80,100000\r\n"
+                       "番,枠,名前,順位,オッズ,当選金,人気,単勝,評価,メモ\r"
+                       "…,…,……,……,………,………,比率→,-1,1,0");
+    const int own[] = {1, 2, 4, 5, 3, 4};
+    const int odds[] = {2, 5, 10, 10, 20, 20};
+    for (int r = 1; r <= 6; ++r)
+        doc += QStringLiteral("\r%1,,馬%1,,,,,%2,%3,").arg(r).arg(odds[r - 1]).arg(own[r - 1]);
+    const QString path = dir.filePath(QStringLiteral("g.csv"));
+    QVERIFY(WriteAll(path, Cp932::encode(doc + QStringLiteral("\r\n")).bytes));
+    QVERIFY(WriteAll(path + QStringLiteral(".analysis"),
+                     "[Analysis]\r\nVersion=3\r\n[win]\r\nTime=2026-06-01 15:00:00\r\n1=12.6\r\n"
+                     "2=8.0\r\n3=3.9\r\n4=2.6\r\n5=14.0\r\n6=7.8\r\n[Payouts]\r\nwin 4=270\r\n"));
+    const Run r = Cli({path, QStringLiteral("--bet"), QStringLiteral("win"),
+                       QStringLiteral("--combine"), QStringLiteral("--alpha"), QStringLiteral("2"),
+                       QStringLiteral("--gamma"), QStringLiteral("1")});
+    QVERIFY2(r.err.isEmpty(), r.err.constData());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(r.out),
+             path + QStringLiteral("\t2\t200\t270\t70\nraces\t1\nbet\t1\ntickets\t2\nhits\t1\n"
+                                   "staked\t200\nreturned\t270\nrecovery\t1.350000\nprofit\t70\n"
+                                   "maxdrawdown\t0\nlongestlosing\t0\nfromodds\t0\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliBacktest)

@@ -2,8 +2,9 @@
 
 #include <QSysInfo>
 #include <cerrno>
-#include <cstring>
+#include <cstdlib>
 #include <iconv.h>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -61,49 +62,153 @@ bool isTrailByte(uchar b)
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
+// Converts one piece alone; false when the converter stops before its end.
+bool convertPiece(Converter &conv, const void *in, size_t inBytes, void *out, size_t outCap,
+                  size_t *produced)
+{
+    char *i = static_cast<char *>(const_cast<void *>(in));
+    char *o = static_cast<char *>(out);
+    size_t outLeft = outCap;
+    conv.reset();
+    const bool done = conv.convert(&i, &inBytes, &o, &outLeft) != size_t(-1) && inBytes == 0;
+    *produced = outCap - outLeft;
+    return done;
+}
+
+// What the converter makes of each byte, byte pair or character, asked once per thread on first
+// sight: a call into the converter costs as much as a line of table look-ups. Entries hold the
+// result in the low 16 bits and its kind above; 0 means not asked yet.
+enum EntryKind : quint32 {
+    Unknown = 0,
+    OneUnit = 1u << 16,   // decoding: the UTF-16 unit; encoding: one byte
+    TwoBytes = 2u << 16,  // encoding: lead byte in bits 8..15, trail byte in bits 0..7
+    NeedsPair = 3u << 16, // decoding a byte: it leads a pair
+    Undefined = 4u << 16,
+};
+constexpr quint32 KindMask = 0x00FF0000u;
+// Encoding: the bytes decode back to the same unit.
+constexpr quint32 ReadsBack = 1u << 24;
+
+// Lazily zeroed memory: a table holds 65,536 entries of which a document touches a few pages.
+struct FreeTable
+{
+    void operator()(quint32 *p) const { std::free(p); }
+};
+using Table = std::unique_ptr<quint32[], FreeTable>;
+Table newTable(size_t entries)
+{
+    quint32 *const p = static_cast<quint32 *>(std::calloc(entries, sizeof(quint32)));
+    Q_CHECK_PTR(p);
+    return Table(p);
+}
+
+class Tables
+{
+public:
+    // The entry for one byte alone.
+    quint32 single(uchar b)
+    {
+        const quint32 e = m_single[b];
+        return e != Unknown ? e : fill(m_single[b], decodeEntry(&b, 1));
+    }
+    // The entry for a lead byte and its follower.
+    quint32 pair(uchar lead, uchar trail)
+    {
+        quint32 &e = m_pairs[size_t(lead) << 8 | trail];
+        if (e != Unknown)
+            return e;
+        const uchar in[2] = {lead, trail};
+        return fill(e, decodeEntry(in, 2));
+    }
+    // The entry for one UTF-16 unit that is not a surrogate.
+    quint32 unit(char16_t u)
+    {
+        quint32 &e = m_units[u];
+        return e != Unknown ? e : fill(e, encodeEntry(u));
+    }
+
+private:
+    static quint32 fill(quint32 &entry, quint32 value) { return entry = value; }
+
+    Q_DECL_COLD_FUNCTION quint32 encodeEntry(char16_t u)
+    {
+        uchar out[4];
+        size_t produced = 0;
+        quint32 e = Undefined;
+        if (convertPiece(encoder(), &u, 2, out, sizeof out, &produced) && produced >= 1 &&
+            produced <= 2)
+            e = produced == 1 ? OneUnit | out[0] : TwoBytes | quint32(out[0]) << 8 | out[1];
+        return decodesTo(e, u) ? e | ReadsBack : e;
+    }
+    bool decodesTo(quint32 encoded, char16_t u)
+    {
+        const uchar first = uchar(encoded >> 8);
+        switch (encoded & KindMask) {
+        case OneUnit:
+            return single(uchar(encoded)) == (OneUnit | u);
+        case TwoBytes:
+            return single(first) == NeedsPair && pair(first, uchar(encoded)) == (OneUnit | u);
+        default:
+            return false;
+        }
+    }
+    Q_DECL_COLD_FUNCTION static quint32 decodeEntry(const uchar *in, size_t n)
+    {
+        char16_t out[2];
+        size_t produced = 0;
+        if (convertPiece(decoder(), in, n, out, sizeof out, &produced))
+            return produced == 2 ? OneUnit | out[0] : Undefined;
+        return n == 1 && errno == EINVAL ? NeedsPair : Undefined;
+    }
+
+    Table m_single = newTable(256);
+    Table m_pairs = newTable(65536);
+    Table m_units = newTable(65536);
+};
+
+Tables &tables()
+{
+    thread_local Tables t;
+    return t;
+}
+
 } // namespace
 
 namespace Cp932 {
 
-QString decode(const QByteArray &bytes)
+QString decode(QByteArrayView bytes)
 {
     // Every byte yields at most one UTF-16 unit.
     QString out(bytes.size(), Qt::Uninitialized);
-    Converter &conv = decoder();
-    char *in = const_cast<char *>(bytes.constData());
-    size_t inLeft = size_t(bytes.size());
-    char *const outStart = reinterpret_cast<char *>(out.data());
-    char *o = outStart;
-    size_t outLeft = size_t(out.size()) * 2;
-    if (!conv.valid()) {
+    const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = p + bytes.size();
+    char16_t *const outStart = reinterpret_cast<char16_t *>(out.data());
+    char16_t *o = outStart;
+    if (!decoder().valid()) {
         // Without the table only ASCII can be trusted.
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            const uchar b = uchar(bytes[i]);
-            out[i] = b < 0x80 ? QChar(b) : QChar::ReplacementCharacter;
-        }
+        for (; p < end; ++p)
+            *o++ = *p < 0x80 ? char16_t(*p) : char16_t(QChar::ReplacementCharacter);
         return out;
     }
-    conv.reset();
-    while (inLeft > 0) {
-        if (conv.convert(&in, &inLeft, &o, &outLeft) != size_t(-1))
-            break;
-        if (errno == E2BIG) // cannot happen with one unit per byte; never loop on it
-            break;
+    Tables &t = tables();
+    while (p < end) {
+        quint32 e = t.single(*p);
+        qsizetype length = 1;
+        if ((e & KindMask) == NeedsPair) {
+            e = end - p >= 2 ? t.pair(p[0], p[1]) : Undefined;
+            length = 2;
+        }
+        if ((e & KindMask) == OneUnit) {
+            *o++ = char16_t(e);
+            p += length;
+            continue;
+        }
         // An undefined byte or pair: one replacement, then resynchronise. A lead byte whose
         // follower cannot be a trail byte is bad on its own, so the follower is read again.
-        const uchar lead = uchar(*in);
-        size_t skip = 1;
-        if (isLeadByte(lead) && inLeft >= 2 && isTrailByte(uchar(in[1])))
-            skip = 2;
-        in += skip;
-        inLeft -= skip;
-        const char16_t repl = QChar::ReplacementCharacter;
-        std::memcpy(o, &repl, 2);
-        o += 2;
-        outLeft -= 2;
-        conv.reset();
+        *o++ = QChar::ReplacementCharacter;
+        p += isLeadByte(p[0]) && end - p >= 2 && isTrailByte(p[1]) ? 2 : 1;
     }
-    out.resize((o - outStart) / 2);
+    out.resize(o - outStart);
     return out;
 }
 
@@ -112,13 +217,8 @@ Encoded encode(const QString &text)
     Encoded result;
     // At most two bytes per UTF-16 unit.
     result.bytes.resize(text.size() * 2);
-    Converter &conv = encoder();
-    const char *const inStart = reinterpret_cast<const char *>(text.constData());
-    char *in = const_cast<char *>(inStart);
-    size_t inLeft = size_t(text.size()) * 2;
     char *const outStart = result.bytes.data();
     char *o = outStart;
-    size_t outLeft = size_t(result.bytes.size());
 
     auto markBad = [&](qsizetype index) {
         const QChar c = text.at(index);
@@ -135,40 +235,64 @@ Encoded encode(const QString &text)
         }
         // The rest is still converted, with "?" in place of what cannot be held.
         *o++ = '?';
-        --outLeft;
         return units;
     };
 
-    if (!conv.valid()) {
-        for (qsizetype i = 0; i < text.size();) {
-            const char16_t u = text.at(i).unicode();
-            if (u < 0x80) {
-                *o++ = char(u);
-                --outLeft;
+    const char16_t *const units = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    if (!encoder().valid()) {
+        for (qsizetype i = 0; i < n;) {
+            if (units[i] < 0x80)
+                *o++ = char(units[i++]);
+            else
+                i += markBad(i);
+        }
+    } else {
+        Tables &t = tables();
+        for (qsizetype i = 0; i < n;) {
+            const char16_t u = units[i];
+            // No character beyond U+FFFF has a code page 932 form.
+            const quint32 e = QChar::isSurrogate(u) ? Undefined : t.unit(u);
+            switch (e & KindMask) {
+            case OneUnit:
+                *o++ = char(e & 0xFF);
                 ++i;
-            } else {
+                break;
+            case TwoBytes:
+                *o++ = char(e >> 8 & 0xFF);
+                *o++ = char(e & 0xFF);
+                ++i;
+                break;
+            default:
                 i += markBad(i);
             }
         }
-    } else {
-        conv.reset();
-        while (inLeft > 0) {
-            if (conv.convert(&in, &inLeft, &o, &outLeft) != size_t(-1))
-                break;
-            if (errno == E2BIG)
-                break;
-            // EILSEQ, or EINVAL for a lone high surrogate at the end.
-            const qsizetype index = (in - inStart) / 2;
-            const qsizetype units = markBad(index);
-            in += units * 2;
-            inLeft -= size_t(units) * 2;
-            conv.reset();
-        }
-        // Flush any shift state (none for this code page, but cheap).
-        conv.convert(nullptr, nullptr, &o, &outLeft);
     }
     result.bytes.resize(o - outStart);
     return result;
+}
+
+char *writeExact(QStringView text, char *out)
+{
+    if (!encoder().valid()) {
+        for (const QChar ch : text) {
+            if (ch.unicode() >= 0x80)
+                return nullptr;
+            *out++ = char(ch.unicode());
+        }
+        return out;
+    }
+    Tables &t = tables();
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        const quint32 e = QChar::isSurrogate(u) ? Undefined : t.unit(u);
+        if (!(e & ReadsBack))
+            return nullptr;
+        if ((e & KindMask) == TwoBytes)
+            *out++ = char(e >> 8 & 0xFF);
+        *out++ = char(e & 0xFF);
+    }
+    return out;
 }
 
 bool roundTrips(const QString &text)

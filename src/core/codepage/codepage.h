@@ -2,12 +2,14 @@
 // Code page 932 at the file and clipboard boundary. Inside the program every text is a QString.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 namespace Cp932 {
 
 // Decodes bytes; bytes that code page 932 does not define become U+FFFD.
-QString decode(const QByteArray &bytes);
+QString decode(QByteArrayView bytes);
 
 struct Encoded
 {
@@ -23,6 +25,11 @@ Encoded encode(const QString &text);
 
 // True when text encodes and decodes back to itself (false for 〜, which comes back as ～).
 bool roundTrips(const QString &text);
+
+// Writes the bytes of text from out on when roundTrips(text) and returns the end of them;
+// otherwise nullptr. out must have room for 2 * text.size() bytes. A writer builds a file from
+// many texts with it, without joining them first.
+char *writeExact(QStringView text, char *out);
 
 // text with the characters code page 932 stores only as a look-alike replaced by that look-alike
 // (〜 U+301C by ～, − U+2212 by －, ¥ by ￥, ...). Input methods here type the first forms; a

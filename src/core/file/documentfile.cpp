@@ -24,28 +24,43 @@ QString CharName(char32_t ch)
     return QStringLiteral("「%1」(%2)").arg(QString::fromUcs4(&ch, 1), hex);
 }
 
-// One text of the file with the words that name it to the user, in file order.
-struct Piece
+// Where a text of the file is: a field of the header (line 0) or values line (line 1), or a
+// cell of the table. Named for the user only when a message needs it: naming every cell of a
+// document costs more than encoding it.
+struct Place
 {
-    QString where;
-    QString text;
+    bool cell = false;
+    int line = 0; // the row of a cell
+    int pos = 0;  // the column of a cell
+    QString name() const { return cell ? CellName(line, pos) : FileFieldName(line, pos); }
 };
 
-QList<Piece> DocumentPieces(const OddsDocument &doc, const Grid &grid)
+// Calls check(place, text) for every text of the file, in file order, and returns the first
+// message it gives; empty when it gives none.
+template <typename Check>
+QString FirstProblem(const OddsDocument &doc, const Grid &grid, Check &&check)
 {
-    QList<Piece> pieces;
+    QString problem;
+    auto at = [&](Place place, const QString &text) {
+        problem = check(place, text);
+        return !problem.isEmpty();
+    };
     for (int i = 0; i < 3; ++i)
-        pieces << Piece{FileFieldName(0, 2 + i), doc.titleText(i)};
-    pieces << Piece{FileFieldName(1, 0), doc.builtCountText(0)}
-           << Piece{FileFieldName(1, 1), doc.builtCountText(1)};
+        if (at({false, 0, 2 + i}, doc.titleText(i)))
+            return problem;
+    for (int i = 0; i < 2; ++i)
+        if (at({false, 1, i}, doc.builtCountText(i)))
+            return problem;
     for (int i = 3; i < 6; ++i)
-        pieces << Piece{FileFieldName(1, i - 1), doc.titleText(i)};
-    pieces << Piece{FileFieldName(1, 5), doc.payoutRatioText()}
-           << Piece{FileFieldName(1, 6), doc.poolText()};
+        if (at({false, 1, i - 1}, doc.titleText(i)))
+            return problem;
+    if (at({false, 1, 5}, doc.payoutRatioText()) || at({false, 1, 6}, doc.poolText()))
+        return problem;
     for (int r = 0; r < grid.rows(); ++r)
         for (int c = 0; c < grid.cols(); ++c)
-            pieces << Piece{CellName(r, c), grid.text(r, c)};
-    return pieces;
+            if (at({true, r, c}, grid.textRef(r, c)))
+                return problem;
+    return problem;
 }
 
 bool IsSeparator(QChar ch)
@@ -54,39 +69,39 @@ bool IsSeparator(QChar ch)
 }
 
 // What the file format itself cannot carry: separators and overlong texts.
-QString FormatProblem(const Piece &piece)
+QString FormatProblem(const Place &place, const QString &text)
 {
-    for (const QChar ch : piece.text) {
+    for (const QChar ch : text) {
         if (IsSeparator(ch))
             return QStringLiteral("%1の文字%2は項目や行の区切りになるため保存できません。")
-                .arg(piece.where, CharName(ch.unicode()));
+                .arg(place.name(), CharName(ch.unicode()));
     }
-    if (piece.text.size() > MaxCellText)
-        return TooLongMessage(piece.where);
+    if (text.size() > MaxCellText)
+        return TooLongMessage(place.name());
     return QString();
 }
 
 // What code page 932 cannot carry: a character it lacks, or one it gives back as another
 // (〜 comes back as ～, ¥ as \).
-QString CodePageProblem(const Piece &piece)
+QString CodePageProblem(const Place &place, const QString &text)
 {
-    const Cp932::Encoded e = Cp932::encode(piece.text);
+    const Cp932::Encoded e = Cp932::encode(text);
     if (!e.ok)
         return QStringLiteral("%1の文字%2はコードページ932で保存できません。")
-            .arg(piece.where, CharName(e.badChar));
-    if (Cp932::decode(e.bytes) == piece.text)
+            .arg(place.name(), CharName(e.badChar));
+    if (Cp932::decode(e.bytes) == text)
         return QString();
-    for (qsizetype i = 0; i < piece.text.size();) {
-        const qsizetype units =
-            piece.text.at(i).isHighSurrogate() && i + 1 < piece.text.size() ? 2 : 1;
-        const QString one = piece.text.mid(i, units);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString one = text.mid(i, units);
         const QString back = Cp932::decode(Cp932::encode(one).bytes);
         if (back != one)
             return QStringLiteral("%1の文字%2はコードページ932で保存すると「%3」に変わります。")
-                .arg(piece.where, CharName(one.toUcs4().value(0)), back);
+                .arg(place.name(), CharName(one.toUcs4().value(0)), back);
         i += units;
     }
-    return QStringLiteral("%1はコードページ932で保存すると別の文字に変わります。").arg(piece.where);
+    return QStringLiteral("%1はコードページ932で保存すると別の文字に変わります。")
+        .arg(place.name());
 }
 
 } // namespace
@@ -131,19 +146,10 @@ QString DocumentText(const OddsDocument &doc, const Grid &runnerTable)
 QStringList splitFields(const QString &line, qsizetype maxFields)
 {
     QStringList fields;
-    if (line.isEmpty() || maxFields <= 0)
-        return fields;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar ch = line.at(i);
-        if (ch == QLatin1Char(',') || ch == QChar(0xFF0C)) {
-            fields << line.mid(start, i - start);
-            if (fields.size() == maxFields)
-                return fields;
-            start = i + 1;
-        }
-    }
-    fields << line.mid(start);
+    forEachField(line, maxFields, [&fields](QStringView field) {
+        fields << field.toString();
+        return true;
+    });
     return fields;
 }
 
@@ -182,13 +188,8 @@ int applyValueFields(OddsDocument &doc, const QStringList &fields, bool rebuildT
 FileResult EncodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByteArray *bytes)
 {
     bytes->clear();
-    const QList<Piece> pieces = DocumentPieces(doc, runnerTable);
-    for (const Piece &piece : pieces) {
-        const QString problem = FormatProblem(piece);
-        if (!problem.isEmpty())
-            return {false, problem};
-    }
-    const QString text = DocumentText(doc, runnerTable);
+    if (const QString problem = FirstProblem(doc, runnerTable, FormatProblem); !problem.isEmpty())
+        return {false, problem};
     // With "番" and "枠" at the front of its counts the values line would read as a table line.
     const QString values = ValuesLine(doc);
     if (IsTableLine(values))
@@ -196,16 +197,35 @@ FileResult EncodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByt
                                       "読まれます。保存できません。")
                            .arg(FileFieldName(1, 0), FileFieldName(1, 1))};
 
-    Cp932::Encoded e = Cp932::encode(text);
-    if (!e.ok || Cp932::decode(e.bytes) != text) {
-        for (const Piece &piece : pieces) {
-            const QString problem = CodePageProblem(piece);
-            if (!problem.isEmpty())
-                return {false, problem};
+    // The bytes of DocumentText, encoded text by text without joining them first.
+    const QString head = HeaderLine(doc) + CrLf + values + CrLf;
+    const int rows = runnerTable.rows(), cols = runnerTable.cols();
+    // Two bytes per unit at most, and the separators.
+    qsizetype room = head.size() * 2 + rows + qsizetype(rows) * cols + 2;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            room += runnerTable.textRef(r, c).size() * 2;
+    QByteArray out(room, Qt::Uninitialized);
+    char *o = Cp932::writeExact(head, out.data());
+    for (int r = 0; o && r < rows; ++r) {
+        if (r > 0)
+            *o++ = '\r';
+        for (int c = 0; o && c < cols; ++c) {
+            if (c > 0)
+                *o++ = ',';
+            o = Cp932::writeExact(runnerTable.textRef(r, c), o);
         }
+    }
+    if (!o) {
+        const QString problem = FirstProblem(doc, runnerTable, CodePageProblem);
+        if (!problem.isEmpty())
+            return {false, problem};
         return {false, QStringLiteral("コードページ932で保存できない文字があります。")};
     }
-    *bytes = std::move(e.bytes);
+    *o++ = '\r';
+    *o++ = '\n';
+    out.resize(o - out.constData());
+    *bytes = std::move(out);
     return {};
 }
 

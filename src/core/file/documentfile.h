@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 class OddsDocument;
 class QIODevice;
@@ -34,6 +35,23 @@ QString DocumentText(const OddsDocument &doc, const Grid &runnerTable);
 // Splits a line into at most maxFields fields at "," and its full-width form "，", the only
 // characters equal to a comma as text. An empty line has no fields.
 QStringList splitFields(const QString &line, qsizetype maxFields);
+// The same fields, handed to take(field) one at a time until it returns false: the reader
+// builds cells from them without a list per line.
+template <typename Take> void forEachField(QStringView line, qsizetype maxFields, Take &&take)
+{
+    if (line.isEmpty() || maxFields <= 0)
+        return;
+    qsizetype start = 0, count = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char16_t ch = line[i].unicode();
+        if (ch == u',' || ch == 0xFF0C) {
+            if (!take(line.sliced(start, i - start)) || ++count == maxFields)
+                return;
+            start = i + 1;
+        }
+    }
+    take(line.sliced(start));
+}
 // The header line's titles (fields 2..4) into titles 0..2.
 // The values line's fields in file order: counts, then buildTable when rebuildTable (the reader
 // does; undo restores the table cell by cell instead), then titles 3..5, ratio and pool.

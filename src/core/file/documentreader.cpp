@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QStringList>
+#include <vector>
 
 namespace {
 
@@ -105,7 +106,7 @@ public:
         if (raw.isEmpty())
             line->clear();
         else
-            *line = m_utf8 ? QString::fromUtf8(raw) : Cp932::decode(raw.toByteArray());
+            *line = m_utf8 ? QString::fromUtf8(raw) : Cp932::decode(raw);
         return true;
     }
 
@@ -201,19 +202,30 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
     while (table.size() < grid.rows() && lines.next(&line, grid.cols()))
         table << line;
 
-    // Cells without a field or a line keep their texts; the current cell does not move.
+    // Every field is checked before the first goes into the table. Cells without a field or a
+    // line keep their texts; the current cell does not move.
     const int rows = std::min(int(table.size()), grid.rows());
-    QList<QStringList> cells;
+    std::vector<QString> cells;
+    cells.reserve(size_t(rows) * size_t(grid.cols()));
+    std::vector<int> fieldCounts(static_cast<size_t>(rows));
     for (int r = 0; r < rows; ++r) {
-        cells << splitFields(table.at(r), grid.cols());
-        if (const int c = LongField(cells.last()); c >= 0)
-            return {false, TooLongMessage(CellName(r, c))};
+        int &count = fieldCounts[size_t(r)];
+        bool tooLong = false;
+        forEachField(table.at(r), grid.cols(), [&](QStringView field) {
+            tooLong = field.size() > MaxCellText;
+            if (tooLong)
+                return false;
+            cells.push_back(field.toString());
+            ++count;
+            return true;
+        });
+        if (tooLong)
+            return {false, TooLongMessage(CellName(r, count))};
     }
-    for (int r = 0; r < rows; ++r) {
-        const QStringList &fields = cells.at(r);
-        for (int c = 0; c < int(fields.size()); ++c)
-            grid.setText(r, c, fields.at(c));
-    }
+    auto cell = cells.begin();
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < fieldCounts[size_t(r)]; ++c)
+            grid.setText(r, c, *cell++);
     return {};
 }
 

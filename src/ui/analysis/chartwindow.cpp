@@ -1,25 +1,40 @@
 #include "ui/analysis/chartwindow.h"
 
+#include "core/analysis/oddstrend.h"
 #include "core/document/oddsdocument.h"
-#include "ui/desktop/dialogs.h"
+#include "ui/analysis/oddstrendchart.h"
+#include "ui/analysis/pngsave.h"
 #include "ui/desktop/uicolor.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <cmath>
+
+namespace {
+
+// The document's first two title lines that hold text: the charts' titles start with them.
+QStringList TitleLines(const OddsDocument *doc)
+{
+    QStringList title;
+    for (int i = 0; doc && i < 2; ++i)
+        if (!doc->titleText(i).trimmed().isEmpty())
+            title << doc->titleText(i).trimmed();
+    return title;
+}
+
+} // namespace
 
 ChartWindow::ChartWindow(DocumentAnalysis *analysis, QWidget *parent)
     : QWidget(parent), m_analysis(analysis)
@@ -27,7 +42,8 @@ ChartWindow::ChartWindow(DocumentAnalysis *analysis, QWidget *parent)
     setObjectName(QStringLiteral("ChartWindow"));
     m_chart = new QChart;
     m_chart->legend()->setAlignment(Qt::AlignBottom);
-    m_view = new QChartView(m_chart, this);
+    m_tabs = new QTabWidget(this);
+    m_view = new QChartView(m_chart);
     m_view->setRenderHint(QPainter::Antialiasing);
 
     m_bars = new QStackedBarSeries;
@@ -73,8 +89,11 @@ ChartWindow::ChartWindow(DocumentAnalysis *analysis, QWidget *parent)
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(save);
+    m_trend = new OddsTrendChart;
+    m_tabs->addTab(m_view, QStringLiteral("支持率と単勝オッズ"));
+    m_tabs->addTab(m_trend, QStringLiteral("オッズ推移"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_view, 1);
+    layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
     connect(save, &QPushButton::clicked, this, &ChartWindow::savePngAs);
     connect(analysis, &DocumentAnalysis::updated, this, &ChartWindow::redraw);
@@ -153,44 +172,36 @@ void ChartWindow::redraw()
     m_support->setRange(0, top);
     m_support->setTickCount(int(top / step) + 1);
     m_odds->setRange(1, std::pow(10, std::ceil(std::log10(highestOdds))));
-    const OddsDocument *doc = m_analysis->document();
-    QStringList title;
-    for (int i = 0; doc && i < 2; ++i)
-        if (!doc->titleText(i).trimmed().isEmpty())
-            title << doc->titleText(i).trimmed();
+    QStringList title = TitleLines(m_analysis->document());
     title << (race.error.isEmpty() ? QStringLiteral("支持率 (%) と単勝オッズ") : race.error);
     m_chart->setTitle(title.join(QStringLiteral("　")));
+    redrawTrend();
+}
+
+void ChartWindow::redrawTrend()
+{
+    const AnalysedRace &race = m_analysis->race();
+    const OddsTrend trend = WinOddsTrend(m_analysis->inputs(), race.runnerCount());
+    QStringList title = TitleLines(m_analysis->document());
+    title << (trend.snapshots.empty() ? QStringLiteral("単勝の実オッズがありません")
+                                      : QStringLiteral("単勝オッズの推移"));
+    m_trend->setTrend(trend, race.runners, title.join(QStringLiteral("　")));
+}
+
+QWidget *ChartWindow::shownChart() const
+{
+    return m_tabs->currentWidget();
 }
 
 QString ChartWindow::savePng(const QString &path)
 {
-    const QPixmap picture = m_view->grab();
-    QSaveFile file(path);
-    if (picture.isNull() || !file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") ||
-        !file.flush() || !file.commit())
-        return QStringLiteral("%1 に保存できませんでした。%2").arg(path, file.errorString());
-    return {};
+    return SaveWidgetPng(shownChart(), path);
 }
 
 void ChartWindow::savePngAs()
 {
-    FileDialogRequest request;
-    request.save = true;
-    request.filters = {QStringLiteral("PNG画像"), QStringLiteral("*.png")};
-    request.folder = QDir::currentPath() + u'/';
-    request.fileName = QStringLiteral("chart.png");
-    request.title = QStringLiteral("グラフを保存");
-    QString path = RunFileDialog(this, request);
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        path += QStringLiteral(".png");
-    const QString error = savePng(path);
-    if (error.isEmpty())
-        return;
-    MessageBoxRequest box;
-    box.title = QStringLiteral("Kirrel");
-    box.text = error;
-    box.icon = MsgIcon::Warning;
-    ShowMessageBox(this, box);
+    SaveWidgetPngAs(shownChart(),
+                    shownChart() == m_trend ? QStringLiteral("oddstrend.png")
+                                            : QStringLiteral("chart.png"),
+                    QStringLiteral("グラフを保存"));
 }

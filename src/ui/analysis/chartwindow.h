@@ -1,6 +1,7 @@
 #pragma once
-// The support chart of one document: each runner's support as a bar in its bracket's colour,
+// The charts of one document. 支持率: each runner's support as a bar in its bracket's colour,
 // the estimated win odds (and the actual ones where entered) as lines on a second axis.
+// オッズ推移: each runner's win odds over the win snapshots.
 
 #include "core/analysis/documentanalysis.h"
 
@@ -16,7 +17,9 @@ class QLineSeries;
 class QLogValueAxis;
 class QScatterSeries;
 class QStackedBarSeries;
+class QTabWidget;
 class QValueAxis;
+class OddsTrendChart;
 
 class ChartWindow : public QWidget
 {
@@ -26,15 +29,19 @@ public:
 
     // Shows the analysis as it is now; the series and axes stay, their values change.
     void redraw();
-    // Empty text when saved, else why not.
+    // The chart shown, saved; empty text when saved, else why not.
     QString savePng(const QString &path);
     void savePngAs();
 
     QChart *chart() const { return m_chart; }
     QChartView *chartView() const { return m_view; }
     QValueAxis *supportAxis() const { return m_support; }
+    QTabWidget *tabs() const { return m_tabs; }
+    OddsTrendChart *trendChart() const { return m_trend; }
 
 private:
+    void redrawTrend();
+    QWidget *shownChart() const;
     QBarSet *bracketSet(int bracket, const RunnerInfo &runner, int runners);
 
     QPointer<DocumentAnalysis> m_analysis;
@@ -49,4 +56,6 @@ private:
     QBarCategoryAxis *m_runners;
     QValueAxis *m_support;
     QLogValueAxis *m_odds;
+    QTabWidget *m_tabs;
+    OddsTrendChart *m_trend;
 };

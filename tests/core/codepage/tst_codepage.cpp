@@ -1,6 +1,53 @@
 #include "core/codepage/codepage.h"
 
 #include <QTest>
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+// The converter run over the whole input, resynchronising after each undefined byte or pair:
+// what the codec's tables must give back byte for byte.
+QString ConverterDecode(const QByteArray &bytes)
+{
+    static const iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    QString out(bytes.size(), Qt::Uninitialized);
+    char *in = const_cast<char *>(bytes.constData());
+    size_t inLeft = size_t(bytes.size());
+    char *o = reinterpret_cast<char *>(out.data());
+    size_t outLeft = size_t(out.size()) * 2;
+    auto isLead = [](uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    auto isTrail = [](uchar b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; };
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    while (iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1)) {
+        const size_t skip = isLead(uchar(in[0])) && inLeft >= 2 && isTrail(uchar(in[1])) ? 2 : 1;
+        in += skip;
+        inLeft -= skip;
+        *reinterpret_cast<char16_t *>(o) = QChar::ReplacementCharacter;
+        o += 2;
+        outLeft -= 2;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(out.size() - qsizetype(outLeft) / 2);
+    return out;
+}
+
+// The converter's bytes for one UTF-16 unit; empty when it has none.
+QByteArray ConverterEncode(char16_t unit)
+{
+    static const iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    char bytes[4];
+    char *in = reinterpret_cast<char *>(&unit);
+    size_t inLeft = 2;
+    char *o = bytes;
+    size_t outLeft = sizeof bytes;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1))
+        return QByteArray();
+    return QByteArray(bytes, o - bytes);
+}
+
+} // namespace
 
 class TestCodepage : public QObject
 {
@@ -14,6 +61,8 @@ private Q_SLOTS:
     void encodeUnencodable_data();
     void encodeUnencodable();
     void largeDocumentRoundTrip();
+    void tablesAgreeWithConverter_data();
+    void tablesAgreeWithConverter();
 };
 
 void TestCodepage::roundTrip_data()
@@ -118,6 +167,45 @@ void TestCodepage::largeDocumentRoundTrip()
     const Cp932::Encoded e = Cp932::encode(text);
     QVERIFY(e.ok);
     QCOMPARE(Cp932::decode(e.bytes), text);
+}
+
+void TestCodepage::tablesAgreeWithConverter_data()
+{
+    // Every byte pair, alone and between the neighbours that change how it is read: a lead
+    // byte before it, a lead byte cut off after it.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("alone") << QByteArray() << QByteArray();
+    QTest::newRow("after a lead byte") << QByteArray("\x81") << QByteArray();
+    QTest::newRow("before a cut lead byte") << QByteArray("a") << QByteArray("\x98");
+}
+
+void TestCodepage::tablesAgreeWithConverter()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    for (int pair = 0; pair < 0x10000; ++pair) {
+        const QByteArray bytes = before + char(pair >> 8) + char(pair & 0xFF) + after;
+        const QString expected = ConverterDecode(bytes);
+        if (Cp932::decode(bytes) != expected)
+            QFAIL(
+                qPrintable(QStringLiteral("decoding %1").arg(QString::fromLatin1(bytes.toHex()))));
+    }
+    // Every unit outside the surrogates: encode() gives the converter's bytes, writeExact()
+    // writes them exactly when they read back as the unit.
+    for (char32_t u = 0; u < 0x10000; ++u) {
+        if (QChar::isSurrogate(u))
+            continue;
+        const QString text = QChar(char16_t(u));
+        const QByteArray expected = ConverterEncode(char16_t(u));
+        const Cp932::Encoded e = Cp932::encode(text);
+        char written[2];
+        const char *end = Cp932::writeExact(text, written);
+        const bool exact = !expected.isEmpty() && ConverterDecode(expected) == text;
+        if (e.ok == expected.isEmpty() || (e.ok && e.bytes != expected) ||
+            (end != nullptr) != exact || (exact && QByteArray(written, end - written) != expected))
+            QFAIL(qPrintable(QStringLiteral("encoding U+%1").arg(uint(u), 4, 16, QChar(u'0'))));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCodepage)
