@@ -11,7 +11,7 @@ seconds=$2
 shift 2
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(document inifile ticket actualodds oddspaste sidecar handover cli payouts resultfield result)
+  targets=(document inifile ticket actualodds oddspaste sidecar handover cli payouts resultfield)
 fi
 work=${KEEP:-$(mktemp -d "${TMPDIR:-/tmp}/kirrel-fuzz-XXXXXX")}
 [ -n "${KEEP:-}" ] || trap 'rm -rf "$work"' EXIT

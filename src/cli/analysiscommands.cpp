@@ -4,8 +4,8 @@
 #include "core/analysis/combinations.h"
 #include "core/analysis/stakes.h"
 #include "core/document/oddsdocument.h"
+#include "core/text/fixedtext.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -217,45 +217,48 @@ QString Line(const QStringList &fields)
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-// printf's "%.Nf" (std::to_chars promises the same digits), appended to bytes.
-void AppendFixed(QByteArray &out, double value, int decimals)
-{
-    char buffer[400];
-    const auto r =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    out.append(buffer, r.ptr - buffer);
-}
-
 QByteArray Exotics(const Options &o, const std::vector<Combination> &combinations,
                    const ActualOdds &actual)
 {
     const BetType bet = *o.bet;
     const size_t count =
         o.top ? std::min(combinations.size(), size_t(*o.top)) : combinations.size();
-    // Thousands of lines: written straight into bytes, the ticket text being ASCII.
-    QByteArray out;
-    out.reserve(qsizetype(count) * 32);
+    // Tens of thousands of lines: numbers are written in place into one buffer, the ticket text
+    // being ASCII. Before each line the buffer has room for the longest one.
+    constexpr qsizetype LineRoom = 4 * FixedTextRoom + 3 * 21 + 8;
+    QByteArray out(qsizetype(count) * 32 + LineRoom, Qt::Uninitialized);
+    qsizetype used = 0;
     const char separator = IsOrdered(bet) ? '>' : '-';
+    const int ticketSize = TicketSize(bet);
     for (size_t i = 0; i < count; ++i) {
+        if (out.size() - used < LineRoom)
+            out.resize(out.size() * 2);
+        char *const start = out.data() + used;
+        char *p = start;
         const Combination &c = combinations[i];
-        for (int k = 0; k < TicketSize(bet); ++k) {
+        for (int k = 0; k < ticketSize; ++k) {
             if (k > 0)
-                out.append(separator);
-            out.append(QByteArray::number(c.runners[size_t(k)]));
+                *p++ = separator;
+            const int runner = c.runners[size_t(k)];
+            if (runner < 0)
+                *p++ = '-';
+            p = writeDecimal(p, quint64(std::abs(qint64(runner))));
         }
-        out.append('\t');
-        AppendFixed(out, c.probability, 9);
-        out.append('\t');
-        AppendFixed(out, c.estimatedOdds, 1);
+        *p++ = '\t';
+        p = writeFixed(p, c.probability, 9);
+        *p++ = '\t';
+        p = writeFixed(p, c.estimatedOdds, 1);
         if (const auto it = actual.find(c.runners); it != actual.end()) {
             const double odds = it->second.odds;
-            out.append('\t');
-            AppendFixed(out, odds, 1);
-            out.append('\t');
-            AppendFixed(out, ValueOf(c.probability, odds, c.estimatedOdds).expectedValue, 3);
+            *p++ = '\t';
+            p = writeFixed(p, odds, 1);
+            *p++ = '\t';
+            p = writeFixed(p, ValueOf(c.probability, odds, c.estimatedOdds).expectedValue, 3);
         }
-        out.append('\n');
+        *p++ = '\n';
+        used += p - start;
     }
+    out.resize(used);
     return out;
 }
 

@@ -1,0 +1,97 @@
+#include "core/text/fixedtext.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+class TestFixedText : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sameAsToChars_data();
+    void sameAsToChars();
+    void decimal_data();
+    void decimal();
+};
+
+// Each family of values is checked at every number of decimals against std::to_chars.
+void TestFixedText::sameAsToChars_data()
+{
+    QTest::addColumn<QList<double>>("values");
+    QTest::newRow("special values") << QList<double>{0.0,
+                                                     -0.0,
+                                                     -1.5,
+                                                     -0.0000000001,
+                                                     std::numeric_limits<double>::denorm_min(),
+                                                     std::numeric_limits<double>::min(),
+                                                     std::numeric_limits<double>::max(),
+                                                     std::numeric_limits<double>::infinity(),
+                                                     std::numeric_limits<double>::quiet_NaN(),
+                                                     9007199254740993.0,
+                                                     18446744073709551615.0,
+                                                     1e19,
+                                                     1e20,
+                                                     0.95,
+                                                     999999999.9999999999};
+    // k / 2^m: an exact half at some number of decimals, rounded to the even neighbour.
+    QList<double> halves;
+    for (int m = 1; m <= 40; ++m) {
+        for (int k = 1; k < 64; k += 2) {
+            for (const double h : {std::ldexp(double(k), -m), std::ldexp(double(k), -m) + 1e6})
+                halves << h << std::nextafter(h, 0.0) << std::nextafter(h, 2e6);
+        }
+    }
+    // A hair from a half once scaled: 0.xxx5 and 12.35 are not exact in binary.
+    for (int i = 0; i < 2000; ++i)
+        halves << (2 * i + 1) / 2e9 << (2 * i + 1) / 20.0 << (2 * i + 1) / 2e3;
+    QTest::newRow("exact halves") << halves;
+    // Probabilities and odds as the analysis prints them, and any bit pattern at all.
+    QRandomGenerator random(19);
+    QList<double> probabilities, odds, bits;
+    for (int i = 0; i < 20000; ++i) {
+        probabilities << random.generateDouble() * std::pow(10.0, -random.bounded(8));
+        odds << std::round(random.generateDouble() * 1e7) / 10;
+        bits << std::bit_cast<double>(random.generate64());
+    }
+    QTest::newRow("probabilities") << probabilities;
+    QTest::newRow("odds") << odds;
+    QTest::newRow("random bit patterns") << bits;
+}
+
+void TestFixedText::sameAsToChars()
+{
+    QFETCH(QList<double>, values);
+    char expected[FixedTextRoom], written[FixedTextRoom];
+    for (const double v : values) {
+        for (int decimals = 0; decimals <= 9; ++decimals) {
+            const char *end = std::to_chars(expected, expected + sizeof expected, v,
+                                            std::chars_format::fixed, decimals)
+                                  .ptr;
+            const char *got = writeFixed(written, v, decimals);
+            QCOMPARE(QByteArray(written, got - written), QByteArray(expected, end - expected));
+        }
+    }
+}
+
+void TestFixedText::decimal_data()
+{
+    QTest::addColumn<quint64>("n");
+    QTest::newRow("zero") << quint64(0);
+    QTest::newRow("one digit") << quint64(7);
+    QTest::newRow("powers of ten stay whole") << quint64(1000000);
+    QTest::newRow("largest") << std::numeric_limits<quint64>::max();
+}
+
+void TestFixedText::decimal()
+{
+    QFETCH(quint64, n);
+    char out[20];
+    QCOMPARE(QByteArray(out, writeDecimal(out, n) - out), QByteArray::number(n));
+}
+
+QTEST_GUILESS_MAIN(TestFixedText)
+#include "tst_fixedtext.moc"
