@@ -19,6 +19,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -191,7 +193,7 @@ void AnalysisWindow::buildControls()
     auto *side = new QSplitter(Qt::Vertical, this);
     side->addWidget(m_stakes);
     side->addWidget(m_payouts);
-    side->setStretchFactor(0, 3);
+    side->setStretchFactor(0, 2);
     side->setStretchFactor(1, 1);
     side->setChildrenCollapsible(false);
     auto *splitter = new QSplitter(this);
@@ -324,6 +326,7 @@ void AnalysisWindow::showMoveColumns()
     const QFontMetrics metrics = m_view->fontMetrics();
     const QFontMetrics header = m_view->horizontalHeader()->fontMetrics();
     const BetType type = m_model->table().type;
+    const bool appearing = shown && m_view->isColumnHidden(AnalysisTableModel::ChangeCol);
     for (const int c : {int(AnalysisTableModel::PreviousCol), int(AnalysisTableModel::ChangeCol)}) {
         m_view->setColumnHidden(c, !shown);
         if (!shown)
@@ -339,6 +342,14 @@ void AnalysisWindow::showMoveColumns()
                      metrics.horizontalAdvance(widest) + 12);
         if (m_view->columnWidth(c) < width)
             m_view->setColumnWidth(c, width);
+    }
+    // Wider by the two columns where the area has room, rather than scrolling the table.
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (appearing && sub && sub->mdiArea()) {
+        const int room = sub->mdiArea()->viewport()->width() - sub->x();
+        const int wanted = sub->width() + sizeHint().width() - width();
+        if (wanted > sub->width())
+            sub->resize(std::min(wanted, std::max(room, sub->width())), sub->height());
     }
 }
 
