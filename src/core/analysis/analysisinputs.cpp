@@ -349,6 +349,40 @@ void DeleteSnapshot(AnalysisInputs *in, BetType type, int index)
     earlier.erase(earlier.begin());
 }
 
+QString SetSnapshotTime(AnalysisInputs *in, BetType type, int index, const QString &time)
+{
+    const int count = SnapshotCount(*in, type);
+    if (index < 0 || index >= count)
+        return QStringLiteral("その時点はありません");
+    const std::optional<QDateTime> t = ParseSnapshotTime(time.trimmed());
+    if (!t)
+        return QStringLiteral("「%1」は時刻になりません（yyyy-mm-dd hh:mm:ss の形で）")
+            .arg(QuotedText(time));
+    const auto neighbour = [&](int k) {
+        return k >= 0 && k < count ? ParseSnapshotTime(SnapshotTimeOf(*in, type, k)) : std::nullopt;
+    };
+    for (int k = index - 1; k >= 0; --k)
+        if (const std::optional<QDateTime> newer = neighbour(k)) {
+            if (*t > *newer)
+                return QStringLiteral("次の時点 %1 より後にはできません")
+                    .arg(SnapshotTimeText(*newer));
+            break;
+        }
+    for (int k = index + 1; k < count; ++k)
+        if (const std::optional<QDateTime> older = neighbour(k)) {
+            if (*t < *older)
+                return QStringLiteral("前の時点 %1 より前にはできません")
+                    .arg(SnapshotTimeText(*older));
+            break;
+        }
+    const QString text = SnapshotTimeText(*t);
+    if (index == 0)
+        in->latestTime[size_t(type)] = text;
+    else
+        in->earlierOf(type)[size_t(index - 1)].time = text;
+    return {};
+}
+
 void AnalysisState::setInputs(const AnalysisInputs &inputs)
 {
     if (inputs == m_inputs)

@@ -57,6 +57,10 @@ QString SnapshotTimeOf(const AnalysisInputs &in, BetType type, int index);
 int PasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, const QString &time);
 // Deleting the latest makes the next one the latest.
 void DeleteSnapshot(AnalysisInputs *in, BetType type, int index);
+// A corrected time "yyyy-mm-dd hh:mm:ss" for a snapshot: no later than the newer one beside
+// it and no earlier than the older one (those with a time), so that the order stays newest
+// first. Empty when set, else why not in Japanese; nothing changes then.
+QString SetSnapshotTime(AnalysisInputs *in, BetType type, int index, const QString &time);
 
 // One document's inputs with the flag and signal the windows follow.
 class AnalysisState : public QObject

@@ -1,12 +1,16 @@
 #include "core/analysis/oddssnapshots.h"
 
 #include "core/analysis/valuerounding.h"
+#include "core/settings/inifile.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace {
 
 const QString TimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+const QString SettingsSection = QStringLiteral("Analysis");
+const QString DropKey = QStringLiteral("DropThreshold");
 
 } // namespace
 
@@ -66,4 +70,18 @@ OddsMove MoveOf(double previous, double now, double thresholdPercent)
     const double fall = RoundedHalfUp((previous - now) / previous * 100, 1);
     const double rise = RoundedHalfUp((now - previous) / previous * 100, 1);
     return {now >= previous ? rise : -fall, fall >= thresholdPercent};
+}
+
+double LoadDropThreshold(const QString &settingsFile)
+{
+    bool ok = false;
+    const double v = readSetting(settingsFile, SettingsSection, DropKey).trimmed().toDouble(&ok);
+    return ok && v > 0 && v <= 100 ? v : DefaultDropThreshold;
+}
+
+bool SaveDropThreshold(const QString &settingsFile, double percent)
+{
+    return writeSetting(settingsFile, SettingsSection, DropKey,
+                        QString::number(percent, 'g', QLocale::FloatingPointShortest))
+        .ok;
 }

@@ -45,3 +45,10 @@ struct OddsMove
 // A fall of (previous - now) / previous >= thresholdPercent / 100 is sudden; compared as the
 // percentage shown, so a row showing -30.0 % is flagged at 30.
 OddsMove MoveOf(double previous, double now, double thresholdPercent);
+
+// The 急落 threshold in percent while the settings hold none.
+inline constexpr double DefaultDropThreshold = 30;
+// DropThreshold in [Analysis] of the settings file, above 0 up to 100 percent; the default
+// for a missing or unreadable value.
+double LoadDropThreshold(const QString &settingsFile);
+bool SaveDropThreshold(const QString &settingsFile, double percent);

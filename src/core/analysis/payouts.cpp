@@ -202,14 +202,16 @@ Result<Payouts> ParsePayoutText(const QString &text, int highest)
             QStringList parts;
             for (const qint64 n : *numbers)
                 parts << QString::number(n);
+            // A race has as many brackets as runners, at most 8.
+            const int top = type == BetType::BracketQuinella ? std::min(highest, 8) : highest;
             const Result<Ticket> ticket =
-                ParseTicket(type, parts.join(TicketSeparatorFor(type)), highest);
+                ParseTicket(type, parts.join(TicketSeparatorFor(type)), top);
             if (!ticket.ok())
                 return bad(QStringLiteral("%1 %2 は組番になりません（%3 は 1～%4）")
                                .arg(BetTypeLabel(type), parts.join(QLatin1Char('-')),
                                     type == BetType::BracketQuinella ? QStringLiteral("枠番")
                                                                      : QStringLiteral("馬番"))
-                               .arg(highest));
+                               .arg(top));
             const std::optional<qint64> yen = line.amount();
             if (!yen || *yen < 1)
                 return bad(QStringLiteral("%1 %2 の払戻金が読めません")
@@ -319,4 +321,29 @@ QString PayoutContradiction(const Payouts &payouts, const std::vector<int> &orde
                 .arg(ResultText(order));
     }
     return {};
+}
+
+QString PayoutLinesText(const Payouts &payouts)
+{
+    QString out;
+    for (const auto &[key, yen] : payouts) { // the map orders by bet type, then ticket
+        QString amount = QString::number(yen);
+        for (qsizetype i = amount.size() - 3; i > 0; i -= 3)
+            amount.insert(i, QLatin1Char(','));
+        out += BetTypeLabel(key.first) + QLatin1Char(' ') + TicketText(key.first, key.second) +
+               QLatin1Char(' ') + amount + QStringLiteral("円\n");
+    }
+    return out;
+}
+
+Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
+                                const std::vector<int> &brackets)
+{
+    Result<Payouts> read = ParsePayoutText(text, runnerCount);
+    if (!read.ok())
+        return read;
+    const QString contradiction = PayoutContradiction(read.value, order, runnerCount, brackets);
+    if (!contradiction.isEmpty())
+        return Result<Payouts>::failure(contradiction);
+    return read;
 }

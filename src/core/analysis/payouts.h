@@ -38,3 +38,12 @@ std::set<Ticket> WinningTickets(BetType type, const std::vector<int> &order, int
 // and the result. Types the order is too short to decide are not checked.
 QString PayoutContradiction(const Payouts &payouts, const std::vector<int> &order, int runnerCount,
                             const std::vector<int> &brackets);
+
+// One line per payout as the window shows them and ParsePayoutText reads them back:
+// "馬連 3-7 1,230円", in the order of the bet types, then of the tickets.
+QString PayoutLinesText(const Payouts &payouts);
+
+// What the window enters: the payouts of the text (ParsePayoutText), refused whole when one
+// contradicts the race's result (PayoutContradiction) or cannot be read; the reason in Japanese.
+Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
+                                const std::vector<int> &brackets);

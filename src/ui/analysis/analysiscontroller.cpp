@@ -35,6 +35,7 @@ AnalysisController::AnalysisController(QMdiArea *mdi, const QString &settingsFil
 {
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &AnalysisController::updateActions);
     LoadAnalysisPreferences(m_settingsFile, &m_preferences);
+    m_dropThreshold = LoadDropThreshold(m_settingsFile);
 }
 
 void AnalysisController::attach(MainWindow *main)
@@ -187,6 +188,8 @@ QMdiSubWindow *AnalysisController::openAnalysisWindow(DocumentWindow *doc)
     analysis->documentChanged();
     auto *window = new AnalysisWindow(analysis);
     window->setDefaultsStore([this](const AnalysisInputs &in) { return storeDefaults(in); });
+    window->setDropThreshold(m_dropThreshold);
+    window->setThresholdStore([this](double percent) { return storeDropThreshold(percent); });
     return addWindow(doc, window, QStringLiteral("買い目分析 - "));
 }
 
@@ -292,5 +295,17 @@ QString AnalysisController::storeDefaults(const AnalysisInputs &inputs)
     if (!SaveAnalysisPreferences(m_settingsFile, inputs))
         return QStringLiteral("%1 に書き込めませんでした。").arg(m_settingsFile);
     m_preferences = inputs;
+    return {};
+}
+
+QString AnalysisController::storeDropThreshold(double percent)
+{
+    m_dropThreshold = percent;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
+        for (const QPointer<QMdiSubWindow> &sub : it->windows)
+            if (auto *window = sub ? qobject_cast<AnalysisWindow *>(sub->widget()) : nullptr)
+                window->setDropThreshold(percent);
+    if (!SaveDropThreshold(m_settingsFile, percent))
+        return QStringLiteral("%1 に書き込めませんでした。").arg(m_settingsFile);
     return {};
 }

@@ -60,6 +60,9 @@ public:
     // The model, λ, ρ, β, payout ratios and thresholds of inputs become the defaults of new
     // analyses (in the settings file). Empty when stored, else why not.
     QString storeDefaults(const AnalysisInputs &inputs);
+    // The 急落 threshold (percent) into the settings file and every open analysis window.
+    // Empty when stored, else why not.
+    QString storeDropThreshold(double percent);
 
     // The Edit commands while an analysis window is active; false when none is.
     bool copy();
@@ -86,4 +89,5 @@ private:
     QWidget *m_owner;
     QHash<DocumentWindow *, Entry> m_entries;
     AnalysisInputs m_preferences; // the defaults of new analyses, as the settings file holds them
+    double m_dropThreshold;
 };

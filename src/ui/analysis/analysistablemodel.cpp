@@ -20,26 +20,86 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
                                   const AnalysisInputs &inputs)
 {
     beginResetModel();
+    if (table.type != m_table.type)
+        m_snapshot = 0;
     m_table = std::move(table);
     m_names.clear();
     m_names.reserve(m_table.rows.size());
     for (const AnalysisRow &row : m_table.rows)
         m_names.push_back(TicketNames(race, m_table.type, row.ticket));
-    m_actual = inputs.actualOf(m_table.type);
+    takeOdds(inputs);
+    if (m_snapshot > 0) // the table comes with the latest odds
+        ApplyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     endResetModel();
+}
+
+bool AnalysisTableModel::takeOdds(const AnalysisInputs &inputs)
+{
+    static const ActualOdds none;
+    const BetType type = m_table.type;
+    const int count = SnapshotCount(inputs, type);
+    m_snapshot = std::clamp(m_snapshot, 0, count - 1);
+    const ActualOdds &shown = SnapshotOdds(inputs, type, m_snapshot);
+    m_hasPrevious = m_snapshot + 1 < count;
+    const ActualOdds &previous = m_hasPrevious ? SnapshotOdds(inputs, type, m_snapshot + 1) : none;
+    if (shown == m_actual && previous == m_previous)
+        return false;
+    m_actual = shown;
+    m_previous = previous;
+    return true;
+}
+
+void AnalysisTableModel::setSnapshot(int shown, const AnalysisInputs &inputs)
+{
+    const int before = m_snapshot;
+    m_snapshot = shown;
+    if (takeOdds(inputs))
+        ApplyActualOdds(&m_table, m_actual);
+    else if (m_snapshot == before)
+        return;
+    // Also when only the index moved: the actual odds are editable in the latest only.
+    if (!m_table.rows.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void AnalysisTableModel::setDropThreshold(double percent)
+{
+    if (percent == m_dropThreshold)
+        return;
+    m_dropThreshold = percent;
+    if (!m_table.rows.empty())
+        Q_EMIT dataChanged(index(0, ChangeCol), index(rowCount() - 1, ChangeCol));
+}
+
+double AnalysisTableModel::previousOdds(const AnalysisRow &row) const
+{
+    const auto it = m_previous.find(row.ticket);
+    return it == m_previous.end() ? 0 : it->second.odds;
+}
+
+OddsMove AnalysisTableModel::moveOf(const AnalysisRow &row) const
+{
+    const double previous = previousOdds(row);
+    return previous > 0 && row.actualOdds > 0 ? MoveOf(previous, row.actualOdds, m_dropThreshold)
+                                              : OddsMove{};
+}
+
+bool AnalysisTableModel::isSuddenDrop(int r) const
+{
+    return moveOf(row(r)).suddenDrop;
 }
 
 void AnalysisTableModel::setValues(const AnalysisInputs &inputs)
 {
     // Picks and stake settings are no values of the table: no dataChanged (and no re-sort)
     // for a click that picks a row.
-    if (inputs.actualOf(m_table.type) == m_actual && inputs.highRatio == m_highRatio &&
-        inputs.lowRatio == m_lowRatio)
+    const bool odds = takeOdds(inputs);
+    if (!odds && inputs.highRatio == m_highRatio && inputs.lowRatio == m_lowRatio)
         return;
-    m_actual = inputs.actualOf(m_table.type);
-    ApplyActualOdds(&m_table, m_actual);
+    if (odds)
+        ApplyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     if (!m_table.rows.empty())
@@ -83,6 +143,20 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
         return row.actualUpper > 0
                    ? Fixed(row.actualOdds, 1) + QLatin1Char('-') + Fixed(row.actualUpper, 1)
                    : Fixed(row.actualOdds, 1);
+    case PreviousCol: {
+        const auto it = m_previous.find(row.ticket);
+        return it == m_previous.end() ? QString() : OddsText(it->second);
+    }
+    case ChangeCol: {
+        if (previousOdds(row) <= 0 || row.actualOdds <= 0)
+            return {};
+        const OddsMove move = moveOf(row);
+        QString shown = move.changePercent == 0 ? QStringLiteral("0.0%")
+                                                : QString::asprintf("%+.1f%%", move.changePercent);
+        if (move.suddenDrop)
+            shown += QStringLiteral(" 急落");
+        return shown;
+    }
     case RatioCol:
         return Fixed(ShownRatio(row.ratio), 2);
     case ValueCol:
@@ -120,6 +194,11 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
             return r.estimatedOdds;
         case ActualCol:
             return value(r.actualOdds);
+        case PreviousCol:
+            return value(previousOdds(r));
+        case ChangeCol:
+            return previousOdds(r) > 0 && r.actualOdds > 0 ? QVariant(moveOf(r).changePercent)
+                                                           : QVariant();
         case RatioCol:
             return value(r.ratio);
         case ValueCol:
@@ -133,6 +212,10 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         return column == TicketCol || column == NamesCol ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                          : int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+        if ((column == TicketCol || column == ChangeCol) && moveOf(r).suddenDrop)
+            return dropColor();
+        return {};
     case Qt::BackgroundRole: {
         AnalysisInputs thresholds;
         thresholds.highRatio = m_highRatio;
@@ -155,8 +238,8 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const titles[] = {"買い目",   "馬名",    "確率%",  "推定オッズ",
-                                         "実オッズ", "実÷推定", "期待値", "馬連表の推定"};
+    static const char *const titles[] = {"買い目", "馬名", "確率%",   "推定オッズ", "実オッズ",
+                                         "前回",   "変化", "実÷推定", "期待値",     "馬連表の推定"};
     if (section == hitColumn())
         return QStringLiteral("的中");
     return section >= 0 && section <= DocumentEstimateCol ? QString::fromUtf8(titles[section])
@@ -166,14 +249,15 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
 Qt::ItemFlags AnalysisTableModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.column() == ActualCol)
+    if (index.column() == ActualCol && m_snapshot == 0)
         f |= Qt::ItemIsEditable;
     return f;
 }
 
 bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || index.column() != ActualCol || index.row() >= rowCount())
+    if (role != Qt::EditRole || index.column() != ActualCol || m_snapshot != 0 ||
+        index.row() >= rowCount())
         return false;
     const QString text = value.toString().trimmed();
     QuotedOdds odds; // empty: the ticket's odds are cleared
@@ -232,6 +316,10 @@ void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
             const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
             grid.setCellBackColor(int(i) + 1, c,
                                   back.isValid() ? Rgb(back.red(), back.green(), back.blue())
+                                                 : NoColor);
+            const QColor fore = model.data(at, Qt::ForegroundRole).value<QColor>();
+            grid.setCellForeColor(int(i) + 1, c,
+                                  fore.isValid() ? Rgb(fore.red(), fore.green(), fore.blue())
                                                  : NoColor);
         }
     }

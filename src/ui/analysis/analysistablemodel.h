@@ -1,6 +1,7 @@
 #pragma once
-// The analysis table as a Qt model: one row per ticket, the actual odds editable. Sorting goes
-// through SortRole (numbers, not their texts).
+// The analysis table as a Qt model: one row per ticket, the actual odds of one snapshot (the
+// latest editable) and their move since the snapshot before. Sorting goes through SortRole
+// (numbers, not their texts).
 
 #include "core/analysis/analysistable.h"
 #include "core/document/grid.h"
@@ -20,6 +21,8 @@ public:
         ProbabilityCol,
         EstimatedCol,
         ActualCol,
+        PreviousCol, // 前回: the odds of the snapshot before the one shown
+        ChangeCol,   // 変化: percent since then, with the 急落 flag
         RatioCol,
         ValueCol,
         DocumentEstimateCol
@@ -32,6 +35,16 @@ public:
     void setTable(AnalysisTable table, const AnalysedRace &race, const AnalysisInputs &inputs);
     // The same tickets with other actual odds or thresholds: the rows stay.
     void setValues(const AnalysisInputs &inputs);
+    // The snapshot shown (0 the latest, then older ones; see SnapshotOdds). Another bet type's
+    // table starts at the latest.
+    void setSnapshot(int shown, const AnalysisInputs &inputs);
+    int snapshot() const { return m_snapshot; }
+    // Whether a snapshot comes before the one shown (前回 and 変化 have something to say).
+    bool hasPrevious() const { return m_hasPrevious; }
+    // A fall of at least this many percent since the snapshot before is 急落.
+    void setDropThreshold(double percent);
+    double dropThreshold() const { return m_dropThreshold; }
+    bool isSuddenDrop(int r) const;
 
     const AnalysisTable &table() const { return m_table; }
     const AnalysisRow &row(int r) const { return m_table.rows[size_t(r)]; }
@@ -40,6 +53,7 @@ public:
 
     static QColor overlookedColor() { return QColor(255, 200, 140); }
     static QColor overBetColor() { return QColor(160, 195, 255); }
+    static QColor dropColor() { return QColor(204, 0, 0); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -57,10 +71,20 @@ Q_SIGNALS:
 
 private:
     QString text(const AnalysisRow &row, int column) const;
+    // The odds of the snapshot shown and of the one before, from inputs; true when they differ
+    // from those in use.
+    bool takeOdds(const AnalysisInputs &inputs);
+    // The row's odds in the snapshot before; 0 when it had none.
+    double previousOdds(const AnalysisRow &row) const;
+    OddsMove moveOf(const AnalysisRow &row) const;
 
     AnalysisTable m_table;
     std::vector<QString> m_names; // per row
-    ActualOdds m_actual;          // as applied to the rows
+    ActualOdds m_actual;          // as applied to the rows: the snapshot shown
+    ActualOdds m_previous;        // the snapshot before it; empty when there is none
+    int m_snapshot = 0;
+    bool m_hasPrevious = false;
+    double m_dropThreshold = DefaultDropThreshold;
     double m_highRatio = 1.2;
     double m_lowRatio = 0.8;
 };

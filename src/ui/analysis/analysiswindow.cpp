@@ -3,11 +3,14 @@
 #include "core/analysis/oddspaste.h"
 #include "core/document/oddsdocument.h"
 #include "ui/analysis/analysistablemodel.h"
+#include "ui/analysis/payoutpanel.h"
 #include "ui/analysis/stakepanel.h"
 #include "ui/desktop/clipboard.h"
+#include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/print/printpreviewwindow.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDoubleSpinBox>
@@ -15,6 +18,10 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
@@ -68,7 +75,9 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_view->horizontalHeader()->setDefaultSectionSize(78);
     m_stakes = new StakePanel(this);
+    m_payouts = new PayoutPanel(this);
     buildControls();
+    connect(m_payouts, &PayoutPanel::payoutsEntered, this, &AnalysisWindow::enterPayouts);
 
     connect(m_model, &AnalysisTableModel::actualOddsEdited, this,
             [this](const Ticket &ticket, const QuotedOdds &odds) {
@@ -181,9 +190,15 @@ void AnalysisWindow::buildControls()
     connect(jraButton, &QToolButton::clicked, this, &AnalysisWindow::restoreJraRatios);
     connect(defaultsButton, &QToolButton::clicked, this, &AnalysisWindow::makeDefaults);
 
+    auto *side = new QSplitter(Qt::Vertical, this);
+    side->addWidget(m_stakes);
+    side->addWidget(m_payouts);
+    side->setStretchFactor(0, 2);
+    side->setStretchFactor(1, 1);
+    side->setChildrenCollapsible(false);
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_view);
-    splitter->addWidget(m_stakes);
+    splitter->addWidget(side);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
     splitter->setChildrenCollapsible(false);
@@ -191,6 +206,7 @@ void AnalysisWindow::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(parameters);
     layout->addLayout(legend);
+    layout->addLayout(buildSnapshotRow());
     layout->addWidget(splitter, 1);
     layout->addWidget(m_status);
 
@@ -269,6 +285,9 @@ void AnalysisWindow::update(DocumentAnalysis::Change change)
         }
         selectPicks();
     }
+    syncSnapshots();
+    showMoveColumns();
+    m_payouts->showPayouts(m_analysis->inputs().payouts);
     refreshStakes();
     showStatus();
 }
@@ -281,6 +300,8 @@ void AnalysisWindow::fitColumns()
     const QFontMetrics header = m_view->horizontalHeader()->fontMetrics();
     const QString widestNumber = QStringLiteral("99999.9");
     for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (c == AnalysisTableModel::PreviousCol || c == AnalysisTableModel::ChangeCol)
+            continue; // fitted when shown
         int width = header.horizontalAdvance(
                         m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
                     24; // the sort arrow
@@ -294,6 +315,41 @@ void AnalysisWindow::fitColumns()
                 text = std::min(text, 24 * metrics.averageCharWidth() + 150);
         }
         m_view->setColumnWidth(c, std::max(width, text + 12));
+    }
+}
+
+void AnalysisWindow::showMoveColumns()
+{
+    // Only with a snapshot before the one shown: without, they would be empty and push the
+    // other columns out of a window of the default width.
+    const bool shown = m_model->hasPrevious();
+    const QFontMetrics metrics = m_view->fontMetrics();
+    const QFontMetrics header = m_view->horizontalHeader()->fontMetrics();
+    const BetType type = m_model->table().type;
+    const bool appearing = shown && m_view->isColumnHidden(AnalysisTableModel::ChangeCol);
+    for (const int c : {int(AnalysisTableModel::PreviousCol), int(AnalysisTableModel::ChangeCol)}) {
+        m_view->setColumnHidden(c, !shown);
+        if (!shown)
+            continue;
+        const QString widest = c == AnalysisTableModel::ChangeCol ? QStringLiteral("-99.9% 急落")
+                               : type == BetType::Place || type == BetType::Wide
+                                   ? QStringLiteral("999.9-999.9")
+                                   : QStringLiteral("9999.9");
+        const int width =
+            std::max(header.horizontalAdvance(
+                         m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                         24,
+                     metrics.horizontalAdvance(widest) + 12);
+        if (m_view->columnWidth(c) < width)
+            m_view->setColumnWidth(c, width);
+    }
+    // Wider by the two columns where the area has room, rather than scrolling the table.
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (appearing && sub && sub->mdiArea()) {
+        const int room = sub->mdiArea()->viewport()->width() - sub->x();
+        const int wanted = sub->width() + sizeHint().width() - width();
+        if (wanted > sub->width())
+            sub->resize(std::min(wanted, std::max(room, sub->width())), sub->height());
     }
 }
 
@@ -356,6 +412,10 @@ void AnalysisWindow::showStatus()
         text = QStringLiteral("%1 点").arg(m_model->rowCount());
         if (m_proxy->rowCount() < m_model->rowCount())
             text += QStringLiteral("（確率の高い %1 点を表示）").arg(m_proxy->rowCount());
+        if (m_model->snapshot() > 0)
+            text += QStringLiteral("　%1 の時点を表示しています（実オッズを打ち込めるのは最新の"
+                                   "時点だけです）")
+                        .arg(m_snapshots->currentText());
         error = false;
     }
     m_status->setText(text);
@@ -430,8 +490,28 @@ void AnalysisWindow::refreshStakes()
     m_stakes->showStakes(m_model->table(), pickedRows(), m_analysis->inputs());
 }
 
+bool AnalysisWindow::editFocusedText(bool paste)
+{
+    // The Edit menu's copy and paste reach this window first: a text box being typed in takes
+    // them as its own keys would.
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return false;
+    if (auto *text = qobject_cast<QPlainTextEdit *>(focus)) {
+        paste ? text->paste() : text->copy();
+        return true;
+    }
+    if (auto *line = qobject_cast<QLineEdit *>(focus)) {
+        paste ? line->paste() : line->copy();
+        return true;
+    }
+    return false;
+}
+
 void AnalysisWindow::copy()
 {
+    if (editFocusedText(false))
+        return;
     std::vector<int> rows = rowsInViewOrder(true);
     if (rows.empty())
         rows = rowsInViewOrder(false);
@@ -488,6 +568,8 @@ void AnalysisWindow::print()
 
 void AnalysisWindow::paste()
 {
+    if (editFocusedText(true))
+        return;
     pasteText(GetClipboardTexts().plain);
 }
 
@@ -502,18 +584,195 @@ bool AnalysisWindow::pasteText(const QString &text)
     m_errorOfTyping = false;
     if (odds.ok()) {
         int dropped = 0;
-        // Each paste is a snapshot of the market at this time.
+        // Each paste is a snapshot of the market at this time, shown as the latest.
+        m_model->setSnapshot(0, m_analysis->inputs());
         const QString now = SnapshotTimeText(QDateTime::currentDateTime());
         edit([&](AnalysisInputs &in) {
             dropped = PasteSnapshot(&in, type, odds.value.odds, now);
             for (const Ticket &ticket : odds.value.scratched)
                 in.actualOf(type).erase(ticket);
         });
-        if (dropped > 0)
-            m_pasteError =
-                QStringLiteral("オッズの時点は%1までなので、いちばん古い時点を消しました。")
-                    .arg(MaxSnapshots);
+        // The paste took: this is news, not a refusal.
+        if (dropped > 0) {
+            m_note = QStringLiteral("オッズの時点は%1までなので、いちばん古い時点を消しました。")
+                         .arg(MaxSnapshots);
+            m_noteIsError = false;
+        }
     }
     showStatus();
     return odds.ok();
+}
+
+QLayout *AnalysisWindow::buildSnapshotRow()
+{
+    m_snapshots = new QComboBox(this);
+    m_snapshots->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_snapshotTime = new QLineEdit(this);
+    m_snapshotTime->setPlaceholderText(QStringLiteral("時刻なし"));
+    m_snapshotTime->setToolTip(QStringLiteral("この時点の時刻を直せます（yyyy-mm-dd hh:mm:ss）"));
+    m_snapshotTime->setFixedWidth(
+        m_snapshotTime->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) +
+        16);
+    m_deleteSnapshot = new QToolButton(this);
+    m_deleteSnapshot->setText(QStringLiteral("この時点を削除"));
+    m_dropThreshold = NumberBox(this, 0.1, 100, 5, 1);
+    m_dropThreshold->setSuffix(QStringLiteral(" %"));
+    m_dropThreshold->setValue(m_model->dropThreshold());
+    m_dropThreshold->setToolTip(
+        QStringLiteral("前回の時点からこれだけ以上オッズが下がった買い目を急落として赤で示します"));
+    auto *drop = new QLabel(QStringLiteral("急落"), this);
+    drop->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;")
+                            .arg(AnalysisTableModel::dropColor().name()));
+
+    auto *row = new QHBoxLayout;
+    const auto add = [&](const QString &label, QWidget *w, const QString &name) {
+        row->addWidget(new QLabel(label, this));
+        row->addWidget(w);
+        w->setAccessibleName(name);
+    };
+    add(QStringLiteral("時点"), m_snapshots, QStringLiteral("オッズの時点"));
+    add(QStringLiteral("時刻"), m_snapshotTime, QStringLiteral("時点の時刻"));
+    row->addWidget(m_deleteSnapshot);
+    row->addSpacing(24);
+    row->addWidget(drop);
+    add(QStringLiteral("（前回から"), m_dropThreshold, QStringLiteral("急落のしきい値"));
+    row->addWidget(new QLabel(QStringLiteral("以上の下落）"), this));
+    row->addStretch(1);
+
+    connect(m_snapshots, &QComboBox::currentIndexChanged, this, &AnalysisWindow::showSnapshot);
+    connect(m_snapshotTime, &QLineEdit::editingFinished, this,
+            [this] { setSnapshotTime(m_snapshotTime->text()); });
+    connect(m_deleteSnapshot, &QToolButton::clicked, this, &AnalysisWindow::deleteSnapshot);
+    connect(m_dropThreshold, &QDoubleSpinBox::valueChanged, this, [this](double percent) {
+        m_model->setDropThreshold(percent);
+        if (!m_storeThreshold)
+            return;
+        const QString error = m_storeThreshold(percent);
+        m_note = error.isEmpty() ? QString()
+                                 : QStringLiteral("急落のしきい値を保存できませんでした：") + error;
+        m_noteIsError = !error.isEmpty();
+        showStatus();
+    });
+    return row;
+}
+
+void AnalysisWindow::setDropThreshold(double percent)
+{
+    const QSignalBlocker block(m_dropThreshold);
+    m_dropThreshold->setValue(percent);
+    m_model->setDropThreshold(m_dropThreshold->value());
+}
+
+void AnalysisWindow::syncSnapshots()
+{
+    const AnalysisInputs &in = m_analysis->inputs();
+    const BetType type = m_model->table().type;
+    const int count = SnapshotCount(in, type);
+    QStringList items;
+    for (int k = 0; k < count; ++k) {
+        const QString time = SnapshotTimeOf(in, type, k);
+        const QString shown = time.isEmpty() ? QStringLiteral("時刻なし") : time;
+        items << (k == 0 ? QStringLiteral("最新　") + shown : shown);
+    }
+    const QSignalBlocker block(m_snapshots);
+    bool same = m_snapshots->count() == count;
+    for (int k = 0; same && k < count; ++k)
+        same = m_snapshots->itemText(k) == items[k];
+    if (!same) {
+        m_snapshots->clear();
+        m_snapshots->addItems(items);
+    }
+    const int shown = m_model->snapshot();
+    m_snapshots->setCurrentIndex(shown);
+    m_snapshots->setEnabled(count > 1);
+    // Lines being typed stay until they are entered.
+    if (!(m_snapshotTime->hasFocus() && m_snapshotTime->isModified())) {
+        m_snapshotTime->setText(SnapshotTimeOf(in, type, shown));
+        m_snapshotTime->setModified(false);
+    }
+    const bool any =
+        count > 1 || !in.actualOf(type).empty() || !SnapshotTimeOf(in, type, 0).isEmpty();
+    m_snapshotTime->setEnabled(any);
+    m_deleteSnapshot->setEnabled(any);
+}
+
+void AnalysisWindow::showSnapshot(int index)
+{
+    if (!m_analysis)
+        return;
+    m_model->setSnapshot(index, m_analysis->inputs());
+    syncSnapshots();
+    showMoveColumns();
+    refreshStakes();
+    showStatus();
+}
+
+bool AnalysisWindow::setSnapshotTime(const QString &time)
+{
+    if (!m_analysis)
+        return false;
+    const BetType type = m_model->table().type;
+    const int index = m_model->snapshot();
+    m_snapshotTime->setModified(false);
+    if (time.trimmed() == SnapshotTimeOf(m_analysis->inputs(), type, index))
+        return true;
+    AnalysisInputs in = m_analysis->inputs();
+    const QString error = SetSnapshotTime(&in, type, index, time);
+    if (error.isEmpty()) {
+        m_analysis->state().setInputs(in);
+        return true;
+    }
+    syncSnapshots();
+    m_note = QStringLiteral("時刻を直せません：") + error;
+    m_noteIsError = true;
+    showStatus();
+    return false;
+}
+
+void AnalysisWindow::deleteSnapshot()
+{
+    if (!m_analysis)
+        return;
+    const BetType type = m_model->table().type;
+    const int index = m_model->snapshot();
+    const QString time = SnapshotTimeOf(m_analysis->inputs(), type, index);
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.icon = MsgIcon::Question;
+    box.buttons = MsgButtons::YesNo;
+    box.text =
+        QStringLiteral("%1の%2の時点（%3）のオッズを削除しますか？")
+            .arg(BetTypeLabel(type), index == 0 ? QStringLiteral("最新") : QStringLiteral("以前"),
+                 time.isEmpty() ? QStringLiteral("時刻なし") : time);
+    if (index == 0 && SnapshotCount(m_analysis->inputs(), type) > 1)
+        box.text += QStringLiteral("\n一つ前の時点が最新になり、分析に使われます。");
+    if (ShowMessageBox(this, box) != MsgAnswer::Yes)
+        return;
+    edit([&](AnalysisInputs &in) { DeleteSnapshot(&in, type, index); });
+}
+
+bool AnalysisWindow::enterPayouts(const QString &text)
+{
+    if (!m_analysis)
+        return false;
+    const AnalysedRace &race = m_analysis->race();
+    // Brackets by runner number, as the result is checked.
+    std::vector<int> brackets(size_t(race.runnerCount()) + 1, 0);
+    for (const RunnerInfo &runner : race.runners)
+        if (runner.number > 0 && runner.number <= race.runnerCount())
+            brackets[size_t(runner.number)] = runner.bracket;
+    const Result<Payouts> read =
+        ReadRacePayouts(text, race.runnerCount(), race.finishingOrder, brackets);
+    if (!read.ok()) {
+        m_payouts->showMessage(QStringLiteral("払戻にできません（何も変えていません）：") +
+                                   JapaneseText(read.problem),
+                               true);
+        return false;
+    }
+    edit([&](AnalysisInputs &in) { in.payouts = read.value; });
+    m_payouts->showMessage(read.value.empty()
+                               ? QStringLiteral("払戻を消しました。")
+                               : QStringLiteral("払戻 %1 件を入れました。").arg(read.value.size()),
+                           false);
+    return true;
 }

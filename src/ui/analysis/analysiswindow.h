@@ -1,7 +1,8 @@
 #pragma once
 // The bet-analysis window of one document: bet type, model and payout ratio, the table of
-// tickets with estimated and actual odds coloured by their ratio, and the stake panel for the
-// selected tickets. It shows DocumentAnalysis and turns edits into new inputs.
+// tickets with estimated and actual odds coloured by their ratio and their move since the
+// snapshot before, the snapshot chooser, the stake panel for the selected tickets and the
+// race's payouts. It shows DocumentAnalysis and turns edits into new inputs.
 
 #include "core/analysis/documentanalysis.h"
 #include "core/document/grid.h"
@@ -11,7 +12,9 @@
 #include <QWidget>
 #include <functional>
 
+class PayoutPanel;
 class QComboBox;
+class QLineEdit;
 class QToolButton;
 class QDoubleSpinBox;
 class QLabel;
@@ -36,6 +39,22 @@ public:
     // 払戻率をJRAに戻す: every bet type's payout ratio back to JRA's.
     void restoreJraRatios();
 
+    // Where the 急落 threshold is kept when edited here: empty when stored, else why not.
+    using ThresholdStore = std::function<QString(double)>;
+    void setThresholdStore(ThresholdStore store) { m_storeThreshold = std::move(store); }
+    // The 急落 threshold in percent, as the settings hold it.
+    void setDropThreshold(double percent);
+
+    // The table as of snapshot index of the bet type in view (0 the latest).
+    void showSnapshot(int index);
+    // A corrected time for the snapshot shown; false, saying why, when refused.
+    bool setSnapshotTime(const QString &time);
+    // Deletes the snapshot shown after asking.
+    void deleteSnapshot();
+    // The 払戻 panel's text as the race's payouts; false, saying why in the panel, when a line
+    // cannot be read or contradicts the result.
+    bool enterPayouts(const QString &text);
+
     // Selected rows (all when none is selected) in view order, TAB-separated with a header.
     void copy();
     void copyTable();
@@ -55,6 +74,9 @@ public:
     AnalysisTableModel *model() const { return m_model; }
     QSortFilterProxyModel *proxy() const { return m_proxy; }
     StakePanel *stakePanel() const { return m_stakes; }
+    PayoutPanel *payoutPanel() const { return m_payouts; }
+    QComboBox *snapshotBox() const { return m_snapshots; }
+    QLineEdit *snapshotTimeEdit() const { return m_snapshotTime; }
     QString statusText() const;
     // Table rows (model indexes) in view order.
     std::vector<int> rowsInViewOrder(bool selectedOnly) const;
@@ -74,12 +96,23 @@ private:
     void edit(const std::function<void(AnalysisInputs &)> &change);
     void selectPicks();
     void selectionEdited();
+    void syncSnapshots();
+    // Copy or paste in the text box with the focus, when one has it.
+    bool editFocusedText(bool paste);
+    void showMoveColumns();
+    QLayout *buildSnapshotRow();
 
     QPointer<DocumentAnalysis> m_analysis;
     AnalysisTableModel *m_model;
     TopRowsProxy *m_proxy;
     QTableView *m_view;
     StakePanel *m_stakes;
+    PayoutPanel *m_payouts;
+    QComboBox *m_snapshots = nullptr;
+    QLineEdit *m_snapshotTime = nullptr;
+    QToolButton *m_deleteSnapshot = nullptr;
+    QDoubleSpinBox *m_dropThreshold = nullptr;
+    ThresholdStore m_storeThreshold;
     QComboBox *m_betType = nullptr;
     QComboBox *m_modelBox = nullptr;
     QDoubleSpinBox *m_lambda = nullptr;

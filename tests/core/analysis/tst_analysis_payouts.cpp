@@ -56,6 +56,8 @@ void TestPayouts::parse()
     const Result<Payouts> read = ParsePayoutText(text, 18);
     QVERIFY2(read.ok(), qPrintable(read.error));
     QCOMPARE(Listed(read.value), payouts);
+    // The window's lines read back the same.
+    QCOMPARE(Listed(ParsePayoutText(PayoutLinesText(read.value), 18).value), payouts);
 }
 
 void TestPayouts::refusals_data()
@@ -71,6 +73,9 @@ void TestPayouts::refusals_data()
                                   << "1行目「3連単 3→7 45,670円」: 3連単の組番";
     QTest::newRow("runner out of range") << "単勝 19 350円"
                                          << "1行目「単勝 19 350円」: 単勝 19 は組番";
+    QTest::newRow("bracket beyond 8")
+        << "枠連 2-9 800円"
+        << "1行目「枠連 2-9 800円」: 枠連 2-9 は組番になりません（枠番 は 1～8）";
     QTest::newRow("bad commas") << "馬連 3-7 12,30円"
                                 << "馬連 3-7 の払戻金";
     QTest::newRow("trailing text") << "単勝 7 350円 特払"

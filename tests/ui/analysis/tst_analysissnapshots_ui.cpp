@@ -1,0 +1,223 @@
+// The analysis window over time: 前回, 変化 and the 急落 flag, the snapshot chooser and the
+// 払戻 panel.
+#include "core/analysis/documentanalysis.h"
+#include "core/settings/inifile.h"
+#include "testfiles.h"
+#include "ui/analysis/analysiscontroller.h"
+#include "ui/analysis/analysistablemodel.h"
+#include "ui/analysis/analysiswindow.h"
+#include "ui/analysis/payoutpanel.h"
+#include "ui/desktop/dialogs.h"
+#include "ui/document/documentwindow.h"
+#include "ui/mainwindow/mainwindow.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+class TestAnalysisSnapshots : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void suddenDropAtThreshold_data();
+    void suddenDropAtThreshold();
+    void earlierSnapshotShownAndDeleted();
+    void fullHistoryDropsOldestAndSaysSo();
+    void payoutsEntered_data();
+    void payoutsEntered();
+
+private:
+    AnalysisWindow *openWindow();
+    // Snapshots of 馬連 1-2, newest first, two minutes apart.
+    static void setHistory(AnalysisWindow *w, const std::vector<double> &odds);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MainWindow> m_main;
+    QList<MessageBoxRequest> m_boxes;
+    QList<MsgAnswer> m_answers;
+};
+
+void TestAnalysisSnapshots::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QFile::copy(DataPath(QStringLiteral("race18.csv")), m_dir->filePath(QStringLiteral("r.csv")));
+    m_boxes.clear();
+    DialogHooks::messageBox = [this](const MessageBoxRequest &r) {
+        m_boxes.append(r);
+        return m_answers.isEmpty() ? MsgAnswer::No : m_answers.takeFirst();
+    };
+}
+
+void TestAnalysisSnapshots::cleanup()
+{
+    m_main->close();
+    m_main.reset();
+    DialogHooks::messageBox = nullptr;
+    m_dir.reset();
+}
+
+AnalysisWindow *TestAnalysisSnapshots::openWindow()
+{
+    m_main = std::make_unique<MainWindow>(m_dir->path() + u'/');
+    m_main->StartUp();
+    m_main->openFile(m_dir->filePath(QStringLiteral("r.csv")));
+    return qobject_cast<AnalysisWindow *>(
+        m_main->analysis()->openAnalysisWindow(m_main->activeDocument())->widget());
+}
+
+void TestAnalysisSnapshots::setHistory(AnalysisWindow *w, const std::vector<double> &odds)
+{
+    AnalysisInputs in = w->analysis()->inputs();
+    const auto time = [](size_t k) {
+        return SnapshotTimeText(
+            QDateTime(QDate(2026, 12, 12), QTime(14, 10)).addSecs(-120 * int(k)));
+    };
+    const Ticket ticket{1, 2, 0};
+    in.actualOf(BetType::Quinella) = {{ticket, odds[0]}};
+    in.latestTime[size_t(BetType::Quinella)] = time(0);
+    for (size_t k = 1; k < odds.size(); ++k)
+        in.earlierOf(BetType::Quinella).push_back({time(k), {{ticket, odds[k]}}});
+    w->analysis()->state().setInputs(in);
+}
+
+void TestAnalysisSnapshots::suddenDropAtThreshold_data()
+{
+    QTest::addColumn<QString>("setting"); // DropThreshold in the settings file
+    QTest::addColumn<double>("previous"); // 0: only one snapshot
+    QTest::addColumn<double>("now");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("drop");
+    QTest::newRow("exactly 30 % by default") << "" << 10.0 << 7.0 << "-30.0% 急落" << true;
+    QTest::newRow("just short of it") << "" << 10.0 << 7.1 << "-29.0%" << false;
+    // (3.0 - 2.1) / 3.0 is a hair below 0.3 as a double; the row shows -30.0 %.
+    QTest::newRow("30 % as shown") << "" << 3.0 << 2.1 << "-30.0% 急落" << true;
+    QTest::newRow("a rise") << "" << 10.0 << 12.5 << "+25.0%" << false;
+    QTest::newRow("threshold from the settings") << "25" << 10.0 << 7.5 << "-25.0% 急落" << true;
+    QTest::newRow("unreadable setting: 30") << "x" << 10.0 << 7.5 << "-25.0%" << false;
+    QTest::newRow("no earlier snapshot") << "" << 0.0 << 7.0 << "" << false;
+}
+
+void TestAnalysisSnapshots::suddenDropAtThreshold()
+{
+    QFETCH(QString, setting);
+    QFETCH(double, previous);
+    QFETCH(double, now);
+    QFETCH(QString, change);
+    QFETCH(bool, drop);
+    if (!setting.isEmpty())
+        QVERIFY(writeSetting(m_dir->filePath(QStringLiteral("KirrelSys.ini")),
+                             QStringLiteral("Analysis"), QStringLiteral("DropThreshold"), setting)
+                    .ok);
+    AnalysisWindow *w = openWindow();
+    setHistory(w, previous > 0 ? std::vector<double>{now, previous} : std::vector<double>{now});
+    const AnalysisTableModel *m = w->model();
+    int row = 0;
+    while (m->row(row).ticket != Ticket{1, 2, 0})
+        ++row;
+    QCOMPARE(m->index(row, AnalysisTableModel::ChangeCol).data().toString(), change);
+    QCOMPARE(m->index(row, AnalysisTableModel::PreviousCol).data().toString(),
+             previous > 0 ? QString::number(previous, 'f', 1) : QString());
+    QCOMPARE(m->isSuddenDrop(row), drop);
+    QCOMPARE(m->index(row, AnalysisTableModel::TicketCol).data(Qt::ForegroundRole).isValid(), drop);
+    QCOMPARE(w->view()->isColumnHidden(AnalysisTableModel::ChangeCol), previous == 0);
+}
+
+void TestAnalysisSnapshots::earlierSnapshotShownAndDeleted()
+{
+    AnalysisWindow *w = openWindow();
+    setHistory(w, {7.0, 10.0, 20.0});
+    const AnalysisTableModel *m = w->model();
+    const auto actual = [m] {
+        for (int r = 0; r < m->rowCount(); ++r)
+            if (m->row(r).ticket == Ticket{1, 2, 0})
+                return m->row(r).actualOdds;
+        return -1.0;
+    };
+    QCOMPARE(w->snapshotBox()->count(), 3);
+    QCOMPARE(w->snapshotBox()->currentText(), QStringLiteral("最新　2026-12-12 14:10:00"));
+    w->snapshotBox()->setCurrentIndex(1);
+    QCOMPARE(actual(), 10.0);
+    QCOMPARE(m->index(0, AnalysisTableModel::ActualCol).flags() & Qt::ItemIsEditable, 0);
+    // A time out of order is refused; one in order is the snapshot's.
+    QVERIFY(!w->setSnapshotTime(QStringLiteral("2026-12-12 14:30:00")));
+    QVERIFY(w->statusText().contains(QStringLiteral("2026-12-12 14:10:00")));
+    QVERIFY(w->setSnapshotTime(QStringLiteral("2026-12-12 14:07:30")));
+    QCOMPARE(SnapshotTimeOf(w->analysis()->inputs(), BetType::Quinella, 1),
+             QStringLiteral("2026-12-12 14:07:30"));
+    // Deleting asks first: No keeps it, Yes deletes it and shows the next older one.
+    m_answers = {MsgAnswer::No, MsgAnswer::Yes};
+    w->deleteSnapshot();
+    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), 3);
+    w->deleteSnapshot();
+    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(m_boxes[1].buttons, MsgButtons::YesNo);
+    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), 2);
+    QCOMPARE(actual(), 20.0);
+    QVERIFY(w->analysis()->state().isChanged());
+    // A paste brings the latest back into view.
+    QVERIFY(w->pasteText(QStringLiteral("1-2 5.0")));
+    QCOMPARE(w->snapshotBox()->currentIndex(), 0);
+    QCOMPARE(actual(), 5.0);
+}
+
+void TestAnalysisSnapshots::fullHistoryDropsOldestAndSaysSo()
+{
+    AnalysisWindow *w = openWindow();
+    setHistory(w, std::vector<double>(size_t(MaxSnapshots), 10.0));
+    QVERIFY(w->pasteText(QStringLiteral("1-2 5.0")));
+    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), MaxSnapshots);
+    QCOMPARE(w->statusText(),
+             QStringLiteral("オッズの時点は200までなので、いちばん古い時点を消しました。"));
+}
+
+void TestAnalysisSnapshots::payoutsEntered_data()
+{
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored"); // the panel's lines after; empty when refused
+    QTest::addColumn<QString>("message");
+    QTest::newRow("results page") << "3-7-12"
+                                  << "馬連 ３－７ 1,230円 5番人気\n複勝 7 150円 3 210円"
+                                  << "複勝 3 210円\n複勝 7 150円\n馬連 3-7 1,230円\n"
+                                  << "払戻 3 件を入れました。";
+    QTest::newRow("unreadable line") << "3-7-12"
+                                     << "単勝 3 350円\n馬連 3-7 円"
+                                     << ""
+                                     << "2行目「馬連 3-7 円」";
+    QTest::newRow("contradicts the result") << "3-7-12"
+                                            << "単勝 7 350円"
+                                            << ""
+                                            << "払戻 単勝 7 350円 は結果 3-7-12 と合いません";
+    QTest::newRow("no result: not checked") << ""
+                                            << "単勝 7 350円"
+                                            << "単勝 7 350円\n"
+                                            << "払戻 1 件を入れました。";
+}
+
+void TestAnalysisSnapshots::payoutsEntered()
+{
+    QFETCH(QString, result);
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    QFETCH(QString, message);
+    AnalysisWindow *w = openWindow();
+    m_main->activeDocument()->setTitleText(5, result);
+    w->analysis()->documentChanged();
+    PayoutPanel *panel = w->payoutPanel();
+    panel->editor()->setPlainText(text);
+    panel->apply();
+    QVERIFY2(panel->messageText().contains(message), qPrintable(panel->messageText()));
+    QCOMPARE(w->analysis()->inputs().payouts.empty(), stored.isEmpty());
+    QCOMPARE(panel->editor()->toPlainText(), stored.isEmpty() ? text : stored);
+}
+
+QTEST_MAIN(TestAnalysisSnapshots)
+#include "tst_analysissnapshots_ui.moc"
