@@ -7,6 +7,7 @@
 #include "ui/analysis/analysistablemodel.h"
 #include "ui/analysis/analysiswindow.h"
 #include "ui/analysis/payoutpanel.h"
+#include "ui/desktop/clipboard.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/mainwindow.h"
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void fullHistoryDropsOldestAndSaysSo();
     void payoutsEntered_data();
     void payoutsEntered();
+    void editPasteGoesToPayoutBox();
 
 private:
     AnalysisWindow *openWindow();
@@ -217,6 +219,20 @@ void TestAnalysisSnapshots::payoutsEntered()
     QVERIFY2(panel->messageText().contains(message), qPrintable(panel->messageText()));
     QCOMPARE(w->analysis()->inputs().payouts.empty(), stored.isEmpty());
     QCOMPARE(panel->editor()->toPlainText(), stored.isEmpty() ? text : stored);
+}
+
+void TestAnalysisSnapshots::editPasteGoesToPayoutBox()
+{
+    AnalysisWindow *w = openWindow();
+    m_main->show();
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    w->payoutPanel()->editor()->setFocus();
+    SetClipboardText(QStringLiteral("単勝 7 350円"));
+    QVERIFY(m_main->analysis()->paste());
+    QCOMPARE(w->payoutPanel()->editor()->toPlainText(), QStringLiteral("単勝 7 350円"));
+    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), 1); // no odds pasted
+    QVERIFY(w->analysis()->inputs().actualOf(BetType::Quinella).empty());
 }
 
 QTEST_MAIN(TestAnalysisSnapshots)
