@@ -21,17 +21,48 @@ constexpr auto DigitPairs = [] {
     return pairs;
 }();
 
-// The last `count` digits of n, zeros in front, ending at end. 32 bits suffice for the
-// decimals, whose divisions are then cheaper.
-template <typename Word> void writeDigitsBefore(char *end, Word n, int count)
+// The last Count digits of n, zeros in front, from out on; a number of digits known when
+// compiling, so that the loop unrolls. 32 bits make the divisions cheaper where they suffice.
+template <int Count, typename Word> void writeDigits(char *out, Word n)
 {
-    for (; count >= 2; count -= 2) {
+    char *end = out + Count;
+    for (int left = Count; left >= 2; left -= 2) {
         end -= 2;
         std::memcpy(end, &DigitPairs[size_t(2 * (n % 100))], 2);
         n /= 100;
     }
-    if (count == 1)
+    if constexpr (Count % 2 == 1)
         *--end = char('0' + n % 10);
+}
+
+// writeDigits with the number of digits known only when running.
+template <typename Word> void writeDigits(char *out, Word n, int count)
+{
+    switch (count) {
+    case 1:
+        return writeDigits<1>(out, n);
+    case 2:
+        return writeDigits<2>(out, n);
+    case 3:
+        return writeDigits<3>(out, n);
+    case 4:
+        return writeDigits<4>(out, n);
+    case 5:
+        return writeDigits<5>(out, n);
+    case 6:
+        return writeDigits<6>(out, n);
+    case 7:
+        return writeDigits<7>(out, n);
+    case 8:
+        return writeDigits<8>(out, n);
+    case 9:
+        return writeDigits<9>(out, n);
+    case 10:
+        return writeDigits<10>(out, n);
+    default:
+        for (char *end = out + count; end > out; n /= 10)
+            *--end = char('0' + n % 10);
+    }
 }
 
 // n in [0, 2^32) with Decimals decimals: n / 10^Decimals "." the rest.
@@ -44,7 +75,7 @@ template <int Decimals> char *writeScaled(char *out, quint32 n)
         out = writeDecimal(out, units);
     if constexpr (Decimals > 0) {
         *out++ = '.';
-        writeDigitsBefore(out + Decimals, n % quint32(Pow10[Decimals]), Decimals);
+        writeDigits<Decimals>(out, n % quint32(Pow10[Decimals]));
         out += Decimals;
     }
     return out;
@@ -95,7 +126,7 @@ template <int Decimals> char *writeFixedAt(char *out, double value)
                 out = writeDecimal(out, units);
             if constexpr (Decimals > 0) {
                 *out++ = '.';
-                writeDigitsBefore(out + Decimals, quint32(n % Pow10[Decimals]), Decimals);
+                writeDigits<Decimals>(out, quint32(n % Pow10[Decimals]));
                 out += Decimals;
             }
             return out;
@@ -120,11 +151,11 @@ char *writeDecimal(char *out, quint64 n)
     if (n <= 0xFFFFFFFFu) {
         for (quint32 bound = 1000; count < 10 && quint32(n) >= bound; bound *= 10)
             ++count;
-        writeDigitsBefore(out + count, quint32(n), count);
+        writeDigits(out, quint32(n), count);
     } else {
         for (quint64 bound = 1000; count < 20 && n >= bound; bound *= 10)
             ++count;
-        writeDigitsBefore(out + count, n, count);
+        writeDigits(out, n, count);
     }
     return out + count;
 }
