@@ -14,8 +14,6 @@ class TestFixedText : public QObject
 private Q_SLOTS:
     void sameAsToChars_data();
     void sameAsToChars();
-    void decimal_data();
-    void decimal();
 };
 
 // Each family of values is checked at every number of decimals against std::to_chars.
@@ -75,22 +73,6 @@ void TestFixedText::sameAsToChars()
             QCOMPARE(QByteArray(written, got - written), QByteArray(expected, end - expected));
         }
     }
-}
-
-void TestFixedText::decimal_data()
-{
-    QTest::addColumn<quint64>("n");
-    QTest::newRow("zero") << quint64(0);
-    QTest::newRow("one digit") << quint64(7);
-    QTest::newRow("powers of ten stay whole") << quint64(1000000);
-    QTest::newRow("largest") << std::numeric_limits<quint64>::max();
-}
-
-void TestFixedText::decimal()
-{
-    QFETCH(quint64, n);
-    char out[20];
-    QCOMPARE(QByteArray(out, writeDecimal(out, n) - out), QByteArray::number(n));
 }
 
 QTEST_GUILESS_MAIN(TestFixedText)
