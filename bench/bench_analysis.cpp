@@ -9,7 +9,7 @@
 namespace {
 
 // Win odds from 2.3 to 31.2 as a market would show them, brackets as the table gives them.
-RaceField Field18()
+RaceField field18()
 {
     std::vector<double> scores(19, 0.0);
     std::vector<int> brackets(19, 0);
@@ -17,44 +17,44 @@ RaceField Field18()
         scores[size_t(r)] = 1 / (2.3 + 1.7 * (r - 1));
         brackets[size_t(r)] = r <= 12 ? (r + 1) / 2 : 7 + (r - 13) / 3;
     }
-    return RaceFieldFromScores(scores, brackets, 1).value;
+    return raceFieldFromScores(scores, brackets, 1).value;
 }
 
 void BM_TrifectaHarville(benchmark::State &state)
 {
-    const RaceField field = Field18();
+    const RaceField field = field18();
     for (auto _ : state)
-        benchmark::DoNotOptimize(HarvilleOrder(field).firstThree.data());
+        benchmark::DoNotOptimize(harvilleOrder(field).firstThree.data());
 }
 BENCHMARK(BM_TrifectaHarville)->Unit(benchmark::kMicrosecond);
 
 void BM_TrifectaDiscount(benchmark::State &state)
 {
-    const RaceField field = Field18();
+    const RaceField field = field18();
     for (auto _ : state)
-        benchmark::DoNotOptimize(DiscountOrder(field, 0.81, 0.65).firstThree.data());
+        benchmark::DoNotOptimize(discountOrder(field, 0.81, 0.65).firstThree.data());
 }
 BENCHMARK(BM_TrifectaDiscount)->Unit(benchmark::kMicrosecond);
 
 void BM_NormalFitAndTrifecta(benchmark::State &state)
 {
-    const RaceField field = Field18();
+    const RaceField field = field18();
     for (auto _ : state)
-        benchmark::DoNotOptimize(NormalOrder(field).value.firstThree.data());
+        benchmark::DoNotOptimize(normalOrder(field).value.firstThree.data());
 }
 BENCHMARK(BM_NormalFitAndTrifecta)->Unit(benchmark::kMillisecond);
 
 // The model once, then the sorted list of every bet type with its estimated odds.
 void BM_EveryBetType(benchmark::State &state)
 {
-    const RaceField field = Field18();
+    const RaceField field = field18();
     const OrderModel model = OrderModel(state.range(0));
     const AnalysisParameters parameters;
     for (auto _ : state) {
-        const FinishingOrder order = ModelOrder(field, model, 0.81, 0.65).value;
+        const FinishingOrder order = modelOrder(field, model, 0.81, 0.65).value;
         for (const BetType type : AllBetTypes)
             benchmark::DoNotOptimize(
-                Combinations(type, order, field, parameters.ratio(type)).data());
+                computeCombinations(type, order, field, parameters.ratio(type)).data());
     }
 }
 BENCHMARK(BM_EveryBetType)
@@ -65,7 +65,7 @@ BENCHMARK(BM_EveryBetType)
 
 // Every 3連単 ticket of 18 runners (4,896 lines) pasted as an odds page writes them, and the
 // same odds read back from an analysis file.
-QString TrifectaOddsPage()
+QString trifectaOddsPage()
 {
     QString text = QStringLiteral("組番\tオッズ\n");
     int k = 0;
@@ -87,9 +87,9 @@ QString TrifectaOddsPage()
 
 void BM_PasteTrifectaPage(benchmark::State &state)
 {
-    const QString text = TrifectaOddsPage();
+    const QString text = trifectaOddsPage();
     for (auto _ : state)
-        benchmark::DoNotOptimize(ParsePastedOdds(text, BetType::Trifecta, 18, {}));
+        benchmark::DoNotOptimize(parsePastedOdds(text, BetType::Trifecta, 18, {}));
 }
 BENCHMARK(BM_PasteTrifectaPage)->Unit(benchmark::kMillisecond);
 
@@ -97,10 +97,10 @@ void BM_ReadTrifectaAnalysisFile(benchmark::State &state)
 {
     AnalysisInputs in;
     in.actualOf(BetType::Trifecta) =
-        ParsePastedOdds(TrifectaOddsPage(), BetType::Trifecta, 18, {}).value.odds;
-    const QString text = SidecarText(in);
+        parsePastedOdds(trifectaOddsPage(), BetType::Trifecta, 18, {}).value.odds;
+    const QString text = sidecarText(in);
     for (auto _ : state)
-        benchmark::DoNotOptimize(ParseSidecar(text));
+        benchmark::DoNotOptimize(parseSidecar(text));
 }
 BENCHMARK(BM_ReadTrifectaAnalysisFile)->Unit(benchmark::kMillisecond);
 

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int Runners = 18;
 
-OddsDocument Race()
+OddsDocument race()
 {
     OddsDocument doc;
     doc.setCountText(0, QString::number(Runners));
@@ -33,7 +33,7 @@ OddsDocument Race()
 }
 
 // The quinella view of the race, copied whole: 153 estimates in the matrix layout.
-QString QuinellaMatrixText(OddsDocument doc)
+QString quinellaMatrixText(OddsDocument doc)
 {
     doc.recalculate();
     doc.estimateQuinella();
@@ -45,7 +45,7 @@ QString QuinellaMatrixText(OddsDocument doc)
 
 struct Fixture
 {
-    OddsDocument doc = Race();
+    OddsDocument doc = race();
     DocumentAnalysis analysis{&doc};
     AnalysisWindow window{&analysis};
     Fixture()
@@ -89,7 +89,7 @@ void BM_PasteQuinellaMatrix(benchmark::State &state)
 {
     Fixture f;
     f.window.setBetType(BetType::Quinella);
-    const QString text = QuinellaMatrixText(f.doc);
+    const QString text = quinellaMatrixText(f.doc);
     for (auto _ : state) {
         state.PauseTiming();
         AnalysisInputs cleared = f.analysis.inputs();
@@ -105,7 +105,7 @@ BENCHMARK(BM_PasteQuinellaMatrix)->Unit(benchmark::kMillisecond);
 
 void BM_ChartRedraw(benchmark::State &state)
 {
-    OddsDocument doc = Race();
+    OddsDocument doc = race();
     DocumentAnalysis analysis(&doc);
     ChartWindow chart(&analysis);
     chart.resize(900, 600);
@@ -130,10 +130,10 @@ int main(int argc, char **argv)
         if (std::strncmp(argv[i], "--analysis-png=", 15) == 0) {
             Fixture f;
             f.window.setBetType(BetType::Quinella);
-            f.window.pasteText(QuinellaMatrixText(f.doc));
+            f.window.pasteText(quinellaMatrixText(f.doc));
             f.window.grab().save(QString::fromLocal8Bit(argv[i] + 15));
         } else if (std::strncmp(argv[i], "--chart-png=", 12) == 0) {
-            OddsDocument doc = Race();
+            OddsDocument doc = race();
             DocumentAnalysis analysis(&doc);
             ChartWindow chart(&analysis);
             chart.resize(900, 600);

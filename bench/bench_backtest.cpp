@@ -13,7 +13,7 @@
 namespace {
 
 // Every trifecta ticket of 18 runners (4,896) with odds, in three snapshots, and a payout.
-QByteArray TrifectaFile(int race = 0, int snapshots = 3)
+QByteArray trifectaFile(int race = 0, int snapshots = 3)
 {
     QByteArray out = "[Analysis]\r\nVersion=3\r\nBetType=trifecta\r\n";
     const char *headers[] = {"[trifecta]\r\nRatio=0.725\r\nTime=2026-12-12 15:20:00\r\n",
@@ -37,11 +37,11 @@ QByteArray TrifectaFile(int race = 0, int snapshots = 3)
 
 void BM_ReadTrifectaSnapshot(benchmark::State &state)
 {
-    const QByteArray bytes = TrifectaFile();
+    const QByteArray bytes = trifectaFile();
     const std::optional<QTime> at =
         state.range(0) ? std::optional<QTime>(QTime(13, 45)) : std::nullopt;
     for (auto _ : state) {
-        const Result<BetOdds> read = ReadBetOdds(bytes, BetType::Trifecta, at);
+        const Result<BetOdds> read = readBetOdds(bytes, BetType::Trifecta, at);
         if (read.value.odds.size() != 4896)
             state.SkipWithError("not every ticket read");
         benchmark::DoNotOptimize(read.value.odds.data());
@@ -53,9 +53,9 @@ BENCHMARK(BM_ReadTrifectaSnapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond
 // The window's reader: the whole file into the analysis inputs, one snapshot of 4,896 lines.
 void BM_ParseTrifectaFile(benchmark::State &state)
 {
-    const QByteArray bytes = TrifectaFile(0, int(state.range(0)));
+    const QByteArray bytes = trifectaFile(0, int(state.range(0)));
     for (auto _ : state) {
-        const Result<AnalysisInputs> read = ParseSidecarBytes(bytes);
+        const Result<AnalysisInputs> read = parseSidecarBytes(bytes);
         if (read.value.actualOf(BetType::Trifecta).size() != 4896)
             state.SkipWithError(qPrintable(read.error));
         benchmark::DoNotOptimize(read.value.payouts.size());
@@ -66,14 +66,14 @@ BENCHMARK(BM_ParseTrifectaFile)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
 // Saving it again.
 void BM_WriteTrifectaFile(benchmark::State &state)
 {
-    const AnalysisInputs in = ParseSidecarBytes(TrifectaFile(0, 1)).value;
+    const AnalysisInputs in = parseSidecarBytes(trifectaFile(0, 1)).value;
     for (auto _ : state)
-        benchmark::DoNotOptimize(SidecarBytes(in).size());
+        benchmark::DoNotOptimize(sidecarBytes(in).size());
 }
 BENCHMARK(BM_WriteTrifectaFile)->Unit(benchmark::kMicrosecond);
 
 // Race k: stakes 300 to 2,000 yen by runner, shifted with k; a date a day after another.
-QByteArray Document(int k)
+QByteArray document(int k)
 {
     QString text =
         QStringLiteral("縦枠,横枠,第%1レース,%2,予想,控除,投票\r\n18,1,,,%3,85,100000\r\n"
@@ -93,7 +93,7 @@ QByteArray Document(int k)
 }
 
 // A season written once per run of the program.
-QString SeasonFolder()
+QString seasonFolder()
 {
     static QTemporaryDir dir;
     static bool written = false;
@@ -104,8 +104,8 @@ QString SeasonFolder()
                 dir.filePath(QStringLiteral("r%1.csv").arg(k, 4, 10, QLatin1Char('0')));
             QFile doc(path);
             QFile analysis(path + QStringLiteral(".analysis"));
-            if (!doc.open(QIODevice::WriteOnly) || doc.write(Document(k)) < 0 ||
-                !analysis.open(QIODevice::WriteOnly) || analysis.write(TrifectaFile(k)) < 0)
+            if (!doc.open(QIODevice::WriteOnly) || doc.write(document(k)) < 0 ||
+                !analysis.open(QIODevice::WriteOnly) || analysis.write(trifectaFile(k)) < 0)
                 break;
         }
     }
@@ -123,9 +123,9 @@ void BM_BacktestSeason(benchmark::State &state)
         settings.rule.kelly = true;
         settings.rule.kellyFraction = 0.5;
     }
-    const QString folder = SeasonFolder();
+    const QString folder = seasonFolder();
     for (auto _ : state) {
-        const BacktestReport report = RunBacktest(SeasonFiles({folder}), settings);
+        const BacktestReport report = runBacktest(seasonFiles({folder}), settings);
         if (report.summary.races != 3456)
             state.SkipWithError("not every race counted");
         benchmark::DoNotOptimize(report.summary.profit);

@@ -7,7 +7,7 @@
 
 namespace {
 // A disc-like shape of one rectangle per row, as exported shapes usually are.
-QList<QRect> DiscRows(int rows)
+QList<QRect> discRows(int rows)
 {
     QList<QRect> rects;
     const double r = rows / 2.0;
@@ -20,7 +20,7 @@ QList<QRect> DiscRows(int rows)
 }
 
 // Scattered, overlapping rectangles: the worst case for a union.
-QList<QRect> Scattered(int n)
+QList<QRect> scattered(int n)
 {
     QList<QRect> rects;
     quint32 seed = 12345;
@@ -33,27 +33,27 @@ QList<QRect> Scattered(int n)
 
 void BM_ParseRegionData(benchmark::State &state)
 {
-    const QByteArray data = MakeRegionData(DiscRows(int(state.range(0))));
+    const QByteArray data = makeRegionData(discRows(int(state.range(0))));
     for (auto _ : state)
-        benchmark::DoNotOptimize(ParseRegionData(data));
+        benchmark::DoNotOptimize(parseRegionData(data));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ParseRegionData)->Arg(1000)->Arg(10000);
 
 void BM_RegionFromRowRects(benchmark::State &state)
 {
-    const QList<QRect> rects = DiscRows(int(state.range(0)));
+    const QList<QRect> rects = discRows(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(RegionFromRects(rects));
+        benchmark::DoNotOptimize(regionFromRects(rects));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_RegionFromRowRects)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void BM_RegionFromScattered(benchmark::State &state)
 {
-    const QList<QRect> rects = Scattered(int(state.range(0)));
+    const QList<QRect> rects = scattered(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(RegionFromRects(rects));
+        benchmark::DoNotOptimize(regionFromRects(rects));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_RegionFromScattered)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
@@ -61,7 +61,7 @@ BENCHMARK(BM_RegionFromScattered)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillis
 void BM_RoundedCorners(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(RegionFromRects(RoundRectRows(64, 50, 20)));
+        benchmark::DoNotOptimize(regionFromRects(roundRectRows(64, 50, 20)));
 }
 BENCHMARK(BM_RoundedCorners)->Unit(benchmark::kMicrosecond);
 } // namespace

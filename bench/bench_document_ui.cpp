@@ -13,7 +13,7 @@
 
 namespace {
 
-void SendKey(QWidget *target, Qt::Key key, const QString &text)
+void sendKey(QWidget *target, Qt::Key key, const QString &text)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(target, &press);
@@ -21,7 +21,7 @@ void SendKey(QWidget *target, Qt::Key key, const QString &text)
     QCoreApplication::sendEvent(target, &release);
 }
 
-void Fill(DocumentWindow &win)
+void fill(DocumentWindow &win)
 {
     OddsDocument &doc = win.document();
     doc.setCountText(0, QStringLiteral("34"));
@@ -39,10 +39,10 @@ void Fill(DocumentWindow &win)
     win.recalculate();
 }
 
-void RunCommits(benchmark::State &state, QSize size)
+void runCommits(benchmark::State &state, QSize size)
 {
     DocumentWindow win{QString()};
-    Fill(win);
+    fill(win);
     win.resize(size);
     win.show();
     QCoreApplication::processEvents();
@@ -59,38 +59,38 @@ void RunCommits(benchmark::State &state, QSize size)
         win.runnerTable->setCurrentCell(2 + round % 33, 7 + round % 29);
         if (g.col() == 8 || (g.col() >= 3 && g.col() <= 5))
             win.runnerTable->setCurrentCell(g.row(), 7);
-        SendKey(win.runnerTable, Qt::Key_1, QStringLiteral("1"));
+        sendKey(win.runnerTable, Qt::Key_1, QStringLiteral("1"));
         win.cellEditor->setText(QString::number(100 + round));
         state.ResumeTiming();
 
-        SendKey(win.cellEditor, Qt::Key_Return, QStringLiteral("\r"));
+        sendKey(win.cellEditor, Qt::Key_Return, QStringLiteral("\r"));
         win.repaint();
     }
-    state.counters["undo_pos"] = win.undoRing().UndoPos();
+    state.counters["undo_pos"] = win.undoRing().undoPos();
 }
 
 void BM_EnterCommitDesignedWindow(benchmark::State &state)
 {
-    RunCommits(state, {960, 620});
+    runCommits(state, {960, 620});
 }
 BENCHMARK(BM_EnterCommitDesignedWindow)->Unit(benchmark::kMillisecond);
 
 // Every cell of the table in view.
 void BM_EnterCommitWholeTableInView(benchmark::State &state)
 {
-    RunCommits(state, {2600, 1100});
+    runCommits(state, {2600, 1100});
 }
 BENCHMARK(BM_EnterCommitWholeTableInView)->Unit(benchmark::kMillisecond);
 
 // The recalculation alone, for comparison.
-void BM_Syukei36x36(benchmark::State &state)
+void BM_RecalculateInWindow36x36(benchmark::State &state)
 {
     DocumentWindow win{QString()};
-    Fill(win);
+    fill(win);
     for (auto _ : state)
         win.document().recalculate();
 }
-BENCHMARK(BM_Syukei36x36)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecalculateInWindow36x36)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

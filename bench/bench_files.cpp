@@ -9,7 +9,7 @@
 namespace {
 
 // The largest document: 36 runners, 36 data columns, every cell filled.
-void FillLargest(OddsDocument &doc)
+void fillLargest(OddsDocument &doc)
 {
     doc.setCountText(0, QStringLiteral("36"));
     doc.setCountText(1, QStringLiteral("36"));
@@ -25,7 +25,7 @@ void FillLargest(OddsDocument &doc)
 void BM_SaveLoadRoundTrip(benchmark::State &state)
 {
     OddsDocument doc;
-    FillLargest(doc);
+    fillLargest(doc);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.csv"));
     for (auto _ : state) {
@@ -43,12 +43,12 @@ BENCHMARK(BM_SaveLoadRoundTrip)->Unit(benchmark::kMicrosecond);
 void BM_EncodeDecodeInMemory(benchmark::State &state)
 {
     OddsDocument doc;
-    FillLargest(doc);
+    fillLargest(doc);
     for (auto _ : state) {
         QByteArray bytes;
-        EncodeDocument(doc, doc.runnerTable, &bytes);
+        encodeDocument(doc, doc.runnerTable, &bytes);
         OddsDocument back;
-        LoadDocumentBytes(back, bytes);
+        loadDocumentBytes(back, bytes);
         benchmark::DoNotOptimize(back.runnerTable.text(37, 42));
     }
 }
@@ -58,7 +58,7 @@ BENCHMARK(BM_EncodeDecodeInMemory)->Unit(benchmark::kMicrosecond);
 void BM_UndoStockAndBack(benchmark::State &state)
 {
     OddsDocument doc;
-    FillLargest(doc);
+    fillLargest(doc);
     UndoRing ring;
     for (auto _ : state) {
         ring.pushUndo(doc);
@@ -71,7 +71,7 @@ BENCHMARK(BM_UndoStockAndBack)->Unit(benchmark::kMicrosecond);
 // Peak memory of the same inputs through kirrel-cli is measured with /usr/bin/time -v.
 enum HostileKind { ShortLines, LoneCrs, OneLineOfCommas, OverlongCell, LargestAccepted };
 
-QByteArray Hostile(HostileKind kind)
+QByteArray hostile(HostileKind kind)
 {
     constexpr qsizetype Size = MaxDocumentBytes;
     QByteArray bytes("\x8f\x63\x98\x67,\x89\xa1\x98\x67,a,b,c,x,y\r\n36,36,a,b,c,85,1\r\n");
@@ -105,11 +105,11 @@ QByteArray Hostile(HostileKind kind)
 
 void BM_ReadHostile(benchmark::State &state)
 {
-    const QByteArray bytes = Hostile(HostileKind(state.range(0)));
+    const QByteArray bytes = hostile(HostileKind(state.range(0)));
     for (auto _ : state) {
         OddsDocument doc;
         doc.buildTable();
-        benchmark::DoNotOptimize(LoadDocumentBytes(doc, bytes).ok);
+        benchmark::DoNotOptimize(loadDocumentBytes(doc, bytes).ok);
     }
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
@@ -123,7 +123,7 @@ void BM_RecalculateLargestAccepted(benchmark::State &state)
 {
     OddsDocument doc;
     doc.buildTable();
-    LoadDocumentBytes(doc, Hostile(LargestAccepted));
+    loadDocumentBytes(doc, hostile(LargestAccepted));
     for (auto _ : state)
         doc.recalculate();
 }

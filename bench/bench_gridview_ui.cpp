@@ -10,7 +10,7 @@
 
 namespace {
 
-void Fill(Grid &grid, int rows, int cols)
+void fill(Grid &grid, int rows, int cols)
 {
     grid.setSize(rows, cols);
     grid.setFixedRows(0);
@@ -20,7 +20,7 @@ void Fill(Grid &grid, int rows, int cols)
                              QStringLiteral("ﾃﾞｰﾀ"), QStringLiteral("予想B")};
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
-            grid.setCellBackColor(r, c, r % 2 ? Rgb(240, 240, 240) : Rgb(255, 255, 255));
+            grid.setCellBackColor(r, c, r % 2 ? rgb(240, 240, 240) : rgb(255, 255, 255));
             if (r == 0)
                 grid.setText(r, c, names[c % 4]);
             else if (c == 0)
@@ -32,12 +32,12 @@ void Fill(Grid &grid, int rows, int cols)
     for (int c = 0; c < cols; ++c)
         grid.setColWidth(c, c == 0 ? 320 : 800);
     grid.setText(2, 2, QStringLiteral("とても長い馬の名前が入ります"));
-    grid.setCellBackColor(3, 3, Rgb(255, 200, 200));
+    grid.setCellBackColor(3, 3, rgb(255, 200, 200));
     grid.setCurrent(2, 3);
     grid.setSelection(5, 6);
 }
 
-QSize FullSize(const GridView &view, const Grid &grid)
+QSize fullSize(const GridView &view, const Grid &grid)
 {
     const QRect last = view.cellRect(grid.rows() - 1, grid.cols() - 1);
     return QSize(last.right() + 4, last.bottom() + 4);
@@ -46,10 +46,10 @@ QSize FullSize(const GridView &view, const Grid &grid)
 void BM_PaintFull36x36(benchmark::State &state)
 {
     Grid grid;
-    Fill(grid, 36, 36);
+    fill(grid, 36, 36);
     GridView view;
     view.setGrid(&grid);
-    view.resize(FullSize(view, grid));
+    view.resize(fullSize(view, grid));
     view.show();
     QCoreApplication::processEvents();
     for (auto _ : state)
@@ -61,10 +61,10 @@ BENCHMARK(BM_PaintFull36x36)->Unit(benchmark::kMillisecond);
 void BM_PaintFull36x36NewTexts(benchmark::State &state)
 {
     Grid grid;
-    Fill(grid, 36, 36);
+    fill(grid, 36, 36);
     GridView view;
     view.setGrid(&grid);
-    view.resize(FullSize(view, grid));
+    view.resize(fullSize(view, grid));
     view.show();
     QCoreApplication::processEvents();
     int round = 0;
@@ -84,7 +84,7 @@ BENCHMARK(BM_PaintFull36x36NewTexts)->Unit(benchmark::kMillisecond);
 void BM_PaintWindowOf200x60(benchmark::State &state)
 {
     Grid grid;
-    Fill(grid, 200, 60);
+    fill(grid, 200, 60);
     GridView view;
     view.setGrid(&grid);
     view.resize(1000, 600);
@@ -104,7 +104,7 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--grid-png=", 11) == 0) {
             Grid grid;
-            Fill(grid, 36, 36);
+            fill(grid, 36, 36);
             GridView view;
             view.setGrid(&grid);
             view.resize(700, 400);

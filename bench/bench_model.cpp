@@ -7,7 +7,7 @@
 namespace {
 
 // 36 runners x 36 data columns: stakes, odds and fractions under positive and negative weights.
-void FillLargest(OddsDocument &d)
+void fillLargest(OddsDocument &d)
 {
     d.setCountText(0, QStringLiteral("36"));
     d.setCountText(1, QStringLiteral("36"));
@@ -15,7 +15,7 @@ void FillLargest(OddsDocument &d)
     for (int c = FirstDataCol; c < d.runnerTable.cols(); ++c) {
         const int kind = (c - FirstDataCol) % 3;
         d.runnerTable.setText(RatioRow, c, kind == 1 ? QStringLiteral("-1") : QStringLiteral("1"));
-        for (int r = 1; r <= d.RunnerCount; ++r) {
+        for (int r = 1; r <= d.runnerCount; ++r) {
             QString cell;
             if (kind == 0)
                 cell = QString::number(100 * ((r * 37 + c) % 50 + 1));
@@ -28,41 +28,41 @@ void FillLargest(OddsDocument &d)
     }
 }
 
-void BM_SyukeiLargest(benchmark::State &state)
+void BM_RecalculateLargest(benchmark::State &state)
 {
     OddsDocument d;
-    FillLargest(d);
+    fillLargest(d);
     for (auto _ : state) {
         d.recalculate();
         benchmark::DoNotOptimize(d.runnerTable.text(2, ColOdds));
     }
 }
-BENCHMARK(BM_SyukeiLargest)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RecalculateLargest)->Unit(benchmark::kMicrosecond);
 
-void BM_SuperOddsLargest(benchmark::State &state)
+void BM_ComputeValuesLargest(benchmark::State &state)
 {
     OddsDocument d;
-    FillLargest(d);
+    fillLargest(d);
     for (auto _ : state) {
-        d.SuperOdds();
+        d.computeValues();
         benchmark::DoNotOptimize(d.runnerTable.text(2, ColOdds));
     }
 }
-BENCHMARK(BM_SuperOddsLargest)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ComputeValuesLargest)->Unit(benchmark::kMicrosecond);
 
 // Column widths alone, by the built-in estimate (no window measures text here).
-void BM_WakuWidthLargest(benchmark::State &state)
+void BM_FitColumnWidthsLargest(benchmark::State &state)
 {
     OddsDocument d;
-    FillLargest(d);
+    fillLargest(d);
     for (auto _ : state) {
         d.fitColumnWidths();
         benchmark::DoNotOptimize(d.runnerTable.colWidth(FirstDataCol));
     }
 }
-BENCHMARK(BM_WakuWidthLargest)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FitColumnWidthsLargest)->Unit(benchmark::kMicrosecond);
 
-void BM_Umaren18(benchmark::State &state)
+void BM_Quinella18(benchmark::State &state)
 {
     OddsDocument d;
     d.buildTable();
@@ -73,7 +73,7 @@ void BM_Umaren18(benchmark::State &state)
         benchmark::DoNotOptimize(d.estimateQuinella());
     }
 }
-BENCHMARK(BM_Umaren18)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Quinella18)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
@@ -82,7 +82,7 @@ BENCHMARK(BM_Umaren18)->Unit(benchmark::kMicrosecond);
 void BM_UndoCountChangeLargest(benchmark::State &state)
 {
     OddsDocument d;
-    FillLargest(d);
+    fillLargest(d);
     d.recalculate();
     UndoRing ring;
     for (auto _ : state) {

@@ -17,7 +17,7 @@ QString documentText()
     return text;
 }
 
-void Cp932RoundTrip36x36(benchmark::State &state)
+void cp932RoundTrip36x36(benchmark::State &state)
 {
     const QString text = documentText();
     for (auto _ : state) {
@@ -25,37 +25,37 @@ void Cp932RoundTrip36x36(benchmark::State &state)
         benchmark::DoNotOptimize(Cp932::decode(e.bytes));
     }
 }
-BENCHMARK(Cp932RoundTrip36x36);
+BENCHMARK(cp932RoundTrip36x36);
 
-void FoldAsciiHeader(benchmark::State &state)
+void foldAsciiHeader(benchmark::State &state)
 {
     const QString header = QStringLiteral("投票金 stake");
     const QString ascii = QStringLiteral("payout total");
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FoldText(ascii));
-        benchmark::DoNotOptimize(TextContains(header, QStringLiteral("投票金")));
+        benchmark::DoNotOptimize(foldText(ascii));
+        benchmark::DoNotOptimize(textContains(header, QStringLiteral("投票金")));
     }
 }
-BENCHMARK(FoldAsciiHeader);
+BENCHMARK(foldAsciiHeader);
 
-void TextEqualsKana(benchmark::State &state)
+void textEqualsKana(benchmark::State &state)
 {
     const QString a = QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 12");
     const QString b = QStringLiteral("新規オッズドキュメント 12");
     for (auto _ : state)
-        benchmark::DoNotOptimize(TextEquals(a, b));
+        benchmark::DoNotOptimize(textEquals(a, b));
 }
-BENCHMARK(TextEqualsKana);
+BENCHMARK(textEqualsKana);
 
-void NumberRoundTrip(benchmark::State &state)
+void numberRoundTrip(benchmark::State &state)
 {
     double x = 12.3456;
     for (auto _ : state) {
         x = textToNumber(numberToText(x)) + 0.0001;
-        benchmark::DoNotOptimize(FormatNumber(x, QStringLiteral("00.000")));
+        benchmark::DoNotOptimize(formatNumber(x, QStringLiteral("00.000")));
     }
 }
-BENCHMARK(NumberRoundTrip);
+BENCHMARK(numberRoundTrip);
 
 } // namespace
 

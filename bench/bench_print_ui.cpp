@@ -39,7 +39,7 @@ struct Setup
     Setup()
     {
         layout.preview = &surface;
-        layout.Setup(&grid, QStringLiteral("集計:Race 11(\\R)2003/12/15"), 9, false, false, true);
+        layout.setup(&grid, QStringLiteral("集計:Race 11(\\R)2003/12/15"), 9, false, false, true);
     }
 };
 
@@ -54,21 +54,21 @@ void drawPage(benchmark::State &state, double dpi)
         QPainter painter(&image);
         painter.scale(scale, scale);
         s.surface.begin(&painter);
-        s.layout.InitPrintData();
-        s.layout.WriteTitle(DevicePreview);
-        s.layout.WriteFooter(1, DevicePreview);
-        s.layout.WriteGrid(1, DevicePreview);
+        s.layout.initPrintData();
+        s.layout.writeTitle(DevicePreview);
+        s.layout.writeFooter(1, DevicePreview);
+        s.layout.writeGrid(1, DevicePreview);
         s.surface.end();
     }
-    state.counters["rows/page"] = s.layout.data[0].RowsPerPage;
+    state.counters["rows/page"] = s.layout.data[0].rowsPerPage;
 }
 
 void BM_Paginate(benchmark::State &state)
 {
     Setup s;
     for (auto _ : state) {
-        s.layout.InitPrintData();
-        benchmark::DoNotOptimize(s.layout.data[0].PageCount);
+        s.layout.initPrintData();
+        benchmark::DoNotOptimize(s.layout.data[0].pageCount);
     }
 }
 BENCHMARK(BM_Paginate)->Unit(benchmark::kMillisecond);
@@ -77,13 +77,13 @@ BENCHMARK(BM_Paginate)->Unit(benchmark::kMillisecond);
 void BM_LayoutPageOnly(benchmark::State &state)
 {
     Setup s;
-    s.layout.InitPrintData();
+    s.layout.initPrintData();
     for (auto _ : state) {
         RecordingSurface recorder(s.surface);
         s.layout.preview = &recorder;
-        s.layout.WriteTitle(DevicePreview);
-        s.layout.WriteFooter(1, DevicePreview);
-        s.layout.WriteGrid(1, DevicePreview);
+        s.layout.writeTitle(DevicePreview);
+        s.layout.writeFooter(1, DevicePreview);
+        s.layout.writeGrid(1, DevicePreview);
         s.layout.preview = &s.surface;
     }
 }

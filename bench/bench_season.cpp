@@ -22,7 +22,7 @@ constexpr int YearOfRaces = 3456;
 
 // A race with win odds (the market) and a forecast in percent of one's own, both noisy views
 // of the runners' strengths; the first three drawn from the strengths by the discount model.
-QByteArray RaceDocument(int index, std::mt19937 &rng)
+QByteArray raceDocument(int index, std::mt19937 &rng)
 {
     std::normal_distribution<double> normal;
     double strength[Runners], market[Runners], own[Runners];
@@ -63,7 +63,7 @@ QByteArray RaceDocument(int index, std::mt19937 &rng)
     return Cp932::encode(text + QStringLiteral("\r\n")).bytes;
 }
 
-bool WriteSeason(const QString &folder, int races)
+bool writeSeason(const QString &folder, int races)
 {
     std::mt19937 rng(20240101);
     QDir().mkpath(folder);
@@ -72,17 +72,17 @@ bool WriteSeason(const QString &folder, int races)
         const QString month = QStringLiteral("%1/%2").arg(folder).arg(i / 288, 3, 10, QChar(u'0'));
         QDir().mkpath(month);
         QFile f(QStringLiteral("%1/race%2.csv").arg(month).arg(i, 5, 10, QChar(u'0')));
-        const QByteArray bytes = RaceDocument(i, rng);
+        const QByteArray bytes = raceDocument(i, rng);
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
             return false;
     }
     return true;
 }
 
-const QString &Year()
+const QString &year()
 {
     static QTemporaryDir dir;
-    static const bool written = WriteSeason(dir.path(), YearOfRaces);
+    static const bool written = writeSeason(dir.path(), YearOfRaces);
     static const QString folder = written ? dir.path() : QString();
     return folder;
 }
@@ -91,16 +91,16 @@ void BM_Season(benchmark::State &state)
 {
     SeasonModel model;
     model.order = OrderModel(state.range(0));
-    const QString folder = Year();
+    const QString folder = year();
     for (auto _ : state) {
         SeasonEvaluator evaluator(model);
         OddsDocument scratch;
-        for (const QString &file : SeasonFiles({folder}))
-            evaluator.add(ReadSeasonRace(file, &scratch, false));
+        for (const QString &file : seasonFiles({folder}))
+            evaluator.add(readSeasonRace(file, &scratch, false));
         if (evaluator.summary().races != YearOfRaces)
             state.SkipWithError("not every race counted");
     }
-    state.SetLabel(OrderModelName(model.order).toStdString());
+    state.SetLabel(orderModelName(model.order).toStdString());
 }
 BENCHMARK(BM_Season)
     ->Arg(int(OrderModel::Harville))
@@ -112,16 +112,16 @@ BENCHMARK(BM_Season)
 void BM_Fit(benchmark::State &state)
 {
     const FitModel model = FitModel(state.range(0));
-    const QString folder = Year();
+    const QString folder = year();
     for (auto _ : state) {
         std::vector<SeasonRace> races;
         OddsDocument scratch;
-        for (const QString &file : SeasonFiles({folder}))
-            races.push_back(ReadSeasonRace(file, &scratch, model == FitModel::Combined));
-        if (!FitSeason(races, model).ok())
+        for (const QString &file : seasonFiles({folder}))
+            races.push_back(readSeasonRace(file, &scratch, model == FitModel::Combined));
+        if (!fitSeason(races, model).ok())
             state.SkipWithError("the fit failed");
     }
-    state.SetLabel(FitModelName(model).toStdString());
+    state.SetLabel(fitModelName(model).toStdString());
 }
 BENCHMARK(BM_Fit)
     ->Arg(int(FitModel::Discount))
@@ -134,10 +134,10 @@ void BM_FitOnly(benchmark::State &state)
 {
     std::vector<SeasonRace> races;
     OddsDocument scratch;
-    for (const QString &file : SeasonFiles({Year()}))
-        races.push_back(ReadSeasonRace(file, &scratch, false));
+    for (const QString &file : seasonFiles({year()}))
+        races.push_back(readSeasonRace(file, &scratch, false));
     for (auto _ : state)
-        benchmark::DoNotOptimize(FitSeason(races, FitModel::Discount).after);
+        benchmark::DoNotOptimize(fitSeason(races, FitModel::Discount).after);
 }
 BENCHMARK(BM_FitOnly)->Unit(benchmark::kMillisecond);
 
@@ -146,7 +146,7 @@ BENCHMARK(BM_FitOnly)->Unit(benchmark::kMillisecond);
 int main(int argc, char **argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "--write") == 0)
-        return WriteSeason(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3])) ? 0 : 1;
+        return writeSeason(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3])) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -20,7 +20,7 @@ namespace {
 
 QString g_program;
 
-double ResidentMegabytes()
+double residentMegabytes()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
@@ -31,7 +31,7 @@ double ResidentMegabytes()
     return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-void WaitShown(MainWindow &w)
+void waitShown(MainWindow &w)
 {
     while (!(w.activeDocument() && w.activeDocument()->isVisible() && w.isVisible()))
         QCoreApplication::processEvents();
@@ -39,7 +39,7 @@ void WaitShown(MainWindow &w)
 }
 
 // An 18-runner template, so every new document is a full race.
-void WriteTemplate(const QString &appFolder)
+void writeTemplate(const QString &appFolder)
 {
     MainWindow w(appFolder);
     DocumentWindow *doc = w.newDocumentWindow();
@@ -49,7 +49,7 @@ void WriteTemplate(const QString &appFolder)
 }
 
 // Child: start as the program does and report when the first document is on screen.
-int ChildStartUp()
+int childStartUp()
 {
     QElapsedTimer timer;
     timer.start();
@@ -57,41 +57,41 @@ int ChildStartUp()
     char name[] = "kirrel";
     char *argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    RegisterJapaneseFontSubstitutes();
+    registerJapaneseFontSubstitutes();
     QTemporaryDir dir;
     MainWindow w(dir.path() + u'/');
-    w.StartUp();
-    WaitShown(w);
+    w.startUp();
+    waitShown(w);
     std::printf("%lld\n", static_cast<long long>(timer.nsecsElapsed()));
     std::fflush(stdout);
     return 0;
 }
 
 // Child: twenty documents from the template, then the resident size.
-int ChildMemory()
+int childMemory()
 {
     int argc = 1;
     char name[] = "kirrel";
     char *argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    RegisterJapaneseFontSubstitutes();
+    registerJapaneseFontSubstitutes();
     QTemporaryDir dir;
     const QString folder = dir.path() + u'/';
-    WriteTemplate(folder);
+    writeTemplate(folder);
     MainWindow w(folder);
-    w.StartUp();
-    WaitShown(w);
-    const double before = ResidentMegabytes();
+    w.startUp();
+    waitShown(w);
+    const double before = residentMegabytes();
     while (w.documents().size() < 20)
         w.newDocumentWindow();
     for (int i = 0; i < 10; ++i)
         QCoreApplication::processEvents();
-    std::printf("%f %f\n", ResidentMegabytes(), before);
+    std::printf("%f %f\n", residentMegabytes(), before);
     std::fflush(stdout);
     return 0;
 }
 
-QByteArray RunChild(const char *mode)
+QByteArray runChild(const char *mode)
 {
     QProcess child;
     child.start(g_program, {QString::fromLatin1(mode)});
@@ -104,7 +104,7 @@ void BM_ProcessStartUpToFirstDocument(benchmark::State &state)
     for (auto _ : state) {
         QElapsedTimer wall;
         wall.start();
-        const QByteArray inside = RunChild("--child-startup");
+        const QByteArray inside = runChild("--child-startup");
         const double seconds = double(wall.nsecsElapsed()) / 1e9;
         state.SetIterationTime(seconds);
         state.counters["in_process_ms"] = inside.toDouble() / 1e6;
@@ -122,8 +122,8 @@ void BM_StartUpToFirstDocument(benchmark::State &state)
     const QString folder = dir.path() + u'/';
     for (auto _ : state) {
         auto w = std::make_unique<MainWindow>(folder);
-        w->StartUp();
-        WaitShown(*w);
+        w->startUp();
+        waitShown(*w);
         state.PauseTiming();
         w.reset();
         QCoreApplication::processEvents();
@@ -135,7 +135,7 @@ BENCHMARK(BM_StartUpToFirstDocument)->Unit(benchmark::kMillisecond);
 void BM_TwentyDocumentsResident(benchmark::State &state)
 {
     for (auto _ : state) {
-        const QList<QByteArray> fields = RunChild("--child-memory").split(' ');
+        const QList<QByteArray> fields = runChild("--child-memory").split(' ');
         if (fields.size() == 2) {
             state.counters["resident_MB"] = fields[0].toDouble();
             state.counters["before_MB"] = fields[1].toDouble();
@@ -151,12 +151,12 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1 && std::strcmp(argv[1], "--child-startup") == 0)
-        return ChildStartUp();
+        return childStartUp();
     if (argc > 1 && std::strcmp(argv[1], "--child-memory") == 0)
-        return ChildMemory();
+        return childMemory();
 
     QApplication app(argc, argv);
-    RegisterJapaneseFontSubstitutes();
+    registerJapaneseFontSubstitutes();
     g_program = QCoreApplication::applicationFilePath();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

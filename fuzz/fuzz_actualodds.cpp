@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzInput in(data, size);
     const BetType type = in.betType();
     const int highest = in.highest();
-    const Result<OddsLines> read = ParseActualOdds(DecodeOddsText(in.rest()), type, highest);
+    const Result<OddsLines> read = parseActualOdds(decodeOddsText(in.rest()), type, highest);
     if (!read.ok()) {
         FUZZ_CHECK(read.value.odds.empty() && read.value.scratched.empty());
         return 0;
@@ -23,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(quoted.odds >= LowestOdds && quoted.odds <= HighestOdds);
         FUZZ_CHECK(quoted.upper == 0 ||
                    (quoted.upper >= quoted.odds && quoted.upper <= HighestOdds));
-        const Result<Ticket> t = ParseTicket(type, TicketText(type, ticket), highest);
+        const Result<Ticket> t = parseTicket(type, ticketText(type, ticket), highest);
         FUZZ_CHECK(t.ok() && t.value == ticket);
-        lines += TicketText(type, ticket) + u'\t' + OddsText(quoted) + u'\n';
+        lines += ticketText(type, ticket) + u'\t' + oddsText(quoted) + u'\n';
     }
-    const Result<OddsLines> back = ParseActualOdds(lines, type, highest);
+    const Result<OddsLines> back = parseActualOdds(lines, type, highest);
     FUZZ_CHECK(back.ok() && back.value.odds == read.value.odds);
     return 0;
 }

@@ -16,7 +16,7 @@
 
 namespace {
 
-FileResult PreparedDocument(OddsDocument &doc, const QString &path)
+FileResult preparedDocument(OddsDocument &doc, const QString &path)
 {
     static const OddsDocument race = [] {
         OddsDocument d;
@@ -32,19 +32,19 @@ FileResult PreparedDocument(OddsDocument &doc, const QString &path)
     return FileResult{true, {}};
 }
 
-QString OddsFolder()
+QString oddsFolder()
 {
     static QTemporaryDir dir;
     static const bool written = [] {
         for (const BetType type : AllBetTypes) {
-            QFile f(dir.filePath(QLatin1Char('@') + BetTypeName(type)));
+            QFile f(dir.filePath(QLatin1Char('@') + betTypeName(type)));
             if (!f.open(QIODevice::WriteOnly))
                 return false;
             double odds = 1.1;
             for (const Ticket &t :
-                 TicketsByNumber(type, type == BetType::BracketQuinella ? 8 : 18)) {
+                 ticketsByNumber(type, type == BetType::BracketQuinella ? 8 : 18)) {
                 f.write(
-                    (TicketText(type, t) + u'\t' + QString::number(odds, 'f', 1) + u'\n').toUtf8());
+                    (ticketText(type, t) + u'\t' + QString::number(odds, 'f', 1) + u'\n').toUtf8());
                 odds += 0.7;
             }
         }
@@ -62,15 +62,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QStringList args;
     for (const QByteArray &arg : bytes.split('\0'))
-        args << (arg.startsWith('@') ? OddsFolder() + QString::fromUtf8(arg)
+        args << (arg.startsWith('@') ? oddsFolder() + QString::fromUtf8(arg)
                                      : QString::fromUtf8(arg));
 
-    if (!args.isEmpty() && IsAnalysisCommand(args.first())) {
-        const CommandOutcome r = RunAnalysisCommand(args, PreparedDocument);
+    if (!args.isEmpty() && isAnalysisCommand(args.first())) {
+        const CommandOutcome r = runAnalysisCommand(args, preparedDocument);
         FUZZ_CHECK(r.kind == CommandOutcome::Done || !r.reason.isEmpty());
         return 0;
     }
     Arguments a;
-    Parse(args, &a);
+    parse(args, &a);
     return 0;
 }

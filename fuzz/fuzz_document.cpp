@@ -26,13 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     OddsDocument doc = FreshDocument();
-    if (!LoadDocumentBytes(doc, bytes).ok)
+    if (!loadDocumentBytes(doc, bytes).ok)
         return 0;
 
     QByteArray saved;
-    if (EncodeDocument(doc, doc.runnerTable, &saved).ok) {
+    if (encodeDocument(doc, doc.runnerTable, &saved).ok) {
         OddsDocument back = FreshDocument();
-        LoadDocumentBytes(back, saved);
+        loadDocumentBytes(back, saved);
     }
     doc.recalculate();
     doc.estimateQuinella();

@@ -17,7 +17,7 @@ const QString &Folder()
     return path;
 }
 
-void Put(const QString &path, const QByteArray &bytes)
+void put(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString file = Folder() + QStringLiteral("KirrelSys.ini");
-    Put(file, bytes);
+    put(file, bytes);
 
     const QStringList sections{QStringLiteral("最近使ったファイル"), QStringLiteral("POS"),
                                QStringLiteral("pos"), QString()};

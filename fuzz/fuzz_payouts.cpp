@@ -9,9 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzInput in(data, size);
     const int highest = in.highest();
     const QString text = QString::fromUtf8(in.rest());
-    ParsePayoutKey(text);
+    parsePayoutKey(text);
 
-    const Result<Payouts> payouts = ParsePayoutText(text, highest);
+    const Result<Payouts> payouts = parsePayoutText(text, highest);
     if (!payouts.ok()) {
         FUZZ_CHECK(payouts.value.empty());
         return 0;
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const auto &[key, yen] : payouts.value) {
         FUZZ_CHECK(yen > 0);
         // What was read is stored under its key: the key reads back to the same ticket.
-        const auto back = ParsePayoutKey(PayoutKeyText(key.first, key.second));
+        const auto back = parsePayoutKey(payoutKeyText(key.first, key.second));
         FUZZ_CHECK(back.ok() && back.value == key);
     }
     return 0;

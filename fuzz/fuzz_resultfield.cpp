@@ -15,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int r = 1; r <= runners; ++r)
         win[size_t(r)] = (unsupported >> (r % 8)) & 1 ? 0.0 : 1.0 / runners;
     const QString text = QString::fromUtf8(in.rest());
-    ParseDateField(text);
+    parseDateField(text);
 
-    const RaceResult alone = ParseResultText(text);
-    const RaceResult result = ParseRaceResult(text, win);
+    const RaceResult alone = parseResultText(text);
+    const RaceResult result = parseRaceResult(text, win);
     if (!alone.ok())
         FUZZ_CHECK(result.exclusion == alone.exclusion);
     if (!result.ok())
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(result.places[size_t(j)] != r);
     }
     // The season writes the order it read as "3-7-12": that text reads back to the same order.
-    const RaceResult back = ParseRaceResult(result.text(), win);
+    const RaceResult back = parseRaceResult(result.text(), win);
     FUZZ_CHECK(back.ok() && back.places == result.places && back.placeCount == result.placeCount);
     return 0;
 }

@@ -7,10 +7,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const Result<AnalysisInputs> read = ParseSidecarBytes(bytes);
+    const Result<AnalysisInputs> read = parseSidecarBytes(bytes);
     if (!read.ok())
         return 0;
-    const Result<AnalysisInputs> back = ParseSidecarBytes(SidecarBytes(read.value));
+    const Result<AnalysisInputs> back = parseSidecarBytes(sidecarBytes(read.value));
     FUZZ_CHECK(back.ok());
     FUZZ_CHECK(back.value == read.value);
     return 0;

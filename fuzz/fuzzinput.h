@@ -47,11 +47,11 @@ private:
 
 // Every ticket of the type over runners 1 to highest, in ascending runner numbers (the order of
 // the analysis table's bare odds column).
-inline std::vector<Ticket> TicketsByNumber(BetType type, int highest)
+inline std::vector<Ticket> ticketsByNumber(BetType type, int highest)
 {
     std::vector<Ticket> out;
-    const int size = TicketSize(type);
-    const bool ordered = IsOrdered(type);
+    const int size = ticketSize(type);
+    const bool ordered = isOrdered(type);
     const bool sameAllowed = type == BetType::BracketQuinella;
     for (int a = 1; a <= highest; ++a) {
         if (size == 1) {

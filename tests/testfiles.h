@@ -5,18 +5,18 @@
 #include <QFile>
 #include <QString>
 
-inline QString DataPath(const QString &name)
+inline QString dataPath(const QString &name)
 {
     return QStringLiteral(KIRREL_TEST_DATA "/files/") + name;
 }
 
-inline QByteArray ReadAll(const QString &path)
+inline QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline bool WriteAll(const QString &path, const QByteArray &bytes)
+inline bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();

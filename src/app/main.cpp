@@ -22,7 +22,7 @@ namespace {
 constexpr int HandOverPatienceMs = 5000;
 
 // Absolute paths: a running instance that gets them has another current folder.
-QStringList DocumentArguments(const QApplication &app)
+QStringList documentArguments(const QApplication &app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Kirrel, a racing odds worksheet"));
@@ -37,15 +37,15 @@ QStringList DocumentArguments(const QApplication &app)
     return files;
 }
 
-int Main(int &argc, char **argv)
+int runProgram(int &argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(versionText());
     QGuiApplication::setDesktopFileName(QStringLiteral("kirrel"));
-    const QStringList files = DocumentArguments(app);
+    const QStringList files = documentArguments(app);
 
     // Taken before any window exists; held until the program ends.
-    const QString lockPath = InstanceLockPath();
+    const QString lockPath = instanceLockPath();
     const InstanceClaim claim = claimInstance(lockPath, files, HandOverPatienceMs);
     if (!claim.lock) {
         if (claim.handedOver)
@@ -55,7 +55,7 @@ int Main(int &argc, char **argv)
     }
 
     applyProgramIcon();
-    RegisterJapaneseFontSubstitutes();
+    registerJapaneseFontSubstitutes();
     // Qt's own dialog texts (buttons, the overwrite question) in Japanese where installed.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
@@ -63,14 +63,14 @@ int Main(int &argc, char **argv)
         QCoreApplication::installTranslator(&qtTexts);
 
     MainWindow mainWindow(appFolderPath());
-    mainWindow.StartUp();
+    mainWindow.startUp();
     if (!files.isEmpty())
         mainWindow.openFiles(files);
 
     InstanceListener listener;
     QObject::connect(&listener, &InstanceListener::filesReceived, &mainWindow,
                      &MainWindow::openFiles);
-    if (!listener.listen(InstanceSocketPath(lockPath)))
+    if (!listener.listen(instanceSocketPath(lockPath)))
         std::fprintf(stderr, "kirrel: later starts cannot hand over files: %s\n",
                      qUtf8Printable(listener.errorString()));
     return app.exec();
@@ -80,5 +80,5 @@ int Main(int &argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    return Main(argc, argv);
+    return runProgram(argc, argv);
 }

@@ -14,18 +14,18 @@
 
 namespace {
 
-CommandOutcome UsageMistake(const QString &why)
+CommandOutcome usageMistake(const QString &why)
 {
     return {CommandOutcome::Usage, {}, {}, why};
 }
 
-CommandOutcome BadFile(const QString &file, const QString &why)
+CommandOutcome badFile(const QString &file, const QString &why)
 {
     return {CommandOutcome::BadInput, {}, file, why};
 }
 
 // printf's rounding of the exact binary value, as the output format promises.
-QString Printf(const char *format, double value)
+QString printf(const char *format, double value)
 {
     const int size = std::snprintf(nullptr, 0, format, value);
     std::vector<char> buffer(size_t(std::max(size, 0)) + 1);
@@ -50,7 +50,7 @@ struct Options
     std::optional<qint64> bankroll;
 };
 
-std::optional<double> Number(const QString &text)
+std::optional<double> number(const QString &text)
 {
     bool ok = false;
     const double v = text.toDouble(&ok);
@@ -60,7 +60,7 @@ std::optional<double> Number(const QString &text)
 }
 
 // Whole yen from 1 to 10^12.
-std::optional<qint64> Yen(const QString &text)
+std::optional<qint64> yen(const QString &text)
 {
     bool ok = false;
     const qint64 v = text.toLongLong(&ok);
@@ -70,20 +70,20 @@ std::optional<qint64> Yen(const QString &text)
 }
 
 // "0.5" or "1/2".
-std::optional<double> Fraction(const QString &text)
+std::optional<double> fraction(const QString &text)
 {
     const qsizetype slash = text.indexOf(QLatin1Char('/'));
     if (slash < 0)
-        return Number(text);
-    const std::optional<double> a = Number(text.left(slash));
-    const std::optional<double> b = Number(text.mid(slash + 1));
+        return number(text);
+    const std::optional<double> a = number(text.left(slash));
+    const std::optional<double> b = number(text.mid(slash + 1));
     if (!a || !b || *b == 0)
         return std::nullopt;
     return *a / *b;
 }
 
 // Empty text = the arguments are fine.
-QString Parse(const QStringList &args, Options *o)
+QString parse(const QStringList &args, Options *o)
 {
     o->command = args.first();
     const bool stakes = o->command == QLatin1String("stakes");
@@ -104,7 +104,7 @@ QString Parse(const QStringList &args, Options *o)
         static const QStringList forExotics = {"--top"};
         static const QStringList forStakes = {"--pick", "--budget", "--kelly", "--bankroll"};
         if (!common.contains(arg) && !(stakes ? forStakes : forExotics).contains(arg))
-            return QStringLiteral("unknown option '") + QuotedText(arg) + QStringLiteral("' for ") +
+            return QStringLiteral("unknown option '") + quotedText(arg) + QStringLiteral("' for ") +
                    o->command;
         if (!seen.insert(arg).second)
             return arg + QStringLiteral(" given twice");
@@ -116,35 +116,35 @@ QString Parse(const QStringList &args, Options *o)
             return arg + QStringLiteral(" needs a value");
         const QString &value = args.at(i);
         const QString badNumber =
-            QStringLiteral("bad number '") + QuotedText(value) + QStringLiteral("' for ") + arg;
+            QStringLiteral("bad number '") + quotedText(value) + QStringLiteral("' for ") + arg;
         if (arg == QLatin1String("--bet")) {
-            o->bet = BetTypeFromName(value);
+            o->bet = betTypeFromName(value);
             if (!o->bet)
-                return QStringLiteral("unknown bet type '") + QuotedText(value) + QLatin1Char('\'');
+                return QStringLiteral("unknown bet type '") + quotedText(value) + QLatin1Char('\'');
         } else if (arg == QLatin1String("--model")) {
-            const std::optional<OrderModel> model = OrderModelFromName(value);
+            const std::optional<OrderModel> model = orderModelFromName(value);
             if (!model)
-                return QStringLiteral("unknown model '") + QuotedText(value) + QLatin1Char('\'');
+                return QStringLiteral("unknown model '") + quotedText(value) + QLatin1Char('\'');
             o->parameters.model = *model;
         } else if (arg == QLatin1String("--lambda") || arg == QLatin1String("--rho")) {
-            const std::optional<double> v = Number(value);
+            const std::optional<double> v = number(value);
             if (!v || !(*v > 0 && *v <= MaxLambda))
                 return badNumber + QStringLiteral(" (above 0, at most 3)");
             const bool lambda = arg == QLatin1String("--lambda");
             (lambda ? o->parameters.lambda : o->parameters.rho) = *v;
             (lambda ? o->lambdaGiven : o->rhoGiven) = true;
         } else if (arg == QLatin1String("--beta")) {
-            const std::optional<double> v = Number(value);
+            const std::optional<double> v = number(value);
             if (!v || !(*v > 0 && *v <= MaxBeta))
                 return badNumber + QStringLiteral(" (above 0, at most 5)");
             o->parameters.beta = *v;
         } else if (arg == QLatin1String("--alpha") || arg == QLatin1String("--gamma")) {
-            const std::optional<double> v = Number(value);
+            const std::optional<double> v = number(value);
             if (!v || !(*v >= -MaxCombine && *v <= MaxCombine))
                 return badNumber + QStringLiteral(" (-5 to 5)");
             (arg == QLatin1String("--alpha") ? o->parameters.alpha : o->parameters.gamma) = *v;
         } else if (arg == QLatin1String("--ratio")) {
-            const std::optional<double> v = Number(value);
+            const std::optional<double> v = number(value);
             if (!v || *v <= 0 || *v > 100)
                 return badNumber;
             o->ratio = *v / 100;
@@ -161,12 +161,12 @@ QString Parse(const QStringList &args, Options *o)
         } else if (arg == QLatin1String("--pick")) {
             o->picks = value.split(QLatin1Char(','));
         } else if (arg == QLatin1String("--budget") || arg == QLatin1String("--bankroll")) {
-            const std::optional<qint64> v = Yen(value);
+            const std::optional<qint64> v = yen(value);
             if (!v)
                 return badNumber;
             (arg == QLatin1String("--budget") ? o->budget : o->bankroll) = *v;
         } else if (arg == QLatin1String("--kelly")) {
-            o->kelly = Fraction(value);
+            o->kelly = fraction(value);
             if (!o->kelly || !(*o->kelly > 0 && *o->kelly <= 1))
                 return badNumber;
         }
@@ -206,18 +206,18 @@ QString Parse(const QStringList &args, Options *o)
         return QStringLiteral("--budget goes with --pick");
     if (o->bankroll && !o->kelly)
         return QStringLiteral("--bankroll goes with --kelly");
-    if (o->kelly && !HasSingleWinner(*o->bet))
+    if (o->kelly && !hasSingleWinner(*o->bet))
         return QStringLiteral("--kelly needs a bet type with one winning ticket; several ") +
-               BetTypeName(*o->bet) + QStringLiteral(" tickets win together");
+               betTypeName(*o->bet) + QStringLiteral(" tickets win together");
     return QString();
 }
 
-QString Line(const QStringList &fields)
+QString line(const QStringList &fields)
 {
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-QByteArray Exotics(const Options &o, const std::vector<Combination> &combinations,
+QByteArray exotics(const Options &o, const std::vector<Combination> &combinations,
                    const ActualOdds &actual)
 {
     const BetType bet = *o.bet;
@@ -228,15 +228,15 @@ QByteArray Exotics(const Options &o, const std::vector<Combination> &combination
     constexpr qsizetype LineRoom = 4 * FixedTextRoom + 3 * 21 + 8;
     QByteArray out(qsizetype(count) * 32 + LineRoom, Qt::Uninitialized);
     qsizetype used = 0;
-    const char separator = IsOrdered(bet) ? '>' : '-';
-    const int ticketSize = TicketSize(bet);
+    const char separator = isOrdered(bet) ? '>' : '-';
+    const int ticketLength = ticketSize(bet);
     for (size_t i = 0; i < count; ++i) {
         if (out.size() - used < LineRoom)
             out.resize(out.size() * 2);
         char *const start = out.data() + used;
         char *p = start;
         const Combination &c = combinations[i];
-        for (int k = 0; k < ticketSize; ++k) {
+        for (int k = 0; k < ticketLength; ++k) {
             if (k > 0)
                 *p++ = separator;
             const int runner = c.runners[size_t(k)];
@@ -253,7 +253,7 @@ QByteArray Exotics(const Options &o, const std::vector<Combination> &combination
             *p++ = '\t';
             p = writeFixed(p, odds, 1);
             *p++ = '\t';
-            p = writeFixed(p, ValueOf(c.probability, odds, c.estimatedOdds).expectedValue, 3);
+            p = writeFixed(p, valueOf(c.probability, odds, c.estimatedOdds).expectedValue, 3);
         }
         *p++ = '\n';
         used += p - start;
@@ -262,119 +262,119 @@ QByteArray Exotics(const Options &o, const std::vector<Combination> &combination
     return out;
 }
 
-CommandOutcome DutchingCommand(const Options &o, const RaceModel &race,
+CommandOutcome dutchingCommand(const Options &o, const RaceModel &race,
                                const std::vector<Ticket> &picks, const ActualOdds &actual)
 {
     const BetType bet = *o.bet;
     std::vector<double> odds;
     std::vector<QString> names;
     for (const Ticket &t : picks) {
-        names.push_back(TicketText(bet, t));
+        names.push_back(ticketText(bet, t));
         if (const auto it = actual.find(t); it != actual.end()) {
             odds.push_back(it->second.odds);
             continue;
         }
-        const double p = TicketProbability(bet, race.order, race.field, t);
+        const double p = ticketProbability(bet, race.order, race.field, t);
         if (!(p > 0))
-            return BadFile(o.in,
-                           TicketText(bet, t) +
+            return badFile(o.in,
+                           ticketText(bet, t) +
                                QStringLiteral(" has no estimated odds: its probability is 0"));
-        odds.push_back(EstimatedOdds(o.parameters.ratio(bet), p));
+        odds.push_back(estimatedOdds(o.parameters.ratio(bet), p));
     }
-    const Result<Dutching> d = Dutch(odds, *o.budget, names);
+    const Result<Dutching> d = dutch(odds, *o.budget, names);
     if (!d.ok())
-        return BadFile(o.in, d.error);
+        return badFile(o.in, d.error);
     QString out;
     for (size_t i = 0; i < picks.size(); ++i) {
         const DutchingLine &l = d.value.lines[i];
-        out += Line({TicketText(bet, picks[i]), Printf("%.1f", l.odds), QString::number(l.stake),
+        out += line({ticketText(bet, picks[i]), printf("%.1f", l.odds), QString::number(l.stake),
                      QString::number(l.payout)});
     }
-    out += Line({QStringLiteral("合成オッズ"), Printf("%.2f", d.value.combinedOdds)});
-    out += Line({QStringLiteral("合計"), QString::number(d.value.total)});
-    out += Line({QStringLiteral("払戻"), QString::number(d.value.minPayout),
+    out += line({QStringLiteral("合成オッズ"), printf("%.2f", d.value.combinedOdds)});
+    out += line({QStringLiteral("合計"), QString::number(d.value.total)});
+    out += line({QStringLiteral("払戻"), QString::number(d.value.minPayout),
                  QString::number(d.value.maxPayout)});
     if (d.value.loss)
-        out += Line({QStringLiteral("トリガミ")});
+        out += line({QStringLiteral("トリガミ")});
     return {CommandOutcome::Done, out.toUtf8(), {}, {}};
 }
 
-CommandOutcome KellyCommand(const Options &o, const RaceModel &race, const ActualOdds &actual)
+CommandOutcome kellyCommand(const Options &o, const RaceModel &race, const ActualOdds &actual)
 {
     const BetType bet = *o.bet;
     std::vector<KellyCandidate> candidates;
     for (const auto &[ticket, odds] : actual)
         candidates.push_back(
-            {ticket, TicketProbability(bet, race.order, race.field, ticket), odds.odds});
-    const Result<KellyStakes> k = Kelly(std::move(candidates), *o.bankroll, *o.kelly);
+            {ticket, ticketProbability(bet, race.order, race.field, ticket), odds.odds});
+    const Result<KellyStakes> k = kelly(std::move(candidates), *o.bankroll, *o.kelly);
     if (!k.ok())
-        return BadFile(*o.oddsFile, k.error);
+        return badFile(*o.oddsFile, k.error);
     QString out;
     for (const KellyStake &s : k.value.stakes)
-        out += Line({TicketText(bet, s.ticket), Printf("%.9f", s.probability),
-                     Printf("%.1f", s.odds), Printf("%.6f", s.fraction), QString::number(s.stake)});
-    out += Line({QStringLiteral("留保"), Printf("%.4f", k.value.reserve)});
+        out += line({ticketText(bet, s.ticket), printf("%.9f", s.probability),
+                     printf("%.1f", s.odds), printf("%.6f", s.fraction), QString::number(s.stake)});
+    out += line({QStringLiteral("留保"), printf("%.4f", k.value.reserve)});
     return {CommandOutcome::Done, out.toUtf8(), {}, {}};
 }
 
 } // namespace
 
-bool IsAnalysisCommand(const QString &command)
+bool isAnalysisCommand(const QString &command)
 {
     return command == QLatin1String("exotics") || command == QLatin1String("stakes");
 }
 
-CommandOutcome RunAnalysisCommand(const QStringList &args, DocumentLoader load)
+CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load)
 {
     Options o;
-    const QString problem = Parse(args, &o);
+    const QString problem = parse(args, &o);
     if (!problem.isEmpty())
-        return UsageMistake(problem);
+        return usageMistake(problem);
     const BetType bet = *o.bet;
 
     OddsDocument doc;
     const FileResult loaded = load(doc, o.in);
     if (!loaded.ok)
-        return BadFile(o.in, loaded.message);
+        return badFile(o.in, loaded.message);
     doc.recalculate();
 
-    const int highest = bet == BetType::BracketQuinella ? 8 : doc.RunnerCount;
+    const int highest = bet == BetType::BracketQuinella ? 8 : doc.runnerCount;
     std::vector<Ticket> picks;
     if (o.picks) {
         for (const QString &text : *o.picks) {
-            const Result<Ticket> t = ParseTicket(bet, text, highest);
+            const Result<Ticket> t = parseTicket(bet, text, highest);
             if (!t.ok())
-                return UsageMistake(t.error);
+                return usageMistake(t.error);
             if (std::find(picks.begin(), picks.end(), t.value) != picks.end())
-                return UsageMistake(TicketText(bet, t.value) + QStringLiteral(" picked twice"));
+                return usageMistake(ticketText(bet, t.value) + QStringLiteral(" picked twice"));
             picks.push_back(t.value);
         }
     }
 
-    const Result<RaceModel> race = AnalyseRace(doc, o.parameters);
+    const Result<RaceModel> race = analyseRace(doc, o.parameters);
     if (!race.ok())
-        return BadFile(o.in, race.error);
-    const Result<bool> offered = Availability(bet, race.value.field);
+        return badFile(o.in, race.error);
+    const Result<bool> offered = availability(bet, race.value.field);
     if (!offered.ok())
-        return BadFile(o.in, offered.error);
+        return badFile(o.in, offered.error);
 
     ActualOdds actual;
     if (o.oddsFile) {
-        Result<OddsLines> read = ReadActualOdds(*o.oddsFile, bet, highest);
+        Result<OddsLines> read = readActualOdds(*o.oddsFile, bet, highest);
         if (!read.ok())
-            return BadFile(*o.oddsFile, read.error);
+            return badFile(*o.oddsFile, read.error);
         actual = std::move(read.value.odds);
     }
 
     if (o.command == QLatin1String("exotics"))
-        return {
-            CommandOutcome::Done,
-            Exotics(o,
-                    Combinations(bet, race.value.order, race.value.field, o.parameters.ratio(bet)),
-                    actual),
-            {},
-            {}};
+        return {CommandOutcome::Done,
+                exotics(o,
+                        computeCombinations(bet, race.value.order, race.value.field,
+                                            o.parameters.ratio(bet)),
+                        actual),
+                {},
+                {}};
     if (o.kelly)
-        return KellyCommand(o, race.value, actual);
-    return DutchingCommand(o, race.value, picks, actual);
+        return kellyCommand(o, race.value, actual);
+    return dutchingCommand(o, race.value, picks, actual);
 }

@@ -22,7 +22,7 @@ struct CommandOutcome
 // Loads a file into a document as the other commands do.
 using DocumentLoader = FileResult (*)(OddsDocument &doc, const QString &path);
 
-bool IsAnalysisCommand(const QString &command);
+bool isAnalysisCommand(const QString &command);
 
 // args: the command name and its arguments.
-CommandOutcome RunAnalysisCommand(const QStringList &args, DocumentLoader load);
+CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load);

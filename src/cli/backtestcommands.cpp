@@ -10,12 +10,12 @@
 
 namespace {
 
-CommandOutcome UsageMistake(const QString &why)
+CommandOutcome usageMistake(const QString &why)
 {
     return {CommandOutcome::Usage, {}, {}, why};
 }
 
-std::optional<double> Number(const QString &text)
+std::optional<double> number(const QString &text)
 {
     bool ok = false;
     const double v = text.toDouble(&ok);
@@ -42,7 +42,7 @@ struct Options
 };
 
 // Empty text = the arguments are fine.
-QString Parse(const QStringList &args, Options *o)
+QString parse(const QStringList &args, Options *o)
 {
     static const QStringList withValue = {
         "--bet",   "--model",     "--lambda", "--rho",  "--beta",  "--ratio",    "--alpha",
@@ -66,26 +66,26 @@ QString Parse(const QStringList &args, Options *o)
             continue;
         }
         if (!withValue.contains(arg))
-            return QStringLiteral("unknown option '%1' for backtest").arg(QuotedText(arg));
+            return QStringLiteral("unknown option '%1' for backtest").arg(quotedText(arg));
         if (++i >= args.size())
             return QStringLiteral("%1 needs a value").arg(arg);
         const QString &value = args.at(i);
         const QString badNumber =
-            QStringLiteral("bad number '%1' for %2").arg(QuotedText(value), arg);
-        const std::optional<double> v = Number(value);
+            QStringLiteral("bad number '%1' for %2").arg(quotedText(value), arg);
+        const std::optional<double> v = number(value);
         if (arg == QLatin1String("--bet")) {
-            o->bet = BetTypeFromName(value);
+            o->bet = betTypeFromName(value);
             if (!o->bet)
-                return QStringLiteral("unknown bet type '%1'").arg(QuotedText(value));
+                return QStringLiteral("unknown bet type '%1'").arg(quotedText(value));
         } else if (arg == QLatin1String("--model")) {
-            const std::optional<OrderModel> model = OrderModelFromName(value);
+            const std::optional<OrderModel> model = orderModelFromName(value);
             if (!model)
-                return QStringLiteral("unknown model '%1'").arg(QuotedText(value));
+                return QStringLiteral("unknown model '%1'").arg(quotedText(value));
             s.parameters.model = *model;
         } else if (arg == QLatin1String("--at")) {
-            s.at = ParseTimeOfDay(value);
+            s.at = parseTimeOfDay(value);
             if (!s.at)
-                return QStringLiteral("bad time '%1' for --at (HH:MM)").arg(QuotedText(value));
+                return QStringLiteral("bad time '%1' for --at (HH:MM)").arg(quotedText(value));
         } else if (!v) {
             return badNumber;
         } else if (arg == QLatin1String("--lambda") || arg == QLatin1String("--rho")) {
@@ -120,7 +120,7 @@ QString Parse(const QStringList &args, Options *o)
                 return badNumber;
             if (arg == QLatin1String("--flat") && yen % 100 != 0)
                 return QStringLiteral("--flat takes a multiple of 100 yen, not %1")
-                    .arg(QuotedText(value));
+                    .arg(quotedText(value));
             (arg == QLatin1String("--flat") ? o->flat : o->bankroll) = yen;
         } else if (arg == QLatin1String("--kelly")) {
             if (!(*v > 0 && *v <= 1))
@@ -151,10 +151,10 @@ QString Parse(const QStringList &args, Options *o)
         return QStringLiteral("--kelly needs --bankroll");
     if (o->bankroll && !o->kelly)
         return QStringLiteral("--bankroll goes with --kelly");
-    if (o->kelly && !HasSingleWinner(*o->bet))
+    if (o->kelly && !hasSingleWinner(*o->bet))
         return QStringLiteral("--kelly needs a bet type with one winning ticket; several %1 "
                               "tickets win together")
-            .arg(BetTypeName(*o->bet));
+            .arg(betTypeName(*o->bet));
     s.bet = *o->bet;
     if (o->ratio)
         s.parameters.setRatio(s.bet, *o->ratio);
@@ -168,7 +168,7 @@ QString Parse(const QStringList &args, Options *o)
     return QString();
 }
 
-void AppendLine(QByteArray &out, const char *name, qint64 value)
+void appendLine(QByteArray &out, const char *name, qint64 value)
 {
     out += name;
     out += '\t';
@@ -178,19 +178,19 @@ void AppendLine(QByteArray &out, const char *name, qint64 value)
 
 } // namespace
 
-bool IsBacktestCommand(const QString &command)
+bool isBacktestCommand(const QString &command)
 {
     return command == QLatin1String("backtest");
 }
 
-CommandOutcome RunBacktestCommand(const QStringList &args,
+CommandOutcome runBacktestCommand(const QStringList &args,
                                   const std::function<void(const QString &)> &warn)
 {
     Options o;
-    const QString problem = Parse(args, &o);
+    const QString problem = parse(args, &o);
     if (!problem.isEmpty())
-        return UsageMistake(problem);
-    const BacktestReport report = RunBacktest(SeasonFiles(o.paths), o.settings);
+        return usageMistake(problem);
+    const BacktestReport report = runBacktest(seasonFiles(o.paths), o.settings);
     for (const QString &p : report.problems)
         warn(p);
     const BacktestSummary &s = report.summary;
@@ -199,26 +199,26 @@ CommandOutcome RunBacktestCommand(const QStringList &args,
                 {},
                 {},
                 QStringLiteral("no race has a result and actual %1 odds")
-                    .arg(BetTypeName(o.settings.bet))};
+                    .arg(betTypeName(o.settings.bet))};
     QByteArray out;
     for (const BacktestLine &l : report.lines) {
         out += l.file.toUtf8();
         out += '\t' + QByteArray::number(l.tickets) + '\t' + QByteArray::number(l.staked) + '\t' +
                QByteArray::number(l.returned) + '\t' + QByteArray::number(l.profit) + '\n';
     }
-    AppendLine(out, "races", s.races);
-    AppendLine(out, "bet", s.betRaces);
-    AppendLine(out, "tickets", s.tickets);
-    AppendLine(out, "hits", s.hits);
-    AppendLine(out, "staked", s.staked);
-    AppendLine(out, "returned", s.returned);
+    appendLine(out, "races", s.races);
+    appendLine(out, "bet", s.betRaces);
+    appendLine(out, "tickets", s.tickets);
+    appendLine(out, "hits", s.hits);
+    appendLine(out, "staked", s.staked);
+    appendLine(out, "returned", s.returned);
     char buffer[64];
     const auto r =
         std::to_chars(buffer, buffer + sizeof buffer, s.recovery(), std::chars_format::fixed, 6);
     out += "recovery\t" + QByteArray(buffer, int(r.ptr - buffer)) + '\n';
-    AppendLine(out, "profit", s.profit);
-    AppendLine(out, "maxdrawdown", s.maxDrawdown);
-    AppendLine(out, "longestlosing", s.longestLosing);
-    AppendLine(out, "fromodds", s.fromOdds);
+    appendLine(out, "profit", s.profit);
+    appendLine(out, "maxdrawdown", s.maxDrawdown);
+    appendLine(out, "longestlosing", s.longestLosing);
+    appendLine(out, "fromodds", s.fromOdds);
     return {CommandOutcome::Done, out, {}, {}};
 }

@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <functional>
 
-bool IsBacktestCommand(const QString &command);
+bool isBacktestCommand(const QString &command);
 
 // args: the command name and its arguments. Problems with single analysis files (the race
 // then does not count) are reported through warn, one "FILE: reason" each.
-CommandOutcome RunBacktestCommand(const QStringList &args,
+CommandOutcome runBacktestCommand(const QStringList &args,
                                   const std::function<void(const QString &)> &warn);

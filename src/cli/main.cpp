@@ -191,7 +191,7 @@ bool asksForHelp(const QStringList &args)
 }
 
 // 0, or errno of the failure.
-int WriteOut(const QByteArray &bytes)
+int writeOut(const QByteArray &bytes)
 {
     errno = 0;
     if (!bytes.isEmpty() &&
@@ -206,7 +206,7 @@ int WriteOut(const QByteArray &bytes)
     return 0;
 }
 
-void Complain(const QString &file, const QString &reason)
+void complain(const QString &file, const QString &reason)
 {
     // Without a file the reason is about the whole run ("no race with a result").
     const QString name = file == QLatin1String("-") ? QStringLiteral("standard input") : file;
@@ -215,7 +215,7 @@ void Complain(const QString &file, const QString &reason)
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
-int UsageError(const QString &why)
+int usageError(const QString &why)
 {
     const QByteArray line = QStringLiteral("kirrel-cli: %1\n").arg(why).toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
@@ -226,21 +226,21 @@ int UsageError(const QString &why)
 // Writes to standard output; a failure is reported with its cause.
 int emit(const QByteArray &bytes)
 {
-    const int error = WriteOut(bytes);
+    const int error = writeOut(bytes);
     if (error == 0)
         return ExitOk;
-    Complain(QStringLiteral("standard output"), QString::fromUtf8(strerrordesc_np(error)));
+    complain(QStringLiteral("standard output"), QString::fromUtf8(strerrordesc_np(error)));
     return ExitBadInput;
 }
 
 // A fresh document as the main window makes one when no template exists, then the input.
-FileResult LoadFresh(OddsDocument &doc, const QString &path)
+FileResult loadFresh(OddsDocument &doc, const QString &path)
 {
     doc.startFresh(1, QDate::currentDate());
     return loadDocumentInput(doc, path);
 }
 
-QString Escaped(QString text)
+QString escaped(QString text)
 {
     text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
     text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
@@ -248,7 +248,7 @@ QString Escaped(QString text)
     return text;
 }
 
-QString CellLines(const Grid &grid)
+QString cellLines(const Grid &grid)
 {
     QString out;
     for (int r = 0; r < grid.rows(); ++r)
@@ -256,8 +256,8 @@ QString CellLines(const Grid &grid)
             out += QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
                        .arg(r)
                        .arg(c)
-                       .arg(Escaped(grid.text(r, c)), ColorName(grid.effectiveBackColor(r, c)),
-                            ColorName(grid.effectiveForeColor(r, c)));
+                       .arg(escaped(grid.text(r, c)), colorName(grid.effectiveBackColor(r, c)),
+                            colorName(grid.effectiveForeColor(r, c)));
     return out;
 }
 
@@ -270,7 +270,7 @@ struct Arguments
 };
 
 // Empty text = the arguments are fine.
-QString Parse(const QStringList &args, Arguments *a)
+QString parse(const QStringList &args, Arguments *a)
 {
     if (args.isEmpty())
         return QStringLiteral("no command given");
@@ -305,12 +305,12 @@ QString Parse(const QStringList &args, Arguments *a)
     return QString();
 }
 
-int Run(const Arguments &a)
+int run(const Arguments &a)
 {
     OddsDocument doc;
-    const FileResult loaded = LoadFresh(doc, a.in);
+    const FileResult loaded = loadFresh(doc, a.in);
     if (!loaded.ok) {
-        Complain(a.in, loaded.message);
+        complain(a.in, loaded.message);
         return ExitBadInput;
     }
     doc.recalculate();
@@ -319,15 +319,15 @@ int Run(const Arguments &a)
         if (!a.out.isEmpty() && a.out != QLatin1String("-")) {
             const FileResult saved = writeDocument(doc, doc.runnerTable, a.out);
             if (!saved.ok) {
-                Complain(a.out, saved.message);
+                complain(a.out, saved.message);
                 return ExitBadInput;
             }
             return ExitOk;
         }
         QByteArray bytes;
-        const FileResult encoded = EncodeDocument(doc, doc.runnerTable, &bytes);
+        const FileResult encoded = encodeDocument(doc, doc.runnerTable, &bytes);
         if (!encoded.ok) {
-            Complain(a.in, encoded.message);
+            complain(a.in, encoded.message);
             return ExitBadInput;
         }
         return emit(bytes);
@@ -335,7 +335,7 @@ int Run(const Arguments &a)
 
     const bool wantQuinella = a.command == QLatin1String("quinella") || a.quinella;
     if (wantQuinella && !doc.estimateQuinella()) {
-        Complain(a.in, QStringLiteral("馬連表は2～18頭立てのときに作れます（縦枠 %1）。")
+        complain(a.in, QStringLiteral("馬連表は2～18頭立てのときに作れます（縦枠 %1）。")
                            .arg(doc.countText(0)));
         return ExitBadInput;
     }
@@ -344,7 +344,7 @@ int Run(const Arguments &a)
         for (const QString &item : doc.quinellaList)
             text += item + QLatin1Char('\n');
     } else {
-        text = CellLines(a.quinella ? doc.quinellaMatrix : doc.runnerTable);
+        text = cellLines(a.quinella ? doc.quinellaMatrix : doc.runnerTable);
     }
     return emit(text.toUtf8());
 }
@@ -356,7 +356,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
-        return UsageError(QStringLiteral("no command given"));
+        return usageError(QStringLiteral("no command given"));
     const QString &first = args.first();
     if (first == QLatin1String("--version"))
         return emit(QStringLiteral("kirrel-cli %1\n").arg(versionText()).toUtf8());
@@ -364,28 +364,28 @@ int main(int argc, char **argv)
         return emit(usageText());
     const CommandHelp *command = findCommand(first);
     if (!command)
-        return UsageError(first.startsWith(QLatin1Char('-'))
+        return usageError(first.startsWith(QLatin1Char('-'))
                               ? QStringLiteral("unknown option '%1'").arg(first)
                               : QStringLiteral("unknown command '%1'").arg(first));
     if (asksForHelp(args.mid(1)))
         return emit(usageText(command));
-    if (IsAnalysisCommand(first) || IsSeasonCommand(first) || IsBacktestCommand(first)) {
+    if (isAnalysisCommand(first) || isSeasonCommand(first) || isBacktestCommand(first)) {
         const CommandOutcome r =
-            IsSeasonCommand(first) ? RunSeasonCommand(args)
-            : IsBacktestCommand(first)
-                ? RunBacktestCommand(args, [](const QString &why) { Complain(QString(), why); })
-                : RunAnalysisCommand(args, LoadFresh);
+            isSeasonCommand(first) ? runSeasonCommand(args)
+            : isBacktestCommand(first)
+                ? runBacktestCommand(args, [](const QString &why) { complain(QString(), why); })
+                : runAnalysisCommand(args, loadFresh);
         if (r.kind == CommandOutcome::Usage)
-            return UsageError(r.reason);
+            return usageError(r.reason);
         if (r.kind == CommandOutcome::BadInput) {
-            Complain(r.file, r.reason);
+            complain(r.file, r.reason);
             return ExitBadInput;
         }
         return emit(r.output);
     }
     Arguments a;
-    const QString problem = Parse(args, &a);
+    const QString problem = parse(args, &a);
     if (!problem.isEmpty())
-        return UsageError(problem);
-    return Run(a);
+        return usageError(problem);
+    return run(a);
 }

@@ -11,12 +11,12 @@
 
 namespace {
 
-CommandOutcome UsageMistake(const QString &why)
+CommandOutcome usageMistake(const QString &why)
 {
     return {CommandOutcome::Usage, {}, {}, why};
 }
 
-CommandOutcome SeasonFailure(const QString &why)
+CommandOutcome seasonFailure(const QString &why)
 {
     return {CommandOutcome::BadInput, {}, {}, why};
 }
@@ -30,7 +30,7 @@ struct Options
     double holdout = 0;
 };
 
-std::optional<double> Number(const QString &text, double low, double high)
+std::optional<double> number(const QString &text, double low, double high)
 {
     bool ok = false;
     const double v = text.toDouble(&ok);
@@ -40,7 +40,7 @@ std::optional<double> Number(const QString &text, double low, double high)
 }
 
 // Empty text = the arguments are fine.
-QString Parse(const QStringList &args, Options *o)
+QString parse(const QStringList &args, Options *o)
 {
     o->command = args.first();
     const bool fit = o->command == QLatin1String("fit");
@@ -59,7 +59,7 @@ QString Parse(const QStringList &args, Options *o)
                                               "--combine", "--alpha",  "--gamma"};
         static const QStringList forFit = {"--model", "--holdout"};
         if (!(fit ? forFit : forSeason).contains(arg))
-            return QStringLiteral("unknown option '%1' for %2").arg(QuotedText(arg), o->command);
+            return QStringLiteral("unknown option '%1' for %2").arg(quotedText(arg), o->command);
         if (!seen.insert(arg).second)
             return QStringLiteral("%1 given twice").arg(arg);
         if (arg == QLatin1String("--combine")) {
@@ -69,12 +69,12 @@ QString Parse(const QStringList &args, Options *o)
         if (++i >= args.size())
             return QStringLiteral("%1 needs a value").arg(arg);
         const QString &value = args.at(i);
-        const QString bad = QStringLiteral("bad number '%1' for %2").arg(QuotedText(value), arg);
+        const QString bad = QStringLiteral("bad number '%1' for %2").arg(quotedText(value), arg);
         if (arg == QLatin1String("--model")) {
-            const std::optional<OrderModel> order = OrderModelFromName(value);
-            const std::optional<FitModel> fitted = FitModelFromName(value);
+            const std::optional<OrderModel> order = orderModelFromName(value);
+            const std::optional<FitModel> fitted = fitModelFromName(value);
             if (fit ? !fitted || value == QLatin1String("normal") : !order)
-                return QStringLiteral("unknown model '%1'").arg(QuotedText(value));
+                return QStringLiteral("unknown model '%1'").arg(quotedText(value));
             if (fit)
                 o->fitModel = *fitted;
             else
@@ -82,7 +82,7 @@ QString Parse(const QStringList &args, Options *o)
             continue;
         }
         // The analysis's own ranges for lambda, rho and beta.
-        std::optional<double> v = Number(value, -5, 5);
+        std::optional<double> v = number(value, -5, 5);
         const bool exponent = arg == QLatin1String("--lambda") || arg == QLatin1String("--rho");
         if (v && (exponent || arg == QLatin1String("--beta")) &&
             !(*v > 0 && *v <= (exponent ? MaxLambda : MaxBeta)))
@@ -122,7 +122,7 @@ QString Parse(const QStringList &args, Options *o)
 }
 
 // printf's "%.Nf" (std::to_chars promises the same digits).
-void AppendFixed(QByteArray &out, double value, int decimals)
+void appendFixed(QByteArray &out, double value, int decimals)
 {
     char buffer[400];
     const auto r =
@@ -131,7 +131,7 @@ void AppendFixed(QByteArray &out, double value, int decimals)
 }
 
 // Every field on one line, whatever a file name or a reader's message holds.
-QByteArray Field(QString text)
+QByteArray field(QString text)
 {
     text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
     text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
@@ -139,58 +139,58 @@ QByteArray Field(QString text)
     return text.toUtf8();
 }
 
-CommandOutcome Season(const Options &o)
+CommandOutcome season(const Options &o)
 {
     SeasonEvaluator evaluator(o.model);
     OddsDocument scratch;
     QByteArray out;
-    for (const QString &file : SeasonFiles(o.paths)) {
-        const SeasonRace race = ReadSeasonRace(file, &scratch, o.model.combine);
+    for (const QString &file : seasonFiles(o.paths)) {
+        const SeasonRace race = readSeasonRace(file, &scratch, o.model.combine);
         const RaceEvaluation e = evaluator.add(race);
-        out += Field(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
+        out += field(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
         if (e.exclusion != Exclusion::None) {
-            QString reason = ExclusionWord(e.exclusion);
+            QString reason = exclusionWord(e.exclusion);
             if (e.exclusion == Exclusion::Unreadable)
                 reason += QStringLiteral(": ") + race.unreadable;
-            out += "-\t" + Field(reason) + '\n';
+            out += "-\t" + field(reason) + '\n';
             continue;
         }
         out += race.result.text().toLatin1() + '\t';
-        AppendFixed(out, e.pwin, 9);
+        appendFixed(out, e.pwin, 9);
         out += '\t' + QByteArray::number(e.winRank) + '\t';
-        AppendFixed(out, e.loglik, 9);
+        appendFixed(out, e.loglik, 9);
         out += '\n';
     }
     const SeasonSummary &s = evaluator.summary();
     if (s.races == 0)
-        return SeasonFailure(QStringLiteral("no race with a result"));
+        return seasonFailure(QStringLiteral("no race with a result"));
     out += "races\t" + QByteArray::number(s.races) + '\n';
     out += "excluded\t" + QByteArray::number(s.excluded) + '\n';
     out += "loglik\t";
-    AppendFixed(out, s.loglik, 6);
+    appendFixed(out, s.loglik, 6);
     out += "\nwinloglik\t";
-    AppendFixed(out, s.winLoglik, 6);
+    appendFixed(out, s.winLoglik, 6);
     out += "\nbrier\t";
-    AppendFixed(out, s.brier(), 9);
+    appendFixed(out, s.brier(), 9);
     out += "\nfavourites\t" + QByteArray::number(s.favourites) + '\n';
     for (const CalibrationBin &b : s.bins) {
         out += "calibration\t";
-        AppendFixed(out, b.low, 2);
+        appendFixed(out, b.low, 2);
         out += '\t';
-        AppendFixed(out, b.high, 2);
+        appendFixed(out, b.high, 2);
         out += '\t' + QByteArray::number(b.count) + '\t';
-        AppendFixed(out, b.meanP(), 6);
+        appendFixed(out, b.meanP(), 6);
         out += '\t' + QByteArray::number(b.wins) + '\n';
     }
     return {CommandOutcome::Done, out, {}, {}};
 }
 
-CommandOutcome Fit(const Options &o)
+CommandOutcome fit(const Options &o)
 {
     std::vector<SeasonRace> races;
     OddsDocument scratch;
-    for (const QString &file : SeasonFiles(o.paths)) {
-        SeasonRace race = ReadSeasonRace(file, &scratch, o.fitModel == FitModel::Combined);
+    for (const QString &file : seasonFiles(o.paths)) {
+        SeasonRace race = readSeasonRace(file, &scratch, o.fitModel == FitModel::Combined);
         // Only the numbers are kept.
         race.file.clear();
         race.title.clear();
@@ -198,29 +198,29 @@ CommandOutcome Fit(const Options &o)
         race.unreadable.clear();
         races.push_back(std::move(race));
     }
-    const SeasonFit fit = FitSeason(races, o.fitModel, o.holdout);
+    const SeasonFit fit = fitSeason(races, o.fitModel, o.holdout);
     if (!fit.ok())
-        return SeasonFailure(fit.problemWord());
+        return seasonFailure(fit.problemWord());
     QByteArray out;
     out += "races\t" + QByteArray::number(fit.races) + '\n';
     out += "excluded\t" + QByteArray::number(fit.excluded) + '\n';
     for (const FitValue &v : fit.values) {
         out += v.name.toLatin1() + '\t';
-        AppendFixed(out, v.value, 6);
+        appendFixed(out, v.value, 6);
         out += '\t';
-        AppendFixed(out, v.error, 6);
+        appendFixed(out, v.error, 6);
         out += '\n';
     }
     out += "loglik\t";
-    AppendFixed(out, fit.before, 6);
+    appendFixed(out, fit.before, 6);
     out += '\t';
-    AppendFixed(out, fit.after, 6);
+    appendFixed(out, fit.after, 6);
     out += '\n';
     if (o.holdout > 0) {
         out += "holdout\t" + QByteArray::number(fit.holdoutRaces) + '\t';
-        AppendFixed(out, fit.holdoutBefore, 6);
+        appendFixed(out, fit.holdoutBefore, 6);
         out += '\t';
-        AppendFixed(out, fit.holdoutAfter, 6);
+        appendFixed(out, fit.holdoutAfter, 6);
         out += '\n';
     }
     return {CommandOutcome::Done, out, {}, {}};
@@ -228,16 +228,16 @@ CommandOutcome Fit(const Options &o)
 
 } // namespace
 
-bool IsSeasonCommand(const QString &command)
+bool isSeasonCommand(const QString &command)
 {
     return command == QLatin1String("season") || command == QLatin1String("fit");
 }
 
-CommandOutcome RunSeasonCommand(const QStringList &args)
+CommandOutcome runSeasonCommand(const QStringList &args)
 {
     Options o;
-    const QString problem = Parse(args, &o);
+    const QString problem = parse(args, &o);
     if (!problem.isEmpty())
-        return UsageMistake(problem);
-    return o.command == QLatin1String("season") ? Season(o) : Fit(o);
+        return usageMistake(problem);
+    return o.command == QLatin1String("season") ? season(o) : fit(o);
 }

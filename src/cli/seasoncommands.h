@@ -4,8 +4,8 @@
 
 #include "cli/analysiscommands.h"
 
-bool IsSeasonCommand(const QString &command);
+bool isSeasonCommand(const QString &command);
 
 // args: the command name and its arguments. A BadInput without a file is about the season as
 // a whole ("no race with a result").
-CommandOutcome RunSeasonCommand(const QStringList &args);
+CommandOutcome runSeasonCommand(const QStringList &args);

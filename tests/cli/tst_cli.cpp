@@ -29,7 +29,7 @@ struct Run
     QByteArray err;
 };
 
-Run Cli(const QStringList &args, const std::function<void()> &inChild = {})
+Run cli(const QStringList &args, const std::function<void()> &inChild = {})
 {
     QProcess p;
     if (inChild)
@@ -45,12 +45,12 @@ Run Cli(const QStringList &args, const std::function<void()> &inChild = {})
 }
 
 // What the program does on opening a file: a fresh untitled document, then the file.
-OddsDocument Opened(const QString &path)
+OddsDocument opened(const QString &path)
 {
     OddsDocument doc;
     doc.setTitleText(0, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
     doc.buildTable();
-    doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
+    doc.setTitleText(1, formatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd")));
     loadDocument(doc, path);
     return doc;
 }
@@ -87,17 +87,17 @@ void TestCli::initTestCase()
 {
     QVERIFY2(QFile::exists(QStringLiteral(KIRREL_CLI_PATH)), KIRREL_CLI_PATH " is not built");
     QVERIFY(m_dir.isValid());
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("notdoc.csv")), "hello\n"));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("old.csv")), "old"));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("nosupport.csv")),
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("notdoc.csv")), "hello\n"));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("old.csv")), "old"));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("nosupport.csv")),
                      Cp932::encode(QStringLiteral("番,枠,名\r\n")).bytes));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("eight.csv")),
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("eight.csv")),
                      Cp932::encode(QStringLiteral("縦枠,横枠,a,b,c,控除,投票\r\n8,8,d,e,f,85,1\r\n"
                                                   "番,枠,名,順位,オッズ,当選金,人気,投票金\r"
                                                   "…,…,…,…,…,…,比率→,1\r1,,,,,,,100\r"
                                                   "2,,,,,,,300\r3,,,,,,,600\r\n"))
                          .bytes));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("bad.odds")), "1-2\t5.0\n1-2-3\t8.0\n"));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("bad.odds")), "1-2\t5.0\n1-2-3\t8.0\n"));
     QCOMPARE(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("fifo"))).constData(), 0600),
              0);
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -189,7 +189,7 @@ void TestCli::exitStatus()
     };
     for (QString &a : args)
         a = expand(a);
-    const Run r = Cli(args);
+    const Run r = cli(args);
     QCOMPARE(r.exitCode, status);
     const QString errText = QString::fromUtf8(r.err);
     QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(expand(err)),
@@ -203,7 +203,7 @@ void TestCli::exitStatus()
         QCOMPARE(errText.count(QLatin1Char('\n')), status == 2 ? 2 : 1);
         QVERIFY(status != 2 || errText.endsWith(QStringLiteral("\nTry 'kirrel-cli --help'.\n")));
     }
-    QCOMPARE(ReadAll(m_dir.filePath(QStringLiteral("old.csv"))), QByteArray("old"));
+    QCOMPARE(readAll(m_dir.filePath(QStringLiteral("old.csv"))), QByteArray("old"));
 }
 
 void TestCli::unixConventions_data()
@@ -272,7 +272,7 @@ void TestCli::unixConventions()
 
     auto shell = [this](QString line) {
         line.replace(QLatin1Char('@'), m_dir.path());
-        line.replace(QLatin1Char('%'), DataPath(QStringLiteral("race18.csv")));
+        line.replace(QLatin1Char('%'), dataPath(QStringLiteral("race18.csv")));
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("CLI"), QStringLiteral(KIRREL_CLI_PATH));
@@ -303,32 +303,32 @@ void TestCli::unixConventions()
 
 void TestCli::recalc()
 {
-    const QString in = DataPath(QStringLiteral("race18.csv"));
-    OddsDocument doc = Opened(in);
+    const QString in = dataPath(QStringLiteral("race18.csv"));
+    OddsDocument doc = opened(in);
     doc.recalculate();
     QByteArray expected;
-    QVERIFY(EncodeDocument(doc, doc.runnerTable, &expected).ok);
-    QVERIFY(expected != ReadAll(in)); // the stored odds were made up
+    QVERIFY(encodeDocument(doc, doc.runnerTable, &expected).ok);
+    QVERIFY(expected != readAll(in)); // the stored odds were made up
 
-    const Run r = Cli({QStringLiteral("recalc"), in});
+    const Run r = cli({QStringLiteral("recalc"), in});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QByteArray());
     QCOMPARE(r.out, expected);
 
     const QString out = m_dir.filePath(QStringLiteral("recalc.csv"));
-    QVERIFY(WriteAll(out, "previous"));
-    const Run toFile = Cli({QStringLiteral("recalc"), QStringLiteral("-o"), out, in});
+    QVERIFY(writeAll(out, "previous"));
+    const Run toFile = cli({QStringLiteral("recalc"), QStringLiteral("-o"), out, in});
     QCOMPARE(toFile.exitCode, 0);
     QVERIFY(toFile.out.isEmpty());
-    QCOMPARE(ReadAll(out), expected);
+    QCOMPARE(readAll(out), expected);
 }
 
 void TestCli::freshDocumentFields()
 {
     // A file of table lines only keeps the fields of the fresh document.
     const QString in = m_dir.filePath(QStringLiteral("table.csv"));
-    QVERIFY(WriteAll(in, Cp932::encode(QStringLiteral("番,枠,名\r\n")).bytes));
-    const Run r = Cli({QStringLiteral("recalc"), in});
+    QVERIFY(writeAll(in, Cp932::encode(QStringLiteral("番,枠,名\r\n")).bytes));
+    const Run r = cli({QStringLiteral("recalc"), in});
     QCOMPARE(r.exitCode, 0);
     const QString text = Cp932::decode(r.out);
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
@@ -342,20 +342,20 @@ void TestCli::freshDocumentFields()
 void TestCli::unencodableTextIsAnError()
 {
     const QString in = m_dir.filePath(QStringLiteral("utf8.csv"));
-    QVERIFY(WriteAll(in, QByteArray("\xEF\xBB\xBF") + QStringLiteral("番,枠,A♥\r\n").toUtf8()));
+    QVERIFY(writeAll(in, QByteArray("\xEF\xBB\xBF") + QStringLiteral("番,枠,A♥\r\n").toUtf8()));
     const QString out = m_dir.filePath(QStringLiteral("old.csv"));
     for (const QStringList &args : {QStringList{QStringLiteral("recalc"), in},
                                     QStringList{QStringLiteral("recalc"), in, "-o", out}}) {
-        const Run r = Cli(args);
+        const Run r = cli(args);
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.out.isEmpty());
         const QString err = QString::fromUtf8(r.err);
         QVERIFY2(err.contains(QStringLiteral("行 0, 列 2")) && err.contains(QChar(0x2665)),
                  qPrintable(err));
     }
-    QCOMPARE(ReadAll(out), QByteArray("old"));
+    QCOMPARE(readAll(out), QByteArray("old"));
     // The other commands do not write code page 932 and take the text as it is.
-    const Run cells = Cli({QStringLiteral("cells"), in});
+    const Run cells = cli({QStringLiteral("cells"), in});
     QCOMPARE(cells.exitCode, 0);
     QVERIFY(QString::fromUtf8(cells.out).contains(QStringLiteral("0\t2\tA♥\t")));
 }
@@ -386,17 +386,17 @@ void TestCli::fullDiskKeepsOldOutput()
         };
     }
     const QString out = dir.filePath(QStringLiteral("out.csv"));
-    const bool prepared = WriteAll(out, "old\n");
+    const bool prepared = writeAll(out, "old\n");
     if (tmpfs) {
         QFile fill(dir.filePath(QStringLiteral("fill")));
         if (fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             while (fill.write(QByteArray(1024, 'x')) > 0) {
             }
     }
-    const Run r = Cli({QStringLiteral("recalc"), DataPath(QStringLiteral("race18.csv")),
+    const Run r = cli({QStringLiteral("recalc"), dataPath(QStringLiteral("race18.csv")),
                        QStringLiteral("-o"), out},
                       limit);
-    const QByteArray after = ReadAll(out);
+    const QByteArray after = readAll(out);
     const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     if (tmpfs)
         ::umount(mountPoint.constData());
@@ -411,11 +411,11 @@ void TestCli::fullDiskKeepsOldOutput()
 void TestCli::cellsList()
 {
     const QString in = m_dir.filePath(QStringLiteral("cells.csv"));
-    QVERIFY(WriteAll(in, Cp932::encode(QStringLiteral("縦枠,横枠,a,b,c,控除,投票\r\n"
+    QVERIFY(writeAll(in, Cp932::encode(QStringLiteral("縦枠,横枠,a,b,c,控除,投票\r\n"
                                                       "8,1,d,e,f,85,1\r\n"
                                                       "番,枠,名\\前\r…,…,two\nlines\r\n"))
                              .bytes));
-    const Run r = Cli({QStringLiteral("cells"), in});
+    const Run r = cli({QStringLiteral("cells"), in});
     QCOMPARE(r.exitCode, 0);
     const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 10 * 8 + 1);
@@ -428,16 +428,16 @@ void TestCli::cellsList()
     QVERIFY(lines.at(2 * 8 + 4).endsWith(QStringLiteral("\t#c8ffc8\t#000000")));
 
     // The quinella commands show the estimates made from the recalculated odds.
-    OddsDocument doc = Opened(in);
+    OddsDocument doc = opened(in);
     doc.recalculate();
     QVERIFY(doc.estimateQuinella());
-    const Run q = Cli({QStringLiteral("quinella"), in});
+    const Run q = cli({QStringLiteral("quinella"), in});
     QCOMPARE(q.exitCode, 0);
     QCOMPARE(QString::fromUtf8(q.out),
              doc.quinellaList.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     QCOMPARE(doc.quinellaList.size(), 8 * 7 / 2);
     QVERIFY(doc.quinellaList.first().startsWith(QStringLiteral("1-2:")));
-    const Run m = Cli({QStringLiteral("cells"), QStringLiteral("--quinella"), in});
+    const Run m = cli({QStringLiteral("cells"), QStringLiteral("--quinella"), in});
     QCOMPARE(m.exitCode, 0);
     QCOMPARE(QString::fromUtf8(m.out).count(QLatin1Char('\n')),
              doc.quinellaMatrix.rows() * doc.quinellaMatrix.cols());
@@ -447,16 +447,16 @@ void TestCli::cellsList()
 // The listing is the engine's, in its order, with printf's digits.
 void TestCli::exotics()
 {
-    const QString in = DataPath(QStringLiteral("race18.csv"));
-    OddsDocument doc = Opened(in);
+    const QString in = dataPath(QStringLiteral("race18.csv"));
+    OddsDocument doc = opened(in);
     doc.recalculate();
     AnalysisParameters parameters;
     parameters.model = OrderModel::Discount;
     parameters.lambda = 0.9;
-    const Result<RaceModel> race = AnalyseRace(doc, parameters);
+    const Result<RaceModel> race = analyseRace(doc, parameters);
     QVERIFY(race.ok());
     const std::vector<Combination> trio =
-        Combinations(BetType::Trio, race.value.order, race.value.field, 0.7);
+        computeCombinations(BetType::Trio, race.value.order, race.value.field, 0.7);
     QCOMPARE(trio.size(), size_t(816));
 
     const QString odds = m_dir.filePath(QStringLiteral("trio.odds"));
@@ -466,15 +466,15 @@ void TestCli::exotics()
     const QString lines = QStringLiteral(
         "組番\t馬名\tオッズ\r\n%1-%2-%3\tｷﾙﾚﾙ\t25.0\r\n\r\n%3-%1-%2\tｷﾙﾚﾙ\t25.0\r\n");
     QVERIFY(
-        WriteAll(odds, Cp932::encode(lines.arg(priced[0]).arg(priced[1]).arg(priced[2])).bytes));
-    const Run r = Cli({QStringLiteral("exotics"), in, "--bet", "trio", "--model", "discount",
+        writeAll(odds, Cp932::encode(lines.arg(priced[0]).arg(priced[1]).arg(priced[2])).bytes));
+    const Run r = cli({QStringLiteral("exotics"), in, "--bet", "trio", "--model", "discount",
                        "--lambda", "0.9", "--ratio", "70", "--odds", odds, "--top", "10"});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QByteArray());
     QByteArray expected;
     for (size_t i = 0; i < 10; ++i) {
         const Combination &c = trio[i];
-        expected += TicketText(BetType::Trio, c.runners).toLatin1() +
+        expected += ticketText(BetType::Trio, c.runners).toLatin1() +
                     QString::asprintf("\t%.9f\t%.1f", c.probability, c.estimatedOdds).toLatin1();
         if (c.runners == priced)
             expected += QString::asprintf("\t25.0\t%.3f", c.probability * 25).toLatin1();
@@ -482,7 +482,7 @@ void TestCli::exotics()
     }
     QCOMPARE(r.out, expected);
 
-    const Run all = Cli({QStringLiteral("exotics"), in, "--bet", "trifecta"});
+    const Run all = cli({QStringLiteral("exotics"), in, "--bet", "trifecta"});
     QCOMPARE(all.exitCode, 0);
     QCOMPARE(all.out.count('\n'), 4896);
 }
@@ -490,12 +490,12 @@ void TestCli::exotics()
 // Actual odds for every pick make the stakes independent of the model: worked by hand.
 void TestCli::dutching()
 {
-    const QString in = DataPath(QStringLiteral("race18.csv"));
+    const QString in = dataPath(QStringLiteral("race18.csv"));
     const QString odds = m_dir.filePath(QStringLiteral("quinella.odds"));
-    QVERIFY(WriteAll(odds, "1-2\t3.0\n3-4\t6.0\n4-5\t2.0\n5-6\t4.0\n6-7\t4.0\n"));
+    QVERIFY(writeAll(odds, "1-2\t3.0\n3-4\t6.0\n4-5\t2.0\n5-6\t4.0\n6-7\t4.0\n"));
 
     // C = 1/(1/3 + 1/6) = 2; 1000 x 2/3 = 666.7 -> 700, 1000 x 2/6 = 333.3 -> 300.
-    const Run covered = Cli({QStringLiteral("stakes"), in, "--bet", "quinella", "--pick", "2-1,3-4",
+    const Run covered = cli({QStringLiteral("stakes"), in, "--bet", "quinella", "--pick", "2-1,3-4",
                              "--budget", "1000", "--odds", odds});
     QCOMPARE(covered.exitCode, 0);
     QCOMPARE(QString::fromUtf8(covered.out),
@@ -503,7 +503,7 @@ void TestCli::dutching()
                             "合計\t1000\n払戻\t1800\t2100\n"));
 
     // C = 1/(1/2 + 1/4 + 1/4) = 1; 500, 250 -> 300, 300: 1100 staked, 1000 back at worst.
-    const Run loss = Cli({QStringLiteral("stakes"), in, "--bet", "quinella", "--pick",
+    const Run loss = cli({QStringLiteral("stakes"), in, "--bet", "quinella", "--pick",
                           "4-5,5-6,6-7", "--budget", "1000", "--odds", odds});
     QCOMPARE(loss.exitCode, 0);
     QCOMPARE(QString::fromUtf8(loss.out),
@@ -515,10 +515,10 @@ void TestCli::dutching()
 // probability. Odds of 1.5 give no runner an edge.
 void TestCli::kelly()
 {
-    const QString in = DataPath(QStringLiteral("race18.csv"));
-    OddsDocument doc = Opened(in);
+    const QString in = dataPath(QStringLiteral("race18.csv"));
+    OddsDocument doc = opened(in);
     doc.recalculate();
-    const Result<RaceField> field = RaceFieldFromDocument(doc, 1);
+    const Result<RaceField> field = raceFieldFromDocument(doc, 1);
     QVERIFY(field.ok());
 
     QByteArray generous;
@@ -529,8 +529,8 @@ void TestCli::kelly()
     }
     const QString generousOdds = m_dir.filePath(QStringLiteral("generous.odds"));
     const QString meanOdds = m_dir.filePath(QStringLiteral("mean.odds"));
-    QVERIFY(WriteAll(generousOdds, generous) && WriteAll(meanOdds, mean));
-    const Run r = Cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1/2", "--bankroll",
+    QVERIFY(writeAll(generousOdds, generous) && writeAll(meanOdds, mean));
+    const Run r = cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1/2", "--bankroll",
                        "100000", "--odds", generousOdds});
     QCOMPARE(r.exitCode, 0);
     QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
@@ -545,7 +545,7 @@ void TestCli::kelly()
                               QString::number(qint64(100000 * p / 2 / 100) * 100)}));
     }
 
-    const Run none = Cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1",
+    const Run none = cli({QStringLiteral("stakes"), in, "--bet", "win", "--kelly", "1",
                           "--bankroll", "100000", "--odds", meanOdds});
     QCOMPARE(none.exitCode, 0);
     QCOMPARE(QString::fromUtf8(none.out), QStringLiteral("留保\t1.0000\n"));
@@ -606,13 +606,13 @@ void TestCli::analysisLimits()
     QFETCH(QByteArray, odds);
     QFETCH(int, status);
     QFETCH(QString, out);
-    const QString race = DataPath(QStringLiteral("race18.csv"));
+    const QString race = dataPath(QStringLiteral("race18.csv"));
     const QString oddsFile = m_dir.filePath(QStringLiteral("limits.odds"));
-    QVERIFY(WriteAll(oddsFile, odds));
+    QVERIFY(writeAll(oddsFile, odds));
     for (QString &a : args)
         a = a == QLatin1String("RACE") ? race : a == QLatin1String("ODDS") ? oddsFile : a;
     out.replace(QStringLiteral("RACE"), race).replace(QStringLiteral("ODDS"), oddsFile);
-    const Run r = Cli(args);
+    const Run r = cli(args);
     QCOMPARE(r.exitCode, status);
     const QByteArray shown = status == 0 ? r.out : r.err.left(r.err.indexOf('\n') + 1);
     QCOMPARE(QString::fromUtf8(shown), out);

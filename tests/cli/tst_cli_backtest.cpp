@@ -15,7 +15,7 @@ struct Run
     QByteArray err;
 };
 
-Run Cli(QStringList args)
+Run cli(QStringList args)
 {
     QProcess p;
     args.prepend(QStringLiteral("backtest"));
@@ -52,7 +52,7 @@ private:
 void TestCliBacktest::make(const QString &name, const QString &date, const QString &result,
                            int favoured, const QByteArray &extra)
 {
-    QStringList lines = Cp932::decode(ReadAll(DataPath(QStringLiteral("race18.csv"))))
+    QStringList lines = Cp932::decode(readAll(dataPath(QStringLiteral("race18.csv"))))
                             .split(QStringLiteral("\r\n"));
     QStringList header = lines[0].split(QLatin1Char(','));
     QStringList values = lines[1].split(QLatin1Char(','));
@@ -61,13 +61,13 @@ void TestCliBacktest::make(const QString &name, const QString &date, const QStri
     lines[0] = header.join(QLatin1Char(','));
     lines[1] = values.join(QLatin1Char(','));
     const QString path = m_dir.filePath(name);
-    QVERIFY(WriteAll(path, Cp932::encode(lines.join(QStringLiteral("\r\n"))).bytes));
+    QVERIFY(writeAll(path, Cp932::encode(lines.join(QStringLiteral("\r\n"))).bytes));
     if (favoured == 0)
         return;
     QByteArray analysis = "[Analysis]\r\nVersion=3\r\n[win]\r\nTime=2026-05-02 15:00:00\r\n";
     for (int r = 1; r <= 18; ++r)
         analysis += QByteArray::number(r) + (r == favoured ? "=9999.9\r\n" : "=1\r\n");
-    QVERIFY(WriteAll(path + QStringLiteral(".analysis"), analysis + extra));
+    QVERIFY(writeAll(path + QStringLiteral(".analysis"), analysis + extra));
 }
 
 void TestCliBacktest::initTestCase()
@@ -129,7 +129,7 @@ void TestCliBacktest::run()
     QFETCH(QString, err);
     for (QString &a : args)
         a.replace(QLatin1Char('@'), m_dir.path());
-    const Run r = Cli(args);
+    const Run r = cli(args);
     QCOMPARE(r.exitCode, status);
     QCOMPARE(QString::fromUtf8(r.out), QString(out).replace(QLatin1Char('@'), m_dir.path()));
     const QString errText = QString::fromUtf8(r.err);
@@ -155,11 +155,11 @@ void TestCliBacktest::combined()
     for (int r = 1; r <= 6; ++r)
         doc += QStringLiteral("\r%1,,馬%1,,,,,%2,%3,").arg(r).arg(odds[r - 1]).arg(own[r - 1]);
     const QString path = dir.filePath(QStringLiteral("g.csv"));
-    QVERIFY(WriteAll(path, Cp932::encode(doc + QStringLiteral("\r\n")).bytes));
-    QVERIFY(WriteAll(path + QStringLiteral(".analysis"),
+    QVERIFY(writeAll(path, Cp932::encode(doc + QStringLiteral("\r\n")).bytes));
+    QVERIFY(writeAll(path + QStringLiteral(".analysis"),
                      "[Analysis]\r\nVersion=3\r\n[win]\r\nTime=2026-06-01 15:00:00\r\n1=12.6\r\n"
                      "2=8.0\r\n3=3.9\r\n4=2.6\r\n5=14.0\r\n6=7.8\r\n[Payouts]\r\nwin 4=270\r\n"));
-    const Run r = Cli({path, QStringLiteral("--bet"), QStringLiteral("win"),
+    const Run r = cli({path, QStringLiteral("--bet"), QStringLiteral("win"),
                        QStringLiteral("--combine"), QStringLiteral("--alpha"), QStringLiteral("2"),
                        QStringLiteral("--gamma"), QStringLiteral("1")});
     QVERIFY2(r.err.isEmpty(), r.err.constData());

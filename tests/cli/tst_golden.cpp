@@ -19,7 +19,7 @@ namespace {
 
 const QString GoldenDir = QStringLiteral(KIRREL_TEST_DATA "/golden/");
 
-QStringList Lines(const QString &text)
+QStringList lines(const QString &text)
 {
     QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -28,7 +28,7 @@ QStringList Lines(const QString &text)
 }
 
 // "line 7, field 4: got "2着", expected "3着"" for the first difference, or "".
-QString FirstDifference(const QStringList &actual, const QStringList &expected, bool fields)
+QString firstDifference(const QStringList &actual, const QStringList &expected, bool fields)
 {
     for (qsizetype i = 0; i < std::max(actual.size(), expected.size()); ++i) {
         const QString got = i < actual.size() ? actual[i] : QStringLiteral("(no line)");
@@ -91,13 +91,13 @@ void TestGolden::matches()
 {
     QFETCH(QString, name);
     QFETCH(QString, kind);
-    const QString input = QString::fromUtf8(ReadAll(GoldenDir + name + QStringLiteral(".in.csv")));
+    const QString input = QString::fromUtf8(readAll(GoldenDir + name + QStringLiteral(".in.csv")));
     QVERIFY2(!input.isEmpty(), qPrintable(name + QStringLiteral(".in.csv")));
     const Cp932::Encoded in =
-        Cp932::encode(Lines(input).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        Cp932::encode(lines(input).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     QVERIFY(in.ok);
     const QString inPath = m_dir.filePath(name + QStringLiteral(".csv"));
-    QVERIFY(WriteAll(inPath, in.bytes));
+    QVERIFY(writeAll(inPath, in.bytes));
 
     QStringList args;
     const QString outPath = m_dir.filePath(name + QStringLiteral(".out.csv"));
@@ -116,16 +116,16 @@ void TestGolden::matches()
     QVERIFY(cli.waitForFinished(30000));
     QCOMPARE(cli.exitCode(), 0);
     const QString actual = kind == QLatin1String("csv")
-                               ? Cp932::decode(ReadAll(outPath))
+                               ? Cp932::decode(readAll(outPath))
                                : QString::fromUtf8(cli.readAllStandardOutput());
 
     const QString expectedPath = GoldenDir + name + QStringLiteral(".out.") + kind;
     if (qEnvironmentVariable("KIRREL_WRITE_GOLDEN") == QLatin1String("1")) {
-        QVERIFY(WriteAll(expectedPath, (Lines(actual).join(u'\n') + u'\n').toUtf8()));
+        QVERIFY(writeAll(expectedPath, (lines(actual).join(u'\n') + u'\n').toUtf8()));
         QSKIP("golden output written");
     }
-    const QString difference = FirstDifference(
-        Lines(actual), Lines(QString::fromUtf8(ReadAll(expectedPath))), kind == "csv");
+    const QString difference = firstDifference(
+        lines(actual), lines(QString::fromUtf8(readAll(expectedPath))), kind == "csv");
     QVERIFY2(difference.isEmpty(),
              qPrintable(name + QStringLiteral(".out.") + kind + u' ' + difference));
 }

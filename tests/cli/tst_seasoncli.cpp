@@ -16,7 +16,7 @@ struct Run
     QString err;
 };
 
-Run Cli(const QStringList &args)
+Run cli(const QStringList &args)
 {
     QProcess p;
     p.start(QStringLiteral(KIRREL_CLI_PATH), args);
@@ -30,7 +30,7 @@ Run Cli(const QStringList &args)
 }
 
 // Stake columns (投票金) only: the market's, so the combined model finds no own columns.
-QByteArray Document(const QList<int> &stakes, const QString &result)
+QByteArray document(const QList<int> &stakes, const QString &result)
 {
     QString text = QStringLiteral("縦枠,横枠,R,2024/05/06,予想,控除,投票\r\n%1,1,a,b,%2,85,1\r\n"
                                   "番,枠,名,順位,オッズ,当選金,人気,投票金\r…,…,…,…,…,…,比率→,1")
@@ -64,16 +64,16 @@ void TestSeasonCli::initTestCase()
     const QDir dir(m_dir.path());
     QVERIFY(dir.mkpath(QStringLiteral("one/sub")) && dir.mkpath(QStringLiteral("none")) &&
             dir.mkpath(QStringLiteral("decided")));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/sub/a.csv")),
-                     Document({520, 310, 170}, QStringLiteral("３－１－２"))));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/b.csv")),
-                     Document({1, 1}, QStringLiteral("結果"))));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/c.CSV")), "hello\n"));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("one/d.txt")), "ignored"));
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("none/x.csv")),
-                     Document({5, 3, 2}, QStringLiteral("1=2-3"))));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("one/sub/a.csv")),
+                     document({520, 310, 170}, QStringLiteral("３－１－２"))));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("one/b.csv")),
+                     document({1, 1}, QStringLiteral("結果"))));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("one/c.CSV")), "hello\n"));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("one/d.txt")), "ignored"));
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("none/x.csv")),
+                     document({5, 3, 2}, QStringLiteral("1=2-3"))));
     // Own forecasts beside the stakes.
-    QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("own.csv")),
+    QVERIFY(writeAll(m_dir.filePath(QStringLiteral("own.csv")),
                      Cp932::encode(QStringLiteral("縦枠,横枠,R,2024/05/06,予想,控除,投票\r\n"
                                                   "3,2,a,b,結果,85,1\r\n番,枠,名,順位,オッズ,"
                                                   "当選金,人気,投票金,予想\r…,…,…,…,…,…,比率→,1,"
@@ -82,14 +82,14 @@ void TestSeasonCli::initTestCase()
                          .bytes));
     // The stakes decide every race: the larger, the earlier.
     for (int i = 0; i < 30; ++i)
-        QVERIFY(WriteAll(m_dir.filePath(QStringLiteral("decided/%1.csv").arg(i)),
-                         Document({100 + i, 300, 200 + 2 * i, 50}, QStringLiteral("2-3-1"))));
+        QVERIFY(writeAll(m_dir.filePath(QStringLiteral("decided/%1.csv").arg(i)),
+                         document({100 + i, 300, 200 + 2 * i, 50}, QStringLiteral("2-3-1"))));
 }
 
 void TestSeasonCli::seasonLines()
 {
     const QString one = m_dir.filePath(QStringLiteral("one"));
-    const Run r = Cli({QStringLiteral("season"), one + u'/'});
+    const Run r = cli({QStringLiteral("season"), one + u'/'});
     QCOMPARE(r.exitCode, 0);
     const QStringList lines = r.out.split(u'\n');
     QCOMPARE(lines.mid(0, 2),
@@ -110,7 +110,7 @@ void TestSeasonCli::seasonLines()
              ""}));
     QCOMPARE(lines.size(), 19);
 
-    const Run fit = Cli({QStringLiteral("fit"), m_dir.filePath(QStringLiteral("decided")), one,
+    const Run fit = cli({QStringLiteral("fit"), m_dir.filePath(QStringLiteral("decided")), one,
                          QStringLiteral("--model"), QStringLiteral("discount"),
                          QStringLiteral("--holdout"), QStringLiteral("0.2")});
     QCOMPARE(fit.exitCode, 1); // the stakes decide the first two places
@@ -177,7 +177,7 @@ void TestSeasonCli::failures()
     QFETCH(QString, err);
     for (QString &a : args)
         a.replace(u'@', m_dir.path());
-    const Run r = Cli(args);
+    const Run r = cli(args);
     QCOMPARE(r.exitCode, status);
     QCOMPARE(r.err.section(u'\n', 0, 0), err.replace(u'@', m_dir.path()));
     QVERIFY(r.out.isEmpty());
@@ -206,7 +206,7 @@ void TestSeasonCli::combinedWinProbabilities()
     QFETCH(QString, alpha);
     QFETCH(QString, gamma);
     QFETCH(QString, lines);
-    const Run r = Cli({QStringLiteral("exotics"), m_dir.filePath(QStringLiteral("own.csv")),
+    const Run r = cli({QStringLiteral("exotics"), m_dir.filePath(QStringLiteral("own.csv")),
                        QStringLiteral("--bet"), QStringLiteral("win"), QStringLiteral("--combine"),
                        QStringLiteral("--alpha"), alpha, QStringLiteral("--gamma"), gamma});
     QCOMPARE(r.exitCode, 0);

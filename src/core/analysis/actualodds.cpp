@@ -15,12 +15,12 @@ namespace {
 constexpr qint64 MaxOddsFileBytes = 16 * 1024 * 1024;
 constexpr qint64 HighestTenths = 999999999;
 
-bool IsSeparator(QChar c)
+bool isSeparator(QChar c)
 {
     return c == QLatin1Char('-') || c == QLatin1Char('>') || c == QChar(0x2192);
 }
 
-bool AllDashes(QStringView text)
+bool allDashes(QStringView text)
 {
     if (text.size() < 2)
         return false;
@@ -31,7 +31,7 @@ bool AllDashes(QStringView text)
 }
 
 // Tenths of one normalized number ("1,234.5", "12", "12.30"); -1 when it is none.
-qint64 Tenths(QStringView text)
+qint64 tenthsOf(QStringView text)
 {
     const qsizetype point = text.indexOf(QLatin1Char('.'));
     const QStringView whole = point < 0 ? text : text.left(point);
@@ -69,7 +69,7 @@ qint64 Tenths(QStringView text)
     return tenths;
 }
 
-Result<QuotedOdds> NotOdds(QStringView text)
+Result<QuotedOdds> notOdds(QStringView text)
 {
     Problem p;
     p.fault = Fault::NotOdds;
@@ -77,13 +77,13 @@ Result<QuotedOdds> NotOdds(QStringView text)
     return Result<QuotedOdds>::failure(std::move(p));
 }
 
-bool InRange(qint64 tenths)
+bool inRange(qint64 tenths)
 {
     return tenths >= 10 && tenths <= HighestTenths;
 }
 
 // A header's odds column: 実オッズ, else the one field naming オッズ but not an estimate.
-int OddsColumn(const QStringList &fields)
+int findOddsColumn(const QStringList &fields)
 {
     const qsizetype actual = fields.indexOf(QStringLiteral("実オッズ"));
     if (actual >= 0)
@@ -104,7 +104,7 @@ int OddsColumn(const QStringList &fields)
 
 // Fields of a normalized, trimmed line: TAB-separated, else blank-separated with blanks
 // around a ticket's or range's separators joined.
-QStringList Fields(const QString &line)
+QStringList oddsFields(const QString &line)
 {
     QStringList fields;
     if (line.contains(QLatin1Char('\t'))) {
@@ -118,17 +118,17 @@ QStringList Fields(const QString &line)
     bool join = false;
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     for (const QString &token : line.split(blanks, Qt::SkipEmptyParts)) {
-        const bool mark = AllDashes(token);
-        if (!fields.isEmpty() && !mark && (join || IsSeparator(token.front())))
+        const bool mark = allDashes(token);
+        if (!fields.isEmpty() && !mark && (join || isSeparator(token.front())))
             fields.last() += token;
         else
             fields << token;
-        join = !mark && IsSeparator(token.back());
+        join = !mark && isSeparator(token.back());
     }
     return fields;
 }
 
-bool HasDigit(const QString &text)
+bool hasDigit(const QString &text)
 {
     for (const QChar c : text)
         if (c.isDigit())
@@ -138,7 +138,7 @@ bool HasDigit(const QString &text)
 
 } // namespace
 
-QString OddsText(const QuotedOdds &odds)
+QString oddsText(const QuotedOdds &odds)
 {
     // Odds hold one decimal: its fixed form is exact and reads back equal.
     const auto number = [](double v) { return QString::number(v, 'f', 1); };
@@ -146,32 +146,32 @@ QString OddsText(const QuotedOdds &odds)
                           : number(odds.odds);
 }
 
-bool IsScratched(QStringView text)
+bool isScratched(QStringView text)
 {
-    const QString t = NormalizedOddsText(text).trimmed();
-    return t == QStringLiteral("取消") || t == QStringLiteral("除外") || AllDashes(t);
+    const QString t = normalizedOddsText(text).trimmed();
+    return t == QStringLiteral("取消") || t == QStringLiteral("除外") || allDashes(t);
 }
 
-Result<QuotedOdds> ParseOdds(QStringView given, BetType type)
+Result<QuotedOdds> parseOdds(QStringView given, BetType type)
 {
-    QString text = NormalizedOddsText(given).trimmed();
+    QString text = normalizedOddsText(given).trimmed();
     static const QRegularExpression spacedDash(QStringLiteral("\\s*-\\s*"));
     text.replace(spacedDash, QStringLiteral("-"));
     const qsizetype dash = text.indexOf(QLatin1Char('-'));
     if (dash < 0) {
-        const qint64 tenths = Tenths(text);
-        if (!InRange(tenths))
-            return NotOdds(given);
+        const qint64 tenths = tenthsOf(text);
+        if (!inRange(tenths))
+            return notOdds(given);
         return Result<QuotedOdds>::success(QuotedOdds(double(tenths) / 10));
     }
     // Both ends with their decimal, as odds pages show ranges: "1-2" stays a ticket.
     const QStringView lowText = QStringView(text).left(dash);
     const QStringView highText = QStringView(text).mid(dash + 1);
-    const qint64 low = Tenths(lowText);
-    const qint64 high = Tenths(highText);
-    if (!InRange(low) || !InRange(high) || high < low || !lowText.contains(QLatin1Char('.')) ||
+    const qint64 low = tenthsOf(lowText);
+    const qint64 high = tenthsOf(highText);
+    if (!inRange(low) || !inRange(high) || high < low || !lowText.contains(QLatin1Char('.')) ||
         !highText.contains(QLatin1Char('.')))
-        return NotOdds(given);
+        return notOdds(given);
     if (type != BetType::Place && type != BetType::Wide) {
         Problem p;
         p.fault = Fault::RangeNotSold;
@@ -181,7 +181,7 @@ Result<QuotedOdds> ParseOdds(QStringView given, BetType type)
     return Result<QuotedOdds>::success(QuotedOdds(double(low) / 10, double(high) / 10));
 }
 
-QString DecodeOddsText(const QByteArray &bytes)
+QString decodeOddsText(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
@@ -190,7 +190,7 @@ QString DecodeOddsText(const QByteArray &bytes)
     return Cp932::decode(bytes);
 }
 
-Result<OddsLines> ParseActualOdds(const QString &text, BetType type, int highest)
+Result<OddsLines> parseActualOdds(const QString &text, BetType type, int highest)
 {
     OddsLines out;
     std::map<Ticket, std::pair<int, QuotedOdds>> seen; // line and odds (0 when scratched)
@@ -203,14 +203,14 @@ Result<OddsLines> ParseActualOdds(const QString &text, BetType type, int highest
             p.line = lineNumber;
             return Result<OddsLines>::failure(std::move(p));
         };
-        const QString line = NormalizedOddsText(lines[i]).trimmed();
+        const QString line = normalizedOddsText(lines[i]).trimmed();
         if (line.isEmpty())
             continue;
-        const bool header = first && !HasDigit(line);
+        const bool header = first && !hasDigit(line);
         first = false;
-        const QStringList fields = Fields(line);
+        const QStringList fields = oddsFields(line);
         if (header) {
-            oddsColumn = OddsColumn(fields);
+            oddsColumn = findOddsColumn(fields);
             continue;
         }
         QString oddsField;
@@ -224,7 +224,7 @@ Result<OddsLines> ParseActualOdds(const QString &text, BetType type, int highest
         } else {
             oddsField = fields.value(1);
         }
-        const Result<Ticket> ticket = ParseTicket(type, fields.first(), highest);
+        const Result<Ticket> ticket = parseTicket(type, fields.first(), highest);
         if (!ticket.ok())
             return bad(ticket.problem);
         if (oddsField.isEmpty() && oddsColumn < 0) {
@@ -234,8 +234,8 @@ Result<OddsLines> ParseActualOdds(const QString &text, BetType type, int highest
             return bad(std::move(p));
         }
         QuotedOdds odds; // none: scratched, or an empty cell under a header
-        if (!oddsField.isEmpty() && !IsScratched(oddsField)) {
-            const Result<QuotedOdds> read = ParseOdds(oddsField, type);
+        if (!oddsField.isEmpty() && !isScratched(oddsField)) {
+            const Result<QuotedOdds> read = parseOdds(oddsField, type);
             if (!read.ok())
                 return bad(read.problem);
             odds = read.value;
@@ -244,26 +244,26 @@ Result<OddsLines> ParseActualOdds(const QString &text, BetType type, int highest
         if (!added && !(at->second.second == odds)) {
             Problem p;
             p.fault = Fault::DuplicateTicket;
-            p.name = TicketText(type, ticket.value);
+            p.name = ticketText(type, ticket.value);
             p.otherLine = at->second.first;
             return bad(std::move(p));
         }
         if (odds.odds > 0)
             out.odds[ticket.value] = odds;
-        else if (IsScratched(oddsField))
+        else if (isScratched(oddsField))
             out.scratched.insert(ticket.value);
     }
     return Result<OddsLines>::success(std::move(out));
 }
 
-Result<OddsLines> ReadActualOdds(const QString &path, BetType type, int highest)
+Result<OddsLines> readActualOdds(const QString &path, BetType type, int highest)
 {
     QByteArray bytes;
     const InputRead read = readInput(path, MaxOddsFileBytes, &bytes);
     Problem p;
     switch (read.status) {
     case ReadStatus::Read:
-        return ParseActualOdds(DecodeOddsText(bytes), type, highest);
+        return parseActualOdds(decodeOddsText(bytes), type, highest);
     case ReadStatus::Missing:
         p.fault = Fault::NoSuchFile;
         break;
@@ -287,7 +287,7 @@ Result<OddsLines> ReadActualOdds(const QString &path, BetType type, int highest)
     return Result<OddsLines>::failure(std::move(p));
 }
 
-OddsValue ValueOf(double probability, double actualOdds, double estimatedOdds)
+OddsValue valueOf(double probability, double actualOdds, double estimatedOdds)
 {
     return {probability * actualOdds, estimatedOdds > 0 ? actualOdds / estimatedOdds : 0.0};
 }

@@ -29,15 +29,15 @@ struct QuotedOdds
 using ActualOdds = std::map<Ticket, QuotedOdds>;
 
 // "12.3", "12.0", "3.4-4.1": one decimal, as odds are quoted.
-QString OddsText(const QuotedOdds &odds);
+QString oddsText(const QuotedOdds &odds);
 
 // A field of odds: digits with at most one decimal (more only as trailing zeros), thousands
 // commas in groups of three, full-width forms; a range "low-high" for place and wide. Not ok
 // outside 1.0 to 99,999,999.9 (Fault::NotOdds) or for a range of another bet type.
-Result<QuotedOdds> ParseOdds(QStringView text, BetType type);
+Result<QuotedOdds> parseOdds(QStringView text, BetType type);
 
 // "取消", "除外" or "---" in the odds field: the runner is scratched, the ticket has no odds.
-bool IsScratched(QStringView text);
+bool isScratched(QStringView text);
 
 struct OddsLines
 {
@@ -47,7 +47,7 @@ struct OddsLines
 
 // Text of an odds file: UTF-8 (with or without byte-order mark) when the bytes are valid
 // UTF-8, else code page 932.
-QString DecodeOddsText(const QByteArray &bytes);
+QString decodeOddsText(const QByteArray &bytes);
 
 // Lines "TICKET ODDS": the fields TAB-separated, or without a TAB separated by blanks (blanks
 // around "-", ">" and "→" join). A first line without a digit is a header: the field named
@@ -56,15 +56,15 @@ QString DecodeOddsText(const QByteArray &bytes);
 // and a scratched mark leave the ticket without odds. Two lines giving one ticket different
 // odds are refused, naming both. All or nothing: not ok at the first line that cannot be
 // read, naming it. highest: the highest runner (bracket) number of the race.
-Result<OddsLines> ParseActualOdds(const QString &text, BetType type, int highest);
+Result<OddsLines> parseActualOdds(const QString &text, BetType type, int highest);
 
 // The same from a file or a pipe, "-" for standard input (at most 16 MB; a folder, device or
 // socket is refused).
-Result<OddsLines> ReadActualOdds(const QString &path, BetType type, int highest);
+Result<OddsLines> readActualOdds(const QString &path, BetType type, int highest);
 
 struct OddsValue
 {
     double expectedValue = 0; // probability x actual odds: the return per yen staked
     double ratio = 0;         // actual / estimated odds; 0 without estimated odds
 };
-OddsValue ValueOf(double probability, double actualOdds, double estimatedOdds);
+OddsValue valueOf(double probability, double actualOdds, double estimatedOdds);

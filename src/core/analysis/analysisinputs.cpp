@@ -24,12 +24,12 @@ constexpr int HighestRunner = 36;
 constexpr qint64 MaxSidecarBytes = 64 * 1024 * 1024;
 constexpr qint64 MaxYen = 1000000000000LL;
 
-QString Number(double v)
+QString number(double v)
 {
     return QString::number(v, 'g', QLocale::FloatingPointShortest);
 }
 
-std::optional<double> ReadNumber(const QString &text, double low, double high)
+std::optional<double> readNumber(const QString &text, double low, double high)
 {
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
@@ -40,13 +40,13 @@ std::optional<double> ReadNumber(const QString &text, double low, double high)
 
 // λ and ρ in (0, 3], β in (0, 5]: the window's ranges, inside which every probability is a
 // number.
-std::optional<double> ReadExponent(const QString &text, double high)
+std::optional<double> readExponent(const QString &text, double high)
 {
-    const std::optional<double> v = ReadNumber(text, 0, high);
+    const std::optional<double> v = readNumber(text, 0, high);
     return v && *v > 0 ? v : std::nullopt;
 }
 
-std::optional<qint64> ReadYen(const QString &text)
+std::optional<qint64> readYen(const QString &text)
 {
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
@@ -55,13 +55,13 @@ std::optional<qint64> ReadYen(const QString &text)
     return v;
 }
 
-int Highest(BetType type)
+int highestRunner(BetType type)
 {
     return type == BetType::BracketQuinella ? 8 : HighestRunner;
 }
 
 // Sets one [Analysis] key; false when the key is unknown or its value out of range.
-bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
+bool setMainKey(AnalysisInputs &in, const QString &key, const QString &value)
 {
     const auto set = [&](double *target, std::optional<double> v) {
         if (v)
@@ -69,10 +69,10 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
         return v.has_value();
     };
     const auto number = [&](double *target, double low, double high) {
-        return set(target, ReadNumber(value, low, high));
+        return set(target, readNumber(value, low, high));
     };
     const auto yen = [&](qint64 *target) {
-        const std::optional<qint64> v = ReadYen(value);
+        const std::optional<qint64> v = readYen(value);
         if (v)
             *target = *v;
         return v.has_value();
@@ -83,23 +83,23 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
         return ok && version >= 1 && version <= SidecarVersion;
     }
     if (key == QLatin1String("BetType")) {
-        const std::optional<BetType> type = BetTypeFromName(value.trimmed());
+        const std::optional<BetType> type = betTypeFromName(value.trimmed());
         if (type)
             in.betType = *type;
         return type.has_value();
     }
     if (key == QLatin1String("Model")) {
-        const std::optional<OrderModel> model = OrderModelFromName(value.trimmed());
+        const std::optional<OrderModel> model = orderModelFromName(value.trimmed());
         if (model)
             in.parameters.model = *model;
         return model.has_value();
     }
     if (key == QLatin1String("Lambda"))
-        return set(&in.parameters.lambda, ReadExponent(value, MaxLambda));
+        return set(&in.parameters.lambda, readExponent(value, MaxLambda));
     if (key == QLatin1String("Rho"))
-        return set(&in.parameters.rho, ReadExponent(value, MaxLambda));
+        return set(&in.parameters.rho, readExponent(value, MaxLambda));
     if (key == QLatin1String("Beta"))
-        return set(&in.parameters.beta, ReadExponent(value, MaxBeta));
+        return set(&in.parameters.beta, readExponent(value, MaxBeta));
     if (key == QLatin1String("Combine")) {
         const QString v = value.trimmed();
         in.parameters.combine = v == QLatin1String("1");
@@ -127,7 +127,7 @@ bool SetMainKey(AnalysisInputs &in, const QString &key, const QString &value)
     return false;
 }
 
-Problem BadValue(const QString &key, const QString &value)
+Problem badValue(const QString &key, const QString &value)
 {
     Problem p;
     p.fault = Fault::BadValue;
@@ -137,47 +137,47 @@ Problem BadValue(const QString &key, const QString &value)
 }
 
 // A ticket of the file: its runners against what a file holds, not against today's race.
-Result<Ticket> FileTicket(BetType type, const QString &text)
+Result<Ticket> fileTicket(BetType type, const QString &text)
 {
-    Result<Ticket> t = ParseTicket(type, text, Highest(type));
+    Result<Ticket> t = parseTicket(type, text, highestRunner(type));
     if (t.problem.fault == Fault::RunnerBeyond) {
         t.problem.fault = Fault::RunnerBeyondFile;
-        t.error = EnglishText(t.problem);
+        t.error = englishText(t.problem);
     }
     return t;
 }
 
 // One key of a bet type's section: Ratio, Picks, Time or a ticket with its odds into `odds`;
 // an earlier snapshot's section (latest false) holds tickets only. Fault::None when it is read.
-Problem SetTypeKey(AnalysisInputs &in, BetType type, bool latest, ActualOdds *odds,
+Problem setTypeKey(AnalysisInputs &in, BetType type, bool latest, ActualOdds *odds,
                    const QString &key, const QString &value)
 {
     if (latest && key == QLatin1String("Time")) {
-        if (!ParseSnapshotTime(value))
-            return BadValue(key, value);
+        if (!parseSnapshotTime(value))
+            return badValue(key, value);
         in.latestTime[size_t(type)] = value;
         return {};
     }
     if (latest && key == QLatin1String("Ratio")) {
-        const std::optional<double> v = ReadNumber(value, 0.01, 1);
+        const std::optional<double> v = readNumber(value, 0.01, 1);
         if (!v)
-            return BadValue(key, value);
+            return badValue(key, value);
         in.parameters.setRatio(type, *v);
         return {};
     }
     if (latest && key == QLatin1String("Picks")) {
         for (const QString &text : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            const Result<Ticket> t = FileTicket(type, text.trimmed());
+            const Result<Ticket> t = fileTicket(type, text.trimmed());
             if (!t.ok())
                 return t.problem;
             in.picksOf(type).insert(t.value);
         }
         return {};
     }
-    const Result<Ticket> t = FileTicket(type, key);
+    const Result<Ticket> t = fileTicket(type, key);
     if (!t.ok())
         return t.problem;
-    const Result<QuotedOdds> read = ParseOdds(value, type);
+    const Result<QuotedOdds> read = parseOdds(value, type);
     if (!read.ok())
         return read.problem;
     (*odds)[t.value] = read.value;
@@ -186,11 +186,11 @@ Problem SetTypeKey(AnalysisInputs &in, BetType type, bool latest, ActualOdds *od
 
 // One odds line exactly as the file writes it ("1>2>3=12.3\r\n", "3-4=3.4-4.1"), read in one
 // pass: where the next line starts, or null for any other line (the general reader takes it).
-const char *OddsLine(const char *p, const char *end, BetType type, Ticket *ticket, QuotedOdds *odds)
+const char *oddsLine(const char *p, const char *end, BetType type, Ticket *ticket, QuotedOdds *odds)
 {
-    const int size = TicketSize(type);
-    const int highest = Highest(type);
-    const char separator = IsOrdered(type) ? '>' : '-';
+    const int size = ticketSize(type);
+    const int highest = highestRunner(type);
+    const char separator = isOrdered(type) ? '>' : '-';
     Ticket t{};
     for (int k = 0; k < size; ++k) {
         if (p >= end || *p < '1' || *p > '9')
@@ -207,7 +207,7 @@ const char *OddsLine(const char *p, const char *end, BetType type, Ticket *ticke
         ++p;
     }
     // Two or three numbers in ascending order for the unordered types.
-    if (!IsOrdered(type) && size >= 2) {
+    if (!isOrdered(type) && size >= 2) {
         if (t[0] > t[1])
             std::swap(t[0], t[1]);
         if (size == 3 && t[1] > t[2])
@@ -254,17 +254,17 @@ const char *OddsLine(const char *p, const char *end, BetType type, Ticket *ticke
     return p < end ? p + 1 : end;
 }
 
-void AppendTicket(QByteArray &out, BetType type, const Ticket &t)
+void appendTicket(QByteArray &out, BetType type, const Ticket &t)
 {
-    const char separator = IsOrdered(type) ? '>' : '-';
-    for (int k = 0; k < TicketSize(type); ++k) {
+    const char separator = isOrdered(type) ? '>' : '-';
+    for (int k = 0; k < ticketSize(type); ++k) {
         if (k > 0)
             out += separator;
         out += QByteArray::number(t[size_t(k)]);
     }
 }
 
-void AppendOdds(QByteArray &out, BetType type, const ActualOdds &odds)
+void appendOdds(QByteArray &out, BetType type, const ActualOdds &odds)
 {
     char buffer[64];
     const auto fixed = [&](double v) {
@@ -273,7 +273,7 @@ void AppendOdds(QByteArray &out, BetType type, const ActualOdds &odds)
         out.append(buffer, r.ptr - buffer);
     };
     for (const auto &[ticket, value] : odds) {
-        AppendTicket(out, type, ticket);
+        appendTicket(out, type, ticket);
         out += '=';
         fixed(value.odds);
         if (value.upper > 0) {
@@ -298,22 +298,22 @@ bool AnalysisInputs::operator==(const AnalysisInputs &o) const
            kellyFraction == o.kellyFraction && bankroll == o.bankroll;
 }
 
-int SnapshotCount(const AnalysisInputs &in, BetType type)
+int snapshotCount(const AnalysisInputs &in, BetType type)
 {
     return 1 + int(in.earlierOf(type).size());
 }
 
-const ActualOdds &SnapshotOdds(const AnalysisInputs &in, BetType type, int index)
+const ActualOdds &snapshotOdds(const AnalysisInputs &in, BetType type, int index)
 {
     return index <= 0 ? in.actualOf(type) : in.earlierOf(type)[size_t(index - 1)].odds;
 }
 
-QString SnapshotTimeOf(const AnalysisInputs &in, BetType type, int index)
+QString snapshotTimeOf(const AnalysisInputs &in, BetType type, int index)
 {
     return index <= 0 ? in.latestTime[size_t(type)] : in.earlierOf(type)[size_t(index - 1)].time;
 }
 
-int PasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, const QString &time)
+int pasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, const QString &time)
 {
     ActualOdds &latest = in->actualOf(type);
     QString &latestTime = in->latestTime[size_t(type)];
@@ -331,7 +331,7 @@ int PasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, co
     return dropped;
 }
 
-void DeleteSnapshot(AnalysisInputs *in, BetType type, int index)
+void deleteSnapshot(AnalysisInputs *in, BetType type, int index)
 {
     OddsHistory &earlier = in->earlierOf(type);
     if (index > 0) {
@@ -349,33 +349,33 @@ void DeleteSnapshot(AnalysisInputs *in, BetType type, int index)
     earlier.erase(earlier.begin());
 }
 
-QString SetSnapshotTime(AnalysisInputs *in, BetType type, int index, const QString &time)
+QString setSnapshotTime(AnalysisInputs *in, BetType type, int index, const QString &time)
 {
-    const int count = SnapshotCount(*in, type);
+    const int count = snapshotCount(*in, type);
     if (index < 0 || index >= count)
         return QStringLiteral("その時点はありません");
-    const std::optional<QDateTime> t = ParseSnapshotTime(time.trimmed());
+    const std::optional<QDateTime> t = parseSnapshotTime(time.trimmed());
     if (!t)
         return QStringLiteral("「%1」は時刻になりません（yyyy-mm-dd hh:mm:ss の形で）")
-            .arg(QuotedText(time));
+            .arg(quotedText(time));
     const auto neighbour = [&](int k) {
-        return k >= 0 && k < count ? ParseSnapshotTime(SnapshotTimeOf(*in, type, k)) : std::nullopt;
+        return k >= 0 && k < count ? parseSnapshotTime(snapshotTimeOf(*in, type, k)) : std::nullopt;
     };
     for (int k = index - 1; k >= 0; --k)
         if (const std::optional<QDateTime> newer = neighbour(k)) {
             if (*t > *newer)
                 return QStringLiteral("次の時点 %1 より後にはできません")
-                    .arg(SnapshotTimeText(*newer));
+                    .arg(snapshotTimeText(*newer));
             break;
         }
     for (int k = index + 1; k < count; ++k)
         if (const std::optional<QDateTime> older = neighbour(k)) {
             if (*t < *older)
                 return QStringLiteral("前の時点 %1 より前にはできません")
-                    .arg(SnapshotTimeText(*older));
+                    .arg(snapshotTimeText(*older));
             break;
         }
-    const QString text = SnapshotTimeText(*t);
+    const QString text = snapshotTimeText(*t);
     if (index == 0)
         in->latestTime[size_t(type)] = text;
     else
@@ -387,7 +387,7 @@ void AnalysisState::setInputs(const AnalysisInputs &inputs)
 {
     if (inputs == m_inputs)
         return;
-    if (!SameEntries(inputs, m_inputs))
+    if (!sameEntries(inputs, m_inputs))
         m_changed = true;
     m_inputs = inputs;
     Q_EMIT changed();
@@ -402,63 +402,63 @@ void AnalysisState::resetInputs(const AnalysisInputs &inputs)
         Q_EMIT changed();
 }
 
-QString SidecarPath(const QString &documentPath)
+QString sidecarPath(const QString &documentPath)
 {
     return documentPath + QStringLiteral(".analysis");
 }
 
-QByteArray SidecarBytes(const AnalysisInputs &in)
+QByteArray sidecarBytes(const AnalysisInputs &in)
 {
     QStringList lines;
     lines << QStringLiteral("[%1]").arg(MainSection)
           << QStringLiteral("Version=%1").arg(SidecarVersion)
-          << QStringLiteral("BetType=") + BetTypeName(in.betType)
-          << QStringLiteral("Model=") + OrderModelName(in.parameters.model)
-          << QStringLiteral("Lambda=") + Number(in.parameters.lambda)
-          << QStringLiteral("Rho=") + Number(in.parameters.rho)
-          << QStringLiteral("Beta=") + Number(in.parameters.beta)
+          << QStringLiteral("BetType=") + betTypeName(in.betType)
+          << QStringLiteral("Model=") + orderModelName(in.parameters.model)
+          << QStringLiteral("Lambda=") + number(in.parameters.lambda)
+          << QStringLiteral("Rho=") + number(in.parameters.rho)
+          << QStringLiteral("Beta=") + number(in.parameters.beta)
           << QStringLiteral("Combine=%1").arg(in.parameters.combine ? 1 : 0)
-          << QStringLiteral("Alpha=") + Number(in.parameters.alpha)
-          << QStringLiteral("Gamma=") + Number(in.parameters.gamma)
-          << QStringLiteral("HighRatio=") + Number(in.highRatio)
-          << QStringLiteral("LowRatio=") + Number(in.lowRatio)
+          << QStringLiteral("Alpha=") + number(in.parameters.alpha)
+          << QStringLiteral("Gamma=") + number(in.parameters.gamma)
+          << QStringLiteral("HighRatio=") + number(in.highRatio)
+          << QStringLiteral("LowRatio=") + number(in.lowRatio)
           << QStringLiteral("Budget=%1").arg(in.budget)
           << QStringLiteral("Kelly=%1").arg(in.kelly ? 1 : 0)
-          << QStringLiteral("KellyFraction=") + Number(in.kellyFraction)
+          << QStringLiteral("KellyFraction=") + number(in.kellyFraction)
           << QStringLiteral("Bankroll=%1").arg(in.bankroll);
     // Only numbers, tickets and times: ASCII. Thousands of odds lines are written as bytes.
     QByteArray out = lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
     for (const BetType type : AllBetTypes) {
-        const QByteArray name = BetTypeName(type).toLatin1();
-        out += '[' + name + "]\r\nRatio=" + Number(in.parameters.ratio(type)).toLatin1() + "\r\n";
+        const QByteArray name = betTypeName(type).toLatin1();
+        out += '[' + name + "]\r\nRatio=" + number(in.parameters.ratio(type)).toLatin1() + "\r\n";
         QStringList picks;
         for (const Ticket &t : in.picksOf(type))
-            picks << TicketText(type, t);
+            picks << ticketText(type, t);
         if (!picks.isEmpty())
             out += "Picks=" + picks.join(QLatin1Char(',')).toLatin1() + "\r\n";
         if (!in.latestTime[size_t(type)].isEmpty())
             out += "Time=" + in.latestTime[size_t(type)].toLatin1() + "\r\n";
-        AppendOdds(out, type, in.actualOf(type));
+        appendOdds(out, type, in.actualOf(type));
         for (const OddsSnapshot &snapshot : in.earlierOf(type)) {
             out += '[' + name + '@' + snapshot.time.toLatin1() + "]\r\n";
-            AppendOdds(out, type, snapshot.odds);
+            appendOdds(out, type, snapshot.odds);
         }
     }
     if (!in.payouts.empty()) {
         out += "[Payouts]\r\n";
         for (const auto &[key, yen] : in.payouts)
-            out += PayoutKeyText(key.first, key.second).toLatin1() + '=' + QByteArray::number(yen) +
+            out += payoutKeyText(key.first, key.second).toLatin1() + '=' + QByteArray::number(yen) +
                    "\r\n";
     }
     return out;
 }
 
-QString SidecarText(const AnalysisInputs &in)
+QString sidecarText(const AnalysisInputs &in)
 {
-    return QString::fromLatin1(SidecarBytes(in));
+    return QString::fromLatin1(sidecarBytes(in));
 }
 
-Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes)
+Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
 {
     AnalysisInputs in;
     enum class Section { None, Main, Latest, Earlier, Payouts };
@@ -473,7 +473,7 @@ Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes)
         Ticket ticket;
         QuotedOdds read;
         if (odds) {
-            if (const char *next = OddsLine(p, end, type, &ticket, &read)) {
+            if (const char *next = oddsLine(p, end, type, &ticket, &read)) {
                 ++number;
                 // Written in ascending order: the hint makes each insert constant time.
                 odds->insert_or_assign(odds->end(), ticket, read);
@@ -500,7 +500,7 @@ Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes)
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             const QString name = line.mid(1, line.size() - 2).trimmed();
             const qsizetype at = name.indexOf(QLatin1Char('@'));
-            const std::optional<BetType> named = BetTypeFromName(at < 0 ? name : name.left(at));
+            const std::optional<BetType> named = betTypeFromName(at < 0 ? name : name.left(at));
             const QString time = at < 0 ? QString() : name.mid(at + 1);
             odds = nullptr;
             if (name == MainSection) {
@@ -511,7 +511,7 @@ Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes)
                 section = Section::Latest;
                 type = *named;
                 odds = &in.actualOf(type);
-            } else if (named && (time.isEmpty() || ParseSnapshotTime(time))) {
+            } else if (named && (time.isEmpty() || parseSnapshotTime(time))) {
                 section = Section::Earlier;
                 type = *named;
                 in.earlierOf(type).push_back({time, {}});
@@ -534,19 +534,19 @@ Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes)
         const QString key = line.left(eqAt).trimmed();
         const QString value = line.mid(eqAt + 1).trimmed();
         if (section == Section::Main) {
-            if (!SetMainKey(in, key, value))
-                return bad(BadValue(key, value));
+            if (!setMainKey(in, key, value))
+                return bad(badValue(key, value));
         } else if (section == Section::Payouts) {
-            const Result<std::pair<BetType, Ticket>> k = ParsePayoutKey(key);
+            const Result<std::pair<BetType, Ticket>> k = parsePayoutKey(key);
             if (!k.ok())
                 return bad(k.problem);
             bool ok = false;
             const qint64 yen = value.toLongLong(&ok);
             if (!ok || yen < 1 || yen > 9999999999LL)
-                return bad(BadValue(key, value));
+                return bad(badValue(key, value));
             in.payouts[k.value] = yen;
         } else {
-            Problem why = SetTypeKey(in, type, section == Section::Latest, odds, key, value);
+            Problem why = setTypeKey(in, type, section == Section::Latest, odds, key, value);
             if (why.fault != Fault::None)
                 return bad(std::move(why));
         }
@@ -554,18 +554,18 @@ Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes)
     return Result<AnalysisInputs>::success(std::move(in));
 }
 
-Result<AnalysisInputs> ParseSidecar(const QString &text)
+Result<AnalysisInputs> parseSidecar(const QString &text)
 {
-    return ParseSidecarBytes(Cp932::encode(text).bytes);
+    return parseSidecarBytes(Cp932::encode(text).bytes);
 }
 
-QString WriteSidecar(const QString &path, const AnalysisInputs &inputs)
+QString writeSidecar(const QString &path, const AnalysisInputs &inputs)
 {
-    const FileResult written = replaceFile(path, SidecarBytes(inputs));
+    const FileResult written = replaceFile(path, sidecarBytes(inputs));
     return written.ok ? QString() : written.message;
 }
 
-Result<AnalysisInputs> ReadSidecar(const QString &path)
+Result<AnalysisInputs> readSidecar(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -583,15 +583,15 @@ Result<AnalysisInputs> ReadSidecar(const QString &path)
     const QByteArray bytes = file.read(MaxSidecarBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return Result<AnalysisInputs>::failure(file.errorString());
-    return ParseSidecarBytes(bytes);
+    return parseSidecarBytes(bytes);
 }
 
-bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)
+bool saveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)
 {
     // One write for the whole section: the settings file is replaced, not patched key by key.
     QList<std::pair<QString, QString>> values{
-        {QStringLiteral("Model"), OrderModelName(in.parameters.model)}};
-    const auto put = [&](const QString &key, double v) { values.append({key, Number(v)}); };
+        {QStringLiteral("Model"), orderModelName(in.parameters.model)}};
+    const auto put = [&](const QString &key, double v) { values.append({key, number(v)}); };
     put(QStringLiteral("Lambda"), in.parameters.lambda);
     put(QStringLiteral("Rho"), in.parameters.rho);
     put(QStringLiteral("Beta"), in.parameters.beta);
@@ -602,23 +602,23 @@ bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &
     put(QStringLiteral("HighRatio"), in.highRatio);
     put(QStringLiteral("LowRatio"), in.lowRatio);
     for (const BetType type : AllBetTypes)
-        put(QStringLiteral("Ratio.") + BetTypeName(type), in.parameters.ratio(type));
+        put(QStringLiteral("Ratio.") + betTypeName(type), in.parameters.ratio(type));
     return writeSettings(settingsFile, MainSection, values).ok;
 }
 
-void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
+void loadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
 {
     const auto get = [&](const QString &key) {
         return readSetting(settingsFile, MainSection, key);
     };
-    if (const std::optional<OrderModel> model = OrderModelFromName(get(QStringLiteral("Model"))))
+    if (const std::optional<OrderModel> model = orderModelFromName(get(QStringLiteral("Model"))))
         in->parameters.model = *model;
     const auto number = [&](const QString &key, double *target, double low, double high) {
-        if (const std::optional<double> v = ReadNumber(get(key), low, high))
+        if (const std::optional<double> v = readNumber(get(key), low, high))
             *target = *v;
     };
     const auto exponent = [&](const QString &key, double *target, double high) {
-        if (const std::optional<double> v = ReadExponent(get(key), high))
+        if (const std::optional<double> v = readExponent(get(key), high))
             *target = *v;
     };
     exponent(QStringLiteral("Lambda"), &in->parameters.lambda, MaxLambda);
@@ -633,12 +633,12 @@ void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *in)
     number(QStringLiteral("LowRatio"), &in->lowRatio, 0, 100);
     for (const BetType type : AllBetTypes) {
         double ratio = in->parameters.ratio(type);
-        number(QStringLiteral("Ratio.") + BetTypeName(type), &ratio, 0.01, 1);
+        number(QStringLiteral("Ratio.") + betTypeName(type), &ratio, 0.01, 1);
         in->parameters.setRatio(type, ratio);
     }
 }
 
-bool SameEntries(const AnalysisInputs &a, const AnalysisInputs &b)
+bool sameEntries(const AnalysisInputs &a, const AnalysisInputs &b)
 {
     AnalysisInputs x = a;
     x.betType = b.betType;
@@ -646,7 +646,7 @@ bool SameEntries(const AnalysisInputs &a, const AnalysisInputs &b)
     return x == b;
 }
 
-Result<QString> SetAsideSidecar(const QString &path)
+Result<QString> setAsideSidecar(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return Result<QString>::failure(QStringLiteral("ファイルではありません"));

@@ -48,19 +48,19 @@ struct AnalysisInputs
 };
 
 // Snapshots of a bet type by index: 0 the latest, then the earlier ones, newest first.
-int SnapshotCount(const AnalysisInputs &in, BetType type);
-const ActualOdds &SnapshotOdds(const AnalysisInputs &in, BetType type, int index);
-QString SnapshotTimeOf(const AnalysisInputs &in, BetType type, int index);
+int snapshotCount(const AnalysisInputs &in, BetType type);
+const ActualOdds &snapshotOdds(const AnalysisInputs &in, BetType type, int index);
+QString snapshotTimeOf(const AnalysisInputs &in, BetType type, int index);
 // A paste: the latest odds with `pasted` merged in become a new latest snapshot stamped
 // `time`, the old latest the first earlier one. Returns how many of the oldest were dropped
 // to keep MaxSnapshots.
-int PasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, const QString &time);
+int pasteSnapshot(AnalysisInputs *in, BetType type, const ActualOdds &pasted, const QString &time);
 // Deleting the latest makes the next one the latest.
-void DeleteSnapshot(AnalysisInputs *in, BetType type, int index);
+void deleteSnapshot(AnalysisInputs *in, BetType type, int index);
 // A corrected time "yyyy-mm-dd hh:mm:ss" for a snapshot: no later than the newer one beside
 // it and no earlier than the older one (those with a time), so that the order stays newest
 // first. Empty when set, else why not in Japanese; nothing changes then.
-QString SetSnapshotTime(AnalysisInputs *in, BetType type, int index, const QString &time);
+QString setSnapshotTime(AnalysisInputs *in, BetType type, int index, const QString &time);
 
 // One document's inputs with the flag and signal the windows follow.
 class AnalysisState : public QObject
@@ -88,33 +88,33 @@ private:
 };
 
 // "<document path>.analysis".
-QString SidecarPath(const QString &documentPath);
+QString sidecarPath(const QString &documentPath);
 
 // The sidecar (see the README): an initialization-file layout with the settings under
 // [Analysis], per bet type a section with the latest odds and picks followed by its earlier
 // snapshots newest first ("[quinella@2026-12-12 13:30:00]"), and the payouts last. ASCII.
-QByteArray SidecarBytes(const AnalysisInputs &inputs);
-QString SidecarText(const AnalysisInputs &inputs);
+QByteArray sidecarBytes(const AnalysisInputs &inputs);
+QString sidecarText(const AnalysisInputs &inputs);
 // Versions 1 to 3. Not ok, naming the line, for a line it cannot read; values out of range are
 // refused too.
-Result<AnalysisInputs> ParseSidecarBytes(const QByteArray &bytes);
-Result<AnalysisInputs> ParseSidecar(const QString &text);
+Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes);
+Result<AnalysisInputs> parseSidecar(const QString &text);
 
 // Written in code page 932 to a temporary file in the same folder, synced and renamed over the
 // old one: a failure leaves the old file as it was. Empty text when written, else why not.
-QString WriteSidecar(const QString &path, const AnalysisInputs &inputs);
+QString writeSidecar(const QString &path, const AnalysisInputs &inputs);
 // A missing sidecar is not an error: the defaults come back.
-Result<AnalysisInputs> ReadSidecar(const QString &path);
+Result<AnalysisInputs> readSidecar(const QString &path);
 
 // Model, lambda, rho, beta, payout ratios and colour thresholds in [Analysis] of the settings
 // file. Reading keeps the given value for a key that is missing or unreadable.
-bool SaveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &inputs);
-void LoadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *inputs);
+bool saveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &inputs);
+void loadAnalysisPreferences(const QString &settingsFile, AnalysisInputs *inputs);
 
 // Whether a and b differ at most in what is only looked at: the bet type and the model in view.
-bool SameEntries(const AnalysisInputs &a, const AnalysisInputs &b);
+bool sameEntries(const AnalysisInputs &a, const AnalysisInputs &b);
 
 // Moves an analysis file that could not be read out of the way of a new one: to
 // "<path>.unreadable", or ".unreadable.2", ".unreadable.3", ... whichever is free first.
 // The name it now has, or why it could not be moved (it then stays where it was).
-Result<QString> SetAsideSidecar(const QString &path);
+Result<QString> setAsideSidecar(const QString &path);

@@ -11,7 +11,7 @@
 
 namespace {
 
-std::map<Ticket, double> DocumentQuinella(const OddsDocument &copy)
+std::map<Ticket, double> documentQuinella(const OddsDocument &copy)
 {
     std::map<Ticket, double> out;
     for (const QString &item : copy.quinellaList) {
@@ -32,22 +32,22 @@ std::map<Ticket, double> DocumentQuinella(const OddsDocument &copy)
 
 } // namespace
 
-AnalysedRace AnalyseDocument(const OddsDocument &doc, const AnalysisParameters &parameters)
+AnalysedRace analyseDocument(const OddsDocument &doc, const AnalysisParameters &parameters)
 {
     AnalysedRace race;
     OddsDocument copy = doc;
     copy.setMeasurer(nullptr);
     copy.recalculate();
     const RaceResult result =
-        ParseRaceResult(copy.titleText(5), PositiveShares(copy.SupportScores()));
+        parseRaceResult(copy.titleText(5), positiveShares(copy.supportScores()));
     if (result.ok())
         race.finishingOrder.assign(result.places.begin(),
                                    result.places.begin() + result.placeCount);
     // The quinella view is built from the recalculated win odds, as its button does.
     if (copy.estimateQuinella())
-        race.documentQuinella = DocumentQuinella(copy);
+        race.documentQuinella = documentQuinella(copy);
 
-    const int n = std::max(copy.RunnerCount, 0);
+    const int n = std::max(copy.runnerCount, 0);
     race.runners.resize(size_t(n));
     const Grid &g = copy.runnerTable;
     for (int r = 1; r <= n; ++r) {
@@ -61,20 +61,20 @@ AnalysedRace AnalyseDocument(const OddsDocument &doc, const AnalysisParameters &
         info.supportPercent = textToNumber(g.text(r + 1, ColSupport));
     }
 
-    Result<RaceModel> model = AnalyseRace(copy, parameters);
+    Result<RaceModel> model = analyseRace(copy, parameters);
     if (!model.ok()) {
-        race.error = JapaneseText(model.problem);
+        race.error = japaneseText(model.problem);
         return race;
     }
     race.model = std::move(model.value);
     const double ratio = parameters.ratio(BetType::Win);
     for (RunnerInfo &info : race.runners)
         if (size_t(info.number) < race.model.field.win.size())
-            info.estimatedWinOdds = EstimatedOdds(ratio, race.model.field.win[size_t(info.number)]);
+            info.estimatedWinOdds = estimatedOdds(ratio, race.model.field.win[size_t(info.number)]);
     return race;
 }
 
-AnalysisTable BuildAnalysisTable(const AnalysedRace &race, const AnalysisInputs &inputs)
+AnalysisTable buildAnalysisTable(const AnalysedRace &race, const AnalysisInputs &inputs)
 {
     AnalysisTable table;
     table.type = inputs.betType;
@@ -83,9 +83,9 @@ AnalysisTable BuildAnalysisTable(const AnalysedRace &race, const AnalysisInputs 
         return table;
     }
     const Result<std::vector<Combination>> combinations =
-        AnalyseBetType(race.model, inputs.betType, inputs.parameters);
+        analyseBetType(race.model, inputs.betType, inputs.parameters);
     if (!combinations.ok()) {
-        table.error = JapaneseText(combinations.problem);
+        table.error = japaneseText(combinations.problem);
         return table;
     }
     const bool quinella = inputs.betType == BetType::Quinella;
@@ -103,16 +103,16 @@ AnalysisTable BuildAnalysisTable(const AnalysedRace &race, const AnalysisInputs 
     }
     if (!race.finishingOrder.empty()) {
         table.hasResult = true;
-        const std::set<Ticket> winners = WinningTickets(
+        const std::set<Ticket> winners = winningTickets(
             inputs.betType, race.finishingOrder, race.runnerCount(), race.model.field.bracket);
         for (AnalysisRow &row : table.rows)
             row.hit = winners.count(row.ticket) > 0;
     }
-    ApplyActualOdds(&table, inputs.actualOf(inputs.betType));
+    applyActualOdds(&table, inputs.actualOf(inputs.betType));
     return table;
 }
 
-void ApplyActualOdds(AnalysisTable *table, const ActualOdds &actual)
+void applyActualOdds(AnalysisTable *table, const ActualOdds &actual)
 {
     for (AnalysisRow &row : table->rows) {
         const auto it = actual.find(row.ticket);
@@ -120,14 +120,14 @@ void ApplyActualOdds(AnalysisTable *table, const ActualOdds &actual)
         row.actualOdds = odds.odds;
         row.actualUpper = odds.upper;
         const OddsValue value = row.actualOdds > 0
-                                    ? ValueOf(row.probability, row.actualOdds, row.estimatedOdds)
+                                    ? valueOf(row.probability, row.actualOdds, row.estimatedOdds)
                                     : OddsValue{};
         row.ratio = value.ratio;
         row.expectedValue = value.expectedValue;
     }
 }
 
-std::vector<Ticket> TicketsByNumber(const AnalysisTable &table)
+std::vector<Ticket> ticketsByNumber(const AnalysisTable &table)
 {
     std::vector<Ticket> out;
     out.reserve(table.rows.size());
@@ -137,10 +137,10 @@ std::vector<Ticket> TicketsByNumber(const AnalysisTable &table)
     return out;
 }
 
-QString TicketNames(const AnalysedRace &race, BetType type, const Ticket &ticket)
+QString ticketNames(const AnalysedRace &race, BetType type, const Ticket &ticket)
 {
     QStringList names;
-    for (int k = 0; k < TicketSize(type); ++k) {
+    for (int k = 0; k < ticketSize(type); ++k) {
         const int number = ticket[size_t(k)];
         if (type == BetType::BracketQuinella)
             names << QString::number(number) + QStringLiteral("枠");
@@ -150,15 +150,15 @@ QString TicketNames(const AnalysedRace &race, BetType type, const Ticket &ticket
     return names.join(QStringLiteral("・"));
 }
 
-RatioBand BandOf(double ratio, const AnalysisInputs &inputs)
+RatioBand bandOf(double ratio, const AnalysisInputs &inputs)
 {
     if (!(ratio > 0))
         return RatioBand::None;
     // The thresholds are met by the ratio as shown.
-    const double shown = ShownRatio(ratio);
-    if (shown >= RoundedHalfUp(inputs.highRatio, 2))
+    const double shown = shownRatio(ratio);
+    if (shown >= roundedHalfUp(inputs.highRatio, 2))
         return RatioBand::Overlooked;
-    if (shown <= RoundedHalfUp(inputs.lowRatio, 2))
+    if (shown <= roundedHalfUp(inputs.lowRatio, 2))
         return RatioBand::OverBet;
     return RatioBand::Neutral;
 }

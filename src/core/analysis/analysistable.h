@@ -38,7 +38,7 @@ struct AnalysedRace
 };
 
 // Recalculates a copy of doc as 集計 would and analyses it under the parameters.
-AnalysedRace AnalyseDocument(const OddsDocument &doc, const AnalysisParameters &parameters);
+AnalysedRace analyseDocument(const OddsDocument &doc, const AnalysisParameters &parameters);
 
 struct AnalysisRow
 {
@@ -62,15 +62,15 @@ struct AnalysisTable
     bool hasResult = false;        // the document has a result: the rows say which won
 };
 
-AnalysisTable BuildAnalysisTable(const AnalysedRace &race, const AnalysisInputs &inputs);
+AnalysisTable buildAnalysisTable(const AnalysedRace &race, const AnalysisInputs &inputs);
 // Only the actual odds and what follows from them: pasting or typing needs no new analysis.
-void ApplyActualOdds(AnalysisTable *table, const ActualOdds &actual);
+void applyActualOdds(AnalysisTable *table, const ActualOdds &actual);
 
 // The table's tickets ordered by their runner numbers: the order a bare column of odds is read.
-std::vector<Ticket> TicketsByNumber(const AnalysisTable &table);
+std::vector<Ticket> ticketsByNumber(const AnalysisTable &table);
 
 // "name・name" of the ticket's runners; brackets for the bracket quinella ("1枠・3枠").
-QString TicketNames(const AnalysedRace &race, BetType type, const Ticket &ticket);
+QString ticketNames(const AnalysedRace &race, BetType type, const Ticket &ticket);
 
 enum class RatioBand { None, Overlooked, Neutral, OverBet };
-RatioBand BandOf(double ratio, const AnalysisInputs &inputs);
+RatioBand bandOf(double ratio, const AnalysisInputs &inputs);

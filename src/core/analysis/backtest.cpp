@@ -6,30 +6,30 @@
 #include <algorithm>
 #include <cmath>
 
-std::vector<BacktestTicket> SelectedTickets(const BacktestRule &rule,
+std::vector<BacktestTicket> selectedTickets(const BacktestRule &rule,
                                             const std::vector<BacktestTicket> &tickets)
 {
     std::vector<BacktestTicket> bought;
     for (const BacktestTicket &t : tickets) {
         const double value = rule.select == BacktestRule::Select::Ratio
-                                 ? (t.estimatedOdds > 0 ? ShownRatio(t.odds / t.estimatedOdds) : 0)
-                                 : ShownExpectedValue(t.probability * t.odds);
+                                 ? (t.estimatedOdds > 0 ? shownRatio(t.odds / t.estimatedOdds) : 0)
+                                 : shownExpectedValue(t.probability * t.odds);
         if (value >= rule.threshold)
             bought.push_back(t);
     }
     return bought;
 }
 
-std::vector<BacktestTicket> StakeableTickets(const BacktestRule &rule,
+std::vector<BacktestTicket> stakeableTickets(const BacktestRule &rule,
                                              const std::vector<BacktestTicket> &tickets)
 {
-    std::vector<BacktestTicket> bought = SelectedTickets(rule, tickets);
+    std::vector<BacktestTicket> bought = selectedTickets(rule, tickets);
     if (!rule.kelly)
         return bought;
     std::vector<KellyCandidate> candidates;
     for (const BacktestTicket &t : bought)
         candidates.push_back({t.ticket, t.probability, t.odds});
-    const Result<KellyStakes> k = Kelly(std::move(candidates), 1, 1);
+    const Result<KellyStakes> k = kelly(std::move(candidates), 1, 1);
     std::set<Ticket> in;
     for (const KellyStake &s : k.value.stakes)
         in.insert(s.ticket);
@@ -50,7 +50,7 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
     for (const BacktestTicket &t : bought)
         candidates.push_back({t.ticket, t.probability, t.odds});
     // A spent bankroll bets nothing more.
-    const Result<KellyStakes> k = Kelly(std::move(candidates), bankroll, m_rule.kellyFraction);
+    const Result<KellyStakes> k = kelly(std::move(candidates), bankroll, m_rule.kellyFraction);
     if (!k.ok())
         return out;
     std::map<Ticket, qint64> stake;
@@ -64,7 +64,7 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
 
 BacktestLine Backtest::add(const BacktestRace &race)
 {
-    const std::vector<BacktestTicket> bought = SelectedTickets(m_rule, race.tickets);
+    const std::vector<BacktestTicket> bought = selectedTickets(m_rule, race.tickets);
     const std::vector<qint64> stake = stakes(bought);
     BacktestLine line;
     line.file = race.file;
@@ -100,7 +100,7 @@ BacktestLine Backtest::add(const BacktestRace &race)
     return line;
 }
 
-std::vector<size_t> DateOrder(const std::vector<DatedPath> &documents)
+std::vector<size_t> dateOrder(const std::vector<DatedPath> &documents)
 {
     std::vector<QByteArray> keys;
     for (const DatedPath &d : documents)

@@ -68,11 +68,11 @@ struct BacktestSummary
 };
 
 // The tickets the rule's threshold buys, in the order given.
-std::vector<BacktestTicket> SelectedTickets(const BacktestRule &rule,
+std::vector<BacktestTicket> selectedTickets(const BacktestRule &rule,
                                             const std::vector<BacktestTicket> &tickets);
 // Of those, the ones a stake can fall on: with Kelly stakes only the Kelly set, which does not
 // depend on the bankroll. A race can be kept with these alone.
-std::vector<BacktestTicket> StakeableTickets(const BacktestRule &rule,
+std::vector<BacktestTicket> stakeableTickets(const BacktestRule &rule,
                                              const std::vector<BacktestTicket> &tickets);
 
 class Backtest
@@ -102,4 +102,4 @@ struct DatedPath
     std::optional<QDate> date;
 };
 // The indices of the documents in that order.
-std::vector<size_t> DateOrder(const std::vector<DatedPath> &documents);
+std::vector<size_t> dateOrder(const std::vector<DatedPath> &documents);

@@ -13,28 +13,28 @@
 namespace {
 
 // A ticket as an index below 37^3 (runners and brackets are at most 36).
-size_t Key(const Ticket &t)
+size_t key(const Ticket &t)
 {
     return (size_t(t[0]) * 37 + size_t(t[1])) * 37 + size_t(t[2]);
 }
 
 // The tickets with actual odds, each with its probability and estimated odds (0 when the
 // model gives it no chance or the race cannot be modelled).
-std::vector<BacktestTicket> Tickets(const std::vector<std::pair<Ticket, double>> &odds,
+std::vector<BacktestTicket> tickets(const std::vector<std::pair<Ticket, double>> &odds,
                                     const Result<RaceModel> &model, const BacktestSettings &s)
 {
     std::vector<Combination> combinations;
-    if (model.ok() && Availability(s.bet, model.value.field).ok())
-        combinations =
-            Combinations(s.bet, model.value.order, model.value.field, s.parameters.ratio(s.bet));
+    if (model.ok() && availability(s.bet, model.value.field).ok())
+        combinations = computeCombinations(s.bet, model.value.order, model.value.field,
+                                           s.parameters.ratio(s.bet));
     // Thousands of tickets a race: looked up by their numbers, not sorted.
     thread_local std::vector<int> at(37 * 37 * 37, -1);
     for (size_t i = 0; i < combinations.size(); ++i)
-        at[Key(combinations[i].runners)] = int(i);
+        at[key(combinations[i].runners)] = int(i);
     std::vector<BacktestTicket> tickets;
     tickets.reserve(odds.size());
     for (const auto &[ticket, value] : odds) {
-        const int i = at[Key(ticket)];
+        const int i = at[key(ticket)];
         if (i >= 0)
             tickets.push_back({ticket, combinations[size_t(i)].probability,
                                combinations[size_t(i)].estimatedOdds, value});
@@ -42,13 +42,13 @@ std::vector<BacktestTicket> Tickets(const std::vector<std::pair<Ticket, double>>
             tickets.push_back({ticket, 0, 0, value});
     }
     for (const Combination &c : combinations)
-        at[Key(c.runners)] = -1;
+        at[key(c.runners)] = -1;
     return tickets;
 }
 
 } // namespace
 
-BacktestEntry ReadBacktestEntry(const QString &file, const BacktestSettings &s, OddsDocument *doc)
+BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &s, OddsDocument *doc)
 {
     BacktestEntry entry;
     entry.file = file;
@@ -57,12 +57,12 @@ BacktestEntry ReadBacktestEntry(const QString &file, const BacktestSettings &s, 
     if (!loadDocument(*doc, file).ok)
         return entry;
     doc->recalculate();
-    entry.date = ParseDateField(doc->titleText(1));
+    entry.date = parseDateField(doc->titleText(1));
     const RaceResult result =
-        ParseRaceResult(doc->titleText(5), PositiveShares(doc->SupportScores()));
+        parseRaceResult(doc->titleText(5), positiveShares(doc->supportScores()));
     if (!result.ok())
         return entry;
-    const Result<BetOdds> odds = ReadBetOddsFile(SidecarPath(file), s.bet, s.at);
+    const Result<BetOdds> odds = readBetOddsFile(sidecarPath(file), s.bet, s.at);
     if (!odds.ok()) {
         entry.problem = odds.error;
         return entry;
@@ -71,26 +71,26 @@ BacktestEntry ReadBacktestEntry(const QString &file, const BacktestSettings &s, 
         return entry;
     entry.counts = true;
     // The field and order exactly as exotics makes them under the same options.
-    const Result<RaceModel> model = AnalyseRace(*doc, s.parameters);
-    entry.race.tickets = StakeableTickets(s.rule, Tickets(odds.value.odds, model, s));
-    const Result<RaceField> field = RaceFieldFromDocument(*doc, 1);
+    const Result<RaceModel> model = analyseRace(*doc, s.parameters);
+    entry.race.tickets = stakeableTickets(s.rule, tickets(odds.value.odds, model, s));
+    const Result<RaceField> field = raceFieldFromDocument(*doc, 1);
     const std::vector<int> order(result.places.begin(), result.places.begin() + result.placeCount);
-    entry.race.winners = WinningTickets(s.bet, order, std::max(doc->RunnerCount, 0),
+    entry.race.winners = winningTickets(s.bet, order, std::max(doc->runnerCount, 0),
                                         field.ok() ? field.value.bracket : std::vector<int>{});
     entry.race.payouts = odds.value.payouts;
     return entry;
 }
 
-BacktestReport RunBacktest(const QStringList &files, const BacktestSettings &settings,
+BacktestReport runBacktest(const QStringList &files, const BacktestSettings &settings,
                            const std::function<bool(int, int)> &progress)
 {
     BacktestReport report;
     OddsDocument scratch;
     std::vector<BacktestEntry> counted;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        BacktestEntry e = ReadBacktestEntry(files[i], settings, &scratch);
+        BacktestEntry e = readBacktestEntry(files[i], settings, &scratch);
         if (!e.problem.isEmpty())
-            report.problems << SidecarPath(e.file) + QStringLiteral(": ") + e.problem;
+            report.problems << sidecarPath(e.file) + QStringLiteral(": ") + e.problem;
         if (e.counts)
             counted.push_back(std::move(e));
         if (progress && !progress(int(i + 1), int(files.size()))) {
@@ -102,7 +102,7 @@ BacktestReport RunBacktest(const QStringList &files, const BacktestSettings &set
     for (const BacktestEntry &e : counted)
         dated.push_back({e.file, e.date});
     Backtest backtest(settings.rule);
-    for (const size_t i : DateOrder(dated))
+    for (const size_t i : dateOrder(dated))
         report.lines.push_back(backtest.add(counted[i].race));
     report.summary = backtest.summary();
     return report;

@@ -33,7 +33,7 @@ struct BacktestEntry
 };
 
 // scratch is reused from document to document.
-BacktestEntry ReadBacktestEntry(const QString &file, const BacktestSettings &settings,
+BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &settings,
                                 OddsDocument *scratch);
 
 struct BacktestReport
@@ -46,5 +46,5 @@ struct BacktestReport
 
 // Reads every file, then plays the counted races by date (unreadable dates last), then by
 // path. progress(done, total) after each file; returning false cancels.
-BacktestReport RunBacktest(const QStringList &files, const BacktestSettings &settings,
+BacktestReport runBacktest(const QStringList &files, const BacktestSettings &settings,
                            const std::function<bool(int, int)> &progress = {});

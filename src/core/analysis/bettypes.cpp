@@ -25,63 +25,63 @@ constexpr BetTypeInfo Infos[] = {
     {"3連単", "trifecta", 3, true, true, 0.725},
 };
 
-const BetTypeInfo &Info(BetType type)
+const BetTypeInfo &info(BetType type)
 {
     return Infos[size_t(type)];
 }
 
 } // namespace
 
-QString TicketExample(BetType type)
+QString ticketExample(BetType type)
 {
     static const Ticket examples[] = {{7},    {7},    {3, 5},    {1, 2},
                                       {1, 2}, {1, 2}, {1, 2, 3}, {1, 2, 3}};
-    return TicketText(type, examples[size_t(type)]);
+    return ticketText(type, examples[size_t(type)]);
 }
 
-QString BetTypeLabel(BetType type)
+QString betTypeLabel(BetType type)
 {
-    return QString::fromUtf8(Info(type).label);
+    return QString::fromUtf8(info(type).label);
 }
 
-QString BetTypeName(BetType type)
+QString betTypeName(BetType type)
 {
-    return QString::fromLatin1(Info(type).name);
+    return QString::fromLatin1(info(type).name);
 }
 
-std::optional<BetType> BetTypeFromName(QStringView name)
+std::optional<BetType> betTypeFromName(QStringView name)
 {
     for (const BetType type : AllBetTypes)
-        if (name == QLatin1String(Info(type).name))
+        if (name == QLatin1String(info(type).name))
             return type;
     return std::nullopt;
 }
 
-int TicketSize(BetType type)
+int ticketSize(BetType type)
 {
-    return Info(type).size;
+    return info(type).size;
 }
 
-bool IsOrdered(BetType type)
+bool isOrdered(BetType type)
 {
-    return Info(type).ordered;
+    return info(type).ordered;
 }
 
-bool HasSingleWinner(BetType type)
+bool hasSingleWinner(BetType type)
 {
-    return Info(type).singleWinner;
+    return info(type).singleWinner;
 }
 
-double DefaultPayoutRatio(BetType type)
+double defaultPayoutRatio(BetType type)
 {
-    return Info(type).payoutRatio;
+    return info(type).payoutRatio;
 }
 
-QString TicketText(BetType type, const Ticket &ticket)
+QString ticketText(BetType type, const Ticket &ticket)
 {
-    const QChar separator = IsOrdered(type) ? QLatin1Char('>') : QLatin1Char('-');
+    const QChar separator = isOrdered(type) ? QLatin1Char('>') : QLatin1Char('-');
     QString text;
-    for (int k = 0; k < TicketSize(type); ++k) {
+    for (int k = 0; k < ticketSize(type); ++k) {
         if (k > 0)
             text += separator;
         text += QString::number(ticket[size_t(k)]);
@@ -89,7 +89,7 @@ QString TicketText(BetType type, const Ticket &ticket)
     return text;
 }
 
-QString NormalizedOddsText(QStringView text)
+QString normalizedOddsText(QStringView text)
 {
     // Most text is ASCII, which normalization leaves as it is.
     bool ascii = true;
@@ -109,9 +109,9 @@ QString NormalizedOddsText(QStringView text)
     return out;
 }
 
-Result<Ticket> ParseTicket(BetType type, QStringView given, int highest)
+Result<Ticket> parseTicket(BetType type, QStringView given, int highest)
 {
-    const QString text = NormalizedOddsText(given);
+    const QString text = normalizedOddsText(given);
     const auto malformed = [&] {
         Problem p;
         p.fault = Fault::NotTicket;
@@ -120,14 +120,14 @@ Result<Ticket> ParseTicket(BetType type, QStringView given, int highest)
         return Result<Ticket>::failure(std::move(p));
     };
     const auto separator = [&](QChar c) {
-        return IsOrdered(type) ? c == QLatin1Char('>') || c == QChar(0x2192)
+        return isOrdered(type) ? c == QLatin1Char('>') || c == QChar(0x2192)
                                : c == QLatin1Char('-');
     };
     const auto skipBlanks = [&](qsizetype &i) {
         while (i < text.size() && text[i].isSpace())
             ++i;
     };
-    const int size = TicketSize(type);
+    const int size = ticketSize(type);
     Ticket ticket{};
     int count = 0;
     qsizetype i = 0;
@@ -162,7 +162,7 @@ Result<Ticket> ParseTicket(BetType type, QStringView given, int highest)
     }
     if (count != size)
         return malformed();
-    if (!IsOrdered(type))
+    if (!isOrdered(type))
         std::sort(ticket.begin(), ticket.begin() + size);
     if (type != BetType::BracketQuinella)
         for (int a = 0; a < size; ++a)

@@ -15,35 +15,35 @@ inline constexpr std::array<BetType, 8> AllBetTypes = {
     BetType::Exacta, BetType::Trio,  BetType::Trifecta};
 
 // "単勝", "複勝", ... as the tickets say.
-QString BetTypeLabel(BetType type);
+QString betTypeLabel(BetType type);
 // "win", "place", "bracket-quinella", ...: the name on the command line.
-QString BetTypeName(BetType type);
-std::optional<BetType> BetTypeFromName(QStringView name);
+QString betTypeName(BetType type);
+std::optional<BetType> betTypeFromName(QStringView name);
 
 // Runners (brackets for the bracket quinella) a ticket names: 1, 2 or 3.
-int TicketSize(BetType type);
+int ticketSize(BetType type);
 // Whether the ticket names a finishing order ("1>2") rather than a set ("1-2").
-bool IsOrdered(BetType type);
+bool isOrdered(BetType type);
 // Whether exactly one ticket of the type wins a race (Kelly staking needs that).
-bool HasSingleWinner(BetType type);
+bool hasSingleWinner(BetType type);
 // JRA payout ratios since 7 June 2014: win and place 0.80, bracket quinella, quinella and
 // wide 0.775, exacta and trio 0.75, trifecta 0.725.
-double DefaultPayoutRatio(BetType type);
+double defaultPayoutRatio(BetType type);
 
 // Runner (or bracket) numbers of one ticket: in finishing order for ordered types, ascending
 // for the others; slots past TicketSize are 0.
 using Ticket = std::array<int, 3>;
 
 // "7", "1-2", "1>2>3". Unordered tickets are written ascending.
-QString TicketText(BetType type, const Ticket &ticket);
+QString ticketText(BetType type, const Ticket &ticket);
 // "7", "1-2", "1>2>3": a ticket of the type as examples show it.
-QString TicketExample(BetType type);
+QString ticketExample(BetType type);
 
 // Full-width forms as their ASCII ones (NFKC), every dash or minus sign as "-".
-QString NormalizedOddsText(QStringView text);
+QString normalizedOddsText(QStringView text);
 
 // Reads a ticket of the type: numbers without leading zeros from 1 to highest (full-width
 // forms read), joined by "-" (unordered, any order) or by ">" or "→" (ordered), blanks allowed
 // around them. Repeated runners are refused, except a bracket quinella's two runners of one
 // bracket ("8-8").
-Result<Ticket> ParseTicket(BetType type, QStringView text, int highest);
+Result<Ticket> parseTicket(BetType type, QStringView text, int highest);

@@ -10,34 +10,34 @@
 namespace {
 
 // Places paid on a place ticket: three from 8 runners, two from 5 to 7.
-int PaidPlaces(const RaceField &field)
+int paidPlaces(const RaceField &field)
 {
     return field.runnerCount >= 8 ? 3 : 2;
 }
 
-double Quinella(const FinishingOrder &o, int a, int b)
+double quinella(const FinishingOrder &o, int a, int b)
 {
     return o.two(a, b) + o.two(b, a);
 }
 
-double Trio(const FinishingOrder &o, int a, int b, int c)
+double trio(const FinishingOrder &o, int a, int b, int c)
 {
     return o.three(a, b, c) + o.three(a, c, b) + o.three(b, a, c) + o.three(b, c, a) +
            o.three(c, a, b) + o.three(c, b, a);
 }
 
-double Wide(const FinishingOrder &o, int a, int b)
+double wide(const FinishingOrder &o, int a, int b)
 {
     double sum = 0;
     for (int c = 0; c < o.size(); ++c)
         if (c != a && c != b)
-            sum += Trio(o, a, b, c);
+            sum += trio(o, a, b, c);
     return sum;
 }
 
 // P(a finishes in the first `places`); with fewer runners able to place, every one of them
 // does.
-double Place(const FinishingOrder &o, int a, int places)
+double place(const FinishingOrder &o, int a, int places)
 {
     const int m = o.size();
     double sum = o.win[size_t(a)];
@@ -53,7 +53,7 @@ double Place(const FinishingOrder &o, int a, int places)
 
 // Bracket-pair probabilities: the quinella probabilities of all runner pairs across (or
 // within) the two brackets, at (x - 1) * 8 + (y - 1) for x <= y.
-std::array<double, 64> BracketQuinellas(const FinishingOrder &o, const RaceField &field)
+std::array<double, 64> bracketQuinellas(const FinishingOrder &o, const RaceField &field)
 {
     std::array<double, 64> sums{};
     for (int a = 0; a < o.size(); ++a) {
@@ -64,7 +64,7 @@ std::array<double, 64> BracketQuinellas(const FinishingOrder &o, const RaceField
                 continue;
             if (x > y)
                 std::swap(x, y);
-            sums[size_t((x - 1) * 8 + (y - 1))] += Quinella(o, a, b);
+            sums[size_t((x - 1) * 8 + (y - 1))] += quinella(o, a, b);
         }
     }
     return sums;
@@ -75,12 +75,12 @@ std::array<double, 64> BracketQuinellas(const FinishingOrder &o, const RaceField
 constexpr int TicketBits = 21;
 constexpr quint64 TicketMask = (quint64(1) << TicketBits) - 1;
 
-quint64 PackTicket(const Ticket &t)
+quint64 packTicket(const Ticket &t)
 {
     return quint64(t[0]) | quint64(t[1]) << TicketBits | quint64(t[2]) << 2 * TicketBits;
 }
 
-Ticket UnpackTicket(quint64 packed)
+Ticket unpackTicket(quint64 packed)
 {
     return {int(packed & TicketMask), int(packed >> TicketBits & TicketMask),
             int(packed >> 2 * TicketBits)};
@@ -119,7 +119,7 @@ struct SortLists
     }
 };
 
-SortLists &Lists()
+SortLists &threadSortLists()
 {
     thread_local SortLists lists;
     return lists;
@@ -129,7 +129,7 @@ SortLists &Lists()
 // order. A radix sort, a byte at a time, on the upper half of each key with its index below (so
 // a stable one) tells almost every key apart; the few runs that share an upper half are then
 // sorted on the whole key.
-void SortByKey(SortLists &lists)
+void sortByKey(SortLists &lists)
 {
     const SortEntry *const entries = lists.entries.get();
     constexpr quint64 IndexMask = 0xFFFFFFFFu;
@@ -182,7 +182,7 @@ namespace {
 constexpr double Pow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
 // TruncatedDecimals next to a cut point or beyond 1e12: rare, and kept out of the loops.
-Q_DECL_COLD_FUNCTION double TruncatedNearCut(double value, int decimals)
+Q_DECL_COLD_FUNCTION double truncatedNearCut(double value, int decimals)
 {
     const long double nanos = std::round(static_cast<long double>(value) * 1e9L);
     if (nanos < 9e18L) {
@@ -196,7 +196,7 @@ Q_DECL_COLD_FUNCTION double TruncatedNearCut(double value, int decimals)
 
 // TruncatedDecimals and EstimatedOdds, worked out in place in the loops over thousands of
 // tickets.
-Q_ALWAYS_INLINE double Truncated(double value, int decimals)
+Q_ALWAYS_INLINE double truncated(double value, int decimals)
 {
     if (!(value > 0) || decimals < 0 || decimals > 8)
         return 0;
@@ -207,29 +207,29 @@ Q_ALWAYS_INLINE double Truncated(double value, int decimals)
         if (scaled - whole < 1 - 1e-6)
             return whole / Pow10[decimals];
     }
-    return TruncatedNearCut(value, decimals);
+    return truncatedNearCut(value, decimals);
 }
 
-Q_ALWAYS_INLINE double OddsFor(double payoutRatio, double probability)
+Q_ALWAYS_INLINE double oddsFor(double payoutRatio, double probability)
 {
     if (!(probability > 0))
         return 0;
-    return std::max(1.0, Truncated(payoutRatio / probability, 1));
+    return std::max(1.0, truncated(payoutRatio / probability, 1));
 }
 
 } // namespace
 
-double TruncatedDecimals(double value, int decimals)
+double truncatedDecimals(double value, int decimals)
 {
-    return Truncated(value, decimals);
+    return truncated(value, decimals);
 }
 
-double EstimatedOdds(double payoutRatio, double probability)
+double estimatedOdds(double payoutRatio, double probability)
 {
-    return OddsFor(payoutRatio, probability);
+    return oddsFor(payoutRatio, probability);
 }
 
-Result<bool> Availability(BetType type, const RaceField &field)
+Result<bool> availability(BetType type, const RaceField &field)
 {
     Problem p;
     p.betType = int(type);
@@ -248,7 +248,7 @@ Result<bool> Availability(BetType type, const RaceField &field)
                 return refuse(Fault::NoBracket);
             }
     }
-    const int needed = type == BetType::Wide ? 3 : TicketSize(type);
+    const int needed = type == BetType::Wide ? 3 : ticketSize(type);
     const int placed = field.placedRunners();
     if (placed < needed) {
         p.number = needed;
@@ -258,7 +258,7 @@ Result<bool> Availability(BetType type, const RaceField &field)
     return Result<bool>::success(true);
 }
 
-double TicketProbability(BetType type, const FinishingOrder &order, const RaceField &field,
+double ticketProbability(BetType type, const FinishingOrder &order, const RaceField &field,
                          const Ticket &ticket)
 {
     if (type == BetType::BracketQuinella) {
@@ -266,17 +266,17 @@ double TicketProbability(BetType type, const FinishingOrder &order, const RaceFi
         const int y = ticket[1];
         if (x < 1 || x > 8 || y < 1 || y > 8 || order.size() < 2)
             return 0;
-        return BracketQuinellas(order,
+        return bracketQuinellas(order,
                                 field)[size_t((std::min(x, y) - 1) * 8 + (std::max(x, y) - 1))];
     }
     int at[3] = {-1, -1, -1};
-    for (int k = 0; k < TicketSize(type); ++k) {
+    for (int k = 0; k < ticketSize(type); ++k) {
         const int r = ticket[size_t(k)];
         if (r < 1 || r > order.runnerCount || order.indexOf[size_t(r)] < 0)
             return 0;
         at[k] = order.indexOf[size_t(r)];
     }
-    const int size = TicketSize(type);
+    const int size = ticketSize(type);
     if ((size >= 2 && at[0] == at[1]) || (size == 3 && (at[2] == at[0] || at[2] == at[1])))
         return 0;
     const bool third = !order.firstThree.empty();
@@ -284,15 +284,15 @@ double TicketProbability(BetType type, const FinishingOrder &order, const RaceFi
     case BetType::Win:
         return order.win[size_t(at[0])];
     case BetType::Place:
-        return Place(order, at[0], PaidPlaces(field));
+        return place(order, at[0], paidPlaces(field));
     case BetType::Quinella:
-        return Quinella(order, at[0], at[1]);
+        return quinella(order, at[0], at[1]);
     case BetType::Wide:
-        return third ? Wide(order, at[0], at[1]) : 0;
+        return third ? wide(order, at[0], at[1]) : 0;
     case BetType::Exacta:
         return order.two(at[0], at[1]);
     case BetType::Trio:
-        return third ? Trio(order, at[0], at[1], at[2]) : 0;
+        return third ? trio(order, at[0], at[1], at[2]) : 0;
     case BetType::Trifecta:
         return third ? order.three(at[0], at[1], at[2]) : 0;
     case BetType::BracketQuinella:
@@ -301,20 +301,20 @@ double TicketProbability(BetType type, const FinishingOrder &order, const RaceFi
     return 0;
 }
 
-std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
-                                      const RaceField &field, double payoutRatio)
+std::vector<Combination> computeCombinations(BetType type, const FinishingOrder &order,
+                                             const RaceField &field, double payoutRatio)
 {
     // Tickets in ascending order, each with its probability as the sort key.
-    SortLists &lists = Lists();
+    SortLists &lists = threadSortLists();
     const int m = order.size();
     size_t most = type == BetType::BracketQuinella ? 36 : 1;
-    for (int k = 0; k < TicketSize(type) && type != BetType::BracketQuinella; ++k)
+    for (int k = 0; k < ticketSize(type) && type != BetType::BracketQuinella; ++k)
         most *= size_t(m);
     lists.reserve(most);
     SortEntry *const entries = lists.entries.get();
     const auto add = [&](const Ticket &t, double p) {
         if (p > 0)
-            entries[lists.count++] = {~std::bit_cast<quint64>(p), PackTicket(t)};
+            entries[lists.count++] = {~std::bit_cast<quint64>(p), packTicket(t)};
     };
     const auto runner = [&](int a) { return order.runners[size_t(a)]; };
     const bool third = !order.firstThree.empty();
@@ -324,15 +324,15 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
             add({runner(a)}, order.win[size_t(a)]);
         break;
     case BetType::Place: {
-        const int places = PaidPlaces(field);
+        const int places = paidPlaces(field);
         for (int a = 0; a < m; ++a)
-            add({runner(a)}, Place(order, a, places));
+            add({runner(a)}, place(order, a, places));
         break;
     }
     case BetType::BracketQuinella: {
         if (m < 2)
             break;
-        const std::array<double, 64> sums = BracketQuinellas(order, field);
+        const std::array<double, 64> sums = bracketQuinellas(order, field);
         for (int x = 1; x <= 8; ++x)
             for (int y = x; y <= 8; ++y)
                 add({x, y}, sums[size_t((x - 1) * 8 + (y - 1))]);
@@ -341,7 +341,7 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
     case BetType::Quinella:
         for (int a = 0; a < m; ++a)
             for (int b = a + 1; b < m; ++b)
-                add({runner(a), runner(b)}, Quinella(order, a, b));
+                add({runner(a), runner(b)}, quinella(order, a, b));
         break;
     case BetType::Exacta:
         for (int a = 0; a < m; ++a)
@@ -373,7 +373,7 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
         for (int a = 0; a < m; ++a)
             for (int b = a + 1; b < m; ++b)
                 for (int c = b + 1; c < m; ++c)
-                    add({runner(a), runner(b), runner(c)}, Trio(order, a, b, c));
+                    add({runner(a), runner(b), runner(c)}, trio(order, a, b, c));
         break;
     case BetType::Trifecta:
         if (!third)
@@ -387,26 +387,26 @@ std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
     }
     // The list is built in ascending ticket order; a stable sort on the probability alone
     // keeps equal probabilities in that order.
-    SortByKey(lists);
+    sortByKey(lists);
     std::vector<Combination> sorted;
     sorted.reserve(lists.count);
     for (size_t i = 0; i < lists.count; ++i) {
         const SortEntry &e = entries[lists.sorted[i] & 0xFFFFFFFFu];
         const double p = std::bit_cast<double>(~e.key);
-        sorted.push_back({UnpackTicket(e.ticket), p, OddsFor(payoutRatio, p)});
+        sorted.push_back({unpackTicket(e.ticket), p, oddsFor(payoutRatio, p)});
     }
     return sorted;
 }
 
-Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters &parameters)
+Result<RaceModel> analyseRace(const OddsDocument &doc, const AnalysisParameters &parameters)
 {
     Result<RaceField> field =
-        parameters.combine ? CombinedFieldFromDocument(doc, parameters.alpha, parameters.gamma)
-                           : RaceFieldFromDocument(doc, parameters.beta);
+        parameters.combine ? combinedFieldFromDocument(doc, parameters.alpha, parameters.gamma)
+                           : raceFieldFromDocument(doc, parameters.beta);
     if (!field.ok())
         return Result<RaceModel>::failure(field.problem);
     Result<FinishingOrder> order =
-        ModelOrder(field.value, parameters.model, parameters.lambda, parameters.rho);
+        modelOrder(field.value, parameters.model, parameters.lambda, parameters.rho);
     if (!order.ok())
         return Result<RaceModel>::failure(order.problem);
     // Parameters far outside their ranges turn probabilities into NaN: an error, never a
@@ -419,18 +419,18 @@ Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters 
         !finite(o.firstThree)) {
         Problem p;
         p.fault = Fault::NotFinite;
-        p.name = OrderModelName(parameters.model);
+        p.name = orderModelName(parameters.model);
         return Result<RaceModel>::failure(std::move(p));
     }
     return Result<RaceModel>::success({std::move(field.value), std::move(order.value)});
 }
 
-Result<std::vector<Combination>> AnalyseBetType(const RaceModel &race, BetType type,
+Result<std::vector<Combination>> analyseBetType(const RaceModel &race, BetType type,
                                                 const AnalysisParameters &parameters)
 {
-    const Result<bool> offered = Availability(type, race.field);
+    const Result<bool> offered = availability(type, race.field);
     if (!offered.ok())
         return Result<std::vector<Combination>>::failure(offered.problem);
     return Result<std::vector<Combination>>::success(
-        Combinations(type, race.order, race.field, parameters.ratio(type)));
+        computeCombinations(type, race.order, race.field, parameters.ratio(type)));
 }

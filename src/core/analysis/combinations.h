@@ -26,18 +26,18 @@ struct AnalysisParameters
     // Longshot correction of the win probabilities; 1 leaves them as the support has them.
     double beta = 1.0;
     // Benter's combination in place of the support^beta: p ∝ own^alpha · market^gamma, the
-    // columns split as OwnAndMarketScores splits them; alpha and gamma in [-5, 5].
+    // columns split as ownAndMarketScores splits them; alpha and gamma in [-5, 5].
     bool combine = false;
     double alpha = 1.0;
     double gamma = 1.0;
-    std::array<double, 8> payoutRatio = {DefaultPayoutRatio(BetType::Win),
-                                         DefaultPayoutRatio(BetType::Place),
-                                         DefaultPayoutRatio(BetType::BracketQuinella),
-                                         DefaultPayoutRatio(BetType::Quinella),
-                                         DefaultPayoutRatio(BetType::Wide),
-                                         DefaultPayoutRatio(BetType::Exacta),
-                                         DefaultPayoutRatio(BetType::Trio),
-                                         DefaultPayoutRatio(BetType::Trifecta)};
+    std::array<double, 8> payoutRatio = {defaultPayoutRatio(BetType::Win),
+                                         defaultPayoutRatio(BetType::Place),
+                                         defaultPayoutRatio(BetType::BracketQuinella),
+                                         defaultPayoutRatio(BetType::Quinella),
+                                         defaultPayoutRatio(BetType::Wide),
+                                         defaultPayoutRatio(BetType::Exacta),
+                                         defaultPayoutRatio(BetType::Trio),
+                                         defaultPayoutRatio(BetType::Trifecta)};
 
     double ratio(BetType type) const { return payoutRatio[size_t(type)]; }
     void setRatio(BetType type, double ratio) { payoutRatio[size_t(type)] = ratio; }
@@ -52,22 +52,22 @@ struct Combination
 
 // payoutRatio / probability, rounded to 9 decimals and then truncated to one, at least 1.0;
 // 0 when the probability is not positive (no odds).
-double EstimatedOdds(double payoutRatio, double probability);
+double estimatedOdds(double payoutRatio, double probability);
 // value >= 0 rounded to 9 decimals, then truncated toward zero to `decimals` (0 to 8): the
 // rounding keeps 7.2999999999, which is 7.3 computed, at 7.3.
-double TruncatedDecimals(double value, int decimals);
+double truncatedDecimals(double value, int decimals);
 
 // Whether the bet type is sold for the race; when not, why (for a message after the file).
-Result<bool> Availability(BetType type, const RaceField &field);
+Result<bool> availability(BetType type, const RaceField &field);
 
 // P(ticket wins) under the order: 0 for a ticket naming a runner who takes no place.
-double TicketProbability(BetType type, const FinishingOrder &order, const RaceField &field,
+double ticketProbability(BetType type, const FinishingOrder &order, const RaceField &field,
                          const Ticket &ticket);
 
 // Every ticket with a positive probability, most probable first; equal probabilities by
 // their numbers, first number first.
-std::vector<Combination> Combinations(BetType type, const FinishingOrder &order,
-                                      const RaceField &field, double payoutRatio);
+std::vector<Combination> computeCombinations(BetType type, const FinishingOrder &order,
+                                             const RaceField &field, double payoutRatio);
 
 // The field and the finishing order of a recalculated document under the parameters.
 struct RaceModel
@@ -75,8 +75,8 @@ struct RaceModel
     RaceField field;
     FinishingOrder order;
 };
-Result<RaceModel> AnalyseRace(const OddsDocument &doc, const AnalysisParameters &parameters);
+Result<RaceModel> analyseRace(const OddsDocument &doc, const AnalysisParameters &parameters);
 
 // One bet type of an analysed race; not ok when the type is not offered for it.
-Result<std::vector<Combination>> AnalyseBetType(const RaceModel &race, BetType type,
+Result<std::vector<Combination>> analyseBetType(const RaceModel &race, BetType type,
                                                 const AnalysisParameters &parameters);

@@ -9,7 +9,7 @@
 namespace {
 
 // The recalculation's total: a sum that overflows is skipped there too.
-double Total(const std::vector<double> &scores)
+double totalOf(const std::vector<double> &scores)
 {
     double total = 0;
     for (size_t r = 1; r < scores.size(); ++r)
@@ -20,10 +20,10 @@ double Total(const std::vector<double> &scores)
 
 } // namespace
 
-std::vector<double> PositiveShares(const std::vector<double> &scores)
+std::vector<double> positiveShares(const std::vector<double> &scores)
 {
     std::vector<double> shares(scores.size(), 0.0);
-    const double total = Total(scores);
+    const double total = totalOf(scores);
     if (total == 0)
         return shares;
     for (size_t r = 1; r < scores.size(); ++r) {
@@ -33,7 +33,7 @@ std::vector<double> PositiveShares(const std::vector<double> &scores)
     return shares;
 }
 
-SplitScores OwnAndMarketScores(const OddsDocument &doc)
+SplitScores ownAndMarketScores(const OddsDocument &doc)
 {
     OddsDocument copy = doc;
     Grid &g = copy.runnerTable;
@@ -46,7 +46,7 @@ SplitScores OwnAndMarketScores(const OddsDocument &doc)
         if (w == 0 || !std::isfinite(w))
             continue;
         const bool isMarket =
-            w < 0 || TextContains(g.textRef(HeaderRow, c), QStringLiteral("投票金"));
+            w < 0 || textContains(g.textRef(HeaderRow, c), QStringLiteral("投票金"));
         (isMarket ? market : own).push_back(c);
     }
     // Scores with only `keep` weighted: the others' weights are emptied, then put back.
@@ -55,7 +55,7 @@ SplitScores OwnAndMarketScores(const OddsDocument &doc)
             return std::vector<double>();
         for (const int c : drop)
             g.setText(RatioRow, c, QStringLiteral("0"));
-        std::vector<double> scores = copy.SupportScores();
+        std::vector<double> scores = copy.supportScores();
         for (const int c : drop)
             g.setText(RatioRow, c, weights[size_t(c - FirstDataCol)]);
         return scores;
@@ -66,7 +66,7 @@ SplitScores OwnAndMarketScores(const OddsDocument &doc)
     return split;
 }
 
-Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector<int> brackets,
+Result<RaceField> combinedFieldFromScores(const SplitScores &scores, std::vector<int> brackets,
                                           double alpha, double gamma)
 {
     const auto fail = [](Fault fault) {
@@ -78,8 +78,8 @@ Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector
         return fail(Fault::NoOwnColumns);
     if (scores.market.empty())
         return fail(Fault::NoMarketColumns);
-    const std::vector<double> own = PositiveShares(scores.own);
-    const std::vector<double> market = PositiveShares(scores.market);
+    const std::vector<double> own = positiveShares(scores.own);
+    const std::vector<double> market = positiveShares(scores.market);
     const int n = int(own.size()) - 1;
     RaceField field;
     field.runnerCount = n;
@@ -109,7 +109,7 @@ Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector
     return Result<RaceField>::success(std::move(field));
 }
 
-Result<RaceField> CombinedFieldFromDocument(const OddsDocument &doc, double alpha, double gamma)
+Result<RaceField> combinedFieldFromDocument(const OddsDocument &doc, double alpha, double gamma)
 {
-    return CombinedFieldFromScores(OwnAndMarketScores(doc), DocumentBrackets(doc), alpha, gamma);
+    return combinedFieldFromScores(ownAndMarketScores(doc), documentBrackets(doc), alpha, gamma);
 }

@@ -18,15 +18,15 @@ struct SplitScores
     std::vector<double> market;
 };
 // doc: recalculated, so that its pool is the one the odds columns are read against.
-SplitScores OwnAndMarketScores(const OddsDocument &doc);
+SplitScores ownAndMarketScores(const OddsDocument &doc);
 
 // Runners with a positive own and a positive market share take part; the others get 0. Not ok
 // when a side has no scores (the document lacks own or market columns) or no runner is left.
-Result<RaceField> CombinedFieldFromScores(const SplitScores &scores, std::vector<int> brackets,
+Result<RaceField> combinedFieldFromScores(const SplitScores &scores, std::vector<int> brackets,
                                           double alpha, double gamma);
 
 // From a recalculated document, with the brackets of column 1.
-Result<RaceField> CombinedFieldFromDocument(const OddsDocument &doc, double alpha, double gamma);
+Result<RaceField> combinedFieldFromDocument(const OddsDocument &doc, double alpha, double gamma);
 
 // Shares score / total of the positive scores, the others 0 (index 1..n).
-std::vector<double> PositiveShares(const std::vector<double> &scores);
+std::vector<double> positiveShares(const std::vector<double> &scores);

@@ -2,7 +2,7 @@
 
 namespace {
 
-bool SameParameters(const AnalysisParameters &p, const AnalysisParameters &q)
+bool sameParameters(const AnalysisParameters &p, const AnalysisParameters &q)
 {
     return p.model == q.model && p.lambda == q.lambda && p.rho == q.rho && p.beta == q.beta &&
            p.combine == q.combine && p.alpha == q.alpha && p.gamma == q.gamma &&
@@ -14,15 +14,15 @@ bool SameParameters(const AnalysisParameters &p, const AnalysisParameters &q)
 DocumentAnalysis::DocumentAnalysis(const OddsDocument *doc, QObject *parent)
     : QObject(parent), m_doc(doc)
 {
-    m_race = AnalyseDocument(*m_doc, inputs().parameters);
+    m_race = analyseDocument(*m_doc, inputs().parameters);
     m_seen = inputs();
     connect(&m_state, &AnalysisState::changed, this, &DocumentAnalysis::inputsChanged);
 }
 
 void DocumentAnalysis::documentChanged()
 {
-    AnalysedRace race = AnalyseDocument(*m_doc, inputs().parameters);
-    if (SameRace(race, m_race))
+    AnalysedRace race = analyseDocument(*m_doc, inputs().parameters);
+    if (sameRace(race, m_race))
         return;
     m_race = std::move(race);
     Q_EMIT updated(Change::Race);
@@ -32,8 +32,8 @@ void DocumentAnalysis::inputsChanged()
 {
     const AnalysisInputs &now = inputs();
     Change change = Change::Values;
-    if (!SameParameters(now.parameters, m_seen.parameters)) {
-        m_race = AnalyseDocument(*m_doc, now.parameters);
+    if (!sameParameters(now.parameters, m_seen.parameters)) {
+        m_race = analyseDocument(*m_doc, now.parameters);
         change = Change::Race;
     } else if (now.betType != m_seen.betType) {
         change = Change::BetType;
@@ -42,7 +42,7 @@ void DocumentAnalysis::inputsChanged()
     Q_EMIT updated(change);
 }
 
-bool SameRace(const AnalysedRace &a, const AnalysedRace &b)
+bool sameRace(const AnalysedRace &a, const AnalysedRace &b)
 {
     if (a.error != b.error || a.runners.size() != b.runners.size() ||
         a.documentQuinella != b.documentQuinella || a.finishingOrder != b.finishingOrder ||

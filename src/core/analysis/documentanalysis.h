@@ -28,7 +28,7 @@ public:
     const AnalysisInputs &inputs() const { return m_state.inputs(); }
     const AnalysedRace &race() const { return m_race; }
     // The table of the bet type in view.
-    AnalysisTable table() const { return BuildAnalysisTable(m_race, inputs()); }
+    AnalysisTable table() const { return buildAnalysisTable(m_race, inputs()); }
 
     // Analyses the document again: updated(Race) when anything the analysis shows differs.
     void documentChanged();
@@ -46,4 +46,4 @@ private:
 };
 
 // Whether two analyses show the same race.
-bool SameRace(const AnalysedRace &a, const AnalysedRace &b);
+bool sameRace(const AnalysedRace &a, const AnalysedRace &b);

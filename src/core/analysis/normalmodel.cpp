@@ -9,7 +9,7 @@
 
 namespace {
 
-Problem NormalFitProblem()
+Problem normalFitProblem()
 {
     Problem p;
     p.fault = Fault::NormalFit;
@@ -18,7 +18,7 @@ Problem NormalFitProblem()
 
 // row[i] += w * x[i] for i < n, two at a time where the processor has SSE2: each element gets
 // the same product and the same sum as one at a time, so the results are the same to the bit.
-void AddScaled(double *row, const double *x, double w, int n)
+void addScaled(double *row, const double *x, double w, int n)
 {
     int i = 0;
 #ifdef __SSE2__
@@ -40,7 +40,7 @@ constexpr double Reach = 9.0;
 const double LogSqrt2Pi = 0.5 * std::log(2 * std::numbers::pi);
 
 // log P(Z > x), exact in the far tail where erfc underflows.
-double LogSurvival(double x)
+double logSurvival(double x)
 {
     if (x < 25)
         return std::log(0.5 * std::erfc(x * std::numbers::sqrt2 / 2));
@@ -48,12 +48,12 @@ double LogSurvival(double x)
     return -0.5 * x * x - std::log(x) - LogSqrt2Pi + std::log1p(y * (-1 + y * (3 - 15 * y)));
 }
 
-double LogDensity(double x)
+double logDensity(double x)
 {
     return -0.5 * x * x - LogSqrt2Pi;
 }
 
-double Cdf(double x)
+double normalCdf(double x)
 {
     return 0.5 * std::erfc(-x * std::numbers::sqrt2 / 2);
 }
@@ -69,7 +69,7 @@ struct TimeGrid
     double weight(int k) const { return (k == 0 || k == nodes - 1) ? Step / 2 : Step; }
 };
 
-TimeGrid GridFor(const std::vector<double> &theta, int places)
+TimeGrid gridFor(const std::vector<double> &theta, int places)
 {
     std::vector<double> sorted = theta;
     std::sort(sorted.begin(), sorted.end());
@@ -90,7 +90,7 @@ struct NodeTables
     std::vector<double> logNone;     // k
 };
 
-NodeTables Tabulate(const std::vector<double> &theta, const TimeGrid &grid)
+NodeTables tabulate(const std::vector<double> &theta, const TimeGrid &grid)
 {
     NodeTables t;
     t.m = int(theta.size());
@@ -101,9 +101,9 @@ NodeTables Tabulate(const std::vector<double> &theta, const TimeGrid &grid)
         double sum = 0;
         for (int a = 0; a < t.m; ++a) {
             const double x = grid.at(k) - theta[size_t(a)];
-            const double ls = LogSurvival(x);
+            const double ls = logSurvival(x);
             t.logSurvival[size_t(k * t.m + a)] = ls;
-            t.hazard[size_t(k * t.m + a)] = std::exp(LogDensity(x) - ls);
+            t.hazard[size_t(k * t.m + a)] = std::exp(logDensity(x) - ls);
             sum += ls;
         }
         t.logNone[size_t(k)] = sum;
@@ -112,7 +112,7 @@ NodeTables Tabulate(const std::vector<double> &theta, const TimeGrid &grid)
 }
 
 // P(a wins) = integral of f_a(t) prod_{b != a} S_b(t) = integral of hazard_a(t) prod_b S_b(t).
-std::vector<double> WinProbabilities(const NodeTables &t, const TimeGrid &grid)
+std::vector<double> winProbabilities(const NodeTables &t, const TimeGrid &grid)
 {
     std::vector<double> win(size_t(t.m), 0.0);
     for (int k = 0; k < grid.nodes; ++k) {
@@ -130,45 +130,45 @@ constexpr double glw[4] = {0.3478548451374538, 0.6521451548625461, 0.65214515486
                            0.3478548451374538};
 
 // Solves A x = b (n x n, row-major) by elimination with partial pivoting; false if singular.
-bool Solve(std::vector<double> &A, std::vector<double> &b, int n)
+bool solve(std::vector<double> &a, std::vector<double> &b, int n)
 {
     for (int col = 0; col < n; ++col) {
         int pivot = col;
         for (int r = col + 1; r < n; ++r)
-            if (std::fabs(A[size_t(r * n + col)]) > std::fabs(A[size_t(pivot * n + col)]))
+            if (std::fabs(a[size_t(r * n + col)]) > std::fabs(a[size_t(pivot * n + col)]))
                 pivot = r;
-        if (!(std::fabs(A[size_t(pivot * n + col)]) > 0))
+        if (!(std::fabs(a[size_t(pivot * n + col)]) > 0))
             return false;
         if (pivot != col) {
             for (int c = 0; c < n; ++c)
-                std::swap(A[size_t(col * n + c)], A[size_t(pivot * n + c)]);
+                std::swap(a[size_t(col * n + c)], a[size_t(pivot * n + c)]);
             std::swap(b[size_t(col)], b[size_t(pivot)]);
         }
         for (int r = col + 1; r < n; ++r) {
-            const double f = A[size_t(r * n + col)] / A[size_t(col * n + col)];
+            const double f = a[size_t(r * n + col)] / a[size_t(col * n + col)];
             for (int c = col; c < n; ++c)
-                A[size_t(r * n + c)] -= f * A[size_t(col * n + c)];
+                a[size_t(r * n + c)] -= f * a[size_t(col * n + c)];
             b[size_t(r)] -= f * b[size_t(col)];
         }
     }
     for (int r = n - 1; r >= 0; --r) {
         double s = b[size_t(r)];
         for (int c = r + 1; c < n; ++c)
-            s -= A[size_t(r * n + c)] * b[size_t(c)];
-        b[size_t(r)] = s / A[size_t(r * n + r)];
+            s -= a[size_t(r * n + c)] * b[size_t(c)];
+        b[size_t(r)] = s / a[size_t(r * n + r)];
     }
     return true;
 }
 
 } // namespace
 
-std::vector<double> NormalWinProbabilities(const std::vector<double> &theta)
+std::vector<double> normalWinProbabilities(const std::vector<double> &theta)
 {
-    const TimeGrid grid = GridFor(theta, 2);
-    return WinProbabilities(Tabulate(theta, grid), grid);
+    const TimeGrid grid = gridFor(theta, 2);
+    return winProbabilities(tabulate(theta, grid), grid);
 }
 
-Result<NormalFit> FitNormalModel(const std::vector<double> &p)
+Result<NormalFit> fitNormalModel(const std::vector<double> &p)
 {
     const int m = int(p.size());
     NormalFit fit;
@@ -190,13 +190,13 @@ Result<NormalFit> FitNormalModel(const std::vector<double> &p)
         if (a != favourite)
             free.push_back(a);
     for (fit.iterations = 1; fit.iterations <= 100; ++fit.iterations) {
-        const TimeGrid grid = GridFor(fit.theta, 2);
-        const NodeTables t = Tabulate(fit.theta, grid);
-        const std::vector<double> win = WinProbabilities(t, grid);
+        const TimeGrid grid = gridFor(fit.theta, 2);
+        const NodeTables t = tabulate(fit.theta, grid);
+        const std::vector<double> win = winProbabilities(t, grid);
         double worst = 0;
         for (int a = 0; a < m; ++a) {
             if (!(win[size_t(a)] > 0) || !std::isfinite(win[size_t(a)]))
-                return Result<NormalFit>::failure(NormalFitProblem());
+                return Result<NormalFit>::failure(normalFitProblem());
             worst = std::max(worst, std::fabs(std::log(win[size_t(a)] / p[size_t(a)])));
         }
         if (worst < 1e-10)
@@ -232,7 +232,7 @@ Result<NormalFit> FitNormalModel(const std::vector<double> &p)
             for (int c = 0; c < n; ++c)
                 A[size_t(r * n + c)] = J[size_t(a * m + free[size_t(c)])] / win[size_t(a)];
         }
-        if (!Solve(A, rhs, n))
+        if (!solve(A, rhs, n))
             break;
         double largest = 0;
         for (const double d : rhs)
@@ -241,14 +241,14 @@ Result<NormalFit> FitNormalModel(const std::vector<double> &p)
         for (int r = 0; r < n; ++r)
             fit.theta[size_t(free[size_t(r)])] += scale * rhs[size_t(r)];
     }
-    return Result<NormalFit>::failure(NormalFitProblem());
+    return Result<NormalFit>::failure(normalFitProblem());
 }
 
-std::vector<double> NormalFirstThree(const std::vector<double> &theta)
+std::vector<double> normalFirstThree(const std::vector<double> &theta)
 {
     const int m = int(theta.size());
-    const TimeGrid grid = GridFor(theta, 4);
-    const NodeTables t = Tabulate(theta, grid);
+    const TimeGrid grid = gridFor(theta, 4);
+    const NodeTables t = tabulate(theta, grid);
     const int K = grid.nodes;
 
     // G_ab(v) = P(T_a < T_b <= v) = integral up to v of Phi(u - theta_a) phi(u - theta_b),
@@ -262,8 +262,8 @@ std::vector<double> NormalFirstThree(const std::vector<double> &theta)
             const double u = mid + Step / 2 * glx[q];
             for (int a = 0; a < m; ++a) {
                 const double x = u - theta[size_t(a)];
-                cdf[size_t(q * m + a)] = Cdf(x);
-                dens[size_t(q * m + a)] = Step / 2 * glw[q] * std::exp(LogDensity(x));
+                cdf[size_t(q * m + a)] = normalCdf(x);
+                dens[size_t(q * m + a)] = Step / 2 * glw[q] * std::exp(logDensity(x));
             }
         }
         const double *previous = &G[size_t((k - 1) * m * m)];
@@ -272,7 +272,7 @@ std::vector<double> NormalFirstThree(const std::vector<double> &theta)
         for (int a = 0; a < m; ++a) {
             std::copy(previous + a * m, previous + (a + 1) * m, current + a * m);
             for (int q = 0; q < 4; ++q)
-                AddScaled(current + a * m, &dens[size_t(q * m)], cdf[size_t(q * m + a)], m);
+                addScaled(current + a * m, &dens[size_t(q * m)], cdf[size_t(q * m + a)], m);
         }
     }
 
@@ -304,7 +304,7 @@ std::vector<double> NormalFirstThree(const std::vector<double> &theta)
                 const double w = weighted[size_t(k)];
                 if (w == 0)
                     continue;
-                AddScaled(row, &t.hazard[size_t(k * m)], w, m);
+                addScaled(row, &t.hazard[size_t(k * m)], w, m);
             }
             row[a] = 0;
             row[b] = 0;
@@ -313,11 +313,11 @@ std::vector<double> NormalFirstThree(const std::vector<double> &theta)
     return out;
 }
 
-double NormalOrderProbability(const std::vector<double> &theta, int a, int b, int c)
+double normalOrderProbability(const std::vector<double> &theta, int a, int b, int c)
 {
     const int m = int(theta.size());
-    const TimeGrid grid = GridFor(theta, 4);
-    const NodeTables t = Tabulate(theta, grid);
+    const TimeGrid grid = gridFor(theta, 4);
+    const NodeTables t = tabulate(theta, grid);
     // NormalFirstThree's integral for this one order: G_ab accumulated along the way.
     double g = 0;
     double sum = 0;
@@ -326,8 +326,8 @@ double NormalOrderProbability(const std::vector<double> &theta, int a, int b, in
             const double mid = grid.at(k) - Step / 2;
             for (int q = 0; q < 4; ++q) {
                 const double u = mid + Step / 2 * glx[q];
-                g += Cdf(u - theta[size_t(a)]) *
-                     (Step / 2 * glw[q] * std::exp(LogDensity(u - theta[size_t(b)])));
+                g += normalCdf(u - theta[size_t(a)]) *
+                     (Step / 2 * glw[q] * std::exp(logDensity(u - theta[size_t(b)])));
             }
         }
         const size_t at = size_t(k * m);

@@ -14,13 +14,13 @@ struct NormalFit
 
 // Means whose win probabilities reproduce p (all positive, summing to 1) to within 1e-10
 // relative. Not ok when Newton's iteration does not get there.
-Result<NormalFit> FitNormalModel(const std::vector<double> &p);
+Result<NormalFit> fitNormalModel(const std::vector<double> &p);
 
 // P(a wins) for every a, integrated as the fit does.
-std::vector<double> NormalWinProbabilities(const std::vector<double> &theta);
+std::vector<double> normalWinProbabilities(const std::vector<double> &theta);
 
 // P(a, b, c finish first, second, third) at (a * m + b) * m + c for m = theta.size() >= 3.
-std::vector<double> NormalFirstThree(const std::vector<double> &theta);
+std::vector<double> normalFirstThree(const std::vector<double> &theta);
 
 // The one entry (a, b, c) of NormalFirstThree, without the others.
-double NormalOrderProbability(const std::vector<double> &theta, int a, int b, int c);
+double normalOrderProbability(const std::vector<double> &theta, int a, int b, int c);

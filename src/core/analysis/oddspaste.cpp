@@ -7,13 +7,13 @@ namespace {
 
 using Cells = std::vector<QStringList>;
 
-Result<OddsLines> Refuse(qsizetype row, Problem p)
+Result<OddsLines> refuse(qsizetype row, Problem p)
 {
     p.line = int(row + 1);
     return Result<OddsLines>::failure(std::move(p));
 }
 
-Problem Quoting(Fault fault, const QString &text, qint64 number = 0, qint64 high = 0)
+Problem quoting(Fault fault, const QString &text, qint64 number = 0, qint64 high = 0)
 {
     Problem p;
     p.fault = fault;
@@ -23,7 +23,7 @@ Problem Quoting(Fault fault, const QString &text, qint64 number = 0, qint64 high
     return p;
 }
 
-bool HasDigit(const QStringList &fields)
+bool hasDigit(const QStringList &fields)
 {
     for (const QString &f : fields)
         for (const QChar c : f)
@@ -33,7 +33,7 @@ bool HasDigit(const QStringList &fields)
 }
 
 // "■3■" (blanks allowed inside): the runner whose pairs follow below.
-std::optional<int> HeaderRunner(const QString &cell)
+std::optional<int> headerRunner(const QString &cell)
 {
     if (!cell.startsWith(u'■') || !cell.endsWith(u'■') || cell.size() < 3)
         return std::nullopt;
@@ -42,14 +42,14 @@ std::optional<int> HeaderRunner(const QString &cell)
     return ok ? std::optional<int>(runner) : std::nullopt;
 }
 
-QString Cell(const Cells &cells, qsizetype row, qsizetype col)
+QString cell(const Cells &cells, qsizetype row, qsizetype col)
 {
     if (row < 0 || row >= qsizetype(cells.size()) || col < 0)
         return {};
     return cells[size_t(row)].value(col);
 }
 
-Result<OddsLines> ParseColumn(const Cells &cells, BetType type, const std::vector<Ticket> &byNumber)
+Result<OddsLines> parseColumn(const Cells &cells, BetType type, const std::vector<Ticket> &byNumber)
 {
     OddsLines out;
     size_t next = 0;
@@ -59,30 +59,30 @@ Result<OddsLines> ParseColumn(const Cells &cells, BetType type, const std::vecto
             continue;
         const QString &text = cells[r].first();
         // A first line without a digit names the column.
-        const bool header = first && !HasDigit(cells[r]);
+        const bool header = first && !hasDigit(cells[r]);
         first = false;
         if (header)
             continue;
         if (next == byNumber.size())
-            return Refuse(qsizetype(r),
-                          Quoting(Fault::ColumnTooLong, text, qint64(byNumber.size())));
-        if (IsScratched(text)) {
+            return refuse(qsizetype(r),
+                          quoting(Fault::ColumnTooLong, text, qint64(byNumber.size())));
+        if (isScratched(text)) {
             out.scratched.insert(byNumber[next++]);
             continue;
         }
-        const Result<QuotedOdds> v = ParseOdds(text, type);
+        const Result<QuotedOdds> v = parseOdds(text, type);
         if (!v.ok())
-            return Refuse(qsizetype(r), v.problem);
+            return refuse(qsizetype(r), v.problem);
         out.odds[byNumber[next++]] = v.value;
     }
     if (next != byNumber.size())
         return Result<OddsLines>::failure(
-            Quoting(Fault::ColumnTooShort, {}, qint64(next), qint64(byNumber.size())));
+            quoting(Fault::ColumnTooShort, {}, qint64(next), qint64(byNumber.size())));
     return Result<OddsLines>::success(std::move(out));
 }
 
 // The pair a block's row names: "i-j" or "j"; empty label: the row count decides.
-std::optional<int> PairRunner(const QString &label, int first, int counted)
+std::optional<int> pairRunner(const QString &label, int first, int counted)
 {
     if (label.isEmpty())
         return counted;
@@ -98,7 +98,7 @@ std::optional<int> PairRunner(const QString &label, int first, int counted)
     return ok ? std::optional<int>(j) : std::nullopt;
 }
 
-Result<OddsLines> ParseMatrix(const Cells &cells, BetType type, int highest)
+Result<OddsLines> parseMatrix(const Cells &cells, BetType type, int highest)
 {
     OddsLines out;
     std::vector<std::vector<bool>> placed(cells.size());
@@ -111,35 +111,35 @@ Result<OddsLines> ParseMatrix(const Cells &cells, BetType type, int highest)
 
     for (qsizetype r = 0; r < qsizetype(cells.size()); ++r) {
         for (qsizetype c = 0; c < cells[size_t(r)].size(); ++c) {
-            const std::optional<int> first = HeaderRunner(cells[size_t(r)][c]);
+            const std::optional<int> first = headerRunner(cells[size_t(r)][c]);
             if (!first)
                 continue;
             if (*first < 1 || *first >= highest)
-                return Refuse(r, Quoting(Fault::MatrixHeader, cells[size_t(r)][c], 0, highest));
+                return refuse(r, quoting(Fault::MatrixHeader, cells[size_t(r)][c], 0, highest));
             take(r, c);
             for (qsizetype k = r + 1;; ++k) {
-                const QString value = Cell(cells, k, c);
-                const QString label = Cell(cells, k, c - 1);
-                if ((value.isEmpty() && label.isEmpty()) || HeaderRunner(value) ||
-                    HeaderRunner(label))
+                const QString value = cell(cells, k, c);
+                const QString label = cell(cells, k, c - 1);
+                if ((value.isEmpty() && label.isEmpty()) || headerRunner(value) ||
+                    headerRunner(label))
                     break;
                 take(k, c);
                 take(k, c - 1);
                 const int counted = *first + int(k - r);
-                const std::optional<int> second = PairRunner(label, *first, counted);
+                const std::optional<int> second = pairRunner(label, *first, counted);
                 if (!second || *second <= *first || *second > highest)
-                    return Refuse(k, Quoting(Fault::MatrixPair, label.isEmpty() ? value : label,
+                    return refuse(k, quoting(Fault::MatrixPair, label.isEmpty() ? value : label,
                                              *first, highest));
                 if (value.isEmpty())
                     continue;
                 const Ticket pair{*first, *second, 0};
-                if (IsScratched(value)) {
+                if (isScratched(value)) {
                     out.scratched.insert(pair);
                     continue;
                 }
-                const Result<QuotedOdds> v = ParseOdds(value, type);
+                const Result<QuotedOdds> v = parseOdds(value, type);
                 if (!v.ok())
-                    return Refuse(k, v.problem);
+                    return refuse(k, v.problem);
                 out.odds[pair] = v.value;
             }
         }
@@ -147,23 +147,23 @@ Result<OddsLines> ParseMatrix(const Cells &cells, BetType type, int highest)
     for (size_t r = 0; r < cells.size(); ++r)
         for (qsizetype c = 0; c < cells[r].size(); ++c)
             if (!placed[r][size_t(c)] && !cells[r][c].isEmpty())
-                return Refuse(qsizetype(r), Quoting(Fault::MatrixStray, cells[r][c]));
+                return refuse(qsizetype(r), quoting(Fault::MatrixStray, cells[r][c]));
     return Result<OddsLines>::success(std::move(out));
 }
 
 } // namespace
 
-Result<OddsLines> ParsePastedOdds(const QString &text, BetType type, int highest,
+Result<OddsLines> parsePastedOdds(const QString &text, BetType type, int highest,
                                   const std::vector<Ticket> &byNumber)
 {
     Cells cells;
     bool header = false;
     bool singleFields = true;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
-        QStringList fields = NormalizedOddsText(line).split(QLatin1Char('\t'));
+        QStringList fields = normalizedOddsText(line).split(QLatin1Char('\t'));
         for (QString &f : fields) {
             f = f.trimmed();
-            header = header || HeaderRunner(f).has_value();
+            header = header || headerRunner(f).has_value();
         }
         while (!fields.isEmpty() && fields.last().isEmpty())
             fields.removeLast();
@@ -172,16 +172,16 @@ Result<OddsLines> ParsePastedOdds(const QString &text, BetType type, int highest
     }
     if (header) {
         if (type != BetType::Quinella && type != BetType::Wide)
-            return Result<OddsLines>::failure(Quoting(Fault::MatrixType, {}));
-        return ParseMatrix(cells, type, highest);
+            return Result<OddsLines>::failure(quoting(Fault::MatrixType, {}));
+        return parseMatrix(cells, type, highest);
     }
     if (singleFields) {
         // Any odds make it a column: a stray word in it is then named as not odds.
         bool numbers = false;
         for (const QStringList &fields : cells)
-            numbers = numbers || (!fields.isEmpty() && ParseOdds(fields.first(), type).ok());
+            numbers = numbers || (!fields.isEmpty() && parseOdds(fields.first(), type).ok());
         if (numbers)
-            return ParseColumn(cells, type, byNumber);
+            return parseColumn(cells, type, byNumber);
     }
-    return ParseActualOdds(text, type, highest);
+    return parseActualOdds(text, type, highest);
 }

@@ -17,5 +17,5 @@
 // highest: the highest runner (bracket) number a ticket may name.
 // Odds of every kind are read by ParseOdds; a scratched mark (取消, 除外, ---) takes the
 // ticket's odds away.
-Result<OddsLines> ParsePastedOdds(const QString &text, BetType type, int highest,
+Result<OddsLines> parsePastedOdds(const QString &text, BetType type, int highest,
                                   const std::vector<Ticket> &byNumber);

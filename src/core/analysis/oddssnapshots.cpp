@@ -14,12 +14,12 @@ const QString DropKey = QStringLiteral("DropThreshold");
 
 } // namespace
 
-QString SnapshotTimeText(const QDateTime &time)
+QString snapshotTimeText(const QDateTime &time)
 {
     return time.toString(TimeFormat);
 }
 
-std::optional<QDateTime> ParseSnapshotTime(const QString &text)
+std::optional<QDateTime> parseSnapshotTime(const QString &text)
 {
     // fromString accepts one-digit fields too; the stored form is exact.
     if (text.size() != TimeFormat.size())
@@ -30,14 +30,14 @@ std::optional<QDateTime> ParseSnapshotTime(const QString &text)
     return t;
 }
 
-int SnapshotAt(const OddsHistory &history, std::optional<QTime> at)
+int snapshotAt(const OddsHistory &history, std::optional<QTime> at)
 {
     if (!at)
         return history.empty() ? -1 : 0;
     std::vector<std::optional<QDateTime>> times;
     QDate raceDay;
     for (const OddsSnapshot &s : history) {
-        times.push_back(ParseSnapshotTime(s.time));
+        times.push_back(parseSnapshotTime(s.time));
         if (times.back() && (!raceDay.isValid() || times.back()->date() > raceDay))
             raceDay = times.back()->date();
     }
@@ -53,7 +53,7 @@ int SnapshotAt(const OddsHistory &history, std::optional<QTime> at)
     return best;
 }
 
-std::optional<QTime> ParseTimeOfDay(const QString &text)
+std::optional<QTime> parseTimeOfDay(const QString &text)
 {
     static const QRegularExpression form(QStringLiteral("^([01][0-9]|2[0-3]):([0-5][0-9])$"));
     const QRegularExpressionMatch m = form.match(text);
@@ -62,24 +62,24 @@ std::optional<QTime> ParseTimeOfDay(const QString &text)
     return QTime(m.captured(1).toInt(), m.captured(2).toInt());
 }
 
-OddsMove MoveOf(double previous, double now, double thresholdPercent)
+OddsMove moveOf(double previous, double now, double thresholdPercent)
 {
     if (!(previous > 0))
         return {};
     // Rounded as a fall, so that falls and rises round alike away from the sign.
-    const double fall = RoundedHalfUp((previous - now) / previous * 100, 1);
-    const double rise = RoundedHalfUp((now - previous) / previous * 100, 1);
+    const double fall = roundedHalfUp((previous - now) / previous * 100, 1);
+    const double rise = roundedHalfUp((now - previous) / previous * 100, 1);
     return {now >= previous ? rise : -fall, fall >= thresholdPercent};
 }
 
-double LoadDropThreshold(const QString &settingsFile)
+double loadDropThreshold(const QString &settingsFile)
 {
     bool ok = false;
     const double v = readSetting(settingsFile, SettingsSection, DropKey).trimmed().toDouble(&ok);
     return ok && v > 0 && v <= 100 ? v : DefaultDropThreshold;
 }
 
-bool SaveDropThreshold(const QString &settingsFile, double percent)
+bool saveDropThreshold(const QString &settingsFile, double percent)
 {
     return writeSetting(settingsFile, SettingsSection, DropKey,
                         QString::number(percent, 'g', QLocale::FloatingPointShortest))

@@ -24,17 +24,17 @@ using OddsHistory = std::vector<OddsSnapshot>;
 inline constexpr int MaxSnapshots = 200;
 
 // "yyyy-mm-dd hh:mm:ss".
-QString SnapshotTimeText(const QDateTime &time);
+QString snapshotTimeText(const QDateTime &time);
 // The time of such a text; nothing for any other text.
-std::optional<QDateTime> ParseSnapshotTime(const QString &text);
+std::optional<QDateTime> parseSnapshotTime(const QString &text);
 
 // The snapshot in effect at a time of day: the latest without one, else the last one taken at
 // or before that time on the day of the newest snapshot (an earlier place in the history wins
 // a tie). A snapshot without a time counts as the latest only. -1 when none is.
-int SnapshotAt(const OddsHistory &history, std::optional<QTime> at);
+int snapshotAt(const OddsHistory &history, std::optional<QTime> at);
 
 // "HH:MM" from 00:00 to 23:59; nothing for any other text.
-std::optional<QTime> ParseTimeOfDay(const QString &text);
+std::optional<QTime> parseTimeOfDay(const QString &text);
 
 // How a ticket's odds moved since the previous snapshot.
 struct OddsMove
@@ -44,11 +44,11 @@ struct OddsMove
 };
 // A fall of (previous - now) / previous >= thresholdPercent / 100 is sudden; compared as the
 // percentage shown, so a row showing -30.0 % is flagged at 30.
-OddsMove MoveOf(double previous, double now, double thresholdPercent);
+OddsMove moveOf(double previous, double now, double thresholdPercent);
 
 // The 急落 threshold in percent while the settings hold none.
 inline constexpr double DefaultDropThreshold = 30;
 // DropThreshold in [Analysis] of the settings file, above 0 up to 100 percent; the default
 // for a missing or unreadable value.
-double LoadDropThreshold(const QString &settingsFile);
-bool SaveDropThreshold(const QString &settingsFile, double percent);
+double loadDropThreshold(const QString &settingsFile);
+bool saveDropThreshold(const QString &settingsFile, double percent);

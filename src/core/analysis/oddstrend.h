@@ -22,11 +22,11 @@ struct OddsTrend
 // The snapshots of a bet type in the order they are shown: snapshots with a time in the order of
 // their times (equal times as taken), each snapshot without one where it was taken among the
 // others; an empty latest snapshot without a time (nothing entered yet) is left out.
-std::vector<int> SnapshotsInTimeOrder(const AnalysisInputs &in, BetType type);
+std::vector<int> snapshotsInTimeOrder(const AnalysisInputs &in, BetType type);
 
 // Axis labels for snapshot times: "hh:mm", "hh:mm:ss" when a time has seconds, "M/d hh:mm" when
 // the times span more than one day; "時刻なし" for a snapshot without a time.
-std::vector<QString> SnapshotLabels(const std::vector<QString> &times);
+std::vector<QString> snapshotLabels(const std::vector<QString> &times);
 
 // The win odds of runners 1 to runnerCount over the win snapshots.
-OddsTrend WinOddsTrend(const AnalysisInputs &in, int runnerCount);
+OddsTrend winOddsTrend(const AnalysisInputs &in, int runnerCount);

@@ -8,7 +8,7 @@
 namespace {
 
 // The runners that can place, their win probabilities, and room for the tables.
-FinishingOrder Prepare(const RaceField &field)
+FinishingOrder prepare(const RaceField &field)
 {
     FinishingOrder order;
     order.runnerCount = field.runnerCount;
@@ -66,7 +66,7 @@ struct ScaledPowers
 
 } // namespace
 
-QString OrderModelName(OrderModel model)
+QString orderModelName(OrderModel model)
 {
     switch (model) {
     case OrderModel::Harville:
@@ -79,17 +79,17 @@ QString OrderModelName(OrderModel model)
     return QStringLiteral("normal");
 }
 
-std::optional<OrderModel> OrderModelFromName(QStringView name)
+std::optional<OrderModel> orderModelFromName(QStringView name)
 {
     for (const OrderModel model : {OrderModel::Harville, OrderModel::Discount, OrderModel::Normal})
-        if (name == OrderModelName(model))
+        if (name == orderModelName(model))
             return model;
     return std::nullopt;
 }
 
-FinishingOrder DiscountOrder(const RaceField &field, double lambda, double rho)
+FinishingOrder discountOrder(const RaceField &field, double lambda, double rho)
 {
-    FinishingOrder order = Prepare(field);
+    FinishingOrder order = prepare(field);
     const int m = order.size();
     if (m < 2)
         return order;
@@ -127,14 +127,14 @@ FinishingOrder DiscountOrder(const RaceField &field, double lambda, double rho)
     return order;
 }
 
-FinishingOrder HarvilleOrder(const RaceField &field)
+FinishingOrder harvilleOrder(const RaceField &field)
 {
-    return DiscountOrder(field, 1, 1);
+    return discountOrder(field, 1, 1);
 }
 
-Result<FinishingOrder> NormalOrder(const RaceField &field)
+Result<FinishingOrder> normalOrder(const RaceField &field)
 {
-    FinishingOrder order = Prepare(field);
+    FinishingOrder order = prepare(field);
     const int m = order.size();
     if (m < 2)
         return Result<FinishingOrder>::success(std::move(order));
@@ -144,10 +144,10 @@ Result<FinishingOrder> NormalOrder(const RaceField &field)
         order.firstTwo[2] = order.win[1];
         return Result<FinishingOrder>::success(std::move(order));
     }
-    const Result<NormalFit> fit = FitNormalModel(order.win);
+    const Result<NormalFit> fit = fitNormalModel(order.win);
     if (!fit.ok())
         return Result<FinishingOrder>::failure(fit.problem);
-    order.firstThree = NormalFirstThree(fit.value.theta);
+    order.firstThree = normalFirstThree(fit.value.theta);
     for (int a = 0; a < m; ++a)
         for (int b = 0; b < m; ++b) {
             double sum = 0;
@@ -158,16 +158,16 @@ Result<FinishingOrder> NormalOrder(const RaceField &field)
     return Result<FinishingOrder>::success(std::move(order));
 }
 
-Result<FinishingOrder> ModelOrder(const RaceField &field, OrderModel model, double lambda,
+Result<FinishingOrder> modelOrder(const RaceField &field, OrderModel model, double lambda,
                                   double rho)
 {
     switch (model) {
     case OrderModel::Harville:
-        return Result<FinishingOrder>::success(HarvilleOrder(field));
+        return Result<FinishingOrder>::success(harvilleOrder(field));
     case OrderModel::Discount:
-        return Result<FinishingOrder>::success(DiscountOrder(field, lambda, rho));
+        return Result<FinishingOrder>::success(discountOrder(field, lambda, rho));
     case OrderModel::Normal:
         break;
     }
-    return NormalOrder(field);
+    return normalOrder(field);
 }

@@ -19,8 +19,8 @@ enum class OrderModel {
     Normal,
 };
 
-QString OrderModelName(OrderModel model); // "harville", "discount", "normal"
-std::optional<OrderModel> OrderModelFromName(QStringView name);
+QString orderModelName(OrderModel model); // "harville", "discount", "normal"
+std::optional<OrderModel> orderModelFromName(QStringView name);
 
 // Probabilities over the runners that can place (positive win probability), by their index
 // in `runners` (ascending runner numbers).
@@ -43,10 +43,10 @@ struct FinishingOrder
 };
 
 // Harville is the discount model with lambda = rho = 1.
-FinishingOrder DiscountOrder(const RaceField &field, double lambda, double rho);
-FinishingOrder HarvilleOrder(const RaceField &field);
+FinishingOrder discountOrder(const RaceField &field, double lambda, double rho);
+FinishingOrder harvilleOrder(const RaceField &field);
 // Not ok when the running-time means cannot be fitted to the win probabilities.
-Result<FinishingOrder> NormalOrder(const RaceField &field);
+Result<FinishingOrder> normalOrder(const RaceField &field);
 
-Result<FinishingOrder> ModelOrder(const RaceField &field, OrderModel model, double lambda,
+Result<FinishingOrder> modelOrder(const RaceField &field, OrderModel model, double lambda,
                                   double rho);

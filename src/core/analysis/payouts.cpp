@@ -10,14 +10,14 @@ namespace {
 
 constexpr qint64 MaxPayout = 9999999999LL;
 
-bool IsSpace(QChar c)
+bool isSpace(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\r';
 }
 
 // Folded text keeps "-" for the full-width dash; the other dashes and arrows results pages use
 // are listed here.
-bool IsTicketSeparator(QChar c)
+bool isTicketSeparator(QChar c)
 {
     return c == u'-' || c == u'>' || c == u'→' || c == u'ー' || c == u'−' || c == u'‐' ||
            c == u'‑' || c == u'–' || c == u'―';
@@ -39,7 +39,7 @@ public:
     {
         skipSpaces();
         for (const BetType type : AllBetTypes) {
-            const QString label = FoldText(BetTypeLabel(type));
+            const QString label = foldText(betTypeLabel(type));
             if (QStringView(m_s).mid(m_i).startsWith(label)) {
                 m_i += label.size();
                 return type;
@@ -66,7 +66,7 @@ public:
             if (int(numbers.size()) == size)
                 return numbers;
             skipSpaces();
-            if (m_i >= m_s.size() || !IsTicketSeparator(m_s[m_i]))
+            if (m_i >= m_s.size() || !isTicketSeparator(m_s[m_i]))
                 return std::nullopt;
             ++m_i;
             skipSpaces();
@@ -91,7 +91,7 @@ public:
 private:
     void skipSpaces()
     {
-        while (m_i < m_s.size() && IsSpace(m_s[m_i]))
+        while (m_i < m_s.size() && isSpace(m_s[m_i]))
             ++m_i;
     }
 
@@ -151,12 +151,12 @@ private:
     qsizetype m_i = 0;
 };
 
-QString TicketSeparatorFor(BetType type)
+QString ticketSeparatorFor(BetType type)
 {
-    return IsOrdered(type) ? QStringLiteral(">") : QStringLiteral("-");
+    return isOrdered(type) ? QStringLiteral(">") : QStringLiteral("-");
 }
 
-QString ResultText(const std::vector<int> &order)
+QString resultText(const std::vector<int> &order)
 {
     QStringList parts;
     for (const int r : order)
@@ -166,7 +166,7 @@ QString ResultText(const std::vector<int> &order)
 
 } // namespace
 
-Result<Payouts> ParsePayoutText(const QString &text, int highest)
+Result<Payouts> parsePayoutText(const QString &text, int highest)
 {
     Payouts payouts;
     std::map<std::pair<BetType, Ticket>, int> lineOf;
@@ -177,9 +177,9 @@ Result<Payouts> ParsePayoutText(const QString &text, int highest)
         const QString shown = lines[i].trimmed();
         const auto bad = [&](const QString &why) {
             return Result<Payouts>::failure(QString::number(i + 1) + QStringLiteral("行目「") +
-                                            QuotedText(shown) + QStringLiteral("」: ") + why);
+                                            quotedText(shown) + QStringLiteral("」: ") + why);
         };
-        LineReader line(FoldText(shown));
+        LineReader line(foldText(shown));
         if (line.atEnd())
             continue;
         const bool first = !seenContent;
@@ -196,30 +196,30 @@ Result<Payouts> ParsePayoutText(const QString &text, int highest)
         }
         const BetType type = *current;
         while (!line.atEnd()) {
-            const std::optional<std::vector<qint64>> numbers = line.ticket(TicketSize(type));
+            const std::optional<std::vector<qint64>> numbers = line.ticket(ticketSize(type));
             if (!numbers)
-                return bad(QStringLiteral("%1の組番が読めません").arg(BetTypeLabel(type)));
+                return bad(QStringLiteral("%1の組番が読めません").arg(betTypeLabel(type)));
             QStringList parts;
             for (const qint64 n : *numbers)
                 parts << QString::number(n);
             // A race has as many brackets as runners, at most 8.
             const int top = type == BetType::BracketQuinella ? std::min(highest, 8) : highest;
             const Result<Ticket> ticket =
-                ParseTicket(type, parts.join(TicketSeparatorFor(type)), top);
+                parseTicket(type, parts.join(ticketSeparatorFor(type)), top);
             if (!ticket.ok())
                 return bad(QStringLiteral("%1 %2 は組番になりません（%3 は 1～%4）")
-                               .arg(BetTypeLabel(type), parts.join(QLatin1Char('-')),
+                               .arg(betTypeLabel(type), parts.join(QLatin1Char('-')),
                                     type == BetType::BracketQuinella ? QStringLiteral("枠番")
                                                                      : QStringLiteral("馬番"))
                                .arg(top));
             const std::optional<qint64> yen = line.amount();
             if (!yen || *yen < 1)
                 return bad(QStringLiteral("%1 %2 の払戻金が読めません")
-                               .arg(BetTypeLabel(type), TicketText(type, ticket.value)));
+                               .arg(betTypeLabel(type), ticketText(type, ticket.value)));
             const auto key = std::make_pair(type, ticket.value);
             if (const auto it = payouts.find(key); it != payouts.end() && it->second != *yen)
                 return bad(QStringLiteral("%1 %2 の払戻金が%3行目と違います")
-                               .arg(BetTypeLabel(type), TicketText(type, ticket.value))
+                               .arg(betTypeLabel(type), ticketText(type, ticket.value))
                                .arg(lineOf[key]));
             payouts[key] = *yen;
             lineOf[key] = int(i + 1);
@@ -228,33 +228,33 @@ Result<Payouts> ParsePayoutText(const QString &text, int highest)
     return Result<Payouts>::success(std::move(payouts));
 }
 
-QString PayoutKeyText(BetType type, const Ticket &ticket)
+QString payoutKeyText(BetType type, const Ticket &ticket)
 {
-    return BetTypeName(type) + QLatin1Char(' ') + TicketText(type, ticket);
+    return betTypeName(type) + QLatin1Char(' ') + ticketText(type, ticket);
 }
 
-Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key)
+Result<std::pair<BetType, Ticket>> parsePayoutKey(const QString &key)
 {
     using R = Result<std::pair<BetType, Ticket>>;
     const QString k = key.trimmed();
     const qsizetype space = k.indexOf(QLatin1Char(' '));
     if (space < 0)
-        return R::failure(QLatin1Char('\'') + QuotedText(k) +
+        return R::failure(QLatin1Char('\'') + quotedText(k) +
                           QStringLiteral("' is not a bet type and a ticket"));
-    const std::optional<BetType> type = BetTypeFromName(QStringView(k).left(space));
+    const std::optional<BetType> type = betTypeFromName(QStringView(k).left(space));
     if (!type)
-        return R::failure(QStringLiteral("unknown bet type '") + QuotedText(k.left(space)) +
+        return R::failure(QStringLiteral("unknown bet type '") + quotedText(k.left(space)) +
                           QLatin1Char('\''));
     // What an analysis file holds, whatever today's race has.
     const int highest = *type == BetType::BracketQuinella ? 8 : 36;
     const Result<Ticket> ticket =
-        ParseTicket(*type, QStringView(k).mid(space + 1).trimmed(), highest);
+        parseTicket(*type, QStringView(k).mid(space + 1).trimmed(), highest);
     if (!ticket.ok())
         return R::failure(ticket.error);
     return R::success({*type, ticket.value});
 }
 
-std::set<Ticket> WinningTickets(BetType type, const std::vector<int> &order, int runnerCount,
+std::set<Ticket> winningTickets(BetType type, const std::vector<int> &order, int runnerCount,
                                 const std::vector<int> &brackets)
 {
     const auto has = [&](size_t places) { return order.size() >= places; };
@@ -309,40 +309,40 @@ std::set<Ticket> WinningTickets(BetType type, const std::vector<int> &order, int
     return won;
 }
 
-QString PayoutContradiction(const Payouts &payouts, const std::vector<int> &order, int runnerCount,
+QString payoutContradiction(const Payouts &payouts, const std::vector<int> &order, int runnerCount,
                             const std::vector<int> &brackets)
 {
     for (const auto &[key, yen] : payouts) {
-        const std::set<Ticket> won = WinningTickets(key.first, order, runnerCount, brackets);
+        const std::set<Ticket> won = winningTickets(key.first, order, runnerCount, brackets);
         if (!won.empty() && !won.contains(key.second))
             return QStringLiteral("払戻 %1 %2 %3円 は結果 %4 と合いません")
-                .arg(BetTypeLabel(key.first), TicketText(key.first, key.second))
+                .arg(betTypeLabel(key.first), ticketText(key.first, key.second))
                 .arg(yen)
-                .arg(ResultText(order));
+                .arg(resultText(order));
     }
     return {};
 }
 
-QString PayoutLinesText(const Payouts &payouts)
+QString payoutLinesText(const Payouts &payouts)
 {
     QString out;
     for (const auto &[key, yen] : payouts) { // the map orders by bet type, then ticket
         QString amount = QString::number(yen);
         for (qsizetype i = amount.size() - 3; i > 0; i -= 3)
             amount.insert(i, QLatin1Char(','));
-        out += BetTypeLabel(key.first) + QLatin1Char(' ') + TicketText(key.first, key.second) +
+        out += betTypeLabel(key.first) + QLatin1Char(' ') + ticketText(key.first, key.second) +
                QLatin1Char(' ') + amount + QStringLiteral("円\n");
     }
     return out;
 }
 
-Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
+Result<Payouts> readRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
                                 const std::vector<int> &brackets)
 {
-    Result<Payouts> read = ParsePayoutText(text, runnerCount);
+    Result<Payouts> read = parsePayoutText(text, runnerCount);
     if (!read.ok())
         return read;
-    const QString contradiction = PayoutContradiction(read.value, order, runnerCount, brackets);
+    const QString contradiction = payoutContradiction(read.value, order, runnerCount, brackets);
     if (!contradiction.isEmpty())
         return Result<Payouts>::failure(contradiction);
     return read;

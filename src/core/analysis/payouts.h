@@ -19,31 +19,31 @@ using Payouts = std::map<std::pair<BetType, Ticket>, qint64>;
 // and a popularity after each amount are optional. A line that starts with a ticket continues
 // the bet type of the line above. Runners (brackets for 枠連) from 1 to highest. All or
 // nothing: not ok at the first line that cannot be read, naming it.
-Result<Payouts> ParsePayoutText(const QString &text, int highest);
+Result<Payouts> parsePayoutText(const QString &text, int highest);
 
 // "quinella 3-7" and the amount: one line of the analysis file's payout section.
-QString PayoutKeyText(BetType type, const Ticket &ticket);
+QString payoutKeyText(BetType type, const Ticket &ticket);
 // The key back (runners up to 36, brackets up to 8); not ok naming what is wrong.
-Result<std::pair<BetType, Ticket>> ParsePayoutKey(const QString &key);
+Result<std::pair<BetType, Ticket>> parsePayoutKey(const QString &key);
 
 // The tickets of the type that a finishing order wins (runner numbers, first place first;
 // places past the order's end are unknown): place takes the first two places below 8 runners,
 // else three; wide every pair of them; the bracket quinella needs the brackets of the first
 // two (index by runner number, 0 = unknown) and has no winner without them. Empty when the
 // order is too short to decide.
-std::set<Ticket> WinningTickets(BetType type, const std::vector<int> &order, int runnerCount,
+std::set<Ticket> winningTickets(BetType type, const std::vector<int> &order, int runnerCount,
                                 const std::vector<int> &brackets);
 
 // Empty when every payout names a ticket the order wins; else a message naming the payout
 // and the result. Types the order is too short to decide are not checked.
-QString PayoutContradiction(const Payouts &payouts, const std::vector<int> &order, int runnerCount,
+QString payoutContradiction(const Payouts &payouts, const std::vector<int> &order, int runnerCount,
                             const std::vector<int> &brackets);
 
 // One line per payout as the window shows them and ParsePayoutText reads them back:
 // "馬連 3-7 1,230円", in the order of the bet types, then of the tickets.
-QString PayoutLinesText(const Payouts &payouts);
+QString payoutLinesText(const Payouts &payouts);
 
 // What the window enters: the payouts of the text (ParsePayoutText), refused whole when one
 // contradicts the race's result (PayoutContradiction) or cannot be read; the reason in Japanese.
-Result<Payouts> ReadRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
+Result<Payouts> readRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
                                 const std::vector<int> &brackets);

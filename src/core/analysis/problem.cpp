@@ -8,13 +8,13 @@ namespace {
 
 constexpr qsizetype MaxQuoted = 60;
 
-QString N(qint64 v)
+QString n(qint64 v)
 {
     return QString::number(v);
 }
 
 // Thousands separators, as the odds range is written.
-QString Grouped(qint64 v)
+QString grouped(qint64 v)
 {
     QString digits = QString::number(v);
     for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
@@ -22,77 +22,77 @@ QString Grouped(qint64 v)
     return digits;
 }
 
-QString En(const QString &text)
+QString en(const QString &text)
 {
-    return QLatin1Char('\'') + QuotedText(text) + QLatin1Char('\'');
+    return QLatin1Char('\'') + quotedText(text) + QLatin1Char('\'');
 }
 
-QString Ja(const QString &text)
+QString ja(const QString &text)
 {
-    return QStringLiteral("「") + QuotedText(text) + QStringLiteral("」");
+    return QStringLiteral("「") + quotedText(text) + QStringLiteral("」");
 }
 
 const QString OddsRangeEn = QStringLiteral("odds from 1.0 to 99,999,999.9 with one decimal");
 const QString OddsRangeJa = QStringLiteral("オッズは 1.0～99,999,999.9、小数 1 桁まで");
 
-QString EnglishBody(const Problem &p)
+QString englishBody(const Problem &p)
 {
     const QString what = p.bracket ? QStringLiteral("bracket") : QStringLiteral("runner");
     switch (p.fault) {
     case Fault::None:
         return {};
     case Fault::Other:
-        return QuotedText(p.text);
+        return quotedText(p.text);
     case Fault::NotTicket: {
-        const QString name = BetTypeName(BetType(p.betType));
+        const QString name = betTypeName(BetType(p.betType));
         const bool vowel = QStringLiteral("aeiou").contains(name.front());
-        return En(p.text) + (vowel ? QStringLiteral(" is not an ") : QStringLiteral(" is not a ")) +
-               name + QStringLiteral(" combination (like ") + TicketExample(BetType(p.betType)) +
+        return en(p.text) + (vowel ? QStringLiteral(" is not an ") : QStringLiteral(" is not a ")) +
+               name + QStringLiteral(" combination (like ") + ticketExample(BetType(p.betType)) +
                QLatin1Char(')');
     }
     case Fault::RunnerBeyond:
-        return En(p.text) + QStringLiteral(" names ") + what + QLatin1Char(' ') + N(p.number) +
-               QStringLiteral(", the race has ") + what + QStringLiteral("s 1 to ") + N(p.high);
+        return en(p.text) + QStringLiteral(" names ") + what + QLatin1Char(' ') + n(p.number) +
+               QStringLiteral(", the race has ") + what + QStringLiteral("s 1 to ") + n(p.high);
     case Fault::RunnerBeyondFile:
-        return En(p.text) + QStringLiteral(" names ") + what + QLatin1Char(' ') + N(p.number) +
+        return en(p.text) + QStringLiteral(" names ") + what + QLatin1Char(' ') + n(p.number) +
                QStringLiteral(", an analysis file holds ") + what + QStringLiteral("s 1 to ") +
-               N(p.high);
+               n(p.high);
     case Fault::NoOdds:
-        return QStringLiteral("no odds after ") + En(p.text);
+        return QStringLiteral("no odds after ") + en(p.text);
     case Fault::NotOdds:
-        return En(p.text) + QStringLiteral(" is not odds (") + OddsRangeEn + QLatin1Char(')');
+        return en(p.text) + QStringLiteral(" is not odds (") + OddsRangeEn + QLatin1Char(')');
     case Fault::RangeNotSold:
-        return En(p.text) +
+        return en(p.text) +
                QStringLiteral(" is a range of odds: only place and wide odds are ranges");
     case Fault::TooManyFields:
-        return N(p.number) +
+        return n(p.number) +
                QStringLiteral(" fields and no header line naming the odds column (実オッズ or "
                               "オッズ)");
     case Fault::DuplicateTicket:
-        return QStringLiteral("lines ") + N(p.otherLine) + QStringLiteral(" and ") + N(p.line) +
+        return QStringLiteral("lines ") + n(p.otherLine) + QStringLiteral(" and ") + n(p.line) +
                QStringLiteral(" give ") + p.name + QStringLiteral(" different odds");
     case Fault::ColumnTooLong:
-        return En(p.text) + QStringLiteral(" is one more than the ") + N(p.number) +
+        return en(p.text) + QStringLiteral(" is one more than the ") + n(p.number) +
                QStringLiteral(" tickets");
     case Fault::ColumnTooShort:
-        return N(p.number) + QStringLiteral(" odds for ") + N(p.high) +
+        return n(p.number) + QStringLiteral(" odds for ") + n(p.high) +
                QStringLiteral(" tickets: a bare column needs one for every ticket");
     case Fault::MatrixHeader:
-        return En(p.text) + QStringLiteral(" heads no pairs of runners 1 to ") + N(p.high);
+        return en(p.text) + QStringLiteral(" heads no pairs of runners 1 to ") + n(p.high);
     case Fault::MatrixPair:
-        return En(p.text) + QStringLiteral(" is not a pair of ") + N(p.number) +
-               QStringLiteral(" with runners ") + N(p.number + 1) + QStringLiteral(" to ") +
-               N(p.high);
+        return en(p.text) + QStringLiteral(" is not a pair of ") + n(p.number) +
+               QStringLiteral(" with runners ") + n(p.number + 1) + QStringLiteral(" to ") +
+               n(p.high);
     case Fault::MatrixStray:
-        return En(p.text) + QStringLiteral(" lies in no block of the matrix");
+        return en(p.text) + QStringLiteral(" lies in no block of the matrix");
     case Fault::MatrixType:
         return QStringLiteral("the matrix layout holds pairs: it is for quinella and wide only");
     case Fault::UnknownSection:
-        return QStringLiteral("unknown section [") + QuotedText(p.text) + QLatin1Char(']');
+        return QStringLiteral("unknown section [") + quotedText(p.text) + QLatin1Char(']');
     case Fault::NotKeyValue:
-        return En(p.text) + QStringLiteral(" is not a key=value line of a section");
+        return en(p.text) + QStringLiteral(" is not a key=value line of a section");
     case Fault::BadValue:
-        return QStringLiteral("bad ") + QuotedText(p.name) + QLatin1Char(' ') + En(p.text);
+        return QStringLiteral("bad ") + quotedText(p.name) + QLatin1Char(' ') + en(p.text);
     case Fault::FileTooLarge:
         return QStringLiteral("too large for ") + p.name;
     case Fault::NotAFile:
@@ -104,11 +104,11 @@ QString EnglishBody(const Problem &p)
     case Fault::BracketTooFew:
         return QStringLiteral("bracket-quinella is not sold with fewer than 9 runners");
     case Fault::NoBracket:
-        return QStringLiteral("runner ") + N(p.number) +
+        return QStringLiteral("runner ") + n(p.number) +
                QStringLiteral(" has no bracket number (1 to 8)");
     case Fault::TooFewSupported:
-        return BetTypeName(BetType(p.betType)) + QStringLiteral(" needs ") + N(p.number) +
-               QStringLiteral(" runners with support, the race has ") + N(p.high);
+        return betTypeName(BetType(p.betType)) + QStringLiteral(" needs ") + n(p.number) +
+               QStringLiteral(" runners with support, the race has ") + n(p.high);
     case Fault::NoSupport:
         return QStringLiteral("no runner has support");
     case Fault::NormalFit:
@@ -140,69 +140,69 @@ QString EnglishBody(const Problem &p)
         return QStringLiteral("the probabilities add up to more than 1");
     case Fault::PayoutOverflow:
         return QStringLiteral("the payout of ") + p.name +
-               QStringLiteral(" is beyond what can be counted (") + Grouped(p.number) +
+               QStringLiteral(" is beyond what can be counted (") + grouped(p.number) +
                QStringLiteral(" yen at most)");
     }
     return {};
 }
 
-QString JapaneseBody(const Problem &p)
+QString japaneseBody(const Problem &p)
 {
     const QString unit = p.bracket ? QStringLiteral("枠") : QStringLiteral("番");
     switch (p.fault) {
     case Fault::None:
         return {};
     case Fault::Other:
-        return QuotedText(p.text);
+        return quotedText(p.text);
     case Fault::NotTicket:
-        return Ja(p.text) + QStringLiteral("は") + BetTypeLabel(BetType(p.betType)) +
-               QStringLiteral("の買い目ではありません（例：") + TicketExample(BetType(p.betType)) +
+        return ja(p.text) + QStringLiteral("は") + betTypeLabel(BetType(p.betType)) +
+               QStringLiteral("の買い目ではありません（例：") + ticketExample(BetType(p.betType)) +
                QStringLiteral("）");
     case Fault::RunnerBeyond:
-        return Ja(p.text) + QStringLiteral("の ") + N(p.number) + unit +
-               QStringLiteral("はこのレースにありません（1～") + N(p.high) + unit +
+        return ja(p.text) + QStringLiteral("の ") + n(p.number) + unit +
+               QStringLiteral("はこのレースにありません（1～") + n(p.high) + unit +
                QStringLiteral("）");
     case Fault::RunnerBeyondFile:
-        return Ja(p.text) + QStringLiteral("の ") + N(p.number) + unit +
-               QStringLiteral("は分析ファイルに書ける範囲の外です（1～") + N(p.high) + unit +
+        return ja(p.text) + QStringLiteral("の ") + n(p.number) + unit +
+               QStringLiteral("は分析ファイルに書ける範囲の外です（1～") + n(p.high) + unit +
                QStringLiteral("）");
     case Fault::NoOdds:
-        return Ja(p.text) + QStringLiteral("の後にオッズがありません");
+        return ja(p.text) + QStringLiteral("の後にオッズがありません");
     case Fault::NotOdds:
-        return Ja(p.text) + QStringLiteral("はオッズとして読めません（") + OddsRangeJa +
+        return ja(p.text) + QStringLiteral("はオッズとして読めません（") + OddsRangeJa +
                QStringLiteral("）");
     case Fault::RangeNotSold:
-        return Ja(p.text) +
+        return ja(p.text) +
                QStringLiteral("は幅のあるオッズです：幅があるのは複勝とワイドだけです");
     case Fault::TooManyFields:
-        return QStringLiteral("項目が ") + N(p.number) +
+        return QStringLiteral("項目が ") + n(p.number) +
                QStringLiteral(" 個あり、オッズの列を示す見出し行（実オッズ・オッズ）がありません");
     case Fault::DuplicateTicket:
-        return N(p.otherLine) + QStringLiteral(" 行目と ") + N(p.line) +
+        return n(p.otherLine) + QStringLiteral(" 行目と ") + n(p.line) +
                QStringLiteral(" 行目で ") + p.name + QStringLiteral(" のオッズが違います");
     case Fault::ColumnTooLong:
-        return Ja(p.text) + QStringLiteral("は買い目 ") + N(p.number) +
+        return ja(p.text) + QStringLiteral("は買い目 ") + n(p.number) +
                QStringLiteral(" 点より多い 1 つです");
     case Fault::ColumnTooShort:
-        return QStringLiteral("オッズ ") + N(p.number) + QStringLiteral(" 個に買い目 ") +
-               N(p.high) + QStringLiteral(" 点：1 列だけのオッズはすべての買い目の分が要ります");
+        return QStringLiteral("オッズ ") + n(p.number) + QStringLiteral(" 個に買い目 ") +
+               n(p.high) + QStringLiteral(" 点：1 列だけのオッズはすべての買い目の分が要ります");
     case Fault::MatrixHeader:
-        return Ja(p.text) + QStringLiteral("の組み合わせは 1～") + N(p.high) +
+        return ja(p.text) + QStringLiteral("の組み合わせは 1～") + n(p.high) +
                QStringLiteral("番の中にありません");
     case Fault::MatrixPair:
-        return Ja(p.text) + QStringLiteral("は ") + N(p.number) + QStringLiteral(" 番と ") +
-               N(p.number + 1) + QStringLiteral("～") + N(p.high) +
+        return ja(p.text) + QStringLiteral("は ") + n(p.number) + QStringLiteral(" 番と ") +
+               n(p.number + 1) + QStringLiteral("～") + n(p.high) +
                QStringLiteral(" 番の組み合わせではありません");
     case Fault::MatrixStray:
-        return Ja(p.text) + QStringLiteral("は表のどのブロックにも入っていません");
+        return ja(p.text) + QStringLiteral("は表のどのブロックにも入っていません");
     case Fault::MatrixType:
         return QStringLiteral("■番■ の表の形は馬連とワイドだけのものです");
     case Fault::UnknownSection:
-        return QStringLiteral("知らない見出し [") + QuotedText(p.text) + QLatin1Char(']');
+        return QStringLiteral("知らない見出し [") + quotedText(p.text) + QLatin1Char(']');
     case Fault::NotKeyValue:
-        return Ja(p.text) + QStringLiteral("は見出しの下の「名前=値」の行ではありません");
+        return ja(p.text) + QStringLiteral("は見出しの下の「名前=値」の行ではありません");
     case Fault::BadValue:
-        return QuotedText(p.name) + QStringLiteral(" の値") + Ja(p.text) +
+        return quotedText(p.name) + QStringLiteral(" の値") + ja(p.text) +
                QStringLiteral("が読めないか範囲外です");
     case Fault::FileTooLarge:
         return QStringLiteral("ファイルが大きすぎます");
@@ -215,10 +215,10 @@ QString JapaneseBody(const Problem &p)
     case Fault::BracketTooFew:
         return QStringLiteral("枠連は 8 頭以下のレースでは発売されません");
     case Fault::NoBracket:
-        return N(p.number) + QStringLiteral(" 番に枠番（1～8）がありません");
+        return n(p.number) + QStringLiteral(" 番に枠番（1～8）がありません");
     case Fault::TooFewSupported:
-        return BetTypeLabel(BetType(p.betType)) + QStringLiteral("には支持のある馬が ") +
-               N(p.number) + QStringLiteral(" 頭要りますが、このレースは ") + N(p.high) +
+        return betTypeLabel(BetType(p.betType)) + QStringLiteral("には支持のある馬が ") +
+               n(p.number) + QStringLiteral(" 頭要りますが、このレースは ") + n(p.high) +
                QStringLiteral(" 頭です");
     case Fault::NoSupport:
         return QStringLiteral("支持のある馬がいません");
@@ -248,7 +248,7 @@ QString JapaneseBody(const Problem &p)
     case Fault::ProbabilitySum:
         return QStringLiteral("確率の合計が 1 を超えます");
     case Fault::PayoutOverflow:
-        return p.name + QStringLiteral(" の払戻が数えられる上限（") + Grouped(p.number) +
+        return p.name + QStringLiteral(" の払戻が数えられる上限（") + grouped(p.number) +
                QStringLiteral(" 円）を超えます");
     }
     return {};
@@ -256,7 +256,7 @@ QString JapaneseBody(const Problem &p)
 
 } // namespace
 
-QString QuotedText(QStringView text)
+QString quotedText(QStringView text)
 {
     QString out;
     const qsizetype shown = std::min(text.size(), MaxQuoted);
@@ -274,18 +274,18 @@ QString QuotedText(QStringView text)
     return out;
 }
 
-QString EnglishText(const Problem &problem)
+QString englishText(const Problem &problem)
 {
-    const QString body = EnglishBody(problem);
+    const QString body = englishBody(problem);
     return problem.line > 0 && problem.fault != Fault::DuplicateTicket
-               ? QStringLiteral("line ") + N(problem.line) + QStringLiteral(": ") + body
+               ? QStringLiteral("line ") + n(problem.line) + QStringLiteral(": ") + body
                : body;
 }
 
-QString JapaneseText(const Problem &problem)
+QString japaneseText(const Problem &problem)
 {
-    const QString body = JapaneseBody(problem);
+    const QString body = japaneseBody(problem);
     return problem.line > 0 && problem.fault != Fault::DuplicateTicket
-               ? N(problem.line) + QStringLiteral(" 行目：") + body
+               ? n(problem.line) + QStringLiteral(" 行目：") + body
                : body;
 }

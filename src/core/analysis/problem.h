@@ -69,9 +69,9 @@ struct Problem
 };
 
 // At most 60 characters of the text, then "…"; control characters as \x00-style escapes.
-QString QuotedText(QStringView text);
+QString quotedText(QStringView text);
 
 // kirrel-cli's English: "line 3: '1-99' names runner 99, the race has runners 1 to 18".
-QString EnglishText(const Problem &problem);
+QString englishText(const Problem &problem);
 // The window's Japanese: "3 行目：「1-99」の 99 番はこのレースにいません（1～18 番）".
-QString JapaneseText(const Problem &problem);
+QString japaneseText(const Problem &problem);

@@ -5,7 +5,7 @@
 
 namespace {
 
-bool IsSeparator(char16_t c)
+bool isSeparator(char16_t c)
 {
     switch (c) {
     case u'-':
@@ -27,7 +27,7 @@ bool IsSeparator(char16_t c)
     }
 }
 
-int DigitValue(char16_t c)
+int digitValue(char16_t c)
 {
     if (c >= u'0' && c <= u'9')
         return c - u'0';
@@ -36,7 +36,7 @@ int DigitValue(char16_t c)
     return -1;
 }
 
-RaceResult Excluded(Exclusion why)
+RaceResult excluded(Exclusion why)
 {
     RaceResult r;
     r.exclusion = why;
@@ -45,7 +45,7 @@ RaceResult Excluded(Exclusion why)
 
 } // namespace
 
-QString ExclusionWord(Exclusion reason)
+QString exclusionWord(Exclusion reason)
 {
     switch (reason) {
     case Exclusion::None:
@@ -68,7 +68,7 @@ QString ExclusionWord(Exclusion reason)
     return QString();
 }
 
-QString ExclusionText(Exclusion reason)
+QString exclusionText(Exclusion reason)
 {
     switch (reason) {
     case Exclusion::None:
@@ -99,13 +99,13 @@ QString RaceResult::text() const
     return parts.join(QLatin1Char('-'));
 }
 
-RaceResult ParseResultText(const QString &text)
+RaceResult parseResultText(const QString &text)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || trimmed == QStringLiteral("結果"))
-        return Excluded(Exclusion::NoResult);
+        return excluded(Exclusion::NoResult);
     if (trimmed.contains(u'=') || trimmed.contains(u'\uff1d'))
-        return Excluded(Exclusion::DeadHeat);
+        return excluded(Exclusion::DeadHeat);
     RaceResult result;
     // A number past any runner count; reading stops growing it there, so no overflow.
     constexpr int TooLarge = 1000000;
@@ -118,42 +118,42 @@ RaceResult ParseResultText(const QString &text)
         number = -1;
     };
     for (const QChar ch : trimmed) {
-        const int digit = DigitValue(ch.unicode());
+        const int digit = digitValue(ch.unicode());
         if (digit >= 0) {
             number = std::min(TooLarge, std::max(number, 0) * 10 + digit);
-        } else if (IsSeparator(ch.unicode())) {
+        } else if (isSeparator(ch.unicode())) {
             close();
         } else {
-            return Excluded(Exclusion::NoResult);
+            return excluded(Exclusion::NoResult);
         }
     }
     close();
     if (result.placeCount == 0)
-        return Excluded(Exclusion::NoResult);
+        return excluded(Exclusion::NoResult);
     return result;
 }
 
-RaceResult ParseRaceResult(const QString &text, const std::vector<double> &win)
+RaceResult parseRaceResult(const QString &text, const std::vector<double> &win)
 {
-    RaceResult result = ParseResultText(text);
+    RaceResult result = parseResultText(text);
     if (!result.ok())
         return result;
     const int runnerCount = win.empty() ? 0 : int(win.size()) - 1;
     for (int k = 0; k < result.placeCount; ++k) {
         const int r = result.places[size_t(k)];
         if (r < 1 || r > runnerCount)
-            return Excluded(Exclusion::NotRunners);
+            return excluded(Exclusion::NotRunners);
         for (int j = 0; j < k; ++j)
             if (result.places[size_t(j)] == r)
-                return Excluded(Exclusion::NotRunners);
+                return excluded(Exclusion::NotRunners);
     }
     int supported = 0;
     for (int r = 1; r <= runnerCount; ++r)
         supported += win[size_t(r)] > 0 ? 1 : 0;
     if (result.placeCount < std::min(3, supported))
-        return Excluded(Exclusion::TooFewPlaces);
+        return excluded(Exclusion::TooFewPlaces);
     for (int k = 0; k < result.placeCount; ++k)
         if (!(win[size_t(result.places[size_t(k)])] > 0))
-            return Excluded(Exclusion::NoSupport);
+            return excluded(Exclusion::NoSupport);
     return result;
 }

@@ -18,9 +18,9 @@ enum class Exclusion {
 };
 
 // kirrel-cli's words ("no result", "dead heat", ...).
-QString ExclusionWord(Exclusion reason);
+QString exclusionWord(Exclusion reason);
 // The window's words (結果なし, 同着, ...).
-QString ExclusionText(Exclusion reason);
+QString exclusionText(Exclusion reason);
 
 struct RaceResult
 {
@@ -35,8 +35,8 @@ struct RaceResult
 
 // The text alone: the first three numbers (half- or full-width digits) between separators
 // (- － − ‐ ー → > ＞ 、 ・ / and half- or full-width spaces). Not ok with NoResult or DeadHeat.
-RaceResult ParseResultText(const QString &text);
+RaceResult parseResultText(const QString &text);
 
 // The text against the race: win[r] for runners 1..runnerCount (index 0 unused), positive for
 // the runners with support.
-RaceResult ParseRaceResult(const QString &text, const std::vector<double> &win);
+RaceResult parseRaceResult(const QString &text, const std::vector<double> &win);

@@ -26,7 +26,7 @@ template <typename T> struct Result
     }
     static Result failure(Problem p)
     {
-        QString why = EnglishText(p);
+        QString why = englishText(p);
         return Result{T{}, std::move(why), std::move(p)};
     }
 };

@@ -15,7 +15,7 @@
 namespace {
 
 // log sum exp over the runners that are left, by their logs.
-double LogSumExp(const std::vector<double> &logs, double exponent, int skipA, int skipB)
+double logSumExp(const std::vector<double> &logs, double exponent, int skipA, int skipB)
 {
     double largest = -INFINITY;
     for (int i = 0; i < int(logs.size()); ++i)
@@ -30,7 +30,7 @@ double LogSumExp(const std::vector<double> &logs, double exponent, int skipA, in
 
 } // namespace
 
-QStringList SeasonFiles(const QStringList &paths, const std::function<bool()> &cancelled)
+QStringList seasonFiles(const QStringList &paths, const std::function<bool()> &cancelled)
 {
     std::vector<std::pair<QByteArray, QString>> found;
     for (const QString &path : paths) {
@@ -61,7 +61,7 @@ QStringList SeasonFiles(const QStringList &paths, const std::function<bool()> &c
     return files;
 }
 
-SeasonRace ReadSeasonRace(const QString &file, OddsDocument *doc, bool split)
+SeasonRace readSeasonRace(const QString &file, OddsDocument *doc, bool split)
 {
     SeasonRace race;
     race.file = file;
@@ -75,19 +75,19 @@ SeasonRace ReadSeasonRace(const QString &file, OddsDocument *doc, bool split)
     doc->recalculate();
     race.title = doc->titleText(0);
     race.dateText = doc->titleText(1);
-    race.date = ParseDateField(race.dateText).value_or(QDate());
-    race.runnerCount = std::max(doc->RunnerCount, 0);
-    race.scores = doc->SupportScores();
-    race.result = ParseRaceResult(doc->titleText(5), PositiveShares(race.scores));
+    race.date = parseDateField(race.dateText).value_or(QDate());
+    race.runnerCount = std::max(doc->runnerCount, 0);
+    race.scores = doc->supportScores();
+    race.result = parseRaceResult(doc->titleText(5), positiveShares(race.scores));
     if (split && race.result.ok()) {
-        SplitScores s = OwnAndMarketScores(*doc);
+        SplitScores s = ownAndMarketScores(*doc);
         race.own = std::move(s.own);
         race.market = std::move(s.market);
     }
     return race;
 }
 
-std::array<CalibrationBin, 9> SeasonSummary::EmptyBins()
+std::array<CalibrationBin, 9> SeasonSummary::emptyBins()
 {
     static constexpr double edges[10] = {0, .02, .05, .10, .15, .20, .30, .40, .60, 1.00};
     std::array<CalibrationBin, 9> bins;
@@ -98,14 +98,14 @@ std::array<CalibrationBin, 9> SeasonSummary::EmptyBins()
     return bins;
 }
 
-Result<RaceField> SeasonField(const SeasonRace &race, const SeasonModel &model)
+Result<RaceField> seasonField(const SeasonRace &race, const SeasonModel &model)
 {
     if (model.combine)
-        return CombinedFieldFromScores({race.own, race.market}, {}, model.alpha, model.gamma);
-    return RaceFieldFromScores(race.scores, {}, model.beta);
+        return combinedFieldFromScores({race.own, race.market}, {}, model.alpha, model.gamma);
+    return raceFieldFromScores(race.scores, {}, model.beta);
 }
 
-Result<double> OrderLogLikelihood(const RaceField &field, const RaceResult &result,
+Result<double> orderLogLikelihood(const RaceField &field, const RaceResult &result,
                                   const SeasonModel &model)
 {
     const int places = result.placeCount;
@@ -123,11 +123,11 @@ Result<double> OrderLogLikelihood(const RaceField &field, const RaceResult &resu
         }
         if (places < 3 || win.size() < 3) // whoever wins, the other is second
             return Result<double>::success(places > 0 ? std::log(win[size_t(at[0])]) : 0.0);
-        const Result<NormalFit> fit = FitNormalModel(win);
+        const Result<NormalFit> fit = fitNormalModel(win);
         if (!fit.ok())
             return Result<double>::failure(fit.error);
         return Result<double>::success(
-            std::log(NormalOrderProbability(fit.value.theta, at[0], at[1], at[2])));
+            std::log(normalOrderProbability(fit.value.theta, at[0], at[1], at[2])));
     }
     // The discount model's conditional shares, summed as logs: the product of the three
     // probabilities underflows for long shots in a large field.
@@ -146,7 +146,7 @@ Result<double> OrderLogLikelihood(const RaceField &field, const RaceResult &resu
     double sum = 0;
     for (int k = 0; k < places; ++k) {
         sum += exponents[k] * logs[size_t(at[k])] -
-               LogSumExp(logs, exponents[k], k > 0 ? at[0] : -1, k > 1 ? at[1] : -1);
+               logSumExp(logs, exponents[k], k > 0 ? at[0] : -1, k > 1 ? at[1] : -1);
     }
     return Result<double>::success(sum);
 }
@@ -157,14 +157,14 @@ RaceEvaluation SeasonEvaluator::add(const SeasonRace &race)
     e.exclusion = race.result.exclusion;
     Result<RaceField> field = Result<RaceField>::failure(QString());
     if (e.exclusion == Exclusion::None) {
-        field = SeasonField(race, m_model);
+        field = seasonField(race, m_model);
         for (int k = 0; k < race.result.placeCount && e.exclusion == Exclusion::None; ++k)
             if (!field.ok() || !(field.value.win[size_t(race.result.places[size_t(k)])] > 0))
                 e.exclusion = Exclusion::NoSupport;
     }
     Result<double> loglik = Result<double>::failure(QString());
     if (e.exclusion == Exclusion::None) {
-        loglik = OrderLogLikelihood(field.value, race.result, m_model);
+        loglik = orderLogLikelihood(field.value, race.result, m_model);
         if (!loglik.ok())
             e.exclusion = Exclusion::NoModel;
     }

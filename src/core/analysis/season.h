@@ -17,7 +17,7 @@ class OddsDocument;
 // The documents of the paths: a file as given, a folder searched recursively for names ending
 // in ".csv" (any case) and shown as the folder joined with the path below it. In byte order of
 // the paths. Stops early, giving what it has, when cancelled() says so.
-QStringList SeasonFiles(const QStringList &paths, const std::function<bool()> &cancelled = {});
+QStringList seasonFiles(const QStringList &paths, const std::function<bool()> &cancelled = {});
 
 // What one document gives the season.
 struct SeasonRace
@@ -40,7 +40,7 @@ struct SeasonRace
 
 // Loaded as a fresh untitled document takes a file (no template) and recalculated as 集計
 // does; scratch is reused from race to race. split: also the own and market scores.
-SeasonRace ReadSeasonRace(const QString &file, OddsDocument *scratch, bool split);
+SeasonRace readSeasonRace(const QString &file, OddsDocument *scratch, bool split);
 
 // The model a season is evaluated under.
 struct SeasonModel
@@ -81,18 +81,18 @@ struct SeasonSummary
     double winLoglik = 0;
     double brierSum = 0;
     int favourites = 0;
-    std::array<CalibrationBin, 9> bins = EmptyBins();
+    std::array<CalibrationBin, 9> bins = emptyBins();
 
     double brier() const { return races > 0 ? brierSum / races : 0.0; }
-    static std::array<CalibrationBin, 9> EmptyBins();
+    static std::array<CalibrationBin, 9> emptyBins();
 };
 
 // Win probabilities of a race as the analysis makes them: not ok when there are none.
-Result<RaceField> SeasonField(const SeasonRace &race, const SeasonModel &model);
+Result<RaceField> seasonField(const SeasonRace &race, const SeasonModel &model);
 
 // log P(the places in their order) under the finishing-order model; for fewer places the ones
 // there are. Every placed runner has a positive win probability.
-Result<double> OrderLogLikelihood(const RaceField &field, const RaceResult &result,
+Result<double> orderLogLikelihood(const RaceField &field, const RaceResult &result,
                                   const SeasonModel &model);
 
 // Evaluates races one by one into the summary.

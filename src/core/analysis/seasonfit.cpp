@@ -54,7 +54,7 @@ struct LogitValue
 
 // The conditional-logit log-likelihood of places [from, to) of the chosen races, with its
 // gradient and Hessian in theta.
-LogitValue Evaluate(const LogitData &d, const std::vector<int> &use,
+LogitValue evaluate(const LogitData &d, const std::vector<int> &use,
                     const std::array<double, 2> &theta, int from, int to)
 {
     LogitValue v;
@@ -110,7 +110,7 @@ LogitValue Evaluate(const LogitData &d, const std::vector<int> &use,
 }
 
 // The inverse of a negative definite k x k matrix; false when it is not negative definite.
-bool InvertNegative(const std::array<double, 4> &h, int k, std::array<double, 4> *inverse)
+bool invertNegative(const std::array<double, 4> &h, int k, std::array<double, 4> *inverse)
 {
     if (k == 1) {
         if (!(h[0] < 0) || !std::isfinite(h[0]))
@@ -135,7 +135,7 @@ struct NewtonOutcome
     std::array<double, 4> covariance{};
 };
 
-NewtonOutcome Newton(const LogitData &d, const std::vector<int> &use, int from, int to,
+NewtonOutcome newton(const LogitData &d, const std::vector<int> &use, int from, int to,
                      std::array<double, 2> theta)
 {
     NewtonOutcome out;
@@ -149,10 +149,10 @@ NewtonOutcome Newton(const LogitData &d, const std::vector<int> &use, int from, 
             }
         return false;
     };
-    LogitValue v = Evaluate(d, use, theta, from, to);
+    LogitValue v = evaluate(d, use, theta, from, to);
     for (int step = 0; step < MaxSteps; ++step) {
         std::array<double, 4> inverse{};
-        if (!InvertNegative(v.hessian, k, &inverse)) {
+        if (!invertNegative(v.hessian, k, &inverse)) {
             // The information vanishes where the likelihood keeps rising toward a bound.
             int far = 0;
             for (int j = 1; j < k; ++j)
@@ -177,7 +177,7 @@ NewtonOutcome Newton(const LogitData &d, const std::vector<int> &use, int from, 
         for (int halving = 0;; ++halving) {
             for (int j = 0; j < k; ++j)
                 next[size_t(j)] = theta[size_t(j)] + move[size_t(j)];
-            nextValue = Evaluate(d, use, next, from, to);
+            nextValue = evaluate(d, use, next, from, to);
             if (largest < 1e-6 || halving == 40 || nextValue.loglik >= v.loglik)
                 break;
             for (int j = 0; j < k; ++j)
@@ -189,7 +189,7 @@ NewtonOutcome Newton(const LogitData &d, const std::vector<int> &use, int from, 
         if (runaway())
             return out;
         if (largest < StepTolerance) {
-            if (!InvertNegative(v.hessian, k, &inverse)) {
+            if (!invertNegative(v.hessian, k, &inverse)) {
                 out.problem = FitProblem::Singular;
                 return out;
             }
@@ -203,7 +203,7 @@ NewtonOutcome Newton(const LogitData &d, const std::vector<int> &use, int from, 
     return out;
 }
 
-std::vector<std::array<double, 2>> Rows(const std::vector<double> &first,
+std::vector<std::array<double, 2>> rows(const std::vector<double> &first,
                                         const std::vector<double> *second, std::vector<int> *rowOf)
 {
     std::vector<std::array<double, 2>> rows;
@@ -218,7 +218,7 @@ std::vector<std::array<double, 2>> Rows(const std::vector<double> &first,
 }
 
 // Adds the race when every placed runner has a row.
-bool AddRace(LogitData *d, const std::vector<std::array<double, 2>> &rows,
+bool addRace(LogitData *d, const std::vector<std::array<double, 2>> &rows,
              const std::vector<int> &rowOf, const RaceResult &result)
 {
     std::array<int, 3> placed{};
@@ -232,7 +232,7 @@ bool AddRace(LogitData *d, const std::vector<std::array<double, 2>> &rows,
     return true;
 }
 
-double Sqrt(double variance)
+double squareRoot(double variance)
 {
     return std::sqrt(std::max(variance, 0.0));
 }
@@ -241,7 +241,7 @@ const char *const CoefficientNames[2][3] = {{"beta", "lambda", "rho"}, {"alpha",
 
 } // namespace
 
-QString FitModelName(FitModel model)
+QString fitModelName(FitModel model)
 {
     switch (model) {
     case FitModel::Harville:
@@ -254,10 +254,10 @@ QString FitModelName(FitModel model)
     return QStringLiteral("combined");
 }
 
-std::optional<FitModel> FitModelFromName(QStringView name)
+std::optional<FitModel> fitModelFromName(QStringView name)
 {
     for (const FitModel m : {FitModel::Harville, FitModel::Discount, FitModel::Combined})
-        if (name == FitModelName(m))
+        if (name == fitModelName(m))
             return m;
     return std::nullopt;
 }
@@ -318,7 +318,7 @@ QString SeasonFit::problemText() const
     return QString();
 }
 
-SeasonFit FitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout)
+SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout)
 {
     SeasonFit fit;
     fit.model = model;
@@ -335,21 +335,21 @@ SeasonFit FitSeason(const std::vector<SeasonRace> &races, FitModel model, double
             continue;
         }
         std::vector<int> rowOf;
-        const std::vector<double> shares = PositiveShares(race.scores);
+        const std::vector<double> shares = positiveShares(race.scores);
         if (combined) {
             if (race.own.empty() || race.market.empty()) {
                 ++fit.excluded;
                 continue;
             }
-            const std::vector<double> own = PositiveShares(race.own);
-            const std::vector<double> market = PositiveShares(race.market);
-            if (!AddRace(&data, Rows(own, &market, &rowOf), rowOf, race.result)) {
+            const std::vector<double> own = positiveShares(race.own);
+            const std::vector<double> market = positiveShares(race.market);
+            if (!addRace(&data, rows(own, &market, &rowOf), rowOf, race.result)) {
                 ++fit.excluded;
                 continue;
             }
-            AddRace(&support, Rows(shares, nullptr, &rowOf), rowOf, race.result);
+            addRace(&support, rows(shares, nullptr, &rowOf), rowOf, race.result);
         } else {
-            AddRace(&data, Rows(shares, nullptr, &rowOf), rowOf, race.result);
+            addRace(&data, rows(shares, nullptr, &rowOf), rowOf, race.result);
         }
         source.push_back(int(i));
     }
@@ -396,15 +396,15 @@ SeasonFit FitSeason(const std::vector<SeasonRace> &races, FitModel model, double
                             const std::array<double, 3> &perPlace) {
         double sum = 0;
         for (int place = 0; place < 3; ++place)
-            sum += Evaluate(d, which, {perPlace[size_t(place)], 0}, place, place + 1).loglik;
+            sum += evaluate(d, which, {perPlace[size_t(place)], 0}, place, place + 1).loglik;
         return sum;
     };
     if (model == FitModel::Harville) {
-        const NewtonOutcome o = Newton(data, use, 0, 3, {1, 0});
+        const NewtonOutcome o = newton(data, use, 0, 3, {1, 0});
         if (o.problem != FitProblem::None)
             return fail(o, 0);
         exponents = {o.theta[0], o.theta[0], o.theta[0]};
-        fit.values = {{QStringLiteral("beta"), o.theta[0], Sqrt(o.covariance[0])}};
+        fit.values = {{QStringLiteral("beta"), o.theta[0], squareRoot(o.covariance[0])}};
         fit.before = loglik(data, use, {1, 1, 1});
     } else if (model == FitModel::Discount) {
         // First place fixes beta, second lambda * beta, third rho * beta: three independent
@@ -413,7 +413,7 @@ SeasonFit FitSeason(const std::vector<SeasonRace> &races, FitModel model, double
         std::array<double, 3> variance{};
         const std::array<double, 3> start = {1, 0.81, 0.65};
         for (int place = 0; place < 3; ++place) {
-            const NewtonOutcome o = Newton(data, use, place, place + 1, {start[size_t(place)], 0});
+            const NewtonOutcome o = newton(data, use, place, place + 1, {start[size_t(place)], 0});
             if (o.problem != FitProblem::None)
                 return fail(o, place);
             theta[size_t(place)] = o.theta[0];
@@ -423,23 +423,24 @@ SeasonFit FitSeason(const std::vector<SeasonRace> &races, FitModel model, double
         const double b = theta[0];
         const auto ratioError = [&](int place) {
             const double t = theta[size_t(place)];
-            return Sqrt(t * t / (b * b * b * b) * variance[0] + variance[size_t(place)] / (b * b));
+            return squareRoot(t * t / (b * b * b * b) * variance[0] +
+                              variance[size_t(place)] / (b * b));
         };
-        fit.values = {{QStringLiteral("beta"), b, Sqrt(variance[0])},
+        fit.values = {{QStringLiteral("beta"), b, squareRoot(variance[0])},
                       {QStringLiteral("lambda"), theta[1] / b, ratioError(1)},
                       {QStringLiteral("rho"), theta[2] / b, ratioError(2)}};
         fit.before = loglik(data, use, start);
     } else {
-        const NewtonOutcome o = Newton(data, use, 0, 3, {0.5, 0.5});
+        const NewtonOutcome o = newton(data, use, 0, 3, {0.5, 0.5});
         if (o.problem != FitProblem::None)
             return fail(o, 0);
         coefficients = o.theta;
-        fit.values = {{QStringLiteral("alpha"), o.theta[0], Sqrt(o.covariance[0])},
-                      {QStringLiteral("gamma"), o.theta[1], Sqrt(o.covariance[3])}};
+        fit.values = {{QStringLiteral("alpha"), o.theta[0], squareRoot(o.covariance[0])},
+                      {QStringLiteral("gamma"), o.theta[1], squareRoot(o.covariance[3])}};
         fit.before = loglik(baseline, use, {1, 1, 1});
     }
     const auto fitted = [&](const std::vector<int> &which) {
-        return combined ? Evaluate(data, which, coefficients, 0, 3).loglik
+        return combined ? evaluate(data, which, coefficients, 0, 3).loglik
                         : loglik(data, which, exponents);
     };
     fit.after = fitted(use);

@@ -14,8 +14,8 @@ enum class FitModel {
     Combined, // alpha, gamma: p ∝ own^alpha · market^gamma at every place
 };
 
-QString FitModelName(FitModel model); // "harville", "discount", "combined"
-std::optional<FitModel> FitModelFromName(QStringView name);
+QString fitModelName(FitModel model); // "harville", "discount", "combined"
+std::optional<FitModel> fitModelFromName(QStringView name);
 
 struct FitValue
 {
@@ -59,4 +59,4 @@ struct SeasonFit
 
 // holdout: the share (0 < F < 1) of the races, latest by date, kept out of the fit; 0 for none.
 // Newton's steps go on until every coefficient moves less than 1e-10.
-SeasonFit FitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout = 0);
+SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout = 0);

@@ -52,17 +52,17 @@ private:
     const char *m_end;
 };
 
-QByteArray Bytes(const char *b, const char *e)
+QByteArray bytesBetween(const char *b, const char *e)
 {
     return QByteArray::fromRawData(b, qsizetype(e - b));
 }
 
-QString Text(const char *b, const char *e)
+QString text(const char *b, const char *e)
 {
     return QString::fromLatin1(b, qsizetype(e - b));
 }
 
-const char *Trimmed(const char *b, const char *e, const char **end)
+const char *trimmed(const char *b, const char *e, const char **end)
 {
     while (b < e && (*b == ' ' || *b == '\t'))
         ++b;
@@ -80,7 +80,7 @@ struct Snapshot
 
 // The start of the next line that begins with "[" at or after p, else end. Nothing else in the
 // file holds a "[".
-const char *NextSection(const char *p, const char *begin, const char *end)
+const char *nextSection(const char *p, const char *begin, const char *end)
 {
     while (p < end) {
         const char *bracket = static_cast<const char *>(std::memchr(p, '[', size_t(end - p)));
@@ -94,7 +94,7 @@ const char *NextSection(const char *p, const char *begin, const char *end)
 }
 
 // The value of the "Time=" line between begin and end, which start and end lines.
-QString LatestTime(const char *begin, const char *end)
+QString latestTime(const char *begin, const char *end)
 {
     const char *p = begin;
     if (end - begin < 5 || std::memcmp(begin, "Time=", 5) != 0) {
@@ -106,18 +106,18 @@ QString LatestTime(const char *begin, const char *end)
     p += 5;
     const char *e = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
     const char *valueEnd;
-    const char *value = Trimmed(p, e ? e : end, &valueEnd);
+    const char *value = trimmed(p, e ? e : end, &valueEnd);
     while (valueEnd > value && valueEnd[-1] == '\r')
         --valueEnd;
-    return Text(value, valueEnd);
+    return text(value, valueEnd);
 }
 
 } // namespace
 
-bool ReadTicketBytes(BetType type, const char *begin, const char *end, int highest, Ticket *ticket)
+bool readTicketBytes(BetType type, const char *begin, const char *end, int highest, Ticket *ticket)
 {
-    const char separator = IsOrdered(type) ? '>' : '-';
-    const int size = TicketSize(type);
+    const char separator = isOrdered(type) ? '>' : '-';
+    const int size = ticketSize(type);
     Ticket t{};
     int count = 0;
     const char *p = begin;
@@ -140,7 +140,7 @@ bool ReadTicketBytes(BetType type, const char *begin, const char *end, int highe
     }
     if (count != size)
         return false;
-    if (!IsOrdered(type))
+    if (!isOrdered(type))
         std::sort(t.begin(), t.begin() + size);
     if (type != BetType::BracketQuinella)
         for (int a = 0; a < size; ++a)
@@ -151,7 +151,7 @@ bool ReadTicketBytes(BetType type, const char *begin, const char *end, int highe
     return true;
 }
 
-bool ReadOddsBytes(const char *begin, const char *end, double *odds, double *upper)
+bool readOddsBytes(const char *begin, const char *end, double *odds, double *upper)
 {
     const auto one = [](const char *b, const char *e, double *v) {
         // As the file writes them, digits with one decimal: tenths / 10 is the same double
@@ -180,9 +180,9 @@ bool ReadOddsBytes(const char *begin, const char *end, double *odds, double *upp
     return one(begin, dash, odds) && one(dash + 1, end, upper) && *odds <= *upper;
 }
 
-Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional<QTime> at)
+Result<BetOdds> readBetOdds(const QByteArray &bytes, BetType type, std::optional<QTime> at)
 {
-    const QByteArray name = BetTypeName(type).toLatin1();
+    const QByteArray name = betTypeName(type).toLatin1();
     const int highest = type == BetType::BracketQuinella ? 8 : HighestRunner;
     const char *fileBegin = bytes.constData();
     // Line numbers only for a message: counted when one is needed.
@@ -202,8 +202,8 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             continue;
         if (*l.begin == '[' && l.end[-1] == ']') {
             const char *e;
-            const char *b = Trimmed(l.begin + 1, l.end - 1, &e);
-            const QByteArray s = Bytes(b, e);
+            const char *b = trimmed(l.begin + 1, l.end - 1, &e);
+            const QByteArray s = bytesBetween(b, e);
             section = Section::Other;
             if (s == "Analysis") {
                 section = Section::Main;
@@ -214,7 +214,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
                 Snapshot snap;
                 snap.body = lines.position();
                 if (section == Section::Earlier)
-                    snap.time = Text(b + name.size() + 1, e);
+                    snap.time = text(b + name.size() + 1, e);
                 if (section == Section::Latest)
                     snapshots.insert(snapshots.begin(), snap);
                 else
@@ -225,9 +225,9 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             // Thousands of odds lines: passed over to the next line that starts a section,
             // only the latest snapshot's time taken on the way.
             const char *body = lines.position();
-            const char *stop = NextSection(body, fileBegin, fileEnd);
+            const char *stop = nextSection(body, fileBegin, fileEnd);
             if (section == Section::Latest)
-                snapshots.front().time = LatestTime(body, stop);
+                snapshots.front().time = latestTime(body, stop);
             lines.jump(stop);
             continue;
         }
@@ -236,31 +236,31 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
         if (!eq)
             continue; // only the lines read count; the full reader judges the rest
         const char *keyEnd;
-        const char *key = Trimmed(l.begin, eq, &keyEnd);
-        const QByteArray k = Bytes(key, keyEnd);
+        const char *key = trimmed(l.begin, eq, &keyEnd);
+        const QByteArray k = bytesBetween(key, keyEnd);
         if (section == Section::Main && k == "Version") {
             const char *ve;
-            const char *vb = Trimmed(eq + 1, l.end, &ve);
+            const char *vb = trimmed(eq + 1, l.end, &ve);
             int version = 0;
             const auto r = std::from_chars(vb, ve, version);
             if (r.ec != std::errc() || r.ptr != ve || version < 1)
-                return bad(l, QStringLiteral("bad Version '%1'").arg(QuotedText(Text(vb, ve))));
+                return bad(l, QStringLiteral("bad Version '%1'").arg(quotedText(text(vb, ve))));
             if (version > HighestVersion)
                 return bad(
                     l, QStringLiteral("version %1 is newer than this program reads").arg(version));
         } else if (section == Section::Payouts) {
             const Result<std::pair<BetType, Ticket>> p =
-                ParsePayoutKey(QString::fromLatin1(key, qsizetype(keyEnd - key)));
+                parsePayoutKey(QString::fromLatin1(key, qsizetype(keyEnd - key)));
             if (!p.ok())
                 return bad(l, p.error);
             if (p.value.first != type)
                 continue;
             const char *ve;
-            const char *vb = Trimmed(eq + 1, l.end, &ve);
+            const char *vb = trimmed(eq + 1, l.end, &ve);
             qint64 yen = 0;
             const auto r = std::from_chars(vb, ve, yen);
             if (r.ec != std::errc() || r.ptr != ve || yen < 1)
-                return bad(l, QStringLiteral("bad payout '%1'").arg(QuotedText(Text(vb, ve))));
+                return bad(l, QStringLiteral("bad payout '%1'").arg(quotedText(text(vb, ve))));
             out.payouts[p.value.second] = yen;
         }
     }
@@ -268,7 +268,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
     OddsHistory history;
     for (const Snapshot &s : snapshots)
         history.push_back({s.time, {}});
-    const int chosen = SnapshotAt(history, at);
+    const int chosen = snapshotAt(history, at);
     if (chosen < 0)
         return Result<BetOdds>::success(std::move(out));
 
@@ -283,22 +283,22 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
             static_cast<const char *>(std::memchr(l.begin, '=', size_t(l.end - l.begin)));
         if (!eq)
             return bad(l, QStringLiteral("'%1' is not a key=value line of a section")
-                              .arg(QuotedText(Text(l.begin, l.end))));
+                              .arg(quotedText(text(l.begin, l.end))));
         const char *keyEnd;
-        const char *key = Trimmed(l.begin, eq, &keyEnd);
+        const char *key = trimmed(l.begin, eq, &keyEnd);
         Ticket ticket;
-        if (!ReadTicketBytes(type, key, keyEnd, highest, &ticket)) {
-            const QByteArray k = Bytes(key, keyEnd);
+        if (!readTicketBytes(type, key, keyEnd, highest, &ticket)) {
+            const QByteArray k = bytesBetween(key, keyEnd);
             if (k == "Ratio" || k == "Picks" || k == "Time")
                 continue;
-            return bad(l, ParseTicket(type, Text(key, keyEnd), highest).error);
+            return bad(l, parseTicket(type, text(key, keyEnd), highest).error);
         }
         const char *ve;
-        const char *vb = Trimmed(eq + 1, l.end, &ve);
+        const char *vb = trimmed(eq + 1, l.end, &ve);
         double odds = 0;
         double upper = 0;
-        if (!ReadOddsBytes(vb, ve, &odds, &upper))
-            return bad(l, QStringLiteral("bad odds '%1'").arg(QuotedText(Text(vb, ve))));
+        if (!readOddsBytes(vb, ve, &odds, &upper))
+            return bad(l, QStringLiteral("bad odds '%1'").arg(quotedText(text(vb, ve))));
         // Written in ascending order: appending keeps them sorted, and a repeat replaces.
         if (!out.odds.empty() && !(out.odds.back().first < ticket)) {
             const auto it = std::lower_bound(
@@ -316,7 +316,7 @@ Result<BetOdds> ReadBetOdds(const QByteArray &bytes, BetType type, std::optional
     return Result<BetOdds>::success(std::move(out));
 }
 
-Result<BetOdds> ReadBetOddsFile(const QString &path, BetType type, std::optional<QTime> at)
+Result<BetOdds> readBetOddsFile(const QString &path, BetType type, std::optional<QTime> at)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -331,5 +331,5 @@ Result<BetOdds> ReadBetOddsFile(const QString &path, BetType type, std::optional
     const QByteArray bytes = file.read(MaxSidecarBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return Result<BetOdds>::failure(file.errorString());
-    return ReadBetOdds(bytes, type, at);
+    return readBetOdds(bytes, type, at);
 }

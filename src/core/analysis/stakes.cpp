@@ -10,12 +10,12 @@ namespace {
 
 // Yen amounts are whole hundreds: the value in hundreds is first rounded to 6 decimals, so
 // that 150 yen computed as 149.99999999 is still a half.
-double HundredsRounded(double yen)
+double hundredsRounded(double yen)
 {
     return std::round(yen / 100 * 1e6) / 1e6;
 }
 
-template <typename T> Result<T> Refused(Fault fault)
+template <typename T> Result<T> refused(Fault fault)
 {
     Problem p;
     p.fault = fault;
@@ -24,26 +24,26 @@ template <typename T> Result<T> Refused(Fault fault)
 
 } // namespace
 
-Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget,
+Result<Dutching> dutch(const std::vector<double> &odds, qint64 budget,
                        const std::vector<QString> &names)
 {
     if (odds.empty())
-        return Refused<Dutching>(Fault::NoTickets);
+        return refused<Dutching>(Fault::NoTickets);
     if (budget < 1 || budget > MaxStakeYen)
-        return Refused<Dutching>(Fault::BudgetRange);
+        return refused<Dutching>(Fault::BudgetRange);
     double inverseSum = 0;
     for (const double o : odds) {
         if (!(o > 0) || !std::isfinite(o))
-            return Refused<Dutching>(Fault::OddsNotPositive);
+            return refused<Dutching>(Fault::OddsNotPositive);
         inverseSum += 1 / o;
     }
     const double combined = 1 / inverseSum;
     Dutching d;
-    d.combinedOdds = TruncatedDecimals(combined, 2);
+    d.combinedOdds = truncatedDecimals(combined, 2);
     d.minPayout = std::numeric_limits<qint64>::max();
     for (size_t i = 0; i < odds.size(); ++i) {
         const double o = odds[i];
-        const double hundreds = std::floor(HundredsRounded(double(budget) * combined / o) + 0.5);
+        const double hundreds = std::floor(hundredsRounded(double(budget) * combined / o) + 0.5);
         const qint64 stake = std::max<qint64>(1, qint64(hundreds)) * 100;
         // 2^63: the first payout a 64-bit count of yen cannot hold.
         const double exact = double(stake) * o;
@@ -64,23 +64,23 @@ Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget,
     return Result<Dutching>::success(std::move(d));
 }
 
-Result<KellyStakes> Kelly(std::vector<KellyCandidate> candidates, qint64 bankroll,
+Result<KellyStakes> kelly(std::vector<KellyCandidate> candidates, qint64 bankroll,
                           double kellyFraction)
 {
     if (bankroll < 1 || bankroll > MaxStakeYen)
-        return Refused<KellyStakes>(Fault::BankrollRange);
+        return refused<KellyStakes>(Fault::BankrollRange);
     if (!(kellyFraction > 0 && kellyFraction <= 1))
-        return Refused<KellyStakes>(Fault::KellyFraction);
+        return refused<KellyStakes>(Fault::KellyFraction);
     double total = 0;
     for (const KellyCandidate &c : candidates) {
         if (!(c.odds > 0) || !std::isfinite(c.odds))
-            return Refused<KellyStakes>(Fault::OddsNotPositive);
+            return refused<KellyStakes>(Fault::OddsNotPositive);
         if (!(c.probability >= 0 && c.probability <= 1))
-            return Refused<KellyStakes>(Fault::ProbabilityRange);
+            return refused<KellyStakes>(Fault::ProbabilityRange);
         total += c.probability;
     }
     if (total > 1 + 1e-9)
-        return Refused<KellyStakes>(Fault::ProbabilitySum);
+        return refused<KellyStakes>(Fault::ProbabilitySum);
 
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const KellyCandidate &a, const KellyCandidate &b) {
@@ -108,7 +108,7 @@ Result<KellyStakes> Kelly(std::vector<KellyCandidate> candidates, qint64 bankrol
     for (size_t k = 0; k < taken; ++k) {
         const KellyCandidate &c = candidates[k];
         const double f = c.probability - out.reserve / c.odds;
-        const double hundreds = std::floor(HundredsRounded(double(bankroll) * f * kellyFraction));
+        const double hundreds = std::floor(hundredsRounded(double(bankroll) * f * kellyFraction));
         out.stakes.push_back(
             {c.ticket, c.probability, c.odds, f, std::max<qint64>(0, qint64(hundreds)) * 100});
     }

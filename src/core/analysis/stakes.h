@@ -32,7 +32,7 @@ inline constexpr qint64 MaxStakeYen = 1000000000000LL;
 // stake = budget x C / O rounded to the nearest 100 yen (halves up), at least 100.
 // Not ok without tickets, with odds that are not positive, a budget outside 1 to
 // MaxStakeYen, or a payout beyond 64 bits (naming the ticket by names[i], else its place).
-Result<Dutching> Dutch(const std::vector<double> &odds, qint64 budget,
+Result<Dutching> dutch(const std::vector<double> &odds, qint64 budget,
                        const std::vector<QString> &names = {});
 
 struct KellyCandidate
@@ -63,5 +63,5 @@ struct KellyStakes
 // bankroll x f x kellyFraction rounded down to 100 yen. Not ok for a bankroll outside 1 to
 // MaxStakeYen, a fraction outside (0, 1], odds not positive or probabilities outside [0, 1]
 // or summing above 1.
-Result<KellyStakes> Kelly(std::vector<KellyCandidate> candidates, qint64 bankroll,
+Result<KellyStakes> kelly(std::vector<KellyCandidate> candidates, qint64 bankroll,
                           double kellyFraction);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-double RoundedHalfUp(double value, int decimals)
+double roundedHalfUp(double value, int decimals)
 {
     static constexpr double powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
     const double scale =

@@ -4,14 +4,14 @@
 
 // floor(value x 10^decimals + 0.5 + 1e-9) / 10^decimals of the double value: halves up, and
 // 1.195 computed as 1.19499999999 still a half.
-double RoundedHalfUp(double value, int decimals);
+double roundedHalfUp(double value, int decimals);
 
 // actual / estimated odds to two decimals, probability x actual odds to three.
-inline double ShownRatio(double ratio)
+inline double shownRatio(double ratio)
 {
-    return RoundedHalfUp(ratio, 2);
+    return roundedHalfUp(ratio, 2);
 }
-inline double ShownExpectedValue(double expectedValue)
+inline double shownExpectedValue(double expectedValue)
 {
-    return RoundedHalfUp(expectedValue, 3);
+    return roundedHalfUp(expectedValue, 3);
 }

@@ -12,7 +12,7 @@ int RaceField::placedRunners() const
     return count;
 }
 
-Result<RaceField> RaceFieldFromScores(const std::vector<double> &scores, std::vector<int> brackets,
+Result<RaceField> raceFieldFromScores(const std::vector<double> &scores, std::vector<int> brackets,
                                       double beta)
 {
     const int n = scores.empty() ? 0 : int(scores.size()) - 1;
@@ -61,9 +61,9 @@ Result<RaceField> RaceFieldFromScores(const std::vector<double> &scores, std::ve
     return Result<RaceField>::success(std::move(field));
 }
 
-std::vector<int> DocumentBrackets(const OddsDocument &doc)
+std::vector<int> documentBrackets(const OddsDocument &doc)
 {
-    std::vector<int> brackets(size_t(std::max(doc.RunnerCount, 0)) + 1, 0);
+    std::vector<int> brackets(size_t(std::max(doc.runnerCount, 0)) + 1, 0);
     for (size_t r = 1; r < brackets.size(); ++r) {
         bool ok = false;
         const int b = doc.runnerTable.text(int(r) + 1, ColBracket).trimmed().toInt(&ok);
@@ -72,7 +72,7 @@ std::vector<int> DocumentBrackets(const OddsDocument &doc)
     return brackets;
 }
 
-Result<RaceField> RaceFieldFromDocument(const OddsDocument &doc, double beta)
+Result<RaceField> raceFieldFromDocument(const OddsDocument &doc, double beta)
 {
-    return RaceFieldFromScores(doc.SupportScores(), DocumentBrackets(doc), beta);
+    return raceFieldFromScores(doc.supportScores(), documentBrackets(doc), beta);
 }

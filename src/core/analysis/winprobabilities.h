@@ -21,11 +21,11 @@ struct RaceField
 // From scores as the recalculation sums them (index 1..n): shares Score[r] / total, the
 // positive ones renormalised and raised to beta (the longshot correction, beta = 1 leaves
 // them), then renormalised again. Not ok when no runner is left with a positive share.
-Result<RaceField> RaceFieldFromScores(const std::vector<double> &scores, std::vector<int> brackets,
+Result<RaceField> raceFieldFromScores(const std::vector<double> &scores, std::vector<int> brackets,
                                       double beta);
 
-// The bracket of every runner (index 1..RunnerCount) from column 1; 0 where it holds none.
-std::vector<int> DocumentBrackets(const OddsDocument &doc);
+// The bracket of every runner (index 1..runnerCount) from column 1; 0 where it holds none.
+std::vector<int> documentBrackets(const OddsDocument &doc);
 
 // From a recalculated document: its support scores and the bracket texts of column 1.
-Result<RaceField> RaceFieldFromDocument(const OddsDocument &doc, double beta);
+Result<RaceField> raceFieldFromDocument(const OddsDocument &doc, double beta);

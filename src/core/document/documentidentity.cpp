@@ -10,7 +10,7 @@
 
 bool OddsDocument::isTemplate() const
 {
-    return TextLike(QFileInfo(m_filePath).fileName(), QStringLiteral("*.def"));
+    return textLike(QFileInfo(m_filePath).fileName(), QStringLiteral("*.def"));
 }
 
 QString OddsDocument::caption() const
@@ -32,6 +32,6 @@ void OddsDocument::startFresh(int untitledNumber, const QDate &today,
     buildTable();
     if (loadTemplate)
         loadTemplate();
-    setTitleText(1, FormatDate(today, QStringLiteral("yyyy/mm/dd")));
+    setTitleText(1, formatDate(today, QStringLiteral("yyyy/mm/dd")));
     m_changed = false;
 }

@@ -131,9 +131,9 @@ private:
     std::vector<int> m_colAlign;
     QString m_fontName;
     double m_fontSize = 9;
-    Color m_backColor = Rgb(255, 255, 255);
-    Color m_foreColor = Rgb(0, 0, 0);
-    Color m_backColorFixed = Rgb(192, 192, 192);
+    Color m_backColor = rgb(255, 255, 255);
+    Color m_foreColor = rgb(0, 0, 0);
+    Color m_backColorFixed = rgb(192, 192, 192);
     int m_gridLineWidth = 1;
     int m_row = 0;
     int m_col = 0;

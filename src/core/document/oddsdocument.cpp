@@ -21,37 +21,37 @@ const char *const DefaultRatioTexts[] = {
 constexpr int DefaultColWidths[] = {320, 320, 1900, 640, 800, 1200, 930,
                                     930, 800, 800,  800, 800, 800,  800};
 
-QString DefaultHeader(int col)
+QString defaultHeader(int col)
 {
     if (col < int(std::size(DefaultHeaders)))
         return QString::fromUtf8(DefaultHeaders[col]);
     return QStringLiteral("予");
 }
 
-QString DefaultRatioText(int col)
+QString defaultRatioText(int col)
 {
     if (col < int(std::size(DefaultRatioTexts)))
         return QString::fromUtf8(DefaultRatioTexts[col]);
     return QStringLiteral("1");
 }
 
-int DefaultColWidth(int col)
+int defaultColWidth(int col)
 {
     return col < int(std::size(DefaultColWidths)) ? DefaultColWidths[col] : 800;
 }
 
 constexpr Color BracketBackColors[8] = {
-    Rgb(255, 255, 255), Rgb(30, 30, 30),  Rgb(255, 60, 60), Rgb(60, 60, 255),
-    Rgb(255, 255, 120), Rgb(50, 255, 50), Rgb(255, 128, 0), Rgb(255, 192, 203),
+    rgb(255, 255, 255), rgb(30, 30, 30),  rgb(255, 60, 60), rgb(60, 60, 255),
+    rgb(255, 255, 120), rgb(50, 255, 50), rgb(255, 128, 0), rgb(255, 192, 203),
 };
 constexpr Color BracketForeColors[8] = {
-    Rgb(0, 0, 0), Rgb(250, 250, 250), Rgb(250, 250, 250), Rgb(255, 255, 255),
-    Rgb(0, 0, 0), Rgb(0, 0, 0),       Rgb(0, 0, 0),       Rgb(0, 0, 0),
+    rgb(0, 0, 0), rgb(250, 250, 250), rgb(250, 250, 250), rgb(255, 255, 255),
+    rgb(0, 0, 0), rgb(0, 0, 0),       rgb(0, 0, 0),       rgb(0, 0, 0),
 };
 
 // Used when no window supplies real font metrics: half-width characters (ASCII and
 // half-width katakana) are half an em wide, everything else one em; em = point size at 96 dpi.
-double EstimatedTextWidth(const QString &text, double pointSize, bool blankAfter)
+double estimatedTextWidth(const QString &text, double pointSize, bool blankAfter)
 {
     const double em = pointSize * 96.0 / 72.0;
     double width = 0;
@@ -64,10 +64,10 @@ double EstimatedTextWidth(const QString &text, double pointSize, bool blankAfter
 }
 
 // Number of a count or ratio field after its change rule: the text, or the clamped number.
-std::optional<QString> ClampedFieldText(const QString &text, int low, int high, int below)
+std::optional<QString> clampedFieldText(const QString &text, int low, int high, int below)
 {
     const double v = textToNumber(text);
-    int n = RoundHalfEvenToInt(v);
+    int n = roundHalfEvenToInt(v);
     if (n > high)
         n = high;
     if (n < low)
@@ -78,25 +78,28 @@ std::optional<QString> ClampedFieldText(const QString &text, int low, int high, 
 }
 
 // The change rules keep the counts within 0..36; the clamps only guard the grid size.
-int RunnerCountFor(const QString &countText)
+int runnerCountFor(const QString &countText)
 {
-    const int n = std::clamp(RoundHalfEvenToInt(textToNumber(countText)), 0, MaxCount);
+    const int n = std::clamp(roundHalfEvenToInt(textToNumber(countText)), 0, MaxCount);
     return n < 3 ? 2 : n;
 }
 
-int DataColsFor(const QString &countText)
+int dataColsFor(const QString &countText)
 {
-    return std::clamp(RoundHalfEvenToInt(textToNumber(countText)), 0, MaxCount);
+    return std::clamp(roundHalfEvenToInt(textToNumber(countText)), 0, MaxCount);
 }
 
 } // namespace
 
 OddsDocument::OddsDocument()
-    : m_kazu{QStringLiteral("18"), QStringLiteral("8")}, m_koujyo(QStringLiteral("85")),
-      m_haitou(QStringLiteral("100000")), m_title{
-                                              QStringLiteral("タイトル"), QStringLiteral("作成日"),
-                                              QStringLiteral("予想"),     QStringLiteral("備考"),
-                                              QStringLiteral("備考"),     QStringLiteral("結果")}
+    : m_countTexts{QStringLiteral("18"), QStringLiteral("8")},
+      m_payoutRatioText(QStringLiteral("85")),
+      m_poolText(QStringLiteral("100000")), m_title{QStringLiteral("タイトル"),
+                                                    QStringLiteral("作成日"),
+                                                    QStringLiteral("予想"),
+                                                    QStringLiteral("備考"),
+                                                    QStringLiteral("備考"),
+                                                    QStringLiteral("結果")}
 {
     runnerTable.setFixedRows(0);
     runnerTable.setFixedCols(1);
@@ -105,24 +108,24 @@ OddsDocument::OddsDocument()
     quinellaMatrix.setFixedCols(0);
     quinellaMatrix.setFontSize(twipsPerPixelX * 17 / 20);
     m_quinellaInFront = false;
-    m_built = m_kazu;
+    m_built = m_countTexts;
 }
 
 bool OddsDocument::countsChangeShape() const
 {
-    return RunnerCountFor(m_kazu[0]) + 2 != runnerTable.rows() ||
-           DataColsFor(m_kazu[1]) + FirstDataCol != runnerTable.cols();
+    return runnerCountFor(m_countTexts[0]) + 2 != runnerTable.rows() ||
+           dataColsFor(m_countTexts[1]) + FirstDataCol != runnerTable.cols();
 }
 
 void OddsDocument::setCountText(int i, const QString &text)
 {
     // Out-of-range numbers are replaced at once; a text that reads as 0 (empty, letters) stays.
-    m_kazu[size_t(i & 1)] = ClampedFieldText(text, 1, MaxCount, 0).value_or(text);
+    m_countTexts[size_t(i & 1)] = clampedFieldText(text, 1, MaxCount, 0).value_or(text);
 }
 
 void OddsDocument::setPayoutRatioText(const QString &text)
 {
-    m_koujyo = ClampedFieldText(text, 1, 100, 1).value_or(text);
+    m_payoutRatioText = clampedFieldText(text, 1, 100, 1).value_or(text);
 }
 
 QString OddsDocument::titleText(int i) const
@@ -138,45 +141,45 @@ void OddsDocument::setTitleText(int i, const QString &text)
 
 void OddsDocument::buildTable()
 {
-    RunnerCount = RunnerCountFor(m_kazu[0]);
-    const int dataCols = DataColsFor(m_kazu[1]);
-    m_built = m_kazu;
+    runnerCount = runnerCountFor(m_countTexts[0]);
+    const int dataCols = dataColsFor(m_countTexts[1]);
+    m_built = m_countTexts;
 
     Grid &g = runnerTable;
     g.setFontSize(12);
-    g.setBackColor(Rgb(255, 255, 255));
-    g.setForeColor(Rgb(0, 0, 0));
+    g.setBackColor(rgb(255, 255, 255));
+    g.setForeColor(rgb(0, 0, 0));
     g.setGridLineWidth(1);
 
-    const int rows = RunnerCount + 2;
+    const int rows = runnerCount + 2;
     const int cols = dataCols + FirstDataCol;
     g.setSize(rows, cols);
     g.setFixedRows(0);
     g.setFixedCols(1);
 
     for (int i = 0; i < rows; ++i) {
-        const Color back = (i % 2) ? Rgb(240, 240, 240) : Rgb(255, 255, 255);
+        const Color back = (i % 2) ? rgb(240, 240, 240) : rgb(255, 255, 255);
         for (int c = 0; c < cols; ++c)
             g.setCellBackColor(i, c, back);
     }
 
     for (int c = 0; c < cols; ++c) {
         if (g.text(HeaderRow, c).isEmpty())
-            g.setText(HeaderRow, c, DefaultHeader(c));
+            g.setText(HeaderRow, c, defaultHeader(c));
         if (g.text(RatioRow, c).isEmpty())
-            g.setText(RatioRow, c, DefaultRatioText(c));
+            g.setText(RatioRow, c, defaultRatioText(c));
         if (c < FirstDataCol) {
-            g.setCellBackColor(RatioRow, c, Rgb(80, 80, 80));
-            g.setCellForeColor(RatioRow, c, Rgb(200, 200, 200));
+            g.setCellBackColor(RatioRow, c, rgb(80, 80, 80));
+            g.setCellForeColor(RatioRow, c, rgb(200, 200, 200));
         } else {
-            g.setCellBackColor(HeaderRow, c, Rgb(230, 230, 230));
-            g.setCellBackColor(RatioRow, c, Rgb(230, 250, 230));
+            g.setCellBackColor(HeaderRow, c, rgb(230, 230, 230));
+            g.setCellBackColor(RatioRow, c, rgb(230, 250, 230));
         }
-        g.setColWidth(c, DefaultColWidth(c));
+        g.setColWidth(c, defaultColWidth(c));
     }
 
-    const QStringList brackets = BracketTable(RunnerCount);
-    for (int r = 1; r <= RunnerCount; ++r) {
+    const QStringList brackets = bracketTable(runnerCount);
+    for (int r = 1; r <= runnerCount; ++r) {
         g.setText(r + 1, ColNumber, QString::number(r));
         if (!brackets.isEmpty()) {
             const QString &b = brackets[r - 1];
@@ -191,8 +194,8 @@ void OddsDocument::buildTable()
         }
     }
 
-    const Color computedBack[4] = {Rgb(255, 200, 200), Rgb(200, 255, 200), Rgb(200, 200, 255),
-                                   Rgb(200, 255, 255)};
+    const Color computedBack[4] = {rgb(255, 200, 200), rgb(200, 255, 200), rgb(200, 200, 255),
+                                   rgb(200, 255, 255)};
     for (int j = 0; j < rows; ++j) {
         if (j == RatioRow)
             continue;
@@ -222,8 +225,8 @@ void OddsDocument::restoreTable(const Grid &table)
     }
     for (int c = 0; c < table.cols(); ++c)
         g.setColWidth(c, table.colWidth(c));
-    m_built = m_kazu;
-    RunnerCount = RunnerCountFor(m_kazu[0]);
+    m_built = m_countTexts;
+    runnerCount = runnerCountFor(m_countTexts[0]);
     g.setCurrent(row, col);
 }
 
@@ -263,7 +266,7 @@ void OddsDocument::fitColumnWidths()
                 if (!e->chars || e->text != text) {
                     // Each text is measured with one blank after it.
                     e->px = m_measurer ? m_measurer->textWidth(text + blank, pointSize)
-                                       : EstimatedTextWidth(text, pointSize, true);
+                                       : estimatedTextWidth(text, pointSize, true);
                 }
                 e->text = text; // shares the characters: the next comparison is by place
                 e->chars = e->text.constData();
@@ -275,14 +278,14 @@ void OddsDocument::fitColumnWidths()
     }
     cache.fitted.resize(size_t(cols));
     for (int c = 0; c < cols; ++c) {
-        cache.fitted[size_t(c)] = RoundHalfEvenToInt(widest[size_t(c)]);
+        cache.fitted[size_t(c)] = roundHalfEvenToInt(widest[size_t(c)]);
         g.setColWidth(c, cache.fitted[size_t(c)]);
     }
     cache.stamp = g.textStamp();
     cache.twipsPerPixel = twipsPerPixelX;
 }
 
-QStringList BracketTable(int runnerCount)
+QStringList bracketTable(int runnerCount)
 {
     QStringList out;
     if (runnerCount < 8 || runnerCount > 24)

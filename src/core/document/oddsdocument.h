@@ -63,21 +63,21 @@ public:
                     const std::function<void()> &loadTemplate = {});
 
     // Fields. Setting a count or the payout ratio runs its change rule.
-    QString countText(int i) const { return m_kazu[size_t(i & 1)]; }
+    QString countText(int i) const { return m_countTexts[size_t(i & 1)]; }
     void setCountText(int i, const QString &text);
     // The counts the runner table was last built for. Files and undo snapshots hold these, so
     // they never disagree with the table while a typed count waits for Enter.
     QString builtCountText(int i) const { return m_built[size_t(i & 1)]; }
     // True when buildTable would give the table another number of rows or columns.
     bool countsChangeShape() const;
-    QString payoutRatioText() const { return m_koujyo; }
+    QString payoutRatioText() const { return m_payoutRatioText; }
     void setPayoutRatioText(const QString &text);
-    QString poolText() const { return m_haitou; }
-    void setPoolText(const QString &text) { m_haitou = text; }
+    QString poolText() const { return m_poolText; }
+    void setPoolText(const QString &text) { m_poolText = text; }
     QString titleText(int i) const;
     void setTitleText(int i, const QString &text);
 
-    int RunnerCount = 2;
+    int runnerCount = 2;
     Grid runnerTable;         // runner table
     Grid quinellaMatrix;      // quinella matrix; visible = the quinella view
     QStringList rankList;     // kept in ascending text order
@@ -97,11 +97,11 @@ public:
     void restoreTable(const Grid &table);
     void fitColumnWidths();
     void recalculate();
-    void SuperOdds();
+    void computeValues();
     QStringList columnContributions(int col, const double &ratio) const;
-    // Score of every runner (index 1..RunnerCount) from the weighted data columns and the
+    // Score of every runner (index 1..runnerCount) from the weighted data columns and the
     // current pool (poolText()): after recalculate, the scores its support shares were made from.
-    std::vector<double> SupportScores() const;
+    std::vector<double> supportScores() const;
     // False when there is no layout for the runner count field: nothing is changed then.
     bool estimateQuinella();
     bool buildQuinellaMatrix();
@@ -113,7 +113,7 @@ public:
 private:
     // columnContributions as numbers: each entry as textToNumber reads its text back. The texts are
     // built only when asked for; the recalculation needs just the numbers.
-    std::vector<double> ColumnContribution(int col, double ratio, QStringList *texts) const;
+    std::vector<double> columnContribution(int col, double ratio, QStringList *texts) const;
 
     // The width in pixels of every runner-table text as last measured, so that fitting the
     // columns measures only the texts that changed. Kept per cell with the text it belongs to;
@@ -145,10 +145,10 @@ private:
     };
     MeasuredWidths m_widths;
 
-    std::array<QString, 2> m_kazu;
+    std::array<QString, 2> m_countTexts;
     std::array<QString, 2> m_built;
-    QString m_koujyo;
-    QString m_haitou;
+    QString m_payoutRatioText;
+    QString m_poolText;
     std::array<QString, 6> m_title;
     const TextMeasurer *m_measurer = nullptr;
     QString m_filePath;
@@ -161,4 +161,4 @@ private:
 double truncateDecimals(double value, int digits);
 
 // Bracket ("枠") texts of runners 1..n for 8 <= n <= 24, else empty.
-QStringList BracketTable(int runnerCount);
+QStringList bracketTable(int runnerCount);

@@ -10,17 +10,17 @@
 
 namespace {
 
-Color EstimateBackColor(double v)
+Color estimateBackColor(double v)
 {
     if (v > 9999.9)
-        return Rgb(255, 200, 255);
+        return rgb(255, 200, 255);
     if (v < 20)
-        return Rgb(255, 255, 0);
+        return rgb(255, 255, 0);
     if (v < 40)
-        return Rgb(255, 255, 100);
+        return rgb(255, 255, 100);
     if (v < 50)
-        return Rgb(255, 255, 200);
-    return Rgb(220, 220, 220);
+        return rgb(255, 255, 200);
+    return rgb(220, 220, 220);
 }
 
 // Block start column and label row of every first runner 1..n-1, per runner count n.
@@ -30,7 +30,7 @@ struct QuinellaLayout
     std::vector<int> blockRow;
 };
 
-const QuinellaLayout *QuinellaLayoutFor(int n)
+const QuinellaLayout *quinellaLayoutFor(int n)
 {
     static const QuinellaLayout layouts[] = {
         /* 2 */ {{0}, {1}},
@@ -73,26 +73,26 @@ const QuinellaLayout *QuinellaLayoutFor(int n)
 bool OddsDocument::estimateQuinella()
 {
     // Without a layout for the runner count field the document stays as it is.
-    if (!QuinellaLayoutFor(RoundHalfEvenToInt(textToNumber(m_kazu[0]))))
+    if (!quinellaLayoutFor(roundHalfEvenToInt(textToNumber(m_countTexts[0]))))
         return false;
 
     quinellaMatrix.setFontSize(twipsPerPixelX * 17 / 20);
 
-    const int n = std::max(RunnerCount, 0);
+    const int n = std::max(runnerCount, 0);
     std::vector<Fixed4> odds(size_t(n) + 1);
     for (int r = 1; r <= n; ++r)
         odds[size_t(r)] =
             Fixed4::fromDouble(textToNumber(runnerTable.text(r + 1, ColOdds))).value_or(Fixed4());
 
     quinellaList.clear();
-    const float ratio = float(textToNumber(m_koujyo) / 100);
+    const float ratio = float(textToNumber(m_payoutRatioText) / 100);
     for (int i = 1; i < n; ++i) {
         for (int j = i + 1; j <= n; ++j) {
             const std::optional<Fixed4> product = odds[size_t(i)].times(odds[size_t(j)]);
             QString estimate;
             if (product) {
                 const double v = double(ratio) * (double(ratio) * product->toDouble());
-                estimate = FormatNumber(v, QStringLiteral("#.0"));
+                estimate = formatNumber(v, QStringLiteral("#.0"));
             }
             quinellaList.append(QString::number(i) + QLatin1Char('-') + QString::number(j) +
                                 QLatin1Char(':') + estimate);
@@ -106,8 +106,8 @@ bool OddsDocument::estimateQuinella()
 
 bool OddsDocument::buildQuinellaMatrix()
 {
-    const int n = RoundHalfEvenToInt(textToNumber(m_kazu[0]));
-    const QuinellaLayout *layout = QuinellaLayoutFor(n);
+    const int n = roundHalfEvenToInt(textToNumber(m_countTexts[0]));
+    const QuinellaLayout *layout = quinellaLayoutFor(n);
     if (!layout)
         return false;
 
@@ -121,15 +121,15 @@ bool OddsDocument::buildQuinellaMatrix()
     const int rows = *std::max_element(layout->blockRow.begin(), layout->blockRow.end()) + 4;
     g.setSize(rows, cols);
     g.clear();
-    g.setBackColor(Rgb(240, 240, 240));
+    g.setBackColor(rgb(240, 240, 240));
 
     for (int i = 1; i < n; ++i) {
         const int c = layout->blockCol[size_t(i - 1)];
         const int t = layout->blockRow[size_t(i - 1)];
-        g.setCellBackColor(t, c, Rgb(200, 200, 200));
+        g.setCellBackColor(t, c, rgb(200, 200, 200));
         g.setText(t, c + 1, QStringLiteral("■") + QString::number(i) + QStringLiteral("■"));
-        g.setCellBackColor(t, c + 1, Rgb(230, 230, 230));
-        g.setCellBackColor(t, c + 2, Rgb(20, 20, 20));
+        g.setCellBackColor(t, c + 1, rgb(230, 230, 230));
+        g.setCellBackColor(t, c + 2, rgb(20, 20, 20));
         g.setColWidth(c, 720);
         g.setColWidth(c + 1, 1000);
         g.setColWidth(c + 2, 60);
@@ -140,18 +140,18 @@ bool OddsDocument::buildQuinellaMatrix()
         const QString pair = item.left(colon);
         const QString estimate = colon < 0 ? QString() : item.mid(colon + 1);
         const QStringList ij = pair.split(QLatin1Char('-'));
-        const int i = RoundHalfEvenToInt(textToNumber(ij.value(0)));
-        const int j = RoundHalfEvenToInt(textToNumber(ij.value(1)));
+        const int i = roundHalfEvenToInt(textToNumber(ij.value(0)));
+        const int j = roundHalfEvenToInt(textToNumber(ij.value(1)));
         // Items made for another runner count do not fit this layout.
         if (i < 1 || i >= n || j <= i || j > n)
             continue;
         const int c = layout->blockCol[size_t(i - 1)];
         const int row = layout->blockRow[size_t(i - 1)] + (j - i);
         g.setText(row, c, pair);
-        g.setCellBackColor(row, c, Rgb(230, 230, 230));
+        g.setCellBackColor(row, c, rgb(230, 230, 230));
         g.setText(row, c + 1, estimate);
-        g.setCellBackColor(row, c + 1, EstimateBackColor(textToNumber(estimate)));
-        g.setCellBackColor(row, c + 2, Rgb(20, 20, 20));
+        g.setCellBackColor(row, c + 1, estimateBackColor(textToNumber(estimate)));
+        g.setCellBackColor(row, c + 2, rgb(20, 20, 20));
     }
 
     return true;

@@ -18,23 +18,23 @@
 
 namespace {
 
-Color RankBackColor(int rank)
+Color rankBackColor(int rank)
 {
     switch (rank) {
     case 1:
-        return Rgb(128, 255, 255);
+        return rgb(128, 255, 255);
     case 2:
-        return Rgb(255, 255, 150);
+        return rgb(255, 255, 150);
     case 3:
-        return Rgb(255, 128, 128);
+        return rgb(255, 128, 128);
     default:
-        return Rgb(199, 199, 199);
+        return rgb(199, 199, 199);
     }
 }
 
 // A double result that the calculation cannot use (overflow, division by zero) makes the
 // step that produced it fail; the step is then skipped.
-bool Usable(double x)
+bool usable(double x)
 {
     return std::isfinite(x);
 }
@@ -42,7 +42,7 @@ bool Usable(double x)
 // The double nearest to x rounded to 15 significant digits, from one product in extended
 // precision: a product below 10^15 is off by less than 2^-14, which cannot move its rounding to
 // a whole number unless it lies within 1E-4 of a half; those are left to the digits.
-std::optional<double> RoundedTo15DigitsByProduct(double x)
+std::optional<double> roundedTo15DigitsByProduct(double x)
 {
     static_assert(std::numeric_limits<long double>::digits >= 64);
     static constexpr long double pow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,
@@ -54,7 +54,7 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
     // k with 10^14 <= a x 10^k < 10^15, so the product's whole part has 15 digits.
     // a = m x 2^e2 with 0.5 <= m < 1 (a is normal), read off its bits.
     const int e2 = int((std::bit_cast<quint64>(a) >> 52) & 0x7ff) - 1022;
-    int k = 14 - int(FloorOf((e2 - 1) * 0.30102999566398120));
+    int k = 14 - int(floorOf((e2 - 1) * 0.30102999566398120));
     long double p;
     for (int tries = 0;; ++tries) {
         if (k < 0 || k > 22 || tries > 2)
@@ -80,23 +80,23 @@ std::optional<double> RoundedTo15DigitsByProduct(double x)
 
 // textToNumber(numberToText(x)) without building the text when it cannot change the value: a
 // double whose shortest form has at most 15 significant digits reads back as itself.
-double ReadBack(double x)
+double readBackNumber(double x)
 {
     // Whole numbers below 1E15 are written with at most 15 digits and read back unchanged.
-    if (std::fabs(x) < 1e15 && x == FloorOf(x))
+    if (std::fabs(x) < 1e15 && x == floorOf(x))
         return x;
     // x is the double nearest to a decimal k / 10^d with few digits (3.5, 1.25): its text is
     // that decimal, which reads back as x.
     static constexpr double scales[] = {10.0, 100.0, 1000.0, 10000.0};
     for (const double scale : scales) {
         const double k = x * scale;
-        if (std::fabs(k) < 1e15 && k == FloorOf(k) && k / scale == x)
+        if (std::fabs(k) < 1e15 && k == floorOf(k) && k / scale == x)
             return x;
     }
     // The text is x rounded to 15 significant digits, and reading it gives the double nearest
     // to that decimal: the same digits and the same correctly rounded reading, without the
     // text. Near the ends of the double range the text's overflow and underflow rules decide.
-    if (const std::optional<double> y = RoundedTo15DigitsByProduct(x))
+    if (const std::optional<double> y = roundedTo15DigitsByProduct(x))
         return *y;
     char buf[40];
     const double a = std::fabs(x);
@@ -124,23 +124,23 @@ double ReadBack(double x)
 
 // What the "00.00" text of x reads back as: x rounded half away from zero to two decimals.
 // Away from a half the product decides; near one the text path decides exactly.
-double RoundedToHundredths(double x)
+double roundedToHundredths(double x)
 {
     const double y = std::fabs(x) * 100;
     if (y < 0x1p30) {
-        const double whole = FloorOf(y);
+        const double whole = floorOf(y);
         const double frac = y - whole;
         if (std::fabs(frac - 0.5) > 1e-3) {
-            const double n = NearestWhole(whole, frac);
+            const double n = nearestWhole(whole, frac);
             return x < 0 ? -n / 100 : n / 100; // -00.00 reads back as -0
         }
     }
-    return textToNumber(FormatNumber(x, QStringLiteral("00.00")));
+    return textToNumber(formatNumber(x, QStringLiteral("00.00")));
 }
 
 // "[sign]digits[.digits]" and nothing else, with at most 15 digits after the leading zeros:
 // the number it reads as is the double nearest to a decimal of at most 15 digits.
-bool IsShortDecimal(const QString &text)
+bool isShortDecimal(const QString &text)
 {
     qsizetype i = 0;
     if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
@@ -163,7 +163,7 @@ bool IsShortDecimal(const QString &text)
     return anyDigit;
 }
 
-bool IsDigit(QChar c)
+bool isDigit(QChar c)
 {
     return char16_t(c.unicode() - u'0') <= 9;
 }
@@ -171,7 +171,7 @@ bool IsDigit(QChar c)
 // A plain decimal "[sign]digits[.digits]" with at most 15 significant digits and at most 22
 // decimals, from p up to the first character that is not part of it: the double nearest to it
 // (one correctly rounded division, as the reader does). False when the text there is not one.
-bool ScanPlainDecimal(const QChar *&p, const QChar *end, double &value)
+bool scanPlainDecimal(const QChar *&p, const QChar *end, double &value)
 {
     static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -187,7 +187,7 @@ bool ScanPlainDecimal(const QChar *&p, const QChar *end, double &value)
         ++q;
     const QChar *significantStart = q;
     quint64 mantissa = 0;
-    for (; q != end && IsDigit(*q); ++q)
+    for (; q != end && isDigit(*q); ++q)
         mantissa = mantissa * 10 + (q->unicode() - u'0');
     qsizetype significant = q - significantStart;
     bool anyDigit = q != wholeStart;
@@ -198,7 +198,7 @@ bool ScanPlainDecimal(const QChar *&p, const QChar *end, double &value)
             while (q != end && *q == u'0')
                 ++q;
         significantStart = q;
-        for (; q != end && IsDigit(*q); ++q)
+        for (; q != end && isDigit(*q); ++q)
             mantissa = mantissa * 10 + (q->unicode() - u'0');
         significant += q - significantStart;
         decimals = q - fractionStart;
@@ -215,12 +215,12 @@ bool ScanPlainDecimal(const QChar *&p, const QChar *end, double &value)
 // The two forms nearly every data cell has, read in one pass: a plain decimal, and a fraction
 // "a/b" of two plain decimals. number is what the general rules below give for them, readBack
 // whether it is already what its own text reads back as. False for every other form.
-bool ReadCommonCell(const QString &cell, double &number, bool &readBack)
+bool readCommonCell(const QString &cell, double &number, bool &readBack)
 {
     const QChar *p = cell.constData();
     const QChar *const end = p + cell.size();
     double a;
-    if (!ScanPlainDecimal(p, end, a))
+    if (!scanPlainDecimal(p, end, a))
         return false;
     if (p == end) {
         number = a;
@@ -231,14 +231,14 @@ bool ReadCommonCell(const QString &cell, double &number, bool &readBack)
         return false;
     ++p;
     double b;
-    if (!ScanPlainDecimal(p, end, b) || p != end)
+    if (!scanPlainDecimal(p, end, b) || p != end)
         return false;
     // Both parts below 1E15 and the divisor at least 1E-22: the quotient is finite.
     if (b == 0) {
         number = 0;
         readBack = false;
     } else {
-        number = ReadBack(a / b);
+        number = readBackNumber(a / b);
         readBack = true;
     }
     return true;
@@ -262,7 +262,7 @@ private:
 };
 
 // Position of the next fraction slash; "／" is a slash when compared as text.
-qsizetype SlashIndex(const QString &text, qsizetype from)
+qsizetype slashIndex(const QString &text, qsizetype from)
 {
     for (qsizetype i = from; i < text.size(); ++i)
         if (text[i] == u'/' || text[i] == u'\uff0f')
@@ -275,7 +275,7 @@ qsizetype SlashIndex(const QString &text, qsizetype from)
 void OddsDocument::recalculate()
 {
     m_quinellaInFront = false;
-    SuperOdds();
+    computeValues();
     // After the new values are written, so the computed columns fit them.
     fitColumnWidths();
 }
@@ -283,32 +283,32 @@ void OddsDocument::recalculate()
 QStringList OddsDocument::columnContributions(int col, const double &ratio) const
 {
     QStringList texts;
-    ColumnContribution(col, ratio, &texts);
+    columnContribution(col, ratio, &texts);
     return texts;
 }
 
-std::vector<double> OddsDocument::SupportScores() const
+std::vector<double> OddsDocument::supportScores() const
 {
-    const int n = std::max(RunnerCount, 0);
+    const int n = std::max(runnerCount, 0);
     std::vector<double> score(size_t(n) + 1, 0.0);
     for (int c = FirstDataCol; c < runnerTable.cols(); ++c) {
         const double w = textToNumber(runnerTable.textRef(RatioRow, c));
-        if (w == 0 || !Usable(w))
+        if (w == 0 || !usable(w))
             continue;
-        const std::vector<double> contribution = ColumnContribution(c, w, nullptr);
+        const std::vector<double> contribution = columnContribution(c, w, nullptr);
         for (int r = 1; r <= n; ++r) {
             const double sum = score[size_t(r)] + contribution[size_t(r)];
-            if (Usable(sum))
+            if (usable(sum))
                 score[size_t(r)] = sum;
         }
     }
     return score;
 }
 
-std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
+std::vector<double> OddsDocument::columnContribution(int col, double ratio,
                                                      QStringList *texts) const
 {
-    const int n = std::max(RunnerCount, 0);
+    const int n = std::max(runnerCount, 0);
     if (texts) {
         texts->clear();
         texts->reserve(n + 1);
@@ -321,11 +321,11 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
         const QString &cell = runnerTable.textRef(i + 1, col);
         double number;
         bool readBack = false; // number is already what its own text reads back as
-        if (ReadCommonCell(cell, number, readBack)) {
+        if (readCommonCell(cell, number, readBack)) {
             // read in one pass
-        } else if (const qsizetype slash = SlashIndex(cell, 0); slash >= 0) {
+        } else if (const qsizetype slash = slashIndex(cell, 0); slash >= 0) {
             // The first two parts of cell + "/1" split at every slash, read in place.
-            qsizetype end = SlashIndex(cell, slash + 1);
+            qsizetype end = slashIndex(cell, slash + 1);
             if (end < 0)
                 end = cell.size();
             const double den =
@@ -333,21 +333,21 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
             const double q = textToNumber(QString::fromRawData(cell.constData(), slash)) / den;
             if (den == 0)
                 number = 0;
-            else if (Usable(q))
-                number = ReadBack(q), readBack = true;
+            else if (usable(q))
+                number = readBackNumber(q), readBack = true;
             else
                 number = textToNumber(cell); // the division failed: the cell stays as it is
         } else {
             number = textToNumber(cell);
-            readBack = IsShortDecimal(cell);
+            readBack = isShortDecimal(cell);
         }
         const double x = number * std::abs(ratio);
-        if (!Usable(x))
+        if (!usable(x))
             continue; // the entry stays empty
         // Reading back twice gives the same number: in the normal range a decimal of at most
         // 15 digits survives the trip through a double unchanged.
         const bool same = readBack && x == number && std::fabs(x) > 1e-300 && std::fabs(x) < 1e300;
-        value[size_t(i)] = same ? x : ReadBack(x);
+        value[size_t(i)] = same ? x : readBackNumber(x);
         if (texts)
             (*texts)[i] = numberToText(x);
     }
@@ -378,13 +378,13 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
             return value;
     }
 
-    const double pool = textToNumber(m_haitou);
+    const double pool = textToNumber(m_poolText);
     std::vector<double> k(size_t(n) + 1, 0.0);
     Fixed4 sumK;
     for (int i = 1; i <= n; ++i) {
         const double vi = value[size_t(i)];
         const double ki = vi > 0 ? pool / vi : 0.0;
-        if (!Usable(ki))
+        if (!usable(ki))
             continue;
         k[size_t(i)] = ki;
         sumK = sumK.plusRounded(ki);
@@ -401,49 +401,49 @@ std::vector<double> OddsDocument::ColumnContribution(int col, double ratio,
     const double s = sumK.toDouble();
     for (int i = 1; i <= n; ++i) {
         const double share = k[size_t(i)] / s * 100;
-        if (!Usable(share))
+        if (!usable(share))
             continue;
         if (texts) {
-            const QString text = FormatNumber(share, QStringLiteral("00.00"));
+            const QString text = formatNumber(share, QStringLiteral("00.00"));
             value[size_t(i)] = textToNumber(text);
             (*texts)[i] = text;
         } else {
-            value[size_t(i)] = RoundedToHundredths(share);
+            value[size_t(i)] = roundedToHundredths(share);
         }
     }
     return value;
 }
 
-void OddsDocument::SuperOdds()
+void OddsDocument::computeValues()
 {
     Grid &g = runnerTable;
-    const int n = std::max(RunnerCount, 0);
+    const int n = std::max(runnerCount, 0);
 
-    const double payoutRatio = textToNumber(m_koujyo) / 100;
+    const double payoutRatio = textToNumber(m_payoutRatioText) / 100;
 
     // Pool: the stake columns, unless they hold nothing sensible.
     double stakeTotal = 0;
     for (int c = FirstDataCol; c < g.cols(); ++c) {
-        if (!TextContains(g.textRef(HeaderRow, c), QStringLiteral("投票金")))
+        if (!textContains(g.textRef(HeaderRow, c), QStringLiteral("投票金")))
             continue;
         for (int r = 1; r <= n; ++r) {
             const double sum = stakeTotal + textToNumber(g.textRef(r + 1, c));
-            if (Usable(sum))
+            if (usable(sum))
                 stakeTotal = sum;
         }
     }
     if (9 < stakeTotal && stakeTotal < 99999999)
-        m_haitou = numberToText(stakeTotal);
+        m_poolText = numberToText(stakeTotal);
     else
-        m_haitou = QStringLiteral("100000");
-    const double pool = textToNumber(m_haitou);
+        m_poolText = QStringLiteral("100000");
+    const double pool = textToNumber(m_poolText);
 
-    const std::vector<double> score = SupportScores();
+    const std::vector<double> score = supportScores();
 
     double total = 0;
     for (int r = 1; r <= n; ++r) {
         const double sum = total + score[size_t(r)];
-        if (Usable(sum))
+        if (usable(sum))
             total = sum;
     }
     if (total == 0) {
@@ -453,7 +453,7 @@ void OddsDocument::SuperOdds()
     std::vector<double> share(size_t(n) + 1, 0.0);
     for (int r = 1; r <= n; ++r) {
         const double s = score[size_t(r)] / total;
-        if (Usable(s))
+        if (usable(s))
             share[size_t(r)] = s;
     }
 
@@ -478,11 +478,11 @@ void OddsDocument::SuperOdds()
     ranked.reserve(size_t(n));
     for (int r = 1; r <= n; ++r) {
         const double percent = share[size_t(r)] * 100;
-        if (!Usable(percent))
+        if (!usable(percent))
             continue;
-        FormatNumberTo(text, percent, supportMask);
+        formatNumberTo(text, percent, supportMask);
         g.updateText(r + 1, ColSupport, text);
-        FormatNumberTo(text, percent, rankMask);
+        formatNumberTo(text, percent, rankMask);
         RankItem &item = ranked.emplace_back(RankItem{{}, textToNumber(text), r});
         const Digits runner(r);
         item.text.reserve(text.size() + 1 + runner.view().size());
@@ -528,7 +528,7 @@ void OddsDocument::SuperOdds()
         std::copy(digits.view().begin(), digits.view().end(), text.begin());
         text.append(u'着');
         g.updateText(r + 1, ColRank, text);
-        g.setCellBackColor(r + 1, ColRank, RankBackColor(rank));
+        g.setCellBackColor(r + 1, ColRank, rankBackColor(rank));
     }
 
     std::vector<Fixed4> stake(size_t(n) + 1);
@@ -556,11 +556,11 @@ void OddsDocument::SuperOdds()
         if (odds > 9999)
             odds = 9999;
         odds = truncateDecimals(odds, 1);
-        FormatNumberTo(text, odds, oddsMask);
+        formatNumberTo(text, odds, oddsMask);
         g.updateText(r + 1, ColOdds, text);
         const double payout = pool * share[size_t(r)] * odds;
-        if (Usable(payout)) {
-            FormatNumberTo(text, payout, oddsMask);
+        if (usable(payout)) {
+            formatNumberTo(text, payout, oddsMask);
             g.updateText(r + 1, ColPayout, text);
         }
     }
@@ -573,7 +573,7 @@ double truncateDecimals(double value, int digits)
     const double a = std::fabs(value);
     if (digits >= 0 && digits <= 4 && a >= 1e-4) {
         const double y = a * scales[digits];
-        const double whole = y < 1e7 ? FloorOf(y) : 0;
+        const double whole = y < 1e7 ? floorOf(y) : 0;
         if (y < 1e7 && y - whole > 1e-6 && whole + 1 - y > 1e-6) {
             const double cut = whole / scales[digits];
             return value < 0 ? -cut : cut;

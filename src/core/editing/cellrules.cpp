@@ -7,15 +7,15 @@
 
 #include <algorithm>
 
-QString stripSeparators(const QString &wkStr, const QString &delStr)
+QString stripSeparators(const QString &text, const QString &delStr)
 {
     static const QString defaultSet = QStringLiteral(",_=!#$%&'()~");
     const QString set =
-        FoldText((delStr.isEmpty() ? defaultSet : delStr) + QStringLiteral("\"\r\n"));
+        foldText((delStr.isEmpty() ? defaultSet : delStr) + QStringLiteral("\"\r\n"));
     QString out;
-    out.reserve(wkStr.size());
-    for (const QChar ch : wkStr) {
-        const QString folded = FoldText(QString(ch));
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        const QString folded = foldText(QString(ch));
         if (folded.size() == 1 && set.contains(folded.front()))
             continue;
         out.append(ch);
@@ -31,16 +31,16 @@ QString removeFieldSeparators(const QString &text)
     return out;
 }
 
-int ImeModeForCell(const Grid &grid, int row, int col)
+int imeModeForCell(const Grid &grid, int row, int col)
 {
     const QString weight = grid.text(RatioRow, col);
-    if (TextEquals(weight, QStringLiteral("備考")) || row == HeaderRow || col == ColName ||
+    if (textEquals(weight, QStringLiteral("備考")) || row == HeaderRow || col == ColName ||
         textToNumber(weight) == 0)
         return ImeFree;
     return ImeDisabled;
 }
 
-QString SelectionStatus(const Grid &grid)
+QString selectionStatus(const Grid &grid)
 {
     const int c1 = std::min(grid.col(), grid.colSel());
     const int c2 = std::max(grid.col(), grid.colSel());
@@ -54,7 +54,7 @@ QString SelectionStatus(const Grid &grid)
     QString s = QString::number(c1) + QLatin1Char(':') + QString::number(r1 - 1) +
                 QStringLiteral("～") + QString::number(c2) + QLatin1Char(':') +
                 QString::number(r2 - 1) + QLatin1Char('=') + numberToText(sum) +
-                QStringLiteral("   ☆") + ToFullWidth(grid.text(grid.row(), ColNumber)) +
+                QStringLiteral("   ☆") + toFullWidth(grid.text(grid.row(), ColNumber)) +
                 QStringLiteral("番の") + grid.text(HeaderRow, grid.col()) + QLatin1Char('=') +
                 grid.text(grid.row(), grid.col());
     s.remove(QStringLiteral("\r\n"));
@@ -70,21 +70,21 @@ void deleteRange(Grid &grid, int wX1, int wY1, int wX2, int wY2)
             grid.setText(r, c, QString());
 }
 
-void leaveEditor(Grid &grid, int FocusRow, int FocusCol)
+void leaveEditor(Grid &grid, int focusRow, int focusCol)
 {
-    grid.setCellBackColor(FocusRow, 0, (FocusRow % 2) ? Rgb(240, 240, 240) : Rgb(255, 255, 255));
-    grid.setCellBackColor(0, FocusCol, Rgb(200, 200, 200));
+    grid.setCellBackColor(focusRow, 0, (focusRow % 2) ? rgb(240, 240, 240) : rgb(255, 255, 255));
+    grid.setCellBackColor(0, focusCol, rgb(200, 200, 200));
 }
 
-bool focusGrid(Grid &grid, int *FocusRow, int *FocusCol)
+bool focusGrid(Grid &grid, int *focusRow, int *focusCol)
 {
     const int r = grid.row();
     const int c = grid.col();
     if (c <= 1)
         return false;
-    grid.setCellBackColor(r, 0, Rgb(50, 200, 255));
-    grid.setCellBackColor(0, c, Rgb(50, 200, 255));
-    *FocusRow = r;
-    *FocusCol = c;
+    grid.setCellBackColor(r, 0, rgb(50, 200, 255));
+    grid.setCellBackColor(0, c, rgb(50, 200, 255));
+    *focusRow = r;
+    *focusCol = c;
     return true;
 }

@@ -15,22 +15,22 @@ QString removeFieldSeparators(const QString &text);
 // Input-method modes of the editor.
 enum ImeMode : int { ImeFree = 0, ImeDisabled = 3 };
 
-// wkStr without every character of delStr + double quote + CR + LF, matched as text (so
+// text without every character of delStr + double quote + CR + LF, matched as text (so
 // full-width forms go as well). An empty delStr stands for , _ = ! # $ % & ' ( ) ~.
-QString stripSeparators(const QString &wkStr, const QString &delStr = QString());
+QString stripSeparators(const QString &text, const QString &delStr = QString());
 
 // Free for remarks ("備考" weight), the header row, the name column and columns whose weight
 // reads as 0; disabled elsewhere (numbers are typed there).
-int ImeModeForCell(const Grid &grid, int row, int col);
+int imeModeForCell(const Grid &grid, int row, int col);
 
 // "c1:r1～c2:r2=sum   ☆" + full-width runner number + "番の" + header + "=" + current text,
 // rows shown less one, line breaks removed.
-QString SelectionStatus(const Grid &grid);
+QString selectionStatus(const Grid &grid);
 
 // Clears every cell between the two corners (either order, bounds included).
 void deleteRange(Grid &grid, int wX1, int wY1, int wX2, int wY2);
 
 // Header highlight of the current cell's row and column (columns 2 onward only).
-void leaveEditor(Grid &grid, int FocusRow, int FocusCol);
+void leaveEditor(Grid &grid, int focusRow, int focusCol);
 // Returns false when nothing was highlighted (columns 0 and 1): the focus cell stays then.
-bool focusGrid(Grid &grid, int *FocusRow, int *FocusCol);
+bool focusGrid(Grid &grid, int *focusRow, int *focusCol);

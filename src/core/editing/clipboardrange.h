@@ -9,10 +9,10 @@
 #include <QString>
 
 // Text of the selected range (current cell to selection corner, either order). With
-// iErase, cut: clears the copied cells of runner rows (row > 1) in the name column and
+// erase, cut: clears the copied cells of runner rows (row > 1) in the name column and
 // the data columns (column 2 and 7 onward); headers, weights, numbers, brackets and
 // computed columns stay.
-QString copyRange(Grid &FxGrid, bool iErase);
+QString copyRange(Grid &grid, bool erase);
 
 // Writes the clipboard text (plainText, or secondText when plainText is empty) into the
 // selection: rows from the current row down to the selection row, columns from the current
@@ -29,5 +29,4 @@ struct PasteCount
     qsizetype clipboardCells = 0;
     qsizetype pastedCells = 0;
 };
-PasteCount pasteRange(Grid &FxGrid, const QString &plainText,
-                      const QString &secondText = QString());
+PasteCount pasteRange(Grid &grid, const QString &plainText, const QString &secondText = QString());

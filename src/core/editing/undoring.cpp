@@ -7,41 +7,41 @@
 
 namespace {
 
-bool InRing(int slot)
+bool inRing(int slot)
 {
     return slot >= 0 && slot < UndoRing::Slots;
 }
 
 } // namespace
 
-QString UndoRing::UndoClip(int slot) const
+QString UndoRing::undoClip(int slot) const
 {
-    return InRing(slot) ? TableText(m_table[size_t(slot)], QLatin1Char('\t'), QLatin1Char('\r'))
+    return inRing(slot) ? tableText(m_table[size_t(slot)], QLatin1Char('\t'), QLatin1Char('\r'))
                         : QString();
 }
-QString UndoRing::UndoHead(int slot) const
+QString UndoRing::undoHead(int slot) const
 {
-    return InRing(slot) ? m_head[size_t(slot)] : QString();
+    return inRing(slot) ? m_head[size_t(slot)] : QString();
 }
-QString UndoRing::UndoData(int slot) const
+QString UndoRing::undoData(int slot) const
 {
-    return InRing(slot) ? m_data[size_t(slot)] : QString();
+    return inRing(slot) ? m_data[size_t(slot)] : QString();
 }
 
 bool UndoRing::isFilled(int slot) const
 {
-    return InRing(slot) && m_table[size_t(slot)].rows() > 0 && !m_head[size_t(slot)].isEmpty() &&
+    return inRing(slot) && m_table[size_t(slot)].rows() > 0 && !m_head[size_t(slot)].isEmpty() &&
            !m_data[size_t(slot)].isEmpty();
 }
 
 void UndoRing::pushUndo(const OddsDocument &doc)
 {
-    if (!InRing(m_pos))
+    if (!inRing(m_pos))
         m_pos = 0;
     const auto slot = size_t(m_pos);
     m_table[slot] = doc.runnerTable;
-    m_head[slot] = HeaderLine(doc);
-    m_data[slot] = ValuesLine(doc);
+    m_head[slot] = headerLine(doc);
+    m_data[slot] = valuesLine(doc);
     ++m_pos;
 }
 

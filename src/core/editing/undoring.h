@@ -27,11 +27,11 @@ public:
     // and the selection collapses onto it. False (and nothing changed) for an empty slot.
     bool undo(OddsDocument &doc);
 
-    int UndoPos() const { return m_pos; }
+    int undoPos() const { return m_pos; }
     // The slot's table text: cells by TAB, rows by CR.
-    QString UndoClip(int slot) const;
-    QString UndoHead(int slot) const;
-    QString UndoData(int slot) const;
+    QString undoClip(int slot) const;
+    QString undoHead(int slot) const;
+    QString undoData(int slot) const;
     bool isFilled(int slot) const;
 
 private:

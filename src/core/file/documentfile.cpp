@@ -13,7 +13,7 @@ namespace {
 const QString Comma = QStringLiteral(",");
 const QString CrLf = QStringLiteral("\r\n");
 
-QString CharName(char32_t ch)
+QString charName(char32_t ch)
 {
     const QString hex = QStringLiteral("U+%1").arg(
         QString::number(quint32(ch), 16).toUpper().rightJustified(4, u'0'));
@@ -32,13 +32,13 @@ struct Place
     bool cell = false;
     int line = 0; // the row of a cell
     int pos = 0;  // the column of a cell
-    QString name() const { return cell ? CellName(line, pos) : FileFieldName(line, pos); }
+    QString name() const { return cell ? cellName(line, pos) : fileFieldName(line, pos); }
 };
 
 // Calls check(place, text) for every text of the file, in file order, and returns the first
 // message it gives; empty when it gives none.
 template <typename Check>
-QString FirstProblem(const OddsDocument &doc, const Grid &grid, Check &&check)
+QString firstProblem(const OddsDocument &doc, const Grid &grid, Check &&check)
 {
     QString problem;
     auto at = [&](Place place, const QString &text) {
@@ -63,32 +63,32 @@ QString FirstProblem(const OddsDocument &doc, const Grid &grid, Check &&check)
     return problem;
 }
 
-bool IsSeparator(QChar ch)
+bool isSeparator(QChar ch)
 {
     return ch == u',' || ch == QChar(0xFF0C) || ch == u'\r' || ch == u'\n';
 }
 
 // What the file format itself cannot carry: separators and overlong texts.
-QString FormatProblem(const Place &place, const QString &text)
+QString formatProblem(const Place &place, const QString &text)
 {
     for (const QChar ch : text) {
-        if (IsSeparator(ch))
+        if (isSeparator(ch))
             return QStringLiteral("%1の文字%2は項目や行の区切りになるため保存できません。")
-                .arg(place.name(), CharName(ch.unicode()));
+                .arg(place.name(), charName(ch.unicode()));
     }
     if (text.size() > MaxCellText)
-        return TooLongMessage(place.name());
+        return tooLongMessage(place.name());
     return QString();
 }
 
 // What code page 932 cannot carry: a character it lacks, or one it gives back as another
 // (〜 comes back as ～, ¥ as \).
-QString CodePageProblem(const Place &place, const QString &text)
+QString codePageProblem(const Place &place, const QString &text)
 {
     const Cp932::Encoded e = Cp932::encode(text);
     if (!e.ok)
         return QStringLiteral("%1の文字%2はコードページ932で保存できません。")
-            .arg(place.name(), CharName(e.badChar));
+            .arg(place.name(), charName(e.badChar));
     if (Cp932::decode(e.bytes) == text)
         return QString();
     for (qsizetype i = 0; i < text.size();) {
@@ -97,7 +97,7 @@ QString CodePageProblem(const Place &place, const QString &text)
         const QString back = Cp932::decode(Cp932::encode(one).bytes);
         if (back != one)
             return QStringLiteral("%1の文字%2はコードページ932で保存すると「%3」に変わります。")
-                .arg(place.name(), CharName(one.toUcs4().value(0)), back);
+                .arg(place.name(), charName(one.toUcs4().value(0)), back);
         i += units;
     }
     return QStringLiteral("%1はコードページ932で保存すると別の文字に変わります。")
@@ -106,13 +106,13 @@ QString CodePageProblem(const Place &place, const QString &text)
 
 } // namespace
 
-QString HeaderLine(const OddsDocument &doc)
+QString headerLine(const OddsDocument &doc)
 {
     return QStringLiteral("縦枠,横枠,") + doc.titleText(0) + Comma + doc.titleText(1) + Comma +
            doc.titleText(2) + QStringLiteral(",控除,投票");
 }
 
-QString ValuesLine(const OddsDocument &doc)
+QString valuesLine(const OddsDocument &doc)
 {
     // The counts the table is built for: a count still waiting for Enter must not make the
     // file disagree with its own table.
@@ -121,7 +121,7 @@ QString ValuesLine(const OddsDocument &doc)
            Comma + doc.poolText();
 }
 
-QString TableText(const Grid &grid, QChar colSep, QChar rowSep)
+QString tableText(const Grid &grid, QChar colSep, QChar rowSep)
 {
     QString out;
     out.reserve(qsizetype(grid.rows()) * grid.cols() * 6);
@@ -137,10 +137,10 @@ QString TableText(const Grid &grid, QChar colSep, QChar rowSep)
     return out;
 }
 
-QString DocumentText(const OddsDocument &doc, const Grid &runnerTable)
+QString documentText(const OddsDocument &doc, const Grid &runnerTable)
 {
-    return HeaderLine(doc) + CrLf + ValuesLine(doc) + CrLf +
-           TableText(runnerTable, QLatin1Char(','), QLatin1Char('\r')) + CrLf;
+    return headerLine(doc) + CrLf + valuesLine(doc) + CrLf +
+           tableText(runnerTable, QLatin1Char(','), QLatin1Char('\r')) + CrLf;
 }
 
 QStringList splitFields(const QString &line, qsizetype maxFields)
@@ -185,20 +185,20 @@ int applyValueFields(OddsDocument &doc, const QStringList &fields, bool rebuildT
     return missing;
 }
 
-FileResult EncodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByteArray *bytes)
+FileResult encodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByteArray *bytes)
 {
     bytes->clear();
-    if (const QString problem = FirstProblem(doc, runnerTable, FormatProblem); !problem.isEmpty())
+    if (const QString problem = firstProblem(doc, runnerTable, formatProblem); !problem.isEmpty())
         return {false, problem};
     // With "番" and "枠" at the front of its counts the values line would read as a table line.
-    const QString values = ValuesLine(doc);
-    if (IsTableLine(values))
+    const QString values = valuesLine(doc);
+    if (isTableLine(values))
         return {false, QStringLiteral("%1と%2が「番」「枠」で始まるため、値の行が表の行として"
                                       "読まれます。保存できません。")
-                           .arg(FileFieldName(1, 0), FileFieldName(1, 1))};
+                           .arg(fileFieldName(1, 0), fileFieldName(1, 1))};
 
     // The bytes of DocumentText, encoded text by text without joining them first.
-    const QString head = HeaderLine(doc) + CrLf + values + CrLf;
+    const QString head = headerLine(doc) + CrLf + values + CrLf;
     const int rows = runnerTable.rows(), cols = runnerTable.cols();
     // Two bytes per unit at most, and the separators.
     qsizetype room = head.size() * 2 + rows + qsizetype(rows) * cols + 2;
@@ -217,7 +217,7 @@ FileResult EncodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByt
         }
     }
     if (!o) {
-        const QString problem = FirstProblem(doc, runnerTable, CodePageProblem);
+        const QString problem = firstProblem(doc, runnerTable, codePageProblem);
         if (!problem.isEmpty())
             return {false, problem};
         return {false, QStringLiteral("コードページ932で保存できない文字があります。")};
@@ -229,10 +229,10 @@ FileResult EncodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByt
     return {};
 }
 
-FileResult WriteDocument(const OddsDocument &doc, const Grid &runnerTable, QIODevice &device)
+FileResult writeDocument(const OddsDocument &doc, const Grid &runnerTable, QIODevice &device)
 {
     QByteArray bytes;
-    const FileResult encoded = EncodeDocument(doc, runnerTable, &bytes);
+    const FileResult encoded = encodeDocument(doc, runnerTable, &bytes);
     if (!encoded.ok)
         return encoded;
     return writeAll(device, bytes);
@@ -242,24 +242,24 @@ FileResult writeDocument(const OddsDocument &doc, const Grid &runnerTable, const
 {
     // Everything that can fail before the disk is touched fails first.
     QByteArray bytes;
-    const FileResult encoded = EncodeDocument(doc, runnerTable, &bytes);
+    const FileResult encoded = encodeDocument(doc, runnerTable, &bytes);
     if (!encoded.ok)
         return encoded;
     return replaceFile(path, bytes);
 }
 
-FileResult saveDocument(OddsDocument &doc, const QString &wkFile)
+FileResult saveDocument(OddsDocument &doc, const QString &path)
 {
     Grid &grid = doc.runnerTable;
     const int row = grid.row(), col = grid.col();
     const int rowSel = grid.rowSel(), colSel = grid.colSel();
-    const FileResult result = writeDocument(doc, grid, wkFile);
+    const FileResult result = writeDocument(doc, grid, path);
     grid.setCurrent(row, col);
     grid.setSelection(rowSel, colSel);
     return result;
 }
 
-QString DefaultPath(const QString &appFolder)
+QString defaultPath(const QString &appFolder)
 {
     return appFolder + QStringLiteral("Default.def");
 }
@@ -267,7 +267,7 @@ QString DefaultPath(const QString &appFolder)
 DefaultResult loadTemplate(OddsDocument &doc, const QString &appFolder)
 {
     DefaultResult result;
-    result.path = DefaultPath(appFolder);
+    result.path = defaultPath(appFolder);
     result.exists = QFileInfo::exists(result.path);
     if (result.exists)
         result.load = loadDocument(doc, result.path);

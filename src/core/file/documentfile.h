@@ -24,13 +24,13 @@ inline constexpr qsizetype MaxCellText = 1024;
 inline constexpr qint64 MaxDocumentBytes = 64 * 1024 * 1024;
 
 // "縦枠,横枠," title 0..2 ",控除,投票".
-QString HeaderLine(const OddsDocument &doc);
+QString headerLine(const OddsDocument &doc);
 // The counts the table is built for, titles 3..5, ratio and pool joined by ",".
-QString ValuesLine(const OddsDocument &doc);
+QString valuesLine(const OddsDocument &doc);
 // Every cell of the grid, row 0 first: cells joined by colSep, rows by rowSep (none at the end).
-QString TableText(const Grid &grid, QChar colSep, QChar rowSep);
+QString tableText(const Grid &grid, QChar colSep, QChar rowSep);
 // The whole file as text: what writeDocument encodes.
-QString DocumentText(const OddsDocument &doc, const Grid &runnerTable);
+QString documentText(const OddsDocument &doc, const Grid &runnerTable);
 
 // Splits a line into at most maxFields fields at "," and its full-width form "，", the only
 // characters equal to a comma as text. An empty line has no fields.
@@ -62,10 +62,10 @@ int applyValueFields(OddsDocument &doc, const QStringList &fields, bool rebuildT
 // Encodes the document to code page 932. Not ok, naming the cell or field, when a text would
 // not read back as it is: a comma (half- or full-width), CR or LF, a character code page 932
 // cannot hold or gives back as another one, a text longer than MaxCellText. Bytes are then empty.
-FileResult EncodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByteArray *bytes);
+FileResult encodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByteArray *bytes);
 
 // Writes the encoded document to a device; not ok when the device takes fewer bytes.
-FileResult WriteDocument(const OddsDocument &doc, const Grid &runnerTable, QIODevice &device);
+FileResult writeDocument(const OddsDocument &doc, const Grid &runnerTable, QIODevice &device);
 
 // Writes the file from the given grid and the document's fields. The file is replaced only
 // when everything is on the disk (see replaceFile); on any failure the old file stays byte for
@@ -73,9 +73,9 @@ FileResult WriteDocument(const OddsDocument &doc, const Grid &runnerTable, QIODe
 FileResult writeDocument(const OddsDocument &doc, const Grid &runnerTable, const QString &path);
 
 // writeDocument of the document's own table; its current cell and selection stay as they were.
-FileResult saveDocument(OddsDocument &doc, const QString &wkFile);
+FileResult saveDocument(OddsDocument &doc, const QString &path);
 
-// Reads wkFile into the document: titles, counts (then buildTable), ratio, pool, and every
+// Reads path into the document: titles, counts (then buildTable), ratio, pool, and every
 // cell of the runner table that the file has. Not ok when the file cannot be read, is not a
 // regular file, its header part is short of fields, or a text it would put into the document is
 // longer than MaxCellText: the table then stays as it was, while the fields read before the
@@ -85,17 +85,17 @@ FileResult saveDocument(OddsDocument &doc, const QString &wkFile);
 // non-ASCII text, is read as UTF-8; any other as code page 932 (undecodable bytes become
 // U+FFFD). Lines end at CR LF or a lone CR, where a lone LF is text; a file without any CR
 // ends its lines at LF.
-FileResult loadDocument(OddsDocument &doc, const QString &wkFile);
+FileResult loadDocument(OddsDocument &doc, const QString &path);
 
 // loadDocument of a command-line input (see readInput): "-" is standard input, a pipe is read
 // to its end.
 FileResult loadDocumentInput(OddsDocument &doc, const QString &path);
 
 // loadDocument on bytes already read.
-FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes);
+FileResult loadDocumentBytes(OddsDocument &doc, const QByteArray &bytes);
 
 // appFolder + "Default.def"; appFolder ends in "/".
-QString DefaultPath(const QString &appFolder);
+QString defaultPath(const QString &appFolder);
 
 struct DefaultResult
 {

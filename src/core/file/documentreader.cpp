@@ -16,7 +16,7 @@ namespace {
 
 // True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
 // U+10FFFF) and hold at least one non-ASCII character.
-bool IsUtf8Text(QByteArrayView bytes)
+bool isUtf8Text(QByteArrayView bytes)
 {
     bool nonAscii = false;
     const qsizetype n = bytes.size();
@@ -69,7 +69,7 @@ public:
             m_utf8 = true;
             all = all.sliced(3);
         } else {
-            m_utf8 = IsUtf8Text(all);
+            m_utf8 = isUtf8Text(all);
         }
         m_bytes = all;
         // Files from tools that end lines with LF alone hold no CR at all.
@@ -133,7 +133,7 @@ private:
 };
 
 // The first field from position `from` on that is longer than MaxCellText, or -1.
-int LongField(const QStringList &fields, int from = 0)
+int longField(const QStringList &fields, int from = 0)
 {
     for (int i = from; i < int(fields.size()); ++i)
         if (fields.at(i).size() > MaxCellText)
@@ -141,14 +141,14 @@ int LongField(const QStringList &fields, int from = 0)
     return -1;
 }
 
-QString TooLargeMessage()
+QString tooLargeMessage()
 {
     return QStringLiteral("オッズドキュメントとしては大きすぎるファイルです。");
 }
 
 } // namespace
 
-FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
+FileResult loadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
 {
     LineSource lines(bytes);
     QString line1;
@@ -165,14 +165,14 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
     };
     // A text longer than the cap is never cut: the file is refused before it is used.
     auto tooLong = [](const QStringList &fields, int line, int from) -> FileResult {
-        const int at = LongField(fields, from);
+        const int at = longField(fields, from);
         if (at < 0)
             return {};
-        return {false, TooLongMessage(FileFieldName(line, at))};
+        return {false, tooLongMessage(fileFieldName(line, at))};
     };
 
     QStringList table;
-    if (IsTableLine(line1)) {
+    if (isTableLine(line1)) {
         table << line1;
     } else {
         const QStringList head = splitFields(line1, 5);
@@ -182,7 +182,7 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
         QString line2;
         if (!lines.next(&line2, 7) && fault.isEmpty())
             fault = QStringLiteral("オッズドキュメントではありません (2行目がありません)。");
-        if (IsTableLine(line2)) {
+        if (isTableLine(line2)) {
             table << line2;
         } else {
             const QStringList values = splitFields(line2, 7);
@@ -220,7 +220,7 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
             return true;
         });
         if (tooLong)
-            return {false, TooLongMessage(CellName(r, count))};
+            return {false, tooLongMessage(cellName(r, count))};
     }
     auto cell = cells.begin();
     for (int r = 0; r < rows; ++r)
@@ -229,21 +229,21 @@ FileResult LoadDocumentBytes(OddsDocument &doc, const QByteArray &bytes)
     return {};
 }
 
-FileResult loadDocument(OddsDocument &doc, const QString &wkFile)
+FileResult loadDocument(OddsDocument &doc, const QString &path)
 {
     QByteArray bytes;
-    const FileResult read = readRegularFile(wkFile, MaxDocumentBytes, &bytes, TooLargeMessage());
+    const FileResult read = readRegularFile(path, MaxDocumentBytes, &bytes, tooLargeMessage());
     if (!read.ok)
         return read;
-    return LoadDocumentBytes(doc, bytes);
+    return loadDocumentBytes(doc, bytes);
 }
 
 FileResult loadDocumentInput(OddsDocument &doc, const QString &path)
 {
     QByteArray bytes;
     const FileResult read =
-        explainRead(readInput(path, MaxDocumentBytes, &bytes), TooLargeMessage());
+        explainRead(readInput(path, MaxDocumentBytes, &bytes), tooLargeMessage());
     if (!read.ok)
         return read;
-    return LoadDocumentBytes(doc, bytes);
+    return loadDocumentBytes(doc, bytes);
 }

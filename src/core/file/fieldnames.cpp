@@ -2,14 +2,14 @@
 
 #include "core/file/documentfile.h"
 
-bool IsTableLine(QStringView line)
+bool isTableLine(QStringView line)
 {
     return line.size() >= 3 && line.at(0) == QChar(0x756A) &&
            (line.at(1) == QLatin1Char(',') || line.at(1) == QChar(0xFF0C)) &&
            line.at(2) == QChar(0x67A0);
 }
 
-QString FileFieldName(int line, int pos)
+QString fileFieldName(int line, int pos)
 {
     auto field = [](const QString &label) { return QStringLiteral("「%1」欄").arg(label); };
     auto title = [&field](int i) { return field(QStringLiteral("タイトル%1").arg(i + 1)); };
@@ -31,12 +31,12 @@ QString FileFieldName(int line, int pos)
     }
 }
 
-QString CellName(int row, int col)
+QString cellName(int row, int col)
 {
     return QStringLiteral("表のセル (行 %1, 列 %2)").arg(row).arg(col);
 }
 
-QString TooLongMessage(const QString &where)
+QString tooLongMessage(const QString &where)
 {
     return QStringLiteral("%1が長すぎます (上限 %2文字)。").arg(where).arg(MaxCellText);
 }

@@ -6,13 +6,13 @@
 #include <QStringView>
 
 // First characters "番,枠" as text: the comma may be full-width, nothing else folds here.
-bool IsTableLine(QStringView line);
+bool isTableLine(QStringView line);
 
 // The field at position pos of the header line (line 0) or the values line (line 1), as the
 // user knows it: 「タイトル1」欄, 「縦枠」欄, ...; "" for the literal positions.
-QString FileFieldName(int line, int pos);
+QString fileFieldName(int line, int pos);
 // 表のセル (行 r, 列 c).
-QString CellName(int row, int col);
+QString cellName(int row, int col);
 
 // "<where>が長すぎます (上限 MaxCellText 文字)。"
-QString TooLongMessage(const QString &where);
+QString tooLongMessage(const QString &where);

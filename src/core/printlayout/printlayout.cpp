@@ -10,7 +10,7 @@ namespace {
 
 const QString MeasureChar = QStringLiteral("あ");
 constexpr Color Black = 0;
-constexpr Color ShadeColor = Rgb(248, 248, 248);
+constexpr Color ShadeColor = rgb(248, 248, 248);
 
 // Markers are matched as text: case and full-width forms fold to the same character.
 QChar fold(QChar c)
@@ -144,7 +144,7 @@ void RecordingSurface::replay(Surface &target) const
     }
 }
 
-int RoundEven(double x)
+int roundEven(double x)
 {
     if (!std::isfinite(x))
         return 0;
@@ -156,12 +156,12 @@ int RoundEven(double x)
     return int(r);
 }
 
-int ClampFontSize(int points)
+int clampFontSize(int points)
 {
     return std::clamp(points, MinFontSize, MaxFontSize);
 }
 
-QString Parse(const QString &s, int n, const QString &sep)
+QString parse(const QString &s, int n, const QString &sep)
 {
     if (n < 1)
         return QString();
@@ -178,7 +178,7 @@ QString Parse(const QString &s, int n, const QString &sep)
     return next >= 0 ? s.mid(pos, next - pos) : s.mid(pos);
 }
 
-QString PlainTitle(const QString &title)
+QString plainTitle(const QString &title)
 {
     QStringList parts;
     for (const QString &line : splitAsText(title, TitleSeparator))
@@ -186,20 +186,20 @@ QString PlainTitle(const QString &title)
     return parts.join(QLatin1Char(' '));
 }
 
-QString PrintTitle(const QString &title, const QString &date, bool quinella)
+QString printTitle(const QString &title, const QString &date, bool quinella)
 {
     return (quinella ? QStringLiteral("馬連:") : QStringLiteral("集計:")) + title +
            QLatin1Char(':') + date;
 }
 
-QString PageIndicator(int page, int pageCount)
+QString pageIndicator(int page, int pageCount)
 {
     return QStringLiteral("%1/%2")
         .arg(page, 2, 10, QLatin1Char('0'))
         .arg(pageCount, 2, 10, QLatin1Char('0'));
 }
 
-QString CutWithEllipsis(Surface &surface, const QString &text, double width, double inset)
+QString cutWithEllipsis(Surface &surface, const QString &text, double width, double inset)
 {
     // Prefix ends that never split a surrogate pair.
     std::vector<qsizetype> ends;
@@ -225,7 +225,7 @@ QString CutWithEllipsis(Surface &surface, const QString &text, double width, dou
     return text.left(lo >= 2 ? ends[lo - 2] : 0) + Ellipsis;
 }
 
-int PrintLayout::Setup(Grid *outMsfGrid, const QString &outTitle, int outFontSize, bool reflect,
+int PrintLayout::setup(Grid *outMsfGrid, const QString &outTitle, int outFontSize, bool reflect,
                        bool reverse, bool rowColor)
 {
     grid = outMsfGrid;
@@ -237,16 +237,16 @@ int PrintLayout::Setup(Grid *outMsfGrid, const QString &outTitle, int outFontSiz
     const QString fontName = grid ? grid->fontName() : QString();
     int size = outFontSize;
     if (size == 0)
-        size = grid ? RoundEven(grid->fontSize()) : 9;
-    size = ClampFontSize(size);
+        size = grid ? roundEven(grid->fontSize()) : 9;
+    size = clampFontSize(size);
     for (PrintData &d : data) {
-        d.FontName = fontName;
-        d.FontSize = size;
+        d.fontName = fontName;
+        d.fontSize = size;
     }
-    TotalColWidth = 0;
+    totalColWidth = 0;
     if (grid) {
         for (int c = 0; c < grid->cols(); ++c)
-            TotalColWidth += grid->colWidth(c);
+            totalColWidth += grid->colWidth(c);
     }
     return size;
 }
@@ -265,64 +265,64 @@ int PrintLayout::titleLineCount() const
 
 int PrintLayout::rowHeight(int device) const
 {
-    return RoundEven(1.5 * data[size_t(device & 1)].LineHeight);
+    return roundEven(1.5 * data[size_t(device & 1)].lineHeight);
 }
 
-void PrintLayout::InitPrintData()
+void PrintLayout::initPrintData()
 {
     // The document may have refitted its columns since the entry: keep the table on the page.
     if (grid) {
-        TotalColWidth = 0;
+        totalColWidth = 0;
         for (int c = 0; c < grid->cols(); ++c)
-            TotalColWidth += grid->colWidth(c);
+            totalColWidth += grid->colWidth(c);
     }
     for (int device : {DevicePreview, DevicePrinter}) {
         Surface *s = target(device);
         if (!s)
             continue;
         PrintData &d = data[size_t(device)];
-        s->setFontName(d.FontName);
-        s->setFontSize(d.FontSize);
+        s->setFontName(d.fontName);
+        s->setFontSize(d.fontSize);
         s->setFontBold(false);
-        d.LineHeight = RoundEven(s->textHeight(MeasureChar));
-        d.CharWidth = RoundEven(s->textWidth(MeasureChar));
-        d.LeftMargin = d.CharWidth;
-        d.TopMargin = d.LineHeight;
+        d.lineHeight = roundEven(s->textHeight(MeasureChar));
+        d.charWidth = roundEven(s->textWidth(MeasureChar));
+        d.leftMargin = d.charWidth;
+        d.topMargin = d.lineHeight;
         const bool ownPrinter = device == DevicePrinter && printer;
         const int width = device == DevicePreview || ownPrinter ? s->scaleWidth() : printerWidth;
         const int height = device == DevicePreview || ownPrinter ? s->scaleHeight() : printerHeight;
-        d.RightEdge = width - d.LeftMargin;
-        d.BottomEdge = height - d.TopMargin;
-        CalcPages(device);
+        d.rightEdge = width - d.leftMargin;
+        d.bottomEdge = height - d.topMargin;
+        calcPages(device);
     }
 }
 
-void PrintLayout::CalcPages(int device)
+void PrintLayout::calcPages(int device)
 {
     Surface *s = target(device);
     if (!s)
         return;
     PrintData &d = data[size_t(device & 1)];
-    s->setFontSize(d.FontSize + 2);
+    s->setFontSize(d.fontSize + 2);
     s->setFontBold(true);
     const double titleHeight = s->textHeight(MeasureChar);
-    s->setFontSize(d.FontSize);
+    s->setFontSize(d.fontSize);
     s->setFontBold(false);
 
-    d.GridTop = RoundEven(2.0 * d.TopMargin + titleHeight * titleLineCount());
+    d.gridTop = roundEven(2.0 * d.topMargin + titleHeight * titleLineCount());
     const int h = rowHeight(device);
     const int rows = grid ? grid->rows() : 0;
-    d.RowsPerPage = rows;
-    d.PageCount = 1;
-    qint64 y = d.GridTop;
+    d.rowsPerPage = rows;
+    d.pageCount = 1;
+    qint64 y = d.gridTop;
     for (int i = 0; i < rows; ++i) {
         y += h;
-        if (y >= d.BottomEdge) {
+        if (y >= d.bottomEdge) {
             // i rows fit; one is kept in reserve. Never fewer than one row a page,
             // so a huge font or tiny paper still paginates instead of dividing by zero.
-            d.RowsPerPage = std::max(1, i - 1);
-            const int header = repeatedHeaderRows(d.RowsPerPage);
-            d.PageCount = (rows - header + d.RowsPerPage - header - 1) / (d.RowsPerPage - header);
+            d.rowsPerPage = std::max(1, i - 1);
+            const int header = repeatedHeaderRows(d.rowsPerPage);
+            d.pageCount = (rows - header + d.rowsPerPage - header - 1) / (d.rowsPerPage - header);
             break;
         }
     }
@@ -334,78 +334,78 @@ int PrintLayout::repeatedHeaderRows(int rowsPerPage) const
     return std::clamp(headerRows, 0, std::max(0, rowsPerPage - 1));
 }
 
-PageRows PrintLayout::RowsOfPage(int page, int device) const
+PageRows PrintLayout::rowsOfPage(int page, int device) const
 {
     const PrintData &d = data[size_t(device & 1)];
     const int rows = grid ? grid->rows() : 0;
-    const int header = repeatedHeaderRows(d.RowsPerPage);
+    const int header = repeatedHeaderRows(d.rowsPerPage);
     PageRows r;
-    r.first = header + std::max(0, page - 1) * (d.RowsPerPage - header);
-    r.end = r.first + d.RowsPerPage - header;
+    r.first = header + std::max(0, page - 1) * (d.rowsPerPage - header);
+    r.end = r.first + d.rowsPerPage - header;
     if (r.end > rows - 1)
         r.end = rows;
     r.first = std::min(r.first, r.end);
     return r;
 }
 
-int PrintLayout::ValidPage(int page, int device) const
+int PrintLayout::validPage(int page, int device) const
 {
     const PrintData &d = data[size_t(device & 1)];
-    if (page > d.PageCount)
-        page = d.PageCount;
+    if (page > d.pageCount)
+        page = d.pageCount;
     return std::max(page, 1);
 }
 
-LayoutError PrintLayout::WriteTitle(int device)
+LayoutError PrintLayout::writeTitle(int device)
 {
     Surface *s = device == DevicePrinter ? printer : preview;
     if (LayoutError e = surfaceError(s); !e.ok())
         return e;
     PrintData &d = data[size_t(device & 1)];
-    s->setFontName(d.FontName);
-    s->setFontSize(d.FontSize + 2);
+    s->setFontName(d.fontName);
+    s->setFontSize(d.fontSize + 2);
     s->setFontBold(true);
     s->setTextColor(Black);
     const double lineHeight = s->textHeight(MeasureChar);
     const QStringList lines = titleLines(title);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString line = lines.at(i);
-        const double available = s->scaleWidth() - 2.0 * d.LeftMargin;
+        const double available = s->scaleWidth() - 2.0 * d.leftMargin;
         if (s->textWidth(line) > available)
-            line = CutWithEllipsis(*s, line, available);
-        const int y = RoundEven(d.TopMargin + double(i) * lineHeight * 1.2);
+            line = cutWithEllipsis(*s, line, available);
+        const int y = roundEven(d.topMargin + double(i) * lineHeight * 1.2);
         const QStringList parts = splitAsText(line, RightPartMarker);
-        s->drawText(d.LeftMargin, y, parts.at(0));
+        s->drawText(d.leftMargin, y, parts.at(0));
         if (parts.size() > 1)
-            s->drawText(RoundEven(d.RightEdge - s->textWidth(parts.at(1))), y, parts.at(1));
+            s->drawText(roundEven(d.rightEdge - s->textWidth(parts.at(1))), y, parts.at(1));
     }
     s->setFontBold(false);
     return surfaceError(s);
 }
 
-LayoutError PrintLayout::WriteFooter(int page, int device)
+LayoutError PrintLayout::writeFooter(int page, int device)
 {
     PrintData &d = data[size_t(device & 1)];
-    d.CurrentPage = page;
+    d.currentPage = page;
     Surface *s = device == DevicePrinter ? printer : preview;
     if (LayoutError e = surfaceError(s); !e.ok())
         return e;
-    if (d.FontSize < MinFontSize)
-        d.FontSize = MinFontSize;
-    s->setFontName(d.FontName);
-    s->setFontSize(d.FontSize - 2);
+    if (d.fontSize < MinFontSize)
+        d.fontSize = MinFontSize;
+    s->setFontName(d.fontName);
+    s->setFontSize(d.fontSize - 2);
     s->setFontBold(false);
     s->setTextColor(Black);
     const QDate day = date.isValid() ? date : QDate::currentDate();
     const QString dateText = day.toString(QStringLiteral("yyyy/MM/dd"));
-    const int y = RoundEven(d.BottomEdge - s->textHeight(dateText));
-    s->drawText(d.LeftMargin, y, dateText);
-    const QString pageText = QStringLiteral("%1 / %2 ページ").arg(page).arg(d.PageCount);
-    s->drawText(RoundEven(d.RightEdge - s->textWidth(pageText)), y, pageText);
+    const int y = roundEven(d.bottomEdge - s->textHeight(dateText));
+    s->drawText(d.leftMargin, y, dateText);
+    const QString pageText = QStringLiteral("%1 / %2 ページ").arg(page).arg(d.pageCount);
+    s->drawText(roundEven(d.rightEdge - s->textWidth(pageText)), y, pageText);
     return surfaceError(s);
 }
 
-LayoutError PrintLayout::WriteGrid(int page, int device)
+LayoutError PrintLayout::writeGrid(int page, int device)
 {
     Surface *s = device == DevicePrinter ? printer : preview;
     if (LayoutError e = surfaceError(s); !e.ok())
@@ -413,56 +413,56 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
     if (!grid)
         return {};
     const PrintData &d = data[size_t(device & 1)];
-    const PageRows rows = RowsOfPage(page, device);
+    const PageRows rows = rowsOfPage(page, device);
     std::vector<int> shown;
-    for (int r = 0; r < std::min(repeatedHeaderRows(d.RowsPerPage), rows.first); ++r)
+    for (int r = 0; r < std::min(repeatedHeaderRows(d.rowsPerPage), rows.first); ++r)
         shown.push_back(r);
     for (int r = rows.first; r < rows.end; ++r)
         shown.push_back(r);
-    s->setFontName(d.FontName);
-    s->setFontSize(d.FontSize);
+    s->setFontName(d.fontName);
+    s->setFontSize(d.fontSize);
     s->setFontBold(false);
     s->setLineWidth(1);
     const int h = rowHeight(device);
 
     const int cols = grid->cols();
-    const double available = s->scaleWidth() - 2.0 * d.LeftMargin;
+    const double available = s->scaleWidth() - 2.0 * d.leftMargin;
     std::vector<int> widths(size_t(std::max(cols, 0)), 0);
     for (int c = 0; c < cols; ++c) {
-        if (TotalColWidth > 0)
-            widths[size_t(c)] = RoundEven(available * grid->colWidth(c) / TotalColWidth);
+        if (totalColWidth > 0)
+            widths[size_t(c)] = roundEven(available * grid->colWidth(c) / totalColWidth);
     }
 
-    int y = d.GridTop;
+    int y = d.gridTop;
     int bottom = y;
     for (size_t k = 0; k <= shown.size(); ++k) {
         if (k < shown.size() && changeRowColor && shown[k] % 2 == 0)
-            s->fillBox(d.LeftMargin, y, d.RightEdge, y + h, ShadeColor);
-        for (int c = 0, x = d.LeftMargin; k < shown.size() && cellBackgrounds && c < cols; ++c) {
+            s->fillBox(d.leftMargin, y, d.rightEdge, y + h, ShadeColor);
+        for (int c = 0, x = d.leftMargin; k < shown.size() && cellBackgrounds && c < cols; ++c) {
             const Color back = grid->cellBackColor(shown[k], c);
             if (back != NoColor)
-                s->fillBox(x, y, c == cols - 1 ? d.RightEdge : x + widths[size_t(c)], y + h, back);
+                s->fillBox(x, y, c == cols - 1 ? d.rightEdge : x + widths[size_t(c)], y + h, back);
             x += widths[size_t(c)];
         }
-        s->drawLine(d.LeftMargin, y, d.RightEdge, y, Black);
+        s->drawLine(d.leftMargin, y, d.rightEdge, y, Black);
         bottom = y;
         y += h;
     }
 
-    int x = d.LeftMargin;
+    int x = d.leftMargin;
     for (int c = 0; c < cols; ++c) {
-        s->drawLine(x, d.GridTop, x, bottom, Black);
+        s->drawLine(x, d.gridTop, x, bottom, Black);
         x += widths[size_t(c)];
     }
-    s->drawLine(d.RightEdge, d.GridTop, d.RightEdge, bottom, Black);
+    s->drawLine(d.rightEdge, d.gridTop, d.rightEdge, bottom, Black);
 
-    const int inset = RoundEven(0.15 * d.CharWidth);
-    const int textDy = 1 + (h - d.LineHeight) / 2;
-    y = d.GridTop;
+    const int inset = roundEven(0.15 * d.charWidth);
+    const int textDy = 1 + (h - d.lineHeight) / 2;
+    y = d.gridTop;
     Color current = Black;
     s->setTextColor(current);
     for (const int r : shown) {
-        x = d.LeftMargin;
+        x = d.leftMargin;
         for (int c = 0; c < cols; ++c) {
             const int w = widths[size_t(c)];
             if (w == 0)
@@ -480,21 +480,21 @@ LayoutError PrintLayout::WriteGrid(int page, int device)
             }
             double tw = text.isEmpty() ? inset : s->textWidth(text) + inset;
             if (tw >= w) {
-                text = CutWithEllipsis(*s, text, w, inset);
+                text = cutWithEllipsis(*s, text, w, inset);
                 tw = s->textWidth(text) + inset;
             }
-            const int right = c == cols - 1 ? d.RightEdge : x + w;
+            const int right = c == cols - 1 ? d.rightEdge : x + w;
             int tx;
             switch (grid->colAlignment(c)) {
             case 3:
             case 4:
             case 5:
-                tx = x + 1 + (w - RoundEven(tw)) / 2;
+                tx = x + 1 + (w - roundEven(tw)) / 2;
                 break;
             case 6:
             case 7:
             case 8:
-                tx = RoundEven(right - tw - 1);
+                tx = roundEven(right - tw - 1);
                 break;
             default:
                 tx = x + 1 + inset;

@@ -83,18 +83,18 @@ private:
 // Measured layout of one target. Index 0 = preview picture, 1 = printer.
 struct PrintData
 {
-    QString FontName;
-    int FontSize = 0;
-    int LineHeight = 0;
-    int CharWidth = 0;
-    int RowsPerPage = 0;
-    int PageCount = 0;
-    int CurrentPage = 0;
-    int LeftMargin = 0;
-    int RightEdge = 0;
-    int TopMargin = 0;
-    int BottomEdge = 0;
-    int GridTop = 0;
+    QString fontName;
+    int fontSize = 0;
+    int lineHeight = 0;
+    int charWidth = 0;
+    int rowsPerPage = 0;
+    int pageCount = 0;
+    int currentPage = 0;
+    int leftMargin = 0;
+    int rightEdge = 0;
+    int topMargin = 0;
+    int bottomEdge = 0;
+    int gridTop = 0;
 };
 
 enum PrintDevice : int { DevicePreview = 0, DevicePrinter = 1 };
@@ -139,7 +139,7 @@ public:
     // Layout state of the preview window.
     Grid *grid = nullptr;
     QString title;
-    int TotalColWidth = 0;
+    int totalColWidth = 0;
     bool reflectFontColor = false;
     bool reverseFontColor = false;
     bool changeRowColor = false;
@@ -162,18 +162,18 @@ public:
     // First part of the window's entry: stores the grid and options, resets both records,
     // clamps the font size (0 = the grid's own) and sums the column widths. Returns the font
     // size in effect.
-    int Setup(Grid *outMsfGrid, const QString &outTitle, int outFontSize, bool reflect,
+    int setup(Grid *outMsfGrid, const QString &outTitle, int outFontSize, bool reflect,
               bool reverse, bool rowColor);
 
-    void InitPrintData();
-    void CalcPages(int device);
-    PageRows RowsOfPage(int page, int device) const;
-    // Clamps a page number into 1 .. PageCount of the device.
-    int ValidPage(int page, int device) const;
+    void initPrintData();
+    void calcPages(int device);
+    PageRows rowsOfPage(int page, int device) const;
+    // Clamps a page number into 1 .. pageCount of the device.
+    int validPage(int page, int device) const;
 
-    LayoutError WriteTitle(int device);
-    LayoutError WriteFooter(int page, int device);
-    LayoutError WriteGrid(int page, int device);
+    LayoutError writeTitle(int device);
+    LayoutError writeFooter(int page, int device);
+    LayoutError writeGrid(int page, int device);
 
     Surface *target(int device) const;
     int titleLineCount() const;
@@ -184,25 +184,25 @@ public:
 
 // Whole twips, halves to the even neighbour (the default rounding mode); 0 for a value that
 // is not finite, the nearest end of the int range beyond it.
-int RoundEven(double x);
+int roundEven(double x);
 
 // Font sizes the layout accepts.
 constexpr int MinFontSize = 6;
 constexpr int MaxFontSize = 30;
-int ClampFontSize(int points);
+int clampFontSize(int points);
 
 // n-th field (from 1) of a delimited text; empty when the text has fewer fields.
-QString Parse(const QString &s, int n, const QString &sep);
+QString parse(const QString &s, int n, const QString &sep);
 
 // Title with its markers replaced by one space, for the window caption.
-QString PlainTitle(const QString &title);
+QString plainTitle(const QString &title);
 
 // "集計:" or "馬連:" + title + ":" + date: the title of the Print command.
-QString PrintTitle(const QString &title, const QString &date, bool quinella);
+QString printTitle(const QString &title, const QString &date, bool quinella);
 
 // Longest prefix of text that, followed by "…" and widened by inset, stays under width;
 // "…" alone when not even one character fits.
-QString CutWithEllipsis(Surface &surface, const QString &text, double width, double inset = 0);
+QString cutWithEllipsis(Surface &surface, const QString &text, double width, double inset = 0);
 
 // Page indicator of the preview: "03/12".
-QString PageIndicator(int page, int pageCount);
+QString pageIndicator(int page, int pageCount);

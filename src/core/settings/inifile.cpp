@@ -104,7 +104,7 @@ std::optional<IniFile> readIni(const QString &path)
 qsizetype findSection(const IniFile &ini, const QString &section)
 {
     for (size_t i = 0; i < ini.lines.size(); ++i)
-        if (ini.lines[i].kind == Line::Section && TextEquals(ini.lines[i].name, section))
+        if (ini.lines[i].kind == Line::Section && textEquals(ini.lines[i].name, section))
             return qsizetype(i);
     return -1;
 }
@@ -122,7 +122,7 @@ qsizetype findKey(const IniFile &ini, qsizetype header, const QString &key)
 {
     const size_t end = sectionEnd(ini, header);
     for (size_t i = size_t(header) + 1; i < end; ++i)
-        if (ini.lines[i].kind == Line::Key && TextEquals(ini.lines[i].name, key))
+        if (ini.lines[i].kind == Line::Key && textEquals(ini.lines[i].name, key))
             return qsizetype(i);
     return -1;
 }
@@ -211,7 +211,7 @@ FileResult writeSettings(const QString &file, const QString &section,
     const size_t end = sectionEnd(*ini, header);
     for (size_t i = size_t(header) + 1; i < end; ++i)
         if (ini->lines[i].kind == Line::Key) {
-            const QString folded = FoldText(ini->lines[i].name);
+            const QString folded = foldText(ini->lines[i].name);
             if (!existing.contains(folded)) // the first of equal keys is the one read
                 existing.insert(folded, i);
         }
@@ -219,7 +219,7 @@ FileResult writeSettings(const QString &file, const QString &section,
     QHash<QString, size_t> addedIndex;
     for (const auto &[key, value] : values) {
         const QString keyName = trimBlanks(key);
-        const QString folded = FoldText(keyName);
+        const QString folded = foldText(keyName);
         Line *line = nullptr;
         if (const auto it = existing.constFind(folded); it != existing.cend())
             line = &ini->lines[*it];
@@ -273,7 +273,7 @@ QList<std::pair<QString, QString>> readSettings(const QString &file, const QStri
         // The first of two equal keys is the one readSetting finds.
         if (line.kind != Line::Key || line.name.isEmpty())
             continue;
-        const QString folded = FoldText(line.name);
+        const QString folded = foldText(line.name);
         if (seen.contains(folded))
             continue;
         seen.insert(folded);

@@ -10,12 +10,12 @@ namespace {
 
 constexpr int MenuItems = 11;
 
-QString Section()
+QString section()
 {
     return QString::fromUtf16(RecentSection);
 }
 
-bool IsBlank(const QString &text)
+bool isBlank(const QString &text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch == QLatin1Char(' '); });
 }
@@ -59,64 +59,64 @@ void RecentFileList::load()
     loadRecentFiles(m_iniPath, m_menu, *this);
 }
 
-void loadRecentFiles(const QString &WkFileName, RecentMenu *VBMenuName, RecentFileList &LstBox)
+void loadRecentFiles(const QString &fileName, RecentMenu *menu, RecentFileList &list)
 {
-    LstBox.clear();
-    for (const auto &[key, value] : readSettings(WkFileName, Section())) {
+    list.clear();
+    for (const auto &[key, value] : readSettings(fileName, section())) {
         if (!value.isEmpty())
-            LstBox.addItem(value);
+            list.addItem(value);
     }
-    rebuildRecentMenu(LstBox, VBMenuName);
+    rebuildRecentMenu(list, menu);
 }
 
-FileResult addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileList &LstBox,
-                         RecentMenu *VBMenuName)
+FileResult addRecentFile(const QString &fileName, const QString &text, RecentFileList &list,
+                         RecentMenu *menu)
 {
-    LstBox.insertItem(0, wkStr);
+    list.insertItem(0, text);
 
     // Of equal entries the one nearest the top, the new one, survives.
-    const int count = LstBox.count();
+    const int count = list.count();
     for (int i = 0; i < count; ++i) {
-        const QString entry = LstBox.at(i);
+        const QString entry = list.at(i);
         for (int j = 1; j < count; ++j) {
-            if (j != i && LstBox.at(j) == entry)
-                LstBox.setItem(j, QString());
+            if (j != i && list.at(j) == entry)
+                list.setItem(j, QString());
         }
     }
-    for (int i = LstBox.count() - 1; i >= 0; --i) {
-        if (IsBlank(LstBox.at(i)))
-            LstBox.removeItem(i);
+    for (int i = list.count() - 1; i >= 0; --i) {
+        if (isBlank(list.at(i)))
+            list.removeItem(i);
     }
 
     FileResult stored;
-    if (!WkFileName.isEmpty()) {
+    if (!fileName.isEmpty()) {
         // One write for the whole list. A path that code page 932 cannot hold as it is stays in
         // the menu for this run but is not stored: read back, it would name another file.
         QList<std::pair<QString, QString>> values;
-        for (const QString &path : LstBox.entries()) {
+        for (const QString &path : list.entries()) {
             if (Cp932::roundTrips(path))
                 values.append(
                     {QStringLiteral("%1").arg(values.size() + 1, 2, 10, QLatin1Char('0')), path});
         }
-        stored = writeSettings(WkFileName, Section(), values);
+        stored = writeSettings(fileName, section(), values);
     }
-    rebuildRecentMenu(LstBox, VBMenuName);
+    rebuildRecentMenu(list, menu);
     return stored;
 }
 
-void rebuildRecentMenu(const RecentFileList &LstBox, RecentMenu *VBMenuName)
+void rebuildRecentMenu(const RecentFileList &list, RecentMenu *menu)
 {
-    if (!VBMenuName)
+    if (!menu)
         return;
-    for (int i = 0; i < VBMenuName->itemCount(); ++i)
-        VBMenuName->setItemVisible(i, false);
-    const int shown = std::min(LstBox.count(), MenuItems);
+    for (int i = 0; i < menu->itemCount(); ++i)
+        menu->setItemVisible(i, false);
+    const int shown = std::min(list.count(), MenuItems);
     for (int i = 0; i < shown; ++i) {
-        while (VBMenuName->itemCount() <= i)
-            VBMenuName->addItem();
-        const QString path = LstBox.at(i);
-        VBMenuName->setItemVisible(i, true);
-        VBMenuName->setItemCaption(i, splitPath(path, QStringLiteral("ファイル名")));
-        VBMenuName->setItemTag(i, path);
+        while (menu->itemCount() <= i)
+            menu->addItem();
+        const QString path = list.at(i);
+        menu->setItemVisible(i, true);
+        menu->setItemCaption(i, splitPath(path, QStringLiteral("ファイル名")));
+        menu->setItemTag(i, path);
     }
 }

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-// The File menu's recent-file items (mnuFiles), as the list needs them. Indices from 0.
+// The File menu's recent-file items (recentFileActions), as the list needs them. Indices from 0.
 class RecentMenu
 {
 public:
@@ -61,16 +61,16 @@ private:
 inline constexpr char16_t RecentSection[] = u"最近使ったファイル";
 
 // Refills the list from the settings file (non-empty values, sorted) and rebuilds the menu.
-void loadRecentFiles(const QString &WkFileName, RecentMenu *VBMenuName, RecentFileList &LstBox);
+void loadRecentFiles(const QString &fileName, RecentMenu *menu, RecentFileList &list);
 
-// Puts wkStr on top, drops repeats (case counts) and blank entries, stores the entries under
-// "01".. in the settings file with one write and rebuilds the menu. An empty WkFileName stores
+// Puts text on top, drops repeats (case counts) and blank entries, stores the entries under
+// "01".. in the settings file with one write and rebuilds the menu. An empty fileName stores
 // nothing. Keys beyond the new count are left in the file. Entries that code page 932 cannot
 // hold as they are are not stored. Not ok, saying why, when the settings file could not be
 // written; the list and the menu are updated all the same.
-FileResult addRecentFile(const QString &WkFileName, const QString &wkStr, RecentFileList &LstBox,
-                         RecentMenu *VBMenuName);
+FileResult addRecentFile(const QString &fileName, const QString &text, RecentFileList &list,
+                         RecentMenu *menu);
 
 // Hides every item, then shows the first eleven entries captioned with their base names
-// and tagged with their paths, creating items as needed. VBMenuName may be null.
-void rebuildRecentMenu(const RecentFileList &LstBox, RecentMenu *VBMenuName);
+// and tagged with their paths, creating items as needed. menu may be null.
+void rebuildRecentMenu(const RecentFileList &list, RecentMenu *menu);

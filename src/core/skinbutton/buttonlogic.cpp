@@ -5,7 +5,7 @@
 #include <climits>
 #include <cmath>
 
-ButtonLook LookOfState(ButtonState state)
+ButtonLook lookOfState(ButtonState state)
 {
     switch (state) {
     case ButtonState::Move:
@@ -37,10 +37,10 @@ int ButtonFrames::forLook(ButtonLook look) const
     return up;
 }
 
-ButtonFrames FrameTable(int buttonKazu, int phase)
+ButtonFrames frameTable(int frameLayout, int phase)
 {
     // Columns: up, pressed, hover, disabled.
-    switch (buttonKazu) {
+    switch (frameLayout) {
     case 0:
     case 10:
         return {0, 0, 0, 0};
@@ -67,9 +67,9 @@ ButtonFrames FrameTable(int buttonKazu, int phase)
     }
 }
 
-QPoint FrameStep(int buttonMuki, int buttonWidth, int buttonHeight, int btnW, int btnH)
+QPoint frameStep(int frameDirection, int buttonWidth, int buttonHeight, int btnW, int btnH)
 {
-    switch (buttonMuki) {
+    switch (frameDirection) {
     case 0:
         return {buttonWidth, 0};
     case 1:
@@ -81,12 +81,12 @@ QPoint FrameStep(int buttonMuki, int buttonWidth, int buttonHeight, int btnW, in
     }
 }
 
-QRect FrameRect(int n, int left, int top, int width, int height, QPoint step)
+QRect frameRect(int n, int left, int top, int width, int height, QPoint step)
 {
     return QRect(left + n * step.x(), top + n * step.y(), width, height);
 }
 
-void AdvancePhase(int &phase, int &dir)
+void advancePhase(int &phase, int &dir)
 {
     if (dir != 1 && dir != -1)
         dir = 1;
@@ -97,14 +97,14 @@ void AdvancePhase(int &phase, int &dir)
         dir = 1;
 }
 
-QList<BltPiece> NinePartPieces(const QRect &src, int dstW, int dstH, int hokan)
+QList<BltPiece> ninePartPieces(const QRect &src, int dstW, int dstH, int stretchBorder)
 {
     QList<BltPiece> pieces;
     if (src.width() <= 0 || src.height() <= 0 || dstW <= 0 || dstH <= 0)
         return pieces;
     // A border wider than half of either rectangle would leave a negative centre.
     const int room = std::min({src.width(), src.height(), dstW, dstH});
-    const int k = std::min(hokan, (room - 1) / 2);
+    const int k = std::min(stretchBorder, (room - 1) / 2);
     if (k <= 0) {
         pieces.append({src, QRect(0, 0, dstW, dstH)});
         return pieces;
@@ -126,13 +126,13 @@ QList<BltPiece> NinePartPieces(const QRect &src, int dstW, int dstH, int hokan)
     return pieces;
 }
 
-int CaptionTarget(int capSize, int innerHeight)
+int captionTarget(int capSize, int innerHeight)
 {
     const int target = capSize != 0 ? capSize : int(0.9 * innerHeight);
     return std::max(target, 10);
 }
 
-int FitCaptionPointSize(int target, double twipsPerPixelY, const std::function<int(int)> &widthOf)
+int fitCaptionPointSize(int target, double twipsPerPixelY, const std::function<int(int)> &widthOf)
 {
     int size = std::max(int(std::lround(target * twipsPerPixelY)) / 20, 8);
     int measured = size;
@@ -161,7 +161,7 @@ int FitCaptionPointSize(int target, double twipsPerPixelY, const std::function<i
     return measured;
 }
 
-int CaptionAlignToQt(int capAlign)
+int captionAlignToQt(int capAlign)
 {
     int flags = 0;
     if (capAlign & 0x1)
@@ -193,7 +193,7 @@ int CaptionAlignToQt(int capAlign)
     return flags;
 }
 
-bool IsWideChar(char32_t c)
+bool isWideChar(char32_t c)
 {
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
@@ -201,7 +201,7 @@ bool IsWideChar(char32_t c)
            (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000;
 }
 
-QList<QRect> RoundRectRows(int w, int h, int corner)
+QList<QRect> roundRectRows(int w, int h, int corner)
 {
     QList<QRect> rows;
     if (w <= 0 || h <= 0)
@@ -241,35 +241,35 @@ namespace {
 constexpr int HeaderSize = 32;
 constexpr int RectSize = 16;
 
-qint32 ReadInt(const QByteArray &data, qsizetype at)
+qint32 readInt(const QByteArray &data, qsizetype at)
 {
     return qFromLittleEndian<qint32>(data.constData() + at);
 }
 
-void AppendInt(QByteArray &data, qint32 v)
+void appendInt(QByteArray &data, qint32 v)
 {
     char bytes[4];
     qToLittleEndian<qint32>(v, bytes);
     data.append(bytes, 4);
 }
 
-void AppendRect(QByteArray &data, const QRect &r)
+void appendRect(QByteArray &data, const QRect &r)
 {
-    AppendInt(data, r.left());
-    AppendInt(data, r.top());
-    AppendInt(data, r.left() + r.width());
-    AppendInt(data, r.top() + r.height());
+    appendInt(data, r.left());
+    appendInt(data, r.top());
+    appendInt(data, r.left() + r.width());
+    appendInt(data, r.top() + r.height());
 }
 } // namespace
 
-RegionRects ParseRegionData(const QByteArray &data)
+RegionRects parseRegionData(const QByteArray &data)
 {
     RegionRects result;
     if (data.size() < HeaderSize)
         return result;
-    const qint32 headerSize = ReadInt(data, 0);
-    const qint32 type = ReadInt(data, 4);
-    const qint32 count = ReadInt(data, 8);
+    const qint32 headerSize = readInt(data, 0);
+    const qint32 type = readInt(data, 4);
+    const qint32 count = readInt(data, 8);
     // The count is checked against the bytes actually present, never trusted.
     if (headerSize != HeaderSize || type != 1 || count < 0 ||
         qint64(count) * RectSize > data.size() - HeaderSize)
@@ -277,8 +277,8 @@ RegionRects ParseRegionData(const QByteArray &data)
     result.rects.reserve(count);
     for (qint32 i = 0; i < count; ++i) {
         const qsizetype at = HeaderSize + qsizetype(i) * RectSize;
-        const qint64 left = ReadInt(data, at), top = ReadInt(data, at + 4);
-        const qint64 right = ReadInt(data, at + 8), bottom = ReadInt(data, at + 12);
+        const qint64 left = readInt(data, at), top = readInt(data, at + 4);
+        const qint64 right = readInt(data, at + 8), bottom = readInt(data, at + 12);
         if (right <= left || bottom <= top || right - left > INT_MAX || bottom - top > INT_MAX)
             continue;
         result.rects.append(QRect(int(left), int(top), int(right - left), int(bottom - top)));
@@ -287,19 +287,19 @@ RegionRects ParseRegionData(const QByteArray &data)
     return result;
 }
 
-QByteArray MakeRegionData(const QList<QRect> &rects)
+QByteArray makeRegionData(const QList<QRect> &rects)
 {
     QRect bounds;
     for (const QRect &r : rects)
         bounds = bounds.united(r);
     QByteArray data;
     data.reserve(HeaderSize + rects.size() * RectSize);
-    AppendInt(data, HeaderSize);
-    AppendInt(data, 1);
-    AppendInt(data, qint32(rects.size()));
-    AppendInt(data, qint32(rects.size() * RectSize));
-    AppendRect(data, bounds);
+    appendInt(data, HeaderSize);
+    appendInt(data, 1);
+    appendInt(data, qint32(rects.size()));
+    appendInt(data, qint32(rects.size() * RectSize));
+    appendRect(data, bounds);
     for (const QRect &r : rects)
-        AppendRect(data, r);
+        appendRect(data, r);
     return data;
 }

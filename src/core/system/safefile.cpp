@@ -13,14 +13,14 @@
 
 namespace {
 
-QString SystemReason(int error)
+QString systemReason(int error)
 {
     return qt_error_string(error);
 }
 
-FileResult Failed(const QString &format, int error)
+FileResult failed(const QString &format, int error)
 {
-    return {false, format.arg(SystemReason(error))};
+    return {false, format.arg(systemReason(error))};
 }
 
 // Closes a descriptor and, unless released, removes the temporary file it was opened for.
@@ -38,7 +38,7 @@ public:
     QByteArray name;
 };
 
-bool OpenTemporary(const QString &folder, const QString &base, mode_t mode, TemporaryFile *temp)
+bool openTemporary(const QString &folder, const QString &base, mode_t mode, TemporaryFile *temp)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name =
@@ -59,7 +59,7 @@ bool OpenTemporary(const QString &folder, const QString &base, mode_t mode, Temp
 }
 
 // Makes the rename itself durable; the new file is complete either way, so failures are ignored.
-void SyncFolder(const QString &folder)
+void syncFolder(const QString &folder)
 {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -84,7 +84,7 @@ struct Descriptor
     }
 };
 
-ReadStatus Kind(const struct stat &st, bool pipesToo)
+ReadStatus readStatusOf(const struct stat &st, bool pipesToo)
 {
     if (S_ISREG(st.st_mode))
         return ReadStatus::Read;
@@ -97,7 +97,7 @@ ReadStatus Kind(const struct stat &st, bool pipesToo)
 
 // Reads to the end. The size is a hint: a file that grows while it is read, or a pipe, is still
 // cut off at the limit.
-InputRead ReadToEnd(int fd, qint64 size, qint64 maxBytes, QByteArray *bytes)
+InputRead readToEnd(int fd, qint64 size, qint64 maxBytes, QByteArray *bytes)
 {
     if (size > maxBytes)
         return {ReadStatus::TooLarge, 0};
@@ -134,7 +134,7 @@ InputRead ReadToEnd(int fd, qint64 size, qint64 maxBytes, QByteArray *bytes)
     return {};
 }
 
-InputRead ReadPath(const QString &path, bool pipesToo, qint64 maxBytes, QByteArray *bytes)
+InputRead readPath(const QString &path, bool pipesToo, qint64 maxBytes, QByteArray *bytes)
 {
     bytes->clear();
     const QByteArray name = QFile::encodeName(path);
@@ -147,15 +147,15 @@ InputRead ReadPath(const QString &path, bool pipesToo, qint64 maxBytes, QByteArr
         if (error == ENOENT || error == ENOTDIR || path.isEmpty())
             return {ReadStatus::Missing, error};
         // A socket cannot be opened at all.
-        if (::stat(name.constData(), &st) == 0 && Kind(st, pipesToo) != ReadStatus::Read)
-            return {Kind(st, pipesToo), 0};
+        if (::stat(name.constData(), &st) == 0 && readStatusOf(st, pipesToo) != ReadStatus::Read)
+            return {readStatusOf(st, pipesToo), 0};
         return {ReadStatus::Failed, error};
     }
     if (::fstat(d.fd, &st) != 0)
         return {ReadStatus::Failed, errno};
-    if (const ReadStatus kind = Kind(st, pipesToo); kind != ReadStatus::Read)
+    if (const ReadStatus kind = readStatusOf(st, pipesToo); kind != ReadStatus::Read)
         return {kind, 0};
-    return ReadToEnd(d.fd, S_ISREG(st.st_mode) ? st.st_size : 0, maxBytes, bytes);
+    return readToEnd(d.fd, S_ISREG(st.st_mode) ? st.st_size : 0, maxBytes, bytes);
 }
 
 } // namespace
@@ -180,26 +180,26 @@ FileResult explainRead(const InputRead &read, const QString &tooLarge)
     case ReadStatus::Failed:
         break;
     }
-    return Failed(QStringLiteral("ファイルを読めません (%1)。"), read.error);
+    return failed(QStringLiteral("ファイルを読めません (%1)。"), read.error);
 }
 
 FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *bytes,
                            const QString &tooLarge)
 {
-    return explainRead(ReadPath(path, false, maxBytes, bytes), tooLarge);
+    return explainRead(readPath(path, false, maxBytes, bytes), tooLarge);
 }
 
 InputRead readInput(const QString &path, qint64 maxBytes, QByteArray *bytes)
 {
     if (path != QLatin1String("-"))
-        return ReadPath(path, true, maxBytes, bytes);
+        return readPath(path, true, maxBytes, bytes);
     bytes->clear();
     struct stat st;
     if (::fstat(STDIN_FILENO, &st) != 0)
         return {ReadStatus::Failed, errno};
-    if (const ReadStatus kind = Kind(st, true); kind != ReadStatus::Read)
+    if (const ReadStatus kind = readStatusOf(st, true); kind != ReadStatus::Read)
         return {kind, 0};
-    return ReadToEnd(STDIN_FILENO, S_ISREG(st.st_mode) ? st.st_size : 0, maxBytes, bytes);
+    return readToEnd(STDIN_FILENO, S_ISREG(st.st_mode) ? st.st_size : 0, maxBytes, bytes);
 }
 
 FileResult writeAll(QIODevice &device, const QByteArray &bytes)
@@ -273,14 +273,14 @@ FileResult replaceFile(const QString &path, const DeviceWriter &write)
     struct stat old;
     const bool hadOld = ::stat(encodedTarget.constData(), &old) == 0;
     TemporaryFile temp;
-    if (!OpenTemporary(folder, QFileInfo(target).fileName(), hadOld ? 0600 : 0666, &temp))
-        return Failed(QStringLiteral("一時ファイルを作成できません (%1)。"), errno);
+    if (!openTemporary(folder, QFileInfo(target).fileName(), hadOld ? 0600 : 0666, &temp))
+        return failed(QStringLiteral("一時ファイルを作成できません (%1)。"), errno);
     if (hadOld) {
         // Owner first: changing it may clear the set-id bits that the mode then restores.
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)!::fchown(temp.fd, old.st_uid, old.st_gid);
         if (::fchmod(temp.fd, old.st_mode & 07777) != 0)
-            return Failed(QStringLiteral("ファイルの権限を保てません (%1)。"), errno);
+            return failed(QStringLiteral("ファイルの権限を保てません (%1)。"), errno);
     }
 
     {
@@ -299,15 +299,15 @@ FileResult replaceFile(const QString &path, const DeviceWriter &write)
                     QStringLiteral("書き込みに失敗しました (%1)。").arg(device.errorString())};
     }
     if (::fsync(temp.fd) != 0)
-        return Failed(QStringLiteral("書き込みに失敗しました (%1)。"), errno);
+        return failed(QStringLiteral("書き込みに失敗しました (%1)。"), errno);
     const int fd = temp.fd;
     temp.fd = -1;
     if (::close(fd) != 0)
-        return Failed(QStringLiteral("書き込みに失敗しました (%1)。"), errno);
+        return failed(QStringLiteral("書き込みに失敗しました (%1)。"), errno);
     if (::rename(temp.name.constData(), encodedTarget.constData()) != 0)
-        return Failed(QStringLiteral("ファイルを置き換えられません (%1)。"), errno);
+        return failed(QStringLiteral("ファイルを置き換えられません (%1)。"), errno);
     temp.name.clear();
-    SyncFolder(folder);
+    syncFolder(folder);
     return {};
 }
 

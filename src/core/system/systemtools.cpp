@@ -62,7 +62,7 @@ QString splitPath(const QString &path, const QString &templ)
     for (qsizetype i = 0; i < templ.size();) {
         bool replaced = false;
         for (const auto &[selector, value] : parts) {
-            const qsizetype len = TextMatchLength(templ, i, selector);
+            const qsizetype len = textMatchLength(templ, i, selector);
             if (len > 0) {
                 out += value;
                 i += len;

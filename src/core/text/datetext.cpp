@@ -2,7 +2,7 @@
 
 #include "core/text/textcompare.h"
 
-QString FormatDate(const QDate &date, const QString &mask)
+QString formatDate(const QDate &date, const QString &mask)
 {
     if (!date.isValid())
         return QString();
@@ -43,9 +43,9 @@ QString FormatDate(const QDate &date, const QString &mask)
     return out;
 }
 
-std::optional<QDate> ParseDateField(const QString &text)
+std::optional<QDate> parseDateField(const QString &text)
 {
-    const QString s = FoldText(text).trimmed();
+    const QString s = foldText(text).trimmed();
     qsizetype i = 0;
     const auto number = [&](int maxDigits) -> std::optional<int> {
         int v = 0;

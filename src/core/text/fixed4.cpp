@@ -89,12 +89,12 @@ std::optional<Fixed4> Fixed4::fromDouble(double value)
     // lies near a half the nearest whole number is the rounded text's value.
     const double scaled = value * 10000.0;
     if (std::fabs(scaled) < 0x1p40) {
-        const double whole = FloorOf(scaled);
+        const double whole = floorOf(scaled);
         const double frac = scaled - whole;
         if (frac == 0)
             return fromRaw(qint64(whole));
         if (std::fabs(frac - 0.5) > 1e-3)
-            return fromRaw(qint64(NearestWhole(whole, frac)));
+            return fromRaw(qint64(nearestWhole(whole, frac)));
     }
     return fixed4FromText(value);
 }
@@ -120,10 +120,10 @@ Fixed4 Fixed4::plusRounded(double value) const
     constexpr double Reach = 0x1p38;
     const double t = value * 10000.0;
     if (std::fabs(t) < Reach && std::abs(m_raw) < qint64(Reach)) {
-        const double whole = FloorOf(t);
+        const double whole = floorOf(t);
         const double frac = t - whole;
         if (std::fabs(frac - 0.5) > 2e-3)
-            return fromRaw(m_raw + qint64(NearestWhole(whole, frac)));
+            return fromRaw(m_raw + qint64(nearestWhole(whole, frac)));
     }
     return fromDouble(toDouble() + value).value_or(*this);
 }

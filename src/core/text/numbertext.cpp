@@ -323,14 +323,14 @@ QString numberToText(double x)
         out.append(size_t(-d.exp - 1), '0');
         out += d.digits;
     } else {
-        const int intDigits = d.exp + 1;
-        if (n <= intDigits) {
+        const int integerDigits = d.exp + 1;
+        if (n <= integerDigits) {
             out += d.digits;
-            out.append(size_t(intDigits - n), '0');
+            out.append(size_t(integerDigits - n), '0');
         } else {
-            out.append(d.digits, 0, size_t(intDigits));
+            out.append(d.digits, 0, size_t(integerDigits));
             out.push_back('.');
-            out.append(d.digits, size_t(intDigits));
+            out.append(d.digits, size_t(integerDigits));
         }
     }
     return QString::fromLatin1(out.data(), qsizetype(out.size()));
@@ -358,14 +358,14 @@ NumberMask::NumberMask(const QString &mask)
     numeric = !mask.isEmpty();
 }
 
-QString FormatNumber(double x, const QString &mask)
+QString formatNumber(double x, const QString &mask)
 {
     QString out;
-    FormatNumberTo(out, x, NumberMask(mask));
+    formatNumberTo(out, x, NumberMask(mask));
     return out;
 }
 
-void FormatNumberTo(QString &out, double x, const NumberMask &mask)
+void formatNumberTo(QString &out, double x, const NumberMask &mask)
 {
     if (!mask.numeric) {
         out = numberToText(x);
@@ -388,10 +388,10 @@ void FormatNumberTo(QString &out, double x, const NumberMask &mask)
     // Away from a half the product decides: below 2^30 both the product and the 15-digit form
     // lie within 1E-5 of |x| x 10^decimals, so they round to the same whole number.
     const double y = decimals <= 4 ? std::fabs(x) * ExactPow10[decimals] : 0x1p30;
-    const double whole = y < 0x1p30 ? FloorOf(y) : 0;
+    const double whole = y < 0x1p30 ? floorOf(y) : 0;
     if (x != 0 && y < 0x1p30 && std::fabs(y - whole - 0.5) > 1e-3) {
         char digits[24];
-        const auto rounded = quint64(NearestWhole(whole, y - whole));
+        const auto rounded = quint64(nearestWhole(whole, y - whole));
         const size_t length =
             size_t(std::to_chars(digits, digits + sizeof digits, rounded).ptr - digits);
         const size_t width = std::max(length, size_t(decimals) + 1);
@@ -403,15 +403,16 @@ void FormatNumberTo(QString &out, double x, const NumberMask &mask)
         if (x != 0) {
             const Decimal15 d = toDecimal15(x);
             // digits before the rounding point
-            const long long intCount = (long long)d.exp + 1 + decimals;
+            const long long integerDigitCount = (long long)d.exp + 1 + decimals;
             const std::string &digits = d.digits;
-            if (intCount >= (long long)digits.size()) {
-                slow = digits + std::string(size_t(intCount - (long long)digits.size()), '0');
-            } else if (intCount < 0) {
+            if (integerDigitCount >= (long long)digits.size()) {
+                slow =
+                    digits + std::string(size_t(integerDigitCount - (long long)digits.size()), '0');
+            } else if (integerDigitCount < 0) {
                 slow = "0";
             } else {
-                slow = digits.substr(0, size_t(intCount));
-                const bool up = digits[size_t(intCount)] >= '5';
+                slow = digits.substr(0, size_t(integerDigitCount));
+                const bool up = digits[size_t(integerDigitCount)] >= '5';
                 if (slow.empty())
                     slow = "0";
                 if (up) {
@@ -432,19 +433,19 @@ void FormatNumberTo(QString &out, double x, const NumberMask &mask)
         n = slow;
     }
 
-    std::string_view intPart = n.substr(0, n.size() - size_t(decimals));
+    std::string_view integerPart = n.substr(0, n.size() - size_t(decimals));
     std::string_view fracPart = n.substr(n.size() - size_t(decimals));
-    intPart.remove_prefix(std::min(intPart.find_first_not_of('0'), intPart.size()));
-    const size_t intZeros =
-        intPart.size() < size_t(minIntDigits) ? size_t(minIntDigits) - intPart.size() : 0;
+    integerPart.remove_prefix(std::min(integerPart.find_first_not_of('0'), integerPart.size()));
+    const size_t leadingZeros =
+        integerPart.size() < size_t(minIntDigits) ? size_t(minIntDigits) - integerPart.size() : 0;
     while (fracPart.size() > size_t(minFracDigits) && fracPart.back() == '0')
         fracPart.remove_suffix(1);
 
     // Written straight into the result: at most one allocation.
     // Every negative value keeps its sign, also one that rounds to zero (-0.04 -> -0.0).
     const bool sign = x < 0;
-    const auto size =
-        qsizetype(sign + intZeros + intPart.size() + (mask.point ? 1 + fracPart.size() : 0));
+    const auto size = qsizetype(sign + leadingZeros + integerPart.size() +
+                                (mask.point ? 1 + fracPart.size() : 0));
     if (out.isDetached() && out.capacity() >= size)
         out.resize(size);
     else
@@ -452,9 +453,9 @@ void FormatNumberTo(QString &out, double x, const NumberMask &mask)
     QChar *o = out.data();
     if (sign)
         *o++ = u'-';
-    for (size_t i = 0; i < intZeros; ++i)
+    for (size_t i = 0; i < leadingZeros; ++i)
         *o++ = u'0';
-    for (const char c : intPart)
+    for (const char c : integerPart)
         *o++ = QLatin1Char(c);
     if (mask.point) {
         *o++ = u'.';
@@ -463,7 +464,7 @@ void FormatNumberTo(QString &out, double x, const NumberMask &mask)
     }
 }
 
-int RoundHalfEvenToInt(double x)
+int roundHalfEvenToInt(double x)
 {
     if (std::isnan(x))
         return 0;

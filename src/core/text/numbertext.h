@@ -18,7 +18,7 @@ QString numberToText(double x);
 // "0000": halves away from zero, extra integer digits all shown, "#" drops a leading zero.
 // Rounds the 15-digit decimal form (2.675 -> "2.68"); a result that rounds to zero has no "-".
 // Any other mask writes numberToText(x).
-QString FormatNumber(double x, const QString &mask);
+QString formatNumber(double x, const QString &mask);
 
 // A FormatNumber mask read once, for loops that format many numbers with it.
 struct NumberMask
@@ -34,7 +34,7 @@ struct NumberMask
 
 // FormatNumber(x, mask) into out, replacing its characters: a text nothing else shares keeps its
 // buffer when it has the room, so a loop that formats into the same text does not allocate.
-void FormatNumberTo(QString &out, double x, const NumberMask &mask);
+void formatNumberTo(QString &out, double x, const NumberMask &mask);
 
 // Rounds to a whole number, halves to the even neighbour; saturates outside the int range.
-int RoundHalfEvenToInt(double x);
+int roundHalfEvenToInt(double x);

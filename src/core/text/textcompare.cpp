@@ -190,7 +190,7 @@ std::vector<std::pair<qsizetype, qsizetype>> allMatches(const QString &text, con
 
 } // namespace
 
-QString FoldText(const QString &text)
+QString foldText(const QString &text)
 {
     if (isPlainFolded(text))
         return text;
@@ -207,7 +207,7 @@ QString FoldText(const QString &text)
     return out;
 }
 
-bool TextEquals(const QString &a, const QString &b)
+bool textEquals(const QString &a, const QString &b)
 {
     const QChar *pa = a.constData();
     const QChar *pb = b.constData();
@@ -222,7 +222,7 @@ bool TextEquals(const QString &a, const QString &b)
     return i == a.size() && j == b.size();
 }
 
-qsizetype TextIndexOf(const QString &haystack, const QString &needle, qsizetype from)
+qsizetype textIndexOf(const QString &haystack, const QString &needle, qsizetype from)
 {
     if (from < 0)
         from = 0;
@@ -236,7 +236,7 @@ qsizetype TextIndexOf(const QString &haystack, const QString &needle, qsizetype 
     return pos < 0 ? -1 : hay.origin[size_t(pos)];
 }
 
-bool TextContains(const QString &haystack, const QString &needle)
+bool textContains(const QString &haystack, const QString &needle)
 {
     // A CJK ideograph folds from itself only, so a text without the needle's first one cannot
     // match: no folded copies to build.
@@ -245,10 +245,10 @@ bool TextContains(const QString &haystack, const QString &needle)
         if (first >= 0x4E00 && first <= 0x9FFF && !haystack.contains(QChar(first)))
             return false;
     }
-    return TextIndexOf(haystack, needle) >= 0;
+    return textIndexOf(haystack, needle) >= 0;
 }
 
-qsizetype TextMatchLength(const QString &text, qsizetype pos, const QString &needle)
+qsizetype textMatchLength(const QString &text, qsizetype pos, const QString &needle)
 {
     if (pos < 0 || pos > text.size())
         return -1;
@@ -267,12 +267,12 @@ qsizetype TextMatchLength(const QString &text, qsizetype pos, const QString &nee
     return i - pos;
 }
 
-bool TextStartsWith(const QString &text, const QString &prefix)
+bool textStartsWith(const QString &text, const QString &prefix)
 {
-    return TextMatchLength(text, 0, prefix) >= 0;
+    return textMatchLength(text, 0, prefix) >= 0;
 }
 
-QStringList TextSplit(const QString &text, const QString &separator)
+QStringList textSplit(const QString &text, const QString &separator)
 {
     QStringList out;
     qsizetype start = 0;
@@ -284,7 +284,7 @@ QStringList TextSplit(const QString &text, const QString &separator)
     return out;
 }
 
-QString TextReplace(const QString &text, const QString &from, const QString &to)
+QString textReplace(const QString &text, const QString &from, const QString &to)
 {
     const auto matches = allMatches(text, from);
     if (matches.empty())
@@ -300,7 +300,7 @@ QString TextReplace(const QString &text, const QString &from, const QString &to)
     return out;
 }
 
-bool TextLike(const QString &text, const QString &pattern)
+bool textLike(const QString &text, const QString &pattern)
 {
     // Wildcards are the ASCII "*", "?" and "#" of the pattern as written; their full-width
     // forms are ordinary characters.
@@ -353,7 +353,7 @@ bool TextLike(const QString &text, const QString &pattern)
     return pi == pat.size();
 }
 
-QString ToFullWidth(const QString &text)
+QString toFullWidth(const QString &text)
 {
     QString out = text;
     for (QChar &c : out) {

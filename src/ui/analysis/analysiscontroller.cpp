@@ -19,9 +19,9 @@
 
 namespace {
 
-bool IsTemplate(const DocumentWindow *doc, const QString &path)
+bool isTemplate(const DocumentWindow *doc, const QString &path)
 {
-    const QString templatePath = DefaultPath(doc->AppFolder());
+    const QString templatePath = defaultPath(doc->appFolder());
     if (path == templatePath)
         return true;
     const QString a = QFileInfo(path).canonicalFilePath();
@@ -34,13 +34,13 @@ AnalysisController::AnalysisController(QMdiArea *mdi, const QString &settingsFil
     : QObject(owner), m_mdi(mdi), m_settingsFile(settingsFile), m_owner(owner)
 {
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &AnalysisController::updateActions);
-    LoadAnalysisPreferences(m_settingsFile, &m_preferences);
-    m_dropThreshold = LoadDropThreshold(m_settingsFile);
+    loadAnalysisPreferences(m_settingsFile, &m_preferences);
+    m_dropThreshold = loadDropThreshold(m_settingsFile);
 }
 
 void AnalysisController::attach(MainWindow *main)
 {
-    addMenu(main->menuBar(), main->mnuWindow->menuAction());
+    addMenu(main->menuBar(), main->windowMenu->menuAction());
 }
 
 AnalysisController::~AnalysisController()
@@ -202,10 +202,10 @@ QMdiSubWindow *AnalysisController::openChartWindow(DocumentWindow *doc)
 
 bool AnalysisController::documentSaved(DocumentWindow *doc, const QString &path, bool closing)
 {
-    const QString sidecar = SidecarPath(path);
+    const QString sidecar = sidecarPath(path);
     const auto it = m_entries.find(doc);
     // A document never analysed gets no sidecar, unless one of another document is in the way.
-    if (IsTemplate(doc, path) || (it == m_entries.end() && !QFileInfo::exists(sidecar)))
+    if (isTemplate(doc, path) || (it == m_entries.end() && !QFileInfo::exists(sidecar)))
         return true;
     DocumentAnalysis *analysis = analysisOf(doc);
     Entry &entry = m_entries[doc];
@@ -224,14 +224,14 @@ bool AnalysisController::documentSaved(DocumentWindow *doc, const QString &path,
         // What could not be read is not written over while nothing was entered in its place.
         if (!analysis->state().isChanged())
             return true;
-        const Result<QString> aside = SetAsideSidecar(sidecar);
+        const Result<QString> aside = setAsideSidecar(sidecar);
         if (!aside.ok())
             return fail(QStringLiteral("読み込めなかった分析ファイルを別名で残せませんでした：") +
                         aside.error);
         keptAs = aside.value;
     }
     entry.refusedSidecar.clear();
-    const QString error = WriteSidecar(sidecar, analysis->inputs());
+    const QString error = writeSidecar(sidecar, analysis->inputs());
     if (!error.isEmpty()) {
         if (!keptAs.isEmpty())
             return fail(error +
@@ -250,16 +250,16 @@ bool AnalysisController::documentSaved(DocumentWindow *doc, const QString &path,
 
 void AnalysisController::documentOpened(DocumentWindow *doc, const QString &path)
 {
-    const QString sidecar = SidecarPath(path);
+    const QString sidecar = sidecarPath(path);
     if (!QFileInfo::exists(sidecar))
         return;
-    const Result<AnalysisInputs> read = ReadSidecar(sidecar);
+    const Result<AnalysisInputs> read = readSidecar(sidecar);
     if (!read.ok()) {
         analysisOf(doc);
         m_entries[doc].refusedSidecar = sidecar;
         showProblem(QStringLiteral("分析ファイルを読み込めませんでした。\n%1\n%2\n"
                                    "このファイルは、分析を変更して保存するまでそのまま残します。")
-                        .arg(sidecar, JapaneseText(read.problem)));
+                        .arg(sidecar, japaneseText(read.problem)));
         return;
     }
     analysisOf(doc)->state().resetInputs(read.value);
@@ -287,12 +287,12 @@ void AnalysisController::showProblem(const QString &text, MsgIcon icon)
     box.title = QStringLiteral("Kirrel");
     box.text = text;
     box.icon = icon;
-    ShowMessageBox(m_owner, box);
+    showMessageBox(m_owner, box);
 }
 
 QString AnalysisController::storeDefaults(const AnalysisInputs &inputs)
 {
-    if (!SaveAnalysisPreferences(m_settingsFile, inputs))
+    if (!saveAnalysisPreferences(m_settingsFile, inputs))
         return QStringLiteral("%1 に書き込めませんでした。").arg(m_settingsFile);
     m_preferences = inputs;
     return {};
@@ -305,7 +305,7 @@ QString AnalysisController::storeDropThreshold(double percent)
         for (const QPointer<QMdiSubWindow> &sub : it->windows)
             if (auto *window = sub ? qobject_cast<AnalysisWindow *>(sub->widget()) : nullptr)
                 window->setDropThreshold(percent);
-    if (!SaveDropThreshold(m_settingsFile, percent))
+    if (!saveDropThreshold(m_settingsFile, percent))
         return QStringLiteral("%1 に書き込めませんでした。").arg(m_settingsFile);
     return {};
 }

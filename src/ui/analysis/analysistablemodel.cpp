@@ -7,7 +7,7 @@
 
 namespace {
 
-QString Fixed(double v, int decimals)
+QString fixed(double v, int decimals)
 {
     return v > 0 ? QString::number(v, 'f', decimals) : QString();
 }
@@ -26,10 +26,10 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
     m_names.clear();
     m_names.reserve(m_table.rows.size());
     for (const AnalysisRow &row : m_table.rows)
-        m_names.push_back(TicketNames(race, m_table.type, row.ticket));
+        m_names.push_back(ticketNames(race, m_table.type, row.ticket));
     takeOdds(inputs);
     if (m_snapshot > 0) // the table comes with the latest odds
-        ApplyActualOdds(&m_table, m_actual);
+        applyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     endResetModel();
@@ -39,11 +39,11 @@ bool AnalysisTableModel::takeOdds(const AnalysisInputs &inputs)
 {
     static const ActualOdds none;
     const BetType type = m_table.type;
-    const int count = SnapshotCount(inputs, type);
+    const int count = snapshotCount(inputs, type);
     m_snapshot = std::clamp(m_snapshot, 0, count - 1);
-    const ActualOdds &shown = SnapshotOdds(inputs, type, m_snapshot);
+    const ActualOdds &shown = snapshotOdds(inputs, type, m_snapshot);
     m_hasPrevious = m_snapshot + 1 < count;
-    const ActualOdds &previous = m_hasPrevious ? SnapshotOdds(inputs, type, m_snapshot + 1) : none;
+    const ActualOdds &previous = m_hasPrevious ? snapshotOdds(inputs, type, m_snapshot + 1) : none;
     if (shown == m_actual && previous == m_previous)
         return false;
     m_actual = shown;
@@ -56,7 +56,7 @@ void AnalysisTableModel::setSnapshot(int shown, const AnalysisInputs &inputs)
     const int before = m_snapshot;
     m_snapshot = shown;
     if (takeOdds(inputs))
-        ApplyActualOdds(&m_table, m_actual);
+        applyActualOdds(&m_table, m_actual);
     else if (m_snapshot == before)
         return;
     // Also when only the index moved: the actual odds are editable in the latest only.
@@ -82,7 +82,7 @@ double AnalysisTableModel::previousOdds(const AnalysisRow &row) const
 OddsMove AnalysisTableModel::moveOf(const AnalysisRow &row) const
 {
     const double previous = previousOdds(row);
-    return previous > 0 && row.actualOdds > 0 ? MoveOf(previous, row.actualOdds, m_dropThreshold)
+    return previous > 0 && row.actualOdds > 0 ? ::moveOf(previous, row.actualOdds, m_dropThreshold)
                                               : OddsMove{};
 }
 
@@ -99,7 +99,7 @@ void AnalysisTableModel::setValues(const AnalysisInputs &inputs)
     if (!odds && inputs.highRatio == m_highRatio && inputs.lowRatio == m_lowRatio)
         return;
     if (odds)
-        ApplyActualOdds(&m_table, m_actual);
+        applyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
     m_lowRatio = inputs.lowRatio;
     if (!m_table.rows.empty())
@@ -131,21 +131,21 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
         return row.hit ? QStringLiteral("✓") : QString();
     switch (column) {
     case TicketCol:
-        return TicketText(m_table.type, row.ticket);
+        return ticketText(m_table.type, row.ticket);
     case ProbabilityCol:
         // A chance too small for the digits is no 0.
-        if (row.probability > 0 && RoundedHalfUp(row.probability * 100, 3) == 0)
+        if (row.probability > 0 && roundedHalfUp(row.probability * 100, 3) == 0)
             return QStringLiteral("<0.001");
         return QString::number(row.probability * 100, 'f', 3);
     case EstimatedCol:
-        return Fixed(row.estimatedOdds, 1);
+        return fixed(row.estimatedOdds, 1);
     case ActualCol:
         return row.actualUpper > 0
-                   ? Fixed(row.actualOdds, 1) + QLatin1Char('-') + Fixed(row.actualUpper, 1)
-                   : Fixed(row.actualOdds, 1);
+                   ? fixed(row.actualOdds, 1) + QLatin1Char('-') + fixed(row.actualUpper, 1)
+                   : fixed(row.actualOdds, 1);
     case PreviousCol: {
         const auto it = m_previous.find(row.ticket);
-        return it == m_previous.end() ? QString() : OddsText(it->second);
+        return it == m_previous.end() ? QString() : oddsText(it->second);
     }
     case ChangeCol: {
         if (previousOdds(row) <= 0 || row.actualOdds <= 0)
@@ -158,11 +158,11 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
         return shown;
     }
     case RatioCol:
-        return Fixed(ShownRatio(row.ratio), 2);
+        return fixed(shownRatio(row.ratio), 2);
     case ValueCol:
-        return Fixed(ShownExpectedValue(row.expectedValue), 3);
+        return fixed(shownExpectedValue(row.expectedValue), 3);
     case DocumentEstimateCol:
-        return Fixed(row.documentEstimate, 1);
+        return fixed(row.documentEstimate, 1);
     default:
         return {};
     }
@@ -220,7 +220,7 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
         AnalysisInputs thresholds;
         thresholds.highRatio = m_highRatio;
         thresholds.lowRatio = m_lowRatio;
-        switch (BandOf(r.ratio, thresholds)) {
+        switch (bandOf(r.ratio, thresholds)) {
         case RatioBand::Overlooked:
             return overlookedColor();
         case RatioBand::OverBet:
@@ -262,9 +262,9 @@ bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value
     const QString text = value.toString().trimmed();
     QuotedOdds odds; // empty: the ticket's odds are cleared
     if (!text.isEmpty()) {
-        const Result<QuotedOdds> read = ParseOdds(text, m_table.type);
+        const Result<QuotedOdds> read = parseOdds(text, m_table.type);
         if (!read.ok()) {
-            Q_EMIT actualOddsRefused(JapaneseText(read.problem));
+            Q_EMIT actualOddsRefused(japaneseText(read.problem));
             return false;
         }
         odds = read.value;
@@ -273,7 +273,7 @@ bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value
     return true;
 }
 
-QString AnalysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows)
+QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows)
 {
     QString out;
     const int columns = model.columnCount();
@@ -290,7 +290,7 @@ QString AnalysisRowsText(const AnalysisTableModel &model, const std::vector<int>
     return out;
 }
 
-void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
+void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
                            const std::vector<int> &rows, const QFontMetrics &metrics,
                            double twipsPerPixel)
 {
@@ -315,11 +315,11 @@ void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
             put(int(i) + 1, c, model.data(at, Qt::DisplayRole).toString());
             const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
             grid.setCellBackColor(int(i) + 1, c,
-                                  back.isValid() ? Rgb(back.red(), back.green(), back.blue())
+                                  back.isValid() ? rgb(back.red(), back.green(), back.blue())
                                                  : NoColor);
             const QColor fore = model.data(at, Qt::ForegroundRole).value<QColor>();
             grid.setCellForeColor(int(i) + 1, c,
-                                  fore.isValid() ? Rgb(fore.red(), fore.green(), fore.blue())
+                                  fore.isValid() ? rgb(fore.red(), fore.green(), fore.blue())
                                                  : NoColor);
         }
     }

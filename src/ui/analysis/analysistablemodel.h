@@ -91,10 +91,10 @@ private:
 
 // The rows in the given order (view order) as TAB-separated text with a header line, each line
 // ended by CR LF as the grid copies.
-QString AnalysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows);
+QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows);
 // The same rows as a grid for the print preview: a header row, then the rows; columns as wide as
 // their longest text in the given font metrics (pixels), at twipsPerPixel.
-void FillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
+void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
                            const std::vector<int> &rows, const QFontMetrics &metrics,
                            double twipsPerPixel);
 

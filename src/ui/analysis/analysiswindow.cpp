@@ -33,7 +33,7 @@
 
 namespace {
 
-QDoubleSpinBox *NumberBox(QWidget *parent, double low, double high, double step, int decimals)
+QDoubleSpinBox *numberBox(QWidget *parent, double low, double high, double step, int decimals)
 {
     auto *box = new QDoubleSpinBox(parent);
     box->setRange(low, high);
@@ -43,7 +43,7 @@ QDoubleSpinBox *NumberBox(QWidget *parent, double low, double high, double step,
     return box;
 }
 
-QLabel *Swatch(const QColor &colour, QWidget *parent)
+QLabel *swatch(const QColor &colour, QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setFixedSize(16, 16);
@@ -113,24 +113,24 @@ void AnalysisWindow::buildControls()
 {
     m_betType = new QComboBox(this);
     for (const BetType type : AllBetTypes)
-        m_betType->addItem(BetTypeLabel(type));
+        m_betType->addItem(betTypeLabel(type));
     m_modelBox = new QComboBox(this);
     m_modelBox->addItems(
         {QStringLiteral("Harville"), QStringLiteral("割引"), QStringLiteral("正規")});
-    m_lambda = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
-    m_rho = NumberBox(this, 0.01, MaxLambda, 0.01, 2);
-    m_beta = NumberBox(this, 0.1, MaxBeta, 0.05, 2);
+    m_lambda = numberBox(this, 0.01, MaxLambda, 0.01, 2);
+    m_rho = numberBox(this, 0.01, MaxLambda, 0.01, 2);
+    m_beta = numberBox(this, 0.1, MaxBeta, 0.05, 2);
     m_combine = new QToolButton(this);
     m_combine->setText(QStringLiteral("結合"));
     m_combine->setCheckable(true);
     m_combine->setToolTip(QStringLiteral(
         "勝率を 自分の列の支持率^α × 市場の列（オッズ・投票金）の支持率^γ から作ります"));
-    m_alpha = NumberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
-    m_gamma = NumberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
-    m_ratio = NumberBox(this, 1, 100, 0.5, 1);
+    m_alpha = numberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
+    m_gamma = numberBox(this, -MaxCombine, MaxCombine, 0.05, 2);
+    m_ratio = numberBox(this, 1, 100, 0.5, 1);
     m_ratio->setSuffix(QStringLiteral(" %"));
-    m_high = NumberBox(this, 1, 10, 0.05, 2);
-    m_low = NumberBox(this, 0.05, 1, 0.05, 2);
+    m_high = numberBox(this, 1, 10, 0.05, 2);
+    m_low = numberBox(this, 0.05, 1, 0.05, 2);
     m_status = new QLabel(this);
     m_status->setWordWrap(true);
 
@@ -152,13 +152,13 @@ void AnalysisWindow::buildControls()
     parameters->addStretch(1);
 
     auto *legend = new QHBoxLayout;
-    legend->addWidget(Swatch(AnalysisTableModel::overlookedColor(), this));
+    legend->addWidget(swatch(AnalysisTableModel::overlookedColor(), this));
     legend->addWidget(new QLabel(QStringLiteral("割安（実÷推定 ≧"), this));
     m_high->setAccessibleName(QStringLiteral("割安のしきい値"));
     m_low->setAccessibleName(QStringLiteral("過剰人気のしきい値"));
     legend->addWidget(m_high);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
-    legend->addWidget(Swatch(AnalysisTableModel::overBetColor(), this));
+    legend->addWidget(swatch(AnalysisTableModel::overBetColor(), this));
     legend->addWidget(new QLabel(QStringLiteral("過剰人気（≦"), this));
     legend->addWidget(m_low);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
@@ -515,12 +515,12 @@ void AnalysisWindow::copy()
     std::vector<int> rows = rowsInViewOrder(true);
     if (rows.empty())
         rows = rowsInViewOrder(false);
-    SetClipboardText(AnalysisRowsText(*m_model, rows));
+    setClipboardText(analysisRowsText(*m_model, rows));
 }
 
 void AnalysisWindow::copyTable()
 {
-    SetClipboardText(AnalysisRowsText(*m_model, rowsInViewOrder(false)));
+    setClipboardText(analysisRowsText(*m_model, rowsInViewOrder(false)));
 }
 
 void AnalysisWindow::setTopRows(int n)
@@ -545,8 +545,8 @@ void AnalysisWindow::print()
 {
     if (!m_analysis)
         return;
-    FillAnalysisPrintGrid(m_printGrid, *m_model, rowsInViewOrder(false), m_view->fontMetrics(),
-                          TwipsPerPixelX());
+    fillAnalysisPrintGrid(m_printGrid, *m_model, rowsInViewOrder(false), m_view->fontMetrics(),
+                          twipsPerPixelX());
     const OddsDocument *doc = m_analysis->document();
     const AnalysisInputs &in = m_analysis->inputs();
     const AnalysisParameters &p = in.parameters;
@@ -557,7 +557,7 @@ void AnalysisWindow::print()
                      .arg(QString::number(p.lambda, 'f', 2), QString::number(p.rho, 'f', 2));
     const QString title =
         QStringLiteral("%1:%2:%3")
-            .arg(BetTypeLabel(m_model->table().type), doc ? doc->titleText(0) : QString(),
+            .arg(betTypeLabel(m_model->table().type), doc ? doc->titleText(0) : QString(),
                  doc ? doc->titleText(1) : QString()) +
         TitleSeparator +
         QStringLiteral("モデル %1　β %2　払戻率 %3%")
@@ -570,7 +570,7 @@ void AnalysisWindow::paste()
 {
     if (editFocusedText(true))
         return;
-    pasteText(GetClipboardTexts().plain);
+    pasteText(getClipboardTexts().plain);
 }
 
 bool AnalysisWindow::pasteText(const QString &text)
@@ -578,17 +578,17 @@ bool AnalysisWindow::pasteText(const QString &text)
     if (!m_analysis)
         return false;
     const BetType type = m_model->table().type;
-    const Result<OddsLines> odds = ParsePastedOdds(text, type, m_analysis->race().highest(type),
-                                                   TicketsByNumber(m_model->table()));
-    m_pasteError = odds.ok() ? QString() : JapaneseText(odds.problem);
+    const Result<OddsLines> odds = parsePastedOdds(text, type, m_analysis->race().highest(type),
+                                                   ticketsByNumber(m_model->table()));
+    m_pasteError = odds.ok() ? QString() : japaneseText(odds.problem);
     m_errorOfTyping = false;
     if (odds.ok()) {
         int dropped = 0;
         // Each paste is a snapshot of the market at this time, shown as the latest.
         m_model->setSnapshot(0, m_analysis->inputs());
-        const QString now = SnapshotTimeText(QDateTime::currentDateTime());
+        const QString now = snapshotTimeText(QDateTime::currentDateTime());
         edit([&](AnalysisInputs &in) {
-            dropped = PasteSnapshot(&in, type, odds.value.odds, now);
+            dropped = pasteSnapshot(&in, type, odds.value.odds, now);
             for (const Ticket &ticket : odds.value.scratched)
                 in.actualOf(type).erase(ticket);
         });
@@ -615,7 +615,7 @@ QLayout *AnalysisWindow::buildSnapshotRow()
         16);
     m_deleteSnapshot = new QToolButton(this);
     m_deleteSnapshot->setText(QStringLiteral("この時点を削除"));
-    m_dropThreshold = NumberBox(this, 0.1, 100, 5, 1);
+    m_dropThreshold = numberBox(this, 0.1, 100, 5, 1);
     m_dropThreshold->setSuffix(QStringLiteral(" %"));
     m_dropThreshold->setValue(m_model->dropThreshold());
     m_dropThreshold->setToolTip(
@@ -667,10 +667,10 @@ void AnalysisWindow::syncSnapshots()
 {
     const AnalysisInputs &in = m_analysis->inputs();
     const BetType type = m_model->table().type;
-    const int count = SnapshotCount(in, type);
+    const int count = snapshotCount(in, type);
     QStringList items;
     for (int k = 0; k < count; ++k) {
-        const QString time = SnapshotTimeOf(in, type, k);
+        const QString time = snapshotTimeOf(in, type, k);
         const QString shown = time.isEmpty() ? QStringLiteral("時刻なし") : time;
         items << (k == 0 ? QStringLiteral("最新　") + shown : shown);
     }
@@ -687,11 +687,11 @@ void AnalysisWindow::syncSnapshots()
     m_snapshots->setEnabled(count > 1);
     // Lines being typed stay until they are entered.
     if (!(m_snapshotTime->hasFocus() && m_snapshotTime->isModified())) {
-        m_snapshotTime->setText(SnapshotTimeOf(in, type, shown));
+        m_snapshotTime->setText(snapshotTimeOf(in, type, shown));
         m_snapshotTime->setModified(false);
     }
     const bool any =
-        count > 1 || !in.actualOf(type).empty() || !SnapshotTimeOf(in, type, 0).isEmpty();
+        count > 1 || !in.actualOf(type).empty() || !snapshotTimeOf(in, type, 0).isEmpty();
     m_snapshotTime->setEnabled(any);
     m_deleteSnapshot->setEnabled(any);
 }
@@ -714,10 +714,10 @@ bool AnalysisWindow::setSnapshotTime(const QString &time)
     const BetType type = m_model->table().type;
     const int index = m_model->snapshot();
     m_snapshotTime->setModified(false);
-    if (time.trimmed() == SnapshotTimeOf(m_analysis->inputs(), type, index))
+    if (time.trimmed() == snapshotTimeOf(m_analysis->inputs(), type, index))
         return true;
     AnalysisInputs in = m_analysis->inputs();
-    const QString error = SetSnapshotTime(&in, type, index, time);
+    const QString error = ::setSnapshotTime(&in, type, index, time);
     if (error.isEmpty()) {
         m_analysis->state().setInputs(in);
         return true;
@@ -735,20 +735,20 @@ void AnalysisWindow::deleteSnapshot()
         return;
     const BetType type = m_model->table().type;
     const int index = m_model->snapshot();
-    const QString time = SnapshotTimeOf(m_analysis->inputs(), type, index);
+    const QString time = snapshotTimeOf(m_analysis->inputs(), type, index);
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");
     box.icon = MsgIcon::Question;
     box.buttons = MsgButtons::YesNo;
     box.text =
         QStringLiteral("%1の%2の時点（%3）のオッズを削除しますか？")
-            .arg(BetTypeLabel(type), index == 0 ? QStringLiteral("最新") : QStringLiteral("以前"),
+            .arg(betTypeLabel(type), index == 0 ? QStringLiteral("最新") : QStringLiteral("以前"),
                  time.isEmpty() ? QStringLiteral("時刻なし") : time);
-    if (index == 0 && SnapshotCount(m_analysis->inputs(), type) > 1)
+    if (index == 0 && snapshotCount(m_analysis->inputs(), type) > 1)
         box.text += QStringLiteral("\n一つ前の時点が最新になり、分析に使われます。");
-    if (ShowMessageBox(this, box) != MsgAnswer::Yes)
+    if (showMessageBox(this, box) != MsgAnswer::Yes)
         return;
-    edit([&](AnalysisInputs &in) { DeleteSnapshot(&in, type, index); });
+    edit([&](AnalysisInputs &in) { ::deleteSnapshot(&in, type, index); });
 }
 
 bool AnalysisWindow::enterPayouts(const QString &text)
@@ -762,10 +762,10 @@ bool AnalysisWindow::enterPayouts(const QString &text)
         if (runner.number > 0 && runner.number <= race.runnerCount())
             brackets[size_t(runner.number)] = runner.bracket;
     const Result<Payouts> read =
-        ReadRacePayouts(text, race.runnerCount(), race.finishingOrder, brackets);
+        readRacePayouts(text, race.runnerCount(), race.finishingOrder, brackets);
     if (!read.ok()) {
         m_payouts->showMessage(QStringLiteral("払戻にできません（何も変えていません）：") +
-                                   JapaneseText(read.problem),
+                                   japaneseText(read.problem),
                                true);
         return false;
     }

@@ -25,7 +25,7 @@
 
 namespace {
 
-QDoubleSpinBox *NumberBox(QWidget *parent, double low, double high, double value, int decimals,
+QDoubleSpinBox *numberBox(QWidget *parent, double low, double high, double value, int decimals,
                           const QString &name)
 {
     auto *box = new QDoubleSpinBox(parent);
@@ -37,14 +37,14 @@ QDoubleSpinBox *NumberBox(QWidget *parent, double low, double high, double value
     return box;
 }
 
-QString Yen(qint64 yen)
+QString yen(qint64 yen)
 {
     return QLocale(QLocale::Japanese).toString(yen);
 }
 
-QStandardItem *Number(qint64 value)
+QStandardItem *number(qint64 value)
 {
-    auto *item = new QStandardItem(Yen(value));
+    auto *item = new QStandardItem(yen(value));
     item->setData(value, Qt::UserRole);
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return item;
@@ -75,19 +75,19 @@ void BacktestPanel::buildControls()
 {
     m_bet = new QComboBox(this);
     for (const BetType type : AllBetTypes)
-        m_bet->addItem(BetTypeLabel(type));
+        m_bet->addItem(betTypeLabel(type));
     m_bet->setAccessibleName(QStringLiteral("券種"));
-    m_ratio = NumberBox(this, 1, 100, 80, 1, QStringLiteral("払戻率 (%)"));
+    m_ratio = numberBox(this, 1, 100, 80, 1, QStringLiteral("払戻率 (%)"));
     m_select = new QComboBox(this);
     m_select->addItems({QStringLiteral("実÷推定 ≧"), QStringLiteral("期待値 ≧")});
     m_select->setAccessibleName(QStringLiteral("買う券の選び方"));
-    m_threshold = NumberBox(this, 0, 100, 1.2, 3, QStringLiteral("しきい値"));
+    m_threshold = numberBox(this, 0, 100, 1.2, 3, QStringLiteral("しきい値"));
     m_stakes = new QComboBox(this);
     m_stakes->addItems({QStringLiteral("定額"), QStringLiteral("ケリー")});
     m_stakes->setAccessibleName(QStringLiteral("賭け方"));
-    m_flat = NumberBox(this, 100, 10000000, 100, 0, QStringLiteral("1点の金額 (円)"));
-    m_kelly = NumberBox(this, 0.01, 1, 0.5, 2, QStringLiteral("ケリー比率"));
-    m_bankroll = NumberBox(this, 100, 1e12, 100000, 0, QStringLiteral("資金 (円)"));
+    m_flat = numberBox(this, 100, 10000000, 100, 0, QStringLiteral("1点の金額 (円)"));
+    m_kelly = numberBox(this, 0.01, 1, 0.5, 2, QStringLiteral("ケリー比率"));
+    m_bankroll = numberBox(this, 100, 1e12, 100000, 0, QStringLiteral("資金 (円)"));
     m_atOn = new QCheckBox(QStringLiteral("時刻"), this);
     m_atOn->setToolTip(QStringLiteral("その時刻までに取った最後のオッズで試します"));
     m_at = new QTimeEdit(QTime(15, 0), this);
@@ -119,7 +119,7 @@ void BacktestPanel::buildControls()
     choices->addWidget(m_runButton);
     choices->addStretch(1);
     connect(m_bet, &QComboBox::currentIndexChanged, this, [this](int i) {
-        m_ratio->setValue(DefaultPayoutRatio(BetType(i)) * 100);
+        m_ratio->setValue(defaultPayoutRatio(BetType(i)) * 100);
         syncControls();
     });
     connect(m_select, &QComboBox::currentIndexChanged, this,
@@ -176,7 +176,7 @@ void BacktestPanel::buildControls()
     m_view->setRenderHint(QPainter::Antialiasing);
     auto *save = new QPushButton(QStringLiteral("PNGで保存..."), this);
     connect(save, &QPushButton::clicked, this, [this] {
-        SaveWidgetPngAs(m_view, QStringLiteral("backtest.png"), QStringLiteral("グラフを保存"));
+        saveWidgetPngAs(m_view, QStringLiteral("backtest.png"), QStringLiteral("グラフを保存"));
     });
     auto *right = new QWidget(this);
     auto *rightLayout = new QVBoxLayout(right);
@@ -205,7 +205,7 @@ void BacktestPanel::syncControls()
     m_progress->setVisible(running);
     m_cancel->setVisible(running);
     m_runButton->setEnabled(!running);
-    const bool several = !HasSingleWinner(BetType(m_bet->currentIndex()));
+    const bool several = !hasSingleWinner(BetType(m_bet->currentIndex()));
     auto *kellyItem = qobject_cast<QStandardItemModel *>(m_stakes->model())->item(1);
     kellyItem->setEnabled(!several);
     kellyItem->setToolTip(
@@ -277,8 +277,8 @@ void BacktestPanel::run()
     m_running = BacktestReport{};
     m_summary->setText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, s, folder](SeasonTask &task) {
-        const QStringList files = SeasonFiles({folder}, [&task] { return task.cancelled(); });
-        m_running = RunBacktest(files, s, [&task](int done, int total) {
+        const QStringList files = seasonFiles({folder}, [&task] { return task.cancelled(); });
+        m_running = runBacktest(files, s, [&task](int done, int total) {
             task.report(done, total);
             return !task.cancelled();
         });
@@ -319,9 +319,9 @@ QString BacktestPanel::summaryText() const
             .arg(s.betRaces)
             .arg(s.tickets)
             .arg(s.hits)
-            .arg(Yen(s.staked), Yen(s.returned))
+            .arg(yen(s.staked), yen(s.returned))
             .arg(s.recovery() * 100, 0, 'f', 1)
-            .arg(Yen(s.profit), Yen(s.maxDrawdown))
+            .arg(yen(s.profit), yen(s.maxDrawdown))
             .arg(s.longestLosing);
     if (s.fromOdds > 0)
         text += QStringLiteral("　払戻金のない的中 %1点はオッズで計算").arg(s.fromOdds);
@@ -348,12 +348,12 @@ void BacktestPanel::showReport()
             continue;
         auto *file = new QStandardItem(folder.relativeFilePath(l.file));
         file->setData(l.file, Qt::UserRole);
-        auto *order = Number(qint64(i + 1));
+        auto *order = number(qint64(i + 1));
         order->setText(QString::number(i + 1));
-        auto *tickets = Number(l.tickets);
+        auto *tickets = number(l.tickets);
         tickets->setText(QString::number(l.tickets));
         m_rows->appendRow(
-            {order, file, tickets, Number(l.staked), Number(l.returned), Number(l.profit)});
+            {order, file, tickets, number(l.staked), number(l.returned), number(l.profit)});
     }
     m_table->resizeColumnsToContents();
     m_curve->replace(curve);

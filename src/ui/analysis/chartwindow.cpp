@@ -25,7 +25,7 @@
 namespace {
 
 // The document's first two title lines that hold text: the charts' titles start with them.
-QStringList TitleLines(const OddsDocument *doc)
+QStringList titleLines(const OddsDocument *doc)
 {
     QStringList title;
     for (int i = 0; doc && i < 2; ++i)
@@ -109,7 +109,7 @@ QBarSet *ChartWindow::bracketSet(int bracket, const RunnerInfo &runner, int runn
         m_bars->append(set);
     }
     set->setColor(runner.bracketColor == NoColor ? QColor(120, 160, 220)
-                                                 : ToQColor(runner.bracketColor));
+                                                 : toQColor(runner.bracketColor));
     if (set->count() != runners) {
         set->remove(0, set->count());
         set->append(QList<qreal>(runners, 0.0));
@@ -172,7 +172,7 @@ void ChartWindow::redraw()
     m_support->setRange(0, top);
     m_support->setTickCount(int(top / step) + 1);
     m_odds->setRange(1, std::pow(10, std::ceil(std::log10(highestOdds))));
-    QStringList title = TitleLines(m_analysis->document());
+    QStringList title = titleLines(m_analysis->document());
     title << (race.error.isEmpty() ? QStringLiteral("支持率 (%) と単勝オッズ") : race.error);
     m_chart->setTitle(title.join(QStringLiteral("　")));
     redrawTrend();
@@ -181,8 +181,8 @@ void ChartWindow::redraw()
 void ChartWindow::redrawTrend()
 {
     const AnalysedRace &race = m_analysis->race();
-    const OddsTrend trend = WinOddsTrend(m_analysis->inputs(), race.runnerCount());
-    QStringList title = TitleLines(m_analysis->document());
+    const OddsTrend trend = winOddsTrend(m_analysis->inputs(), race.runnerCount());
+    QStringList title = titleLines(m_analysis->document());
     title << (trend.snapshots.empty() ? QStringLiteral("単勝の実オッズがありません")
                                       : QStringLiteral("単勝オッズの推移"));
     m_trend->setTrend(trend, race.runners, title.join(QStringLiteral("　")));
@@ -195,12 +195,12 @@ QWidget *ChartWindow::shownChart() const
 
 QString ChartWindow::savePng(const QString &path)
 {
-    return SaveWidgetPng(shownChart(), path);
+    return saveWidgetPng(shownChart(), path);
 }
 
 void ChartWindow::savePngAs()
 {
-    SaveWidgetPngAs(shownChart(),
+    saveWidgetPngAs(shownChart(),
                     shownChart() == m_trend ? QStringLiteral("oddstrend.png")
                                             : QStringLiteral("chart.png"),
                     QStringLiteral("グラフを保存"));

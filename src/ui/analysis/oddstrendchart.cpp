@@ -89,7 +89,7 @@ void OddsTrendChart::setTrend(const OddsTrend &trend, const std::vector<RunnerIn
         // Without a bracket the cell's colour is the plain background.
         const Color painted = bracket ? runners[r].bracketColor : NoColor;
         const QColor colour =
-            painted != NoColor ? ToQColor(painted) : Unbracketed[r % std::size(Unbracketed)];
+            painted != NoColor ? toQColor(painted) : Unbracketed[r % std::size(Unbracketed)];
         const Qt::PenStyle style =
             bracket ? styles[size_t(inBracket[bracket]++ % 4)] : Qt::SolidLine;
         QLineSeries *edge = nullptr;

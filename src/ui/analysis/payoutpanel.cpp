@@ -41,7 +41,7 @@ void PayoutPanel::showPayouts(const Payouts &payouts)
         return;
     m_shownOnce = true;
     m_shown = payouts;
-    m_text->setPlainText(PayoutLinesText(payouts));
+    m_text->setPlainText(payoutLinesText(payouts));
 }
 
 void PayoutPanel::showMessage(const QString &text, bool error)

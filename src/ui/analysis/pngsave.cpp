@@ -7,7 +7,7 @@
 #include <QSaveFile>
 #include <QWidget>
 
-QString SaveWidgetPng(QWidget *widget, const QString &path)
+QString saveWidgetPng(QWidget *widget, const QString &path)
 {
     const QPixmap picture = widget->grab();
     QSaveFile file(path);
@@ -17,7 +17,7 @@ QString SaveWidgetPng(QWidget *widget, const QString &path)
     return {};
 }
 
-void SaveWidgetPngAs(QWidget *widget, const QString &fileName, const QString &title)
+void saveWidgetPngAs(QWidget *widget, const QString &fileName, const QString &title)
 {
     FileDialogRequest request;
     request.save = true;
@@ -25,17 +25,17 @@ void SaveWidgetPngAs(QWidget *widget, const QString &fileName, const QString &ti
     request.folder = QDir::currentPath() + u'/';
     request.fileName = fileName;
     request.title = title;
-    QString path = RunFileDialog(widget, request);
+    QString path = runFileDialog(widget, request);
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path += QStringLiteral(".png");
-    const QString error = SaveWidgetPng(widget, path);
+    const QString error = saveWidgetPng(widget, path);
     if (error.isEmpty())
         return;
     MessageBoxRequest box;
     box.title = QStringLiteral("Kirrel");
     box.text = error;
     box.icon = MsgIcon::Warning;
-    ShowMessageBox(widget, box);
+    showMessageBox(widget, box);
 }

@@ -6,6 +6,6 @@
 class QWidget;
 
 // Written through a temporary file; empty when saved, else why not (Japanese).
-QString SaveWidgetPng(QWidget *widget, const QString &path);
+QString saveWidgetPng(QWidget *widget, const QString &path);
 // Asks for the file (".png" added when missing) and saves; says why in a box when it fails.
-void SaveWidgetPngAs(QWidget *widget, const QString &fileName, const QString &title);
+void saveWidgetPngAs(QWidget *widget, const QString &fileName, const QString &title);

@@ -74,7 +74,7 @@ QMdiSubWindow *SeasonController::openSeason(const QString &folder)
 QString SeasonController::storeDefaults(const SeasonDefaults &d)
 {
     AnalysisInputs in;
-    LoadAnalysisPreferences(m_settingsFile, &in);
+    loadAnalysisPreferences(m_settingsFile, &in);
     in.parameters.model = d.model;
     in.parameters.combine = d.combine;
     if (d.combine) {
@@ -89,7 +89,7 @@ QString SeasonController::storeDefaults(const SeasonDefaults &d)
     }
     if (analysisDefaults)
         return analysisDefaults(in);
-    return SaveAnalysisPreferences(m_settingsFile, in)
+    return saveAnalysisPreferences(m_settingsFile, in)
                ? QString()
                : QStringLiteral("%1 に書き込めませんでした。").arg(m_settingsFile);
 }

@@ -24,7 +24,7 @@
 
 namespace {
 
-QDoubleSpinBox *NumberBox(QWidget *parent, double low, double high, double value)
+QDoubleSpinBox *numberBox(QWidget *parent, double low, double high, double value)
 {
     auto *box = new QDoubleSpinBox(parent);
     box->setRange(low, high);
@@ -45,7 +45,7 @@ constexpr Range ExponentRange{0.01, MaxLambda};
 constexpr Range BetaRange{0.1, MaxBeta};
 constexpr Range CombineRange{-MaxCombine, MaxCombine};
 
-QString Symbol(const QString &name)
+QString symbol(const QString &name)
 {
     if (name == QLatin1String("beta"))
         return QStringLiteral("β");
@@ -58,7 +58,7 @@ QString Symbol(const QString &name)
     return QStringLiteral("γ");
 }
 
-Range RangeOf(const QString &name)
+Range rangeOf(const QString &name)
 {
     if (name == QLatin1String("beta"))
         return BetaRange;
@@ -97,14 +97,14 @@ void SeasonWindow::buildControls()
     m_modelBox = new QComboBox(this);
     m_modelBox->addItems(
         {QStringLiteral("Harville"), QStringLiteral("割引"), QStringLiteral("正規")});
-    m_lambda = NumberBox(this, ExponentRange.low, ExponentRange.high, 0.81);
-    m_rho = NumberBox(this, ExponentRange.low, ExponentRange.high, 0.65);
-    m_beta = NumberBox(this, BetaRange.low, BetaRange.high, 1);
+    m_lambda = numberBox(this, ExponentRange.low, ExponentRange.high, 0.81);
+    m_rho = numberBox(this, ExponentRange.low, ExponentRange.high, 0.65);
+    m_beta = numberBox(this, BetaRange.low, BetaRange.high, 1);
     m_combine = new QCheckBox(QStringLiteral("結合"), this);
     m_combine->setToolTip(QStringLiteral(
         "勝率を 自分の列の支持率^α × 市場の列（オッズ・投票金）の支持率^γ から作ります"));
-    m_alpha = NumberBox(this, CombineRange.low, CombineRange.high, 1);
-    m_gamma = NumberBox(this, CombineRange.low, CombineRange.high, 1);
+    m_alpha = numberBox(this, CombineRange.low, CombineRange.high, 1);
+    m_gamma = numberBox(this, CombineRange.low, CombineRange.high, 1);
     auto *parameters = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w) {
         if (!label.isEmpty())
@@ -161,7 +161,7 @@ void SeasonWindow::buildControls()
     m_fitModel->addItems({QStringLiteral("Harville (β)"), QStringLiteral("割引 (β, λ, ρ)"),
                           QStringLiteral("結合 (α, γ)")});
     m_fitModel->setAccessibleName(QStringLiteral("当てはめるモデル"));
-    m_holdout = NumberBox(this, 0, 0.9, 0);
+    m_holdout = numberBox(this, 0, 0.9, 0);
     m_holdout->setSingleStep(0.05);
     m_holdout->setAccessibleName(QStringLiteral("検証に残す割合"));
     m_holdout->setToolTip(
@@ -273,13 +273,13 @@ void SeasonWindow::start()
     const QString folder = m_folder;
     m_status->setText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, model, folder](SeasonTask &task) {
-        const QStringList files = SeasonFiles({folder}, [&task] { return task.cancelled(); });
+        const QStringList files = seasonFiles({folder}, [&task] { return task.cancelled(); });
         const int total = int(files.size());
         task.report(0, total);
         SeasonEvaluator evaluator(model);
         OddsDocument scratch;
         for (int i = 0; i < total && !task.cancelled(); ++i) {
-            m_readRaces.push_back(ReadSeasonRace(files[i], &scratch, true));
+            m_readRaces.push_back(readSeasonRace(files[i], &scratch, true));
             m_readEvaluations.push_back(evaluator.add(m_readRaces.back()));
             task.report(i + 1, total);
         }
@@ -380,7 +380,7 @@ void SeasonWindow::fit()
 {
     if (busy())
         return;
-    m_fit = FitSeason(m_races, FitModel(m_fitModel->currentIndex()), m_holdout->value());
+    m_fit = fitSeason(m_races, FitModel(m_fitModel->currentIndex()), m_holdout->value());
     m_haveFit = true;
     m_note.clear();
     m_fitLabel->setText(fitText());
@@ -399,7 +399,7 @@ QString SeasonWindow::fitText() const
     lines << QStringLiteral("レース %1　除外 %2").arg(f.races).arg(f.excluded);
     for (const FitValue &v : f.values)
         lines << QStringLiteral("%1 = %2 ± %3")
-                     .arg(Symbol(v.name))
+                     .arg(symbol(v.name))
                      .arg(v.value, 0, 'f', 4)
                      .arg(v.error, 0, 'f', 4);
     const bool combined = f.model == FitModel::Combined;
@@ -429,10 +429,10 @@ void SeasonWindow::makeDefaults()
         return;
     }
     for (const FitValue &v : m_fit.values) {
-        const Range r = RangeOf(v.name);
+        const Range r = rangeOf(v.name);
         if (!(v.value >= r.low && v.value <= r.high)) {
             m_note = QStringLiteral("%1 = %2 は範囲 (%3～%4) の外なので、既定にしませんでした。")
-                         .arg(Symbol(v.name))
+                         .arg(symbol(v.name))
                          .arg(v.value, 0, 'f', 4)
                          .arg(r.low)
                          .arg(r.high);

@@ -15,7 +15,7 @@
 
 namespace {
 
-QString Yen(qint64 v)
+QString yen(qint64 v)
 {
     // The C locale leaves out group separators unless told otherwise.
     QLocale digits = QLocale::c();
@@ -23,7 +23,7 @@ QString Yen(qint64 v)
     return digits.toString(v) + QStringLiteral("円");
 }
 
-QSpinBox *YenBox(QWidget *parent)
+QSpinBox *yenBox(QWidget *parent)
 {
     auto *box = new QSpinBox(parent);
     box->setRange(100, 2000000000);
@@ -37,13 +37,13 @@ QSpinBox *YenBox(QWidget *parent)
 
 StakePanel::StakePanel(QWidget *parent) : QWidget(parent)
 {
-    m_budget = YenBox(this);
+    m_budget = yenBox(this);
     m_kelly = new QCheckBox(QStringLiteral("ケリー基準で賭ける"), this);
     m_fraction = new QDoubleSpinBox(this);
     m_fraction->setRange(0.05, 1);
     m_fraction->setSingleStep(0.05);
     m_fraction->setDecimals(2);
-    m_bankroll = YenBox(this);
+    m_bankroll = yenBox(this);
 
     m_budget->setAccessibleName(QStringLiteral("予算"));
     m_fraction->setAccessibleName(QStringLiteral("ケリー比率"));
@@ -110,13 +110,13 @@ void StakePanel::showStakes(const AnalysisTable &table, const std::vector<int> &
         const bool anyActual = std::any_of(table.rows.begin(), table.rows.end(),
                                            [](const AnalysisRow &r) { return r.actualOdds > 0; });
         // Kelly needs the market's odds and exactly one winning ticket.
-        const bool kellyPossible = anyActual && HasSingleWinner(table.type);
+        const bool kellyPossible = anyActual && hasSingleWinner(table.type);
         m_kelly->setEnabled(kellyPossible);
         m_kelly->setToolTip(
-            !HasSingleWinner(table.type)
+            !hasSingleWinner(table.type)
                 ? QStringLiteral(
                       "%1は1レースで複数の買い目が的中するため、ケリー基準では賭けられません")
-                      .arg(BetTypeLabel(table.type))
+                      .arg(betTypeLabel(table.type))
             : !anyActual ? QStringLiteral("実オッズを入力するとケリー基準で賭けられます")
                          : QString());
         m_kelly->setChecked(inputs.kelly && kellyPossible);
@@ -141,7 +141,7 @@ void StakePanel::addLine(const QString &ticket, double odds, qint64 stake, const
 {
     const int r = m_lines->rowCount();
     m_lines->insertRow(r);
-    const QStringList texts = {ticket, QString::number(odds, 'f', 1), Yen(stake), last};
+    const QStringList texts = {ticket, QString::number(odds, 'f', 1), yen(stake), last};
     for (int c = 0; c < 4; ++c) {
         auto *item = new QTableWidgetItem(texts[c]);
         if (c > 0)
@@ -162,33 +162,33 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
     for (const int i : picked) {
         const AnalysisRow &row = table.rows[size_t(i)];
         odds.push_back(row.actualOdds > 0 ? row.actualOdds : row.estimatedOdds);
-        names.push_back(TicketText(table.type, row.ticket));
+        names.push_back(ticketText(table.type, row.ticket));
     }
-    const Result<Dutching> d = Dutch(odds, budget, names);
+    const Result<Dutching> d = dutch(odds, budget, names);
     if (!d.ok()) {
-        m_summary->setText(JapaneseText(d.problem).toHtmlEscaped());
+        m_summary->setText(japaneseText(d.problem).toHtmlEscaped());
         return;
     }
     for (size_t k = 0; k < picked.size(); ++k) {
         const DutchingLine &l = d.value.lines[k];
-        addLine(TicketText(table.type, table.rows[size_t(picked[k])].ticket), l.odds, l.stake,
-                Yen(l.payout));
+        addLine(ticketText(table.type, table.rows[size_t(picked[k])].ticket), l.odds, l.stake,
+                yen(l.payout));
     }
     // The 100-yen minimum can take the total past the budget: said in red beside it.
     m_overBudget = d.value.total > budget;
     const QString over =
         m_overBudget ? QStringLiteral(" <b style=\"color: #c00000;\">予算超過</b>") : QString();
     m_summary->setText(QStringLiteral("合成オッズ %1　合計 %2%3　払戻 %4～%5")
-                           .arg(QString::number(d.value.combinedOdds, 'f', 2), Yen(d.value.total),
-                                over, Yen(d.value.minPayout), Yen(d.value.maxPayout)));
+                           .arg(QString::number(d.value.combinedOdds, 'f', 2), yen(d.value.total),
+                                over, yen(d.value.minPayout), yen(d.value.maxPayout)));
     m_summary->setToolTip(m_overBudget
                               ? QStringLiteral("どの買い目も100円以上のため、合計が予算 %1 "
                                                "を超えています")
-                                    .arg(Yen(budget))
+                                    .arg(yen(budget))
                               : QString());
     if (d.value.loss) {
         m_warning->setText(QStringLiteral("トリガミ：払戻 %1 が合計 %2 を下回る買い目があります")
-                               .arg(Yen(d.value.minPayout), Yen(d.value.total)));
+                               .arg(yen(d.value.minPayout), yen(d.value.total)));
         m_warning->show();
     }
 }
@@ -200,14 +200,14 @@ void StakePanel::showKelly(const AnalysisTable &table, const AnalysisInputs &inp
         if (row.actualOdds > 0)
             candidates.push_back({row.ticket, row.probability, row.actualOdds});
     const Result<KellyStakes> k =
-        Kelly(std::move(candidates), inputs.bankroll, inputs.kellyFraction);
+        kelly(std::move(candidates), inputs.bankroll, inputs.kellyFraction);
     if (!k.ok()) {
-        m_summary->setText(JapaneseText(k.problem).toHtmlEscaped());
+        m_summary->setText(japaneseText(k.problem).toHtmlEscaped());
         return;
     }
     qint64 total = 0;
     for (const KellyStake &s : k.value.stakes) {
-        addLine(TicketText(table.type, s.ticket), s.odds, s.stake,
+        addLine(ticketText(table.type, s.ticket), s.odds, s.stake,
                 QString::number(s.fraction * inputs.kellyFraction * 100, 'f', 2) +
                     QStringLiteral("%"));
         total += s.stake;
@@ -216,5 +216,5 @@ void StakePanel::showKelly(const AnalysisTable &table, const AnalysisInputs &inp
         k.value.stakes.empty()
             ? QStringLiteral("期待値が1を超える買い目がありません。")
             : QStringLiteral("合計 %1　フルケリーでの留保 %2%（資金のうち賭けない割合）")
-                  .arg(Yen(total), QString::number(k.value.reserve * 100, 'f', 2)));
+                  .arg(yen(total), QString::number(k.value.reserve * 100, 'f', 2)));
 }

@@ -15,37 +15,37 @@ struct PropertyDefaults
     static constexpr int CapAlign = 37;
     static constexpr int ButtonWidth = 96;
     static constexpr int ButtonHeight = 32;
-    static constexpr int ButtonKazu = 3;
-    static constexpr int ButtonMuki = 1;
-    static constexpr Color ForeColorUp = Rgb(255, 255, 255);
-    static constexpr Color ForeColorMove = Rgb(255, 255, 0);
-    static constexpr Color ForeColorDown = Rgb(0, 0, 255);
-    static constexpr Color BackColorUp = Rgb(220, 220, 220);
-    static constexpr Color BackColorMove = Rgb(230, 230, 230);
-    static constexpr Color BackColorDown = Rgb(190, 190, 190);
-    static constexpr Color BorderColorU = Rgb(244, 244, 244);
-    static constexpr Color BorderColorD = Rgb(40, 40, 40);
+    static constexpr int FrameLayout = 3;
+    static constexpr int FrameDirection = 1;
+    static constexpr Color ForeColorUp = rgb(255, 255, 255);
+    static constexpr Color ForeColorMove = rgb(255, 255, 0);
+    static constexpr Color ForeColorDown = rgb(0, 0, 255);
+    static constexpr Color BackColorUp = rgb(220, 220, 220);
+    static constexpr Color BackColorMove = rgb(230, 230, 230);
+    static constexpr Color BackColorDown = rgb(190, 190, 190);
+    static constexpr Color BorderColorU = rgb(244, 244, 244);
+    static constexpr Color BorderColorD = rgb(40, 40, 40);
 };
 
 } // namespace
 
 SkinButton::SkinButton(QWidget *parent) : QWidget(parent)
 {
-    InitControlsResources();
+    initControlsResources();
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_AlwaysShowToolTips);
     m_surface = [this] {
         const QColor c = palette().color(QPalette::Button);
-        return Rgb(c.red(), c.green(), c.blue());
+        return rgb(c.red(), c.green(), c.blue());
     }();
     m_timer = new QTimer(this);
     m_timer->setInterval(300);
-    connect(m_timer, &QTimer::timeout, this, &SkinButton::AnimationTick);
+    connect(m_timer, &QTimer::timeout, this, &SkinButton::animationTick);
     m_font = font();
-    AutoFont();
-    FitCaptionSize();
-    ApplyPointer();
+    autoFont();
+    fitCaptionSize();
+    applyPointer();
 }
 
 SkinButton::~SkinButton()
@@ -54,76 +54,77 @@ SkinButton::~SkinButton()
     m_timer->stop();
 }
 
-void SkinButton::SetButton(const QPixmap &skin, const QString &iCaption, int X, int Y, int W, int H,
-                           int Kazu, int Muki, int Maru, bool opRGN, bool BdEffect, int Nx, int Ny,
-                           int Nw, int Nh, int CapSz, int BtnW, int BtnH)
+void SkinButton::setButton(const QPixmap &skin, const QString &captionText, int x, int y, int w,
+                           int h, int frameLayout, int frameDirection, int cornerSize,
+                           bool unusedShape, bool borderEffect, int placeX, int placeY,
+                           int placeWidth, int placeHeight, int captionSize, int btnW, int btnH)
 {
-    Q_UNUSED(opRGN);
-    setCaption(iCaption);
-    m_buttonLeft = X;
-    m_buttonTop = Y;
-    setButtonWidth(W);
-    setButtonHeight(H);
-    m_buttonMuki = Muki;
-    m_borderEffect = BdEffect;
-    m_buttonKazu = Kazu;
-    m_btnW = BtnW;
-    m_btnH = BtnH;
-    if (CapSz > 0)
-        setCapSize(CapSz);
+    Q_UNUSED(unusedShape);
+    setCaption(captionText);
+    m_buttonLeft = x;
+    m_buttonTop = y;
+    setButtonWidth(w);
+    setButtonHeight(h);
+    m_frameDirection = frameDirection;
+    m_borderEffect = borderEffect;
+    m_frameLayout = frameLayout;
+    m_btnW = btnW;
+    m_btnH = btnH;
+    if (captionSize > 0)
+        setCapSize(captionSize);
     m_skin = skin;
-    if (Nx >= 0 && Ny >= 0 && Nw >= 0 && Nh >= 0)
-        setGeometry(Nx, Ny, Nw, Nh);
-    if (CapSz == -1)
-        FitCaptionSize();
-    if (Maru != 0)
-        setButtonMaru(Maru);
-    iRefresh();
+    if (placeX >= 0 && placeY >= 0 && placeWidth >= 0 && placeHeight >= 0)
+        setGeometry(placeX, placeY, placeWidth, placeHeight);
+    if (captionSize == -1)
+        fitCaptionSize();
+    if (cornerSize != 0)
+        setCornerSize(cornerSize);
+    refreshLook();
 }
 
-void SkinButton::SetForeColor(Color UpColor, Color MoveColor, Color DownColor)
+void SkinButton::setForeColor(Color upColor, Color moveColor, Color downColor)
 {
-    m_foreUp = UpColor;
-    m_foreMove = MoveColor;
-    m_foreDown = DownColor;
-    iRefresh();
+    m_foreUp = upColor;
+    m_foreMove = moveColor;
+    m_foreDown = downColor;
+    refreshLook();
 }
 
-void SkinButton::SetBackColor(Color UpColor, Color MoveColor, Color DownColor)
+void SkinButton::setBackColor(Color upColor, Color moveColor, Color downColor)
 {
-    m_backUp = UpColor;
-    m_backMove = MoveColor;
-    m_backDown = DownColor;
-    iRefresh();
+    m_backUp = upColor;
+    m_backMove = moveColor;
+    m_backDown = downColor;
+    refreshLook();
 }
 
-void SkinButton::SetCapRad(int X, int Y, int Rad, bool Use, bool Tate)
+void SkinButton::setRotatedCaption(int x, int y, int angle, bool use, bool upright)
 {
-    m_capX = X;
-    m_capY = Y;
-    m_capRad = Rad;
-    m_capUse = Use;
-    m_capTate = Tate;
+    m_capX = x;
+    m_capY = y;
+    m_captionAngle = angle;
+    m_capUse = use;
+    m_captionUpright = upright;
 }
 
-void SkinButton::MakeTip(const QString &wkStr)
+void SkinButton::makeTip(const QString &text)
 {
-    if (wkStr == m_tip)
+    if (text == m_tip)
         return;
     if (QToolTip::isVisible() && underMouse())
         QToolTip::hideText();
-    m_tip = wkStr;
-    setToolTip(wkStr);
+    m_tip = text;
+    setToolTip(text);
 }
 
-void SkinButton::iRefresh()
+void SkinButton::refreshLook()
 {
     if (m_destroying)
         return;
     if (!isEnabled())
         m_state = ButtonState::Disabled;
     // The animation keeps its beat while the pointer moves over the control.
-    if (Look() == ButtonLook::Hover && m_buttonKazu == 11) {
+    if (currentLook() == ButtonLook::Hover && m_frameLayout == 11) {
         if (!m_timer->isActive())
             m_timer->start();
     } else {
@@ -132,7 +133,7 @@ void SkinButton::iRefresh()
     update();
 }
 
-void SkinButton::ReleaseMouse()
+void SkinButton::releasePointer()
 {
     if (QWidget::mouseGrabber() == this)
         releaseMouse();
@@ -141,108 +142,108 @@ void SkinButton::ReleaseMouse()
 void SkinButton::setCaption(const QString &caption)
 {
     m_caption = caption;
-    FitCaptionSize();
-    AutoFont();
-    iRefresh();
+    fitCaptionSize();
+    autoFont();
+    refreshLook();
 }
 
 void SkinButton::setCapSize(int capSize)
 {
     m_capSize = capSize;
-    FitCaptionSize();
-    iRefresh();
+    fitCaptionSize();
+    refreshLook();
 }
 
 void SkinButton::setCapAlign(int capAlign)
 {
     m_capAlign = capAlign;
-    iRefresh();
+    refreshLook();
 }
 
 void SkinButton::setButtonLeft(int v)
 {
     m_buttonLeft = v;
-    iRefresh();
+    refreshLook();
 }
 
 void SkinButton::setButtonTop(int v)
 {
     m_buttonTop = v;
-    iRefresh();
+    refreshLook();
 }
 
 void SkinButton::setButtonWidth(int v)
 {
     m_buttonWidth = v;
     resize(std::max(v, 0), height());
-    iRefresh();
+    refreshLook();
 }
 
 void SkinButton::setButtonHeight(int v)
 {
     m_buttonHeight = v;
     resize(width(), std::max(v, 0));
-    iRefresh();
+    refreshLook();
 }
 
-void SkinButton::setButtonKazu(int v)
+void SkinButton::setFrameLayout(int v)
 {
-    m_buttonKazu = v;
-    iRefresh();
+    m_frameLayout = v;
+    refreshLook();
 }
 
-void SkinButton::setButtonMuki(int v)
+void SkinButton::setFrameDirection(int v)
 {
-    m_buttonMuki = v;
-    iRefresh();
+    m_frameDirection = v;
+    refreshLook();
 }
 
-void SkinButton::setButtonHokan(int v)
+void SkinButton::setStretchBorder(int v)
 {
-    m_buttonHokan = v;
-    iRefresh();
+    m_stretchBorder = v;
+    refreshLook();
 }
 
-void SkinButton::setButtonMaru(int v)
+void SkinButton::setCornerSize(int v)
 {
-    m_buttonMaru = v;
+    m_cornerSize = v;
     if (v >= 1) {
-        ApplyRoundCorners();
-        iRefresh();
+        applyRoundCorners();
+        refreshLook();
     }
 }
 
-void SkinButton::setPicButton(const QPixmap &skin)
+void SkinButton::setSkin(const QPixmap &skin)
 {
     m_skin = skin;
-    iRefresh();
+    refreshLook();
 }
 
 void SkinButton::setBorderEffect(bool v)
 {
     m_borderEffect = v;
-    iRefresh();
+    refreshLook();
 }
 
 void SkinButton::setMousePointer(int v)
 {
     m_mousePointer = v;
-    ApplyPointer();
+    applyPointer();
 }
 
-void SkinButton::setRgn(const QByteArray &data)
+void SkinButton::setRegionData(const QByteArray &data)
 {
-    m_rgn = data;
+    m_regionData = data;
     if (data.size() <= 6)
         return;
     // Malformed data leaves the shape as it was.
-    const RegionRects parsed = ParseRegionData(data);
+    const RegionRects parsed = parseRegionData(data);
     if (!parsed.ok || parsed.rects.isEmpty())
         return;
-    m_hitRegion = RegionFromRects(parsed.rects);
+    m_hitRegion = regionFromRects(parsed.rects);
     m_hasHitRegion = true;
     setMask(m_hitRegion);
-    iRefresh();
+    refreshLook();
 }
 
 void SkinButton::setCaptionFont(const QFont &font)
@@ -254,10 +255,10 @@ void SkinButton::setCaptionFont(const QFont &font)
         m_font.setPixelSize(font.pixelSize());
     m_font.setBold(font.bold());
     m_font.setItalic(font.italic());
-    iRefresh();
+    refreshLook();
 }
 
-QVariantMap SkinButton::WriteProperties() const
+QVariantMap SkinButton::writeProperties() const
 {
     using D = PropertyDefaults;
     QVariantMap bag;
@@ -267,20 +268,20 @@ QVariantMap SkinButton::WriteProperties() const
     };
     put("Caption", m_caption, QString());
     put("CapSize", m_capSize, D::CapSize);
-    put("ButtonKazu", m_buttonKazu, D::ButtonKazu);
-    put("ButtonMuki", m_buttonMuki, D::ButtonMuki);
+    put("ButtonKazu", m_frameLayout, D::FrameLayout);
+    put("ButtonMuki", m_frameDirection, D::FrameDirection);
     put("ButtonWidth", m_buttonWidth, D::ButtonWidth);
     put("ButtonHeight", m_buttonHeight, D::ButtonHeight);
-    put("ButtonHokan", m_buttonHokan, 0);
+    put("ButtonHokan", m_stretchBorder, 0);
     put("ButtonLeft", m_buttonLeft, 0);
     put("ButtonTop", m_buttonTop, 0);
-    put("ButtonMaru", m_buttonMaru, 0);
+    put("ButtonMaru", m_cornerSize, 0);
     put("ForeColorUp", m_foreUp, D::ForeColorUp);
     put("ForeColorMove", m_foreMove, D::ForeColorMove);
     put("ForeColorDown", m_foreDown, D::ForeColorDown);
     put("Response", m_response, 7);
     put("MousePointer", m_mousePointer, 0);
-    put("RGN", m_rgn, QByteArray());
+    put("RGN", m_regionData, QByteArray());
     put("BorderWidth", m_borderWidth, 1);
     put("BorderColorU", m_borderColorU, D::BorderColorU);
     put("BorderColorD", m_borderColorD, D::BorderColorD);
@@ -291,12 +292,12 @@ QVariantMap SkinButton::WriteProperties() const
     put("CapAlign", m_capAlign, D::CapAlign);
     put("FocusGotUse", m_focusGotUse, false);
     put("FocusLostUse", m_focusLostUse, false);
-    put("KeyBordUse", m_keyBordUse, false);
+    put("KeyBordUse", m_keyboardUse, false);
     put("Enabled", isEnabled(), true);
     return bag;
 }
 
-void SkinButton::ReadProperties(const QVariantMap &bag)
+void SkinButton::readProperties(const QVariantMap &bag)
 {
     using D = PropertyDefaults;
     auto num = [&bag](const char *key, qint64 def) {
@@ -309,12 +310,12 @@ void SkinButton::ReadProperties(const QVariantMap &bag)
 
     m_caption = bag.value(QStringLiteral("Caption")).toString();
     m_capSize = int(num("CapSize", D::CapSize));
-    m_buttonKazu = int(num("ButtonKazu", D::ButtonKazu));
-    m_buttonMuki = int(num("ButtonMuki", D::ButtonMuki));
+    m_frameLayout = int(num("ButtonKazu", D::FrameLayout));
+    m_frameDirection = int(num("ButtonMuki", D::FrameDirection));
     m_buttonWidth = int(num("ButtonWidth", D::ButtonWidth));
     m_buttonHeight = int(num("ButtonHeight", D::ButtonHeight));
     resize(std::max(m_buttonWidth, 0), std::max(m_buttonHeight, 0));
-    m_buttonHokan = int(num("ButtonHokan", 0));
+    m_stretchBorder = int(num("ButtonHokan", 0));
     m_buttonLeft = int(num("ButtonLeft", 0));
     m_buttonTop = int(num("ButtonTop", 0));
     m_foreUp = color("ForeColorUp", D::ForeColorUp);
@@ -331,12 +332,12 @@ void SkinButton::ReadProperties(const QVariantMap &bag)
     m_capAlign = int(num("CapAlign", D::CapAlign));
     m_focusGotUse = flag("FocusGotUse", false);
     m_focusLostUse = flag("FocusLostUse", false);
-    m_keyBordUse = flag("KeyBordUse", false);
-    FitCaptionSize();
-    AutoFont();
-    setButtonMaru(int(num("ButtonMaru", 0)));
-    setRgn(bag.value(QStringLiteral("RGN")).toByteArray());
+    m_keyboardUse = flag("KeyBordUse", false);
+    fitCaptionSize();
+    autoFont();
+    setCornerSize(int(num("ButtonMaru", 0)));
+    setRegionData(bag.value(QStringLiteral("RGN")).toByteArray());
     setEnabled(flag("Enabled", true));
     setMousePointer(int(num("MousePointer", 0)));
-    iRefresh();
+    refreshLook();
 }

@@ -17,7 +17,7 @@
 class QTimer;
 
 // One region from many rectangles, united in chunks of RegionChunk.
-QRegion RegionFromRects(const QList<QRect> &rects);
+QRegion regionFromRects(const QList<QRect> &rects);
 
 class SkinButton : public QWidget
 {
@@ -27,111 +27,112 @@ public:
     ~SkinButton() override;
 
     // One-call set-up. skin is the shared skin picture (a null pixmap: no picture); it is kept as
-    // an implicitly shared copy. Nx..Nh place the control when all are 0 or more; CapSz > 0 sets
-    // CapSize, -1 fits the caption font again; Maru != 0 sets ButtonMaru. opRGN is not used.
-    void SetButton(const QPixmap &skin, const QString &iCaption, int X, int Y, int W, int H,
-                   int Kazu, int Muki, int Maru, bool opRGN, bool BdEffect, int Nx = -1,
-                   int Ny = -1, int Nw = -1, int Nh = -1, int CapSz = 0, int BtnW = 0,
-                   int BtnH = 0);
-    void SetForeColor(Color UpColor, Color MoveColor, Color DownColor);
-    void SetBackColor(Color UpColor, Color MoveColor, Color DownColor);
-    // Rotated caption at (X, Y) turned Rad degrees counter-clockwise; Tate draws full-width
+    // an implicitly shared copy. placeX..placeHeight place the control when all are 0 or more;
+    // captionSize > 0 sets CapSize, -1 fits the caption font again; cornerSize != 0 sets
+    // CornerSize. unusedShape is not used.
+    void setButton(const QPixmap &skin, const QString &captionText, int x, int y, int w, int h,
+                   int frameLayout, int frameDirection, int cornerSize, bool unusedShape,
+                   bool borderEffect, int placeX = -1, int placeY = -1, int placeWidth = -1,
+                   int placeHeight = -1, int captionSize = 0, int btnW = 0, int btnH = 0);
+    void setForeColor(Color upColor, Color moveColor, Color downColor);
+    void setBackColor(Color upColor, Color moveColor, Color downColor);
+    // Rotated caption at (X, Y) turned angle degrees counter-clockwise; upright draws full-width
     // characters upright for vertical writing.
-    void SetCapRad(int X, int Y, int Rad, bool Use, bool Tate);
+    void setRotatedCaption(int x, int y, int angle, bool use, bool upright);
     // Tooltip shown centred below the control; "" removes it.
-    void MakeTip(const QString &wkStr);
-    void iRefresh();
-    void AutoFont();
-    int GetFontWidth(const QString &wkStr) const;
+    void makeTip(const QString &text);
+    void refreshLook();
+    void autoFont();
+    int getFontWidth(const QString &text) const;
     // Draws the source rectangle of pic stretched onto (0, 0, DstW, DstH), keeping a border of
-    // ButtonHokan pixels unstretched (a negative ButtonHokan becomes 2 here).
-    void FitBlt(QPainter &painter, const QPixmap &pic, int DstW, int DstH, int SrcX, int SrcY,
-                int SrcW, int SrcH);
-    void ReleaseMouse();
+    // StretchBorder pixels unstretched (a negative StretchBorder becomes 2 here).
+    void fitBlt(QPainter &painter, const QPixmap &pic, int dstW, int dstH, int srcX, int srcY,
+                int srcW, int srcH);
+    void releasePointer();
 
     // Properties.
-    QString Caption() const { return m_caption; }
+    QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
-    int CapSize() const { return m_capSize; }
+    int capSize() const { return m_capSize; }
     void setCapSize(int capSize);
-    int CapAlign() const { return m_capAlign; }
+    int capAlign() const { return m_capAlign; }
     void setCapAlign(int capAlign);
-    bool Enabled() const { return isEnabled(); } // set with QWidget::setEnabled
-    int ButtonLeft() const { return m_buttonLeft; }
+    bool enabled() const { return isEnabled(); } // set with QWidget::setEnabled
+    int buttonLeft() const { return m_buttonLeft; }
     void setButtonLeft(int v);
-    int ButtonTop() const { return m_buttonTop; }
+    int buttonTop() const { return m_buttonTop; }
     void setButtonTop(int v);
-    int ButtonWidth() const { return m_buttonWidth; }
+    int buttonWidth() const { return m_buttonWidth; }
     void setButtonWidth(int v); // also resizes the control
-    int ButtonHeight() const { return m_buttonHeight; }
+    int buttonHeight() const { return m_buttonHeight; }
     void setButtonHeight(int v); // also resizes the control
-    int ButtonKazu() const { return m_buttonKazu; }
-    void setButtonKazu(int v);
-    int ButtonMuki() const { return m_buttonMuki; }
-    void setButtonMuki(int v);
-    int ButtonHokan() const { return m_buttonHokan; }
-    void setButtonHokan(int v);
-    int ButtonMaru() const { return m_buttonMaru; }
-    void setButtonMaru(int v);
-    const QPixmap &PicButton() const { return m_skin; }
-    void setPicButton(const QPixmap &skin);
-    Color ForeColorUp() const { return m_foreUp; }
-    Color ForeColorMove() const { return m_foreMove; }
-    Color ForeColorDown() const { return m_foreDown; }
-    Color BackColorUp() const { return m_backUp; }
-    Color BackColorMove() const { return m_backMove; }
-    Color BackColorDown() const { return m_backDown; }
-    bool BorderEffect() const { return m_borderEffect; }
+    int frameLayout() const { return m_frameLayout; }
+    void setFrameLayout(int v);
+    int frameDirection() const { return m_frameDirection; }
+    void setFrameDirection(int v);
+    int stretchBorder() const { return m_stretchBorder; }
+    void setStretchBorder(int v);
+    int cornerSize() const { return m_cornerSize; }
+    void setCornerSize(int v);
+    const QPixmap &skin() const { return m_skin; }
+    void setSkin(const QPixmap &skin);
+    Color foreColorUp() const { return m_foreUp; }
+    Color foreColorMove() const { return m_foreMove; }
+    Color foreColorDown() const { return m_foreDown; }
+    Color backColorUp() const { return m_backUp; }
+    Color backColorMove() const { return m_backMove; }
+    Color backColorDown() const { return m_backDown; }
+    bool borderEffect() const { return m_borderEffect; }
     void setBorderEffect(bool v);
     // Kept and persisted only; they do not change drawing or behaviour.
-    int BorderWidth() const { return m_borderWidth; }
+    int borderWidth() const { return m_borderWidth; }
     void setBorderWidth(int v) { m_borderWidth = v; }
-    Color BorderColorU() const { return m_borderColorU; }
+    Color borderColorU() const { return m_borderColorU; }
     void setBorderColorU(Color c) { m_borderColorU = c; }
-    Color BorderColorD() const { return m_borderColorD; }
+    Color borderColorD() const { return m_borderColorD; }
     void setBorderColorD(Color c) { m_borderColorD = c; }
-    bool FocusGotUse() const { return m_focusGotUse; }
+    bool focusGotUse() const { return m_focusGotUse; }
     void setFocusGotUse(bool v) { m_focusGotUse = v; }
-    int Response() const { return m_response; }
+    int response() const { return m_response; }
     void setResponse(int v) { m_response = v; }
     // 0 the control's own pointer, 1..15 a standard pointer, others leave the pointer alone.
-    int MousePointer() const { return m_mousePointer; }
+    int mousePointer() const { return m_mousePointer; }
     void setMousePointer(int v);
     // Window-shape region data (see ParseRegionData); shorter than 4 bytes removes nothing.
-    QByteArray Rgn() const { return m_rgn; }
-    void setRgn(const QByteArray &data);
-    bool FocusLostUse() const { return m_focusLostUse; }
+    QByteArray regionData() const { return m_regionData; }
+    void setRegionData(const QByteArray &data);
+    bool focusLostUse() const { return m_focusLostUse; }
     void setFocusLostUse(bool v) { m_focusLostUse = v; }
-    bool KeyBordUse() const { return m_keyBordUse; }
-    void setKeyBordUse(bool v) { m_keyBordUse = v; }
-    QFont Font() const { return m_font; }
+    bool keyboardUse() const { return m_keyboardUse; }
+    void setKeyboardUse(bool v) { m_keyboardUse = v; }
+    QFont captionFont() const { return m_font; }
     void setCaptionFont(const QFont &font); // copies family, size, bold and italic
 
     // Form persistence under the property names; values equal to their defaults are left out
     // and missing keys read back as those defaults.
-    QVariantMap WriteProperties() const;
-    void ReadProperties(const QVariantMap &bag);
+    QVariantMap writeProperties() const;
+    void readProperties(const QVariantMap &bag);
 
     // Observable state.
-    ButtonState State() const { return m_state; }
-    ButtonLook Look() const { return LookOfState(m_state); }
-    int Phase() const { return m_phase; }
-    int CurrentFrame() const; // skin frame number of the current look
-    QString TipText() const { return m_tip; }
-    const QRegion &HitRegion() const { return m_hitRegion; }
-    QTimer *AnimationTimer() const { return m_timer; }
+    ButtonState state() const { return m_state; }
+    ButtonLook currentLook() const { return lookOfState(m_state); }
+    int phase() const { return m_phase; }
+    int currentFrame() const; // skin frame number of the current look
+    QString tipText() const { return m_tip; }
+    const QRegion &hitRegion() const { return m_hitRegion; }
+    QTimer *animationTimer() const { return m_timer; }
 
 Q_SIGNALS:
-    void Click();
-    void ClickBtn(int Button);
-    void MouseMove(int Button, float X, float Y);
-    void MouseUp(int Button);
-    void MouseDown(int Button);
-    void MouseLostFocus();
+    void click();
+    void clickBtn(int button);
+    void mouseMove(int button, float x, float y);
+    void mouseUp(int button);
+    void mouseDown(int button);
+    void mouseLostFocus();
 
 public Q_SLOTS:
-    // One 300 ms step of the hover animation (ButtonKazu 11).
-    void AnimationTick();
+    // One 300 ms step of the hover animation (FrameLayout 11).
+    void animationTick();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -148,14 +149,14 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    void DoMouseMove(int button, double x, double y);
-    void DoMouseDown(int button, double x, double y);
-    void DoMouseUp(int button);
-    void ClickNotice();
-    void FitCaptionSize();
-    void ApplyRoundCorners();
-    void ApplyPointer();
-    void DrawRotatedCaption(QPainter &painter, const QColor &color);
+    void doMouseMove(int button, double x, double y);
+    void doMouseDown(int button, double x, double y);
+    void doMouseUp(int button);
+    void clickNotice();
+    void fitCaptionSize();
+    void applyRoundCorners();
+    void applyPointer();
+    void drawRotatedCaption(QPainter &painter, const QColor &color);
 
     ButtonState m_state = ButtonState::Up;
     QString m_caption;
@@ -165,19 +166,19 @@ private:
     int m_buttonTop = 0;
     int m_buttonWidth = 0;
     int m_buttonHeight = 0;
-    int m_buttonKazu = 0;
-    int m_buttonMuki = 0;
-    int m_buttonHokan = 0;
-    int m_buttonMaru = -1;
+    int m_frameLayout = 0;
+    int m_frameDirection = 0;
+    int m_stretchBorder = 0;
+    int m_cornerSize = -1;
     int m_btnW = 0;
     int m_btnH = 0;
     QPixmap m_skin;
-    Color m_foreUp = Rgb(60, 60, 60);
-    Color m_foreMove = Rgb(0, 0, 0);
-    Color m_foreDown = Rgb(90, 90, 90);
-    Color m_backUp = Rgb(200, 200, 200);
-    Color m_backMove = Rgb(230, 230, 230);
-    Color m_backDown = Rgb(150, 150, 150);
+    Color m_foreUp = rgb(60, 60, 60);
+    Color m_foreMove = rgb(0, 0, 0);
+    Color m_foreDown = rgb(90, 90, 90);
+    Color m_backUp = rgb(200, 200, 200);
+    Color m_backMove = rgb(230, 230, 230);
+    Color m_backDown = rgb(150, 150, 150);
     Color m_surface; // the current back colour: kept from the last bordered drawing
     bool m_borderEffect = true;
     int m_borderWidth = 1;
@@ -185,18 +186,18 @@ private:
     Color m_borderColorD = 0;
     int m_response = 7;
     int m_mousePointer = 0;
-    QByteArray m_rgn;
+    QByteArray m_regionData;
     QRegion m_hitRegion;
     bool m_hasHitRegion = false;
     bool m_focusGotUse = false;
     bool m_focusLostUse = false;
-    bool m_keyBordUse = false;
+    bool m_keyboardUse = false;
     QFont m_font;
 
-    bool m_pressed = false;   // a responding button went down on this control
-    bool m_pressFlag = false; // the last release clicked
-    bool m_dblClick = false;  // the next double click counts as a press
-    bool m_keyDown = false;   // Space or Enter went down on this control
+    bool m_pressed = false;            // a responding button went down on this control
+    bool m_pressFlag = false;          // the last release clicked
+    bool m_doubleClickPresses = false; // the next double click counts as a press
+    bool m_keyDown = false;            // Space or Enter went down on this control
     bool m_destroying = false;
 
     int m_phase = 0;
@@ -207,7 +208,7 @@ private:
 
     int m_capX = 0;
     int m_capY = 0;
-    int m_capRad = 0;
+    int m_captionAngle = 0;
     bool m_capUse = false;
-    bool m_capTate = false;
+    bool m_captionUpright = false;
 };

@@ -12,12 +12,12 @@
 
 namespace {
 
-int ButtonCode(Qt::MouseButtons buttons)
+int buttonCode(Qt::MouseButtons buttons)
 {
     return int(buttons & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton));
 }
 
-Qt::CursorShape StandardPointer(int n)
+Qt::CursorShape standardPointer(int n)
 {
     // The standard pointer numbers of the MousePointer property, 0 to 15; 0, 1 and 4 (and any
     // other number) are the arrow.
@@ -31,104 +31,104 @@ Qt::CursorShape StandardPointer(int n)
 
 } // namespace
 
-void SkinButton::AnimationTick()
+void SkinButton::animationTick()
 {
-    if (Look() != ButtonLook::Hover || m_buttonKazu != 11 || !isEnabled()) {
+    if (currentLook() != ButtonLook::Hover || m_frameLayout != 11 || !isEnabled()) {
         m_timer->stop();
         return;
     }
-    AdvancePhase(m_phase, m_phaseDir);
-    iRefresh();
+    advancePhase(m_phase, m_phaseDir);
+    refreshLook();
 }
 
-void SkinButton::DoMouseMove(int button, double x, double y)
+void SkinButton::doMouseMove(int button, double x, double y)
 {
     const bool outside = x < 0 || y < 0 || x >= width() || y >= height() ||
                          (m_hasHitRegion && !m_hitRegion.contains(QPoint(int(x), int(y))));
     if (outside) {
         m_state = ButtonState::Up;
-        iRefresh();
-        ReleaseMouse();
-        Q_EMIT MouseLostFocus();
+        refreshLook();
+        releasePointer();
+        Q_EMIT mouseLostFocus();
         return;
     }
-    m_state = Responds(button, m_response) ? ButtonState::Down : ButtonState::Move;
-    iRefresh();
-    Q_EMIT MouseMove(button, float(x), float(y));
+    m_state = responds(button, m_response) ? ButtonState::Down : ButtonState::Move;
+    refreshLook();
+    Q_EMIT mouseMove(button, float(x), float(y));
 }
 
-void SkinButton::DoMouseDown(int button, double x, double y)
+void SkinButton::doMouseDown(int button, double x, double y)
 {
-    m_dblClick = false;
-    m_pressed = Responds(button, m_response);
+    m_doubleClickPresses = false;
+    m_pressed = responds(button, m_response);
     if (m_pressed)
-        DoMouseMove(button, x, y);
-    Q_EMIT MouseDown(button);
+        doMouseMove(button, x, y);
+    Q_EMIT mouseDown(button);
 }
 
-void SkinButton::DoMouseUp(int button)
+void SkinButton::doMouseUp(int button)
 {
-    m_dblClick = false;
+    m_doubleClickPresses = false;
     // Only a release that ends a press on this control clicks, wherever the pointer is now.
-    m_pressFlag = m_pressed && Responds(button, m_response);
+    m_pressFlag = m_pressed && responds(button, m_response);
     m_pressed = false;
     m_state = ButtonState::Move;
-    iRefresh();
+    refreshLook();
     const QPointer<SkinButton> self(this);
     if (isEnabled() && m_pressFlag) {
         m_state = ButtonState::Normal;
-        iRefresh();
-        Q_EMIT MouseUp(button);
+        refreshLook();
+        Q_EMIT mouseUp(button);
         if (self)
-            Q_EMIT Click();
+            Q_EMIT click();
         if (self)
-            Q_EMIT ClickBtn(button);
+            Q_EMIT clickBtn(button);
     } else {
         m_state = ButtonState::Up;
-        iRefresh();
-        Q_EMIT MouseUp(button);
+        refreshLook();
+        Q_EMIT mouseUp(button);
     }
 }
 
-void SkinButton::ClickNotice()
+void SkinButton::clickNotice()
 {
-    m_dblClick = m_pressFlag;
+    m_doubleClickPresses = m_pressFlag;
     m_pressFlag = false;
 }
 
 void SkinButton::mousePressEvent(QMouseEvent *event)
 {
     const QPointF p = event->position();
-    DoMouseDown(ButtonCode(event->button()), p.x(), p.y());
+    doMouseDown(buttonCode(event->button()), p.x(), p.y());
     event->accept();
 }
 
 void SkinButton::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPointer<SkinButton> self(this);
-    DoMouseUp(ButtonCode(event->button()));
+    doMouseUp(buttonCode(event->button()));
     if (self)
-        ClickNotice();
+        clickNotice();
     event->accept();
 }
 
 void SkinButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The second press of a double click arrives here instead of as a press.
-    if (!m_dblClick) {
+    if (!m_doubleClickPresses) {
         mousePressEvent(event);
         return;
     }
     m_pressed = true;
-    DoMouseMove(1, 10, 10);
-    m_dblClick = false;
+    doMouseMove(1, 10, 10);
+    m_doubleClickPresses = false;
     event->accept();
 }
 
 void SkinButton::mouseMoveEvent(QMouseEvent *event)
 {
     const QPointF p = event->position();
-    DoMouseMove(ButtonCode(event->buttons()), p.x(), p.y());
+    doMouseMove(buttonCode(event->buttons()), p.x(), p.y());
     event->accept();
 }
 
@@ -136,17 +136,17 @@ void SkinButton::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
     if (isEnabled())
-        DoMouseMove(0, -10, -10);
+        doMouseMove(0, -10, -10);
 }
 
 void SkinButton::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool space = event->key() == Qt::Key_Space;
-    if (m_keyBordUse && (enter || space))
-        DoMouseDown(1, 10, 10);
+    if (m_keyboardUse && (enter || space))
+        doMouseDown(1, 10, 10);
     // Enter never reaches another handler (a dialog's default button, the parent window).
-    if (enter || (m_keyBordUse && space)) {
+    if (enter || (m_keyboardUse && space)) {
         event->accept();
         return;
     }
@@ -157,10 +157,10 @@ void SkinButton::keyReleaseEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool space = event->key() == Qt::Key_Space;
-    if (m_keyBordUse && (enter || space)) {
+    if (m_keyboardUse && (enter || space)) {
         // A held key repeats as release/press pairs: only the real release clicks.
         if (!event->isAutoRepeat())
-            DoMouseUp(1);
+            doMouseUp(1);
         event->accept();
         return;
     }
@@ -174,7 +174,7 @@ void SkinButton::focusOutEvent(QFocusEvent *event)
     if (QGuiApplication::mouseButtons() == Qt::NoButton)
         m_pressed = false;
     if (m_focusLostUse)
-        DoMouseMove(0, -10, -10);
+        doMouseMove(0, -10, -10);
 }
 
 void SkinButton::changeEvent(QEvent *event)
@@ -182,14 +182,14 @@ void SkinButton::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() != QEvent::EnabledChange)
         return;
-    ApplyPointer();
+    applyPointer();
     if (!isEnabled()) {
         m_pressed = false;
-        Q_EMIT MouseLostFocus();
+        Q_EMIT mouseLostFocus();
     } else {
         m_state = ButtonState::Enabled;
     }
-    iRefresh();
+    refreshLook();
 }
 
 bool SkinButton::event(QEvent *event)
@@ -206,7 +206,7 @@ bool SkinButton::event(QEvent *event)
     return QWidget::event(event);
 }
 
-void SkinButton::ApplyPointer()
+void SkinButton::applyPointer()
 {
     if (!isEnabled()) {
         unsetCursor();
@@ -215,5 +215,5 @@ void SkinButton::ApplyPointer()
     if (m_mousePointer == 0)
         setCursor(QCursor(QPixmap(QStringLiteral(":/controls/hand.png")), 14, 0));
     else if (m_mousePointer >= 1 && m_mousePointer <= 15)
-        setCursor(StandardPointer(m_mousePointer));
+        setCursor(standardPointer(m_mousePointer));
 }

@@ -11,7 +11,7 @@
 
 namespace {
 
-QRegion UniteAll(QList<QRegion> parts)
+QRegion uniteAll(QList<QRegion> parts)
 {
     // Pairwise rounds keep each union small instead of growing one region rectangle by rectangle.
     while (parts.size() > 1) {
@@ -26,7 +26,7 @@ QRegion UniteAll(QList<QRegion> parts)
 
 } // namespace
 
-QRegion RegionFromRects(const QList<QRect> &rects)
+QRegion regionFromRects(const QList<QRect> &rects)
 {
     QList<QRegion> chunks;
     for (qsizetype at = 0; at < rects.size(); at += RegionChunk) {
@@ -35,12 +35,12 @@ QRegion RegionFromRects(const QList<QRect> &rects)
         parts.reserve(end - at);
         for (qsizetype i = at; i < end; ++i)
             parts.append(QRegion(rects[i]));
-        chunks.append(UniteAll(std::move(parts)));
+        chunks.append(uniteAll(std::move(parts)));
     }
-    return UniteAll(std::move(chunks));
+    return uniteAll(std::move(chunks));
 }
 
-void SkinButton::AutoFont()
+void SkinButton::autoFont()
 {
     const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
     QString chosen;
@@ -61,28 +61,28 @@ void SkinButton::AutoFont()
         return;
     m_font.setFamilies({chosen});
     m_font.setBold(true);
-    iRefresh();
+    refreshLook();
 }
 
-int SkinButton::GetFontWidth(const QString &wkStr) const
+int SkinButton::getFontWidth(const QString &text) const
 {
-    return qRound(QFontMetricsF(m_font).horizontalAdvance(wkStr));
+    return qRound(QFontMetricsF(m_font).horizontalAdvance(text));
 }
 
-void SkinButton::FitBlt(QPainter &painter, const QPixmap &pic, int DstW, int DstH, int SrcX,
-                        int SrcY, int SrcW, int SrcH)
+void SkinButton::fitBlt(QPainter &painter, const QPixmap &pic, int dstW, int dstH, int srcX,
+                        int srcY, int srcW, int srcH)
 {
-    if (m_buttonHokan < 0)
-        m_buttonHokan = 2;
-    const auto pieces = NinePartPieces(QRect(SrcX, SrcY, SrcW, SrcH), DstW, DstH, m_buttonHokan);
+    if (m_stretchBorder < 0)
+        m_stretchBorder = 2;
+    const auto pieces = ninePartPieces(QRect(srcX, srcY, srcW, srcH), dstW, dstH, m_stretchBorder);
     for (const BltPiece &piece : pieces)
         painter.drawPixmap(piece.dst, pic, piece.src);
 }
 
-int SkinButton::CurrentFrame() const
+int SkinButton::currentFrame() const
 {
-    const ButtonLook look = isEnabled() ? Look() : ButtonLook::Disabled;
-    return FrameTable(m_buttonKazu, m_phase).forLook(look);
+    const ButtonLook look = isEnabled() ? currentLook() : ButtonLook::Disabled;
+    return frameTable(m_frameLayout, m_phase).forLook(look);
 }
 
 void SkinButton::paintEvent(QPaintEvent *)
@@ -91,11 +91,11 @@ void SkinButton::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     const int w = width(), h = height();
-    painter.fillRect(0, 0, w, h, ToQColor(m_surface));
+    painter.fillRect(0, 0, w, h, toQColor(m_surface));
 
-    const ButtonFrames frames = FrameTable(m_buttonKazu, m_phase);
-    const QPoint step = FrameStep(m_buttonMuki, m_buttonWidth, m_buttonHeight, m_btnW, m_btnH);
-    const ButtonLook look = isEnabled() ? Look() : ButtonLook::Disabled;
+    const ButtonFrames frames = frameTable(m_frameLayout, m_phase);
+    const QPoint step = frameStep(m_frameDirection, m_buttonWidth, m_buttonHeight, m_btnW, m_btnH);
+    const ButtonLook look = isEnabled() ? currentLook() : ButtonLook::Disabled;
     const int frame = frames.forLook(look);
 
     Color caption, back, edgeLight, edgeDark;
@@ -103,54 +103,54 @@ void SkinButton::paintEvent(QPaintEvent *)
     case ButtonLook::Hover:
         caption = m_foreMove;
         back = m_backUp;
-        edgeLight = Rgb(255, 255, 255);
-        edgeDark = Rgb(40, 40, 40);
+        edgeLight = rgb(255, 255, 255);
+        edgeDark = rgb(40, 40, 40);
         break;
     case ButtonLook::Pressed:
     case ButtonLook::Disabled:
         caption = m_foreDown;
         back = m_backDown;
-        edgeLight = Rgb(40, 40, 40);
-        edgeDark = Rgb(255, 255, 255);
+        edgeLight = rgb(40, 40, 40);
+        edgeDark = rgb(255, 255, 255);
         break;
     case ButtonLook::Up:
     default:
         caption = m_foreUp;
         back = m_backUp;
-        edgeLight = Rgb(240, 240, 240);
-        edgeDark = Rgb(40, 40, 40);
+        edgeLight = rgb(240, 240, 240);
+        edgeDark = rgb(40, 40, 40);
         break;
     }
 
     if (!m_skin.isNull()) {
         const QRect src =
-            FrameRect(frame, m_buttonLeft, m_buttonTop, m_buttonWidth, m_buttonHeight, step);
-        FitBlt(painter, m_skin, w, h, src.x(), src.y(), src.width(), src.height());
+            frameRect(frame, m_buttonLeft, m_buttonTop, m_buttonWidth, m_buttonHeight, step);
+        fitBlt(painter, m_skin, w, h, src.x(), src.y(), src.width(), src.height());
     }
 
     if (m_borderEffect) {
         m_surface = back;
-        painter.fillRect(0, 0, w, h, ToQColor(back));
+        painter.fillRect(0, 0, w, h, toQColor(back));
         // Top and left in the light edge colour, bottom and right in the dark one; the left
         // edge is drawn last but one, so it owns the bottom-left pixel.
-        painter.fillRect(0, 0, w, 1, ToQColor(edgeLight));
-        painter.fillRect(0, h - 1, w, 1, ToQColor(edgeDark));
-        painter.fillRect(0, 0, 1, h, ToQColor(edgeLight));
-        painter.fillRect(w - 1, 0, 1, h - 1, ToQColor(edgeDark));
+        painter.fillRect(0, 0, w, 1, toQColor(edgeLight));
+        painter.fillRect(0, h - 1, w, 1, toQColor(edgeDark));
+        painter.fillRect(0, 0, 1, h, toQColor(edgeLight));
+        painter.fillRect(w - 1, 0, 1, h - 1, toQColor(edgeDark));
     }
 
     if (m_caption.isEmpty())
         return;
     if (m_capUse) {
-        DrawRotatedCaption(painter, ToQColor(caption));
+        drawRotatedCaption(painter, toQColor(caption));
     } else {
         painter.setFont(m_font);
-        painter.setPen(ToQColor(caption));
-        painter.drawText(QRect(0, 2, w, h - 2), CaptionAlignToQt(m_capAlign), m_caption);
+        painter.setPen(toQColor(caption));
+        painter.drawText(QRect(0, 2, w, h - 2), captionAlignToQt(m_capAlign), m_caption);
     }
 }
 
-void SkinButton::DrawRotatedCaption(QPainter &painter, const QColor &color)
+void SkinButton::drawRotatedCaption(QPainter &painter, const QColor &color)
 {
     QFont f = m_font;
     if (f.pointSizeF() > 1)
@@ -160,9 +160,9 @@ void SkinButton::DrawRotatedCaption(QPainter &painter, const QColor &color)
     painter.setFont(f);
     painter.setPen(color);
     painter.translate(m_capX, m_capY);
-    painter.rotate(-m_capRad);
+    painter.rotate(-m_captionAngle);
     const QFontMetricsF fm(f);
-    if (!m_capTate) {
+    if (!m_captionUpright) {
         painter.drawText(QPointF(0, fm.ascent()), m_caption);
     } else {
         // Vertical writing: full-width characters turn a quarter back so they stand upright
@@ -171,7 +171,7 @@ void SkinButton::DrawRotatedCaption(QPainter &painter, const QColor &color)
         for (const uint code : m_caption.toUcs4()) {
             const QString ch = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
             const qreal advance = fm.horizontalAdvance(ch);
-            if (IsWideChar(code)) {
+            if (isWideChar(code)) {
                 painter.save();
                 painter.translate(x + advance / 2, fm.height() / 2);
                 painter.rotate(-90);
@@ -191,15 +191,15 @@ void SkinButton::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // A rounded shape follows the size; a custom shape is the host's business.
-    if (m_buttonMaru >= 1 && !m_hasHitRegion)
-        ApplyRoundCorners();
-    iRefresh();
+    if (m_cornerSize >= 1 && !m_hasHitRegion)
+        applyRoundCorners();
+    refreshLook();
 }
 
-void SkinButton::FitCaptionSize()
+void SkinButton::fitCaptionSize()
 {
-    const int target = CaptionTarget(m_capSize, height());
-    const int points = FitCaptionPointSize(target, TwipsPerPixelY(), [this](int pt) {
+    const int target = captionTarget(m_capSize, height());
+    const int points = fitCaptionPointSize(target, twipsPerPixelY(), [this](int pt) {
         QFont probe(m_font);
         probe.setPointSize(pt);
         return QFontMetrics(probe).horizontalAdvance(QStringLiteral("あ"));
@@ -207,9 +207,9 @@ void SkinButton::FitCaptionSize()
     m_font.setPointSize(points);
 }
 
-void SkinButton::ApplyRoundCorners()
+void SkinButton::applyRoundCorners()
 {
     if (width() <= 0 || height() <= 0)
         return;
-    setMask(RegionFromRects(RoundRectRows(width(), height(), m_buttonMaru)));
+    setMask(regionFromRects(roundRectRows(width(), height(), m_cornerSize)));
 }

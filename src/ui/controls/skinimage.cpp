@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-SkinImage *SkinImage::Get()
+SkinImage *SkinImage::get()
 {
     static SkinImage *instance = nullptr;
     if (!instance) {
@@ -16,7 +16,7 @@ SkinImage *SkinImage::Get()
     return instance;
 }
 
-void InitControlsResources()
+void initControlsResources()
 {
     // The resource lives in a static library: referencing it keeps the linker from dropping it.
     static const bool done = [] {
@@ -28,6 +28,6 @@ void InitControlsResources()
 
 SkinImage::SkinImage()
 {
-    InitControlsResources();
-    m_picBtn.load(QStringLiteral(":/controls/button_skin.png"));
+    initControlsResources();
+    m_buttonSkin.load(QStringLiteral(":/controls/button_skin.png"));
 }

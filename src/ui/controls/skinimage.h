@@ -5,17 +5,17 @@
 #include <QPixmap>
 
 // Registers the images of this folder (the skin and the button pointer) once.
-void InitControlsResources();
+void initControlsResources();
 
 class SkinImage
 {
 public:
     // Loaded on first use; released when the application quits.
-    static SkinImage *Get();
+    static SkinImage *get();
 
-    const QPixmap &PicBtn() const { return m_picBtn; }
+    const QPixmap &buttonSkin() const { return m_buttonSkin; }
 
 private:
     SkinImage();
-    QPixmap m_picBtn;
+    QPixmap m_buttonSkin;
 };

@@ -8,7 +8,7 @@ namespace {
 const QString RangeFormat = QString::fromLatin1(ClipboardRangeFormat);
 // Programs here end lines with LF alone, the range text with CR LF. A text without a single
 // CR LF is taken as such a program's lines; a text that has one keeps any LF as cell text.
-QString RangeLineEnds(const QString &text)
+QString rangeLineEnds(const QString &text)
 {
     if (!text.contains(u'\n') || text.contains(QLatin1String("\r\n")))
         return text;
@@ -19,7 +19,7 @@ QString RangeLineEnds(const QString &text)
 
 } // namespace
 
-QMimeData *MakeClipboardMimeData(const QString &text)
+QMimeData *makeClipboardMimeData(const QString &text)
 {
     auto *data = new QMimeData;
     data->setText(text);
@@ -29,31 +29,31 @@ QMimeData *MakeClipboardMimeData(const QString &text)
     return data;
 }
 
-ClipboardTexts ClipboardTextsOf(const QMimeData *data)
+ClipboardTexts clipboardTextsOf(const QMimeData *data)
 {
     ClipboardTexts t;
     if (!data)
         return t;
-    t.plain = RangeLineEnds(data->text());
+    t.plain = rangeLineEnds(data->text());
     // Rich text from other programs is markup, never cell text: only our own entry is read.
     if (data->hasFormat(RangeFormat))
-        t.second = RangeLineEnds(QString::fromUtf8(data->data(RangeFormat)));
+        t.second = rangeLineEnds(QString::fromUtf8(data->data(RangeFormat)));
     return t;
 }
 
-void SetClipboardText(const QString &text)
+void setClipboardText(const QString &text)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return;
     // The clipboard owns the data and drops what it held before.
-    clipboard->setMimeData(MakeClipboardMimeData(text), QClipboard::Clipboard);
+    clipboard->setMimeData(makeClipboardMimeData(text), QClipboard::Clipboard);
 }
 
-ClipboardTexts GetClipboardTexts()
+ClipboardTexts getClipboardTexts()
 {
     const QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return {};
-    return ClipboardTextsOf(clipboard->mimeData(QClipboard::Clipboard));
+    return clipboardTextsOf(clipboard->mimeData(QClipboard::Clipboard));
 }

@@ -15,9 +15,9 @@ struct ClipboardTexts
 };
 
 // Replaces the clipboard's content with one entry holding text under both types.
-void SetClipboardText(const QString &text);
-ClipboardTexts GetClipboardTexts();
+void setClipboardText(const QString &text);
+ClipboardTexts getClipboardTexts();
 
 // The same on mime data, for callers that own the data (drag and drop, tests).
-QMimeData *MakeClipboardMimeData(const QString &text);
-ClipboardTexts ClipboardTextsOf(const QMimeData *data);
+QMimeData *makeClipboardMimeData(const QString &text);
+ClipboardTexts clipboardTextsOf(const QMimeData *data);

@@ -7,7 +7,7 @@
 std::function<MsgAnswer(const MessageBoxRequest &)> DialogHooks::messageBox;
 std::function<QString(const FileDialogRequest &)> DialogHooks::fileDialog;
 
-MsgAnswer ShowMessageBox(QWidget *owner, const MessageBoxRequest &request)
+MsgAnswer showMessageBox(QWidget *owner, const MessageBoxRequest &request)
 {
     if (DialogHooks::messageBox)
         return DialogHooks::messageBox(request);
@@ -63,7 +63,7 @@ QStringList nameFilters(const QStringList &pairs)
 
 } // namespace
 
-QString RunFileDialog(QWidget *owner, const FileDialogRequest &request)
+QString runFileDialog(QWidget *owner, const FileDialogRequest &request)
 {
     if (DialogHooks::fileDialog)
         return DialogHooks::fileDialog(request);

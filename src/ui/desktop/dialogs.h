@@ -24,7 +24,7 @@ struct MessageBoxRequest
 };
 
 // Modal to owner. Closing the box without a choice answers No, or Cancel (as does Escape).
-MsgAnswer ShowMessageBox(QWidget *owner, const MessageBoxRequest &request);
+MsgAnswer showMessageBox(QWidget *owner, const MessageBoxRequest &request);
 
 struct FileDialogRequest
 {
@@ -38,7 +38,7 @@ struct FileDialogRequest
 
 // Shows the open or save dialog modal to owner and returns the chosen path, "" when cancelled.
 // The open dialog accepts only an existing file; the save dialog asks before overwriting.
-QString RunFileDialog(QWidget *owner, const FileDialogRequest &request);
+QString runFileDialog(QWidget *owner, const FileDialogRequest &request);
 
 // Tests set these to answer instead of showing anything; null means the real dialogs.
 struct DialogHooks

@@ -13,7 +13,7 @@ struct Face
     QStringList preferred;
 };
 
-QStringList GothicFaces()
+QStringList gothicFaces()
 {
     return {QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
             QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP")};
@@ -21,7 +21,7 @@ QStringList GothicFaces()
 
 } // namespace
 
-QHash<QString, QString> RegisterJapaneseFontSubstitutes()
+QHash<QString, QString> registerJapaneseFontSubstitutes()
 {
     const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
     const QStringList pGothic = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
@@ -29,7 +29,7 @@ QHash<QString, QString> RegisterJapaneseFontSubstitutes()
     const QStringList mincho = {QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho"),
                                 QStringLiteral("Noto Serif CJK JP"), QStringLiteral("IPAPMincho")};
     const Face faces[] = {
-        {u"ＭＳ ゴシック", GothicFaces()},
+        {u"ＭＳ ゴシック", gothicFaces()},
         {u"ＭＳ Ｐゴシック", pGothic},
         {u"ＭＳ 明朝", mincho},
         {u"MS UI Gothic", pGothic},
@@ -56,11 +56,11 @@ QHash<QString, QString> RegisterJapaneseFontSubstitutes()
     return registered;
 }
 
-QString DefaultFontFamily()
+QString defaultFontFamily()
 {
     static const QString family = [] {
         const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
-        for (const QString &preferred : GothicFaces())
+        for (const QString &preferred : gothicFaces())
             if (japanese.contains(preferred, Qt::CaseInsensitive))
                 return preferred;
         return japanese.isEmpty() ? QGuiApplication::font().family() : japanese.first();

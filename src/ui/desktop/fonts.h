@@ -8,9 +8,9 @@
 // Registers the installed IPA faces (or any installed Japanese face) as substitutes for
 // "ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝" and "MS UI Gothic". Returns designed face ->
 // substitute for the faces that got one. Needs a QGuiApplication.
-QHash<QString, QString> RegisterJapaneseFontSubstitutes();
+QHash<QString, QString> registerJapaneseFontSubstitutes();
 
 // The face of the grids, the print sheet and the header fields: the fixed-pitch Gothic face
 // (the first installed of the substitutes for "ＭＳ ゴシック", else any Japanese face).
 // Needs a QGuiApplication.
-QString DefaultFontFamily();
+QString defaultFontFamily();

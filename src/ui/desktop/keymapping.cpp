@@ -4,7 +4,7 @@
 
 namespace {
 
-Qt::KeyboardModifiers CountedModifiers(QKeyCombination key)
+Qt::KeyboardModifiers countedModifiers(QKeyCombination key)
 {
     return key.keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
 }
@@ -13,7 +13,7 @@ Qt::KeyboardModifiers CountedModifiers(QKeyCombination key)
 
 KeyCommand clipboardCommand(QKeyCombination key, bool inTextField)
 {
-    const Qt::KeyboardModifiers mods = CountedModifiers(key);
+    const Qt::KeyboardModifiers mods = countedModifiers(key);
     const Qt::Key k = key.key();
     if (mods == Qt::ControlModifier) {
         switch (k) {
@@ -39,7 +39,7 @@ KeyCommand clipboardCommand(QKeyCombination key, bool inTextField)
 
 KeyCommand gridCommand(QKeyCombination key)
 {
-    if (key.key() == Qt::Key_A && CountedModifiers(key) == Qt::ControlModifier)
+    if (key.key() == Qt::Key_A && countedModifiers(key) == Qt::ControlModifier)
         return KeyCommand::SelectAll;
     if (key.key() == Qt::Key_Delete)
         return KeyCommand::DeleteSelection;
@@ -66,7 +66,7 @@ KeyCommand cellEditorCommand(QKeyCombination key)
 GridMove gridMove(QKeyCombination key)
 {
     GridMove move;
-    const Qt::KeyboardModifiers mods = CountedModifiers(key);
+    const Qt::KeyboardModifiers mods = countedModifiers(key);
     move.extend = mods & Qt::ShiftModifier;
     move.toEdge = mods & Qt::ControlModifier;
     switch (key.key()) {

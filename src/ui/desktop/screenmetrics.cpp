@@ -14,11 +14,11 @@ double twipsPerPixel(bool horizontal)
 }
 } // namespace
 
-double TwipsPerPixelX()
+double twipsPerPixelX()
 {
     return twipsPerPixel(true);
 }
-double TwipsPerPixelY()
+double twipsPerPixelY()
 {
     return twipsPerPixel(false);
 }

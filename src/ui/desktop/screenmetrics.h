@@ -1,5 +1,5 @@
 #pragma once
 // Twips per pixel of the primary screen (1440 / logical DPI), 15 at 96 dpi.
 
-double TwipsPerPixelX();
-double TwipsPerPixelY();
+double twipsPerPixelX();
+double twipsPerPixelY();

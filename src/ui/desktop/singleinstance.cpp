@@ -22,7 +22,7 @@ const char BufferProperty[] = "kirrelHandOverBuffer";
 
 } // namespace
 
-QString InstanceSocketPath(const QString &lockPath)
+QString instanceSocketPath(const QString &lockPath)
 {
     const QString suffix = QStringLiteral(".lock");
     const QString base = lockPath.endsWith(suffix) ? lockPath.chopped(suffix.size()) : lockPath;
@@ -65,7 +65,7 @@ HandOverResult handOverFiles(const QString &socketPath, const QStringList &files
 
 InstanceClaim claimInstance(const QString &lockPath, const QStringList &files, int patienceMs)
 {
-    const QString socketPath = InstanceSocketPath(lockPath);
+    const QString socketPath = instanceSocketPath(lockPath);
     QDeadlineTimer deadline(patienceMs);
     QString why;
     for (;;) {

@@ -13,7 +13,7 @@ class QLocalSocket;
 class QLockFile;
 
 // The socket that belongs to a lock: the same folder and name, ".socket" for ".lock".
-QString InstanceSocketPath(const QString &lockPath);
+QString instanceSocketPath(const QString &lockPath);
 
 enum class HandOverResult { Delivered, NotListening, NoAnswer };
 

@@ -5,7 +5,7 @@
 
 #include <QColor>
 
-inline QColor ToQColor(Color c)
+inline QColor toQColor(Color c)
 {
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
+    return QColor(colorRed(c), colorGreen(c), colorBlue(c));
 }

@@ -16,7 +16,7 @@
 #include <cmath>
 #include <unistd.h>
 
-QStringList DocumentFileFilters()
+QStringList documentFileFilters()
 {
     return {QStringLiteral("csv(*.csv)"), QStringLiteral("*.csv;*.txt"),
             QStringLiteral("全てのﾌｧｲﾙ(*.*)"), QStringLiteral("*.*")};
@@ -26,7 +26,7 @@ QString showFileDialog(QWidget *owner, const QStringList &filter, const QString 
                        const QString &initialName, const QString &title, const QString &mode)
 {
     FileDialogRequest request;
-    request.save = !TextEquals(mode, QStringLiteral("LOAD"));
+    request.save = !textEquals(mode, QStringLiteral("LOAD"));
     request.filters = filter;
     request.folder = initialFolder.isEmpty() ? QDir::currentPath() : initialFolder;
     request.fileName = initialName;
@@ -36,7 +36,7 @@ QString showFileDialog(QWidget *owner, const QStringList &filter, const QString 
         request.title =
             request.save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く");
 
-    const QString chosen = RunFileDialog(owner, request);
+    const QString chosen = runFileDialog(owner, request);
     if (chosen.isEmpty())
         return QString();
     const QString path = QFileInfo(chosen).absoluteFilePath();
@@ -44,7 +44,7 @@ QString showFileDialog(QWidget *owner, const QStringList &filter, const QString 
     return path;
 }
 
-QString InstanceLockPath()
+QString instanceLockPath()
 {
     const QString name = QStringLiteral("kirrel.lock");
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -67,7 +67,7 @@ std::unique_ptr<QLockFile> lockSingleInstance(const QString &lockPath)
 
 std::unique_ptr<QLockFile> lockSingleInstance()
 {
-    return lockSingleInstance(InstanceLockPath());
+    return lockSingleInstance(instanceLockPath());
 }
 
 void moveControl(QWidget *control, int left, int top, int width, int height, int fontPixels)
@@ -82,7 +82,7 @@ void moveControl(QWidget *control, int left, int top, int width, int height, int
         control->resize(width != -1 ? width : r.width(), height != -1 ? height : r.height());
     }
     if (fontPixels != -1) {
-        const int points = int(std::lround(fontPixels * TwipsPerPixelY())) / 20;
+        const int points = int(std::lround(fontPixels * twipsPerPixelY())) / 20;
         if (points > 0) {
             QFont font = control->font();
             font.setPointSize(points);
@@ -112,7 +112,7 @@ void centerWindow(QWidget *window, int &width, int height, bool clientSize, int 
 
 namespace {
 
-QMargins FrameOf(const QWidget *w)
+QMargins frameOf(const QWidget *w)
 {
     const QRect outer = w->frameGeometry();
     const QRect inner = w->geometry();
@@ -150,7 +150,7 @@ void fitIntoScreen(QWidget *window, const QWidget *near)
         return;
     const QRect area = screen->availableGeometry();
     const bool shown = window->isVisible();
-    const QMargins frame = shown || anchor == window ? FrameOf(window) : FrameOf(anchor);
+    const QMargins frame = shown || anchor == window ? frameOf(window) : frameOf(anchor);
 
     const QSize inner = window->size().boundedTo(area.size().shrunkBy(frame));
     const QSize outer = inner.grownBy(frame);

@@ -10,7 +10,7 @@ class QLockFile;
 class QWidget;
 
 // The filter list the program passes: "csv(*.csv)" / "*.csv;*.txt", "全てのﾌｧｲﾙ(*.*)" / "*.*".
-QStringList DocumentFileFilters();
+QStringList documentFileFilters();
 
 // mode "LOAD" (as text) opens, anything else saves. An empty title becomes "ファイルを開く" or
 // "ファイルを保存する"; an empty folder the current one. The first filter is selected. The chosen
@@ -21,7 +21,7 @@ QString showFileDialog(QWidget *owner, const QStringList &filter, const QString 
 
 // Where the single-instance lock lives: the user's runtime folder, or the temporary folder with
 // the user id in the name when there is none.
-QString InstanceLockPath();
+QString instanceLockPath();
 
 // Takes the single-instance lock. Null when another instance holds it: the caller ends at once.
 // The lock is held as long as the returned object lives.

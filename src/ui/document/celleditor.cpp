@@ -9,9 +9,9 @@
 #include <QKeyEvent>
 #include <algorithm>
 
-void ApplyImeMode(QWidget *widget, int Ime)
+void applyImeMode(QWidget *widget, int ime)
 {
-    const bool free = Ime != ImeDisabled;
+    const bool free = ime != ImeDisabled;
     widget->setAttribute(Qt::WA_InputMethodEnabled, free);
     widget->setInputMethodHints(
         free ? Qt::ImhNone : Qt::ImhLatinOnly | Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
@@ -21,10 +21,10 @@ void ApplyImeMode(QWidget *widget, int Ime)
 
 InputModeEdit::InputModeEdit(QWidget *parent) : QLineEdit(parent) {}
 
-void InputModeEdit::setIme(int Ime)
+void InputModeEdit::setIme(int ime)
 {
-    m_ime = Ime;
-    ApplyImeMode(this, Ime);
+    m_ime = ime;
+    applyImeMode(this, ime);
 }
 
 QVariant InputModeEdit::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -47,10 +47,10 @@ CellEditBox::CellEditBox(QWidget *parent) : InputModeEdit(parent)
     connect(this, &QLineEdit::textChanged, this, &CellEditBox::fitToText);
 }
 
-void CellEditBox::setIme(int Ime)
+void CellEditBox::setIme(int ime)
 {
-    InputModeEdit::setIme(Ime);
-    setValidator(Ime == ImeDisabled ? m_numbers : nullptr);
+    InputModeEdit::setIme(ime);
+    setValidator(ime == ImeDisabled ? m_numbers : nullptr);
 }
 
 void CellEditBox::placeOver(const QRect &cell, const QRect &room)

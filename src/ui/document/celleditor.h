@@ -9,7 +9,7 @@
 #include <QString>
 
 // Turns the input method on (free) or off (cannot be switched on) for a widget.
-void ApplyImeMode(QWidget *widget, int Ime);
+void applyImeMode(QWidget *widget, int ime);
 
 // A line edit whose input-method mode the program sets. Off is told to the input method through
 // the ImEnabled query, which QLineEdit otherwise answers true whatever the widget's attribute
@@ -20,8 +20,8 @@ class InputModeEdit : public QLineEdit
     Q_OBJECT
 public:
     explicit InputModeEdit(QWidget *parent = nullptr);
-    int Ime() const { return m_ime; }
-    void setIme(int Ime);
+    int ime() const { return m_ime; }
+    void setIme(int ime);
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     // Input methods ask through this one as well.
@@ -41,7 +41,7 @@ public:
     explicit CellEditBox(QWidget *parent = nullptr);
     // As InputModeEdit's, and where the input method is off full-width number characters
     // become ASCII.
-    void setIme(int Ime);
+    void setIme(int ime);
     // cell and room in the parent's coordinates.
     void placeOver(const QRect &cell, const QRect &room);
     // What the input method is composing, not yet part of text().

@@ -77,7 +77,7 @@ void DocumentWindow::gridInputMethod(QInputMethodEvent *event)
     const int col = g.col();
     if (col == ColRank || col == ColOdds || col == ColPayout)
         return;
-    openEditor(ImeMode(ImeModeForCell(g, g.row(), col)), false);
+    openEditor(ImeMode(imeModeForCell(g, g.row(), col)), false);
     if (!isEditing())
         return;
     // As a typed character does, the composition replaces the cell's text.
@@ -170,7 +170,7 @@ void DocumentWindow::gridKeyPress(const QString &text)
     // put a control character in the cell.
     if (text.isEmpty() || text.front().unicode() < 0x20 || text.front().unicode() == 0x7f)
         return;
-    openEditor(ImeMode(ImeModeForCell(g, g.row(), col)));
+    openEditor(ImeMode(imeModeForCell(g, g.row(), col)));
     if (!isEditing())
         return;
     cellEditor->setText(text);
@@ -183,7 +183,7 @@ void DocumentWindow::gridDoubleClicked()
     const int col = g.col();
     if (col >= ColRank && col <= ColSupport)
         return;
-    openEditor(ImeMode(ImeModeForCell(g, g.row(), col)));
+    openEditor(ImeMode(imeModeForCell(g, g.row(), col)));
     if (isEditing())
         selectFieldText(cellEditor);
 }
@@ -249,8 +249,8 @@ void DocumentWindow::commitEditor()
     Grid &g = m_doc.runnerTable;
     cellEditor->hide();
     QString s = cellEditor->text();
-    const bool changed = !TextEquals(s, g.text(g.row(), g.col()));
-    if (!changed && !TextEquals(g.text(0, 0), QStringLiteral("*")))
+    const bool changed = !textEquals(s, g.text(g.row(), g.col()));
+    if (!changed && !textEquals(g.text(0, 0), QStringLiteral("*")))
         return;
     pushUndo();
     s = Cp932::storableForms(stripSeparators(s));

@@ -49,29 +49,29 @@ private:
 };
 
 // Menus and switching programs move the focus away only for a moment.
-bool IsPassingFocusChange(const QEvent *event)
+bool isPassingFocusChange(const QEvent *event)
 {
     const Qt::FocusReason reason = static_cast<const QFocusEvent *>(event)->reason();
     return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
 }
 
-void SyncText(QLineEdit *edit, const QString &text)
+void syncText(QLineEdit *edit, const QString &text)
 {
     if (edit->text() != text)
         edit->setText(text);
 }
 
-int PixelsY(int twips)
+int pixelsY(int twips)
 {
-    return int(std::lround(twips / TwipsPerPixelY()));
+    return int(std::lround(twips / twipsPerPixelY()));
 }
 
 const char *const TagProperty = "Tag";
 
 } // namespace
 
-DocumentWindow::DocumentWindow(const QString &AppFolder, QWidget *parent)
-    : QWidget(parent), m_appFolder(AppFolder)
+DocumentWindow::DocumentWindow(const QString &appFolder, QWidget *parent)
+    : QWidget(parent), m_appFolder(appFolder)
 {
     buildWidgets();
 }
@@ -106,11 +106,11 @@ void DocumentWindow::buildWidgets()
     setObjectName(QStringLiteral("DocumentWindow"));
     resize(DesignWidth, DesignHeight);
 
-    m_doc.twipsPerPixelX = TwipsPerPixelX();
-    m_doc.twipsPerPixelY = TwipsPerPixelY();
-    m_measurer = std::make_unique<FontMeasurer>(DefaultFontFamily());
+    m_doc.twipsPerPixelX = twipsPerPixelX();
+    m_doc.twipsPerPixelY = twipsPerPixelY();
+    m_measurer = std::make_unique<FontMeasurer>(defaultFontFamily());
     m_doc.setMeasurer(m_measurer.get());
-    m_doc.setTitleText(1, FormatDate(QDate::currentDate(), QStringLiteral("yyyy年mm月dd日(aaa)")));
+    m_doc.setTitleText(1, formatDate(QDate::currentDate(), QStringLiteral("yyyy年mm月dd日(aaa)")));
 
     // Grids first, so the header panel and the editor lie in front of them.
     runnerTable = new GridView(this);
@@ -124,9 +124,9 @@ void DocumentWindow::buildWidgets()
     headerPanel = new QWidget(this);
     headerPanel->setObjectName(QStringLiteral("headerPanel"));
     headerPanel->setAutoFillBackground(true);
-    QFont headerFont(DefaultFontFamily());
+    QFont headerFont(defaultFontFamily());
     // 18 pixels high: 13 points at 96 dpi.
-    headerFont.setPointSize(int(18 * TwipsPerPixelY() / 20));
+    headerFont.setPointSize(int(18 * twipsPerPixelY() / 20));
 
     const QString captions[4] = {QStringLiteral("縦枠"), QStringLiteral("横枠"),
                                  QStringLiteral("控除"), QStringLiteral("投票金")};
@@ -176,13 +176,13 @@ void DocumentWindow::buildWidgets()
     });
 
     const QString buttonCaptions[2] = {QStringLiteral("馬連"), QStringLiteral("集計")};
-    const QPixmap &skin = SkinImage::Get()->PicBtn();
+    const QPixmap &skin = SkinImage::get()->buttonSkin();
     for (int k = 0; k < 2; ++k) {
         commandButtons[k] = new SkinButton(headerPanel);
         commandButtons[k]->setObjectName(QStringLiteral("commandButtons%1").arg(k));
-        commandButtons[k]->SetButton(skin, buttonCaptions[k], 0, 0, 64, 50, 6, 0, 20, true, false,
+        commandButtons[k]->setButton(skin, buttonCaptions[k], 0, 0, 64, 50, 6, 0, 20, true, false,
                                      790 + k * 64, 0, 64, 50);
-        connect(commandButtons[k], &SkinButton::Click, this,
+        connect(commandButtons[k], &SkinButton::click, this,
                 [this, k] { commandButtonClicked(k); });
     }
 
@@ -204,10 +204,10 @@ void DocumentWindow::buildWidgets()
     // or the quinella matrix.
     runnerTable->setInputMethodRule([this](int row, int col) {
         return col != ColRank && col != ColOdds && col != ColPayout &&
-               ImeModeForCell(m_doc.runnerTable, row, col) == ImeFree;
+               imeModeForCell(m_doc.runnerTable, row, col) == ImeFree;
     });
     quinellaMatrix->setInputMethodRule([](int, int) { return false; });
-    connect(runnerTable, &GridView::dblClick, this, &DocumentWindow::gridDoubleClicked);
+    connect(runnerTable, &GridView::doubleClicked, this, &DocumentWindow::gridDoubleClicked);
     connect(runnerTable, &GridView::mouseDown, this, &DocumentWindow::gridMouseDown);
     connect(runnerTable, &GridView::gotFocus, this, &DocumentWindow::gridGotFocus);
     connect(runnerTable, &GridView::selChange, this, &DocumentWindow::gridSelectionChanged);
@@ -222,22 +222,22 @@ void DocumentWindow::buildWidgets()
     for (QWidget *child : children)
         child->installEventFilter(this);
 
-    RefreshFromDocument();
+    refreshFromDocument();
     layoutWidgets();
 }
 
 void DocumentWindow::layoutWidgets()
 {
-    const int upH = PixelsY(PicUpTwips);
-    const int downH = PixelsY(PicDownTwips);
+    const int upH = pixelsY(PicUpTwips);
+    const int downH = pixelsY(PicDownTwips);
     headerPanel->setGeometry(0, 0, width(), upH);
     statusPanel->setGeometry(0, std::max(upH, height() - downH), width(), downH);
     // A window lower than the two panels leaves the grids no room until it grows again.
     const QRect gridRect(0, upH, width(), std::max(0, height() - downH - upH));
     runnerTable->setGeometry(gridRect);
     quinellaMatrix->setGeometry(gridRect);
-    const int inset = int(std::lround(60 / TwipsPerPixelX()));
-    statusLine->setGeometry(inset, int(std::lround(60 / TwipsPerPixelY())), statusPanel->width(),
+    const int inset = int(std::lround(60 / twipsPerPixelX()));
+    statusLine->setGeometry(inset, int(std::lround(60 / twipsPerPixelY())), statusPanel->width(),
                             statusPanel->height());
 }
 
@@ -260,14 +260,14 @@ void DocumentWindow::showEvent(QShowEvent *event)
     }
 }
 
-void DocumentWindow::RefreshFromDocument()
+void DocumentWindow::refreshFromDocument()
 {
     for (int i = 0; i < 2; ++i)
-        SyncText(countBoxes[i], m_doc.countText(i));
-    SyncText(payoutRatioBox, m_doc.payoutRatioText());
-    SyncText(poolBox, m_doc.poolText());
+        syncText(countBoxes[i], m_doc.countText(i));
+    syncText(payoutRatioBox, m_doc.payoutRatioText());
+    syncText(poolBox, m_doc.poolText());
     for (int i = 0; i < 6; ++i)
-        SyncText(titleBoxes[i], m_doc.titleText(i));
+        syncText(titleBoxes[i], m_doc.titleText(i));
 
     runnerTable->setVisible(true);
     runnerTable->refresh();
@@ -306,7 +306,7 @@ QString DocumentWindow::statusText() const
 
 void DocumentWindow::refreshStatus()
 {
-    statusLine->setText(SelectionStatus(m_doc.runnerTable));
+    statusLine->setText(selectionStatus(m_doc.runnerTable));
 }
 
 void DocumentWindow::markChanged()
@@ -335,7 +335,7 @@ void DocumentWindow::startFresh(int untitledNumber)
 {
     m_doc.startFresh(untitledNumber, QDate::currentDate(), [this] { loadTemplate(); });
     hideEditor();
-    RefreshFromDocument();
+    refreshFromDocument();
     updateCaption();
 }
 
@@ -343,7 +343,7 @@ void DocumentWindow::buildTable()
 {
     hideEditor();
     m_doc.buildTable();
-    RefreshFromDocument();
+    refreshFromDocument();
 }
 
 void DocumentWindow::confirmCounts()
@@ -358,7 +358,7 @@ void DocumentWindow::recalculate()
 {
     hideEditor();
     m_doc.recalculate();
-    RefreshFromDocument();
+    refreshFromDocument();
 }
 
 void DocumentWindow::estimateQuinella()
@@ -369,25 +369,25 @@ void DocumentWindow::estimateQuinella()
             QStringLiteral("馬連表は2～18頭立てのときに作れます（縦枠 %1）。出走表のままです。")
                 .arg(m_doc.countText(0)));
     }
-    RefreshFromDocument();
+    refreshFromDocument();
 }
 
-void DocumentWindow::commandButtonClicked(int Index)
+void DocumentWindow::commandButtonClicked(int index)
 {
-    if (Index == 0)
+    if (index == 0)
         estimateQuinella();
-    else if (Index == 1)
+    else if (index == 1)
         recalculate();
 }
 
-FileResult DocumentWindow::loadDocument(const QString &wkFile)
+FileResult DocumentWindow::loadDocument(const QString &path)
 {
     // A file that is not a document must not leave the window half filled.
     const OddsDocument before = m_doc;
-    const FileResult result = ::loadDocument(m_doc, wkFile);
+    const FileResult result = ::loadDocument(m_doc, path);
     hideEditor();
     if (result.ok) {
-        m_doc.setFilePath(wkFile);
+        m_doc.setFilePath(path);
         m_doc.setChanged(false);
         // Widths follow the file's texts, not the defaults the table was built with.
         m_doc.fitColumnWidths();
@@ -395,36 +395,36 @@ FileResult DocumentWindow::loadDocument(const QString &wkFile)
     } else {
         m_doc = before;
         statusLine->setText(
-            QStringLiteral("「%1」を読み込めませんでした：%2").arg(wkFile, result.message));
+            QStringLiteral("「%1」を読み込めませんでした：%2").arg(path, result.message));
     }
-    RefreshFromDocument();
+    refreshFromDocument();
     return result;
 }
 
 bool DocumentWindow::loadTemplate()
 {
-    const QString path = DefaultPath(m_appFolder);
+    const QString path = defaultPath(m_appFolder);
     if (!QFileInfo::exists(path))
         return false;
     return loadDocument(path).ok;
 }
 
-FileResult DocumentWindow::saveDocument(const QString &wkFile)
+FileResult DocumentWindow::saveDocument(const QString &path)
 {
     confirmPayoutRatio();
-    const FileResult result = ::saveDocument(m_doc, wkFile);
-    if (result.ok && !m_doc.isUntitled() && wkFile == m_doc.filePath()) {
+    const FileResult result = ::saveDocument(m_doc, path);
+    if (result.ok && !m_doc.isUntitled() && path == m_doc.filePath()) {
         m_doc.setChanged(false);
         updateCaption();
     }
     return result;
 }
 
-FileResult DocumentWindow::saveDocumentAs(const QString &wkFile)
+FileResult DocumentWindow::saveDocumentAs(const QString &path)
 {
-    const FileResult result = saveDocument(wkFile);
+    const FileResult result = saveDocument(path);
     if (result.ok) {
-        m_doc.setFilePath(wkFile);
+        m_doc.setFilePath(path);
         m_doc.setChanged(false);
         updateCaption();
     }
@@ -450,7 +450,7 @@ void DocumentWindow::undo()
         return;
     markChanged();
     ::focusGrid(m_doc.runnerTable, &m_focusRow, &m_focusCol);
-    RefreshFromDocument();
+    refreshFromDocument();
     refreshStatus();
 }
 
@@ -459,29 +459,29 @@ Grid *DocumentWindow::gridInView()
     return m_doc.quinellaVisible() ? &m_doc.quinellaMatrix : &m_doc.runnerTable;
 }
 
-QString DocumentWindow::titleText(int Index) const
+QString DocumentWindow::titleText(int index) const
 {
-    return m_doc.titleText(Index);
+    return m_doc.titleText(index);
 }
 
-void DocumentWindow::setTitleText(int Index, const QString &text)
+void DocumentWindow::setTitleText(int index, const QString &text)
 {
-    m_doc.setTitleText(Index, text);
-    if (Index >= 0 && Index < 6)
-        SyncText(titleBoxes[Index], m_doc.titleText(Index));
+    m_doc.setTitleText(index, text);
+    if (index >= 0 && index < 6)
+        syncText(titleBoxes[index], m_doc.titleText(index));
 }
 
-void DocumentWindow::countBoxEdited(int Index, const QString &text)
+void DocumentWindow::countBoxEdited(int index, const QString &text)
 {
-    m_doc.setCountText(Index, text);
-    SyncText(countBoxes[Index], m_doc.countText(Index));
+    m_doc.setCountText(index, text);
+    syncText(countBoxes[index], m_doc.countText(index));
     markChanged();
 }
 
 void DocumentWindow::confirmPayoutRatio()
 {
     m_doc.setPayoutRatioText(payoutRatioBox->text());
-    SyncText(payoutRatioBox, m_doc.payoutRatioText());
+    syncText(payoutRatioBox, m_doc.payoutRatioText());
 }
 
 bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
@@ -523,12 +523,12 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
         // Leaving the grid in the middle of a composition types nothing, neither here nor in
         // the control the focus goes to (an input method may carry the reading along).
         if (watched == runnerTable && event->type() == QEvent::FocusOut &&
-            !IsPassingFocusChange(event))
+            !isPassingFocusChange(event))
             dropComposition();
         // Qt commits a composition when the focus moves; some input methods then send it once
         // more, to the control that has the focus by then.
         if (watched == m_composedIn && event->type() == QEvent::FocusOut &&
-            !IsPassingFocusChange(event)) {
+            !isPassingFocusChange(event)) {
             m_composedIn = nullptr;
             forgetComposition();
         }
@@ -539,7 +539,7 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
                 continue;
             // Coming back from a menu or another program continues the same visit, but a
             // first visit that starts that way must still remember the text.
-            const bool passing = IsPassingFocusChange(event);
+            const bool passing = isPassingFocusChange(event);
             if (event->type() == QEvent::FocusIn) {
                 if (!passing || !titleBoxes[i]->property(TagProperty).isValid())
                     titleBoxGotFocus(i);
@@ -554,9 +554,9 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void DocumentWindow::titleBoxGotFocus(int Index)
+void DocumentWindow::titleBoxGotFocus(int index)
 {
-    QLineEdit *box = titleBoxes[Index];
+    QLineEdit *box = titleBoxes[index];
     box->setProperty(TagProperty, box->text());
     selectFieldText(box);
     // A click places the caret after the focus arrives; select again once it has.
@@ -566,11 +566,11 @@ void DocumentWindow::titleBoxGotFocus(int Index)
     });
 }
 
-void DocumentWindow::titleBoxLostFocus(int Index)
+void DocumentWindow::titleBoxLostFocus(int index)
 {
-    QLineEdit *box = titleBoxes[Index];
+    QLineEdit *box = titleBoxes[index];
     const QVariant remembered = box->property(TagProperty);
     box->setProperty(TagProperty, QVariant());
-    if (remembered.isValid() && !TextEquals(remembered.toString(), box->text()))
+    if (remembered.isValid() && !textEquals(remembered.toString(), box->text()))
         pushUndo();
 }

@@ -29,7 +29,7 @@ class DocumentWindow : public QWidget
     Q_OBJECT
 public:
     // AppFolder ends in "/".
-    explicit DocumentWindow(const QString &AppFolder, QWidget *parent = nullptr);
+    explicit DocumentWindow(const QString &appFolder, QWidget *parent = nullptr);
     ~DocumentWindow() override;
 
     // True for a document window (the widget itself, not its sub-window frame).
@@ -38,7 +38,7 @@ public:
 
     OddsDocument &document() { return m_doc; }
     const OddsDocument &document() const { return m_doc; }
-    QString AppFolder() const { return m_appFolder; }
+    QString appFolder() const { return m_appFolder; }
 
     // Operations the main window calls. Each leaves the widgets showing the document.
     // The fresh-document recipe with the template from the program folder.
@@ -51,17 +51,17 @@ public:
     // Shows the quinella matrix; for a runner count without a layout the runner table stays
     // in view and the status line says why.
     void estimateQuinella();
-    // On success wkFile becomes the document's file, unchanged. On failure the document is left
+    // On success path becomes the document's file, unchanged. On failure the document is left
     // exactly as it was and the status line names the file and the reason.
-    FileResult loadDocument(const QString &wkFile);
+    FileResult loadDocument(const QString &path);
     // Loads the template when it exists; true when it was loaded.
     bool loadTemplate();
     // The document's file stays what it was (a written copy, such as the template, leaves it
     // changed); on failure the document and the old file stay intact and the result says why
     // (the caller shows it).
-    FileResult saveDocument(const QString &wkFile);
-    // As saveDocument; on success wkFile becomes the document's file, unchanged.
-    FileResult saveDocumentAs(const QString &wkFile);
+    FileResult saveDocument(const QString &path);
+    // As saveDocument; on success path becomes the document's file, unchanged.
+    FileResult saveDocumentAs(const QString &path);
     // Asked before the window closes; false keeps it open. None: it closes.
     std::function<bool(DocumentWindow &)> closeGuard;
     void pushUndo();
@@ -79,11 +79,11 @@ public:
     void deleteSelection();
     // The grid in view: the quinella matrix when shown, else the runner table.
     Grid *gridInView();
-    QString titleText(int Index) const;
-    void setTitleText(int Index, const QString &text);
+    QString titleText(int index) const;
+    void setTitleText(int index, const QString &text);
 
     // Re-reads every widget from the document (fields, grids, which grid is in front).
-    void RefreshFromDocument();
+    void refreshFromDocument();
 
     // Cell editor.
     // Opens cellEditor over the current cell of the runner table showing the cell's text with the
@@ -96,8 +96,8 @@ public:
     // Focuses the box (the focused one when null) and selects its whole text.
     void selectFieldText(QLineEdit *inTxtCtrl = nullptr);
     bool isEditing() const;
-    int FocusRow() const { return m_focusRow; }
-    int FocusCol() const { return m_focusCol; }
+    int focusRow() const { return m_focusRow; }
+    int focusCol() const { return m_focusCol; }
     const UndoRing &undoRing() const { return m_undo; }
     QString statusText() const;
 
@@ -135,7 +135,7 @@ protected:
 private:
     void buildWidgets();
     void layoutWidgets();
-    void commandButtonClicked(int Index);
+    void commandButtonClicked(int index);
     void gridKeyDown(QKeyCombination key, bool *handled);
     void gridKeyPress(const QString &text);
     void gridDoubleClicked();
@@ -152,9 +152,9 @@ private:
     void dropComposition();
     void forgetComposition();
     bool isForgottenCommit(const QInputMethodEvent *event);
-    void titleBoxGotFocus(int Index);
-    void titleBoxLostFocus(int Index);
-    void countBoxEdited(int Index, const QString &text);
+    void titleBoxGotFocus(int index);
+    void titleBoxLostFocus(int index);
+    void countBoxEdited(int index, const QString &text);
     // The ratio box is typed into freely; its range rule runs when the text is confirmed.
     void confirmPayoutRatio();
     void updateCaption();

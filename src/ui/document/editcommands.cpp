@@ -57,7 +57,7 @@ void DocumentWindow::copy()
     if (QLineEdit *field = focusedTextField())
         field->copy();
     else if (Grid *grid = gridInView())
-        SetClipboardText(copyRange(*grid, false));
+        setClipboardText(copyRange(*grid, false));
 }
 
 void DocumentWindow::cut()
@@ -65,7 +65,7 @@ void DocumentWindow::cut()
     if (QLineEdit *field = focusedTextField()) {
         field->cut();
     } else if (!refusedInQuinellaView(QStringLiteral("切り取り"))) {
-        SetClipboardText(copyRange(m_doc.runnerTable, true));
+        setClipboardText(copyRange(m_doc.runnerTable, true));
         markChanged();
         refreshGrid();
         refreshStatus();
@@ -124,7 +124,7 @@ PasteCount DocumentWindow::pasteOrdered()
     const int colSel = g.colSel();
     g.setCurrent(std::min(row, rowSel), std::min(col, colSel));
     g.setSelection(std::max(row, rowSel), std::max(col, colSel));
-    const ClipboardTexts texts = GetClipboardTexts();
+    const ClipboardTexts texts = getClipboardTexts();
     const PasteCount count = pasteRange(g, texts.plain, texts.second);
     g.setCurrent(row, col);
     g.setSelection(rowSel, colSel);

@@ -59,14 +59,14 @@ const GridView::Layout &GridView::layout() const
         if (l.rows || l.cols || l.revision != 0) {
             l = Layout();
             l.revision = 0;
-            l.font = QFont(DefaultFontFamily());
+            l.font = QFont(defaultFontFamily());
             l.rowHeight = QFontMetrics(l.font).height() + 2 * TextPadding;
             l.colX.assign(1, 0);
             ++m_generation;
         }
         return l;
     }
-    const double tpp = TwipsPerPixelX();
+    const double tpp = twipsPerPixelX();
     const bool fontChanged = m_grid->fontName() != l.fontName || m_grid->fontSize() != l.fontSize;
     if (!fontChanged && l.revision == m_grid->revision() && tpp == l.twipsPerPixel)
         return l;
@@ -74,7 +74,7 @@ const GridView::Layout &GridView::layout() const
     if (fontChanged) {
         l.fontName = m_grid->fontName();
         l.fontSize = m_grid->fontSize();
-        l.font = QFont(l.fontName.isEmpty() ? DefaultFontFamily() : l.fontName);
+        l.font = QFont(l.fontName.isEmpty() ? defaultFontFamily() : l.fontName);
         l.font.setPointSizeF(l.fontSize > 0 ? l.fontSize : 9.0);
         l.rowHeight = std::max(QFontMetrics(l.font).height() + 2 * TextPadding, 1);
         m_shaped.clear();
@@ -522,7 +522,7 @@ void GridView::mouseDoubleClickEvent(QMouseEvent *event)
         // Normally the first click already made the cell current.
         if (!(event->modifiers() & Qt::ShiftModifier))
             moveTo(row, col, false);
-        Q_EMIT dblClick();
+        Q_EMIT doubleClicked();
     }
     event->accept();
 }

@@ -80,7 +80,7 @@ Q_SIGNALS:
     // a slot may set one and pass the event on to it.
     void inputMethod(QInputMethodEvent *event);
     // Left double click on a cell; the click before it already made that cell current.
-    void dblClick();
+    void doubleClicked();
     // pos in widget pixels. Raised after a left press has moved the current cell.
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
     void gotFocus();

@@ -11,12 +11,12 @@
 
 namespace {
 
-constexpr Color EmptyAreaColor = Rgb(128, 128, 128);
-constexpr Color LineColor = Rgb(192, 192, 192);
-constexpr Color FixedLineColor = Rgb(128, 128, 128);
+constexpr Color EmptyAreaColor = rgb(128, 128, 128);
+constexpr Color LineColor = rgb(192, 192, 192);
+constexpr Color FixedLineColor = rgb(128, 128, 128);
 
 // General alignment puts numbers on the right: a whole text that reads as a decimal number.
-bool LooksLikeNumber(const QString &text)
+bool looksLikeNumber(const QString &text)
 {
     const QString t = text.trimmed();
     int i = 0;
@@ -51,7 +51,7 @@ bool LooksLikeNumber(const QString &text)
 }
 
 // Cells are shown on one line.
-QString OneLine(QString text)
+QString oneLine(QString text)
 {
     if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
         text.replace(QLatin1String("\r\n"), QLatin1String(" "));
@@ -70,7 +70,7 @@ void GridView::paintEvent(QPaintEvent *event)
         syncScrollBars();
     QPainter p(viewport());
     const QRect dirty = event->rect();
-    const QColor empty = ToQColor(EmptyAreaColor);
+    const QColor empty = toQColor(EmptyAreaColor);
     if (dirty.contains(viewport()->rect())) {
         // Texts no longer shown drop out of the cache.
         m_shapedBefore.swap(m_shaped);
@@ -154,26 +154,26 @@ void GridView::paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, 
     const bool fixed = row < m_layout.fixedRows || col < m_layout.fixedCols;
     const QPalette &pal = palette();
     const QColor back =
-        selected ? pal.color(QPalette::Highlight) : ToQColor(m_grid->effectiveBackColor(row, col));
+        selected ? pal.color(QPalette::Highlight) : toQColor(m_grid->effectiveBackColor(row, col));
     const QColor fore = selected ? pal.color(QPalette::HighlightedText)
-                                 : ToQColor(m_grid->effectiveForeColor(row, col));
+                                 : toQColor(m_grid->effectiveForeColor(row, col));
     p.fillRect(rect, back);
 
     const int line = std::max(m_grid->gridLineWidth(), 0);
     const QRect inner = rect.adjusted(TextPadding, 0, -(TextPadding + line), -line);
     const QString text = m_grid->text(row, col);
     if (!text.isEmpty() && inner.width() > 0) {
-        QStaticText shown = shapedText(OneLine(text));
+        QStaticText shown = shapedText(oneLine(text));
         int textWidth = int(std::ceil(shown.size().width()));
         if (textWidth > inner.width()) {
-            shown = shapedText(fm.elidedText(OneLine(text), Qt::ElideRight, inner.width()));
+            shown = shapedText(fm.elidedText(oneLine(text), Qt::ElideRight, inner.width()));
             textWidth = int(std::ceil(shown.size().width()));
         }
         int alignment = m_grid->colAlignment(col);
         int horizontal = alignment / 3; // 0 left, 1 centre, 2 right
         int vertical = alignment % 3;   // 0 top, 1 centre, 2 bottom
         if (alignment < 0 || alignment > 8) {
-            horizontal = LooksLikeNumber(text) ? 2 : 0;
+            horizontal = looksLikeNumber(text) ? 2 : 0;
             vertical = 1;
         }
         int x = inner.left();
@@ -191,7 +191,7 @@ void GridView::paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, 
     }
 
     if (line > 0) {
-        const QColor lineColor = ToQColor(fixed ? FixedLineColor : LineColor);
+        const QColor lineColor = toQColor(fixed ? FixedLineColor : LineColor);
         p.fillRect(QRect(rect.right() - line + 1, rect.top(), line, rect.height()), lineColor);
         p.fillRect(QRect(rect.left(), rect.bottom() - line + 1, rect.width(), line), lineColor);
     }

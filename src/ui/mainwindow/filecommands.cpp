@@ -18,16 +18,16 @@
 namespace {
 
 // The designed name rule: ".csv" appended, a doubled ".csv.csv" turned into ".Csv".
-QString AppendCsv(const QString &chosen)
+QString appendCsv(const QString &chosen)
 {
     QString name = chosen + QStringLiteral(".csv");
-    const qsizetype at = TextIndexOf(name, QStringLiteral(".csv.csv"));
+    const qsizetype at = textIndexOf(name, QStringLiteral(".csv.csv"));
     if (at >= 0)
         name.replace(at, 8, QStringLiteral(".Csv"));
     return name;
 }
 
-bool SameFile(const QString &a, const QString &b)
+bool sameFile(const QString &a, const QString &b)
 {
     if (a == b)
         return true;
@@ -42,7 +42,7 @@ bool SameFile(const QString &a, const QString &b)
 DocumentWindow *MainWindow::newDocumentWindow()
 {
     loadSystem();
-    ++NewDocCount;
+    ++newDocumentCount;
     auto *doc = new DocumentWindow(m_appFolder);
     // Once the program is ending, every document has had its question.
     doc->closeGuard = [this](DocumentWindow &closing) { return m_unloaded || mayClose(&closing); };
@@ -55,32 +55,32 @@ DocumentWindow *MainWindow::newDocumentWindow()
     sub->move(cascadePlace(int(m_mdi->subWindowList().size()) - 1, sub->size()));
     sub->show();
     m_mdi->setActiveSubWindow(sub);
-    doc->startFresh(NewDocCount);
+    doc->startFresh(newDocumentCount);
     // A new document built from the template goes on the recent-file list like an opened file.
     if (!doc->document().isUntitled())
         recordRecentFile(doc->document().filePath());
     return doc;
 }
 
-void MainWindow::openFile(const QString &wkFile)
+void MainWindow::openFile(const QString &path)
 {
-    if (!fileExists(wkFile))
+    if (!fileExists(path))
         return;
     // Letter case counts on this file system: a.csv and A.csv are two documents.
     for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
         const DocumentWindow *doc = DocumentWindow::fromWidget(sub);
         if (!doc || doc->document().isUntitled())
             continue;
-        if (SameFile(doc->document().filePath(), wkFile)) {
+        if (sameFile(doc->document().filePath(), path)) {
             m_mdi->setActiveSubWindow(sub);
             sub->widget()->setFocus();
             return;
         }
     }
     DocumentWindow *doc = newDocumentWindow();
-    if (doc->loadDocument(wkFile).ok) {
-        recordRecentFile(wkFile);
-        m_analysis->documentOpened(doc, wkFile);
+    if (doc->loadDocument(path).ok) {
+        recordRecentFile(path);
+        m_analysis->documentOpened(doc, path);
     }
 }
 
@@ -130,7 +130,7 @@ bool MainWindow::saveWindowDocument(DocumentWindow *doc, const QString &path, bo
     box.text = QStringLiteral("ファイルを保存できませんでした。\n") + path + u'\n' + result.message;
     box.icon = MsgIcon::Warning;
     box.buttons = MsgButtons::Ok;
-    ShowMessageBox(this, box);
+    showMessageBox(this, box);
     return false;
 }
 
@@ -150,14 +150,14 @@ void MainWindow::openDocument()
 {
     if (!activeDocument())
         newDocumentWindow();
-    const QString chosen = showFileDialog(this, DocumentFileFilters(), QDir::currentPath() + u'/',
+    const QString chosen = showFileDialog(this, documentFileFilters(), QDir::currentPath() + u'/',
                                           QStringLiteral("オッズファイル"), QStringLiteral("開く"),
                                           QStringLiteral("LOAD"));
     if (chosen.isEmpty())
         return;
     // Letter case counts here (a.csv is not a.Csv): a file that exists is opened under the
     // name chosen, and only a name with no file behind it gets ".csv".
-    openFile(QFileInfo(chosen).isFile() ? chosen : AppendCsv(chosen));
+    openFile(QFileInfo(chosen).isFile() ? chosen : appendCsv(chosen));
 }
 
 void MainWindow::closeDocument()
@@ -178,7 +178,7 @@ bool MainWindow::mayClose(DocumentWindow *doc)
                    .arg(doc->document().caption());
     ask.icon = MsgIcon::Question;
     ask.buttons = MsgButtons::SaveDiscardCancel;
-    switch (ShowMessageBox(this, ask)) {
+    switch (showMessageBox(this, ask)) {
     case MsgAnswer::Save: {
         const QScopedValueRollback<bool> closing(m_savingToClose, true);
         return saveDocument(doc);
@@ -225,7 +225,7 @@ bool MainWindow::saveDocumentAs(DocumentWindow *doc)
         folder = QDir::currentPath() + u'/';
     }
     const QString chosen =
-        showFileDialog(this, DocumentFileFilters(), folder, name,
+        showFileDialog(this, documentFileFilters(), folder, name,
                        QStringLiteral("名前を付けて保存"), QStringLiteral("SAVE"));
     if (chosen.isEmpty())
         return false;
@@ -238,7 +238,7 @@ bool MainWindow::saveDocumentAs(DocumentWindow *doc)
         ask.text = path + QStringLiteral(" は既に存在します。\n上書きしますか?");
         ask.icon = MsgIcon::Warning;
         ask.buttons = MsgButtons::YesNo;
-        if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
+        if (showMessageBox(this, ask) != MsgAnswer::Yes)
             return false;
     }
     return saveWindowDocument(doc, path, true);
@@ -254,9 +254,9 @@ void MainWindow::makeTemplate()
     ask.text = QStringLiteral("次回の新規作成時に、このファイルが使用されます\nよろしいですか?");
     ask.icon = MsgIcon::Information;
     ask.buttons = MsgButtons::YesNo;
-    if (ShowMessageBox(this, ask) != MsgAnswer::Yes)
+    if (showMessageBox(this, ask) != MsgAnswer::Yes)
         return;
-    saveWindowDocument(doc, DefaultPath(m_appFolder), false);
+    saveWindowDocument(doc, defaultPath(m_appFolder), false);
 }
 
 void MainWindow::printDocument()
@@ -264,7 +264,7 @@ void MainWindow::printDocument()
     DocumentWindow *doc = activeDocument();
     if (!doc)
         return;
-    PrintPreviewWindow::PrintDocument(doc->document(), doc);
+    PrintPreviewWindow::printDocument(doc->document(), doc);
 }
 
 void MainWindow::exitProgram()

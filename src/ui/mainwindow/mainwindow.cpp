@@ -28,18 +28,18 @@ namespace {
 const QString PosSection = QStringLiteral("POS");
 
 // The decimal text of a single-precision number, as the geometry has always been stored.
-QString SingleText(double value)
+QString singleText(double value)
 {
     return QString::number(double(float(value)), 'g', 7).toUpper();
 }
 
-QRect ScreenRect(const QWidget *widget)
+QRect screenRect(const QWidget *widget)
 {
     const QScreen *screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
-bool IsMenuShortcut(const QKeyEvent *key)
+bool isMenuShortcut(const QKeyEvent *key)
 {
     const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
                                                            Qt::AltModifier | Qt::MetaModifier);
@@ -59,7 +59,7 @@ bool IsMenuShortcut(const QKeyEvent *key)
 
 } // namespace
 
-// mnuFiles: the recent-file items between mnuFileBar3 and Bar.
+// recentFileActions: the recent-file items between recentSeparator and recentEndSeparator.
 class RecentMenuActions : public RecentMenu
 {
 public:
@@ -103,8 +103,8 @@ private:
     QAction *m_before;
 };
 
-MainWindow::MainWindow(const QString &AppFolder, QWidget *parent)
-    : QMainWindow(parent), m_appFolder(AppFolder), m_system(std::make_unique<RecentFilesHolder>())
+MainWindow::MainWindow(const QString &appFolder, QWidget *parent)
+    : QMainWindow(parent), m_appFolder(appFolder), m_system(std::make_unique<RecentFilesHolder>())
 {
     setWindowTitle(QStringLiteral("Kirrel"));
     m_mdi = new QMdiArea(this);
@@ -140,76 +140,76 @@ MainWindow::~MainWindow()
 void MainWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    mnuFile = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    mnuFileNew = mnuFile->addAction(QStringLiteral("新規作成(&N)"));
-    mnuFileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuFileOpen = mnuFile->addAction(QStringLiteral("開く(&O)..."));
-    mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuFileClose = mnuFile->addAction(QStringLiteral("閉じる(&C)"));
-    mnuFileBar0 = mnuFile->addSeparator();
-    mnuFileSave = mnuFile->addAction(QStringLiteral("上書き保存(&S)"));
-    mnuFileSaveAs = mnuFile->addAction(QStringLiteral("名前を付けて保存(&A)..."));
-    mnuBarr = mnuFile->addSeparator();
-    mnuDefault = mnuFile->addAction(QStringLiteral("デフォルトにする"));
-    mnuFileBar1 = mnuFile->addSeparator();
-    mnuFilePrint = mnuFile->addAction(QStringLiteral("印刷(&P)..."));
-    mnuFileBar3 = mnuFile->addSeparator();
-    Bar = mnuFile->addSeparator();
-    mnuFileExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
+    fileMenu = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    newAction = fileMenu->addAction(QStringLiteral("新規作成(&N)"));
+    newAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    openAction = fileMenu->addAction(QStringLiteral("開く(&O)..."));
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    closeAction = fileMenu->addAction(QStringLiteral("閉じる(&C)"));
+    fileSeparator0 = fileMenu->addSeparator();
+    saveAction = fileMenu->addAction(QStringLiteral("上書き保存(&S)"));
+    saveAsAction = fileMenu->addAction(QStringLiteral("名前を付けて保存(&A)..."));
+    defaultSeparator = fileMenu->addSeparator();
+    makeDefaultAction = fileMenu->addAction(QStringLiteral("デフォルトにする"));
+    fileSeparator1 = fileMenu->addSeparator();
+    printAction = fileMenu->addAction(QStringLiteral("印刷(&P)..."));
+    recentSeparator = fileMenu->addSeparator();
+    recentEndSeparator = fileMenu->addSeparator();
+    exitAction = fileMenu->addAction(QStringLiteral("終了(&X)"));
 
-    mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
-    mnuEditUndo = mnuEdit->addAction(QStringLiteral("元に戻す(&U)"));
-    mnuEditBar0 = mnuEdit->addSeparator();
-    mnuEditCut = mnuEdit->addAction(QStringLiteral("切り取り(&T)"));
-    mnuEditCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    mnuEditCopy = mnuEdit->addAction(QStringLiteral("ｺﾋﾟｰ(&C)"));
-    mnuEditCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuEditPaste = mnuEdit->addAction(QStringLiteral("貼り付け(&P)"));
-    mnuEditPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    editMenu = bar->addMenu(QStringLiteral("編集(&E)"));
+    undoAction = editMenu->addAction(QStringLiteral("元に戻す(&U)"));
+    editSeparator = editMenu->addSeparator();
+    cutAction = editMenu->addAction(QStringLiteral("切り取り(&T)"));
+    cutAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    copyAction = editMenu->addAction(QStringLiteral("ｺﾋﾟｰ(&C)"));
+    copyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    pasteAction = editMenu->addAction(QStringLiteral("貼り付け(&P)"));
+    pasteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
-    mnuWindow = bar->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
-    mnuWindowNewWindow = mnuWindow->addAction(QStringLiteral("新しいｳｨﾝﾄﾞｳを開く(&N)"));
-    mnuWindowBar0 = mnuWindow->addSeparator();
-    mnuWindowCascade = mnuWindow->addAction(QStringLiteral("重ねて表示(&C)"));
-    mnuWindowTileHorizontal = mnuWindow->addAction(QStringLiteral("上下に並べて表示(&H)"));
-    mnuWindowTileVertical = mnuWindow->addAction(QStringLiteral("左右に並べて表示(&V)"));
+    windowMenu = bar->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    newWindowAction = windowMenu->addAction(QStringLiteral("新しいｳｨﾝﾄﾞｳを開く(&N)"));
+    windowSeparator = windowMenu->addSeparator();
+    cascadeAction = windowMenu->addAction(QStringLiteral("重ねて表示(&C)"));
+    tileHorizontalAction = windowMenu->addAction(QStringLiteral("上下に並べて表示(&H)"));
+    tileVerticalAction = windowMenu->addAction(QStringLiteral("左右に並べて表示(&V)"));
 
-    mnuVersion = bar->addAction(QStringLiteral("バージョン情報"));
+    versionAction = bar->addAction(QStringLiteral("バージョン情報"));
 
     // The desktop's standard keys where nothing else takes them (Ctrl+S, Ctrl+P). Those of Close
     // (Ctrl+W, Ctrl+F4) already close the active sub-window, analysis windows included.
-    mnuFileSave->setShortcuts(QKeySequence::Save);
-    mnuFilePrint->setShortcuts(QKeySequence::Print);
+    saveAction->setShortcuts(QKeySequence::Save);
+    printAction->setShortcuts(QKeySequence::Print);
 
     // Shortcuts work while a menu is closed and whichever child has the focus.
-    for (QAction *a : {mnuFileNew, mnuFileOpen, mnuFileSave, mnuFilePrint, mnuEditCut, mnuEditCopy,
-                       mnuEditPaste}) {
+    for (QAction *a :
+         {newAction, openAction, saveAction, printAction, cutAction, copyAction, pasteAction}) {
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
     }
 
-    m_recentMenu = std::make_unique<RecentMenuActions>(this, mnuFile, Bar);
+    m_recentMenu = std::make_unique<RecentMenuActions>(this, fileMenu, recentEndSeparator);
     for (int i = 0; i < 11; ++i)
         m_recentMenu->addItem();
 
-    connect(mnuFileNew, &QAction::triggered, this, &MainWindow::newDocument);
-    connect(mnuFileOpen, &QAction::triggered, this, &MainWindow::openDocument);
-    connect(mnuFileClose, &QAction::triggered, this, &MainWindow::closeDocument);
-    connect(mnuFileSave, &QAction::triggered, this, &MainWindow::saveActiveDocument);
-    connect(mnuFileSaveAs, &QAction::triggered, this, &MainWindow::saveActiveDocumentAs);
-    connect(mnuDefault, &QAction::triggered, this, &MainWindow::makeTemplate);
-    connect(mnuFilePrint, &QAction::triggered, this, &MainWindow::printDocument);
-    connect(mnuFileExit, &QAction::triggered, this, &MainWindow::exitProgram);
-    connect(mnuEditUndo, &QAction::triggered, this, &MainWindow::undoCommand);
-    connect(mnuEditCut, &QAction::triggered, this, &MainWindow::cutCommand);
-    connect(mnuEditCopy, &QAction::triggered, this, &MainWindow::copyCommand);
-    connect(mnuEditPaste, &QAction::triggered, this, &MainWindow::pasteCommand);
-    connect(mnuWindowNewWindow, &QAction::triggered, this, &MainWindow::newWindow);
-    connect(mnuWindowCascade, &QAction::triggered, this, &MainWindow::cascadeWindows);
-    connect(mnuWindowTileHorizontal, &QAction::triggered, this, &MainWindow::tileOneAboveTheOther);
-    connect(mnuWindowTileVertical, &QAction::triggered, this, &MainWindow::tileSideBySide);
-    connect(mnuVersion, &QAction::triggered, this, &MainWindow::showVersion);
-    connect(mnuWindow, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+    connect(newAction, &QAction::triggered, this, &MainWindow::newDocument);
+    connect(openAction, &QAction::triggered, this, &MainWindow::openDocument);
+    connect(closeAction, &QAction::triggered, this, &MainWindow::closeDocument);
+    connect(saveAction, &QAction::triggered, this, &MainWindow::saveActiveDocument);
+    connect(saveAsAction, &QAction::triggered, this, &MainWindow::saveActiveDocumentAs);
+    connect(makeDefaultAction, &QAction::triggered, this, &MainWindow::makeTemplate);
+    connect(printAction, &QAction::triggered, this, &MainWindow::printDocument);
+    connect(exitAction, &QAction::triggered, this, &MainWindow::exitProgram);
+    connect(undoAction, &QAction::triggered, this, &MainWindow::undoCommand);
+    connect(cutAction, &QAction::triggered, this, &MainWindow::cutCommand);
+    connect(copyAction, &QAction::triggered, this, &MainWindow::copyCommand);
+    connect(pasteAction, &QAction::triggered, this, &MainWindow::pasteCommand);
+    connect(newWindowAction, &QAction::triggered, this, &MainWindow::newWindow);
+    connect(cascadeAction, &QAction::triggered, this, &MainWindow::cascadeWindows);
+    connect(tileHorizontalAction, &QAction::triggered, this, &MainWindow::tileOneAboveTheOther);
+    connect(tileVerticalAction, &QAction::triggered, this, &MainWindow::tileSideBySide);
+    connect(versionAction, &QAction::triggered, this, &MainWindow::showVersion);
+    connect(windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
 }
 
 QString MainWindow::settingsPath() const
@@ -217,22 +217,22 @@ QString MainWindow::settingsPath() const
     return m_appFolder + QStringLiteral("KirrelSys.ini");
 }
 
-QList<QAction *> MainWindow::mnuFiles() const
+QList<QAction *> MainWindow::recentFileActions() const
 {
     return m_recentMenu->items;
 }
 
-void MainWindow::openRecentFile(int Index)
+void MainWindow::openRecentFile(int index)
 {
-    if (QAction *item = m_recentMenu->items.value(Index))
+    if (QAction *item = m_recentMenu->items.value(index))
         openFile(item->data().toString());
 }
 
 // ---- start-up and shutdown ----
 
-void MainWindow::StartUp()
+void MainWindow::startUp()
 {
-    LoadSettings();
+    loadSettings();
     loadSystem();
     // The stored place can be off a smaller screen, or under its panels, frame included.
     fitIntoScreenWhenShown(this);
@@ -264,29 +264,29 @@ void MainWindow::loadWindow()
 
 double MainWindow::twipsLeft() const
 {
-    return pos().x() * TwipsPerPixelX();
+    return pos().x() * twipsPerPixelX();
 }
 double MainWindow::twipsTop() const
 {
-    return pos().y() * TwipsPerPixelY();
+    return pos().y() * twipsPerPixelY();
 }
 double MainWindow::twipsWidth() const
 {
-    return width() * TwipsPerPixelX();
+    return width() * twipsPerPixelX();
 }
 double MainWindow::twipsHeight() const
 {
-    return height() * TwipsPerPixelY();
+    return height() * twipsPerPixelY();
 }
 
-void MainWindow::LoadSettings()
+void MainWindow::loadSettings()
 {
     const QString ini = settingsPath();
     loadWindow();
 
-    const double tppX = TwipsPerPixelX();
-    const double tppY = TwipsPerPixelY();
-    const QRect screen = ScreenRect(this);
+    const double tppX = twipsPerPixelX();
+    const double tppY = twipsPerPixelY();
+    const QRect screen = screenRect(this);
     const double screenW = screen.width() * tppX;
     const double screenH = screen.height() * tppY;
 
@@ -317,16 +317,16 @@ void MainWindow::LoadSettings()
     resize(int(std::lround(width / tppX)), int(std::lround(height / tppY)));
 }
 
-void MainWindow::SaveSettings()
+void MainWindow::saveSettings()
 {
     if (isMinimized())
         return;
     const FileResult written =
         writeSettings(settingsPath(), PosSection,
-                      {{QStringLiteral("MainLeft"), SingleText(twipsLeft())},
-                       {QStringLiteral("MainTop"), SingleText(twipsTop())},
-                       {QStringLiteral("MainWidth"), SingleText(twipsWidth())},
-                       {QStringLiteral("MainHeight"), SingleText(twipsHeight())}});
+                      {{QStringLiteral("MainLeft"), singleText(twipsLeft())},
+                       {QStringLiteral("MainTop"), singleText(twipsTop())},
+                       {QStringLiteral("MainWidth"), singleText(twipsWidth())},
+                       {QStringLiteral("MainHeight"), singleText(twipsHeight())}});
     reportSettingsFailure(written);
 }
 
@@ -342,7 +342,7 @@ void MainWindow::reportSettingsFailure(const FileResult &result)
                result.message;
     box.icon = MsgIcon::Warning;
     box.buttons = MsgButtons::Ok;
-    ShowMessageBox(this, box);
+    showMessageBox(this, box);
 }
 
 void MainWindow::recordRecentFile(const QString &path)
@@ -371,7 +371,7 @@ void MainWindow::unloadWindow()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    SaveSettings();
+    saveSettings();
     m_mdi->closeAllSubWindows();
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible())
@@ -385,7 +385,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
         static_cast<QWidget *>(watched)->window() == this &&
-        IsMenuShortcut(static_cast<QKeyEvent *>(event))) {
+        isMenuShortcut(static_cast<QKeyEvent *>(event))) {
         // Not accepted: the key stroke goes to the menu's shortcut, not to the control.
         event->ignore();
         return true;
@@ -434,5 +434,5 @@ void MainWindow::showVersion()
     box.text = QStringLiteral("Ver") + versionText() + QStringLiteral("\nKirrel 開発チーム");
     box.icon = MsgIcon::Information;
     box.buttons = MsgButtons::Ok;
-    ShowMessageBox(this, box);
+    showMessageBox(this, box);
 }

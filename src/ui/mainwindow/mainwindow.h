@@ -24,31 +24,31 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 public:
     // AppFolder ends in "/": the settings file and the template live there.
-    explicit MainWindow(const QString &AppFolder, QWidget *parent = nullptr);
+    explicit MainWindow(const QString &appFolder, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Start-up after the single-instance check: the load step (default size, first document),
     // the stored geometry, the recent-file list, showing the window.
-    void StartUp();
+    void startUp();
 
     // Reads "POS" and applies it over the default size; the first call runs the load step.
-    void LoadSettings();
+    void loadSettings();
     // Writes "POS" unless the window is minimized.
-    void SaveSettings();
+    void saveSettings();
 
     // A new document window: untitled caption, shown, buildTable, the template, today's date.
     DocumentWindow *newDocumentWindow();
-    // Activates the window that shows wkFile, else opens it in a new one. A missing file is
+    // Activates the window that shows path, else opens it in a new one. A missing file is
     // ignored.
-    void openFile(const QString &wkFile);
+    void openFile(const QString &path);
     // Files named on the command line or handed over by a later start: each opens as "開く"
     // opens it, a file that cannot be read in a window that says why; then the main window comes
     // to the front.
     void openFiles(const QStringList &paths);
 
-    QString AppFolder() const { return m_appFolder; }
+    QString appFolder() const { return m_appFolder; }
     QString settingsPath() const;
-    int NewDocCount = 0;
+    int newDocumentCount = 0;
 
     DocumentWindow *activeDocument() const;
     QList<DocumentWindow *> documents() const;
@@ -71,7 +71,7 @@ public:
     void saveActiveDocumentAs();
     void makeTemplate();
     void printDocument();
-    void openRecentFile(int Index);
+    void openRecentFile(int index);
     void exitProgram();
     void undoCommand();
     void cutCommand();
@@ -87,35 +87,35 @@ public:
     void updateWindowMenu();
     QList<QAction *> windowListActions() const { return m_windowList; }
     // The recent-file items in menu order.
-    QList<QAction *> mnuFiles() const;
+    QList<QAction *> recentFileActions() const;
 
-    QMenu *mnuFile = nullptr;
-    QMenu *mnuEdit = nullptr;
-    QMenu *mnuWindow = nullptr;
-    QAction *mnuFileNew = nullptr;
-    QAction *mnuFileOpen = nullptr;
-    QAction *mnuFileClose = nullptr;
-    QAction *mnuFileBar0 = nullptr;
-    QAction *mnuFileSave = nullptr;
-    QAction *mnuFileSaveAs = nullptr;
-    QAction *mnuBarr = nullptr;
-    QAction *mnuDefault = nullptr;
-    QAction *mnuFileBar1 = nullptr;
-    QAction *mnuFilePrint = nullptr;
-    QAction *mnuFileBar3 = nullptr;
-    QAction *Bar = nullptr;
-    QAction *mnuFileExit = nullptr;
-    QAction *mnuEditUndo = nullptr;
-    QAction *mnuEditBar0 = nullptr;
-    QAction *mnuEditCut = nullptr;
-    QAction *mnuEditCopy = nullptr;
-    QAction *mnuEditPaste = nullptr;
-    QAction *mnuWindowNewWindow = nullptr;
-    QAction *mnuWindowBar0 = nullptr;
-    QAction *mnuWindowCascade = nullptr;
-    QAction *mnuWindowTileHorizontal = nullptr;
-    QAction *mnuWindowTileVertical = nullptr;
-    QAction *mnuVersion = nullptr;
+    QMenu *fileMenu = nullptr;
+    QMenu *editMenu = nullptr;
+    QMenu *windowMenu = nullptr;
+    QAction *newAction = nullptr;
+    QAction *openAction = nullptr;
+    QAction *closeAction = nullptr;
+    QAction *fileSeparator0 = nullptr;
+    QAction *saveAction = nullptr;
+    QAction *saveAsAction = nullptr;
+    QAction *defaultSeparator = nullptr;
+    QAction *makeDefaultAction = nullptr;
+    QAction *fileSeparator1 = nullptr;
+    QAction *printAction = nullptr;
+    QAction *recentSeparator = nullptr;
+    QAction *recentEndSeparator = nullptr;
+    QAction *exitAction = nullptr;
+    QAction *undoAction = nullptr;
+    QAction *editSeparator = nullptr;
+    QAction *cutAction = nullptr;
+    QAction *copyAction = nullptr;
+    QAction *pasteAction = nullptr;
+    QAction *newWindowAction = nullptr;
+    QAction *windowSeparator = nullptr;
+    QAction *cascadeAction = nullptr;
+    QAction *tileHorizontalAction = nullptr;
+    QAction *tileVerticalAction = nullptr;
+    QAction *versionAction = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,8 +1,8 @@
 #include "ui/mainwindow/recentfilesholder.h"
 
-void RecentFilesHolder::load(const QString &iniPath, RecentMenu *mnuFiles)
+void RecentFilesHolder::load(const QString &iniPath, RecentMenu *recentFileActions)
 {
     recentFiles.setIniPath(iniPath);
-    recentFiles.setMenu(mnuFiles);
-    loadRecentFiles(iniPath, mnuFiles, recentFiles);
+    recentFiles.setMenu(recentFileActions);
+    loadRecentFiles(iniPath, recentFileActions, recentFiles);
 }

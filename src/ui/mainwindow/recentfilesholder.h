@@ -7,7 +7,7 @@ class RecentFilesHolder
 {
 public:
     // Fills recentFiles from the settings file and builds the recent-file menu.
-    void load(const QString &iniPath, RecentMenu *mnuFiles);
+    void load(const QString &iniPath, RecentMenu *recentFileActions);
 
     RecentFileList recentFiles;
 };

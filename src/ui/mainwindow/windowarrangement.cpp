@@ -99,14 +99,14 @@ void MainWindow::updateWindowMenu()
     const QList<QMdiSubWindow *> windows = m_mdi->subWindowList();
     if (windows.isEmpty())
         return;
-    m_windowList.append(mnuWindow->addSeparator());
+    m_windowList.append(windowMenu->addSeparator());
     QMdiSubWindow *current = m_mdi->currentSubWindow();
     int number = 0;
     for (QMdiSubWindow *sub : windows) {
         ++number;
         QString title = sub->windowTitle();
         title.replace(u'&', QStringLiteral("&&"));
-        QAction *a = mnuWindow->addAction(
+        QAction *a = windowMenu->addAction(
             (number < 10 ? QStringLiteral("&%1 ").arg(number) : QStringLiteral("%1 ").arg(number)) +
             title);
         a->setCheckable(true);

@@ -56,7 +56,7 @@ void PainterSurface::applyTwipsTransform(QPainter &painter, const QPaintDevice &
 void PainterSurface::setFontName(const QString &name)
 {
     // A grid without a font of its own is shown, and so printed, in the grid view's face.
-    const QString family = name.isEmpty() ? DefaultFontFamily() : name;
+    const QString family = name.isEmpty() ? defaultFontFamily() : name;
     if (m_font.family() == family)
         return;
     m_font.setFamily(family);
@@ -85,7 +85,7 @@ void PainterSurface::setFontBold(bool bold)
 
 void PainterSurface::setTextColor(Color c)
 {
-    m_textColor = ToQColor(c);
+    m_textColor = toQColor(c);
 }
 
 void PainterSurface::setLineWidth(int width)
@@ -145,7 +145,7 @@ void PainterSurface::drawLine(int x1, int y1, int x2, int y2, Color c)
     if (!m_painter)
         return;
     // Line widths count device pixels, as a one-pixel rule on any device.
-    QPen pen(ToQColor(c));
+    QPen pen(toQColor(c));
     pen.setCosmetic(true);
     pen.setWidth(m_lineWidth);
     m_painter->setPen(pen);
@@ -156,5 +156,5 @@ void PainterSurface::fillBox(int x1, int y1, int x2, int y2, Color c)
 {
     if (!m_painter)
         return;
-    m_painter->fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), ToQColor(c));
+    m_painter->fillRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized(), toQColor(c));
 }

@@ -3,10 +3,10 @@
 #include "core/document/oddsdocument.h"
 #include "ui/print/printpreviewwindow.h"
 
-void PrintPreviewWindow::PrintDocument(OddsDocument &document, QObject *documentWindow)
+void PrintPreviewWindow::printDocument(OddsDocument &document, QObject *documentWindow)
 {
     const bool quinella = document.quinellaVisible();
     Grid *grid = quinella ? &document.quinellaMatrix : &document.runnerTable;
-    const QString title = PrintTitle(document.titleText(0), document.titleText(1), quinella);
+    const QString title = printTitle(document.titleText(0), document.titleText(1), quinella);
     instance()->showGrid(grid, title, 9, false, false, false, documentWindow);
 }

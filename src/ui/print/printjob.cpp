@@ -67,10 +67,10 @@ void PrintJob::readPageGeometry()
         const QPageLayout pl = m_printer->pageLayout();
         const QRectF full = pl.fullRect(QPageLayout::Point);
         const QRectF paint = pl.paintRect(QPageLayout::Point);
-        m_geometry.pageWidth = RoundEven(full.width() * 20);
-        m_geometry.pageHeight = RoundEven(full.height() * 20);
-        m_geometry.printableWidth = RoundEven(paint.width() * 20);
-        m_geometry.printableHeight = RoundEven(paint.height() * 20);
+        m_geometry.pageWidth = roundEven(full.width() * 20);
+        m_geometry.pageHeight = roundEven(full.height() * 20);
+        m_geometry.printableWidth = roundEven(paint.width() * 20);
+        m_geometry.printableHeight = roundEven(paint.height() * 20);
         if (m_geometry.printableWidth <= 0 || m_geometry.printableHeight <= 0)
             m_geometry = FallbackPageGeometry;
         if (!m_printerSurface)
@@ -89,7 +89,7 @@ void PrintJob::readPageGeometry()
 void PrintJob::paginate()
 {
     readPageGeometry();
-    m_layout.InitPrintData();
+    m_layout.initPrintData();
 }
 
 void PrintJob::drawPreview(QImage &image, int page, double twipsPerPixelX, double twipsPerPixelY)
@@ -98,11 +98,11 @@ void PrintJob::drawPreview(QImage &image, int page, double twipsPerPixelX, doubl
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.scale(1.0 / twipsPerPixelX, 1.0 / twipsPerPixelY);
     m_previewSurface->begin(&painter);
-    if (LayoutError e = m_layout.WriteTitle(DevicePreview); !e.ok() && onLayoutError)
+    if (LayoutError e = m_layout.writeTitle(DevicePreview); !e.ok() && onLayoutError)
         onLayoutError(QStringLiteral("WriteTitle"), e);
-    if (LayoutError e = m_layout.WriteFooter(page, DevicePreview); !e.ok() && onLayoutError)
+    if (LayoutError e = m_layout.writeFooter(page, DevicePreview); !e.ok() && onLayoutError)
         onLayoutError(QStringLiteral("WriteFooter"), e);
-    m_layout.WriteGrid(page, DevicePreview);
+    m_layout.writeGrid(page, DevicePreview);
     m_previewSurface->end();
 }
 
@@ -114,19 +114,19 @@ bool PrintJob::printPage(int page, int copies, const std::function<bool()> &befo
         return false;
     }
     m_printer->setCopyCount(copies);
-    m_printer->setDocName(PlainTitle(m_layout.title));
-    m_layout.data[DevicePrinter].FontSize = m_layout.data[DevicePreview].FontSize;
+    m_printer->setDocName(plainTitle(m_layout.title));
+    m_layout.data[DevicePrinter].fontSize = m_layout.data[DevicePreview].fontSize;
 
     // Lay the page out first: a job that was never begun is the only one that is truly
     // discarded, since the printer cannot take back what its painter has started.
     RecordingSurface recorded(*m_printerSurface);
     m_printerSurface->clearError();
     m_layout.printer = &recorded;
-    if (LayoutError e = m_layout.WriteTitle(DevicePrinter); !e.ok() && onLayoutError)
+    if (LayoutError e = m_layout.writeTitle(DevicePrinter); !e.ok() && onLayoutError)
         onLayoutError(QStringLiteral("WriteTitle"), e);
-    if (LayoutError e = m_layout.WriteFooter(page, DevicePrinter); !e.ok() && onLayoutError)
+    if (LayoutError e = m_layout.writeFooter(page, DevicePrinter); !e.ok() && onLayoutError)
         onLayoutError(QStringLiteral("WriteFooter"), e);
-    m_layout.WriteGrid(page, DevicePrinter);
+    m_layout.writeGrid(page, DevicePrinter);
     m_layout.printer = m_printerSurface.get();
 
     if (beforeSend && beforeSend())
@@ -155,7 +155,7 @@ LayoutError PrintJob::savePdf(const QString &fileName)
     pdf.open(QIODevice::WriteOnly);
     QPdfWriter writer(&pdf);
     writer.setResolution(1200);
-    writer.setTitle(PlainTitle(m_layout.title));
+    writer.setTitle(plainTitle(m_layout.title));
     writer.setCreator(QStringLiteral("Kirrel"));
     readPageGeometry();
     if (m_printer) {
@@ -170,12 +170,12 @@ LayoutError PrintJob::savePdf(const QString &fileName)
             QPageLayout::Portrait, QMarginsF(mx, my, mx, my), QPageLayout::Point));
     }
     const QRectF paint = writer.pageLayout().paintRect(QPageLayout::Point);
-    PainterSurface surface(RoundEven(paint.width() * 20), RoundEven(paint.height() * 20));
+    PainterSurface surface(roundEven(paint.width() * 20), roundEven(paint.height() * 20));
 
     PrintLayout layout = m_layout;
     layout.printer = &surface;
-    layout.InitPrintData();
-    const int pages = layout.data[DevicePrinter].PageCount;
+    layout.initPrintData();
+    const int pages = layout.data[DevicePrinter].pageCount;
 
     QPainter painter;
     if (!painter.begin(&writer))
@@ -186,11 +186,11 @@ LayoutError PrintJob::savePdf(const QString &fileName)
     for (int page = 1; page <= pages && error.ok(); ++page) {
         if (page > 1)
             writer.newPage();
-        error = layout.WriteTitle(DevicePrinter);
+        error = layout.writeTitle(DevicePrinter);
         if (error.ok())
-            error = layout.WriteFooter(page, DevicePrinter);
+            error = layout.writeFooter(page, DevicePrinter);
         if (error.ok())
-            layout.WriteGrid(page, DevicePrinter);
+            layout.writeGrid(page, DevicePrinter);
     }
     surface.end();
     painter.end();

@@ -217,10 +217,10 @@ void PrintPreviewWindow::layOut()
     const int labelTop = ButtonTop + (ButtonHeight - LabelHeight) / 2;
 
     // Wide enough for the page counter of a long print ("0001/1225"), never narrower.
-    const int pages = std::max(1, layout().data[DevicePreview].PageCount);
+    const int pages = std::max(1, layout().data[DevicePreview].pageCount);
     const int indicatorWidth =
         std::max(IndicatorWidth,
-                 m_pageNumber->fontMetrics().horizontalAdvance(PageIndicator(pages, pages)) + 6);
+                 m_pageNumber->fontMetrics().horizontalAdvance(pageIndicator(pages, pages)) + 6);
     m_pageNumber->setGeometry(lastRight + 2 * Gap, labelTop, indicatorWidth, LabelHeight);
     const int pageLabelWidth = m_pageCaption->sizeHint().width();
     m_pageCaption->setGeometry(m_pageNumber->geometry().right() + 1 + Gap, labelTop, pageLabelWidth,
@@ -257,7 +257,7 @@ void PrintPreviewWindow::layOut()
     // A printer that appeared or went away changes the sheet: draw the page again on it.
     if (layout().grid && (before.printableWidth != g.printableWidth ||
                           before.printableHeight != g.printableHeight)) {
-        showPage(layout().data[DevicePreview].CurrentPage);
+        showPage(layout().data[DevicePreview].currentPage);
     }
     if (isVisible())
         setFocus();
@@ -307,10 +307,10 @@ void PrintPreviewWindow::fontSizeChanged(int value)
 {
     m_fontSizeBox->setText(QString::number(value));
     for (PrintData &d : layout().data)
-        d.FontSize = value;
+        d.fontSize = value;
     // The entry draws its first page itself once everything is set.
     if (!m_entering && layout().grid)
-        showPage(layout().data[DevicePreview].CurrentPage);
+        showPage(layout().data[DevicePreview].currentPage);
 }
 
 void PrintPreviewWindow::copiesChanged(int value)
@@ -341,12 +341,12 @@ void PrintPreviewWindow::showGrid(Grid *grid, const QString &title, int fontSize
         });
     m_entering = true;
     const int size =
-        layout().Setup(grid, title, fontSize, reflectFontColor, reverseFontColor, changeRowColor);
+        layout().setup(grid, title, fontSize, reflectFontColor, reverseFontColor, changeRowColor);
     layout().headerRows = m_tableOptions ? grid->fixedRows() : 0;
     layout().cellBackgrounds = m_tableOptions;
     m_fontSizeSpinner->setValue(size);
     m_fontSizeBox->setText(QString::number(size));
-    setWindowTitle(PlainTitle(title) + QStringLiteral(" の印刷"));
+    setWindowTitle(plainTitle(title) + QStringLiteral(" の印刷"));
     m_entering = false;
     if (!isVisible()) {
         // Over the window that asked, and all of it on the screen, however small that is.
@@ -360,16 +360,16 @@ void PrintPreviewWindow::showGrid(Grid *grid, const QString &title, int fontSize
 void PrintPreviewWindow::showPage(int page)
 {
     m_job.paginate();
-    page = layout().ValidPage(page, DevicePreview);
-    m_pageNumber->setText(PageIndicator(page, layout().data[DevicePreview].PageCount));
+    page = layout().validPage(page, DevicePreview);
+    m_pageNumber->setText(pageIndicator(page, layout().data[DevicePreview].pageCount));
     if (m_pageNumber->fontMetrics().horizontalAdvance(m_pageNumber->text()) + 6 >
         m_pageNumber->width())
         layOut();
 
     const PageGeometry g = m_job.geometry();
-    const double tppX = TwipsPerPixelX();
-    const double tppY = TwipsPerPixelY();
-    const QSize size(RoundEven(g.printableWidth / tppX), RoundEven(g.printableHeight / tppY));
+    const double tppX = twipsPerPixelX();
+    const double tppY = twipsPerPixelY();
+    const QSize size(roundEven(g.printableWidth / tppX), roundEven(g.printableHeight / tppY));
     QImage &image = m_sheet->image();
     if (image.size() != size)
         image = QImage(size, QImage::Format_RGB32);
@@ -410,9 +410,9 @@ void PrintPreviewWindow::runCommand(Command command)
         return;
     case NextPage: {
         PrintData &d = layout().data[DevicePreview];
-        if (d.CurrentPage + 1 > d.PageCount)
-            d.CurrentPage = 0;
-        showPage(d.CurrentPage + 1);
+        if (d.currentPage + 1 > d.pageCount)
+            d.currentPage = 0;
+        showPage(d.currentPage + 1);
         return;
     }
     case SavePdf:
@@ -437,11 +437,11 @@ void PrintPreviewWindow::printPages(Command command)
     m_cancelRequested = false;
     setPrinting(true);
     // The printer paginates by its own metrics: its pages are the ones to print.
-    const int printerPages = layout().data[DevicePrinter].PageCount;
+    const int printerPages = layout().data[DevicePrinter].pageCount;
     int first = 1;
     int last = printerPages;
     if (command == PrintCurrentPage) {
-        first = std::clamp(layout().data[DevicePreview].CurrentPage, 1, printerPages);
+        first = std::clamp(layout().data[DevicePreview].currentPage, 1, printerPages);
         last = first;
     }
     const int copies = std::clamp(boxValue(m_copiesBox->text(), 1), 1, MaxCopies);
@@ -473,7 +473,7 @@ void PrintPreviewWindow::savePdf()
     request.save = true;
     request.title = QStringLiteral("PDF保存");
     request.filters = {QStringLiteral("PDF"), QStringLiteral("*.pdf")};
-    QString fileName = RunFileDialog(this, request);
+    QString fileName = runFileDialog(this, request);
     if (fileName.isEmpty())
         return;
     if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
@@ -495,7 +495,7 @@ void PrintPreviewWindow::showError(const QString &routine, const LayoutError &er
                    QLatin1Char('\n') + QStringLiteral("エラー内容：") + error.description;
     request.icon = MsgIcon::Warning;
     request.stayOnTop = true;
-    ShowMessageBox(this, request);
+    showMessageBox(this, request);
 }
 
 void PrintPreviewWindow::releaseGrid()

@@ -37,7 +37,7 @@ public:
 
     // The Print command: the grid the document shows (the quinella matrix when visible),
     // titled "馬連:"/"集計:" + title + ":" + date, font size 9, options off.
-    static void PrintDocument(OddsDocument &document, QObject *documentWindow);
+    static void printDocument(OddsDocument &document, QObject *documentWindow);
 
     void runCommand(Command command);
     // The panel's キャンセル: pages not yet sent are dropped.

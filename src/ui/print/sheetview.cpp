@@ -33,7 +33,7 @@ void fitScrollBar(QScrollBar *bar, int paperSize, int panelSize, int &keptMax)
     int value = 0;
     // With no previous range there is no position to keep.
     if (kept > 0 && maximum > 0)
-        value = RoundEven(double(maximum) / kept * present);
+        value = roundEven(double(maximum) / kept * present);
     bar->blockSignals(true);
     bar->setRange(0, std::max(0, maximum));
     bar->setSingleStep(small);
@@ -73,7 +73,7 @@ protected:
 private:
     QPoint toTwips(QPointF px) const
     {
-        return QPoint(RoundEven(px.x() * TwipsPerPixelX()), RoundEven(px.y() * TwipsPerPixelY()));
+        return QPoint(roundEven(px.x() * twipsPerPixelX()), roundEven(px.y() * twipsPerPixelY()));
     }
     SheetView *m_owner;
 };
@@ -102,8 +102,8 @@ protected:
 
 SheetView::SheetView(QWidget *parent) : QWidget(parent)
 {
-    m_tppX = TwipsPerPixelX();
-    m_tppY = TwipsPerPixelY();
+    m_tppX = twipsPerPixelX();
+    m_tppY = twipsPerPixelY();
     m_panel = new SheetPanel(this);
     m_paper = new QWidget(m_panel);
     m_paper->setAutoFillBackground(true);
@@ -143,12 +143,12 @@ void SheetView::showImage()
 
 int SheetView::pixelsX(int twips) const
 {
-    return RoundEven(twips / m_tppX);
+    return roundEven(twips / m_tppX);
 }
 
 int SheetView::pixelsY(int twips) const
 {
-    return RoundEven(twips / m_tppY);
+    return roundEven(twips / m_tppY);
 }
 
 void SheetView::layOut(const PageGeometry &g)
@@ -157,7 +157,7 @@ void SheetView::layOut(const PageGeometry &g)
     const int panelW = std::max(1, width() - ScrollBarSize);
     const int panelH = std::max(1, height() - ScrollBarSize);
     m_panel->setGeometry(0, 0, panelW, panelH);
-    m_panelSize = QSize(RoundEven(panelW * m_tppX), RoundEven(panelH * m_tppY));
+    m_panelSize = QSize(roundEven(panelW * m_tppX), roundEven(panelH * m_tppY));
     m_scrollX->setGeometry(0, panelH, panelW, ScrollBarSize);
     m_scrollY->setGeometry(panelW, 0, ScrollBarSize, panelH);
     m_corner->setGeometry(panelW, panelH, ScrollBarSize, ScrollBarSize);

@@ -12,16 +12,16 @@ private Q_SLOTS:
     void play_data();
     void play();
     void order();
-    void snapshotAt_data();
-    void snapshotAt();
+    void snapshotAtCases_data();
+    void snapshotAtCases();
     void suddenDrop_data();
-    void readBetOdds_data();
-    void readBetOdds();
+    void readBetOddsCases_data();
+    void readBetOddsCases();
     void suddenDrop();
 };
 
 // "runner/P/estimated/actual ... ; winners ; runner=payout ...": single-runner tickets.
-static BacktestRace Race(const QString &description)
+static BacktestRace raceFrom(const QString &description)
 {
     const QStringList parts = description.split(QLatin1Char(';'));
     BacktestRace race;
@@ -105,14 +105,14 @@ void TestBacktest::play()
     Backtest kept(b);
     QStringList got;
     for (const QString &race : races) {
-        const BacktestLine l = test.add(Race(race));
+        const BacktestLine l = test.add(raceFrom(race));
         got << QStringLiteral("%1 %2 %3 %4")
                    .arg(l.tickets)
                    .arg(l.staked)
                    .arg(l.returned)
                    .arg(l.profit);
-        BacktestRace pruned = Race(race);
-        pruned.tickets = StakeableTickets(b, pruned.tickets);
+        BacktestRace pruned = raceFrom(race);
+        pruned.tickets = stakeableTickets(b, pruned.tickets);
         QCOMPARE(kept.add(pruned).profit, l.profit);
     }
     QCOMPARE(got, lines);
@@ -139,12 +139,12 @@ void TestBacktest::order()
         {"b/1.csv", QDate(2026, 5, 2)}, {"a.csv", QDate(2026, 6, 1)},
         {"c.csv", QDate(2025, 12, 28)}, {"y.csv", std::nullopt}};
     QStringList paths;
-    for (const size_t i : DateOrder(docs))
+    for (const size_t i : dateOrder(docs))
         paths << docs[i].path;
     QCOMPARE(paths, (QStringList{"c.csv", "b/1.csv", "b/2.csv", "a.csv", "y.csv", "z.csv"}));
 }
 
-void TestBacktest::snapshotAt_data()
+void TestBacktest::snapshotAtCases_data()
 {
     QTest::addColumn<QStringList>("times"); // newest first, as stored
     QTest::addColumn<QString>("at");
@@ -164,7 +164,7 @@ void TestBacktest::snapshotAt_data()
         << QStringList{"2026-12-12 13:00:00", "2026-12-12 14:00:00"} << "15:00" << 1;
 }
 
-void TestBacktest::snapshotAt()
+void TestBacktest::snapshotAtCases()
 {
     QFETCH(QStringList, times);
     QFETCH(QString, at);
@@ -172,9 +172,9 @@ void TestBacktest::snapshotAt()
     OddsHistory history;
     for (const QString &t : times)
         history.push_back({t, {}});
-    const std::optional<QTime> time = ParseTimeOfDay(at);
+    const std::optional<QTime> time = parseTimeOfDay(at);
     QCOMPARE(time.has_value(), !at.isEmpty());
-    QCOMPARE(SnapshotAt(history, time), chosen);
+    QCOMPARE(snapshotAt(history, time), chosen);
 }
 
 void TestBacktest::suddenDrop_data()
@@ -196,12 +196,12 @@ void TestBacktest::suddenDrop()
     QFETCH(double, now);
     QFETCH(double, change);
     QFETCH(bool, flagged);
-    const OddsMove m = MoveOf(previous, now, 30);
+    const OddsMove m = moveOf(previous, now, 30);
     QCOMPARE(m.changePercent, change);
     QCOMPARE(m.suddenDrop, flagged);
 }
 
-void TestBacktest::readBetOdds_data()
+void TestBacktest::readBetOddsCases_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("at");
@@ -231,12 +231,12 @@ void TestBacktest::readBetOdds_data()
         << "3=2.1 | ";
 }
 
-void TestBacktest::readBetOdds()
+void TestBacktest::readBetOddsCases()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, at);
     QFETCH(QString, read);
-    const Result<BetOdds> got = ReadBetOdds(file, BetType::Place, ParseTimeOfDay(at));
+    const Result<BetOdds> got = readBetOdds(file, BetType::Place, parseTimeOfDay(at));
     if (!got.ok()) {
         QCOMPARE(got.error, read);
         return;

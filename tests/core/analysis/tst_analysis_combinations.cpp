@@ -8,16 +8,16 @@ namespace {
 
 // Runners 1..n with falling (or equal) shares, those from `first` to `last` without support,
 // brackets as the table allocates them.
-RaceField Field(int n, int first = 99, int last = 99, bool equal = false)
+RaceField fieldOf(int n, int first = 99, int last = 99, bool equal = false)
 {
     std::vector<double> scores(size_t(n) + 1, 0.0);
     for (int r = 1; r <= n; ++r)
         scores[size_t(r)] = r >= first && r <= last ? 0 : equal ? 1.0 : 10.0 / (r + 2);
     std::vector<int> brackets(size_t(n) + 1, 0);
-    const QStringList table = BracketTable(n);
+    const QStringList table = bracketTable(n);
     for (int r = 1; r <= n && r <= table.size(); ++r)
         brackets[size_t(r)] = table[r - 1].toInt();
-    return RaceFieldFromScores(scores, brackets, 1).value;
+    return raceFieldFromScores(scores, brackets, 1).value;
 }
 
 } // namespace
@@ -32,10 +32,10 @@ private Q_SLOTS:
     void zeroShareRunnerAppearsNowhere_data();
     void zeroShareRunnerAppearsNowhere();
     void bracketsAreSumsOfRunnerPairs();
-    void estimatedOdds_data();
-    void estimatedOdds();
-    void availability_data();
-    void availability();
+    void estimatedOddsCases_data();
+    void estimatedOddsCases();
+    void availabilityCases_data();
+    void availabilityCases();
     void tickets_data();
     void tickets();
 };
@@ -82,17 +82,17 @@ void TestCombinations::totals()
     QFETCH(bool, equal);
 
     const BetType type = BetType(bet);
-    const RaceField field = Field(runners, 99, 99, equal);
-    const Result<FinishingOrder> order = ModelOrder(field, OrderModel(model), 0.81, 0.65);
+    const RaceField field = fieldOf(runners, 99, 99, equal);
+    const Result<FinishingOrder> order = modelOrder(field, OrderModel(model), 0.81, 0.65);
     QVERIFY(order.ok());
-    const std::vector<Combination> list = Combinations(type, order.value, field, 0.75);
+    const std::vector<Combination> list = computeCombinations(type, order.value, field, 0.75);
     QCOMPARE(int(list.size()), count);
     double sum = 0;
     for (size_t i = 0; i < list.size(); ++i) {
         const Combination &c = list[i];
         sum += c.probability;
-        QCOMPARE(TicketProbability(type, order.value, field, c.runners), c.probability);
-        QCOMPARE(c.estimatedOdds, EstimatedOdds(0.75, c.probability));
+        QCOMPARE(ticketProbability(type, order.value, field, c.runners), c.probability);
+        QCOMPARE(c.estimatedOdds, estimatedOdds(0.75, c.probability));
         if (i > 0)
             QVERIFY(list[i - 1].probability > c.probability ||
                     (list[i - 1].probability == c.probability && list[i - 1].runners < c.runners));
@@ -111,29 +111,29 @@ void TestCombinations::zeroShareRunnerAppearsNowhere_data()
 void TestCombinations::zeroShareRunnerAppearsNowhere()
 {
     QFETCH(int, model);
-    const RaceField field = Field(10, 4, 4);
-    const Result<FinishingOrder> order = ModelOrder(field, OrderModel(model), 0.81, 0.65);
+    const RaceField field = fieldOf(10, 4, 4);
+    const Result<FinishingOrder> order = modelOrder(field, OrderModel(model), 0.81, 0.65);
     QVERIFY(order.ok());
     for (const BetType type : AllBetTypes) {
         if (type == BetType::BracketQuinella)
             continue;
         double sum = 0;
-        for (const Combination &c : Combinations(type, order.value, field, 0.8)) {
+        for (const Combination &c : computeCombinations(type, order.value, field, 0.8)) {
             QVERIFY2(!std::count(c.runners.begin(), c.runners.end(), 4),
-                     qPrintable(TicketText(type, c.runners)));
+                     qPrintable(ticketText(type, c.runners)));
             sum += c.probability;
         }
         QVERIFY(sum > 0.999);
-        QCOMPARE(TicketProbability(type, order.value, field, {4, 1, 2}), 0.0);
+        QCOMPARE(ticketProbability(type, order.value, field, {4, 1, 2}), 0.0);
     }
 }
 
 void TestCombinations::bracketsAreSumsOfRunnerPairs()
 {
-    const RaceField field = Field(18, 5, 5);
-    const FinishingOrder order = DiscountOrder(field, 0.81, 0.65);
+    const RaceField field = fieldOf(18, 5, 5);
+    const FinishingOrder order = discountOrder(field, 0.81, 0.65);
     std::array<double, 64> expected{};
-    for (const Combination &c : Combinations(BetType::Quinella, order, field, 1)) {
+    for (const Combination &c : computeCombinations(BetType::Quinella, order, field, 1)) {
         int x = field.bracket[size_t(c.runners[0])];
         int y = field.bracket[size_t(c.runners[1])];
         if (x > y)
@@ -141,7 +141,7 @@ void TestCombinations::bracketsAreSumsOfRunnerPairs()
         expected[size_t((x - 1) * 8 + y - 1)] += c.probability;
     }
     int pairs = 0;
-    for (const Combination &c : Combinations(BetType::BracketQuinella, order, field, 1)) {
+    for (const Combination &c : computeCombinations(BetType::BracketQuinella, order, field, 1)) {
         QVERIFY(std::fabs(c.probability -
                           expected[size_t((c.runners[0] - 1) * 8 + c.runners[1] - 1)]) < 1e-15);
         ++pairs;
@@ -149,7 +149,7 @@ void TestCombinations::bracketsAreSumsOfRunnerPairs()
     QCOMPARE(pairs, 35); // 3-3 has no pair left: runner 5 has no support, runner 6 is alone
 }
 
-void TestCombinations::estimatedOdds_data()
+void TestCombinations::estimatedOddsCases_data()
 {
     QTest::addColumn<double>("ratio");
     QTest::addColumn<double>("probability");
@@ -164,15 +164,15 @@ void TestCombinations::estimatedOdds_data()
     QTest::newRow("probability 0: no odds") << 0.8 << 0.0 << 0.0;
 }
 
-void TestCombinations::estimatedOdds()
+void TestCombinations::estimatedOddsCases()
 {
     QFETCH(double, ratio);
     QFETCH(double, probability);
     QFETCH(double, odds);
-    QCOMPARE(EstimatedOdds(ratio, probability), odds);
+    QCOMPARE(estimatedOdds(ratio, probability), odds);
 }
 
-void TestCombinations::availability_data()
+void TestCombinations::availabilityCases_data()
 {
     QTest::addColumn<int>("bet");
     QTest::addColumn<int>("runners");
@@ -192,13 +192,13 @@ void TestCombinations::availability_data()
         << int(BetType::Exacta) << 6 << 5 << "exacta needs 2 runners with support, the race has 1";
 }
 
-void TestCombinations::availability()
+void TestCombinations::availabilityCases()
 {
     QFETCH(int, bet);
     QFETCH(int, runners);
     QFETCH(int, unsupported);
     QFETCH(QString, reason);
-    QCOMPARE(Availability(BetType(bet), Field(runners, runners - unsupported + 1)).error, reason);
+    QCOMPARE(availability(BetType(bet), fieldOf(runners, runners - unsupported + 1)).error, reason);
 }
 
 void TestCombinations::tickets_data()
@@ -246,8 +246,8 @@ void TestCombinations::tickets()
     QFETCH(QString, text);
     QFETCH(QString, read);
     const Result<Ticket> t =
-        ParseTicket(BetType(bet), text, BetType(bet) == BetType::BracketQuinella ? 8 : 18);
-    const QString got = t.ok() ? TicketText(BetType(bet), t.value) : t.error;
+        parseTicket(BetType(bet), text, BetType(bet) == BetType::BracketQuinella ? 8 : 18);
+    const QString got = t.ok() ? ticketText(BetType(bet), t.value) : t.error;
     QVERIFY2(t.ok() ? got == read : got.startsWith(read), qPrintable(got));
 }
 

@@ -8,14 +8,14 @@
 
 namespace {
 
-RaceField Field(const QList<double> &shares)
+RaceField fieldOf(const QList<double> &shares)
 {
     std::vector<double> scores{0};
     scores.insert(scores.end(), shares.begin(), shares.end());
-    return RaceFieldFromScores(scores, {}, 1).value;
+    return raceFieldFromScores(scores, {}, 1).value;
 }
 
-QList<double> Falling(int n)
+QList<double> falling(int n)
 {
     QList<double> s;
     for (int r = 1; r <= n; ++r)
@@ -25,7 +25,7 @@ QList<double> Falling(int n)
 
 // P(first three = a, b, c) from every full order, each a product of Harville's conditional
 // wins: the definition itself, not the model's closed form.
-double HarvillePermutations(const std::vector<double> &p, int a, int b, int c)
+double harvillePermutations(const std::vector<double> &p, int a, int b, int c)
 {
     std::vector<int> order(p.size());
     std::iota(order.begin(), order.end(), 0);
@@ -44,7 +44,7 @@ double HarvillePermutations(const std::vector<double> &p, int a, int b, int c)
     return total;
 }
 
-double Phi(double x)
+double normalCdf(double x)
 {
     return 0.5 * std::erfc(-x / std::sqrt(2.0));
 }
@@ -56,20 +56,21 @@ double phi(double x)
 
 // P(a, b, c first three) of normal times by a plain nested sum on a fine grid: v is c's time,
 // u < v is b's, a is before u.
-double NormalByGrid(const std::vector<double> &theta, int a, int b, int c)
+double normalByGrid(const std::vector<double> &theta, int a, int b, int c)
 {
     const double h = 0.002;
-    double inner = 0; // integral up to v of phi(u - theta_b) Phi(u - theta_a)
+    double inner = 0; // integral up to v of phi(u - theta_b) normalCdf(u - theta_a)
     double total = 0;
     for (double v = -12; v < 14; v += h) {
         const double mid = v + h / 2;
-        inner += h * phi(mid - theta[size_t(b)]) * Phi(mid - theta[size_t(a)]);
+        inner += h * phi(mid - theta[size_t(b)]) * normalCdf(mid - theta[size_t(a)]);
         double rest = phi(mid - theta[size_t(c)]);
         for (int d = 0; d < int(theta.size()); ++d)
             if (d != a && d != b && d != c)
-                rest *= 1 - Phi(mid - theta[size_t(d)]);
-        total +=
-            h * (inner - h / 2 * phi(mid - theta[size_t(b)]) * Phi(mid - theta[size_t(a)])) * rest;
+                rest *= 1 - normalCdf(mid - theta[size_t(d)]);
+        total += h *
+                 (inner - h / 2 * phi(mid - theta[size_t(b)]) * normalCdf(mid - theta[size_t(a)])) *
+                 rest;
     }
     return total;
 }
@@ -99,9 +100,9 @@ void TestOrderingModels::sumsAndMarginals_data()
     const int harville = int(OrderModel::Harville);
     const int discount = int(OrderModel::Discount);
     const int normal = int(OrderModel::Normal);
-    QTest::newRow("harville, 18 falling shares") << harville << Falling(18) << 1e-13;
-    QTest::newRow("discount, 18 falling shares") << discount << Falling(18) << 1e-13;
-    QTest::newRow("normal, 18 falling shares") << normal << Falling(18) << 1e-9;
+    QTest::newRow("harville, 18 falling shares") << harville << falling(18) << 1e-13;
+    QTest::newRow("discount, 18 falling shares") << discount << falling(18) << 1e-13;
+    QTest::newRow("normal, 18 falling shares") << normal << falling(18) << 1e-9;
     QTest::newRow("normal, 36 equal shares") << normal << QList<double>(36, 1.0) << 1e-9;
     QTest::newRow("normal, a 0.97 favourite among 8")
         << normal << QList<double>{97, 0.5, 0.5, 0.5, 0.5, 0.5, 0.4, 0.1} << 1e-9;
@@ -119,8 +120,8 @@ void TestOrderingModels::sumsAndMarginals()
     QFETCH(QList<double>, shares);
     QFETCH(double, tolerance);
 
-    const RaceField field = Field(shares);
-    const Result<FinishingOrder> result = ModelOrder(field, OrderModel(model), 0.81, 0.65);
+    const RaceField field = fieldOf(shares);
+    const Result<FinishingOrder> result = modelOrder(field, OrderModel(model), 0.81, 0.65);
     QVERIFY2(result.ok(), qPrintable(result.error));
     const FinishingOrder &o = result.value;
     const int m = o.size();
@@ -163,9 +164,9 @@ void TestOrderingModels::againstFullOrders_data()
 void TestOrderingModels::againstFullOrders()
 {
     QFETCH(QList<double>, shares);
-    const RaceField field = Field(shares);
-    const FinishingOrder harville = HarvilleOrder(field);
-    const FinishingOrder discount = DiscountOrder(field, 1, 1);
+    const RaceField field = fieldOf(shares);
+    const FinishingOrder harville = harvilleOrder(field);
+    const FinishingOrder discount = discountOrder(field, 1, 1);
     const std::vector<double> p(field.win.begin() + 1, field.win.end());
     const int m = int(p.size());
     for (int a = 0; a < m; ++a)
@@ -173,7 +174,7 @@ void TestOrderingModels::againstFullOrders()
             for (int c = 0; c < m; ++c) {
                 if (a == b || a == c || b == c)
                     continue;
-                const double expected = HarvillePermutations(p, a, b, c);
+                const double expected = harvillePermutations(p, a, b, c);
                 QVERIFY(std::fabs(harville.three(a, b, c) - expected) <= 1e-12 * expected);
                 QCOMPARE(discount.three(a, b, c), harville.three(a, b, c));
             }
@@ -183,7 +184,7 @@ void TestOrderingModels::normalReproducesWinProbabilities_data()
 {
     QTest::addColumn<QList<double>>("shares");
     QTest::newRow("2 runners") << QList<double>{0.7, 0.3};
-    QTest::newRow("18 falling") << Falling(18);
+    QTest::newRow("18 falling") << falling(18);
     QTest::newRow("a 0.99 favourite") << QList<double>{0.99, 0.004, 0.003, 0.002, 0.001};
     QTest::newRow("a 1e-9 longshot") << QList<double>{0.5, 0.3, 0.2 - 1e-9, 1e-9};
 }
@@ -193,9 +194,9 @@ void TestOrderingModels::normalReproducesWinProbabilities_data()
 void TestOrderingModels::normalReproducesWinProbabilities()
 {
     QFETCH(QList<double>, shares);
-    const RaceField field = Field(shares);
+    const RaceField field = fieldOf(shares);
     const std::vector<double> p(field.win.begin() + 1, field.win.end());
-    const Result<NormalFit> fit = FitNormalModel(p);
+    const Result<NormalFit> fit = fitNormalModel(p);
     QVERIFY2(fit.ok(), qPrintable(fit.error));
     const std::vector<double> &theta = fit.value.theta;
     const auto [lo, hi] = std::minmax_element(theta.begin(), theta.end());
@@ -206,7 +207,7 @@ void TestOrderingModels::normalReproducesWinProbabilities()
             double w = phi(t + h / 2 - theta[a]);
             for (size_t b = 0; b < p.size(); ++b)
                 if (b != a)
-                    w *= 1 - Phi(t + h / 2 - theta[b]);
+                    w *= 1 - normalCdf(t + h / 2 - theta[b]);
             win += h * w;
         }
         QVERIFY2(std::fabs(win - p[a]) < 1e-7, QByteArray::number(win - p[a]).constData());
@@ -216,7 +217,7 @@ void TestOrderingModels::normalReproducesWinProbabilities()
 void TestOrderingModels::normalAgainstDirectIntegration()
 {
     const std::vector<double> theta = {0.0, 0.3, 0.8, 1.5, 0.4};
-    const std::vector<double> three = NormalFirstThree(theta);
+    const std::vector<double> three = normalFirstThree(theta);
     const int m = int(theta.size());
     for (int a = 0; a < m; ++a)
         for (int b = 0; b < m; ++b)
@@ -224,7 +225,7 @@ void TestOrderingModels::normalAgainstDirectIntegration()
                 if (a == b || a == c || b == c)
                     continue;
                 const double got = three[size_t((a * m + b) * m + c)];
-                const double expected = NormalByGrid(theta, a, b, c);
+                const double expected = normalByGrid(theta, a, b, c);
                 QVERIFY2(std::fabs(got - expected) < 1e-6,
                          QByteArray::number(got - expected).constData());
             }

@@ -16,11 +16,11 @@ private Q_SLOTS:
 };
 
 // Each payout written as "type ticket=yen", in the map's order.
-static QStringList Listed(const Payouts &payouts)
+static QStringList listed(const Payouts &payouts)
 {
     QStringList out;
     for (const auto &[key, yen] : payouts)
-        out << PayoutKeyText(key.first, key.second) + QLatin1Char('=') + QString::number(yen);
+        out << payoutKeyText(key.first, key.second) + QLatin1Char('=') + QString::number(yen);
     return out;
 }
 
@@ -53,11 +53,11 @@ void TestPayouts::parse()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, payouts);
-    const Result<Payouts> read = ParsePayoutText(text, 18);
+    const Result<Payouts> read = parsePayoutText(text, 18);
     QVERIFY2(read.ok(), qPrintable(read.error));
-    QCOMPARE(Listed(read.value), payouts);
+    QCOMPARE(listed(read.value), payouts);
     // The window's lines read back the same.
-    QCOMPARE(Listed(ParsePayoutText(PayoutLinesText(read.value), 18).value), payouts);
+    QCOMPARE(listed(parsePayoutText(payoutLinesText(read.value), 18).value), payouts);
 }
 
 void TestPayouts::refusals_data()
@@ -89,7 +89,7 @@ void TestPayouts::refusals()
 {
     QFETCH(QString, text);
     QFETCH(QString, error);
-    const Result<Payouts> read = ParsePayoutText(text, 18);
+    const Result<Payouts> read = parsePayoutText(text, 18);
     QVERIFY(!read.ok());
     QVERIFY2(read.error.startsWith(error) || read.error.contains(error), qPrintable(read.error));
 }
@@ -116,14 +116,14 @@ void TestPayouts::contradiction()
     QFETCH(QString, text);
     QFETCH(int, runners);
     QFETCH(QString, error);
-    const Result<Payouts> read = ParsePayoutText(text, 18);
+    const Result<Payouts> read = parsePayoutText(text, 18);
     QVERIFY2(read.ok(), qPrintable(read.error));
     const std::vector<int> order =
         runners == 7 ? std::vector<int>{3, 7, 5} : std::vector<int>{3, 7, 12};
     std::vector<int> brackets(size_t(runners) + 1, 0);
     brackets[3] = 2;
     brackets[7] = 6;
-    const QString got = PayoutContradiction(read.value, order, runners, brackets);
+    const QString got = payoutContradiction(read.value, order, runners, brackets);
     QVERIFY2(error.isEmpty() ? got.isEmpty() : got.contains(error), qPrintable(got));
 }
 

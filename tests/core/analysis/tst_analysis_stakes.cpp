@@ -9,8 +9,8 @@ class TestStakes : public QObject
 private Q_SLOTS:
     void dutching_data();
     void dutching();
-    void kelly_data();
-    void kelly();
+    void kellyCases_data();
+    void kellyCases();
     void refusals();
 };
 
@@ -45,7 +45,7 @@ void TestStakes::dutching()
     QFETCH(double, combined);
     QFETCH(bool, loss);
 
-    const Result<Dutching> d = Dutch(std::vector<double>(odds.begin(), odds.end()), budget);
+    const Result<Dutching> d = dutch(std::vector<double>(odds.begin(), odds.end()), budget);
     QVERIFY(d.ok());
     QList<qint64> gotStakes;
     QList<qint64> gotPayouts;
@@ -62,7 +62,7 @@ void TestStakes::dutching()
     QCOMPARE(d.value.loss, loss);
 }
 
-void TestStakes::kelly_data()
+void TestStakes::kellyCases_data()
 {
     QTest::addColumn<QList<double>>("probabilities"); // ticket k + 1 for entry k
     QTest::addColumn<QList<double>>("odds");
@@ -90,7 +90,7 @@ void TestStakes::kelly_data()
         << QList<qint64>{} << 1.0;
 }
 
-void TestStakes::kelly()
+void TestStakes::kellyCases()
 {
     QFETCH(QList<double>, probabilities);
     QFETCH(QList<double>, odds);
@@ -102,7 +102,7 @@ void TestStakes::kelly()
     std::vector<KellyCandidate> candidates;
     for (int k = 0; k < probabilities.size(); ++k)
         candidates.push_back({{k + 1}, probabilities[k], odds[k]});
-    const Result<KellyStakes> result = Kelly(candidates, 10000, kellyFraction);
+    const Result<KellyStakes> result = kelly(candidates, 10000, kellyFraction);
     QVERIFY(result.ok());
     QList<int> gotTickets;
     QList<qint64> gotStakes;
@@ -118,18 +118,18 @@ void TestStakes::kelly()
 
 void TestStakes::refusals()
 {
-    QVERIFY(!Dutch({}, 1000).ok());
-    QVERIFY(!Dutch({2.0, 0.0}, 1000).ok());
-    QVERIFY(!Dutch({2.0}, 0).ok());
-    QCOMPARE(Dutch({2.0}, 1000000000001).problem.fault, Fault::BudgetRange);
+    QVERIFY(!dutch({}, 1000).ok());
+    QVERIFY(!dutch({2.0, 0.0}, 1000).ok());
+    QVERIFY(!dutch({2.0}, 0).ok());
+    QCOMPARE(dutch({2.0}, 1000000000001).problem.fault, Fault::BudgetRange);
     // 10^12 yen at 99,999,999.9 would pay about 10^20: beyond 64 bits, named, never wrapped.
-    const Result<Dutching> over = Dutch({99999999.9}, 1000000000000, {"3>2>1"});
+    const Result<Dutching> over = dutch({99999999.9}, 1000000000000, {"3>2>1"});
     QCOMPARE(over.error, QStringLiteral("the payout of 3>2>1 is beyond what can be counted "
                                         "(9,223,372,036,854,775,807 yen at most)"));
-    QVERIFY(!Kelly({{{1}, 0.6, 2.0}, {{2}, 0.6, 2.0}}, 10000, 1).ok()); // more than certain
-    QVERIFY(!Kelly({{{1}, 0.6, 0.0}}, 10000, 1).ok());
-    QVERIFY(!Kelly({{{1}, 0.6, 2.0}}, 10000, 1.5).ok());
-    QVERIFY(!Kelly({{{1}, 0.6, 2.0}}, 0, 1).ok());
+    QVERIFY(!kelly({{{1}, 0.6, 2.0}, {{2}, 0.6, 2.0}}, 10000, 1).ok()); // more than certain
+    QVERIFY(!kelly({{{1}, 0.6, 0.0}}, 10000, 1).ok());
+    QVERIFY(!kelly({{{1}, 0.6, 2.0}}, 10000, 1.5).ok());
+    QVERIFY(!kelly({{{1}, 0.6, 2.0}}, 0, 1).ok());
 }
 
 QTEST_GUILESS_MAIN(TestStakes)

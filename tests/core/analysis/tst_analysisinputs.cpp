@@ -14,17 +14,17 @@
 
 namespace {
 
-OddsDocument Race18()
+OddsDocument race18()
 {
     OddsDocument doc;
-    const FileResult loaded = loadDocument(doc, DataPath(QStringLiteral("race18.csv")));
+    const FileResult loaded = loadDocument(doc, dataPath(QStringLiteral("race18.csv")));
     if (!loaded.ok)
         qFatal("race18.csv: %s", qPrintable(loaded.message));
     return doc;
 }
 
 // The quinella view of n runners with odds 2.0, 3.0, ... as the grid copies it.
-QString MatrixText(int n, QStringList *estimates)
+QString matrixText(int n, QStringList *estimates)
 {
     OddsDocument d;
     d.setCountText(0, QString::number(n));
@@ -39,14 +39,14 @@ QString MatrixText(int n, QStringList *estimates)
     return copyRange(g, false);
 }
 
-QStringList Listed(BetType type, const ActualOdds &odds, const std::set<Ticket> &scratched = {})
+QStringList listed(BetType type, const ActualOdds &odds, const std::set<Ticket> &scratched = {})
 {
     QStringList out;
     for (const auto &[ticket, value] : odds)
-        out << TicketText(type, ticket) + u':' + QString::number(value.odds, 'f', 1) +
+        out << ticketText(type, ticket) + u':' + QString::number(value.odds, 'f', 1) +
                    (value.upper > 0 ? u'-' + QString::number(value.upper, 'f', 1) : QString());
     for (const Ticket &ticket : scratched)
-        out << TicketText(type, ticket) + QStringLiteral(":取消");
+        out << ticketText(type, ticket) + QStringLiteral(":取消");
     return out;
 }
 
@@ -79,11 +79,11 @@ private Q_SLOTS:
 
 void TestAnalysisInputs::tableFollowsDocumentOnly()
 {
-    OddsDocument doc = Race18();
+    OddsDocument doc = race18();
     const QString supportBefore = doc.runnerTable.text(3, ColSupport);
     AnalysisInputs in;
     in.betType = BetType::Win;
-    const AnalysisTable before = BuildAnalysisTable(AnalyseDocument(doc, {}), in);
+    const AnalysisTable before = buildAnalysisTable(analyseDocument(doc, {}), in);
     QCOMPARE(before.rows.size(), size_t(18));
 
     // Runners 1 and 18 swap their data: the copy is recalculated, the document is not.
@@ -93,8 +93,8 @@ void TestAnalysisInputs::tableFollowsDocumentOnly()
         g.setText(2, c, g.text(19, c));
         g.setText(19, c, first);
     }
-    const AnalysedRace race = AnalyseDocument(doc, {});
-    const AnalysisTable after = BuildAnalysisTable(race, in);
+    const AnalysedRace race = analyseDocument(doc, {});
+    const AnalysisTable after = buildAnalysisTable(race, in);
     QCOMPARE(after.rows.front().ticket[0], 18);
     QCOMPARE_NE(before.rows.front().ticket[0], 18);
     QCOMPARE(doc.runnerTable.text(3, ColSupport), supportBefore);
@@ -108,13 +108,13 @@ void TestAnalysisInputs::probabilitiesThatAreNoNumbers()
     AnalysisParameters parameters;
     parameters.model = OrderModel::Discount;
     parameters.lambda = 1e308;
-    const Result<RaceModel> race = AnalyseRace(Race18(), parameters);
+    const Result<RaceModel> race = analyseRace(race18(), parameters);
     QCOMPARE(race.error,
              QStringLiteral("the discount model gives probabilities that are not finite numbers"));
     parameters.lambda = MaxLambda;
     parameters.rho = MaxLambda;
     parameters.beta = MaxBeta;
-    QVERIFY(AnalyseRace(Race18(), parameters).ok());
+    QVERIFY(analyseRace(race18(), parameters).ok());
 }
 
 void TestAnalysisInputs::matrixLandsOnItsPairs_data()
@@ -129,10 +129,10 @@ void TestAnalysisInputs::matrixLandsOnItsPairs()
 {
     QFETCH(int, runners);
     QStringList estimates;
-    const QString text = MatrixText(runners, &estimates);
-    const Result<OddsLines> odds = ParsePastedOdds(text, BetType::Quinella, runners, {});
+    const QString text = matrixText(runners, &estimates);
+    const Result<OddsLines> odds = parsePastedOdds(text, BetType::Quinella, runners, {});
     QVERIFY2(odds.ok(), qPrintable(odds.error));
-    QCOMPARE(Listed(BetType::Quinella, odds.value.odds), estimates);
+    QCOMPARE(listed(BetType::Quinella, odds.value.odds), estimates);
 }
 
 void TestAnalysisInputs::pastedLayouts_data()
@@ -188,9 +188,9 @@ void TestAnalysisInputs::pastedLayouts()
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
     const std::vector<Ticket> byNumber = {{1, 2, 0}, {1, 3, 0}, {2, 3, 0}};
-    const Result<OddsLines> odds = ParsePastedOdds(text, BetType(type), 3, byNumber);
+    const Result<OddsLines> odds = parsePastedOdds(text, BetType(type), 3, byNumber);
     QVERIFY2(odds.ok(), qPrintable(odds.error));
-    QCOMPARE(Listed(BetType(type), odds.value.odds, odds.value.scratched), expected);
+    QCOMPARE(listed(BetType(type), odds.value.odds, odds.value.scratched), expected);
 }
 
 void TestAnalysisInputs::unplaceableRefusedWhole_data()
@@ -264,12 +264,12 @@ void TestAnalysisInputs::unplaceableRefusedWhole()
     QFETCH(QString, text);
     QFETCH(QString, error);
     const std::vector<Ticket> byNumber = {{1, 2, 0}, {1, 3, 0}, {2, 3, 0}};
-    const Result<OddsLines> odds = ParsePastedOdds(text, BetType(type), 3, byNumber);
+    const Result<OddsLines> odds = parsePastedOdds(text, BetType(type), 3, byNumber);
     QVERIFY2(odds.error.contains(error), qPrintable(odds.error));
     QVERIFY(odds.error.size() < 200);
     QVERIFY(odds.value.odds.empty());
     // The window says the same in Japanese.
-    QVERIFY(!JapaneseText(odds.problem).contains(QStringLiteral(" is ")));
+    QVERIFY(!japaneseText(odds.problem).contains(QStringLiteral(" is ")));
 }
 
 void TestAnalysisInputs::sidecarRoundTrip()
@@ -293,22 +293,22 @@ void TestAnalysisInputs::sidecarRoundTrip()
     in.picksOf(BetType::Exacta) = {{2, 1, 0}, {1, 2, 0}};
 
     QTemporaryDir dir;
-    const QString path = SidecarPath(dir.filePath(QStringLiteral("race.csv")));
+    const QString path = sidecarPath(dir.filePath(QStringLiteral("race.csv")));
     QCOMPARE(path, dir.filePath(QStringLiteral("race.csv.analysis")));
-    QCOMPARE(WriteSidecar(path, in), QString());
-    const Result<AnalysisInputs> back = ReadSidecar(path);
+    QCOMPARE(writeSidecar(path, in), QString());
+    const Result<AnalysisInputs> back = readSidecar(path);
     QVERIFY2(back.ok(), qPrintable(back.error));
     QVERIFY(back.value == in);
-    QCOMPARE(ReadAll(path).count("\r\n"), SidecarText(in).count(QStringLiteral("\r\n")));
-    QVERIFY(ReadSidecar(dir.filePath(QStringLiteral("none.analysis"))).value == AnalysisInputs{});
+    QCOMPARE(readAll(path).count("\r\n"), sidecarText(in).count(QStringLiteral("\r\n")));
+    QVERIFY(readSidecar(dir.filePath(QStringLiteral("none.analysis"))).value == AnalysisInputs{});
 
-    WriteAll(path, "[Analysis]\r\nBeta=x\r\n");
-    QCOMPARE(ReadSidecar(path).error, QStringLiteral("line 2: bad Beta 'x'"));
+    writeAll(path, "[Analysis]\r\nBeta=x\r\n");
+    QCOMPARE(readSidecar(path).error, QStringLiteral("line 2: bad Beta 'x'"));
     // The first version, without the combined model, is still read; a later one is not.
-    WriteAll(path, "[Analysis]\r\nVersion=1\r\nBeta=1.5\r\n");
-    QVERIFY(ReadSidecar(path).ok() && !ReadSidecar(path).value.parameters.combine);
-    WriteAll(path, "[Analysis]\r\nVersion=4\r\n");
-    QCOMPARE(ReadSidecar(path).error, QStringLiteral("line 2: bad Version '4'"));
+    writeAll(path, "[Analysis]\r\nVersion=1\r\nBeta=1.5\r\n");
+    QVERIFY(readSidecar(path).ok() && !readSidecar(path).value.parameters.combine);
+    writeAll(path, "[Analysis]\r\nVersion=4\r\n");
+    QCOMPARE(readSidecar(path).error, QStringLiteral("line 2: bad Version '4'"));
 }
 
 // Whatever the window takes as odds is what the analysis file gives back, to the bit.
@@ -330,15 +330,15 @@ void TestAnalysisInputs::everyAcceptedOddsReadsBack()
                 const qint64 t = tenths[next++];
                 // As typed: "12.3", and with thousands commas.
                 const QString typed = QLocale(QLocale::English).toString(double(t) / 10, 'f', 1);
-                const Result<QuotedOdds> read = ParseOdds(typed, BetType::Trifecta);
+                const Result<QuotedOdds> read = parseOdds(typed, BetType::Trifecta);
                 QVERIFY2(read.ok(), qPrintable(typed));
                 QCOMPARE(read.value.odds,
                          (QString::number(t / 10) + u'.' + QString::number(t % 10)).toDouble());
                 trifecta[{a, b, c}] = read.value;
             }
     QCOMPARE(next, tenths.size());
-    in.actualOf(BetType::Place)[{1, 0, 0}] = ParseOdds(u"1.0-99,999,999.9", BetType::Place).value;
-    const Result<AnalysisInputs> back = ParseSidecar(SidecarText(in));
+    in.actualOf(BetType::Place)[{1, 0, 0}] = parseOdds(u"1.0-99,999,999.9", BetType::Place).value;
+    const Result<AnalysisInputs> back = parseSidecar(sidecarText(in));
     QVERIFY2(back.ok(), qPrintable(back.error));
     QVERIFY(back.value == in);
 }
@@ -375,25 +375,25 @@ void TestAnalysisInputs::sidecarVersions()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, read);
-    const Result<AnalysisInputs> in = ParseSidecarBytes(file);
+    const Result<AnalysisInputs> in = parseSidecarBytes(file);
     if (!in.ok()) {
         QCOMPARE(in.error, read);
         return;
     }
     QString got;
-    for (int k = 0; k < SnapshotCount(in.value, BetType::Place); ++k) {
-        got += SnapshotTimeOf(in.value, BetType::Place, k);
-        for (const auto &[ticket, odds] : SnapshotOdds(in.value, BetType::Place, k))
-            got += QStringLiteral(" %1=%2").arg(ticket[0]).arg(OddsText(odds));
+    for (int k = 0; k < snapshotCount(in.value, BetType::Place); ++k) {
+        got += snapshotTimeOf(in.value, BetType::Place, k);
+        for (const auto &[ticket, odds] : snapshotOdds(in.value, BetType::Place, k))
+            got += QStringLiteral(" %1=%2").arg(ticket[0]).arg(oddsText(odds));
         got += QStringLiteral(" |");
     }
     for (const auto &[key, yen] : in.value.payouts)
-        got += QStringLiteral(" %1=%2").arg(PayoutKeyText(key.first, key.second)).arg(yen);
+        got += QStringLiteral(" %1=%2").arg(payoutKeyText(key.first, key.second)).arg(yen);
     QCOMPARE(got, read);
     // Written as version 3, in the same order, and read back equal.
-    const QByteArray written = SidecarBytes(in.value);
+    const QByteArray written = sidecarBytes(in.value);
     QVERIFY(written.contains("Version=3\r\n"));
-    QVERIFY(ParseSidecarBytes(written).value == in.value);
+    QVERIFY(parseSidecarBytes(written).value == in.value);
 }
 
 // Each paste a snapshot: the previous latest odds with the pasted ones merged in.
@@ -401,24 +401,24 @@ void TestAnalysisInputs::snapshots()
 {
     AnalysisInputs in;
     const BetType q = BetType::Quinella;
-    QCOMPARE(PasteSnapshot(&in, q, {{{1, 2}, 12.3}, {{1, 3}, 20.0}}, "2026-12-12 13:00:00"), 0);
-    QCOMPARE(PasteSnapshot(&in, q, {{{1, 2}, 11.0}}, "2026-12-12 13:05:00"), 0);
+    QCOMPARE(pasteSnapshot(&in, q, {{{1, 2}, 12.3}, {{1, 3}, 20.0}}, "2026-12-12 13:00:00"), 0);
+    QCOMPARE(pasteSnapshot(&in, q, {{{1, 2}, 11.0}}, "2026-12-12 13:05:00"), 0);
     QCOMPARE(in.actualOf(q), (ActualOdds{{{1, 2}, 11.0}, {{1, 3}, 20.0}}));
-    QCOMPARE(SnapshotOdds(in, q, 1), (ActualOdds{{{1, 2}, 12.3}, {{1, 3}, 20.0}}));
-    QVERIFY(SidecarText(in).contains("Time=2026-12-12 13:05:00\r\n1-2=11.0\r\n1-3=20.0\r\n"
+    QCOMPARE(snapshotOdds(in, q, 1), (ActualOdds{{{1, 2}, 12.3}, {{1, 3}, 20.0}}));
+    QVERIFY(sidecarText(in).contains("Time=2026-12-12 13:05:00\r\n1-2=11.0\r\n1-3=20.0\r\n"
                                      "[quinella@2026-12-12 13:00:00]\r\n1-2=12.3\r\n1-3=20.0\r\n"
                                      "[wide]"));
     for (int k = 2; k < MaxSnapshots; ++k)
-        QCOMPARE(PasteSnapshot(&in, q, {}, QString()), 0);
-    QCOMPARE(SnapshotCount(in, q), MaxSnapshots);
+        QCOMPARE(pasteSnapshot(&in, q, {}, QString()), 0);
+    QCOMPARE(snapshotCount(in, q), MaxSnapshots);
     // The 201st: the first goes, the second is now the oldest.
-    QCOMPARE(PasteSnapshot(&in, q, {{{1, 2}, 9.9}}, "2026-12-12 15:00:00"), 1);
-    QCOMPARE(SnapshotCount(in, q), MaxSnapshots);
-    QCOMPARE(SnapshotTimeOf(in, q, MaxSnapshots - 1), QStringLiteral("2026-12-12 13:05:00"));
+    QCOMPARE(pasteSnapshot(&in, q, {{{1, 2}, 9.9}}, "2026-12-12 15:00:00"), 1);
+    QCOMPARE(snapshotCount(in, q), MaxSnapshots);
+    QCOMPARE(snapshotTimeOf(in, q, MaxSnapshots - 1), QStringLiteral("2026-12-12 13:05:00"));
     // Deleting the latest makes the next one the latest.
-    DeleteSnapshot(&in, q, 0);
+    deleteSnapshot(&in, q, 0);
     QCOMPARE(in.actualOf(q), (ActualOdds{{{1, 2}, 11.0}, {{1, 3}, 20.0}}));
-    QCOMPARE(SnapshotCount(in, q), MaxSnapshots - 1);
+    QCOMPARE(snapshotCount(in, q), MaxSnapshots - 1);
 }
 
 void TestAnalysisInputs::hostileSidecar_data()
@@ -453,7 +453,7 @@ void TestAnalysisInputs::hostileSidecar()
 {
     QFETCH(QString, line);
     QFETCH(QString, error);
-    const Result<AnalysisInputs> read = ParseSidecar(line);
+    const Result<AnalysisInputs> read = parseSidecar(line);
     QVERIFY2(error.isEmpty() ? read.ok() : read.error.startsWith("line 2: " + error),
              qPrintable(read.error));
 }
@@ -464,8 +464,8 @@ void TestAnalysisInputs::failedSidecarWriteKeepsOld()
     const QString path = dir.filePath(QStringLiteral("race.csv.analysis"));
     AnalysisInputs old;
     old.budget = 700;
-    QCOMPARE(WriteSidecar(path, old), QString());
-    const QByteArray oldBytes = ReadAll(path);
+    QCOMPARE(writeSidecar(path, old), QString());
+    const QByteArray oldBytes = readAll(path);
 
     AnalysisInputs bigger = old;
     for (int a = 1; a <= 18; ++a)
@@ -477,11 +477,11 @@ void TestAnalysisInputs::failedSidecarWriteKeepsOld()
     rlimit limited = saved;
     limited.rlim_cur = rlim_t(oldBytes.size());
     setrlimit(RLIMIT_FSIZE, &limited);
-    const QString error = WriteSidecar(path, bigger);
+    const QString error = writeSidecar(path, bigger);
     setrlimit(RLIMIT_FSIZE, &saved);
 
     QVERIFY(!error.isEmpty());
-    QCOMPARE(ReadAll(path), oldBytes);
+    QCOMPARE(readAll(path), oldBytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"race.csv.analysis"});
 }
 

@@ -15,7 +15,7 @@ private Q_SLOTS:
 namespace {
 
 // "time|1=3.4 2=5" per snapshot, newest first; the first is the latest.
-AnalysisInputs WithHistory(const QStringList &history)
+AnalysisInputs withHistory(const QStringList &history)
 {
     OddsHistory snapshots;
     for (const QString &text : history) {
@@ -34,7 +34,7 @@ AnalysisInputs WithHistory(const QStringList &history)
 }
 
 // "label odds..." per snapshot shown, oldest first, "-" for a gap.
-QString Shown(const OddsTrend &trend)
+QString shownText(const OddsTrend &trend)
 {
     QStringList columns;
     for (size_t k = 0; k < trend.snapshots.size(); ++k) {
@@ -85,9 +85,9 @@ void TestOddsTrend::winOddsOverTime()
     QFETCH(QStringList, history);
     QFETCH(int, runners);
     QFETCH(QString, shown);
-    const AnalysisInputs in = WithHistory(history);
-    const OddsTrend trend = WinOddsTrend(in, runners);
-    QCOMPARE(Shown(trend), shown);
+    const AnalysisInputs in = withHistory(history);
+    const OddsTrend trend = winOddsTrend(in, runners);
+    QCOMPARE(shownText(trend), shown);
     QCOMPARE(int(trend.odds.size()), runners);
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 // A document of stake columns (投票金) with the given stakes and result text.
-QByteArray Document(const QList<int> &stakes, const QString &result, const QString &date)
+QByteArray document(const QList<int> &stakes, const QString &result, const QString &date)
 {
     QString text = QStringLiteral("縦枠,横枠,レース,%1,予想,控除,投票\r\n%2,1,備考,備考,%3,85,1\r\n"
                                   "番,枠,名,順位,オッズ,当選金,人気,投票金\r…,…,…,…,…,…,比率→,1")
@@ -26,14 +26,14 @@ QByteArray Document(const QList<int> &stakes, const QString &result, const QStri
     return Cp932::encode(text + QStringLiteral("\r\n")).bytes;
 }
 
-SeasonRace Race(const std::vector<double> &shares, const QString &result)
+SeasonRace race(const std::vector<double> &shares, const QString &result)
 {
     SeasonRace race;
     race.runnerCount = int(shares.size());
     race.scores = {0};
     race.scores.insert(race.scores.end(), shares.begin(), shares.end());
     std::vector<double> win = race.scores;
-    race.result = ParseRaceResult(result, win);
+    race.result = parseRaceResult(result, win);
     return race;
 }
 
@@ -101,8 +101,8 @@ void TestSeason::resultText()
     std::vector<double> win{0};
     for (const QString &s : support.split(u' '))
         win.push_back(s.toDouble());
-    const RaceResult r = ParseRaceResult(text, win);
-    QCOMPARE(r.ok() ? r.text() : ExclusionWord(r.exclusion), expected);
+    const RaceResult r = parseRaceResult(text, win);
+    QCOMPARE(r.ok() ? r.text() : exclusionWord(r.exclusion), expected);
 }
 
 void TestSeason::foldersAndFiles()
@@ -110,17 +110,17 @@ void TestSeason::foldersAndFiles()
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("season/b")));
     const QString season = dir.filePath(QStringLiteral("season"));
-    QVERIFY(WriteAll(season + QStringLiteral("/b/race.csv"),
-                     Document({500, 300, 200}, QStringLiteral("３－１－２"),
+    QVERIFY(writeAll(season + QStringLiteral("/b/race.csv"),
+                     document({500, 300, 200}, QStringLiteral("３－１－２"),
                               QStringLiteral("2024年05月06日(月)"))));
-    QVERIFY(WriteAll(season + QStringLiteral("/A.CSV"),
-                     Document({1, 1}, QStringLiteral("結果"), QStringLiteral("2024/01/01"))));
-    QVERIFY(WriteAll(season + QStringLiteral("/broken.csv"), "hello\n"));
-    QVERIFY(WriteAll(season + QStringLiteral("/notes.txt"), "not a document"));
+    QVERIFY(writeAll(season + QStringLiteral("/A.CSV"),
+                     document({1, 1}, QStringLiteral("結果"), QStringLiteral("2024/01/01"))));
+    QVERIFY(writeAll(season + QStringLiteral("/broken.csv"), "hello\n"));
+    QVERIFY(writeAll(season + QStringLiteral("/notes.txt"), "not a document"));
 
     // Byte order: "A" < "b/" < "broken"; a file given directly is taken whatever its name.
     const QString notes = season + QStringLiteral("/notes.txt");
-    const QStringList files = SeasonFiles({season + u'/', notes});
+    const QStringList files = seasonFiles({season + u'/', notes});
     QCOMPARE(files,
              QStringList({season + QStringLiteral("/A.CSV"), season + QStringLiteral("/b/race.csv"),
                           season + QStringLiteral("/broken.csv"), notes}));
@@ -128,17 +128,17 @@ void TestSeason::foldersAndFiles()
     OddsDocument scratch;
     QStringList seen;
     for (const QString &f : files) {
-        const SeasonRace race = ReadSeasonRace(f, &scratch, true);
+        const SeasonRace race = readSeasonRace(f, &scratch, true);
         seen << QStringLiteral("%1 %2 %3 %4")
                     .arg(race.runnerCount)
-                    .arg(race.counts() ? race.result.text() : ExclusionWord(race.result.exclusion))
+                    .arg(race.counts() ? race.result.text() : exclusionWord(race.result.exclusion))
                     .arg(race.date.toString(Qt::ISODate))
                     .arg(race.unreadable.isEmpty() ? 0 : 1);
     }
     QCOMPARE(seen, QStringList({"2 no result 2024-01-01 0", "3 3-1-2 2024-05-06 0",
                                 "0 unreadable  1", "0 unreadable  1"}));
     // Stake columns are the market's: without own columns the combined model has nothing.
-    const SeasonRace race = ReadSeasonRace(files[1], &scratch, true);
+    const SeasonRace race = readSeasonRace(files[1], &scratch, true);
     QVERIFY(race.own.empty());
     QCOMPARE(race.market, race.scores);
 }
@@ -154,9 +154,9 @@ void TestSeason::evaluation_data()
     };
     QTest::newRow("harville") << int(OrderModel::Harville) << std::log(0.3);
     QTest::newRow("discount") << int(OrderModel::Discount) << std::log(0.5) + discount(0.81);
-    RaceField field = RaceFieldFromScores({0, 50, 30, 20}, {}, 1).value;
+    RaceField field = raceFieldFromScores({0, 50, 30, 20}, {}, 1).value;
     QTest::newRow("normal") << int(OrderModel::Normal)
-                            << std::log(NormalOrder(field).value.three(0, 1, 2));
+                            << std::log(normalOrder(field).value.three(0, 1, 2));
 }
 
 void TestSeason::evaluation()
@@ -166,7 +166,7 @@ void TestSeason::evaluation()
     SeasonModel model;
     model.order = OrderModel(order);
     SeasonEvaluator evaluator(model);
-    const RaceEvaluation e = evaluator.add(Race({50, 30, 20}, QStringLiteral("1-2-3")));
+    const RaceEvaluation e = evaluator.add(race({50, 30, 20}, QStringLiteral("1-2-3")));
     QCOMPARE(e.exclusion, Exclusion::None);
     QCOMPARE(e.pwin, 0.5);
     QCOMPARE(e.winRank, 1);
@@ -176,12 +176,12 @@ void TestSeason::evaluation()
 void TestSeason::summary()
 {
     SeasonEvaluator evaluator({});
-    evaluator.add(Race({55, 28, 17}, QStringLiteral("1-2-3")));
+    evaluator.add(race({55, 28, 17}, QStringLiteral("1-2-3")));
     // Equal shares share the better rank; a runner without support counts p = 0 in the score.
-    const RaceEvaluation tie = evaluator.add(Race({44, 44, 12, 0}, QStringLiteral("2-3-1")));
+    const RaceEvaluation tie = evaluator.add(race({44, 44, 12, 0}, QStringLiteral("2-3-1")));
     QCOMPARE(tie.winRank, 1);
-    evaluator.add(Race({40, 40, 20}, QStringLiteral("3=1-2")));
-    const RaceEvaluation third = evaluator.add(Race({65, 23, 12}, QStringLiteral("3-1-2")));
+    evaluator.add(race({40, 40, 20}, QStringLiteral("3=1-2")));
+    const RaceEvaluation third = evaluator.add(race({65, 23, 12}, QStringLiteral("3-1-2")));
     QCOMPARE(third.winRank, 3);
 
     const SeasonSummary &s = evaluator.summary();
@@ -222,14 +222,14 @@ void TestSeason::winningTicketsOfTheResult()
     OddsDocument doc;
     doc.buildTable();
     QVERIFY(
-        LoadDocumentBytes(doc, Document({500, 300, 200}, result, QStringLiteral("2024/01/01"))).ok);
+        loadDocumentBytes(doc, document({500, 300, 200}, result, QStringLiteral("2024/01/01"))).ok);
     AnalysisInputs inputs;
     inputs.betType = BetType(type);
-    const AnalysisTable table = BuildAnalysisTable(AnalyseDocument(doc, {}), inputs);
+    const AnalysisTable table = buildAnalysisTable(analyseDocument(doc, {}), inputs);
     QStringList won;
     for (const AnalysisRow &row : table.rows)
         if (row.hit)
-            won << TicketText(table.type, row.ticket);
+            won << ticketText(table.type, row.ticket);
     QCOMPARE(table.hasResult ? won.join(u',') : QStringLiteral("none"), hits);
 }
 

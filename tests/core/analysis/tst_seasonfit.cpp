@@ -10,7 +10,7 @@
 namespace {
 
 // Draws the first three of a race from weights w (index 0..n-1) raised to a per-place exponent.
-std::array<int, 3> DrawOrder(const std::vector<double> &logW, const double exponent[3],
+std::array<int, 3> drawOrder(const std::vector<double> &logW, const double exponent[3],
                              std::mt19937 &rng)
 {
     std::array<int, 3> placed{-1, -1, -1};
@@ -25,7 +25,7 @@ std::array<int, 3> DrawOrder(const std::vector<double> &logW, const double expon
     return placed;
 }
 
-SeasonRace MakeRace(const std::vector<double> &scores, const std::array<int, 3> &placed)
+SeasonRace makeRace(const std::vector<double> &scores, const std::array<int, 3> &placed)
 {
     SeasonRace race;
     race.runnerCount = int(scores.size());
@@ -38,7 +38,7 @@ SeasonRace MakeRace(const std::vector<double> &scores, const std::array<int, 3> 
 }
 
 // Shares exp(N(0, 1)) over 14 runners; the order from share^beta, then p^lambda, p^rho.
-std::vector<SeasonRace> DiscountSeason(int races, double beta, double lambda, double rho,
+std::vector<SeasonRace> discountSeason(int races, double beta, double lambda, double rho,
                                        unsigned seed)
 {
     std::mt19937 rng(seed);
@@ -51,14 +51,14 @@ std::vector<SeasonRace> DiscountSeason(int races, double beta, double lambda, do
             logShare[r] = normal(rng);
             scores[r] = std::exp(logShare[r]);
         }
-        season.push_back(MakeRace(scores, DrawOrder(logShare, exponent, rng)));
+        season.push_back(makeRace(scores, drawOrder(logShare, exponent, rng)));
     }
     return season;
 }
 
 // Own and market shares with independent noise around a common strength; the order from
 // own^alpha · market^gamma at every place.
-std::vector<SeasonRace> CombinedSeason(int races, double alpha, double gamma, unsigned seed)
+std::vector<SeasonRace> combinedSeason(int races, double alpha, double gamma, unsigned seed)
 {
     std::mt19937 rng(seed);
     std::normal_distribution<double> normal;
@@ -75,7 +75,7 @@ std::vector<SeasonRace> CombinedSeason(int races, double alpha, double gamma, un
             total[r] = own[r] + market[r];
             logP[r] = alpha * u + gamma * v;
         }
-        SeasonRace race = MakeRace(total, DrawOrder(logP, one, rng));
+        SeasonRace race = makeRace(total, drawOrder(logP, one, rng));
         race.own = {0};
         race.own.insert(race.own.end(), own.begin(), own.end());
         race.market = {0};
@@ -85,7 +85,7 @@ std::vector<SeasonRace> CombinedSeason(int races, double alpha, double gamma, un
     return season;
 }
 
-double HarvilleLoglik(const std::vector<SeasonRace> &season, double beta)
+double harvilleLoglik(const std::vector<SeasonRace> &season, double beta)
 {
     SeasonModel model;
     model.beta = beta;
@@ -95,7 +95,7 @@ double HarvilleLoglik(const std::vector<SeasonRace> &season, double beta)
     return evaluator.summary().loglik;
 }
 
-QString Within(const SeasonFit &fit, const QString &name, double truth)
+QString within(const SeasonFit &fit, const QString &name, double truth)
 {
     for (const FitValue &v : fit.values)
         if (v.name == name)
@@ -126,11 +126,11 @@ private Q_SLOTS:
 
 void TestSeasonFit::discountRecovered()
 {
-    const SeasonFit fit = FitSeason(DiscountSeason(6000, 1.3, 0.75, 0.55, 7), FitModel::Discount);
+    const SeasonFit fit = fitSeason(discountSeason(6000, 1.3, 0.75, 0.55, 7), FitModel::Discount);
     QVERIFY2(fit.ok(), qPrintable(fit.problemWord()));
     QCOMPARE(fit.races, 6000);
     for (const auto &[name, truth] : {std::pair{"beta", 1.3}, {"lambda", 0.75}, {"rho", 0.55}}) {
-        const QString off = Within(fit, QString::fromLatin1(name), truth);
+        const QString off = within(fit, QString::fromLatin1(name), truth);
         QVERIFY2(off.isEmpty(), qPrintable(off));
     }
     QVERIFY(fit.after > fit.before);
@@ -138,31 +138,31 @@ void TestSeasonFit::discountRecovered()
 
 void TestSeasonFit::harvilleIsTheLikelihoodMaximum()
 {
-    const std::vector<SeasonRace> season = DiscountSeason(500, 1.1, 0.8, 0.7, 11);
-    const SeasonFit fit = FitSeason(season, FitModel::Harville);
+    const std::vector<SeasonRace> season = discountSeason(500, 1.1, 0.8, 0.7, 11);
+    const SeasonFit fit = fitSeason(season, FitModel::Harville);
     QVERIFY2(fit.ok(), qPrintable(fit.problemWord()));
     // Golden-section search of the evaluation's own log-likelihood.
     double a = 0.2, b = 3;
     const double g = (std::sqrt(5.0) - 1) / 2;
     while (b - a > 1e-9) {
         const double c = b - g * (b - a), d = a + g * (b - a);
-        if (HarvilleLoglik(season, c) > HarvilleLoglik(season, d))
+        if (harvilleLoglik(season, c) > harvilleLoglik(season, d))
             b = d;
         else
             a = c;
     }
     QVERIFY2(std::fabs(fit.values[0].value - (a + b) / 2) < 1e-6,
              qPrintable(QString::number(fit.values[0].value, 'g', 12)));
-    QVERIFY(std::fabs(fit.before - HarvilleLoglik(season, 1)) < 1e-8);
-    QVERIFY(std::fabs(fit.after - HarvilleLoglik(season, fit.values[0].value)) < 1e-8);
+    QVERIFY(std::fabs(fit.before - harvilleLoglik(season, 1)) < 1e-8);
+    QVERIFY(std::fabs(fit.after - harvilleLoglik(season, fit.values[0].value)) < 1e-8);
 }
 
 void TestSeasonFit::combinedRecovered()
 {
-    const SeasonFit fit = FitSeason(CombinedSeason(3000, 0.4, 0.8, 5), FitModel::Combined);
+    const SeasonFit fit = fitSeason(combinedSeason(3000, 0.4, 0.8, 5), FitModel::Combined);
     QVERIFY2(fit.ok(), qPrintable(fit.problemWord()));
     for (const auto &[name, truth] : {std::pair{"alpha", 0.4}, {"gamma", 0.8}}) {
-        const QString off = Within(fit, QString::fromLatin1(name), truth);
+        const QString off = within(fit, QString::fromLatin1(name), truth);
         QVERIFY2(off.isEmpty(), qPrintable(off));
     }
 }
@@ -170,18 +170,18 @@ void TestSeasonFit::combinedRecovered()
 void TestSeasonFit::holdoutKeepsTheLatest()
 {
     // The later half by date was drawn with another beta and comes first in the list.
-    std::vector<SeasonRace> season = DiscountSeason(1000, 0.6, 1, 1, 3);
-    std::vector<SeasonRace> early = DiscountSeason(1000, 1.6, 1, 1, 4);
+    std::vector<SeasonRace> season = discountSeason(1000, 0.6, 1, 1, 3);
+    std::vector<SeasonRace> early = discountSeason(1000, 1.6, 1, 1, 4);
     for (size_t i = 0; i < season.size(); ++i) {
         season[i].date = QDate(2024, 1, 1).addDays(qint64(i));
         early[i].date = QDate(2020, 1, 1).addDays(qint64(i));
     }
     season.insert(season.end(), early.begin(), early.end());
-    const SeasonFit fit = FitSeason(season, FitModel::Harville, 0.5);
+    const SeasonFit fit = fitSeason(season, FitModel::Harville, 0.5);
     QVERIFY2(fit.ok(), qPrintable(fit.problemWord()));
     QCOMPARE(fit.races, 1000);
     QCOMPARE(fit.holdoutRaces, 1000);
-    QVERIFY(Within(fit, QStringLiteral("beta"), 1.6).isEmpty());
+    QVERIFY(within(fit, QStringLiteral("beta"), 1.6).isEmpty());
     // beta 1 is nearer the held-out races' 0.6 than the fitted 1.6 is.
     QVERIFY(fit.holdoutBefore > fit.holdoutAfter);
 }
@@ -205,7 +205,7 @@ void TestSeasonFit::refused()
     QFETCH(int, model);
     QFETCH(int, problem);
     const QString row = QString::fromLatin1(QTest::currentDataTag());
-    std::vector<SeasonRace> season = DiscountSeason(200, 1, 1, 1, 9);
+    std::vector<SeasonRace> season = discountSeason(200, 1, 1, 1, 9);
     for (SeasonRace &race : season) {
         std::vector<int> byShare(14);
         std::iota(byShare.begin(), byShare.end(), 1);
@@ -223,7 +223,7 @@ void TestSeasonFit::refused()
         race.own = row == QLatin1String("no own columns") ? std::vector<double>() : race.scores;
         race.market = race.scores;
     }
-    const SeasonFit fit = FitSeason(season, FitModel(model));
+    const SeasonFit fit = fitSeason(season, FitModel(model));
     QCOMPARE(int(fit.problem), problem);
     QVERIFY(!fit.problemWord().isEmpty());
 }

@@ -32,8 +32,8 @@ void TestValueRounding::halfUpOfTheDouble()
     QFETCH(int, decimals);
     QFETCH(QString, shown);
     QFETCH(int, band);
-    QCOMPARE(QString::number(RoundedHalfUp(value, decimals), 'f', decimals), shown);
-    QCOMPARE(int(BandOf(value, AnalysisInputs{})), band);
+    QCOMPARE(QString::number(roundedHalfUp(value, decimals), 'f', decimals), shown);
+    QCOMPARE(int(bandOf(value, AnalysisInputs{})), band);
 }
 
 QTEST_GUILESS_MAIN(TestValueRounding)

@@ -8,7 +8,7 @@ namespace {
 
 // The converter run over the whole input, resynchronising after each undefined byte or pair:
 // what the codec's tables must give back byte for byte.
-QString ConverterDecode(const QByteArray &bytes)
+QString converterDecode(const QByteArray &bytes)
 {
     static const iconv_t cd = iconv_open("UTF-16LE", "CP932");
     QString out(bytes.size(), Qt::Uninitialized);
@@ -33,7 +33,7 @@ QString ConverterDecode(const QByteArray &bytes)
 }
 
 // The converter's bytes for one UTF-16 unit; empty when it has none.
-QByteArray ConverterEncode(char16_t unit)
+QByteArray converterEncode(char16_t unit)
 {
     static const iconv_t cd = iconv_open("CP932", "UTF-16LE");
     char bytes[4];
@@ -186,7 +186,7 @@ void TestCodepage::tablesAgreeWithConverter()
     QFETCH(QByteArray, after);
     for (int pair = 0; pair < 0x10000; ++pair) {
         const QByteArray bytes = before + char(pair >> 8) + char(pair & 0xFF) + after;
-        const QString expected = ConverterDecode(bytes);
+        const QString expected = converterDecode(bytes);
         if (Cp932::decode(bytes) != expected)
             QFAIL(
                 qPrintable(QStringLiteral("decoding %1").arg(QString::fromLatin1(bytes.toHex()))));
@@ -197,11 +197,11 @@ void TestCodepage::tablesAgreeWithConverter()
         if (QChar::isSurrogate(u))
             continue;
         const QString text = QChar(char16_t(u));
-        const QByteArray expected = ConverterEncode(char16_t(u));
+        const QByteArray expected = converterEncode(char16_t(u));
         const Cp932::Encoded e = Cp932::encode(text);
         char written[2];
         const char *end = Cp932::writeExact(text, written);
-        const bool exact = !expected.isEmpty() && ConverterDecode(expected) == text;
+        const bool exact = !expected.isEmpty() && converterDecode(expected) == text;
         if (e.ok == expected.isEmpty() || (e.ok && e.bytes != expected) ||
             (end != nullptr) != exact || (exact && QByteArray(written, end - written) != expected))
             QFAIL(qPrintable(QStringLiteral("encoding U+%1").arg(uint(u), 4, 16, QChar(u'0'))));

@@ -6,14 +6,14 @@
 namespace {
 
 // A grid whose cell (r, c) holds "r,c" and whose background encodes the position.
-Grid Numbered(int rows, int cols)
+Grid numbered(int rows, int cols)
 {
     Grid g;
     g.setSize(rows, cols);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {
             g.setText(r, c, QStringLiteral("%1,%2").arg(r).arg(c));
-            g.setCellBackColor(r, c, Rgb(r, c, 7));
+            g.setCellBackColor(r, c, rgb(r, c, 7));
         }
     return g;
 }
@@ -33,8 +33,8 @@ private Q_SLOTS:
     void currentCellIsClamped();
     void clip_data();
     void clip();
-    void setClip_data();
-    void setClip();
+    void setClipCases_data();
+    void setClipCases();
     void clearKeepsShape();
     void revisionCountsChanges();
 };
@@ -55,7 +55,7 @@ void TestGrid::resizeKeepsCells()
 {
     QFETCH(int, rows);
     QFETCH(int, cols);
-    Grid g = Numbered(5, 5);
+    Grid g = numbered(5, 5);
     g.setSize(rows, cols);
     QCOMPARE(g.rows(), rows);
     QCOMPARE(g.cols(), cols);
@@ -63,7 +63,7 @@ void TestGrid::resizeKeepsCells()
         for (int c = 0; c < cols; ++c) {
             const bool old = r < 5 && c < 5;
             QCOMPARE(g.text(r, c), old ? QStringLiteral("%1,%2").arg(r).arg(c) : QString());
-            QCOMPARE(g.cellBackColor(r, c), old ? Rgb(r, c, 7) : NoColor);
+            QCOMPARE(g.cellBackColor(r, c), old ? rgb(r, c, 7) : NoColor);
         }
     // Growing back brings empty cells, not the dropped ones.
     g.setSize(5, 5);
@@ -92,11 +92,11 @@ void TestGrid::resizeKeepsWidths()
 
 void TestGrid::outOfRange()
 {
-    Grid g = Numbered(2, 2);
+    Grid g = numbered(2, 2);
     const quint64 before = g.revision();
     g.setText(2, 0, QStringLiteral("x"));
     g.setText(0, -1, QStringLiteral("x"));
-    g.setCellBackColor(5, 5, Rgb(1, 2, 3));
+    g.setCellBackColor(5, 5, rgb(1, 2, 3));
     g.setColWidth(2, 100);
     QCOMPARE(g.revision(), before);
     QCOMPARE(g.text(2, 0), QString());
@@ -114,20 +114,20 @@ void TestGrid::effectiveColours()
     g.setSize(3, 3);
     g.setFixedRows(0);
     g.setFixedCols(1);
-    g.setBackColor(Rgb(240, 240, 240));
+    g.setBackColor(rgb(240, 240, 240));
     QCOMPARE(g.effectiveBackColor(0, 0), g.backColorFixed());
-    QCOMPARE(g.effectiveBackColor(0, 1), Rgb(240, 240, 240));
-    g.setCellBackColor(0, 0, Rgb(1, 2, 3));
-    QCOMPARE(g.effectiveBackColor(0, 0), Rgb(1, 2, 3));
+    QCOMPARE(g.effectiveBackColor(0, 1), rgb(240, 240, 240));
+    g.setCellBackColor(0, 0, rgb(1, 2, 3));
+    QCOMPARE(g.effectiveBackColor(0, 0), rgb(1, 2, 3));
     QCOMPARE(g.effectiveForeColor(2, 2), g.foreColor());
-    g.setCellForeColor(2, 2, Rgb(9, 9, 9));
-    QCOMPARE(g.effectiveForeColor(2, 2), Rgb(9, 9, 9));
-    QCOMPARE(ColorName(Rgb(255, 128, 0)), QStringLiteral("#ff8000"));
+    g.setCellForeColor(2, 2, rgb(9, 9, 9));
+    QCOMPARE(g.effectiveForeColor(2, 2), rgb(9, 9, 9));
+    QCOMPARE(colorName(rgb(255, 128, 0)), QStringLiteral("#ff8000"));
 }
 
 void TestGrid::currentCellIsClamped()
 {
-    Grid g = Numbered(5, 5);
+    Grid g = numbered(5, 5);
     g.setCurrent(9, -2);
     QCOMPARE(g.row(), 4);
     QCOMPARE(g.col(), 0);
@@ -162,13 +162,13 @@ void TestGrid::clip()
     QFETCH(int, rowSel);
     QFETCH(int, colSel);
     QFETCH(QString, text);
-    Grid g = Numbered(3, 3);
+    Grid g = numbered(3, 3);
     g.setCurrent(row, col);
     g.setSelection(rowSel, colSel);
     QCOMPARE(g.clip(), text);
 }
 
-void TestGrid::setClip_data()
+void TestGrid::setClipCases_data()
 {
     QTest::addColumn<QString>("block");
     QTest::addColumn<QStringList>("rows");
@@ -180,11 +180,11 @@ void TestGrid::setClip_data()
     QTest::newRow("empty fields clear cells") << "\t\r" << QStringList{" ", " 2,2"};
 }
 
-void TestGrid::setClip()
+void TestGrid::setClipCases()
 {
     QFETCH(QString, block);
     QFETCH(QStringList, rows);
-    Grid g = Numbered(4, 4);
+    Grid g = numbered(4, 4);
     g.setCurrent(2, 2);
     g.setSelection(1, 1);
     g.setClip(block);
@@ -197,7 +197,7 @@ void TestGrid::setClip()
 
 void TestGrid::clearKeepsShape()
 {
-    Grid g = Numbered(3, 4);
+    Grid g = numbered(3, 4);
     g.setColWidth(2, 500);
     g.clear();
     QCOMPARE(g.rows(), 3);
@@ -220,7 +220,7 @@ void TestGrid::revisionCountsChanges()
     QVERIFY(changed());
     g.setText(1, 1, QStringLiteral("x"));
     QVERIFY(changed());
-    g.setCellForeColor(1, 1, Rgb(1, 1, 1));
+    g.setCellForeColor(1, 1, rgb(1, 1, 1));
     QVERIFY(changed());
     g.setCurrent(2, 2);
     QVERIFY(changed());
@@ -231,9 +231,9 @@ void TestGrid::revisionCountsChanges()
     QVERIFY(changed());
     g.setFixedRows(0);
     QVERIFY(changed());
-    g.setBackColor(Rgb(240, 240, 240));
+    g.setBackColor(rgb(240, 240, 240));
     QVERIFY(changed());
-    g.setForeColor(Rgb(1, 1, 1));
+    g.setForeColor(rgb(1, 1, 1));
     QVERIFY(changed());
     g.setFontSize(12.75);
     QVERIFY(changed());
@@ -242,7 +242,7 @@ void TestGrid::revisionCountsChanges()
     g.setGridLineWidth(2);
     QVERIFY(changed());
     // Setting the same value again is no change.
-    g.setBackColor(Rgb(240, 240, 240));
+    g.setBackColor(rgb(240, 240, 240));
     g.setGridLineWidth(2);
     QVERIFY(!changed());
 }

@@ -7,7 +7,7 @@
 namespace {
 
 // A document of n runners whose odds column holds the given texts (then "2.0" for the rest).
-void Prepare(OddsDocument &d, int n, const QStringList &odds = {})
+void prepare(OddsDocument &d, int n, const QStringList &odds = {})
 {
     d.setCountText(0, QString::number(n));
     d.buildTable();
@@ -16,9 +16,9 @@ void Prepare(OddsDocument &d, int n, const QStringList &odds = {})
                               r <= odds.size() ? odds[r - 1] : QStringLiteral("2.0"));
 }
 
-QString Back(const Grid &g, int row, int col)
+QString backColorAt(const Grid &g, int row, int col)
 {
-    return ColorName(g.cellBackColor(row, col));
+    return colorName(g.cellBackColor(row, col));
 }
 
 struct Snapshot
@@ -30,7 +30,7 @@ struct Snapshot
     bool operator==(const Snapshot &) const = default;
 };
 
-Snapshot Take(const Grid &g)
+Snapshot take(const Grid &g)
 {
     Snapshot s{g.rows(), g.cols(), {}, {}, {}};
     for (int r = 0; r < g.rows(); ++r)
@@ -66,7 +66,7 @@ private Q_SLOTS:
 void TestQuinella::threeRunnerExample()
 {
     OddsDocument d;
-    Prepare(d, 3, {"2.0", "3.0", "4.0"});
+    prepare(d, 3, {"2.0", "3.0", "4.0"});
     QVERIFY(d.estimateQuinella());
     QCOMPARE(d.quinellaList, QStringList({"1-2:4.3", "1-3:5.8", "2-3:8.7"}));
     const Grid &g = d.quinellaMatrix;
@@ -75,7 +75,7 @@ void TestQuinella::threeRunnerExample()
     QCOMPARE(g.rows(), 5);
     QCOMPARE(g.fixedRows(), 0);
     QCOMPARE(g.fixedCols(), 0);
-    QCOMPARE(ColorName(g.backColor()), ColorName(Rgb(240, 240, 240)));
+    QCOMPARE(colorName(g.backColor()), colorName(rgb(240, 240, 240)));
     QCOMPARE(g.text(1, 1), QStringLiteral("■1■"));
     QCOMPARE(g.text(2, 0), QStringLiteral("1-2"));
     QCOMPARE(g.text(2, 1), QStringLiteral("4.3"));
@@ -87,12 +87,12 @@ void TestQuinella::threeRunnerExample()
     QCOMPARE(g.text(1, 0), QString());
     QCOMPARE(g.text(3, 3), QString());
     // Label row colours and block column widths.
-    QCOMPARE(Back(g, 1, 0), ColorName(Rgb(200, 200, 200)));
-    QCOMPARE(Back(g, 1, 1), ColorName(Rgb(230, 230, 230)));
-    QCOMPARE(Back(g, 1, 2), ColorName(Rgb(20, 20, 20)));
-    QCOMPARE(Back(g, 2, 0), ColorName(Rgb(230, 230, 230)));
-    QCOMPARE(Back(g, 2, 1), ColorName(Rgb(255, 255, 0)));
-    QCOMPARE(Back(g, 3, 2), ColorName(Rgb(20, 20, 20)));
+    QCOMPARE(backColorAt(g, 1, 0), colorName(rgb(200, 200, 200)));
+    QCOMPARE(backColorAt(g, 1, 1), colorName(rgb(230, 230, 230)));
+    QCOMPARE(backColorAt(g, 1, 2), colorName(rgb(20, 20, 20)));
+    QCOMPARE(backColorAt(g, 2, 0), colorName(rgb(230, 230, 230)));
+    QCOMPARE(backColorAt(g, 2, 1), colorName(rgb(255, 255, 0)));
+    QCOMPARE(backColorAt(g, 3, 2), colorName(rgb(20, 20, 20)));
     QCOMPARE(g.cellBackColor(3, 3), NoColor);
     QCOMPARE(g.colWidth(0), 720);
     QCOMPARE(g.colWidth(1), 1000);
@@ -124,7 +124,7 @@ void TestQuinella::layout()
     QStringList odds;
     for (int r = 1; r <= n; ++r)
         odds << QString::number(r) + QStringLiteral(".0");
-    Prepare(d, n, odds);
+    prepare(d, n, odds);
     QVERIFY(d.estimateQuinella());
     QCOMPARE(d.quinellaList.size(), n * (n - 1) / 2);
     const Grid &g = d.quinellaMatrix;
@@ -147,7 +147,7 @@ void TestQuinella::layout()
                 const int i = ij[0].toInt(), j = ij[1].toInt();
                 QVERIFY(!g.text(r, c + 1).isEmpty());
                 QCOMPARE(g.text(r - (j - i), c + 1), QStringLiteral("■%1■").arg(i));
-                QCOMPARE(Back(g, r, c + 2), ColorName(Rgb(20, 20, 20)));
+                QCOMPARE(backColorAt(g, r, c + 2), colorName(rgb(20, 20, 20)));
             } else if (c % 3 == 1 && t.startsWith(QStringLiteral("■"))) {
                 labels.insert(t);
             } else {
@@ -165,7 +165,7 @@ void TestQuinella::layout()
 void TestQuinella::foldedBlockLeavesEmptyRow()
 {
     OddsDocument d;
-    Prepare(d, 18);
+    prepare(d, 18);
     QVERIFY(d.estimateQuinella());
     const Grid &g = d.quinellaMatrix;
     QCOMPARE(g.text(1, 25), QStringLiteral("■9■"));
@@ -193,50 +193,50 @@ void TestQuinella::estimateText_data()
     QTest::newRow("below 1 has no leading zero") << "100"
                                                  << "1.0"
                                                  << "0.7"
-                                                 << ".7" << Rgb(255, 255, 0);
+                                                 << ".7" << rgb(255, 255, 0);
     QTest::newRow("19.9 is the strongest yellow") << "100"
                                                   << "1.99"
                                                   << "10.0"
-                                                  << "19.9" << Rgb(255, 255, 0);
+                                                  << "19.9" << rgb(255, 255, 0);
     QTest::newRow("20.0 is the next band") << "100"
                                            << "4.0"
                                            << "5.0"
-                                           << "20.0" << Rgb(255, 255, 100);
+                                           << "20.0" << rgb(255, 255, 100);
     QTest::newRow("band follows the written text: 19.96 shows 20.0")
         << "100"
         << "1.996"
         << "10.0"
-        << "20.0" << Rgb(255, 255, 100);
+        << "20.0" << rgb(255, 255, 100);
     QTest::newRow("40 band") << "100"
                              << "4.0"
                              << "11.0"
-                             << "44.0" << Rgb(255, 255, 200);
+                             << "44.0" << rgb(255, 255, 200);
     QTest::newRow("50 and above is grey") << "100"
                                           << "5.0"
                                           << "10.0"
-                                          << "50.0" << Rgb(220, 220, 220);
+                                          << "50.0" << rgb(220, 220, 220);
     QTest::newRow("beyond 9999.9 is pink") << "100"
                                            << "9999"
                                            << "9999"
-                                           << "99980001.0" << Rgb(255, 200, 255);
+                                           << "99980001.0" << rgb(255, 200, 255);
     QTest::newRow("no odds gives .0") << "85"
                                       << ""
                                       << "3.0"
-                                      << ".0" << Rgb(255, 255, 0);
+                                      << ".0" << rgb(255, 255, 0);
     QTest::newRow("single-precision ratio 0.85") << "85"
                                                  << "2.0"
                                                  << "3.0"
-                                                 << "4.3" << Rgb(255, 255, 0);
+                                                 << "4.3" << rgb(255, 255, 0);
     // 0.7225 x 653.91 = 472.449975; the single-precision ratio lifts it over the half.
     QTest::newRow("ratio held in single precision") << "85"
                                                     << "21.3"
                                                     << "30.7"
-                                                    << "472.5" << Rgb(220, 220, 220);
+                                                    << "472.5" << rgb(220, 220, 220);
     // 0.5 x 4.4999 = 2.24995 rounds (half to even) to 2.2500, which the mask shows as 2.3.
     QTest::newRow("odds product rounds to four decimals first") << "100"
                                                                 << "0.5"
                                                                 << "4.4999"
-                                                                << "2.3" << Rgb(255, 255, 0);
+                                                                << "2.3" << rgb(255, 255, 0);
 }
 
 void TestQuinella::estimateText()
@@ -247,17 +247,17 @@ void TestQuinella::estimateText()
     QFETCH(QString, estimate);
     QFETCH(Color, back);
     OddsDocument d;
-    Prepare(d, 2, {odds1, odds2});
+    prepare(d, 2, {odds1, odds2});
     d.setPayoutRatioText(ratio);
     QVERIFY(d.estimateQuinella());
     QCOMPARE(d.quinellaList, QStringList{QStringLiteral("1-2:") + estimate});
     QCOMPARE(d.quinellaMatrix.text(2, 1), estimate);
-    QCOMPARE(Back(d.quinellaMatrix, 2, 1), ColorName(back));
+    QCOMPARE(backColorAt(d.quinellaMatrix, 2, 1), colorName(back));
 }
 
 void TestQuinella::noLayoutLeavesDocument_data()
 {
-    QTest::addColumn<QString>("kazu");
+    QTest::addColumn<QString>("countText");
     QTest::addColumn<bool>("shownBefore");
 
     for (const char *k : {"0", "1", "19", "36"}) {
@@ -268,22 +268,22 @@ void TestQuinella::noLayoutLeavesDocument_data()
 
 void TestQuinella::noLayoutLeavesDocument()
 {
-    QFETCH(QString, kazu);
+    QFETCH(QString, countText);
     QFETCH(bool, shownBefore);
     OddsDocument d;
-    Prepare(d, 5);
+    prepare(d, 5);
     if (shownBefore)
         QVERIFY(d.estimateQuinella());
-    d.setCountText(0, kazu); // typed, not confirmed with Enter
-    const Snapshot matrix = Take(d.quinellaMatrix);
-    const Snapshot table = Take(d.runnerTable);
+    d.setCountText(0, countText); // typed, not confirmed with Enter
+    const Snapshot matrix = take(d.quinellaMatrix);
+    const Snapshot table = take(d.runnerTable);
     const QStringList items = d.quinellaList;
     const double fontSize = d.quinellaMatrix.fontSize();
     d.twipsPerPixelX = 12;
     QVERIFY(!d.estimateQuinella());
     QVERIFY(!d.buildQuinellaMatrix());
-    QVERIFY(Take(d.quinellaMatrix) == matrix);
-    QVERIFY(Take(d.runnerTable) == table);
+    QVERIFY(take(d.quinellaMatrix) == matrix);
+    QVERIFY(take(d.runnerTable) == table);
     QCOMPARE(d.quinellaList, items);
     QCOMPARE(d.quinellaMatrix.fontSize(), fontSize);
     QCOMPARE(d.quinellaVisible(), shownBefore);
@@ -292,7 +292,7 @@ void TestQuinella::noLayoutLeavesDocument()
 void TestQuinella::unconfirmedCountSkipsItems()
 {
     OddsDocument d;
-    Prepare(d, 8);
+    prepare(d, 8);
     d.setCountText(0, QStringLiteral("4"));
     QVERIFY(d.estimateQuinella());
     // Estimates come from the 8 runners of the table, the layout from the field.
@@ -320,21 +320,21 @@ void TestQuinella::repeatable()
         d.runnerTable.setText(r + 1, 7, QString::number(r * 37 % 101));
     d.recalculate();
     QVERIFY(d.estimateQuinella());
-    const Snapshot first = Take(d.quinellaMatrix);
+    const Snapshot first = take(d.quinellaMatrix);
     const QStringList items = d.quinellaList;
     QVERIFY(d.estimateQuinella());
-    QVERIFY(Take(d.quinellaMatrix) == first);
+    QVERIFY(take(d.quinellaMatrix) == first);
     d.recalculate();
     QVERIFY(!d.quinellaVisible());
     QVERIFY(d.estimateQuinella());
-    QVERIFY(Take(d.quinellaMatrix) == first);
+    QVERIFY(take(d.quinellaMatrix) == first);
     QCOMPARE(d.quinellaList, items);
 }
 
 void TestQuinella::matrixFontFollowsScreen()
 {
     OddsDocument d;
-    Prepare(d, 3);
+    prepare(d, 3);
     d.twipsPerPixelX = 12;
     QVERIFY(d.estimateQuinella());
     QCOMPARE(d.quinellaMatrix.fontSize(), 10.2);

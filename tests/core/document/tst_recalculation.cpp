@@ -17,13 +17,13 @@ constexpr int JockeyCol = 9;  // weight 0
 constexpr int DataCol = 10;   // "ﾃﾞｰﾀ", weight 1
 
 // A default document with the given cells of one column filled for runners 1, 2, ...
-void Fill(OddsDocument &d, int col, const QStringList &cells)
+void fill(OddsDocument &d, int col, const QStringList &cells)
 {
     for (int i = 0; i < cells.size(); ++i)
         d.runnerTable.setText(i + 2, col, cells[i]);
 }
 
-QStringList Column(const OddsDocument &d, int col, int runners)
+QStringList column(const OddsDocument &d, int col, int runners)
 {
     QStringList out;
     for (int r = 1; r <= runners; ++r)
@@ -31,9 +31,9 @@ QStringList Column(const OddsDocument &d, int col, int runners)
     return out;
 }
 
-QString Back(const Grid &g, int row, int col)
+QString back(const Grid &g, int row, int col)
 {
-    return ColorName(g.cellBackColor(row, col));
+    return colorName(g.cellBackColor(row, col));
 }
 
 } // namespace
@@ -160,7 +160,7 @@ void TestRecalculation::fractionCells()
     QFETCH(QString, contribution);
     OddsDocument d;
     d.buildTable();
-    Fill(d, DataCol, {cell});
+    fill(d, DataCol, {cell});
     const QStringList v = d.columnContributions(DataCol, weight.toDouble());
     QCOMPARE(v.size(), 19);
     QCOMPARE(v[0], QString());
@@ -172,7 +172,7 @@ void TestRecalculation::oddsColumnShares()
 {
     OddsDocument d;
     d.buildTable();
-    Fill(d, WinOddsCol, {"2.0", "4.0", "", "8/2"});
+    fill(d, WinOddsCol, {"2.0", "4.0", "", "8/2"});
     // |weight| does not matter for a column of odds.
     for (double w : {-1.0, -3.0}) {
         const QStringList v = d.columnContributions(WinOddsCol, w);
@@ -184,7 +184,7 @@ void TestRecalculation::widthsFitComputedValues()
 {
     OddsDocument d;
     d.buildTable();
-    Fill(d, StakeCol, {"12345678", "1"});
+    fill(d, StakeCol, {"12345678", "1"});
     d.recalculate();
     const int payoutWidth = d.runnerTable.colWidth(ColPayout);
     d.fitColumnWidths();
@@ -195,20 +195,20 @@ void TestRecalculation::stakesExample()
 {
     OddsDocument d;
     d.buildTable();
-    Fill(d, StakeCol, {"100", "300", "600"});
+    fill(d, StakeCol, {"100", "300", "600"});
     d.recalculate();
     QCOMPARE(d.poolText(), QStringLiteral("1000"));
-    QCOMPARE(Column(d, ColSupport, 4), QStringList({"10.000", "30.000", "60.000", "00.000"}));
-    QCOMPARE(Column(d, ColRank, 3), QStringList({"3着", "2着", "1着"}));
-    QCOMPARE(Column(d, ColOdds, 4), QStringList({"8.5", "2.8", "1.4", ""}));
-    QCOMPARE(Column(d, ColPayout, 4), QStringList({"850.0", "840.0", "840.0", ""}));
-    QCOMPARE(Back(d.runnerTable, 4, ColRank), ColorName(Rgb(128, 255, 255)));
-    QCOMPARE(Back(d.runnerTable, 3, ColRank), ColorName(Rgb(255, 255, 150)));
-    QCOMPARE(Back(d.runnerTable, 2, ColRank), ColorName(Rgb(255, 128, 128)));
+    QCOMPARE(column(d, ColSupport, 4), QStringList({"10.000", "30.000", "60.000", "00.000"}));
+    QCOMPARE(column(d, ColRank, 3), QStringList({"3着", "2着", "1着"}));
+    QCOMPARE(column(d, ColOdds, 4), QStringList({"8.5", "2.8", "1.4", ""}));
+    QCOMPARE(column(d, ColPayout, 4), QStringList({"850.0", "840.0", "840.0", ""}));
+    QCOMPARE(back(d.runnerTable, 4, ColRank), colorName(rgb(128, 255, 255)));
+    QCOMPARE(back(d.runnerTable, 3, ColRank), colorName(rgb(255, 255, 150)));
+    QCOMPARE(back(d.runnerTable, 2, ColRank), colorName(rgb(255, 128, 128)));
     // Runners without stakes share the last rank.
     for (int r = 4; r <= 18; ++r) {
         QCOMPARE(d.runnerTable.text(r + 1, ColRank), QStringLiteral("4着"));
-        QCOMPARE(Back(d.runnerTable, r + 1, ColRank), ColorName(Rgb(199, 199, 199)));
+        QCOMPARE(back(d.runnerTable, r + 1, ColRank), colorName(rgb(199, 199, 199)));
     }
     QCOMPARE(d.rankList.size(), 18);
     QCOMPARE(d.rankList.first(), QStringLiteral("0000.0000,10"));
@@ -238,7 +238,7 @@ void TestRecalculation::poolRule()
     OddsDocument d;
     d.buildTable();
     d.setPoolText(QStringLiteral("5555"));
-    Fill(d, StakeCol, stakes);
+    fill(d, StakeCol, stakes);
     d.recalculate();
     QCOMPARE(d.poolText(), pool);
 }
@@ -247,13 +247,13 @@ void TestRecalculation::oddsExample()
 {
     OddsDocument d;
     d.buildTable();
-    Fill(d, WinOddsCol, {"2.0", "4.0"});
+    fill(d, WinOddsCol, {"2.0", "4.0"});
     d.recalculate();
     QCOMPARE(d.poolText(), QStringLiteral("100000"));
-    QCOMPARE(Column(d, ColSupport, 3), QStringList({"66.670", "33.330", "00.000"}));
-    QCOMPARE(Column(d, ColRank, 3), QStringList({"1着", "2着", "3着"}));
-    QCOMPARE(Column(d, ColOdds, 3), QStringList({"1.2", "2.5", ""}));
-    QCOMPARE(Column(d, ColPayout, 3), QStringList({"80004.0", "83325.0", ""}));
+    QCOMPARE(column(d, ColSupport, 3), QStringList({"66.670", "33.330", "00.000"}));
+    QCOMPARE(column(d, ColRank, 3), QStringList({"1着", "2着", "3着"}));
+    QCOMPARE(column(d, ColOdds, 3), QStringList({"1.2", "2.5", ""}));
+    QCOMPARE(column(d, ColPayout, 3), QStringList({"80004.0", "83325.0", ""}));
 }
 
 void TestRecalculation::equalSupportsShareRank()
@@ -261,10 +261,10 @@ void TestRecalculation::equalSupportsShareRank()
     OddsDocument d;
     d.setCountText(0, QStringLiteral("4"));
     d.buildTable();
-    Fill(d, StakeCol, {"300", "200", "300", "200"});
+    fill(d, StakeCol, {"300", "200", "300", "200"});
     d.recalculate();
-    QCOMPARE(Column(d, ColRank, 4), QStringList({"1着", "3着", "1着", "3着"}));
-    QCOMPARE(Back(d.runnerTable, 3, ColRank), ColorName(Rgb(255, 128, 128)));
+    QCOMPARE(column(d, ColRank, 4), QStringList({"1着", "3着", "1着", "3着"}));
+    QCOMPARE(back(d.runnerTable, 3, ColRank), colorName(rgb(255, 128, 128)));
 }
 
 void TestRecalculation::excludedColumn_data()
@@ -280,14 +280,14 @@ void TestRecalculation::excludedColumn()
     QFETCH(QString, weight);
     OddsDocument d;
     d.buildTable();
-    Fill(d, StakeCol, {"900", "100"});
-    Fill(d, DataCol, {"1", "3"});
-    Fill(d, JockeyCol, {"5", "5"}); // weight 0 by default
+    fill(d, StakeCol, {"900", "100"});
+    fill(d, DataCol, {"1", "3"});
+    fill(d, JockeyCol, {"5", "5"}); // weight 0 by default
     d.runnerTable.setText(RatioRow, StakeCol, weight);
     d.recalculate();
     // Stakes still make the pool; the scores come from the data column alone.
     QCOMPARE(d.poolText(), QStringLiteral("1000"));
-    QCOMPARE(Column(d, ColSupport, 3), QStringList({"25.000", "75.000", "00.000"}));
+    QCOMPARE(column(d, ColSupport, 3), QStringList({"25.000", "75.000", "00.000"}));
 }
 
 void TestRecalculation::singleRunner_data()
@@ -315,7 +315,7 @@ void TestRecalculation::singleRunner()
     OddsDocument d;
     d.buildTable();
     d.setPayoutRatioText(ratio);
-    Fill(d, StakeCol, {"", "", "100"});
+    fill(d, StakeCol, {"", "", "100"});
     d.recalculate();
     QCOMPARE(d.runnerTable.text(4, ColSupport), QStringLiteral("100.000"));
     QCOMPARE(d.runnerTable.text(4, ColRank), QStringLiteral("1着"));
@@ -327,7 +327,7 @@ void TestRecalculation::tinySupportIsCapped()
 {
     OddsDocument d;
     d.buildTable();
-    Fill(d, StakeCol, {"1", "99999"});
+    fill(d, StakeCol, {"1", "99999"});
     d.recalculate();
     QCOMPARE(d.runnerTable.text(2, ColSupport), QStringLiteral("00.001"));
     QCOMPARE(d.runnerTable.text(2, ColOdds), QStringLiteral("9999.0"));
@@ -346,18 +346,18 @@ void TestRecalculation::zeroTotalLeavesColumns()
     QFETCH(QStringList, stakes);
     OddsDocument d;
     d.buildTable();
-    Fill(d, StakeCol, {"100", "300"});
+    fill(d, StakeCol, {"100", "300"});
     d.recalculate();
     const QStringList ranks = d.rankList;
-    Fill(d, StakeCol, {"", ""});
-    Fill(d, StakeCol, stakes);
+    fill(d, StakeCol, {"", ""});
+    fill(d, StakeCol, stakes);
     d.recalculate();
     QCOMPARE(d.poolText(), QStringLiteral("100000"));
-    QCOMPARE(Column(d, ColSupport, 2), QStringList({"25.000", "75.000"}));
-    QCOMPARE(Column(d, ColRank, 2), QStringList({"2着", "1着"}));
-    QCOMPARE(Column(d, ColOdds, 2), QStringList({"3.4", "1.1"}));
-    QCOMPARE(Column(d, ColPayout, 2), QStringList({"340.0", "330.0"}));
-    QCOMPARE(Back(d.runnerTable, 3, ColRank), ColorName(Rgb(128, 255, 255)));
+    QCOMPARE(column(d, ColSupport, 2), QStringList({"25.000", "75.000"}));
+    QCOMPARE(column(d, ColRank, 2), QStringList({"2着", "1着"}));
+    QCOMPARE(column(d, ColOdds, 2), QStringList({"3.4", "1.1"}));
+    QCOMPARE(column(d, ColPayout, 2), QStringList({"340.0", "330.0"}));
+    QCOMPARE(back(d.runnerTable, 3, ColRank), colorName(rgb(128, 255, 255)));
     QCOMPARE(d.rankList, ranks);
     QVERIFY(!d.quinellaVisible());
 }
@@ -387,12 +387,12 @@ void TestRecalculation::hugeNumbersDoNotCrash()
     OddsDocument d;
     d.buildTable();
     d.runnerTable.setText(RatioRow, col, weight);
-    Fill(d, col, cells);
+    fill(d, col, cells);
     d.recalculate();
     QVERIFY(!d.quinellaVisible());
     QVERIFY(!d.poolText().isEmpty());
     // Every runner that has odds has them within the allowed range.
-    for (int r = 1; r <= d.RunnerCount; ++r) {
+    for (int r = 1; r <= d.runnerCount; ++r) {
         const QString odds = d.runnerTable.text(r + 1, ColOdds);
         if (odds.isEmpty())
             continue;
@@ -405,12 +405,12 @@ void TestRecalculation::onlyNegativeOddsAddNothing()
 {
     OddsDocument d;
     d.buildTable();
-    Fill(d, WinOddsCol, {"-2", "-4"});
-    Fill(d, DataCol, {"1", "1"});
+    fill(d, WinOddsCol, {"-2", "-4"});
+    fill(d, DataCol, {"1", "1"});
     const QStringList v = d.columnContributions(WinOddsCol, -1);
     QCOMPARE(v.mid(1, 2), QStringList({"0", "0"}));
     d.recalculate();
-    QCOMPARE(Column(d, ColSupport, 2), QStringList({"50.000", "50.000"}));
+    QCOMPARE(column(d, ColSupport, 2), QStringList({"50.000", "50.000"}));
 }
 
 void TestRecalculation::oversizedShareRanksAlone()
@@ -418,7 +418,7 @@ void TestRecalculation::oversizedShareRanksAlone()
     // Scores that nearly cancel give a share of 1E17 percent: too large to compare as Fixed4.
     OddsDocument d;
     d.buildTable();
-    Fill(d, DataCol, {"1E15", "-999999999999999"});
+    fill(d, DataCol, {"1E15", "-999999999999999"});
     d.recalculate();
     QCOMPARE(d.runnerTable.text(2, ColRank), QStringLiteral("1着"));
     QCOMPARE(d.runnerTable.text(4, ColRank), QStringLiteral("2着"));
@@ -430,7 +430,7 @@ void TestRecalculation::syukeiHidesQuinella()
 {
     OddsDocument d;
     d.buildTable();
-    Fill(d, StakeCol, {"100", "300"});
+    fill(d, StakeCol, {"100", "300"});
     d.recalculate();
     QVERIFY(d.estimateQuinella());
     QVERIFY(d.quinellaVisible());
@@ -491,7 +491,7 @@ void TestRecalculation::commonCellFormsReadAsTheGeneralRules()
         d->runnerTable.setText(RatioRow, DataCol, QStringLiteral("2.5"));
         // One of each kind of column: stakes, odds and data.
         for (const int col : {StakeCol, WinOddsCol, DataCol}) {
-            Fill(*d, col, {text, QStringLiteral("3"), QStringLiteral("11.5")});
+            fill(*d, col, {text, QStringLiteral("3"), QStringLiteral("11.5")});
             d->runnerTable.setText(5, col, QStringLiteral("/") + text);
         }
         d->recalculate();
@@ -499,8 +499,8 @@ void TestRecalculation::commonCellFormsReadAsTheGeneralRules()
     };
     const auto oneWay = recalculated(cell);
     const auto general = recalculated(QLatin1Char(' ') + cell);
-    const std::vector<double> a = oneWay->SupportScores();
-    const std::vector<double> b = general->SupportScores();
+    const std::vector<double> a = oneWay->supportScores();
+    const std::vector<double> b = general->supportScores();
     QCOMPARE(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i)
         QCOMPARE(std::bit_cast<quint64>(a[i]), std::bit_cast<quint64>(b[i]));

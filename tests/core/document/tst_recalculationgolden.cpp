@@ -19,7 +19,7 @@ namespace {
 const QString GoldenPath = QStringLiteral(KIRREL_TEST_DATA "/recalculation/golden.txt");
 
 // Cell texts of every shape the reader and the fraction rule treat differently.
-QString RandomCell(QRandomGenerator &rng)
+QString randomCell(QRandomGenerator &rng)
 {
     const int a = int(rng.bounded(2000)) - 200;
     const int b = int(rng.bounded(10)); // 0 makes a division by zero
@@ -67,7 +67,7 @@ QString RandomCell(QRandomGenerator &rng)
     }
 }
 
-QString RandomWeight(QRandomGenerator &rng)
+QString randomWeight(QRandomGenerator &rng)
 {
     static const char *const weights[] = {"1",     "1",    "-1",   "-1",
                                           "0",     "2.5",  "-0.5", "3",
@@ -76,7 +76,7 @@ QString RandomWeight(QRandomGenerator &rng)
 }
 
 // One document: filled, recalculated, and written out as lines of text.
-QStringList RecalculatedDocument(quint32 seed)
+QStringList recalculatedDocument(quint32 seed)
 {
     QRandomGenerator rng(seed);
     OddsDocument d;
@@ -93,8 +93,8 @@ QStringList RecalculatedDocument(quint32 seed)
         g.setText(RatioRow, c,
                   kind == 1   ? QStringLiteral("-1")
                   : kind == 0 ? QStringLiteral("1")
-                              : RandomWeight(rng));
-        for (int r = 1; r <= d.RunnerCount; ++r) {
+                              : randomWeight(rng));
+        for (int r = 1; r <= d.runnerCount; ++r) {
             QString cell;
             if (kind == 0)
                 cell = QString::number(100 * (int(rng.bounded(500)) + 1));
@@ -105,9 +105,9 @@ QStringList RecalculatedDocument(quint32 seed)
                            .arg(int(rng.bounded(30)) + 1)
                            .arg(int(rng.bounded(9)) + 1);
             else
-                cell = RandomCell(rng);
+                cell = randomCell(rng);
             if (rng.bounded(20) == 0)
-                cell = RandomCell(rng);
+                cell = randomCell(rng);
             g.setText(r + 1, c, cell);
         }
     }
@@ -119,7 +119,7 @@ QStringList RecalculatedDocument(quint32 seed)
         QStringList cells;
         for (int c = 0; c < g.cols(); ++c)
             cells << g.text(r, c);
-        cells << ColorName(g.cellBackColor(r, ColRank));
+        cells << colorName(g.cellBackColor(r, ColRank));
         out << cells.join(QLatin1Char('\t'));
     }
     QStringList widths;
@@ -133,7 +133,7 @@ QStringList RecalculatedDocument(quint32 seed)
 }
 
 // Numbers written with every mask, for the writers' own shortcuts.
-QStringList FormattedNumbers()
+QStringList formattedNumbers()
 {
     static const char *const masks[] = {"0.0", "00.00", "00.000", "0000.0000", "#.0",
                                         "0",   "00",    "0000",   "#.##",      "bad"};
@@ -162,13 +162,13 @@ QStringList FormattedNumbers()
         }
         QStringList line{QString::number(v, 'g', 17), numberToText(v)};
         for (const char *m : masks)
-            line << FormatNumber(v, QString::fromLatin1(m));
+            line << formatNumber(v, QString::fromLatin1(m));
         out << line.join(QLatin1Char(' '));
     }
     return out;
 }
 
-QString Digest(const QStringList &lines)
+QString digest(const QStringList &lines)
 {
     return QString::fromLatin1(
         QCryptographicHash::hash(lines.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1)
@@ -176,22 +176,22 @@ QString Digest(const QStringList &lines)
 }
 
 // Full texts when full, else one digest line per group.
-QStringList AllResults(bool full)
+QStringList allResults(bool full)
 {
     QStringList out;
     for (quint32 seed = 1; seed <= 1000; ++seed) {
-        const QStringList doc = RecalculatedDocument(seed);
+        const QStringList doc = recalculatedDocument(seed);
         if (full)
             out << doc;
         else
-            out << QStringLiteral("document %1 %2").arg(seed).arg(Digest(doc));
+            out << QStringLiteral("document %1 %2").arg(seed).arg(digest(doc));
     }
-    const QStringList numbers = FormattedNumbers();
+    const QStringList numbers = formattedNumbers();
     for (qsizetype i = 0; i < numbers.size(); i += 100) {
         if (full)
             out << numbers.mid(i, 100);
         else
-            out << QStringLiteral("numbers %1 %2").arg(i).arg(Digest(numbers.mid(i, 100)));
+            out << QStringLiteral("numbers %1 %2").arg(i).arg(digest(numbers.mid(i, 100)));
     }
     return out;
 }
@@ -214,7 +214,7 @@ public:
     }
 };
 
-QString RandomWidthText(QRandomGenerator &rng)
+QString randomWidthText(QRandomGenerator &rng)
 {
     static const char16_t pieces[] = u"1.5/ aZ~\uff61\uff9f\u3042\u99ac\uff11\u00e9\u007f";
     QString s;
@@ -243,13 +243,13 @@ void TestRecalculationGolden::matchesTheRecording()
     const QString target = qEnvironmentVariable("KIRREL_WRITE_GOLDEN");
     if (!target.isEmpty()) {
         const bool full = target != QLatin1String("1");
-        const QStringList actual = AllResults(full);
+        const QStringList actual = allResults(full);
         QFile f(full ? target : GoldenPath);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write((actual.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
         QSKIP("recording written");
     }
-    const QStringList actual = AllResults(false);
+    const QStringList actual = allResults(false);
     QFile f(GoldenPath);
     QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(GoldenPath));
     QStringList expected = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
@@ -284,7 +284,7 @@ void TestRecalculationGolden::estimatedWidthsAsMeasuredCellByCell()
         estimated.twipsPerPixelX = twipsPerPixel;
         for (int r = 0; r < g.rows(); ++r)
             for (int c = 0; c < g.cols(); ++c)
-                g.setText(r, c, RandomWidthText(rng));
+                g.setText(r, c, randomWidthText(rng));
         OddsDocument measured;
         measured.runnerTable = g;
         measured.twipsPerPixelX = twipsPerPixel;

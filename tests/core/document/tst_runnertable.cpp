@@ -17,7 +17,7 @@ public:
     mutable double lastPointSize = 0;
 };
 
-QStringList RowTexts(const Grid &g, int row)
+QStringList rowTexts(const Grid &g, int row)
 {
     QStringList out;
     for (int c = 0; c < g.cols(); ++c)
@@ -25,7 +25,7 @@ QStringList RowTexts(const Grid &g, int row)
     return out;
 }
 
-QStringList ColumnTexts(const Grid &g, int col, int firstRow = FirstRunnerRow)
+QStringList columnTexts(const Grid &g, int col, int firstRow = FirstRunnerRow)
 {
     QStringList out;
     for (int r = firstRow; r < g.rows(); ++r)
@@ -33,13 +33,13 @@ QStringList ColumnTexts(const Grid &g, int col, int firstRow = FirstRunnerRow)
     return out;
 }
 
-QString Back(const Grid &g, int row, int col)
+QString backColorAt(const Grid &g, int row, int col)
 {
-    return ColorName(g.cellBackColor(row, col));
+    return colorName(g.cellBackColor(row, col));
 }
-QString Fore(const Grid &g, int row, int col)
+QString fore(const Grid &g, int row, int col)
 {
-    return ColorName(g.cellForeColor(row, col));
+    return colorName(g.cellForeColor(row, col));
 }
 
 } // namespace
@@ -60,12 +60,12 @@ private Q_SLOTS:
     void shrinkingKeepsTexts();
     void emptiedDefaultsComeBack();
     void bracketTextColourDoesNotLinger();
-    void bracketTable_data();
-    void bracketTable();
-    void kazuRule_data();
-    void kazuRule();
-    void koujyoRule_data();
-    void koujyoRule();
+    void bracketTableCases_data();
+    void bracketTableCases();
+    void countRule_data();
+    void countRule();
+    void payoutRatioRule_data();
+    void payoutRatioRule();
     void columnFitting();
     void columnFittingEstimate();
 };
@@ -81,7 +81,7 @@ void TestRunnerTable::constructorDefaults()
     for (int i = 0; i < 6; ++i)
         QCOMPARE(d.titleText(i), titles[i]);
     QCOMPARE(d.titleText(6), QString());
-    QCOMPARE(d.RunnerCount, 2);
+    QCOMPARE(d.runnerCount, 2);
     QCOMPARE(d.runnerTable.fixedRows(), 0);
     QCOMPARE(d.runnerTable.fixedCols(), 1);
     QCOMPARE(d.runnerTable.fontSize(), 12.0);
@@ -94,26 +94,26 @@ void TestRunnerTable::defaultTable()
     OddsDocument d;
     d.buildTable();
     const Grid &g = d.runnerTable;
-    QCOMPARE(d.RunnerCount, 18);
+    QCOMPARE(d.runnerCount, 18);
     QCOMPARE(g.rows(), 20);
     QCOMPARE(g.cols(), 15);
     QCOMPARE(g.fixedRows(), 0);
     QCOMPARE(g.fixedCols(), 1);
     QVERIFY(!d.quinellaVisible());
-    QCOMPARE(RowTexts(g, HeaderRow),
+    QCOMPARE(rowTexts(g, HeaderRow),
              QStringList({"番", "枠", "名前", "順位", "オッズ", "当選金", "人気", "投票金", "単勝",
                           "騎手", "ﾃﾞｰﾀ", "性齢", "ﾃﾞｰﾀ", "内容", "ﾃﾞｰﾀA"}));
-    QCOMPARE(RowTexts(g, RatioRow), QStringList({"…", "…", "……", "……", "………", "………", "比率→", "1",
+    QCOMPARE(rowTexts(g, RatioRow), QStringList({"…", "…", "……", "……", "………", "………", "比率→", "1",
                                                  "-1", "0", "1", "0", "1", "1", "1"}));
     QStringList numbers;
     for (int r = 1; r <= 18; ++r)
         numbers << QString::number(r);
-    QCOMPARE(ColumnTexts(g, ColNumber), numbers);
-    QCOMPARE(ColumnTexts(g, ColBracket),
+    QCOMPARE(columnTexts(g, ColNumber), numbers);
+    QCOMPARE(columnTexts(g, ColBracket),
              QStringList({"1", "1", "2", "2", "3", "3", "4", "4", "5", "5", "6", "6", "7", "7", "7",
                           "8", "8", "8"}));
     // No data: the recalculation leaves the computed columns empty.
-    QCOMPARE(ColumnTexts(g, ColOdds), QStringList(18, QString()));
+    QCOMPARE(columnTexts(g, ColOdds), QStringList(18, QString()));
     QCOMPARE(d.poolText(), QStringLiteral("100000"));
 }
 
@@ -124,29 +124,29 @@ void TestRunnerTable::defaultTableColours_data()
     QTest::addColumn<Color>("back");
     QTest::addColumn<Color>("fore");
 
-    QTest::newRow("even row is white") << 2 << 2 << Rgb(255, 255, 255) << NoColor;
-    QTest::newRow("odd row is light grey") << 3 << 9 << Rgb(240, 240, 240) << NoColor;
+    QTest::newRow("even row is white") << 2 << 2 << rgb(255, 255, 255) << NoColor;
+    QTest::newRow("odd row is light grey") << 3 << 9 << rgb(240, 240, 240) << NoColor;
     QTest::newRow("header row of the name column stays white")
-        << 0 << 2 << Rgb(255, 255, 255) << NoColor;
+        << 0 << 2 << rgb(255, 255, 255) << NoColor;
     QTest::newRow("ratio row of fixed layout is dark")
-        << 1 << 0 << Rgb(80, 80, 80) << Rgb(200, 200, 200);
+        << 1 << 0 << rgb(80, 80, 80) << rgb(200, 200, 200);
     QTest::newRow("ratio row keeps dark over computed column colour")
-        << 1 << 4 << Rgb(80, 80, 80) << Rgb(200, 200, 200);
-    QTest::newRow("header of a data column") << 0 << 7 << Rgb(230, 230, 230) << NoColor;
-    QTest::newRow("ratio of a data column") << 1 << 14 << Rgb(230, 250, 230) << NoColor;
-    QTest::newRow("rank column header") << 0 << 3 << Rgb(255, 200, 200) << NoColor;
-    QTest::newRow("odds column overrides odd row") << 19 << 4 << Rgb(200, 255, 200) << NoColor;
-    QTest::newRow("payout column") << 10 << 5 << Rgb(200, 200, 255) << NoColor;
-    QTest::newRow("support column") << 7 << 6 << Rgb(200, 255, 255) << NoColor;
-    QTest::newRow("bracket 1") << 2 << 1 << Rgb(255, 255, 255) << Rgb(0, 0, 0);
-    QTest::newRow("bracket 2 overrides odd row") << 5 << 1 << Rgb(30, 30, 30) << Rgb(250, 250, 250);
-    QTest::newRow("bracket 3") << 6 << 1 << Rgb(255, 60, 60) << Rgb(250, 250, 250);
-    QTest::newRow("bracket 4") << 8 << 1 << Rgb(60, 60, 255) << Rgb(255, 255, 255);
-    QTest::newRow("bracket 5") << 10 << 1 << Rgb(255, 255, 120) << Rgb(0, 0, 0);
-    QTest::newRow("bracket 6") << 12 << 1 << Rgb(50, 255, 50) << Rgb(0, 0, 0);
+        << 1 << 4 << rgb(80, 80, 80) << rgb(200, 200, 200);
+    QTest::newRow("header of a data column") << 0 << 7 << rgb(230, 230, 230) << NoColor;
+    QTest::newRow("ratio of a data column") << 1 << 14 << rgb(230, 250, 230) << NoColor;
+    QTest::newRow("rank column header") << 0 << 3 << rgb(255, 200, 200) << NoColor;
+    QTest::newRow("odds column overrides odd row") << 19 << 4 << rgb(200, 255, 200) << NoColor;
+    QTest::newRow("payout column") << 10 << 5 << rgb(200, 200, 255) << NoColor;
+    QTest::newRow("support column") << 7 << 6 << rgb(200, 255, 255) << NoColor;
+    QTest::newRow("bracket 1") << 2 << 1 << rgb(255, 255, 255) << rgb(0, 0, 0);
+    QTest::newRow("bracket 2 overrides odd row") << 5 << 1 << rgb(30, 30, 30) << rgb(250, 250, 250);
+    QTest::newRow("bracket 3") << 6 << 1 << rgb(255, 60, 60) << rgb(250, 250, 250);
+    QTest::newRow("bracket 4") << 8 << 1 << rgb(60, 60, 255) << rgb(255, 255, 255);
+    QTest::newRow("bracket 5") << 10 << 1 << rgb(255, 255, 120) << rgb(0, 0, 0);
+    QTest::newRow("bracket 6") << 12 << 1 << rgb(50, 255, 50) << rgb(0, 0, 0);
     QTest::newRow("bracket 7 has three runners at 18")
-        << 16 << 1 << Rgb(255, 128, 0) << Rgb(0, 0, 0);
-    QTest::newRow("bracket 8") << 19 << 1 << Rgb(255, 192, 203) << Rgb(0, 0, 0);
+        << 16 << 1 << rgb(255, 128, 0) << rgb(0, 0, 0);
+    QTest::newRow("bracket 8") << 19 << 1 << rgb(255, 192, 203) << rgb(0, 0, 0);
 }
 
 void TestRunnerTable::defaultTableColours()
@@ -157,13 +157,13 @@ void TestRunnerTable::defaultTableColours()
     QFETCH(Color, fore);
     OddsDocument d;
     d.buildTable();
-    QCOMPARE(Back(d.runnerTable, row, col), ColorName(back));
+    QCOMPARE(backColorAt(d.runnerTable, row, col), colorName(back));
     QCOMPARE(d.runnerTable.cellForeColor(row, col), fore);
 }
 
 void TestRunnerTable::runnerCount_data()
 {
-    QTest::addColumn<QString>("kazu");
+    QTest::addColumn<QString>("countText");
     QTest::addColumn<int>("runners");
     QTest::addColumn<QStringList>("brackets");
 
@@ -178,27 +178,27 @@ void TestRunnerTable::runnerCount_data()
 
 void TestRunnerTable::runnerCount()
 {
-    QFETCH(QString, kazu);
+    QFETCH(QString, countText);
     QFETCH(int, runners);
     QFETCH(QStringList, brackets);
     OddsDocument d;
-    d.setCountText(0, kazu);
+    d.setCountText(0, countText);
     d.buildTable();
-    QCOMPARE(d.countText(0), kazu);
-    QCOMPARE(d.RunnerCount, runners);
+    QCOMPARE(d.countText(0), countText);
+    QCOMPARE(d.runnerCount, runners);
     QCOMPARE(d.runnerTable.rows(), runners + 2);
     QCOMPARE(d.runnerTable.text(runners + 1, ColNumber), QString::number(runners));
-    QCOMPARE(ColumnTexts(d.runnerTable, ColBracket), brackets);
+    QCOMPARE(columnTexts(d.runnerTable, ColBracket), brackets);
     if (brackets.first().isEmpty()) {
-        QCOMPARE(Back(d.runnerTable, 2, ColBracket), ColorName(Rgb(255, 255, 255)));
-        QCOMPARE(Back(d.runnerTable, 3, ColBracket), ColorName(Rgb(240, 240, 240)));
+        QCOMPARE(backColorAt(d.runnerTable, 2, ColBracket), colorName(rgb(255, 255, 255)));
+        QCOMPARE(backColorAt(d.runnerTable, 3, ColBracket), colorName(rgb(240, 240, 240)));
         QCOMPARE(d.runnerTable.cellForeColor(3, ColBracket), NoColor);
     }
 }
 
 void TestRunnerTable::dataColumnCount_data()
 {
-    QTest::addColumn<QString>("kazu");
+    QTest::addColumn<QString>("countText");
     QTest::addColumn<int>("cols");
     QTest::addColumn<QStringList>("tailHeaders");
     QTest::addColumn<QStringList>("tailWeights");
@@ -212,16 +212,16 @@ void TestRunnerTable::dataColumnCount_data()
 
 void TestRunnerTable::dataColumnCount()
 {
-    QFETCH(QString, kazu);
+    QFETCH(QString, countText);
     QFETCH(int, cols);
     QFETCH(QStringList, tailHeaders);
     QFETCH(QStringList, tailWeights);
     OddsDocument d;
-    d.setCountText(1, kazu);
+    d.setCountText(1, countText);
     d.buildTable();
     QCOMPARE(d.runnerTable.cols(), cols);
-    const QStringList headers = RowTexts(d.runnerTable, HeaderRow);
-    const QStringList weights = RowTexts(d.runnerTable, RatioRow);
+    const QStringList headers = rowTexts(d.runnerTable, HeaderRow);
+    const QStringList weights = rowTexts(d.runnerTable, RatioRow);
     QCOMPARE(headers.mid(cols - tailHeaders.size()), tailHeaders);
     QCOMPARE(weights.mid(cols - tailWeights.size()), tailWeights);
 }
@@ -245,9 +245,9 @@ void TestRunnerTable::shrinkingKeepsTexts()
     }
     QCOMPARE(d.runnerTable.text(HeaderRow, 8), QStringLiteral("前走"));
     QCOMPARE(d.runnerTable.text(RatioRow, 10), QStringLiteral("2"));
-    QCOMPARE(ColumnTexts(d.runnerTable, ColBracket),
+    QCOMPARE(columnTexts(d.runnerTable, ColBracket),
              QStringList({"1", "2", "3", "4", "5", "6", "7", "7", "8", "8"}));
-    QCOMPARE(Back(d.runnerTable, 10, ColBracket), ColorName(Rgb(255, 192, 203)));
+    QCOMPARE(backColorAt(d.runnerTable, 10, ColBracket), colorName(rgb(255, 192, 203)));
 
     // Growing again brings empty rows, not the dropped names.
     d.setCountText(0, QStringLiteral("12"));
@@ -274,15 +274,15 @@ void TestRunnerTable::bracketTextColourDoesNotLinger()
     // Bracket 2 writes near-white text; without brackets that text would vanish on white.
     OddsDocument d;
     d.buildTable();
-    QCOMPARE(Fore(d.runnerTable, 4, ColBracket), ColorName(Rgb(250, 250, 250)));
+    QCOMPARE(fore(d.runnerTable, 4, ColBracket), colorName(rgb(250, 250, 250)));
     d.setCountText(0, QStringLiteral("7"));
     d.buildTable();
     QCOMPARE(d.runnerTable.text(4, ColBracket), QStringLiteral("2"));
     QCOMPARE(d.runnerTable.cellForeColor(4, ColBracket), NoColor);
-    QCOMPARE(Back(d.runnerTable, 4, ColBracket), ColorName(Rgb(255, 255, 255)));
+    QCOMPARE(backColorAt(d.runnerTable, 4, ColBracket), colorName(rgb(255, 255, 255)));
 }
 
-void TestRunnerTable::bracketTable_data()
+void TestRunnerTable::bracketTableCases_data()
 {
     QTest::addColumn<int>("runners");
     QTest::addColumn<QString>("perBracket");
@@ -298,7 +298,7 @@ void TestRunnerTable::bracketTable_data()
             << n << QString::fromLatin1(rows[n - 8]);
 }
 
-void TestRunnerTable::bracketTable()
+void TestRunnerTable::bracketTableCases()
 {
     QFETCH(int, runners);
     QFETCH(QString, perBracket);
@@ -306,10 +306,10 @@ void TestRunnerTable::bracketTable()
     for (int b = 0; b < perBracket.size(); ++b)
         for (int k = 0; k < perBracket[b].digitValue(); ++k)
             expected << QString::number(b + 1);
-    QCOMPARE(BracketTable(runners), expected);
+    QCOMPARE(bracketTable(runners), expected);
 }
 
-void TestRunnerTable::kazuRule_data()
+void TestRunnerTable::countRule_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stays");
@@ -338,7 +338,7 @@ void TestRunnerTable::kazuRule_data()
                                               << "36";
 }
 
-void TestRunnerTable::kazuRule()
+void TestRunnerTable::countRule()
 {
     QFETCH(QString, typed);
     QFETCH(QString, stays);
@@ -350,7 +350,7 @@ void TestRunnerTable::kazuRule()
     QCOMPARE(d.countText(0), stays);
 }
 
-void TestRunnerTable::koujyoRule_data()
+void TestRunnerTable::payoutRatioRule_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stays");
@@ -369,7 +369,7 @@ void TestRunnerTable::koujyoRule_data()
                                                 << "075";
 }
 
-void TestRunnerTable::koujyoRule()
+void TestRunnerTable::payoutRatioRule()
 {
     QFETCH(QString, typed);
     QFETCH(QString, stays);

@@ -5,7 +5,7 @@
 namespace {
 
 // A 6 x 10 grid whose cell (r, c) holds "r.c", with the given selection.
-Grid NumberedGrid(int row, int col, int rowSel, int colSel)
+Grid numberedGrid(int row, int col, int rowSel, int colSel)
 {
     Grid g;
     g.setSize(6, 10);
@@ -18,7 +18,7 @@ Grid NumberedGrid(int row, int col, int rowSel, int colSel)
 }
 
 // Cell texts of a rectangle, rows by "|", cells by " ".
-QString Block(const Grid &g, int r1, int c1, int r2, int c2)
+QString blockText(const Grid &g, int r1, int c1, int r2, int c2)
 {
     QStringList rows;
     for (int r = r1; r <= r2; ++r) {
@@ -71,14 +71,14 @@ void TestClipboardRange::copyAndCut()
     QFETCH(QString, text);
     QFETCH(QString, afterCut);
 
-    Grid copy = NumberedGrid(range[0], range[1], range[2], range[3]);
+    Grid copy = numberedGrid(range[0], range[1], range[2], range[3]);
     QCOMPARE(copyRange(copy, false), text);
-    QCOMPARE(Block(copy, 2, 0, 3, 9), QString(Block(NumberedGrid(0, 0, 0, 0), 2, 0, 3, 9)));
+    QCOMPARE(blockText(copy, 2, 0, 3, 9), QString(blockText(numberedGrid(0, 0, 0, 0), 2, 0, 3, 9)));
 
-    Grid cut = NumberedGrid(range[0], range[1], range[2], range[3]);
+    Grid cut = numberedGrid(range[0], range[1], range[2], range[3]);
     QCOMPARE(copyRange(cut, true), text);
-    QCOMPARE(Block(cut, 2, 0, 3, 9), afterCut);
-    QCOMPARE(Block(cut, 0, 0, 1, 9), Block(copy, 0, 0, 1, 9));
+    QCOMPARE(blockText(cut, 2, 0, 3, 9), afterCut);
+    QCOMPARE(blockText(cut, 0, 0, 1, 9), blockText(copy, 0, 0, 1, 9));
 }
 
 void TestClipboardRange::paste_data()
@@ -143,13 +143,13 @@ void TestClipboardRange::paste()
     QFETCH(QString, second);
     QFETCH(QString, block);
 
-    Grid g = NumberedGrid(range[0], range[1], range[2], range[3]);
+    Grid g = numberedGrid(range[0], range[1], range[2], range[3]);
     QFETCH(QList<qsizetype>, counted);
     g.setText(1, 8, QStringLiteral("メモ")); // a text column among number columns
     const PasteCount count = pasteRange(g, plain, second);
-    QCOMPARE(Block(g, 2, 7, 4, 9), block);
+    QCOMPARE(blockText(g, 2, 7, 4, 9), block);
     QCOMPARE((QList<qsizetype>{count.clipboardCells, count.pastedCells}), counted);
-    QCOMPARE(Block(g, 5, 6, 5, 7), QStringLiteral("5.6 5.7"));
+    QCOMPARE(blockText(g, 5, 6, 5, 7), QStringLiteral("5.6 5.7"));
     QCOMPARE(QList<int>({g.row(), g.col(), g.rowSel(), g.colSel()}), range);
 }
 

@@ -6,9 +6,9 @@
 
 namespace {
 
-QString State(const OddsDocument &doc)
+QString state(const OddsDocument &doc)
 {
-    return DocumentText(doc, doc.runnerTable);
+    return documentText(doc, doc.runnerTable);
 }
 
 } // namespace
@@ -49,19 +49,19 @@ void TestUndoRing::undoSteps()
     UndoRing ring;
     QStringList before; // before[k] = the document before edit k + 1
     for (int k = 0; k < edits; ++k) {
-        before << State(doc);
+        before << state(doc);
         ring.pushUndo(doc); // as a committed cell edit does: snapshot, then the change
         doc.runnerTable.setText(2 + k % 18, 7, QStringLiteral("v%1").arg(k + 1));
     }
     for (int edit : undos) {
-        const QString was = State(doc);
+        const QString was = state(doc);
         const bool restored = ring.undo(doc);
         if (edit < 0)
             continue;
         QCOMPARE(restored, edit > 0);
-        QCOMPARE(State(doc), edit > 0 ? before.at(edit - 1) : was);
+        QCOMPARE(state(doc), edit > 0 ? before.at(edit - 1) : was);
     }
-    QCOMPARE(ring.UndoPos(), pos);
+    QCOMPARE(ring.undoPos(), pos);
 }
 
 void TestUndoRing::restoreIsExactAndKeepsCurrentCell()
@@ -72,10 +72,10 @@ void TestUndoRing::restoreIsExactAndKeepsCurrentCell()
     doc.setPayoutRatioText(QStringLiteral("75"));
     doc.setPoolText(QStringLiteral("12345"));
     doc.runnerTable.setText(3, 2, QStringLiteral("名前"));
-    const QString before = State(doc);
+    const QString before = state(doc);
     UndoRing ring;
     ring.pushUndo(doc);
-    QCOMPARE(State(doc), before);
+    QCOMPARE(state(doc), before);
 
     // A paste-like change of every cell and field; the cursor moved meanwhile.
     for (int r = 0; r < doc.runnerTable.rows(); ++r)
@@ -88,14 +88,14 @@ void TestUndoRing::restoreIsExactAndKeepsCurrentCell()
     doc.runnerTable.setSelection(9, 10);
 
     QVERIFY(ring.undo(doc));
-    QCOMPARE(State(doc), before);
+    QCOMPARE(state(doc), before);
     QCOMPARE(QList<int>({doc.runnerTable.row(), doc.runnerTable.col(), doc.runnerTable.rowSel(),
                          doc.runnerTable.colSel()}),
              QList<int>({5, 8, 5, 8}));
 
     // A snapshot taken now goes into the slot just restored.
     ring.pushUndo(doc);
-    QCOMPARE(ring.UndoPos(), 1);
+    QCOMPARE(ring.undoPos(), 1);
 }
 
 void TestUndoRing::restoreSplitsTitlesAsText()
@@ -119,7 +119,7 @@ void TestUndoRing::restoreCountChangeWithTable()
     doc.runnerTable.setText(2, 7, QStringLiteral("100"));
     doc.runnerTable.setText(3, 7, QStringLiteral("300"));
     doc.recalculate();
-    const QString before = State(doc);
+    const QString before = state(doc);
     const Grid table = doc.runnerTable;
     UndoRing ring;
     ring.pushUndo(doc); // as Enter in a count box does before a change of shape
@@ -129,10 +129,10 @@ void TestUndoRing::restoreCountChangeWithTable()
         doc.buildTable();
     }
     doc.setCountText(0, QStringLiteral("10")); // typed, not confirmed: files keep the built count
-    QVERIFY(ValuesLine(doc).startsWith(QStringLiteral("18,8,")));
+    QVERIFY(valuesLine(doc).startsWith(QStringLiteral("18,8,")));
 
     QVERIFY(ring.undo(doc));
-    QCOMPARE(State(doc), before);
+    QCOMPARE(state(doc), before);
     QCOMPARE(doc.countText(0), QStringLiteral("18"));
     QVERIFY(!doc.countsChangeShape());
     for (int r = 0; r < table.rows(); ++r) // colours come back with the texts

@@ -11,16 +11,16 @@
 
 namespace {
 
-QByteArray Cp(const QString &text)
+QByteArray cp(const QString &text)
 {
     return Cp932::encode(text).bytes;
 }
 
 // Every field and cell, the shape and the cursor.
-QString Snapshot(const OddsDocument &doc)
+QString snapshot(const OddsDocument &doc)
 {
     const Grid &g = doc.runnerTable;
-    return DocumentText(doc, g) + QStringLiteral("|%1x%2 at %3,%4-%5,%6")
+    return documentText(doc, g) + QStringLiteral("|%1x%2 at %3,%4-%5,%6")
                                       .arg(g.rows())
                                       .arg(g.cols())
                                       .arg(g.row())
@@ -30,7 +30,7 @@ QString Snapshot(const OddsDocument &doc)
 }
 
 // "title0", "kazu1", "koujyo", "haitou", "rows", "cols" or "R C" (a cell).
-QString Probe(const OddsDocument &doc, const QString &what)
+QString probeValue(const OddsDocument &doc, const QString &what)
 {
     if (what.startsWith(QLatin1String("title")))
         return doc.titleText(what.mid(5).toInt());
@@ -103,7 +103,7 @@ void TestDocumentFile::goldenRoundTrip()
     doc.buildTable();
     doc.runnerTable.setCurrent(2, 3);
     doc.runnerTable.setSelection(3, 5);
-    const FileResult loaded = loadDocument(doc, DataPath(file));
+    const FileResult loaded = loadDocument(doc, dataPath(file));
     QVERIFY2(loaded.ok, qPrintable(loaded.message));
     QCOMPARE(QList<int>({doc.runnerTable.row(), doc.runnerTable.col(), doc.runnerTable.rowSel(),
                          doc.runnerTable.colSel()}),
@@ -111,12 +111,12 @@ void TestDocumentFile::goldenRoundTrip()
 
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("out.csv"));
-    QVERIFY(WriteAll(out, "previous contents"));
-    const QString before = Snapshot(doc);
+    QVERIFY(writeAll(out, "previous contents"));
+    const QString before = snapshot(doc);
     const FileResult saved = saveDocument(doc, out);
     QVERIFY2(saved.ok, qPrintable(saved.message));
-    QCOMPARE(ReadAll(out), ReadAll(DataPath(file)));
-    QCOMPARE(Snapshot(doc), before);
+    QCOMPARE(readAll(out), readAll(dataPath(file)));
+    QCOMPARE(snapshot(doc), before);
 }
 
 void TestDocumentFile::read_data()
@@ -125,49 +125,49 @@ void TestDocumentFile::read_data()
     QTest::addColumn<int>("ok");             // 1 loads, 0 refused, -1 either (only: no crash)
     QTest::addColumn<QStringList>("expect"); // "probe=value"
 
-    const QByteArray head = Cp(QStringLiteral("縦枠,横枠,T0,T1,T2,控除,投票\r\n"));
-    const QByteArray values = Cp(QStringLiteral("5,1,T3,T4,T5,80,500\r\n"));
+    const QByteArray head = cp(QStringLiteral("縦枠,横枠,T0,T1,T2,控除,投票\r\n"));
+    const QByteArray values = cp(QStringLiteral("5,1,T3,T4,T5,80,500\r\n"));
     QTest::newRow("header, values, table: fields set, table rebuilt and filled")
-        << head + values + Cp(QStringLiteral("番,枠,名前\rH0,H1,H2\r1,,Ann\r\n")) << 1
+        << head + values + cp(QStringLiteral("番,枠,名前\rH0,H1,H2\r1,,Ann\r\n")) << 1
         << QStringList{"title0=T0", "title2=T2", "title5=T5", "kazu0=5", "koujyo=80", "haitou=500",
                        "rows=7",    "cols=8",    "2 2=Ann",   "1 0=H0",  "2 1="};
     QTest::newRow("first line a table line: fields and shape stay")
-        << Cp(QStringLiteral("番，枠,X\r1,,Bob\r\n")) << 1
+        << cp(QStringLiteral("番，枠,X\r1,,Bob\r\n")) << 1
         << QStringList{"title0=タイトル", "kazu0=18", "rows=20", "0 1=枠",
                        "0 2=X",           "1 2=Bob",  "0 3=順位"};
     QTest::newRow("second line a table line: titles set, counts stay")
-        << head + Cp(QStringLiteral("番,枠,Z\r\n")) << 1
+        << head + cp(QStringLiteral("番,枠,Z\r\n")) << 1
         << QStringList{"title1=T1", "kazu0=18", "0 2=Z"};
     QTest::newRow("lone CR ends a line, lone LF is text")
-        << head + Cp(QStringLiteral("2,0,a,b,c,85,1\r番,枠,N\nM\r\n")) << 1
+        << head + cp(QStringLiteral("2,0,a,b,c,85,1\r番,枠,N\nM\r\n")) << 1
         << QStringList{"title3=a", "0 2=N\nM", "rows=4"};
     QTest::newRow("full-width comma separates fields")
-        << Cp(QStringLiteral("縦枠，横枠，甲，乙，丙，控除，投票\r\n2，1，丁，戊，己，90，7\r\n"))
+        << cp(QStringLiteral("縦枠，横枠，甲，乙，丙，控除，投票\r\n2，1，丁，戊，己，90，7\r\n"))
         << 1 << QStringList{"title0=甲", "title2=丙", "kazu1=1", "title5=己", "koujyo=90"};
     QTest::newRow("leading empty lines dropped, later ones keep their row")
-        << head + values + Cp(QStringLiteral("\r\n\r番,枠,A\r\r1,,C\r\n")) << 1
+        << head + values + cp(QStringLiteral("\r\n\r番,枠,A\r\r1,,C\r\n")) << 1
         << QStringList{"0 2=A", "1 2=……", "2 2=C"};
     QTest::newRow("extra fields and lines are ignored, missing ones keep cells")
-        << head + Cp(QStringLiteral("2,0,a,b,c,85,1\r\na,b,c,d,e,f,g,h\r1\r2\r3\r4\r\n")) << 1
+        << head + cp(QStringLiteral("2,0,a,b,c,85,1\r\na,b,c,d,e,f,g,h\r1\r2\r3\r4\r\n")) << 1
         << QStringList{"cols=7", "rows=4", "0 6=g", "3 0=3", "1 1=…"};
     QTest::newRow("counts go through the change rules")
-        << head + Cp(QStringLiteral("40,2.6,a,b,c,150,1\r\n")) << 1
+        << head + cp(QStringLiteral("40,2.6,a,b,c,150,1\r\n")) << 1
         << QStringList{"kazu0=36", "kazu1=3", "koujyo=100", "rows=38", "cols=10"};
     QTest::newRow("title with a comma shifts the fields")
-        << Cp(QStringLiteral("縦枠,横枠,A,B,2003/12/15,x,控除,投票\r\n")) + values << 1
+        << cp(QStringLiteral("縦枠,横枠,A,B,2003/12/15,x,控除,投票\r\n")) + values << 1
         << QStringList{"title0=A", "title1=B", "title2=2003/12/15"};
     QTest::newRow("UTF-8 with byte-order mark")
         << QByteArray("\xEF\xBB\xBF") + QStringLiteral("番,枠,♥\r\n").toUtf8() << 1
         << QStringList{"0 2=♥"};
     QTest::newRow("NEC-selected IBM extension reads like the IBM one")
-        << Cp(QStringLiteral("番,枠,")) + QByteArray("\xEE\xE0,\xFB\xFC") << 1
+        << cp(QStringLiteral("番,枠,")) + QByteArray("\xEE\xE0,\xFB\xFC") << 1
         << QStringList{"0 2=髙", "0 3=髙"};
     QTest::newRow("header with 4 fields: two titles, no table fill")
-        << Cp(QStringLiteral("縦枠,横枠,A,B\r\n2,0,x,y,z,85,1\r\n番,枠,Q\r\n")) << 0
+        << cp(QStringLiteral("縦枠,横枠,A,B\r\n2,0,x,y,z,85,1\r\n番,枠,Q\r\n")) << 0
         << QStringList{"title0=A", "title1=B", "title2=予想", "kazu0=2",
                        "title3=x", "rows=4",   "0 2=名前"};
     QTest::newRow("short values line: what was read stays, no table fill")
-        << head + Cp(QStringLiteral("3,0,x\r\n番,枠,Q\r\n")) << 0
+        << head + cp(QStringLiteral("3,0,x\r\n番,枠,Q\r\n")) << 0
         << QStringList{"kazu0=3", "title3=x", "title4=備考", "rows=5", "0 2=名前"};
     QTest::newRow("only a header line") << head << 0 << QStringList{"title0=T0", "rows=20"};
     QTest::newRow("empty file") << QByteArray() << 0 << QStringList{"title0=タイトル"};
@@ -183,10 +183,10 @@ void TestDocumentFile::read_data()
     QTest::newRow("huge numbers") << head + QByteArray("1e308,-1e400,x,y,z,9e99999,1e999\r\n") << 1
                                   << QStringList{"kazu0=36", "kazu1=0", "koujyo=100"};
     QTest::newRow("overlong line of commas")
-        << Cp(QStringLiteral("番,枠,")) + QByteArray(2'000'000, ',') + "\r\n"
+        << cp(QStringLiteral("番,枠,")) + QByteArray(2'000'000, ',') + "\r\n"
         << 1 << QStringList{"0 2="};
     QTest::newRow("LF-only file reads like CR LF")
-        << Cp(QStringLiteral("縦枠,横枠,T0,T1,T2,控除,投票\n2,0,a,b,c,85,1\n番,枠,N\n1,,M\n")) << 1
+        << cp(QStringLiteral("縦枠,横枠,T0,T1,T2,控除,投票\n2,0,a,b,c,85,1\n番,枠,N\n1,,M\n")) << 1
         << QStringList{"title2=T2", "title3=a", "rows=4", "0 2=N", "1 2=M", "2 2="};
     QTest::newRow("UTF-8 without byte-order mark")
         << QStringLiteral("縦枠,横枠,題,日,予,控除,投票\r\n2,0,備,備,結,85,1\r\n番,枠,馬\r\n")
@@ -195,14 +195,14 @@ void TestDocumentFile::read_data()
     QTest::newRow("ASCII only is code page 932, half-width katakana too")
         << QByteArray("\x94\xd4,\x98\x67,\xc2\xa1\r\n") << 1 << QStringList{"0 2=ﾂ｡"};
     QTest::newRow("cell over the cap refused, naming it")
-        << head + values + Cp(QStringLiteral("番,枠,")) + QByteArray(MaxCellText + 1, 'x') << 0
+        << head + values + cp(QStringLiteral("番,枠,")) + QByteArray(MaxCellText + 1, 'x') << 0
         << QStringList{"0 2=名前"};
     QTest::newRow("cell at the cap, and a long one past the last column")
-        << head + Cp(QStringLiteral("2,0,a,b,c,85,1\r\n番,枠,")) + QByteArray(MaxCellText, 'x') +
+        << head + cp(QStringLiteral("2,0,a,b,c,85,1\r\n番,枠,")) + QByteArray(MaxCellText, 'x') +
                ",,,,," + QByteArray(MaxCellText * 4, 'y')
         << 1 << QStringList{"0 3=", "cols=7"};
     QTest::newRow("title over the cap refused")
-        << Cp(QStringLiteral("縦枠,横枠,")) + QByteArray(MaxCellText + 1, 'x') + ",b,c" << 0
+        << cp(QStringLiteral("縦枠,横枠,")) + QByteArray(MaxCellText + 1, 'x') + ",b,c" << 0
         << QStringList{"title0=タイトル"};
     QTest::newRow("NUL bytes") << QByteArray("\x94\xd4,\x98\x67\0\0,x\r\n", 12) << 1
                                << QStringList{"0 1=枠" + QString(2, QChar(0))};
@@ -216,7 +216,7 @@ void TestDocumentFile::read()
 
     OddsDocument doc;
     doc.buildTable();
-    const FileResult r = LoadDocumentBytes(doc, bytes);
+    const FileResult r = loadDocumentBytes(doc, bytes);
     if (ok >= 0) {
         QCOMPARE(r.ok, ok == 1);
         QCOMPARE(r.message.isEmpty(), ok == 1);
@@ -226,27 +226,27 @@ void TestDocumentFile::read()
                  qPrintable(r.message));
     for (const QString &e : expect) {
         const QString probe = e.section(QLatin1Char('='), 0, 0);
-        QCOMPARE(probe + QLatin1Char('=') + Probe(doc, probe), e);
+        QCOMPARE(probe + QLatin1Char('=') + probeValue(doc, probe), e);
     }
     // Whatever was read can be recalculated and written without a fault of its own.
     doc.recalculate();
     QByteArray out;
-    EncodeDocument(doc, doc.runnerTable, &out);
+    encodeDocument(doc, doc.runnerTable, &out);
 }
 
 void TestDocumentFile::loadFailureKeepsTableAndList()
 {
     QTemporaryDir dir;
     const QString bad = dir.filePath(QStringLiteral("bad.csv"));
-    QVERIFY(WriteAll(bad, Cp(QStringLiteral("縦枠,横枠,A\r\n18,8\r\n番,枠,X\r\n"))));
+    QVERIFY(writeAll(bad, cp(QStringLiteral("縦枠,横枠,A\r\n18,8\r\n番,枠,X\r\n"))));
     OddsDocument doc;
     doc.buildTable();
     doc.runnerTable.setText(2, 2, QStringLiteral("keep"));
-    const QString table = TableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r'));
+    const QString table = tableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r'));
     for (const QString &path : {bad, dir.filePath(QStringLiteral("missing.csv")), dir.path()}) {
         const FileResult r = loadDocument(doc, path);
         QVERIFY2(!r.ok && !r.message.isEmpty(), qPrintable(path));
-        QCOMPARE(TableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r')), table);
+        QCOMPARE(tableText(doc.runnerTable, QLatin1Char(','), QLatin1Char('\r')), table);
     }
 }
 
@@ -306,8 +306,8 @@ void TestDocumentFile::saveFailureKeepsOldFile()
 
     QTemporaryDir dir;
     const QByteArray old("old contents\r\n");
-    QVERIFY(WriteAll(dir.filePath(QStringLiteral("old.csv")), old));
-    QVERIFY(WriteAll(dir.filePath(QStringLiteral("readonly.csv")), old));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("old.csv")), old));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("readonly.csv")), old));
     QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("readonly.csv")),
                                   QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
@@ -327,17 +327,17 @@ void TestDocumentFile::saveFailureKeepsOldFile()
                                 bad.section(QLatin1Char(' '), 2));
     doc.runnerTable.setCurrent(3, 4);
     doc.runnerTable.setSelection(6, 8);
-    const QString before = Snapshot(doc);
+    const QString before = snapshot(doc);
     const QString path = target.isEmpty() ? QString() : dir.filePath(target);
     const FileResult r = saveDocument(doc, path);
 
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(cause), qPrintable(r.message));
-    QCOMPARE(ReadAll(dir.filePath(QStringLiteral("old.csv"))), old);
-    QCOMPARE(ReadAll(dir.filePath(QStringLiteral("readonly.csv"))), old);
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("old.csv"))), old);
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("readonly.csv"))), old);
     QCOMPARE(QDir(dir.path()).entryList(all), files); // no temporary file left
     QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("pipe"))).isFile());
-    QCOMPARE(Snapshot(doc), before);
+    QCOMPARE(snapshot(doc), before);
 }
 
 void TestDocumentFile::writerReportsDeviceFailure()
@@ -345,12 +345,12 @@ void TestDocumentFile::writerReportsDeviceFailure()
     OddsDocument doc;
     doc.buildTable();
     QByteArray full;
-    QVERIFY(EncodeDocument(doc, doc.runnerTable, &full).ok);
+    QVERIFY(encodeDocument(doc, doc.runnerTable, &full).ok);
     FailDevice ample(full.size());
-    QVERIFY(WriteDocument(doc, doc.runnerTable, ample).ok);
+    QVERIFY(writeDocument(doc, doc.runnerTable, ample).ok);
 
     FailDevice small(100);
-    const FileResult r = WriteDocument(doc, doc.runnerTable, small);
+    const FileResult r = writeDocument(doc, doc.runnerTable, small);
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(QStringLiteral("No space left")), qPrintable(r.message));
 }
@@ -361,11 +361,11 @@ void TestDocumentFile::loadDefault()
     const QString folder = dir.path() + QLatin1Char('/');
     OddsDocument doc;
     doc.buildTable();
-    const QString before = Snapshot(doc);
+    const QString before = snapshot(doc);
     QVERIFY(!loadTemplate(doc, folder).exists);
-    QCOMPARE(Snapshot(doc), before);
+    QCOMPARE(snapshot(doc), before);
 
-    QVERIFY(QFile::copy(DataPath(QStringLiteral("tworunners.csv")), folder + "Default.def"));
+    QVERIFY(QFile::copy(dataPath(QStringLiteral("tworunners.csv")), folder + "Default.def"));
     const DefaultResult loaded = loadTemplate(doc, folder);
     QVERIFY(loaded.exists && loaded.load.ok);
     QCOMPARE(loaded.path, folder + QStringLiteral("Default.def"));

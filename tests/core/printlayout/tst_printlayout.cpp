@@ -35,14 +35,14 @@ struct Fixture
     {
         layout.preview = &surface;
         layout.date = QDate(2003, 12, 15);
-        layout.Setup(&grid, title, fontSize, false, false, false);
-        layout.InitPrintData();
+        layout.setup(&grid, title, fontSize, false, false, false);
+        layout.initPrintData();
     }
     QList<DrawnText> cellTexts() const
     {
         QList<DrawnText> out;
         for (const DrawnText &t : surface.texts)
-            if (t.y >= layout.data[0].GridTop)
+            if (t.y >= layout.data[0].gridTop)
                 out.append(t);
         return out;
     }
@@ -76,8 +76,8 @@ private Q_SLOTS:
     void fontSizeAtEntry();
     void pageClamping_data();
     void pageClamping();
-    void parse_data();
-    void parse();
+    void parseCases_data();
+    void parseCases();
     void titles();
     void printerRecordWithoutPrinter();
     void recordingReplaysTheSamePage();
@@ -108,8 +108,8 @@ void tst_PrintLayout::pagination()
     QFETCH(int, height);
     QFETCH(int, fontSize);
     Fixture f(makeGrid(rows, {1000, 2000}), title, height, fontSize);
-    QTEST(f.layout.data[0].RowsPerPage, "rowsPerPage");
-    QTEST(f.layout.data[0].PageCount, "pages");
+    QTEST(f.layout.data[0].rowsPerPage, "rowsPerPage");
+    QTEST(f.layout.data[0].pageCount, "pages");
 }
 
 void tst_PrintLayout::rowsOfPage_data()
@@ -129,7 +129,7 @@ void tst_PrintLayout::rowsOfPage()
     QFETCH(int, page);
     QFETCH(QStringList, firstColumn);
     Fixture f(makeGrid(21, {1000, TableWidth - 1000}), QString(), 4536);
-    f.layout.WriteGrid(page, DevicePreview);
+    f.layout.writeGrid(page, DevicePreview);
     QStringList drawn;
     for (const DrawnText &t : f.surface.texts)
         if (t.x < Left + 1000)
@@ -178,7 +178,7 @@ void tst_PrintLayout::titleLines()
     QFETCH(QList<int>, xs);
     QFETCH(QList<int>, ys);
     Fixture f(makeGrid(3, {1000}), title);
-    QVERIFY(f.layout.WriteTitle(DevicePreview).ok());
+    QVERIFY(f.layout.writeTitle(DevicePreview).ok());
     QStringList drawn;
     QList<int> dx, dy;
     for (const DrawnText &t : f.surface.texts) {
@@ -198,9 +198,9 @@ void tst_PrintLayout::titleMovesTable()
     Fixture none(makeGrid(3, {1000}), QString());
     Fixture one(makeGrid(3, {1000}), QStringLiteral("x"));
     Fixture two(makeGrid(3, {1000}), QStringLiteral("x(\\\\)y"));
-    QCOMPARE(none.layout.data[0].GridTop, 2 * Top);
-    QCOMPARE(one.layout.data[0].GridTop, 2 * Top + TitleH);
-    QCOMPARE(two.layout.data[0].GridTop, 2 * Top + 2 * TitleH);
+    QCOMPARE(none.layout.data[0].gridTop, 2 * Top);
+    QCOMPARE(one.layout.data[0].gridTop, 2 * Top + TitleH);
+    QCOMPARE(two.layout.data[0].gridTop, 2 * Top + 2 * TitleH);
 }
 
 void tst_PrintLayout::cellAlignment_data()
@@ -227,7 +227,7 @@ void tst_PrintLayout::cellAlignment()
     g.setColAlignment(0, alignment);
     g.setColAlignment(1, alignment);
     Fixture f(std::move(g));
-    f.layout.WriteGrid(1, DevicePreview);
+    f.layout.writeGrid(1, DevicePreview);
     const QList<DrawnText> cells = f.cellTexts();
     QCOMPARE(cells.size(), 2);
     QTEST(cells.at(0).x, "x");
@@ -265,7 +265,7 @@ void tst_PrintLayout::cellText()
     g.setText(0, 0, text);
     g.setText(0, 1, QString());
     Fixture f(std::move(g));
-    f.layout.WriteGrid(1, DevicePreview);
+    f.layout.writeGrid(1, DevicePreview);
     const QList<DrawnText> cells = f.cellTexts();
     QTEST(cells.isEmpty() ? QString() : cells.first().text, "drawn");
 }
@@ -276,11 +276,11 @@ void tst_PrintLayout::textColour_data()
     QTest::addColumn<bool>("reverse");
     QTest::addColumn<Color>("cellColour");
     QTest::addColumn<Color>("drawn");
-    QTest::newRow("without the option text is black") << false << false << Rgb(255, 0, 0) << 0u;
-    QTest::newRow("reflected cell colour") << true << false << Rgb(255, 0, 0) << Rgb(255, 0, 0);
+    QTest::newRow("without the option text is black") << false << false << rgb(255, 0, 0) << 0u;
+    QTest::newRow("reflected cell colour") << true << false << rgb(255, 0, 0) << rgb(255, 0, 0);
     QTest::newRow("reversed black becomes white") << true << true << NoColor << 0xFFFFFFu;
     QTest::newRow("reversed red becomes cyan")
-        << true << true << Rgb(255, 0, 0) << Rgb(0, 255, 255);
+        << true << true << rgb(255, 0, 0) << rgb(0, 255, 255);
 }
 
 void tst_PrintLayout::textColour()
@@ -295,9 +295,9 @@ void tst_PrintLayout::textColour()
     FakeSurface surface;
     PrintLayout layout;
     layout.preview = &surface;
-    layout.Setup(&g, QString(), 9, reflect, reverse, false);
-    layout.InitPrintData();
-    layout.WriteGrid(1, DevicePreview);
+    layout.setup(&g, QString(), 9, reflect, reverse, false);
+    layout.initPrintData();
+    layout.writeGrid(1, DevicePreview);
     QCOMPARE(surface.texts.size(), 4);
     QTEST(surface.texts.at(2).color, "drawn");
     // Reading the colours leaves the document's selection alone.
@@ -309,20 +309,20 @@ void tst_PrintLayout::rowShading()
 {
     Fixture f(makeGrid(21, {1000, TableWidth - 1000}), QString(), 4536);
     f.layout.changeRowColor = true;
-    f.layout.WriteGrid(1, DevicePreview);
+    f.layout.writeGrid(1, DevicePreview);
     QCOMPARE(f.surface.boxes.size(), 5); // rows 0, 2, 4, 6, 8
     QCOMPARE(f.surface.boxes.first().y1, 2 * Top);
     QCOMPARE(f.surface.boxes.first().y2, 2 * Top + RowH);
     f.surface.reset();
-    f.layout.WriteGrid(3, DevicePreview);
+    f.layout.writeGrid(3, DevicePreview);
     QCOMPARE(f.surface.boxes.size(), 1); // row 20
 }
 
 void tst_PrintLayout::footer()
 {
     Fixture f(makeGrid(21, {1000}), QString(), 4536);
-    QVERIFY(f.layout.WriteFooter(3, DevicePreview).ok());
-    QCOMPARE(f.layout.data[0].CurrentPage, 3);
+    QVERIFY(f.layout.writeFooter(3, DevicePreview).ok());
+    QCOMPARE(f.layout.data[0].currentPage, 3);
     QCOMPARE(f.surface.texts.size(), 2);
     const DrawnText date = f.surface.texts.at(0);
     const DrawnText page = f.surface.texts.at(1);
@@ -355,9 +355,9 @@ void tst_PrintLayout::fontSizeAtEntry()
     Grid g = makeGrid(2, {1000});
     g.setFontSize(gridSize);
     PrintLayout layout;
-    QTEST(layout.Setup(&g, QString(), requested, false, false, false), "used");
-    QTEST(layout.data[0].FontSize, "used");
-    QTEST(layout.data[1].FontSize, "used");
+    QTEST(layout.setup(&g, QString(), requested, false, false, false), "used");
+    QTEST(layout.data[0].fontSize, "used");
+    QTEST(layout.data[1].fontSize, "used");
 }
 
 void tst_PrintLayout::pageClamping_data()
@@ -374,11 +374,11 @@ void tst_PrintLayout::pageClamping()
 {
     QFETCH(int, asked);
     Fixture f(makeGrid(21, {1000}), QString(), 4536);
-    const int page = f.layout.ValidPage(asked, DevicePreview);
-    QTEST(PageIndicator(page, f.layout.data[0].PageCount), "indicator");
+    const int page = f.layout.validPage(asked, DevicePreview);
+    QTEST(pageIndicator(page, f.layout.data[0].pageCount), "indicator");
 }
 
-void tst_PrintLayout::parse_data()
+void tst_PrintLayout::parseCases_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("n");
@@ -392,22 +392,22 @@ void tst_PrintLayout::parse_data()
     QTest::newRow("empty text") << "" << 2 << "";
 }
 
-void tst_PrintLayout::parse()
+void tst_PrintLayout::parseCases()
 {
     QFETCH(QString, text);
     QFETCH(int, n);
-    QTEST(Parse(text, n, QStringLiteral(",")), "field");
+    QTEST(parse(text, n, QStringLiteral(",")), "field");
 }
 
 void tst_PrintLayout::titles()
 {
-    QCOMPARE(PlainTitle(QStringLiteral("A(\\\\)B")), QStringLiteral("A B"));
-    QCOMPARE(PlainTitle(QStringLiteral("A(\\R)B(\\\\)C")), QStringLiteral("A B C"));
-    QCOMPARE(PrintTitle(QStringLiteral("Race 11"), QStringLiteral("2003/12/15"), false),
+    QCOMPARE(plainTitle(QStringLiteral("A(\\\\)B")), QStringLiteral("A B"));
+    QCOMPARE(plainTitle(QStringLiteral("A(\\R)B(\\\\)C")), QStringLiteral("A B C"));
+    QCOMPARE(printTitle(QStringLiteral("Race 11"), QStringLiteral("2003/12/15"), false),
              QStringLiteral("集計:Race 11:2003/12/15"));
-    QCOMPARE(PrintTitle(QStringLiteral("Race 11"), QStringLiteral("2003/12/15"), true),
+    QCOMPARE(printTitle(QStringLiteral("Race 11"), QStringLiteral("2003/12/15"), true),
              QStringLiteral("馬連:Race 11:2003/12/15"));
-    QCOMPARE(PageIndicator(3, 12), QStringLiteral("03/12"));
+    QCOMPARE(pageIndicator(3, 12), QStringLiteral("03/12"));
 }
 
 void tst_PrintLayout::printerRecordWithoutPrinter()
@@ -415,16 +415,16 @@ void tst_PrintLayout::printerRecordWithoutPrinter()
     // Without a printer the printer record is measured on the preview, on the printer's sheet.
     Fixture f(makeGrid(21, {1000}), QString(), 4536);
     f.layout.printerHeight = 4536 + 5 * RowH;
-    f.layout.InitPrintData();
-    QCOMPARE(f.layout.data[1].LineHeight, Top);
-    QCOMPARE(f.layout.data[1].BottomEdge, 4536 + 5 * RowH - Top);
-    QCOMPARE(f.layout.data[1].RowsPerPage, 15);
-    QCOMPARE(f.layout.data[1].PageCount, 2);
-    QCOMPARE(f.layout.data[0].PageCount, 3);
+    f.layout.initPrintData();
+    QCOMPARE(f.layout.data[1].lineHeight, Top);
+    QCOMPARE(f.layout.data[1].bottomEdge, 4536 + 5 * RowH - Top);
+    QCOMPARE(f.layout.data[1].rowsPerPage, 15);
+    QCOMPARE(f.layout.data[1].pageCount, 2);
+    QCOMPARE(f.layout.data[0].pageCount, 3);
     // Drawing on a printer that is not there fails instead of drawing on the preview.
     f.surface.reset();
-    QVERIFY(!f.layout.WriteTitle(DevicePrinter).ok());
-    QCOMPARE(f.layout.WriteFooter(1, DevicePrinter).number, PrinterErrorNumber);
+    QVERIFY(!f.layout.writeTitle(DevicePrinter).ok());
+    QCOMPARE(f.layout.writeFooter(1, DevicePrinter).number, PrinterErrorNumber);
     QVERIFY(f.surface.texts.isEmpty());
 }
 
@@ -434,16 +434,16 @@ void tst_PrintLayout::recordingReplaysTheSamePage()
     FakeSurface printer(15876, 4800);
     RecordingSurface recorder(printer);
     f.layout.printer = &recorder;
-    f.layout.InitPrintData();
-    f.layout.WriteTitle(DevicePrinter);
-    f.layout.WriteFooter(2, DevicePrinter);
-    f.layout.WriteGrid(2, DevicePrinter);
+    f.layout.initPrintData();
+    f.layout.writeTitle(DevicePrinter);
+    f.layout.writeFooter(2, DevicePrinter);
+    f.layout.writeGrid(2, DevicePrinter);
     QVERIFY(printer.texts.isEmpty());
     recorder.replay(printer);
 
-    f.layout.WriteTitle(DevicePreview);
-    f.layout.WriteFooter(2, DevicePreview);
-    f.layout.WriteGrid(2, DevicePreview);
+    f.layout.writeTitle(DevicePreview);
+    f.layout.writeFooter(2, DevicePreview);
+    f.layout.writeGrid(2, DevicePreview);
     QCOMPARE(printer.texts.size(), f.surface.texts.size());
     for (qsizetype i = 0; i < printer.texts.size(); ++i) {
         QCOMPARE(printer.texts.at(i).text, f.surface.texts.at(i).text);

@@ -39,7 +39,7 @@ public:
 const QString Section = QString::fromUtf16(RecentSection);
 
 // "key=value" of the section in file order.
-QStringList Stored(const QString &ini)
+QStringList storedEntries(const QString &ini)
 {
     QStringList out;
     for (const QString &key : settingKeys(ini, Section, QStringLiteral("@")))
@@ -50,7 +50,7 @@ QStringList Stored(const QString &ini)
 
 } // namespace
 
-class TestSaikin : public QObject
+class TestRecentFiles : public QObject
 {
     Q_OBJECT
 
@@ -64,7 +64,7 @@ private Q_SLOTS:
     void pathsSurviveARestartWhole();
 };
 
-void TestSaikin::sortedAppend_data()
+void TestRecentFiles::sortedAppend_data()
 {
     QTest::addColumn<QStringList>("appended");
     QTest::addColumn<QStringList>("expected");
@@ -75,7 +75,7 @@ void TestSaikin::sortedAppend_data()
         << QStringList{"/B", "/a", "/b", "/a"} << QStringList{"/a", "/a", "/B", "/b"};
 }
 
-void TestSaikin::sortedAppend()
+void TestRecentFiles::sortedAppend()
 {
     QFETCH(QStringList, appended);
     QFETCH(QStringList, expected);
@@ -85,7 +85,7 @@ void TestSaikin::sortedAppend()
     QCOMPARE(list.entries(), expected);
 }
 
-void TestSaikin::addPutsNewestOnTop_data()
+void TestRecentFiles::addPutsNewestOnTop_data()
 {
     QTest::addColumn<QStringList>("start");
     QTest::addColumn<QStringList>("added");
@@ -102,7 +102,7 @@ void TestSaikin::addPutsNewestOnTop_data()
         << QStringList{"/r", "/p", "/q"};
 }
 
-void TestSaikin::addPutsNewestOnTop()
+void TestRecentFiles::addPutsNewestOnTop()
 {
     QFETCH(QStringList, start);
     QFETCH(QStringList, added);
@@ -120,10 +120,10 @@ void TestSaikin::addPutsNewestOnTop()
     QStringList stored;
     for (int i = 0; i < expected.size(); ++i)
         stored << QStringLiteral("%1=%2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(expected.at(i));
-    QCOMPARE(Stored(ini), stored);
+    QCOMPARE(storedEntries(ini), stored);
 }
 
-void TestSaikin::menuShowsElevenBaseNames()
+void TestRecentFiles::menuShowsElevenBaseNames()
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KirrelSys.ini"));
@@ -140,13 +140,13 @@ void TestSaikin::menuShowsElevenBaseNames()
     QCOMPARE(menu.shown(), expected);
     QCOMPARE(menu.tag.first(), QStringLiteral("/races/day11.csv"));
     // The list and the file keep all twelve.
-    QCOMPARE(Stored(ini).last(), QStringLiteral("12=/my.data/Default.def"));
+    QCOMPARE(storedEntries(ini).last(), QStringLiteral("12=/my.data/Default.def"));
 
     rebuildRecentMenu(RecentFileList(), &menu);
     QCOMPARE(menu.shown(), QStringList());
 }
 
-void TestSaikin::loadSortsAndSkipsEmptyValues()
+void TestRecentFiles::loadSortsAndSkipsEmptyValues()
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KirrelSys.ini"));
@@ -164,8 +164,8 @@ void TestSaikin::loadSortsAndSkipsEmptyValues()
 
     // The next use drops the repeat; the leftover key 05 stays in the file.
     list.add(QStringLiteral("/n/new.csv"));
-    QCOMPARE(Stored(ini), (QStringList{"01=/n/new.csv", "02=/A/first.csv", "03=/m/mid.csv",
-                                       "04=/z/last.csv", "05=/m/mid.csv"}));
+    QCOMPARE(storedEntries(ini), (QStringList{"01=/n/new.csv", "02=/A/first.csv", "03=/m/mid.csv",
+                                              "04=/z/last.csv", "05=/m/mid.csv"}));
 
     RecentFileList none(dir.filePath(QStringLiteral("none.ini")), &menu);
     none.load();
@@ -173,7 +173,7 @@ void TestSaikin::loadSortsAndSkipsEmptyValues()
     QCOMPARE(menu.shown(), QStringList());
 }
 
-void TestSaikin::pathsSurviveARestartWhole()
+void TestRecentFiles::pathsSurviveARestartWhole()
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("KirrelSys.ini"));
@@ -183,12 +183,12 @@ void TestSaikin::pathsSurviveARestartWhole()
     for (const QString &path : {longPath, changing, QStringLiteral("/races/b.csv")})
         QVERIFY(list.add(path).ok);
     QCOMPARE(list.count(), 3);
-    QCOMPARE(Stored(ini), (QStringList{"01=/races/b.csv", "02=" + longPath}));
+    QCOMPARE(storedEntries(ini), (QStringList{"01=/races/b.csv", "02=" + longPath}));
 
     RecentFileList again(ini);
     again.load();
     QCOMPARE(again.entries(), (QStringList{longPath, QStringLiteral("/races/b.csv")}));
 }
 
-QTEST_GUILESS_MAIN(TestSaikin)
+QTEST_GUILESS_MAIN(TestRecentFiles)
 #include "tst_recentfiles.moc"

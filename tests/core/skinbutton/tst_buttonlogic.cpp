@@ -6,33 +6,33 @@ class TestButtonLogic : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void frameTable_data();
-    void frameTable();
+    void frameTableCases_data();
+    void frameTableCases();
     void animatedHoverFollowsPhase();
-    void frameStep_data();
-    void frameStep();
-    void lookOfState_data();
-    void lookOfState();
+    void frameStepCases_data();
+    void frameStepCases();
+    void lookOfStateCases_data();
+    void lookOfStateCases();
     void phaseRunsBackAndForth();
-    void ninePartPieces_data();
-    void ninePartPieces();
+    void ninePartPiecesCases_data();
+    void ninePartPiecesCases();
     void ninePartKeepsCornersAndCoversTarget_data();
     void ninePartKeepsCornersAndCoversTarget();
-    void captionTarget_data();
-    void captionTarget();
-    void fitCaptionPointSize_data();
-    void fitCaptionPointSize();
+    void captionTargetCases_data();
+    void captionTargetCases();
+    void fitCaptionPointSizeCases_data();
+    void fitCaptionPointSizeCases();
     void captionAlign_data();
     void captionAlign();
-    void roundRectRows();
+    void roundRectRowsCases();
     void regionDataRoundTrip();
     void malformedRegionData_data();
     void malformedRegionData();
 };
 
-void TestButtonLogic::frameTable_data()
+void TestButtonLogic::frameTableCases_data()
 {
-    QTest::addColumn<int>("kazu");
+    QTest::addColumn<int>("frameLayout");
     QTest::addColumn<QList<int>>("frames"); // up, pressed, hover, disabled
     QTest::newRow("0: one frame for all") << 0 << QList<int>{0, 0, 0, 0};
     QTest::newRow("10: one frame for all") << 10 << QList<int>{0, 0, 0, 0};
@@ -50,11 +50,11 @@ void TestButtonLogic::frameTable_data()
     QTest::newRow("12: other") << 12 << QList<int>{0, 2, 1, 2};
 }
 
-void TestButtonLogic::frameTable()
+void TestButtonLogic::frameTableCases()
 {
-    QFETCH(int, kazu);
+    QFETCH(int, frameLayout);
     QFETCH(QList<int>, frames);
-    const ButtonFrames f = FrameTable(kazu);
+    const ButtonFrames f = frameTable(frameLayout);
     QCOMPARE((QList<int>{f.up, f.pressed, f.hover, f.disabled}), frames);
     QCOMPARE(f.forLook(ButtonLook::Up), frames[0]);
     QCOMPARE(f.forLook(ButtonLook::Pressed), frames[1]);
@@ -65,14 +65,14 @@ void TestButtonLogic::frameTable()
 void TestButtonLogic::animatedHoverFollowsPhase()
 {
     for (int phase = 0; phase <= 3; ++phase)
-        QCOMPARE(FrameTable(11, phase).hover, 1 + phase);
+        QCOMPARE(frameTable(11, phase).hover, 1 + phase);
     // Only code 11 animates.
-    QCOMPARE(FrameTable(6, 3).hover, 1);
+    QCOMPARE(frameTable(6, 3).hover, 1);
 }
 
-void TestButtonLogic::frameStep_data()
+void TestButtonLogic::frameStepCases_data()
 {
-    QTest::addColumn<int>("muki");
+    QTest::addColumn<int>("frameDirection");
     QTest::addColumn<QPoint>("step");
     QTest::newRow("0: frames side by side") << 0 << QPoint(64, 0);
     QTest::newRow("1: frames stacked") << 1 << QPoint(0, 50);
@@ -80,15 +80,15 @@ void TestButtonLogic::frameStep_data()
     QTest::newRow("3: every frame at the same place") << 3 << QPoint(0, 0);
 }
 
-void TestButtonLogic::frameStep()
+void TestButtonLogic::frameStepCases()
 {
-    QFETCH(int, muki);
+    QFETCH(int, frameDirection);
     QFETCH(QPoint, step);
-    QCOMPARE(FrameStep(muki, 64, 50, -70, 5), step);
-    QCOMPARE(FrameRect(2, 3, 4, 64, 50, step), QRect(3 + 2 * step.x(), 4 + 2 * step.y(), 64, 50));
+    QCOMPARE(frameStep(frameDirection, 64, 50, -70, 5), step);
+    QCOMPARE(frameRect(2, 3, 4, 64, 50, step), QRect(3 + 2 * step.x(), 4 + 2 * step.y(), 64, 50));
 }
 
-void TestButtonLogic::lookOfState_data()
+void TestButtonLogic::lookOfStateCases_data()
 {
     QTest::addColumn<ButtonState>("state");
     QTest::addColumn<ButtonLook>("look");
@@ -100,11 +100,11 @@ void TestButtonLogic::lookOfState_data()
     QTest::newRow("UP after enabling is up") << ButtonState::Enabled << ButtonLook::Up;
 }
 
-void TestButtonLogic::lookOfState()
+void TestButtonLogic::lookOfStateCases()
 {
     QFETCH(ButtonState, state);
     QFETCH(ButtonLook, look);
-    QCOMPARE(LookOfState(state), look);
+    QCOMPARE(lookOfState(state), look);
 }
 
 void TestButtonLogic::phaseRunsBackAndForth()
@@ -112,23 +112,23 @@ void TestButtonLogic::phaseRunsBackAndForth()
     int phase = 0, dir = 1;
     QList<int> seen;
     for (int i = 0; i < 9; ++i) {
-        AdvancePhase(phase, dir);
+        advancePhase(phase, dir);
         seen.append(phase);
     }
     QCOMPARE(seen, (QList<int>{1, 2, 3, 2, 1, 0, 1, 2, 3}));
     // A phase out of range is brought back rather than running away.
     phase = 7;
     dir = 1;
-    AdvancePhase(phase, dir);
+    advancePhase(phase, dir);
     QCOMPARE(phase, 3);
     QCOMPARE(dir, -1);
 }
 
-void TestButtonLogic::ninePartPieces_data()
+void TestButtonLogic::ninePartPiecesCases_data()
 {
     QTest::addColumn<QRect>("src");
     QTest::addColumn<QSize>("dst");
-    QTest::addColumn<int>("hokan");
+    QTest::addColumn<int>("stretchBorder");
     QTest::addColumn<QList<BltPiece>>("pieces");
     QTest::newRow("0 stretches the frame as a whole")
         << QRect(64, 0, 64, 50) << QSize(128, 40) << 0
@@ -140,18 +140,18 @@ void TestButtonLogic::ninePartPieces_data()
         << QRect(0, 0, 64, 50) << QSize(0, 50) << 4 << QList<BltPiece>{};
 }
 
-void TestButtonLogic::ninePartPieces()
+void TestButtonLogic::ninePartPiecesCases()
 {
     QFETCH(QRect, src);
     QFETCH(QSize, dst);
-    QFETCH(int, hokan);
+    QFETCH(int, stretchBorder);
     QFETCH(QList<BltPiece>, pieces);
-    QCOMPARE(NinePartPieces(src, dst.width(), dst.height(), hokan), pieces);
+    QCOMPARE(ninePartPieces(src, dst.width(), dst.height(), stretchBorder), pieces);
 }
 
 void TestButtonLogic::ninePartKeepsCornersAndCoversTarget_data()
 {
-    QTest::addColumn<int>("hokan");
+    QTest::addColumn<int>("stretchBorder");
     QTest::addColumn<int>("k"); // the border actually kept
     QTest::addColumn<QSize>("dst");
     QTest::newRow("enlarged") << 6 << 6 << QSize(150, 80);
@@ -162,12 +162,12 @@ void TestButtonLogic::ninePartKeepsCornersAndCoversTarget_data()
 
 void TestButtonLogic::ninePartKeepsCornersAndCoversTarget()
 {
-    QFETCH(int, hokan);
+    QFETCH(int, stretchBorder);
     QFETCH(int, k);
     QFETCH(QSize, dst);
     const QRect src(64, 0, 64, 50);
     const int w = dst.width(), h = dst.height();
-    const auto pieces = NinePartPieces(src, w, h, hokan);
+    const auto pieces = ninePartPieces(src, w, h, stretchBorder);
     QCOMPARE(pieces.size(), 9);
     // Every destination pixel is covered exactly once.
     QList<int> cover(w * h, 0);
@@ -187,7 +187,7 @@ void TestButtonLogic::ninePartKeepsCornersAndCoversTarget()
             QVERIFY(p.src.width() == k || p.src.height() == k);
 }
 
-void TestButtonLogic::captionTarget_data()
+void TestButtonLogic::captionTargetCases_data()
 {
     QTest::addColumn<int>("capSize");
     QTest::addColumn<int>("height");
@@ -199,15 +199,15 @@ void TestButtonLogic::captionTarget_data()
     QTest::newRow("0 on a low control is at least 10") << 0 << 5 << 10;
 }
 
-void TestButtonLogic::captionTarget()
+void TestButtonLogic::captionTargetCases()
 {
     QFETCH(int, capSize);
     QFETCH(int, height);
     QFETCH(int, target);
-    QCOMPARE(CaptionTarget(capSize, height), target);
+    QCOMPARE(captionTarget(capSize, height), target);
 }
 
-void TestButtonLogic::fitCaptionPointSize_data()
+void TestButtonLogic::fitCaptionPointSizeCases_data()
 {
     QTest::addColumn<int>("target");
     QTest::addColumn<int>("pixelsPerPoint100"); // measured width = size * this / 100
@@ -222,13 +222,13 @@ void TestButtonLogic::fitCaptionPointSize_data()
     QTest::newRow("always too wide: stops at 1 point") << 20 << 100000 << 1;
 }
 
-void TestButtonLogic::fitCaptionPointSize()
+void TestButtonLogic::fitCaptionPointSizeCases()
 {
     QFETCH(int, target);
     QFETCH(int, pixelsPerPoint100);
     QFETCH(int, size);
     QList<int> tried;
-    const int got = FitCaptionPointSize(target, 15.0, [&](int pt) {
+    const int got = fitCaptionPointSize(target, 15.0, [&](int pt) {
         tried.append(pt);
         return pt * pixelsPerPoint100 / 100;
     });
@@ -259,13 +259,13 @@ void TestButtonLogic::captionAlign()
 {
     QFETCH(int, capAlign);
     QFETCH(int, flags);
-    QCOMPARE(CaptionAlignToQt(capAlign), flags);
+    QCOMPARE(captionAlignToQt(capAlign), flags);
 }
 
-void TestButtonLogic::roundRectRows()
+void TestButtonLogic::roundRectRowsCases()
 {
     const int w = 64, h = 50;
-    const auto rows = RoundRectRows(w, h, 20);
+    const auto rows = roundRectRows(w, h, 20);
     auto inside = [&rows](int x, int y) {
         for (const QRect &r : rows)
             if (r.contains(x, y))
@@ -287,16 +287,16 @@ void TestButtonLogic::roundRectRows()
         }
     // Straight edges merge into bands: 10 rows of rounding top and bottom, one band between.
     QVERIFY(rows.size() < 22);
-    QCOMPARE(RoundRectRows(10, 10, 0), QList<QRect>{QRect(0, 0, 10, 10)});
-    QVERIFY(RoundRectRows(0, 10, 20).isEmpty());
+    QCOMPARE(roundRectRows(10, 10, 0), QList<QRect>{QRect(0, 0, 10, 10)});
+    QVERIFY(roundRectRows(0, 10, 20).isEmpty());
 }
 
 void TestButtonLogic::regionDataRoundTrip()
 {
     const QList<QRect> rects{QRect(0, 0, 10, 5), QRect(20, 0, 5, 5), QRect(0, 5, 25, 20)};
-    const QByteArray data = MakeRegionData(rects);
+    const QByteArray data = makeRegionData(rects);
     QCOMPARE(data.size(), 32 + 3 * 16);
-    const RegionRects parsed = ParseRegionData(data);
+    const RegionRects parsed = parseRegionData(data);
     QVERIFY(parsed.ok);
     QCOMPARE(parsed.rects, rects);
     // Right and bottom are exclusive: the first rectangle ends at 10, 5.
@@ -311,7 +311,7 @@ void TestButtonLogic::malformedRegionData_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("rects");
-    const QByteArray good = MakeRegionData({QRect(1, 2, 3, 4), QRect(5, 6, 7, 8)});
+    const QByteArray good = makeRegionData({QRect(1, 2, 3, 4), QRect(5, 6, 7, 8)});
     QTest::newRow("well formed") << good << true << 2;
     QTest::newRow("shorter than the header") << good.left(31) << false << 0;
     QByteArray badSize = good;
@@ -328,8 +328,8 @@ void TestButtonLogic::malformedRegionData_data()
     negative[11] = char(0x80);
     QTest::newRow("negative count") << negative << false << 0;
     QTest::newRow("empty rectangles are dropped")
-        << MakeRegionData({QRect(0, 0, 0, 5), QRect(3, 3, 2, 2)}) << true << 1;
-    QTest::newRow("no rectangles") << MakeRegionData({}) << true << 0;
+        << makeRegionData({QRect(0, 0, 0, 5), QRect(3, 3, 2, 2)}) << true << 1;
+    QTest::newRow("no rectangles") << makeRegionData({}) << true << 0;
 }
 
 void TestButtonLogic::malformedRegionData()
@@ -337,7 +337,7 @@ void TestButtonLogic::malformedRegionData()
     QFETCH(QByteArray, data);
     QFETCH(bool, ok);
     QFETCH(int, rects);
-    const RegionRects parsed = ParseRegionData(data);
+    const RegionRects parsed = parseRegionData(data);
     QCOMPARE(parsed.ok, ok);
     QCOMPARE(parsed.rects.size(), rects);
 }

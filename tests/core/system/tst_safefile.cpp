@@ -40,7 +40,7 @@ private:
     qint64 m_room;
 };
 
-QByteArray Payload(int size)
+QByteArray payload(int size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
@@ -48,12 +48,12 @@ QByteArray Payload(int size)
     return bytes;
 }
 
-QStringList Entries(const QString &folder)
+QStringList entriesOf(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
-mode_t Mode(const QString &path)
+mode_t modeOf(const QString &path)
 {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
@@ -94,16 +94,16 @@ void TestSafeFile::failureAtAnyByteKeepsOldFile()
     QFETCH(int, failAt);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.csv"));
-    QVERIFY(WriteAll(path, "old contents"));
-    const QStringList before = Entries(dir.path());
+    QVERIFY(writeAll(path, "old contents"));
+    const QStringList before = entriesOf(dir.path());
     const FileResult r = replaceFile(path, [&](QIODevice &device) {
         FailAt failing(device, failAt);
-        return writeAll(failing, Payload(size));
+        return writeAll(failing, payload(size));
     });
     QVERIFY(!r.ok);
     QVERIFY2(r.message.contains(QStringLiteral("No space left")), qPrintable(r.message));
-    QCOMPARE(ReadAll(path), QByteArray("old contents"));
-    QCOMPARE(Entries(dir.path()), before);
+    QCOMPARE(readAll(path), QByteArray("old contents"));
+    QCOMPARE(entriesOf(dir.path()), before);
 }
 
 void TestSafeFile::fileSizeLimitKeepsOldFile()
@@ -111,23 +111,23 @@ void TestSafeFile::fileSizeLimitKeepsOldFile()
     // The kernel refuses bytes past the limit as a full disk would, with no root needed.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.csv"));
-    QVERIFY(WriteAll(path, "old"));
-    const QStringList before = Entries(dir.path());
+    QVERIFY(writeAll(path, "old"));
+    const QStringList before = entriesOf(dir.path());
     struct rlimit old;
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
     small.rlim_cur = 1000;
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const FileResult shortFile = replaceFile(path, Payload(1500));
-    const FileResult longFile = replaceFile(path, Payload(100000));
+    const FileResult shortFile = replaceFile(path, payload(1500));
+    const FileResult longFile = replaceFile(path, payload(100000));
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(!shortFile.ok && !longFile.ok);
     QVERIFY2(shortFile.message.contains(QStringLiteral("File too large")),
              qPrintable(shortFile.message));
-    QCOMPARE(ReadAll(path), QByteArray("old"));
-    QCOMPARE(Entries(dir.path()), before);
+    QCOMPARE(readAll(path), QByteArray("old"));
+    QCOMPARE(entriesOf(dir.path()), before);
 }
 
 void TestSafeFile::fullFileSystemKeepsOldFile_data()
@@ -147,17 +147,17 @@ void TestSafeFile::fullFileSystemKeepsOldFile()
     if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16k") != 0)
         QSKIP("this system does not let the test mount a file system");
     const QString path = dir.filePath(QStringLiteral("out.csv"));
-    const bool prepared = WriteAll(path, "old\n");
+    const bool prepared = writeAll(path, "old\n");
     // Fill what is left; the fill fails once the file system is full.
     QFile fill(dir.filePath(QStringLiteral("fill")));
     if (fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        while (fill.write(Payload(1024)) > 0) {
+        while (fill.write(payload(1024)) > 0) {
         }
     fill.close();
-    const QStringList before = Entries(dir.path());
-    const FileResult r = replaceFile(path, Payload(size));
-    const QByteArray after = ReadAll(path);
-    const QStringList entries = Entries(dir.path());
+    const QStringList before = entriesOf(dir.path());
+    const FileResult r = replaceFile(path, payload(size));
+    const QByteArray after = readAll(path);
+    const QStringList entries = entriesOf(dir.path());
     ::umount(mountPoint.constData());
     QVERIFY(prepared);
     QVERIFY(!r.ok);
@@ -179,7 +179,7 @@ void TestSafeFile::permissionsKept()
     QFETCH(int, mode);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.csv"));
-    QVERIFY(WriteAll(path, "old"));
+    QVERIFY(writeAll(path, "old"));
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
     const FileResult r = replaceFile(path, QByteArray("new"));
     if (::geteuid() != 0 && !(mode & 0200)) {
@@ -187,8 +187,8 @@ void TestSafeFile::permissionsKept()
         return;
     }
     QVERIFY2(r.ok, qPrintable(r.message));
-    QCOMPARE(ReadAll(path), QByteArray("new"));
-    QCOMPARE(Mode(path), mode_t(mode));
+    QCOMPARE(readAll(path), QByteArray("new"));
+    QCOMPARE(modeOf(path), mode_t(mode));
 }
 
 void TestSafeFile::savingThroughLinkKeepsLink()
@@ -196,11 +196,11 @@ void TestSafeFile::savingThroughLinkKeepsLink()
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("real.csv"));
     const QString link = dir.filePath(QStringLiteral("link.csv"));
-    QVERIFY(WriteAll(target, "old"));
+    QVERIFY(writeAll(target, "old"));
     QVERIFY(QFile::link(target, link));
     QVERIFY(replaceFile(link, QByteArray("new")).ok);
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(ReadAll(target), QByteArray("new"));
+    QCOMPARE(readAll(target), QByteArray("new"));
 }
 
 void TestSafeFile::specialFilesRefusedAtOnce_data()

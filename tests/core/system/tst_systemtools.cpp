@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestModTools : public QObject
+class TestSystemTools : public QObject
 {
     Q_OBJECT
 
@@ -21,7 +21,7 @@ private Q_SLOTS:
     void versionTextCases();
 };
 
-void TestModTools::splitPathCases_data()
+void TestSystemTools::splitPathCases_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("templ");
@@ -65,7 +65,7 @@ void TestModTools::splitPathCases_data()
                                               << "run";
 }
 
-void TestModTools::splitPathCases()
+void TestSystemTools::splitPathCases()
 {
     QFETCH(QString, path);
     QFETCH(QString, templ);
@@ -73,7 +73,7 @@ void TestModTools::splitPathCases()
     QCOMPARE(splitPath(path, templ), expected);
 }
 
-void TestModTools::fileExistsCases()
+void TestSystemTools::fileExistsCases()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -86,13 +86,13 @@ void TestModTools::fileExistsCases()
     QVERIFY(!fileExists(QString()));
 }
 
-void TestModTools::appFolder()
+void TestSystemTools::appFolder()
 {
     // This test runs from its build tree.
     QCOMPARE(appFolderPath(), QCoreApplication::applicationDirPath() + "/");
 }
 
-void TestModTools::appFolderChoice_data()
+void TestSystemTools::appFolderChoice_data()
 {
     QTest::addColumn<QString>("program"); // "@" = the build tree, "~" = a folder beside it
     QTest::addColumn<bool>("treeKnown");
@@ -106,7 +106,7 @@ void TestModTools::appFolderChoice_data()
     QTest::newRow("no build tree compiled in") << "@" << false << false;
 }
 
-void TestModTools::appFolderChoice()
+void TestSystemTools::appFolderChoice()
 {
     QFETCH(QString, program);
     QFETCH(bool, treeKnown);
@@ -128,7 +128,7 @@ void TestModTools::appFolderChoice()
     QCOMPARE(QDir(program).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
-void TestModTools::versionTextCases_data()
+void TestSystemTools::versionTextCases_data()
 {
     QTest::addColumn<int>("major");
     QTest::addColumn<int>("minor");
@@ -140,7 +140,7 @@ void TestModTools::versionTextCases_data()
     QTest::newRow("wider than the mask") << 12 << 345 << 67890 << "12.345.67890";
 }
 
-void TestModTools::versionTextCases()
+void TestSystemTools::versionTextCases()
 {
     QFETCH(int, major);
     QFETCH(int, minor);
@@ -150,5 +150,5 @@ void TestModTools::versionTextCases()
     QCOMPARE(versionText(), QString("0.95.0025"));
 }
 
-QTEST_GUILESS_MAIN(TestModTools)
+QTEST_GUILESS_MAIN(TestSystemTools)
 #include "tst_systemtools.moc"

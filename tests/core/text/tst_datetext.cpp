@@ -6,13 +6,13 @@ class TestDateText : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void formatDate_data();
-    void formatDate();
-    void parseDateField_data();
-    void parseDateField();
+    void formatDateCases_data();
+    void formatDateCases();
+    void parseDateFieldCases_data();
+    void parseDateFieldCases();
 };
 
-void TestDateText::formatDate_data()
+void TestDateText::formatDateCases_data()
 {
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("mask");
@@ -32,15 +32,15 @@ void TestDateText::formatDate_data()
                                   << "";
 }
 
-void TestDateText::formatDate()
+void TestDateText::formatDateCases()
 {
     QFETCH(QDate, date);
     QFETCH(QString, mask);
     QFETCH(QString, expected);
-    QCOMPARE(FormatDate(date, mask), expected);
+    QCOMPARE(formatDate(date, mask), expected);
 }
 
-void TestDateText::parseDateField_data()
+void TestDateText::parseDateFieldCases_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QDate>("date"); // invalid: not a date
@@ -60,11 +60,11 @@ void TestDateText::parseDateField_data()
     QTest::newRow("not a weekday") << "2003/12/05(晴)" << QDate();
 }
 
-void TestDateText::parseDateField()
+void TestDateText::parseDateFieldCases()
 {
     QFETCH(QString, text);
     QFETCH(QDate, date);
-    const std::optional<QDate> got = ParseDateField(text);
+    const std::optional<QDate> got = parseDateField(text);
     QCOMPARE(got.value_or(QDate()), date);
 }
 

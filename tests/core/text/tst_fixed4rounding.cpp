@@ -12,16 +12,16 @@
 namespace {
 
 // Reference: shortest round-trip text, then decimal rounding to four places, half to even.
-qint64 ReferenceRaw(double value)
+qint64 referenceRaw(double value)
 {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
     std::string s(buf, r.ptr);
     const auto point = s.find('.');
-    std::string intPart = point == std::string::npos ? s : s.substr(0, point);
+    std::string integerPart = point == std::string::npos ? s : s.substr(0, point);
     std::string frac = point == std::string::npos ? std::string() : s.substr(point + 1);
     frac.resize(std::max<size_t>(frac.size(), 5), '0');
-    std::string kept = intPart + frac.substr(0, 4);
+    std::string kept = integerPart + frac.substr(0, 4);
     const char next = frac[4];
     const bool restNonZero = frac.find_first_not_of('0', 5) != std::string::npos;
     qint64 raw = std::stoll(kept);
@@ -56,11 +56,11 @@ private Q_SLOTS:
                 v = -v;
             const std::optional<Fixed4> f = Fixed4::fromDouble(v);
             QVERIFY(f.has_value());
-            if (f->raw() != ReferenceRaw(v))
+            if (f->raw() != referenceRaw(v))
                 QFAIL(qPrintable(QStringLiteral("%1: got %2, expected %3")
                                      .arg(v, 0, 'g', 17)
                                      .arg(f->raw())
-                                     .arg(ReferenceRaw(v))));
+                                     .arg(referenceRaw(v))));
         }
     }
 

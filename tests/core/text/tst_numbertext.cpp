@@ -13,8 +13,8 @@ private Q_SLOTS:
     void numberToTextCases_data();
     void numberToTextCases();
     void numberToTextReadsBack();
-    void formatNumber_data();
-    void formatNumber();
+    void formatNumberCases_data();
+    void formatNumberCases();
     void roundHalfEven_data();
     void roundHalfEven();
 };
@@ -120,7 +120,7 @@ void TestNumberText::numberToTextReadsBack()
     }
 }
 
-void TestNumberText::formatNumber_data()
+void TestNumberText::formatNumberCases_data()
 {
     QTest::addColumn<double>("x");
     QTest::addColumn<QString>("mask");
@@ -174,12 +174,12 @@ void TestNumberText::formatNumber_data()
                                              << "1.5";
 }
 
-void TestNumberText::formatNumber()
+void TestNumberText::formatNumberCases()
 {
     QFETCH(double, x);
     QFETCH(QString, mask);
     QFETCH(QString, expected);
-    QCOMPARE(FormatNumber(x, mask), expected);
+    QCOMPARE(formatNumber(x, mask), expected);
 }
 
 void TestNumberText::roundHalfEven_data()
@@ -199,7 +199,7 @@ void TestNumberText::roundHalfEven()
 {
     QFETCH(double, x);
     QFETCH(int, expected);
-    QCOMPARE(RoundHalfEvenToInt(x), expected);
+    QCOMPARE(roundHalfEvenToInt(x), expected);
 }
 
 QTEST_GUILESS_MAIN(TestNumberText)

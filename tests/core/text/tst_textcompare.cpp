@@ -6,22 +6,22 @@ class TestTextCompare : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void textEquals_data();
-    void textEquals();
-    void textIndexOf_data();
-    void textIndexOf();
-    void textMatchLength_data();
-    void textMatchLength();
-    void textSplit_data();
-    void textSplit();
-    void textReplace_data();
-    void textReplace();
-    void textLike_data();
-    void textLike();
-    void toFullWidth();
+    void textEqualsCases_data();
+    void textEqualsCases();
+    void textIndexOfCases_data();
+    void textIndexOfCases();
+    void textMatchLengthCases_data();
+    void textMatchLengthCases();
+    void textSplitCases_data();
+    void textSplitCases();
+    void textReplaceCases_data();
+    void textReplaceCases();
+    void textLikeCases_data();
+    void textLikeCases();
+    void toFullWidthCases();
 };
 
-void TestTextCompare::textEquals_data()
+void TestTextCompare::textEqualsCases_data()
 {
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
@@ -59,17 +59,17 @@ void TestTextCompare::textEquals_data()
                                  << "😀" << true;
 }
 
-void TestTextCompare::textEquals()
+void TestTextCompare::textEqualsCases()
 {
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(bool, equal);
-    QCOMPARE(TextEquals(a, b), equal);
-    QCOMPARE(TextEquals(b, a), equal);
-    QCOMPARE(FoldText(a) == FoldText(b), equal);
+    QCOMPARE(textEquals(a, b), equal);
+    QCOMPARE(textEquals(b, a), equal);
+    QCOMPARE(foldText(a) == foldText(b), equal);
 }
 
-void TestTextCompare::textIndexOf_data()
+void TestTextCompare::textIndexOfCases_data()
 {
     QTest::addColumn<QString>("haystack");
     QTest::addColumn<QString>("needle");
@@ -96,16 +96,16 @@ void TestTextCompare::textIndexOf_data()
                                    << "a" << -3 << 0;
 }
 
-void TestTextCompare::textIndexOf()
+void TestTextCompare::textIndexOfCases()
 {
     QFETCH(QString, haystack);
     QFETCH(QString, needle);
     QFETCH(int, from);
     QFETCH(int, expected);
-    QCOMPARE(TextIndexOf(haystack, needle, from), qsizetype(expected));
+    QCOMPARE(textIndexOf(haystack, needle, from), qsizetype(expected));
 }
 
-void TestTextCompare::textMatchLength_data()
+void TestTextCompare::textMatchLengthCases_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("pos");
@@ -121,16 +121,16 @@ void TestTextCompare::textMatchLength_data()
     QTest::newRow("position out of range") << "ab" << 3 << "" << -1;
 }
 
-void TestTextCompare::textMatchLength()
+void TestTextCompare::textMatchLengthCases()
 {
     QFETCH(QString, text);
     QFETCH(int, pos);
     QFETCH(QString, needle);
     QFETCH(int, expected);
-    QCOMPARE(TextMatchLength(text, pos, needle), qsizetype(expected));
+    QCOMPARE(textMatchLength(text, pos, needle), qsizetype(expected));
 }
 
-void TestTextCompare::textSplit_data()
+void TestTextCompare::textSplitCases_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("separator");
@@ -152,15 +152,15 @@ void TestTextCompare::textSplit_data()
                                      << "," << QStringList{"ﾊﾟ", "ｶﾞ"};
 }
 
-void TestTextCompare::textSplit()
+void TestTextCompare::textSplitCases()
 {
     QFETCH(QString, text);
     QFETCH(QString, separator);
     QFETCH(QStringList, expected);
-    QCOMPARE(TextSplit(text, separator), expected);
+    QCOMPARE(textSplit(text, separator), expected);
 }
 
-void TestTextCompare::textReplace_data()
+void TestTextCompare::textReplaceCases_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("from");
@@ -197,16 +197,16 @@ void TestTextCompare::textReplace_data()
                                 << "ba";
 }
 
-void TestTextCompare::textReplace()
+void TestTextCompare::textReplaceCases()
 {
     QFETCH(QString, text);
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(QString, expected);
-    QCOMPARE(TextReplace(text, from, to), expected);
+    QCOMPARE(textReplace(text, from, to), expected);
 }
 
-void TestTextCompare::textLike_data()
+void TestTextCompare::textLikeCases_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("pattern");
@@ -240,19 +240,19 @@ void TestTextCompare::textLike_data()
                                   << "a*c" << false;
 }
 
-void TestTextCompare::textLike()
+void TestTextCompare::textLikeCases()
 {
     QFETCH(QString, text);
     QFETCH(QString, pattern);
     QFETCH(bool, match);
-    QCOMPARE(TextLike(text, pattern), match);
+    QCOMPARE(textLike(text, pattern), match);
 }
 
-void TestTextCompare::toFullWidth()
+void TestTextCompare::toFullWidthCases()
 {
-    QCOMPARE(ToFullWidth("1"), QString("１"));
-    QCOMPARE(ToFullWidth("a Z~"), QString("ａ　Ｚ～"));
-    QCOMPARE(ToFullWidth("ｵ頭"), QString("ｵ頭"));
+    QCOMPARE(toFullWidth("1"), QString("１"));
+    QCOMPARE(toFullWidth("a Z~"), QString("ａ　Ｚ～"));
+    QCOMPARE(toFullWidth("ｵ頭"), QString("ｵ頭"));
 }
 
 QTEST_GUILESS_MAIN(TestTextCompare)

@@ -13,12 +13,12 @@
 namespace {
 
 // Bits of a double, so that -0 and 0 differ.
-quint64 Bits(double v)
+quint64 bits(double v)
 {
     return std::bit_cast<quint64>(v);
 }
 
-QString RandomNumberText(QRandomGenerator &rng)
+QString randomNumberText(QRandomGenerator &rng)
 {
     static const char16_t alphabet[] = u"0000123456789...--+ eEdDx,/&H";
     QString s;
@@ -35,7 +35,7 @@ QString RandomNumberText(QRandomGenerator &rng)
 
 // Digits of |x| x 10^decimals rounded half away from zero, done on the 15-digit decimal form
 // digit by digit, with the point placed as a "0.000" mask places it.
-QString ReferenceFixed(double x, int decimals)
+QString referenceFixed(double x, int decimals)
 {
     char buf[64];
     const auto r =
@@ -117,17 +117,17 @@ void TestTextReadingPaths::plainDecimalsReadAsTheFullReader_data()
 void TestTextReadingPaths::plainDecimalsReadAsTheFullReader()
 {
     QFETCH(QString, text);
-    QCOMPARE(Bits(textToNumber(text)), Bits(textToNumber(QLatin1Char(' ') + text)));
+    QCOMPARE(bits(textToNumber(text)), bits(textToNumber(QLatin1Char(' ') + text)));
 }
 
 void TestTextReadingPaths::randomTextsReadAsTheFullReader()
 {
     QRandomGenerator rng(2718);
     for (int i = 0; i < 200000; ++i) {
-        const QString text = RandomNumberText(rng);
+        const QString text = randomNumberText(rng);
         const double shortWay = textToNumber(text);
         const double full = textToNumber(QLatin1Char(' ') + text);
-        if (Bits(shortWay) != Bits(full))
+        if (bits(shortWay) != bits(full))
             QFAIL(qPrintable(QStringLiteral("\"%1\": %2, the full reader %3")
                                  .arg(text)
                                  .arg(shortWay, 0, 'g', 17)
@@ -155,7 +155,7 @@ void TestTextReadingPaths::fifteenDigitsReadBackWithoutText()
         double direct = 0;
         QCOMPARE(std::from_chars(buf, t.ptr, direct).ec, std::errc());
         const double viaText = textToNumber(numberToText(x));
-        if (Bits(direct) != Bits(viaText))
+        if (bits(direct) != bits(viaText))
             QFAIL(qPrintable(QStringLiteral("%1: %2, through the text %3")
                                  .arg(x, 0, 'g', 17)
                                  .arg(direct, 0, 'g', 17)
@@ -178,14 +178,14 @@ void TestTextReadingPaths::fixedDecimalsRoundTheFifteenDigitForm()
             x = std::ldexp(rng.generateDouble(), int(rng.bounded(80)) - 40);
         if (i % 7 == 3)
             x = -x;
-        QString got = FormatNumber(x, QString::fromLatin1(masks[decimals - 1]));
+        QString got = formatNumber(x, QString::fromLatin1(masks[decimals - 1]));
         if (got.startsWith(QLatin1Char('-')))
             got.remove(0, 1);
-        if (got != ReferenceFixed(x, decimals))
+        if (got != referenceFixed(x, decimals))
             QFAIL(qPrintable(QStringLiteral("%1 to %2 decimals: %3, expected %4")
                                  .arg(x, 0, 'g', 17)
                                  .arg(decimals)
-                                 .arg(got, ReferenceFixed(x, decimals))));
+                                 .arg(got, referenceFixed(x, decimals))));
     }
 }
 
@@ -204,8 +204,8 @@ void TestTextReadingPaths::formattingIntoAReusedTextAsFresh()
             x = std::ldexp(rng.generateDouble(), int(rng.bounded(2000)) - 1000);
         const QString held = i % 2 ? reused : QString();
         const QString heldText(held.constData(), held.size()); // a copy of its own
-        FormatNumberTo(reused, x, NumberMask(mask));
-        QCOMPARE(reused, FormatNumber(x, mask));
+        formatNumberTo(reused, x, NumberMask(mask));
+        QCOMPARE(reused, formatNumber(x, mask));
         QCOMPARE(held, heldText);
     }
 }
@@ -222,11 +222,11 @@ void TestTextReadingPaths::containsAsTextSkipsTextsWithoutTheIdeograph()
             haystack += QChar(pieces[rng.bounded(int(std::size(pieces)) - 1)]);
         for (int k = int(rng.bounded(4)); k > 0; --k)
             needle += QChar(pieces[rng.bounded(int(std::size(pieces)) - 1)]);
-        if (TextContains(haystack, needle) != (TextIndexOf(haystack, needle) >= 0))
+        if (textContains(haystack, needle) != (textIndexOf(haystack, needle) >= 0))
             QFAIL(qPrintable(QStringLiteral("\"%1\" in \"%2\"").arg(needle, haystack)));
     }
-    QVERIFY(TextContains(QStringLiteral("ｵｯｽﾞ投票金"), QStringLiteral("投票金")));
-    QVERIFY(!TextContains(QStringLiteral("票金"), QStringLiteral("投票金")));
+    QVERIFY(textContains(QStringLiteral("ｵｯｽﾞ投票金"), QStringLiteral("投票金")));
+    QVERIFY(!textContains(QStringLiteral("票金"), QStringLiteral("投票金")));
 }
 
 QTEST_GUILESS_MAIN(TestTextReadingPaths)

@@ -47,7 +47,7 @@ private:
 void TestAnalysisSnapshots::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QFile::copy(DataPath(QStringLiteral("race18.csv")), m_dir->filePath(QStringLiteral("r.csv")));
+    QFile::copy(dataPath(QStringLiteral("race18.csv")), m_dir->filePath(QStringLiteral("r.csv")));
     m_answers.clear();
     DialogHooks::messageBox = [this](const MessageBoxRequest &) {
         return m_answers.isEmpty() ? MsgAnswer::No : m_answers.takeFirst();
@@ -65,7 +65,7 @@ void TestAnalysisSnapshots::cleanup()
 AnalysisWindow *TestAnalysisSnapshots::openWindow()
 {
     m_main = std::make_unique<MainWindow>(m_dir->path() + u'/');
-    m_main->StartUp();
+    m_main->startUp();
     m_main->openFile(m_dir->filePath(QStringLiteral("r.csv")));
     return qobject_cast<AnalysisWindow *>(
         m_main->analysis()->openAnalysisWindow(m_main->activeDocument())->widget());
@@ -77,11 +77,11 @@ void TestAnalysisSnapshots::setHistory(AnalysisWindow *w, const std::vector<doub
     const QDateTime last(QDate(2026, 12, 12), QTime(14, 10));
     const Ticket ticket{1, 2, 0};
     in.actualOf(BetType::Quinella) = {{ticket, odds[0]}};
-    in.latestTime[size_t(BetType::Quinella)] = SnapshotTimeText(last);
+    in.latestTime[size_t(BetType::Quinella)] = snapshotTimeText(last);
     in.earlierOf(BetType::Quinella).clear();
     for (size_t k = 1; k < odds.size(); ++k)
         in.earlierOf(BetType::Quinella)
-            .push_back({SnapshotTimeText(last.addSecs(-120 * int(k))), {{ticket, odds[k]}}});
+            .push_back({snapshotTimeText(last.addSecs(-120 * int(k))), {{ticket, odds[k]}}});
     w->analysis()->state().setInputs(in);
 }
 
@@ -140,15 +140,15 @@ void TestAnalysisSnapshots::earlierSnapshotShownAndDeleted()
     QVERIFY(!w->setSnapshotTime(QStringLiteral("2026-12-12 14:30:00")));
     QVERIFY(w->statusText().contains(QStringLiteral("2026-12-12 14:10:00")));
     QVERIFY(w->setSnapshotTime(QStringLiteral("2026-12-12 14:07:30")));
-    QCOMPARE(SnapshotTimeOf(w->analysis()->inputs(), BetType::Quinella, 1),
+    QCOMPARE(snapshotTimeOf(w->analysis()->inputs(), BetType::Quinella, 1),
              QStringLiteral("2026-12-12 14:07:30"));
     // Deleting asks first: No keeps it, Yes deletes it and shows the next older one.
     m_answers = {MsgAnswer::No, MsgAnswer::Yes};
     w->deleteSnapshot();
-    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), 3);
+    QCOMPARE(snapshotCount(w->analysis()->inputs(), BetType::Quinella), 3);
     w->deleteSnapshot();
     QVERIFY(m_answers.isEmpty()); // asked twice
-    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), 2);
+    QCOMPARE(snapshotCount(w->analysis()->inputs(), BetType::Quinella), 2);
     QCOMPARE(m->row(0).actualOdds, 20.0);
     QVERIFY(w->analysis()->state().isChanged());
     // A paste into a full history brings the latest back into view and says what went.
@@ -156,7 +156,7 @@ void TestAnalysisSnapshots::earlierSnapshotShownAndDeleted()
     QVERIFY(w->pasteText(QStringLiteral("1-2 5.0")));
     QCOMPARE(w->snapshotBox()->currentIndex(), 0);
     QCOMPARE(m->row(0).actualOdds, 5.0);
-    QCOMPARE(SnapshotCount(w->analysis()->inputs(), BetType::Quinella), MaxSnapshots);
+    QCOMPARE(snapshotCount(w->analysis()->inputs(), BetType::Quinella), MaxSnapshots);
     QCOMPARE(w->statusText(),
              QStringLiteral("オッズの時点は200までなので、いちばん古い時点を消しました。"));
 }
@@ -204,7 +204,7 @@ void TestAnalysisSnapshots::editPasteGoesToPayoutBox()
     m_main->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
     w->payoutPanel()->editor()->setFocus();
-    SetClipboardText(QStringLiteral("単勝 7 350円"));
+    setClipboardText(QStringLiteral("単勝 7 350円"));
     QVERIFY(m_main->analysis()->paste());
     QCOMPARE(w->payoutPanel()->editor()->toPlainText(), QStringLiteral("単勝 7 350円"));
     QVERIFY(w->analysis()->inputs().actualOf(BetType::Quinella).empty());

@@ -79,7 +79,7 @@ private:
 void TestAnalysisWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QFile::copy(DataPath(QStringLiteral("race18.csv")), path(QStringLiteral("race18.csv")));
+    QFile::copy(dataPath(QStringLiteral("race18.csv")), path(QStringLiteral("race18.csv")));
     m_boxes.clear();
     m_boxAnswers.clear();
     DialogHooks::fileDialog = [this](const FileDialogRequest &) {
@@ -90,7 +90,7 @@ void TestAnalysisWindow::init()
         return m_boxAnswers.isEmpty() ? MsgAnswer::No : m_boxAnswers.takeFirst();
     };
     m_main = std::make_unique<MainWindow>(m_dir->path() + u'/');
-    m_main->StartUp();
+    m_main->startUp();
 }
 
 void TestAnalysisWindow::cleanup()
@@ -153,7 +153,7 @@ void TestAnalysisWindow::tableFollowsDocument()
     g.setCurrent(2, FirstDataCol);
     g.setSelection(2, last);
     pasteRange(g, eighteenth);
-    doc->RefreshFromDocument();
+    doc->refreshFromDocument();
     QTRY_COMPARE(top(), 18);
     QCOMPARE(doc->document().runnerTable.text(2, ColSupport), supportBefore);
 
@@ -283,7 +283,7 @@ void TestAnalysisWindow::sidecarBesideSavedDocument()
     m_fileAnswers << path(QStringLiteral("copy.csv"));
     m_main->saveActiveDocumentAs();
     QCOMPARE(m_boxes.size(), 0);
-    const Result<AnalysisInputs> written = ReadSidecar(path(QStringLiteral("copy.csv.analysis")));
+    const Result<AnalysisInputs> written = readSidecar(path(QStringLiteral("copy.csv.analysis")));
     QVERIFY(written.value == w->analysis()->inputs());
 
     m_boxAnswers << MsgAnswer::Yes;
@@ -313,7 +313,7 @@ void TestAnalysisWindow::failedSidecarTellsAndKeepsDocument()
     DocumentWindow *doc = openRace();
     analysisWindow(doc);
     QDir(m_dir->path()).mkdir(QStringLiteral("race18.csv.analysis"));
-    const QByteArray before = ReadAll(path(QStringLiteral("race18.csv")));
+    const QByteArray before = readAll(path(QStringLiteral("race18.csv")));
     doc->setTitleText(2, QStringLiteral("改題"));
     doc->markChanged();
     if (closing) {
@@ -326,7 +326,7 @@ void TestAnalysisWindow::failedSidecarTellsAndKeepsDocument()
     const QString told = m_boxes.last().text;
     QVERIFY(told.startsWith(QStringLiteral("文書は保存しましたが、分析を保存できませんでした")));
     QCOMPARE(told.contains(QStringLiteral("ウィンドウは閉じずに残します")), closing);
-    QVERIFY(ReadAll(path(QStringLiteral("race18.csv"))) != before);
+    QVERIFY(readAll(path(QStringLiteral("race18.csv"))) != before);
     // Open and still changed: closing it again asks again.
     QCoreApplication::processEvents();
     QVERIFY(m_main->documents().contains(doc));
@@ -353,16 +353,16 @@ void TestAnalysisWindow::onlyEntriesChangeAnalysis()
     QFETCH(QString, keptAs);
     const QString sidecar = path(QStringLiteral("race18.csv.analysis"));
     const QByteArray refused("[Analysis]\r\nBetType=xyz\r\n[quinella]\r\n1-2=12.3\r\n");
-    QVERIFY(WriteAll(sidecar, refused));
+    QVERIFY(writeAll(sidecar, refused));
     if (keptAs.endsWith(u'2'))
-        QVERIFY(WriteAll(sidecar + QStringLiteral(".unreadable"), "older"));
+        QVERIFY(writeAll(sidecar + QStringLiteral(".unreadable"), "older"));
     DocumentWindow *doc = openRace();
     change(analysisWindow(doc), control);
     QCOMPARE(doc->document().isChanged(), !keptAs.isEmpty());
     doc->markChanged();
     m_main->saveActiveDocument();
     m_main->saveActiveDocument();
-    QCOMPARE(ReadAll(sidecar + keptAs), refused); // refused, then kept byte for byte
+    QCOMPARE(readAll(sidecar + keptAs), refused); // refused, then kept byte for byte
     QCOMPARE(m_boxes.size(), keptAs.isEmpty() ? 1 : 2);
     QVERIFY(m_boxes.last().text.contains(keptAs.isEmpty() ? sidecar : sidecar + keptAs));
 }
@@ -430,13 +430,13 @@ void TestAnalysisWindow::numbersShownHonestly()
     QCOMPARE(chances.isEmpty(), type == int(BetType::Place));
     for (const QModelIndex &chance : chances)
         QCOMPARE(chance.data().toString(), QStringLiteral("<0.001"));
-    QCOMPARE(w->findChild<QCheckBox *>()->toolTip().contains(BetTypeLabel(BetType(type))),
+    QCOMPARE(w->findChild<QCheckBox *>()->toolTip().contains(betTypeLabel(BetType(type))),
              type == int(BetType::Place));
     for (QAbstractSpinBox *box : w->findChildren<QAbstractSpinBox *>())
         QVERIFY2(!box->accessibleName().isEmpty(), qPrintable(box->text()));
     QVERIFY(!w->view()->horizontalScrollBar()->isVisible()); // every column in view
     // Tickets without actual odds come last, whichever way a column is sorted.
-    w->pasteText(TicketText(BetType(type), w->model()->row(1).ticket) + QStringLiteral("\t99\n"));
+    w->pasteText(ticketText(BetType(type), w->model()->row(1).ticket) + QStringLiteral("\t99\n"));
     for (const auto order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
         w->view()->sortByColumn(AnalysisTableModel::ValueCol, order);
         QCOMPARE(w->rowsInViewOrder(false).front(), 1);
@@ -480,7 +480,7 @@ void TestAnalysisWindow::printsTopRowsAsShown()
         QVERIFY(r < 10);
     // An overlooked ticket is printed in its colour, numbers to the right, a header on every
     // page and the title saying how the numbers were made.
-    QVERIFY(w->pasteText(TicketText(BetType::Trifecta, w->model()->row(shown[0]).ticket) +
+    QVERIFY(w->pasteText(ticketText(BetType::Trifecta, w->model()->row(shown[0]).ticket) +
                          QStringLiteral("\t99999\n")));
     w->print();
     QVERIFY(PrintPreviewWindow::existing());
@@ -489,13 +489,13 @@ void TestAnalysisWindow::printsTopRowsAsShown()
     QVERIFY2(layout.title.contains(QStringLiteral("Harville　β 1.00　払戻率 72.5%")),
              qPrintable(layout.title));
     const Grid &g = w->printGrid();
-    QCOMPARE(g.cellBackColor(1, AnalysisTableModel::ValueCol), Rgb(255, 200, 140));
+    QCOMPARE(g.cellBackColor(1, AnalysisTableModel::ValueCol), rgb(255, 200, 140));
     QCOMPARE(g.colAlignment(AnalysisTableModel::ActualCol), 7);
     QCOMPARE(g.rows(), 11);
     QCOMPARE(g.text(0, AnalysisTableModel::TicketCol), QStringLiteral("買い目"));
     for (int i = 0; i < 10; ++i)
         QCOMPARE(g.text(i + 1, AnalysisTableModel::TicketCol),
-                 TicketText(BetType::Trifecta, w->model()->row(shown[size_t(i)]).ticket));
+                 ticketText(BetType::Trifecta, w->model()->row(shown[size_t(i)]).ticket));
 
     w->setTopRows(0);
     QCOMPARE(int(w->rowsInViewOrder(false).size()), 4896);
@@ -542,7 +542,7 @@ void TestAnalysisWindow::topRowsFilterKeepsPicks()
         QTest::keyClick(topRows, Qt::Key_Up);
     QCOMPARE(w->proxy()->rowCount(), top);
     QCOMPARE(w->view()->selectionModel()->selectedRows().size(), pickShown ? 1 : 0);
-    QCOMPARE(w->stakePanel()->lines()->item(0, 0)->text(), TicketText(BetType::Quinella, ticket));
+    QCOMPARE(w->stakePanel()->lines()->item(0, 0)->text(), ticketText(BetType::Quinella, ticket));
     topRows->setValue(0);
     QCOMPARE(w->proxy()->rowCount(), 153);
     QCOMPARE(w->model()->row(w->rowsInViewOrder(true).at(0)).ticket, ticket);

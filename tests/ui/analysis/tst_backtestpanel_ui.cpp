@@ -21,10 +21,10 @@ private Q_SLOTS:
 };
 
 // Win odds of 9999.9 on `favoured` and 1.0 on the others: only that runner is bought.
-static void Race(const QString &path, const QString &date, const QString &result, int favoured,
+static void race(const QString &path, const QString &date, const QString &result, int favoured,
                  const QByteArray &payouts)
 {
-    QStringList lines = Cp932::decode(ReadAll(DataPath(QStringLiteral("race18.csv"))))
+    QStringList lines = Cp932::decode(readAll(dataPath(QStringLiteral("race18.csv"))))
                             .split(QStringLiteral("\r\n"));
     QStringList header = lines[0].split(u',');
     QStringList values = lines[1].split(u',');
@@ -32,19 +32,19 @@ static void Race(const QString &path, const QString &date, const QString &result
     values[4] = result;
     lines[0] = header.join(u',');
     lines[1] = values.join(u',');
-    QVERIFY(WriteAll(path, Cp932::encode(lines.join(QStringLiteral("\r\n"))).bytes));
+    QVERIFY(writeAll(path, Cp932::encode(lines.join(QStringLiteral("\r\n"))).bytes));
     QByteArray analysis = "[Analysis]\r\nVersion=3\r\n[win]\r\n";
     for (int r = 1; r <= 18; ++r)
         analysis += QByteArray::number(r) + (r == favoured ? "=9999.9\r\n" : "=1.0\r\n");
-    QVERIFY(WriteAll(path + QStringLiteral(".analysis"), analysis + payouts));
+    QVERIFY(writeAll(path + QStringLiteral(".analysis"), analysis + payouts));
 }
 
 void TestBacktestPanel::playsTheFolder()
 {
     QTemporaryDir dir;
-    Race(dir.filePath("b.csv"), "2026/05/02", "1-2-3", 1, "[Payouts]\r\nwin 1=500\r\n");
-    Race(dir.filePath("c.csv"), "2026/05/01", "2-3-4", 5, "");
-    Race(dir.filePath("a.csv"), "2026/05/03", "4-5-6", 7, "");
+    race(dir.filePath("b.csv"), "2026/05/02", "1-2-3", 1, "[Payouts]\r\nwin 1=500\r\n");
+    race(dir.filePath("c.csv"), "2026/05/01", "2-3-4", 5, "");
+    race(dir.filePath("a.csv"), "2026/05/03", "4-5-6", 7, "");
 
     BacktestPanel panel(dir.path());
     panel.resize(1000, 600);
@@ -65,8 +65,8 @@ void TestBacktestPanel::playsTheFolder()
     const auto *curve = qobject_cast<QLineSeries *>(panel.chart()->chart()->series().first());
     QCOMPARE(curve->points(), (QList<QPointF>{{0, 0}, {1, -200}, {2, 600}, {3, 400}}));
     const QString png = dir.filePath("curve.png");
-    QCOMPARE(SaveWidgetPng(panel.chart(), png), QString());
-    QVERIFY(ReadAll(png).startsWith("\x89PNG"));
+    QCOMPARE(saveWidgetPng(panel.chart(), png), QString());
+    QVERIFY(readAll(png).startsWith("\x89PNG"));
 }
 
 QTEST_MAIN(TestBacktestPanel)

@@ -22,15 +22,15 @@ private Q_SLOTS:
 void TestChartWindow::trendFollowsSnapshotsAndSavesShownView()
 {
     OddsDocument doc;
-    QVERIFY(loadDocument(doc, DataPath(QStringLiteral("race18.csv"))).ok);
+    QVERIFY(loadDocument(doc, dataPath(QStringLiteral("race18.csv"))).ok);
     DocumentAnalysis analysis(&doc);
     ChartWindow w(&analysis);
     AnalysisInputs in = analysis.inputs();
-    PasteSnapshot(&in, BetType::Win, {{{1, 0, 0}, 3.0}, {{2, 0, 0}, 5.0}},
+    pasteSnapshot(&in, BetType::Win, {{{1, 0, 0}, 3.0}, {{2, 0, 0}, 5.0}},
                   QStringLiteral("2026-12-12 13:00:00"));
-    PasteSnapshot(&in, BetType::Win, {{{1, 0, 0}, 2.5}}, QStringLiteral("2026-12-12 14:00:00"));
+    pasteSnapshot(&in, BetType::Win, {{{1, 0, 0}, 2.5}}, QStringLiteral("2026-12-12 14:00:00"));
     analysis.state().setInputs(in);
-    QCOMPARE(w.trendChart()->trend(), WinOddsTrend(in, 18));
+    QCOMPARE(w.trendChart()->trend(), winOddsTrend(in, 18));
     QCOMPARE(w.trendChart()->endLabels(), QStringList({"1", "2"}));
     QTemporaryDir dir;
     const QList<QWidget *> views{w.chartView(), w.trendChart()};

@@ -23,7 +23,7 @@
 namespace {
 
 // Races of 10 runners with stakes (投票金), their first three drawn in proportion to them.
-void WriteSeason(const QString &folder, int races, bool withResults)
+void writeSeason(const QString &folder, int races, bool withResults)
 {
     QDir().mkpath(folder);
     std::mt19937 rng(17);
@@ -46,7 +46,7 @@ void WriteSeason(const QString &folder, int races, bool withResults)
                 .arg(withResults ? places.join(u'-') : QStringLiteral("結果"));
         for (int r = 0; r < 10; ++r)
             text += QStringLiteral("\r%1,,,,,,,%2").arg(r + 1).arg(stakes[size_t(r)]);
-        WriteAll(QStringLiteral("%1/r%2.csv").arg(folder).arg(i, 4, 10, QChar(u'0')),
+        writeAll(QStringLiteral("%1/r%2.csv").arg(folder).arg(i, 4, 10, QChar(u'0')),
                  Cp932::encode(text + QStringLiteral("\r\n")).bytes);
     }
 }
@@ -77,7 +77,7 @@ void TestSeasonWindow::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_starts.clear();
     m_main = std::make_unique<MainWindow>(m_dir->path() + u'/');
-    m_main->StartUp();
+    m_main->startUp();
 }
 
 void TestSeasonWindow::cleanup()
@@ -102,8 +102,8 @@ SeasonWindow *TestSeasonWindow::open(const QString &folder)
 void TestSeasonWindow::readsFolderAndRemembersIt()
 {
     const QString folder = m_dir->filePath(QStringLiteral("season"));
-    WriteSeason(folder + QStringLiteral("/done"), 5, true);
-    WriteSeason(folder + QStringLiteral("/open"), 2, false);
+    writeSeason(folder + QStringLiteral("/done"), 5, true);
+    writeSeason(folder + QStringLiteral("/open"), 2, false);
     SeasonWindow *w = open(folder);
     QVERIFY(w);
     QSignalSpy idle(w, &SeasonWindow::idle);
@@ -130,7 +130,7 @@ void TestSeasonWindow::readsFolderAndRemembersIt()
 void TestSeasonWindow::cancelKeepsWhatWasRead()
 {
     const QString folder = m_dir->filePath(QStringLiteral("big"));
-    WriteSeason(folder, 600, true);
+    writeSeason(folder, 600, true);
     SeasonWindow *w = open(folder);
     QVERIFY(w && w->busy());
     QSignalSpy idle(w, &SeasonWindow::idle);
@@ -144,7 +144,7 @@ void TestSeasonWindow::cancelKeepsWhatWasRead()
 void TestSeasonWindow::defaultsGoToTheSettings()
 {
     const QString folder = m_dir->filePath(QStringLiteral("season"));
-    WriteSeason(folder, 120, true);
+    writeSeason(folder, 120, true);
     SeasonWindow *w = open(folder);
     QSignalSpy idle(w, &SeasonWindow::idle);
     QVERIFY(idle.wait(10000));
@@ -156,7 +156,7 @@ void TestSeasonWindow::defaultsGoToTheSettings()
     w->makeDefaults();
     QCOMPARE(w->noteText(), QStringLiteral("これからの分析の既定にしました。"));
     AnalysisInputs stored;
-    LoadAnalysisPreferences(m_main->settingsPath(), &stored);
+    loadAnalysisPreferences(m_main->settingsPath(), &stored);
     QCOMPARE(stored.parameters.model, OrderModel::Harville);
     QVERIFY(std::fabs(stored.parameters.beta - w->lastFit().values[0].value) < 1e-6);
 }

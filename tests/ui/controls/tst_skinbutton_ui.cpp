@@ -11,17 +11,17 @@
 #include <QTimer>
 
 namespace {
-QImage Frame(int n)
+QImage skinFrame(int n)
 {
-    return SkinImage::Get()->PicBtn().toImage().copy(n * 64, 0, 64, 50);
+    return SkinImage::get()->buttonSkin().toImage().copy(n * 64, 0, 64, 50);
 }
 
-QImage Shot(SkinButton &b)
+QImage shotOf(SkinButton &b)
 {
     return b.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
                Qt::MouseButtons buttons)
 {
     QMouseEvent ev(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, buttons,
@@ -29,20 +29,20 @@ void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button
     QApplication::sendEvent(w, &ev);
 }
 
-void Press(QWidget *w, QPoint pos, Qt::MouseButton b = Qt::LeftButton)
+void press(QWidget *w, QPoint pos, Qt::MouseButton b = Qt::LeftButton)
 {
-    SendMouse(w, QEvent::MouseButtonPress, pos, b, b);
+    sendMouse(w, QEvent::MouseButtonPress, pos, b, b);
 }
-void Release(QWidget *w, QPoint pos, Qt::MouseButton b = Qt::LeftButton)
+void release(QWidget *w, QPoint pos, Qt::MouseButton b = Qt::LeftButton)
 {
-    SendMouse(w, QEvent::MouseButtonRelease, pos, b, Qt::NoButton);
+    sendMouse(w, QEvent::MouseButtonRelease, pos, b, Qt::NoButton);
 }
-void Move(QWidget *w, QPoint pos, Qt::MouseButtons held = Qt::NoButton)
+void move(QWidget *w, QPoint pos, Qt::MouseButtons held = Qt::NoButton)
 {
-    SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, held);
+    sendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, held);
 }
 
-bool SendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false)
+bool sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false)
 {
     const QString text = key == Qt::Key_Space    ? QStringLiteral(" ")
                          : key == Qt::Key_Return ? QStringLiteral("\r")
@@ -53,17 +53,18 @@ bool SendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false)
 }
 
 // The document window's set-up of its first button.
-void SetUpLikeDocument(SkinButton &b, const QString &caption, int left = 790)
+void setUpLikeDocument(SkinButton &b, const QString &caption, int left = 790)
 {
     b.setGeometry(left, 0, 64, 50);
-    b.SetButton(SkinImage::Get()->PicBtn(), caption, 0, 0, 64, 50, 6, 0, 20, true, false, left, 0,
-                64, 50);
+    b.setButton(SkinImage::get()->buttonSkin(), caption, 0, 0, 64, 50, 6, 0, 20, true, false, left,
+                0, 64, 50);
 }
 
 // A skinned button without caption or rounded shape, whose pixels are the skin frame's.
-void SetUpPlain(SkinButton &b, int kazu = 6)
+void setUpPlain(SkinButton &b, int frameLayout = 6)
 {
-    b.SetButton(SkinImage::Get()->PicBtn(), QString(), 0, 0, 64, 50, kazu, 0, 0, false, false);
+    b.setButton(SkinImage::get()->buttonSkin(), QString(), 0, 0, 64, 50, frameLayout, 0, 0, false,
+                false);
 }
 
 class KeyRecorder : public QWidget
@@ -76,7 +77,7 @@ protected:
 };
 } // namespace
 
-class TestUcButton : public QObject
+class TestSkinButton : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -84,7 +85,7 @@ private Q_SLOTS:
     void looksDrawTheirSkinFrame_data();
     void looksDrawTheirSkinFrame();
     void stretchedSkinKeepsCorners();
-    void negativeHokanBecomesTwo();
+    void negativeStretchBorderBecomesTwo();
     void borderEffectFace_data();
     void borderEffectFace();
     void clickOnReleaseAfterPress_data();
@@ -112,15 +113,15 @@ private Q_SLOTS:
     void missingPropertiesReadDefaults();
 };
 
-void TestUcButton::skinIsThreeFrames()
+void TestSkinButton::skinIsThreeFrames()
 {
-    QCOMPARE(SkinImage::Get()->PicBtn().size(), QSize(192, 50));
-    QVERIFY(Frame(0) != Frame(1) && Frame(1) != Frame(2));
+    QCOMPARE(SkinImage::get()->buttonSkin().size(), QSize(192, 50));
+    QVERIFY(skinFrame(0) != skinFrame(1) && skinFrame(1) != skinFrame(2));
 }
 
-void TestUcButton::looksDrawTheirSkinFrame_data()
+void TestSkinButton::looksDrawTheirSkinFrame_data()
 {
-    QTest::addColumn<int>("kazu");
+    QTest::addColumn<int>("frameLayout");
     QTest::addColumn<QString>("action");
     QTest::addColumn<ButtonState>("state");
     QTest::addColumn<int>("frame");
@@ -135,38 +136,38 @@ void TestUcButton::looksDrawTheirSkinFrame_data()
     QTest::newRow("9 hover: frame 2") << 9 << "hover" << ButtonState::Move << 2;
 }
 
-void TestUcButton::looksDrawTheirSkinFrame()
+void TestSkinButton::looksDrawTheirSkinFrame()
 {
-    QFETCH(int, kazu);
+    QFETCH(int, frameLayout);
     QFETCH(QString, action);
     QFETCH(ButtonState, state);
     QFETCH(int, frame);
     SkinButton b;
-    SetUpPlain(b, kazu);
+    setUpPlain(b, frameLayout);
     QCOMPARE(b.size(), QSize(64, 50));
     if (action == "hover")
-        Move(&b, QPoint(20, 20));
+        move(&b, QPoint(20, 20));
     else if (action == "press")
-        Press(&b, QPoint(20, 20));
+        press(&b, QPoint(20, 20));
     else if (action == "disable")
         b.setEnabled(false);
     else if (action == "click") {
-        Press(&b, QPoint(20, 20));
-        Release(&b, QPoint(20, 20));
+        press(&b, QPoint(20, 20));
+        release(&b, QPoint(20, 20));
     }
-    QCOMPARE(b.State(), state);
-    QCOMPARE(b.CurrentFrame(), frame);
-    QCOMPARE(Shot(b), Frame(frame).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(b.state(), state);
+    QCOMPARE(b.currentFrame(), frame);
+    QCOMPARE(shotOf(b), skinFrame(frame).convertToFormat(QImage::Format_RGB32));
 }
 
-void TestUcButton::stretchedSkinKeepsCorners()
+void TestSkinButton::stretchedSkinKeepsCorners()
 {
     SkinButton b;
-    SetUpPlain(b);
-    b.setButtonHokan(12);
+    setUpPlain(b);
+    b.setStretchBorder(12);
     b.resize(160, 70);
-    const QImage shot = Shot(b);
-    const QImage up = Frame(0).convertToFormat(QImage::Format_RGB32);
+    const QImage shot = shotOf(b);
+    const QImage up = skinFrame(0).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shot.copy(0, 0, 12, 12), up.copy(0, 0, 12, 12));
     QCOMPARE(shot.copy(148, 58, 12, 12), up.copy(52, 38, 12, 12));
     // The top edge is stretched along its length only: its rows stay the frame's rows.
@@ -174,17 +175,17 @@ void TestUcButton::stretchedSkinKeepsCorners()
     QCOMPARE(shot.pixelColor(80, 69), up.pixelColor(32, 49));
 }
 
-void TestUcButton::negativeHokanBecomesTwo()
+void TestSkinButton::negativeStretchBorderBecomesTwo()
 {
     SkinButton b;
-    SetUpPlain(b);
-    b.setButtonHokan(-5);
-    QCOMPARE(b.ButtonHokan(), -5);
-    Shot(b);
-    QCOMPARE(b.ButtonHokan(), 2);
+    setUpPlain(b);
+    b.setStretchBorder(-5);
+    QCOMPARE(b.stretchBorder(), -5);
+    shotOf(b);
+    QCOMPARE(b.stretchBorder(), 2);
 }
 
-void TestUcButton::borderEffectFace_data()
+void TestSkinButton::borderEffectFace_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QColor>("face");
@@ -200,7 +201,7 @@ void TestUcButton::borderEffectFace_data()
         << "disable" << QColor(150, 150, 150) << QColor(40, 40, 40) << QColor(255, 255, 255);
 }
 
-void TestUcButton::borderEffectFace()
+void TestSkinButton::borderEffectFace()
 {
     QFETCH(QString, action);
     QFETCH(QColor, face);
@@ -208,14 +209,14 @@ void TestUcButton::borderEffectFace()
     QFETCH(QColor, bottomRight);
     SkinButton b;
     // The bordered face covers the skin.
-    b.SetButton(SkinImage::Get()->PicBtn(), QString(), 0, 0, 64, 50, 6, 0, 0, false, true);
+    b.setButton(SkinImage::get()->buttonSkin(), QString(), 0, 0, 64, 50, 6, 0, 0, false, true);
     if (action == "hover")
-        Move(&b, QPoint(20, 20));
+        move(&b, QPoint(20, 20));
     else if (action == "press")
-        Press(&b, QPoint(20, 20));
+        press(&b, QPoint(20, 20));
     else if (action == "disable")
         b.setEnabled(false);
-    const QImage shot = Shot(b);
+    const QImage shot = shotOf(b);
     QCOMPARE(shot.pixelColor(30, 25), face);
     QCOMPARE(shot.pixelColor(30, 0), topLeft);
     QCOMPARE(shot.pixelColor(0, 25), topLeft);
@@ -227,7 +228,7 @@ void TestUcButton::borderEffectFace()
     QCOMPARE(shot.pixelColor(63, 0), bottomRight);
 }
 
-void TestUcButton::clickOnReleaseAfterPress_data()
+void TestSkinButton::clickOnReleaseAfterPress_data()
 {
     QTest::addColumn<int>("response");
     QTest::addColumn<int>("button");
@@ -248,7 +249,7 @@ void TestUcButton::clickOnReleaseAfterPress_data()
         << 0 << int(Qt::LeftButton) << QPoint(30, 30) << false << ButtonState::Up;
 }
 
-void TestUcButton::clickOnReleaseAfterPress()
+void TestSkinButton::clickOnReleaseAfterPress()
 {
     QFETCH(int, response);
     QFETCH(int, button);
@@ -256,85 +257,85 @@ void TestUcButton::clickOnReleaseAfterPress()
     QFETCH(bool, clicks);
     QFETCH(ButtonState, pressedState);
     SkinButton b;
-    SetUpPlain(b);
+    setUpPlain(b);
     b.setResponse(response);
     if (pressedState == ButtonState::Move)
-        Move(&b, QPoint(30, 30), Qt::MouseButton(button));
-    QSignalSpy click(&b, &SkinButton::Click), clickBtn(&b, &SkinButton::ClickBtn),
-        up(&b, &SkinButton::MouseUp), down(&b, &SkinButton::MouseDown);
-    Press(&b, QPoint(30, 30), Qt::MouseButton(button));
-    QCOMPARE(b.State(), pressedState);
+        move(&b, QPoint(30, 30), Qt::MouseButton(button));
+    QSignalSpy click(&b, &SkinButton::click), clickBtn(&b, &SkinButton::clickBtn),
+        up(&b, &SkinButton::mouseUp), down(&b, &SkinButton::mouseDown);
+    press(&b, QPoint(30, 30), Qt::MouseButton(button));
+    QCOMPARE(b.state(), pressedState);
     QCOMPARE(down.size(), 1);
     QCOMPARE(down.first().first().toInt(), button);
-    Release(&b, releaseAt, Qt::MouseButton(button));
+    release(&b, releaseAt, Qt::MouseButton(button));
     QCOMPARE(up.size(), 1);
     QCOMPARE(click.size(), clicks ? 1 : 0);
     QCOMPARE(clickBtn.size(), clicks ? 1 : 0);
     if (clicks) {
         QCOMPARE(clickBtn.first().first().toInt(), button);
-        QCOMPARE(b.State(), ButtonState::Normal);
+        QCOMPARE(b.state(), ButtonState::Normal);
     } else {
-        QCOMPARE(b.State(), ButtonState::Up);
+        QCOMPARE(b.state(), ButtonState::Up);
     }
 }
 
-void TestUcButton::releaseWithoutPressDoesNotClick()
+void TestSkinButton::releaseWithoutPressDoesNotClick()
 {
     SkinButton b;
-    SetUpPlain(b);
-    QSignalSpy click(&b, &SkinButton::Click), up(&b, &SkinButton::MouseUp);
-    Release(&b, QPoint(30, 30));
+    setUpPlain(b);
+    QSignalSpy click(&b, &SkinButton::click), up(&b, &SkinButton::mouseUp);
+    release(&b, QPoint(30, 30));
     QCOMPARE(up.size(), 1);
     QCOMPARE(click.size(), 0);
     // A completed click does not leave a press behind for the next release.
-    Press(&b, QPoint(30, 30));
-    Release(&b, QPoint(30, 30));
-    Release(&b, QPoint(30, 30));
+    press(&b, QPoint(30, 30));
+    release(&b, QPoint(30, 30));
+    release(&b, QPoint(30, 30));
     QCOMPARE(click.size(), 1);
 }
 
-void TestUcButton::dragOutsideShowsUpAndBackShowsPressed()
+void TestSkinButton::dragOutsideShowsUpAndBackShowsPressed()
 {
     SkinButton b;
-    SetUpPlain(b);
-    QSignalSpy lost(&b, &SkinButton::MouseLostFocus), moved(&b, &SkinButton::MouseMove);
-    Press(&b, QPoint(30, 30));
-    Move(&b, QPoint(-5, 30), Qt::LeftButton);
-    QCOMPARE(b.State(), ButtonState::Up);
+    setUpPlain(b);
+    QSignalSpy lost(&b, &SkinButton::mouseLostFocus), moved(&b, &SkinButton::mouseMove);
+    press(&b, QPoint(30, 30));
+    move(&b, QPoint(-5, 30), Qt::LeftButton);
+    QCOMPARE(b.state(), ButtonState::Up);
     QCOMPARE(lost.size(), 1);
-    Move(&b, QPoint(10, 12), Qt::LeftButton);
-    QCOMPARE(b.State(), ButtonState::Down);
+    move(&b, QPoint(10, 12), Qt::LeftButton);
+    QCOMPARE(b.state(), ButtonState::Down);
     QCOMPARE(moved.last().at(0).toInt(), 1);
     QCOMPARE(moved.last().at(1).toFloat(), 10.0f);
     QCOMPARE(moved.last().at(2).toFloat(), 12.0f);
-    Move(&b, QPoint(64, 10), Qt::LeftButton); // one past the last column
-    QCOMPARE(b.State(), ButtonState::Up);
+    move(&b, QPoint(64, 10), Qt::LeftButton); // one past the last column
+    QCOMPARE(b.state(), ButtonState::Up);
 }
 
-void TestUcButton::doubleClickClicksTwice()
+void TestSkinButton::doubleClickClicksTwice()
 {
     SkinButton b;
-    SetUpPlain(b);
-    QSignalSpy click(&b, &SkinButton::Click), down(&b, &SkinButton::MouseDown);
-    Press(&b, QPoint(30, 30));
-    Release(&b, QPoint(30, 30));
-    SendMouse(&b, QEvent::MouseButtonDblClick, QPoint(30, 30), Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(b.State(), ButtonState::Down);
-    Release(&b, QPoint(30, 30));
+    setUpPlain(b);
+    QSignalSpy click(&b, &SkinButton::click), down(&b, &SkinButton::mouseDown);
+    press(&b, QPoint(30, 30));
+    release(&b, QPoint(30, 30));
+    sendMouse(&b, QEvent::MouseButtonDblClick, QPoint(30, 30), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(b.state(), ButtonState::Down);
+    release(&b, QPoint(30, 30));
     QCOMPARE(click.size(), 2);
     QCOMPARE(down.size(), 1);
 
     // A double click whose first click did not press the control counts as an ordinary press.
     SkinButton c;
-    SetUpPlain(c);
-    QSignalSpy click2(&c, &SkinButton::Click);
-    SendMouse(&c, QEvent::MouseButtonDblClick, QPoint(30, 30), Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(c.State(), ButtonState::Down);
-    Release(&c, QPoint(30, 30));
+    setUpPlain(c);
+    QSignalSpy click2(&c, &SkinButton::click);
+    sendMouse(&c, QEvent::MouseButtonDblClick, QPoint(30, 30), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(c.state(), ButtonState::Down);
+    release(&c, QPoint(30, 30));
     QCOMPARE(click2.size(), 1);
 }
 
-void TestUcButton::keyboard_data()
+void TestSkinButton::keyboard_data()
 {
     QTest::addColumn<bool>("keyBordUse");
     QTest::addColumn<int>("key");
@@ -352,105 +353,105 @@ void TestUcButton::keyboard_data()
         << true << int(Qt::Key_Space) << 2 << false;
 }
 
-void TestUcButton::keyboard()
+void TestSkinButton::keyboard()
 {
     QFETCH(bool, keyBordUse);
     QFETCH(int, key);
     QFETCH(int, response);
     QFETCH(bool, clicks);
     SkinButton b;
-    SetUpPlain(b);
-    b.setKeyBordUse(keyBordUse);
+    setUpPlain(b);
+    b.setKeyboardUse(keyBordUse);
     b.setResponse(response);
-    QSignalSpy click(&b, &SkinButton::Click), clickBtn(&b, &SkinButton::ClickBtn);
-    SendKey(&b, QEvent::KeyPress, key);
+    QSignalSpy click(&b, &SkinButton::click), clickBtn(&b, &SkinButton::clickBtn);
+    sendKey(&b, QEvent::KeyPress, key);
     if (clicks)
-        QCOMPARE(b.State(), ButtonState::Down);
-    SendKey(&b, QEvent::KeyRelease, key);
+        QCOMPARE(b.state(), ButtonState::Down);
+    sendKey(&b, QEvent::KeyRelease, key);
     QCOMPARE(click.size(), clicks ? 1 : 0);
     if (clicks)
         QCOMPARE(clickBtn.first().first().toInt(), 1);
     // A release alone (the key went down elsewhere) never clicks.
-    SendKey(&b, QEvent::KeyRelease, key);
+    sendKey(&b, QEvent::KeyRelease, key);
     QCOMPARE(click.size(), clicks ? 1 : 0);
 }
 
-void TestUcButton::enterNeverPropagates()
+void TestSkinButton::enterNeverPropagates()
 {
     KeyRecorder parent;
     auto *b = new SkinButton(&parent);
-    SetUpPlain(*b);
-    QVERIFY(SendKey(b, QEvent::KeyPress, Qt::Key_Return));
-    SendKey(b, QEvent::KeyPress, Qt::Key_Space);
-    SendKey(b, QEvent::KeyPress, Qt::Key_A);
+    setUpPlain(*b);
+    QVERIFY(sendKey(b, QEvent::KeyPress, Qt::Key_Return));
+    sendKey(b, QEvent::KeyPress, Qt::Key_Space);
+    sendKey(b, QEvent::KeyPress, Qt::Key_A);
     QCOMPARE(parent.keys, (QList<int>{Qt::Key_Space, Qt::Key_A}));
-    b->setKeyBordUse(true);
-    SendKey(b, QEvent::KeyPress, Qt::Key_Space);
+    b->setKeyboardUse(true);
+    sendKey(b, QEvent::KeyPress, Qt::Key_Space);
     QCOMPARE(parent.keys.size(), 2);
 }
 
-void TestUcButton::heldKeyClicksOnceOnRealRelease()
+void TestSkinButton::heldKeyClicksOnceOnRealRelease()
 {
     SkinButton b;
-    SetUpPlain(b);
-    b.setKeyBordUse(true);
-    QSignalSpy click(&b, &SkinButton::Click);
-    SendKey(&b, QEvent::KeyPress, Qt::Key_Space);
+    setUpPlain(b);
+    b.setKeyboardUse(true);
+    QSignalSpy click(&b, &SkinButton::click);
+    sendKey(&b, QEvent::KeyPress, Qt::Key_Space);
     for (int i = 0; i < 3; ++i) {
-        SendKey(&b, QEvent::KeyRelease, Qt::Key_Space, true);
-        SendKey(&b, QEvent::KeyPress, Qt::Key_Space, true);
+        sendKey(&b, QEvent::KeyRelease, Qt::Key_Space, true);
+        sendKey(&b, QEvent::KeyPress, Qt::Key_Space, true);
     }
     QCOMPARE(click.size(), 0);
-    SendKey(&b, QEvent::KeyRelease, Qt::Key_Space);
+    sendKey(&b, QEvent::KeyRelease, Qt::Key_Space);
     QCOMPARE(click.size(), 1);
 }
 
-void TestUcButton::disabledDrawsDisabledFrameAndIsSilent()
+void TestSkinButton::disabledDrawsDisabledFrameAndIsSilent()
 {
     SkinButton b;
-    SetUpPlain(b);
-    QSignalSpy lost(&b, &SkinButton::MouseLostFocus);
+    setUpPlain(b);
+    QSignalSpy lost(&b, &SkinButton::mouseLostFocus);
     b.setEnabled(false);
     QCOMPARE(lost.size(), 1);
-    QCOMPARE(b.State(), ButtonState::Disabled);
-    QCOMPARE(Shot(b), Frame(2).convertToFormat(QImage::Format_RGB32));
-    QSignalSpy click(&b, &SkinButton::Click), down(&b, &SkinButton::MouseDown);
-    b.setKeyBordUse(true);
-    Press(&b, QPoint(30, 30));
-    Release(&b, QPoint(30, 30));
-    SendKey(&b, QEvent::KeyPress, Qt::Key_Space);
-    SendKey(&b, QEvent::KeyRelease, Qt::Key_Space);
+    QCOMPARE(b.state(), ButtonState::Disabled);
+    QCOMPARE(shotOf(b), skinFrame(2).convertToFormat(QImage::Format_RGB32));
+    QSignalSpy click(&b, &SkinButton::click), down(&b, &SkinButton::mouseDown);
+    b.setKeyboardUse(true);
+    press(&b, QPoint(30, 30));
+    release(&b, QPoint(30, 30));
+    sendKey(&b, QEvent::KeyPress, Qt::Key_Space);
+    sendKey(&b, QEvent::KeyRelease, Qt::Key_Space);
     QCOMPARE(click.size(), 0);
     QCOMPARE(down.size(), 0);
-    QCOMPARE(b.State(), ButtonState::Disabled);
+    QCOMPARE(b.state(), ButtonState::Disabled);
     // A parent being disabled disables the control as well.
     QWidget parent;
     auto *child = new SkinButton(&parent);
-    SetUpPlain(*child);
+    setUpPlain(*child);
     parent.setEnabled(false);
-    QCOMPARE(child->State(), ButtonState::Disabled);
+    QCOMPARE(child->state(), ButtonState::Disabled);
 }
 
-void TestUcButton::enablingAgainShowsUp()
+void TestSkinButton::enablingAgainShowsUp()
 {
     SkinButton b;
-    SetUpPlain(b);
+    setUpPlain(b);
     b.setEnabled(false);
     b.setEnabled(true);
-    QCOMPARE(b.State(), ButtonState::Enabled);
-    QCOMPARE(Shot(b), Frame(0).convertToFormat(QImage::Format_RGB32));
-    QSignalSpy click(&b, &SkinButton::Click);
-    Press(&b, QPoint(30, 30));
-    Release(&b, QPoint(30, 30));
+    QCOMPARE(b.state(), ButtonState::Enabled);
+    QCOMPARE(shotOf(b), skinFrame(0).convertToFormat(QImage::Format_RGB32));
+    QSignalSpy click(&b, &SkinButton::click);
+    press(&b, QPoint(30, 30));
+    release(&b, QPoint(30, 30));
     QCOMPARE(click.size(), 1);
 }
 
-void TestUcButton::roundedCornersMask()
+void TestSkinButton::roundedCornersMask()
 {
     SkinButton b;
-    SetUpLikeDocument(b, QStringLiteral("馬連"));
+    setUpLikeDocument(b, QStringLiteral("馬連"));
     QCOMPARE(b.geometry(), QRect(790, 0, 64, 50));
-    QCOMPARE(b.ButtonMaru(), 20);
+    QCOMPARE(b.cornerSize(), 20);
     const QRegion mask = b.mask();
     for (const QPoint &p : {QPoint(0, 0), QPoint(63, 0), QPoint(0, 49), QPoint(63, 49)})
         QVERIFY(!mask.contains(p));
@@ -464,23 +465,23 @@ void TestUcButton::roundedCornersMask()
     QVERIFY(b.mask().contains(QPoint(99, 30)));
     // A corner size below 1 leaves the shape alone.
     SkinButton plain;
-    plain.setButtonMaru(0);
+    plain.setCornerSize(0);
     QVERIFY(plain.mask().isEmpty());
 }
 
-void TestUcButton::customShapeMaskAndHitTest()
+void TestSkinButton::customShapeMaskAndHitTest()
 {
     SkinButton b;
-    SetUpPlain(b);
+    setUpPlain(b);
     const QList<QRect> parts{QRect(0, 0, 20, 50), QRect(44, 0, 20, 50)};
-    b.setRgn(MakeRegionData(parts));
-    QCOMPARE(b.Rgn(), MakeRegionData(parts));
+    b.setRegionData(makeRegionData(parts));
+    QCOMPARE(b.regionData(), makeRegionData(parts));
     QCOMPARE(b.mask(), QRegion(parts[0]).united(parts[1]));
-    QSignalSpy lost(&b, &SkinButton::MouseLostFocus);
-    Move(&b, QPoint(10, 10));
-    QCOMPARE(b.State(), ButtonState::Move);
-    Move(&b, QPoint(30, 10)); // in the gap between the two parts
-    QCOMPARE(b.State(), ButtonState::Up);
+    QSignalSpy lost(&b, &SkinButton::mouseLostFocus);
+    move(&b, QPoint(10, 10));
+    QCOMPARE(b.state(), ButtonState::Move);
+    move(&b, QPoint(30, 10)); // in the gap between the two parts
+    QCOMPARE(b.state(), ButtonState::Up);
     QCOMPARE(lost.size(), 1);
 
     // Many rectangles are built in chunks and still give the same shape.
@@ -490,87 +491,87 @@ void TestUcButton::customShapeMaskAndHitTest()
     QRegion expected;
     for (const QRect &r : rows)
         expected += r;
-    QCOMPARE(RegionFromRects(rows), expected);
+    QCOMPARE(regionFromRects(rows), expected);
 }
 
-void TestUcButton::malformedShapeLeavesShape()
+void TestSkinButton::malformedShapeLeavesShape()
 {
     SkinButton b;
-    SetUpLikeDocument(b, QString());
+    setUpLikeDocument(b, QString());
     const QRegion rounded = b.mask();
-    QByteArray data = MakeRegionData({QRect(0, 0, 5, 5)});
+    QByteArray data = makeRegionData({QRect(0, 0, 5, 5)});
     data[8] = 9; // claims nine rectangles
-    b.setRgn(data);
+    b.setRegionData(data);
     QCOMPARE(b.mask(), rounded);
-    b.setRgn(QByteArray("abc"));
+    b.setRegionData(QByteArray("abc"));
     QCOMPARE(b.mask(), rounded);
-    Move(&b, QPoint(30, 30));
-    QCOMPARE(b.State(), ButtonState::Move);
+    move(&b, QPoint(30, 30));
+    QCOMPARE(b.state(), ButtonState::Move);
 }
 
-void TestUcButton::hoverAnimationTicks()
+void TestSkinButton::hoverAnimationTicks()
 {
     SkinButton b;
-    SetUpPlain(b, 11);
-    QTimer *timer = b.AnimationTimer();
+    setUpPlain(b, 11);
+    QTimer *timer = b.animationTimer();
     QCOMPARE(timer->interval(), 300);
     QVERIFY(!timer->isActive());
-    Move(&b, QPoint(20, 20));
+    move(&b, QPoint(20, 20));
     QVERIFY(timer->isActive());
-    QList<int> frames{b.CurrentFrame()};
+    QList<int> frames{b.currentFrame()};
     for (int i = 0; i < 7; ++i) {
         QMetaObject::invokeMethod(timer, "timeout"); // one beat, as the timer gives it
-        frames.append(b.CurrentFrame());
+        frames.append(b.currentFrame());
     }
     QCOMPARE(frames, (QList<int>{1, 2, 3, 4, 3, 2, 1, 2}));
     // Moving within the control keeps the beat going.
-    Move(&b, QPoint(21, 20));
+    move(&b, QPoint(21, 20));
     QVERIFY(timer->isActive());
-    QCOMPARE(b.CurrentFrame(), 2);
+    QCOMPARE(b.currentFrame(), 2);
     // Leaving stops it; the phase carries over to the next hover.
-    Move(&b, QPoint(-10, -10));
+    move(&b, QPoint(-10, -10));
     QVERIFY(!timer->isActive());
-    QCOMPARE(b.CurrentFrame(), 0);
-    b.AnimationTick();
-    QCOMPARE(b.Phase(), 1);
-    Move(&b, QPoint(20, 20));
-    QCOMPARE(b.CurrentFrame(), 2);
+    QCOMPARE(b.currentFrame(), 0);
+    b.animationTick();
+    QCOMPARE(b.phase(), 1);
+    move(&b, QPoint(20, 20));
+    QCOMPARE(b.currentFrame(), 2);
     // Pressing shows frame 5 and stops the beat.
-    Press(&b, QPoint(20, 20));
+    press(&b, QPoint(20, 20));
     QVERIFY(!timer->isActive());
-    QCOMPARE(b.CurrentFrame(), 5);
+    QCOMPARE(b.currentFrame(), 5);
 }
 
-void TestUcButton::focusLostUse()
+void TestSkinButton::focusLostUse()
 {
     for (const bool use : {false, true}) {
         SkinButton b;
-        SetUpPlain(b);
+        setUpPlain(b);
         b.setFocusLostUse(use);
-        Move(&b, QPoint(20, 20));
-        QSignalSpy lost(&b, &SkinButton::MouseLostFocus);
+        move(&b, QPoint(20, 20));
+        QSignalSpy lost(&b, &SkinButton::mouseLostFocus);
         QFocusEvent out(QEvent::FocusOut);
         QApplication::sendEvent(&b, &out);
-        QCOMPARE(b.State(), use ? ButtonState::Up : ButtonState::Move);
+        QCOMPARE(b.state(), use ? ButtonState::Up : ButtonState::Move);
         QCOMPARE(lost.size(), use ? 1 : 0);
     }
 }
 
-void TestUcButton::tooltip()
+void TestSkinButton::tooltip()
 {
     SkinButton b;
-    QCOMPARE(b.TipText(), QString());
-    b.MakeTip(QStringLiteral("馬連を計算"));
-    QCOMPARE(b.TipText(), QStringLiteral("馬連を計算"));
+    QCOMPARE(b.tipText(), QString());
+    b.makeTip(QStringLiteral("馬連を計算"));
+    QCOMPARE(b.tipText(), QStringLiteral("馬連を計算"));
     QCOMPARE(b.toolTip(), QStringLiteral("馬連を計算"));
-    b.MakeTip(QStringLiteral("馬連を計算"));
+    b.makeTip(QStringLiteral("馬連を計算"));
     QCOMPARE(b.toolTip(), QStringLiteral("馬連を計算"));
-    b.MakeTip(QString());
-    QCOMPARE(b.TipText(), QString());
+    b.makeTip(QString());
+    QCOMPARE(b.tipText(), QString());
     QCOMPARE(b.toolTip(), QString());
 }
 
-void TestUcButton::captionFontFitsCapSize_data()
+void TestSkinButton::captionFontFitsCapSize_data()
 {
     QTest::addColumn<int>("capSize");
     QTest::addColumn<int>("height");
@@ -580,7 +581,7 @@ void TestUcButton::captionFontFitsCapSize_data()
     QTest::newRow("small sizes are raised to 10 px") << 6 << 50 << 10;
 }
 
-void TestUcButton::captionFontFitsCapSize()
+void TestSkinButton::captionFontFitsCapSize()
 {
     QFETCH(int, capSize);
     QFETCH(int, height);
@@ -589,19 +590,19 @@ void TestUcButton::captionFontFitsCapSize()
     b.resize(64, height);
     b.setCapSize(capSize);
     // Point sizes move the width in steps of about 1.33 px: the nearest size is within one.
-    QVERIFY2(qAbs(b.GetFontWidth(QStringLiteral("あ")) - target) <= 1,
-             qPrintable(QString::number(b.GetFontWidth(QStringLiteral("あ")))));
+    QVERIFY2(qAbs(b.getFontWidth(QStringLiteral("あ")) - target) <= 1,
+             qPrintable(QString::number(b.getFontWidth(QStringLiteral("あ")))));
     // CapSize 0 fits once, when set: a later resize keeps the size.
-    const int before = b.Font().pointSize();
+    const int before = b.captionFont().pointSize();
     b.resize(64, height * 2);
-    QCOMPARE(b.Font().pointSize(), before);
+    QCOMPARE(b.captionFont().pointSize(), before);
 }
 
-void TestUcButton::autoFontIsJapaneseBold()
+void TestSkinButton::autoFontIsJapaneseBold()
 {
     SkinButton b;
     b.setCaption(QStringLiteral("集計"));
-    const QFont f = b.Font();
+    const QFont f = b.captionFont();
     QVERIFY(f.bold());
     const QString family = QFontInfo(f).family();
     QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
@@ -610,19 +611,19 @@ void TestUcButton::autoFontIsJapaneseBold()
     QFont host(family, 9);
     host.setItalic(true);
     b.setCaptionFont(host);
-    QCOMPARE(b.Font().pointSize(), 9);
-    QVERIFY(b.Font().italic());
-    QVERIFY(!b.Font().bold());
+    QCOMPARE(b.captionFont().pointSize(), 9);
+    QVERIFY(b.captionFont().italic());
+    QVERIFY(!b.captionFont().bold());
 }
 
-void TestUcButton::captionIsDrawn()
+void TestSkinButton::captionIsDrawn()
 {
     SkinButton b;
-    SetUpLikeDocument(b, QStringLiteral("集計"), 854);
-    b.setButtonMaru(-1);
+    setUpLikeDocument(b, QStringLiteral("集計"), 854);
+    b.setCornerSize(-1);
     b.clearMask();
-    const QImage shot = Shot(b);
-    const QImage up = Frame(0).convertToFormat(QImage::Format_RGB32);
+    const QImage shot = shotOf(b);
+    const QImage up = skinFrame(0).convertToFormat(QImage::Format_RGB32);
     // Dark caption pixels in the middle, the skin untouched along the edges.
     int dark = 0;
     for (int y = 10; y < 40; ++y)
@@ -633,44 +634,44 @@ void TestUcButton::captionIsDrawn()
     QCOMPARE(shot.copy(0, 0, 64, 4), up.copy(0, 0, 64, 4));
     QCOMPARE(shot.copy(0, 0, 4, 50), up.copy(0, 0, 4, 50));
     // Rotated captions draw too.
-    b.SetCapRad(20, 45, 90, true, false);
-    b.iRefresh();
-    QVERIFY(Shot(b) != shot);
+    b.setRotatedCaption(20, 45, 90, true, false);
+    b.refreshLook();
+    QVERIFY(shotOf(b) != shot);
 }
 
-void TestUcButton::propertiesRoundTrip()
+void TestSkinButton::propertiesRoundTrip()
 {
     SkinButton a;
-    a.SetButton(QPixmap(), QStringLiteral("馬連"), 3, 4, 70, 40, 11, 2, 15, true, false, -1, -1, -1,
+    a.setButton(QPixmap(), QStringLiteral("馬連"), 3, 4, 70, 40, 11, 2, 15, true, false, -1, -1, -1,
                 -1, 22, 5, 6);
-    a.SetForeColor(Rgb(1, 2, 3), Rgb(4, 5, 6), Rgb(7, 8, 9));
-    a.setKeyBordUse(true);
-    a.setRgn(MakeRegionData({QRect(0, 0, 30, 40)}));
+    a.setForeColor(rgb(1, 2, 3), rgb(4, 5, 6), rgb(7, 8, 9));
+    a.setKeyboardUse(true);
+    a.setRegionData(makeRegionData({QRect(0, 0, 30, 40)}));
     a.setEnabled(false);
-    const QVariantMap bag = a.WriteProperties();
+    const QVariantMap bag = a.writeProperties();
     QCOMPARE(bag.value("Caption").toString(), QStringLiteral("馬連"));
     QCOMPARE(bag.value("ButtonKazu").toInt(), 11);
     QCOMPARE(bag.value("Enabled").toBool(), false);
     QVERIFY(!bag.contains("Response")); // equal to its default
     QVERIFY(!bag.contains("FocusLostUse"));
     SkinButton b;
-    b.ReadProperties(bag);
-    QCOMPARE(b.WriteProperties(), bag);
+    b.readProperties(bag);
+    QCOMPARE(b.writeProperties(), bag);
     QCOMPARE(b.size(), QSize(70, 40));
     QCOMPARE(b.mask(), QRegion(0, 0, 30, 40));
     QVERIFY(!b.isEnabled());
 }
 
-void TestUcButton::missingPropertiesReadDefaults()
+void TestSkinButton::missingPropertiesReadDefaults()
 {
     // A stored form without entries sizes the control and writes nothing back.
     SkinButton b;
-    b.ReadProperties({});
+    b.readProperties({});
     QCOMPARE(b.size(), QSize(96, 32));
-    QCOMPARE(b.ButtonKazu(), 3);
+    QCOMPARE(b.frameLayout(), 3);
     QVERIFY(b.isEnabled());
-    QVERIFY(b.WriteProperties().isEmpty());
+    QVERIFY(b.writeProperties().isEmpty());
 }
 
-QTEST_MAIN(TestUcButton)
+QTEST_MAIN(TestSkinButton)
 #include "tst_skinbutton_ui.moc"

@@ -57,14 +57,14 @@ void TestSingleInstance::claim()
     std::unique_ptr<QLockFile> holder = held ? lockSingleInstance(lockPath) : nullptr;
     QCOMPARE(bool(holder), held);
     // A holder that was killed leaves its socket file behind; the next one must still listen.
-    QFile leftOver(InstanceSocketPath(lockPath));
+    QFile leftOver(instanceSocketPath(lockPath));
     QVERIFY(leftOver.open(QIODevice::WriteOnly));
     leftOver.close();
     InstanceListener listener;
     QSignalSpy received(&listener, &InstanceListener::filesReceived);
     if (listenAfterMs >= 0)
         QTimer::singleShot(listenAfterMs, &listener,
-                           [&] { QVERIFY(listener.listen(InstanceSocketPath(lockPath))); });
+                           [&] { QVERIFY(listener.listen(instanceSocketPath(lockPath))); });
     if (leaveAfterMs >= 0)
         QTimer::singleShot(leaveAfterMs, this, [&] { holder.reset(); });
 
@@ -81,7 +81,7 @@ void TestSingleInstance::claim()
     QCOMPARE(claim.handedOver, outcome == Outcome::HandedOver);
     if (outcome == Outcome::Fails) {
         QVERIFY(clock.elapsed() >= patienceMs);
-        QVERIFY2(claim.error.contains(InstanceSocketPath(lockPath)), qPrintable(claim.error));
+        QVERIFY2(claim.error.contains(instanceSocketPath(lockPath)), qPrintable(claim.error));
     } else {
         QCOMPARE(claim.error, QString());
     }

@@ -65,7 +65,7 @@ void TestWindowTools::fileDialogRequest()
         seen = r;
         return QString();
     };
-    const QString result = showFileDialog(nullptr, DocumentFileFilters(), QString(),
+    const QString result = showFileDialog(nullptr, documentFileFilters(), QString(),
                                           QStringLiteral("オッズファイル"), title, mode);
     QCOMPARE(result, QString());
     QCOMPARE(seen.save, save);
@@ -81,7 +81,7 @@ void TestWindowTools::chosenFolderBecomesCurrent()
     DialogHooks::fileDialog = [&](const FileDialogRequest &) {
         return dir.path() + QStringLiteral("/sub/../race.csv");
     };
-    const QString result = showFileDialog(nullptr, DocumentFileFilters(), QString(), QString(),
+    const QString result = showFileDialog(nullptr, documentFileFilters(), QString(), QString(),
                                           QString(), QStringLiteral("SAVE"));
     const QString now = QDir::currentPath();
     QDir::setCurrent(old);
@@ -106,7 +106,7 @@ void TestWindowTools::lockNeverAtRoot()
     const bool had = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
     // A runtime folder that cannot be used.
     qputenv("XDG_RUNTIME_DIR", "/proc/1/nonexistent");
-    const QString path = InstanceLockPath();
+    const QString path = instanceLockPath();
     if (had)
         qputenv("XDG_RUNTIME_DIR", saved);
     else
@@ -199,7 +199,7 @@ void TestWindowTools::japaneseFacesAreSubstituted()
     QFETCH(QString, installed);
     if (!QFontDatabase::families(QFontDatabase::Japanese).contains(installed))
         QSKIP("the IPA fonts are not installed");
-    const QHash<QString, QString> registered = RegisterJapaneseFontSubstitutes();
+    const QHash<QString, QString> registered = registerJapaneseFontSubstitutes();
     QCOMPARE(registered.value(designed), installed);
     QCOMPARE(QFontInfo(QFont(designed, 12)).family(), installed);
 }

@@ -65,7 +65,7 @@ private Q_SLOTS:
     }
     void cleanup() { m_win.reset(); }
 
-    void strReplace_data()
+    void stripSeparatorsRule_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("delStr");
@@ -89,7 +89,7 @@ private Q_SLOTS:
                                                         << "-"
                                                         << "a,bcd";
     }
-    void strReplace()
+    void stripSeparatorsRule()
     {
         QFETCH(QString, text);
         QFETCH(QString, delStr);
@@ -120,7 +120,7 @@ private Q_SLOTS:
         Grid g;
         g.setSize(6, 12);
         g.setText(1, col, weight);
-        QCOMPARE(ImeModeForCell(g, row, col), expected);
+        QCOMPARE(imeModeForCell(g, row, col), expected);
     }
 
     void editorInputMethodFollowsCell()
@@ -168,7 +168,7 @@ private Q_SLOTS:
         QTRY_VERIFY(m_win->cellEditor->hasFocus());
         press(Qt::Key_Return);
         QCOMPARE(grid().text(3, col), stored);
-        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+        QCOMPARE(m_win->undoRing().undoPos(), 1);
         QCOMPARE(m_win->document().poolText(), col == 7 ? stored : QStringLiteral("100000"));
         QCOMPARE(m_win->cellEditor->width(), m_win->runnerTable->cellRect(4, col).width());
     }
@@ -205,7 +205,7 @@ private Q_SLOTS:
         QCOMPARE(m_win->titleText(0), title);
         QVERIFY(!m_win->isEditing());
         QCOMPARE(grid().text(3, 2), QString());
-        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        QCOMPARE(m_win->undoRing().undoPos(), 0);
     }
 
     void inputMethodPerCell_data()
@@ -229,7 +229,7 @@ private Q_SLOTS:
                  m_win->runnerTable->cellRect(3, col));
         QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), enabled);
         if (col != 4) {
-            m_win->openEditor(ImeMode(ImeModeForCell(grid(), 3, col)));
+            m_win->openEditor(ImeMode(imeModeForCell(grid(), 3, col)));
             QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), enabled);
         }
     }
@@ -309,9 +309,9 @@ private Q_SLOTS:
         press(Qt::Key_Return);
 
         QCOMPARE(g.text(2, 7), QStringLiteral("500"));
-        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+        QCOMPARE(m_win->undoRing().undoPos(), 1);
         // The snapshot holds the table before the edit.
-        QVERIFY(!m_win->undoRing().UndoClip(0).contains(QStringLiteral("500")));
+        QVERIFY(!m_win->undoRing().undoClip(0).contains(QStringLiteral("500")));
         QVERIFY(g.text(2, 4) != oddsBefore);
         QVERIFY(!g.text(2, 4).isEmpty());
         QCOMPARE(m_win->document().poolText(), QStringLiteral("800"));
@@ -351,7 +351,7 @@ private Q_SLOTS:
         QCOMPARE(grid().text(3, 7), cellText);
         QCOMPARE(grid().row(), rowAfter);
         QCOMPARE(m_win->isEditing(), openAfter);
-        QCOMPARE(m_win->undoRing().UndoPos(), snapshots);
+        QCOMPARE(m_win->undoRing().undoPos(), snapshots);
         if (!openAfter)
             QVERIFY(m_win->runnerTable->hasFocus());
     }
@@ -425,7 +425,7 @@ private Q_SLOTS:
             type(typed);
         }
         press(Qt::Key_Return);
-        QCOMPARE(m_win->undoRing().UndoPos(), snapshots);
+        QCOMPARE(m_win->undoRing().undoPos(), snapshots);
         QCOMPARE(grid().row(), rowAfter);
         QCOMPARE(m_win->isEditing(), openAfter);
         if (!typed.isEmpty())
@@ -469,7 +469,7 @@ private Q_SLOTS:
                 QCOMPARE(g.text(r, c), QString());
             }
         }
-        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        QCOMPARE(m_win->undoRing().undoPos(), 0);
         // Recalculated: the emptied name column is fitted to its minimum width.
         QCOMPARE(g.colWidth(2), 320);
     }
@@ -496,20 +496,20 @@ private Q_SLOTS:
     void headerHighlight()
     {
         Grid &g = grid();
-        const Color highlight = Rgb(50, 200, 255);
+        const Color highlight = rgb(50, 200, 255);
         select(3, 7);
         QCOMPARE(g.cellBackColor(3, 0), highlight);
         QCOMPARE(g.cellBackColor(0, 7), highlight);
         select(4, 8);
-        QCOMPARE(g.cellBackColor(3, 0), Rgb(240, 240, 240));
-        QCOMPARE(g.cellBackColor(0, 7), Rgb(200, 200, 200));
+        QCOMPARE(g.cellBackColor(3, 0), rgb(240, 240, 240));
+        QCOMPARE(g.cellBackColor(0, 7), rgb(200, 200, 200));
         QCOMPARE(g.cellBackColor(4, 0), highlight);
         select(5, 1);
-        QCOMPARE(g.cellBackColor(4, 0), Rgb(255, 255, 255));
-        QCOMPARE(g.cellBackColor(0, 8), Rgb(200, 200, 200));
+        QCOMPARE(g.cellBackColor(4, 0), rgb(255, 255, 255));
+        QCOMPARE(g.cellBackColor(0, 8), rgb(200, 200, 200));
         QVERIFY(g.cellBackColor(5, 0) != highlight);
-        QCOMPARE(m_win->FocusRow(), 4);
-        QCOMPARE(m_win->FocusCol(), 8);
+        QCOMPARE(m_win->focusRow(), 4);
+        QCOMPARE(m_win->focusCol(), 8);
     }
 
     void leavingEditorByMouseDiscards()
@@ -519,7 +519,7 @@ private Q_SLOTS:
         QTest::mouseClick(m_win->runnerTable->viewport(), Qt::LeftButton, {}, viewportCentre(6, 7));
         QVERIFY(!m_win->isEditing());
         QCOMPARE(grid().text(3, 7), QString());
-        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        QCOMPARE(m_win->undoRing().undoPos(), 0);
     }
 };
 

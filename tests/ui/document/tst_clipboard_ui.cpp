@@ -45,7 +45,7 @@ private:
             data->setData(format, second.toUtf8());
         QApplication::clipboard()->setMimeData(data);
     }
-    static QString clipboardText() { return GetClipboardTexts().plain; }
+    static QString clipboardText() { return getClipboardTexts().plain; }
 
 private Q_SLOTS:
     void init()
@@ -65,14 +65,14 @@ private Q_SLOTS:
     void plainTextAndOwnTypeHoldTheSameText()
     {
         const QString text = QStringLiteral("1\tｷﾙﾚﾙ\r\n2\t①\r\n");
-        SetClipboardText(text);
+        setClipboardText(text);
         const QMimeData *data = QApplication::clipboard()->mimeData();
         QVERIFY(data);
         QCOMPARE(data->text(), text);
         QCOMPARE(QString::fromUtf8(data->data(QStringLiteral("application/x-kirrel-range"))), text);
         // Spreadsheets prefer rich text and expect real markup under it.
         QVERIFY(!data->hasFormat(QStringLiteral("text/rtf")));
-        const ClipboardTexts read = GetClipboardTexts();
+        const ClipboardTexts read = getClipboardTexts();
         QCOMPARE(read.plain, text);
         QCOMPARE(read.second, text);
     }
@@ -106,7 +106,7 @@ private Q_SLOTS:
         setClipboard(plain, second, format);
         m_a->paste();
         QCOMPARE(m_a->document().runnerTable.text(2, 7), cell);
-        QCOMPARE(m_a->undoRing().UndoPos(), 1);
+        QCOMPARE(m_a->undoRing().undoPos(), 1);
     }
 
     void copyRangeIntoAnotherDocument()
@@ -130,8 +130,8 @@ private Q_SLOTS:
         QCOMPARE(b.text(6, 7), QStringLiteral("300"));
         QCOMPARE(b.text(6, 8), QString());
         QCOMPARE(b.text(7, 8), QStringLiteral("①"));
-        QCOMPARE(m_b->undoRing().UndoPos(), 1);
-        QCOMPARE(m_a->undoRing().UndoPos(), 0);
+        QCOMPARE(m_b->undoRing().undoPos(), 1);
+        QCOMPARE(m_a->undoRing().undoPos(), 0);
     }
 
     void pasteLineEndsOfOtherPrograms_data()
@@ -180,7 +180,7 @@ private Q_SLOTS:
 
     void pasteIntoRangeSelectedUpwards()
     {
-        SetClipboardText(QStringLiteral("1\t2\r\n3\t4\r\n"));
+        setClipboardText(QStringLiteral("1\t2\r\n3\t4\r\n"));
         selectRange(m_a.get(), 5, 8, 4, 7);
         m_a->paste();
         const Grid &g = m_a->document().runnerTable;
@@ -235,7 +235,7 @@ private Q_SLOTS:
                 QCOMPARE(g.text(r, c), expected);
             }
         }
-        QCOMPARE(m_a->undoRing().UndoPos(), 0);
+        QCOMPARE(m_a->undoRing().undoPos(), 0);
     }
 
     void keyCombinations_data()
@@ -326,7 +326,7 @@ private Q_SLOTS:
         g.setText(2, 7, QStringLiteral("500"));
         m_a->runnerTable->setFocus();
         selectRange(m_a.get(), 2, 7, 2, 7);
-        SetClipboardText(QStringLiteral("9"));
+        setClipboardText(QStringLiteral("9"));
         QLineEdit *field = nullptr;
         if (focus == QLatin1String("title")) {
             field = m_a->titleBoxes[0];
@@ -341,7 +341,7 @@ private Q_SLOTS:
         QTest::keyClick(target, key, mods);
         QCOMPARE(clipboardText(), clipboardAfter);
         QCOMPARE(g.text(2, 7), cellAfter);
-        QCOMPARE(m_a->undoRing().UndoPos(), snapshots);
+        QCOMPARE(m_a->undoRing().undoPos(), snapshots);
         if (field) {
             QCOMPARE(field->text(), fieldAfter);
             QCOMPARE(QApplication::focusWidget(), field);
@@ -386,7 +386,7 @@ private Q_SLOTS:
 
         doc->runnerTable->setFocus();
         selectRange(doc, 3, 7, 3, 7);
-        SetClipboardText(QStringLiteral("42"));
+        setClipboardText(QStringLiteral("42"));
         QLineEdit *field = nullptr;
         if (focus == QLatin1String("title")) {
             field = doc->titleBoxes[2];
@@ -398,7 +398,7 @@ private Q_SLOTS:
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(triggered, 1);
-        QCOMPARE(doc->undoRing().UndoPos(), snapshots);
+        QCOMPARE(doc->undoRing().undoPos(), snapshots);
         QCOMPARE(doc->document().runnerTable.text(3, 7), cellAfter);
         if (field)
             QCOMPARE(field->text(), fieldAfter);
@@ -439,7 +439,7 @@ private Q_SLOTS:
                                     matrix.text(2, 1) + "\t" + matrix.text(2, 2) + "\r\n";
         selectRange(m_a.get(), 2, 0, 4, 8);
         const OddsDocument before = m_a->document();
-        SetClipboardText(QStringLiteral("9\r\n"));
+        setClipboardText(QStringLiteral("9\r\n"));
         m_a->statusLine->clear();
 
         QTest::keyClick(m_a->quinellaMatrix, key, mods);
@@ -448,7 +448,7 @@ private Q_SLOTS:
         for (int r = 0; r < table.rows(); ++r)
             for (int c = 0; c < table.cols(); ++c)
                 QCOMPARE(table.text(r, c), before.runnerTable.text(r, c));
-        QCOMPARE(m_a->undoRing().UndoPos(), 0);
+        QCOMPARE(m_a->undoRing().undoPos(), 0);
         QVERIFY(m_a->quinellaMatrix->isVisible());
         QCOMPARE(m_a->statusText().startsWith(QStringLiteral("馬連表は計算結果")), !copies);
     }
@@ -487,7 +487,7 @@ private Q_SLOTS:
                 QTest::sendKeyEvent(QTest::KeyAction::Click, field, Qt::Key_unknown, QString(ch),
                                     Qt::NoModifier);
         } else {
-            SetClipboardText(input);
+            setClipboardText(input);
             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
         }
         QCOMPARE(field->text(), text);
@@ -503,10 +503,10 @@ private Q_SLOTS:
         m_a->titleBoxes[0]->clear();
         QTest::keyClicks(m_a->titleBoxes[0], QStringLiteral("Race,11"));
         m_a->runnerTable->setFocus();
-        SetClipboardText(QStringLiteral("ｷﾙ,ﾚﾙ"));
+        setClipboardText(QStringLiteral("ｷﾙ,ﾚﾙ"));
         selectRange(m_a.get(), 2, 2, 2, 2);
         m_a->paste();
-        SetClipboardText(QStringLiteral("1,234\r\n"));
+        setClipboardText(QStringLiteral("1,234\r\n"));
         selectRange(m_a.get(), 2, 7, 2, 7);
         QTest::keyClick(m_a->runnerTable, Qt::Key_V, Qt::ControlModifier);
         const QString path = dir.filePath(QStringLiteral("race.csv"));
@@ -530,7 +530,7 @@ private Q_SLOTS:
         QTest::keyClick(m_a->cellEditor, Qt::Key_Escape);
         const QString odds = g.text(2, 4);
 
-        SetClipboardText(QStringLiteral("9\r\n"));
+        setClipboardText(QStringLiteral("9\r\n"));
         selectRange(m_a.get(), 3, 7, 3, 7);
         QTest::keyClick(m_a->runnerTable, Qt::Key_V, Qt::ControlModifier);
         m_a->setTitleText(0, QStringLiteral("Race 11"));
@@ -538,7 +538,7 @@ private Q_SLOTS:
         m_a->runnerTable->setCurrentCell(4, 7);
         QTest::keyClick(m_a->runnerTable, Qt::Key_7);
         QTest::keyClick(m_a->cellEditor, Qt::Key_Return);
-        QCOMPARE(m_a->undoRing().UndoPos(), 3);
+        QCOMPARE(m_a->undoRing().undoPos(), 3);
 
         m_a->undo();
         QCOMPARE(g.text(4, 7), QString());

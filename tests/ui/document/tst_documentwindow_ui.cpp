@@ -17,7 +17,7 @@
 #include <QTest>
 #include <memory>
 
-class TestFrmDocument : public QObject
+class TestDocumentWindow : public QObject
 {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ private:
     QString snapshot() const
     {
         const OddsDocument &d = m_win->document();
-        return DocumentText(d, d.runnerTable);
+        return documentText(d, d.runnerTable);
     }
     void clickButton(int k)
     {
@@ -65,7 +65,7 @@ private Q_SLOTS:
         QVERIFY(!DocumentWindow::isDocumentWindow(m_win->headerPanel));
         QCOMPARE(m_win->size(), QSize(960, 620));
         QCOMPARE(m_win->titleBoxes[1]->text(),
-                 FormatDate(QDate::currentDate(), QStringLiteral("yyyy年mm月dd日(aaa)")));
+                 formatDate(QDate::currentDate(), QStringLiteral("yyyy年mm月dd日(aaa)")));
         QCOMPARE(m_win->statusText(), QStringLiteral("ステータス"));
         QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("18"));
         QCOMPARE(m_win->poolBox->text(), m_win->document().poolText());
@@ -108,9 +108,9 @@ private Q_SLOTS:
         } else if (auto *edit = qobject_cast<QLineEdit *>(w)) {
             QCOMPARE(edit->font().pointSize(), 13);
         } else if (auto *button = qobject_cast<SkinButton *>(w)) {
-            QCOMPARE(button->Caption(), caption);
-            QCOMPARE(button->ButtonKazu(), 6);
-            QCOMPARE(button->ButtonMaru(), 20);
+            QCOMPARE(button->caption(), caption);
+            QCOMPARE(button->frameLayout(), 6);
+            QCOMPARE(button->cornerSize(), 20);
         }
     }
 
@@ -250,9 +250,9 @@ private Q_SLOTS:
         typeInto(box, typed);
         QCOMPARE(m_win->titleText(0), typed);
         m_win->runnerTable->setFocus();
-        QCOMPARE(m_win->undoRing().UndoPos(), snapshots);
+        QCOMPARE(m_win->undoRing().undoPos(), snapshots);
         if (snapshots)
-            QVERIFY(m_win->undoRing().UndoHead(0).contains(typed));
+            QVERIFY(m_win->undoRing().undoHead(0).contains(typed));
     }
 
     void titleVisitSurvivesMenusAndOtherPrograms()
@@ -266,9 +266,9 @@ private Q_SLOTS:
             QFocusEvent in(QEvent::FocusIn, reason);
             QCoreApplication::sendEvent(box, &in);
         }
-        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        QCOMPARE(m_win->undoRing().undoPos(), 0);
         m_win->runnerTable->setFocus();
-        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+        QCOMPARE(m_win->undoRing().undoPos(), 1);
 
         // A first visit that begins with the window's activation, left unchanged.
         QLineEdit *other = m_win->titleBoxes[5];
@@ -276,7 +276,7 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(other, &in);
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QCoreApplication::sendEvent(other, &out);
-        QCOMPARE(m_win->undoRing().UndoPos(), 1);
+        QCOMPARE(m_win->undoRing().undoPos(), 1);
     }
 
     void undoShowsRestoredFieldsAndCounts()
@@ -285,7 +285,7 @@ private Q_SLOTS:
         m_win->setTitleText(2, QStringLiteral("本命"));
         typeInto(m_win->countBoxes[0], QStringLiteral("12"));
         QTest::keyClick(m_win->countBoxes[0], Qt::Key_Return); // a new shape: a snapshot first
-        QCOMPARE(m_win->undoRing().UndoPos(), 2);
+        QCOMPARE(m_win->undoRing().undoPos(), 2);
         m_win->undo();
         QCOMPARE(m_win->titleBoxes[2]->text(), QStringLiteral("本命"));
         QCOMPARE(m_win->countBoxes[0]->text(), QStringLiteral("18"));
@@ -330,7 +330,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_win->document().isChanged(), changed);
         QCOMPARE(m_win->windowTitle().endsWith(QStringLiteral(" *")), changed);
-        QCOMPARE(m_win->statusText(), SelectionStatus(g));
+        QCOMPARE(m_win->statusText(), selectionStatus(g));
     }
 
     void loadFile()
@@ -342,7 +342,7 @@ private Q_SLOTS:
         QCOMPARE(m_win->titleBoxes[0]->text(), d.titleText(0));
         QCOMPARE(m_win->titleBoxes[3]->text(), QStringLiteral("備考～あり"));
         QCOMPARE(d.runnerTable.text(2, 2), QStringLiteral("ｷﾙﾚﾙﾎﾞｰｲ"));
-        QCOMPARE(m_win->undoRing().UndoPos(), 0);
+        QCOMPARE(m_win->undoRing().undoPos(), 0);
         QVERIFY(!d.isChanged());
         OddsDocument refitted = d; // widths fit the file's texts
         refitted.fitColumnWidths();
@@ -401,5 +401,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFrmDocument)
+QTEST_MAIN(TestDocumentWindow)
 #include "tst_documentwindow_ui.moc"

@@ -61,7 +61,7 @@ private:
     QImage grabImage() const { return m_view->grab().toImage(); }
 
 private Q_SLOTS:
-    void init() { QCOMPARE(TwipsPerPixelX(), 15.0); }
+    void init() { QCOMPARE(twipsPerPixelX(), 15.0); }
 
     void cleanup()
     {
@@ -405,7 +405,7 @@ private Q_SLOTS:
     void doubleClickRaisedOnce()
     {
         makeGrid(20, 15, 0, 1);
-        QSignalSpy dbl(m_view.get(), &GridView::dblClick);
+        QSignalSpy dbl(m_view.get(), &GridView::doubleClicked);
         QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, Qt::NoModifier, centre(3, 4));
         QCOMPARE(dbl.count(), 1);
         QCOMPARE(m_grid->row(), 3);
@@ -497,7 +497,7 @@ private Q_SLOTS:
         makeGrid(40, 30, 1, 1);
         for (int r = 0; r < 40; ++r)
             for (int c = 0; c < 30; ++c)
-                m_grid->setCellBackColor(r, c, Rgb(r * 5, 100 + c, 50));
+                m_grid->setCellBackColor(r, c, rgb(r * 5, 100 + c, 50));
         m_view->ensureVisible(35, 25);
         const int top = m_view->topRow();
         const int left = m_view->leftCol();
@@ -508,11 +508,11 @@ private Q_SLOTS:
             const QRect rect = m_view->cellRect(r, c);
             return image.pixel(rect.left() + 5, rect.top() + 5) & 0xffffff;
         };
-        QCOMPARE(pixel(0, 0), Rgb(0, 100, 50));
-        QCOMPARE(pixel(top, 0), Rgb(top * 5, 100, 50));
-        QCOMPARE(pixel(0, left), Rgb(0, 100 + left, 50));
-        QCOMPARE(pixel(top, left), Rgb(top * 5, 100 + left, 50));
-        QCOMPARE(pixel(top + 1, left + 1), Rgb((top + 1) * 5, 101 + left, 50));
+        QCOMPARE(pixel(0, 0), rgb(0, 100, 50));
+        QCOMPARE(pixel(top, 0), rgb(top * 5, 100, 50));
+        QCOMPARE(pixel(0, left), rgb(0, 100 + left, 50));
+        QCOMPARE(pixel(top, left), rgb(top * 5, 100 + left, 50));
+        QCOMPARE(pixel(top + 1, left + 1), rgb((top + 1) * 5, 101 + left, 50));
         QCOMPARE(m_view->cellRect(top, left).topLeft(),
                  m_view->cellRect(0, 0).bottomRight() + QPoint(1, 1));
     }
@@ -521,8 +521,8 @@ private Q_SLOTS:
     {
         makeGrid(10, 6, 0, 1);
         m_grid->setGridLineWidth(1);
-        m_grid->setCellBackColor(3, 2, Rgb(10, 200, 30));
-        m_grid->setCellBackColor(3, 4, Rgb(250, 0, 0));
+        m_grid->setCellBackColor(3, 2, rgb(10, 200, 30));
+        m_grid->setCellBackColor(3, 4, rgb(250, 0, 0));
         m_grid->setCurrent(3, 4);
         m_grid->setSelection(5, 5);
         m_view->refresh();
@@ -533,24 +533,24 @@ private Q_SLOTS:
         };
         const QColor highlight = m_view->palette().color(QPalette::Highlight);
         // Own colour, the grid's white, and the fixed column's grey.
-        QCOMPARE(at(3, 2, 4, 4), Rgb(10, 200, 30));
-        QCOMPARE(at(2, 2, 4, 4), Rgb(255, 255, 255));
-        QCOMPARE(at(2, 0, 4, 4), Rgb(192, 192, 192));
+        QCOMPARE(at(3, 2, 4, 4), rgb(10, 200, 30));
+        QCOMPARE(at(2, 2, 4, 4), rgb(255, 255, 255));
+        QCOMPARE(at(2, 0, 4, 4), rgb(192, 192, 192));
         // The current cell keeps its colour inside its frame; the rest of the range is
         // highlighted, cells outside it are not.
-        QCOMPARE(at(3, 4, 5, 5), Rgb(250, 0, 0));
-        QCOMPARE(at(4, 5, 4, 4), Rgb(highlight.red(), highlight.green(), highlight.blue()));
-        QCOMPARE(at(5, 4, 4, 4), Rgb(highlight.red(), highlight.green(), highlight.blue()));
-        QCOMPARE(at(6, 4, 4, 4), Rgb(255, 255, 255));
+        QCOMPARE(at(3, 4, 5, 5), rgb(250, 0, 0));
+        QCOMPARE(at(4, 5, 4, 4), rgb(highlight.red(), highlight.green(), highlight.blue()));
+        QCOMPARE(at(5, 4, 4, 4), rgb(highlight.red(), highlight.green(), highlight.blue()));
+        QCOMPARE(at(6, 4, 4, 4), rgb(255, 255, 255));
         // Grid lines on the right and bottom edge of a cell.
         const QRect cell = m_view->cellRect(2, 2);
-        QCOMPARE(image.pixel(cell.right(), cell.center().y()) & 0xffffff, Rgb(192, 192, 192));
-        QCOMPARE(image.pixel(cell.center().x(), cell.bottom()) & 0xffffff, Rgb(192, 192, 192));
+        QCOMPARE(image.pixel(cell.right(), cell.center().y()) & 0xffffff, rgb(192, 192, 192));
+        QCOMPARE(image.pixel(cell.center().x(), cell.bottom()) & 0xffffff, rgb(192, 192, 192));
 
         m_grid->setGridLineWidth(0);
         m_view->refresh();
         const QImage noLines = grabImage();
-        QCOMPARE(noLines.pixel(cell.right(), cell.center().y()) & 0xffffff, Rgb(255, 255, 255));
+        QCOMPARE(noLines.pixel(cell.right(), cell.center().y()) & 0xffffff, rgb(255, 255, 255));
     }
 
     void textPlacement_data()
@@ -586,7 +586,7 @@ private Q_SLOTS:
         m_grid->setColWidth(2, 3000); // 200 pixels
         m_grid->setColAlignment(2, alignment);
         m_grid->setText(1, 2, text);
-        m_grid->setCellForeColor(1, 2, Rgb(0, 0, 255));
+        m_grid->setCellForeColor(1, 2, rgb(0, 0, 255));
         m_view->refresh();
         const QImage image = grabImage();
         const QRect rect = m_view->cellRect(1, 2);
@@ -616,7 +616,7 @@ private Q_SLOTS:
         makeGrid(4, 4, 0, 1);
         m_grid->setColWidth(1, 600);
         m_grid->setText(1, 1, QString(40, QLatin1Char('W')));
-        m_grid->setCellForeColor(1, 1, Rgb(0, 0, 255));
+        m_grid->setCellForeColor(1, 1, rgb(0, 0, 255));
         m_grid->setText(2, 1, QStringLiteral("line one\r\nline two"));
         m_grid->setCurrent(3, 3);
         m_view->refresh();
@@ -624,13 +624,13 @@ private Q_SLOTS:
         const QRect next = m_view->cellRect(1, 2);
         for (int x = next.left(); x < next.right(); ++x)
             for (int y = next.top(); y < next.bottom(); ++y)
-                QCOMPARE(image.pixel(x, y) & 0xffffff, Rgb(255, 255, 255));
+                QCOMPARE(image.pixel(x, y) & 0xffffff, rgb(255, 255, 255));
         // Something was drawn in the cell itself.
         const QRect own = m_view->cellRect(1, 1);
         bool ink = false;
         for (int x = own.left(); x < own.right() && !ink; ++x)
             for (int y = own.top(); y < own.bottom() && !ink; ++y)
-                ink = (image.pixel(x, y) & 0xffffff) == Rgb(0, 0, 255);
+                ink = (image.pixel(x, y) & 0xffffff) == rgb(0, 0, 255);
         QVERIFY(ink);
     }
 
@@ -644,8 +644,8 @@ private Q_SLOTS:
         QCOMPARE(m_view->gridFont().pointSizeF(), 24.0);
         QCOMPARE(m_view->cellRect(2, 1).top() - m_view->cellRect(1, 1).top(), m_view->rowHeight());
         // An empty font name falls back to a face that has Japanese glyphs.
-        QVERIFY(!DefaultFontFamily().isEmpty());
-        QCOMPARE(m_view->gridFont().family(), DefaultFontFamily());
+        QVERIFY(!defaultFontFamily().isEmpty());
+        QCOMPARE(m_view->gridFont().family(), defaultFontFamily());
     }
 
     void viewMethodsRaiseSelChange()

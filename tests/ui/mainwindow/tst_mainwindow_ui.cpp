@@ -23,7 +23,7 @@
 #include <QTest>
 #include <memory>
 
-class TestFrmMain : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -81,7 +81,7 @@ private:
     QList<MessageBoxRequest> m_boxes;
 };
 
-void TestFrmMain::init()
+void TestMainWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -102,7 +102,7 @@ void TestFrmMain::init()
     };
 }
 
-void TestFrmMain::cleanup()
+void TestMainWindow::cleanup()
 {
     if (m_main)
         m_main->close();
@@ -113,17 +113,17 @@ void TestFrmMain::cleanup()
     m_dir.reset();
 }
 
-MainWindow *TestFrmMain::start()
+MainWindow *TestMainWindow::start()
 {
     if (m_main)
         m_main->close();
     m_main = std::make_unique<MainWindow>(m_appFolder);
-    m_main->StartUp();
+    m_main->startUp();
     return m_main.get();
 }
 
-void TestFrmMain::writeIni(const QString &left, const QString &top, const QString &width,
-                           const QString &height)
+void TestMainWindow::writeIni(const QString &left, const QString &top, const QString &width,
+                              const QString &height)
 {
     const QString ini = path(QStringLiteral("KirrelSys.ini"));
     const QString pos = QStringLiteral("POS");
@@ -133,7 +133,7 @@ void TestFrmMain::writeIni(const QString &left, const QString &top, const QStrin
     QVERIFY(writeSetting(ini, pos, QStringLiteral("MainHeight"), height));
 }
 
-void TestFrmMain::startUpWithoutSettings()
+void TestMainWindow::startUpWithoutSettings()
 {
     MainWindow *w = start();
     QCOMPARE(w->windowTitle(), QStringLiteral("Kirrel"));
@@ -142,12 +142,12 @@ void TestFrmMain::startUpWithoutSettings()
     QCOMPARE(w->pos(), QPoint(0, 0));
     QCOMPARE(w->documents().size(), 1);
     QCOMPARE(w->activeDocument()->windowTitle(), QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
-    for (QAction *item : w->mnuFiles())
+    for (QAction *item : w->recentFileActions())
         QVERIFY(!item->isVisible());
     QVERIFY(!QFile::exists(path(QStringLiteral("KirrelSys.ini"))));
 }
 
-void TestFrmMain::storedGeometry_data()
+void TestMainWindow::storedGeometry_data()
 {
     // Values in twips; at 15 twips per pixel. Expected pixels; -1 = the screen's extent.
     QTest::addColumn<QString>("left");
@@ -168,7 +168,7 @@ void TestFrmMain::storedGeometry_data()
                                                                     << "9000" << 0 << 600;
 }
 
-void TestFrmMain::storedGeometry()
+void TestMainWindow::storedGeometry()
 {
     QFETCH(QString, left);
     QFETCH(QString, width);
@@ -190,7 +190,7 @@ void TestFrmMain::storedGeometry()
     QCOMPARE(w->y(), above ? 0 : 2);
 }
 
-void TestFrmMain::geometryWrittenAtCloseAndRestored()
+void TestMainWindow::geometryWrittenAtCloseAndRestored()
 {
     MainWindow *w = start();
     w->setGeometry(30, 45, 600, 450);
@@ -210,7 +210,7 @@ void TestFrmMain::geometryWrittenAtCloseAndRestored()
     QCOMPARE(again->size(), QSize(600, 450));
 }
 
-void TestFrmMain::closingMinimizedKeepsStoredGeometry()
+void TestMainWindow::closingMinimizedKeepsStoredGeometry()
 {
     writeIni(QStringLiteral("300"), QStringLiteral("300"), QStringLiteral("6000"),
              QStringLiteral("4500"));
@@ -224,24 +224,24 @@ void TestFrmMain::closingMinimizedKeepsStoredGeometry()
              QStringLiteral("300"));
 }
 
-void TestFrmMain::newDocumentsAreNumbered()
+void TestMainWindow::newDocumentsAreNumbered()
 {
     MainWindow *w = start();
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
     for (int n = 2; n <= 4; ++n) {
-        w->mnuFileNew->trigger();
+        w->newAction->trigger();
         DocumentWindow *doc = w->activeDocument();
         const QString caption = QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ ") + QString::number(n);
         QCOMPARE(doc->windowTitle(), caption);
         QCOMPARE(doc->titleText(0), caption);
         QCOMPARE(doc->titleText(1), today);
     }
-    w->mnuWindowNewWindow->trigger();
+    w->newWindowAction->trigger();
     QCOMPARE(w->activeDocument()->windowTitle(), QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 5"));
     QCOMPARE(w->documents().size(), 5);
 }
 
-void TestFrmMain::saveAsNames_data()
+void TestMainWindow::saveAsNames_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
@@ -255,14 +255,14 @@ void TestFrmMain::saveAsNames_data()
                                                           << "abc.txt.csv";
 }
 
-void TestFrmMain::saveAsNames()
+void TestMainWindow::saveAsNames()
 {
     QFETCH(QString, chosen);
     QFETCH(QString, written);
     MainWindow *w = start();
     DocumentWindow *doc = w->activeDocument();
     m_fileAnswers << path(chosen);
-    w->mnuFileSaveAs->trigger();
+    w->saveAsAction->trigger();
     QCOMPARE(m_fileRequests.size(), 1);
     QVERIFY(m_fileRequests[0].save);
     QCOMPARE(m_fileRequests[0].title, QStringLiteral("名前を付けて保存"));
@@ -276,7 +276,7 @@ void TestFrmMain::saveAsNames()
     QVERIFY(m_boxes.isEmpty());
 }
 
-void TestFrmMain::saveAsRewrittenNameAsksBeforeOverwriting()
+void TestMainWindow::saveAsRewrittenNameAsksBeforeOverwriting()
 {
     const QString target = path(QStringLiteral("abc.csv"));
     QFile old(target);
@@ -286,7 +286,7 @@ void TestFrmMain::saveAsRewrittenNameAsksBeforeOverwriting()
     MainWindow *w = start();
     m_fileAnswers << path(QStringLiteral("abc"));
     m_boxAnswers << MsgAnswer::No;
-    w->mnuFileSaveAs->trigger();
+    w->saveAsAction->trigger();
     QCOMPARE(m_boxes.size(), 1);
     QVERIFY(m_boxes[0].text.contains(target));
     QVERIFY(old.open(QIODevice::ReadOnly));
@@ -296,15 +296,15 @@ void TestFrmMain::saveAsRewrittenNameAsksBeforeOverwriting()
 
     m_fileAnswers << path(QStringLiteral("abc"));
     m_boxAnswers << MsgAnswer::Yes;
-    w->mnuFileSaveAs->trigger();
+    w->saveAsAction->trigger();
     QCOMPARE(w->activeDocument()->windowTitle(), target);
     QVERIFY(QFileInfo(target).size() > 3);
 }
 
-void TestFrmMain::saveAsksForNameOnlyWhenUntitledOrTemplate()
+void TestMainWindow::saveAsksForNameOnlyWhenUntitledOrTemplate()
 {
     MainWindow *w = start();
-    w->mnuFileSave->trigger(); // untitled: the Save As dialog, cancelled
+    w->saveAction->trigger(); // untitled: the Save As dialog, cancelled
     QCOMPARE(m_fileRequests.size(), 1);
     QCOMPARE(m_fileRequests[0].fileName, QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 1"));
     QCOMPARE(m_fileRequests[0].folder, QDir::currentPath() + u'/');
@@ -313,10 +313,10 @@ void TestFrmMain::saveAsksForNameOnlyWhenUntitledOrTemplate()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
 
     m_fileAnswers << path(QStringLiteral("race.csv"));
-    w->mnuFileSaveAs->trigger();
+    w->saveAsAction->trigger();
     DocumentWindow *doc = w->activeDocument();
     doc->setTitleText(0, QStringLiteral("Race 11"));
-    w->mnuFileSave->trigger();
+    w->saveAction->trigger();
     QCOMPARE(m_fileRequests.size(), 2);
     QFile file(path(QStringLiteral("race.csv")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -325,17 +325,17 @@ void TestFrmMain::saveAsksForNameOnlyWhenUntitledOrTemplate()
     // The template is never overwritten by Save: it asks for a name in its folder.
     QVERIFY(QFile::copy(path(QStringLiteral("race.csv")), path(QStringLiteral("Default.def"))));
     doc->document().setFilePath(path(QStringLiteral("Default.def")));
-    w->mnuFileSave->trigger();
+    w->saveAction->trigger();
     QCOMPARE(m_fileRequests.size(), 3);
     QCOMPARE(m_fileRequests[2].fileName, QStringLiteral("Default"));
     QCOMPARE(m_fileRequests[2].folder, m_appFolder);
 }
 
-void TestFrmMain::failedSaveWarnsAndKeepsOldFile()
+void TestMainWindow::failedSaveWarnsAndKeepsOldFile()
 {
     MainWindow *w = start();
     m_fileAnswers << path(QStringLiteral("race.csv"));
-    w->mnuFileSaveAs->trigger();
+    w->saveAsAction->trigger();
     const QByteArray before = [&] {
         QFile f(path(QStringLiteral("race.csv")));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -345,7 +345,7 @@ void TestFrmMain::failedSaveWarnsAndKeepsOldFile()
     DocumentWindow *doc = w->activeDocument();
     doc->setTitleText(2, QStringLiteral("\U0001F40E")); // no such character in code page 932
     m_fileAnswers << path(QStringLiteral("other.csv"));
-    w->mnuFileSaveAs->trigger();
+    w->saveAsAction->trigger();
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].icon, MsgIcon::Warning);
     QVERIFY(m_boxes[0].text.contains(path(QStringLiteral("other.csv"))));
@@ -357,14 +357,14 @@ void TestFrmMain::failedSaveWarnsAndKeepsOldFile()
                          QStringLiteral("最近使ったファイル"), QStringLiteral("@")),
              QStringList({"01", ""}));
 
-    w->mnuFileSave->trigger();
+    w->saveAction->trigger();
     QCOMPARE(m_boxes.size(), 2);
     QFile f(path(QStringLiteral("race.csv")));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
 }
 
-void TestFrmMain::openChosenFile_data()
+void TestMainWindow::openChosenFile_data()
 {
     QTest::addColumn<QString>("onDisk");
     QTest::addColumn<QString>("chosen");
@@ -380,7 +380,7 @@ void TestFrmMain::openChosenFile_data()
                                                            << "";
 }
 
-void TestFrmMain::openChosenFile()
+void TestMainWindow::openChosenFile()
 {
     QFETCH(QString, onDisk);
     QFETCH(QString, chosen);
@@ -388,7 +388,7 @@ void TestFrmMain::openChosenFile()
     QVERIFY(QFile::copy(QStringLiteral(KIRREL_TEST_DATA "/files/race18.csv"), path(onDisk)));
     MainWindow *w = start();
     m_fileAnswers << path(chosen);
-    w->mnuFileOpen->trigger();
+    w->openAction->trigger();
     QCOMPARE(m_fileRequests.size(), 1);
     QVERIFY(!m_fileRequests[0].save);
     QCOMPARE(m_fileRequests[0].title, QStringLiteral("開く"));
@@ -399,24 +399,24 @@ void TestFrmMain::openChosenFile()
     }
     QCOMPARE(w->documents().size(), 2);
     QCOMPARE(w->activeDocument()->windowTitle(), path(opened));
-    QCOMPARE(w->activeDocument()->document().RunnerCount, 18);
-    QCOMPARE(w->NewDocCount, 2);
+    QCOMPARE(w->activeDocument()->document().runnerCount, 18);
+    QCOMPARE(w->newDocumentCount, 2);
 }
 
-void TestFrmMain::openAlreadyOpenActivates()
+void TestMainWindow::openAlreadyOpenActivates()
 {
     QVERIFY(QFile::copy(QStringLiteral(KIRREL_TEST_DATA "/files/race18.csv"),
                         path(QStringLiteral("a.csv"))));
     MainWindow *w = start();
-    w->mnuFileClose->trigger();
+    w->closeAction->trigger();
     QCOMPARE(w->documents().size(), 0);
 
     // No document open: an untitled one stays beside the file.
     m_fileAnswers << path(QStringLiteral("a.csv"));
-    w->mnuFileOpen->trigger();
+    w->openAction->trigger();
     QCOMPARE(w->documents().size(), 2);
     DocumentWindow *opened = w->activeDocument();
-    w->mnuFileNew->trigger();
+    w->newAction->trigger();
     QVERIFY(w->activeDocument() != opened);
 
     w->openFile(m_dir->path() + QStringLiteral("/./a.csv"));
@@ -430,7 +430,7 @@ void TestFrmMain::openAlreadyOpenActivates()
     QCOMPARE(w->activeDocument()->windowTitle(), path(QStringLiteral("A.csv")));
 }
 
-void TestFrmMain::openUnreadableKeepsUntitledDocument()
+void TestMainWindow::openUnreadableKeepsUntitledDocument()
 {
     QFile broken(path(QStringLiteral("broken.csv")));
     QVERIFY(broken.open(QIODevice::WriteOnly));
@@ -438,7 +438,7 @@ void TestFrmMain::openUnreadableKeepsUntitledDocument()
     broken.close();
     MainWindow *w = start();
     m_fileAnswers << broken.fileName();
-    w->mnuFileOpen->trigger();
+    w->openAction->trigger();
     QCOMPARE(w->documents().size(), 2);
     DocumentWindow *doc = w->activeDocument();
     QCOMPARE(doc->windowTitle(), QStringLiteral("新規ｵｯｽﾞﾄﾞｷｭﾒﾝﾄ 2"));
@@ -446,21 +446,21 @@ void TestFrmMain::openUnreadableKeepsUntitledDocument()
     QVERIFY(m_boxes.isEmpty());
 }
 
-void TestFrmMain::makeDefault_data()
+void TestMainWindow::makeDefault_data()
 {
     QTest::addColumn<MsgAnswer>("answer");
     QTest::newRow("No writes nothing") << MsgAnswer::No;
     QTest::newRow("Yes writes the template") << MsgAnswer::Yes;
 }
 
-void TestFrmMain::makeDefault()
+void TestMainWindow::makeDefault()
 {
     QFETCH(MsgAnswer, answer);
     MainWindow *w = start();
     DocumentWindow *doc = w->activeDocument();
     doc->setTitleText(0, QStringLiteral("Template race"));
     m_boxAnswers << answer;
-    w->mnuDefault->trigger();
+    w->makeDefaultAction->trigger();
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].title, QStringLiteral("デフォルトにする"));
     QCOMPARE(m_boxes[0].text,
@@ -473,15 +473,15 @@ void TestFrmMain::makeDefault()
     if (answer != MsgAnswer::Yes)
         return;
     QCOMPARE(w->system()->recentFiles.at(0), def);
-    w->mnuFileNew->trigger();
+    w->newAction->trigger();
     QCOMPARE(w->activeDocument()->windowTitle(), def);
     QCOMPARE(w->activeDocument()->titleText(0), QStringLiteral("Template race"));
     QCOMPARE(w->activeDocument()->titleText(1),
              QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    QCOMPARE(w->mnuFiles().at(0)->text(), QStringLiteral("Default"));
+    QCOMPARE(w->recentFileActions().at(0)->text(), QStringLiteral("Default"));
 }
 
-void TestFrmMain::recentFilesMenu()
+void TestMainWindow::recentFilesMenu()
 {
     for (const char *name : {"b.csv", "a.csv"})
         QVERIFY(QFile::copy(QStringLiteral(KIRREL_TEST_DATA "/files/race18.csv"),
@@ -489,14 +489,14 @@ void TestFrmMain::recentFilesMenu()
     MainWindow *w = start();
     const auto open = [&](const char *name) {
         m_fileAnswers << path(QString::fromLatin1(name));
-        w->mnuFileOpen->trigger();
+        w->openAction->trigger();
     };
     open("a.csv");
-    w->mnuFileClose->trigger(); // so that a is read again, not just activated
+    w->closeAction->trigger(); // so that a is read again, not just activated
     open("b.csv");
     open("a.csv");
     QCOMPARE(w->documents().size(), 3); // untitled, b, a
-    const QList<QAction *> items = w->mnuFiles();
+    const QList<QAction *> items = w->recentFileActions();
     QCOMPARE(items[0]->text(), QStringLiteral("a"));
     QCOMPARE(items[1]->text(), QStringLiteral("b"));
     QVERIFY(items[1]->isVisible());
@@ -511,7 +511,7 @@ void TestFrmMain::recentFilesMenu()
     QCOMPARE(w->activeDocument()->windowTitle(), path(QStringLiteral("b.csv")));
     QCOMPARE(w->documents().size(), 3);
     // Closed, a click reads the file again and puts it on top.
-    w->mnuFileClose->trigger();
+    w->closeAction->trigger();
     items[1]->trigger();
     QCOMPARE(w->documents().size(), 3);
     QCOMPARE(items[0]->text(), QStringLiteral("b"));
@@ -519,18 +519,18 @@ void TestFrmMain::recentFilesMenu()
 
     // A removed file stays in the menu and its click does nothing.
     QVERIFY(QFile::remove(path(QStringLiteral("a.csv"))));
-    w->mnuFileClose->trigger();
+    w->closeAction->trigger();
     items[1]->trigger();
     QCOMPARE(w->documents().size(), 2);
     QCOMPARE(items[1]->text(), QStringLiteral("a"));
 
     // After a restart the order is that of the paths, not of use.
     MainWindow *again = start();
-    QCOMPARE(again->mnuFiles()[0]->text(), QStringLiteral("a"));
-    QCOMPARE(again->mnuFiles()[1]->text(), QStringLiteral("b"));
+    QCOMPARE(again->recentFileActions()[0]->text(), QStringLiteral("a"));
+    QCOMPARE(again->recentFileActions()[1]->text(), QStringLiteral("b"));
 }
 
-void TestFrmMain::closeChangedDocumentAsks_data()
+void TestMainWindow::closeChangedDocumentAsks_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("saveAsName"); // "": Save As cancelled
@@ -541,7 +541,7 @@ void TestFrmMain::closeChangedDocumentAsks_data()
     QTest::newRow("cancel") << int(MsgAnswer::Cancel) << "" << false;
 }
 
-void TestFrmMain::closeChangedDocumentAsks()
+void TestMainWindow::closeChangedDocumentAsks()
 {
     QFETCH(int, answer);
     QFETCH(QString, saveAsName);
@@ -561,39 +561,38 @@ void TestFrmMain::closeChangedDocumentAsks()
     QCOMPARE(QFile::exists(path(QStringLiteral("race.csv"))), !saveAsName.isEmpty());
 }
 
-void TestFrmMain::exitAsksForEachChangedDocument()
+void TestMainWindow::exitAsksForEachChangedDocument()
 {
     MainWindow *w = start(); // untouched: closes without a question
     for (const QString &typed : {QStringLiteral("a"), QStringLiteral("b")}) {
-        w->mnuFileNew->trigger();
+        w->newAction->trigger();
         QTest::keyClicks(w->activeDocument()->titleBoxes[0], typed);
     }
     const QString ini = path(QStringLiteral("KirrelSys.ini"));
     m_boxAnswers << MsgAnswer::Discard << MsgAnswer::Cancel;
-    w->mnuFileExit->trigger();
+    w->exitAction->trigger();
     QCOMPARE(m_boxes.size(), 2);
     QVERIFY(w->isVisible());
     QCOMPARE(w->documents().size(), 3);
     QVERIFY(readSetting(ini, QStringLiteral("POS"), QStringLiteral("MainWidth")).isEmpty());
 
     m_boxAnswers << MsgAnswer::Discard << MsgAnswer::Discard;
-    w->mnuFileExit->trigger();
+    w->exitAction->trigger();
     QCOMPARE(m_boxes.size(), 4);
     QVERIFY(!w->isVisible());
     QVERIFY(!readSetting(ini, QStringLiteral("POS"), QStringLiteral("MainWidth")).isEmpty());
 }
 
-void TestFrmMain::closeAndNoDocumentCommands()
+void TestMainWindow::closeAndNoDocumentCommands()
 {
     MainWindow *w = start();
-    w->mnuFileNew->trigger();
-    w->mnuFileClose->trigger();
+    w->newAction->trigger();
+    w->closeAction->trigger();
     QCOMPARE(w->documents().size(), 1);
-    w->mnuFileClose->trigger();
+    w->closeAction->trigger();
     QCOMPARE(w->documents().size(), 0);
-    for (QAction *a :
-         {w->mnuFileClose, w->mnuFileSave, w->mnuFileSaveAs, w->mnuDefault, w->mnuFilePrint,
-          w->mnuEditUndo, w->mnuEditCut, w->mnuEditCopy, w->mnuEditPaste})
+    for (QAction *a : {w->closeAction, w->saveAction, w->saveAsAction, w->makeDefaultAction,
+                       w->printAction, w->undoAction, w->cutAction, w->copyAction, w->pasteAction})
         a->trigger();
     QVERIFY(m_boxes.isEmpty());
     QVERIFY(m_fileRequests.isEmpty());
@@ -601,10 +600,10 @@ void TestFrmMain::closeAndNoDocumentCommands()
     QCOMPARE(w->documents().size(), 0);
 }
 
-void TestFrmMain::versionBox()
+void TestMainWindow::versionBox()
 {
     MainWindow *w = start();
-    w->mnuVersion->trigger();
+    w->versionAction->trigger();
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes[0].title, QStringLiteral("Kirrel"));
     QCOMPARE(m_boxes[0].buttons, MsgButtons::Ok);
@@ -615,24 +614,24 @@ void TestFrmMain::versionBox()
     QVERIFY(!lines[1].isEmpty());
 }
 
-void TestFrmMain::tiling_data()
+void TestMainWindow::tiling_data()
 {
     QTest::addColumn<bool>("oneAboveTheOther");
     QTest::newRow("one above the other: full width, heights share the area") << true;
     QTest::newRow("side by side: full height, widths share the area") << false;
 }
 
-void TestFrmMain::tiling()
+void TestMainWindow::tiling()
 {
     QFETCH(bool, oneAboveTheOther);
     MainWindow *w = start();
-    w->mnuFileNew->trigger();
-    w->mnuFileNew->trigger();
-    w->mnuFileNew->trigger();
+    w->newAction->trigger();
+    w->newAction->trigger();
+    w->newAction->trigger();
     QList<QMdiSubWindow *> subs = w->mdiArea()->subWindowList();
     subs[0]->showMinimized();
     const QRect minimized = subs[0]->geometry();
-    (oneAboveTheOther ? w->mnuWindowTileHorizontal : w->mnuWindowTileVertical)->trigger();
+    (oneAboveTheOther ? w->tileHorizontalAction : w->tileVerticalAction)->trigger();
     const QRect area = w->mdiArea()->viewport()->rect();
     QCOMPARE(subs[0]->geometry(), minimized);
     int covered = 0;
@@ -651,18 +650,18 @@ void TestFrmMain::tiling()
     QCOMPARE(covered, oneAboveTheOther ? area.height() : area.width());
 }
 
-void TestFrmMain::cascadeKeepsDesignedSize()
+void TestMainWindow::cascadeKeepsDesignedSize()
 {
     MainWindow *w = start();
-    w->mnuFileNew->trigger();
-    w->mnuFileNew->trigger();
-    w->mnuFileNew->trigger();
+    w->newAction->trigger();
+    w->newAction->trigger();
+    w->newAction->trigger();
     QList<QMdiSubWindow *> subs = w->mdiArea()->subWindowList();
     subs[0]->showMinimized();
     const QRect minimized = subs[0]->geometry();
     subs[1]->showMaximized();
     w->mdiArea()->setActiveSubWindow(subs[2]);
-    w->mnuWindowCascade->trigger();
+    w->cascadeAction->trigger();
 
     QCOMPARE(subs[0]->geometry(), minimized);
     const QSize designed = QSize(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight)
@@ -679,11 +678,11 @@ void TestFrmMain::cascadeKeepsDesignedSize()
     QCOMPARE(subs[2]->x(), subs[2]->y());
 }
 
-void TestFrmMain::newWindowsOpenInView()
+void TestMainWindow::newWindowsOpenInView()
 {
     MainWindow *w = start();
     for (int i = 0; i < 4; ++i)
-        w->mnuFileNew->trigger();
+        w->newAction->trigger();
     const QRect area = w->mdiArea()->viewport()->rect();
     QPoint previous(-1, -1);
     for (QMdiSubWindow *sub : w->mdiArea()->subWindowList()) {
@@ -695,21 +694,21 @@ void TestFrmMain::newWindowsOpenInView()
     }
 }
 
-void TestFrmMain::windowOpenedMaximizedRestoresToDesignedSize()
+void TestMainWindow::windowOpenedMaximizedRestoresToDesignedSize()
 {
     MainWindow *w = start();
     w->mdiArea()->currentSubWindow()->showMaximized();
-    w->mnuFileNew->trigger();
+    w->newAction->trigger();
     QMdiSubWindow *sub = w->mdiArea()->currentSubWindow();
     QVERIFY(sub->isMaximized());
     sub->showNormal();
     QCOMPARE(sub->size(), QSize(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight));
 }
 
-void TestFrmMain::windowMenuActivates()
+void TestMainWindow::windowMenuActivates()
 {
     MainWindow *w = start();
-    w->mnuFileNew->trigger();
+    w->newAction->trigger();
     w->updateWindowMenu();
     const QList<QAction *> list = w->windowListActions();
     QCOMPARE(list.size(), 3); // separator and two windows
@@ -721,7 +720,7 @@ void TestFrmMain::windowMenuActivates()
     QCOMPARE(w->windowListActions().size(), 3);
 }
 
-void TestFrmMain::editShortcutBeatsLineEdit()
+void TestMainWindow::editShortcutBeatsLineEdit()
 {
     MainWindow *w = start();
     w->activateWindow();
@@ -730,28 +729,28 @@ void TestFrmMain::editShortcutBeatsLineEdit()
     QLineEdit *field = doc->titleBoxes[0];
     field->setFocus();
     QTRY_VERIFY(field->hasFocus());
-    QSignalSpy copy(w->mnuEditCopy, &QAction::triggered);
-    QSignalSpy paste(w->mnuEditPaste, &QAction::triggered);
-    QSignalSpy cut(w->mnuEditCut, &QAction::triggered);
+    QSignalSpy copy(w->copyAction, &QAction::triggered);
+    QSignalSpy paste(w->pasteAction, &QAction::triggered);
+    QSignalSpy cut(w->cutAction, &QAction::triggered);
     QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(copy.size(), 1);
     QCOMPARE(cut.size(), 1);
     QCOMPARE(paste.size(), 1);
-    QSignalSpy newDoc(w->mnuFileNew, &QAction::triggered);
+    QSignalSpy newDoc(w->newAction, &QAction::triggered);
     QTest::keyClick(field, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(newDoc.size(), 1);
 }
 
-void TestFrmMain::shutdownClosesEverythingWithoutQuestion()
+void TestMainWindow::shutdownClosesEverythingWithoutQuestion()
 {
     MainWindow *w = start();
-    w->mnuFileNew->trigger();
+    w->newAction->trigger();
     w->activeDocument()->setTitleText(0, QStringLiteral("unsaved"));
-    w->mnuFilePrint->trigger();
+    w->printAction->trigger();
     QVERIFY(PrintPreviewWindow::existing());
-    w->mnuFileExit->trigger();
+    w->exitAction->trigger();
     QVERIFY(!w->isVisible());
     QTRY_VERIFY(!PrintPreviewWindow::existing() || !PrintPreviewWindow::existing()->isVisible());
     QCOMPARE(w->mdiArea()->subWindowList().size(), 0);
@@ -761,24 +760,24 @@ void TestFrmMain::shutdownClosesEverythingWithoutQuestion()
                  .isEmpty());
 }
 
-void TestFrmMain::settingsWriteFailureIsToldOnce()
+void TestMainWindow::settingsWriteFailureIsToldOnce()
 {
     const QString ini = path(QStringLiteral("KirrelSys.ini"));
     const QByteArray old("[POS]\r\nMainLeft=15\r\n");
-    QVERIFY(WriteAll(ini, old));
+    QVERIFY(writeAll(ini, old));
     QVERIFY(QFile::setPermissions(ini, QFileDevice::ReadOwner));
     QVERIFY(QFile::copy(QStringLiteral(KIRREL_TEST_DATA "/files/race18.csv"),
                         path(QStringLiteral("a.csv"))));
     MainWindow *w = start();
     m_fileAnswers << path(QStringLiteral("a.csv"));
-    w->mnuFileOpen->trigger();
+    w->openAction->trigger();
     w->close();
     QCOMPARE(m_boxes.size(), 1);
     QVERIFY2(
         m_boxes[0].text.startsWith(QStringLiteral("設定ファイルを保存できませんでした。\n") + ini),
         qPrintable(m_boxes[0].text));
-    QCOMPARE(ReadAll(ini), old);
+    QCOMPARE(readAll(ini), old);
 }
 
-QTEST_MAIN(TestFrmMain)
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow_ui.moc"

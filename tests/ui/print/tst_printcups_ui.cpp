@@ -131,7 +131,7 @@ void tst_PrintCups::printAllPages()
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
     w->showGrid(&m_grid, QStringLiteral("集計:Race 11:2003/12/15"), 12, false, false, false);
     QVERIFY(w->printerAvailable());
-    const int pages = w->layout().data[DevicePrinter].PageCount;
+    const int pages = w->layout().data[DevicePrinter].pageCount;
     QVERIFY2(pages >= 2, "12-point type should need more than one page for 38 rows");
 
     w->runCommand(PrintPreviewWindow::PrintAllPages);
@@ -152,7 +152,7 @@ void tst_PrintCups::cancelDiscardsEveryPage()
 {
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
     w->showGrid(&m_grid, QStringLiteral("T"), 12, false, false, false);
-    QVERIFY(w->layout().data[DevicePrinter].PageCount >= 2);
+    QVERIFY(w->layout().data[DevicePrinter].pageCount >= 2);
     // Pressed while the first page is in progress: seen when that page processes events.
     QTimer::singleShot(0, w, [w] {
         QVERIFY(w->printingPanel()->isVisible());
@@ -181,7 +181,7 @@ void tst_PrintCups::pdfButtonHasSamePages()
     DialogHooks::fileDialog = nullptr;
     QCOMPARE(m_errors, QStringList());
     QCOMPARE(pdfinfoPages(dir.filePath(QStringLiteral("sheet.pdf"))),
-             w->layout().data[DevicePrinter].PageCount);
+             w->layout().data[DevicePrinter].pageCount);
 }
 
 QTEST_MAIN(tst_PrintCups)

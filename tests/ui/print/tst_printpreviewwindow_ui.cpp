@@ -11,9 +11,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QScreen>
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
@@ -54,7 +54,7 @@ void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button
 
 } // namespace
 
-class tst_frmMsGridPrint : public QObject
+class tst_PrintPreviewWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -91,7 +91,7 @@ private:
     QList<FileDialogRequest> m_dialogs;
 };
 
-void tst_frmMsGridPrint::initTestCase()
+void tst_PrintPreviewWindow::initTestCase()
 {
     PrintJob::ignorePrinters = true;
     DialogHooks::messageBox = [this](const MessageBoxRequest &r) {
@@ -105,7 +105,7 @@ void tst_frmMsGridPrint::initTestCase()
     };
 }
 
-void tst_frmMsGridPrint::init()
+void tst_PrintPreviewWindow::init()
 {
     m_captions.clear();
     m_texts.clear();
@@ -113,7 +113,7 @@ void tst_frmMsGridPrint::init()
     m_dialogs.clear();
 }
 
-void tst_frmMsGridPrint::cleanup()
+void tst_PrintPreviewWindow::cleanup()
 {
     if (PrintPreviewWindow *w = PrintPreviewWindow::existing())
         w->close();
@@ -121,7 +121,7 @@ void tst_frmMsGridPrint::cleanup()
     QVERIFY(!PrintPreviewWindow::existing());
 }
 
-PrintPreviewWindow *tst_frmMsGridPrint::open(int rows, int fontSize, const QString &title)
+PrintPreviewWindow *tst_PrintPreviewWindow::open(int rows, int fontSize, const QString &title)
 {
     m_grid = raceGrid(rows);
     PrintPreviewWindow *w = PrintPreviewWindow::instance();
@@ -129,7 +129,7 @@ PrintPreviewWindow *tst_frmMsGridPrint::open(int rows, int fontSize, const QStri
     return w;
 }
 
-void tst_frmMsGridPrint::windowShape()
+void tst_PrintPreviewWindow::windowShape()
 {
     PrintPreviewWindow *w = open(38, 9, QStringLiteral("A(\\\\)B(\\R)C"));
     QVERIFY(w->isVisible());
@@ -153,36 +153,36 @@ void tst_frmMsGridPrint::windowShape()
     QVERIFY(w->printingPanel()->isHidden());
 }
 
-void tst_frmMsGridPrint::nextPageWraps()
+void tst_PrintPreviewWindow::nextPageWraps()
 {
     PrintPreviewWindow *w = open(38, 20);
-    const int pages = w->layout().data[0].PageCount;
+    const int pages = w->layout().data[0].pageCount;
     QVERIFY2(pages >= 2, "20-point type needs more than one page for 38 rows");
-    QCOMPARE(w->pageIndicatorText(), PageIndicator(1, pages));
+    QCOMPARE(w->pageIndicatorText(), pageIndicator(1, pages));
     for (int p = 2; p <= pages; ++p) {
         w->runCommand(PrintPreviewWindow::NextPage);
-        QCOMPARE(w->pageIndicatorText(), PageIndicator(p, pages));
+        QCOMPARE(w->pageIndicatorText(), pageIndicator(p, pages));
     }
     w->runCommand(PrintPreviewWindow::NextPage);
-    QCOMPARE(w->pageIndicatorText(), PageIndicator(1, pages));
+    QCOMPARE(w->pageIndicatorText(), pageIndicator(1, pages));
 
     open(3, 9);
     w->runCommand(PrintPreviewWindow::NextPage);
     QCOMPARE(w->pageIndicatorText(), QStringLiteral("01/01"));
 }
 
-void tst_frmMsGridPrint::showPageClamps()
+void tst_PrintPreviewWindow::showPageClamps()
 {
     PrintPreviewWindow *w = open(38, 20);
-    const int pages = w->layout().data[0].PageCount;
+    const int pages = w->layout().data[0].pageCount;
     w->showPage(99);
-    QCOMPARE(w->pageIndicatorText(), PageIndicator(pages, pages));
-    QCOMPARE(w->layout().data[0].CurrentPage, pages);
+    QCOMPARE(w->pageIndicatorText(), pageIndicator(pages, pages));
+    QCOMPARE(w->layout().data[0].currentPage, pages);
     w->showPage(0);
-    QCOMPARE(w->pageIndicatorText(), PageIndicator(1, pages));
+    QCOMPARE(w->pageIndicatorText(), pageIndicator(1, pages));
 }
 
-void tst_frmMsGridPrint::numberBoxes_data()
+void tst_PrintPreviewWindow::numberBoxes_data()
 {
     QTest::addColumn<bool>("copies");
     QTest::addColumn<QString>("typed");
@@ -202,7 +202,7 @@ void tst_frmMsGridPrint::numberBoxes_data()
     QTest::newRow("font: empty reads as 6") << false << "" << true << "6" << 6;
 }
 
-void tst_frmMsGridPrint::numberBoxes()
+void tst_PrintPreviewWindow::numberBoxes()
 {
     QFETCH(bool, copies);
     QFETCH(QString, typed);
@@ -221,23 +221,23 @@ void tst_frmMsGridPrint::numberBoxes()
     QTEST(box->text(), "text");
     QTEST(bar->value(), "spinner");
     if (!copies)
-        QTEST(w->layout().data[0].FontSize, "spinner");
+        QTEST(w->layout().data[0].fontSize, "spinner");
 }
 
-void tst_frmMsGridPrint::fontSizeRepaginates()
+void tst_PrintPreviewWindow::fontSizeRepaginates()
 {
     PrintPreviewWindow *w = open(38, 9);
-    const int pagesAt9 = w->layout().data[0].PageCount;
+    const int pagesAt9 = w->layout().data[0].pageCount;
     w->fontSizeSpinner()->setValue(24);
     QCOMPARE(w->fontSizeBox()->text(), QStringLiteral("24"));
-    QCOMPARE(w->layout().data[1].FontSize, 24);
-    const int pagesAt24 = w->layout().data[0].PageCount;
+    QCOMPARE(w->layout().data[1].fontSize, 24);
+    const int pagesAt24 = w->layout().data[0].pageCount;
     QVERIFY2(pagesAt24 > pagesAt9,
              qPrintable(QStringLiteral("%1 -> %2").arg(pagesAt9).arg(pagesAt24)));
-    QCOMPARE(w->pageIndicatorText(), PageIndicator(1, pagesAt24));
+    QCOMPARE(w->pageIndicatorText(), pageIndicator(1, pagesAt24));
 }
 
-void tst_frmMsGridPrint::spinnerUpArrowCountsUp()
+void tst_PrintPreviewWindow::spinnerUpArrowCountsUp()
 {
     PrintPreviewWindow *w = open(3);
     QScrollBar *bar = w->copiesSpinner();
@@ -248,7 +248,7 @@ void tst_frmMsGridPrint::spinnerUpArrowCountsUp()
     QCOMPARE(bar->value(), 1);
 }
 
-void tst_frmMsGridPrint::draggingKeepsSheetOnPanel()
+void tst_PrintPreviewWindow::draggingKeepsSheetOnPanel()
 {
     PrintPreviewWindow *w = open(38);
     QWidget *back = w->sheet()->panel();
@@ -278,7 +278,7 @@ void tst_frmMsGridPrint::draggingKeepsSheetOnPanel()
     QCOMPARE(back->cursor().shape(), Qt::OpenHandCursor);
 }
 
-void tst_frmMsGridPrint::wideWindowCentresSheet()
+void tst_PrintPreviewWindow::wideWindowCentresSheet()
 {
     PrintPreviewWindow *w = open(38);
     w->resize(1300, 768);
@@ -295,7 +295,7 @@ void tst_frmMsGridPrint::wideWindowCentresSheet()
     QCOMPARE(w->sheet()->paperPos().y(), -150);
 }
 
-void tst_frmMsGridPrint::resizeKeepsScrolledRegion()
+void tst_PrintPreviewWindow::resizeKeepsScrolledRegion()
 {
     PrintPreviewWindow *w = open(38);
     QScrollBar *x = w->sheet()->scrollX();
@@ -309,14 +309,14 @@ void tst_frmMsGridPrint::resizeKeepsScrolledRegion()
     QCOMPARE(w->sheet()->paperPos(), QPoint(-x->value(), -y->value()));
 }
 
-void tst_frmMsGridPrint::printWithoutPrinter_data()
+void tst_PrintPreviewWindow::printWithoutPrinter_data()
 {
     QTest::addColumn<PrintPreviewWindow::Command>("command");
     QTest::newRow("print page") << PrintPreviewWindow::PrintCurrentPage;
     QTest::newRow("print all") << PrintPreviewWindow::PrintAllPages;
 }
 
-void tst_frmMsGridPrint::printWithoutPrinter()
+void tst_PrintPreviewWindow::printWithoutPrinter()
 {
     QFETCH(PrintPreviewWindow::Command, command);
     PrintPreviewWindow *w = open(38);
@@ -329,7 +329,7 @@ void tst_frmMsGridPrint::printWithoutPrinter()
     QVERIFY(w->button(PrintPreviewWindow::PrintAllPages)->isEnabled());
 }
 
-void tst_frmMsGridPrint::savePdf()
+void tst_PrintPreviewWindow::savePdf()
 {
     QTemporaryDir dir;
     PrintPreviewWindow *w = open(38, 20);
@@ -343,13 +343,13 @@ void tst_frmMsGridPrint::savePdf()
              QStringList({QStringLiteral("PDF"), QStringLiteral("*.pdf")}));
     const QString file = dir.filePath(QStringLiteral("race.pdf"));
     QVERIFY(QFile::exists(file));
-    QCOMPARE(pdfPageCount(file), w->layout().data[1].PageCount);
-    QVERIFY(w->layout().data[1].PageCount >= 2);
+    QCOMPARE(pdfPageCount(file), w->layout().data[1].pageCount);
+    QVERIFY(w->layout().data[1].pageCount >= 2);
     // No temporary file is left beside it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("race.pdf")});
 }
 
-void tst_frmMsGridPrint::savePdfFailure()
+void tst_PrintPreviewWindow::savePdfFailure()
 {
     QTemporaryDir dir;
     PrintPreviewWindow *w = open(38);
@@ -368,7 +368,7 @@ void tst_frmMsGridPrint::savePdfFailure()
 
 // A write that fails part way (here at a file size limit, as on a full disk) is reported and
 // leaves the PDF that was there as it was, with no temporary file beside it.
-void tst_frmMsGridPrint::failedWriteKeepsOldPdf()
+void tst_PrintPreviewWindow::failedWriteKeepsOldPdf()
 {
     QTemporaryDir dir;
     m_saveAnswer = dir.filePath(QStringLiteral("race.pdf"));
@@ -395,7 +395,7 @@ void tst_frmMsGridPrint::failedWriteKeepsOldPdf()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("race.pdf")});
 }
 
-void tst_frmMsGridPrint::closingReleasesGrid()
+void tst_PrintPreviewWindow::closingReleasesGrid()
 {
     PrintPreviewWindow *w = open(38);
     QPointer<PrintPreviewWindow> first(w);
@@ -408,7 +408,7 @@ void tst_frmMsGridPrint::closingReleasesGrid()
     QCOMPARE(again->layout().grid, &m_grid);
 }
 
-void tst_frmMsGridPrint::ownerGoneClosesWindow()
+void tst_PrintPreviewWindow::ownerGoneClosesWindow()
 {
     auto owner = std::make_unique<QObject>();
     auto grid = std::make_unique<Grid>(raceGrid(38));
@@ -421,7 +421,7 @@ void tst_frmMsGridPrint::ownerGoneClosesWindow()
     QVERIFY(!guard);
 }
 
-void tst_frmMsGridPrint::printCommand_data()
+void tst_PrintPreviewWindow::printCommand_data()
 {
     QTest::addColumn<bool>("quinella");
     QTest::addColumn<QString>("title");
@@ -429,7 +429,7 @@ void tst_frmMsGridPrint::printCommand_data()
     QTest::newRow("quinella shown: 馬連") << true << "馬連:Race 11:2003/12/15";
 }
 
-void tst_frmMsGridPrint::printCommand()
+void tst_PrintPreviewWindow::printCommand()
 {
     QFETCH(bool, quinella);
     OddsDocument doc;
@@ -448,16 +448,16 @@ void tst_frmMsGridPrint::printCommand()
     }
     QCOMPARE(doc.quinellaVisible(), quinella);
     QObject window;
-    PrintPreviewWindow::PrintDocument(doc, &window);
+    PrintPreviewWindow::printDocument(doc, &window);
     PrintPreviewWindow *w = PrintPreviewWindow::existing();
     QVERIFY(w);
     QTEST(w->layout().title, "title");
     QCOMPARE(w->layout().grid, quinella ? &doc.quinellaMatrix : &doc.runnerTable);
-    QCOMPARE(w->layout().data[0].FontSize, 9);
+    QCOMPARE(w->layout().data[0].fontSize, 9);
     QVERIFY(!w->layout().reflectFontColor && !w->layout().changeRowColor);
     // The document's view is as it was.
     QCOMPARE(doc.quinellaVisible(), quinella);
 }
 
-QTEST_MAIN(tst_frmMsGridPrint)
+QTEST_MAIN(tst_PrintPreviewWindow)
 #include "tst_printpreviewwindow_ui.moc"
