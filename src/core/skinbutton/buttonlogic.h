@@ -17,7 +17,7 @@ enum class ButtonState { Up, Move, Down, Normal, Enabled, Disabled };
 
 ButtonLook lookOfState(ButtonState state);
 
-// Frame number per look for a FrameLayout code; phase is the hover animation phase (0..3).
+// Frame number per look for a frame-layout code; phase is the hover animation phase (0..3).
 struct ButtonFrames
 {
     int up = 0;
@@ -29,7 +29,7 @@ struct ButtonFrames
 };
 ButtonFrames frameTable(int frameLayout, int phase = 0);
 
-// Step from one frame to the next in the skin strip for a FrameDirection code.
+// Step from one frame to the next in the skin strip for a frame-direction code.
 QPoint frameStep(int frameDirection, int buttonWidth, int buttonHeight, int btnW, int btnH);
 // Source rectangle of frame n.
 QRect frameRect(int n, int left, int top, int width, int height, QPoint step);

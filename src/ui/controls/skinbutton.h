@@ -28,15 +28,15 @@ public:
 
     // One-call set-up. skin is the shared skin picture (a null pixmap: no picture); it is kept as
     // an implicitly shared copy. placeX..placeHeight place the control when all are 0 or more;
-    // captionSize > 0 sets CapSize, -1 fits the caption font again; cornerSize != 0 sets
-    // CornerSize. unusedShape is not used.
+    // captionSize > 0 sets capSize(), -1 fits the caption font again; cornerSize != 0 sets
+    // cornerSize(). unusedShape is not used.
     void setButton(const QPixmap &skin, const QString &captionText, int x, int y, int w, int h,
                    int frameLayout, int frameDirection, int cornerSize, bool unusedShape,
                    bool borderEffect, int placeX = -1, int placeY = -1, int placeWidth = -1,
                    int placeHeight = -1, int captionSize = 0, int btnW = 0, int btnH = 0);
     void setForeColor(Color upColor, Color moveColor, Color downColor);
     void setBackColor(Color upColor, Color moveColor, Color downColor);
-    // Rotated caption at (X, Y) turned angle degrees counter-clockwise; upright draws full-width
+    // Rotated caption at (x, y) turned angle degrees counter-clockwise; upright draws full-width
     // characters upright for vertical writing.
     void setRotatedCaption(int x, int y, int angle, bool use, bool upright);
     // Tooltip shown centred below the control; "" removes it.
@@ -44,8 +44,8 @@ public:
     void refreshLook();
     void autoFont();
     int getFontWidth(const QString &text) const;
-    // Draws the source rectangle of pic stretched onto (0, 0, DstW, DstH), keeping a border of
-    // StretchBorder pixels unstretched (a negative StretchBorder becomes 2 here).
+    // Draws the source rectangle of pic stretched onto (0, 0, dstW, dstH), keeping a border of
+    // stretchBorder() pixels unstretched (a negative stretchBorder() becomes 2 here).
     void fitBlt(QPainter &painter, const QPixmap &pic, int dstW, int dstH, int srcX, int srcY,
                 int srcW, int srcH);
     void releasePointer();
@@ -131,7 +131,7 @@ Q_SIGNALS:
     void mouseLostFocus();
 
 public Q_SLOTS:
-    // One 300 ms step of the hover animation (FrameLayout 11).
+    // One 300 ms step of the hover animation (frameLayout() 11).
     void animationTick();
 
 protected:
