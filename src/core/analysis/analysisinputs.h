@@ -71,7 +71,7 @@ public:
 
     const AnalysisInputs &inputs() const { return m_inputs; }
     // Emits changed() when the inputs differ from the current ones; sets the flag only when
-    // they differ in more than the bet type and model in view (SameEntries).
+    // they differ in more than the bet type and model in view (sameEntries).
     void setInputs(const AnalysisInputs &inputs);
     // Loading or saving: the inputs become the stored ones.
     void resetInputs(const AnalysisInputs &inputs);

@@ -38,7 +38,7 @@ struct BacktestRule
     double threshold = 1.2;
     bool kelly = false;
     qint64 flatStake = 100;   // yen on each ticket bought
-    double kellyFraction = 1; // with kelly: stakes as Kelly() gives them
+    double kellyFraction = 1; // with kelly: stakes as kelly() gives them
     qint64 bankroll = 100000; // with kelly: the bankroll before the first race
 };
 

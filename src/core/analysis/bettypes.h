@@ -31,7 +31,7 @@ bool hasSingleWinner(BetType type);
 double defaultPayoutRatio(BetType type);
 
 // Runner (or bracket) numbers of one ticket: in finishing order for ordered types, ascending
-// for the others; slots past TicketSize are 0.
+// for the others; slots past ticketSize are 0.
 using Ticket = std::array<int, 3>;
 
 // "7", "1-2", "1>2>3". Unordered tickets are written ascending.

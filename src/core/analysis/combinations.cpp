@@ -105,7 +105,7 @@ struct SortLists
     // The upper half of a key above its index into entries, twice: the sort moves between them.
     std::unique_ptr<quint64[]> words[2];
     size_t capacity = 0;
-    const quint64 *sorted = nullptr; // after SortByKey: one of the words
+    const quint64 *sorted = nullptr; // after sortByKey: one of the words
 
     void reserve(size_t n)
     {
@@ -181,7 +181,7 @@ namespace {
 
 constexpr double Pow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
-// TruncatedDecimals next to a cut point or beyond 1e12: rare, and kept out of the loops.
+// truncatedDecimals next to a cut point or beyond 1e12: rare, and kept out of the loops.
 Q_DECL_COLD_FUNCTION double truncatedNearCut(double value, int decimals)
 {
     const long double nanos = std::round(static_cast<long double>(value) * 1e9L);
@@ -194,7 +194,7 @@ Q_DECL_COLD_FUNCTION double truncatedNearCut(double value, int decimals)
     return std::floor(value * Pow10[decimals]) / Pow10[decimals];
 }
 
-// TruncatedDecimals and EstimatedOdds, worked out in place in the loops over thousands of
+// truncatedDecimals and estimatedOdds, worked out in place in the loops over thousands of
 // tickets.
 Q_ALWAYS_INLINE double truncated(double value, int decimals)
 {

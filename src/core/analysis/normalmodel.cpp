@@ -318,7 +318,7 @@ double normalOrderProbability(const std::vector<double> &theta, int a, int b, in
     const int m = int(theta.size());
     const TimeGrid grid = gridFor(theta, 4);
     const NodeTables t = tabulate(theta, grid);
-    // NormalFirstThree's integral for this one order: G_ab accumulated along the way.
+    // normalFirstThree's integral for this one order: G_ab accumulated along the way.
     double g = 0;
     double sum = 0;
     for (int k = 0; k < grid.nodes; ++k) {

@@ -22,5 +22,5 @@ std::vector<double> normalWinProbabilities(const std::vector<double> &theta);
 // P(a, b, c finish first, second, third) at (a * m + b) * m + c for m = theta.size() >= 3.
 std::vector<double> normalFirstThree(const std::vector<double> &theta);
 
-// The one entry (a, b, c) of NormalFirstThree, without the others.
+// The one entry (a, b, c) of normalFirstThree, without the others.
 double normalOrderProbability(const std::vector<double> &theta, int a, int b, int c);

@@ -8,7 +8,7 @@
 
 struct OddsTrend
 {
-    // The snapshots shown, oldest first: their index (0 the latest, as SnapshotOdds takes it),
+    // The snapshots shown, oldest first: their index (0 the latest, as snapshotOdds takes it),
     // time ("yyyy-mm-dd hh:mm:ss", empty when unknown) and axis label.
     std::vector<int> snapshots;
     std::vector<QString> times;

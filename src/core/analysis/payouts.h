@@ -39,11 +39,11 @@ std::set<Ticket> winningTickets(BetType type, const std::vector<int> &order, int
 QString payoutContradiction(const Payouts &payouts, const std::vector<int> &order, int runnerCount,
                             const std::vector<int> &brackets);
 
-// One line per payout as the window shows them and ParsePayoutText reads them back:
+// One line per payout as the window shows them and parsePayoutText reads them back:
 // "馬連 3-7 1,230円", in the order of the bet types, then of the tickets.
 QString payoutLinesText(const Payouts &payouts);
 
-// What the window enters: the payouts of the text (ParsePayoutText), refused whole when one
-// contradicts the race's result (PayoutContradiction) or cannot be read; the reason in Japanese.
+// What the window enters: the payouts of the text (parsePayoutText), refused whole when one
+// contradicts the race's result (payoutContradiction) or cannot be read; the reason in Japanese.
 Result<Payouts> readRacePayouts(const QString &text, int runnerCount, const std::vector<int> &order,
                                 const std::vector<int> &brackets);

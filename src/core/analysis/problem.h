@@ -1,6 +1,6 @@
 #pragma once
 // Why the analysis has no value for something: a kind and the facts it names. The window says
-// it in Japanese, kirrel-cli in English; user text is quoted through QuotedText, bounded.
+// it in Japanese, kirrel-cli in English; user text is quoted through quotedText, bounded.
 
 #include <QString>
 #include <QStringView>

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-// A ticket as ParseTicket reads it, from ASCII bytes: false for any text it refuses.
+// A ticket as parseTicket reads it, from ASCII bytes: false for any text it refuses.
 bool readTicketBytes(BetType type, const char *begin, const char *end, int highest, Ticket *ticket);
 // Odds "12.3" or a range "3.4-4.1", each from 1.0 to 99,999,999.9, the lower end first.
 // upper is 0 for a single value.
@@ -28,7 +28,7 @@ struct BetOdds
 };
 
 // From the bytes of an analysis file of version 1 to 3: the latest snapshot of the bet type,
-// or with `at` the one SnapshotAt chooses, and the payouts of the type. Not ok, naming the
+// or with `at` the one snapshotAt chooses, and the payouts of the type. Not ok, naming the
 // line, when a line it reads is malformed or the file is of a later version.
 Result<BetOdds> readBetOdds(const QByteArray &bytes, BetType type, std::optional<QTime> at);
 

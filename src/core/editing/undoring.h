@@ -2,7 +2,7 @@
 // The undo ring of one document: 51 snapshots of the whole document in file form.
 //
 // A snapshot is the header line, the values line (with the counts the table is built for) and
-// a copy of the runner table with its colours. pushUndo writes the slot at UndoPos and moves
+// a copy of the runner table with its colours. pushUndo writes the slot at undoPos and moves
 // on; undo steps one slot back and restores it if that slot is filled. There is no redo: a
 // snapshot taken after undos goes into the slot just restored.
 

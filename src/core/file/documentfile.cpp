@@ -197,7 +197,7 @@ FileResult encodeDocument(const OddsDocument &doc, const Grid &runnerTable, QByt
                                       "読まれます。保存できません。")
                            .arg(fileFieldName(1, 0), fileFieldName(1, 1))};
 
-    // The bytes of DocumentText, encoded text by text without joining them first.
+    // The bytes of documentText, encoded text by text without joining them first.
     const QString head = headerLine(doc) + CrLf + values + CrLf;
     const int rows = runnerTable.rows(), cols = runnerTable.cols();
     // Two bytes per unit at most, and the separators.

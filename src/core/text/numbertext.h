@@ -20,7 +20,7 @@ QString numberToText(double x);
 // Any other mask writes numberToText(x).
 QString formatNumber(double x, const QString &mask);
 
-// A FormatNumber mask read once, for loops that format many numbers with it.
+// A formatNumber mask read once, for loops that format many numbers with it.
 struct NumberMask
 {
     explicit NumberMask(const QString &mask);
@@ -32,7 +32,7 @@ struct NumberMask
     int minFracDigits = 0;
 };
 
-// FormatNumber(x, mask) into out, replacing its characters: a text nothing else shares keeps its
+// formatNumber(x, mask) into out, replacing its characters: a text nothing else shares keeps its
 // buffer when it has the room, so a loop that formats into the same text does not allocate.
 void formatNumberTo(QString &out, double x, const NumberMask &mask);
 

@@ -35,7 +35,7 @@ public:
     void setTable(AnalysisTable table, const AnalysedRace &race, const AnalysisInputs &inputs);
     // The same tickets with other actual odds or thresholds: the rows stay.
     void setValues(const AnalysisInputs &inputs);
-    // The snapshot shown (0 the latest, then older ones; see SnapshotOdds). Another bet type's
+    // The snapshot shown (0 the latest, then older ones; see snapshotOdds). Another bet type's
     // table starts at the latest.
     void setSnapshot(int shown, const AnalysisInputs &inputs);
     int snapshot() const { return m_snapshot; }

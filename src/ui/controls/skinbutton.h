@@ -98,7 +98,7 @@ public:
     // 0 the control's own pointer, 1..15 a standard pointer, others leave the pointer alone.
     int mousePointer() const { return m_mousePointer; }
     void setMousePointer(int v);
-    // Window-shape region data (see ParseRegionData); shorter than 4 bytes removes nothing.
+    // Window-shape region data (see parseRegionData); shorter than 4 bytes removes nothing.
     QByteArray regionData() const { return m_regionData; }
     void setRegionData(const QByteArray &data);
     bool focusLostUse() const { return m_focusLostUse; }

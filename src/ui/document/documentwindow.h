@@ -28,7 +28,7 @@ class DocumentWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // AppFolder ends in "/".
+    // appFolder ends in "/".
     explicit DocumentWindow(const QString &appFolder, QWidget *parent = nullptr);
     ~DocumentWindow() override;
 

@@ -23,7 +23,7 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    // AppFolder ends in "/": the settings file and the template live there.
+    // appFolder ends in "/": the settings file and the template live there.
     explicit MainWindow(const QString &appFolder, QWidget *parent = nullptr);
     ~MainWindow() override;
 

@@ -29,7 +29,7 @@ void TestUndoRing::undoSteps_data()
 {
     QTest::addColumn<int>("edits");
     QTest::addColumn<QList<int>>("undos"); // per undo: the edit it goes back before, 0 = none
-    QTest::addColumn<int>("pos");          // UndoPos afterwards
+    QTest::addColumn<int>("pos");          // undoPos afterwards
 
     QTest::newRow("empty ring: nothing, walking back through slot 50")
         << 0 << QList<int>{0, 0} << 49;
