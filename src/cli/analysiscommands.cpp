@@ -1,5 +1,7 @@
 #include "cli/analysiscommands.h"
 
+#include "cli/arguments.h"
+
 #include "core/analysis/actualodds.h"
 #include "core/analysis/combinations.h"
 #include "core/analysis/stakes.h"
@@ -50,15 +52,6 @@ struct Options
     std::optional<qint64> bankroll;
 };
 
-std::optional<double> number(const QString &text)
-{
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
-
 // Whole yen from 1 to 10^12.
 std::optional<qint64> yen(const QString &text)
 {
@@ -74,9 +67,9 @@ std::optional<double> fraction(const QString &text)
 {
     const qsizetype slash = text.indexOf(QLatin1Char('/'));
     if (slash < 0)
-        return number(text);
-    const std::optional<double> a = number(text.left(slash));
-    const std::optional<double> b = number(text.mid(slash + 1));
+        return finiteNumber(text);
+    const std::optional<double> a = finiteNumber(text.left(slash));
+    const std::optional<double> b = finiteNumber(text.mid(slash + 1));
     if (!a || !b || *b == 0)
         return std::nullopt;
     return *a / *b;
@@ -90,15 +83,9 @@ QString parse(const QStringList &args, Options *o)
     QStringList positional;
     std::set<QString> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--")) {
-            positional << args.mid(i + 1);
-            break;
-        }
-        if (!arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
-            positional << arg;
+        if (takePaths(args, i, &positional))
             continue;
-        }
+        const QString &arg = args.at(i);
         static const QStringList common = {"--bet",   "--model", "--lambda",  "--rho",   "--beta",
                                            "--ratio", "--odds",  "--combine", "--alpha", "--gamma"};
         static const QStringList forExotics = {"--top"};
@@ -127,24 +114,24 @@ QString parse(const QStringList &args, Options *o)
                 return QStringLiteral("unknown model '") + quotedText(value) + QLatin1Char('\'');
             o->parameters.model = *model;
         } else if (arg == QLatin1String("--lambda") || arg == QLatin1String("--rho")) {
-            const std::optional<double> v = number(value);
+            const std::optional<double> v = finiteNumber(value);
             if (!v || !(*v > 0 && *v <= MaxLambda))
                 return badNumber + QStringLiteral(" (above 0, at most 3)");
             const bool lambda = arg == QLatin1String("--lambda");
             (lambda ? o->parameters.lambda : o->parameters.rho) = *v;
             (lambda ? o->lambdaGiven : o->rhoGiven) = true;
         } else if (arg == QLatin1String("--beta")) {
-            const std::optional<double> v = number(value);
+            const std::optional<double> v = finiteNumber(value);
             if (!v || !(*v > 0 && *v <= MaxBeta))
                 return badNumber + QStringLiteral(" (above 0, at most 5)");
             o->parameters.beta = *v;
         } else if (arg == QLatin1String("--alpha") || arg == QLatin1String("--gamma")) {
-            const std::optional<double> v = number(value);
+            const std::optional<double> v = finiteNumber(value);
             if (!v || !(*v >= -MaxCombine && *v <= MaxCombine))
                 return badNumber + QStringLiteral(" (-5 to 5)");
             (arg == QLatin1String("--alpha") ? o->parameters.alpha : o->parameters.gamma) = *v;
         } else if (arg == QLatin1String("--ratio")) {
-            const std::optional<double> v = number(value);
+            const std::optional<double> v = finiteNumber(value);
             if (!v || *v <= 0 || *v > 100)
                 return badNumber;
             o->ratio = *v / 100;

@@ -1,5 +1,7 @@
 #include "cli/backtestcommands.h"
 
+#include "cli/arguments.h"
+
 #include "core/analysis/backtestrun.h"
 #include "core/analysis/oddssnapshots.h"
 #include "core/analysis/season.h"
@@ -13,15 +15,6 @@ namespace {
 CommandOutcome usageMistake(const QString &why)
 {
     return {CommandOutcome::Usage, {}, {}, why};
-}
-
-std::optional<double> number(const QString &text)
-{
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
 }
 
 struct Options
@@ -50,15 +43,9 @@ QString parse(const QStringList &args, Options *o)
     std::set<QString> seen;
     BacktestSettings &s = o->settings;
     for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--")) {
-            o->paths << args.mid(i + 1);
-            break;
-        }
-        if (!arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
-            o->paths << arg;
+        if (takePaths(args, i, &o->paths))
             continue;
-        }
+        const QString &arg = args.at(i);
         if (!seen.insert(arg).second)
             return QStringLiteral("%1 given twice").arg(arg);
         if (arg == QLatin1String("--combine")) {
@@ -72,7 +59,7 @@ QString parse(const QStringList &args, Options *o)
         const QString &value = args.at(i);
         const QString badNumber =
             QStringLiteral("bad number '%1' for %2").arg(quotedText(value), arg);
-        const std::optional<double> v = number(value);
+        const std::optional<double> v = finiteNumber(value);
         if (arg == QLatin1String("--bet")) {
             o->bet = betTypeFromName(value);
             if (!o->bet)

@@ -1,5 +1,7 @@
 #include "cli/seasoncommands.h"
 
+#include "cli/arguments.h"
+
 #include "core/analysis/combinations.h"
 #include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
@@ -30,15 +32,6 @@ struct Options
     double holdout = 0;
 };
 
-std::optional<double> number(const QString &text, double low, double high)
-{
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !(v >= low && v <= high))
-        return std::nullopt;
-    return v;
-}
-
 // Empty text = the arguments are fine.
 QString parse(const QStringList &args, Options *o)
 {
@@ -46,15 +39,9 @@ QString parse(const QStringList &args, Options *o)
     const bool fit = o->command == QLatin1String("fit");
     std::set<QString> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--")) {
-            o->paths << args.mid(i + 1);
-            break;
-        }
-        if (!arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
-            o->paths << arg;
+        if (takePaths(args, i, &o->paths))
             continue;
-        }
+        const QString &arg = args.at(i);
         static const QStringList forSeason = {"--model",   "--lambda", "--rho",  "--beta",
                                               "--combine", "--alpha",  "--gamma"};
         static const QStringList forFit = {"--model", "--holdout"};
@@ -81,28 +68,28 @@ QString parse(const QStringList &args, Options *o)
                 o->model.order = *order;
             continue;
         }
-        // The analysis's own ranges for lambda, rho and beta.
-        std::optional<double> v = number(value, -5, 5);
+        // The analysis's own ranges for lambda, rho and beta; NaN for text that is no number.
+        const double v = finiteNumber(value).value_or(std::nan(""));
         const bool exponent = arg == QLatin1String("--lambda") || arg == QLatin1String("--rho");
-        if (v && (exponent || arg == QLatin1String("--beta")) &&
-            !(*v > 0 && *v <= (exponent ? MaxLambda : MaxBeta)))
-            v.reset();
-        if (v && arg == QLatin1String("--holdout") && !(*v > 0 && *v < 1))
-            v.reset();
-        if (!v)
+        bool fine = v >= -5 && v <= 5;
+        if (exponent || arg == QLatin1String("--beta"))
+            fine = fine && v > 0 && v <= (exponent ? MaxLambda : MaxBeta);
+        if (arg == QLatin1String("--holdout"))
+            fine = fine && v > 0 && v < 1;
+        if (!fine)
             return bad;
         if (arg == QLatin1String("--lambda"))
-            o->model.lambda = *v;
+            o->model.lambda = v;
         else if (arg == QLatin1String("--rho"))
-            o->model.rho = *v;
+            o->model.rho = v;
         else if (arg == QLatin1String("--beta"))
-            o->model.beta = *v;
+            o->model.beta = v;
         else if (arg == QLatin1String("--alpha"))
-            o->model.alpha = *v;
+            o->model.alpha = v;
         else if (arg == QLatin1String("--gamma"))
-            o->model.gamma = *v;
+            o->model.gamma = v;
         else
-            o->holdout = *v;
+            o->holdout = v;
     }
     if (o->paths.isEmpty())
         return QStringLiteral("%1 needs a document or a folder").arg(o->command);

@@ -105,22 +105,34 @@ Result<RaceField> seasonField(const SeasonRace &race, const SeasonModel &model)
     return raceFieldFromScores(race.scores, {}, model.beta);
 }
 
+namespace {
+
+// The win probabilities of the runners with one, in runner order, and where the result's
+// places stand among them (at[k], -1 for a place not among them).
+std::vector<double> supportedRunners(const RaceField &field, const RaceResult &result, int at[3])
+{
+    std::vector<double> win;
+    for (int r = 1; r <= field.runnerCount; ++r) {
+        if (!(field.win[size_t(r)] > 0))
+            continue;
+        for (int k = 0; k < result.placeCount; ++k)
+            if (result.places[size_t(k)] == r)
+                at[k] = int(win.size());
+        win.push_back(field.win[size_t(r)]);
+    }
+    return win;
+}
+
+} // namespace
+
 Result<double> orderLogLikelihood(const RaceField &field, const RaceResult &result,
                                   const SeasonModel &model)
 {
     const int places = result.placeCount;
     if (model.order == OrderModel::Normal) {
         // Only this race's order is integrated, not every triple as the analysis table needs.
-        std::vector<double> win;
         int at[3] = {-1, -1, -1};
-        for (int r = 1; r <= field.runnerCount; ++r) {
-            if (!(field.win[size_t(r)] > 0))
-                continue;
-            for (int k = 0; k < places; ++k)
-                if (result.places[size_t(k)] == r)
-                    at[k] = int(win.size());
-            win.push_back(field.win[size_t(r)]);
-        }
+        const std::vector<double> win = supportedRunners(field, result, at);
         if (places < 3 || win.size() < 3) // whoever wins, the other is second
             return Result<double>::success(places > 0 ? std::log(win[size_t(at[0])]) : 0.0);
         const Result<NormalFit> fit = fitNormalModel(win);
@@ -131,16 +143,10 @@ Result<double> orderLogLikelihood(const RaceField &field, const RaceResult &resu
     }
     // The discount model's conditional shares, summed as logs: the product of the three
     // probabilities underflows for long shots in a large field.
-    std::vector<double> logs;
     int at[3] = {-1, -1, -1};
-    for (int r = 1; r <= field.runnerCount; ++r) {
-        if (!(field.win[size_t(r)] > 0))
-            continue;
-        for (int k = 0; k < places; ++k)
-            if (result.places[size_t(k)] == r)
-                at[k] = int(logs.size());
-        logs.push_back(std::log(field.win[size_t(r)]));
-    }
+    std::vector<double> logs = supportedRunners(field, result, at);
+    for (double &p : logs)
+        p = std::log(p);
     const bool discount = model.order == OrderModel::Discount;
     const double exponents[3] = {1, discount ? model.lambda : 1, discount ? model.rho : 1};
     double sum = 0;
