@@ -10,6 +10,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -204,49 +206,67 @@ QString line(const QStringList &fields)
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-QByteArray exotics(const Options &o, const std::vector<Combination> &combinations,
-                   const ActualOdds &actual)
+Q_ALWAYS_INLINE char *writeNumber(char *p, int n)
+{
+    if (n < 0)
+        *p++ = '-';
+    return writeDecimal(p, quint64(std::abs(qint64(n))));
+}
+
+// Writes the lines of exotics to put in pieces of about 64 KB, as the sorted tickets come: tens
+// of thousands of lines, never held whole. Numbers are written in place, the ticket text being
+// ASCII. False when put refused a piece.
+bool exotics(const Options &o, const RaceModel &race, const ActualOdds &actual,
+             const OutputSink &put)
 {
     const BetType bet = *o.bet;
-    const size_t count =
-        o.top ? std::min(combinations.size(), size_t(*o.top)) : combinations.size();
-    // Tens of thousands of lines: numbers are written in place into one buffer, the ticket text
-    // being ASCII. Before each line the buffer has room for the longest one.
+    constexpr qsizetype PieceSize = 64 * 1024;
+    // Before each line the buffer has room for the longest one.
     constexpr qsizetype LineRoom = 4 * FixedTextRoom + 3 * 21 + 8;
-    QByteArray out(qsizetype(count) * 32 + LineRoom, Qt::Uninitialized);
-    qsizetype used = 0;
+    const std::unique_ptr<char[]> buffer(new char[PieceSize + LineRoom]);
+    char *p = buffer.get();
     const char separator = isOrdered(bet) ? '>' : '-';
     const int ticketLength = ticketSize(bet);
-    for (size_t i = 0; i < count; ++i) {
-        if (out.size() - used < LineRoom)
-            out.resize(out.size() * 2);
-        char *const start = out.data() + used;
-        char *p = start;
-        const Combination &c = combinations[i];
-        for (int k = 0; k < ticketLength; ++k) {
-            if (k > 0)
-                *p++ = separator;
-            const int runner = c.runners[size_t(k)];
-            if (runner < 0)
-                *p++ = '-';
-            p = writeDecimal(p, quint64(std::abs(qint64(runner))));
-        }
-        *p++ = '\t';
-        p = writeFixed(p, c.probability, 9);
-        *p++ = '\t';
-        p = writeFixed(p, c.estimatedOdds, 1);
-        if (const auto it = actual.find(c.runners); it != actual.end()) {
-            const double odds = it->second.odds;
-            *p++ = '\t';
-            p = writeFixed(p, odds, 1);
-            *p++ = '\t';
-            p = writeFixed(p, valueOf(c.probability, odds, c.estimatedOdds).expectedValue, 3);
-        }
-        *p++ = '\n';
-        used += p - start;
-    }
-    out.resize(used);
-    return out;
+    size_t left = o.top ? size_t(*o.top) : std::numeric_limits<size_t>::max();
+    bool written = true;
+    const auto flush = [&] {
+        written = put(QByteArrayView(buffer.get(), p - buffer.get()));
+        p = buffer.get();
+        return written;
+    };
+    visitCombinations(
+        bet, race.order, race.field, o.parameters.ratio(bet),
+        [&](std::span<const Combination> batch) {
+            for (const Combination &c : batch) {
+                if (left == 0)
+                    return false;
+                --left;
+                p = writeNumber(p, c.runners[0]);
+                for (int k = 1; k < ticketLength; ++k) {
+                    *p++ = separator;
+                    p = writeNumber(p, c.runners[size_t(k)]);
+                }
+                *p++ = '\t';
+                p = writeFixed(p, c.probability, 9);
+                *p++ = '\t';
+                p = writeFixed(p, c.estimatedOdds, 1);
+                if (!actual.empty()) {
+                    if (const auto it = actual.find(c.runners); it != actual.end()) {
+                        const double odds = it->second.odds;
+                        *p++ = '\t';
+                        p = writeFixed(p, odds, 1);
+                        *p++ = '\t';
+                        p = writeFixed(
+                            p, valueOf(c.probability, odds, c.estimatedOdds).expectedValue, 3);
+                    }
+                }
+                *p++ = '\n';
+                if (p - buffer.get() >= PieceSize && !flush())
+                    return false;
+            }
+            return left > 0;
+        });
+    return written && (p == buffer.get() || flush());
 }
 
 CommandOutcome dutchingCommand(const Options &o, const RaceModel &race,
@@ -311,7 +331,8 @@ bool isAnalysisCommand(const QString &command)
     return command == QLatin1String("exotics") || command == QLatin1String("stakes");
 }
 
-CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load)
+CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load,
+                                  const OutputSink &sink)
 {
     Options o;
     const QString problem = parse(args, &o);
@@ -353,14 +374,18 @@ CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load)
         actual = std::move(read.value.odds);
     }
 
-    if (o.command == QLatin1String("exotics"))
-        return {CommandOutcome::Done,
-                exotics(o,
-                        computeCombinations(bet, race.value.order, race.value.field,
-                                            o.parameters.ratio(bet)),
-                        actual),
-                {},
-                {}};
+    if (o.command == QLatin1String("exotics")) {
+        CommandOutcome done;
+        if (sink) {
+            exotics(o, race.value, actual, sink);
+        } else {
+            exotics(o, race.value, actual, [&done](QByteArrayView piece) {
+                done.output.append(piece);
+                return true;
+            });
+        }
+        return done;
+    }
     if (o.kelly)
         return kellyCommand(o, race.value, actual);
     return dutchingCommand(o, race.value, picks, actual);

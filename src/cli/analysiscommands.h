@@ -5,8 +5,11 @@
 #include "core/file/documentfile.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class OddsDocument;
 
@@ -24,5 +27,12 @@ using DocumentLoader = FileResult (*)(OddsDocument &doc, const QString &path);
 
 bool isAnalysisCommand(const QString &command);
 
-// args: the command name and its arguments.
-CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load);
+// Takes a piece of a command's output; false when it could not be written (the command then
+// stops writing).
+using OutputSink = std::function<bool(QByteArrayView)>;
+
+// args: the command name and its arguments. With a sink, exotics writes its lines to it as they
+// are made (they are too many to hold) and leaves output empty; otherwise, and for the other
+// commands, the output is returned whole.
+CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load,
+                                  const OutputSink &sink = {});

@@ -370,15 +370,29 @@ int main(int argc, char **argv)
     if (asksForHelp(args.mid(1)))
         return emit(usageText(command));
     if (isAnalysisCommand(first) || isSeasonCommand(first) || isBacktestCommand(first)) {
+        // Output handed over in pieces goes out at once; the first failure stops it.
+        int pieceError = 0;
+        const auto writePiece = [&pieceError](QByteArrayView piece) {
+            errno = 0;
+            if (std::fwrite(piece.data(), 1, size_t(piece.size()), stdout) == size_t(piece.size()))
+                return true;
+            pieceError = errno ? errno : EIO;
+            return false;
+        };
         const CommandOutcome r =
             isSeasonCommand(first) ? runSeasonCommand(args)
             : isBacktestCommand(first)
                 ? runBacktestCommand(args, [](const QString &why) { complain(QString(), why); })
-                : runAnalysisCommand(args, loadFresh);
+                : runAnalysisCommand(args, loadFresh, writePiece);
         if (r.kind == CommandOutcome::Usage)
             return usageError(r.reason);
         if (r.kind == CommandOutcome::BadInput) {
             complain(r.file, r.reason);
+            return ExitBadInput;
+        }
+        if (pieceError != 0) {
+            complain(QStringLiteral("standard output"),
+                     QString::fromUtf8(strerrordesc_np(pieceError)));
             return ExitBadInput;
         }
         return emit(r.output);

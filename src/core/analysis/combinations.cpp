@@ -301,8 +301,10 @@ double ticketProbability(BetType type, const FinishingOrder &order, const RaceFi
     return 0;
 }
 
-std::vector<Combination> computeCombinations(BetType type, const FinishingOrder &order,
-                                             const RaceField &field, double payoutRatio)
+namespace {
+
+// The thread's sort lists with every ticket of a positive probability, sorted.
+const SortLists &sortedTickets(BetType type, const FinishingOrder &order, const RaceField &field)
 {
     // Tickets in ascending order, each with its probability as the sort key.
     SortLists &lists = threadSortLists();
@@ -388,14 +390,41 @@ std::vector<Combination> computeCombinations(BetType type, const FinishingOrder 
     // The list is built in ascending ticket order; a stable sort on the probability alone
     // keeps equal probabilities in that order.
     sortByKey(lists);
+    return lists;
+}
+
+Q_ALWAYS_INLINE Combination combinationAt(const SortLists &lists, size_t i, double payoutRatio)
+{
+    const SortEntry &e = lists.entries[lists.sorted[i] & 0xFFFFFFFFu];
+    const double p = std::bit_cast<double>(~e.key);
+    return {unpackTicket(e.ticket), p, oddsFor(payoutRatio, p)};
+}
+
+} // namespace
+
+std::vector<Combination> computeCombinations(BetType type, const FinishingOrder &order,
+                                             const RaceField &field, double payoutRatio)
+{
+    const SortLists &lists = sortedTickets(type, order, field);
     std::vector<Combination> sorted;
     sorted.reserve(lists.count);
-    for (size_t i = 0; i < lists.count; ++i) {
-        const SortEntry &e = entries[lists.sorted[i] & 0xFFFFFFFFu];
-        const double p = std::bit_cast<double>(~e.key);
-        sorted.push_back({unpackTicket(e.ticket), p, oddsFor(payoutRatio, p)});
-    }
+    for (size_t i = 0; i < lists.count; ++i)
+        sorted.push_back(combinationAt(lists, i, payoutRatio));
     return sorted;
+}
+
+void visitCombinations(BetType type, const FinishingOrder &order, const RaceField &field,
+                       double payoutRatio, const CombinationBatch &take)
+{
+    const SortLists &lists = sortedTickets(type, order, field);
+    std::array<Combination, 512> batch;
+    for (size_t from = 0; from < lists.count; from += batch.size()) {
+        const size_t n = std::min(batch.size(), lists.count - from);
+        for (size_t i = 0; i < n; ++i)
+            batch[i] = combinationAt(lists, from + i, payoutRatio);
+        if (!take(std::span<const Combination>(batch.data(), n)))
+            return;
+    }
 }
 
 Result<RaceModel> analyseRace(const OddsDocument &doc, const AnalysisParameters &parameters)

@@ -8,6 +8,8 @@
 #include "core/analysis/winprobabilities.h"
 
 #include <array>
+#include <functional>
+#include <span>
 #include <vector>
 
 class OddsDocument;
@@ -68,6 +70,12 @@ double ticketProbability(BetType type, const FinishingOrder &order, const RaceFi
 // their numbers, first number first.
 std::vector<Combination> computeCombinations(BetType type, const FinishingOrder &order,
                                              const RaceField &field, double payoutRatio);
+
+// The same combinations in the same order, handed to `take` a few hundred at a time instead of
+// in one list: for output that is written as it is made. take returns false to stop.
+using CombinationBatch = std::function<bool(std::span<const Combination>)>;
+void visitCombinations(BetType type, const FinishingOrder &order, const RaceField &field,
+                       double payoutRatio, const CombinationBatch &take);
 
 // The field and the finishing order of a recalculated document under the parameters.
 struct RaceModel

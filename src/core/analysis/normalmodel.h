@@ -13,8 +13,11 @@ struct NormalFit
 };
 
 // Means whose win probabilities reproduce p (all positive, summing to 1) to within 1e-10
-// relative. Not ok when Newton's iteration does not get there.
-Result<NormalFit> fitNormalModel(const std::vector<double> &p);
+// relative. Not ok when Newton's iteration does not get there. With firstThree, a fit also
+// sets it to normalFirstThree(theta) (empty below three runners), the same numbers in less
+// time: the fit's last integration is where that one starts.
+Result<NormalFit> fitNormalModel(const std::vector<double> &p,
+                                 std::vector<double> *firstThree = nullptr);
 
 // P(a wins) for every a, integrated as the fit does.
 std::vector<double> normalWinProbabilities(const std::vector<double> &theta);

@@ -144,10 +144,9 @@ Result<FinishingOrder> normalOrder(const RaceField &field)
         order.firstTwo[2] = order.win[1];
         return Result<FinishingOrder>::success(std::move(order));
     }
-    const Result<NormalFit> fit = fitNormalModel(order.win);
+    const Result<NormalFit> fit = fitNormalModel(order.win, &order.firstThree);
     if (!fit.ok())
         return Result<FinishingOrder>::failure(fit.problem);
-    order.firstThree = normalFirstThree(fit.value.theta);
     for (int a = 0; a < m; ++a)
         for (int b = 0; b < m; ++b) {
             double sum = 0;

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
 namespace {
@@ -212,6 +213,13 @@ void TestOrderingModels::normalReproducesWinProbabilities()
         }
         QVERIFY2(std::fabs(win - p[a]) < 1e-7, QByteArray::number(win - p[a]).constData());
     }
+    // The first three that the fit hands on are normalFirstThree's own, to the bit.
+    std::vector<double> three{-1.0};
+    QVERIFY(fitNormalModel(p, &three).ok());
+    const std::vector<double> expected =
+        p.size() >= 3 ? normalFirstThree(theta) : std::vector<double>();
+    QCOMPARE(three.size(), expected.size());
+    QVERIFY(std::memcmp(three.data(), expected.data(), three.size() * sizeof(double)) == 0);
 }
 
 void TestOrderingModels::normalAgainstDirectIntegration()

@@ -14,6 +14,7 @@ class TestFixedText : public QObject
 private Q_SLOTS:
     void sameAsToChars_data();
     void sameAsToChars();
+    void decimalsSameAsToChars();
 };
 
 // Each family of values is checked at every number of decimals against std::to_chars.
@@ -47,6 +48,14 @@ void TestFixedText::sameAsToChars_data()
     for (int i = 0; i < 2000; ++i)
         halves << (2 * i + 1) / 2e9 << (2 * i + 1) / 20.0 << (2 * i + 1) / 2e3;
     QTest::newRow("exact halves") << halves;
+    // Each number of digits before the point, at its edges.
+    QList<double> digitCounts;
+    for (int k = -10; k <= 20; ++k) {
+        const double p = std::pow(10.0, k);
+        digitCounts << p << std::nextafter(p, 0.0) << std::nextafter(p, 1e300) << p - 0.5 << 4e9 / p
+                    << std::nextafter(4e9 / p, 0.0);
+    }
+    QTest::newRow("digit counts") << digitCounts;
     // Probabilities and odds as the analysis prints them, and any bit pattern at all.
     QRandomGenerator random(19);
     QList<double> probabilities, odds, bits;
@@ -72,6 +81,22 @@ void TestFixedText::sameAsToChars()
             const char *got = writeFixed(written, v, decimals);
             QCOMPARE(QByteArray(written, got - written), QByteArray(expected, end - expected));
         }
+    }
+}
+
+void TestFixedText::decimalsSameAsToChars()
+{
+    QList<quint64> values{0, std::numeric_limits<quint64>::max(), 4294967295u, 4294967296u};
+    for (quint64 p = 1; p <= 1000000000000000000u; p *= 10)
+        values << p - 1 << p << p + 1 << 2 * p - 1 << 9 * p;
+    QRandomGenerator random(23);
+    for (int i = 0; i < 20000; ++i)
+        values << random.generate64() << (random.generate64() >> random.bounded(64));
+    char expected[24], written[24];
+    for (const quint64 v : values) {
+        const char *end = std::to_chars(expected, expected + sizeof expected, v).ptr;
+        const char *got = writeDecimal(written, v);
+        QCOMPARE(QByteArray(written, got - written), QByteArray(expected, end - expected));
     }
 }
 
