@@ -58,17 +58,21 @@ template <int Count> Q_ALWAYS_INLINE char *writeDigits(char *out, quint32 n)
     return out;
 }
 
+// n < 100 without a zero in front, and without a branch: numbers such as runner numbers come
+// in no order. Below 10 the pair "0n" is read one place on, and the byte after the digit is
+// written too (the caller's room covers it).
+Q_ALWAYS_INLINE char *writeBelowHundred(char *out, quint32 n)
+{
+    const quint32 two = n >= 10 ? 1 : 0;
+    std::memcpy(out, &DigitPairs[size_t(2 * n + 1 - two)], 2);
+    return out + 1 + two;
+}
+
 // n < 10^9 without zeros in front.
 Q_ALWAYS_INLINE char *writeBelowBillion(char *out, quint32 n)
 {
-    if (n < 100) {
-        if (n < 10) {
-            *out = char('0' + n);
-            return out + 1;
-        }
-        std::memcpy(out, &DigitPairs[size_t(2 * n)], 2);
-        return out + 2;
-    }
+    if (n < 100)
+        return writeBelowHundred(out, n);
     if (n < 10000)
         return n < 1000 ? writeDigits<3>(out, n) : writeDigits<4>(out, n);
     if (n < 1000000)
@@ -114,23 +118,19 @@ char *writeFrom100(char *out, quint64 n);
 
 } // namespace FixedTextDetail
 
-// Writes n in decimal and returns the end (at most 20 bytes). Below 100 without a call.
+// Writes n in decimal and returns the end (at most 20 bytes; a byte past the end may be
+// written too). Below 100 without a call.
 Q_ALWAYS_INLINE char *writeDecimal(char *out, quint64 n)
 {
-    if (n < 100) {
-        if (n < 10) {
-            *out = char('0' + n);
-            return out + 1;
-        }
-        std::memcpy(out, &FixedTextDetail::DigitPairs[size_t(2 * n)], 2);
-        return out + 2;
-    }
+    if (n < 100)
+        return FixedTextDetail::writeBelowHundred(out, quint32(n));
     return FixedTextDetail::writeFrom100(out, n);
 }
 
 // Writes value with `decimals` (0 to 9) digits after the point from out on and returns the
 // end: the text of std::to_chars(..., std::chars_format::fixed, decimals), which is printf's
-// rounding of the exact binary value (an exact half to the even neighbour).
+// rounding of the exact binary value (an exact half to the even neighbour). A byte past the end
+// may be written too; FixedTextRoom counts it.
 inline char *writeFixed(char *out, double value, int decimals)
 {
     using namespace FixedTextDetail;
