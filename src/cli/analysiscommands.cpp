@@ -375,15 +375,13 @@ CommandOutcome runAnalysisCommand(const QStringList &args, DocumentLoader load,
     }
 
     if (o.command == QLatin1String("exotics")) {
+        // A sink that refuses a piece knows why; exotics only stops.
         CommandOutcome done;
-        if (sink) {
-            exotics(o, race.value, actual, sink);
-        } else {
-            exotics(o, race.value, actual, [&done](QByteArrayView piece) {
-                done.output.append(piece);
-                return true;
-            });
-        }
+        const OutputSink keep = [&done](QByteArrayView piece) {
+            done.output.append(piece);
+            return true;
+        };
+        exotics(o, race.value, actual, sink ? sink : keep);
         return done;
     }
     if (o.kelly)

@@ -261,6 +261,10 @@ void TestCli::unixConventions_data()
     QTest::newRow("a full standard output")
         << "$CLI recalc % > /dev/full" << 1 << ""
         << "kirrel-cli: standard output: No space left on device\n";
+    // Written piece by piece: the first refused piece ends the run with one message.
+    QTest::newRow("a full standard output, while exotics writes")
+        << "$CLI exotics % --bet trifecta > /dev/full" << 1 << ""
+        << "kirrel-cli: standard output: No space left on device\n";
 }
 
 void TestCli::unixConventions()
@@ -482,9 +486,20 @@ void TestCli::exotics()
     }
     QCOMPARE(r.out, expected);
 
+    // 4,896 lines, written in several pieces: every one of them, in the engine's order.
     const Run all = cli({QStringLiteral("exotics"), in, "--bet", "trifecta"});
     QCOMPARE(all.exitCode, 0);
+    const Result<RaceModel> harville = analyseRace(doc, AnalysisParameters());
+    QVERIFY(harville.ok());
+    QByteArray listing;
+    for (const Combination &c :
+         computeCombinations(BetType::Trifecta, harville.value.order, harville.value.field,
+                             AnalysisParameters().ratio(BetType::Trifecta)))
+        listing += ticketText(BetType::Trifecta, c.runners).toLatin1() +
+                   QString::asprintf("\t%.9f\t%.1f\n", c.probability, c.estimatedOdds).toLatin1();
     QCOMPARE(all.out.count('\n'), 4896);
+    QVERIFY(all.out.size() > 2 * 64 * 1024);
+    QCOMPARE(all.out, listing);
 }
 
 // Actual odds for every pick make the stakes independent of the model: worked by hand.

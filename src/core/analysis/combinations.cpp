@@ -134,19 +134,19 @@ template <int Bits> quint64 *radixPasses(quint64 *order, quint64 *buffer, size_t
     // Counted twice over, even and odd elements apart: neighbours often share a digit, and one
     // counter taking every increment in turn would wait for each one.
     std::array<std::array<quint32, size_t(1) << Bits>, Passes> counts{}, oddCounts{};
-    const auto count = [](auto &to, quint64 word) {
+    const auto tally = [](auto &to, quint64 word) {
         const quint64 upper = word >> 32;
 #pragma GCC unroll 4
         for (int b = 0; b < Passes; ++b)
             ++to[size_t(b)][(upper >> (Bits * b)) & DigitMask];
     };
-    size_t i = 0;
-    for (; i + 2 <= n; i += 2) {
-        count(counts, order[i]);
-        count(oddCounts, order[i + 1]);
+    size_t pair = 0;
+    for (; pair + 2 <= n; pair += 2) {
+        tally(counts, order[pair]);
+        tally(oddCounts, order[pair + 1]);
     }
-    if (i < n)
-        count(counts, order[i]);
+    if (pair < n)
+        tally(counts, order[pair]);
     for (size_t b = 0; b < Passes; ++b)
         for (size_t d = 0; d < counts[b].size(); ++d)
             counts[b][d] += oddCounts[b][d];
