@@ -273,17 +273,33 @@ bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value
     return true;
 }
 
+namespace {
+
+// The columns that copying and printing carry: those the window shows, so every one but 前回 and
+// 変化 while no snapshot comes before the one shown (they would only be empty).
+std::vector<int> outputColumns(const AnalysisTableModel &model)
+{
+    std::vector<int> columns;
+    for (int c = 0; c < model.columnCount(); ++c)
+        if (model.hasPrevious() ||
+            (c != AnalysisTableModel::PreviousCol && c != AnalysisTableModel::ChangeCol))
+            columns.push_back(c);
+    return columns;
+}
+
+} // namespace
+
 QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows)
 {
     QString out;
-    const int columns = model.columnCount();
+    const std::vector<int> columns = outputColumns(model);
     QStringList fields;
-    for (int c = 0; c < columns; ++c)
+    for (const int c : columns)
         fields << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     out += fields.join(u'\t') + QStringLiteral("\r\n");
     for (const int r : rows) {
         fields.clear();
-        for (int c = 0; c < columns; ++c)
+        for (const int c : columns)
             fields << model.data(model.index(r, c), Qt::DisplayRole).toString();
         out += fields.join(u'\t') + QStringLiteral("\r\n");
     }
@@ -294,24 +310,26 @@ void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
                            const std::vector<int> &rows, const QFontMetrics &metrics,
                            double twipsPerPixel)
 {
-    const int columns = model.columnCount();
-    grid.setSize(int(rows.size()) + 1, columns);
+    const std::vector<int> columns = outputColumns(model);
+    const int count = int(columns.size());
+    grid.setSize(int(rows.size()) + 1, count);
     grid.setFixedRows(1);
     grid.setFixedCols(0);
-    std::vector<int> widest(size_t(columns), 0);
+    std::vector<int> widest(size_t(count), 0);
     const auto put = [&](int r, int c, const QString &text) {
         grid.setText(r, c, text);
         widest[size_t(c)] = std::max(widest[size_t(c)], metrics.horizontalAdvance(text));
     };
-    for (int c = 0; c < columns; ++c) {
-        put(0, c, model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+    for (int c = 0; c < count; ++c) {
+        const int column = columns[size_t(c)];
+        put(0, c, model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
         // Aligned as on screen (right and centred for numbers).
-        const int align = model.data(model.index(0, c), Qt::TextAlignmentRole).toInt();
+        const int align = model.data(model.index(0, column), Qt::TextAlignmentRole).toInt();
         grid.setColAlignment(c, align & Qt::AlignRight ? 7 : 1);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-        for (int c = 0; c < columns; ++c) {
-            const QModelIndex at = model.index(rows[i], c);
+        for (int c = 0; c < count; ++c) {
+            const QModelIndex at = model.index(rows[i], columns[size_t(c)]);
             put(int(i) + 1, c, model.data(at, Qt::DisplayRole).toString());
             const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
             grid.setCellBackColor(int(i) + 1, c,
@@ -324,7 +342,7 @@ void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
         }
     }
     // A little air on both sides of the widest text, as the runner table has.
-    for (int c = 0; c < columns; ++c)
+    for (int c = 0; c < count; ++c)
         grid.setColWidth(c, int(std::lround((widest[size_t(c)] + 12) * twipsPerPixel)));
 }
 

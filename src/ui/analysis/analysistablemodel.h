@@ -90,10 +90,11 @@ private:
 };
 
 // The rows in the given order (view order) as TAB-separated text with a header line, each line
-// ended by CR LF as the grid copies.
+// ended by CR LF as the grid copies. The columns are those the window shows: 前回 and 変化 only
+// with a snapshot before the one shown.
 QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows);
-// The same rows as a grid for the print preview: a header row, then the rows; columns as wide as
-// their longest text in the given font metrics (pixels), at twipsPerPixel.
+// The same rows and columns as a grid for the print preview: a header row, then the rows;
+// columns as wide as their longest text in the given font metrics (pixels), at twipsPerPixel.
 void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
                            const std::vector<int> &rows, const QFontMetrics &metrics,
                            double twipsPerPixel);

@@ -124,6 +124,25 @@ void TestAnalysisSnapshots::suddenDropAtThreshold()
     QCOMPARE(m->isSuddenDrop(row), drop);
     QCOMPARE(m->index(row, AnalysisTableModel::TicketCol).data(Qt::ForegroundRole).isValid(), drop);
     QCOMPARE(w->view()->isColumnHidden(AnalysisTableModel::ChangeCol), previous == 0);
+    // Copied and printed, the row has the columns shown: 前回 and 変化 only with an earlier
+    // snapshot.
+    const QStringList lines = analysisRowsText(*m, {row}).split(QStringLiteral("\r\n"));
+    const QStringList header = lines[0].split(u'\t');
+    const QStringList fields = lines[1].split(u'\t');
+    QCOMPARE(header.size(), m->columnCount() - (previous > 0 ? 0 : 2));
+    QCOMPARE(header.contains(QStringLiteral("前回")), previous > 0);
+    QCOMPARE(header.indexOf(QStringLiteral("変化")) >= 0
+                 ? fields[header.indexOf(QStringLiteral("変化"))]
+                 : QString(),
+             change);
+    QCOMPARE(fields[header.indexOf(QStringLiteral("実オッズ"))], QString::number(now, 'f', 1));
+    Grid printed;
+    fillAnalysisPrintGrid(printed, *m, {row}, w->view()->fontMetrics(), 15);
+    QCOMPARE(printed.cols(), header.size());
+    for (int c = 0; c < printed.cols(); ++c) {
+        QCOMPARE(printed.text(0, c), header[c]);
+        QCOMPARE(printed.text(1, c), fields[c]);
+    }
 }
 
 void TestAnalysisSnapshots::earlierSnapshotShownAndDeleted()
