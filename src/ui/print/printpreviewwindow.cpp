@@ -322,7 +322,7 @@ void PrintPreviewWindow::showTable(Grid *grid, const QString &title, int fontSiz
                                    QObject *gridOwner)
 {
     const QScopedValueRollback<bool> table(m_tableOptions, true);
-    showGrid(grid, title, fontSize, false, false, false, gridOwner);
+    showGrid(grid, title, fontSize, true, false, false, gridOwner);
 }
 
 void PrintPreviewWindow::showGrid(Grid *grid, const QString &title, int fontSize,

@@ -32,7 +32,7 @@ public:
     void showGrid(Grid *grid, const QString &title, int fontSize, bool reflectFontColor,
                   bool reverseFontColor, bool changeRowColor, QObject *gridOwner = nullptr);
     // The same for a table of records: its fixed rows head every page, and cells with a
-    // background colour of their own are printed in it.
+    // background or text colour of their own are printed in it.
     void showTable(Grid *grid, const QString &title, int fontSize, QObject *gridOwner);
 
     // The Print command: the grid the document shows (the quinella matrix when visible),

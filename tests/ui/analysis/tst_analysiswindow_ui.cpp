@@ -486,6 +486,7 @@ void TestAnalysisWindow::printsTopRowsAsShown()
     QVERIFY(PrintPreviewWindow::existing());
     const PrintLayout &layout = PrintPreviewWindow::existing()->layout();
     QCOMPARE(layout.headerRows, 1);
+    QVERIFY(layout.reflectFontColor); // the red of 急落
     QVERIFY2(layout.title.contains(QStringLiteral("Harville　β 1.00　払戻率 72.5%")),
              qPrintable(layout.title));
     const Grid &g = w->printGrid();
