@@ -30,12 +30,13 @@ std::vector<BacktestTicket> stakeableTickets(const BacktestRule &rule,
     for (const BacktestTicket &t : bought)
         candidates.push_back({t.ticket, t.probability, t.odds});
     const Result<KellyStakes> k = kelly(std::move(candidates), 1, 1);
-    std::set<Ticket> in;
+    std::vector<Ticket> in;
     for (const KellyStake &s : k.value.stakes)
-        in.insert(s.ticket);
+        in.push_back(s.ticket);
+    std::sort(in.begin(), in.end());
     std::vector<BacktestTicket> set;
     for (const BacktestTicket &t : bought)
-        if (in.contains(t.ticket))
+        if (std::binary_search(in.begin(), in.end(), t.ticket))
             set.push_back(t);
     return set;
 }
@@ -53,12 +54,20 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
     const Result<KellyStakes> k = kelly(std::move(candidates), bankroll, m_rule.kellyFraction);
     if (!k.ok())
         return out;
-    std::map<Ticket, qint64> stake;
+    // Looked up by ticket; a ticket staked twice takes its last stake.
+    std::vector<std::pair<Ticket, qint64>> stake;
     for (const KellyStake &s : k.value.stakes)
-        stake[s.ticket] = s.stake;
-    for (size_t i = 0; i < bought.size(); ++i)
-        if (const auto it = stake.find(bought[i].ticket); it != stake.end())
-            out[i] = it->second;
+        stake.emplace_back(s.ticket, s.stake);
+    std::stable_sort(stake.begin(), stake.end(),
+                     [](const auto &x, const auto &y) { return x.first < y.first; });
+    for (size_t i = 0; i < bought.size(); ++i) {
+        const Ticket &t = bought[i].ticket;
+        const auto after =
+            std::upper_bound(stake.begin(), stake.end(), t,
+                             [](const Ticket &u, const auto &x) { return u < x.first; });
+        if (after != stake.begin() && (after - 1)->first == t)
+            out[i] = (after - 1)->second;
+    }
     return out;
 }
 

@@ -25,8 +25,8 @@ std::vector<BacktestTicket> tickets(const std::vector<std::pair<Ticket, double>>
 {
     std::vector<Combination> combinations;
     if (model.ok() && availability(s.bet, model.value.field).ok())
-        combinations = computeCombinations(s.bet, model.value.order, model.value.field,
-                                           s.parameters.ratio(s.bet));
+        combinations = ticketCombinations(s.bet, model.value.order, model.value.field,
+                                          s.parameters.ratio(s.bet));
     // Thousands of tickets a race: looked up by their numbers, not sorted.
     thread_local std::vector<int> at(37 * 37 * 37, -1);
     for (size_t i = 0; i < combinations.size(); ++i)

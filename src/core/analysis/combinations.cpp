@@ -326,8 +326,8 @@ double ticketProbability(BetType type, const FinishingOrder &order, const RaceFi
 
 namespace {
 
-// The thread's sort lists with every ticket of a positive probability, sorted.
-const SortLists &sortedTickets(BetType type, const FinishingOrder &order, const RaceField &field)
+// The thread's sort lists with every ticket of a positive probability, in ticket order.
+SortLists &listedTickets(BetType type, const FinishingOrder &order, const RaceField &field)
 {
     // Tickets in ascending order, each with its probability as the sort key.
     SortLists &lists = threadSortLists();
@@ -410,17 +410,27 @@ const SortLists &sortedTickets(BetType type, const FinishingOrder &order, const 
                         add({runner(a), runner(b), runner(c)}, order.three(a, b, c));
         break;
     }
-    // The list is built in ascending ticket order; a stable sort on the probability alone
-    // keeps equal probabilities in that order.
+    return lists;
+}
+
+// The same, sorted: the list is built in ascending ticket order, and a stable sort on the
+// probability alone keeps equal probabilities in that order.
+const SortLists &sortedTickets(BetType type, const FinishingOrder &order, const RaceField &field)
+{
+    SortLists &lists = listedTickets(type, order, field);
     sortByKey(lists);
     return lists;
 }
 
-Q_ALWAYS_INLINE Combination combinationAt(const SortLists &lists, size_t i, double payoutRatio)
+Q_ALWAYS_INLINE Combination combinationOf(const SortEntry &e, double payoutRatio)
 {
-    const SortEntry &e = lists.entries[lists.sorted[i] & 0xFFFFFFFFu];
     const double p = std::bit_cast<double>(~e.key);
     return {unpackTicket(e.ticket), p, oddsFor(payoutRatio, p)};
+}
+
+Q_ALWAYS_INLINE Combination combinationAt(const SortLists &lists, size_t i, double payoutRatio)
+{
+    return combinationOf(lists.entries[lists.sorted[i] & 0xFFFFFFFFu], payoutRatio);
 }
 
 } // namespace
@@ -434,6 +444,17 @@ std::vector<Combination> computeCombinations(BetType type, const FinishingOrder 
     for (size_t i = 0; i < lists.count; ++i)
         sorted.push_back(combinationAt(lists, i, payoutRatio));
     return sorted;
+}
+
+std::vector<Combination> ticketCombinations(BetType type, const FinishingOrder &order,
+                                            const RaceField &field, double payoutRatio)
+{
+    const SortLists &lists = listedTickets(type, order, field);
+    std::vector<Combination> listed;
+    listed.reserve(lists.count);
+    for (size_t i = 0; i < lists.count; ++i)
+        listed.push_back(combinationOf(lists.entries[i], payoutRatio));
+    return listed;
 }
 
 void visitCombinations(BetType type, const FinishingOrder &order, const RaceField &field,

@@ -71,9 +71,14 @@ double ticketProbability(BetType type, const FinishingOrder &order, const RaceFi
 std::vector<Combination> computeCombinations(BetType type, const FinishingOrder &order,
                                              const RaceField &field, double payoutRatio);
 
-// The same combinations in the same order, handed to `take` a few hundred at a time instead of
-// in one list: for output that is written as it is made. take returns false to stop; it must
-// not work out combinations itself, whose sorting uses the same lists of the thread.
+// The same combinations by their numbers (first number first) instead of by probability: for
+// looking tickets up, without the sort.
+std::vector<Combination> ticketCombinations(BetType type, const FinishingOrder &order,
+                                            const RaceField &field, double payoutRatio);
+
+// The same combinations in the same order as computeCombinations, handed to `take` a few hundred at
+// a time instead of in one list: for output that is written as it is made. take returns false to
+// stop; it must not work out combinations itself, whose sorting uses the same lists of the thread.
 using CombinationBatch = std::function<bool(std::span<const Combination>)>;
 void visitCombinations(BetType type, const FinishingOrder &order, const RaceField &field,
                        double payoutRatio, const CombinationBatch &take);

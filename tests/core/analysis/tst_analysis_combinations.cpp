@@ -2,6 +2,8 @@
 #include "core/document/oddsdocument.h"
 
 #include <QTest>
+#include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -98,6 +100,18 @@ void TestCombinations::totals()
                     (list[i - 1].probability == c.probability && list[i - 1].runners < c.runners));
     }
     QVERIFY2(std::fabs(sum - total) < 1e-9, qPrintable(QString::number(sum, 'g', 17)));
+    // By their numbers, the same combinations to the bit.
+    std::vector<Combination> byNumbers = list;
+    std::sort(byNumbers.begin(), byNumbers.end(),
+              [](const Combination &x, const Combination &y) { return x.runners < y.runners; });
+    const std::vector<Combination> listed = ticketCombinations(type, order.value, field, 0.75);
+    QCOMPARE(listed.size(), byNumbers.size());
+    for (size_t i = 0; i < listed.size(); ++i) {
+        QCOMPARE(listed[i].runners, byNumbers[i].runners);
+        QCOMPARE(std::bit_cast<quint64>(listed[i].probability),
+                 std::bit_cast<quint64>(byNumbers[i].probability));
+        QCOMPARE(listed[i].estimatedOdds, byNumbers[i].estimatedOdds);
+    }
 }
 
 void TestCombinations::zeroShareRunnerAppearsNowhere_data()

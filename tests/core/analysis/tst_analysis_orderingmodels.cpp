@@ -4,7 +4,6 @@
 #include <QTest>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 
 namespace {
@@ -218,8 +217,12 @@ void TestOrderingModels::normalReproducesWinProbabilities()
     QVERIFY(fitNormalModel(p, &three).ok());
     const std::vector<double> expected =
         p.size() >= 3 ? normalFirstThree(theta) : std::vector<double>();
+    const auto bytes = [](const std::vector<double> &v) {
+        return QByteArray(reinterpret_cast<const char *>(v.data()),
+                          qsizetype(v.size() * sizeof(double)));
+    };
     QCOMPARE(three.size(), expected.size());
-    QVERIFY(std::memcmp(three.data(), expected.data(), three.size() * sizeof(double)) == 0);
+    QCOMPARE(bytes(three), bytes(expected));
 }
 
 void TestOrderingModels::normalAgainstDirectIntegration()
