@@ -428,9 +428,26 @@ Q_ALWAYS_INLINE Combination combinationOf(const SortEntry &e, double payoutRatio
     return {unpackTicket(e.ticket), p, oddsFor(payoutRatio, p)};
 }
 
+Q_ALWAYS_INLINE size_t sortedIndex(const SortLists &lists, size_t i)
+{
+    return lists.sorted[i] & 0xFFFFFFFFu;
+}
+
 Q_ALWAYS_INLINE Combination combinationAt(const SortLists &lists, size_t i, double payoutRatio)
 {
-    return combinationOf(lists.entries[lists.sorted[i] & 0xFFFFFFFFu], payoutRatio);
+    return combinationOf(lists.entries[sortedIndex(lists, i)], payoutRatio);
+}
+
+// The lists' combinations, the i-th from entries[entryAt(i)].
+template <typename EntryAt>
+std::vector<Combination> combinationList(const SortLists &lists, double payoutRatio,
+                                         EntryAt entryAt)
+{
+    std::vector<Combination> list;
+    list.reserve(lists.count);
+    for (size_t i = 0; i < lists.count; ++i)
+        list.push_back(combinationOf(lists.entries[entryAt(i)], payoutRatio));
+    return list;
 }
 
 } // namespace
@@ -439,22 +456,15 @@ std::vector<Combination> computeCombinations(BetType type, const FinishingOrder 
                                              const RaceField &field, double payoutRatio)
 {
     const SortLists &lists = sortedTickets(type, order, field);
-    std::vector<Combination> sorted;
-    sorted.reserve(lists.count);
-    for (size_t i = 0; i < lists.count; ++i)
-        sorted.push_back(combinationAt(lists, i, payoutRatio));
-    return sorted;
+    return combinationList(lists, payoutRatio,
+                           [&lists](size_t i) { return sortedIndex(lists, i); });
 }
 
 std::vector<Combination> ticketCombinations(BetType type, const FinishingOrder &order,
                                             const RaceField &field, double payoutRatio)
 {
-    const SortLists &lists = listedTickets(type, order, field);
-    std::vector<Combination> listed;
-    listed.reserve(lists.count);
-    for (size_t i = 0; i < lists.count; ++i)
-        listed.push_back(combinationOf(lists.entries[i], payoutRatio));
-    return listed;
+    return combinationList(listedTickets(type, order, field), payoutRatio,
+                           [](size_t i) { return i; });
 }
 
 void visitCombinations(BetType type, const FinishingOrder &order, const RaceField &field,
@@ -469,7 +479,7 @@ void visitCombinations(BetType type, const FinishingOrder &order, const RaceFiel
         const size_t n = std::min(batch.size(), lists.count - from);
         for (size_t i = 0; i < n; ++i) {
             if (from + i + Ahead < lists.count)
-                __builtin_prefetch(&lists.entries[lists.sorted[from + i + Ahead] & 0xFFFFFFFFu]);
+                __builtin_prefetch(&lists.entries[sortedIndex(lists, from + i + Ahead)]);
             batch[i] = combinationAt(lists, from + i, payoutRatio);
         }
         if (!take(std::span<const Combination>(batch.data(), n)))
