@@ -58,31 +58,12 @@ char *writeFrom100(char *out, quint64 n)
 
 char *writeFixedExact(char *out, double value, int decimals)
 {
-    switch (decimals) {
-    case 0:
-        return writeExactAt<0>(out, value);
-    case 1:
-        return writeExactAt<1>(out, value);
-    case 2:
-        return writeExactAt<2>(out, value);
-    case 3:
-        return writeExactAt<3>(out, value);
-    case 4:
-        return writeExactAt<4>(out, value);
-    case 5:
-        return writeExactAt<5>(out, value);
-    case 6:
-        return writeExactAt<6>(out, value);
-    case 7:
-        return writeExactAt<7>(out, value);
-    case 8:
-        return writeExactAt<8>(out, value);
-    case 9:
-        return writeExactAt<9>(out, value);
-    default:
-        return std::to_chars(out, out + FixedTextRoom, value, std::chars_format::fixed, decimals)
-            .ptr;
-    }
+    static constexpr char *(*const ByDecimals[])(char *, double) = {
+        writeExactAt<0>, writeExactAt<1>, writeExactAt<2>, writeExactAt<3>, writeExactAt<4>,
+        writeExactAt<5>, writeExactAt<6>, writeExactAt<7>, writeExactAt<8>, writeExactAt<9>};
+    if (decimals >= 0 && decimals <= 9)
+        return ByDecimals[decimals](out, value);
+    return std::to_chars(out, out + FixedTextRoom, value, std::chars_format::fixed, decimals).ptr;
 }
 
 } // namespace FixedTextDetail
