@@ -2,6 +2,8 @@
 
 #include "core/file/documentfile.h"
 
+#include <iterator>
+
 bool isTableLine(QStringView line)
 {
     return line.size() >= 3 && line.at(0) == QChar(0x756A) &&
@@ -29,6 +31,15 @@ QString fileFieldName(int line, int pos)
     default:
         return QString();
     }
+}
+
+QString titleFieldCaption(int index)
+{
+    static const char16_t *const captions[] = {u"タイトル", u"作成日", u"予想",
+                                               u"備考",     u"備考2",  u"結果"};
+    if (index < 0 || index >= int(std::size(captions)))
+        return QString();
+    return QString::fromUtf16(captions[index]);
 }
 
 QString cellName(int row, int col)

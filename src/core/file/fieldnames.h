@@ -11,6 +11,9 @@ bool isTableLine(QStringView line);
 // The field at position pos of the header line (line 0) or the values line (line 1), as the
 // user knows it: 「タイトル1」欄, 「縦枠」欄, ...; "" for the literal positions.
 QString fileFieldName(int line, int pos);
+// The caption the document window shows beside title field i (0..5): タイトル, 作成日, 予想, 備考,
+// 備考2, 結果.
+QString titleFieldCaption(int index);
 // 表のセル (行 r, 列 c).
 QString cellName(int row, int col);
 
