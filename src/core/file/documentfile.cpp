@@ -32,7 +32,11 @@ struct Place
     bool cell = false;
     int line = 0; // the row of a cell
     int pos = 0;  // the column of a cell
-    QString name() const { return cell ? cellName(line, pos) : fileFieldName(line, pos); }
+    const Grid *grid = nullptr;
+    QString name() const
+    {
+        return cell ? tableCellName(*grid, line, pos) : fileFieldName(line, pos);
+    }
 };
 
 // Calls check(place, text) for every text of the file, in file order, and returns the first
@@ -58,7 +62,7 @@ QString firstProblem(const OddsDocument &doc, const Grid &grid, Check &&check)
         return problem;
     for (int r = 0; r < grid.rows(); ++r)
         for (int c = 0; c < grid.cols(); ++c)
-            if (at({true, r, c}, grid.textRef(r, c)))
+            if (at({true, r, c, &grid}, grid.textRef(r, c)))
                 return problem;
     return problem;
 }

@@ -1,5 +1,7 @@
 #include "core/file/fieldnames.h"
 
+#include "core/document/grid.h"
+#include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
 
 #include <iterator>
@@ -14,7 +16,7 @@ bool isTableLine(QStringView line)
 QString fileFieldName(int line, int pos)
 {
     auto field = [](const QString &label) { return QStringLiteral("「%1」欄").arg(label); };
-    auto title = [&field](int i) { return field(QStringLiteral("タイトル%1").arg(i + 1)); };
+    auto title = [&field](int i) { return field(titleFieldCaption(i)); };
     if (pos >= 2 && pos <= 4)
         return title(line == 0 ? pos - 2 : pos + 1);
     if (line == 0)
@@ -45,6 +47,28 @@ QString titleFieldCaption(int index)
 QString cellName(int row, int col)
 {
     return QStringLiteral("表のセル (行 %1, 列 %2)").arg(row).arg(col);
+}
+
+QString tableCellName(const Grid &grid, int row, int col)
+{
+    // One line, as the cell shows it.
+    auto shown = [&grid](int r, int c) {
+        QString text = grid.text(r, c);
+        text.remove(QLatin1Char('\r'));
+        text.remove(QLatin1Char('\n'));
+        return text.trimmed();
+    };
+    QString column = row == HeaderRow ? QString() : shown(HeaderRow, col);
+    if (column.isEmpty())
+        column = QStringLiteral("%1列目").arg(col + 1);
+    if (row == HeaderRow)
+        return QStringLiteral("「%1」の見出し").arg(column);
+    if (row == RatioRow)
+        return QStringLiteral("「%1」列の比率").arg(column);
+    QString number = shown(row, ColNumber);
+    if (number.isEmpty())
+        number = QString::number(row - RatioRow);
+    return QStringLiteral("「%1番の%2」").arg(number, column);
 }
 
 QString tooLongMessage(const QString &where)

@@ -276,26 +276,32 @@ void TestDocumentFile::saveFailureKeepsOldFile_data()
                                 << "ファイル名";
     QTest::newRow("unencodable cell: row, column, character") << "old.csv"
                                                               << "5 2 Ａ♥Ｂ"
-                                                              << "(行 5, 列 2)の文字「♥」(U+2665)";
+                                                              << "「4番の名前」の文字「♥」(U+2665)";
     QTest::newRow("unencodable title") << "old.csv"
                                        << "t4 😀"
-                                       << "「タイトル5」欄の文字「😀」";
+                                       << "「備考2」欄の文字「😀」";
     QTest::newRow("comma in a cell") << "old.csv"
                                      << "5 2 A,B"
-                                     << "(行 5, 列 2)の文字「,」";
+                                     << "「4番の名前」の文字「,」";
     QTest::newRow("full-width comma in a title") << "old.csv"
                                                  << "t0 A，B"
-                                                 << "「タイトル1」欄の文字「，」";
+                                                 << "「タイトル」欄の文字「，」";
     QTest::newRow("line feed in a cell") << "old.csv"
                                          << "3 8 A\nB"
-                                         << "(行 3, 列 8)の文字改行 (U+000A)";
+                                         << "「2番の単勝」の文字改行 (U+000A)";
+    QTest::newRow("header cell") << "old.csv"
+                                 << "0 8 単勝♥"
+                                 << "「9列目」の見出しの文字「♥」";
+    QTest::newRow("result field") << "old.csv"
+                                  << "t5 7♥14"
+                                  << "「結果」欄の文字「♥」";
     QTest::newRow("character read back as another")
         << "old.csv"
         << "2 2 1〜2"
         << "「〜」(U+301C)はコードページ932で保存すると「～」";
     QTest::newRow("cell over the cap")
         << "old.csv"
-        << "4 2 " + QString(MaxCellText + 1, u'x') << "(行 4, 列 2)が長すぎます";
+        << "4 2 " + QString(MaxCellText + 1, u'x') << "「3番の名前」が長すぎます";
 }
 
 void TestDocumentFile::saveFailureKeepsOldFile()
