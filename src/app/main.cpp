@@ -2,6 +2,7 @@
 // folder, the main window.
 #include "core/system/systemtools.h"
 #include "ui/desktop/fonts.h"
+#include "ui/desktop/inputmethodguard.h"
 #include "ui/desktop/programicon.h"
 #include "ui/desktop/singleinstance.h"
 #include "ui/desktop/windowtools.h"
@@ -56,6 +57,7 @@ int runProgram(int &argc, char **argv)
 
     applyProgramIcon();
     registerJapaneseFontSubstitutes();
+    InputMethodGuard::install();
     // Qt's own dialog texts (buttons, the overwrite question) in Japanese where installed.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),

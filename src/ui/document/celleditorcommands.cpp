@@ -126,29 +126,9 @@ void DocumentWindow::dropComposition()
     QInputMethodEvent clear;
     QCoreApplication::sendEvent(cellEditor, &clear);
     cellEditor->hide();
-    forgetComposition();
-}
-
-void DocumentWindow::forgetComposition()
-{
-    // Some input methods answer a reset by committing the reading, later and to whatever has
-    // the focus by then: that commit is not typed.
-    s_ignoreCommitUntil = QDeadlineTimer(IgnoreCommitMs);
+    // The input method still holds the reading. Some answer the reset by committing it, later
+    // and to whatever has the focus by then; the application's input-method guard drops that.
     QGuiApplication::inputMethod()->reset();
-}
-
-bool DocumentWindow::isForgottenCommit(const QInputMethodEvent *event)
-{
-    if (s_ignoreCommitUntil.hasExpired())
-        return false;
-    if (event->commitString().isEmpty()) {
-        // A new composition: what it commits is typed.
-        if (!event->preeditString().isEmpty())
-            s_ignoreCommitUntil = QDeadlineTimer();
-        return false;
-    }
-    s_ignoreCommitUntil = QDeadlineTimer();
-    return true;
 }
 
 void DocumentWindow::gridKeyDown(QKeyCombination key, bool *handled)
@@ -261,6 +241,28 @@ void DocumentWindow::commitEditor()
     if (g.row() != row || g.col() != col)
         runnerTable->setCurrentCell(row, col);
     refreshStatus();
+}
+
+bool DocumentWindow::editorHoldsChange() const
+{
+    if (!isEditing())
+        return false;
+    const Grid &g = m_doc.runnerTable;
+    return !textEquals(cellEditor->text(), g.text(g.row(), g.col()));
+}
+
+bool DocumentWindow::hasUnsavedChanges() const
+{
+    return m_doc.isChanged() || editorHoldsChange();
+}
+
+void DocumentWindow::commitOpenEditor()
+{
+    if (!editorHoldsChange())
+        return;
+    if (cellEditor->hasFocus())
+        runnerTable->setFocus(Qt::OtherFocusReason);
+    commitEditor();
 }
 
 void DocumentWindow::editorLostFocus()

@@ -161,6 +161,10 @@ void DocumentWindow::buildWidgets()
         connect(titleBoxes[i], &QLineEdit::textEdited, this, [this, i](const QString &text) {
             m_doc.setTitleText(i, text);
             markChanged();
+            if (i == 5) { // the analysis follows the result
+                checkResultField();
+                Q_EMIT contentsChanged();
+            }
         });
     }
     payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), QRect(640, 24, 50, 24), true);
@@ -277,6 +281,7 @@ void DocumentWindow::refreshFromDocument()
         quinellaMatrix->raise();
     if (isEditing())
         cellEditor->raise();
+    checkResultField();
     Q_EMIT contentsChanged();
 }
 
@@ -411,6 +416,7 @@ bool DocumentWindow::loadTemplate()
 
 FileResult DocumentWindow::saveDocument(const QString &path)
 {
+    commitOpenEditor();
     confirmPayoutRatio();
     const FileResult result = ::saveDocument(m_doc, path);
     if (result.ok && !m_doc.isUntitled() && path == m_doc.filePath()) {
@@ -489,10 +495,6 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
-        if (event->type() == QEvent::KeyPress) {
-            s_ignoreCommitUntil = QDeadlineTimer(); // typed after the abandoned composition
-            m_composedIn = nullptr;
-        }
         const KeyCommand command = clipboardCommand(
             static_cast<QKeyEvent *>(event)->keyCombination(), watched == focusedTextField());
         if (command == KeyCommand::None)
@@ -506,14 +508,6 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
         runCommand(command);
         return true;
     }
-    case QEvent::InputMethod: {
-        const auto *input = static_cast<QInputMethodEvent *>(event);
-        if (isForgottenCommit(input))
-            return true;
-        if (!input->preeditString().isEmpty() || !input->commitString().isEmpty())
-            m_composedIn = watched;
-        break;
-    }
     case QEvent::Hide:
         if (watched == cellEditor)
             endComposition();
@@ -525,13 +519,6 @@ bool DocumentWindow::eventFilter(QObject *watched, QEvent *event)
         if (watched == runnerTable && event->type() == QEvent::FocusOut &&
             !isPassingFocusChange(event))
             dropComposition();
-        // Qt commits a composition when the focus moves; some input methods then send it once
-        // more, to the control that has the focus by then.
-        if (watched == m_composedIn && event->type() == QEvent::FocusOut &&
-            !isPassingFocusChange(event)) {
-            m_composedIn = nullptr;
-            forgetComposition();
-        }
         if (watched == payoutRatioBox && event->type() == QEvent::FocusOut)
             confirmPayoutRatio();
         for (int i = 0; i < 6; ++i) {

@@ -10,7 +10,6 @@
 #include "core/editing/undoring.h"
 #include "core/file/documentfile.h"
 
-#include <QDeadlineTimer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -62,6 +61,11 @@ public:
     FileResult saveDocument(const QString &path);
     // As saveDocument; on success path becomes the document's file, unchanged.
     FileResult saveDocumentAs(const QString &path);
+    // Both save what the window shows: text in the open cell editor that differs from its cell
+    // is committed first, as Enter commits it (undo snapshot, recalculation).
+    void commitOpenEditor();
+    // The document changed, or the open cell editor holds text its cell does not.
+    bool hasUnsavedChanges() const;
     // Asked before the window closes; false keeps it open. None: it closes.
     std::function<bool(DocumentWindow &)> closeGuard;
     void pushUndo();
@@ -144,14 +148,15 @@ private:
     void gridSelectionChanged();
     void editorKeyDown(QKeyCombination key, bool *handled);
     void commitEditor();
+    bool editorHoldsChange() const;
     void editorLostFocus();
     void gridInputMethod(QInputMethodEvent *event);
     void editorCompositionChanged();
     void handOverComposition();
     void endComposition();
     void dropComposition();
-    void forgetComposition();
-    bool isForgottenCommit(const QInputMethodEvent *event);
+    // Red text and a tooltip saying why, while the result does not read as a finishing order.
+    void checkResultField();
     void titleBoxGotFocus(int index);
     void titleBoxLostFocus(int index);
     void countBoxEdited(int index, const QString &text);
@@ -176,10 +181,4 @@ private:
     // The editor shows a composition that started on the runner table, which keeps the focus
     // until the input method has committed.
     bool m_composing = false;
-    // After a composition was abandoned, the commit an input method may still send for it,
-    // to whatever has the focus by then: another document window too.
-    static inline QDeadlineTimer s_ignoreCommitUntil;
-    // The control the input method last composed or committed in, until a key is typed.
-    const QObject *m_composedIn = nullptr;
-    static constexpr int IgnoreCommitMs = 1000;
 };

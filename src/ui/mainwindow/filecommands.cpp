@@ -168,7 +168,7 @@ void MainWindow::closeDocument()
 
 bool MainWindow::mayClose(DocumentWindow *doc)
 {
-    if (!doc->document().isChanged())
+    if (!doc->hasUnsavedChanges())
         return true;
     if (QMdiSubWindow *sub = qobject_cast<QMdiSubWindow *>(doc->parentWidget()))
         m_mdi->setActiveSubWindow(sub);

@@ -1,3 +1,4 @@
+#include "ui/desktop/inputmethodguard.h"
 #include "ui/document/celleditor.h"
 #include "ui/document/documentwindow.h"
 #include "ui/grid/gridview.h"
@@ -55,6 +56,7 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() { InputMethodGuard::install(); }
     void init()
     {
         m_win = std::make_unique<DocumentWindow>(QString());
