@@ -5,11 +5,12 @@
 
 QValidator::State FieldTextValidator::validate(QString &input, int &pos) const
 {
-    // Narrowing keeps every position; removing separators does not.
+    // Narrowing and the code page's own forms keep every position; removing separators does
+    // not.
     if (m_numbers)
         input = narrowNumberText(input);
     const QString cleaned = removeFieldSeparators(input);
-    if (cleaned.size() != input.size()) {
+    if (cleaned != input) {
         pos = int(removeFieldSeparators(input.left(pos)).size());
         input = cleaned;
     }

@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void cleanup();
 
     void tableFollowsDocument();
+    void hitColumnFollowsTypedResult();
     void pastedMatrixLandsOnPairs();
     void typedOdds_data();
     void typedOdds();
@@ -159,6 +161,26 @@ void TestAnalysisWindow::tableFollowsDocument()
 
     doc->recalculate();
     QCOMPARE(top(), 18);
+}
+
+void TestAnalysisWindow::hitColumnFollowsTypedResult()
+{
+    DocumentWindow *doc = openRace();
+    AnalysisWindow *w = analysisWindow(doc);
+    w->setBetType(BetType::Win);
+    QCOMPARE(w->model()->hitColumn(), -1);
+    QLineEdit *result = doc->titleBoxes[5];
+    result->setFocus();
+    result->selectAll();
+    QTest::keyClicks(result, QStringLiteral("3-1-2"));
+    QTRY_VERIFY(w->model()->hitColumn() >= 0);
+    QCOMPARE(
+        w->model()->headerData(w->model()->hitColumn(), Qt::Horizontal, Qt::DisplayRole).toString(),
+        QStringLiteral("的中"));
+    QCOMPARE(w->model()->index(rowOf(w, {3, 0, 0}), w->model()->hitColumn()).data().toString(),
+             QStringLiteral("✓"));
+    QTest::keyClick(result, Qt::Key_Backspace);
+    QTRY_COMPARE(w->model()->hitColumn(), -1); // two places are no result
 }
 
 void TestAnalysisWindow::pastedMatrixLandsOnPairs()

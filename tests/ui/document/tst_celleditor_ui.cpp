@@ -8,6 +8,7 @@
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -53,6 +54,12 @@ private:
     {
         return m_win->runnerTable->cellRect(row, col).center() -
                m_win->runnerTable->viewport()->geometry().topLeft();
+    }
+
+    static QByteArray readFile(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
@@ -512,6 +519,39 @@ private Q_SLOTS:
         QVERIFY(g.cellBackColor(5, 0) != highlight);
         QCOMPARE(m_win->focusRow(), 4);
         QCOMPARE(m_win->focusCol(), 8);
+    }
+
+    // Save writes what the window shows: the open editor's text is committed first, as Enter
+    // commits it; until then the document counts as changed.
+    void saveCommitsOpenEditor_data()
+    {
+        QTest::addColumn<bool>("composed");
+        QTest::newRow("typed") << false;
+        QTest::newRow("committed from the input method, not yet entered") << true;
+    }
+    void saveCommitsOpenEditor()
+    {
+        QFETCH(bool, composed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("race.csv"));
+        QVERIFY(m_win->saveDocumentAs(path).ok);
+        select(3, 7);
+        if (composed) {
+            imSend(QStringLiteral("４２"));
+            imSend({}, QStringLiteral("４２"));
+        } else {
+            type(QStringLiteral("42"));
+        }
+        QVERIFY(m_win->isEditing());
+        QVERIFY(!m_win->document().isChanged());
+        QVERIFY(m_win->hasUnsavedChanges());
+        QVERIFY(m_win->saveDocument(path).ok);
+        QCOMPARE(grid().text(3, 7), QStringLiteral("42"));
+        QCOMPARE(m_win->undoRing().undoPos(), 1);
+        QCOMPARE(m_win->document().poolText(), QStringLiteral("42")); // recalculated
+        QVERIFY(!m_win->isEditing());
+        QVERIFY(!m_win->hasUnsavedChanges());
+        QVERIFY(QString::fromLatin1(readFile(path)).contains(QStringLiteral(",42,")));
     }
 
     void leavingEditorByMouseDiscards()
