@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPalette>
+#include <QToolTip>
 
 void DocumentWindow::checkResultField()
 {
@@ -17,6 +18,8 @@ void DocumentWindow::checkResultField()
     if (!problem.isEmpty())
         palette.setColor(QPalette::Text, QColor(220, 0, 0));
     box->setPalette(palette);
+    if (QToolTip::isVisible()) // showing the old reason
+        QToolTip::hideText();
     box->setToolTip(problem);
     box->setAccessibleDescription(problem);
 }
