@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "ui/desktop/inputmethodguard.h"
 #include "ui/document/celleditor.h"
 #include "ui/document/documentwindow.h"
@@ -5,11 +6,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDoubleSpinBox>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 Q_DECLARE_METATYPE(Qt::Key)
@@ -56,10 +59,24 @@ private:
                m_win->runnerTable->viewport()->geometry().topLeft();
     }
 
-    static QByteArray readFile(const QString &path)
+    // Runs f once as the focus is about to leave w, while w still has it: where Qt asks the
+    // input method to commit what it holds.
+    static void beforeFocusLeaves(QWidget *w, std::function<void()> f)
     {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        struct Once : QObject
+        {
+            std::function<void()> f;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::FocusAboutToChange && f)
+                    std::exchange(f, nullptr)();
+                return false;
+            }
+        };
+        auto *once = new Once;
+        once->setParent(w);
+        once->f = std::move(f);
+        w->installEventFilter(once);
     }
 
 private Q_SLOTS:
@@ -521,37 +538,103 @@ private Q_SLOTS:
         QCOMPARE(m_win->focusCol(), 8);
     }
 
-    // Save writes what the window shows: the open editor's text is committed first, as Enter
-    // commits it; until then the document counts as changed.
-    void saveCommitsOpenEditor_data()
-    {
-        QTest::addColumn<bool>("composed");
-        QTest::newRow("typed") << false;
-        QTest::newRow("committed from the input method, not yet entered") << true;
-    }
+    // Save writes what the window shows: the editor's text (here committed by the input method,
+    // not yet entered) is stored first as Enter stores it; until then the window has changes.
     void saveCommitsOpenEditor()
     {
-        QFETCH(bool, composed);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("race.csv"));
         QVERIFY(m_win->saveDocumentAs(path).ok);
         select(3, 7);
-        if (composed) {
-            imSend(QStringLiteral("４２"));
-            imSend({}, QStringLiteral("４２"));
-        } else {
-            type(QStringLiteral("42"));
-        }
-        QVERIFY(m_win->isEditing());
-        QVERIFY(!m_win->document().isChanged());
-        QVERIFY(m_win->hasUnsavedChanges());
+        imSend(QStringLiteral("４２"));
+        imSend({}, QStringLiteral("４２"));
+        QVERIFY(!m_win->document().isChanged() && m_win->hasUnsavedChanges());
         QVERIFY(m_win->saveDocument(path).ok);
-        QCOMPARE(grid().text(3, 7), QStringLiteral("42"));
         QCOMPARE(m_win->undoRing().undoPos(), 1);
         QCOMPARE(m_win->document().poolText(), QStringLiteral("42")); // recalculated
-        QVERIFY(!m_win->isEditing());
-        QVERIFY(!m_win->hasUnsavedChanges());
-        QVERIFY(QString::fromLatin1(readFile(path)).contains(QStringLiteral(",42,")));
+        QVERIFY(!m_win->isEditing() && !m_win->hasUnsavedChanges());
+        QVERIFY(readAll(path).contains(",42,"));
+    }
+
+    // A reading given up comes back as a commit without a composition: to the control that had
+    // the focus as it leaves, or to the next focus, also in another window.
+    void resentReadingDropped_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<bool>("otherWindow");
+        QTest::newRow("cancelled, then a number typed") << true << false;
+        QTest::newRow("cancelled, then another window") << true << true;
+        QTest::newRow("left unfinished for another window") << false << true;
+    }
+    void resentReadingDropped()
+    {
+        QFETCH(bool, cancelled);
+        QFETCH(bool, otherWindow);
+        const QString reading = QStringLiteral("さくら");
+        select(3, 2);
+        imSend(reading);
+        if (cancelled)
+            imSend({});
+        beforeFocusLeaves(m_win->runnerTable, [&] { imSend({}, reading); });
+        if (otherWindow) {
+            DocumentWindow other((QString()));
+            other.show();
+            QApplication::setActiveWindow(&other);
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            other.titleBoxes[3]->setFocus();
+            imSend({}, reading);
+            QCOMPARE(other.titleText(3), QStringLiteral("備考"));
+        } else {
+            m_win->runnerTable->setCurrentCell(4, 7);
+            type(QStringLiteral("12.5"));
+            press(Qt::Key_Return);
+            QCOMPARE(grid().text(4, 7), QStringLiteral("12.5"));
+        }
+        QCOMPARE(grid().text(3, 2), QString());
+    }
+
+    // Typed commits without a composition: mozc's full-width space right after a commit in
+    // another control, and a reading given up and then composed again.
+    void commitsWithoutCompositionTyped()
+    {
+        m_win->titleBoxes[4]->setFocus();
+        imSend(QStringLiteral("よそう"));
+        imSend({}, QStringLiteral("予想"));
+        select(3, 9);
+        imSend({}, QStringLiteral("　"));
+        QTRY_VERIFY(m_win->cellEditor->hasFocus());
+        press(Qt::Key_Return);
+        imSend(QStringLiteral("さくら"));
+        imSend({});
+        imSend(QStringLiteral("さくら"));
+        imSend({}, QStringLiteral("さくら"));
+        press(Qt::Key_Return);
+        QCOMPARE(grid().text(3, 9), QStringLiteral("　"));
+        QCOMPARE(grid().text(4, 9), QStringLiteral("さくら"));
+    }
+
+    // Every spin box: the input method is off, full-width numbers are read however they come.
+    void spinBoxesTakeFullWidth()
+    {
+        QSpinBox yen(m_win.get());
+        yen.setRange(0, 100000);
+        yen.setSuffix(QStringLiteral(" 円"));
+        QDoubleSpinBox ratio(m_win.get());
+        yen.show();
+        ratio.show();
+        yen.setFocus();
+        QVERIFY(!QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool());
+        yen.selectAll();
+        press(Qt::Key_Delete);
+        imSend({}, QStringLiteral("５０００"));
+        press(Qt::Key_Return);
+        QCOMPARE(yen.value(), 5000);
+        ratio.setFocus();
+        ratio.selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("１。５"));
+        press(Qt::Key_V, Qt::ControlModifier);
+        press(Qt::Key_Return);
+        QCOMPARE(ratio.value(), 1.5);
     }
 
     void leavingEditorByMouseDiscards()
