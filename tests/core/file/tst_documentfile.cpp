@@ -289,9 +289,6 @@ void TestDocumentFile::saveFailureKeepsOldFile_data()
     QTest::newRow("line feed in a cell") << "old.csv"
                                          << "3 8 A\nB"
                                          << "「2番の単勝」の文字改行 (U+000A)";
-    QTest::newRow("header cell") << "old.csv"
-                                 << "0 8 単勝♥"
-                                 << "「9列目」の見出しの文字「♥」";
     QTest::newRow("result field") << "old.csv"
                                   << "t5 7♥14"
                                   << "「結果」欄の文字「♥」";

