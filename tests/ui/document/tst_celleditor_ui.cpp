@@ -540,7 +540,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("cancelled");
         QTest::addColumn<bool>("otherWindow");
         QTest::newRow("cancelled, then a number typed") << true << false;
-        QTest::newRow("cancelled, then another window") << true << true;
         QTest::newRow("left unfinished for another window") << false << true;
     }
     void resentReadingDropped()
