@@ -47,13 +47,20 @@ int runProgram(int &argc, char **argv)
     const QStringList files = documentArguments(app);
 
     // Taken before any window exists; held until the program ends.
-    const QString lockPath = instanceLockPath();
-    const InstanceClaim claim = claimInstance(lockPath, files, HandOverPatienceMs);
-    if (!claim.lock) {
-        if (claim.handedOver)
-            return 0;
-        std::fprintf(stderr, "kirrel: %s\n", qUtf8Printable(claim.error));
-        return 1;
+    QString lockProblem;
+    const QString lockPath = instanceLockPath(&lockProblem);
+    InstanceClaim claim;
+    if (lockPath.isEmpty()) {
+        std::fprintf(stderr, "kirrel: %s; this start runs without the one-instance check\n",
+                     qUtf8Printable(lockProblem));
+    } else {
+        claim = claimInstance(lockPath, files, HandOverPatienceMs);
+        if (!claim.lock) {
+            if (claim.handedOver)
+                return 0;
+            std::fprintf(stderr, "kirrel: %s\n", qUtf8Printable(claim.error));
+            return 1;
+        }
     }
 
     applyProgramIcon();
@@ -72,7 +79,7 @@ int runProgram(int &argc, char **argv)
     InstanceListener listener;
     QObject::connect(&listener, &InstanceListener::filesReceived, &mainWindow,
                      &MainWindow::openFiles);
-    if (!listener.listen(instanceSocketPath(lockPath)))
+    if (!lockPath.isEmpty() && !listener.listen(instanceSocketPath(lockPath)))
         std::fprintf(stderr, "kirrel: later starts cannot hand over files: %s\n",
                      qUtf8Printable(listener.errorString()));
     return app.exec();

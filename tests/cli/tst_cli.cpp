@@ -251,10 +251,13 @@ void TestCli::unixConventions_data()
         << "kirrel-cli: standard input: オッズドキュメントとしては大きすぎるファイルです。\n";
     QTest::newRow("help of a command, after its other arguments")
         << "$CLI stakes % --bet win --help" << 0
-        << "usage: kirrel-cli stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN [MODEL "
-           "OPTIONS]\n                  [--ratio PCT] [--odds FILE]\n"
-           "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
-           "                  [MODEL OPTIONS] [--ratio PCT]\n\n  stakes    with --pick:..."
+        << "usage: kirrel-cli stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN\n"
+           "                  [--model M] [--lambda L] [--rho R] [--beta B]\n"
+           "                  [--combine --alpha A --gamma G] [--ratio PCT] [--odds FILE]\n"
+           "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds\n"
+           "                  FILE [--model M] [--lambda L] [--rho R] [--beta B]\n"
+           "                  [--combine --alpha A --gamma G] [--ratio PCT]\n\n"
+           "With --pick:..."
         << "";
     QTest::newRow("version") << "$CLI --version" << 0 << "kirrel-cli 0.95.0025\n"
                              << "";
