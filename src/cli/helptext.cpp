@@ -538,3 +538,24 @@ QString programManPage(const QString &templ, const QString &version, const QStri
                           {QStringLiteral("DATE"), date},
                           {QStringLiteral("OPTIONS"), roffOptions(programOptions())}});
 }
+
+QString cliCompletion(const QString &templ)
+{
+    QStringList commands;
+    QStringList values;
+    QString options;
+    for (const CommandHelp &c : cliCommands()) {
+        commands << c.name;
+        QStringList names{QStringLiteral("--help")};
+        for (const OptionHelp &o : c.options) {
+            names << o.name();
+            if (o.takesValue() && !values.contains(o.name()))
+                values << o.name();
+        }
+        options += QStringLiteral("            %1) COMPREPLY=($(compgen -W '%2' -- \"$cur\")) ;;\n")
+                       .arg(c.name, names.join(u' '));
+    }
+    return filled(templ, {{QStringLiteral("COMMANDS"), commands.join(u' ')},
+                          {QStringLiteral("VALUES"), values.join(QStringLiteral(" | "))},
+                          {QStringLiteral("OPTIONS"), options}});
+}

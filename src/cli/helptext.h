@@ -49,3 +49,7 @@ QString wrapped(const QString &paragraph, int start, int indent, int width = 79)
 // kirrel: @OPTIONS@), @VERSION@ and @DATE@ by the version and its date.
 QString cliManPage(const QString &templ, const QString &version, const QString &date);
 QString programManPage(const QString &templ, const QString &version, const QString &date);
+
+// The bash completion script: the template's @COMMANDS@, @VALUES@ (a case pattern of the options
+// that take a value) and @OPTIONS@ (a case branch per command) filled in.
+QString cliCompletion(const QString &templ);
