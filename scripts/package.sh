@@ -22,7 +22,9 @@ if [ "${1:-}" = "--in" ]; then
 fi
 dir=${1:-$root/build-package}
 # dpkg-buildflags gives what Debian builds its own packages with (fortify, stack protector,
-# relro, now); the paths of the source tree are mapped away from the debug information.
+# relro); the paths of the source tree are mapped away from the debug information.
+# Every hardening feature, bind-now included (it changes only the link).
+export DEB_BUILD_MAINT_OPTIONS=${DEB_BUILD_MAINT_OPTIONS:-hardening=+all}
 cppflags=$(dpkg-buildflags --get CPPFLAGS)
 cxxflags=$(dpkg-buildflags --get CXXFLAGS)
 ldflags=$(dpkg-buildflags --get LDFLAGS)
