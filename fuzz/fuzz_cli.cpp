@@ -65,6 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         args << (arg.startsWith('@') ? oddsFolder() + QString::fromUtf8(arg)
                                      : QString::fromUtf8(arg));
 
+    // The option forms are read as the program reads them: "--bet=win" is "--bet win".
+    if (const CommandHelp *command = args.isEmpty() ? nullptr : findCliCommand(args.first())) {
+        QStringList withValue;
+        QStringList flags;
+        for (const OptionHelp &o : command->options)
+            (o.takesValue() ? withValue : flags) << o.name();
+        if (!splitOptionValues(args, withValue, flags).isEmpty())
+            return 0;
+    }
     if (!args.isEmpty() && isAnalysisCommand(args.first())) {
         const CommandOutcome r = runAnalysisCommand(args, preparedDocument);
         FUZZ_CHECK(r.kind == CommandOutcome::Done || !r.reason.isEmpty());

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kirrel needs, asking apt only for what is missing.
-# Usage: scripts/install-deps.sh [build|run|test|all]
+# Usage: scripts/install-deps.sh [build|run|package|test|all]
 set -euo pipefail
 what=${1:-all}
 # Debian 12's qt6-charts-dev needs the Qt OpenGL CMake files without depending on them.
@@ -8,12 +8,17 @@ base=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-
 # The fuzz targets: clang with its sanitizer and libFuzzer runtimes (g++ brings its own
 # sanitizer runtimes for the sanitizer run of the suite).
 fuzz=(clang libclang-rt-14-dev)
+# The Debian package: dpkg-shlibdeps and dpkg-buildflags (dpkg-dev), file (for cpack), and the
+# checks of the package and its AppStream metadata.
+package=(dpkg-dev file gzip)
+checks=(appstream lintian)
 case "$what" in
-  build) pkgs=("${base[@]}") ;;
-  run)   pkgs=("${base[@]}" qt6-translations-l10n xvfb xauth) ;;
-  test)  pkgs=("${base[@]}" libbenchmark-dev cups printer-driver-cups-pdf poppler-utils "${fuzz[@]}") ;;
-  all)   pkgs=("${base[@]}" qt6-translations-l10n libbenchmark-dev xvfb xauth imagemagick xclip cups printer-driver-cups-pdf poppler-utils "${fuzz[@]}") ;;
-  *) echo "usage: $0 [build|run|test|all]" >&2; exit 2 ;;
+  build)   pkgs=("${base[@]}") ;;
+  run)     pkgs=("${base[@]}" qt6-translations-l10n xvfb xauth) ;;
+  package) pkgs=("${base[@]}" "${package[@]}") ;;
+  test)    pkgs=("${base[@]}" qt6-translations-l10n libbenchmark-dev cups printer-driver-cups-pdf poppler-utils "${fuzz[@]}" "${package[@]}" "${checks[@]}") ;;
+  all)     pkgs=("${base[@]}" qt6-translations-l10n libbenchmark-dev xvfb xauth imagemagick xclip cups printer-driver-cups-pdf poppler-utils "${fuzz[@]}" "${package[@]}" "${checks[@]}" bash-completion) ;;
+  *) echo "usage: $0 [build|run|package|test|all]" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${pkgs[@]}"; do

@@ -40,6 +40,13 @@ else
   echo "test print queue not started: the CUPS printing test will skip" >&2
 fi
 (cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== the Debian package, its AppStream metadata and lintian"
+deb=$(bash scripts/package.sh --in build)
+appstreamcli validate --no-net build/org.kirrel.Kirrel.metainfo.xml
+# Errors and warnings fail the run; lintian's informational tags (no bind-now in the suite's
+# own build flags, the .comment section) do not.
+lintian --fail-on error,warning "$deb"
 [ "$sanitize" = 1 ] || exit 0
 
 echo "== the suite under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -1,5 +1,6 @@
 // The start routine: one instance only (a later start hands its files over), the program
 // folder, the main window.
+#include "cli/helptext.h"
 #include "core/system/systemtools.h"
 #include "ui/desktop/fonts.h"
 #include "ui/desktop/inputmethodguard.h"
@@ -16,6 +17,7 @@
 #include <QLockFile>
 #include <QTranslator>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -46,13 +48,20 @@ int runProgram(int &argc, char **argv)
     const QStringList files = documentArguments(app);
 
     // Taken before any window exists; held until the program ends.
-    const QString lockPath = instanceLockPath();
-    const InstanceClaim claim = claimInstance(lockPath, files, HandOverPatienceMs);
-    if (!claim.lock) {
-        if (claim.handedOver)
-            return 0;
-        std::fprintf(stderr, "kirrel: %s\n", qUtf8Printable(claim.error));
-        return 1;
+    QString lockProblem;
+    const QString lockPath = instanceLockPath(&lockProblem);
+    InstanceClaim claim;
+    if (lockPath.isEmpty()) {
+        std::fprintf(stderr, "kirrel: %s; this start runs without the one-instance check\n",
+                     qUtf8Printable(lockProblem));
+    } else {
+        claim = claimInstance(lockPath, files, HandOverPatienceMs);
+        if (!claim.lock) {
+            if (claim.handedOver)
+                return 0;
+            std::fprintf(stderr, "kirrel: %s\n", qUtf8Printable(claim.error));
+            return 1;
+        }
     }
 
     applyProgramIcon();
@@ -72,15 +81,43 @@ int runProgram(int &argc, char **argv)
     InstanceListener listener;
     QObject::connect(&listener, &InstanceListener::filesReceived, &mainWindow,
                      &MainWindow::openFiles);
-    if (!listener.listen(instanceSocketPath(lockPath)))
+    if (!lockPath.isEmpty() && !listener.listen(instanceSocketPath(lockPath)))
         std::fprintf(stderr, "kirrel: later starts cannot hand over files: %s\n",
                      qUtf8Printable(listener.errorString()));
     return app.exec();
+}
+
+// --help and --version answer before anything needs a display: "kirrel --version" works over
+// ssh, in a package's checks and on a console. Nothing after "--" is an option.
+int answerWithoutDisplay(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--")
+            return -1;
+        QByteArray text;
+        if (arg == "--help" || arg == "-h" || arg == "--help-all")
+            text = programUsage().toUtf8();
+        else if (arg == "--version" || arg == "-v")
+            text = QStringLiteral("kirrel %1\n").arg(versionText()).toUtf8();
+        else
+            continue;
+        const bool written =
+            std::fwrite(text.constData(), 1, size_t(text.size()), stdout) == size_t(text.size()) &&
+            std::fflush(stdout) == 0;
+        if (!written)
+            std::perror("kirrel: standard output");
+        return written ? 0 : 1;
+    }
+    return -1;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    const int answered = answerWithoutDisplay(argc, argv);
+    if (answered >= 0)
+        return answered;
     return runProgram(argc, argv);
 }

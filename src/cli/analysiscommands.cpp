@@ -107,7 +107,7 @@ QString parse(const QStringList &args, Options *o)
         const QString badNumber =
             QStringLiteral("bad number '") + quotedText(value) + QStringLiteral("' for ") + arg;
         if (arg == QLatin1String("--bet")) {
-            o->bet = betTypeFromName(value);
+            o->bet = betTypeFromUserText(value);
             if (!o->bet)
                 return QStringLiteral("unknown bet type '") + quotedText(value) + QLatin1Char('\'');
         } else if (arg == QLatin1String("--model")) {

@@ -24,3 +24,28 @@ bool takePaths(const QStringList &args, qsizetype &i, QStringList *paths)
     *paths << arg;
     return true;
 }
+
+QString splitOptionValues(QStringList &args, const QStringList &withValue, const QStringList &flags)
+{
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString arg = args.at(i);
+        if (arg == QLatin1String("--"))
+            break;
+        if (withValue.contains(arg)) {
+            ++i; // its value, whatever it looks like
+            continue;
+        }
+        const qsizetype equals = arg.indexOf(QLatin1Char('='));
+        if (!arg.startsWith(QLatin1String("--")) || equals < 0)
+            continue;
+        const QString name = arg.left(equals);
+        if (flags.contains(name))
+            return QStringLiteral("%1 takes no value").arg(name);
+        if (!withValue.contains(name))
+            continue;
+        args[i] = name;
+        args.insert(i + 1, arg.mid(equals + 1));
+        ++i;
+    }
+    return QString();
+}

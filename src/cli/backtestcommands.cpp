@@ -61,7 +61,7 @@ QString parse(const QStringList &args, Options *o)
             QStringLiteral("bad number '%1' for %2").arg(quotedText(value), arg);
         const std::optional<double> v = finiteNumber(value);
         if (arg == QLatin1String("--bet")) {
-            o->bet = betTypeFromName(value);
+            o->bet = betTypeFromUserText(value);
             if (!o->bet)
                 return QStringLiteral("unknown bet type '%1'").arg(quotedText(value));
         } else if (arg == QLatin1String("--model")) {

@@ -1,7 +1,9 @@
 // kirrel-cli: the document operations of the program without a window, for scripts.
 
 #include "cli/analysiscommands.h"
+#include "cli/arguments.h"
 #include "cli/backtestcommands.h"
+#include "cli/helptext.h"
 #include "cli/seasoncommands.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
@@ -19,164 +21,6 @@
 namespace {
 
 enum ExitCode { ExitOk = 0, ExitBadInput = 1, ExitUsage = 2 };
-
-struct CommandHelp
-{
-    const char *name;
-    // Each line of the synopsis without "kirrel-cli ".
-    const char *synopsis;
-    const char *description;
-    bool analysis; // takes BET, MODEL OPTIONS, --ratio and --odds
-};
-
-const CommandHelp Commands[] = {
-    {"recalc", "recalc IN [-o OUT]",
-     "  recalc    load IN, recalculate as the \"集計\" button does and write the document\n"
-     "            (to OUT, or to standard output) in the document format, code page 932\n",
-     false},
-    {"quinella", "quinella IN",
-     "  quinella  load, recalculate and estimate the quinella odds; print one pair a line\n"
-     "            (1-2:4.3), UTF-8\n",
-     false},
-    {"cells", "cells IN [--quinella]",
-     "  cells     load and recalculate [and estimate]; print every cell of the runner table\n"
-     "            [or of the quinella matrix] row by row as\n"
-     "            row TAB column TAB text TAB background TAB text colour (#rrggbb), UTF-8;\n"
-     "            a TAB, CR or LF in a text is written as \\t, \\r or \\n\n",
-     false},
-    {"exotics", "exotics IN --bet BET [MODEL OPTIONS] [--ratio PCT] [--odds FILE] [--top N]",
-     "  exotics   load and recalculate; print every combination of the bet type that has a\n"
-     "            probability, most probable first, as COMBO TAB PROBABILITY TAB ODDS\n"
-     "            (probability with 9 decimals, estimated odds with 1); with --odds, the\n"
-     "            combinations that have actual odds add TAB ACTUAL TAB EV (EV = probability x\n"
-     "            actual odds, 3 decimals); --top N prints the first N only. UTF-8\n",
-     true},
-    {"stakes",
-     "stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN [MODEL OPTIONS]\n"
-     "                  [--ratio PCT] [--odds FILE]\n"
-     "stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
-     "                  [MODEL OPTIONS] [--ratio PCT]",
-     "  stakes    with --pick: spread YEN over the combinations so that each pays about the\n"
-     "            same (dutching), stakes rounded to 100 yen, at least 100; a line per pick\n"
-     "            COMBO TAB ODDS TAB STAKE TAB PAYOUT, then 合成オッズ TAB combined odds,\n"
-     "            合計 TAB total, 払戻 TAB smallest TAB largest payout, and トリガミ when the\n"
-     "            smallest payout is below the total. Odds are the actual ones when --odds\n"
-     "            has them, else the estimated ones.\n"
-     "            with --kelly: Kelly stakes over the combinations of the odds file, a line\n"
-     "            per combination staked COMBO TAB PROBABILITY TAB ODDS TAB FRACTION (of the\n"
-     "            bankroll at full Kelly) TAB STAKE (YEN x FRACTION x the Kelly fraction,\n"
-     "            rounded down to 100 yen), then 留保 TAB the part kept back. FRACTION of\n"
-     "            Kelly: above 0 and at most 1, as 0.5 or 1/2. Not for place and wide.\n",
-     true},
-    {"backtest",
-     "backtest PATH... --bet BET [MODEL OPTIONS] [--ratio PCT]\n"
-     "                  [--combine --alpha A --gamma G] [--min-ratio X | --min-ev E]\n"
-     "                  [--flat YEN | --kelly FRACTION --bankroll YEN] [--at HH:MM]",
-     "  backtest  play a betting rule over documents (PATH: files, or folders searched for\n"
-     "            *.csv) in the order of their date field, then their paths; a race counts\n"
-     "            with a result and actual odds of BET in its analysis file (the latest\n"
-     "            snapshot, or the last one at or before --at). Bought: every ticket whose\n"
-     "            actual / estimated odds (2 decimals, halves up) is at least X (default\n"
-     "            1.2), or whose probability x actual odds (3 decimals) is at least E;\n"
-     "            stakes YEN each (a multiple of 100, default 100) or Kelly stakes on the\n"
-     "            bankroll as it stands. A winning ticket returns its payout from the\n"
-     "            analysis file, else stake x odds (counted under fromodds). A line per race\n"
-     "            FILE TAB TICKETS TAB STAKED TAB RETURNED TAB PROFIT (cumulative), then\n"
-     "            races, bet, tickets, hits, staked, returned, recovery, profit,\n"
-     "            maxdrawdown, longestlosing and fromodds, each NAME TAB VALUE. UTF-8\n",
-     true},
-    {"season",
-     "season PATH... [--model harville|discount|normal] [--lambda L] [--rho R]\n"
-     "                  [--beta B] [--combine --alpha A --gamma G]",
-     "  season    load every document of the PATHs (files, or folders searched for *.csv),\n"
-     "            read its result field (結果, \"3-7-12\") as the finishing order and evaluate\n"
-     "            the model on it: a line per document FILE TAB RUNNERS TAB RESULT TAB PWIN\n"
-     "            (the winner's probability) TAB WINRANK (its rank by probability) TAB LOGLIK\n"
-     "            (log P of the first three in order), or FILE TAB RUNNERS TAB - TAB REASON for\n"
-     "            one left out; then races, excluded, loglik, winloglik, brier, favourites and\n"
-     "            nine calibration lines LO TAB HI TAB COUNT TAB MEANP TAB WINS. UTF-8\n"
-     "            --combine: win probabilities own^A x market^G, own = the weighted columns\n"
-     "            other than odds and 投票金, market = those; A and G from -5 to 5\n",
-     false},
-    {"fit", "fit PATH... [--model harville|discount|combined] [--holdout F]",
-     "  fit       fit the model to the results by maximum likelihood: races, excluded, a line\n"
-     "            per parameter NAME TAB VALUE TAB STANDARD ERROR (harville beta; discount\n"
-     "            beta, lambda, rho; combined alpha, gamma), loglik TAB BEFORE TAB AFTER;\n"
-     "            --holdout F (0 < F < 1) fits on the earliest races by date and adds\n"
-     "            holdout TAB N TAB BEFORE TAB AFTER for the latest F of them\n",
-     false},
-};
-
-const char AnalysisOptions[] =
-    "  BET        win (単勝) 7, place (複勝) 7, bracket-quinella (枠連) 3-5,\n"
-    "             quinella (馬連) 1-2, wide (ワイド) 1-2, exacta (馬単) 1>2,\n"
-    "             trio (3連複) 1-2-3, trifecta (3連単) 1>2>3; runner or bracket numbers,\n"
-    "             any order for \"-\" combinations\n"
-    "  MODEL OPTIONS\n"
-    "    --model harville|discount|normal   finishing-order model (default harville)\n"
-    "    --lambda L, --rho R   discount model: second place by p^L (default 0.81), third by\n"
-    "                          p^R (default 0.65); above 0, at most 3\n"
-    "    --beta B              win probabilities p^B, renormalised (default 1); above 0, at\n"
-    "                          most 5\n"
-    "    --combine --alpha A --gamma G   win probabilities own^A x market^G instead of\n"
-    "                          p^B: market = the odds columns and those headed 投票金, own =\n"
-    "                          the other weighted columns; A and G from -5 to 5\n"
-    "  --ratio PCT  payout ratio of the bet type in percent (default: win and place 80,\n"
-    "               bracket-quinella, quinella and wide 77.5, exacta and trio 75,\n"
-    "               trifecta 72.5); estimated odds = ratio / probability, truncated to one\n"
-    "               decimal, at least 1.0\n"
-    "  --odds FILE  actual odds, UTF-8 or code page 932: each line COMBO TAB ODDS (or blank-\n"
-    "               separated); a first line without a digit is a header naming the odds\n"
-    "               column; ODDS 1.0 to 99999999.9, one decimal; 取消, 除外 or --- for none\n";
-
-const char Closing[] =
-    "IN, or the FILE of --odds, can be \"-\" for standard input (one of them); pipes and\n"
-    "FIFOs are read like files, to their end (a document up to 64 MiB). \"-o -\" writes to\n"
-    "standard output.\n"
-    "\n"
-    "Exit status: 0 done, 1 a file could not be read or written or the document cannot be\n"
-    "analysed for the bet type (season, fit: no race has a result, or the fit fails),\n"
-    "2 wrong usage.\n"
-    "Messages: usage errors are English. A failure with a file is reported as\n"
-    "\"kirrel-cli: FILE: reason\": a reason about a document (reading, writing, the\n"
-    "quinella layout) is the Japanese text the program's windows show; the analysis\n"
-    "commands' reasons and those about standard output are English.\n";
-
-// The whole usage, or that of one command.
-QByteArray usageText(const CommandHelp *only = nullptr)
-{
-    QByteArray synopsis;
-    QByteArray descriptions;
-    bool analysis = false;
-    for (const CommandHelp &c : Commands) {
-        if (only && only != &c)
-            continue;
-        for (const QByteArray &line : QByteArray(c.synopsis).split('\n')) {
-            const bool continued = line.startsWith(' ');
-            synopsis += continued            ? QByteArray()
-                        : synopsis.isEmpty() ? QByteArray("usage: kirrel-cli ")
-                                             : QByteArray("       kirrel-cli ");
-            synopsis += line + '\n';
-        }
-        descriptions += c.description;
-        analysis = analysis || c.analysis;
-    }
-    if (!only)
-        synopsis += "       kirrel-cli COMMAND --help\n"
-                    "       kirrel-cli --help | --version\n";
-    QByteArray text = synopsis + '\n' + descriptions;
-    if (analysis)
-        text += QByteArray("\n") + AnalysisOptions;
-    return text + '\n' + Closing;
-}
-
-const CommandHelp *findCommand(const QString &name)
-{
-    for (const CommandHelp &c : Commands)
-        if (name == QLatin1String(c.name))
-            return &c;
-    return nullptr;
-}
 
 // --help or -h among the options asks for the command's usage instead.
 bool asksForHelp(const QStringList &args)
@@ -354,21 +198,29 @@ int run(const Arguments &a)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return usageError(QStringLiteral("no command given"));
-    const QString &first = args.first();
+    const QString first = args.first();
     if (first == QLatin1String("--version"))
         return emit(QStringLiteral("kirrel-cli %1\n").arg(versionText()).toUtf8());
     if (first == QLatin1String("--help") || first == QLatin1String("-h"))
-        return emit(usageText());
-    const CommandHelp *command = findCommand(first);
+        return emit(cliUsage().toUtf8());
+    const CommandHelp *command = findCliCommand(first);
     if (!command)
         return usageError(first.startsWith(QLatin1Char('-'))
                               ? QStringLiteral("unknown option '%1'").arg(first)
                               : QStringLiteral("unknown command '%1'").arg(first));
     if (asksForHelp(args.mid(1)))
-        return emit(usageText(command));
+        return emit(cliUsage(*command).toUtf8());
+    // "--bet=win" is "--bet win" for every option the command lists with a value.
+    QStringList withValue;
+    QStringList flags;
+    for (const OptionHelp &o : command->options)
+        (o.takesValue() ? withValue : flags) << o.name();
+    const QString formProblem = splitOptionValues(args, withValue, flags);
+    if (!formProblem.isEmpty())
+        return usageError(formProblem);
     if (isAnalysisCommand(first) || isSeasonCommand(first) || isBacktestCommand(first)) {
         // Output handed over in pieces goes out at once; the first failure stops it.
         int pieceError = 0;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -55,6 +56,45 @@ OddsDocument opened(const QString &path)
     return doc;
 }
 
+// The option names of a usage text: the first word of each "  -" line under "Options".
+QStringList helpOptions(const QByteArray &usage)
+{
+    QStringList names;
+    bool inOptions = false;
+    for (const QString &line : QString::fromUtf8(usage).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("Options")))
+            inOptions = true;
+        else if (inOptions && line.isEmpty())
+            break;
+        else if (inOptions && line.startsWith(QLatin1String("  -")))
+            names << line.mid(2).section(QLatin1Char(' '), 0, 0);
+    }
+    return names;
+}
+
+// The options of a manual page, those of one command's section (.SS) or of OPTIONS: the bold
+// word after each .TP.
+QStringList manualOptions(const QString &page, const QString &command)
+{
+    const QStringList lines = page.split(QLatin1Char('\n'));
+    const QString heading =
+        command.isEmpty() ? QStringLiteral(".SH OPTIONS") : QStringLiteral(".SS ") + command;
+    qsizetype i = lines.indexOf(heading);
+    QStringList names;
+    if (i < 0)
+        return {QStringLiteral("(no section %1)").arg(heading)};
+    static const QRegularExpression bold(QStringLiteral("^\\\\fB(.*?)\\\\f[RP]"));
+    for (++i; i + 1 < lines.size(); ++i) {
+        if (lines.at(i).startsWith(QLatin1String(".SH")) ||
+            lines.at(i).startsWith(QLatin1String(".SS")))
+            break;
+        const QRegularExpressionMatch m = bold.match(lines.at(i + 1));
+        if (lines.at(i) == QLatin1String(".TP") && m.hasMatch())
+            names << m.captured(1).replace(QLatin1String("\\-"), QLatin1String("-"));
+    }
+    return names;
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -78,6 +118,8 @@ private Q_SLOTS:
     void kelly();
     void analysisLimits_data();
     void analysisLimits();
+    void helpMatchesManual_data();
+    void helpMatchesManual();
 
 private:
     QTemporaryDir m_dir;
@@ -251,13 +293,53 @@ void TestCli::unixConventions_data()
         << "kirrel-cli: standard input: オッズドキュメントとしては大きすぎるファイルです。\n";
     QTest::newRow("help of a command, after its other arguments")
         << "$CLI stakes % --bet win --help" << 0
-        << "usage: kirrel-cli stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN [MODEL "
-           "OPTIONS]\n                  [--ratio PCT] [--odds FILE]\n"
-           "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds FILE\n"
-           "                  [MODEL OPTIONS] [--ratio PCT]\n\n  stakes    with --pick:..."
+        << "usage: kirrel-cli stakes IN --bet BET --pick COMBO[,COMBO...] --budget YEN\n"
+           "                  [--model M] [--lambda L] [--rho R] [--beta B]\n"
+           "                  [--combine --alpha A --gamma G] [--ratio PCT] [--odds FILE]\n"
+           "       kirrel-cli stakes IN --bet BET --kelly FRACTION --bankroll YEN --odds\n"
+           "                  FILE [--model M] [--lambda L] [--rho R] [--beta B]\n"
+           "                  [--combine --alpha A --gamma G] [--ratio PCT]\n\n"
+           "With --pick:..."
         << "";
     QTest::newRow("version") << "$CLI --version" << 0 << "kirrel-cli 0.95.0025\n"
                              << "";
+    QTest::newRow("--option=value") << "$CLI exotics % --bet=trio --model=discount --lambda=0.9 "
+                                       "--top=5"
+                                    << 0
+                                    << "= $CLI exotics % --bet trio --model discount --lambda 0.9 "
+                                       "--top 5"
+                                    << "";
+    QTest::newRow("\"-\" after =") << "printf '3\\t9.5\\n' | $CLI exotics % --bet win --odds=-" << 0
+                                   << "= printf '3\\t9.5\\n' | $CLI exotics % --bet win --odds -"
+                                   << "";
+    QTest::newRow("Japanese bet type")
+        << "$CLI exotics % --bet 3連単 --top 30" << 0 << "= $CLI exotics % --bet trifecta --top 30"
+        << "";
+    QTest::newRow("Japanese bet type, full-width digit")
+        << "$CLI exotics % --bet=３連複" << 0 << "= $CLI exotics % --bet trio"
+        << "";
+    QTest::newRow("Japanese bet type in stakes")
+        << "$CLI stakes % --bet ワイド --pick 1-2,3-4 --budget=10000" << 0
+        << "= $CLI stakes % --bet wide --pick 1-2,3-4 --budget 10000"
+        << "";
+    QTest::newRow("a flag given a value") << "$CLI cells % --quinella=yes" << 2 << ""
+                                          << "kirrel-cli: --quinella takes no value\n"
+                                             "Try 'kirrel-cli --help'.\n";
+    QTest::newRow("an unknown Japanese bet type") << "$CLI exotics % --bet=4連単" << 2 << ""
+                                                  << "kirrel-cli: unknown bet type '4連単'\n"
+                                                     "Try 'kirrel-cli --help'.\n";
+    QTest::newRow("an option of another command, with a value")
+        << "$CLI season % --top=3" << 2 << ""
+        << "kirrel-cli: unknown option '--top=3' for season\nTry 'kirrel-cli --help'.\n";
+    // The desktop program answers these without a display.
+    QTest::newRow("kirrel --version without a display")
+        << "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $KIRREL --version" << 0
+        << "kirrel 0.95.0025\n"
+        << "";
+    QTest::newRow("kirrel --help without a display, after a file")
+        << "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $KIRREL % -h" << 0
+        << "usage: kirrel [FILE...]\n       kirrel --help | --version\n..."
+        << "";
     QTest::newRow("a full standard output")
         << "$CLI recalc % > /dev/full" << 1 << ""
         << "kirrel-cli: standard output: No space left on device\n";
@@ -280,6 +362,7 @@ void TestCli::unixConventions()
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("CLI"), QStringLiteral(KIRREL_CLI_PATH));
+        env.insert(QStringLiteral("KIRREL"), QStringLiteral(KIRREL_PATH));
         p.setProcessEnvironment(env);
         p.start(QStringLiteral("bash"), {QStringLiteral("-c"), line});
         Run r;
@@ -631,6 +714,56 @@ void TestCli::analysisLimits()
     QCOMPARE(r.exitCode, status);
     const QByteArray shown = status == 0 ? r.out : r.err.left(r.err.indexOf('\n') + 1);
     QCOMPARE(QString::fromUtf8(shown), out);
+}
+
+// Each usage lists the options its command takes, as its manual page does, and no other.
+void TestCli::helpMatchesManual_data()
+{
+    QTest::addColumn<QString>("command"); // empty: the desktop program
+    for (const char *command :
+         {"recalc", "quinella", "cells", "exotics", "stakes", "backtest", "season", "fit"})
+        QTest::newRow(command) << QString::fromLatin1(command);
+    QTest::newRow("kirrel") << QString();
+}
+
+void TestCli::helpMatchesManual()
+{
+    QFETCH(QString, command);
+    const bool cliCommand = !command.isEmpty();
+    QFile manual(QStringLiteral(KIRREL_MAN_DIR) +
+                 (cliCommand ? QStringLiteral("/kirrel-cli.1") : QStringLiteral("/kirrel.1")));
+    QVERIFY2(manual.open(QIODevice::ReadOnly), qPrintable(manual.fileName()));
+    const QString page = QString::fromUtf8(manual.readAll());
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(env);
+    if (cliCommand)
+        program.start(QStringLiteral(KIRREL_CLI_PATH), {command, QStringLiteral("--help")});
+    else
+        program.start(QStringLiteral(KIRREL_PATH), {QStringLiteral("--help")});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+    const QByteArray usage = program.readAllStandardOutput();
+    const QStringList listed = helpOptions(usage);
+    QCOMPARE(listed, manualOptions(page, command));
+    if (!cliCommand)
+        return;
+    QCOMPARE(listed.isEmpty(), command == QLatin1String("quinella"));
+
+    // The usage lines name no option the list leaves out.
+    static const QRegularExpression optionWord(QStringLiteral("(?<![\\w-])--?[a-z][a-z-]*"));
+    const QString synopsis = QString::fromUtf8(usage).section(QStringLiteral("\n\n"), 0, 0);
+    for (const QRegularExpressionMatch &m : optionWord.globalMatch(synopsis))
+        QVERIFY2(listed.contains(m.captured()), qPrintable(m.captured()));
+    // The command knows every option listed.
+    for (const QString &option : listed) {
+        const Run r = cli({command, option, QStringLiteral("x"), QStringLiteral("y")});
+        QVERIFY(r.exitCode != 0);
+        QVERIFY2(!r.err.contains("unknown option"), r.err.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

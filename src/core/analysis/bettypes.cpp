@@ -57,6 +57,20 @@ std::optional<BetType> betTypeFromName(QStringView name)
     return std::nullopt;
 }
 
+std::optional<BetType> betTypeFromUserText(QStringView text)
+{
+    if (const std::optional<BetType> named = betTypeFromName(text))
+        return named;
+    QString label = text.toString();
+    for (QChar &c : label)
+        if (c >= u'０' && c <= u'９')
+            c = QChar(u'0' + (c.unicode() - u'０'));
+    for (const BetType type : AllBetTypes)
+        if (label == QString::fromUtf8(info(type).label))
+            return type;
+    return std::nullopt;
+}
+
 int ticketSize(BetType type)
 {
     return info(type).size;

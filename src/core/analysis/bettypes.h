@@ -19,6 +19,9 @@ QString betTypeLabel(BetType type);
 // "win", "place", "bracket-quinella", ...: the name on the command line.
 QString betTypeName(BetType type);
 std::optional<BetType> betTypeFromName(QStringView name);
+// What a user may type for a bet type: its name or its label, the label's digits half- or
+// full-width ("3連単", "３連単").
+std::optional<BetType> betTypeFromUserText(QStringView text);
 
 // Runners (brackets for the bracket quinella) a ticket names: 1, 2 or 3.
 int ticketSize(BetType type);

@@ -10,6 +10,11 @@
 #include <array>
 #include <cstdlib>
 
+#if !defined(KIRREL_VERSION_MAJOR) || !defined(KIRREL_VERSION_MINOR) ||                            \
+    !defined(KIRREL_VERSION_PATCH)
+#error "The build gives the version (project VERSION in CMakeLists.txt)"
+#endif
+
 namespace {
 
 QString withSlash(const QString &folder)
@@ -111,5 +116,5 @@ QString versionText(int major, int minor, int revision)
 
 QString versionText()
 {
-    return versionText(AppVersionMajor, AppVersionMinor, AppVersionRevision);
+    return versionText(KIRREL_VERSION_MAJOR, KIRREL_VERSION_MINOR, KIRREL_VERSION_PATCH);
 }

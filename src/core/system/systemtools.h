@@ -3,10 +3,6 @@
 
 #include <QString>
 
-inline constexpr int AppVersionMajor = 0;
-inline constexpr int AppVersionMinor = 95;
-inline constexpr int AppVersionRevision = 25;
-
 // Fills template: every "フォルダ名" becomes the folder of path (with its trailing "/"), every
 // "ファイル名" the base name without extension, every "拡張子" the extension with its ".".
 // Selectors match as text; text filled in is never searched again. A name without "." has
@@ -23,6 +19,7 @@ QString appFolderPath();
 // The same choice for a given program folder and build tree.
 QString appFolderPath(const QString &programFolder, const QString &buildTree);
 
-// "0.95.0025": major, minor as two digits, revision as four.
+// "0.95.0025": major, minor as two digits, revision as four; versionText() is the version the
+// build gives (the project's VERSION in CMakeLists.txt).
 QString versionText();
 QString versionText(int major, int minor, int revision);

@@ -5,6 +5,7 @@
 #include "ui/desktop/screenmetrics.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLockFile>
@@ -13,7 +14,10 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 QStringList documentFileFilters()
@@ -44,15 +48,43 @@ QString showFileDialog(QWidget *owner, const QStringList &filter, const QString 
     return path;
 }
 
-QString instanceLockPath()
+QString privateInstanceFolder(const QString &parent, QString *why)
+{
+    const QString folder =
+        QDir(parent).filePath(QStringLiteral("kirrel-%1").arg(qulonglong(::getuid())));
+    const QByteArray native = QFile::encodeName(folder);
+    const auto fail = [&](const QString &reason) {
+        if (why)
+            *why = folder + QStringLiteral(": ") + reason;
+        return QString();
+    };
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    // lstat: a link planted under the name is refused, not followed.
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISDIR(st.st_mode))
+        return fail(QStringLiteral("not a folder"));
+    if (st.st_uid != ::getuid())
+        return fail(QStringLiteral("belongs to another user"));
+    if ((st.st_mode & 077) != 0)
+        return fail(QStringLiteral("other users can enter it (chmod 700 makes it usable)"));
+    return folder;
+}
+
+QString instanceLockPath(QString *why)
 {
     const QString name = QStringLiteral("kirrel.lock");
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    // An empty folder would put the lock at "/".
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
-        return QDir(runtime).filePath(name);
-    return QDir(QDir::tempPath())
-        .filePath(QStringLiteral("kirrel-%1.lock").arg(qulonglong(::getuid())));
+    // Asked only when set: unset, Qt would make a folder of its own and warn about it.
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        // An empty folder would put the lock at "/".
+        if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
+            return QDir(runtime).filePath(name);
+    }
+    const QString folder = privateInstanceFolder(QDir::tempPath(), why);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(name);
 }
 
 std::unique_ptr<QLockFile> lockSingleInstance(const QString &lockPath)
@@ -67,7 +99,8 @@ std::unique_ptr<QLockFile> lockSingleInstance(const QString &lockPath)
 
 std::unique_ptr<QLockFile> lockSingleInstance()
 {
-    return lockSingleInstance(instanceLockPath());
+    const QString path = instanceLockPath();
+    return path.isEmpty() ? nullptr : lockSingleInstance(path);
 }
 
 void moveControl(QWidget *control, int left, int top, int width, int height, int fontPixels)

@@ -19,9 +19,15 @@ QStringList documentFileFilters();
 QString showFileDialog(QWidget *owner, const QStringList &filter, const QString &initialFolder,
                        const QString &initialName, const QString &title, const QString &mode);
 
-// Where the single-instance lock lives: the user's runtime folder, or the temporary folder with
-// the user id in the name when there is none.
-QString instanceLockPath();
+// Where the single-instance lock (and its socket) lives: the user's runtime folder
+// ($XDG_RUNTIME_DIR), or without one the folder privateInstanceFolder gives under the temporary
+// folder. Empty, with why set, when that folder cannot be used safely.
+QString instanceLockPath(QString *why = nullptr);
+
+// parent/kirrel-<user id>, created owner-only (0700) when missing and used only while it is a
+// folder (not a link) of this user that no one else can enter; else empty, why telling the
+// folder and the reason.
+QString privateInstanceFolder(const QString &parent, QString *why);
 
 // Takes the single-instance lock. Null when another instance holds it: the caller ends at once.
 // The lock is held as long as the returned object lives.

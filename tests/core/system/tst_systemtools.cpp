@@ -134,8 +134,8 @@ void TestSystemTools::versionTextCases_data()
     QTest::addColumn<int>("minor");
     QTest::addColumn<int>("revision");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("program version")
-        << AppVersionMajor << AppVersionMinor << AppVersionRevision << "0.95.0025";
+    // The build's own version is checked through the programs' --version.
+    QTest::newRow("program version") << 0 << 95 << 25 << "0.95.0025";
     QTest::newRow("padded") << 1 << 2 << 3 << "1.02.0003";
     QTest::newRow("wider than the mask") << 12 << 345 << 67890 << "12.345.67890";
 }

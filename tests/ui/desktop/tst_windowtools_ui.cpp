@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestWindowTools : public QObject
 {
@@ -26,6 +28,9 @@ private Q_SLOTS:
     void chosenFolderBecomesCurrent();
     void lockAllowsOneHolder();
     void lockNeverAtRoot();
+    void privateFolder_data();
+    void privateFolder();
+    void secondProgramEndsAtOnce_data();
     void secondProgramEndsAtOnce();
     void moveCtrl_data();
     void moveCtrl();
@@ -116,8 +121,74 @@ void TestWindowTools::lockNeverAtRoot()
     QVERIFY(QFileInfo(QFileInfo(path).absolutePath()).isDir());
 }
 
+enum class Planted { Nothing, OwnerOnly, OpenToOthers, Link, File, OtherUser };
+Q_DECLARE_METATYPE(Planted)
+
+void TestWindowTools::privateFolder_data()
+{
+    QTest::addColumn<Planted>("planted"); // what is at the folder's name beforehand
+    QTest::addColumn<QString>("refusal"); // empty: the folder is used
+    QTest::newRow("made owner-only") << Planted::Nothing << QString();
+    QTest::newRow("an owner-only folder is used") << Planted::OwnerOnly << QString();
+    QTest::newRow("open to others")
+        << Planted::OpenToOthers << "other users can enter it (chmod 700 makes it usable)";
+    QTest::newRow("a link to a folder of ours") << Planted::Link << "not a folder";
+    QTest::newRow("a file") << Planted::File << "not a folder";
+    QTest::newRow("another user's folder") << Planted::OtherUser << "belongs to another user";
+}
+
+void TestWindowTools::privateFolder()
+{
+    QFETCH(Planted, planted);
+    QFETCH(QString, refusal);
+    QTemporaryDir parent;
+    QVERIFY(parent.isValid());
+    const QString path = parent.filePath(QStringLiteral("kirrel-%1").arg(::getuid()));
+    const QByteArray native = QFile::encodeName(path);
+    switch (planted) {
+    case Planted::Nothing:
+        break;
+    case Planted::OwnerOnly:
+    case Planted::OpenToOthers:
+    case Planted::OtherUser:
+        QVERIFY(::mkdir(native.constData(), planted == Planted::OpenToOthers ? 0755 : 0700) == 0);
+        QVERIFY(::chmod(native.constData(), planted == Planted::OpenToOthers ? 0755 : 0700) == 0);
+        if (planted == Planted::OtherUser && ::chown(native.constData(), 65534, 65534) != 0)
+            QSKIP("giving a folder to another user needs root");
+        break;
+    case Planted::Link:
+        QVERIFY(QDir(parent.path()).mkdir(QStringLiteral("ours")));
+        QVERIFY(QFile::link(parent.filePath(QStringLiteral("ours")), path));
+        break;
+    case Planted::File: {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        break;
+    }
+    }
+    QString why;
+    const QString folder = privateInstanceFolder(parent.path(), &why);
+    if (refusal.isEmpty()) {
+        QCOMPARE(folder, path);
+        struct stat st;
+        QVERIFY(::lstat(native.constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0700));
+    } else {
+        QVERIFY(folder.isEmpty());
+        QCOMPARE(why, path + QStringLiteral(": ") + refusal);
+    }
+}
+
+void TestWindowTools::secondProgramEndsAtOnce_data()
+{
+    QTest::addColumn<bool>("runtimeFolder");
+    QTest::newRow("in the runtime folder") << true;
+    QTest::newRow("without a runtime folder: in the temporary folder") << false;
+}
+
 void TestWindowTools::secondProgramEndsAtOnce()
 {
+    QFETCH(bool, runtimeFolder);
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../kirrel");
     if (!QFileInfo(program).isExecutable())
         QSKIP("the kirrel program is not built");
@@ -125,8 +196,16 @@ void TestWindowTools::secondProgramEndsAtOnce()
     QVERIFY(QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    if (runtimeFolder) {
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    } else {
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), runtime.path());
+    }
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString lockFolder = runtimeFolder
+                                   ? runtime.path()
+                                   : runtime.filePath(QStringLiteral("kirrel-%1").arg(::getuid()));
 
     // Free lock: the program runs until it is stopped.
     QProcess first;
@@ -134,7 +213,7 @@ void TestWindowTools::secondProgramEndsAtOnce()
     first.start(program, {});
     QVERIFY(first.waitForStarted());
     QVERIFY(!first.waitForFinished(1500));
-    QTRY_VERIFY(QFile::exists(runtime.filePath(QStringLiteral("kirrel.lock"))));
+    QTRY_VERIFY(QFile::exists(QDir(lockFolder).filePath(QStringLiteral("kirrel.lock"))));
 
     // Held lock: a second start ends at once and quietly.
     QProcess second;
