@@ -28,6 +28,7 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
     for (const AnalysisRow &row : m_table.rows)
         m_names.push_back(ticketNames(race, m_table.type, row.ticket));
     takeOdds(inputs);
+    takePicks(inputs);
     if (m_snapshot > 0) // the table comes with the latest odds
         applyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
@@ -49,6 +50,20 @@ bool AnalysisTableModel::takeOdds(const AnalysisInputs &inputs)
     m_actual = shown;
     m_previous = previous;
     return true;
+}
+
+bool AnalysisTableModel::takePicks(const AnalysisInputs &inputs)
+{
+    const std::set<Ticket> &picks = inputs.picksOf(m_table.type);
+    if (picks == m_picks)
+        return false;
+    m_picks = picks;
+    return true;
+}
+
+bool AnalysisTableModel::isPicked(int r) const
+{
+    return r >= 0 && r < rowCount() && m_picks.count(row(r).ticket) > 0;
 }
 
 void AnalysisTableModel::setSnapshot(int shown, const AnalysisInputs &inputs)
@@ -93,8 +108,9 @@ bool AnalysisTableModel::isSuddenDrop(int r) const
 
 void AnalysisTableModel::setValues(const AnalysisInputs &inputs)
 {
-    // Picks and stake settings are no values of the table: no dataChanged (and no re-sort)
-    // for a click that picks a row.
+    // Picks change only their own column (a re-sort only when sorted by it).
+    if (takePicks(inputs) && !m_table.rows.empty())
+        Q_EMIT dataChanged(index(0, PickCol), index(rowCount() - 1, PickCol), {Qt::CheckStateRole});
     const bool odds = takeOdds(inputs);
     if (!odds && inputs.highRatio == m_highRatio && inputs.lowRatio == m_lowRatio)
         return;
@@ -174,6 +190,21 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
         return {};
     const AnalysisRow &r = row(index.row());
     const int column = index.column();
+    const bool picked = m_picks.count(r.ticket) > 0;
+    if (column == PickCol) {
+        switch (role) {
+        case Qt::CheckStateRole:
+            return picked ? Qt::Checked : Qt::Unchecked;
+        case SortRole:
+            return picked ? 1 : 0;
+        case Qt::AccessibleTextRole:
+            return picked ? QStringLiteral("買う") : QStringLiteral("買わない");
+        case Qt::ToolTipRole:
+            return QStringLiteral("Space かクリックで、この買い目を買う・買わないを切り替えます");
+        default:
+            return {};
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -238,8 +269,9 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const titles[] = {"買い目", "馬名", "確率%",   "推定オッズ", "実オッズ",
-                                         "前回",   "変化", "実÷推定", "期待値",     "馬連表の推定"};
+    static const char *const titles[] = {"買う",       "買い目",   "馬名",        "確率%",
+                                         "推定オッズ", "実オッズ", "前回",        "変化",
+                                         "実÷推定",    "期待値",   "馬連表の推定"};
     if (section == hitColumn())
         return QStringLiteral("的中");
     return section >= 0 && section <= DocumentEstimateCol ? QString::fromUtf8(titles[section])
@@ -249,6 +281,8 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
 Qt::ItemFlags AnalysisTableModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.column() == PickCol)
+        f |= Qt::ItemIsUserCheckable;
     if (index.column() == ActualCol && m_snapshot == 0)
         f |= Qt::ItemIsEditable;
     return f;
@@ -256,6 +290,11 @@ Qt::ItemFlags AnalysisTableModel::flags(const QModelIndex &index) const
 
 bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
+    if (role == Qt::CheckStateRole && index.column() == PickCol && index.row() < rowCount()) {
+        // The window turns it into an edit of the picks, which comes back through setValues.
+        Q_EMIT pickEdited(row(index.row()).ticket, value.value<Qt::CheckState>() == Qt::Checked);
+        return true;
+    }
     if (role != Qt::EditRole || index.column() != ActualCol || m_snapshot != 0 ||
         index.row() >= rowCount())
         return false;
@@ -287,6 +326,14 @@ std::vector<int> outputColumns(const AnalysisTableModel &model)
     return columns;
 }
 
+// What copying and printing show of a cell: the 買う column as a check mark.
+QString outputText(const AnalysisTableModel &model, int r, int c)
+{
+    if (c == AnalysisTableModel::PickCol)
+        return model.isPicked(r) ? QStringLiteral("✓") : QString();
+    return model.data(model.index(r, c), Qt::DisplayRole).toString();
+}
+
 } // namespace
 
 QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows)
@@ -300,7 +347,7 @@ QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int>
     for (const int r : rows) {
         fields.clear();
         for (const int c : columns)
-            fields << model.data(model.index(r, c), Qt::DisplayRole).toString();
+            fields << outputText(model, r, c);
         out += fields.join(u'\t') + QStringLiteral("\r\n");
     }
     return out;
@@ -330,7 +377,7 @@ void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
     for (size_t i = 0; i < rows.size(); ++i) {
         for (int c = 0; c < count; ++c) {
             const QModelIndex at = model.index(rows[i], columns[size_t(c)]);
-            put(int(i) + 1, c, model.data(at, Qt::DisplayRole).toString());
+            put(int(i) + 1, c, outputText(model, rows[i], columns[size_t(c)]));
             const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
             grid.setCellBackColor(int(i) + 1, c,
                                   back.isValid() ? rgb(back.red(), back.green(), back.blue())

@@ -10,12 +10,14 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QSortFilterProxyModel>
+#include <set>
 
 class AnalysisTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     enum Column {
+        PickCol, // 買う: the tickets picked for the stakes, checked with Space or a click
         TicketCol,
         NamesCol,
         ProbabilityCol,
@@ -45,6 +47,7 @@ public:
     void setDropThreshold(double percent);
     double dropThreshold() const { return m_dropThreshold; }
     bool isSuddenDrop(int r) const;
+    bool isPicked(int r) const;
 
     const AnalysisTable &table() const { return m_table; }
     const AnalysisRow &row(int r) const { return m_table.rows[size_t(r)]; }
@@ -68,12 +71,16 @@ Q_SIGNALS:
     void actualOddsEdited(const Ticket &ticket, const QuotedOdds &odds);
     // Typed text that is not odds, with the reason in Japanese; nothing changed.
     void actualOddsRefused(const QString &why);
+    // The 買う box of a row was checked or cleared.
+    void pickEdited(const Ticket &ticket, bool picked);
 
 private:
     QString text(const AnalysisRow &row, int column) const;
     // The odds of the snapshot shown and of the one before, from inputs; true when they differ
     // from those in use.
     bool takeOdds(const AnalysisInputs &inputs);
+    // The picks of the table's bet type from inputs; true when they changed.
+    bool takePicks(const AnalysisInputs &inputs);
     // The row's odds in the snapshot before; 0 when it had none.
     double previousOdds(const AnalysisRow &row) const;
     OddsMove moveOf(const AnalysisRow &row) const;
@@ -82,6 +89,7 @@ private:
     std::vector<QString> m_names; // per row
     ActualOdds m_actual;          // as applied to the rows: the snapshot shown
     ActualOdds m_previous;        // the snapshot before it; empty when there is none
+    std::set<Ticket> m_picks;     // of the table's bet type
     int m_snapshot = 0;
     bool m_hasPrevious = false;
     double m_dropThreshold = DefaultDropThreshold;

@@ -17,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -94,8 +95,12 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
         m_errorOfTyping = true;
         showStatus();
     });
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &AnalysisWindow::selectionEdited);
+    // The selection only reads; the 買う column picks.
+    connect(m_model, &AnalysisTableModel::pickEdited, this,
+            [this](const Ticket &ticket, bool picked) { setPicked({ticket}, picked); });
+    m_view->installEventFilter(this);
+    // Tab moves on to the next control rather than from cell to cell.
+    m_view->setTabKeyNavigation(false);
     connect(m_stakes, &StakePanel::settingsEdited, this,
             [this](qint64 budget, bool kelly, double fraction, qint64 bankroll) {
                 edit([&](AnalysisInputs &in) {
@@ -210,6 +215,17 @@ void AnalysisWindow::buildControls()
     layout->addWidget(splitter, 1);
     layout->addWidget(m_status);
 
+    // Tab runs through the controls as they are laid out, then the table and the panels beside
+    // it; the window opens with the first of them focused.
+    const QList<QWidget *> order = {
+        m_betType,      m_modelBox,       m_lambda,        m_rho,      m_beta,         m_combine,
+        m_alpha,        m_gamma,          m_ratio,         jraButton,  defaultsButton, m_high,
+        m_low,          m_topRows,        pasteButton,     copyButton, printButton,    m_snapshots,
+        m_snapshotTime, m_deleteSnapshot, m_dropThreshold, m_view};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    setFocusProxy(m_betType);
+
     connect(copyButton, &QToolButton::clicked, this, &AnalysisWindow::copyTable);
     connect(printButton, &QToolButton::clicked, this, &AnalysisWindow::print);
     connect(m_topRows, &QSpinBox::valueChanged, this, &AnalysisWindow::setTopRows);
@@ -283,7 +299,6 @@ void AnalysisWindow::update(DocumentAnalysis::Change change)
             m_fittedType = int(m_model->table().type);
             fitColumns();
         }
-        selectPicks();
     }
     syncSnapshots();
     showMoveColumns();
@@ -305,6 +320,10 @@ void AnalysisWindow::fitColumns()
         int width = header.horizontalAdvance(
                         m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
                     24; // the sort arrow
+        if (c == AnalysisTableModel::PickCol) {
+            m_view->setColumnWidth(c, width);
+            continue;
+        }
         int text = metrics.horizontalAdvance(widestNumber);
         if (c == AnalysisTableModel::TicketCol || c == AnalysisTableModel::NamesCol) {
             text = 0;
@@ -439,48 +458,59 @@ std::vector<int> AnalysisWindow::rowsInViewOrder(bool selectedOnly) const
     return rows;
 }
 
-void AnalysisWindow::selectPicks()
+void AnalysisWindow::setPicked(const std::vector<Ticket> &tickets, bool picked)
 {
-    const std::set<Ticket> &picks = m_analysis->inputs().picksOf(m_model->table().type);
-    QItemSelection selection;
-    for (int r = 0; r < m_model->rowCount(); ++r) {
-        if (!picks.count(m_model->row(r).ticket))
-            continue;
-        const QModelIndex at = m_proxy->mapFromSource(m_model->index(r, 0));
-        if (at.isValid()) // hidden by the top rows filter: still picked, only not in view
-            selection.select(at, at);
-    }
-    m_selecting = true;
-    m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
-                                                    QItemSelectionModel::Rows);
-    m_selecting = false;
-}
-
-void AnalysisWindow::selectionEdited()
-{
-    if (m_selecting || !m_analysis)
+    if (!m_analysis)
         return;
-    std::set<Ticket> selected;
-    for (const int r : rowsInViewOrder(true))
-        selected.insert(m_model->row(r).ticket);
-    // Only the rows in view were there to be clicked: picks hidden by the filter or missing
-    // from a smaller field stay.
     std::set<Ticket> picks = m_analysis->inputs().picksOf(m_model->table().type);
-    for (const int r : rowsInViewOrder(false))
-        picks.erase(m_model->row(r).ticket);
-    picks.insert(selected.begin(), selected.end());
+    for (const Ticket &ticket : tickets) {
+        if (picked)
+            picks.insert(ticket);
+        else
+            picks.erase(ticket);
+    }
     if (picks == m_analysis->inputs().picksOf(m_model->table().type))
         return;
     edit([&](AnalysisInputs &in) { in.picksOf(in.betType) = picks; });
 }
 
+void AnalysisWindow::togglePicks()
+{
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    const int row = m_proxy->mapToSource(current).row();
+    const bool picked = !m_model->isPicked(row);
+    std::vector<Ticket> tickets{m_model->row(row).ticket};
+    // A selection that holds the current row is checked or cleared with it.
+    if (m_view->selectionModel()->isRowSelected(current.row(), {}))
+        for (const int r : rowsInViewOrder(true))
+            tickets.push_back(m_model->row(r).ticket);
+    setPicked(tickets, picked);
+}
+
+bool AnalysisWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Keys typed into an open editor go to the editor, not here.
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            togglePicks();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 std::vector<int> AnalysisWindow::pickedRows() const
 {
-    const std::set<Ticket> &picks = m_analysis->inputs().picksOf(m_model->table().type);
-    std::vector<int> rows = rowsInViewOrder(true);
+    std::vector<int> rows;
+    for (const int r : rowsInViewOrder(false))
+        if (m_model->isPicked(r))
+            rows.push_back(r);
     for (int r = 0; r < m_model->rowCount(); ++r)
-        if (picks.count(m_model->row(r).ticket) &&
-            !m_proxy->mapFromSource(m_model->index(r, 0)).isValid())
+        if (m_model->isPicked(r) && !m_proxy->mapFromSource(m_model->index(r, 0)).isValid())
             rows.push_back(r);
     return rows;
 }
@@ -512,7 +542,7 @@ void AnalysisWindow::copy()
 {
     if (editFocusedText(false))
         return;
-    std::vector<int> rows = rowsInViewOrder(true);
+    std::vector<int> rows = pickedRows();
     if (rows.empty())
         rows = rowsInViewOrder(false);
     setClipboardText(analysisRowsText(*m_model, rows));
@@ -529,13 +559,8 @@ void AnalysisWindow::setTopRows(int n)
         m_topRows->setValue(n); // comes back here through valueChanged
         return;
     }
-    // The view drops the selection of rows the filter hides while the proxy is mid-change:
-    // that is no edit of the picks (and an edit then would change the model under the proxy).
-    m_selecting = true;
     m_proxy->setTopRows(n);
-    m_selecting = false;
     if (m_analysis) {
-        selectPicks();
         refreshStakes();
         showStatus();
     }

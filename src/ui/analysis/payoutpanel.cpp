@@ -14,6 +14,7 @@ PayoutPanel::PayoutPanel(QWidget *parent) : QWidget(parent)
     applyButton->setToolTip(
         QStringLiteral("この欄の払戻をレースの払戻にします（一行でも読めなければ何も変えません）"));
     m_text = new QPlainTextEdit(this);
+    m_text->setTabChangesFocus(true);
     m_text->setAccessibleName(QStringLiteral("払戻"));
     m_text->setPlaceholderText(
         QStringLiteral("一行に一つ、結果のページのまま貼り付けても：\n単勝 7 350円\n"

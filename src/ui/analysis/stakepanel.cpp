@@ -55,6 +55,7 @@ StakePanel::StakePanel(QWidget *parent) : QWidget(parent)
     form->addRow(QStringLiteral("資金"), m_bankroll);
 
     m_lines = new QTableWidget(0, 4, this);
+    m_lines->setTabKeyNavigation(false);
     m_lines->setHorizontalHeaderLabels({QStringLiteral("買い目"), QStringLiteral("オッズ"),
                                         QStringLiteral("賭け金"), QStringLiteral("払戻")});
     m_lines->verticalHeader()->hide();

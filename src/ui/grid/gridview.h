@@ -69,6 +69,15 @@ public:
     // caret).
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    // What assistive technology is told about the cells: the row whose texts head the columns
+    // below it (-1: none), and for each cell the column of the cell that names its row (-1:
+    // none). A description adds what the text alone does not say.
+    void setAccessibleHeaders(int headerRow, std::function<int(int row, int col)> rowHeader);
+    void setCellDescription(std::function<QString(int row, int col)> describe);
+    int accessibleHeaderRow() const { return m_headerRow; }
+    int rowHeaderColumn(int row, int col) const;
+    QString cellDescription(int row, int col) const;
+
 Q_SIGNALS:
     // Raised first for every key Qt names. A slot that sets *handled stops the built-in
     // navigation; the character of the key (keyPress) is still raised.
@@ -133,6 +142,10 @@ private:
     void updateInputMethod(Qt::InputMethodQueries queries) const;
     void paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
                    bool selected, bool current) const;
+    // Tells assistive technology of the current cell (when the view has the focus) and of
+    // changed texts or counts since it was last told.
+    void notifyCurrentCell();
+    void notifyGridChange();
 
     Grid *m_grid = nullptr;
     mutable Layout m_layout;
@@ -148,4 +161,11 @@ private:
     std::function<bool(int, int)> m_inputMethodRule;
     QPointer<QWidget> m_compositionTarget;
     bool m_inInputMethodEvent = false;
+    int m_headerRow = -1;
+    std::function<int(int, int)> m_rowHeader;
+    std::function<QString(int, int)> m_describe;
+    // The grid as assistive technology was last told of it.
+    int m_toldRows = -1;
+    int m_toldCols = -1;
+    Grid::TextStamp m_toldTexts;
 };

@@ -167,6 +167,13 @@ void MainWindow::buildMenus()
     pasteAction = editMenu->addAction(QStringLiteral("貼り付け(&P)"));
     pasteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
+    // The document window's two buttons, for the keyboard as well.
+    viewMenu = bar->addMenu(QStringLiteral("表示(&V)"));
+    quinellaAction = viewMenu->addAction(QStringLiteral("馬連(&Q)"));
+    quinellaAction->setShortcut(QKeySequence(Qt::Key_F6));
+    tallyAction = viewMenu->addAction(QStringLiteral("集計(&T)"));
+    tallyAction->setShortcut(QKeySequence(Qt::Key_F9));
+
     windowMenu = bar->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     newWindowAction = windowMenu->addAction(QStringLiteral("新しいｳｨﾝﾄﾞｳを開く(&N)"));
     windowSeparator = windowMenu->addSeparator();
@@ -176,14 +183,16 @@ void MainWindow::buildMenus()
 
     versionAction = bar->addAction(QStringLiteral("バージョン情報"));
 
-    // The desktop's standard keys where nothing else takes them (Ctrl+S, Ctrl+P). Those of Close
-    // (Ctrl+W, Ctrl+F4) already close the active sub-window, analysis windows included.
+    // The desktop's standard keys where nothing else takes them (Ctrl+S, Ctrl+P). Close takes
+    // Ctrl+F4 and Ctrl+W for the active sub-window, analysis windows included.
     saveAction->setShortcuts(QKeySequence::Save);
     printAction->setShortcuts(QKeySequence::Print);
+    closeAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)});
 
     // Shortcuts work while a menu is closed and whichever child has the focus.
-    for (QAction *a :
-         {newAction, openAction, saveAction, printAction, cutAction, copyAction, pasteAction}) {
+    for (QAction *a : {newAction, openAction, closeAction, saveAction, printAction, cutAction,
+                       copyAction, pasteAction, quinellaAction, tallyAction}) {
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
     }
@@ -210,6 +219,19 @@ void MainWindow::buildMenus()
     connect(tileVerticalAction, &QAction::triggered, this, &MainWindow::tileSideBySide);
     connect(versionAction, &QAction::triggered, this, &MainWindow::showVersion);
     connect(windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+    connect(quinellaAction, &QAction::triggered, this, [this] {
+        if (DocumentWindow *doc = activeDocument())
+            doc->estimateQuinella();
+    });
+    connect(tallyAction, &QAction::triggered, this, [this] {
+        if (DocumentWindow *doc = activeDocument())
+            doc->recalculate();
+    });
+    connect(viewMenu, &QMenu::aboutToShow, this, [this] {
+        const bool any = activeDocument() != nullptr;
+        quinellaAction->setEnabled(any);
+        tallyAction->setEnabled(any);
+    });
 }
 
 QString MainWindow::settingsPath() const
