@@ -2,6 +2,7 @@
 
 #include "core/analysis/valuerounding.h"
 
+#include <QGuiApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -14,7 +15,44 @@ QString fixed(double v, int decimals)
 
 } // namespace
 
-AnalysisTableModel::AnalysisTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+AnalysisTableModel::AnalysisTableModel(QObject *parent)
+    : QAbstractTableModel(parent), m_colors(meaningColors(QGuiApplication::palette()))
+{
+}
+
+void AnalysisTableModel::setColors(const MeaningColors &colors)
+{
+    if (colors.overlooked == m_colors.overlooked && colors.overBet == m_colors.overBet &&
+        colors.drop == m_colors.drop)
+        return;
+    m_colors = colors;
+    if (!m_table.rows.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                           {Qt::BackgroundRole, Qt::ForegroundRole});
+}
+
+QColor AnalysisTableModel::cellColor(int r, int column, int role, const MeaningColors &colors) const
+{
+    if (r < 0 || r >= rowCount() || column == PickCol)
+        return {};
+    const AnalysisRow &row = this->row(r);
+    if (role == Qt::ForegroundRole)
+        return (column == TicketCol || column == ChangeCol) && moveOf(row).suddenDrop ? colors.drop
+                                                                                      : QColor();
+    if (role != Qt::BackgroundRole)
+        return {};
+    AnalysisInputs thresholds;
+    thresholds.highRatio = m_highRatio;
+    thresholds.lowRatio = m_lowRatio;
+    switch (bandOf(row.ratio, thresholds)) {
+    case RatioBand::Overlooked:
+        return colors.overlooked;
+    case RatioBand::OverBet:
+        return colors.overBet;
+    default:
+        return {};
+    }
+}
 
 void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
                                   const AnalysisInputs &inputs)
@@ -173,8 +211,21 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
             shown += QStringLiteral(" 急落");
         return shown;
     }
-    case RatioCol:
-        return fixed(shownRatio(row.ratio), 2);
+    case RatioCol: {
+        // Said in words as well as by the row's colour.
+        AnalysisInputs thresholds;
+        thresholds.highRatio = m_highRatio;
+        thresholds.lowRatio = m_lowRatio;
+        QString shown = fixed(shownRatio(row.ratio), 2);
+        if (!shown.isEmpty()) {
+            const RatioBand band = bandOf(row.ratio, thresholds);
+            if (band == RatioBand::Overlooked)
+                shown += QStringLiteral(" 割安");
+            else if (band == RatioBand::OverBet)
+                shown += QStringLiteral(" 過剰人気");
+        }
+        return shown;
+    }
     case ValueCol:
         return fixed(shownExpectedValue(row.expectedValue), 3);
     case DocumentEstimateCol:
@@ -244,21 +295,9 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
         return column == TicketCol || column == NamesCol ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                          : int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ForegroundRole:
-        if ((column == TicketCol || column == ChangeCol) && moveOf(r).suddenDrop)
-            return dropColor();
-        return {};
     case Qt::BackgroundRole: {
-        AnalysisInputs thresholds;
-        thresholds.highRatio = m_highRatio;
-        thresholds.lowRatio = m_lowRatio;
-        switch (bandOf(r.ratio, thresholds)) {
-        case RatioBand::Overlooked:
-            return overlookedColor();
-        case RatioBand::OverBet:
-            return overBetColor();
-        default:
-            return {};
-        }
+        const QColor colour = cellColor(index.row(), column, role, m_colors);
+        return colour.isValid() ? QVariant(colour) : QVariant();
     }
     default:
         return {};
@@ -376,13 +415,16 @@ void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
     }
     for (size_t i = 0; i < rows.size(); ++i) {
         for (int c = 0; c < count; ++c) {
-            const QModelIndex at = model.index(rows[i], columns[size_t(c)]);
             put(int(i) + 1, c, outputText(model, rows[i], columns[size_t(c)]));
-            const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
+            // Paper is white whatever the screen's palette.
+            const MeaningColors paper = lightMeaningColors();
+            const QColor back =
+                model.cellColor(rows[i], columns[size_t(c)], Qt::BackgroundRole, paper);
             grid.setCellBackColor(int(i) + 1, c,
                                   back.isValid() ? rgb(back.red(), back.green(), back.blue())
                                                  : NoColor);
-            const QColor fore = model.data(at, Qt::ForegroundRole).value<QColor>();
+            const QColor fore =
+                model.cellColor(rows[i], columns[size_t(c)], Qt::ForegroundRole, paper);
             grid.setCellForeColor(int(i) + 1, c,
                                   fore.isValid() ? rgb(fore.red(), fore.green(), fore.blue())
                                                  : NoColor);

@@ -5,6 +5,7 @@
 
 #include "core/analysis/analysistable.h"
 #include "core/document/grid.h"
+#include "ui/desktop/uicolor.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -54,9 +55,13 @@ public:
     // 的中, after the other columns, with a result in the document; -1 without one.
     int hitColumn() const;
 
-    static QColor overlookedColor() { return QColor(255, 200, 140); }
-    static QColor overBetColor() { return QColor(160, 195, 255); }
-    static QColor dropColor() { return QColor(204, 0, 0); }
+    // The colours of 割安 and 過剰人気 rows and of 急落, for the palette the table is shown in
+    // (the application's until told otherwise).
+    const MeaningColors &colors() const { return m_colors; }
+    void setColors(const MeaningColors &colors);
+    // The background (Qt::BackgroundRole) or text colour (Qt::ForegroundRole) of a cell in the
+    // given colours; invalid for none.
+    QColor cellColor(int r, int column, int role, const MeaningColors &colors) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -90,6 +95,7 @@ private:
     ActualOdds m_actual;          // as applied to the rows: the snapshot shown
     ActualOdds m_previous;        // the snapshot before it; empty when there is none
     std::set<Ticket> m_picks;     // of the table's bet type
+    MeaningColors m_colors;
     int m_snapshot = 0;
     bool m_hasPrevious = false;
     double m_dropThreshold = DefaultDropThreshold;

@@ -157,13 +157,13 @@ void AnalysisWindow::buildControls()
     parameters->addStretch(1);
 
     auto *legend = new QHBoxLayout;
-    legend->addWidget(swatch(AnalysisTableModel::overlookedColor(), this));
+    legend->addWidget(swatch(m_model->colors().overlooked, this));
     legend->addWidget(new QLabel(QStringLiteral("割安（実÷推定 ≧"), this));
     m_high->setAccessibleName(QStringLiteral("割安のしきい値"));
     m_low->setAccessibleName(QStringLiteral("過剰人気のしきい値"));
     legend->addWidget(m_high);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
-    legend->addWidget(swatch(AnalysisTableModel::overBetColor(), this));
+    legend->addWidget(swatch(m_model->colors().overBet, this));
     legend->addWidget(new QLabel(QStringLiteral("過剰人気（≦"), this));
     legend->addWidget(m_low);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
@@ -324,7 +324,8 @@ void AnalysisWindow::fitColumns()
             m_view->setColumnWidth(c, width);
             continue;
         }
-        int text = metrics.horizontalAdvance(widestNumber);
+        int text = metrics.horizontalAdvance(
+            c == AnalysisTableModel::RatioCol ? QStringLiteral("99.99 過剰人気") : widestNumber);
         if (c == AnalysisTableModel::TicketCol || c == AnalysisTableModel::NamesCol) {
             text = 0;
             for (int r = 0; r < m_model->rowCount(); ++r)
@@ -438,7 +439,8 @@ void AnalysisWindow::showStatus()
         error = false;
     }
     m_status->setText(text);
-    m_status->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
+    m_status->setStyleSheet(error ? QStringLiteral("color: %1;").arg(m_model->colors().error.name())
+                                  : QString());
 }
 
 QString AnalysisWindow::statusText() const
@@ -501,6 +503,16 @@ bool AnalysisWindow::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void AnalysisWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A light or dark palette chosen while the window is open.
+    if (event->type() == QEvent::PaletteChange) {
+        m_model->setColors(meaningColors(palette()));
+        showStatus();
+    }
 }
 
 std::vector<int> AnalysisWindow::pickedRows() const
@@ -646,8 +658,8 @@ QLayout *AnalysisWindow::buildSnapshotRow()
     m_dropThreshold->setToolTip(
         QStringLiteral("前回の時点からこれだけ以上オッズが下がった買い目を急落として赤で示します"));
     auto *drop = new QLabel(QStringLiteral("急落"), this);
-    drop->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;")
-                            .arg(AnalysisTableModel::dropColor().name()));
+    drop->setStyleSheet(
+        QStringLiteral("color: %1; font-weight: bold;").arg(m_model->colors().drop.name()));
 
     auto *row = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w, const QString &name) {

@@ -98,6 +98,7 @@ private:
     void togglePicks();
     void setPicked(const std::vector<Ticket> &tickets, bool picked);
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void syncSnapshots();
     // Copy or paste in the text box with the focus, when one has it.
     bool editFocusedText(bool paste);

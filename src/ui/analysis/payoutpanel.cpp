@@ -1,5 +1,7 @@
 #include "ui/analysis/payoutpanel.h"
 
+#include "ui/desktop/uicolor.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -48,7 +50,9 @@ void PayoutPanel::showPayouts(const Payouts &payouts)
 void PayoutPanel::showMessage(const QString &text, bool error)
 {
     m_message->setText(text);
-    m_message->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
+    m_message->setStyleSheet(
+        error ? QStringLiteral("color: %1;").arg(meaningColors(palette()).error.name())
+              : QString());
     m_message->setVisible(!text.isEmpty());
 }
 

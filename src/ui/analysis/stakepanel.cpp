@@ -1,6 +1,7 @@
 #include "ui/analysis/stakepanel.h"
 
 #include "core/analysis/stakes.h"
+#include "ui/desktop/uicolor.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -177,8 +178,9 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
     }
     // The 100-yen minimum can take the total past the budget: said in red beside it.
     m_overBudget = d.value.total > budget;
-    const QString over =
-        m_overBudget ? QStringLiteral(" <b style=\"color: #c00000;\">予算超過</b>") : QString();
+    const QString over = m_overBudget ? QStringLiteral(" <b style=\"color: %1;\">予算超過</b>")
+                                            .arg(meaningColors(palette()).error.name())
+                                      : QString();
     m_summary->setText(QStringLiteral("合成オッズ %1　合計 %2%3　払戻 %4～%5")
                            .arg(QString::number(d.value.combinedOdds, 'f', 2), yen(d.value.total),
                                 over, yen(d.value.minPayout), yen(d.value.maxPayout)));

@@ -24,6 +24,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <cmath>
@@ -130,6 +131,10 @@ void DocumentWindow::buildWidgets()
     QFont headerFont(defaultFontFamily());
     // 18 pixels high: 13 points at 96 dpi.
     headerFont.setPointSize(int(18 * twipsPerPixelY() / 20));
+    // A larger system font enlarges the header as it does the grid.
+    if (font().pointSizeF() > GridView::DesignFontPoints)
+        headerFont.setPointSizeF(headerFont.pointSizeF() * font().pointSizeF() /
+                                 GridView::DesignFontPoints);
 
     const QString captions[4] = {QStringLiteral("縦枠"), QStringLiteral("横枠"),
                                  QStringLiteral("控除"), QStringLiteral("投票金")};
@@ -258,7 +263,7 @@ int DocumentWindow::layoutHeader()
     const int capH = QFontMetrics(titleLabels[0]->font()).height();
     const int numberW = std::max(
         50, QFontMetrics(countBoxes[0]->font()).horizontalAdvance(QStringLiteral("000")) + 14);
-    const int titleW = 180;
+    const int titleW = std::max(180, QFontMetrics(titleBoxes[0]->font()).averageCharWidth() * 14);
     const int poolW = 2 * numberW;
     const int buttonW = commandButtons[0]->width();
     const int buttonH = commandButtons[0]->height();
@@ -321,8 +326,13 @@ void DocumentWindow::showEvent(QShowEvent *event)
     m_shown = true;
     // The designed size is the outer size of the window.
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+        // No larger than the area shows (a large scale): the header wraps instead.
+        QSize size(DesignWidth, DesignHeight);
+        const QSize room = sub->mdiArea() ? sub->mdiArea()->viewport()->size() : QSize();
+        if (room.width() >= DesignWidth / 4 && room.height() >= DesignHeight / 4)
+            size = size.boundedTo(room);
         if (!sub->isMaximized() && !sub->isMinimized())
-            sub->resize(DesignWidth, DesignHeight);
+            sub->resize(size);
     }
 }
 

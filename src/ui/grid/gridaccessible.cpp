@@ -16,15 +16,35 @@ QAccessibleInterface *gridFactory(const QString &className, QObject *object)
     return nullptr;
 }
 
+// Switched on by the platform when a screen reader connects (and by QAccessible::setActive).
+class ActivationWatch : public QAccessible::ActivationObserver
+{
+public:
+    void accessibilityActiveChanged(bool active) override { on = active; }
+    bool on = false;
+};
+
+ActivationWatch &activationWatch()
+{
+    static ActivationWatch watch;
+    return watch;
+}
+
 } // namespace
 
 void installGridAccessibility()
 {
     static const bool installed = [] {
         QAccessible::installFactory(gridFactory);
+        QAccessible::installActivationObserver(&activationWatch());
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+bool gridAccessibilityActive()
+{
+    return QAccessible::isActive() || activationWatch().on;
 }
 
 // ---- the table ----

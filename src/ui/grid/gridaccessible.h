@@ -10,8 +10,12 @@
 
 class GridView;
 
-// Registers the factory that gives a GridView this interface; called by every view, works once.
+// Registers the factory that gives a GridView this interface and starts following whether
+// assistive technology is listening; called by every view, works once.
 void installGridAccessibility();
+// Whether a screen reader (or anything else) has switched accessibility on: only then do the
+// views raise their events.
+bool gridAccessibilityActive();
 
 class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {

@@ -73,16 +73,19 @@ const GridView::Layout &GridView::layout() const
         }
         return l;
     }
-    const double tpp = twipsPerPixelX();
-    const bool fontChanged = m_grid->fontName() != l.fontName || m_grid->fontSize() != l.fontSize;
+    const double zoom = fontZoom();
+    const double tpp = twipsPerPixelX() / zoom;
+    const bool fontChanged =
+        m_grid->fontName() != l.fontName || m_grid->fontSize() != l.fontSize || zoom != l.zoom;
     if (!fontChanged && l.revision == m_grid->revision() && tpp == l.twipsPerPixel)
         return l;
 
     if (fontChanged) {
         l.fontName = m_grid->fontName();
         l.fontSize = m_grid->fontSize();
+        l.zoom = zoom;
         l.font = QFont(l.fontName.isEmpty() ? defaultFontFamily() : l.fontName);
-        l.font.setPointSizeF(l.fontSize > 0 ? l.fontSize : 9.0);
+        l.font.setPointSizeF((l.fontSize > 0 ? l.fontSize : 9.0) * zoom);
         l.rowHeight = std::max(QFontMetrics(l.font).height() + 2 * TextPadding, 1);
         m_shaped.clear();
         m_shapedBefore.clear();
@@ -166,6 +169,21 @@ int GridView::colPixelWidth(int col) const
 QFont GridView::gridFont() const
 {
     return layout().font;
+}
+
+double GridView::fontZoom() const
+{
+    const double points = font().pointSizeF();
+    return points > DesignFontPoints ? points / DesignFontPoints : 1.0;
+}
+
+void GridView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_grid) {
+        refresh();
+        ensureVisible(m_grid->row(), m_grid->col());
+    }
 }
 
 int GridView::colLeft(int col) const
@@ -573,7 +591,7 @@ void GridView::setAccessibleHeaders(int headerRow, std::function<int(int, int)> 
 {
     m_headerRow = std::max(headerRow, -1);
     m_rowHeader = std::move(rowHeader);
-    if (QAccessible::isActive()) {
+    if (gridAccessibilityActive()) {
         QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
         QAccessible::updateAccessibility(&event);
     }
@@ -596,7 +614,7 @@ QString GridView::cellDescription(int row, int col) const
 
 void GridView::notifyCurrentCell()
 {
-    if (!m_grid || !hasFocus() || !QAccessible::isActive())
+    if (!m_grid || !hasFocus() || !gridAccessibilityActive())
         return;
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
     auto *grid = dynamic_cast<GridAccessible *>(table);
@@ -622,7 +640,7 @@ void GridView::notifyGridChange()
     m_toldRows = rows;
     m_toldCols = cols;
     m_toldTexts = texts;
-    if (!QAccessible::isActive())
+    if (!gridAccessibilityActive())
         return;
     if (reshaped) {
         QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);

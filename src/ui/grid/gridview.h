@@ -52,8 +52,13 @@ public:
     int leftCol() const;
     int rowHeight() const; // pixels, the same for every row
     int colPixelWidth(int col) const;
-    // The font the cells are drawn in; an editor laid over a cell uses it too.
+    // The font the cells are drawn in; an editor laid over a cell uses it too. It is the grid's
+    // font, enlarged (with the column widths) by as much as the system font is larger than the
+    // size the grid's sizes were designed for; printing uses the grid's own font.
     QFont gridFont() const;
+    // How much the system font enlarges the grid: 1 up to DesignFontPoints.
+    double fontZoom() const;
+    static constexpr double DesignFontPoints = 10;
 
     // Whether the input method may compose in a cell (numbers need it off). Asked for the
     // current cell; without a rule it may everywhere.
@@ -109,6 +114,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct Layout
@@ -117,6 +123,7 @@ private:
         QString fontName;
         double fontSize = -1;
         double twipsPerPixel = 0;
+        double zoom = 1;
         QFont font;
         int rowHeight = 1;
         int rows = 0;
