@@ -3,6 +3,9 @@
 #include "core/analysis/valuerounding.h"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 #include <cmath>
 
@@ -211,21 +214,8 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
             shown += QStringLiteral(" 急落");
         return shown;
     }
-    case RatioCol: {
-        // Said in words as well as by the row's colour.
-        AnalysisInputs thresholds;
-        thresholds.highRatio = m_highRatio;
-        thresholds.lowRatio = m_lowRatio;
-        QString shown = fixed(shownRatio(row.ratio), 2);
-        if (!shown.isEmpty()) {
-            const RatioBand band = bandOf(row.ratio, thresholds);
-            if (band == RatioBand::Overlooked)
-                shown += QStringLiteral(" 割安");
-            else if (band == RatioBand::OverBet)
-                shown += QStringLiteral(" 過剰人気");
-        }
-        return shown;
-    }
+    case RatioCol:
+        return fixed(shownRatio(row.ratio), 2);
     case ValueCol:
         return fixed(shownExpectedValue(row.expectedValue), 3);
     case DocumentEstimateCol:
@@ -234,6 +224,45 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
         return {};
     }
 }
+
+RatioBand AnalysisTableModel::band(int r) const
+{
+    AnalysisInputs thresholds;
+    thresholds.highRatio = m_highRatio;
+    thresholds.lowRatio = m_lowRatio;
+    return bandOf(row(r).ratio, thresholds);
+}
+
+namespace {
+
+// The mark beside the ratio that says 割安 (up) or 過剰人気 (down) without the colour.
+QIcon bandMark(RatioBand band, const QColor &colour)
+{
+    QPixmap pixmap(10, 10);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    const bool up = band == RatioBand::Overlooked;
+    p.drawPolygon(
+        QPolygonF({QPointF(1, up ? 9 : 1), QPointF(9, up ? 9 : 1), QPointF(5, up ? 1 : 9)}));
+    return QIcon(pixmap);
+}
+
+QString bandWord(RatioBand band)
+{
+    switch (band) {
+    case RatioBand::Overlooked:
+        return QStringLiteral("割安");
+    case RatioBand::OverBet:
+        return QStringLiteral("過剰人気");
+    default:
+        return {};
+    }
+}
+
+} // namespace
 
 QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
 {
@@ -255,6 +284,15 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
         default:
             return {};
         }
+    }
+    if (column == RatioCol && (role == Qt::DecorationRole || role == Qt::AccessibleTextRole)) {
+        // Said by a mark and in words as well as by the row's colour.
+        const RatioBand rowBand = band(index.row());
+        if (bandWord(rowBand).isEmpty())
+            return {};
+        if (role == Qt::AccessibleTextRole)
+            return text(r, column) + QLatin1Char(' ') + bandWord(rowBand);
+        return bandMark(rowBand, QGuiApplication::palette().color(QPalette::Text));
     }
     switch (role) {
     case Qt::DisplayRole:
@@ -289,8 +327,12 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
             return value(r.documentEstimate);
         }
     }
-    case Qt::ToolTipRole:
-        return m_names[size_t(index.row())];
+    case Qt::ToolTipRole: {
+        const QString word = bandWord(band(index.row()));
+        return word.isEmpty() ? m_names[size_t(index.row())]
+                              : m_names[size_t(index.row())] + QStringLiteral("（") + word +
+                                    QStringLiteral("）");
+    }
     case Qt::TextAlignmentRole:
         return column == TicketCol || column == NamesCol ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                          : int(Qt::AlignRight | Qt::AlignVCenter);

@@ -49,6 +49,8 @@ public:
     double dropThreshold() const { return m_dropThreshold; }
     bool isSuddenDrop(int r) const;
     bool isPicked(int r) const;
+    // 割安, 過剰人気 or neither, by the thresholds in use.
+    RatioBand band(int r) const;
 
     const AnalysisTable &table() const { return m_table; }
     const AnalysisRow &row(int r) const { return m_table.rows[size_t(r)]; }

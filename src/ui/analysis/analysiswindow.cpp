@@ -321,18 +321,22 @@ void AnalysisWindow::fitColumns()
                         m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
                     24; // the sort arrow
         if (c == AnalysisTableModel::PickCol) {
-            m_view->setColumnWidth(c, width);
+            m_view->setColumnWidth(c, width - 12);
             continue;
         }
-        int text = metrics.horizontalAdvance(
-            c == AnalysisTableModel::RatioCol ? QStringLiteral("99.99 過剰人気") : widestNumber);
+        // The ratio has its 割安 or 過剰人気 mark beside it.
+        int text = c == AnalysisTableModel::RatioCol
+                       ? metrics.horizontalAdvance(QStringLiteral("99.99")) + 14
+                       : metrics.horizontalAdvance(widestNumber);
         if (c == AnalysisTableModel::TicketCol || c == AnalysisTableModel::NamesCol) {
             text = 0;
             for (int r = 0; r < m_model->rowCount(); ++r)
                 text = std::max(text, metrics.horizontalAdvance(
                                           m_model->index(r, c).data(Qt::DisplayRole).toString()));
             if (c == AnalysisTableModel::NamesCol)
-                text = std::min(text, 24 * metrics.averageCharWidth() + 150);
+                // The 買う column (fitted first) takes its room from the names.
+                text = std::min(text, 24 * metrics.averageCharWidth() + 150) -
+                       m_view->columnWidth(AnalysisTableModel::PickCol);
         }
         m_view->setColumnWidth(c, std::max(width, text + 12));
     }

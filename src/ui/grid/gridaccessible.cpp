@@ -24,6 +24,8 @@ public:
     bool on = false;
 };
 
+GridEventListener s_listener = nullptr;
+
 ActivationWatch &activationWatch()
 {
     static ActivationWatch watch;
@@ -45,6 +47,19 @@ void installGridAccessibility()
 bool gridAccessibilityActive()
 {
     return QAccessible::isActive() || activationWatch().on;
+}
+
+void sendGridAccessibilityEvent(QAccessibleEvent *event)
+{
+    if (s_listener)
+        s_listener(event);
+    else
+        QAccessible::updateAccessibility(event);
+}
+
+void setGridEventListener(GridEventListener listener)
+{
+    s_listener = listener;
 }
 
 // ---- the table ----

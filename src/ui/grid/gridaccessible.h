@@ -16,6 +16,11 @@ void installGridAccessibility();
 // Whether a screen reader (or anything else) has switched accessibility on: only then do the
 // views raise their events.
 bool gridAccessibilityActive();
+// Hands a view's event on to the platform's bridge, or to the listener a test sets (the
+// platform passes events on only while a screen reader is connected).
+void sendGridAccessibilityEvent(QAccessibleEvent *event);
+using GridEventListener = void (*)(QAccessibleEvent *event);
+void setGridEventListener(GridEventListener listener);
 
 class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {

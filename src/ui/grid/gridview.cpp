@@ -593,7 +593,7 @@ void GridView::setAccessibleHeaders(int headerRow, std::function<int(int, int)> 
     m_rowHeader = std::move(rowHeader);
     if (gridAccessibilityActive()) {
         QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
-        QAccessible::updateAccessibility(&event);
+        sendGridAccessibilityEvent(&event);
     }
 }
 
@@ -623,10 +623,10 @@ void GridView::notifyCurrentCell()
         return;
     QAccessibleEvent focus(this, QAccessible::Focus);
     focus.setChild(index);
-    QAccessible::updateAccessibility(&focus);
+    sendGridAccessibilityEvent(&focus);
     QAccessibleEvent descendant(this, QAccessible::ActiveDescendantChanged);
     descendant.setChild(index);
-    QAccessible::updateAccessibility(&descendant);
+    sendGridAccessibilityEvent(&descendant);
 }
 
 void GridView::notifyGridChange()
@@ -644,7 +644,7 @@ void GridView::notifyGridChange()
         return;
     if (reshaped) {
         QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
-        QAccessible::updateAccessibility(&event);
+        sendGridAccessibilityEvent(&event);
         return;
     }
     // The texts of any cell may have changed (a recalculation writes whole columns).
@@ -653,5 +653,5 @@ void GridView::notifyGridChange()
     event.setLastRow(std::max(rows - 1 - (m_headerRow + 1), 0));
     event.setFirstColumn(0);
     event.setLastColumn(std::max(cols - 1, 0));
-    QAccessible::updateAccessibility(&event);
+    sendGridAccessibilityEvent(&event);
 }

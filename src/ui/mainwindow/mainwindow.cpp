@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -219,6 +220,22 @@ void MainWindow::buildMenus()
     connect(tileVerticalAction, &QAction::triggered, this, &MainWindow::tileSideBySide);
     connect(versionAction, &QAction::triggered, this, &MainWindow::showVersion);
     connect(windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+    // A sub-window's own menu gives its Close the same keys: with two windows open the keys
+    // would be ambiguous and close nothing. The File menu's Close acts for every one of them.
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        const QList<QKeySequence> keys = closeAction->shortcuts();
+        for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+            if (!sub->systemMenu())
+                continue;
+            for (QAction *a : sub->systemMenu()->actions()) {
+                QList<QKeySequence> own = a->shortcuts();
+                const qsizetype before = own.size();
+                own.removeIf([&](const QKeySequence &k) { return keys.contains(k); });
+                if (own.size() != before)
+                    a->setShortcuts(own);
+            }
+        }
+    });
     connect(quinellaAction, &QAction::triggered, this, [this] {
         if (DocumentWindow *doc = activeDocument())
             doc->estimateQuinella();

@@ -452,7 +452,11 @@ private Q_SLOTS:
         QTest::keyClicks(m_win->cellEditor, QStringLiteral("X"));
         QTest::keyClick(m_win->cellEditor, Qt::Key_Return);
         QCOMPARE(d.runnerTable.text(2, ColName), name + QStringLiteral("X"));
-        // Not in a computed column, as a double click is not.
+        // Enter opened the next row's cell; Escape leaves it. Not in a computed column, as a
+        // double click is not.
+        QVERIFY(m_win->isEditing());
+        QTest::keyClick(m_win->cellEditor, Qt::Key_Escape);
+        QVERIFY(!m_win->isEditing());
         m_win->runnerTable->setCurrentCell(3, ColOdds);
         QTest::keyClick(m_win->runnerTable, Qt::Key_F2);
         QVERIFY(!m_win->isEditing());

@@ -3,6 +3,7 @@
 // changed counts.
 #include "core/document/oddsdocument.h"
 #include "ui/document/documentwindow.h"
+#include "ui/grid/gridaccessible.h"
 #include "ui/grid/gridview.h"
 
 #include <QAccessible>
@@ -61,11 +62,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QAccessible::installUpdateHandler(recordEvent);
-        QAccessible::setActive(true);
-    }
+    void initTestCase() { setGridEventListener(recordEvent); }
     void init()
     {
         m_win = std::make_unique<DocumentWindow>(QString());
@@ -73,6 +70,8 @@ private Q_SLOTS:
         m_win->show();
         QApplication::setActiveWindow(m_win.get());
         QVERIFY(QTest::qWaitForWindowActive(m_win.get()));
+        // As the platform does when a screen reader connects.
+        QAccessible::setActive(true);
         seen().clear();
     }
     void cleanup() { m_win.reset(); }

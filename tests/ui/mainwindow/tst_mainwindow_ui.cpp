@@ -6,6 +6,7 @@
 #include "testfiles.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
+#include "ui/grid/gridview.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
