@@ -214,6 +214,10 @@ void DocumentWindow::buildWidgets()
                    ? col - 1
                    : -1;
     });
+    quinellaMatrix->setCellDescription([this](int row, int col) {
+        const QString pair = col > 0 ? m_doc.quinellaMatrix.text(row, col - 1) : QString();
+        return pair.contains(QLatin1Char('-')) ? QStringLiteral("馬連 %1").arg(pair) : QString();
+    });
     runnerTable->setCellDescription([this](int row, int col) {
         const Grid &g = m_doc.runnerTable;
         if (row <= HeaderRow || col == ColNumber)
@@ -348,7 +352,14 @@ void DocumentWindow::refreshFromDocument()
     runnerTable->setVisible(true);
     runnerTable->refresh();
     quinellaMatrix->refresh();
+    // The keyboard follows the table in front (before a focused matrix hides, so that the focus
+    // does not pass through the next control on its way).
+    const bool gridFocused = runnerTable->hasFocus() || quinellaMatrix->hasFocus();
+    if (gridFocused && !m_doc.quinellaVisible())
+        runnerTable->setFocus(Qt::OtherFocusReason);
     quinellaMatrix->setVisible(m_doc.quinellaVisible());
+    if (gridFocused && m_doc.quinellaVisible())
+        quinellaMatrix->setFocus(Qt::OtherFocusReason);
     if (quinellaMatrix->isVisibleTo(this))
         quinellaMatrix->raise();
     if (isEditing())

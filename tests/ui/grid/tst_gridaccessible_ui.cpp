@@ -122,6 +122,8 @@ private Q_SLOTS:
                 if (!rowHeader.isEmpty() && quinella && !cell->text(QAccessible::Name).isEmpty()) {
                     ++named;
                     QVERIFY(rowHeader[0]->text(QAccessible::Name).contains(u'-'));
+                    QCOMPARE(cell->text(QAccessible::Description),
+                             QStringLiteral("馬連 ") + rowHeader[0]->text(QAccessible::Name));
                 }
             }
         }

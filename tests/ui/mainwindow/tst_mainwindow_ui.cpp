@@ -617,8 +617,12 @@ void TestMainWindow::viewAndCloseKeys()
         focus->setFocus();
         QTest::keyClick(focus, Qt::Key_F6);
         QVERIFY(doc->document().quinellaVisible());
+        // The keyboard goes with the table in front, and back.
+        if (focus == doc->runnerTable)
+            QCOMPARE(QApplication::focusWidget(), doc->quinellaMatrix);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
         QVERIFY(!doc->document().quinellaVisible());
+        QCOMPARE(QApplication::focusWidget(), focus);
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
     QCOMPARE(w->documents().size(), 1);
