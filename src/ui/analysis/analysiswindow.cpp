@@ -7,6 +7,7 @@
 #include "ui/analysis/stakepanel.h"
 #include "ui/desktop/clipboard.h"
 #include "ui/desktop/dialogs.h"
+#include "ui/desktop/flowlayout.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/print/printpreviewwindow.h"
 
@@ -141,7 +142,10 @@ void AnalysisWindow::buildControls()
 
     auto *parameters = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w) {
-        parameters->addWidget(new QLabel(label, this));
+        // The label names the control (on Linux a combo box is read by its label).
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(w);
+        parameters->addWidget(caption);
         parameters->addWidget(w);
         w->setAccessibleName(label);
     };
@@ -209,9 +213,16 @@ void AnalysisWindow::buildControls()
     splitter->setChildrenCollapsible(false);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(parameters);
-    layout->addLayout(legend);
-    layout->addLayout(buildSnapshotRow());
+    // Rows of controls wrap when the window is too narrow for them (a large scale or font).
+    const auto wrapping = [](QLayout *row) {
+        auto *flow = new FlowLayout;
+        flow->takeItemsOf(row);
+        delete row;
+        return flow;
+    };
+    layout->addLayout(wrapping(parameters));
+    layout->addLayout(wrapping(legend));
+    layout->addLayout(wrapping(buildSnapshotRow()));
     layout->addWidget(splitter, 1);
     layout->addWidget(m_status);
 
@@ -667,7 +678,10 @@ QLayout *AnalysisWindow::buildSnapshotRow()
 
     auto *row = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w, const QString &name) {
-        row->addWidget(new QLabel(label, this));
+        // The label names the control (on Linux a combo box is read by its label).
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(w);
+        row->addWidget(caption);
         row->addWidget(w);
         w->setAccessibleName(name);
     };

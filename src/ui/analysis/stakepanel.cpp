@@ -156,7 +156,7 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
                               qint64 budget)
 {
     if (picked.empty()) {
-        m_summary->setText(QStringLiteral("表で買い目を選ぶと賭け金を配分します。"));
+        m_summary->setText(QStringLiteral("表の「買う」に印を付けると賭け金を配分します。"));
         return;
     }
     std::vector<double> odds;

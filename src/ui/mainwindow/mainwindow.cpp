@@ -429,6 +429,23 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         event->ignore();
         return true;
     }
+    // A document window of the designed size stays within an area smaller than it (a large
+    // scale, a small screen): its header then wraps instead of running out of view. Windows
+    // the user sized are left as they are.
+    if (event->type() == QEvent::Resize && m_mdi && watched == m_mdi->viewport()) {
+        const QSize designed(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight);
+        const QSize room = m_mdi->viewport()->size();
+        for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+            if (DocumentWindow::fromWidget(sub) && sub->size() == designed && !sub->isMaximized() &&
+                !sub->isMinimized() &&
+                (room.width() < designed.width() || room.height() < designed.height())) {
+                const QSize size = designed.boundedTo(room);
+                const QPoint at(std::clamp(sub->x(), 0, room.width() - size.width()),
+                                std::clamp(sub->y(), 0, room.height() - size.height()));
+                sub->setGeometry(QRect(at, size));
+            }
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
