@@ -2,6 +2,10 @@
 
 #include "core/analysis/valuerounding.h"
 
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 #include <cmath>
 
@@ -14,7 +18,44 @@ QString fixed(double v, int decimals)
 
 } // namespace
 
-AnalysisTableModel::AnalysisTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+AnalysisTableModel::AnalysisTableModel(QObject *parent)
+    : QAbstractTableModel(parent), m_colors(meaningColors(QGuiApplication::palette()))
+{
+}
+
+void AnalysisTableModel::setColors(const MeaningColors &colors)
+{
+    if (colors.overlooked == m_colors.overlooked && colors.overBet == m_colors.overBet &&
+        colors.drop == m_colors.drop)
+        return;
+    m_colors = colors;
+    if (!m_table.rows.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                           {Qt::BackgroundRole, Qt::ForegroundRole});
+}
+
+QColor AnalysisTableModel::cellColor(int r, int column, int role, const MeaningColors &colors) const
+{
+    if (r < 0 || r >= rowCount() || column == PickCol)
+        return {};
+    const AnalysisRow &row = this->row(r);
+    if (role == Qt::ForegroundRole)
+        return (column == TicketCol || column == ChangeCol) && moveOf(row).suddenDrop ? colors.drop
+                                                                                      : QColor();
+    if (role != Qt::BackgroundRole)
+        return {};
+    AnalysisInputs thresholds;
+    thresholds.highRatio = m_highRatio;
+    thresholds.lowRatio = m_lowRatio;
+    switch (bandOf(row.ratio, thresholds)) {
+    case RatioBand::Overlooked:
+        return colors.overlooked;
+    case RatioBand::OverBet:
+        return colors.overBet;
+    default:
+        return {};
+    }
+}
 
 void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
                                   const AnalysisInputs &inputs)
@@ -28,6 +69,7 @@ void AnalysisTableModel::setTable(AnalysisTable table, const AnalysedRace &race,
     for (const AnalysisRow &row : m_table.rows)
         m_names.push_back(ticketNames(race, m_table.type, row.ticket));
     takeOdds(inputs);
+    takePicks(inputs);
     if (m_snapshot > 0) // the table comes with the latest odds
         applyActualOdds(&m_table, m_actual);
     m_highRatio = inputs.highRatio;
@@ -49,6 +91,20 @@ bool AnalysisTableModel::takeOdds(const AnalysisInputs &inputs)
     m_actual = shown;
     m_previous = previous;
     return true;
+}
+
+bool AnalysisTableModel::takePicks(const AnalysisInputs &inputs)
+{
+    const std::set<Ticket> &picks = inputs.picksOf(m_table.type);
+    if (picks == m_picks)
+        return false;
+    m_picks = picks;
+    return true;
+}
+
+bool AnalysisTableModel::isPicked(int r) const
+{
+    return r >= 0 && r < rowCount() && m_picks.count(row(r).ticket) > 0;
 }
 
 void AnalysisTableModel::setSnapshot(int shown, const AnalysisInputs &inputs)
@@ -93,8 +149,9 @@ bool AnalysisTableModel::isSuddenDrop(int r) const
 
 void AnalysisTableModel::setValues(const AnalysisInputs &inputs)
 {
-    // Picks and stake settings are no values of the table: no dataChanged (and no re-sort)
-    // for a click that picks a row.
+    // Picks change only their own column (a re-sort only when sorted by it).
+    if (takePicks(inputs) && !m_table.rows.empty())
+        Q_EMIT dataChanged(index(0, PickCol), index(rowCount() - 1, PickCol), {Qt::CheckStateRole});
     const bool odds = takeOdds(inputs);
     if (!odds && inputs.highRatio == m_highRatio && inputs.lowRatio == m_lowRatio)
         return;
@@ -168,12 +225,75 @@ QString AnalysisTableModel::text(const AnalysisRow &row, int column) const
     }
 }
 
+RatioBand AnalysisTableModel::band(int r) const
+{
+    AnalysisInputs thresholds;
+    thresholds.highRatio = m_highRatio;
+    thresholds.lowRatio = m_lowRatio;
+    return bandOf(row(r).ratio, thresholds);
+}
+
+namespace {
+
+// The mark beside the ratio that says 割安 (up) or 過剰人気 (down) without the colour.
+QIcon bandMark(RatioBand band, const QColor &colour)
+{
+    QPixmap pixmap(10, 10);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    const bool up = band == RatioBand::Overlooked;
+    p.drawPolygon(
+        QPolygonF({QPointF(1, up ? 9 : 1), QPointF(9, up ? 9 : 1), QPointF(5, up ? 1 : 9)}));
+    return QIcon(pixmap);
+}
+
+QString bandWord(RatioBand band)
+{
+    switch (band) {
+    case RatioBand::Overlooked:
+        return QStringLiteral("割安");
+    case RatioBand::OverBet:
+        return QStringLiteral("過剰人気");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const AnalysisRow &r = row(index.row());
     const int column = index.column();
+    const bool picked = m_picks.count(r.ticket) > 0;
+    if (column == PickCol) {
+        switch (role) {
+        case Qt::CheckStateRole:
+            return picked ? Qt::Checked : Qt::Unchecked;
+        case SortRole:
+            return picked ? 1 : 0;
+        case Qt::AccessibleTextRole:
+            return picked ? QStringLiteral("買う") : QStringLiteral("買わない");
+        case Qt::ToolTipRole:
+            return QStringLiteral("Space かクリックで、この買い目を買う・買わないを切り替えます");
+        default:
+            return {};
+        }
+    }
+    if (column == RatioCol && (role == Qt::DecorationRole || role == Qt::AccessibleTextRole)) {
+        // Said by a mark and in words as well as by the row's colour.
+        const RatioBand rowBand = band(index.row());
+        if (bandWord(rowBand).isEmpty())
+            return {};
+        if (role == Qt::AccessibleTextRole)
+            return text(r, column) + QLatin1Char(' ') + bandWord(rowBand);
+        return bandMark(rowBand, QGuiApplication::palette().color(QPalette::Text));
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -207,27 +327,19 @@ QVariant AnalysisTableModel::data(const QModelIndex &index, int role) const
             return value(r.documentEstimate);
         }
     }
-    case Qt::ToolTipRole:
-        return m_names[size_t(index.row())];
+    case Qt::ToolTipRole: {
+        const QString word = bandWord(band(index.row()));
+        return word.isEmpty() ? m_names[size_t(index.row())]
+                              : m_names[size_t(index.row())] + QStringLiteral("（") + word +
+                                    QStringLiteral("）");
+    }
     case Qt::TextAlignmentRole:
         return column == TicketCol || column == NamesCol ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                          : int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ForegroundRole:
-        if ((column == TicketCol || column == ChangeCol) && moveOf(r).suddenDrop)
-            return dropColor();
-        return {};
     case Qt::BackgroundRole: {
-        AnalysisInputs thresholds;
-        thresholds.highRatio = m_highRatio;
-        thresholds.lowRatio = m_lowRatio;
-        switch (bandOf(r.ratio, thresholds)) {
-        case RatioBand::Overlooked:
-            return overlookedColor();
-        case RatioBand::OverBet:
-            return overBetColor();
-        default:
-            return {};
-        }
+        const QColor colour = cellColor(index.row(), column, role, m_colors);
+        return colour.isValid() ? QVariant(colour) : QVariant();
     }
     default:
         return {};
@@ -238,8 +350,9 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const titles[] = {"買い目", "馬名", "確率%",   "推定オッズ", "実オッズ",
-                                         "前回",   "変化", "実÷推定", "期待値",     "馬連表の推定"};
+    static const char *const titles[] = {"買う",       "買い目",   "馬名",        "確率%",
+                                         "推定オッズ", "実オッズ", "前回",        "変化",
+                                         "実÷推定",    "期待値",   "馬連表の推定"};
     if (section == hitColumn())
         return QStringLiteral("的中");
     return section >= 0 && section <= DocumentEstimateCol ? QString::fromUtf8(titles[section])
@@ -249,6 +362,8 @@ QVariant AnalysisTableModel::headerData(int section, Qt::Orientation orientation
 Qt::ItemFlags AnalysisTableModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.column() == PickCol)
+        f |= Qt::ItemIsUserCheckable;
     if (index.column() == ActualCol && m_snapshot == 0)
         f |= Qt::ItemIsEditable;
     return f;
@@ -256,6 +371,11 @@ Qt::ItemFlags AnalysisTableModel::flags(const QModelIndex &index) const
 
 bool AnalysisTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
+    if (role == Qt::CheckStateRole && index.column() == PickCol && index.row() < rowCount()) {
+        // The window turns it into an edit of the picks, which comes back through setValues.
+        Q_EMIT pickEdited(row(index.row()).ticket, value.value<Qt::CheckState>() == Qt::Checked);
+        return true;
+    }
     if (role != Qt::EditRole || index.column() != ActualCol || m_snapshot != 0 ||
         index.row() >= rowCount())
         return false;
@@ -287,6 +407,14 @@ std::vector<int> outputColumns(const AnalysisTableModel &model)
     return columns;
 }
 
+// What copying and printing show of a cell: the 買う column as a check mark.
+QString outputText(const AnalysisTableModel &model, int r, int c)
+{
+    if (c == AnalysisTableModel::PickCol)
+        return model.isPicked(r) ? QStringLiteral("✓") : QString();
+    return model.data(model.index(r, c), Qt::DisplayRole).toString();
+}
+
 } // namespace
 
 QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int> &rows)
@@ -300,7 +428,7 @@ QString analysisRowsText(const AnalysisTableModel &model, const std::vector<int>
     for (const int r : rows) {
         fields.clear();
         for (const int c : columns)
-            fields << model.data(model.index(r, c), Qt::DisplayRole).toString();
+            fields << outputText(model, r, c);
         out += fields.join(u'\t') + QStringLiteral("\r\n");
     }
     return out;
@@ -329,13 +457,16 @@ void fillAnalysisPrintGrid(Grid &grid, const AnalysisTableModel &model,
     }
     for (size_t i = 0; i < rows.size(); ++i) {
         for (int c = 0; c < count; ++c) {
-            const QModelIndex at = model.index(rows[i], columns[size_t(c)]);
-            put(int(i) + 1, c, model.data(at, Qt::DisplayRole).toString());
-            const QColor back = model.data(at, Qt::BackgroundRole).value<QColor>();
+            put(int(i) + 1, c, outputText(model, rows[i], columns[size_t(c)]));
+            // Paper is white whatever the screen's palette.
+            const MeaningColors paper = lightMeaningColors();
+            const QColor back =
+                model.cellColor(rows[i], columns[size_t(c)], Qt::BackgroundRole, paper);
             grid.setCellBackColor(int(i) + 1, c,
                                   back.isValid() ? rgb(back.red(), back.green(), back.blue())
                                                  : NoColor);
-            const QColor fore = model.data(at, Qt::ForegroundRole).value<QColor>();
+            const QColor fore =
+                model.cellColor(rows[i], columns[size_t(c)], Qt::ForegroundRole, paper);
             grid.setCellForeColor(int(i) + 1, c,
                                   fore.isValid() ? rgb(fore.red(), fore.green(), fore.blue())
                                                  : NoColor);

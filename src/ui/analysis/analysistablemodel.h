@@ -5,17 +5,20 @@
 
 #include "core/analysis/analysistable.h"
 #include "core/document/grid.h"
+#include "ui/desktop/uicolor.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFontMetrics>
 #include <QSortFilterProxyModel>
+#include <set>
 
 class AnalysisTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     enum Column {
+        PickCol, // 買う: the tickets picked for the stakes, checked with Space or a click
         TicketCol,
         NamesCol,
         ProbabilityCol,
@@ -45,15 +48,22 @@ public:
     void setDropThreshold(double percent);
     double dropThreshold() const { return m_dropThreshold; }
     bool isSuddenDrop(int r) const;
+    bool isPicked(int r) const;
+    // 割安, 過剰人気 or neither, by the thresholds in use.
+    RatioBand band(int r) const;
 
     const AnalysisTable &table() const { return m_table; }
     const AnalysisRow &row(int r) const { return m_table.rows[size_t(r)]; }
     // 的中, after the other columns, with a result in the document; -1 without one.
     int hitColumn() const;
 
-    static QColor overlookedColor() { return QColor(255, 200, 140); }
-    static QColor overBetColor() { return QColor(160, 195, 255); }
-    static QColor dropColor() { return QColor(204, 0, 0); }
+    // The colours of 割安 and 過剰人気 rows and of 急落, for the palette the table is shown in
+    // (the application's until told otherwise).
+    const MeaningColors &colors() const { return m_colors; }
+    void setColors(const MeaningColors &colors);
+    // The background (Qt::BackgroundRole) or text colour (Qt::ForegroundRole) of a cell in the
+    // given colours; invalid for none.
+    QColor cellColor(int r, int column, int role, const MeaningColors &colors) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -68,12 +78,16 @@ Q_SIGNALS:
     void actualOddsEdited(const Ticket &ticket, const QuotedOdds &odds);
     // Typed text that is not odds, with the reason in Japanese; nothing changed.
     void actualOddsRefused(const QString &why);
+    // The 買う box of a row was checked or cleared.
+    void pickEdited(const Ticket &ticket, bool picked);
 
 private:
     QString text(const AnalysisRow &row, int column) const;
     // The odds of the snapshot shown and of the one before, from inputs; true when they differ
     // from those in use.
     bool takeOdds(const AnalysisInputs &inputs);
+    // The picks of the table's bet type from inputs; true when they changed.
+    bool takePicks(const AnalysisInputs &inputs);
     // The row's odds in the snapshot before; 0 when it had none.
     double previousOdds(const AnalysisRow &row) const;
     OddsMove moveOf(const AnalysisRow &row) const;
@@ -82,6 +96,8 @@ private:
     std::vector<QString> m_names; // per row
     ActualOdds m_actual;          // as applied to the rows: the snapshot shown
     ActualOdds m_previous;        // the snapshot before it; empty when there is none
+    std::set<Ticket> m_picks;     // of the table's bet type
+    MeaningColors m_colors;
     int m_snapshot = 0;
     bool m_hasPrevious = false;
     double m_dropThreshold = DefaultDropThreshold;

@@ -7,6 +7,7 @@
 #include "ui/analysis/stakepanel.h"
 #include "ui/desktop/clipboard.h"
 #include "ui/desktop/dialogs.h"
+#include "ui/desktop/flowlayout.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/print/printpreviewwindow.h"
 
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -94,8 +96,12 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
         m_errorOfTyping = true;
         showStatus();
     });
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &AnalysisWindow::selectionEdited);
+    // The selection only reads; the 買う column picks.
+    connect(m_model, &AnalysisTableModel::pickEdited, this,
+            [this](const Ticket &ticket, bool picked) { setPicked({ticket}, picked); });
+    m_view->installEventFilter(this);
+    // Tab moves on to the next control rather than from cell to cell.
+    m_view->setTabKeyNavigation(false);
     connect(m_stakes, &StakePanel::settingsEdited, this,
             [this](qint64 budget, bool kelly, double fraction, qint64 bankroll) {
                 edit([&](AnalysisInputs &in) {
@@ -136,7 +142,10 @@ void AnalysisWindow::buildControls()
 
     auto *parameters = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w) {
-        parameters->addWidget(new QLabel(label, this));
+        // The label names the control (on Linux a combo box is read by its label).
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(w);
+        parameters->addWidget(caption);
         parameters->addWidget(w);
         w->setAccessibleName(label);
     };
@@ -152,13 +161,13 @@ void AnalysisWindow::buildControls()
     parameters->addStretch(1);
 
     auto *legend = new QHBoxLayout;
-    legend->addWidget(swatch(AnalysisTableModel::overlookedColor(), this));
+    legend->addWidget(swatch(m_model->colors().overlooked, this));
     legend->addWidget(new QLabel(QStringLiteral("割安（実÷推定 ≧"), this));
     m_high->setAccessibleName(QStringLiteral("割安のしきい値"));
     m_low->setAccessibleName(QStringLiteral("過剰人気のしきい値"));
     legend->addWidget(m_high);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
-    legend->addWidget(swatch(AnalysisTableModel::overBetColor(), this));
+    legend->addWidget(swatch(m_model->colors().overBet, this));
     legend->addWidget(new QLabel(QStringLiteral("過剰人気（≦"), this));
     legend->addWidget(m_low);
     legend->addWidget(new QLabel(QStringLiteral("）"), this));
@@ -204,11 +213,29 @@ void AnalysisWindow::buildControls()
     splitter->setChildrenCollapsible(false);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(parameters);
-    layout->addLayout(legend);
-    layout->addLayout(buildSnapshotRow());
+    // Rows of controls wrap when the window is too narrow for them (a large scale or font).
+    const auto wrapping = [](QLayout *row) {
+        auto *flow = new FlowLayout;
+        flow->takeItemsOf(row);
+        delete row;
+        return flow;
+    };
+    layout->addLayout(wrapping(parameters));
+    layout->addLayout(wrapping(legend));
+    layout->addLayout(wrapping(buildSnapshotRow()));
     layout->addWidget(splitter, 1);
     layout->addWidget(m_status);
+
+    // Tab runs through the controls as they are laid out, then the table and the panels beside
+    // it; the window opens with the first of them focused.
+    const QList<QWidget *> order = {
+        m_betType,      m_modelBox,       m_lambda,        m_rho,      m_beta,         m_combine,
+        m_alpha,        m_gamma,          m_ratio,         jraButton,  defaultsButton, m_high,
+        m_low,          m_topRows,        pasteButton,     copyButton, printButton,    m_snapshots,
+        m_snapshotTime, m_deleteSnapshot, m_dropThreshold, m_view};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    setFocusProxy(m_betType);
 
     connect(copyButton, &QToolButton::clicked, this, &AnalysisWindow::copyTable);
     connect(printButton, &QToolButton::clicked, this, &AnalysisWindow::print);
@@ -283,7 +310,6 @@ void AnalysisWindow::update(DocumentAnalysis::Change change)
             m_fittedType = int(m_model->table().type);
             fitColumns();
         }
-        selectPicks();
     }
     syncSnapshots();
     showMoveColumns();
@@ -305,14 +331,23 @@ void AnalysisWindow::fitColumns()
         int width = header.horizontalAdvance(
                         m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
                     24; // the sort arrow
-        int text = metrics.horizontalAdvance(widestNumber);
+        if (c == AnalysisTableModel::PickCol) {
+            m_view->setColumnWidth(c, width - 12);
+            continue;
+        }
+        // The ratio has its 割安 or 過剰人気 mark beside it.
+        int text = c == AnalysisTableModel::RatioCol
+                       ? metrics.horizontalAdvance(QStringLiteral("99.99")) + 14
+                       : metrics.horizontalAdvance(widestNumber);
         if (c == AnalysisTableModel::TicketCol || c == AnalysisTableModel::NamesCol) {
             text = 0;
             for (int r = 0; r < m_model->rowCount(); ++r)
                 text = std::max(text, metrics.horizontalAdvance(
                                           m_model->index(r, c).data(Qt::DisplayRole).toString()));
             if (c == AnalysisTableModel::NamesCol)
-                text = std::min(text, 24 * metrics.averageCharWidth() + 150);
+                // The 買う column (fitted first) takes its room from the names.
+                text = std::min(text, 24 * metrics.averageCharWidth() + 150) -
+                       m_view->columnWidth(AnalysisTableModel::PickCol);
         }
         m_view->setColumnWidth(c, std::max(width, text + 12));
     }
@@ -419,7 +454,8 @@ void AnalysisWindow::showStatus()
         error = false;
     }
     m_status->setText(text);
-    m_status->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
+    m_status->setStyleSheet(error ? QStringLiteral("color: %1;").arg(m_model->colors().error.name())
+                                  : QString());
 }
 
 QString AnalysisWindow::statusText() const
@@ -439,48 +475,69 @@ std::vector<int> AnalysisWindow::rowsInViewOrder(bool selectedOnly) const
     return rows;
 }
 
-void AnalysisWindow::selectPicks()
+void AnalysisWindow::setPicked(const std::vector<Ticket> &tickets, bool picked)
 {
-    const std::set<Ticket> &picks = m_analysis->inputs().picksOf(m_model->table().type);
-    QItemSelection selection;
-    for (int r = 0; r < m_model->rowCount(); ++r) {
-        if (!picks.count(m_model->row(r).ticket))
-            continue;
-        const QModelIndex at = m_proxy->mapFromSource(m_model->index(r, 0));
-        if (at.isValid()) // hidden by the top rows filter: still picked, only not in view
-            selection.select(at, at);
-    }
-    m_selecting = true;
-    m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
-                                                    QItemSelectionModel::Rows);
-    m_selecting = false;
-}
-
-void AnalysisWindow::selectionEdited()
-{
-    if (m_selecting || !m_analysis)
+    if (!m_analysis)
         return;
-    std::set<Ticket> selected;
-    for (const int r : rowsInViewOrder(true))
-        selected.insert(m_model->row(r).ticket);
-    // Only the rows in view were there to be clicked: picks hidden by the filter or missing
-    // from a smaller field stay.
     std::set<Ticket> picks = m_analysis->inputs().picksOf(m_model->table().type);
-    for (const int r : rowsInViewOrder(false))
-        picks.erase(m_model->row(r).ticket);
-    picks.insert(selected.begin(), selected.end());
+    for (const Ticket &ticket : tickets) {
+        if (picked)
+            picks.insert(ticket);
+        else
+            picks.erase(ticket);
+    }
     if (picks == m_analysis->inputs().picksOf(m_model->table().type))
         return;
     edit([&](AnalysisInputs &in) { in.picksOf(in.betType) = picks; });
 }
 
+void AnalysisWindow::togglePicks()
+{
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    const int row = m_proxy->mapToSource(current).row();
+    const bool picked = !m_model->isPicked(row);
+    std::vector<Ticket> tickets{m_model->row(row).ticket};
+    // A selection that holds the current row is checked or cleared with it.
+    if (m_view->selectionModel()->isRowSelected(current.row(), {}))
+        for (const int r : rowsInViewOrder(true))
+            tickets.push_back(m_model->row(r).ticket);
+    setPicked(tickets, picked);
+}
+
+bool AnalysisWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Keys typed into an open editor go to the editor, not here.
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            togglePicks();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void AnalysisWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A light or dark palette chosen while the window is open.
+    if (event->type() == QEvent::PaletteChange) {
+        m_model->setColors(meaningColors(palette()));
+        showStatus();
+    }
+}
+
 std::vector<int> AnalysisWindow::pickedRows() const
 {
-    const std::set<Ticket> &picks = m_analysis->inputs().picksOf(m_model->table().type);
-    std::vector<int> rows = rowsInViewOrder(true);
+    std::vector<int> rows;
+    for (const int r : rowsInViewOrder(false))
+        if (m_model->isPicked(r))
+            rows.push_back(r);
     for (int r = 0; r < m_model->rowCount(); ++r)
-        if (picks.count(m_model->row(r).ticket) &&
-            !m_proxy->mapFromSource(m_model->index(r, 0)).isValid())
+        if (m_model->isPicked(r) && !m_proxy->mapFromSource(m_model->index(r, 0)).isValid())
             rows.push_back(r);
     return rows;
 }
@@ -512,7 +569,7 @@ void AnalysisWindow::copy()
 {
     if (editFocusedText(false))
         return;
-    std::vector<int> rows = rowsInViewOrder(true);
+    std::vector<int> rows = pickedRows();
     if (rows.empty())
         rows = rowsInViewOrder(false);
     setClipboardText(analysisRowsText(*m_model, rows));
@@ -529,13 +586,8 @@ void AnalysisWindow::setTopRows(int n)
         m_topRows->setValue(n); // comes back here through valueChanged
         return;
     }
-    // The view drops the selection of rows the filter hides while the proxy is mid-change:
-    // that is no edit of the picks (and an edit then would change the model under the proxy).
-    m_selecting = true;
     m_proxy->setTopRows(n);
-    m_selecting = false;
     if (m_analysis) {
-        selectPicks();
         refreshStakes();
         showStatus();
     }
@@ -621,12 +673,15 @@ QLayout *AnalysisWindow::buildSnapshotRow()
     m_dropThreshold->setToolTip(
         QStringLiteral("前回の時点からこれだけ以上オッズが下がった買い目を急落として赤で示します"));
     auto *drop = new QLabel(QStringLiteral("急落"), this);
-    drop->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;")
-                            .arg(AnalysisTableModel::dropColor().name()));
+    drop->setStyleSheet(
+        QStringLiteral("color: %1; font-weight: bold;").arg(m_model->colors().drop.name()));
 
     auto *row = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w, const QString &name) {
-        row->addWidget(new QLabel(label, this));
+        // The label names the control (on Linux a combo box is read by its label).
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(w);
+        row->addWidget(caption);
         row->addWidget(w);
         w->setAccessibleName(name);
     };

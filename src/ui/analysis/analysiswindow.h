@@ -1,7 +1,7 @@
 #pragma once
 // The bet-analysis window of one document: bet type, model and payout ratio, the table of
 // tickets with estimated and actual odds coloured by their ratio and their move since the
-// snapshot before, the snapshot chooser, the stake panel for the selected tickets and the
+// snapshot before, the snapshot chooser, the stake panel for the tickets checked 買う and the
 // race's payouts. It shows DocumentAnalysis and turns edits into new inputs.
 
 #include "core/analysis/documentanalysis.h"
@@ -55,7 +55,7 @@ public:
     // cannot be read or contradicts the result.
     bool enterPayouts(const QString &text);
 
-    // Selected rows (all when none is selected) in view order, TAB-separated with a header.
+    // Picked rows (all in view when none is picked) in view order, TAB-separated with a header.
     void copy();
     void copyTable();
     // The clipboard's text as actual odds of the bet type in view.
@@ -94,8 +94,11 @@ private:
     void refreshStakes();
     void showStatus();
     void edit(const std::function<void(AnalysisInputs &)> &change);
-    void selectPicks();
-    void selectionEdited();
+    // Space in the table: the current row's 買う box, and with it every selected row's.
+    void togglePicks();
+    void setPicked(const std::vector<Ticket> &tickets, bool picked);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void syncSnapshots();
     // Copy or paste in the text box with the focus, when one has it.
     bool editFocusedText(bool paste);
@@ -132,6 +135,5 @@ private:
     QString m_note;               // the outcome of 分析の既定にする
     bool m_noteIsError = false;
     DefaultsStore m_storeDefaults;
-    bool m_selecting = false;
     int m_fittedType = -1; // the bet type the column widths were fitted for
 };

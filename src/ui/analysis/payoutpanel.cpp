@@ -1,5 +1,7 @@
 #include "ui/analysis/payoutpanel.h"
 
+#include "ui/desktop/uicolor.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -14,6 +16,7 @@ PayoutPanel::PayoutPanel(QWidget *parent) : QWidget(parent)
     applyButton->setToolTip(
         QStringLiteral("この欄の払戻をレースの払戻にします（一行でも読めなければ何も変えません）"));
     m_text = new QPlainTextEdit(this);
+    m_text->setTabChangesFocus(true);
     m_text->setAccessibleName(QStringLiteral("払戻"));
     m_text->setPlaceholderText(
         QStringLiteral("一行に一つ、結果のページのまま貼り付けても：\n単勝 7 350円\n"
@@ -47,7 +50,9 @@ void PayoutPanel::showPayouts(const Payouts &payouts)
 void PayoutPanel::showMessage(const QString &text, bool error)
 {
     m_message->setText(text);
-    m_message->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
+    m_message->setStyleSheet(
+        error ? QStringLiteral("color: %1;").arg(meaningColors(palette()).error.name())
+              : QString());
     m_message->setVisible(!text.isEmpty());
 }
 

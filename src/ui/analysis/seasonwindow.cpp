@@ -74,6 +74,7 @@ SeasonWindow::SeasonWindow(const QString &folder, QWidget *parent)
 {
     setObjectName(QStringLiteral("SeasonWindow"));
     buildControls();
+    setFocusProxy(m_modelBox); // focused when the window opens
     connect(m_task, &SeasonTask::progress, this, [this](int done, int total) {
         m_progress->setRange(0, std::max(total, 1));
         m_progress->setValue(done);
@@ -149,7 +150,9 @@ void SeasonWindow::buildControls()
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+    // Tab leaves the table; Enter opens a race as a double click does.
+    m_table->setTabKeyNavigation(false);
+    connect(m_table, &QTableView::activated, this, [this](const QModelIndex &index) {
         const QString path = m_tableModel->filePath(m_proxy->mapToSource(index).row());
         if (!path.isEmpty())
             Q_EMIT openRequested(path);

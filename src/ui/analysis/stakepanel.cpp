@@ -1,6 +1,7 @@
 #include "ui/analysis/stakepanel.h"
 
 #include "core/analysis/stakes.h"
+#include "ui/desktop/uicolor.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -55,6 +56,7 @@ StakePanel::StakePanel(QWidget *parent) : QWidget(parent)
     form->addRow(QStringLiteral("資金"), m_bankroll);
 
     m_lines = new QTableWidget(0, 4, this);
+    m_lines->setTabKeyNavigation(false);
     m_lines->setHorizontalHeaderLabels({QStringLiteral("買い目"), QStringLiteral("オッズ"),
                                         QStringLiteral("賭け金"), QStringLiteral("払戻")});
     m_lines->verticalHeader()->hide();
@@ -154,7 +156,7 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
                               qint64 budget)
 {
     if (picked.empty()) {
-        m_summary->setText(QStringLiteral("表で買い目を選ぶと賭け金を配分します。"));
+        m_summary->setText(QStringLiteral("表の「買う」に印を付けると賭け金を配分します。"));
         return;
     }
     std::vector<double> odds;
@@ -176,8 +178,9 @@ void StakePanel::showDutching(const AnalysisTable &table, const std::vector<int>
     }
     // The 100-yen minimum can take the total past the budget: said in red beside it.
     m_overBudget = d.value.total > budget;
-    const QString over =
-        m_overBudget ? QStringLiteral(" <b style=\"color: #c00000;\">予算超過</b>") : QString();
+    const QString over = m_overBudget ? QStringLiteral(" <b style=\"color: %1;\">予算超過</b>")
+                                            .arg(meaningColors(palette()).error.name())
+                                      : QString();
     m_summary->setText(QStringLiteral("合成オッズ %1　合計 %2%3　払戻 %4～%5")
                            .arg(QString::number(d.value.combinedOdds, 'f', 2), yen(d.value.total),
                                 over, yen(d.value.minPayout), yen(d.value.maxPayout)));

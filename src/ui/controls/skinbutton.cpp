@@ -32,6 +32,7 @@ struct PropertyDefaults
 SkinButton::SkinButton(QWidget *parent) : QWidget(parent)
 {
     initControlsResources();
+    installAccessibility();
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_AlwaysShowToolTips);

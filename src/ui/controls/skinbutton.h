@@ -49,6 +49,8 @@ public:
     void fitBlt(QPainter &painter, const QPixmap &pic, int dstW, int dstH, int srcX, int srcY,
                 int srcW, int srcH);
     void releasePointer();
+    // Registers the button's interface for assistive technology (every button calls it).
+    static void installAccessibility();
 
     // Properties.
     QString caption() const { return m_caption; }
@@ -144,6 +146,7 @@ protected:
     void leaveEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
@@ -157,6 +160,7 @@ private:
     void applyRoundCorners();
     void applyPointer();
     void drawRotatedCaption(QPainter &painter, const QColor &color);
+    void drawFocusFrame(QPainter &painter);
 
     ButtonState m_state = ButtonState::Up;
     QString m_caption;

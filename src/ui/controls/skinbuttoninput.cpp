@@ -167,9 +167,16 @@ void SkinButton::keyReleaseEvent(QKeyEvent *event)
     QWidget::keyReleaseEvent(event);
 }
 
+void SkinButton::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update(); // the focus frame
+}
+
 void SkinButton::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
+    update();
     // A key held down when the focus left can no longer be released here.
     if (QGuiApplication::mouseButtons() == Qt::NoButton)
         m_pressed = false;

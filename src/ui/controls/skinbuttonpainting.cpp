@@ -139,15 +139,37 @@ void SkinButton::paintEvent(QPaintEvent *)
         painter.fillRect(w - 1, 0, 1, h - 1, toQColor(edgeDark));
     }
 
-    if (m_caption.isEmpty())
-        return;
-    if (m_capUse) {
-        drawRotatedCaption(painter, toQColor(caption));
-    } else {
-        painter.setFont(m_font);
-        painter.setPen(toQColor(caption));
-        painter.drawText(QRect(0, 2, w, h - 2), captionAlignToQt(m_capAlign), m_caption);
+    if (!m_caption.isEmpty()) {
+        if (m_capUse) {
+            drawRotatedCaption(painter, toQColor(caption));
+        } else {
+            painter.setFont(m_font);
+            painter.setPen(toQColor(caption));
+            painter.drawText(QRect(0, 2, w, h - 2), captionAlignToQt(m_capAlign), m_caption);
+        }
     }
+    if (hasFocus())
+        drawFocusFrame(painter);
+}
+
+// A frame inside the rounded outline, in the palette's highlight with a light line inside it,
+// so that it shows on light and dark skins alike.
+void SkinButton::drawFocusFrame(QPainter &painter)
+{
+    const int inset = 3;
+    const QRectF frame = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    if (frame.width() < 4 || frame.height() < 4)
+        return;
+    const qreal radius = m_cornerSize >= 1 ? std::max(m_cornerSize / 2.0 - inset, 0.0) : 0;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRoundedRect(frame, radius, radius);
+    painter.setPen(QPen(QColor(255, 255, 255), 1, Qt::DotLine));
+    painter.drawRoundedRect(frame.adjusted(2, 2, -2, -2), std::max(radius - 2, 0.0),
+                            std::max(radius - 2, 0.0));
+    painter.restore();
 }
 
 void SkinButton::drawRotatedCaption(QPainter &painter, const QColor &color)

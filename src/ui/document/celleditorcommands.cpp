@@ -63,6 +63,9 @@ void DocumentWindow::openEditor(ImeMode ime, bool takeFocus)
     const QWidget *viewport = runnerTable->viewport();
     const QRect room(viewport->mapTo(this, QPoint(0, 0)), viewport->size());
     cellEditor->placeOver(rect, room);
+    // A screen reader says which cell is being edited.
+    cellEditor->setAccessibleName(QStringLiteral("%1番 %2 を編集")
+                                      .arg(g.text(g.row(), ColNumber), g.text(HeaderRow, g.col())));
     cellEditor->show();
     cellEditor->raise();
     if (takeFocus)
@@ -133,6 +136,14 @@ void DocumentWindow::dropComposition()
 
 void DocumentWindow::gridKeyDown(QKeyCombination key, bool *handled)
 {
+    // F2 edits the current cell's text where a double click would.
+    if (key == QKeyCombination(Qt::Key_F2) && sender() == runnerTable) {
+        Grid &g = m_doc.runnerTable;
+        if (!m_doc.quinellaVisible() && (g.col() < ColRank || g.col() > ColSupport))
+            openEditor(ImeMode(imeModeForCell(g, g.row(), g.col())));
+        *handled = true;
+        return;
+    }
     const KeyCommand command = gridCommand(key);
     if (command != KeyCommand::None) {
         runCommand(command);

@@ -1,9 +1,11 @@
 #include "ui/document/documentwindow.h"
 
+#include "core/file/fieldnames.h"
 #include "core/text/datetext.h"
 #include "core/text/textcompare.h"
 #include "ui/controls/skinbutton.h"
 #include "ui/controls/skinimage.h"
+#include "ui/desktop/accessiblerole.h"
 #include "ui/desktop/fonts.h"
 #include "ui/desktop/keymapping.h"
 #include "ui/desktop/screenmetrics.h"
@@ -11,6 +13,7 @@
 #include "ui/document/fieldtextvalidator.h"
 #include "ui/grid/gridview.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QDate>
 #include <QFileInfo>
@@ -21,6 +24,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <cmath>
@@ -127,37 +131,39 @@ void DocumentWindow::buildWidgets()
     QFont headerFont(defaultFontFamily());
     // 18 pixels high: 13 points at 96 dpi.
     headerFont.setPointSize(int(18 * twipsPerPixelY() / 20));
+    // A larger system font enlarges the header as it does the grid.
+    if (font().pointSizeF() > GridView::DesignFontPoints)
+        headerFont.setPointSizeF(headerFont.pointSizeF() * font().pointSizeF() /
+                                 GridView::DesignFontPoints);
 
     const QString captions[4] = {QStringLiteral("縦枠"), QStringLiteral("横枠"),
                                  QStringLiteral("控除"), QStringLiteral("投票金")};
-    const QRect labelRects[4] = {
-        {0, 0, 50, 24}, {50, 0, 50, 24}, {640, 0, 50, 24}, {690, 0, 100, 24}};
     for (int i = 0; i < 4; ++i) {
         fieldLabels[i] = new QLabel(captions[i], headerPanel);
         fieldLabels[i]->setObjectName(QStringLiteral("fieldLabels%1").arg(i));
         fieldLabels[i]->setFont(headerFont);
-        fieldLabels[i]->setGeometry(labelRects[i]);
     }
-    auto makeEdit = [&](const QString &name, const QRect &rect, bool numbers = false) {
+    auto makeEdit = [&](const QString &name, bool numbers = false) {
         auto *edit = new InputModeEdit(headerPanel);
         edit->setObjectName(name);
         edit->setFont(headerFont);
-        edit->setGeometry(rect);
         edit->setValidator(new FieldTextValidator(numbers, edit));
         if (numbers)
             edit->setIme(ImeDisabled);
         return edit;
     };
     for (int i = 0; i < 2; ++i) {
-        countBoxes[i] =
-            makeEdit(QStringLiteral("countBoxes%1").arg(i), QRect(i * 50, 24, 50, 24), true);
+        countBoxes[i] = makeEdit(QStringLiteral("countBoxes%1").arg(i), true);
+        fieldLabels[i]->setBuddy(countBoxes[i]);
         connect(countBoxes[i], &QLineEdit::textEdited, this,
                 [this, i](const QString &text) { countBoxEdited(i, text); });
         connect(countBoxes[i], &QLineEdit::returnPressed, this, &DocumentWindow::confirmCounts);
     }
     for (int i = 0; i < 6; ++i) {
-        titleBoxes[i] = makeEdit(QStringLiteral("titleBoxes%1").arg(i),
-                                 QRect(100 + (i % 3) * 180, (i / 3) * 24, 180, 24));
+        titleBoxes[i] = makeEdit(QStringLiteral("titleBoxes%1").arg(i));
+        titleLabels[i] = new QLabel(titleFieldCaption(i), headerPanel);
+        titleLabels[i]->setObjectName(QStringLiteral("titleLabels%1").arg(i));
+        titleLabels[i]->setBuddy(titleBoxes[i]);
         connect(titleBoxes[i], &QLineEdit::textEdited, this, [this, i](const QString &text) {
             m_doc.setTitleText(i, text);
             markChanged();
@@ -167,13 +173,15 @@ void DocumentWindow::buildWidgets()
             }
         });
     }
-    payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), QRect(640, 24, 50, 24), true);
+    payoutRatioBox = makeEdit(QStringLiteral("payoutRatioBox"), true);
+    fieldLabels[2]->setBuddy(payoutRatioBox);
     connect(payoutRatioBox, &QLineEdit::textEdited, this, &DocumentWindow::markChanged);
     connect(payoutRatioBox, &QLineEdit::returnPressed, this, [this] {
         confirmPayoutRatio();
         recalculate();
     });
-    poolBox = makeEdit(QStringLiteral("poolBox"), QRect(690, 24, 100, 24), true);
+    poolBox = makeEdit(QStringLiteral("poolBox"), true);
+    fieldLabels[3]->setBuddy(poolBox);
     connect(poolBox, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_doc.setPoolText(text);
         markChanged();
@@ -186,6 +194,7 @@ void DocumentWindow::buildWidgets()
         commandButtons[k]->setObjectName(QStringLiteral("commandButtons%1").arg(k));
         commandButtons[k]->setButton(skin, buttonCaptions[k], 0, 0, 64, 50, 6, 0, 20, true, false,
                                      790 + k * 64, 0, 64, 50);
+        commandButtons[k]->setKeyboardUse(true);
         connect(commandButtons[k], &SkinButton::click, this,
                 [this, k] { commandButtonClicked(k); });
     }
@@ -196,8 +205,32 @@ void DocumentWindow::buildWidgets()
     statusLine = new QLabel(QStringLiteral("ステータス"), statusPanel);
     statusLine->setObjectName(QStringLiteral("statusLine"));
     statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Read out as the window's status bar; the label's text changes are announced with it.
+    setAccessibleRole(statusPanel, QAccessible::StatusBar);
+    statusPanel->setAccessibleName(QStringLiteral("ステータス"));
+    runnerTable->setAccessibleName(QStringLiteral("出走表"));
+    quinellaMatrix->setAccessibleName(QStringLiteral("馬連表"));
+    // The header row names the columns, the runner number the rows; in the matrix a pair
+    // names the estimate beside it.
+    runnerTable->setAccessibleHeaders(HeaderRow, [](int, int) { return int(ColNumber); });
+    quinellaMatrix->setAccessibleHeaders(-1, [this](int row, int col) {
+        return col > 0 && m_doc.quinellaMatrix.text(row, col - 1).contains(QLatin1Char('-'))
+                   ? col - 1
+                   : -1;
+    });
+    quinellaMatrix->setCellDescription([this](int row, int col) {
+        const QString pair = col > 0 ? m_doc.quinellaMatrix.text(row, col - 1) : QString();
+        return pair.contains(QLatin1Char('-')) ? QStringLiteral("馬連 %1").arg(pair) : QString();
+    });
+    runnerTable->setCellDescription([this](int row, int col) {
+        const Grid &g = m_doc.runnerTable;
+        if (row <= HeaderRow || col == ColNumber)
+            return QString();
+        return QStringLiteral("%1番 %2").arg(g.text(row, ColNumber), g.text(HeaderRow, col));
+    });
 
     cellEditor = new CellEditBox(this);
+    cellEditor->setAccessibleName(QStringLiteral("セルの編集"));
     cellEditor->hide();
 
     connect(runnerTable, &GridView::keyDown, this, &DocumentWindow::gridKeyDown);
@@ -230,10 +263,52 @@ void DocumentWindow::buildWidgets()
     layoutWidgets();
 }
 
+int DocumentWindow::layoutHeader()
+{
+    // The designed places, grown with the fonts: the counts, the title boxes in two rows of
+    // three with their captions above, the payout ratio and pool, then the two buttons.
+    const int rowH = std::max(24, QFontMetrics(countBoxes[0]->font()).height() + 6);
+    const int capH = QFontMetrics(titleLabels[0]->font()).height();
+    const int numberW = std::max(
+        50, QFontMetrics(countBoxes[0]->font()).horizontalAdvance(QStringLiteral("000")) + 14);
+    const int titleW = std::max(180, QFontMetrics(titleBoxes[0]->font()).averageCharWidth() * 14);
+    const int poolW = 2 * numberW;
+    const int buttonW = commandButtons[0]->width();
+    const int buttonH = commandButtons[0]->height();
+    for (int i = 0; i < 2; ++i) {
+        fieldLabels[i]->setGeometry(i * numberW, 0, numberW, rowH);
+        countBoxes[i]->setGeometry(i * numberW, rowH, numberW, rowH);
+    }
+    int x = 2 * numberW;
+    for (int i = 0; i < 6; ++i) {
+        const int left = x + (i % 3) * titleW;
+        const int top = (i / 3) * (capH + rowH);
+        titleLabels[i]->setGeometry(left + 2, top, titleW - 2, capH);
+        titleBoxes[i]->setGeometry(left, top + capH, titleW, rowH);
+    }
+    const int titlesH = 2 * (capH + rowH);
+    x += 3 * titleW;
+    int y = 0;
+    // The right-hand group goes on a line of its own when it would leave the window.
+    const int groupW = numberW + poolW + 2 * buttonW;
+    if (x + groupW > width() && width() > 0) {
+        x = 0;
+        y = titlesH + 2;
+    }
+    fieldLabels[2]->setGeometry(x, y, numberW, rowH);
+    payoutRatioBox->setGeometry(x, y + rowH, numberW, rowH);
+    fieldLabels[3]->setGeometry(x + numberW, y, poolW, rowH);
+    poolBox->setGeometry(x + numberW, y + rowH, poolW, rowH);
+    for (int k = 0; k < 2; ++k)
+        commandButtons[k]->move(x + numberW + poolW + k * buttonW, y);
+    return std::max({titlesH, y + 2 * rowH, y + buttonH}) + 2;
+}
+
 void DocumentWindow::layoutWidgets()
 {
-    const int upH = pixelsY(PicUpTwips);
-    const int downH = pixelsY(PicDownTwips);
+    const int upH = std::max(pixelsY(PicUpTwips), layoutHeader());
+    const int downH =
+        std::max(pixelsY(PicDownTwips), QFontMetrics(statusLine->font()).height() + 6);
     headerPanel->setGeometry(0, 0, width(), upH);
     statusPanel->setGeometry(0, std::max(upH, height() - downH), width(), downH);
     // A window lower than the two panels leaves the grids no room until it grows again.
@@ -259,8 +334,13 @@ void DocumentWindow::showEvent(QShowEvent *event)
     m_shown = true;
     // The designed size is the outer size of the window.
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+        // No larger than the area shows (a large scale): the header wraps instead.
+        QSize size(DesignWidth, DesignHeight);
+        const QSize room = sub->mdiArea() ? sub->mdiArea()->viewport()->size() : QSize();
+        if (room.width() >= DesignWidth / 4 && room.height() >= DesignHeight / 4)
+            size = size.boundedTo(room);
         if (!sub->isMaximized() && !sub->isMinimized())
-            sub->resize(DesignWidth, DesignHeight);
+            sub->resize(size);
     }
 }
 
@@ -276,7 +356,14 @@ void DocumentWindow::refreshFromDocument()
     runnerTable->setVisible(true);
     runnerTable->refresh();
     quinellaMatrix->refresh();
+    // The keyboard follows the table in front (before a focused matrix hides, so that the focus
+    // does not pass through the next control on its way).
+    const bool gridFocused = runnerTable->hasFocus() || quinellaMatrix->hasFocus();
+    if (gridFocused && !m_doc.quinellaVisible())
+        runnerTable->setFocus(Qt::OtherFocusReason);
     quinellaMatrix->setVisible(m_doc.quinellaVisible());
+    if (gridFocused && m_doc.quinellaVisible())
+        quinellaMatrix->setFocus(Qt::OtherFocusReason);
     if (quinellaMatrix->isVisibleTo(this))
         quinellaMatrix->raise();
     if (isEditing())

@@ -114,6 +114,7 @@ public:
     QLineEdit *payoutRatioBox = nullptr;
     QLineEdit *poolBox = nullptr;
     QLineEdit *titleBoxes[6] = {};
+    QLabel *titleLabels[6] = {}; // the captions above the title boxes
     QLabel *statusLine = nullptr;
     GridView *runnerTable = nullptr;
     GridView *quinellaMatrix = nullptr;
@@ -139,6 +140,9 @@ protected:
 private:
     void buildWidgets();
     void layoutWidgets();
+    // Places the header's controls for the fonts in use, wrapping the right-hand group below
+    // the rest when the window is too narrow for one line; returns the header's height.
+    int layoutHeader();
     void commandButtonClicked(int index);
     void gridKeyDown(QKeyCombination key, bool *handled);
     void gridKeyPress(const QString &text);

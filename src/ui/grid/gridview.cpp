@@ -3,8 +3,10 @@
 #include "ui/desktop/fonts.h"
 #include "ui/desktop/keymapping.h"
 #include "ui/desktop/screenmetrics.h"
+#include "ui/grid/gridaccessible.h"
 #include "ui/grid/gridviewinternal.h"
 
+#include <QAccessible>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -25,6 +27,7 @@ GridView::GridView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAutoFillBackground(false);
     horizontalScrollBar()->setSingleStep(1);
     verticalScrollBar()->setSingleStep(1);
+    installGridAccessibility();
 }
 
 void GridView::setGrid(Grid *grid)
@@ -48,6 +51,10 @@ void GridView::refresh()
         m_seenCol = m_grid->col();
         ensureVisible(m_seenRow, m_seenCol);
         updateInputMethod(Qt::ImEnabled | Qt::ImCursorRectangle);
+        notifyGridChange();
+        notifyCurrentCell();
+    } else {
+        notifyGridChange();
     }
     viewport()->update();
 }
@@ -66,16 +73,19 @@ const GridView::Layout &GridView::layout() const
         }
         return l;
     }
-    const double tpp = twipsPerPixelX();
-    const bool fontChanged = m_grid->fontName() != l.fontName || m_grid->fontSize() != l.fontSize;
+    const double zoom = fontZoom();
+    const double tpp = twipsPerPixelX() / zoom;
+    const bool fontChanged =
+        m_grid->fontName() != l.fontName || m_grid->fontSize() != l.fontSize || zoom != l.zoom;
     if (!fontChanged && l.revision == m_grid->revision() && tpp == l.twipsPerPixel)
         return l;
 
     if (fontChanged) {
         l.fontName = m_grid->fontName();
         l.fontSize = m_grid->fontSize();
+        l.zoom = zoom;
         l.font = QFont(l.fontName.isEmpty() ? defaultFontFamily() : l.fontName);
-        l.font.setPointSizeF(l.fontSize > 0 ? l.fontSize : 9.0);
+        l.font.setPointSizeF((l.fontSize > 0 ? l.fontSize : 9.0) * zoom);
         l.rowHeight = std::max(QFontMetrics(l.font).height() + 2 * TextPadding, 1);
         m_shaped.clear();
         m_shapedBefore.clear();
@@ -159,6 +169,21 @@ int GridView::colPixelWidth(int col) const
 QFont GridView::gridFont() const
 {
     return layout().font;
+}
+
+double GridView::fontZoom() const
+{
+    const double points = font().pointSizeF();
+    return points > DesignFontPoints ? points / DesignFontPoints : 1.0;
+}
+
+void GridView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_grid) {
+        refresh();
+        ensureVisible(m_grid->row(), m_grid->col());
+    }
 }
 
 int GridView::colLeft(int col) const
@@ -275,6 +300,7 @@ void GridView::moveTo(int row, int col, bool extend)
     ensureVisible(row, col);
     viewport()->update();
     updateInputMethod(Qt::ImEnabled | Qt::ImCursorRectangle);
+    notifyCurrentCell();
     Q_EMIT selChange();
 }
 
@@ -531,6 +557,7 @@ void GridView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    notifyCurrentCell();
     Q_EMIT gotFocus();
 }
 
@@ -558,4 +585,73 @@ void GridView::scrollContentsBy(int, int)
     // The fixed rows and columns stay, so the whole viewport is drawn again.
     viewport()->update();
     updateInputMethod(Qt::ImCursorRectangle);
+}
+
+void GridView::setAccessibleHeaders(int headerRow, std::function<int(int, int)> rowHeader)
+{
+    m_headerRow = std::max(headerRow, -1);
+    m_rowHeader = std::move(rowHeader);
+    if (gridAccessibilityActive()) {
+        QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+        sendGridAccessibilityEvent(&event);
+    }
+}
+
+void GridView::setCellDescription(std::function<QString(int, int)> describe)
+{
+    m_describe = std::move(describe);
+}
+
+int GridView::rowHeaderColumn(int row, int col) const
+{
+    return m_rowHeader && m_grid && m_grid->contains(row, col) ? m_rowHeader(row, col) : -1;
+}
+
+QString GridView::cellDescription(int row, int col) const
+{
+    return m_describe && m_grid && m_grid->contains(row, col) ? m_describe(row, col) : QString();
+}
+
+void GridView::notifyCurrentCell()
+{
+    if (!m_grid || !hasFocus() || !gridAccessibilityActive())
+        return;
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
+    auto *grid = dynamic_cast<GridAccessible *>(table);
+    const int index = grid ? grid->childIndex(m_grid->row(), m_grid->col()) : -1;
+    if (index < 0)
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(index);
+    sendGridAccessibilityEvent(&focus);
+    QAccessibleEvent descendant(this, QAccessible::ActiveDescendantChanged);
+    descendant.setChild(index);
+    sendGridAccessibilityEvent(&descendant);
+}
+
+void GridView::notifyGridChange()
+{
+    const int rows = m_grid ? m_grid->rows() : 0;
+    const int cols = m_grid ? m_grid->cols() : 0;
+    const Grid::TextStamp texts = m_grid ? m_grid->textStamp() : Grid::TextStamp();
+    if (rows == m_toldRows && cols == m_toldCols && texts == m_toldTexts)
+        return;
+    const bool reshaped = rows != m_toldRows || cols != m_toldCols;
+    m_toldRows = rows;
+    m_toldCols = cols;
+    m_toldTexts = texts;
+    if (!gridAccessibilityActive())
+        return;
+    if (reshaped) {
+        QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+        sendGridAccessibilityEvent(&event);
+        return;
+    }
+    // The texts of any cell may have changed (a recalculation writes whole columns).
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
+    event.setFirstRow(0);
+    event.setLastRow(std::max(rows - 1 - (m_headerRow + 1), 0));
+    event.setFirstColumn(0);
+    event.setLastColumn(std::max(cols - 1, 0));
+    sendGridAccessibilityEvent(&event);
 }

@@ -52,8 +52,13 @@ public:
     int leftCol() const;
     int rowHeight() const; // pixels, the same for every row
     int colPixelWidth(int col) const;
-    // The font the cells are drawn in; an editor laid over a cell uses it too.
+    // The font the cells are drawn in; an editor laid over a cell uses it too. It is the grid's
+    // font, enlarged (with the column widths) by as much as the system font is larger than the
+    // size the grid's sizes were designed for; printing uses the grid's own font.
     QFont gridFont() const;
+    // How much the system font enlarges the grid: 1 up to DesignFontPoints.
+    double fontZoom() const;
+    static constexpr double DesignFontPoints = 10;
 
     // Whether the input method may compose in a cell (numbers need it off). Asked for the
     // current cell; without a rule it may everywhere.
@@ -68,6 +73,15 @@ public:
     // The input method places its window at the current cell (or at the composition target's
     // caret).
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+    // What assistive technology is told about the cells: the row whose texts head the columns
+    // below it (-1: none), and for each cell the column of the cell that names its row (-1:
+    // none). A description adds what the text alone does not say.
+    void setAccessibleHeaders(int headerRow, std::function<int(int row, int col)> rowHeader);
+    void setCellDescription(std::function<QString(int row, int col)> describe);
+    int accessibleHeaderRow() const { return m_headerRow; }
+    int rowHeaderColumn(int row, int col) const;
+    QString cellDescription(int row, int col) const;
 
 Q_SIGNALS:
     // Raised first for every key Qt names. A slot that sets *handled stops the built-in
@@ -100,6 +114,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct Layout
@@ -108,6 +123,7 @@ private:
         QString fontName;
         double fontSize = -1;
         double twipsPerPixel = 0;
+        double zoom = 1;
         QFont font;
         int rowHeight = 1;
         int rows = 0;
@@ -133,6 +149,10 @@ private:
     void updateInputMethod(Qt::InputMethodQueries queries) const;
     void paintCell(QPainter &p, const QFontMetrics &fm, int row, int col, const QRect &rect,
                    bool selected, bool current) const;
+    // Tells assistive technology of the current cell (when the view has the focus) and of
+    // changed texts or counts since it was last told.
+    void notifyCurrentCell();
+    void notifyGridChange();
 
     Grid *m_grid = nullptr;
     mutable Layout m_layout;
@@ -148,4 +168,11 @@ private:
     std::function<bool(int, int)> m_inputMethodRule;
     QPointer<QWidget> m_compositionTarget;
     bool m_inInputMethodEvent = false;
+    int m_headerRow = -1;
+    std::function<int(int, int)> m_rowHeader;
+    std::function<QString(int, int)> m_describe;
+    // The grid as assistive technology was last told of it.
+    int m_toldRows = -1;
+    int m_toldCols = -1;
+    Grid::TextStamp m_toldTexts;
 };

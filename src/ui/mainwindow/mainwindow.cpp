@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -167,6 +168,13 @@ void MainWindow::buildMenus()
     pasteAction = editMenu->addAction(QStringLiteral("貼り付け(&P)"));
     pasteAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
+    // The document window's two buttons, for the keyboard as well.
+    viewMenu = bar->addMenu(QStringLiteral("表示(&V)"));
+    quinellaAction = viewMenu->addAction(QStringLiteral("馬連(&Q)"));
+    quinellaAction->setShortcut(QKeySequence(Qt::Key_F6));
+    tallyAction = viewMenu->addAction(QStringLiteral("集計(&T)"));
+    tallyAction->setShortcut(QKeySequence(Qt::Key_F9));
+
     windowMenu = bar->addMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     newWindowAction = windowMenu->addAction(QStringLiteral("新しいｳｨﾝﾄﾞｳを開く(&N)"));
     windowSeparator = windowMenu->addSeparator();
@@ -176,14 +184,16 @@ void MainWindow::buildMenus()
 
     versionAction = bar->addAction(QStringLiteral("バージョン情報"));
 
-    // The desktop's standard keys where nothing else takes them (Ctrl+S, Ctrl+P). Those of Close
-    // (Ctrl+W, Ctrl+F4) already close the active sub-window, analysis windows included.
+    // The desktop's standard keys where nothing else takes them (Ctrl+S, Ctrl+P). Close takes
+    // Ctrl+F4 and Ctrl+W for the active sub-window, analysis windows included.
     saveAction->setShortcuts(QKeySequence::Save);
     printAction->setShortcuts(QKeySequence::Print);
+    closeAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)});
 
     // Shortcuts work while a menu is closed and whichever child has the focus.
-    for (QAction *a :
-         {newAction, openAction, saveAction, printAction, cutAction, copyAction, pasteAction}) {
+    for (QAction *a : {newAction, openAction, closeAction, saveAction, printAction, cutAction,
+                       copyAction, pasteAction, quinellaAction, tallyAction}) {
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
     }
@@ -210,6 +220,35 @@ void MainWindow::buildMenus()
     connect(tileVerticalAction, &QAction::triggered, this, &MainWindow::tileSideBySide);
     connect(versionAction, &QAction::triggered, this, &MainWindow::showVersion);
     connect(windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+    // A sub-window's own menu gives its Close the same keys: with two windows open the keys
+    // would be ambiguous and close nothing. The File menu's Close acts for every one of them.
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        const QList<QKeySequence> keys = closeAction->shortcuts();
+        for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+            if (!sub->systemMenu())
+                continue;
+            for (QAction *a : sub->systemMenu()->actions()) {
+                QList<QKeySequence> own = a->shortcuts();
+                const qsizetype before = own.size();
+                own.removeIf([&](const QKeySequence &k) { return keys.contains(k); });
+                if (own.size() != before)
+                    a->setShortcuts(own);
+            }
+        }
+    });
+    connect(quinellaAction, &QAction::triggered, this, [this] {
+        if (DocumentWindow *doc = activeDocument())
+            doc->estimateQuinella();
+    });
+    connect(tallyAction, &QAction::triggered, this, [this] {
+        if (DocumentWindow *doc = activeDocument())
+            doc->recalculate();
+    });
+    connect(viewMenu, &QMenu::aboutToShow, this, [this] {
+        const bool any = activeDocument() != nullptr;
+        quinellaAction->setEnabled(any);
+        tallyAction->setEnabled(any);
+    });
 }
 
 QString MainWindow::settingsPath() const
@@ -389,6 +428,23 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         // Not accepted: the key stroke goes to the menu's shortcut, not to the control.
         event->ignore();
         return true;
+    }
+    // A document window of the designed size stays within an area smaller than it (a large
+    // scale, a small screen): its header then wraps instead of running out of view. Windows
+    // the user sized are left as they are.
+    if (event->type() == QEvent::Resize && m_mdi && watched == m_mdi->viewport()) {
+        const QSize designed(DocumentWindow::DesignWidth, DocumentWindow::DesignHeight);
+        const QSize room = m_mdi->viewport()->size();
+        for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+            if (DocumentWindow::fromWidget(sub) && sub->size() == designed && !sub->isMaximized() &&
+                !sub->isMinimized() &&
+                (room.width() < designed.width() || room.height() < designed.height())) {
+                const QSize size = designed.boundedTo(room);
+                const QPoint at(std::clamp(sub->x(), 0, room.width() - size.width()),
+                                std::clamp(sub->y(), 0, room.height() - size.height()));
+                sub->setGeometry(QRect(at, size));
+            }
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

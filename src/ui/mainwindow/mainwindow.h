@@ -92,6 +92,9 @@ public:
     QMenu *fileMenu = nullptr;
     QMenu *editMenu = nullptr;
     QMenu *windowMenu = nullptr;
+    QMenu *viewMenu = nullptr;
+    QAction *quinellaAction = nullptr; // 馬連 (F6): the quinella matrix of the active document
+    QAction *tallyAction = nullptr;    // 集計 (F9): recalculates it and shows its table
     QAction *newAction = nullptr;
     QAction *openAction = nullptr;
     QAction *closeAction = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/print/printpreviewwindow.h"
 
+#include "ui/desktop/accessiblerole.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/windowtools.h"
@@ -16,6 +17,7 @@
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QShortcut>
 #include <climits>
 
 namespace {
@@ -81,6 +83,11 @@ PrintPreviewWindow::PrintPreviewWindow(QWidget *parent) : QWidget(parent, Qt::Wi
         m_buttons[i]->setFocusPolicy(Qt::TabFocus);
         connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { runCommand(Command(i)); });
     }
+    // Escape does what 閉じる does, wherever the focus is in the window.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { runCommand(Close); });
+    setAccessibleRole(this, QAccessible::Window);
     auto frame = [this] {
         auto *f = new QFrame(this);
         f->setFrameShape(QFrame::Box);

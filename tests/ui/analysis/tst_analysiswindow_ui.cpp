@@ -15,8 +15,10 @@
 #include "ui/print/printpreviewwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QChart>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -60,6 +62,7 @@ private Q_SLOTS:
     void chartReadsOnEveryColour();
     void topRowsFilterKeepsPicks_data();
     void topRowsFilterKeepsPicks();
+    void checkColumnPicksAndReadingChangesNothing();
 
 private:
     DocumentWindow *openRace();
@@ -70,6 +73,8 @@ private:
     static int rowOf(const AnalysisWindow *w, const Ticket &t);
     // Changes the control of that accessible name as a user would ("pick", "odds": a row, odds).
     static void change(AnalysisWindow *w, const QString &control);
+    // Checks 買う on the first n rows in view and clears it on the others.
+    static void pickFirst(AnalysisWindow *w, int n);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MainWindow> m_main;
@@ -269,16 +274,18 @@ void TestAnalysisWindow::typedOdds()
     QCOMPARE(stored.count({1, 2, 0}), size_t(shown.isEmpty() ? 0 : 1));
 }
 
+void TestAnalysisWindow::pickFirst(AnalysisWindow *w, int n)
+{
+    for (int r = 0; r < w->proxy()->rowCount(); ++r)
+        QVERIFY(w->proxy()->setData(w->proxy()->index(r, AnalysisTableModel::PickCol),
+                                    r < n ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole));
+}
+
 void TestAnalysisWindow::stakesOfSelection()
 {
     AnalysisWindow *w = analysisWindow(openRace());
     w->setBetType(BetType::Win);
-    const auto pick = [w](int proxyRows) {
-        w->view()->clearSelection();
-        for (int r = 0; r < proxyRows; ++r)
-            w->view()->selectionModel()->select(
-                w->proxy()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    };
+    const auto pick = [w](int proxyRows) { pickFirst(w, proxyRows); };
     pick(1);
     QVERIFY(!w->stakePanel()->lossShown());
     QCOMPARE(w->stakePanel()->lines()->rowCount(), 1);
@@ -385,7 +392,7 @@ void TestAnalysisWindow::onlyEntriesChangeAnalysis()
 void TestAnalysisWindow::change(AnalysisWindow *w, const QString &control)
 {
     if (control == QLatin1String("pick"))
-        return w->view()->selectRow(0);
+        return pickFirst(w, 1);
     if (control == QLatin1String("odds"))
         return void(w->pasteText(QStringLiteral("1-2\t9.9\n")));
     for (QWidget *box : w->findChildren<QWidget *>()) {
@@ -432,9 +439,7 @@ void TestAnalysisWindow::numbersShownHonestly()
     QFETCH(bool, overBudget);
     AnalysisWindow *w = analysisWindow(openRace());
     w->setBetType(BetType(type));
-    w->view()->selectionModel()->select(
-        QItemSelection(w->proxy()->index(0, 0), w->proxy()->index(picks - 1, 0)),
-        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    pickFirst(w, picks);
     const QString summary = w->stakePanel()->combinedOddsText();
     QCOMPARE(summary.contains(QStringLiteral("予算超過")), overBudget);
     QVERIFY2(summary.contains(QRegularExpression(QStringLiteral("合計 \\d{1,3}(,\\d{3})+円"))),
@@ -550,8 +555,9 @@ void TestAnalysisWindow::topRowsFilterKeepsPicks()
     QFETCH(bool, pickShown);
     AnalysisWindow *w = analysisWindow(openRace());
     const QModelIndex third = w->proxy()->index(2, 0);
-    QTest::mouseClick(w->view()->viewport(), Qt::LeftButton, {},
-                      w->view()->visualRect(third).center());
+    w->view()->setFocus();
+    w->view()->setCurrentIndex(third);
+    QTest::keyClick(w->view(), Qt::Key_Space);
     const Ticket ticket = w->model()->row(w->proxy()->mapToSource(third).row()).ticket;
     const std::set<Ticket> picked{ticket};
 
@@ -560,16 +566,78 @@ void TestAnalysisWindow::topRowsFilterKeepsPicks()
     for (int n = 1; n <= top; ++n)
         QTest::keyClick(topRows, Qt::Key_Up);
     QCOMPARE(w->proxy()->rowCount(), top);
-    QCOMPARE(w->view()->selectionModel()->selectedRows().size(), pickShown ? 1 : 0);
+    int checked = 0;
+    for (int r = 0; r < w->proxy()->rowCount(); ++r)
+        checked += w->proxy()->index(r, AnalysisTableModel::PickCol).data(Qt::CheckStateRole) ==
+                   Qt::Checked;
+    QCOMPARE(checked, pickShown ? 1 : 0);
     QCOMPARE(w->stakePanel()->lines()->item(0, 0)->text(), ticketText(BetType::Quinella, ticket));
     topRows->setValue(0);
     QCOMPARE(w->proxy()->rowCount(), 153);
-    QCOMPARE(w->model()->row(w->rowsInViewOrder(true).at(0)).ticket, ticket);
+    QCOMPARE(w->model()->row(w->pickedRows().at(0)).ticket, ticket);
     topRows->setValue(top);
     for (const BetType type : {BetType::Trifecta, BetType::Win, BetType::Quinella})
         w->setBetType(type);
     QCOMPARE(w->proxy()->rowCount(), top);
     QCOMPARE(w->analysis()->inputs().picksOf(BetType::Quinella), picked);
+}
+
+// Moving and selecting only read: the 買う column (Space or its box) picks, and the stake panel,
+// copying and printing follow it. Tab leaves the table.
+void TestAnalysisWindow::checkColumnPicksAndReadingChangesNothing()
+{
+    DocumentWindow *doc = openRace();
+    AnalysisWindow *w = analysisWindow(doc);
+    QVERIFY(!doc->document().isChanged());
+    QTableView *view = w->view();
+    view->setFocus();
+    view->setCurrentIndex(w->proxy()->index(0, AnalysisTableModel::TicketCol));
+    for (const auto &[key, mods] :
+         {std::pair{Qt::Key_Down, Qt::NoModifier}, std::pair{Qt::Key_Down, Qt::ShiftModifier},
+          std::pair{Qt::Key_End, Qt::NoModifier}, std::pair{Qt::Key_Home, Qt::ControlModifier},
+          std::pair{Qt::Key_Down, Qt::ShiftModifier}})
+        QTest::keyClick(view, key, mods);
+    QCOMPARE(view->selectionModel()->selectedRows().size(), 2);
+    QVERIFY(w->analysis()->inputs().picksOf(BetType::Quinella).empty());
+    QVERIFY(!doc->document().isChanged());
+    QCOMPARE(w->stakePanel()->lines()->rowCount(), 0);
+
+    // Space checks the current row and the selection with it; again clears them.
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(w->analysis()->inputs().picksOf(BetType::Quinella).size(), size_t(2));
+    QVERIFY(doc->document().isChanged());
+    QCOMPARE(w->stakePanel()->lines()->rowCount(), 2);
+    QCOMPARE(w->proxy()->index(1, 0).data(Qt::CheckStateRole), QVariant(Qt::Checked));
+    QCOMPARE(w->proxy()->index(1, 0).data(Qt::AccessibleTextRole).toString(),
+             QStringLiteral("買う"));
+    view->clearSelection();
+    view->setCurrentIndex(w->proxy()->index(1, AnalysisTableModel::ProbabilityCol));
+    QTest::keyClick(view, Qt::Key_Space);
+    const std::set<Ticket> picks = w->analysis()->inputs().picksOf(BetType::Quinella);
+    QCOMPARE(picks.size(), size_t(1));
+    QCOMPARE(*picks.begin(),
+             w->model()->row(w->proxy()->mapToSource(w->proxy()->index(0, 0)).row()).ticket);
+
+    // Copy carries the picked rows; the printed table marks them.
+    w->copy();
+    const QStringList lines =
+        QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].startsWith(QStringLiteral("買う\t買い目")));
+    QVERIFY(lines[1].startsWith(QStringLiteral("✓\t")));
+    w->print();
+    QCOMPARE(w->printGrid().text(1, 0), QStringLiteral("✓"));
+    QCOMPARE(w->printGrid().text(2, 0), QString());
+    if (PrintPreviewWindow *preview = PrintPreviewWindow::existing())
+        preview->close();
+
+    // Tab moves on from the table to the next control of the window (the focus the window
+    // keeps; the test's windows need not be active).
+    view->setFocus();
+    QCOMPARE(m_main->focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QWidget *next = m_main->focusWidget();
+    QVERIFY2(next != view && w->isAncestorOf(next), next ? next->metaObject()->className() : "");
 }
 
 QTEST_MAIN(TestAnalysisWindow)

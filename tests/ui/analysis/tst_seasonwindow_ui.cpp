@@ -10,6 +10,7 @@
 #include "ui/mainwindow/mainwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -121,6 +122,20 @@ void TestSeasonWindow::readsFolderAndRemembersIt()
     // Sorted by the winner's probability, excluded races last.
     w->table()->sortByColumn(5, Qt::DescendingOrder);
     QCOMPARE(w->table()->model()->index(6, 4).data().toString(), QStringLiteral("除外: 結果なし"));
+
+    // Opened with its first control focused; Tab leaves the table; Enter opens a race.
+    QApplication::setActiveWindow(m_main.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    QVERIFY(w->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(!w->table()->tabKeyNavigation());
+    w->table()->setFocus();
+    QTest::keyClick(w->table(), Qt::Key_Tab);
+    QVERIFY(!w->table()->hasFocus());
+    QSignalSpy opened(w, &SeasonWindow::openRequested);
+    w->table()->setFocus();
+    w->table()->setCurrentIndex(w->table()->model()->index(0, 1));
+    QTest::keyClick(w->table(), Qt::Key_Return);
+    QCOMPARE(opened.size(), 1);
 
     // The next time the dialog starts where the last season was.
     open(folder);

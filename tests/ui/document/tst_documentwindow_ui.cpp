@@ -1,5 +1,6 @@
 #include "core/editing/cellrules.h"
 #include "core/file/documentfile.h"
+#include "core/file/fieldnames.h"
 #include "core/text/datetext.h"
 #include "core/text/numbertext.h"
 #include "ui/controls/skinbutton.h"
@@ -7,6 +8,7 @@
 #include "ui/document/documentwindow.h"
 #include "ui/grid/gridview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDate>
 #include <QDir>
@@ -102,6 +104,10 @@ private Q_SLOTS:
         QFETCH(QString, caption);
         auto *w = m_win->headerPanel->findChild<QWidget *>(name);
         QVERIFY(w);
+        // The title boxes sit below their captions.
+        if (name.startsWith(QLatin1String("titleBoxes")))
+            rect.moveTop(m_win->titleLabels[0]->height() +
+                         (rect.top() > 0 ? m_win->titleLabels[0]->height() + 24 : 0));
         QCOMPARE(w->geometry(), rect);
         if (auto *label = qobject_cast<QLabel *>(w)) {
             QCOMPARE(label->text(), caption);
@@ -119,9 +125,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("gridHeight");
-        QTest::newRow("designed size") << QSize(960, 620) << 620 - 52 - 21;
-        QTest::newRow("larger") << QSize(1200, 800) << 800 - 52 - 21;
-        QTest::newRow("lower than the panels: no room") << QSize(400, 60) << 0;
+        QTest::newRow("designed size") << QSize(960, 620) << 620 - 21;
+        QTest::newRow("larger") << QSize(1200, 800) << 800 - 21;
+        QTest::newRow("lower than the panels: no room") << QSize(960, 60) << 0;
     }
     void gridsFollowResize()
     {
@@ -129,8 +135,12 @@ private Q_SLOTS:
         QFETCH(int, gridHeight);
         clickButton(0); // both grids follow, the matrix too
         m_win->resize(size);
-        const QRect expected(0, 52, size.width(), gridHeight);
-        QCOMPARE(m_win->headerPanel->geometry(), QRect(0, 0, size.width(), 52));
+        // The header holds the title boxes' captions as well.
+        const int headerH = 2 * (m_win->titleLabels[0]->height() + 24) + 2;
+        QVERIFY(headerH > 52);
+        gridHeight = std::max(gridHeight - headerH, 0);
+        const QRect expected(0, headerH, size.width(), gridHeight);
+        QCOMPARE(m_win->headerPanel->geometry(), QRect(0, 0, size.width(), headerH));
         QCOMPARE(m_win->statusPanel->height(), 21);
         QCOMPARE(m_win->runnerTable->geometry(), expected);
         QCOMPARE(m_win->quinellaMatrix->geometry(), expected);
@@ -138,7 +148,13 @@ private Q_SLOTS:
             QCOMPARE(m_win->statusPanel->y(), size.height() - 21);
         QCOMPARE(m_win->statusLine->pos(), QPoint(4, 4));
         m_win->resize(960, 620);
-        QCOMPARE(m_win->runnerTable->geometry(), QRect(0, 52, 960, 547));
+        QCOMPARE(m_win->runnerTable->geometry(), QRect(0, headerH, 960, 620 - 21 - headerH));
+        // Too narrow for one line (a large scale): the right-hand group wraps below the titles.
+        m_win->resize(600, 620);
+        for (QWidget *w : {static_cast<QWidget *>(m_win->commandButtons[1]),
+                           static_cast<QWidget *>(m_win->poolBox)})
+            QVERIFY(m_win->headerPanel->rect().contains(w->geometry()));
+        QCOMPARE(m_win->runnerTable->y(), m_win->headerPanel->height());
     }
 
     void buttonsByMouse()
@@ -375,6 +391,76 @@ private Q_SLOTS:
         QCOMPARE(m_win->windowTitle(), caption);
         QVERIFY(m_win->statusText().contains(path));
         QVERIFY(m_win->statusText().contains(r.message));
+    }
+
+    // Every control the keyboard reaches has a name a screen reader says; the header fields
+    // are named by their visible labels.
+    void controlsNamedForScreenReaders()
+    {
+        m_win->openEditor(ImeFree);
+        for (QWidget *w : m_win->findChildren<QWidget *>()) {
+            if (w->focusPolicy() == Qt::NoFocus || w->isWindow() ||
+                qobject_cast<QWidget *>(w->parent()) != w->parentWidget() ||
+                w->parentWidget()->inherits("QAbstractScrollArea"))
+                continue;
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
+        }
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(m_win->titleLabels[i]->text(), titleFieldCaption(i));
+            QVERIFY(m_win->titleLabels[i]->isVisible());
+            QCOMPARE(QAccessible::queryAccessibleInterface(m_win->titleBoxes[i])
+                         ->text(QAccessible::Name),
+                     titleFieldCaption(i));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(m_win->poolBox)->text(QAccessible::Name),
+                 QStringLiteral("投票金"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(m_win->commandButtons[0])->role(),
+                 QAccessible::Button);
+        QCOMPARE(QAccessible::queryAccessibleInterface(m_win->statusPanel)->role(),
+                 QAccessible::StatusBar);
+        QVERIFY(m_win->cellEditor->accessibleName().contains(
+            m_win->document().runnerTable.text(HeaderRow, m_win->document().runnerTable.col())));
+    }
+
+    // 馬連 and 集計 by key, with a visible focus frame; F2 reopens a cell with its text.
+    void keyboardPaths()
+    {
+        OddsDocument &d = m_win->document();
+        SkinButton *quinella = m_win->commandButtons[0];
+        const QImage unfocused = quinella->grab().toImage();
+        quinella->setFocus(Qt::TabFocusReason);
+        QVERIFY(quinella->hasFocus());
+        QVERIFY(quinella->grab().toImage() != unfocused);
+        QTest::keyClick(quinella, Qt::Key_Space);
+        QVERIFY(d.quinellaVisible());
+        m_win->commandButtons[1]->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_win->commandButtons[1], Qt::Key_Return);
+        QVERIFY(!d.quinellaVisible());
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(quinella);
+        QVERIFY(button->actionInterface());
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(d.quinellaVisible());
+        m_win->recalculate();
+
+        // F2 on a name cell: the editor shows the text, and typing goes on after it.
+        const QString name = d.runnerTable.text(2, ColName);
+        m_win->runnerTable->setFocus();
+        m_win->runnerTable->setCurrentCell(2, ColName);
+        QTest::keyClick(m_win->runnerTable, Qt::Key_F2);
+        QVERIFY(m_win->isEditing());
+        QCOMPARE(m_win->cellEditor->text(), name);
+        QTest::keyClicks(m_win->cellEditor, QStringLiteral("X"));
+        QTest::keyClick(m_win->cellEditor, Qt::Key_Return);
+        QCOMPARE(d.runnerTable.text(2, ColName), name + QStringLiteral("X"));
+        // Enter opened the next row's cell; Escape leaves it. Not in a computed column, as a
+        // double click is not.
+        QVERIFY(m_win->isEditing());
+        QTest::keyClick(m_win->cellEditor, Qt::Key_Escape);
+        QVERIFY(!m_win->isEditing());
+        m_win->runnerTable->setCurrentCell(3, ColOdds);
+        QTest::keyClick(m_win->runnerTable, Qt::Key_F2);
+        QVERIFY(!m_win->isEditing());
     }
 
     void loadTemplateCases()

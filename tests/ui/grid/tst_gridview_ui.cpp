@@ -648,6 +648,24 @@ private Q_SLOTS:
         QCOMPARE(m_view->gridFont().family(), defaultFontFamily());
     }
 
+    // A system font above the designed 10 pt enlarges text, rows and columns alike; the
+    // grid's own font (printing uses it) stays.
+    void largerSystemFontEnlargesTheView()
+    {
+        makeGrid(4, 4, 0, 1);
+        QFont system = m_view->font();
+        system.setPointSizeF(9);
+        m_view->setFont(system);
+        const int width = m_view->colPixelWidth(2);
+        QCOMPARE(m_view->gridFont().pointSizeF(), 12.0);
+        system.setPointSizeF(20);
+        m_view->setFont(system);
+        QCOMPARE(m_view->gridFont().pointSizeF(), 24.0);
+        QCOMPARE(m_grid->fontSize(), 12.0);
+        QVERIFY(qAbs(m_view->colPixelWidth(2) - 2 * width) <= 1);
+        QCOMPARE(m_view->cellRect(1, 2).width(), m_view->colPixelWidth(2));
+    }
+
     void viewMethodsRaiseSelChange()
     {
         makeGrid(20, 15, 0, 1);

@@ -6,11 +6,13 @@
 #include "testfiles.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
+#include "ui/grid/gridview.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -50,6 +52,7 @@ private Q_SLOTS:
     void makeDefault();
     void recentFilesMenu();
     void closeAndNoDocumentCommands();
+    void viewAndCloseKeys();
     void closeChangedDocumentAsks_data();
     void closeChangedDocumentAsks();
     void exitAsksForEachChangedDocument();
@@ -598,6 +601,32 @@ void TestMainWindow::closeAndNoDocumentCommands()
     QVERIFY(m_fileRequests.isEmpty());
     QVERIFY(!PrintPreviewWindow::existing());
     QCOMPARE(w->documents().size(), 0);
+}
+
+// 馬連 F6 and 集計 F9 wherever the focus is in the document; Ctrl+F4 closes the active one.
+void TestMainWindow::viewAndCloseKeys()
+{
+    MainWindow *w = start();
+    w->newAction->trigger();
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    DocumentWindow *doc = w->activeDocument();
+    QCOMPARE(w->documents().size(), 2);
+    for (QWidget *focus :
+         {static_cast<QWidget *>(doc->runnerTable), static_cast<QWidget *>(doc->titleBoxes[0])}) {
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_F6);
+        QVERIFY(doc->document().quinellaVisible());
+        // The keyboard goes with the table in front, and back.
+        if (focus == doc->runnerTable)
+            QCOMPARE(QApplication::focusWidget(), doc->quinellaMatrix);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QVERIFY(!doc->document().quinellaVisible());
+        QCOMPARE(QApplication::focusWidget(), focus);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+    QCOMPARE(w->documents().size(), 1);
+    QVERIFY(!w->documents().contains(doc));
 }
 
 void TestMainWindow::versionBox()

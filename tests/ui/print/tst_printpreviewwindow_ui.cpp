@@ -3,6 +3,7 @@
 #include "ui/print/printpreviewwindow.h"
 #include "ui/print/sheetview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QFocusEvent>
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void failedWriteKeepsOldPdf();
     void closingReleasesGrid();
     void ownerGoneClosesWindow();
+    void escapeCloses();
     void printCommand_data();
     void printCommand();
 
@@ -419,6 +421,18 @@ void tst_PrintPreviewWindow::ownerGoneClosesWindow()
     owner.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!guard);
+}
+
+void tst_PrintPreviewWindow::escapeCloses()
+{
+    PrintPreviewWindow *w = open(5);
+    QPointer<PrintPreviewWindow> guard(w);
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!guard);
+    QCOMPARE(QAccessible::queryAccessibleInterface(open(5))->role(), QAccessible::Window);
 }
 
 void tst_PrintPreviewWindow::printCommand_data()
