@@ -213,6 +213,9 @@ CommandOutcome fit(const Options &o)
             if (race.result.exclusion == Exclusion::Unreadable)
                 reason += QStringLiteral(": ") + race.unreadable;
             excluded += field(file) + "\t-\t" + field(reason) + '\n';
+        } else if (o.fitModel == FitModel::Combined && race.own.empty()) {
+            excluded +=
+                field(file) + "\t-\t" + field(exclusionWord(Exclusion::NoOwnColumns)) + '\n';
         }
         // Only the numbers are kept.
         race.file.clear();
