@@ -520,6 +520,7 @@ Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
                     Problem problem;
                     problem.fault = Fault::TooManySnapshots;
                     problem.name = betTypeName(type);
+                    problem.betType = int(type);
                     problem.number = MaxSnapshots;
                     return bad(std::move(problem));
                 }
