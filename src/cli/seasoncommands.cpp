@@ -6,8 +6,11 @@
 #include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <set>
 
@@ -16,11 +19,6 @@ namespace {
 CommandOutcome usageMistake(const QString &why)
 {
     return {CommandOutcome::Usage, {}, {}, why};
-}
-
-CommandOutcome seasonFailure(const QString &why)
-{
-    return {CommandOutcome::BadInput, {}, {}, why};
 }
 
 struct Options
@@ -118,25 +116,43 @@ void appendFixed(QByteArray &out, double value, int decimals)
 }
 
 // Every field on one line, whatever a file name or a reader's message holds.
-QByteArray field(QString text)
+QByteArray field(const QString &text)
 {
-    text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    return text.toUtf8();
+    return escapedName(text).toUtf8();
+}
+
+// The documents of the paths; a path that does not exist fails the run.
+std::optional<CommandOutcome> documents(const Options &o, SeasonFiles *files)
+{
+    *files = seasonDocuments(o.paths);
+    if (!files->missing.isEmpty())
+        return CommandOutcome{CommandOutcome::BadInput,
+                              {},
+                              escapedName(files->missing.first()),
+                              QString::fromLocal8Bit(std::strerror(ENOENT))};
+    return std::nullopt;
+}
+
+void appendDuplicates(QByteArray &out, const SeasonFiles &files)
+{
+    if (files.duplicates > 0)
+        out += "duplicates\t" + QByteArray::number(files.duplicates) + '\n';
 }
 
 CommandOutcome season(const Options &o)
 {
+    SeasonFiles files;
+    if (std::optional<CommandOutcome> missing = documents(o, &files))
+        return *missing;
     SeasonEvaluator evaluator(o.model);
-    OddsDocument scratch;
     QByteArray out;
-    for (const QString &file : seasonFiles(o.paths)) {
-        const SeasonRace race = readSeasonRace(file, &scratch, o.model.combine);
+    for (const QString &file : files.files) {
+        // The market's columns always: its favourite is counted beside the model's.
+        const SeasonRace race = readSeasonRace(files, file, true);
         const RaceEvaluation e = evaluator.add(race);
         out += field(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
         if (e.exclusion != Exclusion::None) {
-            QString reason = exclusionWord(e.exclusion);
+            QString reason = exclusionWord(e.exclusion, race.result);
             if (e.exclusion == Exclusion::Unreadable)
                 reason += QStringLiteral(": ") + race.unreadable;
             out += "-\t" + field(reason) + '\n';
@@ -148,9 +164,10 @@ CommandOutcome season(const Options &o)
         appendFixed(out, e.loglik, 9);
         out += '\n';
     }
+    appendDuplicates(out, files);
     const SeasonSummary &s = evaluator.summary();
     if (s.races == 0)
-        return seasonFailure(QStringLiteral("no race with a result"));
+        return {CommandOutcome::BadInput, out, {}, QStringLiteral("no race with a result")};
     out += "races\t" + QByteArray::number(s.races) + '\n';
     out += "excluded\t" + QByteArray::number(s.excluded) + '\n';
     out += "loglik\t";
@@ -160,6 +177,8 @@ CommandOutcome season(const Options &o)
     out += "\nbrier\t";
     appendFixed(out, s.brier(), 9);
     out += "\nfavourites\t" + QByteArray::number(s.favourites) + '\n';
+    if (s.hasMarketFavourites())
+        out += "marketfavourites\t" + QByteArray::number(s.marketFavourites) + '\n';
     for (const CalibrationBin &b : s.bins) {
         out += "calibration\t";
         appendFixed(out, b.low, 2);
@@ -172,12 +191,32 @@ CommandOutcome season(const Options &o)
     return {CommandOutcome::Done, out, {}, {}};
 }
 
+// printf's "%.9g": nine significant digits, so that small values keep their precision.
+void appendSignificant(QByteArray &out, double value)
+{
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, "%.9g", value);
+    out.append(buffer, n);
+}
+
 CommandOutcome fit(const Options &o)
 {
+    SeasonFiles files;
+    if (std::optional<CommandOutcome> missing = documents(o, &files))
+        return *missing;
     std::vector<SeasonRace> races;
-    OddsDocument scratch;
-    for (const QString &file : seasonFiles(o.paths)) {
-        SeasonRace race = readSeasonRace(file, &scratch, o.fitModel == FitModel::Combined);
+    QByteArray excluded; // the documents that cannot take part, with why
+    for (const QString &file : files.files) {
+        SeasonRace race = readSeasonRace(files, file, o.fitModel == FitModel::Combined);
+        if (!race.counts()) {
+            QString reason = exclusionWord(race.result.exclusion, race.result);
+            if (race.result.exclusion == Exclusion::Unreadable)
+                reason += QStringLiteral(": ") + race.unreadable;
+            excluded += field(file) + "\t-\t" + field(reason) + '\n';
+        } else if (o.fitModel == FitModel::Combined && race.own.empty()) {
+            excluded +=
+                field(file) + "\t-\t" + field(exclusionWord(Exclusion::NoOwnColumns)) + '\n';
+        }
         // Only the numbers are kept.
         race.file.clear();
         race.title.clear();
@@ -186,18 +225,22 @@ CommandOutcome fit(const Options &o)
         races.push_back(std::move(race));
     }
     const SeasonFit fit = fitSeason(races, o.fitModel, o.holdout);
+    QByteArray head = excluded;
+    appendDuplicates(head, files);
     if (!fit.ok())
-        return seasonFailure(fit.problemWord());
-    QByteArray out;
+        return {CommandOutcome::BadInput, head, {}, fit.problemWord()};
+    QByteArray out = head;
     out += "races\t" + QByteArray::number(fit.races) + '\n';
     out += "excluded\t" + QByteArray::number(fit.excluded) + '\n';
     for (const FitValue &v : fit.values) {
         out += v.name.toLatin1() + '\t';
-        appendFixed(out, v.value, 6);
+        appendSignificant(out, v.value);
         out += '\t';
-        appendFixed(out, v.error, 6);
+        appendSignificant(out, v.error);
         out += '\n';
     }
+    for (const FitWarning &w : fit.warnings)
+        out += "warning\t" + w.name.toLatin1() + '\t' + w.text.toLatin1() + '\n';
     out += "loglik\t";
     appendFixed(out, fit.before, 6);
     out += '\t';

@@ -1,5 +1,6 @@
 #include "core/analysis/seasonfit.h"
 
+#include "core/analysis/combinations.h"
 #include "core/analysis/combinedmodel.h"
 
 #include <algorithm>
@@ -9,10 +10,9 @@
 
 namespace {
 
-constexpr int MaxSteps = 100;
+// A finite maximum far out is reached by steps of about one unit: room for a few hundred.
+constexpr int MaxSteps = 1000;
 constexpr double StepTolerance = 1e-10;
-// Far past any exponent a season supports: share^50 already hands every race to the favourite.
-constexpr double Runaway = 50;
 
 // One race as the logit sees it: its runners' covariates (k per runner) in rows
 // [first, first + count) and the rows of its places.
@@ -135,32 +135,98 @@ struct NewtonOutcome
     std::array<double, 4> covariance{};
 };
 
+// How the log-likelihood of places [from, to) behaves far out. It is a sum over the places of
+// eta(chosen) - log sum exp(eta(left)), with eta = theta . z: along a direction d it rises for
+// ever exactly when every chosen runner's z . d is at least every other left runner's, and at
+// least once more (separation); it stays flat when they are all equal (a direction the races
+// say nothing about). Otherwise it falls far out in every direction and has a finite maximum.
+struct Shape
+{
+    FitProblem problem = FitProblem::None;
+    int coefficient = 0;
+};
+
+Shape likelihoodShape(const LogitData &d, const std::vector<int> &use, int from, int to)
+{
+    const int k = d.k;
+    // The differences chosen - other, each as a direction's test.
+    std::vector<std::array<double, 2>> v;
+    for (const int index : use) {
+        const LogitRace &race = d.races[size_t(index)];
+        const double *z = &d.z[size_t(race.first * k)];
+        for (int place = from; place < std::min(to, race.places); ++place) {
+            const int chosen = race.placed[size_t(place)];
+            for (int i = 0; i < race.count; ++i) {
+                bool taken = false;
+                for (int q = 0; q <= place; ++q)
+                    taken = taken || race.placed[size_t(q)] == i;
+                if (taken)
+                    continue;
+                std::array<double, 2> diff{};
+                for (int j = 0; j < k; ++j)
+                    diff[size_t(j)] = z[chosen * k + j] - z[i * k + j];
+                if (diff[0] != 0 || diff[1] != 0)
+                    v.push_back(diff);
+            }
+        }
+    }
+    if (v.empty())
+        return {FitProblem::Singular, 0};
+    if (k == 1) {
+        const bool up = std::all_of(v.begin(), v.end(), [](const auto &x) { return x[0] > 0; });
+        const bool down = std::all_of(v.begin(), v.end(), [](const auto &x) { return x[0] < 0; });
+        return up || down ? Shape{FitProblem::Diverged, 0} : Shape{};
+    }
+    // Two coefficients: the differences all on one line leave the direction across it flat;
+    // all in one closed half-plane (the widest angle between neighbours at least a half turn)
+    // give a direction of separation.
+    const auto length = [](const std::array<double, 2> &x) { return std::hypot(x[0], x[1]); };
+    const std::array<double, 2> &first = v.front();
+    const bool oneLine = std::all_of(v.begin(), v.end(), [&](const auto &x) {
+        return std::fabs(x[0] * first[1] - x[1] * first[0]) <= 1e-9 * length(x) * length(first);
+    });
+    if (oneLine)
+        return {FitProblem::Collinear, 0};
+    std::vector<double> angles;
+    angles.reserve(v.size());
+    for (const auto &x : v)
+        angles.push_back(std::atan2(x[1], x[0]));
+    std::sort(angles.begin(), angles.end());
+    double widest = angles.front() + 2 * M_PI - angles.back();
+    size_t after = 0; // the widest gap ends at angles[after]
+    for (size_t i = 1; i < angles.size(); ++i)
+        if (angles[i] - angles[i - 1] > widest) {
+            widest = angles[i] - angles[i - 1];
+            after = i;
+        }
+    if (widest < M_PI - 1e-12)
+        return {};
+    // The direction of separation lies across the gap, a quarter turn on from its start; the
+    // coefficient it moves most is the one named.
+    const double start = after == 0 ? angles.back() : angles[after - 1];
+    const double direction = start + M_PI / 2 + (widest - M_PI) / 2;
+    return {FitProblem::Diverged,
+            std::fabs(std::sin(direction)) > std::fabs(std::cos(direction)) ? 1 : 0};
+}
+
+// Newton's method from theta, on a likelihood with a finite maximum (see likelihoodShape).
 NewtonOutcome newton(const LogitData &d, const std::vector<int> &use, int from, int to,
                      std::array<double, 2> theta)
 {
     NewtonOutcome out;
+    const Shape shape = likelihoodShape(d, use, from, to);
+    if (shape.problem != FitProblem::None) {
+        out.problem = shape.problem;
+        out.coefficient = shape.coefficient;
+        return out;
+    }
     const int k = d.k;
-    const auto runaway = [&] {
-        for (int j = 0; j < k; ++j)
-            if (!(std::fabs(theta[size_t(j)]) <= Runaway)) {
-                out.problem = FitProblem::Diverged;
-                out.coefficient = j;
-                return true;
-            }
-        return false;
-    };
+    const FitProblem flat = k == 2 ? FitProblem::Collinear : FitProblem::Singular;
     LogitValue v = evaluate(d, use, theta, from, to);
     for (int step = 0; step < MaxSteps; ++step) {
         std::array<double, 4> inverse{};
         if (!invertNegative(v.hessian, k, &inverse)) {
-            // The information vanishes where the likelihood keeps rising toward a bound.
-            int far = 0;
-            for (int j = 1; j < k; ++j)
-                if (std::fabs(theta[size_t(j)]) > std::fabs(theta[size_t(far)]))
-                    far = j;
-            out.problem =
-                std::fabs(theta[size_t(far)]) > 10 ? FitProblem::Diverged : FitProblem::Singular;
-            out.coefficient = far;
+            out.problem = flat;
             return out;
         }
         std::array<double, 2> move{};
@@ -186,11 +252,13 @@ NewtonOutcome newton(const LogitData &d, const std::vector<int> &use, int from, 
         }
         theta = next;
         v = nextValue;
-        if (runaway())
+        if (!std::isfinite(v.loglik)) {
+            out.problem = FitProblem::NotConverged;
             return out;
-        if (largest < StepTolerance) {
+        }
+        if (largest < StepTolerance * std::max(1.0, std::fabs(theta[0]) + std::fabs(theta[1]))) {
             if (!invertNegative(v.hessian, k, &inverse)) {
-                out.problem = FitProblem::Singular;
+                out.problem = flat;
                 return out;
             }
             out.theta = theta;
@@ -284,12 +352,11 @@ QString SeasonFit::problemWord() const
     case FitProblem::NotConverged:
         return QStringLiteral("the fit did not converge in %1 Newton steps").arg(MaxSteps);
     case FitProblem::Diverged:
-        return QStringLiteral("the fit diverges: %1 runs off to infinity (one column decides "
-                              "every race)")
-            .arg(coefficient);
+        return QStringLiteral("separation: one column decides every race");
     case FitProblem::Singular:
-        return QStringLiteral("the races do not determine the coefficients (no information, "
-                              "or own and market shares say the same)");
+        return QStringLiteral("the races do not determine %1 (no information)").arg(coefficient);
+    case FitProblem::Collinear:
+        return QStringLiteral("collinear: own and market shares carry the same information");
     }
     return QString();
 }
@@ -308,12 +375,14 @@ QString SeasonFit::problemText() const
     case FitProblem::NotConverged:
         return QStringLiteral("当てはめが%1回の反復で収束しませんでした。").arg(MaxSteps);
     case FitProblem::Diverged:
-        return QStringLiteral("当てはめが発散しました: %1 が無限大に向かいます"
-                              "（一つの列がすべてのレースを決めています）。")
+        return QStringLiteral("分離: 一つの列がすべてのレースを決めています"
+                              "（%1 が限りなく大きくなります）。")
             .arg(coefficient);
     case FitProblem::Singular:
-        return QStringLiteral("レースから係数を決められません（情報がないか、自分の列と市場の"
-                              "列が同じことを言っています）。");
+        return QStringLiteral("レースから %1 を決められません（情報がありません）。")
+            .arg(coefficient);
+    case FitProblem::Collinear:
+        return QStringLiteral("共線: 自分の列と市場の列が同じ情報しか持っていません。");
     }
     return QString();
 }
@@ -438,6 +507,27 @@ SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model, double
         fit.values = {{QStringLiteral("alpha"), o.theta[0], squareRoot(o.covariance[0])},
                       {QStringLiteral("gamma"), o.theta[1], squareRoot(o.covariance[3])}};
         fit.before = loglik(baseline, use, {1, 1, 1});
+    }
+    // Cautions beside the values: a standard error larger than the value, ratios to a beta
+    // that may be 0, and values season and the window do not take.
+    for (const FitValue &v : fit.values) {
+        if (v.error > std::fabs(v.value))
+            fit.warnings.push_back({v.name, QStringLiteral("large standard error"),
+                                    QStringLiteral("標準誤差が値より大きい")});
+        if ((v.name == QLatin1String("lambda") || v.name == QLatin1String("rho")) &&
+            std::fabs(fit.values[0].value) <= 1.96 * fit.values[0].error)
+            fit.warnings.push_back({v.name, QStringLiteral("beta's 95% interval covers 0"),
+                                    QStringLiteral("β の 95% 区間が 0 を含む（比に意味が薄い）")});
+        const bool exponent = v.name == QLatin1String("lambda") || v.name == QLatin1String("rho");
+        const bool inRange = combined ? std::fabs(v.value) <= MaxCombine
+                                      : v.value > 0 && v.value <= (exponent ? MaxLambda : MaxBeta);
+        if (!inRange)
+            fit.warnings.push_back(
+                {v.name,
+                 combined   ? QStringLiteral("outside what season takes (-5 to 5)")
+                 : exponent ? QStringLiteral("outside what season takes (above 0 to 3)")
+                            : QStringLiteral("outside what season takes (above 0 to 5)"),
+                 QStringLiteral("成績の計算と既定値に使える範囲の外")});
     }
     const auto fitted = [&](const std::vector<int> &which) {
         return combined ? evaluate(data, which, coefficients, 0, 3).loglik

@@ -28,9 +28,18 @@ enum class FitProblem {
     None,
     NoRace,       // no race the model can take
     TooFewRaces,  // the holdout leaves no race on one side
-    NotConverged, // 100 Newton steps were not enough
-    Diverged,     // a coefficient runs off to infinity: one column decides every race
-    Singular,     // the coefficients cannot be told apart (own and market say the same)
+    NotConverged, // the Newton steps were not enough
+    Diverged,     // separation: the likelihood rises without end as a coefficient grows
+    Singular,     // the races carry no information on a coefficient
+    Collinear,    // own and market shares carry the same information
+};
+
+// A value printed with a caution beside it.
+struct FitWarning
+{
+    QString name;   // the coefficient
+    QString text;   // "large standard error", ...
+    QString textJa; // the same for the window
 };
 
 struct SeasonFit
@@ -41,6 +50,7 @@ struct SeasonFit
     int races = 0;       // races the fit is made on
     int excluded = 0;    // documents without a usable result, and races the model cannot take
     std::vector<FitValue> values;
+    std::vector<FitWarning> warnings;
     // At the starting values (harville: beta 1; discount: also lambda 0.81, rho 0.65;
     // combined: the documents' own support at beta 1, a baseline only) and at the fit.
     double before = 0;
@@ -58,5 +68,7 @@ struct SeasonFit
 };
 
 // holdout: the share (0 < F < 1) of the races, latest by date, kept out of the fit; 0 for none.
-// Newton's steps go on until every coefficient moves less than 1e-10.
+// Whether the likelihood has a finite maximum is decided from the races themselves (no
+// direction of the coefficients in which it rises for ever); where it has one, Newton's steps
+// go on until every coefficient moves less than 1e-10, however large the values.
 SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout = 0);

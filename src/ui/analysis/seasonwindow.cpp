@@ -276,13 +276,12 @@ void SeasonWindow::start()
     const QString folder = m_folder;
     m_status->setText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, model, folder](SeasonTask &task) {
-        const QStringList files = seasonFiles({folder}, [&task] { return task.cancelled(); });
-        const int total = int(files.size());
+        const SeasonFiles files = seasonDocuments({folder}, [&task] { return task.cancelled(); });
+        const int total = int(files.files.size());
         task.report(0, total);
         SeasonEvaluator evaluator(model);
-        OddsDocument scratch;
         for (int i = 0; i < total && !task.cancelled(); ++i) {
-            m_readRaces.push_back(readSeasonRace(files[i], &scratch, true));
+            m_readRaces.push_back(readSeasonRace(files, files.files[i], true));
             m_readEvaluations.push_back(evaluator.add(m_readRaces.back()));
             task.report(i + 1, total);
         }
@@ -368,15 +367,22 @@ QString SeasonWindow::summaryText() const
     const SeasonSummary &s = m_summary;
     if (s.races == 0)
         return QStringLiteral("結果のあるレースがありません（除外 %1）。").arg(s.excluded);
-    return QStringLiteral("レース %1　除外 %2　対数尤度 %3（勝ち馬のみ %4）　ブライアスコア %5　"
-                          "1番人気の勝利 %6 (%7%)")
-        .arg(s.races)
-        .arg(s.excluded)
-        .arg(s.loglik, 0, 'f', 3)
-        .arg(s.winLoglik, 0, 'f', 3)
-        .arg(s.brier(), 0, 'f', 5)
-        .arg(s.favourites)
-        .arg(100.0 * s.favourites / s.races, 0, 'f', 1);
+    // The model's top pick, and the market's favourite where every race has market columns.
+    QString text =
+        QStringLiteral("レース %1　除外 %2　対数尤度 %3（勝ち馬のみ %4）　ブライアスコア "
+                       "%5　本命（確率1位）の勝利 %6 (%7%)")
+            .arg(s.races)
+            .arg(s.excluded)
+            .arg(s.loglik, 0, 'f', 3)
+            .arg(s.winLoglik, 0, 'f', 3)
+            .arg(s.brier(), 0, 'f', 5)
+            .arg(s.favourites)
+            .arg(100.0 * s.favourites / s.races, 0, 'f', 1);
+    if (s.hasMarketFavourites())
+        text += QStringLiteral("　1番人気の勝利 %1 (%2%)")
+                    .arg(s.marketFavourites)
+                    .arg(100.0 * s.marketFavourites / s.races, 0, 'f', 1);
+    return text;
 }
 
 void SeasonWindow::fit()
@@ -405,6 +411,8 @@ QString SeasonWindow::fitText() const
                      .arg(symbol(v.name))
                      .arg(v.value, 0, 'f', 4)
                      .arg(v.error, 0, 'f', 4);
+    for (const FitWarning &w : f.warnings)
+        lines << QStringLiteral("注意: %1 は%2").arg(symbol(w.name), w.textJa);
     const bool combined = f.model == FitModel::Combined;
     const QString before =
         combined ? QStringLiteral("元の支持率 (β 1)") : QStringLiteral("当てはめ前");
