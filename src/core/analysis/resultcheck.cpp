@@ -17,7 +17,9 @@ QString resultFieldProblem(const OddsDocument &doc)
     const RaceResult result = parseRaceResult(text, positiveShares(copy.supportScores()));
     if (result.ok())
         return QString();
-    const QString why = result.exclusion == Exclusion::NoResult
+    const bool notAnOrder =
+        result.exclusion == Exclusion::NoResult || result.exclusion == Exclusion::UnreadableResult;
+    const QString why = notAnOrder
                             ? QStringLiteral("数字と区切り（- → ・ 空白など）以外の文字がある")
                             : exclusionText(result.exclusion);
     return QStringLiteral(
