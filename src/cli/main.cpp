@@ -98,12 +98,25 @@ const CommandHelp Commands[] = {
      "            --combine: win probabilities own^A x market^G, own = the weighted columns\n"
      "            other than odds and 投票金, market = those; A and G from -5 to 5\n",
      false},
-    {"fit", "fit PATH... [--model harville|discount|combined] [--holdout F]",
+    {"fit", "fit PATH... [--model harville|discount|combined|columns] [--holdout F] [--robust]",
      "  fit       fit the model to the results by maximum likelihood: races, excluded, a line\n"
      "            per parameter NAME TAB VALUE TAB STANDARD ERROR (harville beta; discount\n"
      "            beta, lambda, rho; combined alpha, gamma), loglik TAB BEFORE TAB AFTER;\n"
-     "            --holdout F (0 < F < 1) fits on the earliest races by date and adds\n"
-     "            holdout TAB N TAB BEFORE TAB AFTER for the latest F of them\n",
+     "            columns: one exponent per own column (by its header; a column fewer than\n"
+     "            half of the documents have is listed unused TAB NAME TAB N), column TAB\n"
+     "            NAME TAB VALUE TAB SE lines, then gamma for the market;\n"
+     "            --holdout F (0 < F < 1) holds out the latest whole dates until they reach F\n"
+     "            of the dated races (undated races are never held out: undated TAB N) and\n"
+     "            adds holdout TAB N TAB BEFORE TAB AFTER; --robust: errors clustered by\n"
+     "            race (first line se TAB robust)\n",
+     false},
+    {"compare", "compare PATH... [--holdout F] [--robust]",
+     "  compare   fit every model the documents allow on the races all of them can take:\n"
+     "            races, excluded, then model TAB NAME TAB K TAB LOGLIK TAB AIC TAB BRIER\n"
+     "            (with --holdout also the held-out LOGLIK) for support, discount, market,\n"
+     "            own, combined and columns, a line param TAB MODEL TAB NAME TAB VALUE TAB\n"
+     "            SE per parameter, and likelihood-ratio tests lr TAB SMALL TAB LARGE TAB\n"
+     "            STAT TAB DF TAB P of the nested pairs\n",
      false},
 };
 

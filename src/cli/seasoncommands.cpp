@@ -1,12 +1,13 @@
 #include "cli/seasoncommands.h"
 
 #include "cli/arguments.h"
+#include "cli/comparecommands.h"
+#include "cli/seasonoutput.h"
 
 #include "core/analysis/combinations.h"
 #include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
 
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <set>
@@ -29,7 +30,7 @@ struct Options
     QStringList paths;
     SeasonModel model;
     FitModel fitModel = FitModel::Harville;
-    double holdout = 0;
+    FitOptions fitOptions;
 };
 
 // Empty text = the arguments are fine.
@@ -44,13 +45,13 @@ QString parse(const QStringList &args, Options *o)
         const QString &arg = args.at(i);
         static const QStringList forSeason = {"--model",   "--lambda", "--rho",  "--beta",
                                               "--combine", "--alpha",  "--gamma"};
-        static const QStringList forFit = {"--model", "--holdout"};
+        static const QStringList forFit = {"--model", "--holdout", "--robust"};
         if (!(fit ? forFit : forSeason).contains(arg))
             return QStringLiteral("unknown option '%1' for %2").arg(quotedText(arg), o->command);
         if (!seen.insert(arg).second)
             return QStringLiteral("%1 given twice").arg(arg);
-        if (arg == QLatin1String("--combine")) {
-            o->model.combine = true;
+        if (arg == QLatin1String("--combine") || arg == QLatin1String("--robust")) {
+            (arg == QLatin1String("--robust") ? o->fitOptions.robust : o->model.combine) = true;
             continue;
         }
         if (++i >= args.size())
@@ -60,7 +61,10 @@ QString parse(const QStringList &args, Options *o)
         if (arg == QLatin1String("--model")) {
             const std::optional<OrderModel> order = orderModelFromName(value);
             const std::optional<FitModel> fitted = fitModelFromName(value);
-            if (fit ? !fitted || value == QLatin1String("normal") : !order)
+            const bool fittable =
+                fitted && (*fitted == FitModel::Harville || *fitted == FitModel::Discount ||
+                           *fitted == FitModel::Combined || *fitted == FitModel::Columns);
+            if (fit ? !fittable : !order)
                 return QStringLiteral("unknown model '%1'").arg(quotedText(value));
             if (fit)
                 o->fitModel = *fitted;
@@ -89,7 +93,7 @@ QString parse(const QStringList &args, Options *o)
         else if (arg == QLatin1String("--gamma"))
             o->model.gamma = v;
         else
-            o->holdout = v;
+            o->fitOptions.holdout = v;
     }
     if (o->paths.isEmpty())
         return QStringLiteral("%1 needs a document or a folder").arg(o->command);
@@ -108,24 +112,6 @@ QString parse(const QStringList &args, Options *o)
     return QString();
 }
 
-// printf's "%.Nf" (std::to_chars promises the same digits).
-void appendFixed(QByteArray &out, double value, int decimals)
-{
-    char buffer[400];
-    const auto r =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    out.append(buffer, r.ptr - buffer);
-}
-
-// Every field on one line, whatever a file name or a reader's message holds.
-QByteArray field(QString text)
-{
-    text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    return text.toUtf8();
-}
-
 CommandOutcome season(const Options &o)
 {
     SeasonEvaluator evaluator(o.model);
@@ -134,12 +120,12 @@ CommandOutcome season(const Options &o)
     for (const QString &file : seasonFiles(o.paths)) {
         const SeasonRace race = readSeasonRace(file, &scratch, o.model.combine);
         const RaceEvaluation e = evaluator.add(race);
-        out += field(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
+        out += lineField(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
         if (e.exclusion != Exclusion::None) {
             QString reason = exclusionWord(e.exclusion);
             if (e.exclusion == Exclusion::Unreadable)
                 reason += QStringLiteral(": ") + race.unreadable;
-            out += "-\t" + field(reason) + '\n';
+            out += "-\t" + lineField(reason) + '\n';
             continue;
         }
         out += race.result.text().toLatin1() + '\t';
@@ -174,28 +160,26 @@ CommandOutcome season(const Options &o)
 
 CommandOutcome fit(const Options &o)
 {
-    std::vector<SeasonRace> races;
-    OddsDocument scratch;
-    for (const QString &file : seasonFiles(o.paths)) {
-        SeasonRace race = readSeasonRace(file, &scratch, o.fitModel == FitModel::Combined);
-        // Only the numbers are kept.
-        race.file.clear();
-        race.title.clear();
-        race.dateText.clear();
-        race.unreadable.clear();
-        races.push_back(std::move(race));
-    }
-    const SeasonFit fit = fitSeason(races, o.fitModel, o.holdout);
+    const std::vector<SeasonRace> races = readSeasonForFit(
+        o.paths, o.fitModel == FitModel::Combined || o.fitModel == FitModel::Columns);
+    const SeasonFit fit = fitSeason(races, o.fitModel, o.fitOptions);
     if (!fit.ok())
         return seasonFailure(fit.problemWord());
     QByteArray out;
+    if (fit.robust)
+        out += "se\trobust\n";
     out += "races\t" + QByteArray::number(fit.races) + '\n';
     out += "excluded\t" + QByteArray::number(fit.excluded) + '\n';
+    if (o.fitOptions.holdout > 0)
+        out += "undated\t" + QByteArray::number(fit.undated) + '\n';
+    if (fit.model == FitModel::Columns)
+        for (const auto &[name, count] : fit.unused)
+            out += "unused\t" + lineField(name) + '\t' + QByteArray::number(count) + '\n';
     for (const FitValue &v : fit.values) {
-        out += v.name.toLatin1() + '\t';
-        appendFixed(out, v.value, 6);
+        out += (v.column ? "column\t" + lineField(v.name) : v.name.toLatin1()) + '\t';
+        appendFitNumber(out, v.value);
         out += '\t';
-        appendFixed(out, v.error, 6);
+        appendFitNumber(out, v.error);
         out += '\n';
     }
     out += "loglik\t";
@@ -203,7 +187,7 @@ CommandOutcome fit(const Options &o)
     out += '\t';
     appendFixed(out, fit.after, 6);
     out += '\n';
-    if (o.holdout > 0) {
+    if (o.fitOptions.holdout > 0) {
         out += "holdout\t" + QByteArray::number(fit.holdoutRaces) + '\t';
         appendFixed(out, fit.holdoutBefore, 6);
         out += '\t';
@@ -217,11 +201,14 @@ CommandOutcome fit(const Options &o)
 
 bool isSeasonCommand(const QString &command)
 {
-    return command == QLatin1String("season") || command == QLatin1String("fit");
+    return command == QLatin1String("season") || command == QLatin1String("fit") ||
+           command == QLatin1String("compare");
 }
 
 CommandOutcome runSeasonCommand(const QStringList &args)
 {
+    if (args.first() == QLatin1String("compare"))
+        return runCompareCommand(args);
     Options o;
     const QString problem = parse(args, &o);
     if (!problem.isEmpty())

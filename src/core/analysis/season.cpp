@@ -83,6 +83,7 @@ SeasonRace readSeasonRace(const QString &file, OddsDocument *doc, bool split)
         SplitScores s = ownAndMarketScores(*doc);
         race.own = std::move(s.own);
         race.market = std::move(s.market);
+        race.columns = ownColumnScores(*doc);
     }
     return race;
 }

@@ -2,6 +2,7 @@
 // A season: every document of some folders read in turn (none is kept, only the numbers the
 // evaluation and the fits need) and evaluated against its result.
 
+#include "core/analysis/combinedmodel.h"
 #include "core/analysis/orderingmodels.h"
 #include "core/analysis/raceresult.h"
 
@@ -34,12 +35,14 @@ struct SeasonRace
     std::vector<double> scores;
     std::vector<double> own;
     std::vector<double> market;
+    std::vector<ColumnScores> columns; // every own column alone, when split
 
     bool counts() const { return result.ok(); }
 };
 
 // Loaded as a fresh untitled document takes a file (no template) and recalculated as 集計
-// does; scratch is reused from race to race. split: also the own and market scores.
+// does; scratch is reused from race to race. split: also the own and market scores and the
+// own columns one by one.
 SeasonRace readSeasonRace(const QString &file, OddsDocument *scratch, bool split);
 
 // The model a season is evaluated under.

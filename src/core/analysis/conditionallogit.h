@@ -1,0 +1,78 @@
+#pragma once
+// The conditional logit of a season's finishing orders: every race × place is one stratum whose
+// chosen runner is the one placed there, among the runners not yet placed. k covariates per
+// runner, p ∝ exp(θ · z) at every place. Solved by Newton's method with step halving.
+
+#include <array>
+#include <vector>
+
+// One race as the logit sees it: its runners' covariates in rows [first, first + count) and the
+// rows of its places.
+struct LogitRace
+{
+    int first = 0;
+    int count = 0;
+    int places = 0;
+    std::array<int, 3> placed{};
+};
+
+struct LogitData
+{
+    int k = 1;
+    std::vector<double> z; // row-major, k per row
+    std::vector<LogitRace> races;
+
+    // rows: count × k values, runner after runner.
+    void add(const std::vector<double> &rows, const std::array<int, 3> &placed, int places);
+    // The same races with only the covariates `keep`, in that order.
+    LogitData project(const std::vector<int> &keep) const;
+};
+
+struct LogitValue
+{
+    double loglik = 0;
+    std::vector<double> gradient; // k
+    std::vector<double> hessian;  // k × k, row-major
+};
+
+// The log-likelihood of places [from, to) of the races `use`, with its gradient and Hessian in
+// theta. scores, when given, receives every race's own gradient (use.size() × k).
+LogitValue logitValue(const LogitData &d, const std::vector<int> &use,
+                      const std::vector<double> &theta, int from, int to,
+                      std::vector<double> *scores = nullptr);
+
+// The win probabilities of one race's rows at theta (the first place's stratum).
+std::vector<double> logitWin(const LogitData &d, int race, const std::vector<double> &theta);
+
+enum class LogitProblem {
+    None,
+    NotConverged, // the steps did not settle
+    Diverged,     // a coefficient runs off to infinity
+    Singular,     // the information matrix is not negative definite
+};
+
+struct LogitFit
+{
+    LogitProblem problem = LogitProblem::None;
+    int coefficient = 0; // the one that ran off
+    std::vector<double> theta;
+    std::vector<double> covariance; // the inverse information, k × k
+    double loglik = 0;
+};
+
+constexpr int LogitMaxSteps = 100;
+
+// Newton's steps from start until every coefficient moves less than 1e-10.
+LogitFit fitLogit(const LogitData &d, const std::vector<int> &use, int from, int to,
+                  std::vector<double> start);
+
+// -H⁻¹ of a negative definite matrix (k × k); false when it is not negative definite.
+bool invertNegative(const std::vector<double> &h, int k, std::vector<double> *inverse);
+
+// The sandwich A⁻¹ (Σ_r u_r u_rᵀ) A⁻¹ with the covariance A⁻¹ and the per-race scores u_r
+// (n × k): the covariance clustered by race, without a small-sample factor.
+std::vector<double> sandwich(const std::vector<double> &covariance,
+                             const std::vector<double> &scores, int k);
+
+// The upper tail of the χ² distribution with df degrees of freedom.
+double chiSquareTail(double statistic, int df);
