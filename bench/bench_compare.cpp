@@ -91,9 +91,8 @@ const QString &year()
 std::vector<SeasonRace> readYear()
 {
     std::vector<SeasonRace> races;
-    OddsDocument scratch;
     for (const QString &file : seasonFiles({year()}))
-        races.push_back(readSeasonRace(file, &scratch, true));
+        races.push_back(readSeasonRace(file, true, true));
     return races;
 }
 

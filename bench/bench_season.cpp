@@ -94,9 +94,8 @@ void BM_Season(benchmark::State &state)
     const QString folder = year();
     for (auto _ : state) {
         SeasonEvaluator evaluator(model);
-        OddsDocument scratch;
         for (const QString &file : seasonFiles({folder}))
-            evaluator.add(readSeasonRace(file, &scratch, false));
+            evaluator.add(readSeasonRace(file, false));
         if (evaluator.summary().races != YearOfRaces)
             state.SkipWithError("not every race counted");
     }
@@ -115,9 +114,8 @@ void BM_Fit(benchmark::State &state)
     const QString folder = year();
     for (auto _ : state) {
         std::vector<SeasonRace> races;
-        OddsDocument scratch;
         for (const QString &file : seasonFiles({folder}))
-            races.push_back(readSeasonRace(file, &scratch, model == FitModel::Combined));
+            races.push_back(readSeasonRace(file, model == FitModel::Combined));
         if (!fitSeason(races, model).ok())
             state.SkipWithError("the fit failed");
     }
@@ -133,9 +131,8 @@ BENCHMARK(BM_Fit)
 void BM_FitOnly(benchmark::State &state)
 {
     std::vector<SeasonRace> races;
-    OddsDocument scratch;
     for (const QString &file : seasonFiles({year()}))
-        races.push_back(readSeasonRace(file, &scratch, false));
+        races.push_back(readSeasonRace(file, false));
     for (auto _ : state)
         benchmark::DoNotOptimize(fitSeason(races, FitModel::Discount).after);
 }

@@ -1,55 +1,13 @@
 #include "cli/comparecommands.h"
 
-#include "cli/arguments.h"
 #include "cli/seasonoutput.h"
 
-#include "core/analysis/seasoncompare.h"
-
-#include <cmath>
-
-namespace {
-
-struct Options
-{
-    QStringList paths;
-    FitOptions fit;
-};
-
-QString parse(const QStringList &args, Options *o)
-{
-    bool holdout = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (takePaths(args, i, &o->paths))
-            continue;
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--robust")) {
-            if (o->fit.robust)
-                return QStringLiteral("--robust given twice");
-            o->fit.robust = true;
-            continue;
-        }
-        if (arg != QLatin1String("--holdout"))
-            return QStringLiteral("unknown option '%1' for compare").arg(quotedText(arg));
-        if (holdout)
-            return QStringLiteral("--holdout given twice");
-        holdout = true;
-        if (++i >= args.size())
-            return QStringLiteral("--holdout needs a value");
-        const double v = finiteNumber(args.at(i)).value_or(std::nan(""));
-        if (!(v > 0 && v < 1))
-            return QStringLiteral("bad number '%1' for --holdout").arg(quotedText(args.at(i)));
-        o->fit.holdout = v;
-    }
-    if (o->paths.isEmpty())
-        return QStringLiteral("compare needs a document or a folder");
-    return QString();
-}
-
-QByteArray comparisonText(const SeasonComparison &c)
+QByteArray comparisonText(const SeasonComparison &c, const QByteArray &head)
 {
     QByteArray out;
     if (c.robust)
         out += "se\trobust\n";
+    out += head;
     out += "races\t" + QByteArray::number(c.races) + '\n';
     out += "excluded\t" + QByteArray::number(c.excluded) + '\n';
     if (c.holdout)
@@ -91,21 +49,4 @@ QByteArray comparisonText(const SeasonComparison &c)
         out += '\n';
     }
     return out;
-}
-
-} // namespace
-
-CommandOutcome runCompareCommand(const QStringList &args)
-{
-    Options o;
-    const QString problem = parse(args, &o);
-    if (!problem.isEmpty())
-        return {CommandOutcome::Usage, {}, {}, problem};
-    const SeasonComparison c = compareSeason(readSeasonForFit(o.paths, true), o.fit);
-    if (!c.ok()) {
-        SeasonFit why;
-        why.problem = c.problem;
-        return {CommandOutcome::BadInput, {}, {}, why.problemWord()};
-    }
-    return {CommandOutcome::Done, comparisonText(c), {}, {}};
 }

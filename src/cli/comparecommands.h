@@ -1,8 +1,10 @@
 #pragma once
-// kirrel-cli compare: the season's models fitted side by side on one common set of races, with
-// AIC, Brier score and the likelihood-ratio tests of the nested pairs.
+// kirrel-cli compare's lines: the season's models fitted side by side on one common set of
+// races, with AIC, Brier score and the likelihood-ratio tests of the nested pairs.
 
-#include "cli/analysiscommands.h"
+#include "core/analysis/seasoncompare.h"
 
-// args: "compare" and its arguments.
-CommandOutcome runCompareCommand(const QStringList &args);
+#include <QByteArray>
+
+// head: the lines of the documents left out, after se robust and before races.
+QByteArray comparisonText(const SeasonComparison &comparison, const QByteArray &head);

@@ -400,6 +400,9 @@ int main(int argc, char **argv)
         if (r.kind == CommandOutcome::Usage)
             return usageError(r.reason);
         if (r.kind == CommandOutcome::BadInput) {
+            // The lines before the failure (season's documents and their reasons) first.
+            if (!r.output.isEmpty())
+                (void)emit(r.output);
             complain(r.file, r.reason);
             return ExitBadInput;
         }

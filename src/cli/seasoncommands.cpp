@@ -3,12 +3,16 @@
 #include "cli/arguments.h"
 #include "cli/comparecommands.h"
 #include "cli/seasonoutput.h"
+#include "core/analysis/seasoncompare.h"
 
 #include "core/analysis/combinations.h"
 #include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <set>
 
@@ -17,11 +21,6 @@ namespace {
 CommandOutcome usageMistake(const QString &why)
 {
     return {CommandOutcome::Usage, {}, {}, why};
-}
-
-CommandOutcome seasonFailure(const QString &why)
-{
-    return {CommandOutcome::BadInput, {}, {}, why};
 }
 
 struct Options
@@ -38,6 +37,7 @@ QString parse(const QStringList &args, Options *o)
 {
     o->command = args.first();
     const bool fit = o->command == QLatin1String("fit");
+    const bool compare = o->command == QLatin1String("compare");
     std::set<QString> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (takePaths(args, i, &o->paths))
@@ -46,7 +46,8 @@ QString parse(const QStringList &args, Options *o)
         static const QStringList forSeason = {"--model",   "--lambda", "--rho",  "--beta",
                                               "--combine", "--alpha",  "--gamma"};
         static const QStringList forFit = {"--model", "--holdout", "--robust"};
-        if (!(fit ? forFit : forSeason).contains(arg))
+        static const QStringList forCompare = {"--holdout", "--robust"};
+        if (!(fit ? forFit : compare ? forCompare : forSeason).contains(arg))
             return QStringLiteral("unknown option '%1' for %2").arg(quotedText(arg), o->command);
         if (!seen.insert(arg).second)
             return QStringLiteral("%1 given twice").arg(arg);
@@ -112,17 +113,62 @@ QString parse(const QStringList &args, Options *o)
     return QString();
 }
 
+// The documents of the paths; a path that does not exist fails the run.
+std::optional<CommandOutcome> documents(const Options &o, SeasonFiles *files)
+{
+    *files = seasonDocuments(o.paths);
+    if (!files->missing.isEmpty())
+        return CommandOutcome{CommandOutcome::BadInput,
+                              {},
+                              escapedName(files->missing.first()),
+                              QString::fromLocal8Bit(std::strerror(ENOENT))};
+    return std::nullopt;
+}
+
+void appendDuplicates(QByteArray &out, const SeasonFiles &files)
+{
+    if (files.duplicates > 0)
+        out += "duplicates\t" + QByteArray::number(files.duplicates) + '\n';
+}
+
+// The documents read for a fit (only their numbers kept), and the lines of those that cannot
+// take part, with why, and of the duplicates.
+std::vector<SeasonRace> readForFit(const SeasonFiles &files, bool split, bool columns,
+                                   QByteArray *head)
+{
+    std::vector<SeasonRace> races;
+    for (const QString &file : files.files) {
+        SeasonRace race = readSeasonRace(files, file, split, columns);
+        if (!race.counts()) {
+            QString reason = exclusionWord(race.result.exclusion, race.result);
+            if (race.result.exclusion == Exclusion::Unreadable)
+                reason += QStringLiteral(": ") + race.unreadable;
+            *head += lineField(file) + "\t-\t" + lineField(reason) + '\n';
+        }
+        race.file.clear();
+        race.title.clear();
+        race.dateText.clear();
+        race.unreadable.clear();
+        races.push_back(std::move(race));
+    }
+    appendDuplicates(*head, files);
+    return races;
+}
+
 CommandOutcome season(const Options &o)
 {
+    SeasonFiles files;
+    if (std::optional<CommandOutcome> missing = documents(o, &files))
+        return *missing;
     SeasonEvaluator evaluator(o.model);
-    OddsDocument scratch;
     QByteArray out;
-    for (const QString &file : seasonFiles(o.paths)) {
-        const SeasonRace race = readSeasonRace(file, &scratch, o.model.combine);
+    for (const QString &file : files.files) {
+        // The market's columns always: its favourite is counted beside the model's.
+        const SeasonRace race = readSeasonRace(files, file, true);
         const RaceEvaluation e = evaluator.add(race);
         out += lineField(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
         if (e.exclusion != Exclusion::None) {
-            QString reason = exclusionWord(e.exclusion);
+            QString reason = exclusionWord(e.exclusion, race.result);
             if (e.exclusion == Exclusion::Unreadable)
                 reason += QStringLiteral(": ") + race.unreadable;
             out += "-\t" + lineField(reason) + '\n';
@@ -134,9 +180,10 @@ CommandOutcome season(const Options &o)
         appendFixed(out, e.loglik, 9);
         out += '\n';
     }
+    appendDuplicates(out, files);
     const SeasonSummary &s = evaluator.summary();
     if (s.races == 0)
-        return seasonFailure(QStringLiteral("no race with a result"));
+        return {CommandOutcome::BadInput, out, {}, QStringLiteral("no race with a result")};
     out += "races\t" + QByteArray::number(s.races) + '\n';
     out += "excluded\t" + QByteArray::number(s.excluded) + '\n';
     out += "loglik\t";
@@ -146,6 +193,8 @@ CommandOutcome season(const Options &o)
     out += "\nbrier\t";
     appendFixed(out, s.brier(), 9);
     out += "\nfavourites\t" + QByteArray::number(s.favourites) + '\n';
+    if (s.hasMarketFavourites())
+        out += "marketfavourites\t" + QByteArray::number(s.marketFavourites) + '\n';
     for (const CalibrationBin &b : s.bins) {
         out += "calibration\t";
         appendFixed(out, b.low, 2);
@@ -160,14 +209,17 @@ CommandOutcome season(const Options &o)
 
 CommandOutcome fit(const Options &o)
 {
-    const std::vector<SeasonRace> races = readSeasonForFit(
-        o.paths, o.fitModel == FitModel::Combined || o.fitModel == FitModel::Columns);
+    SeasonFiles files;
+    if (std::optional<CommandOutcome> missing = documents(o, &files))
+        return *missing;
+    QByteArray head;
+    const bool columns = o.fitModel == FitModel::Columns;
+    const std::vector<SeasonRace> races =
+        readForFit(files, columns || o.fitModel == FitModel::Combined, columns, &head);
     const SeasonFit fit = fitSeason(races, o.fitModel, o.fitOptions);
     if (!fit.ok())
-        return seasonFailure(fit.problemWord());
-    QByteArray out;
-    if (fit.robust)
-        out += "se\trobust\n";
+        return {CommandOutcome::BadInput, head, {}, fit.problemWord()};
+    QByteArray out = fit.robust ? QByteArray("se\trobust\n") + head : head;
     out += "races\t" + QByteArray::number(fit.races) + '\n';
     out += "excluded\t" + QByteArray::number(fit.excluded) + '\n';
     if (o.fitOptions.holdout > 0)
@@ -182,6 +234,8 @@ CommandOutcome fit(const Options &o)
         appendFitNumber(out, v.error);
         out += '\n';
     }
+    for (const FitWarning &w : fit.warnings)
+        out += "warning\t" + lineField(w.name) + '\t' + w.text.toLatin1() + '\n';
     out += "loglik\t";
     appendFixed(out, fit.before, 6);
     out += '\t';
@@ -197,6 +251,22 @@ CommandOutcome fit(const Options &o)
     return {CommandOutcome::Done, out, {}, {}};
 }
 
+CommandOutcome compare(const Options &o)
+{
+    SeasonFiles files;
+    if (std::optional<CommandOutcome> missing = documents(o, &files))
+        return *missing;
+    QByteArray head;
+    const std::vector<SeasonRace> races = readForFit(files, true, true, &head);
+    const SeasonComparison c = compareSeason(races, o.fitOptions);
+    if (!c.ok()) {
+        SeasonFit why;
+        why.problem = c.problem;
+        return {CommandOutcome::BadInput, head, {}, why.problemWord()};
+    }
+    return {CommandOutcome::Done, comparisonText(c, head), {}, {}};
+}
+
 } // namespace
 
 bool isSeasonCommand(const QString &command)
@@ -207,11 +277,11 @@ bool isSeasonCommand(const QString &command)
 
 CommandOutcome runSeasonCommand(const QStringList &args)
 {
-    if (args.first() == QLatin1String("compare"))
-        return runCompareCommand(args);
     Options o;
     const QString problem = parse(args, &o);
     if (!problem.isEmpty())
         return usageMistake(problem);
+    if (o.command == QLatin1String("compare"))
+        return compare(o);
     return o.command == QLatin1String("season") ? season(o) : fit(o);
 }

@@ -1,7 +1,5 @@
 #include "cli/seasonoutput.h"
 
-#include "core/document/oddsdocument.h"
-
 #include <charconv>
 
 void appendFixed(QByteArray &out, double value, int decimals)
@@ -22,28 +20,10 @@ void appendGeneral(QByteArray &out, double value, int precision)
 
 void appendFitNumber(QByteArray &out, double value)
 {
-    appendFixed(out, value, 6);
+    appendGeneral(out, value, 9);
 }
 
-QByteArray lineField(QString text)
+QByteArray lineField(const QString &text)
 {
-    text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    return text.toUtf8();
-}
-
-std::vector<SeasonRace> readSeasonForFit(const QStringList &paths, bool split)
-{
-    std::vector<SeasonRace> races;
-    OddsDocument scratch;
-    for (const QString &file : seasonFiles(paths)) {
-        SeasonRace race = readSeasonRace(file, &scratch, split);
-        race.file.clear();
-        race.title.clear();
-        race.dateText.clear();
-        race.unreadable.clear();
-        races.push_back(std::move(race));
-    }
-    return races;
+    return escapedName(text).toUtf8();
 }

@@ -12,12 +12,8 @@ void appendFixed(QByteArray &out, double value, int decimals);
 // printf's "%.Ng".
 void appendGeneral(QByteArray &out, double value, int precision);
 
-// A fitted value or its standard error as fit prints them.
+// A fitted value or its standard error as fit prints them: printf's "%.9g".
 void appendFitNumber(QByteArray &out, double value);
 
 // Every field on one line, whatever a file name or a reader's message holds.
-QByteArray lineField(QString text);
-
-// The documents of the paths read for a fit (split: with the own and market shares and the own
-// columns); only the numbers are kept.
-std::vector<SeasonRace> readSeasonForFit(const QStringList &paths, bool split);
+QByteArray lineField(const QString &text);

@@ -51,6 +51,7 @@ class TestSeasonCli : public QObject
 private Q_SLOTS:
     void initTestCase();
     void seasonLines();
+    void eachDocumentReadAlone();
     void failures_data();
     void failures();
     void compareLines();
@@ -100,23 +101,65 @@ void TestSeasonCli::seasonLines()
                               lines[1].section(QStringLiteral("unreadable: "), 1)}));
     QVERIFY(lines[1].size() > (one + QStringLiteral("/c.CSV\t0\t-\tunreadable: ")).size());
     QCOMPARE(
-        lines.mid(2, 17),
+        lines.mid(2, 18),
         QStringList(
             {one + QStringLiteral("/sub/a.csv\t3\t3-1-2\t0.170000000\t3\t-2.239553731"), "races\t1",
              "excluded\t2", "loglik\t-2.239554", "winloglik\t-1.771957", "brier\t1.055400000",
-             "favourites\t0", "calibration\t0.00\t0.02\t0\t0.000000\t0",
+             "favourites\t0", "marketfavourites\t0", "calibration\t0.00\t0.02\t0\t0.000000\t0",
              "calibration\t0.02\t0.05\t0\t0.000000\t0", "calibration\t0.05\t0.10\t0\t0.000000\t0",
              "calibration\t0.10\t0.15\t0\t0.000000\t0", "calibration\t0.15\t0.20\t1\t0.170000\t1",
              "calibration\t0.20\t0.30\t0\t0.000000\t0", "calibration\t0.30\t0.40\t1\t0.310000\t0",
              "calibration\t0.40\t0.60\t1\t0.520000\t0", "calibration\t0.60\t1.00\t0\t0.000000\t0",
              ""}));
-    QCOMPARE(lines.size(), 19);
+    QCOMPARE(lines.size(), 20);
 
     const Run fit = cli({QStringLiteral("fit"), m_dir.filePath(QStringLiteral("decided")),
                          QStringLiteral("--model"), QStringLiteral("discount")});
     QCOMPARE(fit.exitCode, 1); // the stakes decide the first two places
-    QCOMPARE(fit.err, QStringLiteral("kirrel-cli: the fit diverges: beta runs off to infinity "
-                                     "(one column decides every race)\n"));
+    QCOMPARE(fit.err, QStringLiteral("kirrel-cli: separation: one column decides every race\n"));
+}
+
+// Rows that stop early, fewer runner lines than 縦枠 and an empty weights row take nothing
+// from the document read before them.
+void TestSeasonCli::eachDocumentReadAlone()
+{
+    const QDir dir(m_dir.filePath(QStringLiteral("gaps")));
+    QVERIFY(dir.mkpath(QStringLiteral(".")));
+    const QString head =
+        QStringLiteral("縦枠,横枠,R,2024/05/06,予想,控除,投票\r\n3,1,a,b,%1,85,1\r\n"
+                       "番,枠,名,順位,オッズ,当選金,人気,投票金,予想\r");
+    const QList<std::pair<QString, QString>> documents = {
+        {"0.csv", head.arg("1-2-3") + "…,…,…,…,…,…,比率→,-1,1\r1,,,,,,,2.5,10\r2,,,,,,,4.1,30"
+                                      "\r3,,,,,,,9.9,60"},
+        {"1.csv", head.arg("3-1-2") + "…,…,…,…,…,…,比率→\r1,,,,,,,500,10\r2,,,,,,,300,30"
+                                      "\r3,,,,,,,200,60"},
+        {"2.csv", head.arg("1-2-3") + "…,…,…,…,…,…,比率→,1\r1,,,,,,,500\r2,,,,,,,300"},
+        {"3.csv", head.arg("2-1-3") + "…,…,…,…,…,…,比率→,1\r1,,,,,,,500\r2,,,,,,,300\r3"},
+        {"4.csv", head.arg("1-3-2") + "…,…,…,…,…,…,比率→,1,1\r1,,,,,,,500,10\r2,,,,,,,300,30"
+                                      "\r3,,,,,,,200,60"}};
+    QStringList files;
+    for (const auto &[name, text] : documents) {
+        files << dir.filePath(name);
+        QVERIFY(writeAll(files.last(), Cp932::encode(text + QStringLiteral("\r\n")).bytes));
+    }
+    const auto lineOf = [](const QStringList &order, const QString &file) {
+        const Run r = cli(QStringList{QStringLiteral("season")} + order);
+        for (const QString &line : r.out.split(u'\n'))
+            if (line.startsWith(file + u'\t'))
+                return line;
+        return QString();
+    };
+    // Read in byte order of their paths: with the ones before it, after it, and all.
+    QStringList reversed = files;
+    std::reverse(reversed.begin(), reversed.end());
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString alone = lineOf({files[i]}, files[i]);
+        QVERIFY2(!alone.isEmpty(), qPrintable(files[i]));
+        QCOMPARE(lineOf(files.mid(0, i + 1), files[i]), alone);
+        QCOMPARE(lineOf(files.mid(i), files[i]), alone);
+        QCOMPARE(lineOf(reversed, files[i]), alone);
+    }
+    QVERIFY(lineOf({files[2]}, files[2]).endsWith(QStringLiteral("\tno support")));
 }
 
 void TestSeasonCli::failures_data()
@@ -127,8 +170,11 @@ void TestSeasonCli::failures_data()
 
     QTest::newRow("no race with a result")
         << QStringList{"season", "@/none"} << 1 << "kirrel-cli: no race with a result";
-    QTest::newRow("fit without a result") << QStringList{"fit", "@/none", "@/missing.csv"} << 1
-                                          << "kirrel-cli: no race with a result";
+    QTest::newRow("fit without a result")
+        << QStringList{"fit", "@/none"} << 1 << "kirrel-cli: no race with a result";
+    QTest::newRow("a path that does not exist")
+        << QStringList{"fit", "@/none", "@/missing.csv"} << 1
+        << "kirrel-cli: @/missing.csv: No such file or directory";
     QTest::newRow("combined without own columns")
         << QStringList{"fit", "@/one", "--model", "combined"} << 1
         << "kirrel-cli: no race with a result and own and market shares";
@@ -195,7 +241,12 @@ void TestSeasonCli::failures()
     const Run r = cli(args);
     QCOMPARE(r.exitCode, status);
     QCOMPARE(r.err.section(u'\n', 0, 0), err.replace(u'@', m_dir.path()));
-    QVERIFY(r.out.isEmpty());
+    // Only the documents' own lines come before a failure, never a summary.
+    QVERIFY(!r.out.contains(QStringLiteral("races\t")));
+    if (status == 2 || err.contains(QStringLiteral("No such file")))
+        QVERIFY(r.out.isEmpty());
+    else if (args.contains(m_dir.path() + QStringLiteral("/none")))
+        QVERIFY(r.out.contains(m_dir.path() + QStringLiteral("/none/x.csv\t")));
 }
 
 void TestSeasonCli::compareLines()

@@ -6,6 +6,27 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// a += b, false when the sum does not fit.
+bool addTo(qint64 *a, qint64 b)
+{
+    return !__builtin_add_overflow(*a, b, a);
+}
+
+// stake · odds rounded, false when it does not fit.
+bool atOdds(qint64 stake, double odds, qint64 *out)
+{
+    const double v = std::round(double(stake) * odds);
+    // 2^63 is exact as a double; anything below it converts exactly.
+    if (!(v >= 0 && v < 9223372036854775808.0))
+        return false;
+    *out = qint64(v);
+    return true;
+}
+
+} // namespace
+
 std::vector<BacktestTicket> selectedTickets(const BacktestRule &rule,
                                             const std::vector<BacktestTicket> &tickets)
 {
@@ -46,7 +67,9 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
     if (!m_rule.kelly)
         return std::vector<qint64>(bought.size(), m_rule.flatStake);
     std::vector<qint64> out(bought.size(), 0);
-    const qint64 bankroll = m_rule.bankroll + m_summary.profit;
+    qint64 bankroll = m_rule.bankroll;
+    if (!addTo(&bankroll, m_summary.profit))
+        return out;
     std::vector<KellyCandidate> candidates;
     for (const BacktestTicket &t : bought)
         candidates.push_back({t.ticket, t.probability, t.odds});
@@ -73,39 +96,59 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
 
 BacktestLine Backtest::add(const BacktestRace &race)
 {
-    const std::vector<BacktestTicket> bought = selectedTickets(m_rule, race.tickets);
-    const std::vector<qint64> stake = stakes(bought);
     BacktestLine line;
     line.file = race.file;
+    const auto overflow = [&] {
+        line.overflow = true;
+        return line;
+    };
+    const std::vector<BacktestTicket> bought = selectedTickets(m_rule, race.tickets);
+    const std::vector<qint64> stake = stakes(bought);
+    int hits = 0;
+    int fromOdds = 0;
     for (size_t i = 0; i < bought.size(); ++i) {
         if (stake[i] <= 0)
             continue;
         ++line.tickets;
-        line.staked += stake[i];
+        if (!addTo(&line.staked, stake[i]))
+            return overflow();
         if (!race.winners.contains(bought[i].ticket))
             continue;
-        ++m_summary.hits;
+        ++hits;
+        qint64 back = 0;
         if (const auto it = race.payouts.find(bought[i].ticket); it != race.payouts.end()) {
-            line.returned += stake[i] / 100 * it->second;
+            if (__builtin_mul_overflow(stake[i] / 100, it->second, &back))
+                return overflow();
         } else {
-            line.returned += std::llround(double(stake[i]) * bought[i].odds);
-            ++m_summary.fromOdds;
+            if (!atOdds(stake[i], bought[i].odds, &back))
+                return overflow();
+            ++fromOdds;
         }
+        if (!addTo(&line.returned, back))
+            return overflow();
     }
-    BacktestSummary &s = m_summary;
+    BacktestSummary s = m_summary;
     ++s.races;
     s.tickets += line.tickets;
-    s.staked += line.staked;
-    s.returned += line.returned;
-    s.profit += line.returned - line.staked;
+    s.hits += hits;
+    s.fromOdds += fromOdds;
+    qint64 net = line.returned;
+    if (!addTo(&s.staked, line.staked) || !addTo(&s.returned, line.returned) ||
+        !addTo(&net, -line.staked) || !addTo(&s.profit, net))
+        return overflow();
+    const qint64 peak = std::max(m_peak, s.profit);
+    qint64 fall = peak;
+    if (!addTo(&fall, -s.profit))
+        return overflow();
     line.profit = s.profit;
-    m_peak = std::max(m_peak, s.profit);
-    s.maxDrawdown = std::max(s.maxDrawdown, m_peak - s.profit);
+    s.maxDrawdown = std::max(s.maxDrawdown, fall);
     if (line.tickets > 0) {
         ++s.betRaces;
         m_losingRun = line.returned < line.staked ? m_losingRun + 1 : 0;
         s.longestLosing = std::max(s.longestLosing, m_losingRun);
     }
+    m_summary = s;
+    m_peak = peak;
     return line;
 }
 

@@ -49,6 +49,8 @@ struct BacktestLine
     qint64 staked = 0;
     qint64 returned = 0;
     qint64 profit = 0; // cumulative, after this race
+    // A sum of yen past 64 bits: the race is not played and the back-test stops.
+    bool overflow = false;
 };
 
 struct BacktestSummary
@@ -80,7 +82,8 @@ class Backtest
 public:
     explicit Backtest(const BacktestRule &rule) : m_rule(rule) {}
 
-    // Plays the next race.
+    // Plays the next race. Every sum of yen is checked: one past 64 bits leaves the summary
+    // as it was and returns a line marked overflow.
     BacktestLine add(const BacktestRace &race);
     const BacktestSummary &summary() const { return m_summary; }
 

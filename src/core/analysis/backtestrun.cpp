@@ -48,11 +48,13 @@ std::vector<BacktestTicket> tickets(const std::vector<std::pair<Ticket, double>>
 
 } // namespace
 
-BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &s, OddsDocument *doc)
+BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &s)
 {
     BacktestEntry entry;
     entry.file = file;
     entry.race.file = file;
+    OddsDocument document;
+    OddsDocument *doc = &document;
     doc->startFresh(1, QDate::currentDate());
     if (!loadDocument(*doc, file).ok)
         return entry;
@@ -85,10 +87,9 @@ BacktestReport runBacktest(const QStringList &files, const BacktestSettings &set
                            const std::function<bool(int, int)> &progress)
 {
     BacktestReport report;
-    OddsDocument scratch;
     std::vector<BacktestEntry> counted;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        BacktestEntry e = readBacktestEntry(files[i], settings, &scratch);
+        BacktestEntry e = readBacktestEntry(files[i], settings);
         if (!e.problem.isEmpty())
             report.problems << sidecarPath(e.file) + QStringLiteral(": ") + e.problem;
         if (e.counts)

@@ -11,8 +11,6 @@
 #include <functional>
 #include <optional>
 
-class OddsDocument;
-
 struct BacktestSettings
 {
     BetType bet = BetType::Win;
@@ -32,9 +30,8 @@ struct BacktestEntry
     BacktestRace race;   // with only the tickets the rule buys
 };
 
-// scratch is reused from document to document.
-BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &settings,
-                                OddsDocument *scratch);
+// Each file in a document of its own: nothing a file leaves out comes from another one.
+BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &settings);
 
 struct BacktestReport
 {

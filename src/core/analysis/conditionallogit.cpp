@@ -6,8 +6,86 @@
 namespace {
 
 constexpr double StepTolerance = 1e-10;
-// Far past any exponent a season supports: share^50 already hands every race to the favourite.
+// With more than two coefficients, far past any exponent a season supports: share^50 already
+// hands every race to the favourite.
 constexpr double Runaway = 50;
+
+struct Shape
+{
+    LogitProblem problem = LogitProblem::None;
+    int coefficient = 0;
+};
+
+// How the log-likelihood of places [from, to) behaves far out. It is a sum over the places of
+// eta(chosen) - log sum exp(eta(left)), with eta = theta . z: along a direction d it rises for
+// ever exactly when every chosen runner's z . d is at least every other left runner's, and at
+// least once more (separation); it stays flat when they are all equal (a direction the races
+// say nothing about). Otherwise it falls far out in every direction and has a finite maximum.
+// Decided here for one and two coefficients.
+Shape likelihoodShape(const LogitData &d, const std::vector<int> &use, int from, int to)
+{
+    const int k = d.k;
+    if (k > 2)
+        return {};
+    // The differences chosen - other, each as a direction's test.
+    std::vector<std::array<double, 2>> v;
+    for (const int index : use) {
+        const LogitRace &race = d.races[size_t(index)];
+        const double *z = &d.z[size_t(race.first) * size_t(k)];
+        for (int place = from; place < std::min(to, race.places); ++place) {
+            const int chosen = race.placed[size_t(place)];
+            for (int i = 0; i < race.count; ++i) {
+                bool taken = false;
+                for (int q = 0; q <= place; ++q)
+                    taken = taken || race.placed[size_t(q)] == i;
+                if (taken)
+                    continue;
+                std::array<double, 2> diff{};
+                for (int j = 0; j < k; ++j)
+                    diff[size_t(j)] = z[chosen * k + j] - z[i * k + j];
+                if (diff[0] != 0 || diff[1] != 0)
+                    v.push_back(diff);
+            }
+        }
+    }
+    if (v.empty())
+        return {LogitProblem::Singular, 0};
+    if (k == 1) {
+        const bool up = std::all_of(v.begin(), v.end(), [](const auto &x) { return x[0] > 0; });
+        const bool down = std::all_of(v.begin(), v.end(), [](const auto &x) { return x[0] < 0; });
+        return up || down ? Shape{LogitProblem::Diverged, 0} : Shape{};
+    }
+    // Two coefficients: the differences all on one line leave the direction across it flat;
+    // all in one closed half-plane (the widest angle between neighbours at least a half turn)
+    // give a direction of separation.
+    const auto length = [](const std::array<double, 2> &x) { return std::hypot(x[0], x[1]); };
+    const std::array<double, 2> &first = v.front();
+    const bool oneLine = std::all_of(v.begin(), v.end(), [&](const auto &x) {
+        return std::fabs(x[0] * first[1] - x[1] * first[0]) <= 1e-9 * length(x) * length(first);
+    });
+    if (oneLine)
+        return {LogitProblem::Collinear, 0};
+    std::vector<double> angles;
+    angles.reserve(v.size());
+    for (const auto &x : v)
+        angles.push_back(std::atan2(x[1], x[0]));
+    std::sort(angles.begin(), angles.end());
+    double widest = angles.front() + 2 * M_PI - angles.back();
+    size_t after = 0; // the widest gap ends at angles[after]
+    for (size_t i = 1; i < angles.size(); ++i)
+        if (angles[i] - angles[i - 1] > widest) {
+            widest = angles[i] - angles[i - 1];
+            after = i;
+        }
+    if (widest < M_PI - 1e-12)
+        return {};
+    // The direction of separation lies across the gap, a quarter turn on from its start; the
+    // coefficient it moves most is the one named.
+    const double start = after == 0 ? angles.back() : angles[after - 1];
+    const double direction = start + M_PI / 2 + (widest - M_PI) / 2;
+    return {LogitProblem::Diverged,
+            std::fabs(std::sin(direction)) > std::fabs(std::cos(direction)) ? 1 : 0};
+}
 
 // The regularised lower incomplete gamma P(a, x) by its series (x < a + 1) and the upper
 // Q(a, x) by Lentz's continued fraction otherwise.
@@ -170,20 +248,22 @@ std::vector<double> logitWin(const LogitData &d, int index, const std::vector<do
     return p;
 }
 
-bool invertNegative(const std::vector<double> &h, int k, std::vector<double> *inverse)
+bool invertNegative(const std::vector<double> &h, int k, std::vector<double> *inverse, int *failed)
 {
     // Cholesky of A = -H. A pivot this small relative to its diagonal tells the coefficients
     // apart no better than rounding does.
     std::vector<double> l(size_t(k * k), 0.0);
     for (int j = 0; j < k; ++j) {
         const double diagonal = -h[size_t(j * k + j)];
-        if (!(diagonal > 0) || !std::isfinite(diagonal))
-            return false;
         double pivot = diagonal;
         for (int q = 0; q < j; ++q)
             pivot -= l[size_t(j * k + q)] * l[size_t(j * k + q)];
-        if (!(pivot > 1e-12 * diagonal) || !std::isfinite(pivot))
+        if (!(diagonal > 0) || !std::isfinite(diagonal) || !(pivot > 1e-12 * diagonal) ||
+            !std::isfinite(pivot)) {
+            if (failed)
+                *failed = j;
             return false;
+        }
         l[size_t(j * k + j)] = std::sqrt(pivot);
         for (int i = j + 1; i < k; ++i) {
             double s = -h[size_t(i * k + j)];
@@ -217,6 +297,13 @@ LogitFit fitLogit(const LogitData &d, const std::vector<int> &use, int from, int
 {
     LogitFit out;
     const int k = d.k;
+    const Shape shape = likelihoodShape(d, use, from, to);
+    if (shape.problem != LogitProblem::None) {
+        out.problem = shape.problem;
+        out.coefficient = shape.coefficient;
+        return out;
+    }
+    const LogitProblem flat = k == 2 ? LogitProblem::Collinear : LogitProblem::Singular;
     const auto farthest = [&] {
         int far = 0;
         for (int j = 1; j < k; ++j)
@@ -224,18 +311,24 @@ LogitFit fitLogit(const LogitData &d, const std::vector<int> &use, int from, int
                 far = j;
         return far;
     };
+    // Without the exact test, a coefficient far out where the information vanishes runs off.
+    const auto notDetermined = [&](int failed) {
+        out.coefficient = failed;
+        out.problem = flat;
+        if (k > 2 && std::fabs(theta[size_t(farthest())]) > 10) {
+            out.problem = LogitProblem::Diverged;
+            out.coefficient = farthest();
+        }
+        return out;
+    };
     LogitValue v = logitValue(d, use, theta, from, to);
     std::vector<double> covariance;
     std::vector<double> move(static_cast<size_t>(k));
     std::vector<double> next(static_cast<size_t>(k));
+    int failed = 0;
     for (int step = 0; step < LogitMaxSteps; ++step) {
-        if (!invertNegative(v.hessian, k, &covariance)) {
-            // The information vanishes where the likelihood keeps rising toward a bound.
-            out.coefficient = farthest();
-            out.problem = std::fabs(theta[size_t(out.coefficient)]) > 10 ? LogitProblem::Diverged
-                                                                         : LogitProblem::Singular;
-            return out;
-        }
+        if (!invertNegative(v.hessian, k, &covariance, &failed))
+            return notDetermined(failed);
         double largest = 0;
         for (int a = 0; a < k; ++a) {
             move[size_t(a)] = 0;
@@ -258,18 +351,23 @@ LogitFit fitLogit(const LogitData &d, const std::vector<int> &use, int from, int
         }
         theta = next;
         v = std::move(nextValue);
-        for (int j = 0; j < k; ++j)
-            if (!(std::fabs(theta[size_t(j)]) <= Runaway)) {
-                out.problem = LogitProblem::Diverged;
-                out.coefficient = j;
-                return out;
-            }
-        if (largest < StepTolerance) {
-            if (!invertNegative(v.hessian, k, &covariance)) {
-                out.problem = LogitProblem::Singular;
-                out.coefficient = farthest();
-                return out;
-            }
+        if (!std::isfinite(v.loglik)) {
+            out.problem = LogitProblem::NotConverged;
+            return out;
+        }
+        if (k > 2)
+            for (int j = 0; j < k; ++j)
+                if (!(std::fabs(theta[size_t(j)]) <= Runaway)) {
+                    out.problem = LogitProblem::Diverged;
+                    out.coefficient = j;
+                    return out;
+                }
+        double size = 0;
+        for (const double t : theta)
+            size += std::fabs(t);
+        if (largest < StepTolerance * std::max(1.0, size)) {
+            if (!invertNegative(v.hessian, k, &covariance, &failed))
+                return notDetermined(failed);
             out.theta = theta;
             out.covariance = std::move(covariance);
             out.loglik = v.loglik;

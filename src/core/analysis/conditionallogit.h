@@ -47,27 +47,34 @@ std::vector<double> logitWin(const LogitData &d, int race, const std::vector<dou
 enum class LogitProblem {
     None,
     NotConverged, // the steps did not settle
-    Diverged,     // a coefficient runs off to infinity
-    Singular,     // the information matrix is not negative definite
+    Diverged,     // separation: the likelihood rises without end in some direction
+    Singular,     // the races carry no information on a coefficient
+    Collinear,    // two coefficients' covariates say the same
 };
 
 struct LogitFit
 {
     LogitProblem problem = LogitProblem::None;
-    int coefficient = 0; // the one that ran off
+    int coefficient = 0; // the one that runs off, or is not determined
     std::vector<double> theta;
     std::vector<double> covariance; // the inverse information, k × k
     double loglik = 0;
 };
 
-constexpr int LogitMaxSteps = 100;
+// A finite maximum far out is reached by steps of about one unit: room for a few hundred.
+constexpr int LogitMaxSteps = 1000;
 
-// Newton's steps from start until every coefficient moves less than 1e-10.
+// Whether the likelihood has a finite maximum is decided from the races first (for one or two
+// coefficients exactly; for more, a coefficient past 50 is taken as running off). Where it has
+// one, Newton's steps from start go on until every coefficient moves less than 1e-10 (relative
+// to their size when large).
 LogitFit fitLogit(const LogitData &d, const std::vector<int> &use, int from, int to,
                   std::vector<double> start);
 
-// -H⁻¹ of a negative definite matrix (k × k); false when it is not negative definite.
-bool invertNegative(const std::vector<double> &h, int k, std::vector<double> *inverse);
+// -H⁻¹ of a negative definite matrix (k × k); false when it is not negative definite, with the
+// coefficient where that shows in *failed.
+bool invertNegative(const std::vector<double> &h, int k, std::vector<double> *inverse,
+                    int *failed = nullptr);
 
 // The sandwich A⁻¹ (Σ_r u_r u_rᵀ) A⁻¹ with the covariance A⁻¹ and the per-race scores u_r
 // (n × k): the covariance clustered by race, without a small-sample factor.

@@ -1,5 +1,7 @@
 #include "core/analysis/raceresult.h"
 
+#include "core/analysis/problem.h"
+
 #include <QStringList>
 #include <algorithm>
 
@@ -64,6 +66,12 @@ QString exclusionWord(Exclusion reason)
         return QStringLiteral("unreadable");
     case Exclusion::NoModel:
         return QStringLiteral("no model");
+    case Exclusion::UnreadableResult:
+        return QStringLiteral("unreadable result");
+    case Exclusion::RepeatedRunner:
+        return QStringLiteral("repeated runner");
+    case Exclusion::NoOwnColumns:
+        return QStringLiteral("no own columns");
     }
     return QString();
 }
@@ -87,8 +95,30 @@ QString exclusionText(Exclusion reason)
         return QStringLiteral("読めない");
     case Exclusion::NoModel:
         return QStringLiteral("モデルを作れない");
+    case Exclusion::UnreadableResult:
+        return QStringLiteral("結果が読めない");
+    case Exclusion::RepeatedRunner:
+        return QStringLiteral("同じ馬番が重複");
+    case Exclusion::NoOwnColumns:
+        return QStringLiteral("自分の列がない");
     }
     return QString();
+}
+
+QString exclusionWord(Exclusion reason, const RaceResult &result)
+{
+    const QString word = exclusionWord(reason);
+    return reason == Exclusion::UnreadableResult
+               ? word + QStringLiteral(" '%1'").arg(quotedText(result.field))
+               : word;
+}
+
+QString exclusionText(Exclusion reason, const RaceResult &result)
+{
+    const QString text = exclusionText(reason);
+    return reason == Exclusion::UnreadableResult
+               ? text + QStringLiteral("「%1」").arg(quotedText(result.field))
+               : text;
 }
 
 QString RaceResult::text() const
@@ -124,6 +154,13 @@ RaceResult parseResultText(const QString &text)
         } else if (isSeparator(ch.unicode())) {
             close();
         } else {
+            // Words alone are no result yet; numbers among them are one that cannot be read.
+            if (std::any_of(trimmed.begin(), trimmed.end(),
+                            [](QChar c) { return digitValue(c.unicode()) >= 0; })) {
+                RaceResult r = excluded(Exclusion::UnreadableResult);
+                r.field = trimmed;
+                return r;
+            }
             return excluded(Exclusion::NoResult);
         }
     }
@@ -145,7 +182,7 @@ RaceResult parseRaceResult(const QString &text, const std::vector<double> &win)
             return excluded(Exclusion::NotRunners);
         for (int j = 0; j < k; ++j)
             if (result.places[size_t(j)] == r)
-                return excluded(Exclusion::NotRunners);
+                return excluded(Exclusion::RepeatedRunner);
     }
     int supported = 0;
     for (int r = 1; r <= runnerCount; ++r)

@@ -15,6 +15,10 @@ enum class Exclusion {
     NoSupport,    // a placed runner without a positive support share
     Unreadable,   // the file cannot be read
     NoModel,      // the finishing-order model cannot be made for the race
+    // Numbers among other characters ("7-14-x", "1着7 2着14"): a result that cannot be read.
+    UnreadableResult,
+    RepeatedRunner, // a runner placed twice ("7-7-6")
+    NoOwnColumns,   // the combined model without own columns in the document
 };
 
 // kirrel-cli's words ("no result", "dead heat", ...).
@@ -27,11 +31,16 @@ struct RaceResult
     Exclusion exclusion = Exclusion::None;
     std::array<int, 3> places{}; // runner numbers of the first places
     int placeCount = 0;          // how many of them the text names, at most 3
+    QString field;               // UnreadableResult: the text that cannot be read
 
     bool ok() const { return exclusion == Exclusion::None; }
     // "3-7-12".
     QString text() const;
 };
+
+// The same with the result's text quoted where it cannot be read.
+QString exclusionWord(Exclusion reason, const RaceResult &result);
+QString exclusionText(Exclusion reason, const RaceResult &result);
 
 // The text alone: the first three numbers (half- or full-width digits) between separators
 // (- － − ‐ ー → > ＞ 、 ・ / and half- or full-width spaces). Not ok with NoResult or DeadHeat.

@@ -6,11 +6,17 @@
 #include "core/file/documentfile.h"
 #include "core/text/datetext.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,41 +36,193 @@ double logSumExp(const std::vector<double> &logs, double exponent, int skipA, in
 
 } // namespace
 
-QStringList seasonFiles(const QStringList &paths, const std::function<bool()> &cancelled)
+namespace {
+
+struct FoundFile
 {
-    std::vector<std::pair<QByteArray, QString>> found;
-    for (const QString &path : paths) {
-        if (!QFileInfo(path).isDir()) {
-            found.emplace_back(QFile::encodeName(path), path);
-            continue;
-        }
-        const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-        QDirIterator it(path, QDir::Files | QDir::Hidden | QDir::System,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            if (cancelled && cancelled())
-                break;
-            const QString full = it.next();
-            if (!it.fileName().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+    QByteArray bytes; // the path as the system has it
+    QString shown;
+    QString problem;
+};
+
+// A name as text, and whether it is the system's name exactly (bytes that are not UTF-8 are
+// shown as \xNN and cannot be opened by that text).
+std::pair<QString, bool> nameText(const QByteArray &bytes)
+{
+    const QString decoded = QFile::decodeName(bytes);
+    if (QFile::encodeName(decoded) == bytes)
+        return {decoded, true};
+    QString shown;
+    QByteArray run;
+    const auto flush = [&] {
+        shown += QFile::decodeName(run);
+        run.clear();
+    };
+    for (qsizetype i = 0; i < bytes.size();) {
+        // The longest valid sequence starting here, else one escaped byte.
+        qsizetype n = 1;
+        const uchar c = uchar(bytes[i]);
+        if (c >= 0x80) {
+            const qsizetype want = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc0 ? 2 : 0;
+            const QByteArray part = bytes.mid(i, want);
+            if (want == 0 || part.size() < want ||
+                QFile::encodeName(QFile::decodeName(part)) != part) {
+                flush();
+                shown += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+                ++i;
                 continue;
-            // QDirIterator gives path + "/" + below: keep the folder as the user wrote it.
-            const QString shown = prefix + full.mid(path.size() + (path.endsWith(u'/') ? 0 : 1));
-            found.emplace_back(QFile::encodeName(shown), shown);
+            }
+            n = want;
         }
+        run += bytes.mid(i, n);
+        i += n;
     }
-    std::sort(found.begin(), found.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
-    QStringList files;
-    files.reserve(qsizetype(found.size()));
-    for (auto &f : found)
-        files << std::move(f.second);
-    return files;
+    flush();
+    return {shown, false};
 }
 
-SeasonRace readSeasonRace(const QString &file, OddsDocument *doc, bool split)
+bool endsWithCsv(const char *name)
+{
+    const size_t n = std::strlen(name);
+    return n >= 4 && name[n - 4] == '.' && (name[n - 3] | 0x20) == 'c' &&
+           (name[n - 2] | 0x20) == 's' && (name[n - 1] | 0x20) == 'v';
+}
+
+// Every ".csv" below the folder, and the folders that cannot be listed. Symbolic links to
+// folders are not followed (no loops); links to files are taken.
+void walk(const QByteArray &folder, const QString &shown, std::vector<FoundFile> *found,
+          const std::function<bool()> &cancelled)
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir) {
+        const int error = errno;
+        found->push_back(
+            {folder + '/', shown + u'/', QString::fromLocal8Bit(std::strerror(error))});
+        return;
+    }
+    std::vector<std::pair<QByteArray, bool>> entries; // name, a folder
+    while (const dirent *e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        bool folderEntry = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st;
+            const QByteArray full = folder + '/' + e->d_name;
+            folderEntry = ::lstat(full.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (folderEntry || endsWithCsv(e->d_name))
+            entries.emplace_back(QByteArray(e->d_name), folderEntry);
+    }
+    ::closedir(dir);
+    for (const auto &[name, isFolder] : entries) {
+        if (cancelled && cancelled())
+            return;
+        const auto [text, exact] = nameText(name);
+        const QByteArray full = folder + '/' + name;
+        const QString shownFull = shown + u'/' + text;
+        if (!exact)
+            found->push_back({isFolder ? full + '/' : full, isFolder ? shownFull + u'/' : shownFull,
+                              QStringLiteral("the name is not UTF-8")});
+        else if (isFolder)
+            walk(full, shownFull, found, cancelled);
+        else
+            found->push_back({full, shownFull, {}});
+    }
+}
+
+} // namespace
+
+SeasonFiles seasonDocuments(const QStringList &paths, const std::function<bool()> &cancelled)
+{
+    std::vector<FoundFile> found;
+    SeasonFiles out;
+    for (const QString &path : paths) {
+        const QByteArray bytes = QFile::encodeName(path);
+        struct stat st;
+        if (::stat(bytes.constData(), &st) != 0) {
+            if (::lstat(bytes.constData(), &st) != 0) {
+                out.missing << path;
+                continue;
+            }
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            found.push_back({bytes, path, {}});
+            continue;
+        }
+        // Keep the folder as the user wrote it, without a trailing "/" doubled below it.
+        QByteArray folder = bytes;
+        QString shown = path;
+        while (folder.size() > 1 && folder.endsWith('/')) {
+            folder.chop(1);
+            shown.chop(1);
+        }
+        walk(folder, shown, &found, cancelled);
+    }
+    std::sort(found.begin(), found.end(),
+              [](const FoundFile &a, const FoundFile &b) { return a.bytes < b.bytes; });
+    std::set<QByteArray> seen;
+    for (FoundFile &f : found) {
+        QByteArray key = f.bytes;
+        if (f.problem.isEmpty()) {
+            if (char *real = ::realpath(f.bytes.constData(), nullptr)) {
+                key = real;
+                std::free(real);
+            }
+        }
+        if (!seen.insert(key).second) {
+            ++out.duplicates;
+            continue;
+        }
+        if (!f.problem.isEmpty())
+            out.refused.insert(f.shown, f.problem);
+        out.files << std::move(f.shown);
+    }
+    return out;
+}
+
+QStringList seasonFiles(const QStringList &paths, const std::function<bool()> &cancelled)
+{
+    return seasonDocuments(paths, cancelled).files;
+}
+
+QString escapedName(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\t')
+            out += QLatin1String("\\t");
+        else if (c == u'\n')
+            out += QLatin1String("\\n");
+        else if (c == u'\r')
+            out += QLatin1String("\\r");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f ||
+                 (c.unicode() >= 0x80 && c.unicode() < 0xa0))
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+SeasonRace readSeasonRace(const SeasonFiles &files, const QString &file, bool split, bool columns)
+{
+    const QString why = files.refusal(file);
+    if (why.isEmpty())
+        return readSeasonRace(file, split, columns);
+    SeasonRace race;
+    race.file = file;
+    race.unreadable = why;
+    race.result.exclusion = Exclusion::Unreadable;
+    return race;
+}
+
+SeasonRace readSeasonRace(const QString &file, bool split, bool columns)
 {
     SeasonRace race;
     race.file = file;
+    OddsDocument document;
+    OddsDocument *doc = &document;
     doc->startFresh(1, QDate::currentDate());
     const FileResult loaded = loadDocument(*doc, file);
     if (!loaded.ok) {
@@ -83,7 +241,8 @@ SeasonRace readSeasonRace(const QString &file, OddsDocument *doc, bool split)
         SplitScores s = ownAndMarketScores(*doc);
         race.own = std::move(s.own);
         race.market = std::move(s.market);
-        race.columns = ownColumnScores(*doc);
+        if (columns)
+            race.columns = ownColumnScores(*doc);
     }
     return race;
 }
@@ -97,6 +256,16 @@ std::array<CalibrationBin, 9> SeasonSummary::emptyBins()
         bins[i].high = edges[i + 1];
     }
     return bins;
+}
+
+size_t SeasonSummary::binOf(double p)
+{
+    static const std::array<CalibrationBin, 9> bins = emptyBins();
+    const double rounded = std::round(p * 1e12) / 1e12;
+    size_t i = 0;
+    while (i + 1 < bins.size() && !(rounded < bins[i].high))
+        ++i;
+    return i;
 }
 
 Result<RaceField> seasonField(const SeasonRace &race, const SeasonModel &model)
@@ -163,6 +332,8 @@ RaceEvaluation SeasonEvaluator::add(const SeasonRace &race)
     RaceEvaluation e;
     e.exclusion = race.result.exclusion;
     Result<RaceField> field = Result<RaceField>::failure(QString());
+    if (e.exclusion == Exclusion::None && m_model.combine && race.own.empty())
+        e.exclusion = Exclusion::NoOwnColumns;
     if (e.exclusion == Exclusion::None) {
         field = seasonField(race, m_model);
         for (int k = 0; k < race.result.placeCount && e.exclusion == Exclusion::None; ++k)
@@ -199,14 +370,21 @@ RaceEvaluation SeasonEvaluator::add(const SeasonRace &race)
         brier += (p - won) * (p - won);
         if (!(p > 0))
             continue;
-        auto bin = std::find_if(s.bins.begin(), s.bins.end(),
-                                [p](const CalibrationBin &b) { return p < b.high; });
-        if (bin == s.bins.end())
-            bin = s.bins.end() - 1;
+        CalibrationBin *bin = &s.bins[SeasonSummary::binOf(p)];
         ++bin->count;
         bin->sumP += p;
         bin->wins += r == winner ? 1 : 0;
     }
     s.brierSum += brier;
+    const std::vector<double> &market = race.market;
+    if (size_t(winner) < market.size() &&
+        std::any_of(market.begin(), market.end(), [](double m) { return m > 0; })) {
+        ++s.marketRaces;
+        const double won = market[size_t(winner)];
+        s.marketFavourites += won > 0 && std::none_of(market.begin(), market.end(),
+                                                      [won](double m) { return m > won; })
+                                  ? 1
+                                  : 0;
+    }
     return e;
 }

@@ -7,18 +7,35 @@
 #include "core/analysis/raceresult.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <functional>
 #include <vector>
 
-class OddsDocument;
-
 // The documents of the paths: a file as given, a folder searched recursively for names ending
 // in ".csv" (any case) and shown as the folder joined with the path below it. In byte order of
-// the paths. Stops early, giving what it has, when cancelled() says so.
+// the paths; a document reached by several paths (by its canonical path) only once. Stops
+// early, giving what it has, when cancelled() says so.
+struct SeasonFiles
+{
+    QStringList files;
+    // Entries of files that cannot be read, with why: a name that is not UTF-8 (shown with its
+    // bytes as \xNN), a folder that cannot be listed (shown ending in "/").
+    QHash<QString, QString> refused;
+    QStringList missing; // paths given that do not exist
+    int duplicates = 0;  // documents dropped for being reached a second time
+
+    QString refusal(const QString &file) const { return refused.value(file); }
+};
+SeasonFiles seasonDocuments(const QStringList &paths, const std::function<bool()> &cancelled = {});
+// Only the files.
 QStringList seasonFiles(const QStringList &paths, const std::function<bool()> &cancelled = {});
+
+// A name for one line of output: TAB, LF and CR as \t, \n, \r, other control characters as
+// \xNN.
+QString escapedName(const QString &text);
 
 // What one document gives the season.
 struct SeasonRace
@@ -40,10 +57,14 @@ struct SeasonRace
     bool counts() const { return result.ok(); }
 };
 
-// Loaded as a fresh untitled document takes a file (no template) and recalculated as 集計
-// does; scratch is reused from race to race. split: also the own and market scores and the
-// own columns one by one.
-SeasonRace readSeasonRace(const QString &file, OddsDocument *scratch, bool split);
+// Loaded into a document of its own, as a fresh untitled document takes a file (no template),
+// and recalculated as 集計 does: nothing a file leaves out comes from another file read
+// before it. split: also the own and market scores; columns: with them the own columns one by
+// one.
+SeasonRace readSeasonRace(const QString &file, bool split, bool columns = false);
+// The same for an entry of seasonDocuments: a refused one is unreadable with its reason.
+SeasonRace readSeasonRace(const SeasonFiles &files, const QString &file, bool split,
+                          bool columns = false);
 
 // The model a season is evaluated under.
 struct SeasonModel
@@ -83,11 +104,17 @@ struct SeasonSummary
     double loglik = 0;
     double winLoglik = 0;
     double brierSum = 0;
-    int favourites = 0;
+    int favourites = 0;       // won by the model's top pick
+    int marketFavourites = 0; // won by the market share's top pick
+    int marketRaces = 0;      // counted races with market columns
     std::array<CalibrationBin, 9> bins = emptyBins();
 
     double brier() const { return races > 0 ? brierSum / races : 0.0; }
+    bool hasMarketFavourites() const { return races > 0 && marketRaces == races; }
     static std::array<CalibrationBin, 9> emptyBins();
+    // The bin of a probability: the one whose low edge it reaches, compared at 1e-12 so that a
+    // share that is an edge in decimals (30/100) falls on the edge's side.
+    static size_t binOf(double p);
 };
 
 // Win probabilities of a race as the analysis makes them: not ok when there are none.

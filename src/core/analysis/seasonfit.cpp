@@ -66,12 +66,11 @@ QString SeasonFit::problemWord() const
     case FitProblem::NotConverged:
         return QStringLiteral("the fit did not converge in %1 Newton steps").arg(LogitMaxSteps);
     case FitProblem::Diverged:
-        return QStringLiteral("the fit diverges: %1 runs off to infinity (one column decides "
-                              "every race)")
-            .arg(coefficient);
+        return QStringLiteral("separation: one column decides every race");
     case FitProblem::Singular:
-        return QStringLiteral("the races do not determine the coefficients (no information, "
-                              "or own and market shares say the same)");
+        return QStringLiteral("the races do not determine %1 (no information)").arg(coefficient);
+    case FitProblem::Collinear:
+        return QStringLiteral("collinear: own and market shares carry the same information");
     }
     return QString();
 }
@@ -92,12 +91,14 @@ QString SeasonFit::problemText() const
     case FitProblem::NotConverged:
         return QStringLiteral("当てはめが%1回の反復で収束しませんでした。").arg(LogitMaxSteps);
     case FitProblem::Diverged:
-        return QStringLiteral("当てはめが発散しました: %1 が無限大に向かいます"
-                              "（一つの列がすべてのレースを決めています）。")
+        return QStringLiteral("分離: 一つの列がすべてのレースを決めています"
+                              "（%1 が限りなく大きくなります）。")
             .arg(coefficient);
     case FitProblem::Singular:
-        return QStringLiteral("レースから係数を決められません（情報がないか、自分の列と市場の"
-                              "列が同じことを言っています）。");
+        return QStringLiteral("レースから %1 を決められません（情報がありません）。")
+            .arg(coefficient);
+    case FitProblem::Collinear:
+        return QStringLiteral("共線: 自分の列と市場の列が同じ情報しか持っていません。");
     }
     return QString();
 }

@@ -41,9 +41,17 @@ enum class FitProblem {
     None,
     NoRace,       // no race the model can take
     TooFewRaces,  // the holdout leaves no race on one side
-    NotConverged, // 100 Newton steps were not enough
-    Diverged,     // a coefficient runs off to infinity: one column decides every race
-    Singular,     // the coefficients cannot be told apart (own and market say the same)
+    NotConverged, // the Newton steps were not enough
+    Diverged,     // separation: the likelihood rises without end as a coefficient grows
+    Singular,     // the races carry no information on a coefficient
+    Collinear,    // own and market shares carry the same information
+};
+
+// A value printed with a caution beside it.
+struct FitWarning
+{
+    QString name; // the coefficient
+    QString text; // "large standard error", ...
 };
 
 struct SeasonFit
@@ -55,6 +63,7 @@ struct SeasonFit
     int excluded = 0;    // documents without a usable result, and races the model cannot take
     bool robust = false; // the errors are clustered by race
     std::vector<FitValue> values;
+    std::vector<FitWarning> warnings;
     // At the starting values (harville: beta 1; discount: also lambda 0.81, rho 0.65;
     // combined and columns: the own share alone, alpha 1 and gamma 0, on the same runners;
     // market and own: the share itself) and at the fit.
@@ -79,7 +88,10 @@ struct SeasonFit
     QString problemText() const;
 };
 
-// Newton's steps go on until every coefficient moves less than 1e-10.
+// holdout: the share (0 < F < 1) of the races kept out of the fit (the latest whole dates); 0
+// for none. Whether the likelihood has a finite maximum is decided from the races themselves
+// (no direction of the coefficients in which it rises for ever); where it has one, Newton's
+// steps go on until every coefficient moves less than 1e-10, however large the values.
 SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model,
                     const FitOptions &options = {});
 inline SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout)

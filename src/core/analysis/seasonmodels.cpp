@@ -1,5 +1,6 @@
 #include "core/analysis/seasonmodels.h"
 
+#include "core/analysis/combinations.h"
 #include "core/analysis/combinedmodel.h"
 
 #include <algorithm>
@@ -45,6 +46,8 @@ FitProblem problemOf(LogitProblem p)
         return FitProblem::Diverged;
     case LogitProblem::Singular:
         return FitProblem::Singular;
+    case LogitProblem::Collinear:
+        return FitProblem::Collinear;
     }
     return FitProblem::None;
 }
@@ -62,6 +65,29 @@ double brierSum(const LogitData &d, const std::vector<int> &use, const std::vect
         }
     }
     return sum;
+}
+
+// Cautions beside the values: a standard error larger than the value, ratios to a beta that
+// may be 0, and values season and the window do not take.
+void addWarnings(SeasonFit *fit)
+{
+    const bool shares = fit->model != FitModel::Harville && fit->model != FitModel::Discount;
+    for (const FitValue &v : fit->values) {
+        if (v.error > std::fabs(v.value))
+            fit->warnings.push_back({v.name, QStringLiteral("large standard error")});
+        const bool exponent = v.name == QLatin1String("lambda") || v.name == QLatin1String("rho");
+        if (exponent && std::fabs(fit->values[0].value) <= 1.96 * fit->values[0].error)
+            fit->warnings.push_back({v.name, QStringLiteral("beta's 95% interval covers 0")});
+        if (v.column)
+            continue;
+        const bool inRange = shares ? std::fabs(v.value) <= MaxCombine
+                                    : v.value > 0 && v.value <= (exponent ? MaxLambda : MaxBeta);
+        if (!inRange)
+            fit->warnings.push_back(
+                {v.name, shares     ? QStringLiteral("outside what season takes (-5 to 5)")
+                         : exponent ? QStringLiteral("outside what season takes (above 0 to 3)")
+                                    : QStringLiteral("outside what season takes (above 0 to 5)")});
+    }
 }
 
 } // namespace
@@ -282,6 +308,7 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
             fit.holdoutBefore = loglik(held, start);
             fit.holdoutAfter = loglik(held, theta);
         }
+        addWarnings(&fit);
         return fit;
     }
 
@@ -340,5 +367,6 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
         fit.holdoutBefore = logitValue(own, held, {1}, 0, 3).loglik;
         fit.holdoutAfter = logitValue(d, held, o.theta, 0, 3).loglik;
     }
+    addWarnings(&fit);
     return fit;
 }

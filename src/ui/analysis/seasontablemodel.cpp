@@ -60,7 +60,8 @@ QVariant SeasonTableModel::data(const QModelIndex &index, int role) const
     case Runners:
         return race.runnerCount;
     case Result:
-        return counted ? race.result.text() : QStringLiteral("除外: ") + exclusionText(e.exclusion);
+        return counted ? race.result.text()
+                       : QStringLiteral("除外: ") + exclusionText(e.exclusion, race.result);
     case WinProbability:
         if (!counted)
             return sort ? QVariant(-1.0) : QVariant();

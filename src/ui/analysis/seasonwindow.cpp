@@ -325,9 +325,8 @@ void SeasonWindow::start()
         const int total = int(files.size());
         task.report(0, total);
         SeasonEvaluator evaluator(model);
-        OddsDocument scratch;
         for (int i = 0; i < total && !task.cancelled(); ++i) {
-            m_readRaces.push_back(readSeasonRace(files[i], &scratch, true));
+            m_readRaces.push_back(readSeasonRace(files[i], true, true));
             m_readEvaluations.push_back(evaluator.add(m_readRaces.back()));
             task.report(i + 1, total);
         }

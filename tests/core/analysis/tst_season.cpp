@@ -74,8 +74,11 @@ void TestSeason::resultText_data()
                                                           << "2-1";
     QTest::newRow("empty") << "" << twelve << "no result";
     QTest::newRow("the default text") << "結果" << twelve << "no result";
-    QTest::newRow("words") << "1着3番" << twelve << "no result";
-    QTest::newRow("a decimal") << "3.5-7-12" << twelve << "no result";
+    QTest::newRow("words") << "1着3番" << twelve << "unreadable result '1着3番'";
+    QTest::newRow("words alone") << "未確定" << twelve << "no result";
+    QTest::newRow("a decimal") << "3.5-7-12" << twelve << "unreadable result '3.5-7-12'";
+    QTest::newRow("a letter") << "7-14-x" << twelve << "unreadable result '7-14-x'";
+    QTest::newRow("tabs") << "7\t14\t6" << twelve << "unreadable result '7\\x0914\\x096'";
     QTest::newRow("separators only") << "- -" << twelve << "no result";
     QTest::newRow("dead heat") << "3=7-12" << twelve << "dead heat";
     QTest::newRow("full-width dead heat") << "3-7＝12" << twelve << "dead heat";
@@ -83,7 +86,7 @@ void TestSeason::resultText_data()
     QTest::newRow("runner 0") << "0-7-12" << twelve << "not runners";
     QTest::newRow("past the table") << "3-7-13" << twelve << "not runners";
     QTest::newRow("huge number") << "3-7-99999999999999999999" << twelve << "not runners";
-    QTest::newRow("repeated") << "3-7-3" << twelve << "not runners";
+    QTest::newRow("repeated") << "3-7-3" << twelve << "repeated runner";
     QTest::newRow("two places of twelve") << "3-7" << twelve << "too few places";
     QTest::newRow("one place of two supported") << "1"
                                                 << "1 1 0"
@@ -102,7 +105,7 @@ void TestSeason::resultText()
     for (const QString &s : support.split(u' '))
         win.push_back(s.toDouble());
     const RaceResult r = parseRaceResult(text, win);
-    QCOMPARE(r.ok() ? r.text() : exclusionWord(r.exclusion), expected);
+    QCOMPARE(r.ok() ? r.text() : exclusionWord(r.exclusion, r), expected);
 }
 
 void TestSeason::foldersAndFiles()
@@ -125,10 +128,9 @@ void TestSeason::foldersAndFiles()
              QStringList({season + QStringLiteral("/A.CSV"), season + QStringLiteral("/b/race.csv"),
                           season + QStringLiteral("/broken.csv"), notes}));
 
-    OddsDocument scratch;
     QStringList seen;
     for (const QString &f : files) {
-        const SeasonRace race = readSeasonRace(f, &scratch, true);
+        const SeasonRace race = readSeasonRace(f, true);
         seen << QStringLiteral("%1 %2 %3 %4")
                     .arg(race.runnerCount)
                     .arg(race.counts() ? race.result.text() : exclusionWord(race.result.exclusion))
@@ -138,7 +140,7 @@ void TestSeason::foldersAndFiles()
     QCOMPARE(seen, QStringList({"2 no result 2024-01-01 0", "3 3-1-2 2024-05-06 0",
                                 "0 unreadable  1", "0 unreadable  1"}));
     // Stake columns are the market's: without own columns the combined model has nothing.
-    const SeasonRace race = readSeasonRace(files[1], &scratch, true);
+    const SeasonRace race = readSeasonRace(files[1], true);
     QVERIFY(race.own.empty());
     QCOMPARE(race.market, race.scores);
 }

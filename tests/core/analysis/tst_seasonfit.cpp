@@ -122,6 +122,8 @@ private Q_SLOTS:
     void holdoutKeepsTheLatest();
     void refused_data();
     void refused();
+    void finiteMaximaWithCautions_data();
+    void finiteMaximaWithCautions();
 };
 
 void TestSeasonFit::discountRecovered()
@@ -196,7 +198,7 @@ void TestSeasonFit::refused_data()
         << int(FitModel::Harville) << int(FitProblem::Diverged);
     QTest::newRow("deciding third place") << int(FitModel::Discount) << int(FitProblem::Diverged);
     QTest::newRow("own and market the same")
-        << int(FitModel::Combined) << int(FitProblem::Singular);
+        << int(FitModel::Combined) << int(FitProblem::Collinear);
     QTest::newRow("no own columns") << int(FitModel::Combined) << int(FitProblem::NoRace);
 }
 
@@ -226,6 +228,65 @@ void TestSeasonFit::refused()
     const SeasonFit fit = fitSeason(season, FitModel(model));
     QCOMPARE(int(fit.problem), problem);
     QVERIFY(!fit.problemWord().isEmpty());
+}
+
+// Seasons whose likelihood has a maximum however far out or poorly determined it is: the fit
+// gives it, with the cautions that go with it.
+void TestSeasonFit::finiteMaximaWithCautions_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("warnings"); // "name: text|..."
+
+    QTest::newRow("one race of 300 not decided by the column")
+        << int(FitModel::Harville) << "beta: outside what season takes (above 0 to 5)";
+    QTest::newRow("orders unrelated to the shares")
+        << int(FitModel::Discount)
+        << "beta: large standard error|lambda: large standard error|lambda: beta's 95% interval "
+           "covers 0|lambda: outside what season takes (above 0 to 3)|rho: large standard "
+           "error|rho: beta's 95% interval covers 0|rho: outside what season takes (above 0 to 3)";
+    QTest::newRow("own and market nearly the same")
+        << int(FitModel::Combined) << "alpha: large standard error|gamma: large standard error";
+}
+
+void TestSeasonFit::finiteMaximaWithCautions()
+{
+    QFETCH(int, model);
+    QFETCH(QString, warnings);
+    const QString row = QString::fromLatin1(QTest::currentDataTag());
+    std::vector<SeasonRace> season;
+    if (FitModel(model) == FitModel::Harville) {
+        season = discountSeason(300, 1, 1, 1, 5);
+        for (size_t i = 0; i < season.size(); ++i) {
+            SeasonRace &race = season[i];
+            std::vector<int> byShare(14);
+            std::iota(byShare.begin(), byShare.end(), 1);
+            std::sort(byShare.begin(), byShare.end(), [&](int a, int b) {
+                return race.scores[size_t(a)] > race.scores[size_t(b)];
+            });
+            race.result.places = {byShare[i == 0 ? 1 : 0], byShare[i == 0 ? 0 : 1], byShare[2]};
+        }
+    } else if (FitModel(model) == FitModel::Discount) {
+        season = discountSeason(60, 0, 1, 1, 3);
+    } else {
+        season = combinedSeason(300, 1, 1, 4);
+        std::mt19937 rng(8);
+        std::normal_distribution<double> noise(0, 1e-3);
+        for (SeasonRace &race : season)
+            for (size_t r = 1; r < race.own.size(); ++r)
+                race.own[r] = race.market[r] * std::exp(noise(rng));
+    }
+    const SeasonFit fit = fitSeason(season, FitModel(model));
+    QVERIFY2(fit.ok(), qPrintable(fit.problemWord()));
+    QStringList got;
+    for (const FitWarning &w : fit.warnings)
+        got << w.name + QStringLiteral(": ") + w.text;
+    QCOMPARE(got.join(u'|'), warnings);
+    if (FitModel(model) == FitModel::Harville) { // a maximum, not a point on the way up
+        const double beta = fit.values[0].value;
+        QVERIFY(std::isfinite(beta) && beta > 5);
+        QVERIFY(harvilleLoglik(season, beta) > harvilleLoglik(season, beta * 1.01));
+        QVERIFY(harvilleLoglik(season, beta) > harvilleLoglik(season, beta * 0.99));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSeasonFit)
