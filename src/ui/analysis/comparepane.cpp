@@ -147,6 +147,7 @@ void ComparePane::compare()
     m_comparison = compareSeason(*m_races, FitOptions{m_holdout->value(), m_robust->isChecked()});
     m_compared = true;
     showComparison();
+    Q_EMIT compared();
 }
 
 const ComparedModel *ComparePane::chosen() const

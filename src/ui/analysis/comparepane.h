@@ -37,6 +37,8 @@ public:
 Q_SIGNALS:
     // この値を使う on a row.
     void useRequested(const SeasonFit &fit);
+    // A comparison was made (ok or not).
+    void compared();
 
 private:
     void showComparison();

@@ -1,10 +1,13 @@
 #include "ui/analysis/seasonwindow.h"
 
+#include "core/analysis/calibrationinterval.h"
 #include "core/analysis/combinations.h"
 #include "core/document/oddsdocument.h"
 #include "ui/analysis/backtestpanel.h"
 #include "ui/analysis/calibrationchart.h"
+#include "ui/analysis/columnspane.h"
 #include "ui/analysis/comparepane.h"
+#include "ui/analysis/pngsave.h"
 #include "ui/analysis/seasontablemodel.h"
 #include "ui/analysis/seasontask.h"
 #include "ui/analysis/tableexport.h"
@@ -20,6 +23,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -116,6 +120,23 @@ void SeasonWindow::buildControls()
         parameters->addWidget(w);
         w->setAccessibleName(label.isEmpty() ? QStringLiteral("結合") : label);
     };
+    m_modelBox->setToolTip(QStringLiteral(
+        "勝率から2着・3着の確率を作る方法です。Harville は勝率をそのまま使い、割引は 2着を p^λ、"
+        "3着を p^ρ で作ります。"));
+    m_lambda->setToolTip(QStringLiteral(
+        "割引モデルで 2着の確率を作るときの勝率の指数です。1 未満なら人気薄が 2着に来やすく"
+        "なります。"));
+    m_rho->setToolTip(QStringLiteral(
+        "割引モデルで 3着の確率を作るときの勝率の指数です。1 未満なら人気薄が 3着に来やすく"
+        "なります。"));
+    m_beta->setToolTip(QStringLiteral(
+        "支持率を β 乗して勝率にします。1 より大きいと人気馬に、小さいと人気薄に勝率を"
+        "寄せます。"));
+    m_alpha->setToolTip(QStringLiteral(
+        "結合モデルで自分の列の支持率に掛ける指数です。大きいほど自分の予想を重く見ます。"));
+    m_gamma->setToolTip(QStringLiteral(
+        "結合モデルで市場（オッズ・投票金）の支持率に掛ける指数です。大きいほど市場を重く"
+        "見ます。"));
     add(QStringLiteral("モデル"), m_modelBox);
     add(QStringLiteral("λ"), m_lambda);
     add(QStringLiteral("ρ"), m_rho);
@@ -144,6 +165,12 @@ void SeasonWindow::buildControls()
 
     m_summaryLabel = new QLabel(this);
     m_summaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summaryLabel->setToolTip(QStringLiteral(
+        "対数尤度: 実際の1～3着の起こりやすさの対数の合計で、0 に近い（大きい）ほど良い。\n"
+        "勝ち馬のみ: 1着だけで数えた対数尤度。\n"
+        "ブライアスコア: 各馬の勝率と実際の勝ち負け（1 か 0）の差の二乗のレースごとの合計の"
+        "平均で、小さいほど良い。\n"
+        "1番人気の勝利: モデルで勝率が一番高い馬が勝ったレースの数。"));
 
     m_tableModel = new SeasonTableModel(this);
     m_proxy = new QSortFilterProxyModel(this);
@@ -164,6 +191,24 @@ void SeasonWindow::buildControls()
     });
 
     m_chart = new CalibrationChart(this);
+    m_bins = new QStandardItemModel(0, 6, this);
+    m_bins->setHorizontalHeaderLabels({QStringLiteral("確率 下"), QStringLiteral("確率 上"),
+                                       QStringLiteral("頭数"), QStringLiteral("平均の確率"),
+                                       QStringLiteral("勝ち"), QStringLiteral("95%区間 (Wilson)")});
+    auto *chartPng = new QPushButton(QStringLiteral("PNGで保存"), this);
+    connect(chartPng, &QPushButton::clicked, this, [this] {
+        saveWidgetPngAs(m_chart, QStringLiteral("較正.png"), QStringLiteral("PNGで保存"));
+    });
+    auto *copyBins = new QPushButton(QStringLiteral("較正表をコピー"), this);
+    connect(copyBins, &QPushButton::clicked, this, [this] { copyTable(*m_bins); });
+    auto *saveBins = new QPushButton(QStringLiteral("較正表をCSVで保存"), this);
+    connect(saveBins, &QPushButton::clicked, this,
+            [this] { saveTableCsvAs(this, *m_bins, QStringLiteral("較正.csv")); });
+    auto *chartButtons = new QHBoxLayout;
+    chartButtons->addStretch(1);
+    chartButtons->addWidget(chartPng);
+    chartButtons->addWidget(copyBins);
+    chartButtons->addWidget(saveBins);
 
     m_fitModel = new QComboBox(this);
     m_fitModel->addItems({QStringLiteral("Harville (β)"), QStringLiteral("割引 (β, λ, ρ)"),
@@ -212,6 +257,7 @@ void SeasonWindow::buildControls()
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->addWidget(m_chart, 1);
+    rightLayout->addLayout(chartButtons);
     rightLayout->addWidget(fitBox);
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_table);
@@ -242,6 +288,12 @@ void SeasonWindow::buildControls()
     m_compare->setRaces(&m_races);
     connect(m_compare, &ComparePane::useRequested, this, &SeasonWindow::useFit);
     m_tabs->addTab(m_compare, QStringLiteral("比較"));
+    m_columns = new ColumnsPane(this);
+    connect(m_compare, &ComparePane::compared, this, [this] {
+        const ComparedModel *columns = m_compare->comparison().model(QStringLiteral("columns"));
+        m_columns->setFit(columns ? columns->fit : SeasonFit());
+    });
+    m_tabs->addTab(m_columns, QStringLiteral("列"));
     m_tabs->addTab(m_backtest, QStringLiteral("バックテスト"));
 
     auto *layout = new QVBoxLayout(this);
@@ -405,6 +457,19 @@ void SeasonWindow::showSeason()
     m_table->resizeColumnsToContents();
     m_summaryLabel->setText(summaryText());
     m_chart->setBins(m_summary.bins);
+    m_bins->removeRows(0, m_bins->rowCount());
+    for (const CalibrationBin &b : m_summary.bins) {
+        const auto [low, high] = wilsonInterval(b.wins, b.count);
+        m_bins->appendRow(
+            {new QStandardItem(QString::number(b.low, 'f', 2)),
+             new QStandardItem(QString::number(b.high, 'f', 2)),
+             new QStandardItem(QString::number(b.count)),
+             new QStandardItem(QString::number(b.meanP(), 'f', 6)),
+             new QStandardItem(QString::number(b.wins)),
+             new QStandardItem(
+                 b.count > 0 ? QStringLiteral("%1～%2").arg(low, 0, 'f', 4).arg(high, 0, 'f', 4)
+                             : QString())});
+    }
 }
 
 QString SeasonWindow::summaryText() const
@@ -429,6 +494,8 @@ void SeasonWindow::fit()
         return;
     m_fit = fitSeason(m_races, FitModel(m_fitModel->currentIndex()), m_holdout->value());
     m_haveFit = true;
+    if (m_fit.model == FitModel::Columns)
+        m_columns->setFit(m_fit);
     m_note.clear();
     m_fitLabel->setText(fitText());
     m_noteLabel->clear();

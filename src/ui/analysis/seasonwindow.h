@@ -11,6 +11,7 @@
 #include <vector>
 
 class BacktestPanel;
+class ColumnsPane;
 class ComparePane;
 class CalibrationChart;
 class QAbstractItemModel;
@@ -21,6 +22,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
+class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 class SeasonTableModel;
@@ -79,6 +81,8 @@ public:
     QTabWidget *tabs() const { return m_tabs; }
     BacktestPanel *backtest() const { return m_backtest; }
     ComparePane *comparePane() const { return m_compare; }
+    ColumnsPane *columnsPane() const { return m_columns; }
+    QStandardItemModel *calibrationTable() const { return m_bins; }
     QAbstractItemModel *seasonTable() const;
 
 Q_SIGNALS:
@@ -144,6 +148,8 @@ private:
     QTabWidget *m_tabs = nullptr;
     BacktestPanel *m_backtest = nullptr;
     ComparePane *m_compare = nullptr;
+    ColumnsPane *m_columns = nullptr;
+    QStandardItemModel *m_bins = nullptr; // the calibration's bins as a table
     QPushButton *m_useButton = nullptr;
     QPushButton *m_reload = nullptr;
 };

@@ -1,6 +1,7 @@
 // The models side by side: the fit of own columns against a direct search of its likelihood,
 // errors clustered by race against the sandwich worked out by hand, the likelihood-ratio tests,
 // the common set of races and the holdout by whole dates.
+#include "core/analysis/calibrationinterval.h"
 #include "core/analysis/conditionallogit.h"
 #include "core/analysis/seasoncompare.h"
 #include "core/analysis/seasonmodels.h"
@@ -117,6 +118,8 @@ private Q_SLOTS:
     void chiSquareTail_data();
     void chiSquareTail();
     void commonRaceSet();
+    void wilsonInterval_data();
+    void wilsonInterval();
     void holdoutByWholeDates_data();
     void holdoutByWholeDates();
 };
@@ -326,6 +329,28 @@ void TestSeasonCompare::commonRaceSet()
              std::min_element(c.models.begin(), c.models.end(), [](auto &x, auto &y) {
                  return x.aic() < y.aic();
              })->aic());
+}
+
+void TestSeasonCompare::wilsonInterval_data()
+{
+    QTest::addColumn<int>("wins");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::newRow("no winner") << 0 << 10 << 0.0 << 0.2775327998628892;
+    QTest::newRow("half") << 5 << 10 << 0.236593090512564 << 0.7634069094874361;
+    QTest::newRow("a long shot's bin") << 1 << 200 << 0.0008831687156009797 << 0.02777370439789293;
+    QTest::newRow("empty bin") << 0 << 0 << 0.0 << 0.0;
+}
+
+void TestSeasonCompare::wilsonInterval()
+{
+    QFETCH(int, wins);
+    QFETCH(int, count);
+    QFETCH(double, low);
+    QFETCH(double, high);
+    const auto [l, h] = ::wilsonInterval(wins, count);
+    QVERIFY(std::fabs(l - low) < 1e-12 && std::fabs(h - high) < 1e-12);
 }
 
 void TestSeasonCompare::holdoutByWholeDates_data()

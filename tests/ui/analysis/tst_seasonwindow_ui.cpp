@@ -6,6 +6,7 @@
 #include "core/settings/inifile.h"
 #include "testfiles.h"
 #include "ui/analysis/calibrationchart.h"
+#include "ui/analysis/columnspane.h"
 #include "ui/analysis/comparepane.h"
 #include "ui/analysis/seasoncontroller.h"
 #include "ui/analysis/seasonwindow.h"
@@ -277,6 +278,12 @@ void TestSeasonWindow::comparisonInWords()
     QVERIFY(text.contains(QStringLiteral("AIC で最も良いのは ")));
     QVERIFY(w->comparePane()->tableModel()->index(0, 0).data().toString().startsWith(
         QStringLiteral("Harville (β)")));
+    // The 列 view shows the columns model's one column.
+    QCOMPARE(w->columnsPane()->chart()->values().size(), size_t(1));
+    QCOMPARE(w->columnsPane()->tableModel()->index(0, 0).data().toString(), QStringLiteral("予想"));
+    // The calibration's bins, with their intervals, as a table.
+    QCOMPARE(w->calibrationTable()->rowCount(), 9);
+    QCOMPARE(w->chart()->intervals().size(), w->chart()->points().size());
 }
 
 void TestSeasonWindow::fittedValuesUsedUnrounded()
