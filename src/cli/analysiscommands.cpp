@@ -64,19 +64,6 @@ std::optional<qint64> yen(const QString &text)
     return v;
 }
 
-// "0.5" or "1/2".
-std::optional<double> fraction(const QString &text)
-{
-    const qsizetype slash = text.indexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return finiteNumber(text);
-    const std::optional<double> a = finiteNumber(text.left(slash));
-    const std::optional<double> b = finiteNumber(text.mid(slash + 1));
-    if (!a || !b || *b == 0)
-        return std::nullopt;
-    return *a / *b;
-}
-
 // Empty text = the arguments are fine.
 QString parse(const QStringList &args, Options *o)
 {

@@ -11,6 +11,18 @@ std::optional<double> finiteNumber(const QString &text)
     return v;
 }
 
+std::optional<double> fraction(const QString &text)
+{
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return finiteNumber(text);
+    const std::optional<double> a = finiteNumber(text.left(slash));
+    const std::optional<double> b = finiteNumber(text.mid(slash + 1));
+    if (!a || !b || *b == 0)
+        return std::nullopt;
+    return *a / *b;
+}
+
 bool takePaths(const QStringList &args, qsizetype &i, QStringList *paths)
 {
     const QString &arg = args.at(i);

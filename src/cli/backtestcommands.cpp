@@ -6,8 +6,10 @@
 #include "core/analysis/oddssnapshots.h"
 #include "core/analysis/season.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -59,7 +61,9 @@ QString parse(const QStringList &args, Options *o)
         const QString &value = args.at(i);
         const QString badNumber =
             QStringLiteral("bad number '%1' for %2").arg(quotedText(value), arg);
-        const std::optional<double> v = finiteNumber(value);
+        // --kelly also as a fraction "1/2", as stakes takes it.
+        const std::optional<double> v =
+            arg == QLatin1String("--kelly") ? fraction(value) : finiteNumber(value);
         if (arg == QLatin1String("--bet")) {
             o->bet = betTypeFromName(value);
             if (!o->bet)
@@ -177,19 +181,34 @@ CommandOutcome runBacktestCommand(const QStringList &args,
     const QString problem = parse(args, &o);
     if (!problem.isEmpty())
         return usageMistake(problem);
-    const BacktestReport report = runBacktest(seasonFiles(o.paths), o.settings);
+    const SeasonFiles files = seasonDocuments(o.paths);
+    if (!files.missing.isEmpty())
+        return {CommandOutcome::BadInput,
+                {},
+                escapedName(files.missing.first()),
+                QString::fromLocal8Bit(std::strerror(ENOENT))};
+    const BacktestReport report = runBacktest(files, o.settings);
     for (const QString &p : report.problems)
-        warn(p);
+        warn(escapedName(p));
+    // Every document that does not count, with why, before the races played.
+    QByteArray out;
+    for (const BacktestExclusion &e : report.excluded)
+        out += escapedName(e.file).toUtf8() + "\t-\t" + escapedName(e.reason).toUtf8() + '\n';
+    if (report.duplicates > 0)
+        appendLine(out, "duplicates", report.duplicates);
+    if (!report.overflow.isEmpty())
+        return {CommandOutcome::BadInput, out, escapedName(report.overflow),
+                QStringLiteral("the sums of yen pass 9223372036854775807; the back-test stops "
+                               "here")};
     const BacktestSummary &s = report.summary;
     if (s.races == 0)
         return {CommandOutcome::BadInput,
-                {},
+                out,
                 {},
                 QStringLiteral("no race has a result and actual %1 odds")
                     .arg(betTypeName(o.settings.bet))};
-    QByteArray out;
     for (const BacktestLine &l : report.lines) {
-        out += l.file.toUtf8();
+        out += escapedName(l.file).toUtf8();
         out += '\t' + QByteArray::number(l.tickets) + '\t' + QByteArray::number(l.staked) + '\t' +
                QByteArray::number(l.returned) + '\t' + QByteArray::number(l.profit) + '\n';
     }

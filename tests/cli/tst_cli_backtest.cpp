@@ -82,6 +82,10 @@ void TestCliBacktest::initTestCase()
     make("d.csv", "2026/05/03", "結果", 1, "");
     make("e.csv", "2026/05/03", "1-2-3", 0, "");
     make("f.csv", "2026/05/04", "1-2-3", 3, "[Payouts]\r\nwin 1=x\r\n");
+    // A stake of 10^12 yen at 922,337,203 per 100 returns just below 2^63; one yen more per
+    // 100 passes it. Not ".csv": read only when named.
+    make("below.yen", "2026/05/02", "1-2-3", 1, "[Payouts]\r\nwin 1=922337203\r\n");
+    make("above.yen", "2026/05/02", "1-2-3", 1, "[Payouts]\r\nwin 1=922337204\r\n");
 }
 
 void TestCliBacktest::run_data()
@@ -94,19 +98,46 @@ void TestCliBacktest::run_data()
     QTest::newRow("by date, unreadable dates last; no result, no analysis file and a bad one "
                   "do not count")
         << QStringList{"@", "--bet", "win"} << 0
-        << "@/c.csv\t1\t100\t0\t-100\n@/b.csv\t1\t100\t500\t300\n"
+        << "@/d.csv\t-\tno result\n@/e.csv\t-\tno actual win odds\n"
+           "@/f.csv\t-\tunreadable analysis file: line 24: bad win 1 'x'\n"
+           "@/c.csv\t1\t100\t0\t-100\n@/b.csv\t1\t100\t500\t300\n"
            "@/sub/a.csv\t1\t100\t999990\t1000190\nraces\t3\nbet\t3\ntickets\t3\nhits\t2\n"
            "staked\t300\nreturned\t1000490\nrecovery\t3334.966667\nprofit\t1000190\n"
            "maxdrawdown\t100\nlongestlosing\t1\nfromodds\t1\n"
-        << "kirrel-cli: @/f.csv.analysis: line 24: bad payout 'x'\n";
+        << "kirrel-cli: @/f.csv.analysis: line 24: bad win 1 'x'\n";
     QTest::newRow("at 14:00 b has its earlier snapshot, which buys nothing; c none")
         << QStringList{"@/b.csv", "@/c.csv", "--bet", "win", "--at", "14:00", "--flat", "1000"} << 0
-        << "@/b.csv\t0\t0\t0\t0\nraces\t1\nbet\t0\ntickets\t0\nhits\t0\nstaked\t0\n"
+        << "@/c.csv\t-\tno actual win odds\n"
+           "@/b.csv\t0\t0\t0\t0\nraces\t1\nbet\t0\ntickets\t0\nhits\t0\nstaked\t0\n"
            "returned\t0\nrecovery\t0.000000\nprofit\t0\nmaxdrawdown\t0\nlongestlosing\t0\n"
            "fromodds\t0\n"
         << "";
-    QTest::newRow("no race counts") << QStringList{"@/d.csv", "@/e.csv", "--bet", "win"} << 1 << ""
-                                    << "kirrel-cli: no race has a result and actual win odds\n";
+    QTest::newRow("no race counts: each document's reason first")
+        << QStringList{"@/d.csv", "@/e.csv", "--bet", "win"} << 1
+        << "@/d.csv\t-\tno result\n@/e.csv\t-\tno actual win odds\n"
+        << "kirrel-cli: no race has a result and actual win odds\n";
+    QTest::newRow("yen just below 2^63, exactly")
+        << QStringList{"@/below.yen", "--bet", "win", "--flat", "1000000000000"} << 0
+        << "@/below.yen\t1\t1000000000000\t9223372030000000000\t9223371030000000000\n"
+           "races\t1\nbet\t1\ntickets\t1\nhits\t1\nstaked\t1000000000000\n"
+           "returned\t9223372030000000000\nrecovery\t9223372.030000\n"
+           "profit\t9223371030000000000\nmaxdrawdown\t0\nlongestlosing\t0\nfromodds\t0\n"
+        << "";
+    QTest::newRow("yen past 2^63: refused, naming the race")
+        << QStringList{"@/below.yen", "@/above.yen", "--bet", "win", "--flat", "1000000000000"} << 1
+        << ""
+        << "kirrel-cli: @/above.yen: the sums of yen pass 9223372036854775807";
+    const QString halfKelly =
+        "@/b.csv\t1\t55100\t275500\t220400\nraces\t1\nbet\t1\ntickets\t1\nhits\t1\n"
+        "staked\t55100\nreturned\t275500\nrecovery\t5.000000\nprofit\t220400\n"
+        "maxdrawdown\t0\nlongestlosing\t0\nfromodds\t0\n";
+    for (const char *half : {"0.5", "1/2"})
+        QTest::newRow(qPrintable(QStringLiteral("Kelly %1").arg(QLatin1String(half))))
+            << QStringList{"@/b.csv", "--bet", "win", "--kelly", half, "--bankroll", "1000000"} << 0
+            << halfKelly << "";
+    QTest::newRow("a path that does not exist")
+        << QStringList{"@/nowhere", "--bet", "win"} << 1 << ""
+        << "kirrel-cli: @/nowhere: No such file or directory\n";
     QTest::newRow("flat stake not in hundreds")
         << QStringList{"@", "--bet", "win", "--flat", "150"} << 2 << ""
         << "kirrel-cli: --flat takes a multiple of 100 yen, not 150\n";

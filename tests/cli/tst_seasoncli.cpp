@@ -3,10 +3,14 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +56,7 @@ private Q_SLOTS:
     void initTestCase();
     void seasonLines();
     void eachDocumentReadAlone();
+    void namesAndRepeats();
     void failures_data();
     void failures();
     void compareLines();
@@ -160,6 +165,33 @@ void TestSeasonCli::eachDocumentReadAlone()
         QCOMPARE(lineOf(reversed, files[i]), alone);
     }
     QVERIFY(lineOf({files[2]}, files[2]).endsWith(QStringLiteral("\tno support")));
+}
+
+// Names that would break a line or are not UTF-8 are shown escaped, with a reason where they
+// cannot be read; a document reached by two paths is read once.
+void TestSeasonCli::namesAndRepeats()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("names"));
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray doc = document({520, 310, 170}, QStringLiteral("3-1-2"));
+    QVERIFY(writeAll(folder + QStringLiteral("/a\tb\x1b.csv"), doc));
+    // 日 in code page 932: bytes a UTF-8 name never holds.
+    const QByteArray cp932 = QFile::encodeName(folder) + "/\x93\xfa.csv";
+    const int fd = ::open(cp932.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, doc.constData(), size_t(doc.size())) == doc.size());
+    ::close(fd);
+    const QString link = m_dir.filePath(QStringLiteral("namesz"));
+    QVERIFY(QFile::link(folder, link));
+    const Run r = cli(
+        {QStringLiteral("season"), folder, link + u'/', folder + QStringLiteral("/a\tb\x1b.csv")});
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = r.out.split(u'\n');
+    QCOMPARE(lines.mid(0, 3),
+             QStringList({folder + QStringLiteral("/a\\tb\\x1b.csv\t3\t3-1-2\t0.170000000\t3\t"
+                                                  "-2.239553731"),
+                          folder + QStringLiteral("/\\x93\\xfa.csv\t0\t-\tunreadable: the name is "
+                                                  "not UTF-8"),
+                          QStringLiteral("duplicates\t3")}));
 }
 
 void TestSeasonCli::failures_data()

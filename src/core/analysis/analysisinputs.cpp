@@ -514,6 +514,15 @@ Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
             } else if (named && (time.isEmpty() || parseSnapshotTime(time))) {
                 section = Section::Earlier;
                 type = *named;
+                // As many as a paste keeps: more come from no save of this program, and
+                // reading them all would take memory without bound.
+                if (1 + in.earlierOf(type).size() >= size_t(MaxSnapshots)) {
+                    Problem problem;
+                    problem.fault = Fault::TooManySnapshots;
+                    problem.name = betTypeName(type);
+                    problem.number = MaxSnapshots;
+                    return bad(std::move(problem));
+                }
                 in.earlierOf(type).push_back({time, {}});
                 odds = &in.earlierOf(type).back().odds;
             } else {
@@ -567,23 +576,27 @@ QString writeSidecar(const QString &path, const AnalysisInputs &inputs)
 
 Result<AnalysisInputs> readSidecar(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return Result<AnalysisInputs>::success(AnalysisInputs{});
+    QByteArray bytes;
+    const InputRead read = readRegular(path, MaxSidecarBytes, &bytes);
     Problem p;
-    p.fault = !info.isFile()                  ? Fault::NotAFile
-              : info.size() > MaxSidecarBytes ? Fault::FileTooLarge
-                                              : Fault::None;
     p.name = QStringLiteral("an analysis file");
-    if (p.fault != Fault::None)
+    switch (read.status) {
+    case ReadStatus::Read:
+        return parseSidecarBytes(bytes);
+    case ReadStatus::Missing:
+        return Result<AnalysisInputs>::success(AnalysisInputs{});
+    case ReadStatus::TooLarge:
+        p.fault = Fault::FileTooLarge;
         return Result<AnalysisInputs>::failure(std::move(p));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Result<AnalysisInputs>::failure(file.errorString());
-    const QByteArray bytes = file.read(MaxSidecarBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return Result<AnalysisInputs>::failure(file.errorString());
-    return parseSidecarBytes(bytes);
+    case ReadStatus::Failed:
+        return Result<AnalysisInputs>::failure(QString::fromLocal8Bit(std::strerror(read.error)));
+    case ReadStatus::Folder:
+    case ReadStatus::NotRegular:
+    case ReadStatus::NotFileOrPipe:
+        break;
+    }
+    p.fault = Fault::NotAFile;
+    return Result<AnalysisInputs>::failure(std::move(p));
 }
 
 bool saveAnalysisPreferences(const QString &settingsFile, const AnalysisInputs &in)

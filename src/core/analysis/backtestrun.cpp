@@ -56,21 +56,34 @@ BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &s)
     OddsDocument document;
     OddsDocument *doc = &document;
     doc->startFresh(1, QDate::currentDate());
-    if (!loadDocument(*doc, file).ok)
+    const FileResult loaded = loadDocument(*doc, file);
+    if (!loaded.ok) {
+        entry.reason = QStringLiteral("unreadable: ") + loaded.message;
+        entry.reasonText = QStringLiteral("読めない: ") + loaded.message;
         return entry;
+    }
     doc->recalculate();
     entry.date = parseDateField(doc->titleText(1));
     const RaceResult result =
         parseRaceResult(doc->titleText(5), positiveShares(doc->supportScores()));
-    if (!result.ok())
-        return entry;
-    const Result<BetOdds> odds = readBetOddsFile(sidecarPath(file), s.bet, s.at);
-    if (!odds.ok()) {
-        entry.problem = odds.error;
+    if (!result.ok()) {
+        entry.reason = exclusionWord(result.exclusion, result);
+        entry.reasonText = exclusionText(result.exclusion, result);
         return entry;
     }
-    if (!odds.value.hasOdds)
+    const QString sidecar = sidecarPath(file);
+    const Result<BetOdds> odds = readBetOddsFile(sidecar, s.bet, s.at);
+    if (!odds.ok()) {
+        entry.problem = odds.error;
+        entry.reason = QStringLiteral("unreadable analysis file: ") + odds.error;
+        entry.reasonText = QStringLiteral("読めない分析ファイル: ") + japaneseText(odds.problem);
         return entry;
+    }
+    if (!odds.value.hasOdds) {
+        entry.reason = QStringLiteral("no actual %1 odds").arg(betTypeName(s.bet));
+        entry.reasonText = QStringLiteral("%1の実オッズがない").arg(betTypeLabel(s.bet));
+        return entry;
+    }
     entry.counts = true;
     // The field and order exactly as exotics makes them under the same options.
     const Result<RaceModel> model = analyseRace(*doc, s.parameters);
@@ -83,18 +96,33 @@ BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &s)
     return entry;
 }
 
-BacktestReport runBacktest(const QStringList &files, const BacktestSettings &settings,
+BacktestReport runBacktest(const SeasonFiles &files, const BacktestSettings &settings,
                            const std::function<bool(int, int)> &progress)
 {
     BacktestReport report;
+    report.duplicates = files.duplicates;
     std::vector<BacktestEntry> counted;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        BacktestEntry e = readBacktestEntry(files[i], settings);
+    const qsizetype total = files.files.size();
+    for (qsizetype i = 0; i < total; ++i) {
+        const QString &file = files.files[i];
+        BacktestEntry e;
+        if (const QString why = files.refusal(file); !why.isEmpty()) {
+            e.file = file;
+            e.reason = QStringLiteral("unreadable: ") + why;
+            e.reasonText =
+                QStringLiteral("読めない: ") + (why.startsWith(QLatin1String("the name"))
+                                                    ? QStringLiteral("名前が UTF-8 ではありません")
+                                                    : why);
+        } else {
+            e = readBacktestEntry(file, settings);
+        }
         if (!e.problem.isEmpty())
             report.problems << sidecarPath(e.file) + QStringLiteral(": ") + e.problem;
         if (e.counts)
             counted.push_back(std::move(e));
-        if (progress && !progress(int(i + 1), int(files.size()))) {
+        else
+            report.excluded.push_back({e.file, e.reason, e.reasonText});
+        if (progress && !progress(int(i + 1), int(total))) {
             report.cancelled = true;
             return report;
         }
@@ -103,8 +131,22 @@ BacktestReport runBacktest(const QStringList &files, const BacktestSettings &set
     for (const BacktestEntry &e : counted)
         dated.push_back({e.file, e.date});
     Backtest backtest(settings.rule);
-    for (const size_t i : dateOrder(dated))
-        report.lines.push_back(backtest.add(counted[i].race));
+    for (const size_t i : dateOrder(dated)) {
+        BacktestLine line = backtest.add(counted[i].race);
+        if (line.overflow) {
+            report.overflow = line.file;
+            break;
+        }
+        report.lines.push_back(std::move(line));
+    }
     report.summary = backtest.summary();
     return report;
+}
+
+BacktestReport runBacktest(const QStringList &files, const BacktestSettings &settings,
+                           const std::function<bool(int, int)> &progress)
+{
+    SeasonFiles given;
+    given.files = files;
+    return runBacktest(given, settings, progress);
 }

@@ -5,6 +5,7 @@
 
 #include "core/analysis/backtest.h"
 #include "core/analysis/combinations.h"
+#include "core/analysis/season.h"
 
 #include <QStringList>
 #include <QTime>
@@ -27,21 +28,38 @@ struct BacktestEntry
     std::optional<QDate> date;
     bool counts = false; // a result and actual odds of the bet type
     QString problem;     // why its analysis file could not be read, when it could not
-    BacktestRace race;   // with only the tickets the rule buys
+    // Why it does not count, in English for kirrel-cli and in Japanese for the window.
+    QString reason;
+    QString reasonText;
+    BacktestRace race; // with only the tickets the rule buys
 };
 
 // Each file in a document of its own: nothing a file leaves out comes from another one.
 BacktestEntry readBacktestEntry(const QString &file, const BacktestSettings &settings);
+
+// A document that does not count, with why.
+struct BacktestExclusion
+{
+    QString file;
+    QString reason;     // English
+    QString reasonText; // Japanese
+};
 
 struct BacktestReport
 {
     std::vector<BacktestLine> lines; // one per counted race, in the order played
     BacktestSummary summary;
     QStringList problems; // "FILE: why", for analysis files that could not be read
+    std::vector<BacktestExclusion> excluded; // in the order of the files
+    int duplicates = 0;                      // documents reached a second time, not read again
+    // The race whose sums of yen passed 64 bits: the back-test stopped there.
+    QString overflow;
     bool cancelled = false;
 };
 
 // Reads every file, then plays the counted races by date (unreadable dates last), then by
 // path. progress(done, total) after each file; returning false cancels.
+BacktestReport runBacktest(const SeasonFiles &files, const BacktestSettings &settings,
+                           const std::function<bool(int, int)> &progress = {});
 BacktestReport runBacktest(const QStringList &files, const BacktestSettings &settings,
                            const std::function<bool(int, int)> &progress = {});

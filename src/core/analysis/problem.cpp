@@ -99,6 +99,9 @@ QString englishBody(const Problem &p)
         return QStringLiteral("not a file");
     case Fault::NoSuchFile:
         return QStringLiteral("no such file");
+    case Fault::TooManySnapshots:
+        return QStringLiteral("more than ") + n(p.number) + QStringLiteral(" snapshots of ") +
+               p.name;
     case Fault::PlaceTooFew:
         return QStringLiteral("place is not sold with fewer than 5 runners");
     case Fault::BracketTooFew:
@@ -210,6 +213,9 @@ QString japaneseBody(const Problem &p)
         return QStringLiteral("ファイルではありません");
     case Fault::NoSuchFile:
         return QStringLiteral("ファイルがありません");
+    case Fault::TooManySnapshots:
+        return p.name + QStringLiteral(" のオッズの時点が ") + n(p.number) +
+               QStringLiteral(" を超えています");
     case Fault::PlaceTooFew:
         return QStringLiteral("複勝は 4 頭以下のレースでは発売されません");
     case Fault::BracketTooFew:

@@ -163,11 +163,9 @@ SeasonFiles seasonDocuments(const QStringList &paths, const std::function<bool()
     std::set<QByteArray> seen;
     for (FoundFile &f : found) {
         QByteArray key = f.bytes;
-        if (f.problem.isEmpty()) {
-            if (char *real = ::realpath(f.bytes.constData(), nullptr)) {
-                key = real;
-                std::free(real);
-            }
+        if (char *real = ::realpath(f.bytes.constData(), nullptr)) {
+            key = real;
+            std::free(real);
         }
         if (!seen.insert(key).second) {
             ++out.duplicates;

@@ -189,6 +189,11 @@ FileResult readRegularFile(const QString &path, qint64 maxBytes, QByteArray *byt
     return explainRead(readPath(path, false, maxBytes, bytes), tooLarge);
 }
 
+InputRead readRegular(const QString &path, qint64 maxBytes, QByteArray *bytes)
+{
+    return readPath(path, false, maxBytes, bytes);
+}
+
 InputRead readInput(const QString &path, qint64 maxBytes, QByteArray *bytes)
 {
     if (path != QLatin1String("-"))

@@ -40,6 +40,10 @@ struct InputRead
 // yet is waited for, as any reader of it would. Folders, devices and sockets are refused.
 InputRead readInput(const QString &path, qint64 maxBytes, QByteArray *bytes);
 
+// A regular file of at most maxBytes, opened without blocking and then examined by its
+// descriptor: a name swapped for a FIFO in between is refused, never waited on.
+InputRead readRegular(const QString &path, qint64 maxBytes, QByteArray *bytes);
+
 // The reason the windows show for a failed read (tooLarge for TooLarge); ok for Read.
 FileResult explainRead(const InputRead &read, const QString &tooLarge);
 

@@ -277,7 +277,7 @@ void BacktestPanel::run()
     m_running = BacktestReport{};
     m_summary->setText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, s, folder](SeasonTask &task) {
-        const QStringList files = seasonFiles({folder}, [&task] { return task.cancelled(); });
+        const SeasonFiles files = seasonDocuments({folder}, [&task] { return task.cancelled(); });
         m_running = runBacktest(files, s, [&task](int done, int total) {
             task.report(done, total);
             return !task.cancelled();
@@ -310,8 +310,29 @@ QString BacktestPanel::summaryText() const
     if (!m_status.isEmpty())
         return m_status;
     const BacktestSummary &s = m_report.summary;
+    // The documents that do not count, each with why: the first few, then how many more.
+    QString excluded;
+    if (!m_report.excluded.empty()) {
+        const QDir folder(m_folder);
+        excluded = QStringLiteral("\n数えていない文書 %1件").arg(m_report.excluded.size());
+        constexpr size_t Shown = 5;
+        for (size_t i = 0; i < std::min(Shown, m_report.excluded.size()); ++i) {
+            const BacktestExclusion &e = m_report.excluded[i];
+            excluded += QStringLiteral("\n%1：%2")
+                            .arg(escapedName(folder.relativeFilePath(e.file)), e.reasonText);
+        }
+        if (m_report.excluded.size() > Shown)
+            excluded += QStringLiteral("\nほか %1件").arg(m_report.excluded.size() - Shown);
+    }
+    if (m_report.duplicates > 0)
+        excluded += QStringLiteral("\n重複して数えなかった文書 %1件").arg(m_report.duplicates);
+    if (!m_report.overflow.isEmpty())
+        return QStringLiteral("%1 で金額の合計が 9,223,372,036,854,775,807 円を超えたため、"
+                              "バックテストを止めました。")
+                   .arg(escapedName(QDir(m_folder).relativeFilePath(m_report.overflow))) +
+               excluded;
     if (s.races == 0)
-        return QStringLiteral("結果と実オッズのあるレースがありません。");
+        return QStringLiteral("結果と実オッズのあるレースがありません。") + excluded;
     QString text =
         QStringLiteral("レース %1（購入 %2）　%3点　的中 %4　投資 %5円　払戻 %6円　回収率 %7%　"
                        "損益 %8円　最大ドローダウン %9円　最長連敗 %10")
@@ -325,11 +346,7 @@ QString BacktestPanel::summaryText() const
             .arg(s.longestLosing);
     if (s.fromOdds > 0)
         text += QStringLiteral("　払戻金のない的中 %1点はオッズで計算").arg(s.fromOdds);
-    if (!m_report.problems.isEmpty())
-        text += QStringLiteral("\n読めない分析ファイル %1件（数えていません）：%2")
-                    .arg(m_report.problems.size())
-                    .arg(m_report.problems.first());
-    return text;
+    return text + excluded;
 }
 
 void BacktestPanel::showReport()

@@ -373,12 +373,12 @@ void SeasonWindow::start()
     const QString folder = m_folder;
     m_status->setText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, model, folder](SeasonTask &task) {
-        const QStringList files = seasonFiles({folder}, [&task] { return task.cancelled(); });
-        const int total = int(files.size());
+        const SeasonFiles files = seasonDocuments({folder}, [&task] { return task.cancelled(); });
+        const int total = int(files.files.size());
         task.report(0, total);
         SeasonEvaluator evaluator(model);
         for (int i = 0; i < total && !task.cancelled(); ++i) {
-            m_readRaces.push_back(readSeasonRace(files[i], true, true));
+            m_readRaces.push_back(readSeasonRace(files, files.files[i], true, true));
             m_readEvaluations.push_back(evaluator.add(m_readRaces.back()));
             task.report(i + 1, total);
         }

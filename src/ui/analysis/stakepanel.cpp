@@ -8,10 +8,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSignalBlocker>
-#include <QSpinBox>
 #include <QTableWidget>
 #include <QTextDocumentFragment>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
@@ -23,10 +23,13 @@ QString yen(qint64 v)
     return digits.toString(v) + QStringLiteral("円");
 }
 
-QSpinBox *yenBox(QWidget *parent)
+// Yen up to 10^12 as the analysis file keeps them: past an int, so held as a double, which is
+// exact for every whole number of yen in the range.
+QDoubleSpinBox *yenBox(QWidget *parent)
 {
-    auto *box = new QSpinBox(parent);
-    box->setRange(100, 2000000000);
+    auto *box = new QDoubleSpinBox(parent);
+    box->setDecimals(0);
+    box->setRange(1, 1e12);
     box->setSingleStep(100);
     box->setSuffix(QStringLiteral(" 円"));
     box->setGroupSeparatorShown(true);
@@ -77,16 +80,16 @@ StakePanel::StakePanel(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_summary);
     layout->addWidget(m_warning);
 
-    connect(m_budget, &QSpinBox::valueChanged, this, &StakePanel::emitSettings);
+    connect(m_budget, &QDoubleSpinBox::valueChanged, this, &StakePanel::emitSettings);
     connect(m_kelly, &QCheckBox::toggled, this, &StakePanel::emitSettings);
     connect(m_fraction, &QDoubleSpinBox::valueChanged, this, &StakePanel::emitSettings);
-    connect(m_bankroll, &QSpinBox::valueChanged, this, &StakePanel::emitSettings);
+    connect(m_bankroll, &QDoubleSpinBox::valueChanged, this, &StakePanel::emitSettings);
 }
 
 void StakePanel::emitSettings()
 {
-    Q_EMIT settingsEdited(m_budget->value(), m_kelly->isChecked(), m_fraction->value(),
-                          m_bankroll->value());
+    Q_EMIT settingsEdited(std::llround(m_budget->value()), m_kelly->isChecked(),
+                          m_fraction->value(), std::llround(m_bankroll->value()));
 }
 
 bool StakePanel::lossShown() const
@@ -104,9 +107,9 @@ void StakePanel::showStakes(const AnalysisTable &table, const std::vector<int> &
 {
     {
         const QSignalBlocker b1(m_budget), b2(m_kelly), b3(m_fraction), b4(m_bankroll);
-        m_budget->setValue(int(std::min<qint64>(inputs.budget, m_budget->maximum())));
+        m_budget->setValue(double(inputs.budget));
         m_fraction->setValue(inputs.kellyFraction);
-        m_bankroll->setValue(int(std::min<qint64>(inputs.bankroll, m_bankroll->maximum())));
+        m_bankroll->setValue(double(inputs.bankroll));
         const bool anyActual = std::any_of(table.rows.begin(), table.rows.end(),
                                            [](const AnalysisRow &r) { return r.actualOdds > 0; });
         // Kelly needs the market's odds and exactly one winning ticket.

@@ -9,7 +9,6 @@
 class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
-class QSpinBox;
 class QTableWidget;
 
 class StakePanel : public QWidget
@@ -38,10 +37,10 @@ private:
     void showKelly(const AnalysisTable &table, const AnalysisInputs &inputs);
     void addLine(const QString &ticket, double odds, qint64 stake, const QString &last);
 
-    QSpinBox *m_budget;
+    QDoubleSpinBox *m_budget;
     QCheckBox *m_kelly;
     QDoubleSpinBox *m_fraction;
-    QSpinBox *m_bankroll;
+    QDoubleSpinBox *m_bankroll;
     QTableWidget *m_lines;
     QLabel *m_summary;
     QLabel *m_warning;

@@ -223,12 +223,26 @@ void TestBacktest::readBetOddsCases_data()
         << QByteArray("[Analysis]\nVersion=1\n[place]\nRatio=0.8\nPicks=3\n3=2.1\n") << ""
         << "3=2.1 | ";
     QTest::newRow("a later version") << QByteArray("[Analysis]\nVersion=4\n") << ""
-                                     << "line 2: version 4 is newer than this program reads";
+                                     << "line 2: bad Version '4'";
     QTest::newRow("bad odds in the chosen snapshot") << QByteArray("[place]\n3=2.1\n7=0.5\n") << ""
-                                                     << "line 3: bad odds '0.5'";
-    QTest::newRow("bad odds elsewhere are not read")
+                                                     << "line 3: '0.5' is not odds (odds "
+                                                        "from 1.0 to 99,999,999.9 with one "
+                                                        "decimal)";
+    // The analysis window's reader: what it refuses anywhere in the file, the back-test does.
+    QTest::newRow("bad odds elsewhere")
         << QByteArray("[place]\n3=2.1\n[win]\n7=x\n") << ""
-        << "3=2.1 | ";
+        << "line 4: 'x' is not odds (odds from 1.0 to 99,999,999.9 with one decimal)";
+    QTest::newRow("repeated latest sections are one snapshot")
+        << QByteArray("[place]\n3=2.1\n[place]\n7=3.0\n[place]\n3=2.2\n") << ""
+        << "3=2.2 7=3 | ";
+    QByteArray many = "[place]\nTime=2026-12-12 14:05:00\n3=2.1\n";
+    for (int k = 1; k < 200; ++k)
+        many += "[place@2026-12-12 13:30:00]\n3=2.0\n";
+    QTest::newRow("200 snapshots") << many << ""
+                                   << "3=2.1 | ";
+    QTest::newRow("201 snapshots: refused at the section")
+        << QByteArray(many + "[place@2026-12-12 13:00:00]\n3=1.9\n") << ""
+        << "line 402: more than 200 snapshots of place";
 }
 
 void TestBacktest::readBetOddsCases()

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void evaluation_data();
     void evaluation();
     void summary();
+    void calibrationEdges();
     void winningTicketsOfTheResult_data();
     void winningTicketsOfTheResult();
 };
@@ -198,6 +199,36 @@ void TestSeason::summary()
     QCOMPARE(counts, QList<int>({0, 0, 0, 2, 1, 2, 0, 3, 1}));
     QCOMPARE(wins, QList<int>({0, 0, 0, 1, 0, 0, 0, 2, 0}));
     QVERIFY(std::fabs(s.bins[7].meanP() - (0.55 + 0.44 + 0.44) / 3) < 1e-12);
+}
+
+// A share that is a bin's edge in hundredths falls in the bin it starts, however the field's
+// division rounds it; a share just below stays in the bin before.
+void TestSeason::calibrationEdges()
+{
+    const std::array<CalibrationBin, 9> bins = SeasonSummary::emptyBins();
+    QStringList wrong;
+    for (size_t b = 1; b < bins.size(); ++b) {
+        const int k = int(std::lround(bins[b].low * 100));
+        for (const double scale : {1.0, 3.0, 7.0, 0.01, 0.07, 1e-5}) {
+            for (const int parts : {1, 2, 3, 7}) {
+                std::vector<double> scores{0, k * scale};
+                for (int i = 0; i < parts; ++i)
+                    scores.push_back((100 - k) * scale / parts);
+                const double p = raceFieldFromScores(scores, {}, 1).value.win[1];
+                if (SeasonSummary::binOf(p) != b)
+                    wrong << QStringLiteral("%1/100 x%2 in %3 parts: %4")
+                                 .arg(k)
+                                 .arg(scale)
+                                 .arg(parts)
+                                 .arg(p, 0, 'g', 17);
+            }
+        }
+        if (SeasonSummary::binOf(bins[b].low - 1e-9) != b - 1)
+            wrong << QStringLiteral("below %1").arg(bins[b].low);
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+    QCOMPARE(SeasonSummary::binOf(1.0), bins.size() - 1);
+    QCOMPARE(SeasonSummary::binOf(1e-300), size_t(0));
 }
 
 void TestSeason::winningTicketsOfTheResult_data()

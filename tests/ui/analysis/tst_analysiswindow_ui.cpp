@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
@@ -272,6 +273,21 @@ void TestAnalysisWindow::stakesOfSelection()
     QVERIFY(w->stakePanel()->lossShown());
     QVERIFY(w->stakePanel()->combinedOddsText().startsWith(QStringLiteral("合成オッズ 0.")));
     QCOMPARE(w->analysis()->inputs().picksOf(BetType::Win).size(), size_t(18));
+
+    // Budgets and bankrolls up to 10^12 yen are shown as stored and kept at the next change.
+    AnalysisInputs big = w->analysis()->inputs();
+    big.budget = 1000000000000;
+    big.bankroll = 999999999999;
+    w->analysis()->state().setInputs(big);
+    QDoubleSpinBox *budget = nullptr;
+    for (auto *box : w->stakePanel()->findChildren<QDoubleSpinBox *>())
+        if (box->accessibleName() == QStringLiteral("予算"))
+            budget = box;
+    QVERIFY(budget);
+    QCOMPARE(budget->value(), 1e12);
+    w->stakePanel()->findChild<QCheckBox *>()->click();
+    QCOMPARE(w->analysis()->inputs().budget, 1000000000000);
+    QCOMPARE(w->analysis()->inputs().bankroll, 999999999999);
 }
 
 void TestAnalysisWindow::sidecarBesideSavedDocument()
