@@ -56,6 +56,7 @@ ComparePane::ComparePane(QWidget *parent) : QWidget(parent)
     m_robust->setToolTip(QStringLiteral("同じレースの着順どうしの相関を考えた標準誤差です。穴馬が勝"
                                         "つシーズンでは大きくなります。"));
     m_compare = new QPushButton(QStringLiteral("比較"), this);
+    m_compare->setObjectName(QStringLiteral("compare"));
     m_compare->setToolTip(QStringLiteral("すべてのモデルを同じレースに当てはめて比べます"));
     connect(m_compare, &QPushButton::clicked, this, &ComparePane::compare);
     auto *controls = new QHBoxLayout;

@@ -645,4 +645,5 @@ void SeasonWindow::syncControls()
     m_useButton->setEnabled(m_haveFit && m_fit.ok());
     m_reload->setEnabled(!running);
     m_compare->setEnabled(!running);
+    m_compare->setRaces(&m_races); // 比較 once there are races
 }
