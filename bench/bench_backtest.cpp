@@ -63,6 +63,58 @@ void BM_ParseTrifectaFile(benchmark::State &state)
 }
 BENCHMARK(BM_ParseTrifectaFile)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond);
 
+// Hostile files for the one reader: n latest sections of win repeated (each a line of odds),
+// and n sections of earlier snapshots, of which the 201st is refused.
+QByteArray repeatedSections(int n)
+{
+    QByteArray out = "[Analysis]\r\nVersion=3\r\n";
+    out.reserve(out.size() + qsizetype(n) * 16);
+    for (int i = 0; i < n; ++i)
+        out += "[win]\r\n" + QByteArray::number(i % 18 + 1) + "=2.0\r\n";
+    return out;
+}
+
+QByteArray snapshotSections(int n)
+{
+    QByteArray out = "[Analysis]\r\nVersion=3\r\n[win]\r\nTime=2026-12-12 15:20:00\r\n1=2.0\r\n";
+    out.reserve(out.size() + qsizetype(n) * 40);
+    for (int i = 0; i < n; ++i)
+        out += "[win@2026-12-12 13:30:00]\r\n1=2.0\r\n";
+    return out;
+}
+
+// Time per byte stays the same as the file grows: linear.
+void BM_ReadRepeatedSections(benchmark::State &state)
+{
+    const QByteArray bytes = repeatedSections(int(state.range(0)));
+    for (auto _ : state) {
+        const Result<BetOdds> read = readBetOdds(bytes, BetType::Win, std::nullopt);
+        if (!read.ok() || read.value.odds.size() != 18)
+            state.SkipWithError("not read");
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+    state.SetLabel(std::to_string(bytes.size() / 1024) + " KiB");
+}
+BENCHMARK(BM_ReadRepeatedSections)
+    ->Arg(20000)
+    ->Arg(80000)
+    ->Arg(200000)
+    ->Unit(benchmark::kMillisecond);
+
+// 199 earlier snapshots and the latest are read; 10^6 are refused at the 201st, whatever
+// follows.
+void BM_ReadTooManySnapshots(benchmark::State &state)
+{
+    const QByteArray bytes = snapshotSections(int(state.range(0)));
+    for (auto _ : state) {
+        const Result<BetOdds> read = readBetOdds(bytes, BetType::Win, QTime(14, 0));
+        if (read.ok() != (1 + state.range(0) <= MaxSnapshots))
+            state.SkipWithError("200 snapshots are read, more refused");
+    }
+    state.SetLabel(std::to_string(bytes.size() / 1024) + " KiB");
+}
+BENCHMARK(BM_ReadTooManySnapshots)->Arg(199)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
 // Saving it again.
 void BM_WriteTrifectaFile(benchmark::State &state)
 {

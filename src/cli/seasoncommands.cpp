@@ -133,7 +133,8 @@ void appendDuplicates(QByteArray &out, const SeasonFiles &files)
 
 // The documents read for a fit (only their numbers kept), and the lines of those that cannot
 // take part, with why, and of the duplicates.
-std::vector<SeasonRace> readForFit(const SeasonFiles &files, bool split, bool columns,
+// needOwn: the model takes own columns, and a document without them is listed too.
+std::vector<SeasonRace> readForFit(const SeasonFiles &files, bool split, bool columns, bool needOwn,
                                    QByteArray *head)
 {
     std::vector<SeasonRace> races;
@@ -144,6 +145,9 @@ std::vector<SeasonRace> readForFit(const SeasonFiles &files, bool split, bool co
             if (race.result.exclusion == Exclusion::Unreadable)
                 reason += QStringLiteral(": ") + race.unreadable;
             *head += lineField(file) + "\t-\t" + lineField(reason) + '\n';
+        } else if (needOwn && race.own.empty()) {
+            *head += lineField(file) + "\t-\t" + lineField(exclusionWord(Exclusion::NoOwnColumns)) +
+                     '\n';
         }
         race.file.clear();
         race.title.clear();
@@ -214,8 +218,8 @@ CommandOutcome fit(const Options &o)
         return *missing;
     QByteArray head;
     const bool columns = o.fitModel == FitModel::Columns;
-    const std::vector<SeasonRace> races =
-        readForFit(files, columns || o.fitModel == FitModel::Combined, columns, &head);
+    const bool split = columns || o.fitModel == FitModel::Combined;
+    const std::vector<SeasonRace> races = readForFit(files, split, columns, split, &head);
     const SeasonFit fit = fitSeason(races, o.fitModel, o.fitOptions);
     if (!fit.ok())
         return {CommandOutcome::BadInput, head, {}, fit.problemWord()};
@@ -257,7 +261,7 @@ CommandOutcome compare(const Options &o)
     if (std::optional<CommandOutcome> missing = documents(o, &files))
         return *missing;
     QByteArray head;
-    const std::vector<SeasonRace> races = readForFit(files, true, true, &head);
+    const std::vector<SeasonRace> races = readForFit(files, true, true, false, &head);
     const SeasonComparison c = compareSeason(races, o.fitOptions);
     if (!c.ok()) {
         SeasonFit why;

@@ -279,6 +279,8 @@ void TestSeasonCli::failures()
         QVERIFY(r.out.isEmpty());
     else if (args.contains(m_dir.path() + QStringLiteral("/none")))
         QVERIFY(r.out.contains(m_dir.path() + QStringLiteral("/none/x.csv\t")));
+    else if (args.contains(QStringLiteral("combined")))
+        QVERIFY(r.out.contains(QStringLiteral("/sub/a.csv\t-\tno own columns\n")));
 }
 
 void TestSeasonCli::compareLines()

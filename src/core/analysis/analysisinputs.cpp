@@ -460,7 +460,17 @@ QString sidecarText(const AnalysisInputs &in)
 
 Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
 {
+    return parseSidecarBytes(bytes, SidecarScope{});
+}
+
+Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes, const SidecarScope &scope)
+{
     AnalysisInputs in;
+    // The odds of sections outside the scope: read and judged like the others, not kept.
+    ActualOdds passed;
+    const auto kept = [&](BetType type, bool latest) {
+        return !scope.only || (*scope.only == type && (latest || !scope.latestOnly));
+    };
     enum class Section { None, Main, Latest, Earlier, Payouts };
     Section section = Section::None;
     BetType type = BetType::Win;
@@ -476,7 +486,8 @@ Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
             if (const char *next = oddsLine(p, end, type, &ticket, &read)) {
                 ++number;
                 // Written in ascending order: the hint makes each insert constant time.
-                odds->insert_or_assign(odds->end(), ticket, read);
+                if (odds != &passed)
+                    odds->insert_or_assign(odds->end(), ticket, read);
                 p = next;
                 continue;
             }
@@ -503,6 +514,7 @@ Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
             const std::optional<BetType> named = betTypeFromName(at < 0 ? name : name.left(at));
             const QString time = at < 0 ? QString() : name.mid(at + 1);
             odds = nullptr;
+            passed.clear();
             if (name == MainSection) {
                 section = Section::Main;
             } else if (name == QLatin1String("Payouts")) {
@@ -510,7 +522,7 @@ Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
             } else if (named && at < 0) {
                 section = Section::Latest;
                 type = *named;
-                odds = &in.actualOf(type);
+                odds = kept(type, true) ? &in.actualOf(type) : &passed;
             } else if (named && (time.isEmpty() || parseSnapshotTime(time))) {
                 section = Section::Earlier;
                 type = *named;
@@ -520,11 +532,12 @@ Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes)
                     Problem problem;
                     problem.fault = Fault::TooManySnapshots;
                     problem.name = betTypeName(type);
+                    problem.betType = int(type);
                     problem.number = MaxSnapshots;
                     return bad(std::move(problem));
                 }
                 in.earlierOf(type).push_back({time, {}});
-                odds = &in.earlierOf(type).back().odds;
+                odds = kept(type, false) ? &in.earlierOf(type).back().odds : &passed;
             } else {
                 Problem problem;
                 problem.fault = Fault::UnknownSection;
@@ -574,7 +587,7 @@ QString writeSidecar(const QString &path, const AnalysisInputs &inputs)
     return written.ok ? QString() : written.message;
 }
 
-Result<AnalysisInputs> readSidecar(const QString &path)
+Result<AnalysisInputs> readSidecar(const QString &path, const SidecarScope &scope)
 {
     QByteArray bytes;
     const InputRead read = readRegular(path, MaxSidecarBytes, &bytes);
@@ -582,7 +595,7 @@ Result<AnalysisInputs> readSidecar(const QString &path)
     p.name = QStringLiteral("an analysis file");
     switch (read.status) {
     case ReadStatus::Read:
-        return parseSidecarBytes(bytes);
+        return parseSidecarBytes(bytes, scope);
     case ReadStatus::Missing:
         return Result<AnalysisInputs>::success(AnalysisInputs{});
     case ReadStatus::TooLarge:

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <optional>
 #include <set>
 
 struct AnalysisInputs
@@ -99,12 +100,21 @@ QString sidecarText(const AnalysisInputs &inputs);
 // refused too.
 Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes);
 Result<AnalysisInputs> parseSidecar(const QString &text);
+// Which odds a reader keeps: every line is read and judged all the same (a file refused in full
+// is refused here too), only the odds of other bet types, or of earlier snapshots, are left
+// out (their snapshots stay, with times and without odds).
+struct SidecarScope
+{
+    std::optional<BetType> only;
+    bool latestOnly = false;
+};
+Result<AnalysisInputs> parseSidecarBytes(const QByteArray &bytes, const SidecarScope &scope);
 
 // Written in code page 932 to a temporary file in the same folder, synced and renamed over the
 // old one: a failure leaves the old file as it was. Empty text when written, else why not.
 QString writeSidecar(const QString &path, const AnalysisInputs &inputs);
 // A missing sidecar is not an error: the defaults come back.
-Result<AnalysisInputs> readSidecar(const QString &path);
+Result<AnalysisInputs> readSidecar(const QString &path, const SidecarScope &scope = {});
 
 // Model, lambda, rho, beta, payout ratios and colour thresholds in [Analysis] of the settings
 // file. Reading keeps the given value for a key that is missing or unreadable.

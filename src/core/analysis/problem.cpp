@@ -214,8 +214,8 @@ QString japaneseBody(const Problem &p)
     case Fault::NoSuchFile:
         return QStringLiteral("ファイルがありません");
     case Fault::TooManySnapshots:
-        return p.name + QStringLiteral(" のオッズの時点が ") + n(p.number) +
-               QStringLiteral(" を超えています");
+        return betTypeLabel(BetType(p.betType)) + QStringLiteral("のオッズの時点が ") +
+               n(p.number) + QStringLiteral(" を超えています");
     case Fault::PlaceTooFew:
         return QStringLiteral("複勝は 4 頭以下のレースでは発売されません");
     case Fault::BracketTooFew:

@@ -32,7 +32,7 @@ enum class Fault {
     FileTooLarge,
     NotAFile,
     NoSuchFile,
-    TooManySnapshots, // `name` the bet type, `number` the most kept
+    TooManySnapshots, // `name` the bet type's name, `betType` it, `number` the most kept
     // The race and the model.
     PlaceTooFew,
     BracketTooFew,

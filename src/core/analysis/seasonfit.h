@@ -50,8 +50,9 @@ enum class FitProblem {
 // A value printed with a caution beside it.
 struct FitWarning
 {
-    QString name; // the coefficient
-    QString text; // "large standard error", ...
+    QString name;   // the coefficient
+    QString text;   // "large standard error", ...
+    QString textJa; // the same for the window
 };
 
 struct SeasonFit

@@ -74,19 +74,23 @@ void addWarnings(SeasonFit *fit)
     const bool shares = fit->model != FitModel::Harville && fit->model != FitModel::Discount;
     for (const FitValue &v : fit->values) {
         if (v.error > std::fabs(v.value))
-            fit->warnings.push_back({v.name, QStringLiteral("large standard error")});
+            fit->warnings.push_back({v.name, QStringLiteral("large standard error"),
+                                     QStringLiteral("標準誤差が値より大きい")});
         const bool exponent = v.name == QLatin1String("lambda") || v.name == QLatin1String("rho");
         if (exponent && std::fabs(fit->values[0].value) <= 1.96 * fit->values[0].error)
-            fit->warnings.push_back({v.name, QStringLiteral("beta's 95% interval covers 0")});
+            fit->warnings.push_back({v.name, QStringLiteral("beta's 95% interval covers 0"),
+                                     QStringLiteral("β の 95% 区間が 0 を含む（比に意味が薄い）")});
         if (v.column)
             continue;
         const bool inRange = shares ? std::fabs(v.value) <= MaxCombine
                                     : v.value > 0 && v.value <= (exponent ? MaxLambda : MaxBeta);
         if (!inRange)
             fit->warnings.push_back(
-                {v.name, shares     ? QStringLiteral("outside what season takes (-5 to 5)")
-                         : exponent ? QStringLiteral("outside what season takes (above 0 to 3)")
-                                    : QStringLiteral("outside what season takes (above 0 to 5)")});
+                {v.name,
+                 shares     ? QStringLiteral("outside what season takes (-5 to 5)")
+                 : exponent ? QStringLiteral("outside what season takes (above 0 to 3)")
+                            : QStringLiteral("outside what season takes (above 0 to 5)"),
+                 QStringLiteral("成績の計算と既定値に使える範囲の外")});
     }
 }
 

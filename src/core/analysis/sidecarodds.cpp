@@ -4,10 +4,6 @@
 #include "core/analysis/oddssnapshots.h"
 #include "core/analysis/payouts.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cstring>
-
 namespace {
 
 // The chosen snapshot's odds and the payouts of the type, from inputs the analysis window's
@@ -48,10 +44,10 @@ Result<BetOdds> betOdds(const Result<AnalysisInputs> &read, BetType type, std::o
 
 Result<BetOdds> readBetOdds(const QByteArray &bytes, BetType type, std::optional<QTime> at)
 {
-    return betOdds(parseSidecarBytes(bytes), type, at);
+    return betOdds(parseSidecarBytes(bytes, {type, !at.has_value()}), type, at);
 }
 
 Result<BetOdds> readBetOddsFile(const QString &path, BetType type, std::optional<QTime> at)
 {
-    return betOdds(readSidecar(path), type, at);
+    return betOdds(readSidecar(path, {type, !at.has_value()}), type, at);
 }

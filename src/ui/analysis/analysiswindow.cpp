@@ -416,6 +416,16 @@ void AnalysisWindow::showStatus()
             text += QStringLiteral("　%1 の時点を表示しています（実オッズを打ち込めるのは最新の"
                                    "時点だけです）")
                         .arg(m_snapshots->currentText());
+        // A snapshot stamped ahead of the clock would stay "newer" than every paste.
+        const AnalysisInputs &in = m_analysis->inputs();
+        std::optional<QDateTime> newest;
+        for (int k = 0; k < snapshotCount(in, in.betType); ++k)
+            if (const auto t = parseSnapshotTime(snapshotTimeOf(in, in.betType, k)))
+                newest = newest ? std::max(*newest, *t) : *t;
+        if (newest && *newest > QDateTime::currentDateTime())
+            text += QStringLiteral("　保存された時点 %1 は未来の時刻です（時計か時点の時刻を"
+                                   "確かめてください）")
+                        .arg(snapshotTimeText(*newest));
         error = false;
     }
     m_status->setText(text);

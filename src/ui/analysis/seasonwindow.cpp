@@ -477,15 +477,22 @@ QString SeasonWindow::summaryText() const
     const SeasonSummary &s = m_summary;
     if (s.races == 0)
         return QStringLiteral("結果のあるレースがありません（除外 %1）。").arg(s.excluded);
-    return QStringLiteral("レース %1　除外 %2　対数尤度 %3（勝ち馬のみ %4）　ブライアスコア %5　"
-                          "1番人気の勝利 %6 (%7%)")
-        .arg(s.races)
-        .arg(s.excluded)
-        .arg(s.loglik, 0, 'f', 3)
-        .arg(s.winLoglik, 0, 'f', 3)
-        .arg(s.brier(), 0, 'f', 5)
-        .arg(s.favourites)
-        .arg(100.0 * s.favourites / s.races, 0, 'f', 1);
+    // The model's top pick, and the market's favourite where every race has market columns.
+    QString text =
+        QStringLiteral("レース %1　除外 %2　対数尤度 %3（勝ち馬のみ %4）　ブライアスコア "
+                       "%5　本命（確率1位）の勝利 %6 (%7%)")
+            .arg(s.races)
+            .arg(s.excluded)
+            .arg(s.loglik, 0, 'f', 3)
+            .arg(s.winLoglik, 0, 'f', 3)
+            .arg(s.brier(), 0, 'f', 5)
+            .arg(s.favourites)
+            .arg(100.0 * s.favourites / s.races, 0, 'f', 1);
+    if (s.hasMarketFavourites())
+        text += QStringLiteral("　1番人気の勝利 %1 (%2%)")
+                    .arg(s.marketFavourites)
+                    .arg(100.0 * s.marketFavourites / s.races, 0, 'f', 1);
+    return text;
 }
 
 void SeasonWindow::fit()
@@ -516,6 +523,8 @@ QString SeasonWindow::fitText() const
                      .arg(symbol(v.name))
                      .arg(v.value, 0, 'f', 4)
                      .arg(v.error, 0, 'f', 4);
+    for (const FitWarning &w : f.warnings)
+        lines << QStringLiteral("注意: %1 は%2").arg(symbol(w.name), w.textJa);
     const bool combined = f.model == FitModel::Combined || f.model == FitModel::Columns;
     const QString before =
         combined ? QStringLiteral("自分の列だけ (α 1, γ 0)") : QStringLiteral("当てはめ前");

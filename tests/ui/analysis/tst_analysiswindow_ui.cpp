@@ -288,6 +288,14 @@ void TestAnalysisWindow::stakesOfSelection()
     w->stakePanel()->findChild<QCheckBox *>()->click();
     QCOMPARE(w->analysis()->inputs().budget, 1000000000000);
     QCOMPARE(w->analysis()->inputs().bankroll, 999999999999);
+
+    // Odds stamped ahead of the clock are pointed out.
+    QVERIFY(!w->statusText().contains(QStringLiteral("未来の時刻")));
+    AnalysisInputs ahead = w->analysis()->inputs();
+    ahead.latestTime[size_t(BetType::Win)] = QStringLiteral("2099-01-01 00:00:00");
+    w->analysis()->state().setInputs(ahead);
+    QVERIFY2(w->statusText().contains(QStringLiteral("2099-01-01 00:00:00 は未来の時刻")),
+             qPrintable(w->statusText()));
 }
 
 void TestAnalysisWindow::sidecarBesideSavedDocument()
