@@ -1,12 +1,15 @@
 #include "ui/analysis/backtestpanel.h"
 
+#include "ui/analysis/backtestconditions.h"
 #include "ui/analysis/pngsave.h"
 #include "ui/analysis/seasontask.h"
+#include "ui/analysis/tableexport.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
@@ -127,6 +130,15 @@ void BacktestPanel::buildControls()
     connect(m_stakes, &QComboBox::currentIndexChanged, this, &BacktestPanel::syncControls);
     connect(m_atOn, &QCheckBox::toggled, this, &BacktestPanel::syncControls);
     connect(m_runButton, &QPushButton::clicked, this, &BacktestPanel::run);
+    for (QComboBox *box : {m_bet, m_select, m_stakes})
+        connect(box, &QComboBox::currentIndexChanged, this, &BacktestPanel::checkConditions);
+    for (QDoubleSpinBox *box : {m_ratio, m_threshold, m_flat, m_kelly, m_bankroll})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &BacktestPanel::checkConditions);
+    connect(m_atOn, &QCheckBox::toggled, this, &BacktestPanel::checkConditions);
+    connect(m_at, &QTimeEdit::timeChanged, this, &BacktestPanel::checkConditions);
+    m_conditions = new QLabel(this);
+    m_conditions->setWordWrap(true);
+    m_conditions->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_progress = new QProgressBar(this);
     m_cancel = new QPushButton(QStringLiteral("キャンセル"), this);
@@ -182,7 +194,17 @@ void BacktestPanel::buildControls()
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->addWidget(m_view, 1);
-    rightLayout->addWidget(save, 0, Qt::AlignRight);
+    auto *copy = new QPushButton(QStringLiteral("表をコピー"), this);
+    connect(copy, &QPushButton::clicked, this, [this] { copyTable(*m_rows); });
+    auto *csv = new QPushButton(QStringLiteral("CSVで保存"), this);
+    connect(csv, &QPushButton::clicked, this,
+            [this] { saveTableCsvAs(this, *m_rows, QStringLiteral("バックテスト.csv")); });
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(copy);
+    buttons->addWidget(csv);
+    buttons->addWidget(save);
+    rightLayout->addLayout(buttons);
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_table);
     splitter->addWidget(right);
@@ -192,11 +214,35 @@ void BacktestPanel::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(progress);
+    layout->addWidget(m_conditions);
     layout->addWidget(m_summary);
     layout->addWidget(splitter, 1);
     m_bet->setCurrentIndex(int(BetType::Win));
     showReport();
     syncControls();
+}
+
+QString BacktestPanel::conditionsText() const
+{
+    return m_shownConditions.isEmpty()
+               ? QString()
+               : m_shownConditions + QStringLiteral("、実行 ") + m_shownTime;
+}
+
+void BacktestPanel::checkConditions()
+{
+    if (m_shownConditions.isEmpty())
+        return;
+    m_stale = backtestConditionsText(settings(), m_folder) != m_shownConditions;
+    QString text = QStringLiteral("条件: ") + conditionsText();
+    if (m_stale)
+        text = QStringLiteral("条件が変わりました — 実行し直してください\n") + text;
+    m_conditions->setText(text);
+    for (QWidget *w : {static_cast<QWidget *>(m_table), static_cast<QWidget *>(m_view),
+                       static_cast<QWidget *>(m_summary)})
+        w->setEnabled(!m_stale);
+    // The picture saved carries what it shows.
+    m_chart->setTitle(QStringLiteral("累積損益 — ") + conditionsText());
 }
 
 void BacktestPanel::syncControls()
@@ -274,6 +320,7 @@ void BacktestPanel::run()
         return;
     const BacktestSettings s = settings();
     const QString folder = m_folder;
+    m_runConditions = backtestConditionsText(s, folder);
     m_running = BacktestReport{};
     m_summary->setText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, s, folder](SeasonTask &task) {
@@ -298,7 +345,10 @@ void BacktestPanel::finished(bool cancelled)
     } else {
         m_report = std::move(m_running);
         m_status.clear();
+        m_shownConditions = m_runConditions;
+        m_shownTime = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         showReport();
+        checkConditions();
     }
     m_summary->setText(summaryText());
     syncControls();

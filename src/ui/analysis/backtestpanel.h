@@ -45,6 +45,11 @@ public:
     const BacktestReport &report() const { return m_report; }
     QString summaryText() const;
     QTableView *table() const { return m_table; }
+    // What the result on screen was run with, and when; empty before a run.
+    QString conditionsText() const;
+    // Greys the result, saying so, when the controls or the model no longer match its run.
+    void checkConditions();
+    bool stale() const { return m_stale; }
     QChartView *chart() const { return m_view; }
 
 Q_SIGNALS:
@@ -87,4 +92,9 @@ private:
     QValueAxis *m_profit = nullptr;
     QChartView *m_view = nullptr;
     std::map<QWidget *, QLabel *> m_captions;
+    QLabel *m_conditions = nullptr;
+    QString m_runConditions;   // of the run under way
+    QString m_shownConditions; // of the result on screen
+    QString m_shownTime;
+    bool m_stale = false;
 };

@@ -390,6 +390,7 @@ void SeasonWindow::start()
 void SeasonWindow::evaluate()
 {
     syncControls();
+    m_backtest->checkConditions(); // its result may be of another model now
     if (busy()) {
         m_evaluateAgain = true;
         return;

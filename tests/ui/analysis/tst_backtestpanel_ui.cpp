@@ -64,6 +64,24 @@ void TestBacktestPanel::playsTheFolder()
     QCOMPARE(table->model()->index(1, 5).data().toString(), QStringLiteral("600"));
     const auto *curve = qobject_cast<QLineSeries *>(panel.chart()->chart()->series().first());
     QCOMPARE(curve->points(), (QList<QPointF>{{0, 0}, {1, -200}, {2, 600}, {3, 400}}));
+    // The result says what it was run with; a change of the rule or the model greys it.
+    QVERIFY2(panel.conditionsText().startsWith(QStringLiteral("単勝、払戻率 80.0%、実÷推定 ≧ "
+                                                              "1.200、定額 200円、Harville β "
+                                                              "1.0000、")),
+             qPrintable(panel.conditionsText()));
+    QVERIFY(panel.chart()->chart()->title().contains(panel.conditionsText()));
+    QVERIFY(!panel.stale() && table->isEnabled());
+    s.rule.threshold = 1.5;
+    panel.setSettings(s);
+    QVERIFY(panel.stale() && !table->isEnabled());
+    s.rule.threshold = 1.2;
+    panel.setSettings(s);
+    QVERIFY(!panel.stale() && table->isEnabled());
+    SeasonModel model;
+    model.beta = 1.00001; // beyond the boxes' four decimals
+    panel.setModelSource([model] { return model; });
+    panel.checkConditions();
+    QVERIFY(panel.stale());
     const QString png = dir.filePath("curve.png");
     QCOMPARE(saveWidgetPng(panel.chart(), png), QString());
     QVERIFY(readAll(png).startsWith("\x89PNG"));
