@@ -48,7 +48,8 @@ struct BacktestLine
     int tickets = 0;
     qint64 staked = 0;
     qint64 returned = 0;
-    qint64 profit = 0; // cumulative, after this race
+    qint64 profit = 0;         // cumulative, after this race
+    std::optional<QDate> date; // the race's date field, when it holds one
     // A sum of yen past 64 bits: the race is not played and the back-test stops.
     bool overflow = false;
 };

@@ -5,6 +5,7 @@
 #include "ui/analysis/seasontask.h"
 #include "ui/analysis/tableexport.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -180,9 +181,14 @@ void BacktestPanel::buildControls()
     m_profit = new QValueAxis;
     m_profit->setTitleText(QStringLiteral("円"));
     m_profit->setLabelFormat(QStringLiteral("%.0f"));
+    m_dates = new QCategoryAxis;
+    m_dates->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_dates->setTitleText(QStringLiteral("日付"));
     m_chart->addAxis(m_races, Qt::AlignBottom);
+    m_chart->addAxis(m_dates, Qt::AlignBottom);
     m_chart->addAxis(m_profit, Qt::AlignLeft);
     m_curve->attachAxis(m_races);
+    m_curve->attachAxis(m_dates);
     m_curve->attachAxis(m_profit);
     m_view = new QChartView(m_chart, this);
     m_view->setRenderHint(QPainter::Antialiasing);
@@ -241,8 +247,13 @@ void BacktestPanel::checkConditions()
     for (QWidget *w : {static_cast<QWidget *>(m_table), static_cast<QWidget *>(m_view),
                        static_cast<QWidget *>(m_summary)})
         w->setEnabled(!m_stale);
-    // The picture saved carries what it shows.
-    m_chart->setTitle(QStringLiteral("累積損益 — ") + conditionsText());
+    // The picture saved carries what it shows, a line or two below the title.
+    QStringList parts = conditionsText().split(QStringLiteral("、"));
+    const qsizetype half = (parts.size() + 1) / 2;
+    m_chart->setTitle(QStringLiteral("累積損益<br>") +
+                      QStringList(parts.mid(0, half)).join(QStringLiteral("、")).toHtmlEscaped() +
+                      QStringLiteral("<br>") +
+                      QStringList(parts.mid(half)).join(QStringLiteral("、")).toHtmlEscaped());
 }
 
 void BacktestPanel::syncControls()
@@ -433,6 +444,22 @@ void BacktestPanel::showReport()
     m_races->setTickType(QValueAxis::TicksDynamic);
     m_races->setTickAnchor(0);
     m_races->setTickInterval(step);
+    // The date where each race day begins, about eight of them, under the race numbers'
+    // place when the races have dates.
+    for (const QString &label : m_dates->categoriesLabels())
+        m_dates->remove(label);
+    std::vector<std::pair<int, QDate>> days;
+    for (size_t i = 0; i < m_report.lines.size(); ++i) {
+        const std::optional<QDate> &d = m_report.lines[i].date;
+        if (d && (days.empty() || days.back().second != *d))
+            days.emplace_back(int(i + 1), *d);
+    }
+    const size_t every = std::max<size_t>(1, (days.size() + 7) / 8);
+    for (size_t k = 0; k < days.size(); k += every)
+        m_dates->append(days[k].second.toString(QStringLiteral("yyyy/MM/dd")), days[k].first);
+    m_dates->setRange(m_races->min(), m_races->max());
+    m_dates->setVisible(!days.empty());
+    m_races->setVisible(days.empty());
     m_profit->setRange(double(low), double(std::max(high, low + 100)));
     m_profit->applyNiceNumbers();
 }

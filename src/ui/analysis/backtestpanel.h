@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QCheckBox;
@@ -89,6 +90,7 @@ private:
     QChart *m_chart = nullptr;
     QLineSeries *m_curve = nullptr;
     QValueAxis *m_races = nullptr;
+    QCategoryAxis *m_dates = nullptr; // in place of the race numbers where races have dates
     QValueAxis *m_profit = nullptr;
     QChartView *m_view = nullptr;
     std::map<QWidget *, QLabel *> m_captions;

@@ -5,6 +5,7 @@
 #include "ui/analysis/backtestpanel.h"
 #include "ui/analysis/pngsave.h"
 
+#include <QCategoryAxis>
 #include <QChartView>
 #include <QLineSeries>
 #include <QSignalSpy>
@@ -64,12 +65,18 @@ void TestBacktestPanel::playsTheFolder()
     QCOMPARE(table->model()->index(1, 5).data().toString(), QStringLiteral("600"));
     const auto *curve = qobject_cast<QLineSeries *>(panel.chart()->chart()->series().first());
     QCOMPARE(curve->points(), (QList<QPointF>{{0, 0}, {1, -200}, {2, 600}, {3, 400}}));
+    // The races' dates along the curve.
+    QCategoryAxis *dates = nullptr;
+    for (QAbstractAxis *axis : panel.chart()->chart()->axes(Qt::Horizontal))
+        dates = dates ? dates : qobject_cast<QCategoryAxis *>(axis);
+    QVERIFY(dates && dates->isVisible());
+    QCOMPARE(dates->categoriesLabels(), QStringList({"2026/05/01", "2026/05/02", "2026/05/03"}));
     // The result says what it was run with; a change of the rule or the model greys it.
     QVERIFY2(panel.conditionsText().startsWith(QStringLiteral("単勝、払戻率 80.0%、実÷推定 ≧ "
                                                               "1.200、定額 200円、Harville β "
                                                               "1.0000、")),
              qPrintable(panel.conditionsText()));
-    QVERIFY(panel.chart()->chart()->title().contains(panel.conditionsText()));
+    QVERIFY(panel.chart()->chart()->title().contains(QStringLiteral("定額 200円")));
     QVERIFY(!panel.stale() && table->isEnabled());
     s.rule.threshold = 1.5;
     panel.setSettings(s);
