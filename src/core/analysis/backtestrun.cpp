@@ -141,6 +141,7 @@ BacktestReport runBacktest(const SeasonFiles &files, const BacktestSettings &set
         report.lines.push_back(std::move(line));
     }
     report.summary = backtest.summary();
+    report.breakdown = backtest.breakdown();
     return report;
 }
 

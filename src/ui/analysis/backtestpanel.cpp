@@ -217,12 +217,52 @@ void BacktestPanel::buildControls()
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
 
+    m_breakdown = new QStandardItemModel(this);
+    m_breakdown->setHorizontalHeaderLabels({QStringLiteral("区分"), QStringLiteral("範囲"),
+                                            QStringLiteral("点数"), QStringLiteral("的中"),
+                                            QStringLiteral("期待的中 (Σp)"), QStringLiteral("投資"),
+                                            QStringLiteral("払戻"), QStringLiteral("回収率")});
+    m_breakdown->setHeaderData(4, Qt::Horizontal,
+                               QStringLiteral("モデルの確率の合計です。的中がこれより少なければ、"
+                                              "その帯ではモデルが甘すぎます。"),
+                               Qt::ToolTipRole);
+    m_breakdown->setHeaderData(1, Qt::Horizontal,
+                               QStringLiteral("実オッズの帯、またはレースの中でモデルの確率が何番"
+                                              "目の券か（1 が最も確率の高い券）です。"),
+                               Qt::ToolTipRole);
+    m_breakdownView = new QTableView(this);
+    m_breakdownView->setModel(m_breakdown);
+    m_breakdownView->verticalHeader()->hide();
+    m_breakdownView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_breakdownView->horizontalHeader()->setStretchLastSection(true);
+    m_breakdownView->setAccessibleName(QStringLiteral("内訳"));
+    auto *copyBreakdown = new QPushButton(QStringLiteral("内訳をコピー"), this);
+    connect(copyBreakdown, &QPushButton::clicked, this, [this] { copyTable(*m_breakdown); });
+    auto *saveBreakdown = new QPushButton(QStringLiteral("内訳をCSVで保存"), this);
+    connect(saveBreakdown, &QPushButton::clicked, this, [this] {
+        saveTableCsvAs(this, *m_breakdown, QStringLiteral("バックテストの内訳.csv"));
+    });
+    auto *breakdownButtons = new QVBoxLayout;
+    breakdownButtons->addWidget(copyBreakdown);
+    breakdownButtons->addWidget(saveBreakdown);
+    breakdownButtons->addStretch(1);
+    auto *breakdownRow = new QWidget(this);
+    auto *breakdownLayout = new QHBoxLayout(breakdownRow);
+    breakdownLayout->setContentsMargins(0, 0, 0, 0);
+    breakdownLayout->addWidget(m_breakdownView, 1);
+    breakdownLayout->addLayout(breakdownButtons);
+    auto *vertical = new QSplitter(Qt::Vertical, this);
+    vertical->addWidget(splitter);
+    vertical->addWidget(breakdownRow);
+    vertical->setStretchFactor(0, 3);
+    vertical->setStretchFactor(1, 1);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(progress);
     layout->addWidget(m_conditions);
     layout->addWidget(m_summary);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(vertical, 1);
     m_bet->setCurrentIndex(int(BetType::Win));
     showReport();
     syncControls();
@@ -245,7 +285,7 @@ void BacktestPanel::checkConditions()
         text = QStringLiteral("条件が変わりました — 実行し直してください\n") + text;
     m_conditions->setText(text);
     for (QWidget *w : {static_cast<QWidget *>(m_table), static_cast<QWidget *>(m_view),
-                       static_cast<QWidget *>(m_summary)})
+                       static_cast<QWidget *>(m_summary), static_cast<QWidget *>(m_breakdownView)})
         w->setEnabled(!m_stale);
     // The picture saved carries what it shows, a line or two below the title.
     QStringList parts = conditionsText().split(QStringLiteral("、"));
@@ -434,6 +474,34 @@ void BacktestPanel::showReport()
             {order, file, tickets, number(l.staked), number(l.returned), number(l.profit)});
     }
     m_table->resizeColumnsToContents();
+    m_breakdown->removeRows(0, m_breakdown->rowCount());
+    const auto addBands = [&](const QString &kind, const std::vector<BacktestBand> &bands,
+                              bool ranks) {
+        for (const BacktestBand &b : bands) {
+            QString range;
+            if (ranks)
+                range = b.high == 0 ? QStringLiteral("%1位～").arg(b.low)
+                        : b.high - 1 == b.low
+                            ? QStringLiteral("%1位").arg(b.low)
+                            : QStringLiteral("%1～%2位").arg(b.low).arg(b.high - 1);
+            else
+                range = b.high == 0 ? QStringLiteral("%1倍～").arg(b.low)
+                                    : QStringLiteral("%1～%2倍").arg(b.low).arg(b.high);
+            auto *tickets = number(b.tickets);
+            tickets->setText(QString::number(b.tickets));
+            auto *hits = number(b.hits);
+            hits->setText(QString::number(b.hits));
+            m_breakdown->appendRow(
+                {new QStandardItem(kind), new QStandardItem(range), tickets, hits,
+                 new QStandardItem(QString::number(b.expected, 'f', 2)), number(b.staked),
+                 number(b.returned),
+                 new QStandardItem(b.staked > 0 ? QString::number(b.recovery() * 100, 'f', 1) + u'%'
+                                                : QString())});
+        }
+    };
+    addBands(QStringLiteral("オッズ"), m_report.breakdown.odds, false);
+    addBands(QStringLiteral("順位"), m_report.breakdown.ranks, true);
+    m_breakdownView->resizeColumnsToContents();
     m_curve->replace(curve);
     // Whole races on the axis: a tick every 1, 2, 5, 10, 20, ... races, about ten of them.
     const double races = std::max<double>(1, double(m_report.lines.size()));

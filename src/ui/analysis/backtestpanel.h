@@ -46,6 +46,8 @@ public:
     const BacktestReport &report() const { return m_report; }
     QString summaryText() const;
     QTableView *table() const { return m_table; }
+    // By odds band and by the model's rank of the ticket.
+    QStandardItemModel *breakdownTable() const { return m_breakdown; }
     // What the result on screen was run with, and when; empty before a run.
     QString conditionsText() const;
     // Greys the result, saying so, when the controls or the model no longer match its run.
@@ -95,6 +97,8 @@ private:
     QChartView *m_view = nullptr;
     std::map<QWidget *, QLabel *> m_captions;
     QLabel *m_conditions = nullptr;
+    QStandardItemModel *m_breakdown = nullptr;
+    QTableView *m_breakdownView = nullptr;
     QString m_runConditions;   // of the run under way
     QString m_shownConditions; // of the result on screen
     QString m_shownTime;

@@ -9,6 +9,7 @@
 #include <QChartView>
 #include <QLineSeries>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +72,13 @@ void TestBacktestPanel::playsTheFolder()
         dates = dates ? dates : qobject_cast<QCategoryAxis *>(axis);
     QVERIFY(dates && dates->isVisible());
     QCOMPARE(dates->categoriesLabels(), QStringList({"2026/05/01", "2026/05/02", "2026/05/03"}));
+    // The breakdown: the winner at odds 9999.9 in the last band, each the model's rank 1.
+    QStandardItemModel *bands = panel.breakdownTable();
+    QCOMPARE(bands->rowCount(), 15);
+    QCOMPARE(bands->index(6, 1).data().toString(), QStringLiteral("100倍～"));
+    QCOMPARE(bands->index(6, 2).data().toString(), QStringLiteral("3"));
+    QCOMPARE(bands->index(6, 3).data().toString(), QStringLiteral("1"));
+    QCOMPARE(bands->index(6, 7).data().toString(), QStringLiteral("166.7%"));
     // The result says what it was run with; a change of the rule or the model greys it.
     QVERIFY2(panel.conditionsText().startsWith(QStringLiteral("単勝、払戻率 80.0%、実÷推定 ≧ "
                                                               "1.200、定額 200円、Harville β "
