@@ -150,6 +150,10 @@ void BacktestPanel::buildControls()
 
     m_summary = new QLabel(this);
     m_summary->setWordWrap(true);
+    m_summary->setToolTip(QStringLiteral(
+        "回収率: 払戻 ÷ 投資。100% を超えれば利益です。\n"
+        "最大ドローダウン: 累積損益がそれまでの最高からいちばん大きく下がった額です。\n"
+        "最長連敗: 投資より払戻が少なかったレースが続いた最長の数です。"));
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_rows = new QStandardItemModel(this);

@@ -223,6 +223,11 @@ void SeasonWindow::buildControls()
     m_fitButton = new QPushButton(QStringLiteral("当てはめ"), this);
     m_fitLabel = new QLabel(this);
     m_fitLabel->setWordWrap(true);
+    m_fitLabel->setToolTip(QStringLiteral(
+        "値 ± 標準誤差: 標準誤差が小さいほど値は確かです。\n"
+        "対数尤度: 当てはめ前と後。後が大きい（0 に近い）ほど結果をよく説明しています。\n"
+        "検証: 当てはめに使わなかったレースでの対数尤度。当てはめ前より下がるなら過学習の"
+        "疑いがあります。"));
     m_fitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_defaultsButton = new QPushButton(QStringLiteral("分析の既定にする"), this);
     m_defaultsButton->setToolTip(
