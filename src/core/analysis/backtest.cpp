@@ -133,11 +133,17 @@ BacktestLine Backtest::add(const BacktestRace &race)
     int hits = 0;
     int fromOdds = 0;
     BacktestBreakdown breakdown = m_breakdown;
-    std::vector<double> byProbability; // descending, for the ranks
+    // The model's most probable tickets, descending: ranks past the last band's start need
+    // no more than that they are past it.
+    constexpr size_t Ranked = 50;
+    std::vector<double> byProbability;
     if (!bought.empty()) {
         for (const BacktestTicket &t : race.tickets)
             byProbability.push_back(t.probability);
-        std::sort(byProbability.begin(), byProbability.end(), std::greater<>());
+        const size_t keep = std::min(Ranked, byProbability.size());
+        std::partial_sort(byProbability.begin(), byProbability.begin() + ptrdiff_t(keep),
+                          byProbability.end(), std::greater<>());
+        byProbability.resize(keep);
     }
     for (size_t i = 0; i < bought.size(); ++i) {
         if (stake[i] <= 0)
@@ -146,7 +152,7 @@ BacktestLine Backtest::add(const BacktestRace &race)
         if (!addTo(&line.staked, stake[i]))
             return overflow();
         const bool won = race.winners.contains(bought[i].ticket);
-        // 1 + the tickets the model gives more.
+        // 1 + the tickets the model gives more (more than Ranked: Ranked + 1 will do).
         const int rank = 1 + int(std::lower_bound(byProbability.begin(), byProbability.end(),
                                                   bought[i].probability, std::greater<>()) -
                                  byProbability.begin());
