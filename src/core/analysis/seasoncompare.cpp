@@ -34,10 +34,10 @@ SeasonComparison compareSeason(const std::vector<SeasonRace> &races, const FitOp
         ++withResult;
         split += !race.own.empty() && !race.market.empty() ? 1 : 0;
     }
-    const bool benter = split > 0 && 2 * split >= withResult;
-    const SeasonColumns columns = benter ? seasonColumns(races) : SeasonColumns();
+    const bool ownMarket = split > 0 && 2 * split >= withResult;
+    const SeasonColumns columns = ownMarket ? seasonColumns(races) : SeasonColumns();
     out.unused = columns.unused;
-    const SeasonLogit logit = seasonLogit(races, benter, columns.used);
+    const SeasonLogit logit = seasonLogit(races, ownMarket, columns.used);
     const HoldoutSplit parts = splitByDate(logit.dates, options.holdout);
     out.excluded = logit.excluded;
     out.undated = parts.undated;
@@ -51,7 +51,7 @@ SeasonComparison compareSeason(const std::vector<SeasonRace> &races, const FitOp
     std::vector<std::pair<QString, FitModel>> listed = {
         {QStringLiteral("support"), FitModel::Harville},
         {QStringLiteral("discount"), FitModel::Discount}};
-    if (benter) {
+    if (ownMarket) {
         listed.emplace_back(QStringLiteral("market"), FitModel::Market);
         listed.emplace_back(QStringLiteral("own"), FitModel::Own);
         listed.emplace_back(QStringLiteral("combined"), FitModel::Combined);

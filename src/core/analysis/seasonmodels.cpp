@@ -154,17 +154,17 @@ HoldoutSplit splitByDate(const std::vector<QDate> &dates, double fraction)
     return split;
 }
 
-SeasonLogit seasonLogit(const std::vector<SeasonRace> &races, bool benter,
+SeasonLogit seasonLogit(const std::vector<SeasonRace> &races, bool ownMarket,
                         const std::vector<QString> &columns)
 {
     SeasonLogit out;
-    out.benter.k = int(columns.size()) + 2;
+    out.ownMarket.k = int(columns.size()) + 2;
     out.columns = int(columns.size());
     std::vector<int> rowOf;
     std::vector<double> supportRows;
-    std::vector<double> benterRows;
+    std::vector<double> ownMarketRows;
     std::array<int, 3> supportPlaced{};
-    std::array<int, 3> benterPlaced{};
+    std::array<int, 3> ownMarketPlaced{};
     std::vector<std::vector<double>> columnShares(columns.size());
     for (size_t i = 0; i < races.size(); ++i) {
         const SeasonRace &race = races[i];
@@ -182,7 +182,7 @@ SeasonLogit seasonLogit(const std::vector<SeasonRace> &races, bool benter,
             supportRows.push_back(std::log(shares[r]));
         }
         bool fine = placedRows(rowOf, race.result, &supportPlaced);
-        if (fine && benter) {
+        if (fine && ownMarket) {
             fine = !race.own.empty() && !race.market.empty();
             for (size_t c = 0; c < columns.size() && fine; ++c) {
                 const ColumnScores *found = findColumn(race, columns[c]);
@@ -191,10 +191,10 @@ SeasonLogit seasonLogit(const std::vector<SeasonRace> &races, bool benter,
                     columnShares[c] = positiveShares(found->scores);
             }
         }
-        if (fine && benter) {
+        if (fine && ownMarket) {
             const std::vector<double> own = positiveShares(race.own);
             const std::vector<double> market = positiveShares(race.market);
-            benterRows.clear();
+            ownMarketRows.clear();
             rowOf.assign(own.size(), -1);
             int count = 0;
             for (size_t r = 1; r < own.size(); ++r) {
@@ -205,19 +205,19 @@ SeasonLogit seasonLogit(const std::vector<SeasonRace> &races, bool benter,
                     continue;
                 rowOf[r] = count++;
                 for (const auto &c : columnShares)
-                    benterRows.push_back(std::log(c[r]));
-                benterRows.push_back(std::log(own[r]));
-                benterRows.push_back(std::log(market[r]));
+                    ownMarketRows.push_back(std::log(c[r]));
+                ownMarketRows.push_back(std::log(own[r]));
+                ownMarketRows.push_back(std::log(market[r]));
             }
-            fine = placedRows(rowOf, race.result, &benterPlaced);
+            fine = placedRows(rowOf, race.result, &ownMarketPlaced);
         }
         if (!fine) {
             ++out.excluded;
             continue;
         }
         out.support.add(supportRows, supportPlaced, race.result.placeCount);
-        if (benter)
-            out.benter.add(benterRows, benterPlaced, race.result.placeCount);
+        if (ownMarket)
+            out.ownMarket.add(ownMarketRows, ownMarketPlaced, race.result.placeCount);
         out.source.push_back(int(i));
         out.dates.push_back(race.date);
     }
@@ -346,7 +346,7 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
         start = {0.5, 0.5};
         break;
     }
-    const LogitData d = logit.benter.project(keep);
+    const LogitData d = logit.ownMarket.project(keep);
     const int k = d.k;
     const LogitFit o = fitLogit(d, use, 0, 3, start);
     if (o.problem != LogitProblem::None)
@@ -363,7 +363,7 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
                               model == FitModel::Columns && j < c});
     // The baseline: the share itself for market and own; the own share alone (alpha 1,
     // gamma 0) on the same runners for combined and columns.
-    const LogitData own = logit.benter.project({model == FitModel::Market ? c + 1 : c});
+    const LogitData own = logit.ownMarket.project({model == FitModel::Market ? c + 1 : c});
     fit.before = logitValue(own, use, {1}, 0, 3).loglik;
     fit.after = logitValue(d, use, o.theta, 0, 3).loglik;
     fit.brier = brierSum(d, use, o.theta) / double(use.size());

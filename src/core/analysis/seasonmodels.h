@@ -33,18 +33,18 @@ struct HoldoutSplit
 HoldoutSplit splitByDate(const std::vector<QDate> &dates, double fraction);
 
 // The races a set of models can all take. support: log support share per runner with one
-// (k 1). benter, when asked: per runner with positive own, market and used column shares the
+// (k 1). ownMarket, when asked: per runner with positive own, market and used column shares the
 // logs of the used columns' shares, then of the own share, then of the market share.
 struct SeasonLogit
 {
     LogitData support;
-    LogitData benter;
+    LogitData ownMarket;
     int columns = 0;
     std::vector<int> source; // the season's race of every logit race
     std::vector<QDate> dates;
     int excluded = 0; // documents read that are not among them
 };
-SeasonLogit seasonLogit(const std::vector<SeasonRace> &races, bool benter,
+SeasonLogit seasonLogit(const std::vector<SeasonRace> &races, bool ownMarket,
                         const std::vector<QString> &columns);
 
 // Fits the model on the races fit (indexes into the logit's races) and evaluates it on held.
