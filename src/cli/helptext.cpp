@@ -206,21 +206,47 @@ QList<CommandHelp> makeCommands()
         {ModelOption, LambdaOption, RhoOption, BetaOption, combineOption(SeeFit), AlphaOption,
          GammaOption},
         {}};
+    const OptionHelp HoldoutOption{
+        QStringLiteral("--holdout F"),
+        QStringLiteral("0 < F < 1: hold out the latest whole dates until they reach F of the "
+                       "dated races (undated races are never held out: undated TAB N) and add "
+                       "the held-out log-likelihood")};
+    const OptionHelp RobustOption{
+        QStringLiteral("--robust"),
+        QStringLiteral("standard errors clustered by race instead of the model's (first line "
+                       "se TAB robust)")};
     commands << CommandHelp{
         QStringLiteral("fit"),
-        {QStringLiteral("fit PATH... [--model harville|discount|combined] [--holdout F]")},
+        {QStringLiteral("fit PATH... [--model harville|discount|combined|columns] [--holdout F] "
+                        "[--robust]")},
         {QStringLiteral("Fit the model to the results of the documents by maximum likelihood: "
                         "races, excluded, a line per parameter NAME TAB VALUE TAB STANDARD ERROR "
                         "(harville beta; discount beta, lambda, rho; combined alpha, gamma), "
-                        "loglik TAB BEFORE TAB AFTER."),
+                        "loglik TAB BEFORE TAB AFTER. With a holdout, holdout TAB N TAB BEFORE "
+                        "TAB AFTER for the races held out."),
+         QStringLiteral("columns: one exponent per own column (by its header; a column fewer "
+                        "than half of the documents have is listed unused TAB NAME TAB N), "
+                        "column TAB NAME TAB VALUE TAB SE lines, then gamma for the market."),
          SeasonPaths},
-        {{QStringLiteral("--model harville|discount|combined"),
+        {{QStringLiteral("--model harville|discount|combined|columns"),
           QStringLiteral("the model to fit (default harville); combined fits the alpha and "
                          "gamma of own^alpha x market^gamma, the win probabilities that season "
-                         "--combine --alpha A --gamma G evaluates")},
-         {QStringLiteral("--holdout F"),
-          QStringLiteral("0 < F < 1: fit on the earliest races by date and add holdout TAB N "
-                         "TAB BEFORE TAB AFTER for the latest F of them")}},
+                         "--combine --alpha A --gamma G evaluates; columns fits one exponent "
+                         "per own column and gamma for the market")},
+         HoldoutOption,
+         RobustOption},
+        {}};
+    commands << CommandHelp{
+        QStringLiteral("compare"),
+        {QStringLiteral("compare PATH... [--holdout F] [--robust]")},
+        {QStringLiteral("Fit every model the documents allow on the races all of them can take: "
+                        "races, excluded, then model TAB NAME TAB K TAB LOGLIK TAB AIC TAB BRIER "
+                        "(with --holdout also the held-out LOGLIK) for support, discount, "
+                        "market, own, combined and columns, a line param TAB MODEL TAB NAME TAB "
+                        "VALUE TAB SE per parameter, and likelihood-ratio tests lr TAB SMALL TAB "
+                        "LARGE TAB STAT TAB DF TAB P of the nested pairs."),
+         SeasonPaths},
+        {HoldoutOption, RobustOption},
         {}};
     return commands;
 }
@@ -228,8 +254,9 @@ QList<CommandHelp> makeCommands()
 QString exitStatus(const CommandHelp *command)
 {
     const bool all = !command;
-    const bool seasonal =
-        all || command->name == QLatin1String("season") || command->name == QLatin1String("fit");
+    const bool seasonal = all || command->name == QLatin1String("season") ||
+                          command->name == QLatin1String("fit") ||
+                          command->name == QLatin1String("compare");
     const bool analysis = all || command->name == QLatin1String("exotics") ||
                           command->name == QLatin1String("stakes") ||
                           command->name == QLatin1String("backtest");
@@ -237,8 +264,9 @@ QString exitStatus(const CommandHelp *command)
     if (analysis)
         failures += QStringLiteral(" or the document cannot be analysed for the bet type");
     if (seasonal)
-        failures += all ? QStringLiteral(" (season, fit: no race has a result, or the fit fails)")
-                        : QStringLiteral(", no race has a result, or the fit fails");
+        failures +=
+            all ? QStringLiteral(" (season, fit, compare: no race has a result, or the fit fails)")
+                : QStringLiteral(", no race has a result, or the fit fails");
     return QStringLiteral("Exit status: 0 done, 1 %1, 2 wrong usage.").arg(failures);
 }
 

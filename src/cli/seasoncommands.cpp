@@ -1,13 +1,15 @@
 #include "cli/seasoncommands.h"
 
 #include "cli/arguments.h"
+#include "cli/comparecommands.h"
+#include "cli/seasonoutput.h"
+#include "core/analysis/seasoncompare.h"
 
 #include "core/analysis/combinations.h"
 #include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -27,7 +29,7 @@ struct Options
     QStringList paths;
     SeasonModel model;
     FitModel fitModel = FitModel::Harville;
-    double holdout = 0;
+    FitOptions fitOptions;
 };
 
 // Empty text = the arguments are fine.
@@ -35,6 +37,7 @@ QString parse(const QStringList &args, Options *o)
 {
     o->command = args.first();
     const bool fit = o->command == QLatin1String("fit");
+    const bool compare = o->command == QLatin1String("compare");
     std::set<QString> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (takePaths(args, i, &o->paths))
@@ -42,13 +45,14 @@ QString parse(const QStringList &args, Options *o)
         const QString &arg = args.at(i);
         static const QStringList forSeason = {"--model",   "--lambda", "--rho",  "--beta",
                                               "--combine", "--alpha",  "--gamma"};
-        static const QStringList forFit = {"--model", "--holdout"};
-        if (!(fit ? forFit : forSeason).contains(arg))
+        static const QStringList forFit = {"--model", "--holdout", "--robust"};
+        static const QStringList forCompare = {"--holdout", "--robust"};
+        if (!(fit ? forFit : compare ? forCompare : forSeason).contains(arg))
             return QStringLiteral("unknown option '%1' for %2").arg(quotedText(arg), o->command);
         if (!seen.insert(arg).second)
             return QStringLiteral("%1 given twice").arg(arg);
-        if (arg == QLatin1String("--combine")) {
-            o->model.combine = true;
+        if (arg == QLatin1String("--combine") || arg == QLatin1String("--robust")) {
+            (arg == QLatin1String("--robust") ? o->fitOptions.robust : o->model.combine) = true;
             continue;
         }
         if (++i >= args.size())
@@ -58,7 +62,10 @@ QString parse(const QStringList &args, Options *o)
         if (arg == QLatin1String("--model")) {
             const std::optional<OrderModel> order = orderModelFromName(value);
             const std::optional<FitModel> fitted = fitModelFromName(value);
-            if (fit ? !fitted || value == QLatin1String("normal") : !order)
+            const bool fittable =
+                fitted && (*fitted == FitModel::Harville || *fitted == FitModel::Discount ||
+                           *fitted == FitModel::Combined || *fitted == FitModel::Columns);
+            if (fit ? !fittable : !order)
                 return QStringLiteral("unknown model '%1'").arg(quotedText(value));
             if (fit)
                 o->fitModel = *fitted;
@@ -87,7 +94,7 @@ QString parse(const QStringList &args, Options *o)
         else if (arg == QLatin1String("--gamma"))
             o->model.gamma = v;
         else
-            o->holdout = v;
+            o->fitOptions.holdout = v;
     }
     if (o->paths.isEmpty())
         return QStringLiteral("%1 needs a document or a folder").arg(o->command);
@@ -104,21 +111,6 @@ QString parse(const QStringList &args, Options *o)
         return QStringLiteral("--beta does not apply with --combine (alpha and gamma take its "
                               "place)");
     return QString();
-}
-
-// printf's "%.Nf" (std::to_chars promises the same digits).
-void appendFixed(QByteArray &out, double value, int decimals)
-{
-    char buffer[400];
-    const auto r =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    out.append(buffer, r.ptr - buffer);
-}
-
-// Every field on one line, whatever a file name or a reader's message holds.
-QByteArray field(const QString &text)
-{
-    return escapedName(text).toUtf8();
 }
 
 // The documents of the paths; a path that does not exist fails the run.
@@ -139,6 +131,34 @@ void appendDuplicates(QByteArray &out, const SeasonFiles &files)
         out += "duplicates\t" + QByteArray::number(files.duplicates) + '\n';
 }
 
+// The documents read for a fit (only their numbers kept), and the lines of those that cannot
+// take part, with why, and of the duplicates.
+// needOwn: the model takes own columns, and a document without them is listed too.
+std::vector<SeasonRace> readForFit(const SeasonFiles &files, bool split, bool columns, bool needOwn,
+                                   QByteArray *head)
+{
+    std::vector<SeasonRace> races;
+    for (const QString &file : files.files) {
+        SeasonRace race = readSeasonRace(files, file, split, columns);
+        if (!race.counts()) {
+            QString reason = exclusionWord(race.result.exclusion, race.result);
+            if (race.result.exclusion == Exclusion::Unreadable)
+                reason += QStringLiteral(": ") + race.unreadable;
+            *head += lineField(file) + "\t-\t" + lineField(reason) + '\n';
+        } else if (needOwn && race.own.empty()) {
+            *head += lineField(file) + "\t-\t" + lineField(exclusionWord(Exclusion::NoOwnColumns)) +
+                     '\n';
+        }
+        race.file.clear();
+        race.title.clear();
+        race.dateText.clear();
+        race.unreadable.clear();
+        races.push_back(std::move(race));
+    }
+    appendDuplicates(*head, files);
+    return races;
+}
+
 CommandOutcome season(const Options &o)
 {
     SeasonFiles files;
@@ -150,12 +170,12 @@ CommandOutcome season(const Options &o)
         // The market's columns always: its favourite is counted beside the model's.
         const SeasonRace race = readSeasonRace(files, file, true);
         const RaceEvaluation e = evaluator.add(race);
-        out += field(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
+        out += lineField(file) + '\t' + QByteArray::number(race.runnerCount) + '\t';
         if (e.exclusion != Exclusion::None) {
             QString reason = exclusionWord(e.exclusion, race.result);
             if (e.exclusion == Exclusion::Unreadable)
                 reason += QStringLiteral(": ") + race.unreadable;
-            out += "-\t" + field(reason) + '\n';
+            out += "-\t" + lineField(reason) + '\n';
             continue;
         }
         out += race.result.text().toLatin1() + '\t';
@@ -191,62 +211,41 @@ CommandOutcome season(const Options &o)
     return {CommandOutcome::Done, out, {}, {}};
 }
 
-// printf's "%.9g": nine significant digits, so that small values keep their precision.
-void appendSignificant(QByteArray &out, double value)
-{
-    char buffer[64];
-    const int n = std::snprintf(buffer, sizeof buffer, "%.9g", value);
-    out.append(buffer, n);
-}
-
 CommandOutcome fit(const Options &o)
 {
     SeasonFiles files;
     if (std::optional<CommandOutcome> missing = documents(o, &files))
         return *missing;
-    std::vector<SeasonRace> races;
-    QByteArray excluded; // the documents that cannot take part, with why
-    for (const QString &file : files.files) {
-        SeasonRace race = readSeasonRace(files, file, o.fitModel == FitModel::Combined);
-        if (!race.counts()) {
-            QString reason = exclusionWord(race.result.exclusion, race.result);
-            if (race.result.exclusion == Exclusion::Unreadable)
-                reason += QStringLiteral(": ") + race.unreadable;
-            excluded += field(file) + "\t-\t" + field(reason) + '\n';
-        } else if (o.fitModel == FitModel::Combined && race.own.empty()) {
-            excluded +=
-                field(file) + "\t-\t" + field(exclusionWord(Exclusion::NoOwnColumns)) + '\n';
-        }
-        // Only the numbers are kept.
-        race.file.clear();
-        race.title.clear();
-        race.dateText.clear();
-        race.unreadable.clear();
-        races.push_back(std::move(race));
-    }
-    const SeasonFit fit = fitSeason(races, o.fitModel, o.holdout);
-    QByteArray head = excluded;
-    appendDuplicates(head, files);
+    QByteArray head;
+    const bool columns = o.fitModel == FitModel::Columns;
+    const bool split = columns || o.fitModel == FitModel::Combined;
+    const std::vector<SeasonRace> races = readForFit(files, split, columns, split, &head);
+    const SeasonFit fit = fitSeason(races, o.fitModel, o.fitOptions);
     if (!fit.ok())
         return {CommandOutcome::BadInput, head, {}, fit.problemWord()};
-    QByteArray out = head;
+    QByteArray out = fit.robust ? QByteArray("se\trobust\n") + head : head;
     out += "races\t" + QByteArray::number(fit.races) + '\n';
     out += "excluded\t" + QByteArray::number(fit.excluded) + '\n';
+    if (o.fitOptions.holdout > 0)
+        out += "undated\t" + QByteArray::number(fit.undated) + '\n';
+    if (fit.model == FitModel::Columns)
+        for (const auto &[name, count] : fit.unused)
+            out += "unused\t" + lineField(name) + '\t' + QByteArray::number(count) + '\n';
     for (const FitValue &v : fit.values) {
-        out += v.name.toLatin1() + '\t';
-        appendSignificant(out, v.value);
+        out += (v.column ? "column\t" + lineField(v.name) : v.name.toLatin1()) + '\t';
+        appendFitNumber(out, v.value);
         out += '\t';
-        appendSignificant(out, v.error);
+        appendFitNumber(out, v.error);
         out += '\n';
     }
     for (const FitWarning &w : fit.warnings)
-        out += "warning\t" + w.name.toLatin1() + '\t' + w.text.toLatin1() + '\n';
+        out += "warning\t" + lineField(w.name) + '\t' + w.text.toLatin1() + '\n';
     out += "loglik\t";
     appendFixed(out, fit.before, 6);
     out += '\t';
     appendFixed(out, fit.after, 6);
     out += '\n';
-    if (o.holdout > 0) {
+    if (o.fitOptions.holdout > 0) {
         out += "holdout\t" + QByteArray::number(fit.holdoutRaces) + '\t';
         appendFixed(out, fit.holdoutBefore, 6);
         out += '\t';
@@ -256,11 +255,28 @@ CommandOutcome fit(const Options &o)
     return {CommandOutcome::Done, out, {}, {}};
 }
 
+CommandOutcome compare(const Options &o)
+{
+    SeasonFiles files;
+    if (std::optional<CommandOutcome> missing = documents(o, &files))
+        return *missing;
+    QByteArray head;
+    const std::vector<SeasonRace> races = readForFit(files, true, true, false, &head);
+    const SeasonComparison c = compareSeason(races, o.fitOptions);
+    if (!c.ok()) {
+        SeasonFit why;
+        why.problem = c.problem;
+        return {CommandOutcome::BadInput, head, {}, why.problemWord()};
+    }
+    return {CommandOutcome::Done, comparisonText(c, head), {}, {}};
+}
+
 } // namespace
 
 bool isSeasonCommand(const QString &command)
 {
-    return command == QLatin1String("season") || command == QLatin1String("fit");
+    return command == QLatin1String("season") || command == QLatin1String("fit") ||
+           command == QLatin1String("compare");
 }
 
 CommandOutcome runSeasonCommand(const QStringList &args)
@@ -269,5 +285,7 @@ CommandOutcome runSeasonCommand(const QStringList &args)
     const QString problem = parse(args, &o);
     if (!problem.isEmpty())
         return usageMistake(problem);
+    if (o.command == QLatin1String("compare"))
+        return compare(o);
     return o.command == QLatin1String("season") ? season(o) : fit(o);
 }

@@ -720,8 +720,8 @@ void TestCli::analysisLimits()
 void TestCli::helpMatchesManual_data()
 {
     QTest::addColumn<QString>("command"); // empty: the desktop program
-    for (const char *command :
-         {"recalc", "quinella", "cells", "exotics", "stakes", "backtest", "season", "fit"})
+    for (const char *command : {"recalc", "quinella", "cells", "exotics", "stakes", "backtest",
+                                "season", "fit", "compare"})
         QTest::newRow(command) << QString::fromLatin1(command);
     QTest::newRow("kirrel") << QString();
 }

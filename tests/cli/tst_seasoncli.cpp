@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void namesAndRepeats();
     void failures_data();
     void failures();
+    void compareLines();
     void combinedWinProbabilities_data();
     void combinedWinProbabilities();
 
@@ -116,9 +118,8 @@ void TestSeasonCli::seasonLines()
              ""}));
     QCOMPARE(lines.size(), 20);
 
-    const Run fit = cli({QStringLiteral("fit"), m_dir.filePath(QStringLiteral("decided")), one,
-                         QStringLiteral("--model"), QStringLiteral("discount"),
-                         QStringLiteral("--holdout"), QStringLiteral("0.2")});
+    const Run fit = cli({QStringLiteral("fit"), m_dir.filePath(QStringLiteral("decided")),
+                         QStringLiteral("--model"), QStringLiteral("discount")});
     QCOMPARE(fit.exitCode, 1); // the stakes decide the first two places
     QCOMPARE(fit.err, QStringLiteral("kirrel-cli: separation: one column decides every race\n"));
 }
@@ -244,6 +245,20 @@ void TestSeasonCli::failures_data()
         << 1
         << "kirrel-cli: @/one/sub/a.csv: the combined model needs own columns (a positive "
            "weight, not 投票金)";
+    QTest::newRow("compare: holdout of everything")
+        << QStringList{"compare", "@", "--holdout", "1"} << 2
+        << "kirrel-cli: bad number '1' for --holdout";
+    QTest::newRow("compare: no path") << QStringList{"compare", "--robust"} << 2
+                                      << "kirrel-cli: compare needs a document or a folder";
+    QTest::newRow("compare: a model") << QStringList{"compare", "@", "--model", "own"} << 2
+                                      << "kirrel-cli: unknown option '--model' for compare";
+    QTest::newRow("compare: one date held out")
+        << QStringList{"compare", "@/decided", "--holdout", "0.2"} << 1
+        << "kirrel-cli: too few races to hold some out";
+    QTest::newRow("columns without own columns")
+        << QStringList{"fit", "@/one", "--model", "columns"} << 1
+        << "kirrel-cli: no race with a result and own, "
+           "market and column shares";
     QTest::newRow("option of the other command") << QStringList{"fit", "@", "--beta", "1"} << 2
                                                  << "kirrel-cli: unknown option '--beta' for fit";
 }
@@ -266,6 +281,63 @@ void TestSeasonCli::failures()
         QVERIFY(r.out.contains(m_dir.path() + QStringLiteral("/none/x.csv\t")));
     else if (args.contains(QStringLiteral("combined")))
         QVERIFY(r.out.contains(QStringLiteral("/sub/a.csv\t-\tno own columns\n")));
+}
+
+void TestSeasonCli::compareLines()
+{
+    // Two own columns and the odds over 40 races on 8 dates; the favourite by the first column
+    // wins more often than by the odds.
+    const QDir dir(m_dir.filePath(QStringLiteral("columns")));
+    QVERIFY(dir.mkpath(QStringLiteral(".")));
+    for (int i = 0; i < 40; ++i) {
+        QString text = QStringLiteral("縦枠,横枠,R,2024/06/%1,予想,控除,投票\r\n6,3,a,b,%2,85,1\r\n"
+                                      "番,枠,名,順位,オッズ,当選金,人気,単勝,速さ,血統\r"
+                                      "…,…,…,…,…,…,比率→,-1,1,1")
+                           .arg(i % 8 + 1, 2, 10, QChar(u'0'))
+                           .arg(i % 3 == 0 ? QStringLiteral("1-2-3") : QStringLiteral("2-1-4"));
+        for (int r = 1; r <= 6; ++r)
+            text += QStringLiteral("\r%1,,,,,,,%2,%3,%4")
+                        .arg(r)
+                        .arg(r + (i + r) % 4)
+                        .arg((r == 2 ? 40 : 10) + i % 5)
+                        .arg(5 + (i * r) % 7);
+        QVERIFY(writeAll(dir.filePath(QStringLiteral("%1.csv").arg(i, 2, 10, QChar(u'0'))),
+                         Cp932::encode(text + QStringLiteral("\r\n")).bytes));
+    }
+    const Run c = cli({QStringLiteral("compare"), dir.path(), QStringLiteral("--robust"),
+                       QStringLiteral("--holdout"), QStringLiteral("0.25")});
+    QCOMPARE(c.exitCode, 0);
+    const QStringList lines = c.out.split(u'\n');
+    QCOMPARE(lines.mid(0, 4),
+             QStringList({"se\trobust", "races\t30", "excluded\t0", "undated\t0"}));
+    QStringList models;
+    for (const QString &line : lines.mid(4, 6)) {
+        const QStringList f = line.split(u'\t');
+        QCOMPARE(f.size(), 7); // with the held-out log-likelihood
+        QCOMPARE(f[0], QStringLiteral("model"));
+        models << f[1];
+        // AIC = 2K − 2 LOGLIK
+        QVERIFY(std::fabs(f[4].toDouble() - (2 * f[2].toDouble() - 2 * f[3].toDouble())) < 2e-6);
+    }
+    QCOMPARE(models, QStringList({"support", "discount", "market", "own", "combined", "columns"}));
+    const qsizetype columnsAt =
+        lines.indexOf(QRegularExpression(QStringLiteral("^param\tcolumns\t.*")));
+    QCOMPARE(lines.mid(columnsAt, 3).join(u'|').count(QStringLiteral("param\tcolumns\t")), 3);
+    QVERIFY(
+        lines.contains(QRegularExpression(QStringLiteral("^lr\tmarket\tcolumns\t[^\t]+\t2\t.*"))));
+    // fit --model columns prints the same values and errors.
+    const Run f = cli({QStringLiteral("fit"), dir.path(), QStringLiteral("--model"),
+                       QStringLiteral("columns"), QStringLiteral("--robust"),
+                       QStringLiteral("--holdout"), QStringLiteral("0.25")});
+    QCOMPARE(f.exitCode, 0);
+    const QStringList fitLines = f.out.split(u'\n');
+    QCOMPARE(fitLines.mid(0, 4), lines.mid(0, 4));
+    for (int i = 0; i < 3; ++i) {
+        QString expected = lines[columnsAt + i].section(u'\t', 2);
+        if (i < 2)
+            expected.prepend(QStringLiteral("column\t"));
+        QCOMPARE(fitLines[4 + i], expected);
+    }
 }
 
 void TestSeasonCli::combinedWinProbabilities_data()

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -94,6 +95,31 @@ std::vector<qint64> Backtest::stakes(const std::vector<BacktestTicket> &bought) 
     return out;
 }
 
+std::vector<BacktestBand> BacktestBreakdown::bands(const std::vector<double> &starts)
+{
+    std::vector<BacktestBand> out;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        BacktestBand b;
+        b.low = starts[i];
+        b.high = i + 1 < starts.size() ? starts[i + 1] : 0;
+        out.push_back(b);
+    }
+    return out;
+}
+
+namespace {
+
+// The band a value falls in: the last whose start it reaches (the first below every start).
+BacktestBand &bandOf(std::vector<BacktestBand> &bands, double value)
+{
+    size_t i = 0;
+    while (i + 1 < bands.size() && value >= bands[i + 1].low)
+        ++i;
+    return bands[i];
+}
+
+} // namespace
+
 BacktestLine Backtest::add(const BacktestRace &race)
 {
     BacktestLine line;
@@ -106,13 +132,40 @@ BacktestLine Backtest::add(const BacktestRace &race)
     const std::vector<qint64> stake = stakes(bought);
     int hits = 0;
     int fromOdds = 0;
+    BacktestBreakdown breakdown = m_breakdown;
+    // The model's most probable tickets, descending: ranks past the last band's start need
+    // no more than that they are past it.
+    constexpr size_t Ranked = 50;
+    std::vector<double> byProbability;
+    if (!bought.empty()) {
+        for (const BacktestTicket &t : race.tickets)
+            byProbability.push_back(t.probability);
+        const size_t keep = std::min(Ranked, byProbability.size());
+        std::partial_sort(byProbability.begin(), byProbability.begin() + ptrdiff_t(keep),
+                          byProbability.end(), std::greater<>());
+        byProbability.resize(keep);
+    }
     for (size_t i = 0; i < bought.size(); ++i) {
         if (stake[i] <= 0)
             continue;
         ++line.tickets;
         if (!addTo(&line.staked, stake[i]))
             return overflow();
-        if (!race.winners.contains(bought[i].ticket))
+        const bool won = race.winners.contains(bought[i].ticket);
+        // 1 + the tickets the model gives more (more than Ranked: Ranked + 1 will do).
+        const int rank = 1 + int(std::lower_bound(byProbability.begin(), byProbability.end(),
+                                                  bought[i].probability, std::greater<>()) -
+                                 byProbability.begin());
+        BacktestBand *bands[2] = {&bandOf(breakdown.odds, bought[i].odds),
+                                  &bandOf(breakdown.ranks, rank)};
+        for (BacktestBand *b : bands) {
+            ++b->tickets;
+            b->hits += won ? 1 : 0;
+            b->expected += bought[i].probability;
+            if (!addTo(&b->staked, stake[i]))
+                return overflow();
+        }
+        if (!won)
             continue;
         ++hits;
         qint64 back = 0;
@@ -126,6 +179,9 @@ BacktestLine Backtest::add(const BacktestRace &race)
         }
         if (!addTo(&line.returned, back))
             return overflow();
+        for (BacktestBand *b : bands)
+            if (!addTo(&b->returned, back))
+                return overflow();
     }
     BacktestSummary s = m_summary;
     ++s.races;
@@ -148,6 +204,7 @@ BacktestLine Backtest::add(const BacktestRace &race)
         s.longestLosing = std::max(s.longestLosing, m_losingRun);
     }
     m_summary = s;
+    m_breakdown = std::move(breakdown);
     m_peak = peak;
     return line;
 }

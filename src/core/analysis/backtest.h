@@ -48,7 +48,8 @@ struct BacktestLine
     int tickets = 0;
     qint64 staked = 0;
     qint64 returned = 0;
-    qint64 profit = 0; // cumulative, after this race
+    qint64 profit = 0;         // cumulative, after this race
+    std::optional<QDate> date; // the race's date field, when it holds one
     // A sum of yen past 64 bits: the race is not played and the back-test stops.
     bool overflow = false;
 };
@@ -69,6 +70,33 @@ struct BacktestSummary
     double recovery() const { return staked > 0 ? double(returned) / double(staked) : 0.0; }
 };
 
+// The tickets bought, by band of actual odds and by the model's rank of the ticket in its race
+// (1 = the most probable): tickets, hits, expected hits (Σ probability), stake and return.
+struct BacktestBand
+{
+    double low = 0;  // odds from, or the first rank
+    double high = 0; // odds below, or the last rank (0: no end)
+    int tickets = 0;
+    int hits = 0;
+    double expected = 0;
+    qint64 staked = 0;
+    qint64 returned = 0;
+
+    double recovery() const { return staked > 0 ? double(returned) / double(staked) : 0.0; }
+};
+
+struct BacktestBreakdown
+{
+    // Odds 1–2, 2–5, 5–10, 10–20, 20–50, 50–100, 100 and above.
+    std::vector<BacktestBand> odds = bands({1, 2, 5, 10, 20, 50, 100});
+    // Ranks 1, 2, 3, 4–5, 6–10, 11–20, 21–50, 51 and below.
+    std::vector<BacktestBand> ranks = bands({1, 2, 3, 4, 6, 11, 21, 51});
+
+    // Bands from each start to the next (the last without an end); for ranks the end is the
+    // next start less one.
+    static std::vector<BacktestBand> bands(const std::vector<double> &starts);
+};
+
 // The tickets the rule's threshold buys, in the order given.
 std::vector<BacktestTicket> selectedTickets(const BacktestRule &rule,
                                             const std::vector<BacktestTicket> &tickets);
@@ -86,6 +114,7 @@ public:
     // as it was and returns a line marked overflow.
     BacktestLine add(const BacktestRace &race);
     const BacktestSummary &summary() const { return m_summary; }
+    const BacktestBreakdown &breakdown() const { return m_breakdown; }
 
 private:
     // Stakes on the bought tickets, 0 for none.
@@ -93,6 +122,7 @@ private:
 
     BacktestRule m_rule;
     BacktestSummary m_summary;
+    BacktestBreakdown m_breakdown;
     qint64 m_peak = 0;
     int m_losingRun = 0;
 };

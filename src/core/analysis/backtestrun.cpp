@@ -133,6 +133,7 @@ BacktestReport runBacktest(const SeasonFiles &files, const BacktestSettings &set
     Backtest backtest(settings.rule);
     for (const size_t i : dateOrder(dated)) {
         BacktestLine line = backtest.add(counted[i].race);
+        line.date = counted[i].date;
         if (line.overflow) {
             report.overflow = line.file;
             break;
@@ -140,6 +141,7 @@ BacktestReport runBacktest(const SeasonFiles &files, const BacktestSettings &set
         report.lines.push_back(std::move(line));
     }
     report.summary = backtest.summary();
+    report.breakdown = backtest.breakdown();
     return report;
 }
 

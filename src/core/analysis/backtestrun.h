@@ -49,6 +49,7 @@ struct BacktestReport
 {
     std::vector<BacktestLine> lines; // one per counted race, in the order played
     BacktestSummary summary;
+    BacktestBreakdown breakdown;
     QStringList problems; // "FILE: why", for analysis files that could not be read
     std::vector<BacktestExclusion> excluded; // in the order of the files
     int duplicates = 0;                      // documents reached a second time, not read again

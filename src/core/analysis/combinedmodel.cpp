@@ -4,6 +4,7 @@
 #include "core/text/numbertext.h"
 #include "core/text/textcompare.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -33,6 +34,58 @@ std::vector<double> positiveShares(const std::vector<double> &scores)
     return shares;
 }
 
+namespace {
+
+// The weighted columns of the runner table on the two sides, and every column's weight text.
+void weightedColumns(const Grid &g, std::vector<int> *own, std::vector<int> *market,
+                     std::vector<QString> *weights)
+{
+    for (int c = FirstDataCol; c < g.cols(); ++c) {
+        weights->push_back(g.text(RatioRow, c));
+        const double w = textToNumber(weights->back());
+        if (w == 0 || !std::isfinite(w))
+            continue;
+        const bool isMarket =
+            w < 0 || textContains(g.textRef(HeaderRow, c), QStringLiteral("投票金"));
+        (isMarket ? *market : *own).push_back(c);
+    }
+}
+
+} // namespace
+
+std::vector<ColumnScores> ownColumnScores(const OddsDocument &doc)
+{
+    OddsDocument copy = doc;
+    Grid &g = copy.runnerTable;
+    std::vector<int> own;
+    std::vector<int> market;
+    std::vector<QString> weights;
+    weightedColumns(g, &own, &market, &weights);
+    std::vector<ColumnScores> columns;
+    std::vector<int> done;
+    for (const int c : own) {
+        if (std::find(done.begin(), done.end(), c) != done.end())
+            continue;
+        const QString header = g.text(HeaderRow, c).trimmed();
+        std::vector<int> keep;
+        for (const int other : own)
+            if (g.text(HeaderRow, other).trimmed() == header)
+                keep.push_back(other);
+        done.insert(done.end(), keep.begin(), keep.end());
+        for (const int other : own)
+            if (std::find(keep.begin(), keep.end(), other) == keep.end())
+                g.setText(RatioRow, other, QStringLiteral("0"));
+        for (const int m : market)
+            g.setText(RatioRow, m, QStringLiteral("0"));
+        columns.push_back({header, copy.supportScores()});
+        for (const int other : own)
+            g.setText(RatioRow, other, weights[size_t(other - FirstDataCol)]);
+        for (const int m : market)
+            g.setText(RatioRow, m, weights[size_t(m - FirstDataCol)]);
+    }
+    return columns;
+}
+
 SplitScores ownAndMarketScores(const OddsDocument &doc)
 {
     OddsDocument copy = doc;
@@ -40,15 +93,7 @@ SplitScores ownAndMarketScores(const OddsDocument &doc)
     std::vector<int> own;
     std::vector<int> market;
     std::vector<QString> weights;
-    for (int c = FirstDataCol; c < g.cols(); ++c) {
-        weights.push_back(g.text(RatioRow, c));
-        const double w = textToNumber(weights.back());
-        if (w == 0 || !std::isfinite(w))
-            continue;
-        const bool isMarket =
-            w < 0 || textContains(g.textRef(HeaderRow, c), QStringLiteral("投票金"));
-        (isMarket ? market : own).push_back(c);
-    }
+    weightedColumns(g, &own, &market, &weights);
     // Scores with only `keep` weighted: the others' weights are emptied, then put back.
     const auto scoresOf = [&](const std::vector<int> &keep, const std::vector<int> &drop) {
         if (keep.empty())

@@ -5,6 +5,7 @@
 #include "core/analysis/result.h"
 #include "core/analysis/winprobabilities.h"
 
+#include <QString>
 #include <vector>
 
 class OddsDocument;
@@ -19,6 +20,15 @@ struct SplitScores
 };
 // doc: recalculated, so that its pool is the one the odds columns are read against.
 SplitScores ownAndMarketScores(const OddsDocument &doc);
+
+// One own column's scores when only it keeps its weight (own columns of the same header, after
+// trimming spaces, count as one), in the order of the columns.
+struct ColumnScores
+{
+    QString header;
+    std::vector<double> scores;
+};
+std::vector<ColumnScores> ownColumnScores(const OddsDocument &doc);
 
 // Runners with a positive own and a positive market share take part; the others get 0. Not ok
 // when a side has no scores (the document lacks own or market columns) or no runner is left.

@@ -203,11 +203,11 @@ QString escapedName(const QString &text)
     return out;
 }
 
-SeasonRace readSeasonRace(const SeasonFiles &files, const QString &file, bool split)
+SeasonRace readSeasonRace(const SeasonFiles &files, const QString &file, bool split, bool columns)
 {
     const QString why = files.refusal(file);
     if (why.isEmpty())
-        return readSeasonRace(file, split);
+        return readSeasonRace(file, split, columns);
     SeasonRace race;
     race.file = file;
     race.unreadable = why;
@@ -215,7 +215,7 @@ SeasonRace readSeasonRace(const SeasonFiles &files, const QString &file, bool sp
     return race;
 }
 
-SeasonRace readSeasonRace(const QString &file, bool split)
+SeasonRace readSeasonRace(const QString &file, bool split, bool columns)
 {
     SeasonRace race;
     race.file = file;
@@ -239,6 +239,8 @@ SeasonRace readSeasonRace(const QString &file, bool split)
         SplitScores s = ownAndMarketScores(*doc);
         race.own = std::move(s.own);
         race.market = std::move(s.market);
+        if (columns)
+            race.columns = ownColumnScores(*doc);
     }
     return race;
 }

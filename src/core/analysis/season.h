@@ -2,6 +2,7 @@
 // A season: every document of some folders read in turn (none is kept, only the numbers the
 // evaluation and the fits need) and evaluated against its result.
 
+#include "core/analysis/combinedmodel.h"
 #include "core/analysis/orderingmodels.h"
 #include "core/analysis/raceresult.h"
 
@@ -51,16 +52,19 @@ struct SeasonRace
     std::vector<double> scores;
     std::vector<double> own;
     std::vector<double> market;
+    std::vector<ColumnScores> columns; // every own column alone, when split
 
     bool counts() const { return result.ok(); }
 };
 
 // Loaded into a document of its own, as a fresh untitled document takes a file (no template),
 // and recalculated as 集計 does: nothing a file leaves out comes from another file read
-// before it. split: also the own and market scores.
-SeasonRace readSeasonRace(const QString &file, bool split);
+// before it. split: also the own and market scores; columns: with them the own columns one by
+// one.
+SeasonRace readSeasonRace(const QString &file, bool split, bool columns = false);
 // The same for an entry of seasonDocuments: a refused one is unreadable with its reason.
-SeasonRace readSeasonRace(const SeasonFiles &files, const QString &file, bool split);
+SeasonRace readSeasonRace(const SeasonFiles &files, const QString &file, bool split,
+                          bool columns = false);
 
 // The model a season is evaluated under.
 struct SeasonModel

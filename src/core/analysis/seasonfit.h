@@ -12,16 +12,29 @@ enum class FitModel {
     Harville, // beta: p ∝ share^beta at every place
     Discount, // beta, lambda, rho: second place by p^lambda, third by p^rho
     Combined, // alpha, gamma: p ∝ own^alpha · market^gamma at every place
+    Columns,  // one exponent per own column, and gamma for the market
+    Market,   // gamma: p ∝ market^gamma
+    Own,      // alpha: p ∝ own^alpha
 };
 
-QString fitModelName(FitModel model); // "harville", "discount", "combined"
+// "harville", "discount", "combined", "columns", "market", "own"
+QString fitModelName(FitModel model);
 std::optional<FitModel> fitModelFromName(QStringView name);
 
 struct FitValue
 {
-    QString name; // "beta", "lambda", "rho", "alpha", "gamma"
+    QString name; // "beta", "lambda", "rho", "alpha", "gamma", or an own column's header
     double value = 0;
-    double error = 0; // standard error
+    double error = 0; // standard error: model-based, or clustered by race when robust
+    bool column = false;
+};
+
+// How a fit is made: the share of the races held out (latest whole dates; 0 for none) and
+// whether the errors are clustered by race.
+struct FitOptions
+{
+    double holdout = 0;
+    bool robust = false;
 };
 
 enum class FitProblem {
@@ -49,16 +62,25 @@ struct SeasonFit
     QString coefficient; // the one that diverged
     int races = 0;       // races the fit is made on
     int excluded = 0;    // documents without a usable result, and races the model cannot take
+    bool robust = false; // the errors are clustered by race
     std::vector<FitValue> values;
     std::vector<FitWarning> warnings;
     // At the starting values (harville: beta 1; discount: also lambda 0.81, rho 0.65;
-    // combined: the documents' own support at beta 1, a baseline only) and at the fit.
+    // combined and columns: the own share alone, alpha 1 and gamma 0, on the same runners;
+    // market and own: the share itself) and at the fit.
     double before = 0;
     double after = 0;
-    // Out of sample: the latest races by date, left out of the fit.
+    double brier = 0; // of the fitted win probabilities, per race
+    // Out of sample: the latest whole dates, left out of the fit; undated races are never held
+    // out (undated: those among the races the model takes).
     int holdoutRaces = 0;
+    int undated = 0;
     double holdoutBefore = 0;
     double holdoutAfter = 0;
+    // Columns: the own columns too few documents have, with the documents that do.
+    std::vector<std::pair<QString, int>> unused;
+
+    int parameterCount() const { return int(values.size()); }
 
     bool ok() const { return problem == FitProblem::None; }
     double value(const QString &name) const;
@@ -67,8 +89,13 @@ struct SeasonFit
     QString problemText() const;
 };
 
-// holdout: the share (0 < F < 1) of the races, latest by date, kept out of the fit; 0 for none.
-// Whether the likelihood has a finite maximum is decided from the races themselves (no
-// direction of the coefficients in which it rises for ever); where it has one, Newton's steps
-// go on until every coefficient moves less than 1e-10, however large the values.
-SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout = 0);
+// holdout: the share (0 < F < 1) of the races kept out of the fit (the latest whole dates); 0
+// for none. Whether the likelihood has a finite maximum is decided from the races themselves
+// (no direction of the coefficients in which it rises for ever); where it has one, Newton's
+// steps go on until every coefficient moves less than 1e-10, however large the values.
+SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model,
+                    const FitOptions &options = {});
+inline SeasonFit fitSeason(const std::vector<SeasonRace> &races, FitModel model, double holdout)
+{
+    return fitSeason(races, model, FitOptions{holdout, false});
+}

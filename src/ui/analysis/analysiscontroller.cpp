@@ -195,6 +195,15 @@ QMdiSubWindow *AnalysisController::openAnalysisWindow(DocumentWindow *doc)
 
 QMdiSubWindow *AnalysisController::openChartWindow(DocumentWindow *doc)
 {
+    // The document's chart already open comes to the front rather than a second one.
+    if (const auto it = m_entries.find(doc); it != m_entries.end())
+        for (const QPointer<QMdiSubWindow> &sub : it->windows)
+            if (sub && qobject_cast<ChartWindow *>(sub->widget())) {
+                sub->showNormal();
+                m_mdi->setActiveSubWindow(sub);
+                sub->raise();
+                return sub;
+            }
     DocumentAnalysis *analysis = analysisOf(doc);
     analysis->documentChanged();
     return addWindow(doc, new ChartWindow(analysis), QStringLiteral("グラフ - "));

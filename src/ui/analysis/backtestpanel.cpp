@@ -1,12 +1,16 @@
 #include "ui/analysis/backtestpanel.h"
 
+#include "ui/analysis/backtestconditions.h"
 #include "ui/analysis/pngsave.h"
 #include "ui/analysis/seasontask.h"
+#include "ui/analysis/tableexport.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
@@ -127,6 +131,15 @@ void BacktestPanel::buildControls()
     connect(m_stakes, &QComboBox::currentIndexChanged, this, &BacktestPanel::syncControls);
     connect(m_atOn, &QCheckBox::toggled, this, &BacktestPanel::syncControls);
     connect(m_runButton, &QPushButton::clicked, this, &BacktestPanel::run);
+    for (QComboBox *box : {m_bet, m_select, m_stakes})
+        connect(box, &QComboBox::currentIndexChanged, this, &BacktestPanel::checkConditions);
+    for (QDoubleSpinBox *box : {m_ratio, m_threshold, m_flat, m_kelly, m_bankroll})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &BacktestPanel::checkConditions);
+    connect(m_atOn, &QCheckBox::toggled, this, &BacktestPanel::checkConditions);
+    connect(m_at, &QTimeEdit::timeChanged, this, &BacktestPanel::checkConditions);
+    m_conditions = new QLabel(this);
+    m_conditions->setWordWrap(true);
+    m_conditions->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_progress = new QProgressBar(this);
     m_cancel = new QPushButton(QStringLiteral("キャンセル"), this);
@@ -137,6 +150,10 @@ void BacktestPanel::buildControls()
 
     m_summary = new QLabel(this);
     m_summary->setWordWrap(true);
+    m_summary->setToolTip(QStringLiteral(
+        "回収率: 払戻 ÷ 投資。100% を超えれば利益です。\n"
+        "最大ドローダウン: 累積損益がそれまでの最高からいちばん大きく下がった額です。\n"
+        "最長連敗: 投資より払戻が少なかったレースが続いた最長の数です。"));
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_rows = new QStandardItemModel(this);
@@ -169,9 +186,14 @@ void BacktestPanel::buildControls()
     m_profit = new QValueAxis;
     m_profit->setTitleText(QStringLiteral("円"));
     m_profit->setLabelFormat(QStringLiteral("%.0f"));
+    m_dates = new QCategoryAxis;
+    m_dates->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    m_dates->setTitleText(QStringLiteral("日付"));
     m_chart->addAxis(m_races, Qt::AlignBottom);
+    m_chart->addAxis(m_dates, Qt::AlignBottom);
     m_chart->addAxis(m_profit, Qt::AlignLeft);
     m_curve->attachAxis(m_races);
+    m_curve->attachAxis(m_dates);
     m_curve->attachAxis(m_profit);
     m_view = new QChartView(m_chart, this);
     m_view->setRenderHint(QPainter::Antialiasing);
@@ -183,21 +205,100 @@ void BacktestPanel::buildControls()
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->addWidget(m_view, 1);
-    rightLayout->addWidget(save, 0, Qt::AlignRight);
+    auto *copy = new QPushButton(QStringLiteral("表をコピー"), this);
+    connect(copy, &QPushButton::clicked, this, [this] { copyTable(*m_rows); });
+    auto *csv = new QPushButton(QStringLiteral("CSVで保存"), this);
+    connect(csv, &QPushButton::clicked, this,
+            [this] { saveTableCsvAs(this, *m_rows, QStringLiteral("バックテスト.csv")); });
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(copy);
+    buttons->addWidget(csv);
+    buttons->addWidget(save);
+    rightLayout->addLayout(buttons);
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_table);
     splitter->addWidget(right);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
 
+    m_breakdown = new QStandardItemModel(this);
+    m_breakdown->setHorizontalHeaderLabels({QStringLiteral("区分"), QStringLiteral("範囲"),
+                                            QStringLiteral("点数"), QStringLiteral("的中"),
+                                            QStringLiteral("期待的中 (Σp)"), QStringLiteral("投資"),
+                                            QStringLiteral("払戻"), QStringLiteral("回収率")});
+    m_breakdown->setHeaderData(4, Qt::Horizontal,
+                               QStringLiteral("モデルの確率の合計です。的中がこれより少なければ、"
+                                              "その帯ではモデルが甘すぎます。"),
+                               Qt::ToolTipRole);
+    m_breakdown->setHeaderData(1, Qt::Horizontal,
+                               QStringLiteral("実オッズの帯、またはレースの中でモデルの確率が何番"
+                                              "目の券か（1 が最も確率の高い券）です。"),
+                               Qt::ToolTipRole);
+    m_breakdownView = new QTableView(this);
+    m_breakdownView->setModel(m_breakdown);
+    m_breakdownView->verticalHeader()->hide();
+    m_breakdownView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_breakdownView->horizontalHeader()->setStretchLastSection(true);
+    m_breakdownView->setAccessibleName(QStringLiteral("内訳"));
+    auto *copyBreakdown = new QPushButton(QStringLiteral("内訳をコピー"), this);
+    connect(copyBreakdown, &QPushButton::clicked, this, [this] { copyTable(*m_breakdown); });
+    auto *saveBreakdown = new QPushButton(QStringLiteral("内訳をCSVで保存"), this);
+    connect(saveBreakdown, &QPushButton::clicked, this, [this] {
+        saveTableCsvAs(this, *m_breakdown, QStringLiteral("バックテストの内訳.csv"));
+    });
+    auto *breakdownButtons = new QVBoxLayout;
+    breakdownButtons->addWidget(copyBreakdown);
+    breakdownButtons->addWidget(saveBreakdown);
+    breakdownButtons->addStretch(1);
+    auto *breakdownRow = new QWidget(this);
+    auto *breakdownLayout = new QHBoxLayout(breakdownRow);
+    breakdownLayout->setContentsMargins(0, 0, 0, 0);
+    breakdownLayout->addWidget(m_breakdownView, 1);
+    breakdownLayout->addLayout(breakdownButtons);
+    auto *vertical = new QSplitter(Qt::Vertical, this);
+    vertical->addWidget(splitter);
+    vertical->addWidget(breakdownRow);
+    vertical->setStretchFactor(0, 3);
+    vertical->setStretchFactor(1, 1);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addLayout(progress);
+    layout->addWidget(m_conditions);
     layout->addWidget(m_summary);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(vertical, 1);
     m_bet->setCurrentIndex(int(BetType::Win));
     showReport();
     syncControls();
+}
+
+QString BacktestPanel::conditionsText() const
+{
+    return m_shownConditions.isEmpty()
+               ? QString()
+               : m_shownConditions + QStringLiteral("、実行 ") + m_shownTime;
+}
+
+void BacktestPanel::checkConditions()
+{
+    if (m_shownConditions.isEmpty())
+        return;
+    m_stale = backtestConditionsText(settings(), m_folder) != m_shownConditions;
+    QString text = QStringLiteral("条件: ") + conditionsText();
+    if (m_stale)
+        text = QStringLiteral("条件が変わりました — 実行し直してください\n") + text;
+    m_conditions->setText(text);
+    for (QWidget *w : {static_cast<QWidget *>(m_table), static_cast<QWidget *>(m_view),
+                       static_cast<QWidget *>(m_summary), static_cast<QWidget *>(m_breakdownView)})
+        w->setEnabled(!m_stale);
+    // The picture saved carries what it shows, a line or two below the title.
+    QStringList parts = conditionsText().split(QStringLiteral("、"));
+    const qsizetype half = (parts.size() + 1) / 2;
+    m_chart->setTitle(QStringLiteral("累積損益<br>") +
+                      QStringList(parts.mid(0, half)).join(QStringLiteral("、")).toHtmlEscaped() +
+                      QStringLiteral("<br>") +
+                      QStringList(parts.mid(half)).join(QStringLiteral("、")).toHtmlEscaped());
 }
 
 void BacktestPanel::syncControls()
@@ -275,6 +376,7 @@ void BacktestPanel::run()
         return;
     const BacktestSettings s = settings();
     const QString folder = m_folder;
+    m_runConditions = backtestConditionsText(s, folder);
     m_running = BacktestReport{};
     m_summary->setText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, s, folder](SeasonTask &task) {
@@ -299,7 +401,10 @@ void BacktestPanel::finished(bool cancelled)
     } else {
         m_report = std::move(m_running);
         m_status.clear();
+        m_shownConditions = m_runConditions;
+        m_shownTime = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         showReport();
+        checkConditions();
     }
     m_summary->setText(summaryText());
     syncControls();
@@ -374,6 +479,34 @@ void BacktestPanel::showReport()
             {order, file, tickets, number(l.staked), number(l.returned), number(l.profit)});
     }
     m_table->resizeColumnsToContents();
+    m_breakdown->removeRows(0, m_breakdown->rowCount());
+    const auto addBands = [&](const QString &kind, const std::vector<BacktestBand> &bands,
+                              bool ranks) {
+        for (const BacktestBand &b : bands) {
+            QString range;
+            if (ranks)
+                range = b.high == 0 ? QStringLiteral("%1位～").arg(b.low)
+                        : b.high - 1 == b.low
+                            ? QStringLiteral("%1位").arg(b.low)
+                            : QStringLiteral("%1～%2位").arg(b.low).arg(b.high - 1);
+            else
+                range = b.high == 0 ? QStringLiteral("%1倍～").arg(b.low)
+                                    : QStringLiteral("%1～%2倍").arg(b.low).arg(b.high);
+            auto *tickets = number(b.tickets);
+            tickets->setText(QString::number(b.tickets));
+            auto *hits = number(b.hits);
+            hits->setText(QString::number(b.hits));
+            m_breakdown->appendRow(
+                {new QStandardItem(kind), new QStandardItem(range), tickets, hits,
+                 new QStandardItem(QString::number(b.expected, 'f', 2)), number(b.staked),
+                 number(b.returned),
+                 new QStandardItem(b.staked > 0 ? QString::number(b.recovery() * 100, 'f', 1) + u'%'
+                                                : QString())});
+        }
+    };
+    addBands(QStringLiteral("オッズ"), m_report.breakdown.odds, false);
+    addBands(QStringLiteral("順位"), m_report.breakdown.ranks, true);
+    m_breakdownView->resizeColumnsToContents();
     m_curve->replace(curve);
     // Whole races on the axis: a tick every 1, 2, 5, 10, 20, ... races, about ten of them.
     const double races = std::max<double>(1, double(m_report.lines.size()));
@@ -384,6 +517,22 @@ void BacktestPanel::showReport()
     m_races->setTickType(QValueAxis::TicksDynamic);
     m_races->setTickAnchor(0);
     m_races->setTickInterval(step);
+    // The date where each race day begins, about eight of them, under the race numbers'
+    // place when the races have dates.
+    for (const QString &label : m_dates->categoriesLabels())
+        m_dates->remove(label);
+    std::vector<std::pair<int, QDate>> days;
+    for (size_t i = 0; i < m_report.lines.size(); ++i) {
+        const std::optional<QDate> &d = m_report.lines[i].date;
+        if (d && (days.empty() || days.back().second != *d))
+            days.emplace_back(int(i + 1), *d);
+    }
+    const size_t every = std::max<size_t>(1, (days.size() + 7) / 8);
+    for (size_t k = 0; k < days.size(); k += every)
+        m_dates->append(days[k].second.toString(QStringLiteral("yyyy/MM/dd")), days[k].first);
+    m_dates->setRange(m_races->min(), m_races->max());
+    m_dates->setVisible(!days.empty());
+    m_races->setVisible(days.empty());
     m_profit->setRange(double(low), double(std::max(high, low + 100)));
     m_profit->applyNiceNumbers();
 }

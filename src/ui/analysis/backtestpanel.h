@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QCheckBox;
@@ -45,6 +46,13 @@ public:
     const BacktestReport &report() const { return m_report; }
     QString summaryText() const;
     QTableView *table() const { return m_table; }
+    // By odds band and by the model's rank of the ticket.
+    QStandardItemModel *breakdownTable() const { return m_breakdown; }
+    // What the result on screen was run with, and when; empty before a run.
+    QString conditionsText() const;
+    // Greys the result, saying so, when the controls or the model no longer match its run.
+    void checkConditions();
+    bool stale() const { return m_stale; }
     QChartView *chart() const { return m_view; }
 
 Q_SIGNALS:
@@ -84,7 +92,15 @@ private:
     QChart *m_chart = nullptr;
     QLineSeries *m_curve = nullptr;
     QValueAxis *m_races = nullptr;
+    QCategoryAxis *m_dates = nullptr; // in place of the race numbers where races have dates
     QValueAxis *m_profit = nullptr;
     QChartView *m_view = nullptr;
     std::map<QWidget *, QLabel *> m_captions;
+    QLabel *m_conditions = nullptr;
+    QStandardItemModel *m_breakdown = nullptr;
+    QTableView *m_breakdownView = nullptr;
+    QString m_runConditions;   // of the run under way
+    QString m_shownConditions; // of the result on screen
+    QString m_shownTime;
+    bool m_stale = false;
 };

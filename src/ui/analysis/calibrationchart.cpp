@@ -1,12 +1,15 @@
 #include "ui/analysis/calibrationchart.h"
 
-#include <QAreaSeries>
+#include "core/analysis/calibrationinterval.h"
+
 #include <QChart>
 #include <QChartView>
+#include <QCursor>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <cmath>
@@ -19,12 +22,6 @@ CalibrationChart::CalibrationChart(QWidget *parent) : QWidget(parent)
     m_view = new QChartView(m_chart, this);
     m_view->setRenderHint(QPainter::Antialiasing);
 
-    m_bandHigh = new QLineSeries(this);
-    m_bandLow = new QLineSeries(this);
-    m_band = new QAreaSeries(m_bandHigh, m_bandLow);
-    m_band->setName(QStringLiteral("±2σ"));
-    m_band->setColor(QColor(120, 160, 220, 70));
-    m_band->setBorderColor(QColor(120, 160, 220, 140));
     m_diagonal = new QLineSeries;
     m_diagonal->setName(QStringLiteral("対角線"));
     m_diagonal->setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
@@ -42,15 +39,25 @@ CalibrationChart::CalibrationChart(QWidget *parent) : QWidget(parent)
     y->setTickCount(6);
     m_chart->addAxis(x, Qt::AlignBottom);
     m_chart->addAxis(y, Qt::AlignLeft);
-    QList<QAbstractSeries *> all = {m_band, m_diagonal};
-    for (QScatterSeries *&bin : m_observed) {
-        bin = new QScatterSeries;
+    QList<QAbstractSeries *> all = {m_diagonal};
+    for (size_t i = 0; i < m_intervals.size(); ++i) {
+        QLineSeries *interval = m_intervals[i] = new QLineSeries;
+        interval->setName(QStringLiteral("95% 区間 (Wilson)"));
+        interval->setPen(QPen(QColor(120, 160, 220), 3));
+        all << interval;
+    }
+    for (size_t i = 0; i < m_observed.size(); ++i) {
+        QScatterSeries *bin = m_observed[i] = new QScatterSeries;
         bin->setName(QStringLiteral("実際の勝率"));
         bin->setMarkerSize(9);
         bin->setColor(QColor(200, 60, 40));
         bin->setBorderColor(QColor(200, 60, 40));
-        bin->setPointLabelsVisible(true);
-        bin->setPointLabelsClipping(false);
+        connect(bin, &QScatterSeries::hovered, this, [this, i](const QPointF &, bool state) {
+            if (state)
+                QToolTip::showText(QCursor::pos(), binText(m_bins[i]), this);
+            else
+                QToolTip::hideText();
+        });
         all << bin;
     }
     for (QAbstractSeries *series : all) {
@@ -58,9 +65,14 @@ CalibrationChart::CalibrationChart(QWidget *parent) : QWidget(parent)
         series->attachAxis(x);
         series->attachAxis(y);
     }
-    for (size_t i = 1; i < m_observed.size(); ++i)
+    for (size_t i = 1; i < m_observed.size(); ++i) {
         for (QLegendMarker *marker : m_chart->legend()->markers(m_observed[i]))
             marker->setVisible(false);
+        for (QLegendMarker *marker : m_chart->legend()->markers(m_intervals[i]))
+            marker->setVisible(false);
+    }
+    setToolTip(QStringLiteral("確率の帯ごとに、平均の確率と実際に勝った割合を比べます。点が対角線"
+                              "に近いほど確率が正しく、縦の線は勝った割合の 95% 区間です。"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
@@ -68,22 +80,41 @@ CalibrationChart::CalibrationChart(QWidget *parent) : QWidget(parent)
 
 void CalibrationChart::setBins(const std::array<CalibrationBin, 9> &bins)
 {
-    QList<QPointF> high, low;
+    m_bins = bins;
     for (size_t i = 0; i < bins.size(); ++i) {
         const CalibrationBin &b = bins[i];
-        QScatterSeries *point = m_observed[i];
-        point->clear();
+        m_observed[i]->clear();
+        m_intervals[i]->clear();
         if (b.count == 0)
             continue;
         const double p = b.meanP();
-        const double sigma = std::sqrt(p * (1 - p) / b.count);
-        point->append(p, double(b.wins) / b.count);
-        point->setPointLabelsFormat(QString::number(b.count));
-        high << QPointF(p, std::min(1.0, p + 2 * sigma));
-        low << QPointF(p, std::max(0.0, p - 2 * sigma));
+        const auto [low, high] = wilsonInterval(b.wins, b.count);
+        m_observed[i]->append(p, double(b.wins) / b.count);
+        m_intervals[i]->append({QPointF(p, low), QPointF(p, high)});
     }
-    m_bandHigh->replace(high);
-    m_bandLow->replace(low);
+}
+
+QString CalibrationChart::binText(const CalibrationBin &b)
+{
+    const auto [low, high] = wilsonInterval(b.wins, b.count);
+    return QStringLiteral("確率 %1～%2: %3頭、平均の確率 %4、勝ち %5 (%6)、95%区間 %7～%8")
+        .arg(b.low, 0, 'f', 2)
+        .arg(b.high, 0, 'f', 2)
+        .arg(b.count)
+        .arg(b.meanP(), 0, 'f', 4)
+        .arg(b.wins)
+        .arg(b.count > 0 ? double(b.wins) / b.count : 0.0, 0, 'f', 4)
+        .arg(low, 0, 'f', 4)
+        .arg(high, 0, 'f', 4);
+}
+
+QList<std::pair<double, double>> CalibrationChart::intervals() const
+{
+    QList<std::pair<double, double>> out;
+    for (const QLineSeries *interval : m_intervals)
+        if (interval->count() == 2)
+            out << std::pair{interval->at(0).y(), interval->at(1).y()};
+    return out;
 }
 
 QList<QPointF> CalibrationChart::points() const

@@ -1,6 +1,7 @@
 #pragma once
 // How well calibrated the win probabilities were: per bin the mean probability against the
-// share of winners, the diagonal a calibrated model lies on, and the ±2σ band it would stay in.
+// share of winners with its Wilson 95 % interval, and the diagonal a calibrated model lies on.
+// A bin's count and numbers are in the tooltip of its point, not in labels that collide.
 
 #include "core/analysis/season.h"
 
@@ -10,7 +11,6 @@ class QChart;
 class QChartView;
 class QLineSeries;
 class QScatterSeries;
-class QAreaSeries;
 
 class CalibrationChart : public QWidget
 {
@@ -21,14 +21,17 @@ public:
 
     // The points shown: mean p and the observed win frequency, for the bins with runners.
     QList<QPointF> points() const;
+    // The intervals drawn: per bin with runners its low and high share of winners.
+    QList<std::pair<double, double>> intervals() const;
+    // What the tooltip of a bin's point says.
+    static QString binText(const CalibrationBin &bin);
 
 private:
     QChart *m_chart;
     QChartView *m_view;
     // One series per bin, so that each point's label can show its own runner count.
     std::array<QScatterSeries *, 9> m_observed{};
+    std::array<QLineSeries *, 9> m_intervals{};
+    std::array<CalibrationBin, 9> m_bins{};
     QLineSeries *m_diagonal;
-    QLineSeries *m_bandHigh;
-    QLineSeries *m_bandLow;
-    QAreaSeries *m_band;
 };

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -50,7 +51,32 @@ QMdiSubWindow *SeasonController::chooseSeason()
 
 QMdiSubWindow *SeasonController::openSeason(const QString &folder)
 {
+    // A folder already open is brought to the front, not read a second time.
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        const auto *open = qobject_cast<SeasonWindow *>(sub->widget());
+        if (open && (open->folder() == folder ||
+                     (!canonical.isEmpty() &&
+                      QFileInfo(open->folder()).canonicalFilePath() == canonical))) {
+            sub->showNormal();
+            m_mdi->setActiveSubWindow(sub);
+            sub->raise();
+            return sub;
+        }
+    }
     auto *window = new SeasonWindow(folder);
+    // From the stored defaults of new analyses.
+    AnalysisInputs stored;
+    loadAnalysisPreferences(m_settingsFile, &stored);
+    SeasonModel start;
+    start.order = stored.parameters.model;
+    start.lambda = stored.parameters.lambda;
+    start.rho = stored.parameters.rho;
+    start.beta = stored.parameters.beta;
+    start.combine = stored.parameters.combine;
+    start.alpha = stored.parameters.alpha;
+    start.gamma = stored.parameters.gamma;
+    window->setStartModel(start);
     window->setDefaultsStore([this](const SeasonDefaults &d) { return storeDefaults(d); });
     connect(window, &SeasonWindow::openRequested, this, [this](const QString &path) {
         if (openDocument)

@@ -80,6 +80,20 @@ QVariant SeasonTableModel::data(const QModelIndex &index, int role) const
 
 QVariant SeasonTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole) {
+        static const char *const tips[] = {
+            nullptr,
+            nullptr,
+            nullptr,
+            nullptr,
+            "実際の1着-2着-3着です。",
+            "モデルが勝ち馬に付けていた勝率です。高いほど当たっていました。",
+            "勝ち馬がモデルの勝率で何番目だったかです。1 なら本命が勝ちました。",
+            "実際の1～3着の起こりやすさの対数です。0 に近いほど当たっていました。"};
+        return section >= 0 && section <= LogLikelihood && tips[section]
+                   ? QVariant(QString::fromUtf8(tips[section]))
+                   : QVariant();
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char *const names[] = {"ファイル", "タイトル",     "日付",     "頭数",

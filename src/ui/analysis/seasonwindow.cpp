@@ -1,11 +1,16 @@
 #include "ui/analysis/seasonwindow.h"
 
+#include "core/analysis/calibrationinterval.h"
 #include "core/analysis/combinations.h"
 #include "core/document/oddsdocument.h"
 #include "ui/analysis/backtestpanel.h"
 #include "ui/analysis/calibrationchart.h"
+#include "ui/analysis/columnspane.h"
+#include "ui/analysis/comparepane.h"
+#include "ui/analysis/pngsave.h"
 #include "ui/analysis/seasontablemodel.h"
 #include "ui/analysis/seasontask.h"
+#include "ui/analysis/tableexport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +23,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -29,7 +35,7 @@ QDoubleSpinBox *numberBox(QWidget *parent, double low, double high, double value
     auto *box = new QDoubleSpinBox(parent);
     box->setRange(low, high);
     box->setSingleStep(0.01);
-    box->setDecimals(2);
+    box->setDecimals(4);
     box->setValue(value);
     box->setKeyboardTracking(false);
     return box;
@@ -55,7 +61,9 @@ QString symbol(const QString &name)
         return QStringLiteral("ρ");
     if (name == QLatin1String("alpha"))
         return QStringLiteral("α");
-    return QStringLiteral("γ");
+    if (name == QLatin1String("gamma"))
+        return QStringLiteral("γ");
+    return name; // an own column's header
 }
 
 Range rangeOf(const QString &name)
@@ -113,6 +121,23 @@ void SeasonWindow::buildControls()
         parameters->addWidget(w);
         w->setAccessibleName(label.isEmpty() ? QStringLiteral("結合") : label);
     };
+    m_modelBox->setToolTip(QStringLiteral(
+        "勝率から2着・3着の確率を作る方法です。Harville は勝率をそのまま使い、割引は 2着を p^λ、"
+        "3着を p^ρ で作ります。"));
+    m_lambda->setToolTip(QStringLiteral(
+        "割引モデルで 2着の確率を作るときの勝率の指数です。1 未満なら人気薄が 2着に来やすく"
+        "なります。"));
+    m_rho->setToolTip(QStringLiteral(
+        "割引モデルで 3着の確率を作るときの勝率の指数です。1 未満なら人気薄が 3着に来やすく"
+        "なります。"));
+    m_beta->setToolTip(QStringLiteral(
+        "支持率を β 乗して勝率にします。1 より大きいと人気馬に、小さいと人気薄に勝率を"
+        "寄せます。"));
+    m_alpha->setToolTip(QStringLiteral(
+        "結合モデルで自分の列の支持率に掛ける指数です。大きいほど自分の予想を重く見ます。"));
+    m_gamma->setToolTip(QStringLiteral(
+        "結合モデルで市場（オッズ・投票金）の支持率に掛ける指数です。大きいほど市場を重く"
+        "見ます。"));
     add(QStringLiteral("モデル"), m_modelBox);
     add(QStringLiteral("λ"), m_lambda);
     add(QStringLiteral("ρ"), m_rho);
@@ -130,13 +155,23 @@ void SeasonWindow::buildControls()
     m_cancel = new QPushButton(QStringLiteral("キャンセル"), this);
     m_status = new QLabel(this);
     connect(m_cancel, &QPushButton::clicked, this, &SeasonWindow::cancel);
+    m_reload = new QPushButton(QStringLiteral("再読み込み"), this);
+    m_reload->setToolTip(QStringLiteral("フォルダを読み直します（結果を入れたあとなど）"));
+    connect(m_reload, &QPushButton::clicked, this, &SeasonWindow::start);
     auto *progress = new QHBoxLayout;
+    progress->addWidget(m_reload);
     progress->addWidget(m_progress, 1);
     progress->addWidget(m_cancel);
     progress->addWidget(m_status, 1);
 
     m_summaryLabel = new QLabel(this);
     m_summaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summaryLabel->setToolTip(QStringLiteral(
+        "対数尤度: 実際の1～3着の起こりやすさの対数の合計で、0 に近い（大きい）ほど良い。\n"
+        "勝ち馬のみ: 1着だけで数えた対数尤度。\n"
+        "ブライアスコア: 各馬の勝率と実際の勝ち負け（1 か 0）の差の二乗のレースごとの合計の"
+        "平均で、小さいほど良い。\n"
+        "1番人気の勝利: モデルで勝率が一番高い馬が勝ったレースの数。"));
 
     m_tableModel = new SeasonTableModel(this);
     m_proxy = new QSortFilterProxyModel(this);
@@ -159,12 +194,31 @@ void SeasonWindow::buildControls()
     });
 
     m_chart = new CalibrationChart(this);
+    m_bins = new QStandardItemModel(0, 6, this);
+    m_bins->setHorizontalHeaderLabels({QStringLiteral("確率 下"), QStringLiteral("確率 上"),
+                                       QStringLiteral("頭数"), QStringLiteral("平均の確率"),
+                                       QStringLiteral("勝ち"), QStringLiteral("95%区間 (Wilson)")});
+    auto *chartPng = new QPushButton(QStringLiteral("PNGで保存"), this);
+    connect(chartPng, &QPushButton::clicked, this, [this] {
+        saveWidgetPngAs(m_chart, QStringLiteral("較正.png"), QStringLiteral("PNGで保存"));
+    });
+    auto *copyBins = new QPushButton(QStringLiteral("較正表をコピー"), this);
+    connect(copyBins, &QPushButton::clicked, this, [this] { copyTable(*m_bins); });
+    auto *saveBins = new QPushButton(QStringLiteral("較正表をCSVで保存"), this);
+    connect(saveBins, &QPushButton::clicked, this,
+            [this] { saveTableCsvAs(this, *m_bins, QStringLiteral("較正.csv")); });
+    auto *chartButtons = new QHBoxLayout;
+    chartButtons->addStretch(1);
+    chartButtons->addWidget(chartPng);
+    chartButtons->addWidget(copyBins);
+    chartButtons->addWidget(saveBins);
 
     m_fitModel = new QComboBox(this);
     m_fitModel->addItems({QStringLiteral("Harville (β)"), QStringLiteral("割引 (β, λ, ρ)"),
-                          QStringLiteral("結合 (α, γ)")});
+                          QStringLiteral("結合 (α, γ)"), QStringLiteral("列ごと (各列, γ)")});
     m_fitModel->setAccessibleName(QStringLiteral("当てはめるモデル"));
     m_holdout = numberBox(this, 0, 0.9, 0);
+    m_holdout->setDecimals(2);
     m_holdout->setSingleStep(0.05);
     m_holdout->setAccessibleName(QStringLiteral("検証に残す割合"));
     m_holdout->setToolTip(
@@ -172,6 +226,11 @@ void SeasonWindow::buildControls()
     m_fitButton = new QPushButton(QStringLiteral("当てはめ"), this);
     m_fitLabel = new QLabel(this);
     m_fitLabel->setWordWrap(true);
+    m_fitLabel->setToolTip(QStringLiteral(
+        "値 ± 標準誤差: 標準誤差が小さいほど値は確かです。\n"
+        "対数尤度: 当てはめ前と後。後が大きい（0 に近い）ほど結果をよく説明しています。\n"
+        "検証: 当てはめに使わなかったレースでの対数尤度。当てはめ前より下がるなら過学習の"
+        "疑いがあります。"));
     m_fitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_defaultsButton = new QPushButton(QStringLiteral("分析の既定にする"), this);
     m_defaultsButton->setToolTip(
@@ -180,6 +239,10 @@ void SeasonWindow::buildControls()
     m_noteLabel->setWordWrap(true);
     connect(m_fitButton, &QPushButton::clicked, this, &SeasonWindow::fit);
     connect(m_defaultsButton, &QPushButton::clicked, this, &SeasonWindow::makeDefaults);
+    m_useButton = new QPushButton(QStringLiteral("この値を使う"), this);
+    m_useButton->setToolTip(QStringLiteral(
+        "当てはめた値を丸めずに上のモデルに入れ、成績とバックテストをその値で計算します"));
+    connect(m_useButton, &QPushButton::clicked, this, [this] { useFit(m_fit); });
 
     auto *fitBox = new QGroupBox(QStringLiteral("当てはめ（最尤法）"), this);
     auto *fitControls = new QHBoxLayout;
@@ -191,13 +254,18 @@ void SeasonWindow::buildControls()
     auto *fitLayout = new QVBoxLayout(fitBox);
     fitLayout->addLayout(fitControls);
     fitLayout->addWidget(m_fitLabel);
-    fitLayout->addWidget(m_defaultsButton, 0, Qt::AlignLeft);
+    auto *fitButtons = new QHBoxLayout;
+    fitButtons->addWidget(m_useButton);
+    fitButtons->addWidget(m_defaultsButton);
+    fitButtons->addStretch(1);
+    fitLayout->addLayout(fitButtons);
     fitLayout->addWidget(m_noteLabel);
 
     auto *right = new QWidget(this);
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->addWidget(m_chart, 1);
+    rightLayout->addLayout(chartButtons);
     rightLayout->addWidget(fitBox);
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_table);
@@ -205,9 +273,18 @@ void SeasonWindow::buildControls()
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
 
+    auto *copySeason = new QPushButton(QStringLiteral("表をコピー"), this);
+    connect(copySeason, &QPushButton::clicked, this, [this] { copyTable(*m_proxy); });
+    auto *saveSeason = new QPushButton(QStringLiteral("CSVで保存"), this);
+    connect(saveSeason, &QPushButton::clicked, this,
+            [this] { saveTableCsvAs(this, *m_proxy, QStringLiteral("成績.csv")); });
+    auto *summaryRow = new QHBoxLayout;
+    summaryRow->addWidget(m_summaryLabel, 1);
+    summaryRow->addWidget(copySeason);
+    summaryRow->addWidget(saveSeason);
     auto *seasonPage = new QWidget(this);
     auto *seasonLayout = new QVBoxLayout(seasonPage);
-    seasonLayout->addWidget(m_summaryLabel);
+    seasonLayout->addLayout(summaryRow);
     seasonLayout->addWidget(splitter, 1);
     // The back-test estimates under the model chosen above.
     m_backtest = new BacktestPanel(m_folder, this);
@@ -215,6 +292,16 @@ void SeasonWindow::buildControls()
     connect(m_backtest, &BacktestPanel::openRequested, this, &SeasonWindow::openRequested);
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(seasonPage, QStringLiteral("成績"));
+    m_compare = new ComparePane(this);
+    m_compare->setRaces(&m_races);
+    connect(m_compare, &ComparePane::useRequested, this, &SeasonWindow::useFit);
+    m_tabs->addTab(m_compare, QStringLiteral("比較"));
+    m_columns = new ColumnsPane(this);
+    connect(m_compare, &ComparePane::compared, this, [this] {
+        const ComparedModel *columns = m_compare->comparison().model(QStringLiteral("columns"));
+        m_columns->setFit(columns ? columns->fit : SeasonFit());
+    });
+    m_tabs->addTab(m_columns, QStringLiteral("列"));
     m_tabs->addTab(m_backtest, QStringLiteral("バックテスト"));
 
     auto *layout = new QVBoxLayout(this);
@@ -228,13 +315,31 @@ SeasonModel SeasonWindow::model() const
 {
     SeasonModel m;
     m.order = OrderModel(m_modelBox->currentIndex());
-    m.lambda = m_lambda->value();
-    m.rho = m_rho->value();
-    m.beta = m_beta->value();
+    m.lambda = exactValue(m_lambda);
+    m.rho = exactValue(m_rho);
+    m.beta = exactValue(m_beta);
     m.combine = m_combine->isChecked();
-    m.alpha = m_alpha->value();
-    m.gamma = m_gamma->value();
+    m.alpha = exactValue(m_alpha);
+    m.gamma = exactValue(m_gamma);
     return m;
+}
+
+double SeasonWindow::exactValue(const QDoubleSpinBox *box) const
+{
+    const auto it = m_exact.find(box);
+    return it != m_exact.end() && it->second.second == box->value() ? it->second.first
+                                                                    : box->value();
+}
+
+void SeasonWindow::putExact(QDoubleSpinBox *box, double value)
+{
+    box->setValue(value);
+    m_exact[box] = {value, box->value()};
+}
+
+QAbstractItemModel *SeasonWindow::seasonTable() const
+{
+    return m_proxy;
 }
 
 void SeasonWindow::setModel(const SeasonModel &m)
@@ -250,12 +355,12 @@ void SeasonWindow::putControls(const SeasonModel &m)
                                      QSignalBlocker(m_combine),  QSignalBlocker(m_alpha),
                                      QSignalBlocker(m_gamma)};
     m_modelBox->setCurrentIndex(int(m.order));
-    m_lambda->setValue(m.lambda);
-    m_rho->setValue(m.rho);
-    m_beta->setValue(m.beta);
+    putExact(m_lambda, m.lambda);
+    putExact(m_rho, m.rho);
+    putExact(m_beta, m.beta);
     m_combine->setChecked(m.combine);
-    m_alpha->setValue(m.alpha);
-    m_gamma->setValue(m.gamma);
+    putExact(m_alpha, m.alpha);
+    putExact(m_gamma, m.gamma);
     syncControls();
 }
 
@@ -281,7 +386,7 @@ void SeasonWindow::start()
         task.report(0, total);
         SeasonEvaluator evaluator(model);
         for (int i = 0; i < total && !task.cancelled(); ++i) {
-            m_readRaces.push_back(readSeasonRace(files, files.files[i], true));
+            m_readRaces.push_back(readSeasonRace(files, files.files[i], true, true));
             m_readEvaluations.push_back(evaluator.add(m_readRaces.back()));
             task.report(i + 1, total);
         }
@@ -293,6 +398,7 @@ void SeasonWindow::start()
 void SeasonWindow::evaluate()
 {
     syncControls();
+    m_backtest->checkConditions(); // its result may be of another model now
     if (busy()) {
         m_evaluateAgain = true;
         return;
@@ -360,6 +466,19 @@ void SeasonWindow::showSeason()
     m_table->resizeColumnsToContents();
     m_summaryLabel->setText(summaryText());
     m_chart->setBins(m_summary.bins);
+    m_bins->removeRows(0, m_bins->rowCount());
+    for (const CalibrationBin &b : m_summary.bins) {
+        const auto [low, high] = wilsonInterval(b.wins, b.count);
+        m_bins->appendRow(
+            {new QStandardItem(QString::number(b.low, 'f', 2)),
+             new QStandardItem(QString::number(b.high, 'f', 2)),
+             new QStandardItem(QString::number(b.count)),
+             new QStandardItem(QString::number(b.meanP(), 'f', 6)),
+             new QStandardItem(QString::number(b.wins)),
+             new QStandardItem(
+                 b.count > 0 ? QStringLiteral("%1～%2").arg(low, 0, 'f', 4).arg(high, 0, 'f', 4)
+                             : QString())});
+    }
 }
 
 QString SeasonWindow::summaryText() const
@@ -391,6 +510,8 @@ void SeasonWindow::fit()
         return;
     m_fit = fitSeason(m_races, FitModel(m_fitModel->currentIndex()), m_holdout->value());
     m_haveFit = true;
+    if (m_fit.model == FitModel::Columns)
+        m_columns->setFit(m_fit);
     m_note.clear();
     m_fitLabel->setText(fitText());
     m_noteLabel->clear();
@@ -413,9 +534,13 @@ QString SeasonWindow::fitText() const
                      .arg(v.error, 0, 'f', 4);
     for (const FitWarning &w : f.warnings)
         lines << QStringLiteral("注意: %1 は%2").arg(symbol(w.name), w.textJa);
-    const bool combined = f.model == FitModel::Combined;
+    const bool combined = f.model == FitModel::Combined || f.model == FitModel::Columns;
     const QString before =
-        combined ? QStringLiteral("元の支持率 (β 1)") : QStringLiteral("当てはめ前");
+        combined ? QStringLiteral("自分の列だけ (α 1, γ 0)") : QStringLiteral("当てはめ前");
+    for (const auto &[name, count] : f.unused)
+        lines << QStringLiteral("列「%1」は %2 件のドキュメントにしかないので使っていません。")
+                     .arg(name)
+                     .arg(count);
     lines << QStringLiteral("対数尤度: %1 %2 → 当てはめ後 %3")
                  .arg(before)
                  .arg(f.before, 0, 'f', 3)
@@ -426,9 +551,9 @@ QString SeasonWindow::fitText() const
                      .arg(before)
                      .arg(f.holdoutBefore, 0, 'f', 3)
                      .arg(f.holdoutAfter, 0, 'f', 3);
-    if (combined && f.after < f.before)
-        lines << QStringLiteral("自分の列と市場の列に分けたこのモデルは、ドキュメント本来の配合"
-                                "よりもこのシーズンをうまく説明できていません。");
+    if (f.holdoutRaces > 0 && f.holdoutAfter < f.holdoutBefore)
+        lines << QStringLiteral("検証用のレースでは当てはめ前より悪くなりました：当てはめは過学習"
+                                "の可能性があります");
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -439,17 +564,10 @@ void SeasonWindow::makeDefaults()
         m_noteLabel->setText(m_note);
         return;
     }
-    for (const FitValue &v : m_fit.values) {
-        const Range r = rangeOf(v.name);
-        if (!(v.value >= r.low && v.value <= r.high)) {
-            m_note = QStringLiteral("%1 = %2 は範囲 (%3～%4) の外なので、既定にしませんでした。")
-                         .arg(symbol(v.name))
-                         .arg(v.value, 0, 'f', 4)
-                         .arg(r.low)
-                         .arg(r.high);
-            m_noteLabel->setText(m_note);
-            return;
-        }
+    m_note = outOfRange(m_fit);
+    if (!m_note.isEmpty()) {
+        m_noteLabel->setText(m_note);
+        return;
     }
     SeasonDefaults d;
     switch (m_fit.model) {
@@ -463,9 +581,13 @@ void SeasonWindow::makeDefaults()
         d.rho = m_fit.value(QStringLiteral("rho"));
         break;
     case FitModel::Combined:
+    case FitModel::Market:
+    case FitModel::Own:
         d.combine = true;
-        d.alpha = m_fit.value(QStringLiteral("alpha"));
-        d.gamma = m_fit.value(QStringLiteral("gamma"));
+        d.alpha = m_fit.model == FitModel::Market ? 0 : m_fit.value(QStringLiteral("alpha"));
+        d.gamma = m_fit.model == FitModel::Own ? 0 : m_fit.value(QStringLiteral("gamma"));
+        break;
+    case FitModel::Columns:
         break;
     }
     const QString error =
@@ -473,6 +595,51 @@ void SeasonWindow::makeDefaults()
     m_note = error.isEmpty() ? QStringLiteral("これからの分析の既定にしました。")
                              : QStringLiteral("既定にできませんでした：") + error;
     m_noteLabel->setText(m_note);
+}
+
+QString SeasonWindow::outOfRange(const SeasonFit &fit) const
+{
+    if (fit.model == FitModel::Columns)
+        return QStringLiteral(
+            "列ごとの指数はモデルの欄に入りません。結合 (α, γ) を使ってください。");
+    for (const FitValue &v : fit.values) {
+        const Range r = rangeOf(v.name);
+        if (!(v.value >= r.low && v.value <= r.high))
+            return QStringLiteral("%1 = %2 は範囲 (%3～%4) の外です。")
+                .arg(symbol(v.name))
+                .arg(v.value, 0, 'f', 4)
+                .arg(r.low)
+                .arg(r.high);
+    }
+    return {};
+}
+
+bool SeasonWindow::useFit(const SeasonFit &fit)
+{
+    m_note = !fit.ok() ? QStringLiteral("先に当てはめてください。") : outOfRange(fit);
+    if (!m_note.isEmpty()) {
+        m_noteLabel->setText(m_note);
+        return false;
+    }
+    SeasonModel m = model();
+    m.order = fit.model == FitModel::Discount ? OrderModel::Discount : OrderModel::Harville;
+    m.combine = fit.model != FitModel::Harville && fit.model != FitModel::Discount;
+    for (const FitValue &v : fit.values) {
+        const QString &n = v.name;
+        (n == QLatin1String("beta")     ? m.beta
+         : n == QLatin1String("lambda") ? m.lambda
+         : n == QLatin1String("rho")    ? m.rho
+         : n == QLatin1String("alpha")  ? m.alpha
+                                        : m.gamma) = v.value;
+    }
+    if (fit.model == FitModel::Market)
+        m.alpha = 0;
+    if (fit.model == FitModel::Own)
+        m.gamma = 0;
+    setModel(m);
+    m_note = QStringLiteral("当てはめた値を丸めずに使っています（表示は小数4桁）。");
+    m_noteLabel->setText(m_note);
+    return true;
 }
 
 QString SeasonWindow::noteText() const
@@ -493,4 +660,8 @@ void SeasonWindow::syncControls()
     m_gamma->setEnabled(m_combine->isChecked());
     m_fitButton->setEnabled(!running && !m_races.empty());
     m_defaultsButton->setEnabled(m_haveFit && m_fit.ok());
+    m_useButton->setEnabled(m_haveFit && m_fit.ok());
+    m_reload->setEnabled(!running);
+    m_compare->setEnabled(!running);
+    m_compare->setRaces(&m_races); // 比較 once there are races
 }

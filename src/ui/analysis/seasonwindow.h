@@ -7,10 +7,14 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <vector>
 
 class BacktestPanel;
+class ColumnsPane;
+class ComparePane;
 class CalibrationChart;
+class QAbstractItemModel;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
@@ -18,6 +22,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
+class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 class SeasonTableModel;
@@ -59,6 +64,11 @@ public:
     void fit();
     // 分析の既定にする: the last fit's values as the defaults for new analyses.
     void makeDefaults();
+    // この値を使う: the fit's values, unrounded, as the evaluation model (shown with four
+    // decimals); false, with a note, when they cannot be (the columns model, out of range).
+    bool useFit(const SeasonFit &fit);
+    // The model before the first reading, without evaluating.
+    void setStartModel(const SeasonModel &model) { putControls(model); }
 
     const std::vector<SeasonRace> &races() const { return m_races; }
     const SeasonSummary &summary() const { return m_summary; }
@@ -70,6 +80,10 @@ public:
     CalibrationChart *chart() const { return m_chart; }
     QTabWidget *tabs() const { return m_tabs; }
     BacktestPanel *backtest() const { return m_backtest; }
+    ComparePane *comparePane() const { return m_compare; }
+    ColumnsPane *columnsPane() const { return m_columns; }
+    QStandardItemModel *calibrationTable() const { return m_bins; }
+    QAbstractItemModel *seasonTable() const;
 
 Q_SIGNALS:
     // A document double-clicked in the table.
@@ -84,6 +98,10 @@ private:
     void showSeason();
     void syncControls();
     void putControls(const SeasonModel &model);
+    // The box's value, or the unrounded one put there when the box still shows it.
+    double exactValue(const QDoubleSpinBox *box) const;
+    void putExact(QDoubleSpinBox *box, double value);
+    QString outOfRange(const SeasonFit &fit) const;
 
     QString m_folder;
     SeasonTask *m_task;
@@ -103,6 +121,8 @@ private:
     bool m_haveFit = false;
     QString m_note;
     DefaultsStore m_storeDefaults;
+    // Per model box: the value put there and what the box made of it.
+    std::map<const QDoubleSpinBox *, std::pair<double, double>> m_exact;
 
     QComboBox *m_modelBox = nullptr;
     QDoubleSpinBox *m_lambda = nullptr;
@@ -127,4 +147,9 @@ private:
     QLabel *m_noteLabel = nullptr;
     QTabWidget *m_tabs = nullptr;
     BacktestPanel *m_backtest = nullptr;
+    ComparePane *m_compare = nullptr;
+    ColumnsPane *m_columns = nullptr;
+    QStandardItemModel *m_bins = nullptr; // the calibration's bins as a table
+    QPushButton *m_useButton = nullptr;
+    QPushButton *m_reload = nullptr;
 };

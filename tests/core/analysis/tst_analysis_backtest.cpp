@@ -18,6 +18,7 @@ private Q_SLOTS:
     void readBetOddsCases_data();
     void readBetOddsCases();
     void suddenDrop();
+    void breakdown();
 };
 
 // "runner/P/estimated/actual ... ; winners ; runner=payout ...": single-runner tickets.
@@ -263,6 +264,34 @@ void TestBacktest::readBetOddsCases()
         payouts << QStringLiteral("%1=%2").arg(ticket[0]).arg(yen);
     QCOMPARE(odds.join(' ') + " | " + payouts.join(' '), read);
     QCOMPARE(got.value.hasOdds, !odds.isEmpty());
+}
+
+void TestBacktest::breakdown()
+{
+    // Flat 100 yen on ratio ≥ 1.2: race one buys 1 (odds 2.0, rank 1, wins, pays 210) and 3
+    // (odds 60.0, rank 3); race two buys 2 (odds 5.0: the 5–10 band's start; rank 2) and loses.
+    Backtest b(BacktestRule{});
+    b.add(raceFrom("1/.5/1.6/2.0 2/.3/3.0/3.0 3/.02/40/60.0 ; 1 ; 1=210"));
+    b.add(raceFrom("1/.6/1.5/1.6 2/.25/4.0/5.0 ; 1 ; 1=160"));
+    const BacktestBreakdown &d = b.breakdown();
+    const auto row = [](const BacktestBand &x) {
+        return QStringLiteral("%1 %2 %3 %4 %5")
+            .arg(x.tickets)
+            .arg(x.hits)
+            .arg(x.expected)
+            .arg(x.staked)
+            .arg(x.returned);
+    };
+    QStringList odds, ranks;
+    for (const BacktestBand &x : d.odds)
+        odds << row(x);
+    for (const BacktestBand &x : d.ranks)
+        ranks << row(x);
+    QCOMPARE(odds, QStringList({"0 0 0 0 0", "1 1 0.5 100 210", "1 0 0.25 100 0", "0 0 0 0 0",
+                                "0 0 0 0 0", "1 0 0.02 100 0", "0 0 0 0 0"}));
+    QCOMPARE(ranks, QStringList({"1 1 0.5 100 210", "1 0 0.25 100 0", "1 0 0.02 100 0", "0 0 0 0 0",
+                                 "0 0 0 0 0", "0 0 0 0 0", "0 0 0 0 0", "0 0 0 0 0"}));
+    QCOMPARE(d.odds[1].recovery(), 2.1);
 }
 
 QTEST_GUILESS_MAIN(TestBacktest)

@@ -495,6 +495,12 @@ void TestAnalysisWindow::closingDocumentClosesItsWindows()
     QMdiSubWindow *chart = c->openChartWindow(doc);
     QCOMPARE(table->windowTitle(), QStringLiteral("買い目分析 - ") + doc->windowTitle());
     QVERIFY(qobject_cast<ChartWindow *>(chart->widget()));
+    // グラフ again brings the same window to the front.
+    m_main->mdiArea()->setActiveSubWindow(table);
+    const qsizetype windows = m_main->mdiArea()->subWindowList().size();
+    QCOMPARE(c->openChartWindow(doc), chart);
+    QCOMPARE(m_main->mdiArea()->activeSubWindow(), chart);
+    QCOMPARE(m_main->mdiArea()->subWindowList().size(), windows);
     m_main->updateWindowMenu();
     QStringList listed;
     for (QAction *a : m_main->windowListActions())

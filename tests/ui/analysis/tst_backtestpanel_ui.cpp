@@ -5,9 +5,11 @@
 #include "ui/analysis/backtestpanel.h"
 #include "ui/analysis/pngsave.h"
 
+#include <QCategoryAxis>
 #include <QChartView>
 #include <QLineSeries>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +66,37 @@ void TestBacktestPanel::playsTheFolder()
     QCOMPARE(table->model()->index(1, 5).data().toString(), QStringLiteral("600"));
     const auto *curve = qobject_cast<QLineSeries *>(panel.chart()->chart()->series().first());
     QCOMPARE(curve->points(), (QList<QPointF>{{0, 0}, {1, -200}, {2, 600}, {3, 400}}));
+    // The races' dates along the curve.
+    QCategoryAxis *dates = nullptr;
+    for (QAbstractAxis *axis : panel.chart()->chart()->axes(Qt::Horizontal))
+        dates = dates ? dates : qobject_cast<QCategoryAxis *>(axis);
+    QVERIFY(dates && dates->isVisible());
+    QCOMPARE(dates->categoriesLabels(), QStringList({"2026/05/01", "2026/05/02", "2026/05/03"}));
+    // The breakdown: the winner at odds 9999.9 in the last band, each the model's rank 1.
+    QStandardItemModel *bands = panel.breakdownTable();
+    QCOMPARE(bands->rowCount(), 15);
+    QCOMPARE(bands->index(6, 1).data().toString(), QStringLiteral("100倍～"));
+    QCOMPARE(bands->index(6, 2).data().toString(), QStringLiteral("3"));
+    QCOMPARE(bands->index(6, 3).data().toString(), QStringLiteral("1"));
+    QCOMPARE(bands->index(6, 7).data().toString(), QStringLiteral("166.7%"));
+    // The result says what it was run with; a change of the rule or the model greys it.
+    QVERIFY2(panel.conditionsText().startsWith(QStringLiteral("単勝、払戻率 80.0%、実÷推定 ≧ "
+                                                              "1.200、定額 200円、Harville β "
+                                                              "1.0000、")),
+             qPrintable(panel.conditionsText()));
+    QVERIFY(panel.chart()->chart()->title().contains(QStringLiteral("定額 200円")));
+    QVERIFY(!panel.stale() && table->isEnabled());
+    s.rule.threshold = 1.5;
+    panel.setSettings(s);
+    QVERIFY(panel.stale() && !table->isEnabled());
+    s.rule.threshold = 1.2;
+    panel.setSettings(s);
+    QVERIFY(!panel.stale() && table->isEnabled());
+    SeasonModel model;
+    model.beta = 1.00001; // beyond the boxes' four decimals
+    panel.setModelSource([model] { return model; });
+    panel.checkConditions();
+    QVERIFY(panel.stale());
     const QString png = dir.filePath("curve.png");
     QCOMPARE(saveWidgetPng(panel.chart(), png), QString());
     QVERIFY(readAll(png).startsWith("\x89PNG"));
