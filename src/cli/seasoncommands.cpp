@@ -2,9 +2,9 @@
 
 #include "cli/arguments.h"
 
-#include "core/analysis/combinations.h"
-#include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
+#include "core/racemodel/combinations.h"
+#include "core/season/seasonfit.h"
 
 #include <cerrno>
 #include <charconv>

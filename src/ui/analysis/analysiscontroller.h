@@ -3,7 +3,7 @@
 // analysis and chart sub-windows (closed with their document), the sidecar read after a
 // document is opened and written after it is saved, and the preferred parameters.
 
-#include "core/analysis/analysisinputs.h"
+#include "core/analysisfile/analysisinputs.h"
 #include "ui/desktop/dialogs.h"
 
 #include <QHash>

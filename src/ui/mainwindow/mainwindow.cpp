@@ -5,13 +5,13 @@
 #include "core/system/systemtools.h"
 #include "core/text/numbertext.h"
 #include "ui/analysis/analysiscontroller.h"
-#include "ui/analysis/seasoncontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/windowtools.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
+#include "ui/season/seasoncontroller.h"
 
 #include <QAction>
 #include <QApplication>
