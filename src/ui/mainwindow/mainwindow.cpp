@@ -114,13 +114,11 @@ MainWindow::MainWindow(const QString &appFolder, QWidget *parent)
     setCentralWidget(m_mdi);
     buildMenus();
     m_analysis = new AnalysisController(m_mdi, settingsPath(), this);
-    m_analysis->attach(this);
+    QMenu *analysisMenu = m_analysis->createMenu(menuBar());
+    menuBar()->insertMenu(windowMenu->menuAction(), analysisMenu);
     m_season = new SeasonController(m_mdi, settingsPath(), this);
-    m_season->addTo(qobject_cast<QMenu *>(m_analysis->analysisAction->parent()));
+    m_season->addTo(analysisMenu);
     m_season->openDocument = [this](const QString &path) { openFile(path); };
-    m_season->analysisDefaults = [this](const AnalysisInputs &in) {
-        return m_analysis->storeDefaults(in);
-    };
     // Fitted values become the defaults of the analyses opened from now on, as the analysis
     // window's button of the same name makes its own.
     m_season->analysisDefaults = [this](const AnalysisInputs &in) {
