@@ -91,9 +91,9 @@ private:
 // "<document path>.analysis".
 QString sidecarPath(const QString &documentPath);
 
-// The sidecar (see the README): an initialization-file layout with the settings under
-// [Analysis], per bet type a section with the latest odds and picks followed by its earlier
-// snapshots newest first ("[quinella@2026-12-12 13:30:00]"), and the payouts last. ASCII.
+// The sidecar (see docs/desktop.md, "The analysis file"): an initialization-file layout with the
+// settings under [Analysis], per bet type a section with the latest odds and picks followed by its
+// earlier snapshots newest first ("[quinella@2026-12-12 13:30:00]"), and the payouts last. ASCII.
 QByteArray sidecarBytes(const AnalysisInputs &inputs);
 QString sidecarText(const AnalysisInputs &inputs);
 // Versions 1 to 3. Not ok, naming the line, for a line it cannot read; values out of range are
