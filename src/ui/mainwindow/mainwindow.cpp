@@ -105,7 +105,8 @@ private:
 };
 
 MainWindow::MainWindow(const QString &appFolder, QWidget *parent)
-    : QMainWindow(parent), m_appFolder(appFolder), m_system(std::make_unique<RecentFilesHolder>())
+    : QMainWindow(parent), m_appFolder(appFolder),
+      m_recentFiles(std::make_unique<RecentFilesHolder>())
 {
     setWindowTitle(QStringLiteral("Kirrel"));
     m_mdi = new QMdiArea(this);
@@ -274,15 +275,15 @@ void MainWindow::startUp()
     // The stored place can be off a smaller screen, or under its panels, frame included.
     fitIntoScreenWhenShown(this);
     show();
-    rebuildRecentMenu(m_system->recentFiles, m_recentMenu.get());
+    rebuildRecentMenu(m_recentFiles->recentFiles, m_recentMenu.get());
 }
 
 void MainWindow::loadSystem()
 {
-    if (m_systemLoaded)
+    if (m_recentFilesLoaded)
         return;
-    m_systemLoaded = true;
-    m_system->load(settingsPath(), m_recentMenu.get());
+    m_recentFilesLoaded = true;
+    m_recentFiles->load(settingsPath(), m_recentMenu.get());
 }
 
 void MainWindow::loadWindow()
@@ -384,7 +385,7 @@ void MainWindow::reportSettingsFailure(const FileResult &result)
 
 void MainWindow::recordRecentFile(const QString &path)
 {
-    reportSettingsFailure(m_system->recentFiles.add(path));
+    reportSettingsFailure(m_recentFiles->recentFiles.add(path));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
