@@ -1,7 +1,7 @@
 // The race analysis on a full 18-runner field: finishing-order models and every bet type.
-#include "core/analysis/analysisinputs.h"
-#include "core/analysis/combinations.h"
-#include "core/analysis/oddspaste.h"
+#include "core/analysisfile/analysisinputs.h"
+#include "core/market/oddspaste.h"
+#include "core/racemodel/combinations.h"
 #include "core/text/fixedtext.h"
 
 #include <QLocale>

@@ -1,10 +1,10 @@
 // The back-test: reading the actual odds of a 3連単 analysis file of three snapshots, and a
 // season of 3,456 such races of 18 runners.
-#include "core/analysis/analysisinputs.h"
-#include "core/analysis/backtestrun.h"
-#include "core/analysis/season.h"
-#include "core/analysis/sidecarodds.h"
+#include "core/analysisfile/analysisinputs.h"
+#include "core/analysisfile/sidecarodds.h"
+#include "core/backtest/backtestrun.h"
 #include "core/codepage/codepage.h"
+#include "core/season/season.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 // reading every document and fitting, and the fits alone on races already read.
 // `bench_compare --write FOLDER N` writes N such documents.
 
-#include "core/analysis/seasoncompare.h"
+#include "core/season/seasoncompare.h"
 #include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
 

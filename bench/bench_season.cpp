@@ -2,9 +2,9 @@
 // document, and the discount fit. `bench_season --write FOLDER N` writes N such documents (for
 // measuring kirrel-cli's time and peak memory on ten years).
 
-#include "core/analysis/seasonfit.h"
 #include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
+#include "core/season/seasonfit.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // An actual-odds file (kirrel-cli --odds): decoded as the reader does, then parsed for a bet
 // type and field size taken from the first two bytes.
 
-#include "core/analysis/actualodds.h"
+#include "core/market/actualodds.h"
 #include "fuzzinput.h"
 
 #include <cmath>

@@ -1,8 +1,8 @@
 // Odds pasted into the analysis table: a bare column, "COMBO<TAB>ODDS" lines or the quinella
 // view's blocks, for a bet type and field size taken from the first two bytes.
 
-#include "core/analysis/analysisinputs.h"
-#include "core/analysis/oddspaste.h"
+#include "core/analysisfile/analysisinputs.h"
+#include "core/market/oddspaste.h"
 #include "fuzzinput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -1,7 +1,7 @@
 // Payout text pasted from a results page, for a field size taken from the first byte, and the
 // payout keys of the analysis file ("quinella 3-7") read from the same text.
 
-#include "core/analysis/payouts.h"
+#include "core/market/payouts.h"
 #include "fuzzinput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

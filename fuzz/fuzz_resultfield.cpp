@@ -2,7 +2,7 @@
 // document of a folder: the first byte is the runner count, the second marks runners without
 // support (bit r % 8), the rest is the field's text.
 
-#include "core/analysis/raceresult.h"
+#include "core/racemodel/raceresult.h"
 #include "core/text/datetext.h"
 #include "fuzzinput.h"
 

@@ -1,7 +1,7 @@
 // The analysis file beside a document, as its reader decodes it: whatever it accepts must be
 // written back to a file that reads back the same (a save must never lose entered data).
 
-#include "core/analysis/analysisinputs.h"
+#include "core/analysisfile/analysisinputs.h"
 #include "fuzzinput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -3,7 +3,7 @@
 // field size), the rest is the text; and a check that ends the run as a crash when a parser
 // breaks a promise its callers rely on.
 
-#include "core/analysis/bettypes.h"
+#include "core/racemodel/bettypes.h"
 
 #include <QByteArray>
 #include <cstddef>

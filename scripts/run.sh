@@ -15,7 +15,9 @@ fi
 bash "$root/scripts/install-deps.sh" run
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-cmake --build "$root/build" -j"$(nproc)" --target kirrel kirrel-cli
+# The manual pages, the completion and the changelog are installed with the programs.
+cmake --build "$root/build" -j"$(nproc)" --target kirrel kirrel-cli kirrel-usage-outputs \
+  kirrel-package-changelog
 # Stripped: the installed programs without their debug information (41.7 MB down to about 2 MB).
 cmake --install "$root/build" --strip >/dev/null
 # File managers read the MIME types of desktop entries from this cache where it exists.

@@ -41,6 +41,9 @@ else
 fi
 (cd build && ctest --output-on-failure -j"$jobs")
 
+echo "== the examples of the README and docs/"
+bash scripts/check-doc-examples.sh build
+
 echo "== the Debian package, its AppStream metadata and lintian"
 deb=$(bash scripts/package.sh --in build)
 appstreamcli validate --no-net build/org.kirrel.Kirrel.metainfo.xml

@@ -2,10 +2,10 @@
 
 #include "cli/arguments.h"
 
-#include "core/analysis/actualodds.h"
-#include "core/analysis/combinations.h"
-#include "core/analysis/stakes.h"
 #include "core/document/oddsdocument.h"
+#include "core/market/actualodds.h"
+#include "core/market/stakes.h"
+#include "core/racemodel/combinations.h"
 #include "core/text/fixedtext.h"
 
 #include <cmath>

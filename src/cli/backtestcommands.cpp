@@ -2,9 +2,9 @@
 
 #include "cli/arguments.h"
 
-#include "core/analysis/backtestrun.h"
-#include "core/analysis/oddssnapshots.h"
-#include "core/analysis/season.h"
+#include "core/backtest/backtestrun.h"
+#include "core/market/oddssnapshots.h"
+#include "core/season/season.h"
 
 #include <cerrno>
 #include <charconv>

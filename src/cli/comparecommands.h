@@ -2,7 +2,7 @@
 // kirrel-cli compare's lines: the season's models fitted side by side on one common set of
 // races, with AIC, Brier score and the likelihood-ratio tests of the nested pairs.
 
-#include "core/analysis/seasoncompare.h"
+#include "core/season/seasoncompare.h"
 
 #include <QByteArray>
 

@@ -3,11 +3,11 @@
 #include "cli/arguments.h"
 #include "cli/comparecommands.h"
 #include "cli/seasonoutput.h"
-#include "core/analysis/seasoncompare.h"
+#include "core/season/seasoncompare.h"
 
-#include "core/analysis/combinations.h"
-#include "core/analysis/seasonfit.h"
 #include "core/document/oddsdocument.h"
+#include "core/racemodel/combinations.h"
+#include "core/season/seasonfit.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // How the season commands write their numbers and fields.
 
-#include "core/analysis/seasonfit.h"
+#include "core/season/seasonfit.h"
 
 #include <QByteArray>
 #include <QString>

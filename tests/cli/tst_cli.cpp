@@ -1,7 +1,7 @@
-#include "core/analysis/combinations.h"
 #include "core/codepage/codepage.h"
 #include "core/document/oddsdocument.h"
 #include "core/file/documentfile.h"
+#include "core/racemodel/combinations.h"
 #include "core/text/datetext.h"
 #include "testfiles.h"
 

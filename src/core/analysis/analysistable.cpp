@@ -1,10 +1,10 @@
 #include "core/analysis/analysistable.h"
 
-#include "core/analysis/combinedmodel.h"
-#include "core/analysis/payouts.h"
-#include "core/analysis/raceresult.h"
-#include "core/analysis/valuerounding.h"
 #include "core/document/oddsdocument.h"
+#include "core/market/payouts.h"
+#include "core/racemodel/combinedmodel.h"
+#include "core/racemodel/raceresult.h"
+#include "core/racemodel/valuerounding.h"
 #include "core/text/numbertext.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // document itself is never changed), and every ticket of one bet type with its estimated and
 // actual odds.
 
-#include "core/analysis/analysisinputs.h"
+#include "core/analysisfile/analysisinputs.h"
 #include "core/document/grid.h"
 
 #include <QString>

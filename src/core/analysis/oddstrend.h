@@ -1,7 +1,7 @@
 #pragma once
 // How each runner's win odds moved over the win snapshots, shaped for a chart.
 
-#include "core/analysis/analysisinputs.h"
+#include "core/analysisfile/analysisinputs.h"
 
 #include <QString>
 #include <vector>

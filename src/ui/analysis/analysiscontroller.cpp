@@ -6,7 +6,6 @@
 #include "ui/analysis/chartwindow.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/document/documentwindow.h"
-#include "ui/mainwindow/mainwindow.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -38,21 +37,15 @@ AnalysisController::AnalysisController(QMdiArea *mdi, const QString &settingsFil
     m_dropThreshold = loadDropThreshold(m_settingsFile);
 }
 
-void AnalysisController::attach(MainWindow *main)
-{
-    addMenu(main->menuBar(), main->windowMenu->menuAction());
-}
-
 AnalysisController::~AnalysisController()
 {
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
         delete it->analysis;
 }
 
-QMenu *AnalysisController::addMenu(QMenuBar *bar, QAction *before)
+QMenu *AnalysisController::createMenu(QMenuBar *bar)
 {
     auto *menu = new QMenu(QStringLiteral("分析(&A)"), bar);
-    bar->insertMenu(before, menu);
     analysisAction = menu->addAction(QStringLiteral("買い目分析(&B)..."));
     chartAction = menu->addAction(QStringLiteral("グラフ(&G)..."));
     connect(analysisAction, &QAction::triggered, this, [this] {

@@ -3,7 +3,7 @@
 // analysis and chart sub-windows (closed with their document), the sidecar read after a
 // document is opened and written after it is saved, and the preferred parameters.
 
-#include "core/analysis/analysisinputs.h"
+#include "core/analysisfile/analysisinputs.h"
 #include "ui/desktop/dialogs.h"
 
 #include <QHash>
@@ -16,7 +16,6 @@ class ChartWindow;
 class AnalysisWindow;
 class DocumentAnalysis;
 class DocumentWindow;
-class MainWindow;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -33,10 +32,9 @@ public:
     AnalysisController(QMdiArea *mdi, const QString &settingsFile, QWidget *owner);
     ~AnalysisController() override;
 
-    // The 分析 menu before the Window menu.
-    void attach(MainWindow *main);
-    // "分析(&A)" with its two items, placed before `before` on the bar.
-    QMenu *addMenu(QMenuBar *bar, QAction *before);
+    // "分析(&A)" with its two items, for the main window to place on its bar (before the
+    // Window menu); bar is its parent.
+    QMenu *createMenu(QMenuBar *bar);
     QAction *analysisAction = nullptr;
     QAction *chartAction = nullptr;
 

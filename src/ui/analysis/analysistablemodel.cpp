@@ -1,6 +1,6 @@
 #include "ui/analysis/analysistablemodel.h"
 
-#include "core/analysis/valuerounding.h"
+#include "core/racemodel/valuerounding.h"
 
 #include <QGuiApplication>
 #include <QIcon>

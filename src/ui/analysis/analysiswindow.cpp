@@ -1,7 +1,7 @@
 #include "ui/analysis/analysiswindow.h"
 
-#include "core/analysis/oddspaste.h"
 #include "core/document/oddsdocument.h"
+#include "core/market/oddspaste.h"
 #include "ui/analysis/analysistablemodel.h"
 #include "ui/analysis/payoutpanel.h"
 #include "ui/analysis/stakepanel.h"

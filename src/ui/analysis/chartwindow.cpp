@@ -3,7 +3,7 @@
 #include "core/analysis/oddstrend.h"
 #include "core/document/oddsdocument.h"
 #include "ui/analysis/oddstrendchart.h"
-#include "ui/analysis/pngsave.h"
+#include "ui/desktop/pngsave.h"
 #include "ui/desktop/uicolor.h"
 
 #include <QBarCategoryAxis>

@@ -2,7 +2,7 @@
 // 払戻: the official payouts of the race, one line per winning ticket, typed or pasted as a
 // results page gives them. The window reads and checks the text; the panel only shows it.
 
-#include "core/analysis/payouts.h"
+#include "core/market/payouts.h"
 
 #include <QWidget>
 

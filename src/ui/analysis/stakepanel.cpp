@@ -1,6 +1,6 @@
 #include "ui/analysis/stakepanel.h"
 
-#include "core/analysis/stakes.h"
+#include "core/market/stakes.h"
 #include "ui/desktop/uicolor.h"
 
 #include <QCheckBox>

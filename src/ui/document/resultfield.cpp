@@ -2,7 +2,7 @@
 // order; the text stays as typed.
 #include "ui/document/documentwindow.h"
 
-#include "core/analysis/resultcheck.h"
+#include "core/racemodel/resultcheck.h"
 
 #include <QLineEdit>
 #include <QPalette>

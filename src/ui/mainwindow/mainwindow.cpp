@@ -5,13 +5,13 @@
 #include "core/system/systemtools.h"
 #include "core/text/numbertext.h"
 #include "ui/analysis/analysiscontroller.h"
-#include "ui/analysis/seasoncontroller.h"
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/screenmetrics.h"
 #include "ui/desktop/windowtools.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/recentfilesholder.h"
 #include "ui/print/printpreviewwindow.h"
+#include "ui/season/seasoncontroller.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,7 +105,8 @@ private:
 };
 
 MainWindow::MainWindow(const QString &appFolder, QWidget *parent)
-    : QMainWindow(parent), m_appFolder(appFolder), m_system(std::make_unique<RecentFilesHolder>())
+    : QMainWindow(parent), m_appFolder(appFolder),
+      m_recentFiles(std::make_unique<RecentFilesHolder>())
 {
     setWindowTitle(QStringLiteral("Kirrel"));
     m_mdi = new QMdiArea(this);
@@ -114,13 +115,11 @@ MainWindow::MainWindow(const QString &appFolder, QWidget *parent)
     setCentralWidget(m_mdi);
     buildMenus();
     m_analysis = new AnalysisController(m_mdi, settingsPath(), this);
-    m_analysis->attach(this);
+    QMenu *analysisMenu = m_analysis->createMenu(menuBar());
+    menuBar()->insertMenu(windowMenu->menuAction(), analysisMenu);
     m_season = new SeasonController(m_mdi, settingsPath(), this);
-    m_season->addTo(qobject_cast<QMenu *>(m_analysis->analysisAction->parent()));
+    m_season->addTo(analysisMenu);
     m_season->openDocument = [this](const QString &path) { openFile(path); };
-    m_season->analysisDefaults = [this](const AnalysisInputs &in) {
-        return m_analysis->storeDefaults(in);
-    };
     // Fitted values become the defaults of the analyses opened from now on, as the analysis
     // window's button of the same name makes its own.
     m_season->analysisDefaults = [this](const AnalysisInputs &in) {
@@ -276,15 +275,15 @@ void MainWindow::startUp()
     // The stored place can be off a smaller screen, or under its panels, frame included.
     fitIntoScreenWhenShown(this);
     show();
-    rebuildRecentMenu(m_system->recentFiles, m_recentMenu.get());
+    rebuildRecentMenu(m_recentFiles->recentFiles, m_recentMenu.get());
 }
 
 void MainWindow::loadSystem()
 {
-    if (m_systemLoaded)
+    if (m_recentFilesLoaded)
         return;
-    m_systemLoaded = true;
-    m_system->load(settingsPath(), m_recentMenu.get());
+    m_recentFilesLoaded = true;
+    m_recentFiles->load(settingsPath(), m_recentMenu.get());
 }
 
 void MainWindow::loadWindow()
@@ -386,7 +385,7 @@ void MainWindow::reportSettingsFailure(const FileResult &result)
 
 void MainWindow::recordRecentFile(const QString &path)
 {
-    reportSettingsFailure(m_system->recentFiles.add(path));
+    reportSettingsFailure(m_recentFiles->recentFiles.add(path));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -53,7 +53,7 @@ public:
     DocumentWindow *activeDocument() const;
     QList<DocumentWindow *> documents() const;
     QMdiArea *mdiArea() const { return m_mdi; }
-    RecentFilesHolder *system() const { return m_system.get(); }
+    RecentFilesHolder *recentFilesHolder() const { return m_recentFiles.get(); }
     AnalysisController *analysis() const { return m_analysis; }
     SeasonController *season() const { return m_season; }
 
@@ -148,11 +148,11 @@ private:
 
     QString m_appFolder;
     QMdiArea *m_mdi = nullptr;
-    std::unique_ptr<RecentFilesHolder> m_system;
+    std::unique_ptr<RecentFilesHolder> m_recentFiles;
     std::unique_ptr<RecentMenuActions> m_recentMenu;
     QList<QAction *> m_windowList;
     bool m_loaded = false;
-    bool m_systemLoaded = false;
+    bool m_recentFilesLoaded = false;
     bool m_unloaded = false;
     bool m_savingToClose = false; // the close question's 保存 is running
     bool m_settingsFailureShown = false;

@@ -355,7 +355,8 @@ void TestMainWindow::failedSaveWarnsAndKeepsOldFile()
     QCOMPARE(doc->windowTitle(), path(QStringLiteral("race.csv")));
     QVERIFY(!QFile::exists(path(QStringLiteral("other.csv"))));
     // Only the file that was written is on the list and in the settings file.
-    QCOMPARE(w->system()->recentFiles.entries(), QStringList{path(QStringLiteral("race.csv"))});
+    QCOMPARE(w->recentFilesHolder()->recentFiles.entries(),
+             QStringList{path(QStringLiteral("race.csv"))});
     QCOMPARE(settingKeys(path(QStringLiteral("KirrelSys.ini")),
                          QStringLiteral("最近使ったファイル"), QStringLiteral("@")),
              QStringList({"01", ""}));
@@ -475,7 +476,7 @@ void TestMainWindow::makeDefault()
     QCOMPARE(QFile::exists(def), answer == MsgAnswer::Yes);
     if (answer != MsgAnswer::Yes)
         return;
-    QCOMPARE(w->system()->recentFiles.at(0), def);
+    QCOMPARE(w->recentFilesHolder()->recentFiles.at(0), def);
     w->newAction->trigger();
     QCOMPARE(w->activeDocument()->windowTitle(), def);
     QCOMPARE(w->activeDocument()->titleText(0), QStringLiteral("Template race"));
