@@ -9,6 +9,7 @@
 #include "ui/desktop/dialogs.h"
 #include "ui/desktop/flowlayout.h"
 #include "ui/desktop/screenmetrics.h"
+#include "ui/desktop/tablesort.h"
 #include "ui/print/printpreviewwindow.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ AnalysisWindow::AnalysisWindow(DocumentAnalysis *analysis, QWidget *parent)
     m_view->setModel(m_proxy);
     m_view->setSortingEnabled(true);
     m_view->sortByColumn(AnalysisTableModel::ProbabilityCol, Qt::DescendingOrder);
+    addKeyboardSort(m_view);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

@@ -4,6 +4,7 @@
 #include "ui/desktop/pngsave.h"
 #include "ui/desktop/seasontask.h"
 #include "ui/desktop/tableexport.h"
+#include "ui/desktop/tablesort.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -165,6 +166,7 @@ void BacktestPanel::buildControls()
     m_table->setModel(m_rows);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(-1, Qt::AscendingOrder);
+    addKeyboardSort(m_table);
     m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,16 +1,17 @@
 #include "ui/season/seasonwindow.h"
 
-#include "core/season/calibrationinterval.h"
-#include "core/racemodel/combinations.h"
 #include "core/document/oddsdocument.h"
+#include "core/racemodel/combinations.h"
+#include "core/season/calibrationinterval.h"
 #include "ui/backtest/backtestpanel.h"
+#include "ui/desktop/pngsave.h"
+#include "ui/desktop/seasontask.h"
+#include "ui/desktop/tableexport.h"
+#include "ui/desktop/tablesort.h"
 #include "ui/season/calibrationchart.h"
 #include "ui/season/columnspane.h"
 #include "ui/season/comparepane.h"
-#include "ui/desktop/pngsave.h"
 #include "ui/season/seasontablemodel.h"
-#include "ui/desktop/seasontask.h"
-#include "ui/desktop/tableexport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -181,6 +182,7 @@ void SeasonWindow::buildControls()
     m_table->setModel(m_proxy);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(-1, Qt::AscendingOrder);
+    addKeyboardSort(m_table);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);

@@ -10,6 +10,7 @@
 #include "ui/analysis/chartwindow.h"
 #include "ui/analysis/stakepanel.h"
 #include "ui/desktop/dialogs.h"
+#include "ui/desktop/tablesort.h"
 #include "ui/document/documentwindow.h"
 #include "ui/mainwindow/mainwindow.h"
 #include "ui/print/printpreviewwindow.h"
@@ -22,9 +23,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
@@ -64,6 +67,7 @@ private Q_SLOTS:
     void topRowsFilterKeepsPicks_data();
     void topRowsFilterKeepsPicks();
     void checkColumnPicksAndReadingChangesNothing();
+    void keyboardSortsByCurrentColumn();
 
 private:
     DocumentWindow *openRace();
@@ -668,6 +672,49 @@ void TestAnalysisWindow::checkColumnPicksAndReadingChangesNothing()
     QTest::keyClick(view, Qt::Key_Tab);
     QWidget *next = m_main->focusWidget();
     QVERIFY2(next != view && w->isAncestorOf(next), next ? next->metaObject()->className() : "");
+}
+
+// Ctrl+Shift+Up and Down sort by the current cell's column, and Shift+F10's menu does the same;
+// sorting only reads.
+void TestAnalysisWindow::keyboardSortsByCurrentColumn()
+{
+    DocumentWindow *doc = openRace();
+    AnalysisWindow *w = analysisWindow(doc);
+    QTableView *view = w->view();
+    const auto isSorted = [&](int column, Qt::SortOrder order) {
+        const QAbstractItemModel *m = view->model();
+        for (int r = 1; r < m->rowCount(); ++r) {
+            const double a = m->index(r - 1, column).data(AnalysisTableModel::SortRole).toDouble();
+            const double b = m->index(r, column).data(AnalysisTableModel::SortRole).toDouble();
+            if (order == Qt::AscendingOrder ? a > b : a < b)
+                return false;
+        }
+        return m->rowCount() > 2 && view->horizontalHeader()->sortIndicatorSection() == column &&
+               view->horizontalHeader()->sortIndicatorOrder() == order;
+    };
+    view->setFocus();
+    for (const int column :
+         {int(AnalysisTableModel::EstimatedCol), int(AnalysisTableModel::ProbabilityCol)}) {
+        view->setCurrentIndex(view->model()->index(3, column));
+        QTest::keyClick(view, sortAscendingKey.key(), sortAscendingKey.keyboardModifiers());
+        QVERIFY(isSorted(column, Qt::AscendingOrder));
+        QTest::keyClick(view, sortDescendingKey.key(), sortDescendingKey.keyboardModifiers());
+        QVERIFY(isSorted(column, Qt::DescendingOrder));
+        QCOMPARE(view->currentIndex().column(), column);
+    }
+
+    view->setCurrentIndex(view->model()->index(0, AnalysisTableModel::EstimatedCol));
+    QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+    auto *menu = view->findChild<QMenu *>();
+    QVERIFY(menu && menu->isVisible());
+    QCOMPARE(menu->actions().size(), 2);
+    QVERIFY(menu->actions()[0]->text().startsWith(QStringLiteral("この列で昇順に並べ替え")));
+    menu->actions()[0]->trigger();
+    QVERIFY(isSorted(AnalysisTableModel::EstimatedCol, Qt::AscendingOrder));
+    menu->close();
+
+    QVERIFY(!doc->document().isChanged());
+    QVERIFY(w->analysis()->inputs().picksOf(BetType::Quinella).empty());
 }
 
 QTEST_MAIN(TestAnalysisWindow)
