@@ -1,6 +1,7 @@
 #include "ui/backtest/backtestpanel.h"
 
 #include "ui/backtest/backtestconditions.h"
+#include "ui/desktop/chartroom.h"
 #include "ui/desktop/pngsave.h"
 #include "ui/desktop/seasontask.h"
 #include "ui/desktop/tableexport.h"
@@ -206,7 +207,7 @@ void BacktestPanel::buildControls()
     auto *right = new QWidget(this);
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(m_view, 1);
+    rightLayout->addWidget(chartWithRoom(m_view, this), 1);
     auto *copy = new QPushButton(QStringLiteral("表をコピー"), this);
     connect(copy, &QPushButton::clicked, this, [this] { copyTable(*m_rows); });
     auto *csv = new QPushButton(QStringLiteral("CSVで保存"), this);
@@ -301,6 +302,7 @@ void BacktestPanel::checkConditions()
                       QStringList(parts.mid(0, half)).join(QStringLiteral("、")).toHtmlEscaped() +
                       QStringLiteral("<br>") +
                       QStringList(parts.mid(half)).join(QStringLiteral("、")).toHtmlEscaped());
+    updateChartRoom(m_view);
 }
 
 void BacktestPanel::syncControls()
@@ -529,9 +531,15 @@ void BacktestPanel::showReport()
         if (d && (days.empty() || days.back().second != *d))
             days.emplace_back(int(i + 1), *d);
     }
-    const size_t every = std::max<size_t>(1, (days.size() + 7) / 8);
+    // Short labels, so that they stay whole on a narrow axis: month and day, with the year in
+    // the axis title when the races are all of one year.
+    const bool oneYear = !days.empty() && days.front().second.year() == days.back().second.year();
+    m_dates->setTitleText(oneYear ? QStringLiteral("日付（%1年）").arg(days.front().second.year())
+                                  : QStringLiteral("日付"));
+    const QString format = oneYear ? QStringLiteral("M/d") : QStringLiteral("yy/M/d");
+    const size_t every = std::max<size_t>(1, (days.size() + 5) / 6);
     for (size_t k = 0; k < days.size(); k += every)
-        m_dates->append(days[k].second.toString(QStringLiteral("yyyy/MM/dd")), days[k].first);
+        m_dates->append(days[k].second.toString(format), days[k].first);
     m_dates->setRange(m_races->min(), m_races->max());
     m_dates->setVisible(!days.empty());
     m_races->setVisible(days.empty());

@@ -1,6 +1,7 @@
 #include "ui/season/calibrationchart.h"
 
 #include "core/season/calibrationinterval.h"
+#include "ui/desktop/chartroom.h"
 
 #include <QChart>
 #include <QChartView>
@@ -75,7 +76,7 @@ CalibrationChart::CalibrationChart(QWidget *parent) : QWidget(parent)
                               "に近いほど確率が正しく、縦の線は勝った割合の 95% 区間です。"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout->addWidget(chartWithRoom(m_view, this));
 }
 
 void CalibrationChart::setBins(const std::array<CalibrationBin, 9> &bins)
@@ -123,4 +124,9 @@ QList<QPointF> CalibrationChart::points() const
     for (const QScatterSeries *point : m_observed)
         out << point->points();
     return out;
+}
+
+QWidget *CalibrationChart::picture() const
+{
+    return m_view;
 }

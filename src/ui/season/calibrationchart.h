@@ -25,6 +25,8 @@ public:
     QList<std::pair<double, double>> intervals() const;
     // What the tooltip of a bin's point says.
     static QString binText(const CalibrationBin &bin);
+    // The chart itself, whole even while its room scrolls.
+    QWidget *picture() const;
 
 private:
     QChart *m_chart;

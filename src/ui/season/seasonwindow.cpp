@@ -202,7 +202,8 @@ void SeasonWindow::buildControls()
                                        QStringLiteral("勝ち"), QStringLiteral("95%区間 (Wilson)")});
     auto *chartPng = new QPushButton(QStringLiteral("PNGで保存"), this);
     connect(chartPng, &QPushButton::clicked, this, [this] {
-        saveWidgetPngAs(m_chart, QStringLiteral("較正.png"), QStringLiteral("PNGで保存"));
+        saveWidgetPngAs(m_chart->picture(), QStringLiteral("較正.png"),
+                        QStringLiteral("PNGで保存"));
     });
     auto *copyBins = new QPushButton(QStringLiteral("較正表をコピー"), this);
     connect(copyBins, &QPushButton::clicked, this, [this] { copyTable(*m_bins); });

@@ -71,7 +71,8 @@ void TestBacktestPanel::playsTheFolder()
     for (QAbstractAxis *axis : panel.chart()->chart()->axes(Qt::Horizontal))
         dates = dates ? dates : qobject_cast<QCategoryAxis *>(axis);
     QVERIFY(dates && dates->isVisible());
-    QCOMPARE(dates->categoriesLabels(), QStringList({"2026/05/01", "2026/05/02", "2026/05/03"}));
+    QCOMPARE(dates->categoriesLabels(), QStringList({"5/1", "5/2", "5/3"}));
+    QCOMPARE(dates->titleText(), QStringLiteral("日付（2026年）"));
     // The breakdown: the winner at odds 9999.9 in the last band, each the model's rank 1.
     QStandardItemModel *bands = panel.breakdownTable();
     QCOMPARE(bands->rowCount(), 15);
