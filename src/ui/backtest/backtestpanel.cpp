@@ -6,6 +6,7 @@
 #include "ui/desktop/seasontask.h"
 #include "ui/desktop/tableexport.h"
 #include "ui/desktop/tablesort.h"
+#include "ui/desktop/termlabel.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -100,12 +101,34 @@ void BacktestPanel::buildControls()
     m_at->setDisplayFormat(QStringLiteral("HH:mm"));
     m_at->setAccessibleName(QStringLiteral("オッズの時刻"));
     m_runButton = new QPushButton(QStringLiteral("実行"), this);
+    m_bet->setToolTip(QStringLiteral("試す券種です。フォルダの分析ファイルにこの券種の実オッズと"
+                                     "結果があるレースだけを数えます。"));
+    m_ratio->setToolTip(QStringLiteral("推定オッズを作るときの払戻率です。券種を選ぶとその既定の"
+                                       "値になります。"));
+    m_select->setToolTip(QStringLiteral(
+        "買う買い目の選び方です。実÷推定は実際のオッズが推定オッズの何倍か、期待値は勝率 × "
+        "実際のオッズです。"));
+    m_threshold->setToolTip(QStringLiteral(
+        "この値以上の買い目だけを買います。高くすると買い目は減り、割安なものに絞られます。"));
+    m_stakes->setToolTip(QStringLiteral(
+        "定額はどの買い目にも同じ金額を、ケリーは資金と勝率・オッズから金額を決めます。"));
+    m_flat->setToolTip(QStringLiteral("定額で 1 点に賭ける金額です（円）。"));
+    m_kelly->setToolTip(QStringLiteral(
+        "ケリー基準の金額に掛ける割合です。1 で満額、小さいほど控えめで資金の上下が減ります。"));
+    m_bankroll->setToolTip(
+        QStringLiteral("ケリーで金額を決めるときの資金です（円）。レースごとの損益で増減します。"));
+    m_at->setToolTip(QStringLiteral(
+        "この時刻までに取った最後のオッズで買い目を選びます。早い時刻ほど実際に買える条件に"
+        "近くなります。"));
+    m_runButton->setToolTip(
+        QStringLiteral("この条件でフォルダのレースを順に買ったとして数えます。"));
 
     auto *choices = new QHBoxLayout;
     const auto add = [&](const QString &label, QWidget *w) {
         if (!label.isEmpty()) {
             auto *caption = new QLabel(label, this);
             caption->setBuddy(w);
+            caption->setToolTip(w->toolTip());
             // Shown and hidden with its box.
             m_captions[w] = caption;
             choices->addWidget(caption);
@@ -150,13 +173,38 @@ void BacktestPanel::buildControls()
     progress->addWidget(m_progress, 1);
     progress->addWidget(m_cancel);
 
-    m_summary = new QLabel(this);
+    m_summary = new TermLabel(this);
     m_summary->setWordWrap(true);
-    m_summary->setToolTip(QStringLiteral(
-        "回収率: 払戻 ÷ 投資。100% を超えれば利益です。\n"
-        "最大ドローダウン: 累積損益がそれまでの最高からいちばん大きく下がった額です。\n"
-        "最長連敗: 投資より払戻が少なかったレースが続いた最長の数です。"));
-    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summary->addTerm(QStringLiteral("レース"),
+                       QStringLiteral("結果と実オッズがあって数えたレースの数です。"));
+    m_summary->addTerm(QStringLiteral("購入"),
+                       QStringLiteral("そのうち条件に合う買い目があって買ったレースの数です。"));
+    m_summary->addPattern(QStringLiteral("\\d[\\d,]*点"), QStringLiteral("買った買い目の数です。"));
+    m_summary->addTerm(QStringLiteral("的中"),
+                       QStringLiteral("当たった買い目の数です。多いほど良いのですが、回収率と"
+                                      "合わせて見てください。"));
+    m_summary->addTerm(QStringLiteral("投資"), QStringLiteral("買い目に賭けた金額の合計です。"));
+    m_summary->addTerm(QStringLiteral("払戻金のない的中"),
+                       QStringLiteral("払戻金が入っていない的中は、実際のオッズ × 賭け金を払戻と"
+                                      "して数えました。"));
+    m_summary->addTerm(QStringLiteral("払戻"),
+                       QStringLiteral("当たった買い目の払戻金の合計です。"));
+    m_summary->addTerm(
+        QStringLiteral("回収率"),
+        QStringLiteral("払戻 ÷ 投資。100% を超えれば利益で、高いほど良い成績です。"));
+    m_summary->addTerm(QStringLiteral("損益"),
+                       QStringLiteral("払戻 − 投資。プラスなら利益、マイナスなら損失です。"));
+    m_summary->addTerm(QStringLiteral("最大ドローダウン"),
+                       QStringLiteral("累積損益がそれまでの最高からいちばん大きく下がった額です。"
+                                      "小さいほど資金の上下が穏やかです。"));
+    m_summary->addTerm(QStringLiteral("最長連敗"),
+                       QStringLiteral("投資より払戻が少なかったレースが続いた最長の数です。"
+                                      "短いほど資金が持ちます。"));
+    m_summary->addTerm(QStringLiteral("数えていない文書"),
+                       QStringLiteral("結果か実オッズがないなどで数えなかった文書です。理由は"
+                                      "その下に並びます。"));
+    m_summary->addTerm(QStringLiteral("重複して数えなかった文書"),
+                       QStringLiteral("同じファイルを指していて一度だけ数えた文書の数です。"));
 
     m_rows = new QStandardItemModel(this);
     m_rows->setHorizontalHeaderLabels({QStringLiteral("順"), QStringLiteral("ファイル"),
@@ -382,7 +430,7 @@ void BacktestPanel::run()
     const QString folder = m_folder;
     m_runConditions = backtestConditionsText(s, folder);
     m_running = BacktestReport{};
-    m_summary->setText(QStringLiteral("フォルダを調べています…"));
+    m_summary->setPlainText(QStringLiteral("フォルダを調べています…"));
     m_task->start([this, s, folder](SeasonTask &task) {
         const SeasonFiles files = seasonDocuments({folder}, [&task] { return task.cancelled(); });
         m_running = runBacktest(files, s, [&task](int done, int total) {
@@ -410,7 +458,7 @@ void BacktestPanel::finished(bool cancelled)
         showReport();
         checkConditions();
     }
-    m_summary->setText(summaryText());
+    m_summary->setPlainText(summaryText());
     syncControls();
     Q_EMIT idle();
 }

@@ -16,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class TermLabel;
 class QLineSeries;
 class QProgressBar;
 class QPushButton;
@@ -86,7 +87,7 @@ private:
     QPushButton *m_runButton = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
-    QLabel *m_summary = nullptr;
+    TermLabel *m_summary = nullptr;
     QStandardItemModel *m_rows = nullptr;
     QTableView *m_table = nullptr;
     QChart *m_chart = nullptr;

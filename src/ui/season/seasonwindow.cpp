@@ -8,6 +8,7 @@
 #include "ui/desktop/seasontask.h"
 #include "ui/desktop/tableexport.h"
 #include "ui/desktop/tablesort.h"
+#include "ui/desktop/termlabel.h"
 #include "ui/season/calibrationchart.h"
 #include "ui/season/columnspane.h"
 #include "ui/season/comparepane.h"
@@ -165,14 +166,28 @@ void SeasonWindow::buildControls()
     progress->addWidget(m_cancel);
     progress->addWidget(m_status, 1);
 
-    m_summaryLabel = new QLabel(this);
-    m_summaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_summaryLabel->setToolTip(QStringLiteral(
-        "対数尤度: 実際の1～3着の起こりやすさの対数の合計で、0 に近い（大きい）ほど良い。\n"
-        "勝ち馬のみ: 1着だけで数えた対数尤度。\n"
-        "ブライアスコア: 各馬の勝率と実際の勝ち負け（1 か 0）の差の二乗のレースごとの合計の"
-        "平均で、小さいほど良い。\n"
-        "1番人気の勝利: モデルで勝率が一番高い馬が勝ったレースの数。"));
+    m_summaryLabel = new TermLabel(this);
+    m_summaryLabel->addTerm(QStringLiteral("レース"),
+                            QStringLiteral("結果があって数えたレースの数です。"));
+    m_summaryLabel->addTerm(QStringLiteral("除外"),
+                            QStringLiteral("結果がない、またはモデルで計算できずに数えなかった"
+                                           "ドキュメントの数です。"));
+    m_summaryLabel->addTerm(
+        QStringLiteral("対数尤度"),
+        QStringLiteral("実際の1～3着の起こりやすさの対数の合計です。0 に近い（大きい）ほど"
+                       "モデルが結果をよく言い当てています。"));
+    m_summaryLabel->addTerm(QStringLiteral("勝ち馬のみ"),
+                            QStringLiteral("1着だけで数えた対数尤度です。0 に近いほど良い。"));
+    m_summaryLabel->addTerm(
+        QStringLiteral("ブライアスコア"),
+        QStringLiteral("各馬の勝率と実際の勝ち負け（1 か 0）の差の二乗のレースごとの合計の"
+                       "平均です。小さいほど良い。"));
+    m_summaryLabel->addTerm(QStringLiteral("本命（確率1位）の勝利"),
+                            QStringLiteral("モデルで勝率が一番高い馬が勝ったレースの数と割合"
+                                           "です。多いほど良い。"));
+    m_summaryLabel->addTerm(QStringLiteral("1番人気の勝利"),
+                            QStringLiteral("市場（オッズ・投票金）で一番人気の馬が勝ったレースの"
+                                           "数と割合です。本命の勝利と比べてください。"));
 
     m_tableModel = new SeasonTableModel(this);
     m_proxy = new QSortFilterProxyModel(this);
@@ -227,14 +242,35 @@ void SeasonWindow::buildControls()
     m_holdout->setToolTip(
         QStringLiteral("日付の新しいレースをこの割合だけ当てはめに使わず、検証に残します"));
     m_fitButton = new QPushButton(QStringLiteral("当てはめ"), this);
-    m_fitLabel = new QLabel(this);
+    m_fitLabel = new TermLabel(this);
     m_fitLabel->setWordWrap(true);
-    m_fitLabel->setToolTip(QStringLiteral(
-        "値 ± 標準誤差: 標準誤差が小さいほど値は確かです。\n"
-        "対数尤度: 当てはめ前と後。後が大きい（0 に近い）ほど結果をよく説明しています。\n"
-        "検証: 当てはめに使わなかったレースでの対数尤度。当てはめ前より下がるなら過学習の"
-        "疑いがあります。"));
-    m_fitLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_fitLabel->addTerm(QStringLiteral("レース"),
+                        QStringLiteral("当てはめに使ったレースの数です。"));
+    m_fitLabel->addTerm(QStringLiteral("除外"),
+                        QStringLiteral("このモデルで計算できずに使わなかったドキュメントの数"
+                                       "です。"));
+    const QString error = QStringLiteral("± の後は標準誤差で、小さいほど値は確かです。");
+    m_fitLabel->addTerm(QStringLiteral("β ="),
+                        QStringLiteral("当てはめた β（支持率を勝率にする指数）です。") + error);
+    m_fitLabel->addTerm(QStringLiteral("λ ="),
+                        QStringLiteral("当てはめた λ（2着の確率を作る指数）です。") + error);
+    m_fitLabel->addTerm(QStringLiteral("ρ ="),
+                        QStringLiteral("当てはめた ρ（3着の確率を作る指数）です。") + error);
+    m_fitLabel->addTerm(QStringLiteral("α ="),
+                        QStringLiteral("当てはめた α（自分の列の重み）です。") + error);
+    m_fitLabel->addTerm(QStringLiteral("γ ="),
+                        QStringLiteral("当てはめた γ（市場の重み）です。") + error);
+    m_fitLabel->addTerm(QStringLiteral("対数尤度"),
+                        QStringLiteral("当てはめ前と後の対数尤度です。後が大きい（0 に近い）"
+                                       "ほど結果をよく説明しています。"));
+    m_fitLabel->addTerm(QStringLiteral("検証"),
+                        QStringLiteral("当てはめに使わなかったレースでの対数尤度です。当てはめ"
+                                       "前より下がるなら過学習の疑いがあります。"));
+    // An own column's exponent (the columns model), named by its header.
+    m_fitLabel->addPattern(QStringLiteral("[^\\n=（）　]+ = "),
+                           QStringLiteral("当てはめたこの列の指数です。0 なら勝敗に関係がなく、"
+                                          "大きいほど重く効きます。") +
+                               error);
     m_defaultsButton = new QPushButton(QStringLiteral("分析の既定にする"), this);
     m_defaultsButton->setToolTip(
         QStringLiteral("当てはめた値を、これからの分析の既定にします（保存済みの分析はそのまま）"));
@@ -467,7 +503,7 @@ void SeasonWindow::showSeason()
 {
     m_tableModel->setSeason(m_folder, &m_races, m_evaluations);
     m_table->resizeColumnsToContents();
-    m_summaryLabel->setText(summaryText());
+    m_summaryLabel->setPlainText(summaryText());
     m_chart->setBins(m_summary.bins);
     m_bins->removeRows(0, m_bins->rowCount());
     for (const CalibrationBin &b : m_summary.bins) {
@@ -516,7 +552,7 @@ void SeasonWindow::fit()
     if (m_fit.model == FitModel::Columns)
         m_columns->setFit(m_fit);
     m_note.clear();
-    m_fitLabel->setText(fitText());
+    m_fitLabel->setPlainText(fitText());
     m_noteLabel->clear();
     syncControls();
 }

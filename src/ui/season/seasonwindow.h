@@ -19,6 +19,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class TermLabel;
 class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
@@ -134,7 +135,7 @@ private:
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
     QLabel *m_status = nullptr;
-    QLabel *m_summaryLabel = nullptr;
+    TermLabel *m_summaryLabel = nullptr;
     SeasonTableModel *m_tableModel = nullptr;
     QSortFilterProxyModel *m_proxy = nullptr;
     QTableView *m_table = nullptr;
@@ -142,7 +143,7 @@ private:
     QComboBox *m_fitModel = nullptr;
     QDoubleSpinBox *m_holdout = nullptr;
     QPushButton *m_fitButton = nullptr;
-    QLabel *m_fitLabel = nullptr;
+    TermLabel *m_fitLabel = nullptr;
     QPushButton *m_defaultsButton = nullptr;
     QLabel *m_noteLabel = nullptr;
     QTabWidget *m_tabs = nullptr;

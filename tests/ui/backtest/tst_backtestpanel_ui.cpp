@@ -4,9 +4,12 @@
 #include "testfiles.h"
 #include "ui/backtest/backtestpanel.h"
 #include "ui/desktop/pngsave.h"
+#include "ui/desktop/termlabel.h"
 
 #include <QCategoryAxis>
 #include <QChartView>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineSeries>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -60,6 +63,23 @@ void TestBacktestPanel::playsTheFolder()
     QCOMPARE(panel.summaryText(),
              QStringLiteral("レース 3（購入 3）　3点　的中 1　投資 600円　払戻 1,000円　回収率 "
                             "166.7%　損益 400円　最大ドローダウン 200円　最長連敗 1"));
+    // Every number of the summary and every control explains itself, each in its own words.
+    const auto *summary = panel.findChild<TermLabel *>();
+    QVERIFY(summary);
+    QStringList parts;
+    QSet<QString> explanations;
+    for (const auto &[part, explanation] : summary->explainedParts()) {
+        parts << part;
+        explanations << explanation;
+    }
+    QCOMPARE(parts,
+             QStringList({"レース 3", "購入 3", "3点", "的中 1", "投資 600円", "払戻 1,000円",
+                          "回収率 166.7%", "損益 400円", "最大ドローダウン 200円", "最長連敗 1"}));
+    QCOMPARE(explanations.size(), parts.size());
+    QVERIFY(!explanations.contains(QString()));
+    for (QWidget *control : panel.findChildren<QWidget *>())
+        if (qobject_cast<QComboBox *>(control) || qobject_cast<QAbstractSpinBox *>(control))
+            QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->accessibleName()));
     QTableView *table = panel.table();
     QCOMPARE(table->model()->rowCount(), 3);
     QCOMPARE(table->model()->index(1, 1).data().toString(), QStringLiteral("b.csv"));

@@ -1,18 +1,16 @@
 // The 成績 window: a folder read off the GUI thread, cancelled part way, fitted, and the fit
 // stored as the defaults of new analyses.
 #include "core/analysisfile/analysisinputs.h"
-#include "core/season/seasonverdict.h"
 #include "core/codepage/codepage.h"
+#include "core/season/seasonverdict.h"
 #include "core/settings/inifile.h"
 #include "testfiles.h"
+#include "ui/desktop/tableexport.h"
+#include "ui/desktop/termlabel.h"
+#include "ui/mainwindow/mainwindow.h"
 #include "ui/season/calibrationchart.h"
 #include "ui/season/columnspane.h"
 #include "ui/season/comparepane.h"
-#include "ui/season/seasoncontroller.h"
-#include "ui/season/seasonwindow.h"
-#include "ui/desktop/tableexport.h"
-#include "ui/mainwindow/mainwindow.h"
-#include "ui/season/calibrationchart.h"
 #include "ui/season/seasoncontroller.h"
 #include "ui/season/seasonwindow.h"
 
@@ -200,6 +198,15 @@ void TestSeasonWindow::readsFolderAndRemembersIt()
     QCOMPARE(w->summary().excluded, 2);
     QVERIFY2(w->summaryText().startsWith(QStringLiteral("レース 5　除外 2　")),
              qPrintable(w->summaryText()));
+    // Each number of the summary explains itself, the one in brackets too.
+    QStringList explained;
+    for (const TermLabel *label : w->findChildren<TermLabel *>())
+        if (label->plainText() == w->summaryText())
+            for (const auto &[part, explanation] : label->explainedParts())
+                if (!explanation.isEmpty())
+                    explained << part.section(u' ', 0, 0);
+    QCOMPARE(explained, QStringList({"レース", "除外", "対数尤度", "勝ち馬のみ", "ブライアスコア",
+                                     "本命（確率1位）の勝利", "1番人気の勝利"}));
     QCOMPARE(w->table()->model()->rowCount(), 7);
     QVERIFY(!w->chart()->points().isEmpty());
     QCOMPARE(m_main->mdiArea()->activeSubWindow()->windowTitle(),
