@@ -34,7 +34,7 @@ QByteArray comparisonText(const SeasonComparison &c, const QByteArray &head)
     }
     for (const ComparedModel &m : c.models) {
         for (const FitValue &v : m.fit.values) {
-            out += "param\t" + m.name.toLatin1() + '\t' + lineField(v.name) + '\t';
+            out += "param\t" + m.name.toLatin1() + '\t' + lineField(v.name()) + '\t';
             appendFitNumber(out, v.value);
             out += '\t';
             appendFitNumber(out, v.error);

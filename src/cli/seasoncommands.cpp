@@ -232,14 +232,14 @@ CommandOutcome fit(const Options &o)
         for (const auto &[name, count] : fit.unused)
             out += "unused\t" + lineField(name) + '\t' + QByteArray::number(count) + '\n';
     for (const FitValue &v : fit.values) {
-        out += (v.column ? "column\t" + lineField(v.name) : v.name.toLatin1()) + '\t';
+        out += (v.column() ? "column\t" + lineField(v.name()) : v.name().toLatin1()) + '\t';
         appendFitNumber(out, v.value);
         out += '\t';
         appendFitNumber(out, v.error);
         out += '\n';
     }
     for (const FitWarning &w : fit.warnings)
-        out += "warning\t" + lineField(w.name) + '\t' + w.text.toLatin1() + '\n';
+        out += "warning\t" + lineField(w.name()) + '\t' + w.text.toLatin1() + '\n';
     out += "loglik\t";
     appendFixed(out, fit.before, 6);
     out += '\t';

@@ -42,10 +42,48 @@ std::optional<FitModel> fitModelFromName(QStringView name)
     return std::nullopt;
 }
 
-double SeasonFit::value(const QString &name) const
+QString coefficientName(Coefficient coefficient, const QString &header)
+{
+    switch (coefficient) {
+    case Coefficient::Beta:
+        return QStringLiteral("beta");
+    case Coefficient::Lambda:
+        return QStringLiteral("lambda");
+    case Coefficient::Rho:
+        return QStringLiteral("rho");
+    case Coefficient::Alpha:
+        return QStringLiteral("alpha");
+    case Coefficient::Gamma:
+        return QStringLiteral("gamma");
+    case Coefficient::Column:
+        break;
+    }
+    return header;
+}
+
+QString coefficientSymbol(Coefficient coefficient, const QString &header)
+{
+    switch (coefficient) {
+    case Coefficient::Beta:
+        return QStringLiteral("β");
+    case Coefficient::Lambda:
+        return QStringLiteral("λ");
+    case Coefficient::Rho:
+        return QStringLiteral("ρ");
+    case Coefficient::Alpha:
+        return QStringLiteral("α");
+    case Coefficient::Gamma:
+        return QStringLiteral("γ");
+    case Coefficient::Column:
+        break;
+    }
+    return header;
+}
+
+double SeasonFit::value(Coefficient coefficient) const
 {
     for (const FitValue &v : values)
-        if (v.name == name)
+        if (v.coefficient == coefficient)
             return v.value;
     return 0;
 }

@@ -21,12 +21,32 @@ enum class FitModel {
 QString fitModelName(FitModel model);
 std::optional<FitModel> fitModelFromName(QStringView name);
 
+// The coefficients the models fit. Column is an own column's exponent in the columns model;
+// the column's header is carried beside it.
+enum class Coefficient {
+    Beta,
+    Lambda,
+    Rho,
+    Alpha,
+    Gamma,
+    Column,
+};
+
+// "beta", "lambda", "rho", "alpha", "gamma"; header for Column.
+QString coefficientName(Coefficient coefficient, const QString &header = {});
+// "β", "λ", "ρ", "α", "γ"; header for Column.
+QString coefficientSymbol(Coefficient coefficient, const QString &header = {});
+
 struct FitValue
 {
-    QString name; // "beta", "lambda", "rho", "alpha", "gamma", or an own column's header
+    Coefficient coefficient = Coefficient::Beta;
+    QString header; // Column: the own column's header
     double value = 0;
     double error = 0; // standard error: model-based, or clustered by race when robust
-    bool column = false;
+
+    bool column() const { return coefficient == Coefficient::Column; }
+    QString name() const { return coefficientName(coefficient, header); }
+    QString symbol() const { return coefficientSymbol(coefficient, header); }
 };
 
 // How a fit is made: the share of the races held out (latest whole dates; 0 for none) and
@@ -50,9 +70,13 @@ enum class FitProblem {
 // A value printed with a caution beside it.
 struct FitWarning
 {
-    QString name;   // the coefficient
+    Coefficient coefficient = Coefficient::Beta;
+    QString header; // Column: the own column's header
     QString text;   // "large standard error", ...
     QString textJa; // the same for the window
+
+    QString name() const { return coefficientName(coefficient, header); }
+    QString symbol() const { return coefficientSymbol(coefficient, header); }
 };
 
 struct SeasonFit
@@ -83,7 +107,7 @@ struct SeasonFit
     int parameterCount() const { return int(values.size()); }
 
     bool ok() const { return problem == FitProblem::None; }
-    double value(const QString &name) const;
+    double value(Coefficient coefficient) const; // 0 when the fit has no such value
     // Why the fit failed: in English for kirrel-cli, in Japanese for the window.
     QString problemWord() const;
     QString problemText() const;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -74,19 +75,22 @@ void addWarnings(SeasonFit *fit)
     const bool shares = fit->model != FitModel::Harville && fit->model != FitModel::Discount;
     for (const FitValue &v : fit->values) {
         if (v.error > std::fabs(v.value))
-            fit->warnings.push_back({v.name, QStringLiteral("large standard error"),
+            fit->warnings.push_back({v.coefficient, v.header,
+                                     QStringLiteral("large standard error"),
                                      QStringLiteral("標準誤差が値より大きい")});
-        const bool exponent = v.name == QLatin1String("lambda") || v.name == QLatin1String("rho");
+        const bool exponent =
+            v.coefficient == Coefficient::Lambda || v.coefficient == Coefficient::Rho;
         if (exponent && std::fabs(fit->values[0].value) <= 1.96 * fit->values[0].error)
-            fit->warnings.push_back({v.name, QStringLiteral("beta's 95% interval covers 0"),
+            fit->warnings.push_back({v.coefficient, v.header,
+                                     QStringLiteral("beta's 95% interval covers 0"),
                                      QStringLiteral("β の 95% 区間が 0 を含む（比に意味が薄い）")});
-        if (v.column)
+        if (v.column())
             continue;
         const bool inRange = shares ? std::fabs(v.value) <= MaxCombine
                                     : v.value > 0 && v.value <= (exponent ? MaxLambda : MaxBeta);
         if (!inRange)
             fit->warnings.push_back(
-                {v.name,
+                {v.coefficient, v.header,
                  shares     ? QStringLiteral("outside what season takes (-5 to 5)")
                  : exponent ? QStringLiteral("outside what season takes (above 0 to 3)")
                             : QStringLiteral("outside what season takes (above 0 to 5)"),
@@ -253,7 +257,8 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
         const bool discount = model == FitModel::Discount;
         const std::array<double, 3> start =
             discount ? std::array<double, 3>{1, 0.81, 0.65} : std::array<double, 3>{1, 1, 1};
-        static const char *const names[3] = {"beta", "lambda", "rho"};
+        static constexpr Coefficient names[3] = {Coefficient::Beta, Coefficient::Lambda,
+                                                 Coefficient::Rho};
         std::array<double, 3> theta{};
         std::vector<double> covariance(9, 0.0);
         std::vector<double> scores(use.size() * 3, 0.0);
@@ -264,7 +269,7 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
             const int to = discount ? place + 1 : 3;
             const LogitFit o = fitLogit(d, use, from, to, {start[size_t(place)]});
             if (o.problem != LogitProblem::None)
-                return failed(o, QString::fromLatin1(names[place]));
+                return failed(o, coefficientName(names[place]));
             theta[size_t(place)] = o.theta[0];
             covariance[size_t(place * 4)] = o.covariance[0];
             if (robust) {
@@ -283,7 +288,7 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
                     one[r] = scores[r * 3];
                 variance = sandwich({covariance[0]}, one, 1)[0];
             }
-            fit.values = {{QStringLiteral("beta"), theta[0], squareRoot(variance)}};
+            fit.values = {{Coefficient::Beta, {}, theta[0], squareRoot(variance)}};
         } else {
             const std::vector<double> v = robust ? sandwich(covariance, scores, 3) : covariance;
             // (beta, lambda, rho) = (t1, t2 / t1, t3 / t1) by the delta method.
@@ -295,9 +300,9 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
                 for (int a = 0; a < 3; ++a)
                     for (int q = 0; q < 3; ++q)
                         w[i] += jacobian[i][a] * v[size_t(a * 3 + q)] * jacobian[i][q];
-            fit.values = {{QStringLiteral("beta"), b, squareRoot(w[0])},
-                          {QStringLiteral("lambda"), theta[1] / b, squareRoot(w[1])},
-                          {QStringLiteral("rho"), theta[2] / b, squareRoot(w[2])}};
+            fit.values = {{Coefficient::Beta, {}, b, squareRoot(w[0])},
+                          {Coefficient::Lambda, {}, theta[1] / b, squareRoot(w[1])},
+                          {Coefficient::Rho, {}, theta[2] / b, squareRoot(w[2])}};
         }
         const auto loglik = [&](const std::vector<int> &which, const std::array<double, 3> &t) {
             double sum = 0;
@@ -317,50 +322,53 @@ SeasonFit fitSeasonModel(const SeasonLogit &logit, FitModel model, const std::ve
     }
 
     std::vector<int> keep;
-    std::vector<QString> names;
+    std::vector<std::pair<Coefficient, QString>> coefficients; // with a column's header
     std::vector<double> start;
     switch (model) {
     case FitModel::Market:
         keep = {c + 1};
-        names = {QStringLiteral("gamma")};
+        coefficients = {{Coefficient::Gamma, {}}};
         start = {1};
         break;
     case FitModel::Own:
         keep = {c};
-        names = {QStringLiteral("alpha")};
+        coefficients = {{Coefficient::Alpha, {}}};
         start = {1};
         break;
     case FitModel::Columns:
         for (int j = 0; j < c; ++j) {
             keep.push_back(j);
-            names.push_back(columns[size_t(j)]);
+            coefficients.push_back({Coefficient::Column, columns[size_t(j)]});
             start.push_back(0.5 / c);
         }
         keep.push_back(c + 1);
-        names.push_back(QStringLiteral("gamma"));
+        coefficients.push_back({Coefficient::Gamma, {}});
         start.push_back(0.5);
         break;
     default:
         keep = {c, c + 1};
-        names = {QStringLiteral("alpha"), QStringLiteral("gamma")};
+        coefficients = {{Coefficient::Alpha, {}}, {Coefficient::Gamma, {}}};
         start = {0.5, 0.5};
         break;
     }
     const LogitData d = logit.ownMarket.project(keep);
     const int k = d.k;
     const LogitFit o = fitLogit(d, use, 0, 3, start);
-    if (o.problem != LogitProblem::None)
-        return failed(o, names[size_t(o.coefficient)]);
+    if (o.problem != LogitProblem::None) {
+        const auto &[coefficient, header] = coefficients[size_t(o.coefficient)];
+        return failed(o, coefficientName(coefficient, header));
+    }
     std::vector<double> covariance = o.covariance;
     if (robust) {
         std::vector<double> scores;
         logitValue(d, use, o.theta, 0, 3, &scores);
         covariance = sandwich(o.covariance, scores, k);
     }
-    for (int j = 0; j < k; ++j)
-        fit.values.push_back({names[size_t(j)], o.theta[size_t(j)],
-                              squareRoot(covariance[size_t(j * k + j)]),
-                              model == FitModel::Columns && j < c});
+    for (int j = 0; j < k; ++j) {
+        const auto &[coefficient, header] = coefficients[size_t(j)];
+        fit.values.push_back(
+            {coefficient, header, o.theta[size_t(j)], squareRoot(covariance[size_t(j * k + j)])});
+    }
     // The baseline: the share itself for market and own; the own share alone (alpha 1,
     // gamma 0) on the same runners for combined and columns.
     const LogitData own = logit.ownMarket.project({model == FitModel::Market ? c + 1 : c});

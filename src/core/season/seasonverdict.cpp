@@ -96,7 +96,7 @@ QStringList comparisonVerdicts(const SeasonComparison &c)
         QStringList loose;
         for (const FitValue &v : m.fit.values)
             if (v.error > std::fabs(v.value))
-                loose << v.name;
+                loose << v.name();
         if (!loose.isEmpty())
             out << QStringLiteral(
                        "注意：%1 の %2 は標準誤差が値より大きく、ほとんど決まっていません。")

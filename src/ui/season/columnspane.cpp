@@ -24,7 +24,7 @@ constexpr int Margin = 12;
 QString intervalText(const FitValue &v)
 {
     return QStringLiteral("%1: 指数 %2 ± %3（95%区間 %4～%5）")
-        .arg(v.name)
+        .arg(v.name())
         .arg(v.value, 0, 'f', 4)
         .arg(v.error, 0, 'f', 4)
         .arg(v.value - Z95 * v.error, 0, 'f', 4)
@@ -112,7 +112,7 @@ void ColumnsChart::paintEvent(QPaintEvent *)
         p.setPen(palette().color(QPalette::Text));
         p.drawText(QRectF(4, row.top(), NameWidth - 8, row.height()),
                    Qt::AlignRight | Qt::AlignVCenter,
-                   fontMetrics().elidedText(v.name, Qt::ElideRight, NameWidth - 8));
+                   fontMetrics().elidedText(v.name(), Qt::ElideRight, NameWidth - 8));
         // Intervals across zero in grey: no information found in the column.
         const bool carries = std::fabs(v.value) > Z95 * v.error;
         const QColor colour = carries ? QColor(40, 90, 180) : QColor(150, 150, 150);
@@ -178,12 +178,12 @@ void ColumnsPane::setFit(const SeasonFit &fit)
     std::vector<FitValue> columns;
     if (fit.ok() && fit.model == FitModel::Columns)
         for (const FitValue &v : fit.values)
-            if (v.column)
+            if (v.column())
                 columns.push_back(v);
     m_chart->setValues(columns);
     m_model->removeRows(0, m_model->rowCount());
     for (const FitValue &v : columns)
-        m_model->appendRow({new QStandardItem(v.name),
+        m_model->appendRow({new QStandardItem(v.name()),
                             new QStandardItem(QString::number(v.value, 'f', 6)),
                             new QStandardItem(QString::number(v.error, 'f', 6)),
                             new QStandardItem(QString::number(v.value - Z95 * v.error, 'f', 6)),
@@ -192,7 +192,7 @@ void ColumnsPane::setFit(const SeasonFit &fit)
     m_note->setText(columns.empty()
                         ? QString()
                         : QStringLiteral("市場の γ = %1 ± %2%3")
-                              .arg(fit.value(QStringLiteral("gamma")), 0, 'f', 4)
+                              .arg(fit.value(Coefficient::Gamma), 0, 'f', 4)
                               .arg(fit.values.back().error, 0, 'f', 4)
                               .arg(fit.robust ? QStringLiteral("（頑健な標準誤差）") : QString()));
 }

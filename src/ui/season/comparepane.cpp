@@ -27,18 +27,6 @@ enum Column {
     ColumnCount
 };
 
-QString parameterSymbol(const FitValue &v)
-{
-    if (v.column)
-        return v.name;
-    static const std::pair<const char *, const char *> symbols[] = {
-        {"beta", "β"}, {"lambda", "λ"}, {"rho", "ρ"}, {"alpha", "α"}, {"gamma", "γ"}};
-    for (const auto &[name, symbol] : symbols)
-        if (v.name == QLatin1String(name))
-            return QString::fromUtf8(symbol);
-    return v.name;
-}
-
 } // namespace
 
 ComparePane::ComparePane(QWidget *parent) : QWidget(parent)
@@ -221,7 +209,7 @@ void ComparePane::showComparison()
         QStringList values;
         for (const FitValue &v : m.fit.values)
             values << QStringLiteral("%1 = %2 ± %3")
-                          .arg(parameterSymbol(v))
+                          .arg(v.symbol())
                           .arg(v.value, 0, 'f', 4)
                           .arg(v.error, 0, 'f', 4);
         cell(values.join(QStringLiteral(", ")));

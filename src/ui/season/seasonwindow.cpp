@@ -53,26 +53,11 @@ constexpr Range ExponentRange{0.01, MaxLambda};
 constexpr Range BetaRange{0.1, MaxBeta};
 constexpr Range CombineRange{-MaxCombine, MaxCombine};
 
-QString symbol(const QString &name)
+Range rangeOf(Coefficient coefficient)
 {
-    if (name == QLatin1String("beta"))
-        return QStringLiteral("β");
-    if (name == QLatin1String("lambda"))
-        return QStringLiteral("λ");
-    if (name == QLatin1String("rho"))
-        return QStringLiteral("ρ");
-    if (name == QLatin1String("alpha"))
-        return QStringLiteral("α");
-    if (name == QLatin1String("gamma"))
-        return QStringLiteral("γ");
-    return name; // an own column's header
-}
-
-Range rangeOf(const QString &name)
-{
-    if (name == QLatin1String("beta"))
+    if (coefficient == Coefficient::Beta)
         return BetaRange;
-    if (name == QLatin1String("alpha") || name == QLatin1String("gamma"))
+    if (coefficient == Coefficient::Alpha || coefficient == Coefficient::Gamma)
         return CombineRange;
     return ExponentRange;
 }
@@ -568,11 +553,11 @@ QString SeasonWindow::fitText() const
     lines << QStringLiteral("レース %1　除外 %2").arg(f.races).arg(f.excluded);
     for (const FitValue &v : f.values)
         lines << QStringLiteral("%1 = %2 ± %3")
-                     .arg(symbol(v.name))
+                     .arg(v.symbol())
                      .arg(v.value, 0, 'f', 4)
                      .arg(v.error, 0, 'f', 4);
     for (const FitWarning &w : f.warnings)
-        lines << QStringLiteral("注意: %1 は%2").arg(symbol(w.name), w.textJa);
+        lines << QStringLiteral("注意: %1 は%2").arg(w.symbol(), w.textJa);
     const bool combined = f.model == FitModel::Combined || f.model == FitModel::Columns;
     const QString before =
         combined ? QStringLiteral("自分の列だけ (α 1, γ 0)") : QStringLiteral("当てはめ前");
@@ -611,20 +596,20 @@ void SeasonWindow::makeDefaults()
     SeasonDefaults d;
     switch (m_fit.model) {
     case FitModel::Harville:
-        d.beta = m_fit.value(QStringLiteral("beta"));
+        d.beta = m_fit.value(Coefficient::Beta);
         break;
     case FitModel::Discount:
         d.model = OrderModel::Discount;
-        d.beta = m_fit.value(QStringLiteral("beta"));
-        d.lambda = m_fit.value(QStringLiteral("lambda"));
-        d.rho = m_fit.value(QStringLiteral("rho"));
+        d.beta = m_fit.value(Coefficient::Beta);
+        d.lambda = m_fit.value(Coefficient::Lambda);
+        d.rho = m_fit.value(Coefficient::Rho);
         break;
     case FitModel::Combined:
     case FitModel::Market:
     case FitModel::Own:
         d.combine = true;
-        d.alpha = m_fit.model == FitModel::Market ? 0 : m_fit.value(QStringLiteral("alpha"));
-        d.gamma = m_fit.model == FitModel::Own ? 0 : m_fit.value(QStringLiteral("gamma"));
+        d.alpha = m_fit.model == FitModel::Market ? 0 : m_fit.value(Coefficient::Alpha);
+        d.gamma = m_fit.model == FitModel::Own ? 0 : m_fit.value(Coefficient::Gamma);
         break;
     case FitModel::Columns:
         break;
@@ -642,10 +627,10 @@ QString SeasonWindow::outOfRange(const SeasonFit &fit) const
         return QStringLiteral(
             "列ごとの指数はモデルの欄に入りません。結合 (α, γ) を使ってください。");
     for (const FitValue &v : fit.values) {
-        const Range r = rangeOf(v.name);
+        const Range r = rangeOf(v.coefficient);
         if (!(v.value >= r.low && v.value <= r.high))
             return QStringLiteral("%1 = %2 は範囲 (%3～%4) の外です。")
-                .arg(symbol(v.name))
+                .arg(v.symbol())
                 .arg(v.value, 0, 'f', 4)
                 .arg(r.low)
                 .arg(r.high);
@@ -664,12 +649,12 @@ bool SeasonWindow::useFit(const SeasonFit &fit)
     m.order = fit.model == FitModel::Discount ? OrderModel::Discount : OrderModel::Harville;
     m.combine = fit.model != FitModel::Harville && fit.model != FitModel::Discount;
     for (const FitValue &v : fit.values) {
-        const QString &n = v.name;
-        (n == QLatin1String("beta")     ? m.beta
-         : n == QLatin1String("lambda") ? m.lambda
-         : n == QLatin1String("rho")    ? m.rho
-         : n == QLatin1String("alpha")  ? m.alpha
-                                        : m.gamma) = v.value;
+        const Coefficient c = v.coefficient;
+        (c == Coefficient::Beta     ? m.beta
+         : c == Coefficient::Lambda ? m.lambda
+         : c == Coefficient::Rho    ? m.rho
+         : c == Coefficient::Alpha  ? m.alpha
+                                    : m.gamma) = v.value;
     }
     if (fit.model == FitModel::Market)
         m.alpha = 0;

@@ -100,7 +100,7 @@ double columnsLoglik(const std::vector<SeasonRace> &season, const std::vector<do
 const FitValue *valueOf(const SeasonFit &fit, const QString &name)
 {
     for (const FitValue &v : fit.values)
-        if (v.name == name)
+        if (v.name() == name)
             return &v;
     return nullptr;
 }
@@ -169,7 +169,7 @@ void TestSeasonCompare::columnsFitIsTheMaximum()
         QVERIFY(v);
         QVERIFY2(std::fabs(v->value - x[j]) < 1e-5,
                  qPrintable(QStringLiteral("%1 %2 vs %3").arg(names[j]).arg(v->value).arg(x[j])));
-        QCOMPARE(v->column, j < 3);
+        QCOMPARE(v->column(), j < 3);
     }
     QVERIFY(std::fabs(fit.after - columnsLoglik(season, x)) < 1e-6);
     QVERIFY(std::fabs(valueOf(fit, QStringLiteral("noise"))->value) <

@@ -98,7 +98,7 @@ double harvilleLoglik(const std::vector<SeasonRace> &season, double beta)
 QString within(const SeasonFit &fit, const QString &name, double truth)
 {
     for (const FitValue &v : fit.values)
-        if (v.name == name)
+        if (v.name() == name)
             return std::fabs(v.value - truth) <= 4 * v.error && v.error > 0 && v.error < 0.2
                        ? QString()
                        : QStringLiteral("%1 = %2 ± %3, drawn with %4")
@@ -279,7 +279,7 @@ void TestSeasonFit::finiteMaximaWithCautions()
     QVERIFY2(fit.ok(), qPrintable(fit.problemWord()));
     QStringList got;
     for (const FitWarning &w : fit.warnings)
-        got << w.name + QStringLiteral(": ") + w.text;
+        got << w.name() + QStringLiteral(": ") + w.text;
     QCOMPARE(got.join(u'|'), warnings);
     if (FitModel(model) == FitModel::Harville) { // a maximum, not a point on the way up
         const double beta = fit.values[0].value;

@@ -347,14 +347,14 @@ void TestSeasonWindow::fittedValuesUsedUnrounded()
     Q_EMIT w->comparePane()->useRequested(discount);
     QVERIFY(idle.wait(10000));
     QCOMPARE(w->model().order, OrderModel::Discount);
-    QCOMPARE(w->model().lambda, discount.value(QStringLiteral("lambda")));
-    QCOMPARE(w->model().rho, discount.value(QStringLiteral("rho")));
+    QCOMPARE(w->model().lambda, discount.value(Coefficient::Lambda));
+    QCOMPARE(w->model().rho, discount.value(Coefficient::Rho));
     w->comparePane()->selectModel(QStringLiteral("market"));
     QVERIFY(w->useFit(w->comparePane()->chosen()->fit));
     QVERIFY(idle.wait(10000));
     QVERIFY(w->model().combine);
     QCOMPARE(w->model().alpha, 0.0);
-    QCOMPARE(w->model().gamma, w->comparePane()->chosen()->fit.value(QStringLiteral("gamma")));
+    QCOMPARE(w->model().gamma, w->comparePane()->chosen()->fit.value(Coefficient::Gamma));
 }
 
 void TestSeasonWindow::tableExportsRoundTrip()
