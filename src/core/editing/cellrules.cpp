@@ -63,10 +63,10 @@ QString selectionStatus(const Grid &grid)
     return s;
 }
 
-void deleteRange(Grid &grid, int wX1, int wY1, int wX2, int wY2)
+void deleteRange(Grid &grid, int fromCol, int fromRow, int toCol, int toRow)
 {
-    for (int r = std::min(wY1, wY2); r <= std::max(wY1, wY2); ++r)
-        for (int c = std::min(wX1, wX2); c <= std::max(wX1, wX2); ++c)
+    for (int r = std::min(fromRow, toRow); r <= std::max(fromRow, toRow); ++r)
+        for (int c = std::min(fromCol, toCol); c <= std::max(fromCol, toCol); ++c)
             grid.setText(r, c, QString());
 }
 

@@ -28,7 +28,7 @@ int imeModeForCell(const Grid &grid, int row, int col);
 QString selectionStatus(const Grid &grid);
 
 // Clears every cell between the two corners (either order, bounds included).
-void deleteRange(Grid &grid, int wX1, int wY1, int wX2, int wY2);
+void deleteRange(Grid &grid, int fromCol, int fromRow, int toCol, int toRow);
 
 // Header highlight of the current cell's row and column (columns 2 onward only).
 void leaveEditor(Grid &grid, int focusRow, int focusCol);

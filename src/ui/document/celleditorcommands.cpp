@@ -27,9 +27,9 @@ void DocumentWindow::focusGrid()
     refreshGrid();
 }
 
-void DocumentWindow::deleteRange(int wX1, int wY1, int wX2, int wY2)
+void DocumentWindow::deleteRange(int fromCol, int fromRow, int toCol, int toRow)
 {
-    ::deleteRange(m_doc.runnerTable, wX1, wY1, wX2, wY2);
+    ::deleteRange(m_doc.runnerTable, fromCol, fromRow, toCol, toRow);
     refreshGrid();
 }
 

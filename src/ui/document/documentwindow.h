@@ -96,7 +96,7 @@ public:
     void openEditor(ImeMode ime, bool takeFocus = true);
     void focusGrid();
     void leaveEditor();
-    void deleteRange(int wX1, int wY1, int wX2, int wY2);
+    void deleteRange(int fromCol, int fromRow, int toCol, int toRow);
     // Focuses the box (the focused one when null) and selects its whole text.
     void selectFieldText(QLineEdit *inTxtCtrl = nullptr);
     bool isEditing() const;
