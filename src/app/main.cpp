@@ -48,14 +48,13 @@ int runProgram(int &argc, char **argv)
     const QStringList files = documentArguments(app);
 
     // Taken before any window exists; held until the program ends.
-    QString lockProblem;
-    const QString lockPath = instanceLockPath(&lockProblem);
+    const Result<QString> lockPath = instanceLockPath();
     InstanceClaim claim;
-    if (lockPath.isEmpty()) {
+    if (!lockPath.ok()) {
         std::fprintf(stderr, "kirrel: %s; this start runs without the one-instance check\n",
-                     qUtf8Printable(lockProblem));
+                     qUtf8Printable(lockPath.error));
     } else {
-        claim = claimInstance(lockPath, files, HandOverPatienceMs);
+        claim = claimInstance(lockPath.value, files, HandOverPatienceMs);
         if (!claim.lock) {
             if (claim.handedOver)
                 return 0;
@@ -81,7 +80,7 @@ int runProgram(int &argc, char **argv)
     InstanceListener listener;
     QObject::connect(&listener, &InstanceListener::filesReceived, &mainWindow,
                      &MainWindow::openFiles);
-    if (!lockPath.isEmpty() && !listener.listen(instanceSocketPath(lockPath)))
+    if (lockPath.ok() && !listener.listen(instanceSocketPath(lockPath.value)))
         std::fprintf(stderr, "kirrel: later starts cannot hand over files: %s\n",
                      qUtf8Printable(listener.errorString()));
     return app.exec();

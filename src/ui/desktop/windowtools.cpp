@@ -48,15 +48,13 @@ QString showFileDialog(QWidget *owner, const QStringList &filter, const QString 
     return path;
 }
 
-QString privateInstanceFolder(const QString &parent, QString *why)
+Result<QString> privateInstanceFolder(const QString &parent)
 {
     const QString folder =
         QDir(parent).filePath(QStringLiteral("kirrel-%1").arg(qulonglong(::getuid())));
     const QByteArray native = QFile::encodeName(folder);
     const auto fail = [&](const QString &reason) {
-        if (why)
-            *why = folder + QStringLiteral(": ") + reason;
-        return QString();
+        return Result<QString>::failure(folder + QStringLiteral(": ") + reason);
     };
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
@@ -70,10 +68,10 @@ QString privateInstanceFolder(const QString &parent, QString *why)
         return fail(QStringLiteral("belongs to another user"));
     if ((st.st_mode & 077) != 0)
         return fail(QStringLiteral("other users can enter it (chmod 700 makes it usable)"));
-    return folder;
+    return Result<QString>::success(folder);
 }
 
-QString instanceLockPath(QString *why)
+Result<QString> instanceLockPath()
 {
     const QString name = QStringLiteral("kirrel.lock");
     // Asked only when set: unset, Qt would make a folder of its own and warn about it.
@@ -81,10 +79,12 @@ QString instanceLockPath(QString *why)
         const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         // An empty folder would put the lock at "/".
         if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
-            return QDir(runtime).filePath(name);
+            return Result<QString>::success(QDir(runtime).filePath(name));
     }
-    const QString folder = privateInstanceFolder(QDir::tempPath(), why);
-    return folder.isEmpty() ? QString() : QDir(folder).filePath(name);
+    Result<QString> folder = privateInstanceFolder(QDir::tempPath());
+    if (folder.ok())
+        folder.value = QDir(folder.value).filePath(name);
+    return folder;
 }
 
 std::unique_ptr<QLockFile> lockSingleInstance(const QString &lockPath)
@@ -99,8 +99,8 @@ std::unique_ptr<QLockFile> lockSingleInstance(const QString &lockPath)
 
 std::unique_ptr<QLockFile> lockSingleInstance()
 {
-    const QString path = instanceLockPath();
-    return path.isEmpty() ? nullptr : lockSingleInstance(path);
+    const Result<QString> path = instanceLockPath();
+    return path.ok() ? lockSingleInstance(path.value) : nullptr;
 }
 
 void moveControl(QWidget *control, int left, int top, int width, int height, int fontPixels)

@@ -2,6 +2,8 @@
 // The window routines of the shared tools: file dialogs, the single-instance rule, control
 // placement and window centring.
 
+#include "core/racemodel/result.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -21,13 +23,13 @@ QString showFileDialog(QWidget *owner, const QStringList &filter, const QString 
 
 // Where the single-instance lock (and its socket) lives: the user's runtime folder
 // ($XDG_RUNTIME_DIR), or without one the folder privateInstanceFolder gives under the temporary
-// folder. Empty, with why set, when that folder cannot be used safely.
-QString instanceLockPath(QString *why = nullptr);
+// folder. A failure, telling the folder and the reason, when that folder cannot be used safely.
+Result<QString> instanceLockPath();
 
 // parent/kirrel-<user id>, created owner-only (0700) when missing and used only while it is a
-// folder (not a link) of this user that no one else can enter; else empty, why telling the
+// folder (not a link) of this user that no one else can enter; else a failure telling the
 // folder and the reason.
-QString privateInstanceFolder(const QString &parent, QString *why);
+Result<QString> privateInstanceFolder(const QString &parent);
 
 // Takes the single-instance lock. Null when another instance holds it: the caller ends at once.
 // The lock is held as long as the returned object lives.

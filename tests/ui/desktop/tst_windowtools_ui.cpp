@@ -111,7 +111,7 @@ void TestWindowTools::lockNeverAtRoot()
     const bool had = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
     // A runtime folder that cannot be used.
     qputenv("XDG_RUNTIME_DIR", "/proc/1/nonexistent");
-    const QString path = instanceLockPath();
+    const QString path = instanceLockPath().value;
     if (had)
         qputenv("XDG_RUNTIME_DIR", saved);
     else
@@ -166,16 +166,16 @@ void TestWindowTools::privateFolder()
         break;
     }
     }
-    QString why;
-    const QString folder = privateInstanceFolder(parent.path(), &why);
+    const Result<QString> folder = privateInstanceFolder(parent.path());
     if (refusal.isEmpty()) {
-        QCOMPARE(folder, path);
+        QVERIFY(folder.ok());
+        QCOMPARE(folder.value, path);
         struct stat st;
         QVERIFY(::lstat(native.constData(), &st) == 0);
         QCOMPARE(st.st_mode & 0777, mode_t(0700));
     } else {
-        QVERIFY(folder.isEmpty());
-        QCOMPARE(why, path + QStringLiteral(": ") + refusal);
+        QVERIFY(!folder.ok());
+        QCOMPARE(folder.error, path + QStringLiteral(": ") + refusal);
     }
 }
 
