@@ -7,6 +7,7 @@
 #include "core/season/seasonmodels.h"
 
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -113,6 +114,7 @@ class TestSeasonCompare : public QObject
 
 private Q_SLOTS:
     void columnsFitIsTheMaximum();
+    void columnHeadersNamedLikeCoefficients();
     void robustErrorsAreTheSandwich_data();
     void robustErrorsAreTheSandwich();
     void chiSquareTail_data();
@@ -178,6 +180,36 @@ void TestSeasonCompare::columnsFitIsTheMaximum()
             3 * valueOf(fit, QStringLiteral("informative"))->error);
     QVERIFY(valueOf(fit, QStringLiteral("informative"))->value >
             valueOf(fit, QStringLiteral("weak"))->value);
+}
+
+// Own columns whose headers are the coefficients' names are still columns: the market's gamma,
+// the warnings and the printed names are the same as with any other headers.
+void TestSeasonCompare::columnHeadersNamedLikeCoefficients()
+{
+    std::vector<SeasonRace> season = columnSeason(300, 5);
+    // The noise column first: its exponent's interval covers 0.
+    for (SeasonRace &race : season)
+        std::rotate(race.columns.begin(), race.columns.begin() + 2, race.columns.end());
+    const SeasonFit plain = fitSeason(season, FitModel::Columns);
+    const QString headers[3] = {QStringLiteral("gamma"), QStringLiteral("lambda"),
+                                QStringLiteral("beta")};
+    for (SeasonRace &race : season)
+        for (size_t c = 0; c < 3; ++c)
+            race.columns[c].header = headers[c];
+    const SeasonFit fit = fitSeason(season, FitModel::Columns);
+    QVERIFY2(fit.ok(), qPrintable(fit.problemWord()));
+    QCOMPARE(fit.values.size(), plain.values.size());
+    for (size_t j = 0; j < fit.values.size(); ++j) {
+        QCOMPARE(fit.values[j].value, plain.values[j].value);
+        QCOMPARE(fit.values[j].coefficient, plain.values[j].coefficient);
+        QCOMPARE(fit.values[j].symbol(), j < 3 ? headers[j] : QStringLiteral("γ"));
+    }
+    QCOMPARE(fit.value(Coefficient::Gamma), fit.values.back().value);
+    QCOMPARE(fit.warnings.size(), plain.warnings.size());
+    for (size_t j = 0; j < fit.warnings.size(); ++j) {
+        QCOMPARE(fit.warnings[j].coefficient, plain.warnings[j].coefficient);
+        QCOMPARE(fit.warnings[j].text, plain.warnings[j].text);
+    }
 }
 
 void TestSeasonCompare::robustErrorsAreTheSandwich_data()
