@@ -1,5 +1,6 @@
 #include "ui/desktop/dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -89,4 +90,24 @@ QString runFileDialog(QWidget *owner, const FileDialogRequest &request)
         return QString();
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+void saveThroughDialog(QWidget *owner, FileDialogRequest request, const QString &suffix,
+                       const std::function<QString(const QString &path)> &write)
+{
+    request.save = true;
+    request.folder = QDir::currentPath() + u'/';
+    QString path = runFileDialog(owner, request);
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
+    const QString error = write(path);
+    if (error.isEmpty())
+        return;
+    MessageBoxRequest box;
+    box.title = QStringLiteral("Kirrel");
+    box.text = error;
+    box.icon = MsgIcon::Warning;
+    showMessageBox(owner, box);
 }

@@ -40,6 +40,11 @@ struct FileDialogRequest
 // The open dialog accepts only an existing file; the save dialog asks before overwriting.
 QString runFileDialog(QWidget *owner, const FileDialogRequest &request);
 
+// Asks where to save (in the current folder; suffix added to a name without it), then writes
+// with write, which returns why it failed or "": a failure is shown in a warning box.
+void saveThroughDialog(QWidget *owner, FileDialogRequest request, const QString &suffix,
+                       const std::function<QString(const QString &path)> &write);
+
 // Tests set these to answer instead of showing anything; null means the real dialogs.
 struct DialogHooks
 {

@@ -2,7 +2,6 @@
 
 #include "ui/desktop/dialogs.h"
 
-#include <QDir>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QWidget>
@@ -20,22 +19,9 @@ QString saveWidgetPng(QWidget *widget, const QString &path)
 void saveWidgetPngAs(QWidget *widget, const QString &fileName, const QString &title)
 {
     FileDialogRequest request;
-    request.save = true;
     request.filters = {QStringLiteral("PNG画像"), QStringLiteral("*.png")};
-    request.folder = QDir::currentPath() + u'/';
     request.fileName = fileName;
     request.title = title;
-    QString path = runFileDialog(widget, request);
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        path += QStringLiteral(".png");
-    const QString error = saveWidgetPng(widget, path);
-    if (error.isEmpty())
-        return;
-    MessageBoxRequest box;
-    box.title = QStringLiteral("Kirrel");
-    box.text = error;
-    box.icon = MsgIcon::Warning;
-    showMessageBox(widget, box);
+    saveThroughDialog(widget, request, QStringLiteral(".png"),
+                      [widget](const QString &path) { return saveWidgetPng(widget, path); });
 }

@@ -4,7 +4,6 @@
 
 #include <QAbstractItemModel>
 #include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
 #include <QSaveFile>
 
@@ -79,22 +78,9 @@ QString saveTableCsv(const QAbstractItemModel &model, const QString &path)
 void saveTableCsvAs(QWidget *parent, const QAbstractItemModel &model, const QString &fileName)
 {
     FileDialogRequest request;
-    request.save = true;
     request.filters = {QStringLiteral("CSV (UTF-8)"), QStringLiteral("*.csv")};
-    request.folder = QDir::currentPath() + u'/';
     request.fileName = fileName;
     request.title = QStringLiteral("CSVで保存");
-    QString path = runFileDialog(parent, request);
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
-        path += QStringLiteral(".csv");
-    const QString error = saveTableCsv(model, path);
-    if (error.isEmpty())
-        return;
-    MessageBoxRequest box;
-    box.title = QStringLiteral("Kirrel");
-    box.text = error;
-    box.icon = MsgIcon::Warning;
-    showMessageBox(parent, box);
+    saveThroughDialog(parent, request, QStringLiteral(".csv"),
+                      [&model](const QString &path) { return saveTableCsv(model, path); });
 }
