@@ -28,7 +28,8 @@ int main(int argc, char **argv)
                          : program == "completion" ? cliCompletion(templ)
                                                    : programManPage(templ, version, date);
     QSaveFile out(QString::fromLocal8Bit(argv[3]));
-    if (!out.open(QIODevice::WriteOnly) || out.write(page.toUtf8()) < 0 || !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) || out.write(page.toUtf8()) < 0 || !out.flush() ||
+        !out.commit()) {
         std::fprintf(stderr, "kirrel-usage-files: %s: %s\n", argv[3],
                      qPrintable(out.errorString()));
         return 1;

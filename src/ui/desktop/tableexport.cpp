@@ -70,7 +70,8 @@ QString saveTableCsv(const QAbstractItemModel &model, const QString &path)
 {
     const QByteArray bytes = tableCsv(model);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.commit())
         return QStringLiteral("%1 に保存できませんでした。%2").arg(path, file.errorString());
     return {};
 }
